@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for the project, builds it, and then:
+#   ./build.sh run     opens the calculator window
+#   ./build.sh test    runs the whole test suite headless
+#   ./build.sh bench   runs the benchmarks
+#   ./build.sh fuzz [seconds]   runs the area-text fuzzer (clang, default 30 s)
+# SANITIZE=address,undefined ./build.sh test builds and tests with those sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev qt6-translations-l10n fonts-wqy-zenhei)
+command=${1:-test}
+if [ "$command" = fuzz ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build() {  # build <dir> [cmake options...]
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+install_missing
+case "$command" in
+    test)
+        if [ -n "${SANITIZE:-}" ]; then
+            dir=build-sanitize
+            build "$dir" -DSANITIZE="$SANITIZE" -DWITH_BENCH=OFF
+        else
+            dir=build
+            build "$dir"
+        fi
+        QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+        ;;
+    run)
+        build build
+        if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+            echo "No display found (DISPLAY and WAYLAND_DISPLAY are not set): the calculator window cannot open here." >&2
+            exit 1
+        fi
+        exec build/app/extinguisher-calculator
+        ;;
+    bench)
+        build build
+        build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+        ;;
+    fuzz)
+        seconds=${2:-30}
+        CXX=clang++ build build-fuzz -DWITH_GUI=OFF -DWITH_BENCH=OFF -DWITH_FUZZ=ON \
+            -DSANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
+        corpus=$(mktemp -d)
+        printf '1000' >"$corpus/area"
+        build-fuzz/tests/area_fuzzer -max_total_time="$seconds" -print_final_stats=1 "$corpus"
+        rm -rf "$corpus"
+        ;;
+    *)
+        echo "usage: $0 run|test|bench|fuzz [seconds]" >&2
+        exit 2
+        ;;
+esac

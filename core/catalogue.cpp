@@ -1,0 +1,137 @@
+#include "catalogue.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace core {
+
+namespace {
+
+constexpr Mount P = Mount::Portable;
+constexpr Mount W = Mount::Wheeled;
+
+// Carbon dioxide extinguishers carry no class-A rating.
+constexpr std::array kCarbonDioxide{
+    Model{1, P, "2千克", "MT2", "-", "21B"},     Model{2, P, "3千克", "MT3", "-", "21B"},
+    Model{3, P, "5千克", "MT5", "-", "34B"},     Model{4, P, "7千克", "MT7", "-", "55B"},
+    Model{5, W, "10千克", "MTT10", "-", "55B"},  Model{6, W, "20千克", "MTT20", "-", "70B"},
+    Model{7, W, "30千克", "MTT30", "-", "113B"}, Model{8, W, "50千克", "MTT50", "-", "183B"},
+};
+
+constexpr std::array kWater{
+    Model{1, P, "3L", "MS/T3", "1A", "55B"},  Model{2, P, "6L", "MS/T6", "1A", "55B"},
+    Model{3, P, "9L", "MS/T9", "2A", "89B"},  Model{4, W, "20L", "MST20", "4A", "-"},
+    Model{5, W, "45L", "MST40", "4A", "-"},   Model{6, W, "60L", "MST60", "4A", "-"},
+    Model{7, W, "125L", "MST125", "6A", "-"},
+};
+
+// The two dry powders share charges and ratings; only the model codes differ.
+constexpr std::array kSodiumPowder{
+    Model{1, P, "1千克", "MF1", "1A", "21B"},
+    Model{2, P, "2千克", "MF2", "1A", "21B"},
+    Model{3, P, "3千克", "MF3", "2A", "34B"},
+    Model{4, P, "4千克", "MF4", "2A", "55B"},
+    Model{5, P, "5千克", "MF5", "3A", "89B"},
+    Model{6, P, "6千克", "MF6", "3A", "89B"},
+    Model{7, P, "8千克", "MF8", "4A", "144B"},
+    Model{8, P, "10千克", "MF10", "6A", "144B"},
+    Model{9, W, "20千克", "MFT20", "6A", "183B"},
+    Model{10, W, "50千克", "MFT50", "8A", "297B"},
+    Model{11, W, "100千克", "MFT100", "10A", "297B"},
+    Model{12, W, "125千克", "MFT125", "10A", "297B"},
+};
+
+constexpr std::array kFoam{
+    Model{1, P, "3升", "MP3、MP/AR3", "1A", "55B"},
+    Model{2, P, "4升", "MP4、MP/AR4", "1A", "55B"},
+    Model{3, P, "6升", "MP6、MP/AR6", "1A", "55B"},
+    Model{4, P, "9升", "MP9、MP/AR9", "2A", "89B"},
+    Model{5, W, "20升", "MPT20、MPT/AR20", "4A", "113B"},
+    Model{6, W, "45升", "MPT40、MPT/AR40", "4A", "144B"},
+    Model{7, W, "60升", "MPT60、MPT/AR60", "4A", "233B"},
+    Model{8, W, "125升", "MPT125、MPT/AR125", "6A", "297B"},
+};
+
+constexpr std::array kPhosphatePowder{
+    Model{1, P, "1千克", "MF/ABC1", "1A", "21B"},
+    Model{2, P, "2千克", "MF/ABC2", "1A", "21B"},
+    Model{3, P, "3千克", "MF/ABC3", "2A", "34B"},
+    Model{4, P, "4千克", "MF/ABC4", "2A", "55B"},
+    Model{5, P, "5千克", "MF/ABC5", "3A", "89B"},
+    Model{6, P, "6千克", "MF/ABC6", "3A", "89B"},
+    Model{7, P, "8千克", "MF/ABC8", "4A", "144B"},
+    Model{8, P, "10千克", "MF/ABC10", "6A", "144B"},
+    Model{9, W, "20千克", "MFT/ABC20", "6A", "183B"},
+    Model{10, W, "50千克", "MFT/ABC50", "8A", "297B"},
+    Model{11, W, "100千克", "MFT/ABC100", "10A", "297B"},
+    Model{12, W, "125千克", "MFT/ABC125", "10A", "297B"},
+};
+
+constexpr std::array kHalon{
+    Model{1, P, "1千克", "MY1", "-", "21B"},     Model{2, P, "2千克", "MY2", "0.5A", "21B"},
+    Model{3, P, "3千克", "MY3", "0.5A", "34B"},  Model{4, P, "4千克", "MY4", "1A", "34B"},
+    Model{5, P, "6千克", "MY6", "1A", "55B"},    Model{6, W, "10千克", "MYT10", "-", "70B"},
+    Model{7, W, "20千克", "MYT20", "-", "144B"}, Model{8, W, "30千克", "MYT30", "-", "183B"},
+    Model{9, W, "50千克", "MYT50", "-", "297B"},
+};
+
+constexpr Band kNone{1, 0};
+
+// Adequate rows per agent type and rating class, for light, medium and serious hazard.
+using HazardBands = std::array<Band, 3>;
+struct TypeBands {
+    HazardBands classB;
+    HazardBands classA;
+};
+
+constexpr std::array<TypeBands, kAgentTypes> kBands{{
+    {{{{1, 8}, {4, 8}, {7, 8}}}, {{kNone, kNone, kNone}}},           // carbon dioxide
+    {{{{1, 3}, {1, 3}, {3, 3}}}, {{{1, 7}, {3, 7}, {4, 7}}}},        // water
+    {{{{1, 12}, {4, 12}, {5, 12}}}, {{{1, 12}, {3, 12}, {5, 12}}}},  // sodium powder
+    {{{{1, 8}, {1, 8}, {4, 8}}}, {{{1, 8}, {4, 8}, {5, 8}}}},        // foam
+    {{{{1, 12}, {4, 12}, {5, 12}}}, {{{1, 12}, {3, 12}, {5, 12}}}},  // phosphate powder
+    {{{{1, 9}, {5, 9}, {7, 9}}}, {{{4, 5}, kNone, kNone}}},          // halon 1211
+}};
+
+void checkType(int agentType) {
+    if (agentType < 0 || agentType >= kAgentTypes) {
+        throw std::out_of_range("no agent type " + std::to_string(agentType));
+    }
+}
+
+}  // namespace
+
+std::string_view mountLabel(Mount mount) {
+    return mount == Mount::Portable ? "手提式" : "推车式";
+}
+
+std::span<const Model> models(int agentType) {
+    checkType(agentType);
+    switch (agentType) {
+        case op::kCarbonDioxide:
+            return kCarbonDioxide;
+        case op::kWater:
+            return kWater;
+        case op::kSodiumPowder:
+            return kSodiumPowder;
+        case op::kFoam:
+            return kFoam;
+        case op::kPhosphatePowder:
+            return kPhosphatePowder;
+        default:
+            return kHalon;
+    }
+}
+
+std::string_view rating(const Model& model, RatingClass ratingClass) {
+    return ratingClass == RatingClass::A ? model.ratingA : model.ratingB;
+}
+
+Band suitableRows(int agentType, RatingClass ratingClass, Hazard hazard) {
+    checkType(agentType);
+    const TypeBands& bands = kBands[static_cast<std::size_t>(agentType)];
+    const HazardBands& byHazard = ratingClass == RatingClass::A ? bands.classA : bands.classB;
+    return byHazard[static_cast<std::size_t>(hazard)];
+}
+
+}  // namespace core

@@ -1,0 +1,157 @@
+#include "grid_store.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace grid {
+
+namespace {
+constexpr int kDefaultRowHeight = 280;
+constexpr int kDefaultColWidth = 1025;
+}  // namespace
+
+GridStore::GridStore(int rows, int cols, int fixedRows, int fixedCols)
+    : rows_(rows),
+      cols_(cols),
+      fixedRows_(fixedRows),
+      fixedCols_(fixedCols),
+      cells_(static_cast<std::size_t>(rows * cols)),
+      rowHidden_(static_cast<std::size_t>(rows), false),
+      mergeRow_(static_cast<std::size_t>(rows), false),
+      mergeCol_(static_cast<std::size_t>(cols), false),
+      rowHeight_(static_cast<std::size_t>(rows), kDefaultRowHeight),
+      colWidth_(static_cast<std::size_t>(cols), kDefaultColWidth) {
+    if (rows <= 0 || cols <= 0) {
+        throw std::invalid_argument("grid needs at least one row and one column");
+    }
+}
+
+bool GridStore::contains(int row, int col) const {
+    return row >= 0 && row < rows_ && col >= 0 && col < cols_;
+}
+
+void GridStore::checkCell(int row, int col) const {
+    if (!contains(row, col)) {
+        throw std::out_of_range("cell (" + std::to_string(row) + ", " + std::to_string(col) +
+                                ") is outside the grid");
+    }
+}
+
+void GridStore::changed(Change what) const {
+    if (observer_) {
+        observer_(what);
+    }
+}
+
+const std::string& GridStore::TextMatrix(int row, int col) const {
+    return cell(row, col).text;
+}
+
+void GridStore::setTextMatrix(int row, int col, std::string text) {
+    checkCell(row, col);
+    cells_[static_cast<std::size_t>(row * cols_ + col)].text = std::move(text);
+    changed(Change::Cells);
+}
+
+const CellFormat& GridStore::cell(int row, int col) const {
+    checkCell(row, col);
+    return cells_[static_cast<std::size_t>(row * cols_ + col)];
+}
+
+template <typename Fn>
+void GridStore::forRange(int row1, int col1, int row2, int col2, Fn&& fn) {
+    checkCell(row1, col1);
+    checkCell(row2, col2);
+    const auto [rLow, rHigh] = std::minmax(row1, row2);
+    const auto [cLow, cHigh] = std::minmax(col1, col2);
+    for (int r = rLow; r <= rHigh; ++r) {
+        for (int c = cLow; c <= cHigh; ++c) {
+            fn(cells_[static_cast<std::size_t>(r * cols_ + c)]);
+        }
+    }
+    changed(Change::Cells);
+}
+
+void GridStore::setCellText(int row1, int col1, int row2, int col2, const std::string& text) {
+    forRange(row1, col1, row2, col2, [&](CellFormat& c) { c.text = text; });
+}
+
+void GridStore::setCellAlignment(int row1, int col1, int row2, int col2, Alignment alignment) {
+    forRange(row1, col1, row2, col2, [&](CellFormat& c) { c.alignment = alignment; });
+}
+
+void GridStore::setCellBackColor(int row1, int col1, int row2, int col2, Color color) {
+    forRange(row1, col1, row2, col2, [&](CellFormat& c) { c.backColor = color; });
+}
+
+void GridStore::setCellFontBold(int row1, int col1, int row2, int col2, bool bold) {
+    forRange(row1, col1, row2, col2, [&](CellFormat& c) { c.bold = bold; });
+}
+
+namespace {
+// Applies value to one entry, or to all of them when index is -1.
+template <typename T>
+void setOneOrAll(std::vector<T>& values, int index, T value) {
+    if (index == -1) {
+        std::fill(values.begin(), values.end(), value);
+        return;
+    }
+    if (index < 0 || static_cast<std::size_t>(index) >= values.size()) {
+        throw std::out_of_range("row or column " + std::to_string(index) + " is outside the grid");
+    }
+    values[static_cast<std::size_t>(index)] = value;
+}
+
+template <typename T>
+T valueAt(const std::vector<T>& values, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= values.size()) {
+        throw std::out_of_range("row or column " + std::to_string(index) + " is outside the grid");
+    }
+    return values[static_cast<std::size_t>(index)];
+}
+}  // namespace
+
+void GridStore::setMergeRow(int row, bool merge) {
+    setOneOrAll(mergeRow_, row, merge);
+    changed(Change::Layout);
+}
+
+void GridStore::setMergeCol(int col, bool merge) {
+    setOneOrAll(mergeCol_, col, merge);
+    changed(Change::Layout);
+}
+
+bool GridStore::mergeRow(int row) const {
+    return valueAt(mergeRow_, row);
+}
+bool GridStore::mergeCol(int col) const {
+    return valueAt(mergeCol_, col);
+}
+
+void GridStore::setRowHidden(int row, bool hidden) {
+    setOneOrAll(rowHidden_, row, hidden);
+    changed(Change::Layout);
+}
+
+bool GridStore::rowHidden(int row) const {
+    return valueAt(rowHidden_, row);
+}
+
+void GridStore::setRowHeight(int row, int twips) {
+    setOneOrAll(rowHeight_, row, twips);
+    changed(Change::Layout);
+}
+
+void GridStore::setColWidth(int col, int twips) {
+    setOneOrAll(colWidth_, col, twips);
+    changed(Change::Layout);
+}
+
+int GridStore::rowHeight(int row) const {
+    return valueAt(rowHeight_, row);
+}
+int GridStore::colWidth(int col) const {
+    return valueAt(colWidth_, col);
+}
+
+}  // namespace grid

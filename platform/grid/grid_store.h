@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace grid {
+
+// Colours are 24-bit values with red in the low byte: 0x00BBGGRR.
+using Color = std::uint32_t;
+
+constexpr Color rgb(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+    return (red & 0xFFU) | ((green & 0xFFU) << 8U) | ((blue & 0xFFU) << 16U);
+}
+constexpr int redOf(Color c) {
+    return static_cast<int>(c & 0xFFU);
+}
+constexpr int greenOf(Color c) {
+    return static_cast<int>((c >> 8U) & 0xFFU);
+}
+constexpr int blueOf(Color c) {
+    return static_cast<int>((c >> 16U) & 0xFFU);
+}
+
+// Cell alignment codes of the grid; the table uses only centre-centre.
+enum class Alignment : std::uint8_t { General = 9, CenterCenter = 4 };
+
+struct CellFormat {
+    std::string text;
+    Alignment alignment = Alignment::General;
+    std::optional<Color> backColor;  // empty: the grid's own colour
+    bool bold = false;
+};
+
+// The grid's record of the table: texts and formats of every cell, hidden rows, the rows and
+// columns that merge equal neighbours, row heights and column widths. The calculation writes
+// and reads it; the grid widget draws it. Row and column numbers count from 0; an index of -1
+// in the size and merge setters means every row or every column.
+class GridStore {
+  public:
+    GridStore(int rows, int cols, int fixedRows = 1, int fixedCols = 1);
+
+    [[nodiscard]] int rows() const { return rows_; }
+    [[nodiscard]] int cols() const { return cols_; }
+    [[nodiscard]] int fixedRows() const { return fixedRows_; }
+    [[nodiscard]] int fixedCols() const { return fixedCols_; }
+    [[nodiscard]] bool contains(int row, int col) const;
+
+    // TextMatrix get and put. Both throw std::out_of_range outside the grid.
+    [[nodiscard]] const std::string& TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, std::string text);
+
+    // Cell put over the range row1..row2, col1..col2 (either corner first).
+    void setCellText(int row1, int col1, int row2, int col2, const std::string& text);
+    void setCellAlignment(int row1, int col1, int row2, int col2, Alignment alignment);
+    void setCellBackColor(int row1, int col1, int row2, int col2, Color color);
+    void setCellFontBold(int row1, int col1, int row2, int col2, bool bold);
+    void setCellText(int row, int col, const std::string& text) {
+        setCellText(row, col, row, col, text);
+    }
+    void setCellFontBold(int row, int col, bool bold) { setCellFontBold(row, col, row, col, bold); }
+
+    [[nodiscard]] const CellFormat& cell(int row, int col) const;
+
+    void setMergeRow(int row, bool merge);
+    void setMergeCol(int col, bool merge);
+    [[nodiscard]] bool mergeRow(int row) const;
+    [[nodiscard]] bool mergeCol(int col) const;
+
+    void setRowHidden(int row, bool hidden);
+    [[nodiscard]] bool rowHidden(int row) const;
+
+    // Sizes in twips.
+    void setRowHeight(int row, int twips);
+    void setColWidth(int col, int twips);
+    [[nodiscard]] int rowHeight(int row) const;
+    [[nodiscard]] int colWidth(int col) const;
+
+    // Called after every change; the widget uses it to redraw.
+    enum class Change : std::uint8_t { Cells, Layout };
+    void setObserver(std::function<void(Change)> observer) { observer_ = std::move(observer); }
+
+  private:
+    void checkCell(int row, int col) const;
+    template <typename Fn>
+    void forRange(int row1, int col1, int row2, int col2, Fn&& fn);
+    void changed(Change what) const;
+
+    int rows_;
+    int cols_;
+    int fixedRows_;
+    int fixedCols_;
+    std::vector<CellFormat> cells_;
+    std::vector<bool> rowHidden_;
+    std::vector<bool> mergeRow_;
+    std::vector<bool> mergeCol_;
+    std::vector<int> rowHeight_;
+    std::vector<int> colWidth_;
+    std::function<void(Change)> observer_;
+};
+
+}  // namespace grid

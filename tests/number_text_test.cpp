@@ -1,0 +1,96 @@
+#include "number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace core {
+namespace {
+
+struct LeadingCase {
+    const char* text;
+    double value;
+};
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStartOfTheText) {
+    const LeadingCase cases[] = {
+        {"55B", 55},      {"0.5A", 0.5},   {"144B", 144},       {"-", 0},
+        {"", 0},          {"abc", 0},      {"  12.5 m2", 12.5}, {"+5", 5},
+        {".5", 0.5},      {"1 000", 1000}, {"1000m2", 1000},    {"1,000", 1},
+        {"10(9.75)", 10}, {"1E3", 1000},   {"1e-2", 0.01},      {"-100", -100},
+        {"\t7\n", 7},     {"5.", 5},       {"1.2.3", 1.2},      {"1E", 1},
+        {"&H10", 0},      {"&O17", 0},     {"1D3", 1},          {"1.234568E+08", 123456800},
+        {"- 5", -5},      {"1E-400", 0},   {"０１", 0},
+    };
+    for (const auto& c : cases) {
+        const auto value = leadingNumber(c.text);
+        ASSERT_TRUE(value.has_value()) << c.text;
+        EXPECT_DOUBLE_EQ(*value, c.value) << '"' << c.text << '"';
+    }
+}
+
+TEST(LeadingNumber, ReportsNumbersBeyondTheDoubleRange) {
+    for (const char* text : {"1E309", "-1E400", "1E99999999999999999999"}) {
+        EXPECT_FALSE(leadingNumber(text).has_value()) << text;
+    }
+    EXPECT_EQ(leadingNumber("1E308"), 1E308);
+    // A long mantissa scaled back into range is no overflow.
+    EXPECT_DOUBLE_EQ(leadingNumber(std::string(400, '9') + "E-400").value_or(-1), 1.0);
+}
+
+TEST(Round3, RoundsHalvesToEven) {
+    const std::pair<double, double> cases[] = {
+        {0.0625, 0.062}, {24.266666, 24.267},    {3.3333, 3.333},   {1.6666, 1.667},
+        {0.0635, 0.064}, {7.000000000000001, 7}, {-0.3333, -0.333}, {0, 0},
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_DOUBLE_EQ(round3(in), out) << in;
+    }
+}
+
+TEST(PlainText, WritesDoublesAndSingles) {
+    const std::pair<double, const char*> doubles[] = {
+        {10, "10"},
+        {175.5, "175.5"},
+        {24.267, "24.267"},
+        {0.13, ".13"},
+        {-0.5, "-.5"},
+        {0, "0"},
+        {-0.0, "0"},
+        {1E15, "1E+15"},
+        {123456789012345, "123456789012345"},
+        {2.5E20, "2.5E+20"},
+        {0.001, ".001"},
+        {-1, "-1"},
+        {1.0 / 3, ".333333333333333"},
+    };
+    for (const auto& [x, text] : doubles) {
+        EXPECT_EQ(plainText(x), text) << x;
+    }
+    const std::pair<float, const char*> singles[] = {
+        {123456789.0F, "1.234568E+08"},
+        {9999999.0F, "9999999"},
+        {10000000.0F, "1E+07"},
+        {900.0F, "900"},
+        {12.0F, "12"},
+        {-1.0F, "-1"},
+        {2147483647.0F, "2.147484E+09"},
+    };
+    for (const auto& [x, text] : singles) {
+        EXPECT_EQ(plainText(x), text) << x;
+    }
+}
+
+TEST(Zf, PutsTheZeroBeforeTheDecimalPoint) {
+    const std::pair<double, const char*> cases[] = {
+        {0.5, "0.5"}, {-0.5, "-0.5"}, {0.001, "0.001"}, {0, "0"},           {1, "1"},
+        {-1, "-1"},   {2.5, "2.5"},   {0.364, "0.364"}, {-0.333, "-0.333"},
+    };
+    for (const auto& [x, text] : cases) {
+        EXPECT_EQ(zf(x), text) << x;
+    }
+}
+
+}  // namespace
+}  // namespace core
