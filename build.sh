@@ -9,9 +9,11 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-translations-l10n fonts-wqy-zenhei)
+          qt6-base-dev qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-uming)
 command=${1:-test}
-if [ "$command" = fuzz ]; then
+if [ "$command" = bench ]; then
+    packages+=(time)
+elif [ "$command" = fuzz ]; then
     packages+=(clang libclang-rt-14-dev)
 fi
 
@@ -62,6 +64,7 @@ case "$command" in
     bench)
         build build
         build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+        bench/startup.sh build
         ;;
     fuzz)
         seconds=${2:-30}

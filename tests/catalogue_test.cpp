@@ -32,22 +32,6 @@ TEST(Catalogue, BandsAreTheRowsThatReachTheMinimumRating) {
     }
 }
 
-TEST(Catalogue, RowsRunInOrderWithPortableModelsFirst) {
-    const std::pair<int, int> countAndPortable[] = {{8, 4}, {7, 3},  {12, 8},
-                                                    {8, 4}, {12, 8}, {9, 5}};
-    for (int type = 0; type < kAgentTypes; ++type) {
-        const auto list = models(type);
-        const auto [count, portable] = countAndPortable[type];
-        ASSERT_EQ(static_cast<int>(list.size()), count) << type;
-        for (int i = 0; i < count; ++i) {
-            EXPECT_EQ(list[static_cast<std::size_t>(i)].row, i + 1) << type;
-            EXPECT_EQ(list[static_cast<std::size_t>(i)].mount,
-                      i < portable ? Mount::Portable : Mount::Wheeled)
-                << type << " row " << i + 1;
-        }
-    }
-}
-
 TEST(Catalogue, DryPowdersDifferOnlyInTheirCodes) {
     const auto sodium = models(2);
     const auto phosphate = models(4);

@@ -7,32 +7,6 @@
 namespace core {
 namespace {
 
-TEST(Selection, FirstStartState) {
-    const Selection s;
-    std::vector<std::int16_t> selectedOp1;
-    for (const Option& o : s.Op1.options()) {
-        if (o.selected) {
-            selectedOp1.push_back(o.index);
-        }
-    }
-    EXPECT_EQ(selectedOp1, (std::vector<std::int16_t>{0, 4, 7}));
-    std::vector<std::int16_t> selectedOp;
-    std::vector<std::int16_t> disabledOp;
-    for (const Option& o : s.Op.options()) {
-        if (o.selected) {
-            selectedOp.push_back(o.index);
-        }
-        if (!o.enabled) {
-            disabledOp.push_back(o.index);
-        }
-    }
-    EXPECT_EQ(selectedOp, (std::vector<std::int16_t>{4, 7}));
-    EXPECT_EQ(disabledOp, (std::vector<std::int16_t>{0, 2}));
-    EXPECT_EQ(s.tx, "1000");
-    EXPECT_EQ(s.Op1.Value(0), -1);
-    EXPECT_EQ(s.Op1.Value(1), 0);
-}
-
 TEST(Selection, SelectingClearsOnlyItsOwnGroupAndRaisesTheClickAtOnce) {
     Selection s;
     std::vector<std::int16_t> clicks;
@@ -66,16 +40,6 @@ TEST(Selection, ReadersFallBackWhenNothingIsSelected) {
     s.Op.select(op::kEntertainment);
     EXPECT_EQ(s.hazard(), Hazard::Serious);
     EXPECT_EQ(s.buildingTimesTen(), 13);
-}
-
-TEST(Selection, DisablingKeepsTheSelectionAndTellsTheObserver) {
-    Selection s;
-    std::vector<std::int16_t> changed;
-    s.Op.setObserver([&](std::int16_t i) { changed.push_back(i); });
-    s.Op.setEnabled(op::kPhosphatePowder, false);
-    EXPECT_TRUE(s.Op.selected(op::kPhosphatePowder));
-    s.Op.select(op::kWater);
-    EXPECT_EQ(changed, (std::vector<std::int16_t>{4, 4, 1}));
 }
 
 }  // namespace

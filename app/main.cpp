@@ -1,0 +1,53 @@
+// Start-up: opens the calculator window. Qt's widgets need no installation step, so start-up
+// only checks that a display exists, loads the window and shows it; if the window cannot be
+// built it says why and ends with a non-zero exit code.
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#include "torva.h"
+
+namespace {
+
+bool displayAvailable() {
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+int Main(int argc, char** argv) {
+    if (!displayAvailable()) {
+        std::fputs(
+            "灭火器配置计算: no display found (DISPLAY and WAYLAND_DISPLAY are not set), "
+            "so the window cannot open.\n",
+            stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    ui::useChineseTexts();
+    try {
+        torva window;
+        window.Form_Load();
+        window.show();
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        const QString why = QStringLiteral("计算窗口无法打开：") + QString::fromUtf8(error.what());
+        std::fprintf(stderr, "%s\n", why.toUtf8().constData());
+        QMessageBox::critical(nullptr, QStringLiteral("提示"), why);
+        return 1;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return Main(argc, argv);
+}

@@ -1,0 +1,179 @@
+#include "grid_model.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QWidget>
+#include <cstddef>
+
+namespace grid {
+
+namespace {
+
+// Rows [first, last) or columns [first, last) on one side of the fixed line.
+struct Band {
+    int first;
+    int last;
+};
+
+// Vertical extent of the block a cell belongs to.
+struct RowExtent {
+    int top;
+    int bottom;
+    friend bool operator==(const RowExtent&, const RowExtent&) = default;
+};
+
+}  // namespace
+
+std::vector<CellSpan> mergedSpans(const GridStore& store) {
+    const int rows = store.rows();
+    const int cols = store.cols();
+    const Band rowBands[] = {{0, store.fixedRows()}, {store.fixedRows(), rows}};
+    const Band colBands[] = {{0, store.fixedCols()}, {store.fixedCols(), cols}};
+    const auto at = [cols](int row, int col) { return static_cast<std::size_t>(row * cols + col); };
+
+    std::vector<RowExtent> extent(static_cast<std::size_t>(rows * cols));
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            extent[at(r, c)] = {r, r};
+        }
+    }
+
+    // Vertical runs of equal text over the visible rows of merging columns.
+    for (int c = 0; c < cols; ++c) {
+        if (!store.mergeCol(c)) {
+            continue;
+        }
+        for (const Band band : rowBands) {
+            int top = -1;
+            int bottom = -1;
+            const auto closeRun = [&] {
+                for (int r = top; top >= 0 && r <= bottom; ++r) {
+                    extent[at(r, c)] = {top, bottom};
+                }
+            };
+            for (int r = band.first; r < band.last; ++r) {
+                if (store.rowHidden(r)) {
+                    continue;
+                }
+                if (top >= 0 && store.TextMatrix(r, c) == store.TextMatrix(top, c)) {
+                    bottom = r;
+                } else {
+                    closeRun();
+                    top = r;
+                    bottom = r;
+                }
+            }
+            closeRun();
+        }
+    }
+
+    // Horizontal runs of blocks with equal text and equal extent, decided at each block's top.
+    std::vector<CellSpan> spans;
+    for (int r = 0; r < rows; ++r) {
+        for (const Band band : colBands) {
+            for (int c = band.first; c < band.last;) {
+                const RowExtent block = extent[at(r, c)];
+                int next = c + 1;
+                if (block.top != r) {
+                    c = next;
+                    continue;
+                }
+                if (store.mergeRow(r)) {
+                    while (next < band.last && extent[at(r, next)] == block &&
+                           store.TextMatrix(r, next) == store.TextMatrix(r, c)) {
+                        ++next;
+                    }
+                }
+                const CellSpan span{r, c, block.bottom - block.top + 1, next - c};
+                if (span.rows > 1 || span.cols > 1) {
+                    spans.push_back(span);
+                }
+                c = next;
+            }
+        }
+    }
+    return spans;
+}
+
+GridModel::GridModel(const GridStore& store, QObject* parent)
+    : QAbstractTableModel(parent), store_(store) {}
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : store_.rows();
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : store_.cols();
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    const CellFormat& cell = store_.cell(index.row(), index.column());
+    switch (role) {
+        case Qt::DisplayRole:
+            return QString::fromStdString(cell.text);
+        case Qt::TextAlignmentRole:
+            return cell.alignment == Alignment::CenterCenter
+                       ? static_cast<int>(Qt::AlignCenter)
+                       : static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter);
+        case Qt::BackgroundRole:
+            if (cell.backColor) {
+                const Color c = *cell.backColor;
+                return QBrush(QColor(redOf(c), greenOf(c), blueOf(c)));
+            }
+            return {};
+        case Qt::FontRole:
+            if (cell.bold) {
+                // Only the weight is set, so the view's own font supplies the rest.
+                QFont font;
+                font.setBold(true);
+                return font;
+            }
+            return {};
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    if (isFixedCell(store_, index.row(), index.column())) {
+        return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void GridModel::cellsChanged() {
+    emit dataChanged(index(0, 0), index(store_.rows() - 1, store_.cols() - 1));
+}
+
+GridDelegate::GridDelegate(const GridStore& store, QObject* parent)
+    : QStyledItemDelegate(parent), store_(store) {}
+
+void GridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    // No focus rectangle: the window frames the current cell itself (GridWidget::CellBorder).
+    option->state &= ~QStyle::State_HasFocus;
+    const bool showSelection = highLight_ == HighLightMode::Always ||
+                               (highLight_ == HighLightMode::WithFocus &&
+                                option->widget != nullptr && option->widget->hasFocus());
+    if (!showSelection) {
+        option->state &= ~QStyle::State_Selected;
+    }
+    const bool fixed = isFixedCell(store_, index.row(), index.column());
+    if (option->backgroundBrush.style() == Qt::NoBrush) {
+        // Always paint the cell's own background: it covers the row panel the view fills
+        // with the highlight colour under selected cells.
+        option->backgroundBrush = fixed ? option->palette.button() : option->palette.base();
+    }
+    if (fixed) {
+        option->palette.setBrush(QPalette::Text, option->palette.buttonText());
+    }
+}
+
+}  // namespace grid

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QColor>
+#include <QTableView>
+#include <QTimer>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "grid_model.h"
+#include "grid_store.h"
+
+namespace grid {
+
+// Twips (1/1440 inch) to pixels: 15 twips a pixel at 96 dpi, scaled with the logical dpi.
+[[nodiscard]] int twipsToPixels(int twips, double logicalDpi = 96.0);
+
+// The result grid: draws a GridStore (which must outlive it) and reports the current cell and
+// the mouse. Row 0 and column 0 are fixed cells: ordinary cells of the view, painted in the
+// button face colours, which never become current. Cells are never edited.
+//
+// The widget is the store's observer. Store changes are coalesced: the first change schedules
+// one refresh() for the next pass of the event loop, later ones until then only ride along.
+// Call refresh() to sync at once.
+//
+// The first ordinary cell (1,1) is made current in the constructor, before anyone can connect,
+// so no EnterCell is raised for it; a window that frames the current cell on EnterCell should
+// run its EnterCell handler once after connecting.
+class GridWidget : public QTableView {
+    Q_OBJECT
+  public:
+    explicit GridWidget(GridStore& store, QWidget* parent = nullptr);
+    ~GridWidget() override;
+    GridWidget(const GridWidget&) = delete;
+    GridWidget& operator=(const GridWidget&) = delete;
+
+    // Brings texts, formats, hidden rows, sizes and merged blocks in line with the store now.
+    // Row heights and column widths are applied only when the store's value changed, so a
+    // column the user dragged keeps its width across refreshes.
+    void refresh();
+
+    // Current cell. setCurrentCell ignores fixed and out-of-range cells and raises
+    // LeaveCell/EnterCell like a click.
+    [[nodiscard]] int Row() const;
+    [[nodiscard]] int Col() const;
+    void setCurrentCell(int row, int col);
+
+    // Cell under the pointer at the last mouse event; -1 when there was none.
+    [[nodiscard]] int MouseRow() const { return mouseRow_; }
+    [[nodiscard]] int MouseCol() const { return mouseCol_; }
+
+    // Frames the current cell (its whole merged block) with edges of the given widths in pixels,
+    // drawn inside the cell; all widths 0 remove the frame. The frame stays with that cell.
+    // vertical/horizontal are the inner lines of a multi-cell selection: a single cell has none.
+    void CellBorder(Color color, int left, int top, int right, int bottom, int vertical,
+                    int horizontal);
+
+    // 0: the selection is never painted highlighted; 1: always; 2: only while the grid has
+    // keyboard focus. Other values count as 0.
+    void setHighLight(int mode);
+    [[nodiscard]] int HighLight() const;
+
+    // Tooltip shown anywhere over the grid.
+    void setToolTipText(const QString& text) { setToolTip(text); }
+
+    // Typing does not jump to a matching cell.
+    void keyboardSearch(const QString& search) override;
+
+  signals:
+    void LeaveCell();  // before the current cell changes: Row()/Col() give the cell being left
+    void EnterCell();  // after it changed: Row()/Col() give the new cell
+    // button: 1 left, 2 right, 4 middle (MouseMove: the buttons held); shift: 1 Shift, 2 Ctrl,
+    // 4 Alt; x, y: pixels in the cell area. MouseRow()/MouseCol() are already updated.
+    void MouseDown(int button, int shift, int x, int y);
+    void MouseMove(int button, int shift, int x, int y);
+    void MouseUp(int button, int shift, int x, int y);
+
+  protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    [[nodiscard]] QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex& index, const QEvent* event) const override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+  private:
+    struct Frame {
+        QColor color;
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+    };
+
+    void applyLayout();
+    void applySpans();
+    [[nodiscard]] int firstVisibleRow(int from) const;
+    [[nodiscard]] int columnEdgeAt(QPoint pos) const;
+    void trackMouse(QPoint pos);
+
+    GridStore& store_;
+    GridModel* model_;
+    GridDelegate* delegate_;
+    QTimer refreshTimer_;  // coalesces store changes into one refresh()
+    std::vector<int> appliedRowTwips_;
+    std::vector<int> appliedColTwips_;
+    std::vector<CellSpan> spans_;
+    std::map<std::pair<int, int>, Frame> frames_;
+    int mouseRow_ = -1;
+    int mouseCol_ = -1;
+    int resizingCol_ = -1;  // column whose right edge is being dragged in the heading row
+};
+
+}  // namespace grid

@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "calculator.h"
+#include "torva.h"
+
+namespace {
+
+using core::kAreaRatingCol;
+using core::kCountCol;
+
+class WindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { ui::useChineseTexts(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(settingsDir.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        open();
+    }
+
+    // Loads and shows a new window, as start-up does.
+    void open() {
+        window = std::make_unique<torva>();
+        window->Form_Load();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void closeAndReopen() {
+        window->close();
+        window.reset();
+        open();
+    }
+
+    [[nodiscard]] QString iniText() const {
+        QFile file(settingsDir.filePath(QStringLiteral("narwe.ini")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    void writeIni(const QByteArray& text) {
+        QFile file(settingsDir.filePath(QStringLiteral("narwe.ini")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    // A click on the button's indicator, as a user makes it.
+    static void click(QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
+
+    [[nodiscard]] std::string text(int row, int col) const {
+        return window->store().TextMatrix(row, col);
+    }
+
+    [[nodiscard]] QPoint cellCentre(int row, int col) const {
+        window->fa->refresh();
+        return window->fa->visualRect(window->fa->model()->index(row, col)).center();
+    }
+
+    [[nodiscard]] std::vector<std::int16_t> checkedOptions(
+        const std::map<std::int16_t, QRadioButton*>& buttons) const {
+        std::vector<std::int16_t> checked;
+        for (const auto& [index, button] : buttons) {
+            if (button->isChecked()) {
+                checked.push_back(index);
+            }
+        }
+        return checked;
+    }
+
+    QTemporaryDir settingsDir;
+    std::unique_ptr<torva> window;
+};
+
+TEST_F(WindowTest, FirstStartShowsThePhosphatePowderTable) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("灭火器配置计算(新规)") +
+                                         QString(16, QLatin1Char(' ')) +
+                                         QStringLiteral("[依据GB 50140-2005编制]"));
+    EXPECT_EQ(window->windowTitle().section(QLatin1Char('['), 1).size(), 18);
+    EXPECT_EQ(checkedOptions(window->Op1), (std::vector<std::int16_t>{0, 4, 7}));
+    EXPECT_EQ(checkedOptions(window->Op), (std::vector<std::int16_t>{4, 7}));
+    EXPECT_FALSE(window->Op[core::op::kCarbonDioxide]->isEnabled());
+    EXPECT_FALSE(window->Op[core::op::kSodiumPowder]->isEnabled());
+    EXPECT_TRUE(window->Check1->isChecked());
+    EXPECT_EQ(window->tx->text(), QStringLiteral("1000"));
+    EXPECT_EQ(text(0, 3), "灭火级别 (A类 )");
+    EXPECT_EQ(text(1, 2), "MF/ABC1");
+    EXPECT_EQ(text(1, kAreaRatingCol), "12(12)");
+    EXPECT_EQ(text(5, kCountCol), "4");
+
+    window->grab().save(QStringLiteral("torva.png"));
+}
+
+TEST_F(WindowTest, ClickOnClassBFollowsTheRoadOfOneEvent) {
+    click(window->Op1[core::op1::kClassB]);
+    EXPECT_TRUE(window->Op1[core::op1::kClassB]->isChecked());
+    EXPECT_TRUE(window->Op[core::op::kCarbonDioxide]->isEnabled());
+    EXPECT_TRUE(window->Op[core::op::kSodiumPowder]->isEnabled());
+    EXPECT_EQ(text(0, 3), "灭火级别 (B类 )");
+    EXPECT_EQ(text(12, 3), "297B");
+    EXPECT_EQ(text(1, kAreaRatingCol), "900(900)");
+    EXPECT_EQ(text(12, kCountCol), "3.03");
+    EXPECT_EQ(window->store().cell(4, 1).backColor, core::kLightRed);
+
+    // Gas fires: foam and water become unavailable.
+    click(window->Op[core::op::kFoam]);
+    click(window->Op1[core::op1::kClassC]);
+    EXPECT_TRUE(window->Op[core::op::kPhosphatePowder]->isChecked());
+    EXPECT_FALSE(window->Op[core::op::kFoam]->isEnabled() ||
+                 window->Op[core::op::kWater]->isEnabled());
+    EXPECT_EQ(text(0, 3), "灭火级别 (C类 )");
+}
+
+TEST_F(WindowTest, ClassDShowsItsMessageThenReturnsToClassA) {
+    click(window->Op1[core::op1::kClassB]);
+    click(window->Op[core::op::kCarbonDioxide]);
+    QString title;
+    QString message;
+    QString button;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        message = box->text();
+        button = box->buttons().value(0)->text();
+        EXPECT_EQ(box->buttons().size(), 1);
+        box->buttons().value(0)->click();
+    });
+    click(window->Op1[core::op1::kClassD]);
+
+    EXPECT_EQ(title, QStringLiteral("提示"));
+    EXPECT_EQ(message, QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
+                                      "金属的种类、物态及其特性等研究确定。"));
+    EXPECT_EQ(button, QStringLiteral("确定"));
+    EXPECT_EQ(checkedOptions(window->Op1), (std::vector<std::int16_t>{0, 4, 7}));
+    EXPECT_TRUE(window->Op[core::op::kPhosphatePowder]->isChecked());
+    EXPECT_FALSE(window->Op[core::op::kCarbonDioxide]->isEnabled());
+    EXPECT_EQ(text(0, 3), "灭火级别 (A类 )");
+    EXPECT_EQ(text(1, 3), "1A");
+    EXPECT_EQ(text(1, kAreaRatingCol), "12(12)");
+}
+
+TEST_F(WindowTest, TypingChangesNothingUntilTheFocusLeavesTheAreaBox) {
+    window->activateWindow();
+    window->tx->setFocus(Qt::MouseFocusReason);
+    window->tx->selectAll();
+    QTest::keyClicks(window->tx, QStringLiteral("2000"));
+    EXPECT_EQ(text(1, kAreaRatingCol), "12(12)");
+    window->Check1->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(text(1, kAreaRatingCol), "24(24)");
+
+    window->tx->setFocus(Qt::MouseFocusReason);
+    window->tx->selectAll();
+    QTest::keyClicks(window->tx, QStringLiteral("123456789"));
+    EXPECT_EQ(window->tx->text(), QStringLiteral("12345678"));
+
+    QTest::mouseMove(window->tx, QPoint(5, 5));
+    EXPECT_EQ(window->tx->toolTip(), QStringLiteral("12345678"));
+}
+
+TEST_F(WindowTest, ChoicesSurviveARestartWhenTheBoxIsTicked) {
+    click(window->Op1[core::op1::kClassB]);
+    click(window->Op1[core::op1::kSerious]);
+    click(window->Op1[core::op1::kFactor03]);
+    click(window->Op[core::op::kFoam]);
+    click(window->Op[core::op::kEntertainment]);
+    window->tx->setText(QStringLiteral("2500"));
+    closeAndReopen();
+
+    EXPECT_EQ(checkedOptions(window->Op1), (std::vector<std::int16_t>{1, 5, 12}));
+    EXPECT_EQ(checkedOptions(window->Op), (std::vector<std::int16_t>{3, 6}));
+    EXPECT_EQ(window->tx->text(), QStringLiteral("2500"));
+    EXPECT_EQ(text(1, 2), "MP3、MP/AR3");
+    EXPECT_EQ(text(1, kAreaRatingCol), "1950(1950)");
+    const QString ini = iniText();
+    for (const char* line : {"op22=True", "op16=False", "op3=True", "op1=False", "check=1"}) {
+        EXPECT_TRUE(ini.contains(QString::fromLatin1(line))) << line;
+    }
+    EXPECT_TRUE(ini.contains(QStringLiteral("[tool]")));
+}
+
+TEST_F(WindowTest, AnUntickedBoxSavesOnlyItsOwnState) {
+    click(window->Op1[core::op1::kClassB]);
+    closeAndReopen();  // saved: class B
+    click(window->Check1);
+    click(window->Op1[core::op1::kClassC]);
+    closeAndReopen();
+
+    EXPECT_FALSE(window->Check1->isChecked());
+    EXPECT_TRUE(window->Op1[core::op1::kClassB]->isChecked());
+    EXPECT_TRUE(iniText().contains(QStringLiteral("check=0")));
+}
+
+TEST_F(WindowTest, DamagedSavedValuesAreSkipped) {
+    window->close();
+    window.reset();
+    writeIni(
+        "[tool]\ntorva\\op10=maybe\ntorva\\op11=true\ntorva\\op14=0\ntorva\\op15=-1\n"
+        "torva\\op4=\ntorva\\op5=1\ntorva\\check=7\ntorva\\tx=1,5\n");
+    open();
+    EXPECT_EQ(checkedOptions(window->Op1), (std::vector<std::int16_t>{1, 5, 7}));
+    EXPECT_EQ(checkedOptions(window->Op), (std::vector<std::int16_t>{5, 7}));
+    EXPECT_TRUE(window->Check1->isChecked());
+    EXPECT_EQ(window->tx->text(), QStringLiteral("1,5"));
+
+    window->close();
+    const QString ini = iniText();
+    for (const char* line : {"op10=False", "op11=True", "op4=False", "check=1"}) {
+        EXPECT_TRUE(ini.contains(QString::fromLatin1(line))) << line;
+    }
+}
+
+TEST_F(WindowTest, CurrentCellIsFramedWithBoldHeadings) {
+    QWidget* viewport = window->fa->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, cellCentre(3, 2));
+    ASSERT_EQ(window->fa->Row(), 3);
+    ASSERT_EQ(window->fa->Col(), 2);
+    EXPECT_TRUE(window->store().cell(3, 0).bold);
+    EXPECT_TRUE(window->store().cell(0, 2).bold);
+    EXPECT_EQ(window->fa->HighLight(), 0) << "released over the pressed cell";
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, cellCentre(5, 4));
+    EXPECT_FALSE(window->store().cell(3, 0).bold);
+    EXPECT_FALSE(window->store().cell(0, 2).bold);
+    EXPECT_TRUE(window->store().cell(5, 0).bold);
+    EXPECT_TRUE(window->store().cell(0, 4).bold);
+
+    // A drag across cells ends with the selection highlighted.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, cellCentre(5, 4));
+    QTest::mouseMove(viewport, cellCentre(6, 3));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, cellCentre(6, 3));
+    EXPECT_EQ(window->fa->HighLight(), 2);
+
+    QTest::mouseMove(viewport, cellCentre(2, 2));
+    EXPECT_EQ(window->fa->toolTip(), QStringLiteral("MF/ABC2"));
+}
+
+TEST_F(WindowTest, EverythingIsNamedForAssistiveTechnology) {
+    EXPECT_EQ(window->tx->accessibleName(), QStringLiteral("建筑面积"));
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(window->fa);
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->text(QAccessible::Name), QStringLiteral("计算结果"));
+    bool found = false;
+    for (int i = 0; i < grid->childCount() && !found; ++i) {
+        found = grid->child(i)->text(QAccessible::Name) == QStringLiteral("MF/ABC1");
+    }
+    EXPECT_TRUE(found) << "cells are exposed with their texts";
+    QAccessibleInterface* option =
+        QAccessible::queryAccessibleInterface(window->Op1[core::op1::kClassA]);
+    EXPECT_EQ(option->text(QAccessible::Name), QStringLiteral("A类"));
+
+    std::unique_ptr<QMenu> menu(window->tx->createStandardContextMenu());
+    EXPECT_TRUE(menu->actions().value(0)->text().contains(QStringLiteral("撤")))
+        << menu->actions().value(0)->text().toStdString();
+}
+
+}  // namespace
