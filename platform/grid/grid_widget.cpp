@@ -102,7 +102,7 @@ GridWidget::GridWidget(GridStore& store, QWidget* parent)
     horizontalHeader()->setMinimumSectionSize(kMinColumnWidth);
     setCornerButtonEnabled(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);  // a drag selects a block
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setTabKeyNavigation(false);  // Tab leaves the grid for the next control
     setShowGrid(true);
@@ -116,8 +116,9 @@ GridWidget::GridWidget(GridStore& store, QWidget* parent)
     viewport()->setMouseTracking(true);
 
     QFont gridFont;
-    gridFont.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
-                          QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")});
+    gridFont.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                          QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Zen Hei"),
+                          QStringLiteral("Noto Sans CJK SC")});
     gridFont.setPointSize(9);
     setFont(gridFont);
 
