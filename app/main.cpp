@@ -26,8 +26,8 @@ bool displayAvailable() {
 int Main(int argc, char** argv) {
     if (!displayAvailable()) {
         std::fputs(
-            "灭火器配置计算: no display found (DISPLAY and WAYLAND_DISPLAY are not set), "
-            "so the window cannot open.\n",
+            "灭火器配置计算：未找到图形显示（DISPLAY 和 WAYLAND_DISPLAY "
+            "均未设置），无法打开窗口。\n",
             stderr);
         return 1;
     }
