@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "torva.h"
 
@@ -23,6 +24,19 @@ bool displayAvailable() {
 #endif
 }
 
+// Qt ends the process when no platform plugin can start (an unreachable display, say). Its
+// messages while the application starts are held back; if it fails, one plain line says why.
+QStringList startMessages;
+
+void holdStartMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtFatalMsg) {
+        startMessages.append(message);
+        return;
+    }
+    std::fputs("灭火器配置计算：图形显示无法使用，无法打开窗口。\n", stderr);
+    std::_Exit(1);
+}
+
 int Main(int argc, char** argv) {
     if (!displayAvailable()) {
         std::fputs(
@@ -31,7 +45,12 @@ int Main(int argc, char** argv) {
             stderr);
         return 1;
     }
+    qInstallMessageHandler(holdStartMessage);
     QApplication app(argc, argv);
+    qInstallMessageHandler(nullptr);
+    for (const QString& message : std::as_const(startMessages)) {
+        qWarning("%s", qPrintable(message));
+    }
     ui::useChineseTexts();
     try {
         torva window;
