@@ -8,11 +8,6 @@ namespace core {
 
 OptionArray::OptionArray(std::vector<Option> options) : options_(std::move(options)) {}
 
-bool OptionArray::contains(std::int16_t index) const {
-    return std::any_of(options_.begin(), options_.end(),
-                       [index](const Option& o) { return o.index == index; });
-}
-
 const Option& OptionArray::option(std::int16_t index) const {
     const auto it = std::find_if(options_.begin(), options_.end(),
                                  [index](const Option& o) { return o.index == index; });

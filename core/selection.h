@@ -35,7 +35,6 @@ class OptionArray {
 
     [[nodiscard]] const Option& option(std::int16_t index) const;
     [[nodiscard]] const std::vector<Option>& options() const { return options_; }
-    [[nodiscard]] bool contains(std::int16_t index) const;
 
     [[nodiscard]] bool selected(std::int16_t index) const { return option(index).selected; }
     [[nodiscard]] OptionValue Value(std::int16_t index) const {

@@ -37,9 +37,9 @@ void GridStore::checkCell(int row, int col) const {
     }
 }
 
-void GridStore::changed(Change what) const {
+void GridStore::changed() const {
     if (observer_) {
-        observer_(what);
+        observer_();
     }
 }
 
@@ -50,7 +50,7 @@ const std::string& GridStore::TextMatrix(int row, int col) const {
 void GridStore::setTextMatrix(int row, int col, std::string text) {
     checkCell(row, col);
     cells_[static_cast<std::size_t>(row * cols_ + col)].text = std::move(text);
-    changed(Change::Cells);
+    changed();
 }
 
 const CellFormat& GridStore::cell(int row, int col) const {
@@ -69,7 +69,7 @@ void GridStore::forRange(int row1, int col1, int row2, int col2, Fn&& fn) {
             fn(cells_[static_cast<std::size_t>(r * cols_ + c)]);
         }
     }
-    changed(Change::Cells);
+    changed();
 }
 
 void GridStore::setCellText(int row1, int col1, int row2, int col2, const std::string& text) {
@@ -113,12 +113,12 @@ T valueAt(const std::vector<T>& values, int index) {
 
 void GridStore::setMergeRow(int row, bool merge) {
     setOneOrAll(mergeRow_, row, merge);
-    changed(Change::Layout);
+    changed();
 }
 
 void GridStore::setMergeCol(int col, bool merge) {
     setOneOrAll(mergeCol_, col, merge);
-    changed(Change::Layout);
+    changed();
 }
 
 bool GridStore::mergeRow(int row) const {
@@ -130,7 +130,7 @@ bool GridStore::mergeCol(int col) const {
 
 void GridStore::setRowHidden(int row, bool hidden) {
     setOneOrAll(rowHidden_, row, hidden);
-    changed(Change::Layout);
+    changed();
 }
 
 bool GridStore::rowHidden(int row) const {
@@ -139,12 +139,12 @@ bool GridStore::rowHidden(int row) const {
 
 void GridStore::setRowHeight(int row, int twips) {
     setOneOrAll(rowHeight_, row, twips);
-    changed(Change::Layout);
+    changed();
 }
 
 void GridStore::setColWidth(int col, int twips) {
     setOneOrAll(colWidth_, col, twips);
-    changed(Change::Layout);
+    changed();
 }
 
 int GridStore::rowHeight(int row) const {

@@ -57,9 +57,6 @@ class GridStore {
     void setCellAlignment(int row1, int col1, int row2, int col2, Alignment alignment);
     void setCellBackColor(int row1, int col1, int row2, int col2, Color color);
     void setCellFontBold(int row1, int col1, int row2, int col2, bool bold);
-    void setCellText(int row, int col, const std::string& text) {
-        setCellText(row, col, row, col, text);
-    }
     void setCellFontBold(int row, int col, bool bold) { setCellFontBold(row, col, row, col, bold); }
 
     [[nodiscard]] const CellFormat& cell(int row, int col) const;
@@ -79,14 +76,13 @@ class GridStore {
     [[nodiscard]] int colWidth(int col) const;
 
     // Called after every change; the widget uses it to redraw.
-    enum class Change : std::uint8_t { Cells, Layout };
-    void setObserver(std::function<void(Change)> observer) { observer_ = std::move(observer); }
+    void setObserver(std::function<void()> observer) { observer_ = std::move(observer); }
 
   private:
     void checkCell(int row, int col) const;
     template <typename Fn>
     void forRange(int row1, int col1, int row2, int col2, Fn&& fn);
-    void changed(Change what) const;
+    void changed() const;
 
     int rows_;
     int cols_;
@@ -98,7 +94,7 @@ class GridStore {
     std::vector<bool> mergeCol_;
     std::vector<int> rowHeight_;
     std::vector<int> colWidth_;
-    std::function<void(Change)> observer_;
+    std::function<void()> observer_;
 };
 
 }  // namespace grid

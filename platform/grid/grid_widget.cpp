@@ -134,7 +134,7 @@ GridWidget::GridWidget(GridStore& store, QWidget* parent)
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(0);
     connect(&refreshTimer_, &QTimer::timeout, this, &GridWidget::refresh);
-    store_.setObserver([this](GridStore::Change) {
+    store_.setObserver([this] {
         if (!refreshTimer_.isActive()) {
             refreshTimer_.start();
         }
