@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "number_text.h"
+
 namespace core {
 
 namespace {
@@ -75,24 +77,6 @@ constexpr std::array kHalon{
     Model{9, W, "50千克", "MYT50", "-", "297B"},
 };
 
-constexpr Band kNone{1, 0};
-
-// Adequate rows per agent type and rating class, for light, medium and serious hazard.
-using HazardBands = std::array<Band, 3>;
-struct TypeBands {
-    HazardBands classB;
-    HazardBands classA;
-};
-
-constexpr std::array<TypeBands, kAgentTypes> kBands{{
-    {{{{1, 8}, {4, 8}, {7, 8}}}, {{kNone, kNone, kNone}}},           // carbon dioxide
-    {{{{1, 3}, {1, 3}, {3, 3}}}, {{{1, 7}, {3, 7}, {4, 7}}}},        // water
-    {{{{1, 12}, {4, 12}, {5, 12}}}, {{{1, 12}, {3, 12}, {5, 12}}}},  // sodium powder
-    {{{{1, 8}, {1, 8}, {4, 8}}}, {{{1, 8}, {4, 8}, {5, 8}}}},        // foam
-    {{{{1, 12}, {4, 12}, {5, 12}}}, {{{1, 12}, {3, 12}, {5, 12}}}},  // phosphate powder
-    {{{{1, 9}, {5, 9}, {7, 9}}}, {{{4, 5}, kNone, kNone}}},          // halon 1211
-}};
-
 void checkType(int agentType) {
     if (agentType < 0 || agentType >= kAgentTypes) {
         throw std::out_of_range("no agent type " + std::to_string(agentType));
@@ -127,11 +111,19 @@ std::string_view rating(const Model& model, RatingClass ratingClass) {
     return ratingClass == RatingClass::A ? model.ratingA : model.ratingB;
 }
 
-Band suitableRows(int agentType, RatingClass ratingClass, Hazard hazard) {
-    checkType(agentType);
-    const TypeBands& bands = kBands[static_cast<std::size_t>(agentType)];
-    const HazardBands& byHazard = ratingClass == RatingClass::A ? bands.classA : bands.classB;
-    return byHazard[static_cast<std::size_t>(hazard)];
+double ratingValue(const Model& model, RatingClass ratingClass) {
+    return leadingNumber(rating(model, ratingClass)).value_or(0.0);
+}
+
+double minimumRating(RatingClass ratingClass, Hazard hazard) {
+    constexpr std::array<double, 3> kClassA = {1, 2, 3};
+    constexpr std::array<double, 3> kOtherClasses = {21, 55, 89};
+    const auto level = static_cast<std::size_t>(hazard);
+    return ratingClass == RatingClass::A ? kClassA.at(level) : kOtherClasses.at(level);
+}
+
+bool meetsMinimum(const Model& model, RatingClass ratingClass, Hazard hazard) {
+    return ratingValue(model, ratingClass) >= minimumRating(ratingClass, hazard);
 }
 
 }  // namespace core

@@ -2,14 +2,13 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 
 #include "selection.h"
 
-// The fixed list of extinguisher models per agent type, with their ratings and the rows that
-// are adequate at each fire hazard level.
+// The fixed list of extinguisher models per agent type with their ratings, and the minimum rating
+// that one extinguisher must reach at each fire hazard level.
 namespace core {
 
 enum class Mount : std::uint8_t { Portable, Wheeled };
@@ -23,13 +22,6 @@ struct Model {
     std::string_view ratingB;  // "-" where the model has no class-B rating
 };
 
-// A run of consecutive rows; first > last means no row.
-struct Band {
-    int first;
-    int last;
-    [[nodiscard]] bool empty() const { return first > last; }
-};
-
 enum class RatingClass : std::uint8_t { A, B };
 
 constexpr int kAgentTypes = 6;
@@ -39,9 +31,15 @@ constexpr int kAgentTypes = 6;
 // Models of an agent type (0 to 5, the index of its `Op` option), in row order.
 [[nodiscard]] std::span<const Model> models(int agentType);
 
+// The rating text for the rating class: "2A", "55B", or "-" where the model has none.
 [[nodiscard]] std::string_view rating(const Model& model, RatingClass ratingClass);
+// The rating's leading number ("0.5A" is 0.5); "-" is 0, a model that cannot serve the class.
+[[nodiscard]] double ratingValue(const Model& model, RatingClass ratingClass);
 
-// Rows of the models that reach the minimum rating of one extinguisher at the hazard level.
-[[nodiscard]] Band suitableRows(int agentType, RatingClass ratingClass, Hazard hazard);
+// The minimum rating of one extinguisher: 1A, 2A, 3A for class A and 21B, 55B, 89B for the other
+// classes, at light, medium and serious hazard.
+[[nodiscard]] double minimumRating(RatingClass ratingClass, Hazard hazard);
+// Whether the model is adequate at the hazard level: its rating reaches that minimum.
+[[nodiscard]] bool meetsMinimum(const Model& model, RatingClass ratingClass, Hazard hazard);
 
 }  // namespace core

@@ -21,47 +21,26 @@ Option& OptionArray::at(std::int16_t index) {
     return const_cast<Option&>(std::as_const(*this).option(index));
 }
 
-void OptionArray::notify(std::int16_t index) const {
-    if (observer_) {
-        observer_(index);
-    }
-}
-
 void OptionArray::select(std::int16_t index) {
     Option& chosen = at(index);
     for (Option& other : options_) {
-        if (other.group == chosen.group && other.index != index && other.selected) {
+        if (other.group == chosen.group) {
             other.selected = false;
-            notify(other.index);
         }
     }
-    if (!chosen.selected) {
-        chosen.selected = true;
-        notify(index);
-    }
-    if (click_) {
-        click_(index);
-    }
+    chosen.selected = true;
 }
 
 void OptionArray::setValue(std::int16_t index, bool value) {
     if (value) {
         select(index);
-        return;
-    }
-    Option& option = at(index);
-    if (option.selected) {
-        option.selected = false;
-        notify(index);
+    } else {
+        at(index).selected = false;
     }
 }
 
 void OptionArray::setEnabled(std::int16_t index, bool enabled) {
-    Option& option = at(index);
-    if (option.enabled != enabled) {
-        option.enabled = enabled;
-        notify(index);
-    }
+    at(index).enabled = enabled;
 }
 
 namespace {
@@ -113,6 +92,19 @@ std::vector<Option> agentOptions() {
 
 Selection::Selection() : Op1(fireOptions()), Op(agentOptions()) {}
 
+std::optional<FireClass> Selection::fireClass() const {
+    const std::pair<std::int16_t, FireClass> order[] = {
+        {op1::kClassA, FireClass::A}, {op1::kClassB, FireClass::B}, {op1::kClassC, FireClass::C},
+        {op1::kClassE, FireClass::E}, {op1::kClassD, FireClass::D},
+    };
+    for (const auto& [index, fireClass] : order) {
+        if (Op1.selected(index)) {
+            return fireClass;
+        }
+    }
+    return std::nullopt;
+}
+
 Hazard Selection::hazard() const {
     if (Op1.selected(op1::kSerious)) {
         return Hazard::Serious;
@@ -141,6 +133,42 @@ int Selection::factorTimesTen() const {
 
 int Selection::buildingTimesTen() const {
     return Op.selected(op::kEntertainment) ? 13 : 10;
+}
+
+std::optional<int> Selection::agentType() const {
+    for (const std::int16_t index : {op::kCarbonDioxide, op::kPhosphatePowder, op::kSodiumPowder,
+                                     op::kFoam, op::kHalon, op::kWater}) {
+        if (Op.selected(index)) {
+            return index;
+        }
+    }
+    return std::nullopt;
+}
+
+bool agentAllowed(FireClass fireClass, std::int16_t agentType) {
+    switch (fireClass) {
+        case FireClass::A:
+            return agentType != op::kCarbonDioxide && agentType != op::kSodiumPowder;
+        case FireClass::C:
+        case FireClass::E:
+            // The code lists neither foam nor water extinguishers for gas and electrical fires.
+            return agentType != op::kFoam && agentType != op::kWater;
+        case FireClass::B:
+        case FireClass::D:
+            break;
+    }
+    return true;
+}
+
+std::int16_t firstStartChoice(int group) {
+    const Selection firstStart;
+    const OptionArray& array = group <= kFactorGroup ? firstStart.Op1 : firstStart.Op;
+    for (const Option& option : array.options()) {
+        if (option.group == group && option.selected) {
+            return option.index;
+        }
+    }
+    throw std::out_of_range("no group " + std::to_string(group));
 }
 
 }  // namespace core

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,16 +21,14 @@ struct Option {
     std::string toolTip;
     bool selected = false;
     bool enabled = true;
+
+    friend bool operator==(const Option&, const Option&) = default;
 };
 
 // A control array of option buttons that spans several groups. Selecting an option clears the
-// rest of its group and raises the array's click handler at once, nested inside the call; the
-// observer hears of every change of value or enabled state, so that the window can show it.
+// rest of its group.
 class OptionArray {
   public:
-    using ClickHandler = std::function<void(std::int16_t index)>;
-    using Observer = std::function<void(std::int16_t index)>;
-
     explicit OptionArray(std::vector<Option> options);
 
     [[nodiscard]] const Option& option(std::int16_t index) const;
@@ -42,22 +40,18 @@ class OptionArray {
     }
     [[nodiscard]] bool enabled(std::int16_t index) const { return option(index).enabled; }
 
-    // Selects the option (also when it is already selected) and raises the click handler.
+    // Selects the option and clears the rest of its group.
     void select(std::int16_t index);
-    // Sets the value as a restore does: true selects as above, false clears it silently.
+    // True selects as above, false clears the option alone.
     void setValue(std::int16_t index, bool value);
     void setEnabled(std::int16_t index, bool enabled);
 
-    void setClickHandler(ClickHandler handler) { click_ = std::move(handler); }
-    void setObserver(Observer observer) { observer_ = std::move(observer); }
+    friend bool operator==(const OptionArray&, const OptionArray&) = default;
 
   private:
     Option& at(std::int16_t index);
-    void notify(std::int16_t index) const;
 
     std::vector<Option> options_;
-    ClickHandler click_;
-    Observer observer_;
 };
 
 // Groups of the two arrays, one per frame.
@@ -97,6 +91,7 @@ constexpr std::int16_t kEntertainment = 6;
 constexpr std::int16_t kAboveGround = 7;
 }  // namespace op
 
+enum class FireClass : std::uint8_t { A, B, C, D, E };
 enum class Hazard : std::uint8_t { Light, Medium, Serious };
 
 // The choices as the handlers see them: the two option arrays and the floor-area text of `tx`.
@@ -111,9 +106,24 @@ struct Selection {
     // Readers: the first selected option in the fixed test order decides, the fallback applies
     // when none of the tested options is selected.
     [[nodiscard]] bool classA() const { return Op1.selected(op1::kClassA); }
-    [[nodiscard]] Hazard hazard() const;         // serious, medium, else light
-    [[nodiscard]] int factorTimesTen() const;    // K x 10: 10, 9, 7, 5, else 3
+    [[nodiscard]] std::optional<FireClass> fireClass() const;  // A, B, C, E, D, else none
+    [[nodiscard]] Hazard hazard() const;                       // serious, medium, else light
+    [[nodiscard]] int factorTimesTen() const;                  // K x 10: 10, 9, 7, 5, else 3
     [[nodiscard]] int buildingTimesTen() const;  // 13 for entertainment/underground, else 10
+    // The agent type (the index of its `Op` option): carbon dioxide, the dry powders (ammonium
+    // phosphate before sodium bicarbonate), foam, halon, water; none when no agent is selected.
+    [[nodiscard]] std::optional<int> agentType() const;
+
+    friend bool operator==(const Selection&, const Selection&) = default;
 };
+
+// Whether the fire class allows the agent type: class A rules out carbon dioxide and
+// sodium-bicarbonate powder, classes C and E foam and water; class B allows all. A selected agent
+// that the class rules out moves to ammonium-phosphate powder.
+[[nodiscard]] bool agentAllowed(FireClass fireClass, std::int16_t agentType);
+
+// The option of a group that is selected at first start; a group falls back to it when restored
+// choices leave it empty.
+[[nodiscard]] std::int16_t firstStartChoice(int group);
 
 }  // namespace core

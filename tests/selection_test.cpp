@@ -2,44 +2,70 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <optional>
 
 namespace core {
 namespace {
 
-TEST(Selection, SelectingClearsOnlyItsOwnGroupAndRaisesTheClickAtOnce) {
+TEST(Selection, SelectingClearsOnlyItsOwnGroup) {
     Selection s;
-    std::vector<std::int16_t> clicks;
-    s.Op1.setClickHandler([&](std::int16_t i) {
-        clicks.push_back(i);
-        // Nested inside the selection: the new state is already in place.
-        EXPECT_TRUE(s.Op1.selected(i));
-    });
     s.Op1.select(op1::kFactor03);
     EXPECT_FALSE(s.Op1.selected(op1::kFactor09));
     EXPECT_TRUE(s.Op1.selected(op1::kClassA)) << "other groups of the array stay";
     EXPECT_TRUE(s.Op1.selected(op1::kMedium));
-    s.Op1.select(op1::kFactor03);  // already selected: raised again
-    s.Op1.setValue(op1::kClassA, false);
-    EXPECT_EQ(clicks, (std::vector<std::int16_t>{12, 12})) << "clearing raises nothing";
-    EXPECT_FALSE(s.Op1.selected(op1::kClassA));
+    s.Op.select(op::kHalon);
+    EXPECT_EQ(s.agentType(), op::kHalon);
+    EXPECT_TRUE(s.Op.selected(op::kAboveGround));
 }
 
 TEST(Selection, ReadersFallBackWhenNothingIsSelected) {
     Selection s;
+    EXPECT_EQ(s.fireClass(), FireClass::A);
     EXPECT_EQ(s.hazard(), Hazard::Medium);
     EXPECT_EQ(s.factorTimesTen(), 9);
-    EXPECT_EQ(s.buildingTimesTen(), 10);
-    s.Op1.setValue(op1::kMedium, false);
-    s.Op1.setValue(op1::kFactor09, false);
+    EXPECT_EQ(s.agentType(), op::kPhosphatePowder);
+    for (const std::int16_t i : {op1::kClassA, op1::kMedium, op1::kFactor09}) {
+        s.Op1.setValue(i, false);
+    }
     s.Op.setValue(op::kAboveGround, false);
+    s.Op.setValue(op::kPhosphatePowder, false);
+    EXPECT_EQ(s.fireClass(), std::nullopt);
     EXPECT_EQ(s.hazard(), Hazard::Light);
     EXPECT_EQ(s.factorTimesTen(), 3);
     EXPECT_EQ(s.buildingTimesTen(), 10);
+    EXPECT_EQ(s.agentType(), std::nullopt);
     s.Op1.select(op1::kSerious);
     s.Op.select(op::kEntertainment);
     EXPECT_EQ(s.hazard(), Hazard::Serious);
     EXPECT_EQ(s.buildingTimesTen(), 13);
+}
+
+TEST(Selection, FireClassesAllowTheirAgents) {
+    // Agents in index order: carbon dioxide, water, sodium powder, foam, phosphate powder, halon.
+    struct Case {
+        FireClass fireClass;
+        std::array<bool, 6> allowed;
+    };
+    const Case cases[] = {
+        {FireClass::A, {false, true, false, true, true, true}},
+        {FireClass::B, {true, true, true, true, true, true}},
+        {FireClass::C, {true, false, true, false, true, true}},
+        {FireClass::E, {true, false, true, false, true, true}},
+    };
+    for (const auto& c : cases) {
+        for (std::int16_t agent = 0; agent < 6; ++agent) {
+            EXPECT_EQ(agentAllowed(c.fireClass, agent), c.allowed[static_cast<std::size_t>(agent)])
+                << "class " << static_cast<int>(c.fireClass) << " agent " << agent;
+        }
+    }
+}
+
+TEST(Selection, FirstStartChoicesOfEachGroup) {
+    EXPECT_EQ(firstStartChoice(kFireClassGroup), op1::kClassA);
+    EXPECT_EQ(firstStartChoice(kHazardGroup), op1::kMedium);
+    EXPECT_EQ(firstStartChoice(kFactorGroup), op1::kFactor09);
+    EXPECT_EQ(firstStartChoice(kAgentGroup), op::kPhosphatePowder);
+    EXPECT_EQ(firstStartChoice(kBuildingGroup), op::kAboveGround);
 }
 
 }  // namespace

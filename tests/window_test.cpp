@@ -14,15 +14,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
-#include "calculator.h"
+#include "result_table.h"
 #include "torva.h"
 
 namespace {
 
-using core::kAreaRatingCol;
-using core::kCountCol;
+using ui::kAreaRatingCol;
+using ui::kCountCol;
+namespace op = core::op;
+namespace op1 = core::op1;
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -65,7 +68,7 @@ class WindowTest : public ::testing::Test {
     }
 
     [[nodiscard]] std::string text(int row, int col) const {
-        return window->store().TextMatrix(row, col);
+        return window->fa->store().TextMatrix(row, col);
     }
 
     [[nodiscard]] QPoint cellCentre(int row, int col) const {
@@ -95,8 +98,8 @@ TEST_F(WindowTest, FirstStartShowsThePhosphatePowderTable) {
     EXPECT_EQ(window->windowTitle().section(QLatin1Char('['), 1).size(), 18);
     EXPECT_EQ(checkedOptions(window->Op1), (std::vector<std::int16_t>{0, 4, 7}));
     EXPECT_EQ(checkedOptions(window->Op), (std::vector<std::int16_t>{4, 7}));
-    EXPECT_FALSE(window->Op[core::op::kCarbonDioxide]->isEnabled());
-    EXPECT_FALSE(window->Op[core::op::kSodiumPowder]->isEnabled());
+    EXPECT_FALSE(window->Op[op::kCarbonDioxide]->isEnabled());
+    EXPECT_FALSE(window->Op[op::kSodiumPowder]->isEnabled());
     EXPECT_TRUE(window->Check1->isChecked());
     EXPECT_EQ(window->tx->text(), QStringLiteral("1000"));
     EXPECT_EQ(text(0, 3), "灭火级别 (A类 )");
@@ -108,28 +111,27 @@ TEST_F(WindowTest, FirstStartShowsThePhosphatePowderTable) {
 }
 
 TEST_F(WindowTest, ClickOnClassBFollowsTheRoadOfOneEvent) {
-    click(window->Op1[core::op1::kClassB]);
-    EXPECT_TRUE(window->Op1[core::op1::kClassB]->isChecked());
-    EXPECT_TRUE(window->Op[core::op::kCarbonDioxide]->isEnabled());
-    EXPECT_TRUE(window->Op[core::op::kSodiumPowder]->isEnabled());
+    click(window->Op1[op1::kClassB]);
+    EXPECT_TRUE(window->Op1[op1::kClassB]->isChecked());
+    EXPECT_TRUE(window->Op[op::kCarbonDioxide]->isEnabled());
+    EXPECT_TRUE(window->Op[op::kSodiumPowder]->isEnabled());
     EXPECT_EQ(text(0, 3), "灭火级别 (B类 )");
     EXPECT_EQ(text(12, 3), "297B");
     EXPECT_EQ(text(1, kAreaRatingCol), "900(900)");
     EXPECT_EQ(text(12, kCountCol), "3.03");
-    EXPECT_EQ(window->store().cell(4, 1).backColor, core::kLightRed);
+    EXPECT_EQ(window->fa->store().cell(4, 1).backColor, ui::kLightRed);
 
     // Gas fires: foam and water become unavailable.
-    click(window->Op[core::op::kFoam]);
-    click(window->Op1[core::op1::kClassC]);
-    EXPECT_TRUE(window->Op[core::op::kPhosphatePowder]->isChecked());
-    EXPECT_FALSE(window->Op[core::op::kFoam]->isEnabled() ||
-                 window->Op[core::op::kWater]->isEnabled());
+    click(window->Op[op::kFoam]);
+    click(window->Op1[op1::kClassC]);
+    EXPECT_TRUE(window->Op[op::kPhosphatePowder]->isChecked());
+    EXPECT_FALSE(window->Op[op::kFoam]->isEnabled() || window->Op[op::kWater]->isEnabled());
     EXPECT_EQ(text(0, 3), "灭火级别 (C类 )");
 }
 
 TEST_F(WindowTest, ClassDShowsItsMessageThenReturnsToClassA) {
-    click(window->Op1[core::op1::kClassB]);
-    click(window->Op[core::op::kCarbonDioxide]);
+    click(window->Op1[op1::kClassB]);
+    click(window->Op[op::kCarbonDioxide]);
     QString title;
     QString message;
     QString button;
@@ -142,15 +144,15 @@ TEST_F(WindowTest, ClassDShowsItsMessageThenReturnsToClassA) {
         EXPECT_EQ(box->buttons().size(), 1);
         box->buttons().value(0)->click();
     });
-    click(window->Op1[core::op1::kClassD]);
+    click(window->Op1[op1::kClassD]);
 
     EXPECT_EQ(title, QStringLiteral("提示"));
     EXPECT_EQ(message, QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
                                       "金属的种类、物态及其特性等研究确定。"));
     EXPECT_EQ(button, QStringLiteral("确定"));
     EXPECT_EQ(checkedOptions(window->Op1), (std::vector<std::int16_t>{0, 4, 7}));
-    EXPECT_TRUE(window->Op[core::op::kPhosphatePowder]->isChecked());
-    EXPECT_FALSE(window->Op[core::op::kCarbonDioxide]->isEnabled());
+    EXPECT_TRUE(window->Op[op::kPhosphatePowder]->isChecked());
+    EXPECT_FALSE(window->Op[op::kCarbonDioxide]->isEnabled());
     EXPECT_EQ(text(0, 3), "灭火级别 (A类 )");
     EXPECT_EQ(text(1, 3), "1A");
     EXPECT_EQ(text(1, kAreaRatingCol), "12(12)");
@@ -175,11 +177,11 @@ TEST_F(WindowTest, TypingChangesNothingUntilTheFocusLeavesTheAreaBox) {
 }
 
 TEST_F(WindowTest, ChoicesSurviveARestartWhenTheBoxIsTicked) {
-    click(window->Op1[core::op1::kClassB]);
-    click(window->Op1[core::op1::kSerious]);
-    click(window->Op1[core::op1::kFactor03]);
-    click(window->Op[core::op::kFoam]);
-    click(window->Op[core::op::kEntertainment]);
+    click(window->Op1[op1::kClassB]);
+    click(window->Op1[op1::kSerious]);
+    click(window->Op1[op1::kFactor03]);
+    click(window->Op[op::kFoam]);
+    click(window->Op[op::kEntertainment]);
     window->tx->setText(QStringLiteral("2500"));
     closeAndReopen();
 
@@ -196,14 +198,14 @@ TEST_F(WindowTest, ChoicesSurviveARestartWhenTheBoxIsTicked) {
 }
 
 TEST_F(WindowTest, AnUntickedBoxSavesOnlyItsOwnState) {
-    click(window->Op1[core::op1::kClassB]);
+    click(window->Op1[op1::kClassB]);
     closeAndReopen();  // saved: class B
     click(window->Check1);
-    click(window->Op1[core::op1::kClassC]);
+    click(window->Op1[op1::kClassC]);
     closeAndReopen();
 
     EXPECT_FALSE(window->Check1->isChecked());
-    EXPECT_TRUE(window->Op1[core::op1::kClassB]->isChecked());
+    EXPECT_TRUE(window->Op1[op1::kClassB]->isChecked());
     EXPECT_TRUE(iniText().contains(QStringLiteral("check=0")));
 }
 
@@ -231,15 +233,15 @@ TEST_F(WindowTest, CurrentCellIsFramedWithBoldHeadings) {
     QTest::mouseClick(viewport, Qt::LeftButton, {}, cellCentre(3, 2));
     ASSERT_EQ(window->fa->Row(), 3);
     ASSERT_EQ(window->fa->Col(), 2);
-    EXPECT_TRUE(window->store().cell(3, 0).bold);
-    EXPECT_TRUE(window->store().cell(0, 2).bold);
+    EXPECT_TRUE(window->fa->store().cell(3, 0).bold);
+    EXPECT_TRUE(window->fa->store().cell(0, 2).bold);
     EXPECT_EQ(window->fa->HighLight(), 0) << "released over the pressed cell";
 
     QTest::mouseClick(viewport, Qt::LeftButton, {}, cellCentre(5, 4));
-    EXPECT_FALSE(window->store().cell(3, 0).bold);
-    EXPECT_FALSE(window->store().cell(0, 2).bold);
-    EXPECT_TRUE(window->store().cell(5, 0).bold);
-    EXPECT_TRUE(window->store().cell(0, 4).bold);
+    EXPECT_FALSE(window->fa->store().cell(3, 0).bold);
+    EXPECT_FALSE(window->fa->store().cell(0, 2).bold);
+    EXPECT_TRUE(window->fa->store().cell(5, 0).bold);
+    EXPECT_TRUE(window->fa->store().cell(0, 4).bold);
 
     // A drag across cells ends with the selection highlighted.
     QTest::mousePress(viewport, Qt::LeftButton, {}, cellCentre(5, 4));
@@ -261,13 +263,118 @@ TEST_F(WindowTest, EverythingIsNamedForAssistiveTechnology) {
         found = grid->child(i)->text(QAccessible::Name) == QStringLiteral("MF/ABC1");
     }
     EXPECT_TRUE(found) << "cells are exposed with their texts";
-    QAccessibleInterface* option =
-        QAccessible::queryAccessibleInterface(window->Op1[core::op1::kClassA]);
+    QAccessibleInterface* option = QAccessible::queryAccessibleInterface(window->Op1[op1::kClassA]);
     EXPECT_EQ(option->text(QAccessible::Name), QStringLiteral("A类"));
 
     std::unique_ptr<QMenu> menu(window->tx->createStandardContextMenu());
     EXPECT_TRUE(menu->actions().value(0)->text().contains(QStringLiteral("撤")))
         << menu->actions().value(0)->text().toStdString();
+}
+
+// Every event ends in exactly one calculation drawn into the grid as one change of its store.
+TEST_F(WindowTest, EachEventCalculatesAndDrawsOnce) {
+    EXPECT_EQ(window->resultsShown(), 1) << "start-up";
+    window->activateWindow();
+    struct Step {
+        const char* name;
+        std::function<void()> event;
+    };
+    const auto typeArea = [this](const QString& area, Qt::Key finish) {
+        window->tx->setFocus(Qt::TabFocusReason);
+        window->tx->selectAll();
+        QTest::keyClicks(window->tx, area);
+        QTest::keyClick(window->tx, finish);
+    };
+    const Step steps[] = {
+        {"class B", [this] { click(window->Op1[op1::kClassB]); }},
+        {"carbon dioxide", [this] { click(window->Op[op::kCarbonDioxide]); }},
+        {"another agent after focus", [this] { click(window->Op[op::kSodiumPowder]); }},
+        {"class A moves the agent", [this] { click(window->Op1[op1::kClassA]); }},
+        {"K", [this] { click(window->Op1[op1::kFactor05]); }},
+        {"arrow key in a frame",
+         [this] { QTest::keyClick(window->Op1[op1::kFactor05], Qt::Key_Down); }},
+        {"building", [this] { click(window->Op[op::kEntertainment]); }},
+        {"area, Enter", [&] { typeArea(QStringLiteral("2000"), Qt::Key_Return); }},
+        {"area, Tab", [&] { typeArea(QStringLiteral("300"), Qt::Key_Tab); }},
+    };
+    for (const auto& step : steps) {
+        const int shown = window->resultsShown();
+        const auto revision = window->fa->store().revision();
+        step.event();
+        EXPECT_EQ(window->resultsShown() - shown, 1) << step.name;
+        EXPECT_EQ(window->fa->store().revision() - revision, 1U) << step.name;
+    }
+    EXPECT_TRUE(window->Op[op::kPhosphatePowder]->isChecked());
+    EXPECT_TRUE(window->Op1[op1::kFactor03]->isChecked()) << "the arrow key chose the next K";
+    EXPECT_EQ(text(1, kAreaRatingCol), "2(1.56)");  // 0.3 x 1.3 x 300 / 75
+
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    const int shown = window->resultsShown();
+    click(window->Op1[op1::kClassD]);
+    EXPECT_EQ(window->resultsShown() - shown, 1) << "class D and its return to class A";
+}
+
+TEST_F(WindowTest, ContradictingSavedChoicesFallBackToOneChoicePerGroup) {
+    struct Case {
+        const char* name;
+        QByteArray ini;
+        std::vector<std::int16_t> op1, op;
+    };
+    const Case cases[] = {
+        {"every agent false",
+         "op0=False\nop1=False\nop2=False\nop3=False\nop4=False\nop5=False\nop11=True",
+         {1, 4, 7},
+         {4, 7}},
+        {"carbon dioxide under class A", "op10=True\nop0=True\nop4=False", {0, 4, 7}, {4, 7}},
+        {"no hazard, no building",
+         "op13=False\nop14=False\nop15=False\nop6=0\nop7=0",
+         {0, 4, 7},
+         {4, 7}},
+        {"class D never stays", "op10=False\nop20=True\nop5=True", {0, 4, 7}, {5, 7}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window->close();
+        window.reset();
+        QByteArray ini = "[tool]\n";
+        for (const QByteArray& line : c.ini.split('\n')) {
+            ini += "torva\\" + line + "\n";
+        }
+        writeIni(ini);
+        QTimer::singleShot(0, [] {
+            if (QApplication::activeModalWidget() != nullptr) {
+                ADD_FAILURE() << "a message box was shown";
+                QApplication::activeModalWidget()->close();
+            }
+        });
+        open();
+        EXPECT_EQ(checkedOptions(window->Op1), c.op1);
+        EXPECT_EQ(checkedOptions(window->Op), c.op);
+        EXPECT_EQ(window->resultsShown(), 1);
+        EXPECT_FALSE(window->fa->store().rowHidden(1));
+    }
+}
+
+TEST_F(WindowTest, DisabledOptionsLookDisabledWhateverTheirCaptionColour) {
+    click(window->Op1[op1::kClassC]);
+    ASSERT_FALSE(window->Op[op::kWater]->isEnabled());
+    const auto disabledText = [](QWidget* w) {
+        return w->palette().color(QPalette::Disabled, QPalette::WindowText);
+    };
+    EXPECT_EQ(disabledText(window->Op[op::kWater]), disabledText(window->Op[op::kFoam]));
+    EXPECT_EQ(disabledText(window->Op[op::kHalon]), disabledText(window->Op[op::kFoam]));
+    EXPECT_EQ(window->Op[op::kHalon]->palette().color(QPalette::Active, QPalette::WindowText),
+              QColor(255, 0, 0));
+}
+
+TEST_F(WindowTest, APressAndReleaseOnOneCellLeavesTheHighlightOff) {
+    QWidget* viewport = window->fa->viewport();
+    const QPoint insideBlock = cellCentre(3, 5);  // column 5 is one block over rows 1 to 12
+    const QPoint heading = cellCentre(0, 2);
+    for (const QPoint at : {insideBlock, heading}) {
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+        EXPECT_EQ(window->fa->HighLight(), 0) << at.x() << "," << at.y();
+    }
 }
 
 }  // namespace

@@ -9,14 +9,15 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPainter>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSettings>
 #include <QTranslator>
 #include <QtDebug>
-#include <stdexcept>
 
+#include "calculation.h"
+#include "result_table.h"
 #include "saved_choices.h"
 
 namespace {
@@ -98,19 +99,20 @@ QString settingsGroup() {
     return qs(core::kSettingsSection).replace(QLatin1Char('\\'), '/');
 }
 
-// The window's icon: a red extinguisher.
-QIcon extinguisherIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(200, 30, 30));
-    p.drawRoundedRect(QRectF(10, 9, 13, 21), 5, 5);
-    p.setBrush(QColor(40, 40, 40));
-    p.drawRect(QRectF(14, 4, 5, 5));
-    p.drawRect(QRectF(18, 5, 9, 2));
-    return QIcon(pixmap);
+// Unticks a radio button, which Qt's exclusive frames otherwise refuse: a restore may leave a
+// frame without a choice until a later key selects one.
+void untick(QRadioButton* button) {
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+// Gives a caption a colour of its own while enabled; disabled it greys like every other.
+void setCaptionColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Active, QPalette::WindowText, color);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
+    widget->setPalette(palette);
 }
 
 }  // namespace
@@ -119,21 +121,14 @@ const QString torva::kCaption = QStringLiteral("灭火器配置计算(新规)") 
                                 QString(16, QLatin1Char(' ')) +
                                 QStringLiteral("[依据GB 50140-2005编制]");
 
-torva::torva(QWidget* parent)
-    : QWidget(parent), store_(core::kGridRows, core::kGridCols), calc_(selection_, store_) {
+torva::torva(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("torva"));
-    core::writeHeadings(store_);
     buildControls();
-
-    selection_.Op1.setClickHandler([this](std::int16_t i) { Op1_Click(i); });
-    selection_.Op.setClickHandler([this](std::int16_t i) { Op_Click(i); });
-    calc_.setClassDNotice([this] { showClassDMessage(); });
 }
 
 torva::~torva() {
-    // The grid draws store_, which goes before the child widgets do.
-    delete fa;
-    fa = nullptr;
+    // The area box loses the focus while the window's children go; no handler runs then.
+    disconnect(tx, nullptr, this, nullptr);
 }
 
 void torva::buildControls() {
@@ -151,44 +146,32 @@ void torva::buildControls() {
     };
 
     setFixedSize(px(kClientArea.width), px(kClientArea.height));
-    setWindowIcon(extinguisherIcon());
 
     for (std::size_t i = 0; i < Frame1.size(); ++i) {
         Frame1[i] = new QGroupBox(QString::fromUtf8(kFrameCaptions[i]), this);
         place(Frame1[i], kFramePlaces[i]);
     }
 
-    const auto makeButtons = [&](core::OptionArray& array, auto& buttons, const auto& places) {
-        for (const auto& [index, where] : places) {
-            const core::Option& option = array.option(index);
-            auto* button = new QRadioButton(qs(option.caption),
-                                            Frame1.at(static_cast<std::size_t>(option.group)));
-            button->setToolTip(qs(option.toolTip));
-            button->setChecked(option.selected);
-            button->setEnabled(option.enabled);
-            placeText(button, where);
-            buttons[index] = button;
-        }
-        bindOptions(array, buttons);
-    };
-    makeButtons(selection_.Op1, Op1, kOp1Places);
-    makeButtons(selection_.Op, Op, kOpPlaces);
-
-    QPalette red = Op[core::op::kHalon]->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    Op[core::op::kHalon]->setPalette(red);
-    QPalette black = Op[core::op::kWater]->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    Op[core::op::kWater]->setPalette(black);
+    const core::Selection firstStart;
+    makeOptions(firstStart.Op1, Op1, true);
+    makeOptions(firstStart.Op, Op, false);
+    for (const auto& [index, where] : kOp1Places) {
+        placeText(Op1.at(index), where);
+    }
+    for (const auto& [index, where] : kOpPlaces) {
+        placeText(Op.at(index), where);
+    }
+    setCaptionColor(Op[core::op::kHalon], QColor(255, 0, 0));
+    setCaptionColor(Op[core::op::kWater], Qt::black);
 
     QGroupBox* building = Frame1[core::kBuildingGroup];
     Label1[0] = new QLabel(QStringLiteral("建筑面积"), building);
     placeText(Label1[0], kAreaLabelPlace);
-    tx = new QLineEdit(qs(selection_.tx), building);
+    tx = new QLineEdit(qs(firstStart.tx), building);
     tx->setMaxLength(8);
     tx->setAccessibleName(QStringLiteral("建筑面积"));
     tx->setMouseTracking(true);
-    tx->installEventFilter(this);
+    tx->installEventFilter(this);  // tx_MouseMove
     place(tx, kAreaPlace);
     Label1[0]->setBuddy(tx);
     Label1[1] = new QLabel(QStringLiteral("m2"), building);
@@ -196,14 +179,14 @@ void torva::buildControls() {
     // Kept inside the frame when the unit is wider than designed.
     Label1[1]->move(std::min(Label1[1]->x(), building->width() - Label1[1]->width() - 3),
                     Label1[1]->y());
-    connect(tx, &QLineEdit::textChanged, this,
-            [this](const QString& text) { selection_.tx = text.toStdString(); });
+    // Tab, Enter or a click elsewhere finish the edit; a context menu or another window do not.
+    connect(tx, &QLineEdit::editingFinished, this, &torva::tx_LostFocus);
 
     Check1 = new QCheckBox(QStringLiteral("保存当前数据退出"), this);
     Check1->setChecked(true);
     placeText(Check1, kCheckPlace);
 
-    fa = new grid::GridWidget(store_, this);
+    fa = new grid::GridWidget(ui::kGridRows, ui::kGridCols, this);
     fa->setAccessibleName(QStringLiteral("计算结果"));
     place(fa, kGridPlace);
     connect(fa, &grid::GridWidget::EnterCell, this, &torva::fa_EnterCell);
@@ -222,34 +205,54 @@ void torva::buildControls() {
     }
 }
 
-void torva::bindOptions(core::OptionArray& array, std::map<std::int16_t, QRadioButton*>& buttons) {
-    for (const auto& [index, button] : buttons) {
-        connect(button, &QRadioButton::clicked, this,
-                [&array, index = index] { array.select(index); });
-        if (&buttons == &Op) {
-            button->installEventFilter(this);
+// One radio button per option, in its frame. However an option becomes checked by the user
+// (mouse, Space, arrow keys, an accessibility action), its array's handler runs once.
+void torva::makeOptions(const core::OptionArray& options, Options& buttons, bool fireArray) {
+    for (const core::Option& option : options.options()) {
+        auto* button =
+            new QRadioButton(qs(option.caption), Frame1.at(static_cast<std::size_t>(option.group)));
+        button->setToolTip(qs(option.toolTip));
+        button->setChecked(option.selected);
+        button->setEnabled(option.enabled);
+        const std::int16_t index = option.index;
+        connect(button, &QRadioButton::toggled, this, [this, index, fireArray](bool checked) {
+            if (checked && !settingFromCode_) {
+                fireArray ? Op1_Click(index) : Op_Click(index);
+            }
+        });
+        if (!fireArray) {
+            button->installEventFilter(this);  // Op_LostFocus
         }
+        buttons[index] = button;
     }
-    array.setObserver(
-        [this, &array, &buttons](std::int16_t index) { showOption(array, buttons, index); });
 }
 
-void torva::showOption(const core::OptionArray& array,
-                       const std::map<std::int16_t, QRadioButton*>& buttons, std::int16_t index) {
-    const core::Option& option = array.option(index);
-    QRadioButton* button = buttons.at(index);
-    button->setEnabled(option.enabled);
-    if (button->isChecked() == option.selected) {
-        return;
+// Selecting an option from code raises its handler at once, as a click does, also when the
+// option is already selected.
+void torva::selectFromCode(Options& array, std::int16_t index) {
+    {
+        const QScopedValueRollback fromCode(settingFromCode_, true);
+        array.at(index)->setChecked(true);
     }
-    if (option.selected) {
-        button->setChecked(true);
+    if (&array == &Op1) {
+        Op1_Click(index);
     } else {
-        // Qt keeps one button of a frame checked; a restore may leave a frame without one.
-        button->setAutoExclusive(false);
-        button->setChecked(false);
-        button->setAutoExclusive(true);
+        Op_Click(index);
     }
+}
+
+core::Selection torva::selection() const {
+    core::Selection now;
+    for (const auto& [index, button] : Op1) {
+        now.Op1.setValue(index, button->isChecked());
+        now.Op1.setEnabled(index, button->isEnabled());
+    }
+    for (const auto& [index, button] : Op) {
+        now.Op.setValue(index, button->isChecked());
+        now.Op.setEnabled(index, button->isEnabled());
+    }
+    now.tx = tx->text().toStdString();
+    return now;
 }
 
 bool torva::eventFilter(QObject* watched, QEvent* event) {
@@ -257,13 +260,9 @@ bool torva::eventFilter(QObject* watched, QEvent* event) {
         // Focus that leaves with the window or for a context menu has not left the control.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == tx) {
-                tx_LostFocus();
-            } else {
-                for (const auto& [index, button] : Op) {
-                    if (watched == button) {
-                        Op_LostFocus(index);
-                    }
+            for (const auto& [index, button] : Op) {
+                if (watched == button) {
+                    Op_LostFocus(index);
                 }
             }
         }
@@ -279,40 +278,77 @@ void torva::Form_Load() {
     auto settings = ui::openSettings();
     settings->beginGroup(settingsGroup());
     tx->setText(settingText(*settings, qs(core::kAreaKey), QStringLiteral("1000")));
-
-    std::int16_t lastSelected = -1;
-    for (std::int16_t i = 0; i <= 7; ++i) {
-        restoreOption(*settings, selection_.Op1, i, core::op1Key(i));
-        restoreOption(*settings, selection_.Op, i, core::opKey(i));
-        if (selection_.Op.selected(i)) {
-            Op_Click(i);
-            lastSelected = i;
+    {
+        // Restoring raises the handlers of the restored options; the result is shown once below.
+        const QScopedValueRollback restoring(handlerDepth_, handlerDepth_ + 1);
+        for (std::int16_t i = 0; i <= 7; ++i) {
+            restoreOption(*settings, Op1, i, core::op1Key(i));
+            restoreOption(*settings, Op, i, core::opKey(i));
         }
-    }
-    for (std::int16_t i = 8; i <= 12; ++i) {
-        restoreOption(*settings, selection_.Op1, i, core::op1Key(i));
+        for (std::int16_t i = 8; i <= 12; ++i) {
+            restoreOption(*settings, Op1, i, core::op1Key(i));
+        }
+        fallBackWhereEmpty();
     }
     // An unreadable value leaves the box ticked, so the next close writes good values back.
     const auto check = core::checkFromText(
         settingText(*settings, qs(core::kCheckKey), QStringLiteral("1")).toStdString());
     Check1->setChecked(check.value_or(1) == 1);
 
-    core::setLoadedGridLayout(store_);
-    Op_Click(lastSelected >= 0 ? lastSelected : std::int16_t{0});
+    ui::setLoadedGridLayout(fa->store());
+    // The restored fire class brings the restored agent into line and shows the first result.
+    for (const std::int16_t index :
+         {core::op1::kClassA, core::op1::kClassB, core::op1::kClassC, core::op1::kClassE}) {
+        if (Op1.at(index)->isChecked()) {
+            Op1_Click(index);
+            break;
+        }
+    }
     // The grid starts on its first cell; frame it so that keyboard users see where they are.
     fa_EnterCell();
     fa->refresh();
 }
 
-void torva::restoreOption(QSettings& settings, core::OptionArray& array, std::int16_t index,
+void torva::restoreOption(QSettings& settings, Options& array, std::int16_t index,
                           const std::string& key) {
-    const QString fallback = qs(core::booleanText(array.selected(index)));
+    QRadioButton* button = array.at(index);
+    const QString fallback = qs(core::booleanText(button->isChecked()));
     const auto value =
         core::booleanFromText(settingText(settings, qs(key), fallback).toStdString());
-    if (value) {
-        array.setValue(index, *value);
-    } else {
+    // Class D never stays selected, so a stored one was not written by the window.
+    if (!value || (*value && &array == &Op1 && index == core::op1::kClassD)) {
         qWarning("Saved choice %s is unreadable and was skipped", key.c_str());
+        return;
+    }
+    if (*value) {
+        selectFromCode(array, index);
+    } else {
+        const QScopedValueRollback fromCode(settingFromCode_, true);
+        untick(button);
+    }
+}
+
+// Saved choices that leave a group without a choice (all its keys false, say) give that group
+// its first-start choice again.
+void torva::fallBackWhereEmpty() {
+    const core::Selection firstStart;
+    const auto check = [this](const core::OptionArray& options, Options& array, int group) {
+        for (const core::Option& option : options.options()) {
+            if (option.group == group && array.at(option.index)->isChecked()) {
+                return;
+            }
+        }
+        const std::int16_t choice = core::firstStartChoice(group);
+        qWarning("Saved choices select nothing in %s; %s is selected",
+                 kFrameCaptions.at(static_cast<std::size_t>(group)),
+                 qPrintable(array.at(choice)->text()));
+        selectFromCode(array, choice);
+    };
+    for (int group = core::kFireClassGroup; group <= core::kFactorGroup; ++group) {
+        check(firstStart.Op1, Op1, group);
+    }
+    for (int group = core::kAgentGroup; group <= core::kBuildingGroup; ++group) {
+        check(firstStart.Op, Op, group);
     }
 }
 
@@ -322,14 +358,15 @@ void torva::Form_Unload() {
     const auto save = [&settings](const std::string& key, const std::string& text) {
         settings->setValue(qs(key), qs(text));
     };
+    const core::Selection now = selection();
     if (Check1->isChecked()) {
-        save(std::string(core::kAreaKey), tx->text().toStdString());
+        save(std::string(core::kAreaKey), now.tx);
         for (std::int16_t i = 0; i <= 7; ++i) {
-            save(core::op1Key(i), core::booleanText(selection_.Op1.selected(i)));
-            save(core::opKey(i), core::booleanText(selection_.Op.selected(i)));
+            save(core::op1Key(i), core::booleanText(now.Op1.selected(i)));
+            save(core::opKey(i), core::booleanText(now.Op.selected(i)));
         }
         for (std::int16_t i = 8; i <= 12; ++i) {
-            save(core::op1Key(i), core::booleanText(selection_.Op1.selected(i)));
+            save(core::op1Key(i), core::booleanText(now.Op1.selected(i)));
         }
     }
     save(std::string(core::kCheckKey), Check1->isChecked() ? "1" : "0");
@@ -347,66 +384,104 @@ void torva::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void torva::Op1_Click(std::int16_t Index) {
-    calc_.Op1_Click(Index);
+void torva::Op1_Click(std::int16_t /*Index*/) {
+    const std::optional<core::FireClass> fireClass = selection().fireClass();
+    if (!fireClass) {
+        return;  // no fire class: nothing to bring into line, nothing to recalculate
+    }
+    {
+        const QScopedValueRollback nested(handlerDepth_, handlerDepth_ + 1);
+        if (*fireClass == core::FireClass::D) {
+            showClassDMessage();
+            selectFromCode(Op1, core::op1::kClassA);
+        } else {
+            for (std::int16_t agent = core::op::kCarbonDioxide; agent <= core::op::kHalon;
+                 ++agent) {
+                Op.at(agent)->setEnabled(core::agentAllowed(*fireClass, agent));
+            }
+            const std::optional<int> agent = selection().agentType();
+            if (agent && !core::agentAllowed(*fireClass, static_cast<std::int16_t>(*agent))) {
+                selectFromCode(Op, core::op::kPhosphatePowder);
+            }
+        }
+    }
+    showResult();
 }
-void torva::Op_Click(std::int16_t Index) {
-    calc_.Op_Click(Index);
+
+void torva::Op_Click(std::int16_t /*Index*/) {
+    showResult();
 }
+
 void torva::Op_LostFocus(std::int16_t Index) {
-    calc_.Op_LostFocus(Index);
+    if (Op.at(Index)->isChecked() && shown_ != selection()) {
+        showResult();
+    }
 }
+
 void torva::tx_LostFocus() {
-    calc_.tx_LostFocus();
+    showResult();
 }
+
 void torva::tx_MouseMove() {
     tx->setToolTip(tx->text());
 }
 
+// Calculates the result of the choices and draws it into the grid, once per event: a handler
+// raised from code inside another handler leaves it to the one that raised it.
+void torva::showResult() {
+    if (handlerDepth_ > 0) {
+        return;
+    }
+    core::Selection now = selection();
+    ui::drawResult(core::calculate(now), fa->store());
+    shown_ = std::move(now);
+    ++resultsShown_;
+}
+
 void torva::showClassDMessage() {
-    QMessageBox box(QMessageBox::NoIcon, qs(core::kClassDTitle),
-                    qs(core::kClassDLines[0]) + QLatin1Char('\n') + qs(core::kClassDLines[1]),
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"),
+                    QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
+                                   "金属的种类、物态及其特性等研究确定。"),
                     QMessageBox::Ok, this);
     box.exec();
 }
 
 void torva::fa_EnterCell() {
-    fa->CellBorder(kCellFrameColor, 1, 1, 2, 2, 1, 1);
+    fa->CellBorder(kCellFrameColor, 1, 1, 2, 2);
     const int r = fa->Row();
     const int c = fa->Col();
-    store_.setCellFontBold(r, 0, true);
-    store_.setCellFontBold(0, c, true);
+    fa->store().setCellFontBold(r, 0, true);
+    fa->store().setCellFontBold(0, c, true);
 }
 
 void torva::fa_LeaveCell() {
-    fa->CellBorder(kCellFrameColor, 0, 0, 0, 0, 0, 0);
+    fa->CellBorder(kCellFrameColor, 0, 0, 0, 0);
     const int r = fa->Row();
     const int c = fa->Col();
-    store_.setCellFontBold(r, 0, false);
-    store_.setCellFontBold(0, c, false);
+    fa->store().setCellFontBold(r, 0, false);
+    fa->store().setCellFontBold(0, c, false);
 }
 
+// The press and the release both take the cell under the pointer, so a press and release on
+// one cell (of a merged block too, or a heading) leaves the highlight off.
 void torva::fa_MouseDown() {
-    pressed_ = {static_cast<std::int16_t>(fa->Row()), static_cast<std::int16_t>(fa->Col())};
+    pressed_ = {fa->MouseRow(), fa->MouseCol()};
 }
 
 void torva::fa_MouseUp() {
-    released_ = {static_cast<std::int16_t>(fa->MouseRow()),
-                 static_cast<std::int16_t>(fa->MouseCol())};
-    const bool sameCell = released_.row == pressed_.row && released_.col == pressed_.col;
-    fa->setHighLight(sameCell ? 0 : 2);
+    released_ = {fa->MouseRow(), fa->MouseCol()};
+    fa->setHighLight(released_ == pressed_ ? 0 : 2);
 }
 
 void torva::fa_MouseMove() {
-    const int r = fa->MouseRow();
-    const int c = fa->MouseCol();
-    if (c == hovered_.col && r == hovered_.row) {
+    const Cell now{fa->MouseRow(), fa->MouseCol()};
+    if (now == hovered_) {
         return;
     }
-    hovered_ = {r, c};
+    hovered_ = now;
     // Off the cells there is no text to show: the tooltip keeps its text.
-    if (store_.contains(r, c)) {
-        fa->setToolTipText(qs(store_.TextMatrix(r, c)));
+    if (fa->store().contains(now.row, now.col)) {
+        fa->setToolTip(qs(fa->store().TextMatrix(now.row, now.col)));
     }
 }
 

@@ -5,9 +5,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 
-#include "calculator.h"
-#include "grid_store.h"
 #include "grid_widget.h"
 #include "selection.h"
 
@@ -18,12 +17,14 @@ class QLineEdit;
 class QRadioButton;
 class QSettings;
 
-// The calculator window. Its option buttons, area box and check box are bound to the core's
-// selection state; its grid draws the core's grid store. The handlers keep the names the
-// window's events have always had.
+// The calculator window. Its option buttons and area box are the record of the choices; every
+// handler reads them afresh, and each event ends with one calculation drawn into the grid. The
+// handlers keep the names the window's events have always had.
 class torva : public QWidget {
     Q_OBJECT
   public:
+    using Options = std::map<std::int16_t, QRadioButton*>;
+
     // The caption: title, 16 blanks and the bracketed credit.
     static const QString kCaption;
 
@@ -37,9 +38,15 @@ class torva : public QWidget {
     // Saves the choices when the check box is ticked, and the check box state always.
     void Form_Unload();
 
+    // Fire class, hazard level or K chosen: the agents follow the fire class, class D answers
+    // with its message and returns to class A; then the result is shown.
     void Op1_Click(std::int16_t Index);
+    // Agent type or building category chosen: the result is shown.
     void Op_Click(std::int16_t Index);
+    // An agent type or building category lost the focus: the grid is brought in line with the
+    // choices if they changed since it was drawn.
     void Op_LostFocus(std::int16_t Index);
+    // The area box finished its edit: the result is shown.
     void tx_LostFocus();
     void tx_MouseMove();
 
@@ -51,46 +58,47 @@ class torva : public QWidget {
 
     // Controls, by the names the handlers use.
     std::array<QGroupBox*, 5> Frame1{};
-    std::map<std::int16_t, QRadioButton*> Op1;
-    std::map<std::int16_t, QRadioButton*> Op;
+    Options Op1;
+    Options Op;
     QLineEdit* tx = nullptr;
     QCheckBox* Check1 = nullptr;
     std::array<QLabel*, 2> Label1{};
     grid::GridWidget* fa = nullptr;
 
-    [[nodiscard]] const core::Selection& selection() const { return selection_; }
-    [[nodiscard]] const grid::GridStore& store() const { return store_; }
+    // The choices as the option buttons and the area box hold them now.
+    [[nodiscard]] core::Selection selection() const;
+    // How many times a result has been calculated and drawn into the grid.
+    [[nodiscard]] int resultsShown() const { return resultsShown_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    struct CellPosition16 {
-        std::int16_t row = 0;
-        std::int16_t col = 0;
-    };
-    struct CellPosition32 {
+    struct Cell {
         int row = 0;
         int col = 0;
+        friend bool operator==(const Cell&, const Cell&) = default;
     };
 
     void buildControls();
-    void bindOptions(core::OptionArray& array, std::map<std::int16_t, QRadioButton*>& buttons);
-    void showOption(const core::OptionArray& array,
-                    const std::map<std::int16_t, QRadioButton*>& buttons, std::int16_t index);
-    void showClassDMessage();
-    void restoreOption(QSettings& settings, core::OptionArray& array, std::int16_t index,
+    void makeOptions(const core::OptionArray& options, Options& buttons, bool fireArray);
+    void selectFromCode(Options& array, std::int16_t index);
+    void restoreOption(QSettings& settings, Options& array, std::int16_t index,
                        const std::string& key);
+    void fallBackWhereEmpty();
+    void showResult();
+    void showClassDMessage();
 
-    core::Selection selection_;
-    grid::GridStore store_;
-    core::Calculator calc_;
+    int handlerDepth_ = 0;                  // handlers running; the outermost shows the result
+    bool settingFromCode_ = false;          // a button is being set by the program, not the user
+    std::optional<core::Selection> shown_;  // the choices the grid shows
+    int resultsShown_ = 0;
     bool unloaded_ = false;
 
-    CellPosition16 pressed_;
-    CellPosition16 released_;
-    CellPosition32 hovered_;
+    Cell pressed_;
+    Cell released_;
+    Cell hovered_;
 };
 
 namespace ui {

@@ -37,10 +37,27 @@ void GridStore::checkCell(int row, int col) const {
     }
 }
 
-void GridStore::changed() const {
+void GridStore::changed() {
+    if (updating_ > 0) {
+        return;
+    }
+    ++revision_;
     if (observer_) {
         observer_();
     }
+}
+
+void GridStore::update(const std::function<void()>& writes) {
+    ++updating_;
+    try {
+        writes();
+    } catch (...) {
+        --updating_;
+        changed();
+        throw;
+    }
+    --updating_;
+    changed();
 }
 
 const std::string& GridStore::TextMatrix(int row, int col) const {

@@ -75,6 +75,11 @@ class GridStore {
     [[nodiscard]] int rowHeight(int row) const;
     [[nodiscard]] int colWidth(int col) const;
 
+    // Runs a series of writes as one change: the observer hears of it once, at the end.
+    void update(const std::function<void()>& writes);
+    // Counts the changes: every write, or one for a whole update().
+    [[nodiscard]] std::uint64_t revision() const { return revision_; }
+
     // Called after every change; the widget uses it to redraw.
     void setObserver(std::function<void()> observer) { observer_ = std::move(observer); }
 
@@ -82,7 +87,7 @@ class GridStore {
     void checkCell(int row, int col) const;
     template <typename Fn>
     void forRange(int row1, int col1, int row2, int col2, Fn&& fn);
-    void changed() const;
+    void changed();
 
     int rows_;
     int cols_;
@@ -95,6 +100,8 @@ class GridStore {
     std::vector<int> rowHeight_;
     std::vector<int> colWidth_;
     std::function<void()> observer_;
+    std::uint64_t revision_ = 0;
+    int updating_ = 0;  // depth of update() calls; changes inside are told once at the end
 };
 
 }  // namespace grid

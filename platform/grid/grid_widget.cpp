@@ -42,58 +42,30 @@ class CurrentCellGuard final : public QItemSelectionModel {
     std::function<void()> leaving_;
 };
 
-int buttonCode(Qt::MouseButtons buttons) {
-    int code = 0;
-    if (buttons.testFlag(Qt::LeftButton)) {
-        code |= 1;
-    }
-    if (buttons.testFlag(Qt::RightButton)) {
-        code |= 2;
-    }
-    if (buttons.testFlag(Qt::MiddleButton)) {
-        code |= 4;
-    }
-    return code;
-}
-
-int shiftCode(Qt::KeyboardModifiers modifiers) {
-    int code = 0;
-    if (modifiers.testFlag(Qt::ShiftModifier)) {
-        code |= 1;
-    }
-    if (modifiers.testFlag(Qt::ControlModifier)) {
-        code |= 2;
-    }
-    if (modifiers.testFlag(Qt::AltModifier)) {
-        code |= 4;
-    }
-    return code;
-}
-
 }  // namespace
 
 int twipsToPixels(int twips, double logicalDpi) {
     return static_cast<int>(std::lround(twips * logicalDpi / kTwipsPerInch));
 }
 
-GridWidget::GridWidget(GridStore& store, QWidget* parent)
+GridWidget::GridWidget(int rows, int cols, QWidget* parent)
     : QTableView(parent),
-      store_(store),
-      model_(new GridModel(store, this)),
-      delegate_(new GridDelegate(store, this)),
-      appliedRowTwips_(static_cast<std::size_t>(store.rows()), -1),
-      appliedColTwips_(static_cast<std::size_t>(store.cols()), -1) {
-    setModel(model_);
+      store_(rows, cols),
+      model_(store_),
+      delegate_(store_),
+      appliedRowTwips_(static_cast<std::size_t>(rows), -1),
+      appliedColTwips_(static_cast<std::size_t>(cols), -1) {
+    setModel(&model_);
     QItemSelectionModel* defaultSelection = selectionModel();
     auto* guard = new CurrentCellGuard(
-        model_, this,
+        &model_, this,
         [this](const QModelIndex& index) {
             return index.isValid() && !isFixedCell(store_, index.row(), index.column());
         },
         [this] { emit LeaveCell(); });
     setSelectionModel(guard);
     delete defaultSelection;
-    setItemDelegate(delegate_);
+    setItemDelegate(&delegate_);
 
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -125,7 +97,7 @@ GridWidget::GridWidget(GridStore& store, QWidget* parent)
     refresh();
     const int firstRow = firstVisibleRow(store_.fixedRows());
     if (firstRow >= 0 && store_.fixedCols() < store_.cols()) {
-        guard->setCurrentIndex(model_->index(firstRow, store_.fixedCols()),
+        guard->setCurrentIndex(model_.index(firstRow, store_.fixedCols()),
                                QItemSelectionModel::ClearAndSelect);
     }
     connect(guard, &QItemSelectionModel::currentChanged, this, [this] { emit EnterCell(); });
@@ -147,7 +119,7 @@ GridWidget::~GridWidget() {
 
 void GridWidget::refresh() {
     refreshTimer_.stop();
-    model_->cellsChanged();
+    model_.cellsChanged();
     applyLayout();
     applySpans();
     viewport()->update();
@@ -200,11 +172,10 @@ int GridWidget::Col() const {
 }
 
 void GridWidget::setCurrentCell(int row, int col) {
-    setCurrentIndex(model_->index(row, col));
+    setCurrentIndex(model_.index(row, col));
 }
 
-void GridWidget::CellBorder(Color color, int left, int top, int right, int bottom, int /*vertical*/,
-                            int /*horizontal*/) {
+void GridWidget::CellBorder(Color color, int left, int top, int right, int bottom) {
     const QModelIndex current = currentIndex();
     if (!current.isValid()) {
         return;
@@ -224,14 +195,14 @@ void GridWidget::CellBorder(Color color, int left, int top, int right, int botto
 }
 
 void GridWidget::setHighLight(int mode) {
-    delegate_->setHighLight(mode == 1   ? HighLightMode::Always
-                            : mode == 2 ? HighLightMode::WithFocus
-                                        : HighLightMode::Never);
+    delegate_.setHighLight(mode == 1   ? HighLightMode::Always
+                           : mode == 2 ? HighLightMode::WithFocus
+                                       : HighLightMode::Never);
     viewport()->update();
 }
 
 int GridWidget::HighLight() const {
-    return static_cast<int>(delegate_->highLight());
+    return static_cast<int>(delegate_.highLight());
 }
 
 void GridWidget::keyboardSearch(const QString& /*search*/) {}
@@ -248,7 +219,7 @@ QModelIndex GridWidget::moveCursor(CursorAction cursorAction, Qt::KeyboardModifi
     if (row < 0 || col >= store_.cols()) {
         return currentIndex();
     }
-    return model_->index(row, col);
+    return model_.index(row, col);
 }
 
 QItemSelectionModel::SelectionFlags GridWidget::selectionCommand(const QModelIndex& index,
@@ -267,7 +238,7 @@ void GridWidget::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(viewport());
     for (const auto& [cell, frame] : frames_) {
-        const QRect r = visualRect(model_->index(cell.first, cell.second));
+        const QRect r = visualRect(model_.index(cell.first, cell.second));
         if (r.isEmpty()) {
             continue;
         }
@@ -314,7 +285,7 @@ void GridWidget::mousePressEvent(QMouseEvent* event) {
     } else {
         QTableView::mousePressEvent(event);
     }
-    emit MouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), pos.x(), pos.y());
+    emit MouseDown();
 }
 
 void GridWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -332,7 +303,7 @@ void GridWidget::mouseMoveEvent(QMouseEvent* event) {
         }
         QTableView::mouseMoveEvent(event);
     }
-    emit MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), pos.x(), pos.y());
+    emit MouseMove();
 }
 
 void GridWidget::mouseReleaseEvent(QMouseEvent* event) {
@@ -344,7 +315,7 @@ void GridWidget::mouseReleaseEvent(QMouseEvent* event) {
     } else {
         QTableView::mouseReleaseEvent(event);
     }
-    emit MouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), pos.x(), pos.y());
+    emit MouseUp();
 }
 
 void GridWidget::mouseDoubleClickEvent(QMouseEvent* event) {

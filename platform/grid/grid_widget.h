@@ -15,9 +15,9 @@ namespace grid {
 // Twips (1/1440 inch) to pixels: 15 twips a pixel at 96 dpi, scaled with the logical dpi.
 [[nodiscard]] int twipsToPixels(int twips, double logicalDpi = 96.0);
 
-// The result grid: draws a GridStore (which must outlive it) and reports the current cell and
-// the mouse. Row 0 and column 0 are fixed cells: ordinary cells of the view, painted in the
-// button face colours, which never become current. Cells are never edited.
+// The result grid: draws its GridStore and reports the current cell and the mouse. Row 0 and column
+// 0 are fixed cells: ordinary cells of the view, painted in the button face colours, which never
+// become current. Cells are never edited.
 //
 // The widget is the store's observer. Store changes are coalesced: the first change schedules
 // one refresh() for the next pass of the event loop, later ones until then only ride along.
@@ -29,7 +29,7 @@ namespace grid {
 class GridWidget : public QTableView {
     Q_OBJECT
   public:
-    explicit GridWidget(GridStore& store, QWidget* parent = nullptr);
+    GridWidget(int rows, int cols, QWidget* parent = nullptr);
     ~GridWidget() override;
     GridWidget(const GridWidget&) = delete;
     GridWidget& operator=(const GridWidget&) = delete;
@@ -38,6 +38,9 @@ class GridWidget : public QTableView {
     // Row heights and column widths are applied only when the store's value changed, so a
     // column the user dragged keeps its width across refreshes.
     void refresh();
+
+    [[nodiscard]] GridStore& store() { return store_; }
+    [[nodiscard]] const GridStore& store() const { return store_; }
 
     // Current cell. setCurrentCell ignores fixed and out-of-range cells and raises
     // LeaveCell/EnterCell like a click.
@@ -51,17 +54,12 @@ class GridWidget : public QTableView {
 
     // Frames the current cell (its whole merged block) with edges of the given widths in pixels,
     // drawn inside the cell; all widths 0 remove the frame. The frame stays with that cell.
-    // vertical/horizontal are the inner lines of a multi-cell selection: a single cell has none.
-    void CellBorder(Color color, int left, int top, int right, int bottom, int vertical,
-                    int horizontal);
+    void CellBorder(Color color, int left, int top, int right, int bottom);
 
     // 0: the selection is never painted highlighted; 1: always; 2: only while the grid has
     // keyboard focus. Other values count as 0.
     void setHighLight(int mode);
     [[nodiscard]] int HighLight() const;
-
-    // Tooltip shown anywhere over the grid.
-    void setToolTipText(const QString& text) { setToolTip(text); }
 
     // Typing does not jump to a matching cell.
     void keyboardSearch(const QString& search) override;
@@ -69,11 +67,10 @@ class GridWidget : public QTableView {
   signals:
     void LeaveCell();  // before the current cell changes: Row()/Col() give the cell being left
     void EnterCell();  // after it changed: Row()/Col() give the new cell
-    // button: 1 left, 2 right, 4 middle (MouseMove: the buttons held); shift: 1 Shift, 2 Ctrl,
-    // 4 Alt; x, y: pixels in the cell area. MouseRow()/MouseCol() are already updated.
-    void MouseDown(int button, int shift, int x, int y);
-    void MouseMove(int button, int shift, int x, int y);
-    void MouseUp(int button, int shift, int x, int y);
+    // MouseRow()/MouseCol() are already updated when these are raised.
+    void MouseDown();
+    void MouseMove();
+    void MouseUp();
 
   protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -102,9 +99,11 @@ class GridWidget : public QTableView {
     [[nodiscard]] int columnEdgeAt(QPoint pos) const;
     void trackMouse(QPoint pos);
 
-    GridStore& store_;
-    GridModel* model_;
-    GridDelegate* delegate_;
+    // Members, not children: model and delegate go before the view, which Qt allows, and never
+    // outlive the store they read.
+    GridStore store_;
+    GridModel model_;
+    GridDelegate delegate_;
     QTimer refreshTimer_;  // coalesces store changes into one refresh()
     std::vector<int> appliedRowTwips_;
     std::vector<int> appliedColTwips_;

@@ -1,0 +1,103 @@
+#include "result_table.h"
+
+#include <array>
+#include <string>
+
+#include "number_text.h"
+
+namespace ui {
+
+namespace {
+
+constexpr std::array<std::string_view, kGridCols> kHeadings = {
+    "    ", "灭火剂充装量(L)/(kg)", "灭火器类型规格代码", "", "灭火器数量", "场所灭火级别",
+};
+
+// The rating column's heading names the fire class; class E has the heading of class C. Class D
+// never stays selected and has none.
+std::string ratingHeading(core::FireClass fireClass) {
+    switch (fireClass) {
+        case core::FireClass::A:
+            return "灭火级别 (A类 )";
+        case core::FireClass::B:
+            return "灭火级别 (B类 )";
+        case core::FireClass::C:
+        case core::FireClass::E:
+            return "灭火级别 (C类 )";
+        case core::FireClass::D:
+            break;
+    }
+    return {};
+}
+
+// Column 5: N, then Q to three decimals in parentheses, both in the plain form ("1(.13)").
+std::string areaRatingText(const core::Result& result) {
+    if (result.required) {
+        return core::plainText(static_cast<float>(result.required->whole)) + "(" +
+               core::plainText(result.required->rounded) + ")";
+    }
+    return std::string(result.fault == core::AreaFault::Negative ? kAreaNegative : kAreaOutOfRange);
+}
+
+std::string countText(const core::Result& result, const core::ModelResult& row) {
+    if (!result.required) {
+        return {};
+    }
+    return row.count ? core::zf(*row.count) : "-";
+}
+
+}  // namespace
+
+void setLoadedGridLayout(grid::GridStore& fa) {
+    fa.update([&fa] {
+        fa.setRowHeight(-1, 300);
+        fa.setRowHeight(0, 500);
+        fa.setColWidth(-1, 1025);
+        fa.setColWidth(0, 300);
+        fa.setColWidth(2, 1100);
+        fa.setCellBackColor(kFirstModelRow, 1, kLastModelRow, kCountCol, kGrey);
+    });
+}
+
+void drawResult(const core::Result& result, grid::GridStore& fa) {
+    if (!result.agentType) {
+        return;
+    }
+    fa.update([&] {
+        fa.setMergeRow(-1, true);
+        fa.setMergeCol(-1, true);
+        for (int c = 0; c < kGridCols; ++c) {
+            if (c != kRatingCol) {
+                fa.setTextMatrix(0, c, std::string(kHeadings[static_cast<std::size_t>(c)]));
+            }
+        }
+        if (result.fireClass && *result.fireClass != core::FireClass::D) {
+            fa.setTextMatrix(0, kRatingCol, ratingHeading(*result.fireClass));
+        }
+
+        const std::string areaRating = areaRatingText(result);
+        const int count = static_cast<int>(result.rows.size());
+        fa.setCellBackColor(kFirstModelRow, kChargeCol, kLastModelRow, kAreaRatingCol, kGrey);
+        for (int r = kFirstModelRow; r <= kLastModelRow; ++r) {
+            const bool shown = r <= count;
+            fa.setRowHidden(r, !shown);
+            if (!shown) {
+                fa.setCellText(r, kMountCol, r, kAreaRatingCol, "");
+                continue;
+            }
+            const core::ModelResult& row = result.rows[static_cast<std::size_t>(r - 1)];
+            fa.setTextMatrix(r, kMountCol, std::string(core::mountLabel(row.model->mount)));
+            fa.setTextMatrix(r, kChargeCol, std::string(row.model->charge));
+            fa.setTextMatrix(r, kCodeCol, std::string(row.model->code));
+            fa.setTextMatrix(r, kRatingCol, std::string(row.ratingText));
+            fa.setTextMatrix(r, kCountCol, countText(result, row));
+            fa.setTextMatrix(r, kAreaRatingCol, areaRating);
+            if (row.adequate) {
+                fa.setCellBackColor(r, kChargeCol, r, kAreaRatingCol, kLightRed);
+            }
+        }
+        fa.setCellAlignment(0, 0, kLastModelRow, kGridCols - 1, grid::Alignment::CenterCenter);
+    });
+}
+
+}  // namespace ui
