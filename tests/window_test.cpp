@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -174,6 +175,17 @@ TEST_F(WindowTest, TypingChangesNothingUntilTheFocusLeavesTheAreaBox) {
 
     QTest::mouseMove(window->tx, QPoint(5, 5));
     EXPECT_EQ(window->tx->toolTip(), QStringLiteral("12345678"));
+
+    // The box's context menu takes the focus for a while: the edit is not finished.
+    const int shown = window->resultsShown();
+    QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                           window->tx->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(window->tx, &menu);
+    EXPECT_TRUE(window->tx->hasFocus());
+    EXPECT_EQ(window->resultsShown(), shown);
+    window->Check1->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(window->resultsShown(), shown + 1);
 }
 
 TEST_F(WindowTest, ChoicesSurviveARestartWhenTheBoxIsTicked) {
