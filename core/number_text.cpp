@@ -27,11 +27,14 @@ class Scanner {
         }
         return pos_ < text_.size() ? text_[pos_] : '\0';
     }
-    void advance() { ++pos_; }
+    void advance() { end_ = ++pos_; }
+    // Just after the last character taken for the number.
+    [[nodiscard]] std::size_t end() const { return end_; }
 
   private:
     std::string_view text_;
     std::size_t pos_ = 0;
+    std::size_t end_ = 0;
 };
 
 constexpr long kExponentClamp = 100000;
@@ -39,6 +42,10 @@ constexpr long kExponentClamp = 100000;
 }  // namespace
 
 std::optional<double> leadingNumber(std::string_view text) {
+    return readLeadingNumber(text).value;
+}
+
+LeadingNumber readLeadingNumber(std::string_view text) {
     Scanner in(text);
     std::string number;  // the number with blanks removed, in from_chars' syntax
     bool negative = false;
@@ -60,7 +67,7 @@ std::optional<double> leadingNumber(std::string_view text) {
         }
     }
     if (intDigits.empty() && fracDigits.empty()) {
-        return 0.0;
+        return {0.0, 0};
     }
     long exponent = 0;
     if (in.peek() == 'E' || in.peek() == 'e') {
@@ -97,11 +104,11 @@ std::optional<double> leadingNumber(std::string_view text) {
             magnitude = -static_cast<long>(firstFrac) - 1 + exponent;
         }
         if (magnitude > 0) {
-            return std::nullopt;
+            return {std::nullopt, in.end()};
         }
         value = 0.0;
     }
-    return negative ? -value : value;
+    return {negative ? -value : value, in.end()};
 }
 
 double round3(double x) {

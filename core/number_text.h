@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,14 @@ namespace core {
 // that cannot continue it ("55B" is 55, "1,000" is 1). A text that does not start with a number
 // reads as 0 ("", "-", "abc", "&H10"). Empty result: the number lies beyond the double range.
 [[nodiscard]] std::optional<double> leadingNumber(std::string_view text);
+
+// The leading number and how far it reaches: `length` is the length of the part of the text it
+// was read from (blanks inside included), 0 when the text does not start with a number.
+struct LeadingNumber {
+    std::optional<double> value;
+    std::size_t length = 0;
+};
+[[nodiscard]] LeadingNumber readLeadingNumber(std::string_view text);
 
 // Rounds to three decimals, an exact half going to the even neighbour: 0.0625 gives 0.062.
 [[nodiscard]] double round3(double x);

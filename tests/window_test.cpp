@@ -3,9 +3,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -34,7 +37,7 @@ class WindowTest : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(settingsDir.isValid());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        ui::useSettingsFolder(settingsDir.path());
         open();
     }
 
@@ -387,6 +390,109 @@ TEST_F(WindowTest, APressAndReleaseOnOneCellLeavesTheHighlightOff) {
         QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
         EXPECT_EQ(window->fa->HighLight(), 0) << at.x() << "," << at.y();
     }
+}
+
+// Closes the window while a message box about the save is answered with the given button.
+struct SaveAnswer {
+    QString button;
+    QString informative;
+};
+
+TEST_F(WindowTest, AFailedSaveIsToldAndCancelKeepsTheWindow) {
+    const QString file = settingsDir.filePath(QStringLiteral("narwe.ini"));
+    ASSERT_TRUE(QDir().mkdir(file));  // a folder in the file's place: even root cannot write
+    const auto closeAnswering = [this](const QString& button) {
+        SaveAnswer seen;
+        QTimer::singleShot(0, [&seen, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr) << "no message box";
+            seen.informative = box->informativeText();
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
+            for (QAbstractButton* b : box->buttons()) {
+                seen.button += b->text() + QLatin1Char('|');
+                if (b->text() == button) {
+                    b->click();
+                }
+            }
+        });
+        window->close();
+        return seen;
+    };
+    const SaveAnswer cancelled = closeAnswering(QStringLiteral("取消"));
+    EXPECT_TRUE(window->isVisible());
+    for (const QString& button :
+         {QStringLiteral("重试|"), QStringLiteral("不保存退出|"), QStringLiteral("取消|")}) {
+        EXPECT_TRUE(cancelled.button.contains(button)) << cancelled.button.toStdString();
+    }
+    EXPECT_TRUE(cancelled.informative.contains(QDir::toNativeSeparators(file)));
+    EXPECT_TRUE(cancelled.informative.contains(QStringLiteral("该位置是一个文件夹")));
+
+    ASSERT_TRUE(QDir().rmdir(file));
+    click(window->Op1[op1::kClassB]);
+    QTimer::singleShot(0, [] {
+        ASSERT_EQ(QApplication::activeModalWidget(), nullptr) << "the retry was told a failure";
+    });
+    window->close();  // the store is writable again: closes at once
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(iniText().contains(QStringLiteral("op11=True")));
+}
+
+TEST_F(WindowTest, ASaveAfterADamagedFileIsNoFailure) {
+    window->close();
+    window.reset();
+    QByteArray noise(4096, '\0');
+    for (int i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<char>((i * 7919 + 13) % 256);
+    }
+    writeIni(noise);
+    open();
+    bool told = false;
+    QTimer::singleShot(0, [&told] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            told = true;
+            box->close();
+        }
+    });
+    window->close();
+    EXPECT_FALSE(told);
+    EXPECT_TRUE(iniText().contains(QStringLiteral("op10=True")));
+}
+
+TEST_F(WindowTest, AreasFromAChineseInputMethodOrAPasteReadAsTyped) {
+    window->activateWindow();
+    const std::pair<const char16_t*, bool> cases[] = {
+        {u"１５００", false},   // typed in full-width mode
+        {u"\u00A01500", true},  // pasted behind a no-break space
+        {u"\u200B1500", true},  // behind a zero-width space
+        {u"\u200E1500", true},  // behind a direction mark
+    };
+    for (const auto& [input, pasted] : cases) {
+        window->tx->setFocus(Qt::TabFocusReason);
+        window->tx->clear();
+        if (pasted) {
+            QApplication::clipboard()->setText(QString::fromUtf16(input));
+            window->tx->paste();
+        } else {
+            QInputMethodEvent committed;  // what an input method hands the box
+            committed.setCommitString(QString::fromUtf16(input));
+            QApplication::sendEvent(window->tx, &committed);
+        }
+        QTest::keyClick(window->tx, Qt::Key_Return);
+        EXPECT_EQ(window->tx->text(), QStringLiteral("1500"));
+        EXPECT_EQ(text(1, kAreaRatingCol), "18(18)");
+    }
+}
+
+TEST_F(WindowTest, APartlyReadAreaLooksLikeAWarningAndSaysHowItIsRead) {
+    const QColor plain = window->tx->palette().color(QPalette::Base);
+    window->tx->setText(QStringLiteral("1,000"));
+    EXPECT_NE(window->tx->palette().color(QPalette::Base), plain);
+    QTest::mouseMove(window->tx, QPoint(6, 6));
+    EXPECT_EQ(window->tx->toolTip(), QStringLiteral("按 1 m² 计算：只有开头的“1”是数字"));
+    window->tx->setText(QStringLiteral("1000m2"));
+    EXPECT_EQ(window->tx->palette().color(QPalette::Base), plain);
+    QTest::mouseMove(window->tx, QPoint(5, 5));
+    EXPECT_EQ(window->tx->toolTip(), QStringLiteral("1000m2"));
 }
 
 }  // namespace

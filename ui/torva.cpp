@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -16,6 +19,7 @@
 #include <QTranslator>
 #include <QtDebug>
 
+#include "area_input.h"
 #include "calculation.h"
 #include "result_table.h"
 #include "saved_choices.h"
@@ -115,6 +119,39 @@ void setCaptionColor(QWidget* widget, const QColor& color) {
     widget->setPalette(palette);
 }
 
+// Why the file of the saved choices cannot be written, as far as the file system tells.
+QString saveFailureReason(const QString& fileName) {
+    const QFileInfo file(fileName);
+    if (file.isDir()) {
+        return QStringLiteral("该位置是一个文件夹，不是文件");
+    }
+    if (file.exists() && !file.isWritable()) {
+        return QStringLiteral("文件是只读的");
+    }
+    QFileInfo folder(file.absolutePath());
+    while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath()) {
+        folder = QFileInfo(folder.absolutePath());
+    }
+    if (folder.exists() && !folder.isDir()) {
+        return QStringLiteral("“%1”是一个文件，不是文件夹").arg(folder.absoluteFilePath());
+    }
+    if (!folder.isWritable()) {
+        return QStringLiteral("文件夹“%1”不允许写入").arg(folder.absoluteFilePath());
+    }
+    return QStringLiteral("无法写入文件");
+}
+
+// An area text that is only partly a number looks like a warning.
+void setWarningLook(QLineEdit* box, bool warning) {
+    QPalette palette = box->parentWidget()->palette();
+    if (warning) {
+        palette.setColor(QPalette::Base, QColor(255, 236, 179));
+    }
+    box->setPalette(palette);
+}
+
+QString settingsFolder;  // empty: the platform's own place
+
 }  // namespace
 
 const QString torva::kCaption = QStringLiteral("灭火器配置计算(新规)") +
@@ -179,8 +216,18 @@ void torva::buildControls() {
     // Kept inside the frame when the unit is wider than designed.
     Label1[1]->move(std::min(Label1[1]->x(), building->width() - Label1[1]->width() - 3),
                     Label1[1]->y());
-    // Tab, Enter or a click elsewhere finish the edit; a context menu or another window do not.
+    // Tab, Enter or a click elsewhere finish the edit; the box's context menu does not.
     connect(tx, &QLineEdit::editingFinished, this, &torva::tx_LostFocus);
+    connect(tx, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const QString clean = ui::normalizedArea(text);
+        if (clean != text) {
+            const int cursor = tx->cursorPosition() - static_cast<int>(text.size() - clean.size());
+            tx->selectAll();
+            tx->insert(clean);  // an edit like typing, so it is finished like one
+            tx->setCursorPosition(std::max(cursor, 0));
+        }
+    });
+    connect(tx, &QLineEdit::textChanged, this, &torva::showAreaReading);
 
     Check1 = new QCheckBox(QStringLiteral("保存当前数据退出"), this);
     Check1->setChecked(true);
@@ -352,7 +399,33 @@ void torva::fallBackWhereEmpty() {
     }
 }
 
-void torva::Form_Unload() {
+void torva::Form_Unload(bool& Cancel) {
+    QString where;
+    while (!saveChoices(where)) {
+        qWarning("The choices could not be saved to %s", qPrintable(where));
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"),
+                        QStringLiteral("当前数据未能保存。"), QMessageBox::NoButton, this);
+        box.setInformativeText(QStringLiteral("位置：%1\n原因：%2")
+                                   .arg(QDir::toNativeSeparators(where), saveFailureReason(where)));
+        QPushButton* retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("不保存退出"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(retry);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == cancel) {
+            Cancel = true;
+            return;
+        }
+        if (box.clickedButton() != retry) {
+            return;
+        }
+    }
+}
+
+// Writes the choices; false when the store could not be written. Only a failed write counts:
+// a damaged file read on the way is rewritten whole.
+bool torva::saveChoices(QString& where) {
     auto settings = ui::openSettings();
     settings->beginGroup(settingsGroup());
     const auto save = [&settings](const std::string& key, const std::string& text) {
@@ -371,15 +444,19 @@ void torva::Form_Unload() {
     }
     save(std::string(core::kCheckKey), Check1->isChecked() ? "1" : "0");
     settings->sync();
-    if (settings->status() != QSettings::NoError) {
-        qWarning("The choices could not be saved to %s", qPrintable(settings->fileName()));
-    }
+    where = settings->fileName();
+    return settings->status() != QSettings::AccessError;
 }
 
 void torva::closeEvent(QCloseEvent* event) {
     if (!unloaded_) {
+        bool cancel = false;
+        Form_Unload(cancel);
+        if (cancel) {
+            event->ignore();
+            return;
+        }
         unloaded_ = true;
-        Form_Unload();
     }
     event->accept();
 }
@@ -422,8 +499,15 @@ void torva::tx_LostFocus() {
     showResult();
 }
 
+// Pointing at the area box shows its text, or how it is read when only its start is a number.
 void torva::tx_MouseMove() {
-    tx->setToolTip(tx->text());
+    tx->setToolTip(areaNote_.isEmpty() ? tx->text() : areaNote_);
+}
+
+void torva::showAreaReading(const QString& text) {
+    areaNote_ = ui::areaReadingNote(text);
+    setWarningLook(tx, !areaNote_.isEmpty());
+    tx->setToolTip(areaNote_.isEmpty() ? text : areaNote_);
 }
 
 // Calculates the result of the choices and draws it into the grid, once per event: a handler
@@ -487,7 +571,17 @@ void torva::fa_MouseMove() {
 
 namespace ui {
 
+void useSettingsFolder(const QString& folder) {
+    settingsFolder = folder;
+}
+
 std::unique_ptr<QSettings> openSettings() {
+    if (!settingsFolder.isEmpty()) {
+        return std::make_unique<QSettings>(settingsFolder + QLatin1Char('/') +
+                                               qs(core::kSettingsApplication) +
+                                               QStringLiteral(".ini"),
+                                           QSettings::IniFormat);
+    }
 #ifdef Q_OS_WIN
     const QSettings::Format format = QSettings::NativeFormat;
 #else

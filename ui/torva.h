@@ -35,8 +35,9 @@ class torva : public QWidget {
 
     // Loads the window: caption, saved choices, grid sizes and the first table.
     void Form_Load();
-    // Saves the choices when the check box is ticked, and the check box state always.
-    void Form_Unload();
+    // Saves the choices when the check box is ticked, and the check box state always. A save that
+    // fails is told, with the choice to retry, to close without saving, or to stay (Cancel).
+    void Form_Unload(bool& Cancel);
 
     // Fire class, hazard level or K chosen: the agents follow the fire class, class D answers
     // with its message and returns to class A; then the result is shown.
@@ -89,12 +90,15 @@ class torva : public QWidget {
     void fallBackWhereEmpty();
     void showResult();
     void showClassDMessage();
+    void showAreaReading(const QString& text);
+    [[nodiscard]] bool saveChoices(QString& where);
 
     int handlerDepth_ = 0;                  // handlers running; the outermost shows the result
     bool settingFromCode_ = false;          // a button is being set by the program, not the user
     std::optional<core::Selection> shown_;  // the choices the grid shows
     int resultsShown_ = 0;
     bool unloaded_ = false;
+    QString areaNote_;  // how the area text is read when only its start is a number
 
     Cell pressed_;
     Cell released_;
@@ -104,8 +108,10 @@ class torva : public QWidget {
 namespace ui {
 
 // Where the saved choices live: the registry on Windows, an INI file in the user's
-// configuration folder elsewhere.
+// configuration folder elsewhere; or an INI file in the folder set below, on every platform.
 [[nodiscard]] std::unique_ptr<QSettings> openSettings();
+// Keeps the saved choices in an INI file in this folder (tests use a temporary one).
+void useSettingsFolder(const QString& folder);
 
 // Qt's own texts (message box buttons, context menus) in Simplified Chinese whatever the
 // system's language.
