@@ -25,6 +25,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <cmath>
+#include <concepts>
 
 namespace ui {
 
@@ -41,7 +42,7 @@ QString number(double x) {
     return qs(core::decimalText(x));
 }
 
-QString number(std::int64_t x) {
+QString number(std::integral auto x) {
     return QString::number(x);
 }
 
@@ -114,11 +115,11 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
     formula += factorText(unit.factorTimesTen) + u'×' + number(unit.area) + u'/' + number(u) +
                QStringLiteral(" = ") + number(unit.requiredRounded);
     if (unit.requiredRounded != unit.required) {
-        formula += QStringLiteral("，向上取整为 ") + number(std::int64_t{unit.required}) +
-                   QStringLiteral("（7.1.1）");
+        formula +=
+            QStringLiteral("，向上取整为 ") + number(unit.required) + QStringLiteral("（7.1.1）");
     }
     line(formula);
-    value(QStringLiteral("计算单元最小需配灭火级别 Q"), rating(std::int64_t{unit.required}));
+    value(QStringLiteral("计算单元最小需配灭火级别 Q"), rating(unit.required));
 
     if (model >= unit.candidates.size()) {
         add(Kind::Breach,
@@ -137,10 +138,10 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
         value(QStringLiteral("最大保护距离"), number(r) + QStringLiteral(" m"));
         line(QStringLiteral("设置点数估算：N₀ = S/(2R²) = ") + number(unit.area) +
              QStringLiteral("/(2×") + number(r) + QStringLiteral("²) = ") + number(c.coveredArea) +
-             QStringLiteral("，取 ") + number(std::int64_t{c.estimate}) +
+             QStringLiteral("，取 ") + number(c.estimate) +
              QStringLiteral("。每个设置点按保护半径 R 的圆的内接正方形估算；设置点在平面图上布置，"
                             "使计算单元内任一点至最近设置点的距离不大于 R（7.1.3）。"));
-        value(QStringLiteral("设置点数 N"), number(std::int64_t{c.points}));
+        value(QStringLiteral("设置点数 N"), number(c.points));
         line(QStringLiteral("Qe = Q/N = ") + quotient(unit.required, c.points) +
              QStringLiteral("（7.3.4）"));
         value(QStringLiteral("每个设置点最小需配灭火级别 Qe"), rating(c.perPointRequired));
@@ -151,7 +152,7 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
                 "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"));
         }
         value(QStringLiteral("每个设置点配置数量"), number(c.perPoint) + QStringLiteral("具"));
-        line(QStringLiteral("N×n = ") + number(std::int64_t{c.points}) + u'×' + number(c.perPoint) +
+        line(QStringLiteral("N×n = ") + number(c.points) + u'×' + number(c.perPoint) +
              QStringLiteral(" = ") + number(c.total));
         value(QStringLiteral("灭火器总数"), number(c.total) + QStringLiteral("具"));
         line(QStringLiteral("灭火器总数×单具灭火级别 = ") + number(c.total) + u'×' +
@@ -170,13 +171,15 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
         check(
             QStringLiteral("7.1.2 每个设置点实配灭火级别不小于 Qe = ") + rating(c.perPointRequired),
             rating(static_cast<double>(c.perPoint) * m.rating), c.checks.pointReachesQe, {});
-        check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(std::int64_t{c.estimate}),
-              number(std::int64_t{c.points}), c.checks.enoughPoints,
+        check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate),
+              number(c.points), c.checks.enoughPoints,
               QStringLiteral("应增加设置点数，或在平面图上复核每个设置点的保护范围"));
     }
 
-    add(Kind::Heading, QStringLiteral("五、灭火器规格表"));
-    parts_.push_back({Kind::Table, {}, table});
+    if (!table.empty()) {
+        add(Kind::Heading, QStringLiteral("五、灭火器规格表"));
+        parts_.push_back({Kind::Table, {}, table});
+    }
 }
 
 void CalculationSheet::check(const QString& clause, const QString& value, bool met,
