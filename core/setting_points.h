@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calculation.h"
+#include "catalogue.h"
+#include "selection.h"
+
+// From the area's required rating to setting points and whole extinguishers (GB 50140-2005,
+// 6.1, 6.2, 7.1 and 7.3.4), and the numbers the calculation sheet shows.
+namespace core {
+
+// A model of the table that reaches the minimum rating of one extinguisher at the hazard level.
+struct CandidateModel {
+    Mount mount = Mount::Portable;
+    std::string charge;      // "3千克"
+    std::string code;        // "MF/ABC3"
+    std::string ratingText;  // "2A", "55B", "0.5A"
+    double rating = 0;       // 2, 55, 0.5
+};
+
+// What the window knows of one calculation unit.
+struct UnitConditions {
+    char fireClass = 'A';  // 'A', 'B', 'C' or 'E'; class D has no sheet
+    Hazard hazard = Hazard::Medium;
+    int factorTimesTen = 10;     // K x 10: 10, 9, 7, 5, 3
+    int buildingTimesTen = 10;   // 13 for entertainment venues and underground spaces
+    double area = 0;             // S in m2
+    std::int32_t required = 0;   // Q, rounded up to a whole rating
+    double requiredRounded = 0;  // Q rounded to three decimals
+    std::string agent;           // the agent type's caption, e.g. "干粉(磷酸铵盐)"
+    std::vector<CandidateModel> candidates;  // in table order, hand-held first
+};
+
+// The ratings of classes B, C and E are B ratings.
+[[nodiscard]] RatingClass ratingClassOf(char fireClass);
+// U, the largest area one unit of rating protects, in m2: 50, 75, 100 (A) or 0.5, 1, 1.5 (B).
+[[nodiscard]] double unitArea(RatingClass ratingClass, Hazard hazard);
+// R, the maximum protection distance in m (tables 5.2.1 and 5.2.2; class E uses B and C's).
+[[nodiscard]] int protectionDistance(RatingClass ratingClass, Hazard hazard, Mount mount);
+
+// The conditions of one calculation unit: the choices and their result, the candidates being the
+// table's adequate models. Empty for class D, and when the area gives no required rating.
+[[nodiscard]] std::optional<UnitConditions> conditionsFrom(const Selection& selection,
+                                                           const Result& result);
+
+// Whether the unit's sheet satisfies each rule.
+struct ClauseChecks {
+    bool atLeastTwo = false;          // 6.1.1: the unit holds at least 2 extinguishers
+    bool atMostFivePerPoint = false;  // 6.1.2: a point holds at most 5
+    bool reachesMinimum = false;      // 6.2.1, 6.2.2: the model reaches the minimum rating
+    bool pointReachesQe = false;      // 7.1.2: what a point holds reaches Qe
+    bool enoughPoints = false;        // 7.1.3: no fewer points than the estimate
+};
+
+// One model spread over a number of setting points.
+struct PointConfiguration {
+    int distance = 0;                   // R in m
+    double coveredArea = 0;             // S / (2 R^2), what the estimate rounds up
+    std::int32_t estimate = 1;          // N0
+    int points = 1;                     // N
+    std::int64_t perPointRequired = 0;  // Qe = Q / N rounded up
+    std::int64_t perPoint = 1;          // n
+    bool raisedToTwo = false;           // n went from 1 to 2 so that the unit holds 2 (6.1.1)
+    std::int64_t total = 0;             // N x n
+    double provided = 0;                // total x the model's rating
+    ClauseChecks checks;
+};
+
+// The most setting points one unit may be given.
+constexpr int kMaxPoints = 999;
+// The most extinguishers one point should hold (6.1.2).
+constexpr std::int64_t kMaxPerPoint = 5;
+
+// N0 = S / (2 R^2) rounded up, at least 1: a point covers the square inscribed in the circle of
+// radius R around it.
+[[nodiscard]] std::int32_t estimatedPoints(double area, int distance);
+
+// The configuration of the model at `points` setting points (clamped to 1..kMaxPoints).
+[[nodiscard]] PointConfiguration configure(const UnitConditions& unit, const CandidateModel& model,
+                                           int points);
+// The configuration of the model at its estimated number of points.
+[[nodiscard]] PointConfiguration configureAtEstimate(const UnitConditions& unit,
+                                                     const CandidateModel& model);
+
+// The index of the first candidate that needs at most 5 per point at its estimated number of
+// points, else of the last candidate; empty without candidates.
+[[nodiscard]] std::optional<std::size_t> defaultModel(const UnitConditions& unit);
+
+// The sheet's number text: plain decimal, no exponent, at most three decimals, no trailing
+// zeros, the zero before the point kept ("0.5", "1000.04", "18").
+[[nodiscard]] std::string decimalText(double x);
+
+}  // namespace core

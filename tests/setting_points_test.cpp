@@ -1,0 +1,133 @@
+#include "setting_points.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "unit_choice.h"
+
+namespace {
+
+namespace op = core::op;
+namespace op1 = core::op1;
+using tests::CalculatedUnit;
+using tests::kWarehouse;
+using tests::UnitChoice;
+
+const core::CandidateModel& modelOf(const core::UnitConditions& unit, const std::string& code) {
+    const auto it = std::find_if(unit.candidates.begin(), unit.candidates.end(),
+                                 [&code](const core::CandidateModel& m) { return m.code == code; });
+    EXPECT_NE(it, unit.candidates.end()) << code;
+    return it != unit.candidates.end() ? *it : unit.candidates.front();
+}
+
+constexpr int kAtEstimate = 0;
+
+struct Case {
+    const char* name;
+    UnitChoice choice;
+    const char* model;
+    int points;  // kAtEstimate: N0
+    std::int32_t required;
+    std::int32_t estimate;
+    std::int64_t perPointRequired;
+    std::int64_t perPoint;
+    std::int64_t total;
+    double provided;
+    bool raised;
+    bool atMostFive;
+    bool enoughPoints;
+    friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+};
+
+// clang-format off
+const Case kCases[] = {
+    {"warehouse_2A", kWarehouse, "MF/ABC3", kAtEstimate, 18, 2, 9, 5, 10, 20, false, true, true},
+    {"warehouse_3A", kWarehouse, "MF/ABC5", kAtEstimate, 18, 2, 9, 3, 6, 18, false, true, true},
+    // Fewer points than estimated: more than five per point (6.1.2) and too few points (7.1.3).
+    {"one_point", kWarehouse, "MF/ABC3", 1, 18, 2, 18, 9, 9, 18, false, false, false},
+    // One point that needs one extinguisher gets two (6.1.1).
+    {"raised_to_two", {op1::kClassA, op1::kLight, op1::kFactor05, op::kAboveGround, op::kPhosphatePowder, "100"},
+     "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
+    {"class_b", {op1::kClassB, op1::kSerious, op1::kFactor10, op::kAboveGround, op::kPhosphatePowder, "500"},
+     "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
+    // Class E: B ratings, a wheeled model reaches 24 m.
+    {"class_e_wheeled", {op1::kClassE, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder, "2000"},
+     "MFT/ABC50", kAtEstimate, 1800, 2, 900, 4, 8, 2376, false, true, true},
+};
+// clang-format on
+
+class Configuration : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Configuration, FollowsTheRules) {
+    const Case& c = GetParam();
+    const core::UnitConditions unit = CalculatedUnit(c.choice).unit.value();
+    ASSERT_EQ(unit.required, c.required);
+    const core::CandidateModel& model = modelOf(unit, c.model);
+    const core::PointConfiguration got = c.points == kAtEstimate
+                                             ? core::configureAtEstimate(unit, model)
+                                             : core::configure(unit, model, c.points);
+    EXPECT_EQ(got.estimate, c.estimate);
+    EXPECT_EQ(got.points, c.points == kAtEstimate ? c.estimate : c.points);
+    EXPECT_EQ(got.perPointRequired, c.perPointRequired);
+    EXPECT_EQ(got.perPoint, c.perPoint);
+    EXPECT_EQ(got.total, c.total);
+    EXPECT_DOUBLE_EQ(got.provided, c.provided);
+    EXPECT_EQ(got.raisedToTwo, c.raised);
+    EXPECT_TRUE(got.checks.atLeastTwo && got.checks.reachesMinimum && got.checks.pointReachesQe);
+    EXPECT_EQ(got.checks.atMostFivePerPoint, c.atMostFive);
+    EXPECT_EQ(got.checks.enoughPoints, c.enoughPoints);
+}
+
+INSTANTIATE_TEST_SUITE_P(SettingPoints, Configuration, ::testing::ValuesIn(kCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+struct DefaultCase {
+    UnitChoice choice;
+    const char* model;  // nullptr: no candidate
+};
+
+TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
+    // clang-format off
+    const DefaultCase cases[] = {
+        {kWarehouse, "MF/ABC3"},
+        // K = 1.0, 1600 m2: 2A needs 6 per point at the estimate, 3A needs 4.
+        {{op1::kClassA, op1::kMedium, op1::kFactor10, op::kAboveGround, op::kPhosphatePowder, "1600"}, "MF/ABC5"},
+        // Water at 3200 m2: every model needs more than 5 per point; the last one is offered.
+        {{op1::kClassA, op1::kMedium, op1::kFactor10, op::kAboveGround, op::kWater, "3200"}, "MST125"},
+        // Halon has no class-A model at medium hazard.
+        {{op1::kClassA, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kHalon, "100"}, nullptr},
+    };
+    // clang-format on
+    for (const DefaultCase& c : cases) {
+        const core::UnitConditions unit = CalculatedUnit(c.choice).unit.value();
+        const auto chosen = core::defaultModel(unit);
+        ASSERT_EQ(chosen.has_value(), c.model != nullptr) << c.choice.area;
+        if (chosen) {
+            EXPECT_EQ(unit.candidates.at(*chosen).code, c.model);
+        }
+    }
+}
+
+TEST(SettingPoints, NoConditionsWithoutARating) {
+    core::Selection selection;
+    selection.tx = "-5";
+    EXPECT_FALSE(core::conditionsFrom(selection, core::calculate(selection)));
+    selection.tx = "1500";
+    selection.Op1.select(op1::kClassD);
+    EXPECT_FALSE(core::conditionsFrom(selection, core::calculate(selection)));
+    EXPECT_EQ(core::estimatedPoints(3.4e38, 15), 2147483647) << "clamped, not overflowed";
+}
+
+TEST(SettingPoints, DecimalText) {
+    const std::pair<double, const char*> cases[] = {
+        {0.5, "0.5"},        {1000.04, "1000.04"}, {18, "18"},
+        {24.2666, "24.267"}, {-0.0004, "0"},       {1e20, "100000000000000000000"},
+    };
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(core::decimalText(value), text) << value;
+    }
+}
+
+}  // namespace

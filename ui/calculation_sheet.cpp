@@ -1,0 +1,447 @@
+#include "calculation_sheet.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <cmath>
+#include <concepts>
+
+namespace ui {
+
+namespace {
+
+const QString kTitle = QStringLiteral("灭火器配置计算书");
+constexpr double kPageMarginMm = 20;
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString number(double x) {
+    return qs(core::decimalText(x));
+}
+
+QString number(std::integral auto x) {
+    return QString::number(x);
+}
+
+QString hazardName(core::Hazard hazard) {
+    switch (hazard) {
+        case core::Hazard::Serious:
+            return QStringLiteral("严重危险级");
+        case core::Hazard::Medium:
+            return QStringLiteral("中危险级");
+        default:
+            return QStringLiteral("轻危险级");
+    }
+}
+
+// K with one decimal: "0.9", "1.0".
+QString factorText(int timesTen) {
+    return QString::number(timesTen / 10.0, 'f', 1);
+}
+
+// "a/b = c": the quotient as it is, then rounded up when it is not whole.
+QString quotient(double a, double b) {
+    const double q = a / b;
+    QString text = number(a) + u'/' + number(b) + QStringLiteral(" = ") + number(q);
+    if (std::ceil(q) != q) {
+        text += QStringLiteral("，向上取整为 ") + number(std::ceil(q));
+    }
+    return text;
+}
+
+}  // namespace
+
+CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
+                                   const core::UnitConditions& unit, std::size_t model, int points,
+                                   const std::vector<QStringList>& table) {
+    const core::RatingClass ratingClass = core::ratingClassOf(unit.fireClass);
+    const QChar letter = ratingClass == core::RatingClass::A ? u'A' : u'B';
+    const auto rating = [letter](auto x) { return number(x) + letter; };
+    const double u = core::unitArea(ratingClass, unit.hazard);
+    const double minimum = core::minimumRating(ratingClass, unit.hazard);
+    const bool crowded = unit.buildingTimesTen == 13;
+
+    add(Kind::Title, kTitle);
+    value(QStringLiteral("日期"), date.toString(QStringLiteral("yyyy年M月d日")));
+    value(QStringLiteral("依据"), QStringLiteral("《建筑灭火器配置设计规范》GB 50140-2005"));
+
+    add(Kind::Heading, QStringLiteral("一、设计条件"));
+    value(QStringLiteral("计算单元"), unitName);
+    value(QStringLiteral("火灾种类"), QChar::fromLatin1(unit.fireClass) + QStringLiteral("类"));
+    value(QStringLiteral("危险等级"), hazardName(unit.hazard));
+    value(QStringLiteral("修正系数 K"), factorText(unit.factorTimesTen));
+    value(QStringLiteral("场所类别"),
+          crowded ? QStringLiteral("歌舞娱乐放映游艺场所、网吧、商场、寺庙以及地下场所等")
+                  : QStringLiteral("地上建筑"));
+    value(QStringLiteral("保护面积 S"), number(unit.area) + QStringLiteral(" m²"));
+    value(QStringLiteral("单位灭火级别最大保护面积 U"),
+          number(u) + QStringLiteral(" m²/") + letter);
+    value(QStringLiteral("单具灭火器最小配置灭火级别"), rating(minimum));
+    if (!unit.agent.empty()) {
+        value(QStringLiteral("灭火器类型"), qs(unit.agent));
+    }
+    if (unit.fireClass == 'E') {
+        line(QStringLiteral(
+            "注：E类火灾按B类火灾的灭火级别计算，最大保护距离取B、C类火灾的数值；"
+            "按5.2.4，E类火灾场所的灭火器最大保护距离不应低于该场所内A类或B类火灾的规定。"));
+    }
+
+    add(Kind::Heading, QStringLiteral("二、计算单元最小需配灭火级别"));
+    QString formula =
+        crowded ? QStringLiteral("Q = 1.3K·S/U = 1.3×") : QStringLiteral("Q = K·S/U = ");
+    formula += factorText(unit.factorTimesTen) + u'×' + number(unit.area) + u'/' + number(u) +
+               QStringLiteral(" = ") + number(unit.requiredRounded);
+    if (unit.requiredRounded != unit.required) {
+        formula +=
+            QStringLiteral("，向上取整为 ") + number(unit.required) + QStringLiteral("（7.1.1）");
+    }
+    line(formula);
+    value(QStringLiteral("计算单元最小需配灭火级别 Q"), rating(unit.required));
+
+    if (model >= unit.candidates.size()) {
+        add(Kind::Breach,
+            QStringLiteral("所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，"
+                           "不能配置；请选用其他灭火器类型。"));
+    } else {
+        const core::CandidateModel& m = unit.candidates[model];
+        const core::PointConfiguration c = core::configure(unit, m, points);
+        const double r = c.distance;
+
+        add(Kind::Heading, QStringLiteral("三、灭火器配置"));
+        value(QStringLiteral("选用灭火器"),
+              qs(m.code) + QStringLiteral(" (") + qs(m.ratingText) + u')');
+        value(QStringLiteral("灭火器形式"),
+              qs(core::mountLabel(m.mount)) + QStringLiteral("，充装量") + qs(m.charge));
+        value(QStringLiteral("最大保护距离"), number(r) + QStringLiteral(" m"));
+        line(QStringLiteral("设置点数估算：N₀ = S/(2R²) = ") + number(unit.area) +
+             QStringLiteral("/(2×") + number(r) + QStringLiteral("²) = ") + number(c.coveredArea) +
+             QStringLiteral("，取 ") + number(c.estimate) +
+             QStringLiteral("。每个设置点按保护半径 R 的圆的内接正方形估算；设置点在平面图上布置，"
+                            "使计算单元内任一点至最近设置点的距离不大于 R（7.1.3）。"));
+        value(QStringLiteral("设置点数 N"), number(c.points));
+        line(QStringLiteral("Qe = Q/N = ") + quotient(unit.required, c.points) +
+             QStringLiteral("（7.3.4）"));
+        value(QStringLiteral("每个设置点最小需配灭火级别 Qe"), rating(c.perPointRequired));
+        line(QStringLiteral("n = Qe/单具灭火级别 = ") +
+             quotient(static_cast<double>(c.perPointRequired), m.rating));
+        if (c.raisedToTwo) {
+            line(QStringLiteral(
+                "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"));
+        }
+        value(QStringLiteral("每个设置点配置数量"), number(c.perPoint) + QStringLiteral("具"));
+        line(QStringLiteral("N×n = ") + number(c.points) + u'×' + number(c.perPoint) +
+             QStringLiteral(" = ") + number(c.total));
+        value(QStringLiteral("灭火器总数"), number(c.total) + QStringLiteral("具"));
+        line(QStringLiteral("灭火器总数×单具灭火级别 = ") + number(c.total) + u'×' +
+             number(m.rating) + QStringLiteral(" = ") + number(c.provided));
+        value(QStringLiteral("实配灭火级别合计"), rating(c.provided));
+
+        add(Kind::Heading, QStringLiteral("四、校核"));
+        check(QStringLiteral("6.1.1 一个计算单元内配置的灭火器数量不得少于2具"),
+              number(c.total) + QStringLiteral("具"), c.checks.atLeastTwo, {});
+        check(QStringLiteral("6.1.2 每个设置点的灭火器配置数量不宜多于5具"),
+              number(c.perPoint) + QStringLiteral("具"), c.checks.atMostFivePerPoint,
+              QStringLiteral("应增加设置点数或选用灭火级别较大的灭火器"));
+        check(QStringLiteral("6.2.1/6.2.2 单具灭火器不小于最小配置灭火级别 ") + rating(minimum),
+              qs(m.ratingText), c.checks.reachesMinimum,
+              QStringLiteral("应选用灭火级别较大的灭火器"));
+        check(
+            QStringLiteral("7.1.2 每个设置点实配灭火级别不小于 Qe = ") + rating(c.perPointRequired),
+            rating(static_cast<double>(c.perPoint) * m.rating), c.checks.pointReachesQe, {});
+        check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate),
+              number(c.points), c.checks.enoughPoints,
+              QStringLiteral("应增加设置点数，或在平面图上复核每个设置点的保护范围"));
+    }
+
+    if (!table.empty()) {
+        add(Kind::Heading, QStringLiteral("五、灭火器规格表"));
+        parts_.push_back({Kind::Table, {}, table});
+    }
+}
+
+void CalculationSheet::check(const QString& clause, const QString& value, bool met,
+                             const QString& otherwise) {
+    QString text =
+        clause + u'：' + value + u'，' + (met ? QStringLiteral("满足") : QStringLiteral("不满足"));
+    if (!met && !otherwise.isEmpty()) {
+        text += u'，' + otherwise;
+    }
+    add(met ? Kind::Line : Kind::Breach, text);
+}
+
+QString CalculationSheet::plainText() const {
+    QStringList lines;
+    for (const Part& part : parts_) {
+        if (part.kind == Kind::Heading) {
+            lines << QString();
+        }
+        if (part.kind == Kind::Table) {
+            for (const QStringList& row : part.rows) {
+                lines << row.join(u'\t');
+            }
+        } else {
+            lines << part.text;
+        }
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
+QString CalculationSheet::html() const {
+    QString out = QStringLiteral(
+                      "<html><head><meta charset=\"utf-8\"><title>%1</title><style>"
+                      "p { margin: 3px 0; } h3 { margin: 12px 0 4px 0; } "
+                      "p.breach { color: #c00000; } td, th { padding: 2px 6px; }"
+                      "</style></head><body>\n")
+                      .arg(kTitle);
+    for (const Part& part : parts_) {
+        const QString text = part.text.toHtmlEscaped();
+        switch (part.kind) {
+            case Kind::Title:
+                out += QStringLiteral("<h2 align=\"center\">%1</h2>\n").arg(text);
+                break;
+            case Kind::Heading:
+                out += QStringLiteral("<h3>%1</h3>\n").arg(text);
+                break;
+            case Kind::Line:
+                out += QStringLiteral("<p>%1</p>\n").arg(text);
+                break;
+            case Kind::Breach:
+                out += QStringLiteral("<p class=\"breach\">%1</p>\n").arg(text);
+                break;
+            case Kind::Table:
+                out += QStringLiteral("<table border=\"1\" cellspacing=\"0\" width=\"100%\">\n");
+                for (std::size_t r = 0; r < part.rows.size(); ++r) {
+                    const QString cell = r == 0 ? QStringLiteral("th") : QStringLiteral("td");
+                    out += QStringLiteral("<tr>");
+                    for (const QString& c : part.rows[r]) {
+                        out += QStringLiteral("<%1>%2</%1>").arg(cell, c.toHtmlEscaped());
+                    }
+                    out += QStringLiteral("</tr>\n");
+                }
+                out += QStringLiteral("</table>\n");
+                break;
+        }
+    }
+    return out + QStringLiteral("</body></html>\n");
+}
+
+std::vector<QStringList> visibleRows(const grid::GridStore& store) {
+    std::vector<QStringList> rows;
+    for (int r = 0; r < store.rows(); ++r) {
+        if (store.rowHidden(r)) {
+            continue;
+        }
+        QStringList row;
+        for (int c = 0; c < store.cols(); ++c) {
+            row << qs(store.TextMatrix(r, c)).trimmed();
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QString& fileName) {
+    // The file replaces an old one only once it has been written whole.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return file.errorString();
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
+                              QPageLayout::Millimeter);
+        writer.setTitle(kTitle);
+        QTextDocument document;
+        document.setHtml(sheet.html());
+        document.print(&writer);
+    }
+    if (!file.commit()) {
+        return file.errorString();
+    }
+    return std::nullopt;
+}
+
+CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit,
+                                               std::vector<QStringList> table, QWidget* parent)
+    : QDialog(parent), unit_(std::move(unit)), table_(std::move(table)) {
+    setWindowTitle(kTitle);
+    setWindowModality(Qt::WindowModal);
+
+    askFileName = [this](const QString& suggested) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return QFileDialog::getSaveFileName(this, QStringLiteral("导出PDF"),
+                                            QDir(folder).filePath(suggested),
+                                            QStringLiteral("PDF 文件 (*.pdf)"));
+    };
+    askPrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    tell = [this](const QString& message) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), message, QMessageBox::Ok,
+                        this);
+        box.exec();
+    };
+
+    unitName = new QLineEdit(QStringLiteral("计算单元1"), this);
+    points = new QSpinBox(this);
+    points->setRange(1, core::kMaxPoints);
+    model = new QComboBox(this);
+    for (const core::CandidateModel& m : unit_.candidates) {
+        model->addItem(qs(m.code) + QStringLiteral(" (") + qs(m.ratingText) + u')');
+    }
+    model->setEnabled(!unit_.candidates.empty());
+    points->setEnabled(!unit_.candidates.empty());
+
+    auto* form = new QFormLayout;
+    const auto addRow = [form](const QString& label, QWidget* field) {
+        field->setAccessibleName(label);
+        form->addRow(label, field);
+    };
+    addRow(QStringLiteral("计算单元名称"), unitName);
+    addRow(QStringLiteral("设置点数"), points);
+    addRow(QStringLiteral("选用规格"), model);
+
+    sheetView = new QTextEdit(this);
+    sheetView->setReadOnly(true);
+    sheetView->setAccessibleName(QStringLiteral("计算书"));
+    sheetView->setMinimumSize(620, 460);
+    status = new QLabel(this);
+    status->setAccessibleName(QStringLiteral("状态"));
+
+    const auto button = [this](const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setAccessibleName(text);
+        b->setAutoDefault(false);
+        return b;
+    };
+    copyButton = button(QStringLiteral("复制"));
+    pdfButton = button(QStringLiteral("导出PDF…"));
+    printButton = button(QStringLiteral("打印…"));
+    closeButton = button(QStringLiteral("关闭"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(status, 1);
+    for (QPushButton* b : {copyButton, pdfButton, printButton, closeButton}) {
+        buttons->addWidget(b);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(sheetView, 1);
+    layout->addLayout(buttons);
+
+    if (const auto chosen = core::defaultModel(unit_)) {
+        model->setCurrentIndex(static_cast<int>(*chosen));
+    }
+    modelChanged();
+
+    connect(unitName, &QLineEdit::textChanged, this, &CalculationSheetDialog::showSheet);
+    connect(points, &QSpinBox::valueChanged, this, [this] {
+        pointsEdited_ = true;
+        showSheet();
+    });
+    connect(model, &QComboBox::currentIndexChanged, this, &CalculationSheetDialog::modelChanged);
+    connect(copyButton, &QPushButton::clicked, this, &CalculationSheetDialog::copySheet);
+    connect(pdfButton, &QPushButton::clicked, this, &CalculationSheetDialog::exportPdf);
+    connect(printButton, &QPushButton::clicked, this, &CalculationSheetDialog::printSheet);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CalculationSheetDialog::modelChanged() {
+    // The number of points follows the model's protection distance until the user sets it.
+    const auto index = static_cast<std::size_t>(model->currentIndex());
+    if (!pointsEdited_ && index < unit_.candidates.size()) {
+        const QSignalBlocker quiet(points);
+        points->setValue(core::configureAtEstimate(unit_, unit_.candidates[index]).points);
+    }
+    showSheet();
+}
+
+CalculationSheet CalculationSheetDialog::sheet() const {
+    return {unitName->text(), today(), unit_, static_cast<std::size_t>(model->currentIndex()),
+            points->value(),  table_};
+}
+
+void CalculationSheetDialog::showEvent(QShowEvent* event) {
+    showSheet();
+    QDialog::showEvent(event);
+}
+
+void CalculationSheetDialog::showSheet() {
+    QScrollBar* bar = sheetView->verticalScrollBar();
+    const int scrolled = bar->value();
+    sheetView->setHtml(sheet().html());
+    bar->setValue(scrolled);
+}
+
+void CalculationSheetDialog::copySheet() {
+    const CalculationSheet current = sheet();
+    auto* mime = new QMimeData;
+    mime->setText(current.plainText());
+    mime->setHtml(current.html());
+    QApplication::clipboard()->setMimeData(mime);
+    status->setText(QStringLiteral("计算书已复制。"));
+}
+
+void CalculationSheetDialog::exportPdf() {
+    // Characters that no file name may hold become "_".
+    static const QRegularExpression kNotInFileNames(QStringLiteral("[\\\\/:*?\"<>|]"));
+    QString name = unitName->text().trimmed();
+    name.replace(kNotInFileNames, QStringLiteral("_"));
+    const QString suggested =
+        (name.isEmpty() ? QString() : name + u'-') + kTitle + QStringLiteral(".pdf");
+    const QString fileName = askFileName(suggested);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    if (const auto error = writeSheetPdf(sheet(), fileName)) {
+        status->clear();
+        tell(QStringLiteral("计算书未能导出到 %1：%2")
+                 .arg(QDir::toNativeSeparators(fileName), *error));
+        return;
+    }
+    status->setText(QStringLiteral("已导出：") + QDir::toNativeSeparators(fileName));
+}
+
+void CalculationSheetDialog::printSheet() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
+                           QPageLayout::Millimeter);
+    printer.setDocName(kTitle);
+    if (!askPrinter(printer)) {
+        return;
+    }
+    QTextDocument document;
+    document.setHtml(sheet().html());
+    document.print(&printer);
+    if (printer.printerState() == QPrinter::Error) {
+        tell(QStringLiteral("计算书未能打印。"));
+    }
+}
+
+}  // namespace ui

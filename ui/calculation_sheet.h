@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "grid_store.h"
+#include "setting_points.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+class QSpinBox;
+class QTextEdit;
+
+namespace ui {
+
+// The calculation sheet (计算书) of one unit: conditions, calculation, configuration, checks and
+// the result table. One builder makes both forms: plain text, one "label：value" line per key
+// value, and HTML with the same lines.
+class CalculationSheet {
+  public:
+    // `model` indexes unit.candidates; `table` holds the grid's visible rows, headings first.
+    CalculationSheet(const QString& unitName, const QDate& date, const core::UnitConditions& unit,
+                     std::size_t model, int points, const std::vector<QStringList>& table);
+
+    [[nodiscard]] QString plainText() const;
+    [[nodiscard]] QString html() const;
+
+  private:
+    enum class Kind { Title, Heading, Line, Breach, Table };
+    struct Part {
+        Kind kind;
+        QString text;
+        std::vector<QStringList> rows;
+    };
+
+    void add(Kind kind, const QString& text) { parts_.push_back({kind, text, {}}); }
+    void line(const QString& text) { add(Kind::Line, text); }
+    void value(const QString& label, const QString& text) { line(label + u'：' + text); }
+    void check(const QString& clause, const QString& value, bool met, const QString& otherwise);
+
+    std::vector<Part> parts_;
+};
+
+// The grid's rows that are not hidden, headings first, each cell's text without surrounding blanks.
+[[nodiscard]] std::vector<QStringList> visibleRows(const grid::GridStore& store);
+
+// Writes the sheet as an A4 PDF. Empty on success, else why the file could not be written.
+[[nodiscard]] std::optional<QString> writeSheetPdf(const CalculationSheet& sheet,
+                                                   const QString& fileName);
+
+// The dialog "灭火器配置计算书": the unit's name, the number of setting points and the model on
+// top, the sheet below, updated as they change. Open it with open(): it is window-modal.
+class CalculationSheetDialog : public QDialog {
+    Q_OBJECT
+  public:
+    CalculationSheetDialog(core::UnitConditions unit, std::vector<QStringList> table,
+                           QWidget* parent = nullptr);
+
+    // The sheet as the inputs stand, dated today().
+    [[nodiscard]] CalculationSheet sheet() const;
+
+    void copySheet();
+    void exportPdf();
+    void printSheet();
+
+    // What the dialog asks and tells through other windows; tests replace them.
+    std::function<QString(const QString& suggestedName)> askFileName;  // empty: cancelled
+    std::function<bool(QPrinter& printer)> askPrinter;                 // false: cancelled
+    std::function<void(const QString& message)> tell;                  // a box titled "提示"
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+
+    QLineEdit* unitName = nullptr;
+    QSpinBox* points = nullptr;
+    QComboBox* model = nullptr;
+    QTextEdit* sheetView = nullptr;
+    QLabel* status = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* pdfButton = nullptr;
+    QPushButton* printButton = nullptr;
+    QPushButton* closeButton = nullptr;
+
+  protected:
+    // The sheet is dated the day the dialog is shown.
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void modelChanged();
+    void showSheet();
+
+    core::UnitConditions unit_;
+    std::vector<QStringList> table_;
+    bool pointsEdited_ = false;
+};
+
+}  // namespace ui
