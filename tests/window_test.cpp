@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -21,6 +22,7 @@
 #include <functional>
 #include <memory>
 
+#include "calculation_sheet.h"
 #include "result_table.h"
 #include "torva.h"
 
@@ -493,6 +495,60 @@ TEST_F(WindowTest, APartlyReadAreaLooksLikeAWarningAndSaysHowItIsRead) {
     EXPECT_EQ(window->tx->palette().color(QPalette::Base), plain);
     QTest::mouseMove(window->tx, QPoint(5, 5));
     EXPECT_EQ(window->tx->toolTip(), QStringLiteral("1000m2"));
+}
+
+TEST_F(WindowTest, TheSheetButtonSaysWhyItCannotBeUsed) {
+    struct Case {
+        const char* area;
+        std::int16_t agent;
+        bool enabled;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"1500", op::kPhosphatePowder, true, "按当前的计算结果"},
+        {"-5", op::kPhosphatePowder, false, "面积无法计算"},
+        {"0", op::kPhosphatePowder, false, "需配灭火级别为 0"},
+        {"1500", op::kHalon, false, "没有满足最低配置基准"},  // halon, class A, medium hazard
+    };
+    for (const auto& c : cases) {
+        click(window->Op[c.agent]);
+        window->tx->setText(QString::fromLatin1(c.area));
+        QTest::keyClick(window->tx, Qt::Key_Return);
+        EXPECT_EQ(window->sheetButton->isEnabled(), c.enabled) << c.area;
+        EXPECT_EQ(window->sheetAction->isEnabled(), c.enabled) << c.area;
+        EXPECT_TRUE(window->sheetButton->toolTip().contains(QString::fromUtf8(c.why)))
+            << window->sheetButton->toolTip().toStdString();
+    }
+    click(window->Op[op::kPhosphatePowder]);
+    click(window->sheetButton);
+    auto* dialog = window->findChild<ui::CalculationSheetDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(dialog->sheet().plainText().contains(QStringLiteral("选用灭火器：MF/ABC3 (2A)")));
+    dialog->close();
+}
+
+TEST_F(WindowTest, CopiesGoToTheClipboardAsTabSeparatedTextAndHtml) {
+    click(window->Op[op::kWater]);  // seven models: rows 8 to 12 hidden
+    window->copyTableAction->trigger();
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    const QStringList lines = copied->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines[0], QStringLiteral("    \t灭火剂充装量(L)/(kg)\t灭火器类型规格代码\t"
+                                       "灭火级别 (A类 )\t灭火器数量\t场所灭火级别"));
+    EXPECT_EQ(lines[1], QStringLiteral("手提式\t3L\tMS/T3\t1A\t12\t12(12)"));
+    EXPECT_EQ(lines[2].section(QLatin1Char('\t'), 0, 0), QStringLiteral("手提式"))
+        << "a merged block repeats its text";
+    EXPECT_TRUE(copied->html().contains(QStringLiteral("<td>MS/T3</td>")));
+
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QWidget* viewport = window->fa->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, cellCentre(2, 1));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, cellCentre(3, 2));
+    QTest::keyClick(window->fa, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("6L\tMS/T6\n9L\tMS/T9\n"));
 }
 
 }  // namespace

@@ -27,6 +27,8 @@
 #include <cmath>
 #include <concepts>
 
+#include "table_copy.h"
+
 namespace ui {
 
 namespace {
@@ -249,16 +251,11 @@ QString CalculationSheet::html() const {
 }
 
 std::vector<QStringList> visibleRows(const grid::GridStore& store) {
-    std::vector<QStringList> rows;
-    for (int r = 0; r < store.rows(); ++r) {
-        if (store.rowHidden(r)) {
-            continue;
+    std::vector<QStringList> rows = visibleCells(store, 0, 0, store.rows() - 1, store.cols() - 1);
+    for (QStringList& row : rows) {
+        for (QString& cell : row) {
+            cell = cell.trimmed();
         }
-        QStringList row;
-        for (int c = 0; c < store.cols(); ++c) {
-            row << qs(store.TextMatrix(r, c)).trimmed();
-        }
-        rows.push_back(row);
     }
     return rows;
 }

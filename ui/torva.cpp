@@ -1,7 +1,9 @@
 #include "torva.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,8 +24,11 @@
 
 #include "area_input.h"
 #include "calculation.h"
+#include "calculation_sheet.h"
 #include "result_table.h"
 #include "saved_choices.h"
+#include "setting_points.h"
+#include "table_copy.h"
 
 namespace {
 
@@ -82,6 +88,7 @@ constexpr Place kAreaLabelPlace{225, 900, 765, 255};
 constexpr Place kAreaPlace{1050, 840, 840, 315};
 constexpr Place kUnitLabelPlace{1950, 900, 165, 195};
 constexpr Place kGridPlace{60, 1560, 5625, 4275};
+constexpr Place kSheetButtonPlace{5775, 3960, 2190, 375};  // below the check box, frame-wide
 
 // Frame colour of the current cell: black.
 constexpr grid::Color kCellFrameColor = 0;
@@ -151,6 +158,26 @@ void setWarningLook(QLineEdit* box, bool warning) {
 }
 
 QString settingsFolder;  // empty: the platform's own place
+
+// Why the result cannot go on a calculation sheet; empty when it can.
+QString sheetUnavailableReason(const core::Result& result) {
+    if (result.fireClass == core::FireClass::D) {
+        return QStringLiteral(
+            "D类火灾场所的灭火器配置应根据金属的种类、物态及其特性等研究确定，"
+            "不编制计算书");
+    }
+    if (!result.required) {
+        return QStringLiteral("建筑面积无法计算，不能编制计算书");
+    }
+    if (result.required->whole == 0) {
+        return QStringLiteral("需配灭火级别为 0，不需编制计算书");
+    }
+    if (std::none_of(result.rows.begin(), result.rows.end(),
+                     [](const core::ModelResult& row) { return row.adequate; })) {
+        return QStringLiteral("表中没有满足最低配置基准的灭火器规格，请另选灭火器类型");
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -242,11 +269,32 @@ void torva::buildControls() {
     connect(fa, &grid::GridWidget::MouseUp, this, &torva::fa_MouseUp);
     connect(fa, &grid::GridWidget::MouseMove, this, &torva::fa_MouseMove);
 
-    // Focus order of the window's design.
-    const std::vector<QWidget*> tabOrder = {Op[2],   Op[3],  Op[4],  Op[5],  Op[1],   Check1,
-                                            Op1[0],  Op1[1], Op1[2], Op1[3], Op1[4],  Op1[5],
-                                            Op[0],   Op[6],  Op[7],  tx,     Op1[10], Op1[11],
-                                            Op1[12], Op1[9], Op1[8], Op1[7], Op1[6],  fa};
+    sheetButton = new QPushButton(QStringLiteral("计算书…"), this);
+    placeText(sheetButton, kSheetButtonPlace);
+    connect(sheetButton, &QPushButton::clicked, this, &torva::openCalculationSheet);
+    copyTableAction = new QAction(QStringLiteral("复制表格"), fa);
+    connect(copyTableAction, &QAction::triggered, this,
+            [this] { copyCells(0, 0, ui::kGridRows - 1, ui::kGridCols - 1); });
+    sheetAction = new QAction(QStringLiteral("计算书…"), fa);
+    connect(sheetAction, &QAction::triggered, this, &torva::openCalculationSheet);
+    copyCellsAction = new QAction(fa);
+    copyCellsAction->setShortcut(QKeySequence::Copy);
+    copyCellsAction->setShortcutContext(Qt::WidgetShortcut);
+    fa->addAction(copyCellsAction);
+    connect(copyCellsAction, &QAction::triggered, this, &torva::copySelection);
+    fa->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(fa, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(fa);
+        menu.addAction(copyTableAction);
+        menu.addAction(sheetAction);
+        menu.exec(fa->viewport()->mapToGlobal(at));
+    });
+
+    // Focus order of the window's design; the sheet's button, added later, comes last.
+    const std::vector<QWidget*> tabOrder = {
+        Op[2],   Op[3],  Op[4],  Op[5],  Op[1],  Check1, Op1[0],     Op1[1],  Op1[2],
+        Op1[3],  Op1[4], Op1[5], Op[0],  Op[6],  Op[7],  tx,         Op1[10], Op1[11],
+        Op1[12], Op1[9], Op1[8], Op1[7], Op1[6], fa,     sheetButton};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -517,9 +565,54 @@ void torva::showResult() {
         return;
     }
     core::Selection now = selection();
-    ui::drawResult(core::calculate(now), fa->store());
+    shownResult_ = core::calculate(now);
+    ui::drawResult(shownResult_, fa->store());
     shown_ = std::move(now);
     ++resultsShown_;
+
+    const QString unavailable = sheetUnavailableReason(shownResult_);
+    sheetButton->setEnabled(unavailable.isEmpty());
+    sheetAction->setEnabled(unavailable.isEmpty());
+    sheetButton->setToolTip(unavailable.isEmpty()
+                                ? QStringLiteral("按当前的计算结果编制灭火器配置计算书")
+                                : unavailable);
+}
+
+void torva::openCalculationSheet() {
+    const std::optional<core::UnitConditions> unit =
+        shown_ ? core::conditionsFrom(*shown_, shownResult_) : std::nullopt;
+    if (!unit || !sheetButton->isEnabled()) {
+        return;
+    }
+    auto* dialog = new ui::CalculationSheetDialog(*unit, ui::visibleRows(fa->store()), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void torva::copyCells(int row1, int col1, int row2, int col2) {
+    QApplication::clipboard()->setMimeData(
+        ui::tableMimeData(ui::visibleCells(fa->store(), row1, col1, row2, col2)).release());
+}
+
+// As spreadsheets do: the selected block, or the current cell.
+void torva::copySelection() {
+    const QItemSelection selected = fa->selectionModel()->selection();
+    if (selected.isEmpty()) {
+        copyCells(fa->Row(), fa->Col(), fa->Row(), fa->Col());
+        return;
+    }
+    // Merged blocks add ranges of their own; the block copied is the one that holds them all.
+    int top = ui::kGridRows;
+    int left = ui::kGridCols;
+    int bottom = 0;
+    int right = 0;
+    for (const QItemSelectionRange& range : selected) {
+        top = std::min(top, range.top());
+        left = std::min(left, range.left());
+        bottom = std::max(bottom, range.bottom());
+        right = std::max(right, range.right());
+    }
+    copyCells(top, left, bottom, right);
 }
 
 void torva::showClassDMessage() {

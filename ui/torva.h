@@ -7,13 +7,16 @@
 #include <memory>
 #include <optional>
 
+#include "calculation.h"
 #include "grid_widget.h"
 #include "selection.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QAction;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class QSettings;
 
@@ -65,6 +68,11 @@ class torva : public QWidget {
     QCheckBox* Check1 = nullptr;
     std::array<QLabel*, 2> Label1{};
     grid::GridWidget* fa = nullptr;
+    // The calculation sheet of the shown result, and the grid's copies of its table.
+    QPushButton* sheetButton = nullptr;
+    QAction* copyTableAction = nullptr;
+    QAction* sheetAction = nullptr;
+    QAction* copyCellsAction = nullptr;  // Ctrl+C in the grid: the selection or the current cell
 
     // The choices as the option buttons and the area box hold them now.
     [[nodiscard]] core::Selection selection() const;
@@ -90,12 +98,16 @@ class torva : public QWidget {
     void fallBackWhereEmpty();
     void showResult();
     void showClassDMessage();
+    void openCalculationSheet();
+    void copyCells(int row1, int col1, int row2, int col2);
+    void copySelection();
     void showAreaReading(const QString& text);
     [[nodiscard]] bool saveChoices(QString& where);
 
     int handlerDepth_ = 0;                  // handlers running; the outermost shows the result
     bool settingFromCode_ = false;          // a button is being set by the program, not the user
     std::optional<core::Selection> shown_;  // the choices the grid shows
+    core::Result shownResult_;              // and their result
     int resultsShown_ = 0;
     bool unloaded_ = false;
     QString areaNote_;  // how the area text is read when only its start is a number

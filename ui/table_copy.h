@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QMimeData>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "grid_store.h"
+
+// The grid's cells as they go to the clipboard.
+namespace ui {
+
+// The cells of rows row1..row2 and columns col1..col2 that are on screen, hidden rows left out,
+// each with its own text: a merged block repeats its text in every cell.
+[[nodiscard]] std::vector<QStringList> visibleCells(const grid::GridStore& store, int row1,
+                                                    int col1, int row2, int col2);
+
+// The rows as tab-separated plain text, one line per row, and as an HTML table.
+[[nodiscard]] std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows);
+
+}  // namespace ui
