@@ -5,6 +5,7 @@
 #   ./build.sh bench   runs the benchmarks
 #   ./build.sh fuzz [seconds]   runs the area-text fuzzer (clang, default 30 s)
 # SANITIZE=address,undefined ./build.sh test builds and tests with those sanitizers.
+# Warnings are errors in every build made here.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -37,7 +38,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 build() {  # build <dir> [cmake options...]
     local dir=$1
     shift
-    cmake -S . -B "$dir" "$@" >/dev/null
+    cmake -S . -B "$dir" -DWARNINGS_AS_ERRORS=ON "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
 }
 
