@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-uming)
+          qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-uming)
 command=${1:-test}
 if [ "$command" = bench ]; then
     packages+=(time)
