@@ -4,8 +4,11 @@
 #   ./build.sh test    runs the whole test suite headless
 #   ./build.sh bench   runs the benchmarks
 #   ./build.sh fuzz [seconds]   runs the area-text fuzzer (clang, default 30 s)
+#   ./build.sh package [check]  builds the Debian package in Release (build-package/*.deb);
+#                               with "check", also checks it (packaging/check-package.sh)
 # SANITIZE=address,undefined ./build.sh test builds and tests with those sanitizers.
-# Warnings are errors in every build made here.
+# Warnings are errors, except in the package build: WARNINGS_AS_ERRORS=ON makes them errors
+# there too.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,6 +19,11 @@ if [ "$command" = bench ]; then
     packages+=(time)
 elif [ "$command" = fuzz ]; then
     packages+=(clang libclang-rt-14-dev)
+elif [ "$command" = package ]; then
+    packages+=(dpkg-dev file)
+    if [ "${2:-}" = check ]; then
+        packages+=(lintian desktop-file-utils appstream)
+    fi
 fi
 
 install_missing() {
@@ -76,8 +84,18 @@ case "$command" in
         build-fuzz/tests/area_fuzzer -max_total_time="$seconds" -print_final_stats=1 "$corpus"
         rm -rf "$corpus"
         ;;
+    package)
+        dir=build-package
+        build "$dir" -DCMAKE_BUILD_TYPE=Release -DWITH_TESTS=OFF -DWITH_BENCH=OFF \
+            -DWARNINGS_AS_ERRORS="${WARNINGS_AS_ERRORS:-OFF}"
+        rm -f "$dir"/*.deb
+        (cd "$dir" && cpack -G DEB)
+        if [ "${2:-}" = check ]; then
+            packaging/check-package.sh "$dir"
+        fi
+        ;;
     *)
-        echo "usage: $0 run|test|bench|fuzz [seconds]" >&2
+        echo "usage: $0 run|test|bench|fuzz [seconds]|package [check]" >&2
         exit 2
         ;;
 esac
