@@ -4,17 +4,27 @@
 #   ./build.sh test    runs the whole test suite headless
 #   ./build.sh bench   runs the benchmarks
 #   ./build.sh fuzz [seconds]   runs the area-text fuzzer (clang, default 30 s)
+#   ./build.sh package [check]  builds the Debian package in Release (build-package/*.deb);
+#                               with "check", also checks it (packaging/check-package.sh)
 # SANITIZE=address,undefined ./build.sh test builds and tests with those sanitizers.
+# Warnings are errors, except in the package build: WARNINGS_AS_ERRORS=ON makes them errors
+# there too.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-uming poppler-utils)
+          qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-uming
+          poppler-utils)
 command=${1:-test}
 if [ "$command" = bench ]; then
     packages+=(time)
 elif [ "$command" = fuzz ]; then
     packages+=(clang libclang-rt-14-dev)
+elif [ "$command" = package ]; then
+    packages+=(dpkg-dev file)
+    if [ "${2:-}" = check ]; then
+        packages+=(lintian desktop-file-utils appstream)
+    fi
 fi
 
 install_missing() {
@@ -37,7 +47,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 build() {  # build <dir> [cmake options...]
     local dir=$1
     shift
-    cmake -S . -B "$dir" "$@" >/dev/null
+    cmake -S . -B "$dir" -DWARNINGS_AS_ERRORS=ON "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
 }
 
@@ -75,8 +85,18 @@ case "$command" in
         build-fuzz/tests/area_fuzzer -max_total_time="$seconds" -print_final_stats=1 "$corpus"
         rm -rf "$corpus"
         ;;
+    package)
+        dir=build-package
+        build "$dir" -DCMAKE_BUILD_TYPE=Release -DWITH_TESTS=OFF -DWITH_BENCH=OFF \
+            -DWARNINGS_AS_ERRORS="${WARNINGS_AS_ERRORS:-OFF}"
+        rm -f "$dir"/*.deb
+        (cd "$dir" && cpack -G DEB)
+        if [ "${2:-}" = check ]; then
+            packaging/check-package.sh "$dir"
+        fi
+        ;;
     *)
-        echo "usage: $0 run|test|bench|fuzz [seconds]" >&2
+        echo "usage: $0 run|test|bench|fuzz [seconds]|package [check]" >&2
         exit 2
         ;;
 esac

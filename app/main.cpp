@@ -1,6 +1,7 @@
 // Start-up: opens the calculator window. Qt's widgets need no installation step, so start-up
-// only checks that a display exists, loads the window and shows it; if the window cannot be
-// built it says why and ends with a non-zero exit code.
+// only checks that a display exists, gives the application its desktop id and icon, loads the
+// window and shows it; if the window cannot be built it says why and ends with a non-zero exit
+// code.
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <exception>
 #include <utility>
 
+#include "app_identity.h"
 #include "torva.h"
 
 namespace {
@@ -51,6 +53,7 @@ int Main(int argc, char** argv) {
     for (const QString& message : std::as_const(startMessages)) {
         qWarning("%s", qPrintable(message));
     }
+    app::identifyApplication();
     ui::useChineseTexts();
     try {
         torva window;

@@ -1,0 +1,16 @@
+// The program's identity on the desktop: the reverse-DNS id that also names its desktop entry,
+// icon and AppStream data, and its icon, a red extinguisher drawn from the SVG built into the
+// program. Drawing the SVG needs Qt's SVG plugins at run time.
+#pragma once
+
+#include <QIcon>
+
+namespace app {
+
+QIcon applicationIcon();
+
+// Gives the running application its desktop id and icon; every window without an icon of its
+// own shows this one. Call once the QGuiApplication exists.
+void identifyApplication();
+
+}  // namespace app
