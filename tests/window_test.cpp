@@ -551,4 +551,98 @@ TEST_F(WindowTest, CopiesGoToTheClipboardAsTabSeparatedTextAndHtml) {
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("6L\tMS/T6\n9L\tMS/T9\n"));
 }
 
+// What a screen-reader user meets: choices made through accessibility actions act as clicks.
+TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
+    const auto toggle = [](QWidget* button) {
+        QAccessibleInterface* option = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(option->actionInterface(), nullptr);
+        option->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    const auto snapshot = [](const torva& w) {
+        QStringList all;
+        for (int r = 0; r < ui::kGridRows; ++r) {
+            for (int c = 0; c < ui::kGridCols; ++c) {
+                all << QString::fromStdString(w.fa->store().TextMatrix(r, c));
+            }
+        }
+        for (const auto* options : {&w.Op1, &w.Op}) {
+            for (const auto& [index, button] : *options) {
+                all << QStringLiteral("%1%2").arg(button->isChecked()).arg(button->isEnabled());
+            }
+        }
+        return all;
+    };
+    torva byMouse;
+    byMouse.Form_Load();
+    byMouse.show();
+    struct Step {
+        bool fireArray;
+        std::int16_t index;
+    };
+    const Step steps[] = {
+        {false, op::kFoam},          {true, op1::kFactor10}, {true, op1::kClassC},
+        {false, op::kCarbonDioxide}, {true, op1::kSerious},  {false, op::kEntertainment},
+        {true, op1::kClassB},        {false, op::kWater},    {true, op1::kClassA},
+    };
+    for (const auto& step : steps) {
+        toggle((step.fireArray ? window->Op1 : window->Op).at(step.index));
+        click((step.fireArray ? byMouse.Op1 : byMouse.Op).at(step.index));
+        EXPECT_EQ(snapshot(*window), snapshot(byMouse)) << step.index;
+    }
+    toggle(window->Check1);
+    click(byMouse.Check1);
+    EXPECT_FALSE(window->Check1->isChecked());
+
+    window->close();
+    const QString throughActions = iniText();
+    ASSERT_TRUE(QFile::remove(settingsDir.filePath(QStringLiteral("narwe.ini"))));
+    byMouse.close();
+    EXPECT_EQ(iniText(), throughActions);
+    EXPECT_TRUE(throughActions.contains(QStringLiteral("check=0")));
+}
+
+TEST_F(WindowTest, AScreenReaderMeetsOnlyTheRowsOnScreenWithHeadingsAndSpans) {
+    click(window->Op[op::kWater]);  // seven models: rows 8 to 12 hidden
+    window->fa->refresh();
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(window->fa);
+    QAccessibleTableInterface* table = grid->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rowCount(), 7);
+    EXPECT_EQ(table->columnCount(), ui::kGridCols);
+    for (int i = 0; i < grid->childCount(); ++i) {
+        QAccessibleInterface* cell = grid->child(i);
+        EXPECT_FALSE(cell->state().invisible) << i;
+        EXPECT_GT(cell->rect().height(), 0) << i;
+        EXPECT_EQ(grid->indexOfChild(cell), i);
+    }
+    const auto cell = [table](int row, int col) { return table->cellAt(row, col); };
+    // Water's rating of row 3 ("MS/T9", "2A"), headed as a screen reader reads it.
+    QAccessibleTableCellInterface* rating = cell(2, ui::kRatingCol)->tableCellInterface();
+    EXPECT_EQ(cell(2, ui::kRatingCol)->text(QAccessible::Name), QStringLiteral("2A"));
+    ASSERT_EQ(rating->columnHeaderCells().size(), 1);
+    EXPECT_EQ(rating->columnHeaderCells()[0]->text(QAccessible::Name),
+              QStringLiteral("灭火级别 (A类 )"));
+    EXPECT_EQ(rating->columnHeaderCells()[0]->role(), QAccessible::ColumnHeader);
+    EXPECT_EQ(rating->rowHeaderCells()[0]->text(QAccessible::Name), QStringLiteral("手提式"));
+    EXPECT_EQ(table->columnDescription(ui::kCodeCol), QStringLiteral("灭火器类型规格代码"));
+
+    struct Span {
+        int row, col, rows;
+        const char* text;
+    };
+    const Span spans[] = {
+        {0, ui::kMountCol, 3, "手提式"},  // read once for rows 1 to 3
+        {2, ui::kMountCol, 3, "手提式"},  // a covered cell answers with its block
+        {3, ui::kMountCol, 4, "推车式"}, {6, ui::kAreaRatingCol, 7, "12(12)"},
+        {2, ui::kCodeCol, 1, "MS/T9"},
+    };
+    for (const auto& s : spans) {
+        QAccessibleInterface* at = cell(s.row, s.col);
+        EXPECT_EQ(at->text(QAccessible::Name), QString::fromUtf8(s.text));
+        EXPECT_EQ(at->tableCellInterface()->rowExtent(), s.rows) << s.text;
+    }
+    EXPECT_EQ(cell(0, ui::kMountCol), cell(2, ui::kMountCol));
+    EXPECT_EQ(cell(7, 0), nullptr) << "no eighth row";
+}
+
 }  // namespace

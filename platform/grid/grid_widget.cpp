@@ -1,5 +1,6 @@
 #include "grid_widget.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+
+#include "grid_accessible.h"
 
 namespace grid {
 
@@ -55,6 +58,7 @@ GridWidget::GridWidget(int rows, int cols, QWidget* parent)
       delegate_(store_),
       appliedRowTwips_(static_cast<std::size_t>(rows), -1),
       appliedColTwips_(static_cast<std::size_t>(cols), -1) {
+    installGridAccessibility();
     setModel(&model_);
     QItemSelectionModel* defaultSelection = selectionModel();
     auto* guard = new CurrentCellGuard(
@@ -123,6 +127,10 @@ void GridWidget::refresh() {
     applyLayout();
     applySpans();
     viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
+        QAccessible::updateAccessibility(&reset);
+    }
 }
 
 void GridWidget::applyLayout() {
@@ -153,6 +161,36 @@ void GridWidget::applySpans() {
         setSpan(span.row, span.col, span.rows, span.cols);
     }
     spans_ = std::move(spans);
+}
+
+CellSpan GridWidget::blockAt(int row, int col) const {
+    for (const CellSpan& span : spans_) {
+        if (row >= span.row && row < span.row + span.rows && col >= span.col &&
+            col < span.col + span.cols) {
+            return span;
+        }
+    }
+    return {row, col, 1, 1};
+}
+
+void GridWidget::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QAbstractItemView::currentChanged(current, previous);
+    if (!QAccessible::isActive() || !current.isValid()) {
+        return;
+    }
+    auto* table = static_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(table->indexOfChild(table->cellOf(current.row(), current.column())));
+    QAccessible::updateAccessibility(&focus);
+}
+
+void GridWidget::selectionChanged(const QItemSelection& selected,
+                                  const QItemSelection& deselected) {
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::SelectionWithin);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 int GridWidget::firstVisibleRow(int from) const {

@@ -39,6 +39,9 @@ class GridWidget : public QTableView {
     // column the user dragged keeps its width across refreshes.
     void refresh();
 
+    // The merged block that holds the cell: its top-left cell and size; 1 x 1 when unmerged.
+    [[nodiscard]] CellSpan blockAt(int row, int col) const;
+
     [[nodiscard]] GridStore& store() { return store_; }
     [[nodiscard]] const GridStore& store() const { return store_; }
 
@@ -73,6 +76,10 @@ class GridWidget : public QTableView {
     void MouseUp();
 
   protected:
+    // The focus and selection that assistive technology hears of name the grid's own cells.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     [[nodiscard]] QItemSelectionModel::SelectionFlags selectionCommand(
         const QModelIndex& index, const QEvent* event) const override;
