@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "calculation_sheet.h"
 #include "result_table.h"
@@ -643,6 +644,29 @@ TEST_F(WindowTest, AScreenReaderMeetsOnlyTheRowsOnScreenWithHeadingsAndSpans) {
     }
     EXPECT_EQ(cell(0, ui::kMountCol), cell(2, ui::kMountCol));
     EXPECT_EQ(cell(7, 0), nullptr) << "no eighth row";
+}
+
+// Tab stops once in each frame of options (the arrow keys then move within it and choose, as Qt
+// does) and at every other control, in the window's designed order, and comes round again.
+TEST_F(WindowTest, TabReachesEveryFrameAndControlInTheDesignedOrder) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->Op[op::kPhosphatePowder]->setFocus(Qt::TabFocusReason);
+    std::vector<QWidget*> controls;
+    std::set<QWidget*> frames;
+    for (int i = 0; i < 9; ++i) {
+        QWidget* at = QApplication::focusWidget();
+        if (qobject_cast<QRadioButton*>(at) != nullptr) {
+            frames.insert(at->parentWidget());
+        } else {
+            controls.push_back(at);
+        }
+        QTest::keyClick(at, Qt::Key_Tab);
+    }
+    EXPECT_EQ(QApplication::focusWidget(), window->Op[op::kPhosphatePowder]) << "round again";
+    EXPECT_EQ(frames.size(), window->Frame1.size());
+    EXPECT_EQ(controls,
+              (std::vector<QWidget*>{window->Check1, window->tx, window->fa, window->sheetButton}));
 }
 
 }  // namespace
