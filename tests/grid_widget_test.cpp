@@ -252,8 +252,7 @@ TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding)
         EXPECT_GT(lines.size(), 1) << text;
         EXPECT_EQ(lines.join(QString()), QString::fromUtf8(text));
         // What is painted spans more than one line, too.
-        EXPECT_GT(inkHeight(cellImage(kFirstModelRow, kResultCol)),
-                  grid_->fontMetrics().lineSpacing())
+        EXPECT_GT(inkHeight(cellImage(kFirstModelRow, kResultCol)), grid_->fontMetrics().height())
             << text;
     }
 }

@@ -167,8 +167,10 @@ const QStyle* styleOf(const QStyleOptionViewItem& cell) {
     return cell.widget != nullptr ? cell.widget->style() : QApplication::style();
 }
 
-// Where the style paints a cell's text: its text rectangle less the style's text margins.
-QRect textBox(const QStyleOptionViewItem& cell) {
+// Where the style paints a cell's text: its text rectangle less the style's text margins. The
+// text does not move the rectangle, so it is left out and the style need not lay it out.
+QRect textBox(QStyleOptionViewItem cell) {
+    cell.text.clear();
     const QStyle* style = styleOf(cell);
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
     return style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget)
@@ -181,10 +183,11 @@ QRect textBox(const QStyleOptionViewItem& cell) {
 // and is elided when it does not fit.
 QStringList layOutText(const QStyleOptionViewItem& cell, const QRect& box) {
     const QFontMetrics& metrics = cell.fontMetrics;
-    const qsizetype room = std::max(1, box.height() / metrics.lineSpacing());
+    // Lines follow one another at the font's height, without leading, as in Qt's own views.
+    const qsizetype room = std::max(1, box.height() / metrics.height());
     QStringList lines;
     qsizetype rest = 0;  // start of the text not yet in a line
-    if (cell.features.testFlag(QStyleOptionViewItem::WrapText)) {
+    if (room > 1 && cell.features.testFlag(QStyleOptionViewItem::WrapText)) {
         QTextLayout layout(cell.text, cell.font);
         QTextOption wrap;
         wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -232,7 +235,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                                     : QPalette::Inactive;
     const QPalette::ColorRole role =
         cell.state.testFlag(QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
-    const int step = cell.fontMetrics.lineSpacing();
+    const int step = cell.fontMetrics.height();
     const auto height = static_cast<int>(lines.size()) * step;
     int top = box.top();
     if (cell.displayAlignment.testFlag(Qt::AlignBottom)) {
