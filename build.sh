@@ -12,7 +12,7 @@ packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-uming)
 command=${1:-test}
 if [ "$command" = bench ]; then
-    packages+=(time)
+    packages+=(time xvfb)
 elif [ "$command" = fuzz ]; then
     packages+=(clang libclang-rt-14-dev)
 fi
