@@ -115,10 +115,13 @@ GridWidget::GridWidget(GridStore& store, QWidget* parent)
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
 
+    // 9 pt in a Song face where the system has a light one; otherwise a face the window most
+    // likely uses for Chinese already, so that start-up loads no second Chinese font. A large
+    // Song face (AR PL UMing, 21 MB: about 9 ms and 5 MiB more to the first frame) comes last.
     QFont gridFont;
     gridFont.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                          QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Zen Hei"),
-                          QStringLiteral("Noto Sans CJK SC")});
+                          QStringLiteral("AR PL SungtiL GB"), QStringLiteral("WenQuanYi Zen Hei"),
+                          QStringLiteral("Noto Sans CJK SC"), QStringLiteral("AR PL UMing CN")});
     gridFont.setPointSize(9);
     setFont(gridFont);
 
