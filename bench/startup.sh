@@ -32,6 +32,10 @@ for _ in $(seq 100); do
     grep -q . "$work/display" 2>/dev/null && break
     sleep 0.1
 done
+if ! grep -q . "$work/display"; then
+    echo "Xvfb did not start (./build.sh bench installs it)" >&2
+    exit 1
+fi
 DISPLAY=":$(head -n 1 "$work/display")"
 export DISPLAY
 export QT_QPA_PLATFORM=xcb
