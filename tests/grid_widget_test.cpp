@@ -262,6 +262,7 @@ TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding)
 TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
     constexpr int kLabelCol = 0;
     constexpr int kPortableTop = 1;
+    constexpr int kInsideRow = 3;  // a current row below the block's top
     constexpr int kPortableBottom = 8;
     constexpr int kWheeledTop = 9;
     store_.setCellText(kPortableTop, kLabelCol, kPortableBottom, kLabelCol, "手提式");
@@ -275,7 +276,7 @@ TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
     const QImage boldPortable = cellImage(kPortableTop, kLabelCol);
     ASSERT_TRUE(boldPortable != plainPortable);
 
-    for (const int boldRow : {kPortableTop, 3, kPortableBottom}) {
+    for (const int boldRow : {kPortableTop, kInsideRow, kPortableBottom}) {
         store_.setCellFontBold(kPortableTop, kLabelCol, kRows - 1, kLabelCol, false);
         store_.setCellFontBold(boldRow, kLabelCol, true);
         grid_->refresh();
