@@ -13,11 +13,11 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-uming
+          qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-gbsn00lp
           poppler-utils)
 command=${1:-test}
 if [ "$command" = bench ]; then
-    packages+=(time)
+    packages+=(time xvfb)
 elif [ "$command" = fuzz ]; then
     packages+=(clang libclang-rt-14-dev)
 elif [ "$command" = package ]; then

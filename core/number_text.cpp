@@ -183,13 +183,14 @@ std::string plainText(float x) {
 }
 
 std::string zf(double x) {
-    if (x > 0 && x < 1) {
-        return "0" + plainText(x);
+    std::string text = plainText(x);
+    // Only a text that starts with its decimal point lost a zero; the exponent form that
+    // magnitudes below 0.001 take has none to put back.
+    const std::size_t point = text.starts_with('-') ? 1 : 0;
+    if (point < text.size() && text[point] == '.') {
+        text.insert(point, 1, '0');
     }
-    if (x > -1 && x < 0) {
-        return "-0" + plainText(-x);
-    }
-    return plainText(x);
+    return text;
 }
 
 }  // namespace core

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace grid {
 namespace {
@@ -24,6 +25,13 @@ TEST(GridStore, RangesCoverEveryCellInEitherCornerOrderAndMinusOneMeansAll) {
     EXPECT_EQ(g.rowHeight(12), 300);
     EXPECT_THROW((void)g.TextMatrix(-1, -1), std::out_of_range);
     EXPECT_THROW(g.setRowHidden(-2, true), std::out_of_range);
+}
+
+TEST(GridStore, RefusesSizesWithoutRowsOrColumnsBeforeAllocating) {
+    const std::pair<int, int> sizes[] = {{-1, -1}, {0, 6}, {13, 0}, {-1, 6}, {13, -1}};
+    for (const auto& [rows, cols] : sizes) {
+        EXPECT_THROW((void)GridStore(rows, cols), std::invalid_argument) << rows << " x " << cols;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <iterator>
 #include <memory>
@@ -33,6 +34,34 @@ using Cell = std::pair<int, int>;
 constexpr int kRows = 13;
 constexpr int kCols = 6;
 
+// The grid with the item option the view hands its delegate open to the tests.
+class ViewGrid : public GridWidget {
+  public:
+    using GridWidget::GridWidget;
+    [[nodiscard]] QStyleOptionViewItem itemOption(const QModelIndex& index) const {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        option.rect = visualRect(index);
+        return option;
+    }
+};
+
+// Rows of the image from the first to the last that hold a dark (text) pixel; 0 when none.
+int inkHeight(const QImage& image) {
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y).lightness() < 128) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+        }
+    }
+    return first < 0 ? 0 : last - first + 1;
+}
+
 class GridWidgetTest : public ::testing::Test {
   protected:
     void show() {
@@ -58,8 +87,11 @@ class GridWidgetTest : public ::testing::Test {
         QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, cellRect(row, col).center());
     }
     [[nodiscard]] Cell current() const { return {grid_->Row(), grid_->Col()}; }
+    [[nodiscard]] QImage cellImage(int row, int col) const {
+        return grid_->viewport()->grab(cellRect(row, col)).toImage();
+    }
 
-    std::unique_ptr<GridWidget> grid_ = std::make_unique<GridWidget>(kRows, kCols);
+    std::unique_ptr<ViewGrid> grid_ = std::make_unique<ViewGrid>(kRows, kCols);
     GridStore& store_ = grid_->store();
 };
 
@@ -196,6 +228,60 @@ TEST_F(GridWidgetTest, CellsAreNeverEdited) {
     EXPECT_EQ(store_.TextMatrix(2, 2), "12");
     EXPECT_EQ(grid_->findChild<QLineEdit*>(), nullptr);
     EXPECT_EQ(current(), Cell(2, 2));
+}
+
+// The area rating as the calculation writes it down the result column: one block over the 12
+// model rows of 300 twips in a column of 1025 twips. The texts have no blank to break at.
+TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding) {
+    constexpr int kResultCol = 5;
+    constexpr int kFirstModelRow = 1;
+    constexpr int kLastModelRow = kRows - 1;
+    store_.setRowHeight(-1, 300);
+    store_.setColWidth(kResultCol, 1025);
+    store_.setMergeCol(kResultCol, true);
+    show();
+    const QModelIndex block = grid_->model()->index(kFirstModelRow, kResultCol);
+    const auto* delegate = qobject_cast<grid::GridDelegate*>(grid_->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    for (const char* text : {"119(118.518)", "1482(1481.472)", "40000(40000)"}) {
+        store_.setCellText(kFirstModelRow, kResultCol, kLastModelRow, kResultCol, text);
+        grid_->refresh();
+        ASSERT_EQ(grid_->rowSpan(kFirstModelRow, kResultCol), kLastModelRow);
+        const QStringList lines = delegate->textLines(grid_->itemOption(block), block);
+        EXPECT_GT(lines.size(), 1) << text;
+        EXPECT_EQ(lines.join(QString()), QString::fromUtf8(text));
+        // What is painted spans more than one line, too.
+        EXPECT_GT(inkHeight(cellImage(kFirstModelRow, kResultCol)), grid_->fontMetrics().height())
+            << text;
+    }
+}
+
+// The window marks the current row by making its label bold; the label is a block whose top
+// row, which the block is painted from, need not be the current row.
+TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
+    constexpr int kLabelCol = 0;
+    constexpr int kPortableTop = 1;
+    constexpr int kInsideRow = 3;  // a current row below the block's top
+    constexpr int kPortableBottom = 8;
+    constexpr int kWheeledTop = 9;
+    store_.setCellText(kPortableTop, kLabelCol, kPortableBottom, kLabelCol, "手提式");
+    store_.setCellText(kWheeledTop, kLabelCol, kRows - 1, kLabelCol, "推车式");
+    store_.setMergeCol(kLabelCol, true);
+    show();
+    const QImage plainPortable = cellImage(kPortableTop, kLabelCol);
+    const QImage plainWheeled = cellImage(kWheeledTop, kLabelCol);
+    store_.setCellFontBold(kPortableTop, kLabelCol, true);
+    grid_->refresh();
+    const QImage boldPortable = cellImage(kPortableTop, kLabelCol);
+    ASSERT_TRUE(boldPortable != plainPortable);
+
+    for (const int boldRow : {kPortableTop, kInsideRow, kPortableBottom}) {
+        store_.setCellFontBold(kPortableTop, kLabelCol, kRows - 1, kLabelCol, false);
+        store_.setCellFontBold(boldRow, kLabelCol, true);
+        grid_->refresh();
+        EXPECT_TRUE(cellImage(kPortableTop, kLabelCol) == boldPortable) << "bold row " << boldRow;
+        EXPECT_TRUE(cellImage(kWheeledTop, kLabelCol) == plainWheeled) << "bold row " << boldRow;
+    }
 }
 
 // A result table as the window fills it; writes grid_widget.png here for a look by eye.

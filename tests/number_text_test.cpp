@@ -84,8 +84,19 @@ TEST(PlainText, WritesDoublesAndSingles) {
 
 TEST(Zf, PutsTheZeroBeforeTheDecimalPoint) {
     const std::pair<double, const char*> cases[] = {
-        {0.5, "0.5"}, {-0.5, "-0.5"}, {0.001, "0.001"}, {0, "0"},           {1, "1"},
-        {-1, "-1"},   {2.5, "2.5"},   {0.364, "0.364"}, {-0.333, "-0.333"},
+        {0.5, "0.5"},
+        {-0.5, "-0.5"},
+        {0.001, "0.001"},
+        {0, "0"},
+        {1, "1"},
+        {-1, "-1"},
+        {2.5, "2.5"},
+        {0.364, "0.364"},
+        {-0.333, "-0.333"},
+        // below 0.001 the plain text's exponent form, which has no zero to put back
+        {0.0005, "5E-04"},
+        {-0.0005, "-5E-04"},
+        {1.25E-20, "1.25E-20"},
     };
     for (const auto& [x, text] : cases) {
         EXPECT_EQ(zf(x), text) << x;

@@ -114,7 +114,12 @@ TEST_F(WindowTest, FirstStartShowsThePhosphatePowderTable) {
     EXPECT_EQ(text(1, kAreaRatingCol), "12(12)");
     EXPECT_EQ(text(5, kCountCol), "4");
 
-    window->grab().save(QStringLiteral("torva.png"));
+    // The picture, for a look by eye; the shading of an adequate model is in it.
+    const QImage shot = window->grab().toImage();
+    EXPECT_TRUE(shot.save(QStringLiteral("torva.png")));
+    const QRect adequate = window->fa->visualRect(window->fa->model()->index(4, 1));
+    const QPoint inside = window->fa->viewport()->mapTo(window.get(), adequate.topLeft());
+    EXPECT_EQ(shot.pixelColor(inside + QPoint(3, 3)), QColor(255, 224, 224));
 }
 
 TEST_F(WindowTest, ClickOnClassBFollowsTheRoadOfOneEvent) {

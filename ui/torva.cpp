@@ -686,6 +686,12 @@ std::unique_ptr<QSettings> openSettings() {
 
 void useChineseTexts() {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    // A window font that covers Chinese, so that the first text measured does not search the
+    // system's fonts for one.
+    QFont font = QApplication::font();
+    font.setFamilies(
+        {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"), font.family()});
+    QApplication::setFont(font);
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     auto* translator = new QTranslator(qApp);
     if (translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {

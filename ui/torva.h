@@ -126,7 +126,7 @@ namespace ui {
 void useSettingsFolder(const QString& folder);
 
 // Qt's own texts (message box buttons, context menus) in Simplified Chinese whatever the
-// system's language.
+// system's language, and a window font that covers Chinese.
 void useChineseTexts();
 
 }  // namespace ui

@@ -1,9 +1,15 @@
 #include "grid_model.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTableView>
+#include <QTextLayout>
 #include <QWidget>
+#include <algorithm>
 #include <cstddef>
 
 namespace grid {
@@ -155,6 +161,115 @@ void GridModel::cellsChanged() {
 GridDelegate::GridDelegate(const GridStore& store, QObject* parent)
     : QStyledItemDelegate(parent), store_(store) {}
 
+namespace {
+
+const QStyle* styleOf(const QStyleOptionViewItem& cell) {
+    return cell.widget != nullptr ? cell.widget->style() : QApplication::style();
+}
+
+// Where the style paints a cell's text: its text rectangle less the style's text margins. The
+// text does not move the rectangle, so it is left out and the style need not lay it out.
+QRect textBox(QStyleOptionViewItem cell) {
+    cell.text.clear();
+    const QStyle* style = styleOf(cell);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
+    return style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget)
+        .adjusted(margin, 0, -margin, 0);
+}
+
+// The cell's text in as many lines as the box holds (at least one). With wrap on, lines break
+// at word boundaries, or anywhere when a word is wider than the box: results such as
+// "1482(1481.472)" have no break opportunity at all. The last line takes the rest of the text
+// and is elided when it does not fit.
+QStringList layOutText(const QStyleOptionViewItem& cell, const QRect& box) {
+    const QFontMetrics& metrics = cell.fontMetrics;
+    // Lines follow one another at the font's height, without leading, as in Qt's own views.
+    const qsizetype room = std::max(1, box.height() / metrics.height());
+    QStringList lines;
+    qsizetype rest = 0;  // start of the text not yet in a line
+    if (room > 1 && cell.features.testFlag(QStyleOptionViewItem::WrapText)) {
+        QTextLayout layout(cell.text, cell.font);
+        QTextOption wrap;
+        wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrap);
+        layout.beginLayout();
+        while (lines.size() + 1 < room) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid()) {
+                break;
+            }
+            line.setLineWidth(box.width());
+            lines.append(cell.text.mid(line.textStart(), line.textLength()).trimmed());
+            rest = line.textStart() + line.textLength();
+        }
+        layout.endLayout();
+    }
+    if (rest < cell.text.size() || lines.isEmpty()) {
+        lines.append(metrics.elidedText(cell.text.mid(rest), cell.textElideMode, box.width()));
+    }
+    return lines;
+}
+
+}  // namespace
+
+QStringList GridDelegate::textLines(const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    return layOutText(cell, textBox(cell));
+}
+
+void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const QRect box = textBox(cell);
+    const QStringList lines = layOutText(cell, box);
+    // The style paints the background and selection; the text is drawn here, line by line.
+    cell.text.clear();
+    styleOf(cell)->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+
+    const QPalette::ColorGroup group =
+        !cell.state.testFlag(QStyle::State_Enabled) ? QPalette::Disabled
+        : cell.state.testFlag(QStyle::State_Active) ? QPalette::Normal
+                                                    : QPalette::Inactive;
+    const QPalette::ColorRole role =
+        cell.state.testFlag(QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
+    const int step = cell.fontMetrics.height();
+    const auto height = static_cast<int>(lines.size()) * step;
+    int top = box.top();
+    if (cell.displayAlignment.testFlag(Qt::AlignBottom)) {
+        top += box.height() - height;
+    } else if (cell.displayAlignment.testFlag(Qt::AlignVCenter)) {
+        top += (box.height() - height) / 2;
+    }
+    painter->save();
+    painter->setClipRect(cell.rect, Qt::IntersectClip);
+    painter->setFont(cell.font);
+    painter->setPen(cell.palette.color(group, role));
+    const Qt::Alignment across = cell.displayAlignment & Qt::AlignHorizontal_Mask;
+    for (const QString& line : lines) {
+        painter->drawText(QRect(box.left(), top, box.width(), step), across | Qt::AlignVCenter,
+                          line);
+        top += step;
+    }
+    painter->restore();
+}
+
+bool GridDelegate::blockIsBold(const QModelIndex& index, const QWidget* view) const {
+    const auto* table = qobject_cast<const QTableView*>(view);
+    const int rows = table != nullptr ? table->rowSpan(index.row(), index.column()) : 1;
+    const int cols = table != nullptr ? table->columnSpan(index.row(), index.column()) : 1;
+    for (int r = index.row(); r < index.row() + rows; ++r) {
+        for (int c = index.column(); c < index.column() + cols; ++c) {
+            if (store_.cell(r, c).bold) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void GridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     // No focus rectangle: the window frames the current cell itself (GridWidget::CellBorder).
@@ -173,6 +288,11 @@ void GridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
     }
     if (fixed) {
         option->palette.setBrush(QPalette::Text, option->palette.buttonText());
+    }
+    // The window marks the current row by its label, which may lie below the top of a block.
+    if (!option->font.bold() && blockIsBold(index, option->widget)) {
+        option->font.setBold(true);
+        option->fontMetrics = QFontMetrics(option->font);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QStringList>
 #include <QStyledItemDelegate>
 #include <vector>
 
@@ -53,7 +54,10 @@ class GridModel : public QAbstractTableModel {
 enum class HighLightMode { Never = 0, Always = 1, WithFocus = 2 };
 
 // Paints fixed cells in the button face colours, drops the focus rectangle and shows the
-// selection only as the highlight mode allows.
+// selection only as the highlight mode allows. A merged block is painted from its top-left
+// cell and shows bold when any of its cells is bold. With word wrap on, a text wraps over all
+// the lines its cell (or block) has, breaking inside a word too when the word is wider than the
+// cell; only what does not fit in those lines is elided.
 class GridDelegate : public QStyledItemDelegate {
     Q_OBJECT
   public:
@@ -62,10 +66,19 @@ class GridDelegate : public QStyledItemDelegate {
     void setHighLight(HighLightMode mode) { highLight_ = mode; }
     [[nodiscard]] HighLightMode highLight() const { return highLight_; }
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+    // The lines paint() draws the cell's text in, top to bottom, for the view's option.
+    [[nodiscard]] QStringList textLines(const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const;
+
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
   private:
+    [[nodiscard]] bool blockIsBold(const QModelIndex& index, const QWidget* view) const;
+
     const GridStore& store_;
     HighLightMode highLight_ = HighLightMode::Never;
 };

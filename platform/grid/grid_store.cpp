@@ -8,23 +8,27 @@ namespace grid {
 namespace {
 constexpr int kDefaultRowHeight = 280;
 constexpr int kDefaultColWidth = 1025;
+
+// The row or column count, checked before any vector is sized with it.
+int atLeastOne(int count) {
+    if (count <= 0) {
+        throw std::invalid_argument("grid needs at least one row and one column");
+    }
+    return count;
+}
 }  // namespace
 
 GridStore::GridStore(int rows, int cols, int fixedRows, int fixedCols)
-    : rows_(rows),
-      cols_(cols),
+    : rows_(atLeastOne(rows)),
+      cols_(atLeastOne(cols)),
       fixedRows_(fixedRows),
       fixedCols_(fixedCols),
-      cells_(static_cast<std::size_t>(rows * cols)),
+      cells_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols)),
       rowHidden_(static_cast<std::size_t>(rows), false),
       mergeRow_(static_cast<std::size_t>(rows), false),
       mergeCol_(static_cast<std::size_t>(cols), false),
       rowHeight_(static_cast<std::size_t>(rows), kDefaultRowHeight),
-      colWidth_(static_cast<std::size_t>(cols), kDefaultColWidth) {
-    if (rows <= 0 || cols <= 0) {
-        throw std::invalid_argument("grid needs at least one row and one column");
-    }
-}
+      colWidth_(static_cast<std::size_t>(cols), kDefaultColWidth) {}
 
 bool GridStore::contains(int row, int col) const {
     return row >= 0 && row < rows_ && col >= 0 && col < cols_;
