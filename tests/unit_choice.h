@@ -10,11 +10,7 @@ namespace tests {
 
 // The window's choices for one calculation unit.
 struct UnitChoice {
-    std::int16_t fireClass;
-    std::int16_t hazard;
-    std::int16_t factor;
-    std::int16_t building;
-    std::int16_t agent;
+    std::int16_t fireClass, hazard, factor, building, agent;
     const char* area;
 };
 
