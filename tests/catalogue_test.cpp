@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <vector>
 
 namespace core {
@@ -18,10 +19,8 @@ std::vector<int> adequateRows(int agentType, RatingClass ratingClass, Hazard haz
 }
 
 std::vector<int> rowsFromTo(int first, int last) {
-    std::vector<int> rows;
-    for (int r = first; r <= last; ++r) {
-        rows.push_back(r);
-    }
+    std::vector<int> rows(static_cast<std::size_t>(last - first + 1));
+    std::iota(rows.begin(), rows.end(), first);
     return rows;
 }
 

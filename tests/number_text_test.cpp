@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
+#include <string>
+#include <tuple>
+#include <utility>
 
 namespace core {
 namespace {
@@ -49,24 +50,38 @@ TEST(Round3, RoundsHalvesToEven) {
     }
 }
 
-TEST(PlainText, WritesDoublesAndSingles) {
-    const std::pair<double, const char*> doubles[] = {
-        {10, "10"},
-        {175.5, "175.5"},
-        {24.267, "24.267"},
-        {0.13, ".13"},
-        {-0.5, "-.5"},
-        {0, "0"},
-        {-0.0, "0"},
-        {1E15, "1E+15"},
-        {123456789012345, "123456789012345"},
-        {2.5E20, "2.5E+20"},
-        {0.001, ".001"},
-        {-1, "-1"},
-        {1.0 / 3, ".333333333333333"},
+// The plain text of a double or a single, and the count text, which puts the zero back before the
+// decimal point.
+TEST(PlainTextAndZf, WriteDoublesAndSingles) {
+    // clang-format off
+    const std::tuple<double, const char*, const char*> cases[] = {  // x, plain text, zf
+        {10, "10", "10"},
+        {175.5, "175.5", "175.5"},
+        {24.267, "24.267", "24.267"},
+        {0.13, ".13", "0.13"},
+        {0.364, ".364", "0.364"},
+        {0.5, ".5", "0.5"},
+        {-0.5, "-.5", "-0.5"},
+        {-0.333, "-.333", "-0.333"},
+        {0.001, ".001", "0.001"},
+        {0, "0", "0"},
+        {-0.0, "0", "0"},
+        {1, "1", "1"},
+        {-1, "-1", "-1"},
+        {2.5, "2.5", "2.5"},
+        {1.0 / 3, ".333333333333333", "0.333333333333333"},
+        {123456789012345, "123456789012345", "123456789012345"},
+        {1E15, "1E+15", "1E+15"},
+        {2.5E20, "2.5E+20", "2.5E+20"},
+        // below 0.001 the exponent form, which has no zero to put back
+        {0.0005, "5E-04", "5E-04"},
+        {-0.0005, "-5E-04", "-5E-04"},
+        {1.25E-20, "1.25E-20", "1.25E-20"},
     };
-    for (const auto& [x, text] : doubles) {
-        EXPECT_EQ(plainText(x), text) << x;
+    // clang-format on
+    for (const auto& [x, plain, count] : cases) {
+        EXPECT_EQ(plainText(x), plain) << x;
+        EXPECT_EQ(zf(x), count) << x;
     }
     const std::pair<float, const char*> singles[] = {
         {123456789.0F, "1.234568E+08"},
@@ -79,27 +94,6 @@ TEST(PlainText, WritesDoublesAndSingles) {
     };
     for (const auto& [x, text] : singles) {
         EXPECT_EQ(plainText(x), text) << x;
-    }
-}
-
-TEST(Zf, PutsTheZeroBeforeTheDecimalPoint) {
-    const std::pair<double, const char*> cases[] = {
-        {0.5, "0.5"},
-        {-0.5, "-0.5"},
-        {0.001, "0.001"},
-        {0, "0"},
-        {1, "1"},
-        {-1, "-1"},
-        {2.5, "2.5"},
-        {0.364, "0.364"},
-        {-0.333, "-0.333"},
-        // below 0.001 the plain text's exponent form, which has no zero to put back
-        {0.0005, "5E-04"},
-        {-0.0005, "-5E-04"},
-        {1.25E-20, "1.25E-20"},
-    };
-    for (const auto& [x, text] : cases) {
-        EXPECT_EQ(zf(x), text) << x;
     }
 }
 

@@ -16,8 +16,7 @@ using tests::kWarehouse;
 using tests::UnitChoice;
 
 const core::CandidateModel& modelOf(const core::UnitConditions& unit, const std::string& code) {
-    const auto it = std::find_if(unit.candidates.begin(), unit.candidates.end(),
-                                 [&code](const core::CandidateModel& m) { return m.code == code; });
+    const auto it = std::ranges::find(unit.candidates, code, &core::CandidateModel::code);
     EXPECT_NE(it, unit.candidates.end()) << code;
     return it != unit.candidates.end() ? *it : unit.candidates.front();
 }
@@ -29,66 +28,53 @@ struct Case {
     UnitChoice choice;
     const char* model;
     int points;  // kAtEstimate: N0
-    std::int32_t required;
-    std::int32_t estimate;
-    std::int64_t perPointRequired;
-    std::int64_t perPoint;
-    std::int64_t total;
+    std::int32_t required, estimate;
+    std::int64_t perPointRequired, perPoint, total;
     double provided;
-    bool raised;
-    bool atMostFive;
-    bool enoughPoints;
-    friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+    bool raised, atMostFive, enoughPoints;
 };
 
-// clang-format off
-const Case kCases[] = {
-    {"warehouse_2A", kWarehouse, "MF/ABC3", kAtEstimate, 18, 2, 9, 5, 10, 20, false, true, true},
-    {"warehouse_3A", kWarehouse, "MF/ABC5", kAtEstimate, 18, 2, 9, 3, 6, 18, false, true, true},
-    // Fewer points than estimated: more than five per point (6.1.2) and too few points (7.1.3).
-    {"one_point", kWarehouse, "MF/ABC3", 1, 18, 2, 18, 9, 9, 18, false, false, false},
-    // One point that needs one extinguisher gets two (6.1.1).
-    {"raised_to_two", {op1::kClassA, op1::kLight, op1::kFactor05, op::kAboveGround, op::kPhosphatePowder, "100"},
-     "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
-    {"class_b", {op1::kClassB, op1::kSerious, op1::kFactor10, op::kAboveGround, op::kPhosphatePowder, "500"},
-     "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
-    // Class E: B ratings, a wheeled model reaches 24 m.
-    {"class_e_wheeled", {op1::kClassE, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder, "2000"},
-     "MFT/ABC50", kAtEstimate, 1800, 2, 900, 4, 8, 2376, false, true, true},
-};
-// clang-format on
-
-class Configuration : public ::testing::TestWithParam<Case> {};
-
-TEST_P(Configuration, FollowsTheRules) {
-    const Case& c = GetParam();
-    const core::UnitConditions unit = CalculatedUnit(c.choice).unit.value();
-    ASSERT_EQ(unit.required, c.required);
-    const core::CandidateModel& model = modelOf(unit, c.model);
-    const core::PointConfiguration got = c.points == kAtEstimate
-                                             ? core::configureAtEstimate(unit, model)
-                                             : core::configure(unit, model, c.points);
-    EXPECT_EQ(got.estimate, c.estimate);
-    EXPECT_EQ(got.points, c.points == kAtEstimate ? c.estimate : c.points);
-    EXPECT_EQ(got.perPointRequired, c.perPointRequired);
-    EXPECT_EQ(got.perPoint, c.perPoint);
-    EXPECT_EQ(got.total, c.total);
-    EXPECT_DOUBLE_EQ(got.provided, c.provided);
-    EXPECT_EQ(got.raisedToTwo, c.raised);
-    EXPECT_TRUE(got.checks.atLeastTwo && got.checks.reachesMinimum && got.checks.pointReachesQe);
-    EXPECT_EQ(got.checks.atMostFivePerPoint, c.atMostFive);
-    EXPECT_EQ(got.checks.enoughPoints, c.enoughPoints);
+TEST(SettingPoints, ConfigurationFollowsTheRules) {
+    // clang-format off
+    const Case cases[] = {
+        {"warehouse 2A", kWarehouse, "MF/ABC3", kAtEstimate, 18, 2, 9, 5, 10, 20, false, true, true},
+        {"warehouse 3A", kWarehouse, "MF/ABC5", kAtEstimate, 18, 2, 9, 3, 6, 18, false, true, true},
+        // Fewer points than estimated: more than five per point (6.1.2) and too few points (7.1.3).
+        {"one point", kWarehouse, "MF/ABC3", 1, 18, 2, 18, 9, 9, 18, false, false, false},
+        // One point that needs one extinguisher gets two (6.1.1).
+        {"raised to two", {op1::kClassA, op1::kLight, op1::kFactor05, op::kAboveGround, op::kPhosphatePowder, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
+        {"class B", {op1::kClassB, op1::kSerious, op1::kFactor10, op::kAboveGround, op::kPhosphatePowder, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
+        // Class E: B ratings, a wheeled model reaches 24 m.
+        {"class E wheeled", {op1::kClassE, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder, "2000"}, "MFT/ABC50", kAtEstimate, 1800, 2, 900, 4, 8, 2376, false, true, true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const core::UnitConditions unit = CalculatedUnit(c.choice).unit.value();
+        ASSERT_EQ(unit.required, c.required);
+        const core::CandidateModel& model = modelOf(unit, c.model);
+        const core::PointConfiguration got = c.points == kAtEstimate
+                                                 ? core::configureAtEstimate(unit, model)
+                                                 : core::configure(unit, model, c.points);
+        EXPECT_EQ(got.estimate, c.estimate);
+        EXPECT_EQ(got.points, c.points == kAtEstimate ? c.estimate : c.points);
+        EXPECT_EQ(got.perPointRequired, c.perPointRequired);
+        EXPECT_EQ(got.perPoint, c.perPoint);
+        EXPECT_EQ(got.total, c.total);
+        EXPECT_DOUBLE_EQ(got.provided, c.provided);
+        EXPECT_EQ(got.raisedToTwo, c.raised);
+        EXPECT_TRUE(got.checks.atLeastTwo && got.checks.reachesMinimum &&
+                    got.checks.pointReachesQe);
+        EXPECT_EQ(got.checks.atMostFivePerPoint, c.atMostFive);
+        EXPECT_EQ(got.checks.enoughPoints, c.enoughPoints);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(SettingPoints, Configuration, ::testing::ValuesIn(kCases),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-struct DefaultCase {
-    UnitChoice choice;
-    const char* model;  // nullptr: no candidate
-};
-
 TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
+    struct DefaultCase {
+        UnitChoice choice;
+        const char* model;  // nullptr: no candidate
+    };
     // clang-format off
     const DefaultCase cases[] = {
         {kWarehouse, "MF/ABC3"},
