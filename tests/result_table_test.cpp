@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "unit_choice.h"
+
 namespace ui {
 namespace {
 
@@ -17,15 +19,10 @@ namespace op1 = core::op1;
 class ResultTableTest : public ::testing::Test {
   protected:
     // Chooses as the window would and draws the result.
-    void show(std::int16_t fireClass, std::int16_t hazard, std::int16_t factor,
-              std::int16_t building, std::int16_t agent, const char* area) {
-        selection.Op1.select(fireClass);
-        selection.Op1.select(hazard);
-        selection.Op1.select(factor);
-        selection.Op.select(building);
-        selection.Op.select(agent);
-        selection.tx = area;
-        drawResult(core::calculate(selection), fa);
+    void show(const tests::UnitChoice& choice) {
+        const tests::CalculatedUnit unit(choice);
+        selection = unit.selection;
+        drawResult(unit.result, fa);
     }
 
     [[nodiscard]] Texts column(int col) const {
@@ -55,8 +52,8 @@ class ResultTableTest : public ::testing::Test {
 TEST_F(ResultTableTest, ClassBFromTheFirstStartIsOneDrawingAndNoAgentKeepsIt) {
     setLoadedGridLayout(fa);
     const auto before = fa.revision();
-    show(op1::kClassB, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder,
-         "1000");
+    show({op1::kClassB, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder,
+          "1000"});
     EXPECT_EQ(fa.revision(), before + 1) << "one change of the store";
 
     EXPECT_EQ(fa.TextMatrix(0, kRatingCol), "灭火级别 (B类 )");
@@ -82,8 +79,7 @@ TEST_F(ResultTableTest, ClassBFromTheFirstStartIsOneDrawingAndNoAgentKeepsIt) {
 
 struct WorkedExample {
     const char* name;
-    std::int16_t fireClass, hazard, factor, building, agent;
-    const char* area;
+    tests::UnitChoice choice;
     const char* areaRating;
     std::map<std::string, std::string> counts;  // rating text -> count text
 };
@@ -95,37 +91,37 @@ TEST_F(ResultTableTest, WorkedExamplesGiveTheExactTexts) {
     constexpr auto kAbc = op::kPhosphatePowder;
     // clang-format off
     const WorkedExample cases[] = {
-        {"A light K1.0", kClassA, kLight, kFactor10, kAbove, kAbc, "1000", "10(10)",
+        {"A light K1.0", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000"}, "10(10)",
          {{"1A", "10"}, {"2A", "5"}, {"3A", "3.333"}, {"4A", "2.5"}, {"6A", "1.667"}, {"8A", "1.25"}, {"10A", "1"}}},
-        {"halon", kClassA, kLight, kFactor10, kAbove, op::kHalon, "1000", "10(10)", {{"0.5A", "20"}, {"-", "-"}}},
-        {"B medium fun 150", kClassB, kMedium, kFactor09, kFun, kAbc, "150", "176(175.5)",
+        {"halon", {kClassA, kLight, kFactor10, kAbove, op::kHalon, "1000"}, "10(10)", {{"0.5A", "20"}, {"-", "-"}}},
+        {"B medium fun 150", {kClassB, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)",
          {{"21B", "8.381"}, {"34B", "5.176"}, {"55B", "3.2"}, {"89B", "1.978"}, {"144B", "1.222"}, {"183B", "0.962"}, {"297B", "0.593"}}},
-        {"B medium foam", kClassB, kMedium, kFactor09, kFun, op::kFoam, "150", "176(175.5)", {{"113B", "1.558"}, {"233B", "0.755"}}},
-        {"A serious 13", kClassA, kSerious, kFactor05, kAbove, kAbc, "13", "1(.13)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
-        {"A medium fun 2000", kClassA, kMedium, kFactor07, kFun, kAbc, "2000", "25(24.267)",
+        {"B medium foam", {kClassB, kMedium, kFactor09, kFun, op::kFoam, "150"}, "176(175.5)", {{"113B", "1.558"}, {"233B", "0.755"}}},
+        {"A serious 13", {kClassA, kSerious, kFactor05, kAbove, kAbc, "13"}, "1(.13)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
+        {"A medium fun 2000", {kClassA, kMedium, kFactor07, kFun, kAbc, "2000"}, "25(24.267)",
          {{"1A", "25"}, {"2A", "12.5"}, {"3A", "8.333"}, {"4A", "6.25"}, {"6A", "4.167"}}},
-        {"first start", kClassA, kMedium, kFactor09, kAbove, kAbc, "1000", "12(12)",
+        {"first start", {kClassA, kMedium, kFactor09, kAbove, kAbc, "1000"}, "12(12)",
          {{"1A", "12"}, {"2A", "6"}, {"3A", "4"}, {"4A", "3"}, {"6A", "2"}, {"8A", "1.5"}, {"10A", "1.2"}}},
-        {"a hair above 7", kClassA, kLight, kFactor07, kAbove, kAbc, "1000", "7(7)", {{"1A", "7"}}},
-        {"1000.04", kClassA, kLight, kFactor10, kAbove, kAbc, "1000.04", "10(10)", {{"1A", "10"}}},
-        {"1000.06", kClassA, kLight, kFactor10, kAbove, kAbc, "1000.06", "11(10.001)", {{"1A", "11"}}},
-        {"half to even", kClassB, kLight, kFactor10, kAbove, op::kSodiumPowder, "13.5", "9(9)", {{"144B", "0.062"}}},
-        {"empty area", kClassB, kLight, kFactor10, kAbove, op::kWater, "", "0(0)", {{"55B", "0"}, {"-", "-"}}},
-        {"letters", kClassA, kLight, kFactor10, kAbove, op::kHalon, "abc", "0(0)", {{"1A", "0"}, {"-", "-"}}},
-        {"unit typed after", kClassA, kLight, kFactor10, kAbove, kAbc, "1000m2", "10(10)", {{"1A", "10"}}},
-        {"comma stops", kClassA, kLight, kFactor10, kAbove, kAbc, "1,000", "1(.01)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
-        {"N above 2^24", kClassB, kMedium, kFactor10, kAbove, kAbc, "123456789", "1.234568E+08(123456792)", {{"21B", "5878895.238"}}},
-        {"class C like B", kClassC, kMedium, kFactor09, kFun, kAbc, "150", "176(175.5)", {{"21B", "8.381"}}},
-        {"class E like B", kClassE, kMedium, kFactor09, kFun, kAbc, "150", "176(175.5)", {{"21B", "8.381"}}},
-        {"negative", kClassA, kLight, kFactor10, kAbove, kAbc, "-0.001", "面积不能为负数", {{"1A", ""}}},
-        {"S beyond single", kClassA, kLight, kFactor10, kAbove, kAbc, "1E39", "面积数值超出计算范围", {{"1A", ""}}},
-        {"N beyond 32 bits", kClassA, kLight, kFactor10, kAbove, kAbc, "1E12", "面积数值超出计算范围", {{"1A", ""}}},
-        {"beyond double", kClassA, kLight, kFactor10, kAbove, kAbc, "-1E400", "面积数值超出计算范围", {{"1A", ""}}},
+        {"a hair above 7", {kClassA, kLight, kFactor07, kAbove, kAbc, "1000"}, "7(7)", {{"1A", "7"}}},
+        {"1000.04", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000.04"}, "10(10)", {{"1A", "10"}}},
+        {"1000.06", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000.06"}, "11(10.001)", {{"1A", "11"}}},
+        {"half to even", {kClassB, kLight, kFactor10, kAbove, op::kSodiumPowder, "13.5"}, "9(9)", {{"144B", "0.062"}}},
+        {"empty area", {kClassB, kLight, kFactor10, kAbove, op::kWater, ""}, "0(0)", {{"55B", "0"}, {"-", "-"}}},
+        {"letters", {kClassA, kLight, kFactor10, kAbove, op::kHalon, "abc"}, "0(0)", {{"1A", "0"}, {"-", "-"}}},
+        {"unit typed after", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000m2"}, "10(10)", {{"1A", "10"}}},
+        {"comma stops", {kClassA, kLight, kFactor10, kAbove, kAbc, "1,000"}, "1(.01)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
+        {"N above 2^24", {kClassB, kMedium, kFactor10, kAbove, kAbc, "123456789"}, "1.234568E+08(123456792)", {{"21B", "5878895.238"}}},
+        {"class C like B", {kClassC, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)", {{"21B", "8.381"}}},
+        {"class E like B", {kClassE, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)", {{"21B", "8.381"}}},
+        {"negative", {kClassA, kLight, kFactor10, kAbove, kAbc, "-0.001"}, "面积不能为负数", {{"1A", ""}}},
+        {"S beyond single", {kClassA, kLight, kFactor10, kAbove, kAbc, "1E39"}, "面积数值超出计算范围", {{"1A", ""}}},
+        {"N beyond 32 bits", {kClassA, kLight, kFactor10, kAbove, kAbc, "1E12"}, "面积数值超出计算范围", {{"1A", ""}}},
+        {"beyond double", {kClassA, kLight, kFactor10, kAbove, kAbc, "-1E400"}, "面积数值超出计算范围", {{"1A", ""}}},
     };
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        show(c.fireClass, c.hazard, c.factor, c.building, c.agent, c.area);
+        show(c.choice);
         const Texts ratings = column(kRatingCol);
         const Texts counts = column(kCountCol);
         EXPECT_EQ(column(kAreaRatingCol), Texts(ratings.size(), c.areaRating));
@@ -140,7 +136,7 @@ TEST_F(ResultTableTest, WorkedExamplesGiveTheExactTexts) {
 }
 
 TEST_F(ResultTableTest, RowsAfterTheAgentsModelsAreHiddenAndEmpty) {
-    show(op1::kClassB, op1::kSerious, op1::kFactor09, op::kAboveGround, op::kWater, "1000");
+    show({op1::kClassB, op1::kSerious, op1::kFactor09, op::kAboveGround, op::kWater, "1000"});
     EXPECT_EQ(column(kCodeCol).size(), 7U);
     EXPECT_EQ(lightRedRows(), (std::vector<int>{3}));
     EXPECT_EQ(column(kCountCol)[3], "-");
@@ -153,7 +149,7 @@ TEST_F(ResultTableTest, RowsAfterTheAgentsModelsAreHiddenAndEmpty) {
     }
 
     // Carbon dioxide has no class-A ratings: its rows read "-", stay grey and count nothing.
-    show(op1::kClassA, op1::kLight, op1::kFactor09, op::kAboveGround, op::kCarbonDioxide, "1000");
+    show({op1::kClassA, op1::kLight, op1::kFactor09, op::kAboveGround, op::kCarbonDioxide, "1000"});
     EXPECT_EQ(column(kRatingCol), Texts(8, "-"));
     EXPECT_EQ(column(kCountCol), Texts(8, "-"));
     EXPECT_TRUE(lightRedRows().empty());

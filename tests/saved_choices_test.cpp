@@ -4,18 +4,9 @@
 
 #include <optional>
 
-#include "selection.h"
 
 namespace core {
 namespace {
-
-TEST(SavedChoices, KeyNames) {
-    EXPECT_EQ(opKey(op::kWater), "op1") << "op1 belongs to Op(1), not to the array Op1";
-    EXPECT_EQ(opKey(op::kAboveGround), "op7");
-    EXPECT_EQ(op1Key(op1::kClassA), "op10");
-    EXPECT_EQ(op1Key(op1::kFactor07), "op18");
-    EXPECT_EQ(op1Key(op1::kFactor03), "op22");
-}
 
 TEST(SavedChoices, ReadsBooleanAndCheckTexts) {
     const std::pair<const char*, std::optional<bool>> booleans[] = {
@@ -40,8 +31,6 @@ TEST(SavedChoices, ReadsBooleanAndCheckTexts) {
     for (const auto& [text, value] : checks) {
         EXPECT_EQ(checkFromText(text), value) << '"' << text << '"';
     }
-    EXPECT_EQ(booleanText(true), "True");
-    EXPECT_EQ(booleanText(false), "False");
 }
 
 }  // namespace

@@ -60,13 +60,5 @@ TEST(Selection, FireClassesAllowTheirAgents) {
     }
 }
 
-TEST(Selection, FirstStartChoicesOfEachGroup) {
-    EXPECT_EQ(firstStartChoice(kFireClassGroup), op1::kClassA);
-    EXPECT_EQ(firstStartChoice(kHazardGroup), op1::kMedium);
-    EXPECT_EQ(firstStartChoice(kFactorGroup), op1::kFactor09);
-    EXPECT_EQ(firstStartChoice(kAgentGroup), op::kPhosphatePowder);
-    EXPECT_EQ(firstStartChoice(kBuildingGroup), op::kAboveGround);
-}
-
 }  // namespace
 }  // namespace core
