@@ -50,30 +50,33 @@ Indices checked(const torva::Options& buttons) {
     return indices;
 }
 
-// What the next modal message box showed. It is answered with the button of the given text, or
-// closed; `shown` stays false when no box comes.
-struct Box {
-    bool shown = false;
+// While it lives, answers every modal message box with the button of the given text, or closes
+// it, so that none can hang the tests; keeps what the first box showed and how many came.
+struct BoxAnswerer {
+    explicit BoxAnswerer(const QString& answer = {}) {
+        QObject::connect(&timer, &QTimer::timeout, [this, answer] {
+            auto* message = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (message == nullptr) {
+                return;
+            }
+            QAbstractButton* chosen = nullptr;
+            for (QAbstractButton* b : message->buttons()) {
+                buttons += shown == 0 ? b->text() + QLatin1Char('|') : QString();
+                chosen = b->text() == answer ? b : chosen;
+            }
+            if (shown++ == 0) {
+                title = message->windowTitle();
+                text = message->text();
+                informative = message->informativeText();
+            }
+            chosen != nullptr ? chosen->click() : void(message->close());
+        });
+        timer.start(10);
+    }
+    int shown = 0;
     QString title, text, informative, buttons;  // buttons: each text followed by "|"
+    QTimer timer;
 };
-
-std::shared_ptr<Box> answerNextBox(const QString& answer = {}) {
-    auto seen = std::make_shared<Box>();
-    QTimer::singleShot(0, [seen, answer] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) {
-            return;
-        }
-        *seen = {true, box->windowTitle(), box->text(), box->informativeText(), {}};
-        QAbstractButton* chosen = nullptr;
-        for (QAbstractButton* b : box->buttons()) {
-            seen->buttons += b->text() + QLatin1Char('|');
-            chosen = b->text() == answer ? b : chosen;
-        }
-        chosen != nullptr ? chosen->click() : void(box->close());
-    });
-    return seen;
-}
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -165,12 +168,12 @@ TEST_F(WindowTest, FireClassesEnableTheirAgentsAndClassDReturnsToClassA) {
     click(Op1(op1::kClassB));
     EXPECT_TRUE(Op(op::kCarbonDioxide)->isEnabled() && Op(op::kSodiumPowder)->isEnabled());
     click(Op(op::kCarbonDioxide));
-    const auto box = answerNextBox(QStringLiteral("确定"));
+    const BoxAnswerer box(QStringLiteral("确定"));
     click(Op1(op1::kClassD));
-    EXPECT_EQ(box->title, QStringLiteral("提示"));
-    EXPECT_EQ(box->text, QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
-                                        "金属的种类、物态及其特性等研究确定。"));
-    EXPECT_EQ(box->buttons, QStringLiteral("确定|"));
+    EXPECT_EQ(box.title, QStringLiteral("提示"));
+    EXPECT_EQ(box.text, QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
+                                       "金属的种类、物态及其特性等研究确定。"));
+    EXPECT_EQ(box.buttons, QStringLiteral("确定|"));
     EXPECT_EQ(checked(window->Op1), kFirstStartOp1);
     EXPECT_TRUE(Op(op::kPhosphatePowder)->isChecked());
     EXPECT_FALSE(Op(op::kCarbonDioxide)->isEnabled());
@@ -265,9 +268,9 @@ TEST_F(WindowTest, DamagedOrContradictingSavedChoicesFallBackToOneChoicePerGroup
         for (const QByteArray& key : c.ini.split(' ')) {
             ini += "torva\\" + key + "\n";
         }
-        const auto box = answerNextBox();
+        const BoxAnswerer box;
         reopen(ini);
-        EXPECT_FALSE(box->shown);
+        EXPECT_EQ(box.shown, 0);
         EXPECT_EQ(checked(window->Op1), c.op1);
         EXPECT_EQ(checked(window->Op), c.op);
         EXPECT_EQ(window->resultsShown(), 1);
@@ -288,29 +291,30 @@ TEST_F(WindowTest, ASaveAfterADamagedFileIsNoFailure) {
         noise[i] = static_cast<char>((i * 7919 + 13) % 256);
     }
     reopen(noise);
-    const auto box = answerNextBox();
+    const BoxAnswerer box;
     window->close();
-    EXPECT_FALSE(box->shown);
+    EXPECT_EQ(box.shown, 0);
     EXPECT_TRUE(saved("op10=True"));
 }
 
 TEST_F(WindowTest, AFailedSaveIsToldAndCancelKeepsTheWindow) {
     ASSERT_TRUE(QDir().mkdir(iniPath));  // a folder in the file's place: even root cannot write
-    const auto box = answerNextBox(QStringLiteral("取消"));
+    const BoxAnswerer box(QStringLiteral("取消"));
     window->close();
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(box->title, QStringLiteral("提示"));
+    EXPECT_EQ(box.shown, 1);
+    EXPECT_EQ(box.title, QStringLiteral("提示"));
     for (const char* button : {"重试|", "不保存退出|", "取消|"}) {
-        EXPECT_TRUE(box->buttons.contains(QString::fromUtf8(button))) << button;
+        EXPECT_TRUE(box.buttons.contains(QString::fromUtf8(button))) << button;
     }
-    EXPECT_TRUE(box->informative.contains(QDir::toNativeSeparators(iniPath)));
-    EXPECT_TRUE(box->informative.contains(QStringLiteral("该位置是一个文件夹")));
+    EXPECT_TRUE(box.informative.contains(QDir::toNativeSeparators(iniPath)));
+    EXPECT_TRUE(box.informative.contains(QStringLiteral("该位置是一个文件夹")));
 
     ASSERT_TRUE(QDir().rmdir(iniPath));
     click(Op1(op1::kClassB));
-    const auto retry = answerNextBox();
+    const BoxAnswerer retry;
     window->close();  // the store is writable again: closes at once
-    EXPECT_FALSE(retry->shown) << "the retry was told a failure";
+    EXPECT_EQ(retry.shown, 0) << "the retry was told a failure";
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(saved("op11=True"));
 }
@@ -363,7 +367,7 @@ TEST_F(WindowTest, EachEventCalculatesAndDrawsOnce) {
     EXPECT_TRUE(Op1(op1::kFactor03)->isChecked()) << "the arrow key chose the next K";
     EXPECT_EQ(text(1, kAreaRatingCol), "2(1.56)");  // 0.3 x 1.3 x 300 / 75
     once("class D and its return to class A", [this] {
-        answerNextBox();
+        const BoxAnswerer box;
         click(Op1(op1::kClassD));
     });
 }
