@@ -4,7 +4,6 @@
 
 #include <optional>
 
-
 namespace core {
 namespace {
 
