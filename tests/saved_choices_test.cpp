@@ -3,9 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
+#include <tuple>
 
 namespace core {
 namespace {
+
+TEST(SavedChoices, KeyNames) {
+    // "op1" is the key of Op(1), not of the array Op1; Op1(8) to Op1(12) are "op18" to "op22".
+    const std::tuple<std::string, std::string> keys[] = {
+        {opKey(1), "op1"},   {opKey(7), "op7"},    {op1Key(0), "op10"},
+        {op1Key(8), "op18"}, {op1Key(12), "op22"},
+    };
+    for (const auto& [key, expected] : keys) {
+        EXPECT_EQ(key, expected);
+    }
+}
 
 TEST(SavedChoices, ReadsBooleanAndCheckTexts) {
     const std::pair<const char*, std::optional<bool>> booleans[] = {
