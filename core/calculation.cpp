@@ -9,17 +9,11 @@ namespace core {
 
 namespace {
 
-// Ten times U, the largest area in m² that one unit of rating protects.
-float unitAreaTimesTen(bool classA, Hazard hazard) {
-    if (classA) {
-        return hazard == Hazard::Serious ? 500.0F : hazard == Hazard::Medium ? 750.0F : 1000.0F;
-    }
-    return hazard == Hazard::Serious ? 5.0F : hazard == Hazard::Medium ? 10.0F : 15.0F;
-}
-
 // The required rating of the area, or why there is none.
-std::optional<RequiredRating> requiredRating(const Selection& selection, AreaFault& fault) {
-    const float unitArea = unitAreaTimesTen(selection.classA(), selection.hazard());
+std::optional<RequiredRating> requiredRating(const Selection& selection, RatingClass ratingClass,
+                                             Hazard hazard, AreaFault& fault) {
+    // Ten times U, K and the building factor, as single-precision working values.
+    const auto unitAreaTimesTen = static_cast<float>(unitArea(ratingClass, hazard) * 10);
     const auto factor = static_cast<float>(selection.factorTimesTen());
     const auto building = static_cast<float>(selection.buildingTimesTen());
 
@@ -33,7 +27,7 @@ std::optional<RequiredRating> requiredRating(const Selection& selection, AreaFau
         return std::nullopt;
     }
     const auto s = static_cast<float>(*area);
-    const double q = ((factor * 0.01) * building * s) / (unitArea * 0.1);
+    const double q = ((factor * 0.01) * building * s) / (unitAreaTimesTen * 0.1);
     RequiredRating required;
     required.rounded = round3(q);
     const double whole = std::ceil(required.rounded);
@@ -53,7 +47,7 @@ Result calculate(const Selection& selection) {
     result.ratingClass = selection.classA() ? RatingClass::A : RatingClass::B;
     result.hazard = selection.hazard();
     result.agentType = selection.agentType();
-    result.required = requiredRating(selection, result.fault);
+    result.required = requiredRating(selection, result.ratingClass, result.hazard, result.fault);
 
     if (!result.agentType) {
         return result;

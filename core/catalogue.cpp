@@ -122,6 +122,13 @@ double minimumRating(RatingClass ratingClass, Hazard hazard) {
     return ratingClass == RatingClass::A ? kClassA.at(level) : kOtherClasses.at(level);
 }
 
+double unitArea(RatingClass ratingClass, Hazard hazard) {
+    constexpr std::array<double, 3> kClassA = {100, 75, 50};
+    constexpr std::array<double, 3> kOtherClasses = {1.5, 1.0, 0.5};
+    const auto level = static_cast<std::size_t>(hazard);
+    return ratingClass == RatingClass::A ? kClassA.at(level) : kOtherClasses.at(level);
+}
+
 bool meetsMinimum(const Model& model, RatingClass ratingClass, Hazard hazard) {
     return ratingValue(model, ratingClass) >= minimumRating(ratingClass, hazard);
 }

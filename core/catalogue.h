@@ -39,6 +39,9 @@ constexpr int kAgentTypes = 6;
 // The minimum rating of one extinguisher: 1A, 2A, 3A for class A and 21B, 55B, 89B for the other
 // classes, at light, medium and serious hazard.
 [[nodiscard]] double minimumRating(RatingClass ratingClass, Hazard hazard);
+// U, the largest area in m² that one unit of rating protects: 100, 75, 50 for class A and 1.5,
+// 1.0, 0.5 for the other classes, at light, medium and serious hazard.
+[[nodiscard]] double unitArea(RatingClass ratingClass, Hazard hazard);
 // Whether the model is adequate at the hazard level: its rating reaches that minimum.
 [[nodiscard]] bool meetsMinimum(const Model& model, RatingClass ratingClass, Hazard hazard);
 

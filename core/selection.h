@@ -92,6 +92,10 @@ constexpr std::int16_t kAboveGround = 7;
 }  // namespace op
 
 enum class FireClass : std::uint8_t { A, B, C, D, E };
+// The class's letter: 'A' to 'E'.
+[[nodiscard]] constexpr char fireClassLetter(FireClass fireClass) {
+    return static_cast<char>('A' + static_cast<int>(fireClass));
+}
 enum class Hazard : std::uint8_t { Light, Medium, Serious };
 
 // The choices as the handlers see them: the two option arrays and the floor-area text of `tx`.

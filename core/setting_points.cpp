@@ -12,11 +12,8 @@ namespace core {
 
 namespace {
 
-// Figures per hazard level, in the order of Hazard: light, medium, serious.
-using ByHazard = std::array<double, 3>;
-constexpr ByHazard kUnitAreaA{100, 75, 50};
-constexpr ByHazard kUnitAreaB{1.5, 1.0, 0.5};
-// Hand-held distances; a wheeled extinguisher reaches twice as far.
+// Hand-held protection distances per hazard level, in the order of Hazard: light, medium,
+// serious; a wheeled extinguisher reaches twice as far.
 constexpr std::array<int, 3> kDistanceA{25, 20, 15};
 constexpr std::array<int, 3> kDistanceB{15, 12, 9};
 
@@ -33,12 +30,8 @@ std::int64_t ceilToWhole(double x) {
 
 }  // namespace
 
-RatingClass ratingClassOf(char fireClass) {
-    return fireClass == 'A' ? RatingClass::A : RatingClass::B;
-}
-
-double unitArea(RatingClass ratingClass, Hazard hazard) {
-    return (ratingClass == RatingClass::A ? kUnitAreaA : kUnitAreaB)[at(hazard)];
+RatingClass ratingClassOf(FireClass fireClass) {
+    return fireClass == FireClass::A ? RatingClass::A : RatingClass::B;
 }
 
 int protectionDistance(RatingClass ratingClass, Hazard hazard, Mount mount) {
@@ -51,9 +44,8 @@ std::optional<UnitConditions> conditionsFrom(const Selection& selection, const R
     if (!fireClass || *fireClass == FireClass::D || !result.required || !result.agentType) {
         return std::nullopt;
     }
-    constexpr std::array<char, 5> kLetters = {'A', 'B', 'C', 'D', 'E'};
     UnitConditions unit;
-    unit.fireClass = kLetters.at(static_cast<std::size_t>(*fireClass));
+    unit.fireClass = *fireClass;
     unit.hazard = result.hazard;
     unit.factorTimesTen = selection.factorTimesTen();
     unit.buildingTimesTen = selection.buildingTimesTen();

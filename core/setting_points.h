@@ -26,7 +26,7 @@ struct CandidateModel {
 
 // What the window knows of one calculation unit.
 struct UnitConditions {
-    char fireClass = 'A';  // 'A', 'B', 'C' or 'E'; class D has no sheet
+    FireClass fireClass = FireClass::A;  // A, B, C or E; class D has no sheet
     Hazard hazard = Hazard::Medium;
     int factorTimesTen = 10;     // K x 10: 10, 9, 7, 5, 3
     int buildingTimesTen = 10;   // 13 for entertainment venues and underground spaces
@@ -38,9 +38,7 @@ struct UnitConditions {
 };
 
 // The ratings of classes B, C and E are B ratings.
-[[nodiscard]] RatingClass ratingClassOf(char fireClass);
-// U, the largest area one unit of rating protects, in m2: 50, 75, 100 (A) or 0.5, 1, 1.5 (B).
-[[nodiscard]] double unitArea(RatingClass ratingClass, Hazard hazard);
+[[nodiscard]] RatingClass ratingClassOf(FireClass fireClass);
 // R, the maximum protection distance in m (tables 5.2.1 and 5.2.2; class E uses B and C's).
 [[nodiscard]] int protectionDistance(RatingClass ratingClass, Hazard hazard, Mount mount);
 

@@ -92,7 +92,8 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
 
     add(Kind::Heading, QStringLiteral("一、设计条件"));
     value(QStringLiteral("计算单元"), unitName);
-    value(QStringLiteral("火灾种类"), QChar::fromLatin1(unit.fireClass) + QStringLiteral("类"));
+    value(QStringLiteral("火灾种类"),
+          QChar::fromLatin1(core::fireClassLetter(unit.fireClass)) + QStringLiteral("类"));
     value(QStringLiteral("危险等级"), hazardName(unit.hazard));
     value(QStringLiteral("修正系数 K"), factorText(unit.factorTimesTen));
     value(QStringLiteral("场所类别"),
@@ -105,7 +106,7 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
     if (!unit.agent.empty()) {
         value(QStringLiteral("灭火器类型"), qs(unit.agent));
     }
-    if (unit.fireClass == 'E') {
+    if (unit.fireClass == core::FireClass::E) {
         line(QStringLiteral(
             "注：E类火灾按B类火灾的灭火级别计算，最大保护距离取B、C类火灾的数值；"
             "按5.2.4，E类火灾场所的灭火器最大保护距离不应低于该场所内A类或B类火灾的规定。"));
@@ -201,9 +202,7 @@ QString CalculationSheet::plainText() const {
             lines << QString();
         }
         if (part.kind == Kind::Table) {
-            for (const QStringList& row : part.rows) {
-                lines << row.join(u'\t');
-            }
+            lines << tableText(part.rows).chopped(1);
         } else {
             lines << part.text;
         }
@@ -234,16 +233,7 @@ QString CalculationSheet::html() const {
                 out += QStringLiteral("<p class=\"breach\">%1</p>\n").arg(text);
                 break;
             case Kind::Table:
-                out += QStringLiteral("<table border=\"1\" cellspacing=\"0\" width=\"100%\">\n");
-                for (std::size_t r = 0; r < part.rows.size(); ++r) {
-                    const QString cell = r == 0 ? QStringLiteral("th") : QStringLiteral("td");
-                    out += QStringLiteral("<tr>");
-                    for (const QString& c : part.rows[r]) {
-                        out += QStringLiteral("<%1>%2</%1>").arg(cell, c.toHtmlEscaped());
-                    }
-                    out += QStringLiteral("</tr>\n");
-                }
-                out += QStringLiteral("</table>\n");
+                out += tableHtml(part.rows, true);
                 break;
         }
     }

@@ -13,21 +13,10 @@ constexpr std::array<std::string_view, kGridCols> kHeadings = {
     "    ", "灭火剂充装量(L)/(kg)", "灭火器类型规格代码", "", "灭火器数量", "场所灭火级别",
 };
 
-// The rating column's heading names the fire class; class E has the heading of class C. Class D
-// never stays selected and has none.
+// The rating column's heading names the fire class; class E has the heading of class C.
 std::string ratingHeading(core::FireClass fireClass) {
-    switch (fireClass) {
-        case core::FireClass::A:
-            return "灭火级别 (A类 )";
-        case core::FireClass::B:
-            return "灭火级别 (B类 )";
-        case core::FireClass::C:
-        case core::FireClass::E:
-            return "灭火级别 (C类 )";
-        case core::FireClass::D:
-            break;
-    }
-    return {};
+    const core::FireClass named = fireClass == core::FireClass::E ? core::FireClass::C : fireClass;
+    return std::string("灭火级别 (") + core::fireClassLetter(named) + "类 )";
 }
 
 // Column 5: N, then Q to three decimals in parentheses, both in the plain form ("1(.13)").

@@ -15,7 +15,11 @@ namespace ui {
 [[nodiscard]] std::vector<QStringList> visibleCells(const grid::GridStore& store, int row1,
                                                     int col1, int row2, int col2);
 
-// The rows as tab-separated plain text, one line per row, and as an HTML table.
+// The rows as tab-separated plain text, one line per row.
+[[nodiscard]] QString tableText(const std::vector<QStringList>& rows);
+// The rows as an HTML table; with `headingRow`, the first row's cells are headings.
+[[nodiscard]] QString tableHtml(const std::vector<QStringList>& rows, bool headingRow = false);
+// Both, as the clipboard takes them.
 [[nodiscard]] std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows);
 
 }  // namespace ui

@@ -555,7 +555,6 @@ void torva::tx_MouseMove() {
 void torva::showAreaReading(const QString& text) {
     areaNote_ = ui::areaReadingNote(text);
     setWarningLook(tx, !areaNote_.isEmpty());
-    tx->setToolTip(areaNote_.isEmpty() ? text : areaNote_);
 }
 
 // Calculates the result of the choices and draws it into the grid, once per event: a handler
