@@ -150,31 +150,19 @@ TEST_F(SheetDialogTest, PointsFollowTheModelUntilTheUserSetsThemAndBreachesAreMa
     }
 }
 
+// One line that only this kind of unit shows, whole.
 TEST_F(SheetDialogTest, LinesOfOtherUnitsAppearWhole) {
-    struct Case {
-        const char* name;
-        UnitChoice choice;
-        std::vector<const char*> lines;
-    };
     // clang-format off
-    const Case cases[] = {
-        {"raised_to_two", {op1::kClassA, op1::kLight, op1::kFactor05, op::kAboveGround, op::kPhosphatePowder, "100"},
-         {"Q = K·S/U = 0.5×100/100 = 0.5，向上取整为 1（7.1.1）",
-          "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"}},
-        {"entertainment", {op1::kClassA, op1::kSerious, op1::kFactor05, op::kEntertainment, op::kPhosphatePowder, "1000"},
-         {"Q = 1.3K·S/U = 1.3×0.5×1000/50 = 13", "Qe = Q/N = 13/3 = 4.333，向上取整为 5（7.3.4）"}},
-        {"class_e", {op1::kClassE, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder, "200"},
-         {"火灾种类：E类", "单位灭火级别最大保护面积 U：1 m²/B", "最大保护距离：12 m"}},
-        {"no_model", {op1::kClassA, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kHalon, "100"},
-         {"所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"}},
+    const std::pair<UnitChoice, const char*> cases[] = {
+        {{op1::kClassA, op1::kLight, op1::kFactor05, op::kAboveGround, op::kPhosphatePowder, "100"}, "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"},
+        {{op1::kClassA, op1::kSerious, op1::kFactor05, op::kEntertainment, op::kPhosphatePowder, "1000"}, "Qe = Q/N = 13/3 = 4.333，向上取整为 5（7.3.4）"},  // Q = 1.3K·S/U
+        {{op1::kClassE, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder, "200"}, "单位灭火级别最大保护面积 U：1 m²/B"},
+        {{op1::kClassA, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kHalon, "100"}, "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        open(c.choice);
-        for (const char* line : c.lines) {
-            EXPECT_TRUE(lines().contains(QString::fromUtf8(line))) << line;
-        }
+    for (const auto& [choice, line] : cases) {
+        open(choice);
+        EXPECT_TRUE(lines().contains(QString::fromUtf8(line))) << line;
     }
 }
 
