@@ -55,30 +55,5 @@ TEST(Catalogue, AdequateModelsAreTheBandsOfTheTable) {
     }
 }
 
-TEST(Catalogue, DryPowdersDifferOnlyInTheirCodes) {
-    const auto sodium = models(op::kSodiumPowder);
-    const auto phosphate = models(op::kPhosphatePowder);
-    ASSERT_EQ(sodium.size(), phosphate.size());
-    for (std::size_t i = 0; i < sodium.size(); ++i) {
-        EXPECT_EQ(sodium[i].charge, phosphate[i].charge);
-        EXPECT_EQ(sodium[i].ratingA, phosphate[i].ratingA);
-        EXPECT_EQ(sodium[i].ratingB, phosphate[i].ratingB);
-        EXPECT_NE(sodium[i].code, phosphate[i].code);
-    }
-}
-
-TEST(Catalogue, RowsRunPortableFirstWithoutGaps) {
-    for (int type = 0; type < kAgentTypes; ++type) {
-        int expectedRow = 1;
-        Mount previous = Mount::Portable;
-        for (const Model& m : models(type)) {
-            EXPECT_EQ(m.row, expectedRow++) << "type " << type;
-            EXPECT_FALSE(previous == Mount::Wheeled && m.mount == Mount::Portable);
-            previous = m.mount;
-        }
-        EXPECT_LE(expectedRow - 1, 12);
-    }
-}
-
 }  // namespace
 }  // namespace core

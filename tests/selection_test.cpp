@@ -40,25 +40,5 @@ TEST(Selection, ReadersFallBackWhenNothingIsSelected) {
     EXPECT_EQ(s.buildingTimesTen(), 13);
 }
 
-TEST(Selection, FireClassesAllowTheirAgents) {
-    // Agents in index order: carbon dioxide, water, sodium powder, foam, phosphate powder, halon.
-    struct Case {
-        FireClass fireClass;
-        std::array<bool, 6> allowed;
-    };
-    const Case cases[] = {
-        {FireClass::A, {false, true, false, true, true, true}},
-        {FireClass::B, {true, true, true, true, true, true}},
-        {FireClass::C, {true, false, true, false, true, true}},
-        {FireClass::E, {true, false, true, false, true, true}},
-    };
-    for (const auto& c : cases) {
-        for (std::int16_t agent = 0; agent < 6; ++agent) {
-            EXPECT_EQ(agentAllowed(c.fireClass, agent), c.allowed[static_cast<std::size_t>(agent)])
-                << "class " << static_cast<int>(c.fireClass) << " agent " << agent;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace core
