@@ -212,13 +212,6 @@ QStringList layOutText(const QStyleOptionViewItem& cell, const QRect& box) {
 
 }  // namespace
 
-QStringList GridDelegate::textLines(const QStyleOptionViewItem& option,
-                                    const QModelIndex& index) const {
-    QStyleOptionViewItem cell = option;
-    initStyleOption(&cell, index);
-    return layOutText(cell, textBox(cell));
-}
-
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
     QStyleOptionViewItem cell = option;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QStringList>
 #include <QStyledItemDelegate>
 #include <vector>
 
@@ -68,10 +67,6 @@ class GridDelegate : public QStyledItemDelegate {
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
-
-    // The lines paint() draws the cell's text in, top to bottom, for the view's option.
-    [[nodiscard]] QStringList textLines(const QStyleOptionViewItem& option,
-                                        const QModelIndex& index) const;
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
