@@ -379,6 +379,9 @@ void CalculationSheetDialog::showEvent(QShowEvent* event) {
 }
 
 void CalculationSheetDialog::showSheet() {
+    if (!isVisible()) {
+        return;  // showing the dialog draws the sheet, dated that day
+    }
     QScrollBar* bar = sheetView->verticalScrollBar();
     const int scrolled = bar->value();
     sheetView->setHtml(sheet().html());
