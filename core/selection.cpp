@@ -145,21 +145,6 @@ std::optional<int> Selection::agentType() const {
     return std::nullopt;
 }
 
-bool agentAllowed(FireClass fireClass, std::int16_t agentType) {
-    switch (fireClass) {
-        case FireClass::A:
-            return agentType != op::kCarbonDioxide && agentType != op::kSodiumPowder;
-        case FireClass::C:
-        case FireClass::E:
-            // The code lists neither foam nor water extinguishers for gas and electrical fires.
-            return agentType != op::kFoam && agentType != op::kWater;
-        case FireClass::B:
-        case FireClass::D:
-            break;
-    }
-    return true;
-}
-
 std::int16_t firstStartChoice(int group) {
     const Selection firstStart;
     const OptionArray& array = group <= kFactorGroup ? firstStart.Op1 : firstStart.Op;

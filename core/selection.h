@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "choices.h"
+
 namespace core {
 
 // Option values are 16-bit Booleans: true is -1, false is 0.
@@ -91,13 +93,6 @@ constexpr std::int16_t kEntertainment = 6;
 constexpr std::int16_t kAboveGround = 7;
 }  // namespace op
 
-enum class FireClass : std::uint8_t { A, B, C, D, E };
-// The class's letter: 'A' to 'E'.
-[[nodiscard]] constexpr char fireClassLetter(FireClass fireClass) {
-    return static_cast<char>('A' + static_cast<int>(fireClass));
-}
-enum class Hazard : std::uint8_t { Light, Medium, Serious };
-
 // The choices as the handlers see them: the two option arrays and the floor-area text of `tx`.
 // A new Selection is in the first-start state.
 struct Selection {
@@ -120,11 +115,6 @@ struct Selection {
 
     friend bool operator==(const Selection&, const Selection&) = default;
 };
-
-// Whether the fire class allows the agent type: class A rules out carbon dioxide and
-// sodium-bicarbonate powder, classes C and E foam and water; class B allows all. A selected agent
-// that the class rules out moves to ammonium-phosphate powder.
-[[nodiscard]] bool agentAllowed(FireClass fireClass, std::int16_t agentType);
 
 // The option of a group that is selected at first start; a group falls back to it when restored
 // choices leave it empty.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -7,9 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "calculation.h"
 #include "catalogue.h"
-#include "selection.h"
+#include "choices.h"
 
 // From the area's required rating to setting points and whole extinguishers (GB 50140-2005,
 // 6.1, 6.2, 7.1 and 7.3.4), and the numbers the calculation sheet shows.
@@ -24,17 +24,31 @@ struct CandidateModel {
     double rating = 0;       // 2, 55, 0.5
 };
 
-// What the window knows of one calculation unit.
+// The ratings that a calculation unit requires, computed exactly from its decimal inputs (K, U
+// and the building factor in tenths, S as read), never from single-precision working values.
+struct Requirement {
+    double exact = 0;              // K·S/U (×1.3)
+    std::int64_t whole = 0;        // Q: the exact value rounded up (GB 50140 7.1.1)
+    double perUnitArea = 0;        // S/U
+    std::int64_t perUnitAreaWhole = 0;  // S/U rounded up (GB 55036-2022 10.0.3)
+    // What the configuration is sized to: the larger of Q and S/U rounded up.
+    [[nodiscard]] std::int64_t design() const { return std::max(whole, perUnitAreaWhole); }
+    // S/U rounded up exceeds Q, and so sizes the configuration.
+    [[nodiscard]] bool areaGoverns() const { return perUnitAreaWhole > whole; }
+};
+
+// The smallest whole number not below x, where x within binary noise of a whole number counts as
+// that whole number: 0.9×1500/75 is 18, not 19, while 5.0004 gives 6.
+[[nodiscard]] std::int64_t ceilDecimal(double x);
+
+// The required ratings of the choices. The area must be finite and not negative.
+[[nodiscard]] Requirement requirement(const Choices& choices);
+
+// What the sheet and a project's unit know of one calculation unit.
 struct UnitConditions {
-    FireClass fireClass = FireClass::A;  // A, B, C or E; class D has no sheet
-    Hazard hazard = Hazard::Medium;
-    int factorTimesTen = 10;     // K x 10: 10, 9, 7, 5, 3
-    int buildingTimesTen = 10;   // 13 for entertainment venues and underground spaces
-    double area = 0;             // S in m2
-    std::int32_t required = 0;   // Q, rounded up to a whole rating
-    double requiredRounded = 0;  // Q rounded to three decimals
-    std::string agent;           // the agent type's caption, e.g. "干粉(磷酸铵盐)"
-    std::vector<CandidateModel> candidates;  // in table order, hand-held first
+    Choices choices;
+    Requirement required;
+    std::vector<CandidateModel> candidates;  // the agent's adequate models, hand-held first
 };
 
 // The ratings of classes B, C and E are B ratings.
@@ -42,10 +56,9 @@ struct UnitConditions {
 // R, the maximum protection distance in m (tables 5.2.1 and 5.2.2; class E uses B and C's).
 [[nodiscard]] int protectionDistance(RatingClass ratingClass, Hazard hazard, Mount mount);
 
-// The conditions of one calculation unit: the choices and their result, the candidates being the
-// table's adequate models. Empty for class D, and when the area gives no required rating.
-[[nodiscard]] std::optional<UnitConditions> conditionsFrom(const Selection& selection,
-                                                           const Result& result);
+// The conditions of one calculation unit. Empty for class D, and for an area that is not a
+// finite number of at least 0.
+[[nodiscard]] std::optional<UnitConditions> conditionsOf(const Choices& choices);
 
 // Whether the unit's sheet satisfies each rule.
 struct ClauseChecks {
@@ -54,6 +67,8 @@ struct ClauseChecks {
     bool reachesMinimum = false;      // 6.2.1, 6.2.2: the model reaches the minimum rating
     bool pointReachesQe = false;      // 7.1.2: what a point holds reaches Qe
     bool enoughPoints = false;        // 7.1.3: no fewer points than the estimate
+    // GB 55036-2022 10.0.3: the ratings of all points together reach S/U.
+    bool reachesAreaRating = false;
 };
 
 // One model spread over a number of setting points.
@@ -62,7 +77,7 @@ struct PointConfiguration {
     double coveredArea = 0;             // S / (2 R^2), what the estimate rounds up
     std::int32_t estimate = 1;          // N0
     int points = 1;                     // N
-    std::int64_t perPointRequired = 0;  // Qe = Q / N rounded up
+    std::int64_t perPointRequired = 0;  // Qe = the design rating / N rounded up
     std::int64_t perPoint = 1;          // n
     bool raisedToTwo = false;           // n went from 1 to 2 so that the unit holds 2 (6.1.1)
     std::int64_t total = 0;             // N x n

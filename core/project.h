@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "choices.h"
+#include "setting_points.h"
+
+// A building's calculation units, kept and edited as a project. A unit holds only its inputs;
+// everything derived comes from design(), the same calculation that the single unit's sheet uses.
+namespace core {
+
+// The largest area a unit of a project may have, in m².
+constexpr double kMaxUnitArea = 1e7;
+
+struct Unit {
+    std::string name;      // 计算单元名称
+    std::string location;  // 楼层/位置
+    Choices choices;       // class A, B, C or E; an agent the class allows
+    std::optional<std::string> model;  // the model code; empty: the default model
+    std::optional<int> points;         // N, 1 to kMaxPoints; empty: the estimate N0
+
+    friend bool operator==(const Unit&, const Unit&) = default;
+};
+
+struct Project {
+    std::string name;  // 工程名称
+    std::vector<Unit> units;
+
+    friend bool operator==(const Project&, const Project&) = default;
+};
+
+// Why a unit has no configuration.
+enum class Unconfigurable : std::uint8_t {
+    None,
+    ClassD,           // class D is worked out from the kind of metal
+    AreaInvalid,      // not a finite number of at least 0
+    NothingRequired,  // an area of 0 requires a rating of 0
+    NoAdequateModel,  // no model of the agent reaches the minimum rating
+};
+
+// A unit's derived values.
+struct UnitDesign {
+    Unconfigurable fault = Unconfigurable::None;
+    std::optional<UnitConditions> conditions;  // all but ClassD and AreaInvalid
+    std::size_t model = 0;          // index into conditions->candidates, when configured
+    bool modelChosen = false;       // the unit's model code was found among the candidates
+    PointConfiguration configuration;  // when configured
+
+    [[nodiscard]] bool configured() const { return fault == Unconfigurable::None; }
+    // The configured model; only when configured().
+    [[nodiscard]] const CandidateModel& chosenModel() const;
+};
+
+// The unit's configuration: its model, or the default model where it has none or one that is not
+// among the candidates; its N, or the estimate N0 for that model where it has none.
+[[nodiscard]] UnitDesign design(const Unit& unit);
+
+// The checks of a configuration that are not met, in clause order, as their clause numbers:
+// "6.1.2", "7.1.3", ...
+[[nodiscard]] std::vector<std::string> breachedClauses(const ClauseChecks& checks);
+
+// "计算单元N", N the smallest number from 1 that no unit of the project is named with.
+[[nodiscard]] std::string nextUnitName(const Project& project);
+
+}  // namespace core
