@@ -10,23 +10,23 @@ namespace core {
 namespace {
 
 // The required rating of the area, or why there is none.
-std::optional<RequiredRating> requiredRating(const Selection& selection, RatingClass ratingClass,
-                                             Hazard hazard, AreaFault& fault) {
+std::optional<RequiredRating> requiredRating(const Choices& choices, RatingClass ratingClass,
+                                             AreaFault& fault) {
     // Ten times U, K and the building factor, as single-precision working values.
-    const auto unitAreaTimesTen = static_cast<float>(unitArea(ratingClass, hazard) * 10);
-    const auto factor = static_cast<float>(selection.factorTimesTen());
-    const auto building = static_cast<float>(selection.buildingTimesTen());
+    const auto unitAreaTimesTen = static_cast<float>(unitArea(ratingClass, choices.hazard) * 10);
+    const auto factor = static_cast<float>(factorTimesTen(choices.factor));
+    const auto building = static_cast<float>(buildingTimesTen(choices.building));
 
-    const std::optional<double> area = leadingNumber(selection.tx);
-    if (!area || std::fabs(*area) > std::numeric_limits<float>::max()) {
+    const double area = choices.area;
+    if (!(std::fabs(area) <= std::numeric_limits<float>::max())) {
         fault = AreaFault::OutOfRange;
         return std::nullopt;
     }
-    if (*area < 0) {
+    if (area < 0) {
         fault = AreaFault::Negative;
         return std::nullopt;
     }
-    const auto s = static_cast<float>(*area);
+    const auto s = static_cast<float>(area);
     const double q = ((factor * 0.01) * building * s) / (unitAreaTimesTen * 0.1);
     RequiredRating required;
     required.rounded = round3(q);
@@ -41,24 +41,20 @@ std::optional<RequiredRating> requiredRating(const Selection& selection, RatingC
 
 }  // namespace
 
-Result calculate(const Selection& selection) {
-    Result result;
-    result.fireClass = selection.fireClass();
-    result.ratingClass = selection.classA() ? RatingClass::A : RatingClass::B;
-    result.hazard = selection.hazard();
-    result.agentType = selection.agentType();
-    result.required = requiredRating(selection, result.ratingClass, result.hazard, result.fault);
+double writtenWhole(std::int32_t whole) {
+    return leadingNumber(plainText(static_cast<float>(whole))).value_or(0.0);
+}
 
-    if (!result.agentType) {
-        return result;
-    }
-    // The counts divide N as the table writes it: in single precision, whose text rounds N above
-    // 2^24 to seven significant digits ("1.234568E+08").
-    const double written =
-        result.required
-            ? leadingNumber(plainText(static_cast<float>(result.required->whole))).value_or(0.0)
-            : 0.0;
-    for (const Model& model : models(*result.agentType)) {
+Result calculate(const Choices& choices) {
+    Result result;
+    result.fireClass = choices.fireClass;
+    result.ratingClass = choices.fireClass == FireClass::A ? RatingClass::A : RatingClass::B;
+    result.hazard = choices.hazard;
+    result.agent = choices.agent;
+    result.required = requiredRating(choices, result.ratingClass, result.fault);
+
+    const double written = result.required ? writtenWhole(result.required->whole) : 0.0;
+    for (const Model& model : models(choices.agent)) {
         ModelResult row;
         row.model = &model;
         row.ratingText = rating(model, result.ratingClass);

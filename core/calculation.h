@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "catalogue.h"
-#include "selection.h"
+#include "choices.h"
 
 namespace core {
 
@@ -19,7 +19,7 @@ struct RequiredRating {
 // Why an area gives no required rating.
 enum class AreaFault : std::uint8_t {
     None,
-    OutOfRange,  // S beyond single precision, or N beyond a 32-bit integer
+    OutOfRange,  // S not a number within single precision, or N beyond a 32-bit integer
     Negative,
 };
 
@@ -35,18 +35,22 @@ struct ModelResult {
 };
 
 struct Result {
-    std::optional<FireClass> fireClass;
-    RatingClass ratingClass = RatingClass::A;
+    FireClass fireClass = FireClass::A;
+    RatingClass ratingClass = RatingClass::A;  // B for every class but A, D included
     Hazard hazard = Hazard::Light;
-    std::optional<int> agentType;   // none: no agent selected, no rows
+    Agent agent = Agent::AmmoniumPhosphatePowder;
     std::vector<ModelResult> rows;  // the agent's models in table order
     std::optional<RequiredRating> required;
     AreaFault fault = AreaFault::None;  // why `required` is empty
 };
 
-// The whole calculation for the choices and the floor area they hold (`tx`, read by its leading
-// number). Single precision as the working values always had: S, N and ten times U, K and the
-// building factor.
-[[nodiscard]] Result calculate(const Selection& selection);
+// The calculator window's calculation of the choices. Single precision as its working values
+// always had: S, N and ten times U, K and the building factor. An area that is not a number (the
+// window reads one beyond the double range as infinite) has no required rating.
+[[nodiscard]] Result calculate(const Choices& choices);
+
+// N as the table writes it: its single-precision text read back, which above 2^24 rounds it to
+// seven significant digits ("1.234568E+08"). The counts divide this value.
+[[nodiscard]] double writtenWhole(std::int32_t whole);
 
 }  // namespace core

@@ -1,8 +1,5 @@
 #include "catalogue.h"
 
-#include <stdexcept>
-#include <string>
-
 #include "number_text.h"
 
 namespace core {
@@ -77,34 +74,28 @@ constexpr std::array kHalon{
     Model{9, W, "50千克", "MYT50", "-", "297B"},
 };
 
-void checkType(int agentType) {
-    if (agentType < 0 || agentType >= kAgentTypes) {
-        throw std::out_of_range("no agent type " + std::to_string(agentType));
-    }
-}
-
 }  // namespace
 
 std::string_view mountLabel(Mount mount) {
     return mount == Mount::Portable ? "手提式" : "推车式";
 }
 
-std::span<const Model> models(int agentType) {
-    checkType(agentType);
-    switch (agentType) {
-        case op::kCarbonDioxide:
+std::span<const Model> models(Agent agent) {
+    switch (agent) {
+        case Agent::CarbonDioxide:
             return kCarbonDioxide;
-        case op::kWater:
+        case Agent::Water:
             return kWater;
-        case op::kSodiumPowder:
+        case Agent::SodiumBicarbonatePowder:
             return kSodiumPowder;
-        case op::kFoam:
+        case Agent::Foam:
             return kFoam;
-        case op::kPhosphatePowder:
+        case Agent::AmmoniumPhosphatePowder:
             return kPhosphatePowder;
-        default:
-            return kHalon;
+        case Agent::Halon1211:
+            break;
     }
+    return kHalon;
 }
 
 std::string_view rating(const Model& model, RatingClass ratingClass) {

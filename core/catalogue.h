@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "selection.h"
+#include "choices.h"
 
 // The fixed list of extinguisher models per agent type with their ratings, and the minimum rating
 // that one extinguisher must reach at each fire hazard level.
@@ -24,12 +24,10 @@ struct Model {
 
 enum class RatingClass : std::uint8_t { A, B };
 
-constexpr int kAgentTypes = 6;
-
 [[nodiscard]] std::string_view mountLabel(Mount mount);
 
-// Models of an agent type (0 to 5, the index of its `Op` option), in row order.
-[[nodiscard]] std::span<const Model> models(int agentType);
+// The agent's models, in row order.
+[[nodiscard]] std::span<const Model> models(Agent agent);
 
 // The rating text for the rating class: "2A", "55B", or "-" where the model has none.
 [[nodiscard]] std::string_view rating(const Model& model, RatingClass ratingClass);

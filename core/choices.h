@@ -34,9 +34,9 @@ enum class Agent : std::uint8_t {
     AmmoniumPhosphatePowder,
     Halon1211,
 };
-constexpr std::array kAgents{Agent::CarbonDioxide,           Agent::Water,
-                             Agent::SodiumBicarbonatePowder, Agent::Foam,
-                             Agent::AmmoniumPhosphatePowder, Agent::Halon1211};
+inline constexpr std::array kAgents{Agent::CarbonDioxide,           Agent::Water,
+                                    Agent::SodiumBicarbonatePowder, Agent::Foam,
+                                    Agent::AmmoniumPhosphatePowder, Agent::Halon1211};
 
 // The agent as the window's option names it: "干粉(磷酸铵盐)".
 [[nodiscard]] std::string_view agentCaption(Agent agent);

@@ -1,5 +1,6 @@
 #include "number_text.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -191,6 +192,52 @@ std::string zf(double x) {
         text.insert(point, 1, '0');
     }
     return text;
+}
+
+}  // namespace core
+
+namespace core {
+
+namespace {
+
+// x in fixed notation with `decimals` decimals, trailing zeros and a trailing point dropped.
+std::string fixedText(double x, int decimals) {
+    // Fixed notation of the largest double takes 309 digits before the point.
+    std::array<char, 400> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x,
+                                      std::chars_format::fixed, decimals);
+    std::string text(buffer.data(), result.ptr);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') {
+            text.pop_back();
+        }
+    }
+    return text == "-0" ? "0" : text;
+}
+
+}  // namespace
+
+std::string decimalText(double x) {
+    return fixedText(x, 3);
+}
+
+std::string resultText(double x) {
+    const double tolerance = 1e-9 + std::fabs(x) * 1e-14;
+    double scale = 1;
+    for (int decimals = 0; decimals <= 6; ++decimals, scale *= 10) {
+        if (std::fabs(x - std::round(x * scale) / scale) <= tolerance) {
+            return "= " + fixedText(x, decimals);
+        }
+    }
+    std::string text;
+    for (int decimals = 3; decimals <= 6; ++decimals) {
+        text = fixedText(x, decimals);
+        if (text.find('.') != std::string::npos) {
+            break;
+        }
+    }
+    return "≈ " + text;
 }
 
 }  // namespace core

@@ -39,3 +39,17 @@ struct LeadingNumber {
 [[nodiscard]] std::string zf(double x);
 
 }  // namespace core
+
+namespace core {
+
+// The sheet's number text: plain decimal, no exponent, at most three decimals, no trailing
+// zeros, the zero before the point kept ("0.5", "1000.04", "18").
+[[nodiscard]] std::string decimalText(double x);
+
+// A computed value as the sheet states it after its formula: "= 18", "= 5.0004" where at most six
+// decimals give it exactly (within binary noise), else "≈ 20.001", to three decimals, or as many
+// more up to six as it takes not to look whole ("≈ 18.0005"). A value that is not whole never
+// reads as whole.
+[[nodiscard]] std::string resultText(double x);
+
+}  // namespace core

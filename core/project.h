@@ -17,9 +17,9 @@ namespace core {
 constexpr double kMaxUnitArea = 1e7;
 
 struct Unit {
-    std::string name;      // 计算单元名称
-    std::string location;  // 楼层/位置
-    Choices choices;       // class A, B, C or E; an agent the class allows
+    std::string name;                  // 计算单元名称
+    std::string location;              // 楼层/位置
+    Choices choices;                   // class A, B, C or E; an agent the class allows
     std::optional<std::string> model;  // the model code; empty: the default model
     std::optional<int> points;         // N, 1 to kMaxPoints; empty: the estimate N0
 
@@ -46,8 +46,8 @@ enum class Unconfigurable : std::uint8_t {
 struct UnitDesign {
     Unconfigurable fault = Unconfigurable::None;
     std::optional<UnitConditions> conditions;  // all but ClassD and AreaInvalid
-    std::size_t model = 0;          // index into conditions->candidates, when configured
-    bool modelChosen = false;       // the unit's model code was found among the candidates
+    std::size_t model = 0;                     // index into conditions->candidates, when configured
+    bool modelChosen = false;          // the unit's model code was found among the candidates
     PointConfiguration configuration;  // when configured
 
     [[nodiscard]] bool configured() const { return fault == Unconfigurable::None; }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -39,29 +38,42 @@ int protectionDistance(RatingClass ratingClass, Hazard hazard, Mount mount) {
     return mount == Mount::Wheeled ? 2 * handHeld : handHeld;
 }
 
-std::optional<UnitConditions> conditionsFrom(const Selection& selection, const Result& result) {
-    const std::optional<FireClass> fireClass = result.fireClass;
-    if (!fireClass || *fireClass == FireClass::D || !result.required || !result.agentType) {
+std::int64_t ceilDecimal(double x) {
+    // Products and quotients of the decimal inputs carry a few units of the last binary place; a
+    // real fraction from the inputs is many orders of magnitude larger.
+    const double tolerance = 1e-9 + std::fabs(x) * 1e-14;
+    const double nearest = std::round(x);
+    return ceilToWhole(std::fabs(x - nearest) <= tolerance ? nearest : x);
+}
+
+Requirement requirement(const Choices& choices) {
+    const RatingClass ratingClass = ratingClassOf(choices.fireClass);
+    // U in tenths of m² is a whole number: 1000, 750, 500 for class A, 15, 10, 5 for the others.
+    const double unitAreaTimesTen = std::round(unitArea(ratingClass, choices.hazard) * 10);
+    const int factors = factorTimesTen(choices.factor) * buildingTimesTen(choices.building);
+    Requirement r;
+    r.exact = factors * choices.area / (10 * unitAreaTimesTen);
+    r.whole = ceilDecimal(r.exact);
+    r.perUnitArea = 10 * choices.area / unitAreaTimesTen;
+    r.perUnitAreaWhole = ceilDecimal(r.perUnitArea);
+    return r;
+}
+
+std::optional<UnitConditions> conditionsOf(const Choices& choices) {
+    // Beyond this area the counts no longer fit exact whole numbers.
+    constexpr double kLargestArea = 1e12;
+    if (choices.fireClass == FireClass::D || !(choices.area >= 0 && choices.area <= kLargestArea)) {
         return std::nullopt;
     }
     UnitConditions unit;
-    unit.fireClass = *fireClass;
-    unit.hazard = result.hazard;
-    unit.factorTimesTen = selection.factorTimesTen();
-    unit.buildingTimesTen = selection.buildingTimesTen();
-    unit.area = leadingNumber(selection.tx).value_or(0.0);
-    // Q as the table writes it before the parenthesis, which the counts divide as well.
-    const double written =
-        leadingNumber(plainText(static_cast<float>(result.required->whole))).value_or(0.0);
-    const double largest = std::numeric_limits<std::int32_t>::max();
-    unit.required = static_cast<std::int32_t>(std::clamp(written, 0.0, largest));
-    unit.requiredRounded = result.required->rounded;
-    unit.agent = selection.Op.option(static_cast<std::int16_t>(*result.agentType)).caption;
-    for (const ModelResult& row : result.rows) {
-        if (row.adequate) {
-            unit.candidates.push_back({row.model->mount, std::string(row.model->charge),
-                                       std::string(row.model->code), std::string(row.ratingText),
-                                       row.rating});
+    unit.choices = choices;
+    unit.required = requirement(choices);
+    const RatingClass ratingClass = ratingClassOf(choices.fireClass);
+    for (const Model& model : models(choices.agent)) {
+        if (meetsMinimum(model, ratingClass, choices.hazard)) {
+            unit.candidates.push_back(
+                {model.mount, std::string(model.charge), std::string(model.code),
+                 std::string(rating(model, ratingClass)), ratingValue(model, ratingClass)});
         }
     }
     return unit;
@@ -74,13 +86,14 @@ std::int32_t estimatedPoints(double area, int distance) {
 }
 
 PointConfiguration configure(const UnitConditions& unit, const CandidateModel& model, int points) {
-    const RatingClass ratingClass = ratingClassOf(unit.fireClass);
+    const Choices& choices = unit.choices;
+    const RatingClass ratingClass = ratingClassOf(choices.fireClass);
     PointConfiguration c;
-    c.distance = protectionDistance(ratingClass, unit.hazard, model.mount);
-    c.coveredArea = unit.area / (2.0 * c.distance * c.distance);
-    c.estimate = estimatedPoints(unit.area, c.distance);
+    c.distance = protectionDistance(ratingClass, choices.hazard, model.mount);
+    c.coveredArea = choices.area / (2.0 * c.distance * c.distance);
+    c.estimate = estimatedPoints(choices.area, c.distance);
     c.points = std::clamp(points, 1, kMaxPoints);
-    c.perPointRequired = (std::int64_t{unit.required} + c.points - 1) / c.points;
+    c.perPointRequired = (unit.required.design() + c.points - 1) / c.points;
     c.perPoint = model.rating > 0
                      ? std::max<std::int64_t>(
                            1, ceilToWhole(static_cast<double>(c.perPointRequired) / model.rating))
@@ -94,17 +107,19 @@ PointConfiguration configure(const UnitConditions& unit, const CandidateModel& m
 
     c.checks.atLeastTwo = c.total >= 2;
     c.checks.atMostFivePerPoint = c.perPoint <= kMaxPerPoint;
-    c.checks.reachesMinimum = model.rating >= minimumRating(ratingClass, unit.hazard);
+    c.checks.reachesMinimum = model.rating >= minimumRating(ratingClass, choices.hazard);
     c.checks.pointReachesQe =
         static_cast<double>(c.perPoint) * model.rating >= static_cast<double>(c.perPointRequired);
     c.checks.enoughPoints = c.points >= c.estimate;
+    c.checks.reachesAreaRating = c.provided >= static_cast<double>(unit.required.perUnitAreaWhole);
     return c;
 }
 
 PointConfiguration configureAtEstimate(const UnitConditions& unit, const CandidateModel& model) {
     const int distance =
-        protectionDistance(ratingClassOf(unit.fireClass), unit.hazard, model.mount);
-    return configure(unit, model, std::min(estimatedPoints(unit.area, distance), kMaxPoints));
+        protectionDistance(ratingClassOf(unit.choices.fireClass), unit.choices.hazard, model.mount);
+    return configure(unit, model,
+                     std::min(estimatedPoints(unit.choices.area, distance), kMaxPoints));
 }
 
 std::optional<std::size_t> defaultModel(const UnitConditions& unit) {
@@ -117,21 +132,6 @@ std::optional<std::size_t> defaultModel(const UnitConditions& unit) {
         }
     }
     return unit.candidates.size() - 1;
-}
-
-std::string decimalText(double x) {
-    // Fixed notation of the largest double takes 309 digits before the point.
-    std::array<char, 400> buffer{};
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::fixed, 3);
-    std::string text(buffer.data(), result.ptr);
-    if (text.find('.') != std::string::npos) {
-        text.erase(text.find_last_not_of('0') + 1);
-        if (text.back() == '.') {
-            text.pop_back();
-        }
-    }
-    return text == "-0" ? "0" : text;
 }
 
 }  // namespace core

@@ -27,9 +27,9 @@ struct CandidateModel {
 // The ratings that a calculation unit requires, computed exactly from its decimal inputs (K, U
 // and the building factor in tenths, S as read), never from single-precision working values.
 struct Requirement {
-    double exact = 0;              // K·S/U (×1.3)
-    std::int64_t whole = 0;        // Q: the exact value rounded up (GB 50140 7.1.1)
-    double perUnitArea = 0;        // S/U
+    double exact = 0;                   // K·S/U (×1.3)
+    std::int64_t whole = 0;             // Q: the exact value rounded up (GB 50140 7.1.1)
+    double perUnitArea = 0;             // S/U
     std::int64_t perUnitAreaWhole = 0;  // S/U rounded up (GB 55036-2022 10.0.3)
     // What the configuration is sized to: the larger of Q and S/U rounded up.
     [[nodiscard]] std::int64_t design() const { return std::max(whole, perUnitAreaWhole); }
@@ -104,9 +104,5 @@ constexpr std::int64_t kMaxPerPoint = 5;
 // The index of the first candidate that needs at most 5 per point at its estimated number of
 // points, else of the last candidate; empty without candidates.
 [[nodiscard]] std::optional<std::size_t> defaultModel(const UnitConditions& unit);
-
-// The sheet's number text: plain decimal, no exponent, at most three decimals, no trailing
-// zeros, the zero before the point kept ("0.5", "1000.04", "18").
-[[nodiscard]] std::string decimalText(double x);
 
 }  // namespace core
