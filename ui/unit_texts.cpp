@@ -1,0 +1,76 @@
+#include "unit_texts.h"
+
+#include "number_text.h"
+
+namespace ui {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString fireClassName(core::FireClass fireClass) {
+    return QChar::fromLatin1(core::fireClassLetter(fireClass)) + QStringLiteral("类");
+}
+
+QString hazardName(core::Hazard hazard) {
+    switch (hazard) {
+        case core::Hazard::Serious:
+            return QStringLiteral("严重危险级");
+        case core::Hazard::Medium:
+            return QStringLiteral("中危险级");
+        case core::Hazard::Light:
+            break;
+    }
+    return QStringLiteral("轻危险级");
+}
+
+QString factorText(core::Factor factor) {
+    return QString::number(core::factorTimesTen(factor) / 10.0, 'f', 1);
+}
+
+QString buildingName(core::Building building) {
+    return building == core::Building::EntertainmentOrUnderground
+               ? QStringLiteral("歌舞娱乐放映游艺场所、网吧、商场、寺庙以及地下场所等")
+               : QStringLiteral("地上建筑");
+}
+
+QString buildingShortName(core::Building building) {
+    return building == core::Building::EntertainmentOrUnderground
+               ? QStringLiteral("娱乐场所/地下建筑")
+               : QStringLiteral("地上建筑");
+}
+
+QString agentName(core::Agent agent) {
+    return qs(core::agentCaption(agent));
+}
+
+QChar ratingLetter(core::FireClass fireClass) {
+    return core::ratingClassOf(fireClass) == core::RatingClass::A ? u'A' : u'B';
+}
+
+QString ratingText(std::int64_t rating, core::FireClass fireClass) {
+    return QString::number(rating) + ratingLetter(fireClass);
+}
+
+QString modelText(const core::CandidateModel& model) {
+    return qs(model.code) + QStringLiteral(" (") + qs(model.ratingText) + u')';
+}
+
+QString unconfigurableReason(core::Unconfigurable fault) {
+    switch (fault) {
+        case core::Unconfigurable::None:
+            break;
+        case core::Unconfigurable::ClassD:
+            return QStringLiteral(
+                "D类火灾场所的灭火器配置应根据金属的种类、物态及其特性等研究确定，不编制计算书");
+        case core::Unconfigurable::AreaInvalid:
+            return QStringLiteral("建筑面积无法计算，不能编制计算书");
+        case core::Unconfigurable::NothingRequired:
+            return QStringLiteral("需配灭火级别为 0，不需编制计算书");
+        case core::Unconfigurable::NoAdequateModel:
+            return QStringLiteral("表中没有满足最低配置基准的灭火器规格，请另选灭火器类型");
+    }
+    return {};
+}
+
+}  // namespace ui

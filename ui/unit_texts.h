@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string_view>
+
+#include "choices.h"
+#include "project.h"
+#include "setting_points.h"
+
+// The texts of a calculation unit's values, one writer for each, shared by the sheet, the project
+// window and the project's outputs.
+namespace ui {
+
+[[nodiscard]] QString qs(std::string_view text);
+
+// "A类"
+[[nodiscard]] QString fireClassName(core::FireClass fireClass);
+// "中危险级"
+[[nodiscard]] QString hazardName(core::Hazard hazard);
+// K with one decimal: "0.9", "1.0".
+[[nodiscard]] QString factorText(core::Factor factor);
+// "地上建筑", or the long name of entertainment venues and underground spaces.
+[[nodiscard]] QString buildingName(core::Building building);
+// The short form the project's table shows: "地上建筑", "娱乐场所/地下建筑".
+[[nodiscard]] QString buildingShortName(core::Building building);
+// The agent as the window's option names it: "干粉(磷酸铵盐)".
+[[nodiscard]] QString agentName(core::Agent agent);
+// The rating letter of the fire class: 'A' for class A, else 'B'.
+[[nodiscard]] QChar ratingLetter(core::FireClass fireClass);
+// A whole rating with its letter: "18A", "900B".
+[[nodiscard]] QString ratingText(std::int64_t rating, core::FireClass fireClass);
+// The model as the sheet's combo box offers it: "MF/ABC3 (2A)".
+[[nodiscard]] QString modelText(const core::CandidateModel& model);
+
+// Why a unit has no configuration, in the calculator window's words; empty for None.
+[[nodiscard]] QString unconfigurableReason(core::Unconfigurable fault);
+
+}  // namespace ui
