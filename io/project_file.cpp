@@ -85,14 +85,16 @@ QString textOf(const Named<Value> (&names)[N], Value value) {
 
 template <typename Value, std::size_t N>
 std::optional<Value> valueOf(const Named<Value> (&names)[N], const QString& text) {
-    const auto* found = std::find_if(std::begin(names), std::end(names), [&](const Named<Value>& n) {
-        return text == QLatin1String(n.text);
-    });
+    const auto* found =
+        std::find_if(std::begin(names), std::end(names),
+                     [&](const Named<Value>& n) { return text == QLatin1String(n.text); });
     return found == std::end(names) ? std::nullopt : std::optional<Value>(found->value);
 }
 
 // K as the number the file holds: 0.9 for K09.
-double factorValue(core::Factor factor) { return core::factorTimesTen(factor) / 10.0; }
+double factorValue(core::Factor factor) {
+    return core::factorTimesTen(factor) / 10.0;
+}
 
 QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -106,13 +108,18 @@ bool convertsWhole(const QString& text, std::string& out) {
     return QString::fromUtf8(utf8) == text;
 }
 
+// A number as a message quotes it: plain decimals where they stay short.
+QString numberText(double x) {
+    return QString::number(x, std::abs(x) < 1e15 ? 'f' : 'g', QLocale::FloatingPointShortest);
+}
+
 // A JSON value as a message quotes it.
 QString valueText(const QJsonValue& value) {
     switch (value.type()) {
         case QJsonValue::String:
             return value.toString();
         case QJsonValue::Double:
-            return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+            return numberText(value.toDouble());
         case QJsonValue::Bool:
             return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
         case QJsonValue::Null:
@@ -127,7 +134,9 @@ QString valueText(const QJsonValue& value) {
     return {};
 }
 
-QString unitPrefix(qsizetype number) { return QStringLiteral("第%1个计算单元").arg(number); }
+QString unitPrefix(qsizetype number) {
+    return QStringLiteral("第%1个计算单元").arg(number);
+}
 
 // The first key of the object that is not among `known`, then the first of `required` that it
 // lacks, as a message; empty when the keys are right.
@@ -164,7 +173,8 @@ std::variant<core::Unit, QString> unitFromValue(const QJsonValue& value, qsizety
     };
 
     core::Unit unit;
-    for (const auto& [key, text] : {std::pair{kNameKey, &unit.name}, {kLocationKey, &unit.location}}) {
+    for (const auto& [key, text] :
+         {std::pair{kNameKey, &unit.name}, {kLocationKey, &unit.location}}) {
         if (!object[key].isString()) {
             return wrongType(key, "文本");
         }
@@ -174,7 +184,8 @@ std::variant<core::Unit, QString> unitFromValue(const QJsonValue& value, qsizety
     }
 
     // The choices given by name.
-    const auto named = [&](const QString& key, const auto& names, auto& out) -> std::optional<QString> {
+    const auto named = [&](const QString& key, const auto& names,
+                           auto& out) -> std::optional<QString> {
         if (!object[key].isString()) {
             return wrongType(key, "文本");
         }
@@ -266,7 +277,9 @@ bool isUtf8(const QByteArray& bytes) {
     return !decoder.hasError();
 }
 
-QString nativeName(const QString& fileName) { return QDir::toNativeSeparators(fileName); }
+QString nativeName(const QString& fileName) {
+    return QDir::toNativeSeparators(fileName);
+}
 
 // Why the file cannot be written, as far as the file system tells.
 QString writeFailureReason(const QString& fileName, const QString& error) {
@@ -300,8 +313,7 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
     }
     if (!std::isfinite(choices.area) || choices.area < 0 || choices.area > core::kMaxUnitArea) {
         return QStringLiteral("%1的面积“area”值“%2”无效，应为0至%3之间的数")
-            .arg(prefix, QString::number(choices.area, 'g', QLocale::FloatingPointShortest),
-                 QString::number(core::kMaxUnitArea, 'f', 0));
+            .arg(prefix, numberText(choices.area), QString::number(core::kMaxUnitArea, 'f', 0));
     }
     if (unit.model) {
         const std::optional<core::UnitConditions> conditions = core::conditionsOf(choices);

@@ -9,7 +9,7 @@
 namespace io {
 
 class ProjectLock {
-public:
+  public:
     enum class State {
         Held,           // this lock holds the file
         HeldElsewhere,  // another window or program instance holds it: open read-only
@@ -33,7 +33,7 @@ public:
     // The lock file next to the project file: "name.fep.lock".
     [[nodiscard]] static QString lockFileName(const QString& fileName);
 
-private:
+  private:
     QLockFile lockFile_;
 };
 

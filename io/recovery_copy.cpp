@@ -45,8 +45,7 @@ std::variant<RecoveredProject, QString> readCopy(const QString& path) {
     if (auto* fault = std::get_if<QString>(&project)) {
         return damaged(*fault);
     }
-    return RecoveredProject{std::move(std::get<core::Project>(project)),
-                            copy[kFileKey].toString()};
+    return RecoveredProject{std::move(std::get<core::Project>(project)), copy[kFileKey].toString()};
 }
 
 }  // namespace

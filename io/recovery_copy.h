@@ -24,7 +24,7 @@ struct RecoveredProject {
 };
 
 class RecoveryCopy {
-public:
+  public:
     // A copy left behind by an instance that is gone.
     struct Orphan {
         QString path;      // the copy itself
@@ -58,7 +58,7 @@ public:
     // AppDataLocation/recovery
     [[nodiscard]] static QString directory();
 
-private:
+  private:
     std::optional<QString> takeLock();
 
     QString path_;
