@@ -75,6 +75,7 @@ case "$command" in
     bench)
         build build
         build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+        build/bench/project_bench
         bench/startup.sh build
         ;;
     fuzz)
