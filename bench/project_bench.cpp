@@ -35,7 +35,7 @@ void BM_ReadAndDesign(benchmark::State& state) {
         state.SkipWithError("the project could not be saved");
         return;
     }
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         const auto read = io::readProject(fileName);
         for (const core::Unit& unit : std::get<core::Project>(read).units) {
             benchmark::DoNotOptimize(core::design(unit).configuration.total);
@@ -49,7 +49,7 @@ void BM_Write(benchmark::State& state) {
     const QTemporaryDir folder;
     const QString fileName = folder.filePath(QStringLiteral("bench.fep"));
     const core::Project units = project(state.range(0));
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         if (io::saveProject(units, fileName)) {
             state.SkipWithError("the project could not be saved");
             return;
