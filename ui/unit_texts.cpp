@@ -1,6 +1,5 @@
 #include "unit_texts.h"
 
-#include "number_text.h"
 
 namespace ui {
 
