@@ -13,4 +13,8 @@ QIcon applicationIcon();
 // own shows this one. Call once the QGuiApplication exists.
 void identifyApplication();
 
+// Qt's own texts (message box buttons, context menus) in Simplified Chinese whatever the
+// system's language, and a window font that covers Chinese.
+void useChineseTexts();
+
 }  // namespace app

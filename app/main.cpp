@@ -54,7 +54,7 @@ int Main(int argc, char** argv) {
         qWarning("%s", qPrintable(message));
     }
     app::identifyApplication();
-    ui::useChineseTexts();
+    app::useChineseTexts();
     try {
         torva window;
         window.Form_Load();

@@ -6,9 +6,9 @@
 namespace {
 
 void BM_Calculate(benchmark::State& state) {
-    core::Selection selection;
+    const core::Choices choices;
     for (auto _ : state) {
-        const core::Result result = core::calculate(selection);
+        const core::Result result = core::calculate(choices);
         benchmark::DoNotOptimize(result.rows.back().count);
     }
 }

@@ -19,6 +19,7 @@
 #include <ctime>
 #include <memory>
 
+#include "app_identity.h"
 #include "torva.h"
 
 namespace {
@@ -54,7 +55,7 @@ class FirstFrame final : public QObject {
 int main(int argc, char** argv) {
     const bool reference = argc > 1 && std::strcmp(argv[1], "reference") == 0;
     QApplication app(argc, argv);
-    ui::useChineseTexts();
+    app::useChineseTexts();
     std::unique_ptr<QWidget> window;
     if (reference) {
         window = std::make_unique<QLabel>(QStringLiteral("灭火器配置计算"));

@@ -218,16 +218,12 @@ std::string fixedText(double x, int decimals) {
 
 }  // namespace
 
-std::string decimalText(double x) {
-    return fixedText(x, 3);
-}
-
-std::string resultText(double x) {
+DecimalForm decimalForm(double x) {
     const double tolerance = 1e-9 + std::fabs(x) * 1e-14;
     double scale = 1;
     for (int decimals = 0; decimals <= 6; ++decimals, scale *= 10) {
         if (std::fabs(x - std::round(x * scale) / scale) <= tolerance) {
-            return "= " + fixedText(x, decimals);
+            return {fixedText(x, decimals), true};
         }
     }
     std::string text;
@@ -237,7 +233,16 @@ std::string resultText(double x) {
             break;
         }
     }
-    return "≈ " + text;
+    return {text, false};
+}
+
+std::string decimalText(double x) {
+    return decimalForm(x).text;
+}
+
+std::string resultText(double x) {
+    const DecimalForm form = decimalForm(x);
+    return (form.exact ? "= " : "≈ ") + form.text;
 }
 
 }  // namespace core

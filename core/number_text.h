@@ -42,14 +42,18 @@ struct LeadingNumber {
 
 namespace core {
 
-// The sheet's number text: plain decimal, no exponent, at most three decimals, no trailing
-// zeros, the zero before the point kept ("0.5", "1000.04", "18").
+// The sheet's number text: plain decimal, no exponent, no trailing zeros, the zero before the
+// point kept ("0.5", "1000.04", "18"). As many decimals up to six as give the value exactly
+// (within binary noise: "5.0004"); else three, or as many more up to six as it takes not to look
+// whole ("20.001", "18.0005"). A value that is not whole never reads as whole.
+struct DecimalForm {
+    std::string text;
+    bool exact = true;  // the text is the value, not a rounding of it
+};
+[[nodiscard]] DecimalForm decimalForm(double x);
 [[nodiscard]] std::string decimalText(double x);
 
-// A computed value as the sheet states it after its formula: "= 18", "= 5.0004" where at most six
-// decimals give it exactly (within binary noise), else "≈ 20.001", to three decimals, or as many
-// more up to six as it takes not to look whole ("≈ 18.0005"). A value that is not whole never
-// reads as whole.
+// A computed value as the sheet states it after its formula: "= 18", "= 5.0004", "≈ 20.001".
 [[nodiscard]] std::string resultText(double x);
 
 }  // namespace core

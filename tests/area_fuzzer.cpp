@@ -10,6 +10,7 @@
 
 #include "calculation.h"
 #include "number_text.h"
+#include "setting_points.h"
 
 namespace {
 
@@ -29,18 +30,24 @@ void checkNumberText(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    core::Selection selection;
-    selection.tx.assign(reinterpret_cast<const char*>(data), size);
-    (void)core::leadingNumber(selection.tx);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    core::Choices choices;
+    // As the window reads its area box: one beyond the double range is infinite.
+    choices.area = core::leadingNumber(text).value_or(HUGE_VAL);
 
-    for (std::int16_t fireClass : {core::op1::kClassA, core::op1::kClassB}) {
-        selection.Op1.select(fireClass);
-        const core::Result result = core::calculate(selection);
+    for (const core::FireClass fireClass : {core::FireClass::A, core::FireClass::B}) {
+        choices.fireClass = fireClass;
+        const core::Result result = core::calculate(choices);
         check(result.required.has_value() == (result.fault == core::AreaFault::None));
         if (result.required) {
             check(result.required->whole >= 0 && result.required->rounded >= 0);
             checkNumberText(core::plainText(static_cast<float>(result.required->whole)));
             checkNumberText(core::plainText(result.required->rounded));
+        }
+        // The sheet's exact requirement is never below the grid's whole number by more than the
+        // grid's single-precision rounding, and never negative.
+        if (const auto unit = core::conditionsOf(choices)) {
+            check(unit->required.whole >= 0 && unit->required.design() >= unit->required.whole);
         }
         for (const core::ModelResult& row : result.rows) {
             check(row.count.has_value() == (result.required && row.rating != 0));

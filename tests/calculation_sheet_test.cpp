@@ -22,9 +22,7 @@
 
 namespace {
 
-namespace op = core::op;
-namespace op1 = core::op1;
-using tests::UnitChoice;
+using namespace tests;
 
 QString pdfText(const QString& fileName) {
     QProcess process;
@@ -48,11 +46,7 @@ class SheetDialogTest : public ::testing::Test {
     }
 
     void open(const UnitChoice& choice) {
-        const tests::CalculatedUnit calculated(choice);
-        grid::GridStore table(ui::kGridRows, ui::kGridCols);
-        ui::drawResult(calculated.result, table);
-        dialog = std::make_unique<ui::CalculationSheetDialog>(calculated.unit.value(),
-                                                              ui::visibleRows(table));
+        dialog = std::make_unique<ui::CalculationSheetDialog>(choice.unit());
         // Nothing in a test opens another window.
         dialog->askFileName = [this](const QString& suggested) {
             suggestedName = suggested;
@@ -83,7 +77,7 @@ const QStringList kWarehouseLines = {
     QStringLiteral("计算单元：仓库"),
     QStringLiteral("Q = K·S/U = 0.9×1500/75 = 18"),
     QStringLiteral("设置点数 N：2"),
-    QStringLiteral("每个设置点最小需配灭火级别 Qe：9A"),
+    QStringLiteral("每个设置点最小需配灭火级别 Qe：10A"),
     QStringLiteral("选用灭火器：MF/ABC3 (2A)"),
     QStringLiteral("灭火器总数：10具"),
     QStringLiteral("实配灭火级别合计：20A"),
@@ -91,7 +85,7 @@ const QStringList kWarehouseLines = {
 
 TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
     dialog->unitName->setText(QStringLiteral("仓库"));
-    EXPECT_TRUE(lines().contains(QStringLiteral("手提式\t3千克\tMF/ABC3\t2A\t9\t18(18)")));
+    EXPECT_TRUE(lines().contains(QStringLiteral("手提式\t3千克\tMF/ABC3\t2A\t是")));
     QTest::mouseClick(dialog->copyButton, Qt::LeftButton);
     const QMimeData* copied = QApplication::clipboard()->mimeData();
     ASSERT_NE(copied, nullptr);
@@ -154,10 +148,10 @@ TEST_F(SheetDialogTest, PointsFollowTheModelUntilTheUserSetsThemAndBreachesAreMa
 TEST_F(SheetDialogTest, LinesOfOtherUnitsAppearWhole) {
     // clang-format off
     const std::pair<UnitChoice, const char*> cases[] = {
-        {{op1::kClassA, op1::kLight, op1::kFactor05, op::kAboveGround, op::kPhosphatePowder, "100"}, "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"},
-        {{op1::kClassA, op1::kSerious, op1::kFactor05, op::kEntertainment, op::kPhosphatePowder, "1000"}, "Qe = Q/N = 13/3 = 4.333，向上取整为 5（7.3.4）"},  // Q = 1.3K·S/U
-        {{op1::kClassE, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder, "200"}, "单位灭火级别最大保护面积 U：1 m²/B"},
-        {{op1::kClassA, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kHalon, "100"}, "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"},
+        {{FireClass::A, Hazard::Light, Factor::K05, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "100"}, "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"},
+        {{FireClass::A, Hazard::Serious, Factor::K05, Building::EntertainmentOrUnderground, Agent::AmmoniumPhosphatePowder, "1000"}, "Qe = 设计需配灭火级别/N = 20/3 ≈ 6.667，向上取整为 7（7.3.4）"},  // Q = 1.3K·S/U = 13A, S/U = 20A
+        {{FireClass::E, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "200"}, "单位灭火级别最大保护面积 U：1 m²/B"},
+        {{FireClass::A, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::Halon1211, "100"}, "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"},
     };
     // clang-format on
     for (const auto& [choice, line] : cases) {

@@ -8,7 +8,7 @@
 namespace core {
 namespace {
 
-std::vector<int> adequateRows(int agentType, RatingClass ratingClass, Hazard hazard) {
+std::vector<int> adequateRows(core::Agent agentType, RatingClass ratingClass, Hazard hazard) {
     std::vector<int> rows;
     for (const Model& m : models(agentType)) {
         if (meetsMinimum(m, ratingClass, hazard)) {
@@ -27,31 +27,31 @@ std::vector<int> rowsFromTo(int first, int last) {
 TEST(Catalogue, AdequateModelsAreTheBandsOfTheTable) {
     using enum Hazard;
     struct Case {
-        int agentType;
+        core::Agent agentType;
         RatingClass ratingClass;
         Hazard hazard;
         std::vector<int> rows;
     };
     // clang-format off
     const Case cases[] = {
-        {op::kCarbonDioxide, RatingClass::B, Light, rowsFromTo(1, 8)},
-        {op::kCarbonDioxide, RatingClass::B, Medium, rowsFromTo(4, 8)},
-        {op::kCarbonDioxide, RatingClass::A, Light, {}},         // no class-A rating at all
-        {op::kWater, RatingClass::B, Medium, rowsFromTo(1, 3)},  // "-" never reaches it
-        {op::kWater, RatingClass::B, Serious, {3}},
-        {op::kWater, RatingClass::A, Medium, rowsFromTo(3, 7)},
-        {op::kSodiumPowder, RatingClass::B, Serious, rowsFromTo(5, 12)},
-        {op::kPhosphatePowder, RatingClass::A, Medium, rowsFromTo(3, 12)},
-        {op::kFoam, RatingClass::A, Serious, rowsFromTo(5, 8)},
-        {op::kFoam, RatingClass::B, Medium, rowsFromTo(1, 8)},
-        {op::kHalon, RatingClass::A, Light, {4, 5}},             // "0.5A" is below 1A
-        {op::kHalon, RatingClass::A, Medium, {}},
-        {op::kHalon, RatingClass::B, Serious, rowsFromTo(7, 9)},
+        {Agent::CarbonDioxide, RatingClass::B, Light, rowsFromTo(1, 8)},
+        {Agent::CarbonDioxide, RatingClass::B, Medium, rowsFromTo(4, 8)},
+        {Agent::CarbonDioxide, RatingClass::A, Light, {}},         // no class-A rating at all
+        {Agent::Water, RatingClass::B, Medium, rowsFromTo(1, 3)},  // "-" never reaches it
+        {Agent::Water, RatingClass::B, Serious, {3}},
+        {Agent::Water, RatingClass::A, Medium, rowsFromTo(3, 7)},
+        {Agent::SodiumBicarbonatePowder, RatingClass::B, Serious, rowsFromTo(5, 12)},
+        {Agent::AmmoniumPhosphatePowder, RatingClass::A, Medium, rowsFromTo(3, 12)},
+        {Agent::Foam, RatingClass::A, Serious, rowsFromTo(5, 8)},
+        {Agent::Foam, RatingClass::B, Medium, rowsFromTo(1, 8)},
+        {Agent::Halon1211, RatingClass::A, Light, {4, 5}},             // "0.5A" is below 1A
+        {Agent::Halon1211, RatingClass::A, Medium, {}},
+        {Agent::Halon1211, RatingClass::B, Serious, rowsFromTo(7, 9)},
     };
     // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(adequateRows(c.agentType, c.ratingClass, c.hazard), c.rows)
-            << "type " << c.agentType << " hazard " << static_cast<int>(c.hazard);
+            << "type " << static_cast<int>(c.agentType) << " hazard " << static_cast<int>(c.hazard);
     }
 }
 

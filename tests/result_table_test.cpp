@@ -13,17 +13,12 @@ namespace ui {
 namespace {
 
 using Texts = std::vector<std::string>;
-namespace op = core::op;
-namespace op1 = core::op1;
+using namespace tests;
 
 class ResultTableTest : public ::testing::Test {
   protected:
     // Chooses as the window would and draws the result.
-    void show(const tests::UnitChoice& choice) {
-        const tests::CalculatedUnit unit(choice);
-        selection = unit.selection;
-        drawResult(unit.result, fa);
-    }
+    void show(const UnitChoice& choice) { drawResult(core::calculate(choice.choices()), fa); }
 
     [[nodiscard]] Texts column(int col) const {
         Texts texts;
@@ -45,15 +40,14 @@ class ResultTableTest : public ::testing::Test {
         return rows;
     }
 
-    core::Selection selection;
     grid::GridStore fa{kGridRows, kGridCols};
 };
 
-TEST_F(ResultTableTest, ClassBFromTheFirstStartIsOneDrawingAndNoAgentKeepsIt) {
+TEST_F(ResultTableTest, ClassBFromTheFirstStartIsOneDrawing) {
     setLoadedGridLayout(fa);
     const auto before = fa.revision();
-    show({op1::kClassB, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder,
-          "1000"});
+    show({FireClass::B, Hazard::Medium, Factor::K09, Building::AboveGround,
+          Agent::AmmoniumPhosphatePowder, "1000"});
     EXPECT_EQ(fa.revision(), before + 1) << "one change of the store";
 
     EXPECT_EQ(fa.TextMatrix(0, kRatingCol), "灭火级别 (B类 )");
@@ -68,13 +62,6 @@ TEST_F(ResultTableTest, ClassBFromTheFirstStartIsOneDrawingAndNoAgentKeepsIt) {
     }
     EXPECT_FALSE(fa.cell(1, kMountCol).backColor.has_value()) << "the label column keeps its own";
     EXPECT_TRUE(fa.mergeCol(kMountCol) && fa.mergeRow(kLastModelRow));
-
-    // Without an agent the table stays.
-    const auto drawn = fa.revision();
-    selection.Op.setValue(op::kPhosphatePowder, false);
-    drawResult(core::calculate(selection), fa);
-    EXPECT_EQ(fa.revision(), drawn);
-    EXPECT_EQ(fa.TextMatrix(1, kCodeCol), "MF/ABC1");
 }
 
 struct WorkedExample {
@@ -85,18 +72,28 @@ struct WorkedExample {
 };
 
 TEST_F(ResultTableTest, WorkedExamplesGiveTheExactTexts) {
-    using namespace op1;
-    constexpr auto kAbove = op::kAboveGround;
-    constexpr auto kFun = op::kEntertainment;
-    constexpr auto kAbc = op::kPhosphatePowder;
+    constexpr auto kClassA = FireClass::A;
+    constexpr auto kClassB = FireClass::B;
+    constexpr auto kClassC = FireClass::C;
+    constexpr auto kClassE = FireClass::E;
+    constexpr auto kLight = Hazard::Light;
+    constexpr auto kMedium = Hazard::Medium;
+    constexpr auto kSerious = Hazard::Serious;
+    constexpr auto kFactor10 = Factor::K10;
+    constexpr auto kFactor09 = Factor::K09;
+    constexpr auto kFactor07 = Factor::K07;
+    constexpr auto kFactor05 = Factor::K05;
+    constexpr auto kAbove = Building::AboveGround;
+    constexpr auto kFun = Building::EntertainmentOrUnderground;
+    constexpr auto kAbc = Agent::AmmoniumPhosphatePowder;
     // clang-format off
     const WorkedExample cases[] = {
         {"A light K1.0", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000"}, "10(10)",
          {{"1A", "10"}, {"2A", "5"}, {"3A", "3.333"}, {"4A", "2.5"}, {"6A", "1.667"}, {"8A", "1.25"}, {"10A", "1"}}},
-        {"halon", {kClassA, kLight, kFactor10, kAbove, op::kHalon, "1000"}, "10(10)", {{"0.5A", "20"}, {"-", "-"}}},
+        {"halon", {kClassA, kLight, kFactor10, kAbove, Agent::Halon1211, "1000"}, "10(10)", {{"0.5A", "20"}, {"-", "-"}}},
         {"B medium fun 150", {kClassB, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)",
          {{"21B", "8.381"}, {"34B", "5.176"}, {"55B", "3.2"}, {"89B", "1.978"}, {"144B", "1.222"}, {"183B", "0.962"}, {"297B", "0.593"}}},
-        {"B medium foam", {kClassB, kMedium, kFactor09, kFun, op::kFoam, "150"}, "176(175.5)", {{"113B", "1.558"}, {"233B", "0.755"}}},
+        {"B medium foam", {kClassB, kMedium, kFactor09, kFun, Agent::Foam, "150"}, "176(175.5)", {{"113B", "1.558"}, {"233B", "0.755"}}},
         {"A serious 13", {kClassA, kSerious, kFactor05, kAbove, kAbc, "13"}, "1(.13)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
         {"A medium fun 2000", {kClassA, kMedium, kFactor07, kFun, kAbc, "2000"}, "25(24.267)",
          {{"1A", "25"}, {"2A", "12.5"}, {"3A", "8.333"}, {"4A", "6.25"}, {"6A", "4.167"}}},
@@ -105,9 +102,9 @@ TEST_F(ResultTableTest, WorkedExamplesGiveTheExactTexts) {
         {"a hair above 7", {kClassA, kLight, kFactor07, kAbove, kAbc, "1000"}, "7(7)", {{"1A", "7"}}},
         {"1000.04", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000.04"}, "10(10)", {{"1A", "10"}}},
         {"1000.06", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000.06"}, "11(10.001)", {{"1A", "11"}}},
-        {"half to even", {kClassB, kLight, kFactor10, kAbove, op::kSodiumPowder, "13.5"}, "9(9)", {{"144B", "0.062"}}},
-        {"empty area", {kClassB, kLight, kFactor10, kAbove, op::kWater, ""}, "0(0)", {{"55B", "0"}, {"-", "-"}}},
-        {"letters", {kClassA, kLight, kFactor10, kAbove, op::kHalon, "abc"}, "0(0)", {{"1A", "0"}, {"-", "-"}}},
+        {"half to even", {kClassB, kLight, kFactor10, kAbove, Agent::SodiumBicarbonatePowder, "13.5"}, "9(9)", {{"144B", "0.062"}}},
+        {"empty area", {kClassB, kLight, kFactor10, kAbove, Agent::Water, ""}, "0(0)", {{"55B", "0"}, {"-", "-"}}},
+        {"letters", {kClassA, kLight, kFactor10, kAbove, Agent::Halon1211, "abc"}, "0(0)", {{"1A", "0"}, {"-", "-"}}},
         {"unit typed after", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000m2"}, "10(10)", {{"1A", "10"}}},
         {"comma stops", {kClassA, kLight, kFactor10, kAbove, kAbc, "1,000"}, "1(.01)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
         {"N above 2^24", {kClassB, kMedium, kFactor10, kAbove, kAbc, "123456789"}, "1.234568E+08(123456792)", {{"21B", "5878895.238"}}},
@@ -136,7 +133,7 @@ TEST_F(ResultTableTest, WorkedExamplesGiveTheExactTexts) {
 }
 
 TEST_F(ResultTableTest, RowsAfterTheAgentsModelsAreHiddenAndEmpty) {
-    show({op1::kClassB, op1::kSerious, op1::kFactor09, op::kAboveGround, op::kWater, "1000"});
+    show({FireClass::B, Hazard::Serious, Factor::K09, Building::AboveGround, Agent::Water, "1000"});
     EXPECT_EQ(column(kCodeCol).size(), 7U);
     EXPECT_EQ(lightRedRows(), (std::vector<int>{3}));
     EXPECT_EQ(column(kCountCol)[3], "-");
@@ -149,7 +146,8 @@ TEST_F(ResultTableTest, RowsAfterTheAgentsModelsAreHiddenAndEmpty) {
     }
 
     // Carbon dioxide has no class-A ratings: its rows read "-", stay grey and count nothing.
-    show({op1::kClassA, op1::kLight, op1::kFactor09, op::kAboveGround, op::kCarbonDioxide, "1000"});
+    show({FireClass::A, Hazard::Light, Factor::K09, Building::AboveGround, Agent::CarbonDioxide,
+          "1000"});
     EXPECT_EQ(column(kRatingCol), Texts(8, "-"));
     EXPECT_EQ(column(kCountCol), Texts(8, "-"));
     EXPECT_TRUE(lightRedRows().empty());

@@ -9,11 +9,7 @@
 
 namespace {
 
-namespace op = core::op;
-namespace op1 = core::op1;
-using tests::CalculatedUnit;
-using tests::kWarehouse;
-using tests::UnitChoice;
+using namespace tests;
 
 constexpr int kAtEstimate = 0;
 
@@ -22,7 +18,7 @@ struct Case {
     UnitChoice choice;
     const char* model;
     int points;  // kAtEstimate: N0
-    std::int32_t required, estimate;
+    std::int64_t design, estimate;
     std::int64_t perPointRequired, perPoint, total;
     double provided;
     bool raised, atMostFive, enoughPoints;
@@ -31,21 +27,22 @@ struct Case {
 TEST(SettingPoints, ConfigurationFollowsTheRules) {
     // clang-format off
     const Case cases[] = {
-        {"warehouse 2A", kWarehouse, "MF/ABC3", kAtEstimate, 18, 2, 9, 5, 10, 20, false, true, true},
-        {"warehouse 3A", kWarehouse, "MF/ABC5", kAtEstimate, 18, 2, 9, 3, 6, 18, false, true, true},
+        // Q = 18A, S/U = 20A governs (GB 55036-2022 10.0.3).
+        {"warehouse 2A", kWarehouse, "MF/ABC3", kAtEstimate, 20, 2, 10, 5, 10, 20, false, true, true},
+        {"warehouse 3A", kWarehouse, "MF/ABC5", kAtEstimate, 20, 2, 10, 4, 8, 24, false, true, true},
         // Fewer points than estimated: more than five per point (6.1.2) and too few points (7.1.3).
-        {"one point", kWarehouse, "MF/ABC3", 1, 18, 2, 18, 9, 9, 18, false, false, false},
+        {"one point", kWarehouse, "MF/ABC3", 1, 20, 2, 20, 10, 10, 20, false, false, false},
         // One point that needs one extinguisher gets two (6.1.1).
-        {"raised to two", {op1::kClassA, op1::kLight, op1::kFactor05, op::kAboveGround, op::kPhosphatePowder, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
-        {"class B", {op1::kClassB, op1::kSerious, op1::kFactor10, op::kAboveGround, op::kPhosphatePowder, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
-        // Class E: B ratings, a wheeled model reaches 24 m.
-        {"class E wheeled", {op1::kClassE, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kPhosphatePowder, "2000"}, "MFT/ABC50", kAtEstimate, 1800, 2, 900, 4, 8, 2376, false, true, true},
+        {"raised to two", {FireClass::A, Hazard::Light, Factor::K05, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
+        {"class B", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
+        // Class E: B ratings, a wheeled model reaches 24 m; S/U = 2000B governs Q = 1800B.
+        {"class E wheeled", {FireClass::E, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "2000"}, "MFT/ABC50", kAtEstimate, 2000, 2, 1000, 4, 8, 2376, false, true, true},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const core::UnitConditions unit = CalculatedUnit(c.choice).unit.value();
-        ASSERT_EQ(unit.required, c.required);
+        const core::UnitConditions unit = c.choice.unit();
+        ASSERT_EQ(unit.required.design(), c.design);
         const auto model = std::ranges::find(unit.candidates, c.model, &core::CandidateModel::code);
         ASSERT_NE(model, unit.candidates.end());
         const core::PointConfiguration got = c.points == kAtEstimate
@@ -59,11 +56,47 @@ TEST(SettingPoints, ConfigurationFollowsTheRules) {
         EXPECT_DOUBLE_EQ(got.provided, c.provided);
         EXPECT_EQ(got.raisedToTwo, c.raised);
         EXPECT_TRUE(got.checks.atLeastTwo && got.checks.reachesMinimum &&
-                    got.checks.pointReachesQe);
+                    got.checks.pointReachesQe && got.checks.reachesAreaRating);
         EXPECT_EQ(got.checks.atMostFivePerPoint, c.atMostFive);
         EXPECT_EQ(got.checks.enoughPoints, c.enoughPoints);
     }
 }
+
+// Q and S/U from the decimal inputs: rounded up from the exact value, never from a rounding of
+// it, and never up from binary noise.
+struct RequirementCase {
+    const char* name;
+    UnitChoice choice;
+    double exact;
+    std::int64_t whole, perUnitAreaWhole;
+    bool areaGoverns;
+};
+
+class Requirement : public ::testing::TestWithParam<RequirementCase> {};
+
+TEST_P(Requirement, IsRoundedUpFromTheExactValue) {
+    const RequirementCase& c = GetParam();
+    const core::Requirement r = core::requirement(c.choice.choices());
+    EXPECT_NEAR(r.exact, c.exact, 1e-9 * std::max(1.0, c.exact));
+    EXPECT_EQ(r.whole, c.whole);
+    EXPECT_EQ(r.perUnitAreaWhole, c.perUnitAreaWhole);
+    EXPECT_EQ(r.areaGoverns(), c.areaGoverns);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(SettingPoints, Requirement, ::testing::Values(
+    RequirementCase{"warehouse", kWarehouse, 18, 18, 20, true},
+    RequirementCase{"K05", {FireClass::A, Hazard::Medium, Factor::K05, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "1500"}, 10, 10, 20, true},
+    RequirementCase{"times13", {FireClass::A, Hazard::Medium, Factor::K10, Building::EntertainmentOrUnderground, Agent::AmmoniumPhosphatePowder, "1500"}, 26, 26, 20, false},
+    RequirementCase{"classB", {FireClass::B, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::Foam, "1000"}, 900, 900, 1000, true},
+    RequirementCase{"fraction", {FireClass::A, Hazard::Light, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "500.04"}, 5.0004, 6, 6, false},
+    RequirementCase{"B_fraction", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::Foam, "10.0002"}, 20.0004, 21, 21, false},
+    RequirementCase{"tiny", {FireClass::A, Hazard::Light, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "0.001"}, 0.00001, 1, 1, false},
+    RequirementCase{"above2pow24", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::Foam, "16777217"}, 33554434, 33554434, 33554434, false},
+    RequirementCase{"12345678", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::Foam, "12345678"}, 24691356, 24691356, 24691356, false},
+    RequirementCase{"zero", {FireClass::A, Hazard::Light, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "0"}, 0, 0, 0, false}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
 
 TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
     struct DefaultCase {
@@ -74,15 +107,15 @@ TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
     const DefaultCase cases[] = {
         {kWarehouse, "MF/ABC3"},
         // K = 1.0, 1600 m2: 2A needs 6 per point at the estimate, 3A needs 4.
-        {{op1::kClassA, op1::kMedium, op1::kFactor10, op::kAboveGround, op::kPhosphatePowder, "1600"}, "MF/ABC5"},
+        {{FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "1600"}, "MF/ABC5"},
         // Water at 3200 m2: every model needs more than 5 per point; the last one is offered.
-        {{op1::kClassA, op1::kMedium, op1::kFactor10, op::kAboveGround, op::kWater, "3200"}, "MST125"},
+        {{FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround, Agent::Water, "3200"}, "MST125"},
         // Halon has no class-A model at medium hazard.
-        {{op1::kClassA, op1::kMedium, op1::kFactor09, op::kAboveGround, op::kHalon, "100"}, nullptr},
+        {{FireClass::A, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::Halon1211, "100"}, nullptr},
     };
     // clang-format on
     for (const DefaultCase& c : cases) {
-        const core::UnitConditions unit = CalculatedUnit(c.choice).unit.value();
+        const core::UnitConditions unit = c.choice.unit();
         const auto chosen = core::defaultModel(unit);
         ASSERT_EQ(chosen.has_value(), c.model != nullptr) << c.choice.area;
         if (chosen) {
@@ -91,19 +124,29 @@ TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
     }
 }
 
-// No conditions without a rating to configure for; the estimate is clamped, not overflowed.
-TEST(SettingPoints, NoConditionsWithoutARatingAndEstimateClamped) {
-    core::Selection selection;
-    selection.tx = "-5";
-    EXPECT_FALSE(core::conditionsFrom(selection, core::calculate(selection)));
+// No conditions for class D or an area that is not a number of at least 0; the estimate is
+// clamped, not overflowed.
+TEST(SettingPoints, NoConditionsWithoutAnAreaOrForClassDAndEstimateClamped) {
+    for (const char* area : {"-5", "1E400"}) {
+        EXPECT_FALSE(core::conditionsOf(UnitChoice{FireClass::A, Hazard::Light, Factor::K10,
+                                                   Building::AboveGround, Agent::Water, area}
+                                            .choices()));
+    }
+    core::Choices classD = kWarehouse.choices();
+    classD.fireClass = FireClass::D;
+    EXPECT_FALSE(core::conditionsOf(classD));
     EXPECT_EQ(core::estimatedPoints(3.4e38, 15), 2147483647);
 }
 
-TEST(SettingPoints, DecimalTextRoundsToThreePlacesAndDropsTrailingZeros) {
+TEST(SettingPoints, SheetNumbersNeverLookWholeWhenTheyAreNot) {
     const std::pair<double, const char*> cases[] = {
-        {0.5, "0.5"}, {18, "18"}, {24.2666, "24.267"}, {-0.0004, "0"}};
+        {0.5, "= 0.5"},           {18, "= 18"},
+        {5.0004, "= 5.0004"},     {-0.0004, "= -0.0004"},
+        {18.00048, "= 18.00048"}, {1500.04 / 75, "≈ 20.001"},
+        {1.0 / 3, "≈ 0.333"},     {0.9 * 1500 / 75, "= 18"},
+        {33554434, "= 33554434"}};
     for (const auto& [value, text] : cases) {
-        EXPECT_EQ(core::decimalText(value), text) << value;
+        EXPECT_EQ(core::resultText(value), text) << value;
     }
 }
 

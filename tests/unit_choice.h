@@ -1,41 +1,50 @@
 #pragma once
 
-#include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "calculation.h"
+#include "choices.h"
+#include "number_text.h"
 #include "setting_points.h"
 
 namespace tests {
 
-// The window's choices for one calculation unit.
+using core::Agent;
+using core::Building;
+using core::Factor;
+using core::FireClass;
+using core::Hazard;
+
+// Choices with the area as typed in the window's area box.
 struct UnitChoice {
-    std::int16_t fireClass, hazard, factor, building, agent;
+    FireClass fireClass;
+    Hazard hazard;
+    Factor factor;
+    Building building;
+    Agent agent;
     const char* area;
+
+    // As the window reads them: the area by its leading number, one beyond the double range as
+    // infinite.
+    [[nodiscard]] core::Choices choices() const {
+        return {
+            fireClass, hazard,
+            factor,    building,
+            agent,     core::leadingNumber(area).value_or(std::numeric_limits<double>::infinity())};
+    }
+    [[nodiscard]] core::UnitConditions unit() const {
+        return core::conditionsOf(choices()).value();
+    }
 };
 
 // The published example: a 1500 m2 warehouse, class A, medium hazard, indoor hydrants (K = 0.9),
 // ammonium-phosphate powder.
-constexpr UnitChoice kWarehouse{core::op1::kClassA,         core::op1::kMedium,
-                                core::op1::kFactor09,       core::op::kAboveGround,
-                                core::op::kPhosphatePowder, "1500"};
-
-// The choices calculated as the window calculates them, and the unit's conditions.
-struct CalculatedUnit {
-    explicit CalculatedUnit(const UnitChoice& choice) {
-        selection.Op.select(choice.agent);
-        selection.Op.select(choice.building);
-        selection.Op1.select(choice.hazard);
-        selection.Op1.select(choice.factor);
-        selection.Op1.select(choice.fireClass);
-        selection.tx = choice.area;
-        result = core::calculate(selection);
-        unit = core::conditionsFrom(selection, result);
-    }
-
-    core::Selection selection;
-    core::Result result;
-    std::optional<core::UnitConditions> unit;
-};
+constexpr UnitChoice kWarehouse{FireClass::A,
+                                Hazard::Medium,
+                                Factor::K09,
+                                Building::AboveGround,
+                                Agent::AmmoniumPhosphatePowder,
+                                "1500"};
 
 }  // namespace tests

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -22,15 +23,17 @@
 #include <set>
 #include <tuple>
 
+#include "app_identity.h"
 #include "calculation_sheet.h"
 #include "result_table.h"
+#include "saved_choices_file.h"
 #include "torva.h"
 
 namespace {
 
 using ui::kAreaRatingCol;
-namespace op = core::op;
-namespace op1 = core::op1;
+namespace op = ui::op;
+namespace op1 = ui::op1;
 using Indices = std::vector<std::int16_t>;
 using Cell = std::pair<int, int>;
 
@@ -80,7 +83,7 @@ struct BoxAnswerer {
 
 class WindowTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { ui::useChineseTexts(); }
+    static void SetUpTestSuite() { app::useChineseTexts(); }
 
     void SetUp() override {
         ASSERT_TRUE(settingsDir.isValid());
@@ -91,6 +94,7 @@ class WindowTest : public ::testing::Test {
     // Loads and shows a new window, as start-up does.
     void open() {
         window = std::make_unique<torva>();
+        resultSpy = std::make_unique<QSignalSpy>(window.get(), &torva::resultShown);
         window->Form_Load();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -107,6 +111,9 @@ class WindowTest : public ::testing::Test {
         }
         open();
     }
+
+    // How many results the window has calculated and drawn.
+    [[nodiscard]] int resultsShown() const { return static_cast<int>(resultSpy->count()); }
 
     [[nodiscard]] bool saved(const char* line) const {
         QFile file(iniPath);
@@ -143,6 +150,7 @@ class WindowTest : public ::testing::Test {
     QTemporaryDir settingsDir;
     const QString iniPath = settingsDir.filePath(QStringLiteral("narwe.ini"));
     std::unique_ptr<torva> window;
+    std::unique_ptr<QSignalSpy> resultSpy;
 };
 
 const Indices kFirstStartOp1 = {op1::kClassA, op1::kMedium, op1::kFactor09};
@@ -202,7 +210,7 @@ TEST_F(WindowTest, TypingChangesNothingUntilTheFocusLeavesTheAreaBox) {
 
     // The box's context menu, in Chinese, takes the focus for a while: the edit is not finished.
     typeArea("3000");
-    const int shown = window->resultsShown();
+    const int shown = resultsShown();
     QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5),
                            window->tx->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(window->tx, &menu);
@@ -211,9 +219,9 @@ TEST_F(WindowTest, TypingChangesNothingUntilTheFocusLeavesTheAreaBox) {
     EXPECT_TRUE(popup->actions().value(0)->text().contains(QStringLiteral("撤")));
     popup->close();
     EXPECT_TRUE(window->tx->hasFocus());
-    EXPECT_EQ(window->resultsShown(), shown);
+    EXPECT_EQ(resultsShown(), shown);
     window->Check1->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(window->resultsShown(), shown + 1);
+    EXPECT_EQ(resultsShown(), shown + 1);
 }
 
 TEST_F(WindowTest, ChoicesSurviveARestartOnlyWhenTheBoxIsTicked) {
@@ -272,7 +280,7 @@ TEST_F(WindowTest, DamagedOrContradictingSavedChoicesFallBackToOneChoicePerGroup
         EXPECT_EQ(box.shown, 0);
         EXPECT_EQ(checked(window->Op1), c.op1);
         EXPECT_EQ(checked(window->Op), c.op);
-        EXPECT_EQ(window->resultsShown(), 1);
+        EXPECT_EQ(resultsShown(), 1);
         EXPECT_FALSE(window->fa->store().rowHidden(1));
     }
     // The damaged file leaves the box ticked and the area as written; the close writes it whole.
@@ -344,13 +352,13 @@ TEST_F(WindowTest, ClicksFrameTheCellBoldenItsHeadingsAndLeaveTheHighlightOff) {
 
 // Every event ends in exactly one calculation drawn into the grid as one change of its store.
 TEST_F(WindowTest, EachEventCalculatesAndDrawsOnce) {
-    EXPECT_EQ(window->resultsShown(), 1) << "start-up";
+    EXPECT_EQ(resultsShown(), 1) << "start-up";
     window->activateWindow();
     const auto once = [this](const std::string& name, const std::function<void()>& event) {
-        const int shown = window->resultsShown();
+        const int shown = resultsShown();
         const auto revision = window->fa->store().revision();
         event();
-        EXPECT_EQ(window->resultsShown() - shown, 1) << name;
+        EXPECT_EQ(resultsShown() - shown, 1) << name;
         EXPECT_EQ(window->fa->store().revision() - revision, 1U) << name;
     };
     // Class B, carbon dioxide, another agent after the focus, class A that moves the agent, K.
@@ -455,6 +463,7 @@ TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
         option->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     };
     torva byMouse;
+    const QSignalSpy byMouseShown(&byMouse, &torva::resultShown);
     byMouse.Form_Load();
     byMouse.show();
     const std::pair<bool, std::int16_t> steps[] = {
@@ -466,8 +475,8 @@ TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
     for (const auto& [fireArray, index] : steps) {
         toggle((fireArray ? window->Op1 : window->Op).at(index));
         click((fireArray ? byMouse.Op1 : byMouse.Op).at(index));
-        EXPECT_TRUE(window->selection() == byMouse.selection()) << index;
-        EXPECT_EQ(window->resultsShown(), byMouse.resultsShown()) << index;
+        EXPECT_TRUE(window->choices() == byMouse.choices()) << index;
+        EXPECT_EQ(resultsShown(), byMouseShown.count()) << index;
     }
     toggle(window->Check1);
     EXPECT_FALSE(window->Check1->isChecked());

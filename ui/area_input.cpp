@@ -35,13 +35,20 @@ QString normalizedArea(const QString& text) {
     return out;
 }
 
+namespace {
+
+core::LeadingNumber leadingNumberOf(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return core::readLeadingNumber(std::string_view(utf8.constData(), utf8.size()));
+}
+
+}  // namespace
+
 QString areaReadingNote(const QString& text) {
     if (text.trimmed().isEmpty()) {
         return {};
     }
-    const QByteArray utf8 = text.toUtf8();
-    const core::LeadingNumber reading =
-        core::readLeadingNumber(std::string_view(utf8.constData(), utf8.size()));
+    const core::LeadingNumber reading = leadingNumberOf(text);
     if (reading.length == 0) {
         return QStringLiteral("不是数字，按 0 m² 计算");
     }
@@ -55,6 +62,18 @@ QString areaReadingNote(const QString& text) {
     }
     return QStringLiteral("按 %1 m² 计算：只有开头的“%2”是数字")
         .arg(QLocale::c().toString(*reading.value, 'g', 15), text.left(length).trimmed());
+}
+
+QString areaSheetWarning(const QString& text) {
+    if (areaReadingNote(text).isEmpty()) {
+        return {};
+    }
+    const auto length = static_cast<qsizetype>(leadingNumberOf(text).length);
+    if (length == 0) {
+        return QStringLiteral("建筑面积不是数字，请改正后再编制计算书");
+    }
+    return QStringLiteral("建筑面积只有开头的“%1”是数字，请改正后再编制计算书")
+        .arg(text.left(length).trimmed());
 }
 
 }  // namespace ui

@@ -17,4 +17,8 @@ namespace ui {
 // for an empty box.
 [[nodiscard]] QString areaReadingNote(const QString& text);
 
+// Why a calculation sheet cannot be made while the area is only partly read ("建筑面积只有开头的
+// “1”是数字，请改正后再编制计算书"); empty when areaReadingNote is.
+[[nodiscard]] QString areaSheetWarning(const QString& text);
+
 }  // namespace ui

@@ -27,7 +27,10 @@
 #include <cmath>
 #include <concepts>
 
+#include "number_text.h"
+#include "result_table.h"
 #include "table_copy.h"
+#include "unit_texts.h"
 
 namespace ui {
 
@@ -35,10 +38,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("灭火器配置计算书");
 constexpr double kPageMarginMm = 20;
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString number(double x) {
     return qs(core::decimalText(x));
@@ -48,141 +47,187 @@ QString number(std::integral auto x) {
     return QString::number(x);
 }
 
-QString hazardName(core::Hazard hazard) {
-    switch (hazard) {
-        case core::Hazard::Serious:
-            return QStringLiteral("严重危险级");
-        case core::Hazard::Medium:
-            return QStringLiteral("中危险级");
-        default:
-            return QStringLiteral("轻危险级");
+// " = c" for an exact value, " ≈ c" for a rounded one, then the whole number above it when it is
+// not whole, with the clause that rounds up.
+QString valueRoundedUp(double value, std::int64_t whole, const QString& clause = {}) {
+    QString text = u' ' + qs(core::resultText(value));
+    if (core::decimalForm(value).text != std::to_string(whole)) {
+        text += QStringLiteral("，向上取整为 ") + number(whole) + clause;
     }
-}
-
-// K with one decimal: "0.9", "1.0".
-QString factorText(int timesTen) {
-    return QString::number(timesTen / 10.0, 'f', 1);
+    return text;
 }
 
 // "a/b = c": the quotient as it is, then rounded up when it is not whole.
 QString quotient(double a, double b) {
     const double q = a / b;
-    QString text = number(a) + u'/' + number(b) + QStringLiteral(" = ") + number(q);
-    if (std::ceil(q) != q) {
-        text += QStringLiteral("，向上取整为 ") + number(std::ceil(q));
-    }
-    return text;
+    return number(a) + u'/' + number(b) + valueRoundedUp(q, core::ceilDecimal(q));
 }
 
 }  // namespace
 
 CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
-                                   const core::UnitConditions& unit, std::size_t model, int points,
-                                   const std::vector<QStringList>& table) {
-    const core::RatingClass ratingClass = core::ratingClassOf(unit.fireClass);
-    const QChar letter = ratingClass == core::RatingClass::A ? u'A' : u'B';
+                                   const core::UnitConditions& unit, std::size_t model,
+                                   int points) {
+    const core::Choices& choices = unit.choices;
+    const core::RatingClass ratingClass = core::ratingClassOf(choices.fireClass);
+    const QChar letter = ratingLetter(choices.fireClass);
     const auto rating = [letter](auto x) { return number(x) + letter; };
-    const double u = core::unitArea(ratingClass, unit.hazard);
-    const double minimum = core::minimumRating(ratingClass, unit.hazard);
-    const bool crowded = unit.buildingTimesTen == 13;
+    const double u = core::unitArea(ratingClass, choices.hazard);
+    const double minimum = core::minimumRating(ratingClass, choices.hazard);
 
     add(Kind::Title, kTitle);
     value(QStringLiteral("日期"), date.toString(QStringLiteral("yyyy年M月d日")));
-    value(QStringLiteral("依据"), QStringLiteral("《建筑灭火器配置设计规范》GB 50140-2005"));
+    value(QStringLiteral("依据"), kBasis);
 
     add(Kind::Heading, QStringLiteral("一、设计条件"));
     value(QStringLiteral("计算单元"), unitName);
-    value(QStringLiteral("火灾种类"),
-          QChar::fromLatin1(core::fireClassLetter(unit.fireClass)) + QStringLiteral("类"));
-    value(QStringLiteral("危险等级"), hazardName(unit.hazard));
-    value(QStringLiteral("修正系数 K"), factorText(unit.factorTimesTen));
-    value(QStringLiteral("场所类别"),
-          crowded ? QStringLiteral("歌舞娱乐放映游艺场所、网吧、商场、寺庙以及地下场所等")
-                  : QStringLiteral("地上建筑"));
-    value(QStringLiteral("保护面积 S"), number(unit.area) + QStringLiteral(" m²"));
+    value(QStringLiteral("火灾种类"), fireClassName(choices.fireClass));
+    value(QStringLiteral("危险等级"), hazardName(choices.hazard));
+    value(QStringLiteral("修正系数 K"), factorText(choices.factor));
+    value(QStringLiteral("场所类别"), buildingName(choices.building));
+    value(QStringLiteral("保护面积 S"), number(choices.area) + QStringLiteral(" m²"));
     value(QStringLiteral("单位灭火级别最大保护面积 U"),
           number(u) + QStringLiteral(" m²/") + letter);
     value(QStringLiteral("单具灭火器最小配置灭火级别"), rating(minimum));
-    if (!unit.agent.empty()) {
-        value(QStringLiteral("灭火器类型"), qs(unit.agent));
-    }
-    if (unit.fireClass == core::FireClass::E) {
+    value(QStringLiteral("灭火器类型"), agentName(choices.agent));
+    if (choices.fireClass == core::FireClass::E) {
         line(QStringLiteral(
             "注：E类火灾按B类火灾的灭火级别计算，最大保护距离取B、C类火灾的数值；"
             "按5.2.4，E类火灾场所的灭火器最大保护距离不应低于该场所内A类或B类火灾的规定。"));
     }
 
-    add(Kind::Heading, QStringLiteral("二、计算单元最小需配灭火级别"));
-    QString formula =
-        crowded ? QStringLiteral("Q = 1.3K·S/U = 1.3×") : QStringLiteral("Q = K·S/U = ");
-    formula += factorText(unit.factorTimesTen) + u'×' + number(unit.area) + u'/' + number(u) +
-               QStringLiteral(" = ") + number(unit.requiredRounded);
-    if (unit.requiredRounded != unit.required) {
-        formula +=
-            QStringLiteral("，向上取整为 ") + number(unit.required) + QStringLiteral("（7.1.1）");
-    }
-    line(formula);
-    value(QStringLiteral("计算单元最小需配灭火级别 Q"), rating(unit.required));
+    requirementLines(unit);
 
     if (model >= unit.candidates.size()) {
         add(Kind::Breach,
             QStringLiteral("所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，"
                            "不能配置；请选用其他灭火器类型。"));
     } else {
-        const core::CandidateModel& m = unit.candidates[model];
-        const core::PointConfiguration c = core::configure(unit, m, points);
-        const double r = c.distance;
-
-        add(Kind::Heading, QStringLiteral("三、灭火器配置"));
-        value(QStringLiteral("选用灭火器"),
-              qs(m.code) + QStringLiteral(" (") + qs(m.ratingText) + u')');
-        value(QStringLiteral("灭火器形式"),
-              qs(core::mountLabel(m.mount)) + QStringLiteral("，充装量") + qs(m.charge));
-        value(QStringLiteral("最大保护距离"), number(r) + QStringLiteral(" m"));
-        line(QStringLiteral("设置点数估算：N₀ = S/(2R²) = ") + number(unit.area) +
-             QStringLiteral("/(2×") + number(r) + QStringLiteral("²) = ") + number(c.coveredArea) +
-             QStringLiteral("，取 ") + number(c.estimate) +
-             QStringLiteral("。每个设置点按保护半径 R 的圆的内接正方形估算；设置点在平面图上布置，"
-                            "使计算单元内任一点至最近设置点的距离不大于 R（7.1.3）。"));
-        value(QStringLiteral("设置点数 N"), number(c.points));
-        line(QStringLiteral("Qe = Q/N = ") + quotient(unit.required, c.points) +
-             QStringLiteral("（7.3.4）"));
-        value(QStringLiteral("每个设置点最小需配灭火级别 Qe"), rating(c.perPointRequired));
-        line(QStringLiteral("n = Qe/单具灭火级别 = ") +
-             quotient(static_cast<double>(c.perPointRequired), m.rating));
-        if (c.raisedToTwo) {
-            line(QStringLiteral(
-                "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"));
-        }
-        value(QStringLiteral("每个设置点配置数量"), number(c.perPoint) + QStringLiteral("具"));
-        line(QStringLiteral("N×n = ") + number(c.points) + u'×' + number(c.perPoint) +
-             QStringLiteral(" = ") + number(c.total));
-        value(QStringLiteral("灭火器总数"), number(c.total) + QStringLiteral("具"));
-        line(QStringLiteral("灭火器总数×单具灭火级别 = ") + number(c.total) + u'×' +
-             number(m.rating) + QStringLiteral(" = ") + number(c.provided));
-        value(QStringLiteral("实配灭火级别合计"), rating(c.provided));
-
-        add(Kind::Heading, QStringLiteral("四、校核"));
-        check(QStringLiteral("6.1.1 一个计算单元内配置的灭火器数量不得少于2具"),
-              number(c.total) + QStringLiteral("具"), c.checks.atLeastTwo, {});
-        check(QStringLiteral("6.1.2 每个设置点的灭火器配置数量不宜多于5具"),
-              number(c.perPoint) + QStringLiteral("具"), c.checks.atMostFivePerPoint,
-              QStringLiteral("应增加设置点数或选用灭火级别较大的灭火器"));
-        check(QStringLiteral("6.2.1/6.2.2 单具灭火器不小于最小配置灭火级别 ") + rating(minimum),
-              qs(m.ratingText), c.checks.reachesMinimum,
-              QStringLiteral("应选用灭火级别较大的灭火器"));
-        check(
-            QStringLiteral("7.1.2 每个设置点实配灭火级别不小于 Qe = ") + rating(c.perPointRequired),
-            rating(static_cast<double>(c.perPoint) * m.rating), c.checks.pointReachesQe, {});
-        check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate),
-              number(c.points), c.checks.enoughPoints,
-              QStringLiteral("应增加设置点数，或在平面图上复核每个设置点的保护范围"));
+        configurationLines(unit, unit.candidates[model], points);
     }
+    notes(unit);
+    modelTable(unit);
+}
 
-    if (!table.empty()) {
-        add(Kind::Heading, QStringLiteral("五、灭火器规格表"));
-        parts_.push_back({Kind::Table, {}, table});
+void CalculationSheet::requirementLines(const core::UnitConditions& unit) {
+    const core::Choices& choices = unit.choices;
+    const core::Requirement& required = unit.required;
+    const auto rating = [&choices](std::int64_t x) { return ratingText(x, choices.fireClass); };
+    const QString u =
+        number(core::unitArea(core::ratingClassOf(choices.fireClass), choices.hazard));
+    const QString s = number(choices.area);
+
+    add(Kind::Heading, QStringLiteral("二、计算单元最小需配灭火级别"));
+    const bool crowded = choices.building == core::Building::EntertainmentOrUnderground;
+    line((crowded ? QStringLiteral("Q = 1.3K·S/U = 1.3×") : QStringLiteral("Q = K·S/U = ")) +
+         factorText(choices.factor) + u'×' + s + u'/' + u +
+         valueRoundedUp(required.exact, required.whole, QStringLiteral("（7.1.1）")));
+    value(QStringLiteral("计算单元最小需配灭火级别 Q"), rating(required.whole));
+    line(QStringLiteral("S/U = ") + s + u'/' + u +
+         valueRoundedUp(required.perUnitArea, required.perUnitAreaWhole));
+    if (required.areaGoverns()) {
+        line(QStringLiteral("按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = %1，大于 Q，"
+                            "按 %1 配置")
+                 .arg(rating(required.perUnitAreaWhole)));
+    } else {
+        line(QStringLiteral("Q ≥ S/U，按 Q = %1 配置").arg(rating(required.whole)));
     }
+    value(QStringLiteral("设计需配灭火级别"), rating(required.design()));
+}
+
+void CalculationSheet::configurationLines(const core::UnitConditions& unit,
+                                          const core::CandidateModel& m, int points) {
+    const core::Choices& choices = unit.choices;
+    const QChar letter = ratingLetter(choices.fireClass);
+    const auto rating = [letter](auto x) { return number(x) + letter; };
+    const double minimum =
+        core::minimumRating(core::ratingClassOf(choices.fireClass), choices.hazard);
+    const core::PointConfiguration c = core::configure(unit, m, points);
+    const double r = c.distance;
+    const bool tooLarge = c.estimate > core::kMaxPoints;
+
+    add(Kind::Heading, QStringLiteral("三、灭火器配置"));
+    value(QStringLiteral("选用灭火器"), modelText(m));
+    value(QStringLiteral("灭火器形式"),
+          qs(core::mountLabel(m.mount)) + QStringLiteral("，充装量") + qs(m.charge));
+    value(QStringLiteral("最大保护距离"), number(r) + QStringLiteral(" m"));
+    line(QStringLiteral("设置点数估算：N₀ = S/(2R²) = ") + number(choices.area) +
+         QStringLiteral("/(2×") + number(r) + QStringLiteral("²) ") +
+         qs(core::resultText(c.coveredArea)) + QStringLiteral("，取 ") + number(c.estimate) +
+         QStringLiteral("。每个设置点按保护半径 R 的圆的内接正方形估算；设置点在平面图上布置，"
+                        "使计算单元内任一点至最近设置点的距离不大于 R（7.1.3）。"));
+    if (tooLarge) {
+        add(Kind::Breach,
+            QStringLiteral("估算设置点数超过 %1 个，计算单元过大，应划分为多个计算单元"
+                           "（7.2.1）。")
+                .arg(core::kMaxPoints));
+    }
+    value(QStringLiteral("设置点数 N"), number(c.points));
+    line((unit.required.areaGoverns() ? QStringLiteral("Qe = 设计需配灭火级别/N = ")
+                                      : QStringLiteral("Qe = Q/N = ")) +
+         quotient(static_cast<double>(unit.required.design()), c.points) +
+         QStringLiteral("（7.3.4）"));
+    value(QStringLiteral("每个设置点最小需配灭火级别 Qe"), rating(c.perPointRequired));
+    line(QStringLiteral("n = Qe/单具灭火级别 = ") +
+         quotient(static_cast<double>(c.perPointRequired), m.rating));
+    if (c.raisedToTwo) {
+        line(QStringLiteral(
+            "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"));
+    }
+    value(QStringLiteral("每个设置点配置数量"), number(c.perPoint) + QStringLiteral("具"));
+    line(QStringLiteral("N×n = ") + number(c.points) + u'×' + number(c.perPoint) +
+         QStringLiteral(" = ") + number(c.total));
+    value(QStringLiteral("灭火器总数"), number(c.total) + QStringLiteral("具"));
+    line(QStringLiteral("灭火器总数×单具灭火级别 = ") + number(c.total) + u'×' + number(m.rating) +
+         QStringLiteral(" = ") + number(c.provided));
+    value(QStringLiteral("实配灭火级别合计"), rating(c.provided));
+
+    const QString divide = QStringLiteral("应划分为多个计算单元（7.2.1）");
+    add(Kind::Heading, QStringLiteral("四、校核"));
+    check(QStringLiteral("6.1.1（GB 55036-2022 10.0.3）一个计算单元内配置的灭火器数量不得少于2具"),
+          number(c.total) + QStringLiteral("具"), c.checks.atLeastTwo, {});
+    check(QStringLiteral("6.1.2 每个设置点的灭火器配置数量不宜多于5具"),
+          number(c.perPoint) + QStringLiteral("具"), c.checks.atMostFivePerPoint,
+          tooLarge ? divide : QStringLiteral("应增加设置点数或选用灭火级别较大的灭火器"));
+    check(QStringLiteral("6.2.1/6.2.2 单具灭火器不小于最小配置灭火级别 ") + rating(minimum),
+          qs(m.ratingText), c.checks.reachesMinimum, QStringLiteral("应选用灭火级别较大的灭火器"));
+    check(QStringLiteral("7.1.2 每个设置点实配灭火级别不小于 Qe = ") + rating(c.perPointRequired),
+          rating(static_cast<double>(c.perPoint) * m.rating), c.checks.pointReachesQe, {});
+    check(
+        QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate), number(c.points),
+        c.checks.enoughPoints,
+        tooLarge ? divide : QStringLiteral("应增加设置点数，或在平面图上复核每个设置点的保护范围"));
+    check(QStringLiteral("GB 55036-2022 10.0.3 所有设置点灭火级别之和不小于 S/U = ") +
+              rating(unit.required.perUnitAreaWhole),
+          rating(c.provided), c.checks.reachesAreaRating, {});
+}
+
+void CalculationSheet::notes(const core::UnitConditions& unit) {
+    const core::Choices& choices = unit.choices;
+    line(
+        QStringLiteral("注：灭火器设置点的位置和数量应根据被保护对象的情况和灭火器的最大保护距离"
+                       "确定，并应保证最不利点至少在1具灭火器的保护范围内（GB 55036-2022 "
+                       "第10.0.2条）。"));
+    const QString extra = unitNote(choices);
+    if (!extra.isEmpty()) {
+        line(QStringLiteral("注：") + extra);
+    }
+}
+
+void CalculationSheet::modelTable(const core::UnitConditions& unit) {
+    const core::Result result = core::calculate(unit.choices);
+    const std::vector<std::vector<std::string>> rows = resultRows(result);
+    std::vector<QStringList> table;
+    table.push_back({QString(), qs(rows[0][kChargeCol]), qs(rows[0][kCodeCol]),
+                     QStringLiteral("单具灭火级别"), QStringLiteral("满足最低配置基准")});
+    for (std::size_t i = 0; i < result.rows.size(); ++i) {
+        const std::vector<std::string>& cells = rows[i + 1];
+        table.push_back({qs(cells[kMountCol]), qs(cells[kChargeCol]), qs(cells[kCodeCol]),
+                         qs(cells[kRatingCol]),
+                         result.rows[i].adequate ? QStringLiteral("是") : QStringLiteral("否")});
+    }
+    add(Kind::Heading, QStringLiteral("五、灭火器规格表"));
+    parts_.push_back({Kind::Table, {}, table});
 }
 
 void CalculationSheet::check(const QString& clause, const QString& value, bool met,
@@ -240,16 +285,6 @@ QString CalculationSheet::html() const {
     return out + QStringLiteral("</body></html>\n");
 }
 
-std::vector<QStringList> visibleRows(const grid::GridStore& store) {
-    std::vector<QStringList> rows = visibleCells(store, 0, 0, store.rows() - 1, store.cols() - 1);
-    for (QStringList& row : rows) {
-        for (QString& cell : row) {
-            cell = cell.trimmed();
-        }
-    }
-    return rows;
-}
-
 std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QString& fileName) {
     // The file replaces an old one only once it has been written whole.
     QSaveFile file(fileName);
@@ -272,9 +307,8 @@ std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QStrin
     return std::nullopt;
 }
 
-CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit,
-                                               std::vector<QStringList> table, QWidget* parent)
-    : QDialog(parent), unit_(std::move(unit)), table_(std::move(table)) {
+CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidget* parent)
+    : QDialog(parent), unit_(std::move(unit)) {
     setWindowTitle(kTitle);
     setWindowModality(Qt::WindowModal);
 
@@ -299,7 +333,7 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit,
     points->setRange(1, core::kMaxPoints);
     model = new QComboBox(this);
     for (const core::CandidateModel& m : unit_.candidates) {
-        model->addItem(qs(m.code) + QStringLiteral(" (") + qs(m.ratingText) + u')');
+        model->addItem(modelText(m));
     }
     model->setEnabled(!unit_.candidates.empty());
     points->setEnabled(!unit_.candidates.empty());
@@ -370,7 +404,7 @@ void CalculationSheetDialog::modelChanged() {
 
 CalculationSheet CalculationSheetDialog::sheet() const {
     return {unitName->text(), today(), unit_, static_cast<std::size_t>(model->currentIndex()),
-            points->value(),  table_};
+            points->value()};
 }
 
 void CalculationSheetDialog::showEvent(QShowEvent* event) {

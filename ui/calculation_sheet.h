@@ -8,7 +8,6 @@
 #include <optional>
 #include <vector>
 
-#include "grid_store.h"
 #include "setting_points.h"
 
 class QComboBox;
@@ -26,9 +25,9 @@ namespace ui {
 // value, and HTML with the same lines.
 class CalculationSheet {
   public:
-    // `model` indexes unit.candidates; `table` holds the grid's visible rows, headings first.
+    // `model` indexes unit.candidates.
     CalculationSheet(const QString& unitName, const QDate& date, const core::UnitConditions& unit,
-                     std::size_t model, int points, const std::vector<QStringList>& table);
+                     std::size_t model, int points);
 
     [[nodiscard]] QString plainText() const;
     [[nodiscard]] QString html() const;
@@ -45,12 +44,14 @@ class CalculationSheet {
     void line(const QString& text) { add(Kind::Line, text); }
     void value(const QString& label, const QString& text) { line(label + u'：' + text); }
     void check(const QString& clause, const QString& value, bool met, const QString& otherwise);
+    void requirementLines(const core::UnitConditions& unit);
+    void configurationLines(const core::UnitConditions& unit, const core::CandidateModel& m,
+                            int points);
+    void notes(const core::UnitConditions& unit);
+    void modelTable(const core::UnitConditions& unit);
 
     std::vector<Part> parts_;
 };
-
-// The grid's rows that are not hidden, headings first, each cell's text without surrounding blanks.
-[[nodiscard]] std::vector<QStringList> visibleRows(const grid::GridStore& store);
 
 // Writes the sheet as an A4 PDF. Empty on success, else why the file could not be written.
 [[nodiscard]] std::optional<QString> writeSheetPdf(const CalculationSheet& sheet,
@@ -61,8 +62,7 @@ class CalculationSheet {
 class CalculationSheetDialog : public QDialog {
     Q_OBJECT
   public:
-    CalculationSheetDialog(core::UnitConditions unit, std::vector<QStringList> table,
-                           QWidget* parent = nullptr);
+    explicit CalculationSheetDialog(core::UnitConditions unit, QWidget* parent = nullptr);
 
     // The sheet as the inputs stand, dated today().
     [[nodiscard]] CalculationSheet sheet() const;
@@ -96,7 +96,6 @@ class CalculationSheetDialog : public QDialog {
     void showSheet();
 
     core::UnitConditions unit_;
-    std::vector<QStringList> table_;
     bool pointsEdited_ = false;
 };
 

@@ -48,40 +48,43 @@ void setLoadedGridLayout(grid::GridStore& fa) {
     });
 }
 
-void drawResult(const core::Result& result, grid::GridStore& fa) {
-    if (!result.agentType) {
-        return;
+std::vector<std::vector<std::string>> resultRows(const core::Result& result) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> headings(kHeadings.begin(), kHeadings.end());
+    headings[kRatingCol] = ratingHeading(result.fireClass);
+    rows.push_back(std::move(headings));
+    const std::string areaRating = areaRatingText(result);
+    for (const core::ModelResult& row : result.rows) {
+        rows.push_back({std::string(core::mountLabel(row.model->mount)),
+                        std::string(row.model->charge), std::string(row.model->code),
+                        std::string(row.ratingText), countText(result, row), areaRating});
     }
+    return rows;
+}
+
+void drawResult(const core::Result& result, grid::GridStore& fa) {
+    const std::vector<std::vector<std::string>> rows = resultRows(result);
     fa.update([&] {
         fa.setMergeRow(-1, true);
         fa.setMergeCol(-1, true);
-        for (int c = 0; c < kGridCols; ++c) {
-            if (c != kRatingCol) {
-                fa.setTextMatrix(0, c, std::string(kHeadings[static_cast<std::size_t>(c)]));
+        for (int r = 0; r <= kLastModelRow; ++r) {
+            const bool shown = r < static_cast<int>(rows.size());
+            if (r >= kFirstModelRow) {
+                fa.setRowHidden(r, !shown);
             }
-        }
-        if (result.fireClass && *result.fireClass != core::FireClass::D) {
-            fa.setTextMatrix(0, kRatingCol, ratingHeading(*result.fireClass));
-        }
-
-        const std::string areaRating = areaRatingText(result);
-        const int count = static_cast<int>(result.rows.size());
-        fa.setCellBackColor(kFirstModelRow, kChargeCol, kLastModelRow, kAreaRatingCol, kGrey);
-        for (int r = kFirstModelRow; r <= kLastModelRow; ++r) {
-            const bool shown = r <= count;
-            fa.setRowHidden(r, !shown);
             if (!shown) {
                 fa.setCellText(r, kMountCol, r, kAreaRatingCol, "");
                 continue;
             }
-            const core::ModelResult& row = result.rows[static_cast<std::size_t>(r - 1)];
-            fa.setTextMatrix(r, kMountCol, std::string(core::mountLabel(row.model->mount)));
-            fa.setTextMatrix(r, kChargeCol, std::string(row.model->charge));
-            fa.setTextMatrix(r, kCodeCol, std::string(row.model->code));
-            fa.setTextMatrix(r, kRatingCol, std::string(row.ratingText));
-            fa.setTextMatrix(r, kCountCol, countText(result, row));
-            fa.setTextMatrix(r, kAreaRatingCol, areaRating);
-            if (row.adequate) {
+            const std::vector<std::string>& texts = rows[static_cast<std::size_t>(r)];
+            for (int c = 0; c < kGridCols; ++c) {
+                fa.setTextMatrix(r, c, texts[static_cast<std::size_t>(c)]);
+            }
+        }
+        fa.setCellBackColor(kFirstModelRow, kChargeCol, kLastModelRow, kAreaRatingCol, kGrey);
+        for (std::size_t i = 0; i < result.rows.size(); ++i) {
+            if (result.rows[i].adequate) {
+                const int r = kFirstModelRow + static_cast<int>(i);
                 fa.setCellBackColor(r, kChargeCol, r, kAreaRatingCol, kLightRed);
             }
         }

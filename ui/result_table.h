@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "calculation.h"
 #include "grid_store.h"
@@ -32,10 +34,13 @@ constexpr std::string_view kAreaNegative = "面积不能为负数";
 // The row heights, column widths and background that loading the window gives the grid.
 void setLoadedGridLayout(grid::GridStore& fa);
 
+// The result table's texts as the grid shows them: the heading row, then one row per model of
+// the agent, six cells each.
+[[nodiscard]] std::vector<std::vector<std::string>> resultRows(const core::Result& result);
+
 // Writes the result into the grid as one change: headings, the agent's models in rows 1 to n
 // (rows after them hidden and empty), grey rows with the adequate ones light red, every cell
 // centred, the counts in column 4 and the required rating in column 5. Bold and sizes stay.
-// Without an agent the grid keeps its table.
 void drawResult(const core::Result& result, grid::GridStore& fa);
 
 }  // namespace ui

@@ -2,33 +2,31 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopedValueRollback>
 #include <QScreen>
-#include <QSettings>
-#include <QTranslator>
+#include <QSignalBlocker>
 #include <QtDebug>
 
 #include "area_input.h"
 #include "calculation.h"
 #include "calculation_sheet.h"
+#include "number_text.h"
 #include "result_table.h"
-#include "saved_choices.h"
+#include "saved_choices_file.h"
 #include "setting_points.h"
 #include "table_copy.h"
+#include "unit_texts.h"
 
 namespace {
 
@@ -93,59 +91,12 @@ constexpr Place kSheetButtonPlace{5775, 3960, 2190, 375};  // below the check bo
 // Frame colour of the current cell: black.
 constexpr grid::Color kCellFrameColor = 0;
 
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// A setting's text; a hand-edited value with commas comes back from an INI file as a list.
-QString settingText(const QSettings& settings, const QString& key, const QString& fallback) {
-    const QVariant value = settings.value(key, fallback);
-    if (value.typeId() == QMetaType::QStringList) {
-        return value.toStringList().join(QLatin1Char(','));
-    }
-    return value.toString();
-}
-
-QString settingsGroup() {
-    return qs(core::kSettingsSection).replace(QLatin1Char('\\'), '/');
-}
-
-// Unticks a radio button, which Qt's exclusive frames otherwise refuse: a restore may leave a
-// frame without a choice until a later key selects one.
-void untick(QRadioButton* button) {
-    button->setAutoExclusive(false);
-    button->setChecked(false);
-    button->setAutoExclusive(true);
-}
-
 // Gives a caption a colour of its own while enabled; disabled it greys like every other.
 void setCaptionColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Active, QPalette::WindowText, color);
     palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
     widget->setPalette(palette);
-}
-
-// Why the file of the saved choices cannot be written, as far as the file system tells.
-QString saveFailureReason(const QString& fileName) {
-    const QFileInfo file(fileName);
-    if (file.isDir()) {
-        return QStringLiteral("该位置是一个文件夹，不是文件");
-    }
-    if (file.exists() && !file.isWritable()) {
-        return QStringLiteral("文件是只读的");
-    }
-    QFileInfo folder(file.absolutePath());
-    while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath()) {
-        folder = QFileInfo(folder.absolutePath());
-    }
-    if (folder.exists() && !folder.isDir()) {
-        return QStringLiteral("“%1”是一个文件，不是文件夹").arg(folder.absoluteFilePath());
-    }
-    if (!folder.isWritable()) {
-        return QStringLiteral("文件夹“%1”不允许写入").arg(folder.absoluteFilePath());
-    }
-    return QStringLiteral("无法写入文件");
 }
 
 // An area text that is only partly a number looks like a warning.
@@ -157,24 +108,24 @@ void setWarningLook(QLineEdit* box, bool warning) {
     box->setPalette(palette);
 }
 
-QString settingsFolder;  // empty: the platform's own place
-
-// Why the result cannot go on a calculation sheet; empty when it can.
-QString sheetUnavailableReason(const core::Result& result) {
-    if (result.fireClass == core::FireClass::D) {
-        return QStringLiteral(
-            "D类火灾场所的灭火器配置应根据金属的种类、物态及其特性等研究确定，"
-            "不编制计算书");
+// Why the choices cannot go on a calculation sheet; empty when they can. A partly read area is
+// not documented until it is corrected.
+QString sheetUnavailableReason(const core::Choices& choices, const QString& areaText) {
+    if (choices.fireClass == core::FireClass::D) {
+        return ui::unconfigurableReason(core::Unconfigurable::ClassD);
     }
-    if (!result.required) {
-        return QStringLiteral("建筑面积无法计算，不能编制计算书");
+    if (QString warning = ui::areaSheetWarning(areaText); !warning.isEmpty()) {
+        return warning;
     }
-    if (result.required->whole == 0) {
-        return QStringLiteral("需配灭火级别为 0，不需编制计算书");
+    const std::optional<core::UnitConditions> unit = core::conditionsOf(choices);
+    if (!unit) {
+        return ui::unconfigurableReason(core::Unconfigurable::AreaInvalid);
     }
-    if (std::none_of(result.rows.begin(), result.rows.end(),
-                     [](const core::ModelResult& row) { return row.adequate; })) {
-        return QStringLiteral("表中没有满足最低配置基准的灭火器规格，请另选灭火器类型");
+    if (unit->required.design() == 0) {
+        return ui::unconfigurableReason(core::Unconfigurable::NothingRequired);
+    }
+    if (unit->candidates.empty()) {
+        return ui::unconfigurableReason(core::Unconfigurable::NoAdequateModel);
     }
     return {};
 }
@@ -216,22 +167,24 @@ void torva::buildControls() {
         place(Frame1[i], kFramePlaces[i]);
     }
 
-    const core::Selection firstStart;
-    makeOptions(firstStart.Op1, Op1, true);
-    makeOptions(firstStart.Op, Op, false);
+    for (QButtonGroup*& group : groups_) {
+        group = new QButtonGroup(this);
+    }
+    makeOptions(ui::kOp1Options.data(), ui::kOp1Options.size(), Op1, true);
+    makeOptions(ui::kOpOptions.data(), ui::kOpOptions.size(), Op, false);
     for (const auto& [index, where] : kOp1Places) {
         placeText(Op1.at(index), where);
     }
     for (const auto& [index, where] : kOpPlaces) {
         placeText(Op.at(index), where);
     }
-    setCaptionColor(Op[core::op::kHalon], QColor(255, 0, 0));
-    setCaptionColor(Op[core::op::kWater], Qt::black);
+    setCaptionColor(Op[ui::op::kHalon], QColor(255, 0, 0));
+    setCaptionColor(Op[ui::op::kWater], Qt::black);
 
-    QGroupBox* building = Frame1[core::kBuildingGroup];
+    QGroupBox* building = Frame1[ui::kBuildingGroup];
     Label1[0] = new QLabel(QStringLiteral("建筑面积"), building);
     placeText(Label1[0], kAreaLabelPlace);
-    tx = new QLineEdit(qs(firstStart.tx), building);
+    tx = new QLineEdit(QStringLiteral("1000"), building);
     tx->setMaxLength(8);
     tx->setAccessibleName(QStringLiteral("建筑面积"));
     tx->setMouseTracking(true);
@@ -298,56 +251,59 @@ void torva::buildControls() {
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
+    bringAgentsIntoLine(core::FireClass::A);
 }
 
-// One radio button per option, in its frame. However an option becomes checked by the user
-// (mouse, Space, arrow keys, an accessibility action), its array's handler runs once.
-void torva::makeOptions(const core::OptionArray& options, Options& buttons, bool fireArray) {
-    for (const core::Option& option : options.options()) {
-        auto* button =
-            new QRadioButton(qs(option.caption), Frame1.at(static_cast<std::size_t>(option.group)));
-        button->setToolTip(qs(option.toolTip));
-        button->setChecked(option.selected);
-        button->setEnabled(option.enabled);
-        const std::int16_t index = option.index;
-        connect(button, &QRadioButton::toggled, this, [this, index, fireArray](bool checked) {
-            if (checked && !settingFromCode_) {
-                fireArray ? Op1_Click(index) : Op_Click(index);
-            }
-        });
+// One radio button per option, in the frame of its group. A user's choice raises its array's
+// handler once; the program sets buttons with their group's signals blocked.
+void torva::makeOptions(const ui::OptionSpec* specs, std::size_t count, Options& buttons,
+                        bool fireArray) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const ui::OptionSpec& spec = specs[i];
+        auto* button = new QRadioButton(QString::fromUtf8(spec.caption),
+                                        Frame1.at(static_cast<std::size_t>(spec.group)));
+        button->setToolTip(QString::fromUtf8(spec.toolTip));
+        button->setChecked(spec.firstStart);
+        groups_.at(static_cast<std::size_t>(spec.group))->addButton(button, spec.index);
         if (!fireArray) {
             button->installEventFilter(this);  // Op_LostFocus
         }
-        buttons[index] = button;
+        buttons[spec.index] = button;
+    }
+    // The frames of this array: fire class, hazard and K, or agent and building.
+    const auto [first, last] = fireArray ? std::pair(ui::kFireClassGroup, ui::kFactorGroup)
+                                         : std::pair(ui::kAgentGroup, ui::kBuildingGroup);
+    for (int group = first; group <= last; ++group) {
+        connect(groups_.at(static_cast<std::size_t>(group)), &QButtonGroup::idToggled, this,
+                [this, fireArray](int id, bool checked) {
+                    if (checked) {
+                        const auto index = static_cast<std::int16_t>(id);
+                        fireArray ? Op1_Click(index) : Op_Click(index);
+                    }
+                });
     }
 }
 
-// Selecting an option from code raises its handler at once, as a click does, also when the
-// option is already selected.
-void torva::selectFromCode(Options& array, std::int16_t index) {
-    {
-        const QScopedValueRollback fromCode(settingFromCode_, true);
-        array.at(index)->setChecked(true);
+ui::GroupChoices torva::selectedOptions() const {
+    ui::GroupChoices selected{};
+    for (std::size_t group = 0; group < groups_.size(); ++group) {
+        selected.at(group) = static_cast<std::int16_t>(groups_.at(group)->checkedId());
     }
-    if (&array == &Op1) {
-        Op1_Click(index);
-    } else {
-        Op_Click(index);
-    }
+    return selected;
 }
 
-core::Selection torva::selection() const {
-    core::Selection now;
-    for (const auto& [index, button] : Op1) {
-        now.Op1.setValue(index, button->isChecked());
-        now.Op1.setEnabled(index, button->isEnabled());
-    }
-    for (const auto& [index, button] : Op) {
-        now.Op.setValue(index, button->isChecked());
-        now.Op.setEnabled(index, button->isEnabled());
-    }
-    now.tx = tx->text().toStdString();
-    return now;
+core::Choices torva::choices() const {
+    const QByteArray area = tx->text().toUtf8();
+    return ui::choicesOf(selectedOptions(),
+                         core::leadingNumber(std::string_view(area.constData(), area.size()))
+                             .value_or(std::numeric_limits<double>::infinity()));
+}
+
+// Selects a button without raising a handler: the program's own changes are shown by the handler
+// that makes them.
+void torva::selectQuietly(QRadioButton* button) {
+    const QSignalBlocker quiet(button->group());
+    button->setChecked(true);
 }
 
 bool torva::eventFilter(QObject* watched, QEvent* event) {
@@ -370,91 +326,35 @@ bool torva::eventFilter(QObject* watched, QEvent* event) {
 void torva::Form_Load() {
     setWindowTitle(kCaption);
 
-    auto settings = ui::openSettings();
-    settings->beginGroup(settingsGroup());
-    tx->setText(settingText(*settings, qs(core::kAreaKey), QStringLiteral("1000")));
-    {
-        // Restoring raises the handlers of the restored options; the result is shown once below.
-        const QScopedValueRollback restoring(handlerDepth_, handlerDepth_ + 1);
-        for (std::int16_t i = 0; i <= 7; ++i) {
-            restoreOption(*settings, Op1, i, core::op1Key(i));
-            restoreOption(*settings, Op, i, core::opKey(i));
+    const ui::SavedChoices saved = ui::loadSavedChoices();
+    tx->setText(saved.area);
+    const auto restore = [this, &saved](const auto& specs, Options& buttons) {
+        for (const ui::OptionSpec& spec : specs) {
+            if (saved.selected.at(static_cast<std::size_t>(spec.group)) == spec.index) {
+                selectQuietly(buttons.at(spec.index));
+            }
         }
-        for (std::int16_t i = 8; i <= 12; ++i) {
-            restoreOption(*settings, Op1, i, core::op1Key(i));
-        }
-        fallBackWhereEmpty();
-    }
-    // An unreadable value leaves the box ticked, so the next close writes good values back.
-    const auto check = core::checkFromText(
-        settingText(*settings, qs(core::kCheckKey), QStringLiteral("1")).toStdString());
-    Check1->setChecked(check.value_or(1) == 1);
+    };
+    restore(ui::kOp1Options, Op1);
+    restore(ui::kOpOptions, Op);
+    Check1->setChecked(saved.keep);
 
     ui::setLoadedGridLayout(fa->store());
     // The restored fire class brings the restored agent into line and shows the first result.
-    for (const std::int16_t index :
-         {core::op1::kClassA, core::op1::kClassB, core::op1::kClassC, core::op1::kClassE}) {
-        if (Op1.at(index)->isChecked()) {
-            Op1_Click(index);
-            break;
-        }
-    }
+    Op1_Click(saved.selected[ui::kFireClassGroup]);
     // The grid starts on its first cell; frame it so that keyboard users see where they are.
     fa_EnterCell();
     fa->refresh();
 }
 
-void torva::restoreOption(QSettings& settings, Options& array, std::int16_t index,
-                          const std::string& key) {
-    QRadioButton* button = array.at(index);
-    const QString fallback = qs(core::booleanText(button->isChecked()));
-    const auto value =
-        core::booleanFromText(settingText(settings, qs(key), fallback).toStdString());
-    // Class D never stays selected, so a stored one was not written by the window.
-    if (!value || (*value && &array == &Op1 && index == core::op1::kClassD)) {
-        qWarning("Saved choice %s is unreadable and was skipped", key.c_str());
-        return;
-    }
-    if (*value) {
-        selectFromCode(array, index);
-    } else {
-        const QScopedValueRollback fromCode(settingFromCode_, true);
-        untick(button);
-    }
-}
-
-// Saved choices that leave a group without a choice (all its keys false, say) give that group
-// its first-start choice again.
-void torva::fallBackWhereEmpty() {
-    const core::Selection firstStart;
-    const auto check = [this](const core::OptionArray& options, Options& array, int group) {
-        for (const core::Option& option : options.options()) {
-            if (option.group == group && array.at(option.index)->isChecked()) {
-                return;
-            }
-        }
-        const std::int16_t choice = core::firstStartChoice(group);
-        qWarning("Saved choices select nothing in %s; %s is selected",
-                 kFrameCaptions.at(static_cast<std::size_t>(group)),
-                 qPrintable(array.at(choice)->text()));
-        selectFromCode(array, choice);
-    };
-    for (int group = core::kFireClassGroup; group <= core::kFactorGroup; ++group) {
-        check(firstStart.Op1, Op1, group);
-    }
-    for (int group = core::kAgentGroup; group <= core::kBuildingGroup; ++group) {
-        check(firstStart.Op, Op, group);
-    }
-}
-
 void torva::Form_Unload(bool& Cancel) {
-    QString where;
-    while (!saveChoices(where)) {
-        qWarning("The choices could not be saved to %s", qPrintable(where));
+    ui::SavedChoices now{selectedOptions(), tx->text(), Check1->isChecked()};
+    while (const auto failure = ui::saveChoices(now)) {
+        qWarning("The choices could not be saved to %s", qPrintable(failure->where));
         QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"),
                         QStringLiteral("当前数据未能保存。"), QMessageBox::NoButton, this);
         box.setInformativeText(QStringLiteral("位置：%1\n原因：%2")
-                                   .arg(QDir::toNativeSeparators(where), saveFailureReason(where)));
+                                   .arg(QDir::toNativeSeparators(failure->where), failure->reason));
         QPushButton* retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
         box.addButton(QStringLiteral("不保存退出"), QMessageBox::DestructiveRole);
         QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
@@ -471,31 +371,6 @@ void torva::Form_Unload(bool& Cancel) {
     }
 }
 
-// Writes the choices; false when the store could not be written. Only a failed write counts:
-// a damaged file read on the way is rewritten whole.
-bool torva::saveChoices(QString& where) {
-    auto settings = ui::openSettings();
-    settings->beginGroup(settingsGroup());
-    const auto save = [&settings](const std::string& key, const std::string& text) {
-        settings->setValue(qs(key), qs(text));
-    };
-    const core::Selection now = selection();
-    if (Check1->isChecked()) {
-        save(std::string(core::kAreaKey), now.tx);
-        for (std::int16_t i = 0; i <= 7; ++i) {
-            save(core::op1Key(i), core::booleanText(now.Op1.selected(i)));
-            save(core::opKey(i), core::booleanText(now.Op.selected(i)));
-        }
-        for (std::int16_t i = 8; i <= 12; ++i) {
-            save(core::op1Key(i), core::booleanText(now.Op1.selected(i)));
-        }
-    }
-    save(std::string(core::kCheckKey), Check1->isChecked() ? "1" : "0");
-    settings->sync();
-    where = settings->fileName();
-    return settings->status() != QSettings::AccessError;
-}
-
 void torva::closeEvent(QCloseEvent* event) {
     if (!unloaded_) {
         bool cancel = false;
@@ -510,27 +385,24 @@ void torva::closeEvent(QCloseEvent* event) {
 }
 
 void torva::Op1_Click(std::int16_t /*Index*/) {
-    const std::optional<core::FireClass> fireClass = selection().fireClass();
-    if (!fireClass) {
-        return;  // no fire class: nothing to bring into line, nothing to recalculate
+    if (choices().fireClass == core::FireClass::D) {
+        showClassDMessage();
+        selectQuietly(Op1.at(ui::op1::kClassA));
     }
-    {
-        const QScopedValueRollback nested(handlerDepth_, handlerDepth_ + 1);
-        if (*fireClass == core::FireClass::D) {
-            showClassDMessage();
-            selectFromCode(Op1, core::op1::kClassA);
-        } else {
-            for (std::int16_t agent = core::op::kCarbonDioxide; agent <= core::op::kHalon;
-                 ++agent) {
-                Op.at(agent)->setEnabled(core::agentAllowed(*fireClass, agent));
-            }
-            const std::optional<int> agent = selection().agentType();
-            if (agent && !core::agentAllowed(*fireClass, static_cast<std::int16_t>(*agent))) {
-                selectFromCode(Op, core::op::kPhosphatePowder);
-            }
-        }
-    }
+    bringAgentsIntoLine(choices().fireClass);
     showResult();
+}
+
+// The agents follow the fire class; a selected agent that the class rules out moves to
+// ammonium-phosphate powder. It moves before it is disabled: a disabled button gives up the
+// focus, and the choice it then leaves behind is already the new one.
+void torva::bringAgentsIntoLine(core::FireClass fireClass) {
+    if (!core::agentAllowed(fireClass, choices().agent)) {
+        selectQuietly(Op.at(ui::op::kPhosphatePowder));
+    }
+    for (const core::Agent agent : core::kAgents) {
+        Op.at(ui::agentOption(agent))->setEnabled(core::agentAllowed(fireClass, agent));
+    }
 }
 
 void torva::Op_Click(std::int16_t /*Index*/) {
@@ -538,7 +410,7 @@ void torva::Op_Click(std::int16_t /*Index*/) {
 }
 
 void torva::Op_LostFocus(std::int16_t Index) {
-    if (Op.at(Index)->isChecked() && shown_ != selection()) {
+    if (Op.at(Index)->isChecked() && shown_ != choices()) {
         showResult();
     }
 }
@@ -555,23 +427,25 @@ void torva::tx_MouseMove() {
 void torva::showAreaReading(const QString& text) {
     areaNote_ = ui::areaReadingNote(text);
     setWarningLook(tx, !areaNote_.isEmpty());
+    updateSheetButton();
 }
 
-// Calculates the result of the choices and draws it into the grid, once per event: a handler
-// raised from code inside another handler leaves it to the one that raised it.
+// Calculates the result of the choices and draws it into the grid, once per event.
 void torva::showResult() {
-    if (handlerDepth_ > 0) {
-        return;
-    }
-    core::Selection now = selection();
-    shownResult_ = core::calculate(now);
-    ui::drawResult(shownResult_, fa->store());
-    shown_ = std::move(now);
-    ++resultsShown_;
+    core::Choices now = choices();
+    ui::drawResult(core::calculate(now), fa->store());
+    shown_ = now;
+    updateSheetButton();
+    emit resultShown();
+}
 
-    const QString unavailable = sheetUnavailableReason(shownResult_);
-    sheetButton->setEnabled(unavailable.isEmpty());
-    sheetAction->setEnabled(unavailable.isEmpty());
+void torva::updateSheetButton() {
+    if (sheetButton == nullptr) {
+        return;  // the area box is filled while the window is built
+    }
+    const QString unavailable = shown_ ? sheetUnavailableReason(*shown_, tx->text()) : QString();
+    sheetButton->setEnabled(shown_ && unavailable.isEmpty());
+    sheetAction->setEnabled(shown_ && unavailable.isEmpty());
     sheetButton->setToolTip(unavailable.isEmpty()
                                 ? QStringLiteral("按当前的计算结果编制灭火器配置计算书")
                                 : unavailable);
@@ -579,11 +453,11 @@ void torva::showResult() {
 
 void torva::openCalculationSheet() {
     const std::optional<core::UnitConditions> unit =
-        shown_ ? core::conditionsFrom(*shown_, shownResult_) : std::nullopt;
+        shown_ ? core::conditionsOf(*shown_) : std::nullopt;
     if (!unit || !sheetButton->isEnabled()) {
         return;
     }
-    auto* dialog = new ui::CalculationSheetDialog(*unit, ui::visibleRows(fa->store()), this);
+    auto* dialog = new ui::CalculationSheetDialog(*unit, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
@@ -657,48 +531,6 @@ void torva::fa_MouseMove() {
     hovered_ = now;
     // Off the cells there is no text to show: the tooltip keeps its text.
     if (fa->store().contains(now.row, now.col)) {
-        fa->setToolTip(qs(fa->store().TextMatrix(now.row, now.col)));
+        fa->setToolTip(ui::qs(fa->store().TextMatrix(now.row, now.col)));
     }
 }
-
-namespace ui {
-
-void useSettingsFolder(const QString& folder) {
-    settingsFolder = folder;
-}
-
-std::unique_ptr<QSettings> openSettings() {
-    if (!settingsFolder.isEmpty()) {
-        return std::make_unique<QSettings>(settingsFolder + QLatin1Char('/') +
-                                               qs(core::kSettingsApplication) +
-                                               QStringLiteral(".ini"),
-                                           QSettings::IniFormat);
-    }
-#ifdef Q_OS_WIN
-    const QSettings::Format format = QSettings::NativeFormat;
-#else
-    const QSettings::Format format = QSettings::IniFormat;
-#endif
-    return std::make_unique<QSettings>(format, QSettings::UserScope,
-                                       qs(core::kSettingsApplication));
-}
-
-void useChineseTexts() {
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    // A window font that covers Chinese, so that the first text measured does not search the
-    // system's fonts for one.
-    QFont font = QApplication::font();
-    font.setFamilies(
-        {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"), font.family()});
-    QApplication::setFont(font);
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    auto* translator = new QTranslator(qApp);
-    if (translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
-        QCoreApplication::installTranslator(translator);
-    } else {
-        qWarning("Qt's Chinese texts were not found in %s", qPrintable(folder));
-        delete translator;
-    }
-}
-
-}  // namespace ui

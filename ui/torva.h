@@ -4,25 +4,25 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <optional>
 
 #include "calculation.h"
 #include "grid_widget.h"
-#include "selection.h"
+#include "window_options.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QAction;
+class QButtonGroup;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QSettings;
 
 // The calculator window. Its option buttons and area box are the record of the choices; every
 // handler reads them afresh, and each event ends with one calculation drawn into the grid. The
-// handlers keep the names the window's events have always had.
+// handlers keep the names the window's events have always had; they answer the user's choices
+// only, as the program sets its buttons with their signals blocked.
 class torva : public QWidget {
     Q_OBJECT
   public:
@@ -74,10 +74,13 @@ class torva : public QWidget {
     QAction* sheetAction = nullptr;
     QAction* copyCellsAction = nullptr;  // Ctrl+C in the grid: the selection or the current cell
 
-    // The choices as the option buttons and the area box hold them now.
-    [[nodiscard]] core::Selection selection() const;
-    // How many times a result has been calculated and drawn into the grid.
-    [[nodiscard]] int resultsShown() const { return resultsShown_; }
+    // The choices as the option buttons and the area box hold them now; the area is read by its
+    // leading number, one beyond the double range as infinite.
+    [[nodiscard]] core::Choices choices() const;
+
+  signals:
+    // A result was calculated and drawn into the grid.
+    void resultShown();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,24 +94,21 @@ class torva : public QWidget {
     };
 
     void buildControls();
-    void makeOptions(const core::OptionArray& options, Options& buttons, bool fireArray);
-    void selectFromCode(Options& array, std::int16_t index);
-    void restoreOption(QSettings& settings, Options& array, std::int16_t index,
-                       const std::string& key);
-    void fallBackWhereEmpty();
+    void makeOptions(const ui::OptionSpec* specs, std::size_t count, Options& buttons,
+                     bool fireArray);
+    [[nodiscard]] ui::GroupChoices selectedOptions() const;
+    void selectQuietly(QRadioButton* button);
+    void bringAgentsIntoLine(core::FireClass fireClass);
     void showResult();
     void showClassDMessage();
     void openCalculationSheet();
     void copyCells(int row1, int col1, int row2, int col2);
     void copySelection();
     void showAreaReading(const QString& text);
-    [[nodiscard]] bool saveChoices(QString& where);
+    void updateSheetButton();
 
-    int handlerDepth_ = 0;                  // handlers running; the outermost shows the result
-    bool settingFromCode_ = false;          // a button is being set by the program, not the user
-    std::optional<core::Selection> shown_;  // the choices the grid shows
-    core::Result shownResult_;              // and their result
-    int resultsShown_ = 0;
+    std::array<QButtonGroup*, ui::kGroups> groups_{};
+    std::optional<core::Choices> shown_;  // the choices the grid shows
     bool unloaded_ = false;
     QString areaNote_;  // how the area text is read when only its start is a number
 
@@ -116,17 +116,3 @@ class torva : public QWidget {
     Cell released_;
     Cell hovered_;
 };
-
-namespace ui {
-
-// Where the saved choices live: the registry on Windows, an INI file in the user's
-// configuration folder elsewhere; or an INI file in the folder set below, on every platform.
-[[nodiscard]] std::unique_ptr<QSettings> openSettings();
-// Keeps the saved choices in an INI file in this folder (tests use a temporary one).
-void useSettingsFolder(const QString& folder);
-
-// Qt's own texts (message box buttons, context menus) in Simplified Chinese whatever the
-// system's language, and a window font that covers Chinese.
-void useChineseTexts();
-
-}  // namespace ui

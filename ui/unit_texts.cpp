@@ -1,7 +1,5 @@
 #include "unit_texts.h"
 
-#include "number_text.h"
-
 namespace ui {
 
 QString qs(std::string_view text) {
@@ -54,6 +52,24 @@ QString ratingText(std::int64_t rating, core::FireClass fireClass) {
 
 QString modelText(const core::CandidateModel& model) {
     return qs(model.code) + QStringLiteral(" (") + qs(model.ratingText) + u')';
+}
+
+const QString kBasis =
+    QStringLiteral("《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB 50140-2005");
+
+QString unitNote(const core::Choices& choices) {
+    if (choices.fireClass == core::FireClass::A &&
+        (choices.agent == core::Agent::Water || choices.agent == core::Agent::Foam)) {
+        return QStringLiteral(
+            "A类火灾场所应选用同时适用于A类、E类火灾的灭火器（GB 55036-2022 第10.0.1条）："
+            "所选水型/泡沫灭火器须确认可用于E类火灾");
+    }
+    if (choices.fireClass == core::FireClass::E) {
+        return QStringLiteral(
+            "E类火灾场所内不能断电的1kV以上带电设备，不应使用灭火器带电扑救"
+            "（GB 55036-2022 第10.0.1条）");
+    }
+    return {};
 }
 
 QString unconfigurableReason(core::Unconfigurable fault) {

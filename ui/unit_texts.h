@@ -33,6 +33,15 @@ namespace ui {
 // The model as the sheet's combo box offers it: "MF/ABC3 (2A)".
 [[nodiscard]] QString modelText(const core::CandidateModel& model);
 
+// The codes a sheet follows: "《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB
+// 50140-2005".
+extern const QString kBasis;
+
+// What the designer must judge for these choices (GB 55036-2022 10.0.1): class A with water or
+// foam extinguishers, which must also suit class E fires; class E, live equipment above 1 kV.
+// Empty where there is nothing to note.
+[[nodiscard]] QString unitNote(const core::Choices& choices);
+
 // Why a unit has no configuration, in the calculator window's words; empty for None.
 [[nodiscard]] QString unconfigurableReason(core::Unconfigurable fault);
 

@@ -1,0 +1,177 @@
+#include "saved_choices_file.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <QtDebug>
+
+#include "saved_choices.h"
+#include "unit_texts.h"
+
+namespace ui {
+
+namespace {
+
+QString settingsFolder;  // empty: the platform's own place
+
+// A setting's text; a hand-edited value with commas comes back from an INI file as a list.
+QString settingText(const QSettings& settings, const QString& key, const QString& fallback) {
+    const QVariant value = settings.value(key, fallback);
+    if (value.typeId() == QMetaType::QStringList) {
+        return value.toStringList().join(QLatin1Char(','));
+    }
+    return value.toString();
+}
+
+QString settingsGroup() {
+    return qs(core::kSettingsSection).replace(QLatin1Char('\\'), '/');
+}
+
+// Why the file of the saved choices cannot be written, as far as the file system tells.
+QString saveFailureReason(const QString& fileName) {
+    const QFileInfo file(fileName);
+    if (file.isDir()) {
+        return QStringLiteral("该位置是一个文件夹，不是文件");
+    }
+    if (file.exists() && !file.isWritable()) {
+        return QStringLiteral("文件是只读的");
+    }
+    QFileInfo folder(file.absolutePath());
+    while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath()) {
+        folder = QFileInfo(folder.absolutePath());
+    }
+    if (folder.exists() && !folder.isDir()) {
+        return QStringLiteral("“%1”是一个文件，不是文件夹").arg(folder.absoluteFilePath());
+    }
+    if (!folder.isWritable()) {
+        return QStringLiteral("文件夹“%1”不允许写入").arg(folder.absoluteFilePath());
+    }
+    return QStringLiteral("无法写入文件");
+}
+
+struct Key {
+    bool fireArray;  // Op1, else Op
+    std::int16_t index;
+    int group;
+};
+
+// The option keys in the order the window reads them: Op1(i) and Op(i) for i up to 7, then the
+// rest of Op1.
+std::vector<Key> keysInOrder() {
+    const auto groupOf = [](const auto& options, std::int16_t index) {
+        for (const OptionSpec& o : options) {
+            if (o.index == index) {
+                return o.group;
+            }
+        }
+        return -1;
+    };
+    std::vector<Key> keys;
+    for (std::int16_t i = 0; i <= 7; ++i) {
+        keys.push_back({true, i, groupOf(kOp1Options, i)});
+        keys.push_back({false, i, groupOf(kOpOptions, i)});
+    }
+    for (std::int16_t i = 8; i <= 12; ++i) {
+        keys.push_back({true, i, groupOf(kOp1Options, i)});
+    }
+    return keys;
+}
+
+std::string keyName(const Key& key) {
+    return key.fireArray ? core::op1Key(key.index) : core::opKey(key.index);
+}
+
+const char* groupCaption(int group) {
+    constexpr std::array<const char*, kGroups> kCaptions = {"火灾类别", "火灾危险等级", "修正系数",
+                                                            "灭火器类型", "建筑物参数"};
+    return kCaptions.at(static_cast<std::size_t>(group));
+}
+
+}  // namespace
+
+void useSettingsFolder(const QString& folder) {
+    settingsFolder = folder;
+}
+
+std::unique_ptr<QSettings> openSettings() {
+    if (!settingsFolder.isEmpty()) {
+        return std::make_unique<QSettings>(settingsFolder + QLatin1Char('/') +
+                                               qs(core::kSettingsApplication) +
+                                               QStringLiteral(".ini"),
+                                           QSettings::IniFormat);
+    }
+#ifdef Q_OS_WIN
+    const QSettings::Format format = QSettings::NativeFormat;
+#else
+    const QSettings::Format format = QSettings::IniFormat;
+#endif
+    return std::make_unique<QSettings>(format, QSettings::UserScope,
+                                       qs(core::kSettingsApplication));
+}
+
+SavedChoices loadSavedChoices() {
+    auto settings = openSettings();
+    settings->beginGroup(settingsGroup());
+    SavedChoices saved;
+    std::array<std::optional<std::int16_t>, kGroups> selected;
+    for (int group = 0; group < kGroups; ++group) {
+        selected.at(static_cast<std::size_t>(group)) = firstStartChoice(group);
+    }
+    saved.area = settingText(*settings, qs(core::kAreaKey), saved.area);
+    for (const Key& key : keysInOrder()) {
+        auto& choice = selected.at(static_cast<std::size_t>(key.group));
+        const std::string name = keyName(key);
+        const bool isSelected = choice == key.index;
+        const auto value = core::booleanFromText(
+            settingText(*settings, qs(name), qs(core::booleanText(isSelected))).toStdString());
+        // Class D never stays selected, so a stored one was not written by the window.
+        if (!value || (*value && key.fireArray && key.index == op1::kClassD)) {
+            qWarning("Saved choice %s is unreadable and was skipped", name.c_str());
+            continue;
+        }
+        if (*value) {
+            choice = key.index;
+        } else if (isSelected) {
+            choice.reset();
+        }
+    }
+    for (int group = 0; group < kGroups; ++group) {
+        const auto& choice = selected.at(static_cast<std::size_t>(group));
+        if (choice) {
+            saved.selected.at(static_cast<std::size_t>(group)) = *choice;
+            continue;
+        }
+        const std::int16_t fallback = firstStartChoice(group);
+        qWarning("Saved choices select nothing in %s; option %d is selected", groupCaption(group),
+                 fallback);
+        saved.selected.at(static_cast<std::size_t>(group)) = fallback;
+    }
+    // An unreadable value leaves the box ticked, so the next close writes good values back.
+    const auto check = core::checkFromText(
+        settingText(*settings, qs(core::kCheckKey), QStringLiteral("1")).toStdString());
+    saved.keep = check.value_or(1) == 1;
+    return saved;
+}
+
+std::optional<SaveFailure> saveChoices(const SavedChoices& choices) {
+    auto settings = openSettings();
+    settings->beginGroup(settingsGroup());
+    const auto save = [&settings](const std::string& key, const std::string& text) {
+        settings->setValue(qs(key), qs(text));
+    };
+    if (choices.keep) {
+        save(std::string(core::kAreaKey), choices.area.toStdString());
+        for (const Key& key : keysInOrder()) {
+            const bool selected =
+                choices.selected.at(static_cast<std::size_t>(key.group)) == key.index;
+            save(keyName(key), core::booleanText(selected));
+        }
+    }
+    save(std::string(core::kCheckKey), choices.keep ? "1" : "0");
+    settings->sync();
+    if (settings->status() == QSettings::AccessError) {
+        return SaveFailure{settings->fileName(), saveFailureReason(settings->fileName())};
+    }
+    return std::nullopt;
+}
+
+}  // namespace ui

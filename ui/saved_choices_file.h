@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "window_options.h"
+
+class QSettings;
+
+// The calculator window's saved choices: the 23 keys of the section "tool\torva" of the
+// application "narwe" (the area, every option "True"/"False", and the check box "1"/"0").
+namespace ui {
+
+// Where the saved choices live: the registry on Windows, an INI file in the user's
+// configuration folder elsewhere; or an INI file in the folder set below, on every platform.
+// Other settings (the last export folder, recent files) share the store in groups of their own.
+[[nodiscard]] std::unique_ptr<QSettings> openSettings();
+// Keeps the settings in an INI file in this folder (tests use a temporary one).
+void useSettingsFolder(const QString& folder);
+
+struct SavedChoices {
+    GroupChoices selected{};
+    QString area = QStringLiteral("1000");
+    bool keep = true;  // "保存当前数据退出": the choices are saved when the window closes
+};
+
+// The saved choices as the window restores them: the keys are read in the window's order, a
+// "True" selects its option and a "False" clears it, so that of several options of a group
+// stored "True" the one read later wins. Unreadable values are skipped (and so is a stored
+// class D, which the window never keeps); a group left without a choice gets its first-start
+// choice.
+[[nodiscard]] SavedChoices loadSavedChoices();
+
+struct SaveFailure {
+    QString where;   // the settings file
+    QString reason;  // why, as far as the file system tells
+};
+// Writes the check box state, and the choices when it is ticked. Only a failed write counts:
+// a damaged file read on the way is rewritten whole.
+[[nodiscard]] std::optional<SaveFailure> saveChoices(const SavedChoices& choices);
+
+}  // namespace ui
