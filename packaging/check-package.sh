@@ -36,6 +36,14 @@ echo "== desktop entry and AppStream data"
 desktop-file-validate "$root/install/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$root/install/usr/share/metainfo/$id.metainfo.xml"
 
+echo "== project file type"
+grep -q 'MimeType=application/x-fire-extinguisher-project;' \
+    "$root/install/usr/share/applications/$id.desktop"
+if command -v xmllint >/dev/null; then
+    xmllint --noout "$root/install/usr/share/mime/packages/$id.xml"
+fi
+grep -q '<glob pattern="\*.fep"/>' "$root/install/usr/share/mime/packages/$id.xml"
+
 echo "== versions"
 version=$(dpkg-deb -f "$deb" Version)
 changelog_version=$(zcat "$root/install/usr/share/doc/$package/changelog.gz" |
@@ -46,7 +54,8 @@ echo "package $version, changelog $changelog_version, AppStream release $release
 [ "$version" = "$changelog_version" ] && [ "$version" = "$release_version" ]
 
 echo "== start from the desktop entry"
-exec_command=$(sed -n 's/^Exec=//p' "$root/install/usr/share/applications/$id.desktop")
+# Without a file to open (%f stands for none), the calculator window opens.
+exec_command=$(sed -n 's/^Exec=//p' "$root/install/usr/share/applications/$id.desktop" | sed 's/ %f//')
 status=0
 env PATH="$root/install/usr/bin:$PATH" XDG_CONFIG_HOME="$root/config" QT_QPA_PLATFORM=offscreen \
     timeout 5 $exec_command || status=$?
