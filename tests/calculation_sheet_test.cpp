@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <memory>
+#include <vector>
 
 #include "result_table.h"
 #include "unit_choice.h"
@@ -144,20 +145,74 @@ TEST_F(SheetDialogTest, PointsFollowTheModelUntilTheUserSetsThemAndBreachesAreMa
     }
 }
 
-// One line that only this kind of unit shows, whole.
-TEST_F(SheetDialogTest, LinesOfOtherUnitsAppearWhole) {
-    // clang-format off
-    const std::pair<UnitChoice, const char*> cases[] = {
-        {{FireClass::A, Hazard::Light, Factor::K05, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "100"}, "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"},
-        {{FireClass::A, Hazard::Serious, Factor::K05, Building::EntertainmentOrUnderground, Agent::AmmoniumPhosphatePowder, "1000"}, "Qe = 设计需配灭火级别/N = 20/3 ≈ 6.667，向上取整为 7（7.3.4）"},  // Q = 1.3K·S/U = 13A, S/U = 20A
-        {{FireClass::E, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "200"}, "单位灭火级别最大保护面积 U：1 m²/B"},
-        {{FireClass::A, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::Halon1211, "100"}, "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"},
-    };
-    // clang-format on
-    for (const auto& [choice, line] : cases) {
-        open(choice);
-        EXPECT_TRUE(lines().contains(QString::fromUtf8(line))) << line;
+// Lines that only this kind of unit shows, whole: exact arithmetic from the decimal inputs,
+// GB 55036-2022's S/U beside Q, and the notes that need the designer's judgement.
+struct SheetLines {
+    const char* name;
+    UnitChoice choice;
+    std::vector<const char*> lines;
+};
+
+class SheetLinesTest : public ::testing::TestWithParam<SheetLines> {};
+
+TEST_P(SheetLinesTest, AppearWhole) {
+    const core::UnitConditions unit = GetParam().choice.unit();
+    const std::size_t model = core::defaultModel(unit).value_or(unit.candidates.size());
+    const int points = model < unit.candidates.size()
+                           ? core::configureAtEstimate(unit, unit.candidates[model]).points
+                           : 1;
+    const QStringList lines =
+        ui::CalculationSheet(QStringLiteral("单元"), QDate(2026, 1, 2), unit, model, points)
+            .plainText()
+            .split(u'\n');
+    for (const char* line : GetParam().lines) {
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(line))) << line;
     }
 }
+
+constexpr auto kA = FireClass::A;
+constexpr auto kB = FireClass::B;
+constexpr auto kE = FireClass::E;
+constexpr auto kAbove = Building::AboveGround;
+constexpr auto kAbc = Agent::AmmoniumPhosphatePowder;
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
+    SheetLines{"warehouse", kWarehouse, {
+        "依据：《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB 50140-2005",
+        "Q = K·S/U = 0.9×1500/75 = 18", "计算单元最小需配灭火级别 Q：18A", "S/U = 1500/75 = 20",
+        "按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = 20A，大于 Q，按 20A 配置",
+        "设计需配灭火级别：20A", "Qe = 设计需配灭火级别/N = 20/2 = 10（7.3.4）",
+        "GB 55036-2022 10.0.3 所有设置点灭火级别之和不小于 S/U = 20A：20A，满足",
+        "6.1.1（GB 55036-2022 10.0.3）一个计算单元内配置的灭火器数量不得少于2具：10具，满足",
+        "\t灭火剂充装量(L)/(kg)\t灭火器类型规格代码\t单具灭火级别\t满足最低配置基准",
+        "手提式\t1千克\tMF/ABC1\t1A\t否"}},
+    SheetLines{"hydrantsAndSystem", {kA, Hazard::Medium, Factor::K05, kAbove, kAbc, "1500"}, {
+        "Q = K·S/U = 0.5×1500/75 = 10", "计算单元最小需配灭火级别 Q：10A", "设计需配灭火级别：20A"}},
+    SheetLines{"timesThirteenQGoverns", {kA, Hazard::Medium, Factor::K10, Building::EntertainmentOrUnderground, kAbc, "1500"}, {
+        "Q = 1.3K·S/U = 1.3×1.0×1500/75 = 26", "Q ≥ S/U，按 Q = 26A 配置", "设计需配灭火级别：26A"}},
+    SheetLines{"classB", {kB, Hazard::Medium, Factor::K09, kAbove, Agent::Foam, "1000"}, {
+        "计算单元最小需配灭火级别 Q：900B", "S/U = 1000/1 = 1000", "设计需配灭火级别：1000B"}},
+    SheetLines{"fractionRoundsUp", {kA, Hazard::Light, Factor::K10, kAbove, kAbc, "500.04"}, {
+        "保护面积 S：500.04 m²", "Q = K·S/U = 1.0×500.04/100 = 5.0004，向上取整为 6（7.1.1）",
+        "计算单元最小需配灭火级别 Q：6A"}},
+    SheetLines{"quotientThatDoesNotEnd", {kA, Hazard::Medium, Factor::K10, kAbove, kAbc, "1500.04"}, {
+        "Q = K·S/U = 1.0×1500.04/75 ≈ 20.001，向上取整为 21（7.1.1）"}},
+    SheetLines{"tinyArea", {kA, Hazard::Light, Factor::K10, kAbove, kAbc, "0.001"}, {
+        "计算单元最小需配灭火级别 Q：1A", "灭火器总数：2具"}},
+    SheetLines{"above2pow24", {kB, Hazard::Serious, Factor::K10, kAbove, Agent::Foam, "16777217"}, {
+        "Q = K·S/U = 1.0×16777217/0.5 = 33554434", "计算单元最小需配灭火级别 Q：33554434B",
+        "估算设置点数超过 999 个，计算单元过大，应划分为多个计算单元（7.2.1）。"}},
+    SheetLines{"raisedToTwo", {kA, Hazard::Light, Factor::K05, kAbove, kAbc, "100"}, {
+        "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"}},
+    SheetLines{"classAWater", {kA, Hazard::Medium, Factor::K09, kAbove, Agent::Water, "200"}, {
+        "注：A类火灾场所应选用同时适用于A类、E类火灾的灭火器（GB 55036-2022 第10.0.1条）：所选水型/泡沫灭火器须确认可用于E类火灾"}},
+    SheetLines{"classE", {kE, Hazard::Medium, Factor::K09, kAbove, kAbc, "200"}, {
+        "单位灭火级别最大保护面积 U：1 m²/B",
+        "注：E类火灾场所内不能断电的1kV以上带电设备，不应使用灭火器带电扑救（GB 55036-2022 第10.0.1条）"}},
+    SheetLines{"noAdequateModel", {kA, Hazard::Medium, Factor::K09, kAbove, Agent::Halon1211, "100"}, {
+        "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"}}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
 
 }  // namespace

@@ -419,10 +419,16 @@ TEST_F(WindowTest, TheSheetButtonSaysWhyItCannotBeUsed) {
         {"-5", op::kPhosphatePowder, false, "面积无法计算"},
         {"0", op::kPhosphatePowder, false, "需配灭火级别为 0"},
         {"1500", op::kHalon, false, "没有满足最低配置基准"},  // halon, class A, medium hazard
+        // The grid shows 0(0), but the exact requirement is 1A.
+        {"0.001", op::kPhosphatePowder, true, "按当前的计算结果"},
+        // A partly read area is not documented; a trailing unit is no fault.
+        {"1,500", op::kPhosphatePowder, false, "建筑面积只有开头的“1”是数字，请改正后再编制计算书"},
+        {"1500m2", op::kPhosphatePowder, true, "按当前的计算结果"},
+        {"1500㎡", op::kPhosphatePowder, true, "按当前的计算结果"},
     };
     for (const auto& [area, agent, enabled, why] : cases) {
         click(Op(agent));
-        window->tx->setText(QString::fromLatin1(area));
+        window->tx->setText(QString::fromUtf8(area));
         QTest::keyClick(window->tx, Qt::Key_Return);
         EXPECT_EQ(window->sheetButton->isEnabled(), enabled) << area;
         EXPECT_EQ(window->sheetAction->isEnabled(), enabled) << area;
