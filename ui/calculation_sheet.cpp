@@ -285,6 +285,15 @@ QString CalculationSheet::html() const {
     return out + QStringLiteral("</body></html>\n");
 }
 
+std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml(
+    const QDate& date) {
+    return [date](const core::Unit& unit, const core::UnitDesign& design) {
+        return CalculationSheet(qs(unit.name), date, design.conditions.value(), design.model,
+                                design.configuration.points)
+            .html();
+    };
+}
+
 std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QString& fileName) {
     // The file replaces an old one only once it has been written whole.
     QSaveFile file(fileName);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "project.h"
 #include "setting_points.h"
 
 class QComboBox;
@@ -52,6 +53,11 @@ class CalculationSheet {
 
     std::vector<Part> parts_;
 };
+
+// The sheet of a configured unit of a project, dated `date`, as HTML: what the project's
+// calculation book prints for each unit.
+[[nodiscard]] std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml(
+    const QDate& date);
 
 // Writes the sheet as an A4 PDF. Empty on success, else why the file could not be written.
 [[nodiscard]] std::optional<QString> writeSheetPdf(const CalculationSheet& sheet,

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// `extinguisher-calculator --export OUT PROJECT.fep`: the project's calculation book (OUT ending
+// in .pdf) or workbook (.xlsx), written without a window.
+namespace app {
+
+// Writes OUT from the project file. Returns the exit status: 0 when written, 1 when the project
+// cannot be read, OUT's suffix is neither .pdf nor .xlsx, or OUT cannot be written; the reason
+// goes to standard error in Chinese, naming the file, and no partial OUT is left. Needs a
+// QGuiApplication (the book's fonts), which may run on the offscreen platform.
+[[nodiscard]] int exportProject(const QString& out, const QString& projectFile);
+
+}  // namespace app
