@@ -1,6 +1,5 @@
 #include "unit_texts.h"
 
-
 namespace ui {
 
 QString qs(std::string_view text) {
@@ -53,6 +52,31 @@ QString ratingText(std::int64_t rating, core::FireClass fireClass) {
 
 QString modelText(const core::CandidateModel& model) {
     return qs(model.code) + QStringLiteral(" (") + qs(model.ratingText) + u')';
+}
+
+QString extinguisherName(core::Mount mount, core::Agent agent) {
+    QString name;
+    switch (agent) {
+        case core::Agent::CarbonDioxide:
+            name = QStringLiteral("二氧化碳");
+            break;
+        case core::Agent::Water:
+            name = QStringLiteral("水型");
+            break;
+        case core::Agent::SodiumBicarbonatePowder:
+            name = QStringLiteral("碳酸氢钠干粉");
+            break;
+        case core::Agent::Foam:
+            name = QStringLiteral("化学泡沫");
+            break;
+        case core::Agent::AmmoniumPhosphatePowder:
+            name = QStringLiteral("磷酸铵盐干粉");
+            break;
+        case core::Agent::Halon1211:
+            name = QStringLiteral("1211");
+            break;
+    }
+    return qs(core::mountLabel(mount)) + name + QStringLiteral("灭火器");
 }
 
 QString unconfigurableReason(core::Unconfigurable fault) {

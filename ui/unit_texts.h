@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "catalogue.h"
 #include "choices.h"
 #include "project.h"
 #include "setting_points.h"
@@ -32,6 +33,10 @@ namespace ui {
 [[nodiscard]] QString ratingText(std::int64_t rating, core::FireClass fireClass);
 // The model as the sheet's combo box offers it: "MF/ABC3 (2A)".
 [[nodiscard]] QString modelText(const core::CandidateModel& model);
+
+// The extinguisher as a bill of materials names it: mount, agent and "灭火器":
+// "手提式磷酸铵盐干粉灭火器", "推车式二氧化碳灭火器", "手提式1211灭火器".
+[[nodiscard]] QString extinguisherName(core::Mount mount, core::Agent agent);
 
 // Why a unit has no configuration, in the calculator window's words; empty for None.
 [[nodiscard]] QString unconfigurableReason(core::Unconfigurable fault);
