@@ -74,6 +74,7 @@ case "$command" in
     bench)
         build build
         build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+        build/bench/outputs_bench
         bench/startup.sh build
         ;;
     fuzz)
