@@ -8,9 +8,12 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <vector>
 
+#include "book_pdf.h"
 #include "outputs_sample.h"
 #include "project_tables.h"
 #include "workbook.h"
@@ -192,6 +195,98 @@ TEST(ProjectOutputs, FailedWorkbookNamesTheFileAndLeavesNothing) {
             << outcome.error.toStdString();
         EXPECT_EQ(entries(folder.path()), QStringList{QStringLiteral("已有文件夹.xlsx")});
         EXPECT_TRUE(entries(folder.filePath(QStringLiteral("已有文件夹.xlsx"))).isEmpty());
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The pages of a PDF as pdftotext reads them.
+QStringList pdfPages(const QString& fileName) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {fileName, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0) {
+        return {};
+    }
+    QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f');
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) {
+        pages.removeLast();
+    }
+    return pages;
+}
+
+QString stubSheet(const core::Unit& unit, const core::UnitDesign& design) {
+    return QStringLiteral("<p>单元计算书：%1</p><p>灭火器 %2 具</p>")
+        .arg(QString::fromStdString(unit.name))
+        .arg(design.configuration.total);
+}
+
+TEST(ProjectOutputs, BookRepeatsHeadingsAndStartsEachUnitOnAPage) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString fileName = folder.filePath(QStringLiteral("计算书.pdf"));
+    // Enough units for the schedule to run over a page.
+    core::Project project = tests::outputsSample();
+    const core::Unit warehouse = project.units[0];
+    for (int i = 5; i <= 80; ++i) {
+        core::Unit unit = warehouse;
+        unit.name = "库房" + std::to_string(i);
+        project.units.push_back(unit);
+    }
+    const std::size_t units = project.units.size();
+    const out::WriteOutcome outcome = out::writeBookPdf(project, fileName, stubSheet);
+    ASSERT_TRUE(outcome.written()) << outcome.error.toStdString();
+
+    const QStringList pages = pdfPages(fileName);
+    ASSERT_GT(pages.size(), static_cast<qsizetype>(units + 1));
+    // Line breaks fall where the page's width puts them: compared without blanks.
+    const auto squeezed = [](QString text) {
+        return text.remove(QRegularExpression(QStringLiteral("\\s")));
+    };
+    const QString title = squeezed(pages[0]);
+    EXPECT_TRUE(
+        title.startsWith(squeezed(QStringLiteral("灭火器配置计算书 工程名称：综合楼 日期："))))
+        << title.toStdString();
+    EXPECT_TRUE(title.contains(squeezed(QStringLiteral(
+        "依据：《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB 50140-2005 "
+        "一、灭火器配置表"))));
+    // The tables' pages, before the units' own: each starts its table with the heading row.
+    const qsizetype tablePages = pages.size() - static_cast<qsizetype>(units);
+    for (qsizetype p = 0; p < tablePages; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_TRUE(pages[p].contains(QStringLiteral("序号")));
+        EXPECT_FALSE(pages[p].contains(QStringLiteral("单元计算书")));
+    }
+    EXPECT_TRUE(pages[tablePages - 1].contains(QStringLiteral("手提式磷酸铵盐干粉灭火器")));
+    for (std::size_t i = 0; i < units; ++i) {
+        const QString& page = pages[tablePages + static_cast<qsizetype>(i)];
+        SCOPED_TRACE(page.toStdString());
+        if (project.units[i].choices.fireClass == core::FireClass::D) {
+            EXPECT_TRUE(page.contains(QStringLiteral("D类火灾场所")));
+        } else {
+            EXPECT_TRUE(page.trimmed().startsWith(QStringLiteral("单元计算书：") +
+                                                  QString::fromStdString(project.units[i].name)));
+        }
+    }
+}
+
+TEST(ProjectOutputs, CancelledBookLeavesTheFileAsItWas) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString fileName = folder.filePath(QStringLiteral("计算书.pdf"));
+    QFile old(fileName);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    for (const int cancelAt : {1, 3}) {
+        SCOPED_TRACE(cancelAt);
+        const out::WriteOutcome outcome = out::writeBookPdf(
+            tests::outputsSample(), fileName, stubSheet,
+            [cancelAt](int done, int total) { return done != cancelAt && total == 5; });
+        EXPECT_EQ(outcome.status, out::WriteStatus::Cancelled);
+        EXPECT_EQ(entries(folder.path()), QStringList{QStringLiteral("计算书.pdf")});
+        EXPECT_EQ(contents(fileName), "old");
     }
 }
 
