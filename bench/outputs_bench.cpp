@@ -42,7 +42,7 @@ void BM_Workbook(benchmark::State& state) {
         return;
     }
     const QString fileName = folder.filePath(QStringLiteral("工程.xlsx"));
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
         const ui::outputs::WriteOutcome outcome = ui::outputs::writeWorkbook(project, fileName);
         if (!outcome.written()) {
             state.SkipWithError("the workbook was not written");
@@ -55,7 +55,7 @@ BENCHMARK(BM_Workbook)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::k
 
 void BM_ScheduleCopy(benchmark::State& state) {
     const core::Project project = building(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
         const auto data = ui::outputs::scheduleMimeData(project);
         benchmark::DoNotOptimize(data.get());
     }
@@ -65,7 +65,7 @@ BENCHMARK(BM_ScheduleCopy)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmar
 
 void BM_MaterialCopy(benchmark::State& state) {
     const core::Project project = building(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
         const auto data = ui::outputs::materialMimeData(project);
         benchmark::DoNotOptimize(data.get());
     }

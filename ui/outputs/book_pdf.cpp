@@ -97,13 +97,12 @@ class PageFlow {
     void paragraph(const QString& text, const QFont& font, Qt::Alignment alignment,
                    double spaceAfter) {
         painter_.setFont(font);
-        const QRectF bounds = painter_.boundingRect(QRectF(0, 0, width_, height_),
-                                                    alignment | Qt::TextWordWrap, text);
+        const int flags = static_cast<int>(alignment.toInt()) | Qt::TextWordWrap;
+        const QRectF bounds = painter_.boundingRect(QRectF(0, 0, width_, height_), flags, text);
         if (!fits(bounds.height())) {
             newPage();
         }
-        painter_.drawText(QRectF(0, y_, width_, bounds.height()), alignment | Qt::TextWordWrap,
-                          text);
+        painter_.drawText(QRectF(0, y_, width_, bounds.height()), flags, text);
         advance(bounds.height() + spaceAfter);
     }
 
