@@ -15,7 +15,7 @@ cd "$(dirname "$0")"
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-gbsn00lp
-          poppler-utils)
+          poppler-utils libxlsxwriter-dev pkg-config python3 python3-openpyxl)
 command=${1:-test}
 if [ "$command" = bench ]; then
     packages+=(time xvfb)
@@ -76,6 +76,7 @@ case "$command" in
         build build
         build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
         build/bench/project_bench
+        build/bench/outputs_bench
         bench/startup.sh build
         ;;
     fuzz)

@@ -72,6 +72,31 @@ QString unitNote(const core::Choices& choices) {
     return {};
 }
 
+QString extinguisherName(core::Mount mount, core::Agent agent) {
+    QString name;
+    switch (agent) {
+        case core::Agent::CarbonDioxide:
+            name = QStringLiteral("二氧化碳");
+            break;
+        case core::Agent::Water:
+            name = QStringLiteral("水型");
+            break;
+        case core::Agent::SodiumBicarbonatePowder:
+            name = QStringLiteral("碳酸氢钠干粉");
+            break;
+        case core::Agent::Foam:
+            name = QStringLiteral("化学泡沫");
+            break;
+        case core::Agent::AmmoniumPhosphatePowder:
+            name = QStringLiteral("磷酸铵盐干粉");
+            break;
+        case core::Agent::Halon1211:
+            name = QStringLiteral("1211");
+            break;
+    }
+    return qs(core::mountLabel(mount)) + name + QStringLiteral("灭火器");
+}
+
 QString unconfigurableReason(core::Unconfigurable fault) {
     switch (fault) {
         case core::Unconfigurable::None:

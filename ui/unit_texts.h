@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "catalogue.h"
 #include "choices.h"
 #include "project.h"
 #include "setting_points.h"
@@ -41,6 +42,9 @@ extern const QString kBasis;
 // foam extinguishers, which must also suit class E fires; class E, live equipment above 1 kV.
 // Empty where there is nothing to note.
 [[nodiscard]] QString unitNote(const core::Choices& choices);
+// The extinguisher as a bill of materials names it: mount, agent and "灭火器":
+// "手提式磷酸铵盐干粉灭火器", "推车式二氧化碳灭火器", "手提式1211灭火器".
+[[nodiscard]] QString extinguisherName(core::Mount mount, core::Agent agent);
 
 // Why a unit has no configuration, in the calculator window's words; empty for None.
 [[nodiscard]] QString unconfigurableReason(core::Unconfigurable fault);

@@ -1,0 +1,76 @@
+// Cost of the building's outputs for projects of 10 to 10000 units: the workbook written to a
+// temporary folder, and the clipboard copies of the schedule and the bill of materials.
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+
+#include "project.h"
+#include "project_tables.h"
+#include "workbook.h"
+
+namespace {
+
+// Units that vary in class, hazard, agent and area, as a real building's do.
+core::Project building(std::int64_t units) {
+    using core::Agent;
+    constexpr core::FireClass kClasses[] = {core::FireClass::A, core::FireClass::B,
+                                            core::FireClass::C, core::FireClass::E};
+    constexpr Agent kAgentsUsed[] = {Agent::AmmoniumPhosphatePowder, Agent::AmmoniumPhosphatePowder,
+                                     Agent::CarbonDioxide, Agent::Halon1211};
+    core::Project project;
+    project.name = "基准工程";
+    for (std::int64_t i = 0; i < units; ++i) {
+        const auto k = static_cast<std::size_t>(i % 4);
+        core::Unit unit;
+        unit.name = "计算单元" + std::to_string(i + 1);
+        unit.location = std::to_string(i % 30 + 1) + "层";
+        unit.choices.fireClass = kClasses[k];
+        unit.choices.hazard = static_cast<core::Hazard>(i % 3);
+        unit.choices.agent = kAgentsUsed[k];
+        unit.choices.area = static_cast<double>(50 + (i * 37) % 2000);
+        project.units.push_back(unit);
+    }
+    return project;
+}
+
+void BM_Workbook(benchmark::State& state) {
+    const core::Project project = building(state.range(0));
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const QString fileName = folder.filePath(QStringLiteral("工程.xlsx"));
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
+        const ui::outputs::WriteOutcome outcome = ui::outputs::writeWorkbook(project, fileName);
+        if (!outcome.written()) {
+            state.SkipWithError("the workbook was not written");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_Workbook)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
+
+void BM_ScheduleCopy(benchmark::State& state) {
+    const core::Project project = building(state.range(0));
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
+        const auto data = ui::outputs::scheduleMimeData(project);
+        benchmark::DoNotOptimize(data.get());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ScheduleCopy)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
+
+void BM_MaterialCopy(benchmark::State& state) {
+    const core::Project project = building(state.range(0));
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
+        const auto data = ui::outputs::materialMimeData(project);
+        benchmark::DoNotOptimize(data.get());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_MaterialCopy)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,213 @@
+#include "project_tables.h"
+
+#include <QStringBuilder>
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <map>
+#include <utility>
+
+#include "number_text.h"
+#include "unit_texts.h"
+
+namespace ui::outputs {
+
+namespace {
+
+const QStringList kScheduleHeadings = {
+    QStringLiteral("序号"),
+    QStringLiteral("位置"),
+    QStringLiteral("计算单元"),
+    QStringLiteral("火灾种类"),
+    QStringLiteral("危险等级"),
+    QStringLiteral("保护面积(m²)"),
+    QStringLiteral("Q"),
+    QStringLiteral("设计需配灭火级别"),
+    QStringLiteral("灭火器型号"),
+    QStringLiteral("单具灭火级别"),
+    QStringLiteral("设置点数"),
+    QStringLiteral("每点数量(具)"),
+    QStringLiteral("灭火器数量(具)"),
+    QStringLiteral("实配灭火级别"),
+    QStringLiteral("校核"),
+};
+constexpr qsizetype kCountColumn = 12;
+
+const QStringList kMaterialHeadings = {
+    QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("型号"),
+    QStringLiteral("规格"), QStringLiteral("数量"), QStringLiteral("单位"),
+};
+
+QString decimal(double x) {
+    return QString::fromStdString(core::decimalText(x));
+}
+
+QStringList scheduleRow(std::size_t index, const core::Unit& unit, const core::UnitDesign& d) {
+    const core::Choices& choices = unit.choices;
+    QStringList row;
+    row << QString::number(index + 1) << qs(unit.location) << qs(unit.name)
+        << fireClassName(choices.fireClass) << hazardName(choices.hazard)
+        << (std::isfinite(choices.area) ? decimal(choices.area) : QString());
+    if (d.conditions) {
+        const core::Requirement& required = d.conditions->required;
+        row << ratingText(required.whole, choices.fireClass)
+            << ratingText(required.design(), choices.fireClass);
+    } else {
+        row << QString() << QString();
+    }
+    if (!d.configured()) {
+        while (row.size() < kScheduleHeadings.size() - 1) {
+            row << QString();
+        }
+        row << QStringLiteral("不能配置");
+        return row;
+    }
+    const core::CandidateModel& model = d.chosenModel();
+    const core::PointConfiguration& c = d.configuration;
+    QStringList breached;
+    for (const std::string& clause : core::breachedClauses(c.checks)) {
+        breached << QString::fromStdString(clause);
+    }
+    row << qs(model.code) << qs(model.ratingText) << QString::number(c.points)
+        << QString::number(c.perPoint) << QString::number(c.total)
+        << decimal(c.provided) + ratingLetter(choices.fireClass)
+        << (breached.isEmpty() ? QStringLiteral("满足") : breached.join(u'、'));
+    return row;
+}
+
+}  // namespace
+
+std::vector<core::UnitDesign> designs(const core::Project& project) {
+    std::vector<core::UnitDesign> out;
+    out.reserve(project.units.size());
+    std::ranges::transform(project.units, std::back_inserter(out), core::design);
+    return out;
+}
+
+std::vector<QStringList> scheduleRows(const core::Project& project) {
+    return scheduleRows(project, designs(project));
+}
+
+std::vector<QStringList> scheduleRows(const core::Project& project,
+                                      std::span<const core::UnitDesign> unitDesigns) {
+    std::vector<QStringList> rows;
+    rows.reserve(project.units.size() + 2);
+    rows.push_back(kScheduleHeadings);
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < project.units.size() && i < unitDesigns.size(); ++i) {
+        rows.push_back(scheduleRow(i, project.units[i], unitDesigns[i]));
+        if (unitDesigns[i].configured()) {
+            total += unitDesigns[i].configuration.total;
+        }
+    }
+    QStringList sum;
+    for (qsizetype column = 0; column < kScheduleHeadings.size(); ++column) {
+        sum << QString();
+    }
+    sum[0] = QStringLiteral("合计");
+    sum[kCountColumn] = QString::number(total);
+    rows.push_back(sum);
+    return rows;
+}
+
+std::vector<Material> materials(const core::Project& project,
+                                std::span<const core::UnitDesign> unitDesigns) {
+    // Keyed by the agent's place in kAgents and the model's place in its table: catalogue order.
+    std::map<std::pair<std::size_t, std::size_t>, std::int64_t> counts;
+    for (std::size_t i = 0; i < project.units.size() && i < unitDesigns.size(); ++i) {
+        const core::UnitDesign& d = unitDesigns[i];
+        if (!d.configured()) {
+            continue;
+        }
+        const core::Agent agent = project.units[i].choices.agent;
+        const auto table = core::models(agent);
+        const auto model = std::ranges::find(table, d.chosenModel().code, &core::Model::code);
+        if (model == table.end()) {
+            continue;  // every candidate comes from the agent's table
+        }
+        const auto agentIndex = static_cast<std::size_t>(std::ranges::find(core::kAgents, agent) -
+                                                         core::kAgents.begin());
+        counts[{agentIndex, static_cast<std::size_t>(model - table.begin())}] +=
+            d.configuration.total;
+    }
+    std::vector<Material> out;
+    out.reserve(counts.size());
+    for (const auto& [key, count] : counts) {
+        const core::Agent agent = core::kAgents.at(key.first);
+        out.push_back({agent, &core::models(agent)[key.second], count});
+    }
+    return out;
+}
+
+std::vector<QStringList> materialRows(const core::Project& project) {
+    return materialRows(materials(project, designs(project)));
+}
+
+std::vector<QStringList> materialRows(std::span<const Material> list) {
+    std::vector<QStringList> rows;
+    rows.reserve(list.size() + 1);
+    rows.push_back(kMaterialHeadings);
+    int number = 0;
+    for (const Material& m : list) {
+        rows.push_back({QString::number(++number), extinguisherName(m.model->mount, m.agent),
+                        qs(m.model->code), qs(m.model->charge), QString::number(m.count),
+                        QStringLiteral("具")});
+    }
+    return rows;
+}
+
+QString cellText(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        if (c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' ||
+            c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            c = u' ';
+        }
+    }
+    return out;
+}
+
+QString tableText(const std::vector<QStringList>& rows) {
+    QString text;
+    for (const QStringList& row : rows) {
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (c > 0) {
+                text += u'\t';
+            }
+            text += cellText(row[c]);
+        }
+        text += u'\n';
+    }
+    return text;
+}
+
+QString tableHtml(const std::vector<QStringList>& rows) {
+    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\">\n");
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const QLatin1StringView tag = r == 0 ? QLatin1StringView("th") : QLatin1StringView("td");
+        html += QStringLiteral("<tr>");
+        for (const QString& cell : rows[r]) {
+            html += u'<' % tag % u'>' % cellText(cell).toHtmlEscaped() % QStringLiteral("</") %
+                    tag % u'>';
+        }
+        html += QStringLiteral("</tr>\n");
+    }
+    return html + QStringLiteral("</table>\n");
+}
+
+std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows) {
+    auto data = std::make_unique<QMimeData>();
+    data->setText(tableText(rows));
+    data->setHtml(tableHtml(rows));
+    return data;
+}
+
+std::unique_ptr<QMimeData> scheduleMimeData(const core::Project& project) {
+    return tableMimeData(scheduleRows(project));
+}
+
+std::unique_ptr<QMimeData> materialMimeData(const core::Project& project) {
+    return tableMimeData(materialRows(project));
+}
+
+}  // namespace ui::outputs

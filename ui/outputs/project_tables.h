@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QMimeData>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "catalogue.h"
+#include "choices.h"
+#include "project.h"
+
+// The building's tables: the schedule of every unit's extinguishers (灭火器配置表) and the bill of
+// materials (材料表), as the cell texts that the copies and the calculation book show.
+namespace ui::outputs {
+
+// The design of each unit, in project order.
+[[nodiscard]] std::vector<core::UnitDesign> designs(const core::Project& project);
+
+// The schedule: the headings, one row per unit in project order, then 合计 with the number of
+// extinguishers in all. A unit that cannot be configured has "不能配置" in 校核 and no model.
+[[nodiscard]] std::vector<QStringList> scheduleRows(const core::Project& project);
+// The same from designs already made, one per unit.
+[[nodiscard]] std::vector<QStringList> scheduleRows(const core::Project& project,
+                                                    std::span<const core::UnitDesign> designs);
+
+// One model of the catalogue and how many the building takes.
+struct Material {
+    core::Agent agent = core::Agent::AmmoniumPhosphatePowder;
+    const core::Model* model = nullptr;  // in core::models(agent)
+    std::int64_t count = 0;
+};
+
+// The models the configured units use, each once, in catalogue order (agent as in core::kAgents,
+// then row), with their numbers summed over the units. A model is its agent and code: the same
+// code serves units of different fire classes.
+[[nodiscard]] std::vector<Material> materials(const core::Project& project,
+                                              std::span<const core::UnitDesign> designs);
+
+// The bill of materials: 序号, 名称, 型号, 规格, 数量, 单位 and one row per model.
+[[nodiscard]] std::vector<QStringList> materialRows(const core::Project& project);
+[[nodiscard]] std::vector<QStringList> materialRows(std::span<const Material> materials);
+
+// The rows as tab-separated text, one line per row. Tabs and line breaks inside a cell become
+// blanks, so that a spreadsheet pastes one value per cell.
+[[nodiscard]] QString tableText(const std::vector<QStringList>& rows);
+// The rows as an HTML table, the first row's cells as <th> headings; cells cleaned as above.
+[[nodiscard]] QString tableHtml(const std::vector<QStringList>& rows);
+// Both, as the clipboard takes them.
+[[nodiscard]] std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows);
+
+// 复制配置表 and 复制材料表.
+[[nodiscard]] std::unique_ptr<QMimeData> scheduleMimeData(const core::Project& project);
+[[nodiscard]] std::unique_ptr<QMimeData> materialMimeData(const core::Project& project);
+
+// A cell's text with tabs and line breaks replaced by blanks.
+[[nodiscard]] QString cellText(const QString& text);
+
+}  // namespace ui::outputs

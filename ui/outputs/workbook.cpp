@@ -1,0 +1,441 @@
+#include "workbook.h"
+
+#include <xlsxwriter.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "number_text.h"
+#include "project_tables.h"
+#include "unit_texts.h"
+
+namespace ui::outputs {
+
+namespace {
+
+// Excel keeps at most this many characters in a cell.
+constexpr qsizetype kMaxCellLength = 32767;
+// Columns grow with their texts up to this width, in Excel's character widths.
+constexpr int kMaxColumnWidth = 60;
+
+// The width a text takes in Excel's default font: a Chinese character about two Latin ones.
+int displayWidth(const QString& text) {
+    int width = 0;
+    for (const QChar c : text) {
+        if (c.isLowSurrogate()) {
+            continue;
+        }
+        width += c.unicode() >= 0x2E80 || c.isHighSurrogate() ? 2 : 1;
+    }
+    return width;
+}
+
+// One worksheet written row by row, left to right, with its heading row bold and frozen and its
+// columns as wide as their widest text.
+class Sheet {
+  public:
+    Sheet(lxw_workbook* book, const char* name, lxw_format* heading, const QStringList& headings)
+        : sheet_(workbook_add_worksheet(book, name)) {
+        if (sheet_ == nullptr) {
+            error_ = LXW_ERROR_MEMORY_MALLOC_FAILED;
+            return;
+        }
+        for (const QString& h : headings) {
+            text(h, heading);
+        }
+        endRow();
+    }
+
+    void text(const QString& value, lxw_format* format = nullptr) {
+        QString cell = cellText(value);
+        if (cell.size() > kMaxCellLength) {
+            cell.truncate(kMaxCellLength);
+            if (cell.back().isHighSurrogate()) {
+                cell.chop(1);
+            }
+        }
+        if (!cell.isEmpty()) {
+            fit(displayWidth(cell));
+            keep(worksheet_write_string(sheet_, row_, column_, cell.toUtf8().constData(), format));
+        }
+        ++column_;
+    }
+    void number(double value) {
+        // Excel has no cell for an infinite or undefined number; such a value stays blank.
+        if (std::isfinite(value)) {
+            fit(displayWidth(QString::number(value, 'g', 12)));
+            keep(worksheet_write_number(sheet_, row_, column_, value, nullptr));
+        }
+        ++column_;
+    }
+    void number(std::int64_t value) { number(static_cast<double>(value)); }
+    void number(int value) { number(static_cast<double>(value)); }
+    void skip(int columns = 1) { column_ = static_cast<lxw_col_t>(column_ + columns); }
+    void endRow() {
+        ++row_;
+        column_ = 0;
+    }
+
+    // Sets the column widths and freezes the heading row; the first error of the sheet.
+    lxw_error finish() {
+        if (sheet_ == nullptr) {
+            return error_;
+        }
+        for (std::size_t c = 0; c < widths_.size(); ++c) {
+            const double width = std::min(widths_[c] + 2, kMaxColumnWidth);
+            keep(worksheet_set_column(sheet_, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                                      width, nullptr));
+        }
+        worksheet_freeze_panes(sheet_, 1, 0);
+        return error_;
+    }
+
+  private:
+    void fit(int width) {
+        if (widths_.size() <= column_) {
+            widths_.resize(column_ + 1u, 0);
+        }
+        widths_[column_] = std::max(widths_[column_], width);
+    }
+    void keep(lxw_error error) {
+        if (error_ == LXW_NO_ERROR) {
+            error_ = error;
+        }
+    }
+
+    lxw_worksheet* sheet_;
+    lxw_row_t row_ = 0;
+    lxw_col_t column_ = 0;
+    std::vector<int> widths_;
+    lxw_error error_ = LXW_NO_ERROR;
+};
+
+const QStringList kScheduleHeadings = {
+    QStringLiteral("序号"),
+    QStringLiteral("位置"),
+    QStringLiteral("计算单元"),
+    QStringLiteral("火灾种类"),
+    QStringLiteral("危险等级"),
+    QStringLiteral("保护面积(m²)"),
+    QStringLiteral("级别单位"),
+    QStringLiteral("Q"),
+    QStringLiteral("设计需配灭火级别"),
+    QStringLiteral("灭火器型号"),
+    QStringLiteral("单具灭火级别"),
+    QStringLiteral("设置点数"),
+    QStringLiteral("每点数量(具)"),
+    QStringLiteral("灭火器数量(具)"),
+    QStringLiteral("实配灭火级别"),
+    QStringLiteral("校核"),
+};
+constexpr int kScheduleCountColumn = 13;
+
+const QStringList kMaterialHeadings = {
+    QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("型号"),
+    QStringLiteral("规格"), QStringLiteral("数量"), QStringLiteral("单位"),
+};
+
+const QStringList kCalculationHeadings = {
+    QStringLiteral("序号"),
+    QStringLiteral("位置"),
+    QStringLiteral("计算单元"),
+    QStringLiteral("火灾种类"),
+    QStringLiteral("危险等级"),
+    QStringLiteral("K"),
+    QStringLiteral("场所类别"),
+    QStringLiteral("灭火器类型"),
+    QStringLiteral("U(m²)"),
+    QStringLiteral("S(m²)"),
+    QStringLiteral("级别单位"),
+    QStringLiteral("Q计算值"),
+    QStringLiteral("Q"),
+    QStringLiteral("S/U计算值"),
+    QStringLiteral("S/U取整"),
+    QStringLiteral("设计需配灭火级别"),
+    QStringLiteral("灭火器型号"),
+    QStringLiteral("单具灭火级别"),
+    QStringLiteral("R(m)"),
+    QStringLiteral("N₀"),
+    QStringLiteral("N"),
+    QStringLiteral("Qe"),
+    QStringLiteral("n"),
+    QStringLiteral("灭火器数量(具)"),
+    QStringLiteral("实配灭火级别"),
+    QStringLiteral("6.1.1"),
+    QStringLiteral("6.1.2"),
+    QStringLiteral("6.2.1/6.2.2"),
+    QStringLiteral("7.1.2"),
+    QStringLiteral("7.1.3"),
+    QStringLiteral("GB 55036-2022 10.0.3"),
+    QStringLiteral("说明"),
+};
+
+QString checkText(bool met) {
+    return met ? QStringLiteral("满足") : QStringLiteral("不满足");
+}
+
+// A computed value as the calculation sheet states it ("≈ 20.001" is 20.001).
+double asShown(double x) {
+    const std::string text = core::resultText(x);
+    const std::size_t blank = text.find(' ');
+    if (blank == std::string::npos) {
+        return x;
+    }
+    return core::leadingNumber(std::string_view(text).substr(blank + 1)).value_or(x);
+}
+
+void writeScheduleRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
+                      const core::UnitDesign& d) {
+    const core::Choices& choices = unit.choices;
+    sheet.number(static_cast<double>(index + 1));
+    sheet.text(qs(unit.location));
+    sheet.text(qs(unit.name));
+    sheet.text(fireClassName(choices.fireClass));
+    sheet.text(hazardName(choices.hazard));
+    sheet.number(choices.area);
+    if (d.conditions) {
+        sheet.text(ratingLetter(choices.fireClass));
+        sheet.number(d.conditions->required.whole);
+        sheet.number(d.conditions->required.design());
+    } else {
+        sheet.skip(3);
+    }
+    if (!d.configured()) {
+        sheet.skip(6);
+        sheet.text(QStringLiteral("不能配置"));
+        return;
+    }
+    const core::PointConfiguration& c = d.configuration;
+    sheet.text(qs(d.chosenModel().code));
+    sheet.number(d.chosenModel().rating);
+    sheet.number(c.points);
+    sheet.number(c.perPoint);
+    sheet.number(c.total);
+    sheet.number(c.provided);
+    QStringList breached;
+    for (const std::string& clause : core::breachedClauses(c.checks)) {
+        breached << QString::fromStdString(clause);
+    }
+    sheet.text(breached.isEmpty() ? QStringLiteral("满足") : breached.join(u'、'));
+}
+
+void writeCalculationRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
+                         const core::UnitDesign& d) {
+    const core::Choices& choices = unit.choices;
+    sheet.number(static_cast<double>(index + 1));
+    sheet.text(qs(unit.location));
+    sheet.text(qs(unit.name));
+    sheet.text(fireClassName(choices.fireClass));
+    sheet.text(hazardName(choices.hazard));
+    sheet.number(core::factorTimesTen(choices.factor) / 10.0);
+    sheet.text(buildingShortName(choices.building));
+    sheet.text(agentName(choices.agent));
+    if (d.conditions) {
+        const core::Requirement& r = d.conditions->required;
+        sheet.number(core::unitArea(core::ratingClassOf(choices.fireClass), choices.hazard));
+        sheet.number(choices.area);
+        sheet.text(ratingLetter(choices.fireClass));
+        sheet.number(asShown(r.exact));
+        sheet.number(r.whole);
+        sheet.number(asShown(r.perUnitArea));
+        sheet.number(r.perUnitAreaWhole);
+        sheet.number(r.design());
+    } else {
+        sheet.skip();
+        sheet.number(choices.area);
+        sheet.skip(6);
+    }
+    if (!d.configured()) {
+        sheet.skip(15);
+        sheet.text(QStringLiteral("不能配置：") + unconfigurableReason(d.fault));
+        return;
+    }
+    const core::CandidateModel& model = d.chosenModel();
+    const core::PointConfiguration& c = d.configuration;
+    sheet.text(qs(model.code));
+    sheet.number(model.rating);
+    sheet.number(c.distance);
+    sheet.number(c.estimate);
+    sheet.number(c.points);
+    sheet.number(c.perPointRequired);
+    sheet.number(c.perPoint);
+    sheet.number(c.total);
+    sheet.number(c.provided);
+    const core::ClauseChecks& k = c.checks;
+    for (const bool met : {k.atLeastTwo, k.atMostFivePerPoint, k.reachesMinimum, k.pointReachesQe,
+                           k.enoughPoints, k.reachesAreaRating}) {
+        sheet.text(checkText(met));
+    }
+    QStringList notes;
+    if (unit.model && !d.modelChosen) {
+        notes << QStringLiteral("型号%1不满足本单元的要求，按%2配置")
+                     .arg(qs(*unit.model), qs(model.code));
+    }
+    if (c.raisedToTwo) {
+        notes << QStringLiteral("每点由1具增为2具");
+    }
+    sheet.text(notes.join(QStringLiteral("；")));
+}
+
+QString closeErrorText(lxw_error error) {
+    switch (error) {
+        case LXW_ERROR_MEMORY_MALLOC_FAILED:
+            return QStringLiteral("内存不足");
+        case LXW_ERROR_CREATING_XLSX_FILE:
+            return QStringLiteral("无法创建文件");
+        case LXW_ERROR_CREATING_TMPFILE:
+        case LXW_ERROR_READING_TMPFILE:
+            return QStringLiteral("无法使用临时文件");
+        case LXW_ERROR_ZIP_FILE_OPERATION:
+        case LXW_ERROR_ZIP_FILE_ADD:
+        case LXW_ERROR_ZIP_CLOSE:
+            return QStringLiteral("写入文件出错，磁盘可能已满");
+        default:
+            break;
+    }
+    return QStringLiteral("写入出错（%1）").arg(QString::fromUtf8(lxw_strerror(error)));
+}
+
+QString failure(const QString& fileName, const QString& reason) {
+    return QStringLiteral("无法保存Excel文件“%1”：%2。")
+        .arg(QDir::toNativeSeparators(fileName), reason);
+}
+
+// A new, empty file beside the target that no other writer holds.
+std::optional<QString> createPartFile(const QString& target, QString& error) {
+    const QFileInfo info(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = info.absoluteDir().filePath(
+            QStringLiteral(".%1.%2.part")
+                .arg(info.fileName())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            return name;
+        }
+        if (!file.exists()) {
+            error = file.errorString();
+            return std::nullopt;
+        }
+    }
+    error = QStringLiteral("无法创建临时文件");
+    return std::nullopt;
+}
+
+}  // namespace
+
+WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName,
+                           const Progress& progress) {
+    if (QFileInfo(fileName).isDir()) {
+        return {WriteStatus::Failed, failure(fileName, QStringLiteral("同名的文件夹已存在"))};
+    }
+    QString error;
+    const std::optional<QString> part = createPartFile(fileName, error);
+    if (!part) {
+        return {WriteStatus::Failed, failure(fileName, error)};
+    }
+    const QByteArray partPath = QFile::encodeName(*part);
+    lxw_workbook* book = workbook_new(partPath.constData());
+    if (book == nullptr) {
+        QFile::remove(*part);
+        return {WriteStatus::Failed,
+                failure(fileName, closeErrorText(LXW_ERROR_MEMORY_MALLOC_FAILED))};
+    }
+
+    const std::vector<core::UnitDesign> unitDesigns = designs(project);
+    const std::vector<Material> materialList = materials(project, unitDesigns);
+    const std::size_t units = project.units.size();
+    const int total = static_cast<int>(std::min<std::size_t>(2 * units + materialList.size() + 1,
+                                                             std::numeric_limits<int>::max()));
+    int done = 0;
+    const auto step = [&] {
+        ++done;
+        return !progress || progress(std::min(done, total), total);
+    };
+    const auto abandon = [&](WriteOutcome outcome) {
+        lxw_workbook_free(book);
+        QFile::remove(*part);
+        return outcome;
+    };
+
+    lxw_format* bold = workbook_add_format(book);
+    format_set_bold(bold);
+
+    Sheet schedule(book, "配置表", bold, kScheduleHeadings);
+    Sheet bill(book, "材料表", bold, kMaterialHeadings);
+    Sheet calculation(book, "计算", bold, kCalculationHeadings);
+
+    std::int64_t extinguishers = 0;
+    for (std::size_t i = 0; i < units; ++i) {
+        writeScheduleRow(schedule, i, project.units[i], unitDesigns[i]);
+        schedule.endRow();
+        if (unitDesigns[i].configured()) {
+            extinguishers += unitDesigns[i].configuration.total;
+        }
+        if (!step()) {
+            return abandon({WriteStatus::Cancelled, {}});
+        }
+    }
+    schedule.text(QStringLiteral("合计"));
+    schedule.skip(kScheduleCountColumn - 1);
+    schedule.number(extinguishers);
+
+    int number = 0;
+    for (const Material& m : materialList) {
+        bill.number(++number);
+        bill.text(extinguisherName(m.model->mount, m.agent));
+        bill.text(qs(m.model->code));
+        bill.text(qs(m.model->charge));
+        bill.number(m.count);
+        bill.text(QStringLiteral("具"));
+        bill.endRow();
+        if (!step()) {
+            return abandon({WriteStatus::Cancelled, {}});
+        }
+    }
+
+    for (std::size_t i = 0; i < units; ++i) {
+        writeCalculationRow(calculation, i, project.units[i], unitDesigns[i]);
+        calculation.endRow();
+        if (!step()) {
+            return abandon({WriteStatus::Cancelled, {}});
+        }
+    }
+
+    for (Sheet* sheet : {&schedule, &bill, &calculation}) {
+        const lxw_error sheetError = sheet->finish();
+        if (sheetError != LXW_NO_ERROR) {
+            return abandon({WriteStatus::Failed, failure(fileName, closeErrorText(sheetError))});
+        }
+    }
+    // workbook_close writes the file and frees the workbook whatever the outcome.
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR) {
+        QFile::remove(*part);
+        return {WriteStatus::Failed, failure(fileName, closeErrorText(closed))};
+    }
+    if (QFile::exists(fileName)) {
+        QFile::setPermissions(*part, QFile::permissions(fileName));
+    }
+    if (std::rename(partPath.constData(), QFile::encodeName(fileName).constData()) != 0) {
+        const QString reason = qt_error_string(errno);
+        QFile::remove(*part);
+        return {WriteStatus::Failed, failure(fileName, reason)};
+    }
+    if (progress) {
+        progress(total, total);
+    }
+    return {};
+}
+
+}  // namespace ui::outputs
