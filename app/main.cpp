@@ -1,8 +1,10 @@
-// Start-up: opens the calculator window. Qt's widgets need no installation step, so start-up
-// only checks that a display exists, gives the application its desktop id and icon, loads the
-// window and shows it; if the window cannot be built it says why and ends with a non-zero exit
-// code.
+// Start-up: reads the command line, then opens the calculator window, or writes a project's
+// calculation book or workbook without a window (--export). Qt's widgets need no installation
+// step, so start-up only checks that a display exists, gives the application its desktop id and
+// icon, loads the window and shows it; if the window cannot be built it says why and ends with a
+// non-zero exit code.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <utility>
 
 #include "app_identity.h"
+#include "export_command.h"
 #include "torva.h"
 
 namespace {
@@ -39,7 +42,33 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext&, const QString& 
     std::_Exit(1);
 }
 
-int Main(int argc, char** argv) {
+// Qt's own messages, dropped while exporting unless --verbose asks for them; a fatal one still
+// says why the program ends.
+void dropMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
+void print(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+}
+
+int exportMain(int argc, char** argv, const QString& out, const QString& projectFile,
+               bool verbose) {
+    if (!verbose) {
+        qInstallMessageHandler(dropMessage);
+    }
+    // The book is laid out with the platform's fonts, which need no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    app::useChineseTexts();
+    return app::exportProject(out, projectFile);
+}
+
+int windowMain(int argc, char** argv) {
     if (!displayAvailable()) {
         std::fputs(
             "灭火器配置计算：未找到图形显示（DISPLAY 和 WAYLAND_DISPLAY "
@@ -66,6 +95,67 @@ int Main(int argc, char** argv) {
         QMessageBox::critical(nullptr, QStringLiteral("提示"), why);
         return 1;
     }
+}
+
+int Main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("灭火器配置计算：按 GB 55036-2022 和 GB 50140-2005 计算建筑灭火器配置。"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("显示本帮助后退出。"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("显示版本后退出。"));
+    const QCommandLineOption exportTo(
+        QStringLiteral("export"),
+        QStringLiteral("不打开窗口，将工程的计算书（<OUT> 以 .pdf 结尾）或 Excel 工作簿（.xlsx）"
+                       "写入 <OUT> 后退出。"),
+        QStringLiteral("OUT"));
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("导出时也显示 Qt 的运行信息。"));
+    parser.addOptions({help, version, exportTo, verbose});
+    parser.addPositionalArgument(QStringLiteral("工程文件"),
+                                 QStringLiteral("要打开或导出的工程文件（.fep）。"),
+                                 QStringLiteral("[工程文件.fep]"));
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        const QString why =
+            !unknown.isEmpty() ? QStringLiteral("未知的选项：") + unknown.join(QStringLiteral("、"))
+                               : QStringLiteral("--export 后应写出要导出的文件（.pdf 或 .xlsx）");
+        std::fprintf(stderr, "灭火器配置计算：%s\n", why.toLocal8Bit().constData());
+        return 1;
+    }
+    if (parser.isSet(help)) {
+        // Qt writes the frame of the help in English, and cannot name the program before the
+        // application exists.
+        print(parser.helpText()
+                  .replace(QStringLiteral("<executable_name>"),
+                           QStringLiteral("extinguisher-calculator"))
+                  .replace(QStringLiteral("[options]"), QStringLiteral("[选项]"))
+                  .replace(QStringLiteral("Usage:"), QStringLiteral("用法："))
+                  .replace(QStringLiteral("Options:"), QStringLiteral("选项："))
+                  .replace(QStringLiteral("Arguments:"), QStringLiteral("参数：")));
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        print(QStringLiteral("extinguisher-calculator " PROGRAM_VERSION "\n"));
+        return 0;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (parser.isSet(exportTo)) {
+        if (files.size() != 1) {
+            std::fputs(
+                "灭火器配置计算：导出需要一个工程文件：extinguisher-calculator --export "
+                "OUT 工程文件.fep\n",
+                stderr);
+            return 1;
+        }
+        return exportMain(argc, argv, parser.value(exportTo), files.front(), parser.isSet(verbose));
+    }
+    return windowMain(argc, argv);
 }
 
 }  // namespace
