@@ -1,5 +1,8 @@
 #include "unit_texts.h"
 
+#include <utility>
+
+#include "number_text.h"
 
 namespace ui {
 
@@ -53,6 +56,40 @@ QString ratingText(std::int64_t rating, core::FireClass fireClass) {
 
 QString modelText(const core::CandidateModel& model) {
     return qs(model.code) + QStringLiteral(" (") + qs(model.ratingText) + u')';
+}
+
+QString providedRatingText(double rating, core::FireClass fireClass) {
+    return qs(core::decimalText(rating)) + ratingLetter(fireClass);
+}
+
+QString clauseDescription(std::string_view clause) {
+    static constexpr std::pair<std::string_view, const char*> kClauses[] = {
+        {"6.1.1", "一个计算单元内配置的灭火器数量不得少于2具"},
+        {"6.1.2", "每个设置点的灭火器配置数量不宜多于5具"},
+        {"6.2.1", "单具灭火器不小于最小配置灭火级别"},
+        {"7.1.2", "每个设置点实配灭火级别不小于 Qe"},
+        {"7.1.3", "设置点数不少于估算值 N₀"},
+        {"10.0.3", "全部设置点的实配灭火级别合计不小于 S/U"},
+    };
+    for (const auto& [number, words] : kClauses) {
+        if (number == clause) {
+            return qs(clause) + u' ' + QString::fromUtf8(words);
+        }
+    }
+    return qs(clause);
+}
+
+QStringList unitNotes(const core::Choices& choices) {
+    QStringList notes;
+    if (choices.fireClass == core::FireClass::A &&
+        (choices.agent == core::Agent::Water || choices.agent == core::Agent::Foam)) {
+        notes << QStringLiteral(
+            "注：场所内可能有带电设备时，应确认所选水型、泡沫灭火器可用于E类火灾");
+    }
+    if (choices.fireClass == core::FireClass::E) {
+        notes << QStringLiteral("注：带电设备电压超过1 kV时，灭火器的适用性应另行确认");
+    }
+    return notes;
 }
 
 QString unconfigurableReason(core::Unconfigurable fault) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <string_view>
 
@@ -32,6 +33,17 @@ namespace ui {
 [[nodiscard]] QString ratingText(std::int64_t rating, core::FireClass fireClass);
 // The model as the sheet's combo box offers it: "MF/ABC3 (2A)".
 [[nodiscard]] QString modelText(const core::CandidateModel& model);
+
+// A provided rating, which may not be whole, with its letter: "6A", "1.5A", "178B".
+[[nodiscard]] QString providedRatingText(double rating, core::FireClass fireClass);
+
+// A clause that breachedClauses names, in words: "6.1.2 每个设置点的灭火器配置数量不宜多于5具".
+[[nodiscard]] QString clauseDescription(std::string_view clause);
+
+// What the designer must still confirm for the unit, which no check covers: water and foam
+// extinguishers in a class A place that may also hold live equipment, and class E places with
+// equipment above 1 kV. Empty when nothing.
+[[nodiscard]] QStringList unitNotes(const core::Choices& choices);
 
 // Why a unit has no configuration, in the calculator window's words; empty for None.
 [[nodiscard]] QString unconfigurableReason(core::Unconfigurable fault);
