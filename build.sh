@@ -3,7 +3,8 @@
 #   ./build.sh run     opens the calculator window
 #   ./build.sh test    runs the whole test suite headless
 #   ./build.sh bench   runs the benchmarks
-#   ./build.sh fuzz [seconds]   runs the area-text fuzzer (clang, default 30 s)
+#   ./build.sh fuzz [seconds]   runs the area-text and project-file fuzzers, each for the
+#                               given time (clang, default 30 s)
 #   ./build.sh package [check]  builds the Debian package in Release (build-package/*.deb);
 #                               with "check", also checks it (packaging/check-package.sh)
 # SANITIZE=address,undefined ./build.sh test builds and tests with those sanitizers.
@@ -74,6 +75,7 @@ case "$command" in
     bench)
         build build
         build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+        build/bench/project_bench
         bench/startup.sh build
         ;;
     fuzz)
@@ -81,8 +83,17 @@ case "$command" in
         CXX=clang++ build build-fuzz -DWITH_GUI=OFF -DWITH_BENCH=OFF -DWITH_FUZZ=ON \
             -DSANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
         corpus=$(mktemp -d)
-        printf '1000' >"$corpus/area"
-        build-fuzz/tests/area_fuzzer -max_total_time="$seconds" -print_final_stats=1 "$corpus"
+        mkdir "$corpus/area" "$corpus/project"
+        printf '1000' >"$corpus/area/area"
+        printf '%s' '{"format": "fire-extinguisher-project", "version": 1, "name": "工程",
+ "units": [{"name": "办公室", "location": "一层", "fireClass": "A", "hazard": "medium",
+            "factor": 0.9, "building": "aboveGround", "area": 1500,
+            "agent": "ammoniumPhosphatePowder", "model": "MF/ABC3", "points": 2}]}' \
+            >"$corpus/project/project.fep"
+        build-fuzz/tests/area_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
+            "$corpus/area"
+        build-fuzz/tests/project_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
+            "$corpus/project"
         rm -rf "$corpus"
         ;;
     package)

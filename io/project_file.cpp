@@ -1,0 +1,483 @@
+#include "project_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "choices.h"
+#include "setting_points.h"
+
+namespace io {
+namespace {
+
+// The key names of the file.
+const QString kFormatKey = QStringLiteral("format");
+const QString kVersionKey = QStringLiteral("version");
+const QString kNameKey = QStringLiteral("name");
+const QString kUnitsKey = QStringLiteral("units");
+const QString kLocationKey = QStringLiteral("location");
+const QString kFireClassKey = QStringLiteral("fireClass");
+const QString kHazardKey = QStringLiteral("hazard");
+const QString kFactorKey = QStringLiteral("factor");
+const QString kBuildingKey = QStringLiteral("building");
+const QString kAreaKey = QStringLiteral("area");
+const QString kAgentKey = QStringLiteral("agent");
+const QString kModelKey = QStringLiteral("model");
+const QString kPointsKey = QStringLiteral("points");
+
+const QStringList kProjectKeys{kFormatKey, kVersionKey, kNameKey, kUnitsKey};
+const QStringList kUnitKeys{kNameKey,     kLocationKey, kFireClassKey, kHazardKey, kFactorKey,
+                            kBuildingKey, kAreaKey,     kAgentKey,     kModelKey,  kPointsKey};
+const QStringList kOptionalUnitKeys{kModelKey, kPointsKey};
+
+// A choice and the text that stands for it in the file.
+template <typename Value>
+struct Named {
+    Value value;
+    const char* text;
+};
+
+// Class D is worked out from the kind of metal and is never a unit of a project.
+constexpr Named<core::FireClass> kFireClasses[] = {
+    {core::FireClass::A, "A"},
+    {core::FireClass::B, "B"},
+    {core::FireClass::C, "C"},
+    {core::FireClass::E, "E"},
+};
+constexpr Named<core::Hazard> kHazards[] = {
+    {core::Hazard::Light, "light"},
+    {core::Hazard::Medium, "medium"},
+    {core::Hazard::Serious, "serious"},
+};
+constexpr Named<core::Building> kBuildings[] = {
+    {core::Building::AboveGround, "aboveGround"},
+    {core::Building::EntertainmentOrUnderground, "entertainmentOrUnderground"},
+};
+constexpr Named<core::Agent> kAgentNames[] = {
+    {core::Agent::CarbonDioxide, "carbonDioxide"},
+    {core::Agent::Water, "water"},
+    {core::Agent::SodiumBicarbonatePowder, "sodiumBicarbonatePowder"},
+    {core::Agent::Foam, "foam"},
+    {core::Agent::AmmoniumPhosphatePowder, "ammoniumPhosphatePowder"},
+    {core::Agent::Halon1211, "halon1211"},
+};
+// K is written as its number: 1, 0.9, 0.7, 0.5, 0.3.
+constexpr core::Factor kFactors[] = {core::Factor::K10, core::Factor::K09, core::Factor::K07,
+                                     core::Factor::K05, core::Factor::K03};
+
+template <typename Value, std::size_t N>
+QString textOf(const Named<Value> (&names)[N], Value value) {
+    const auto* found = std::find_if(std::begin(names), std::end(names),
+                                     [value](const Named<Value>& n) { return n.value == value; });
+    return found == std::end(names) ? QString() : QString::fromLatin1(found->text);
+}
+
+template <typename Value, std::size_t N>
+std::optional<Value> valueOf(const Named<Value> (&names)[N], const QString& text) {
+    const auto* found =
+        std::find_if(std::begin(names), std::end(names),
+                     [&](const Named<Value>& n) { return text == QLatin1String(n.text); });
+    return found == std::end(names) ? std::nullopt : std::optional<Value>(found->value);
+}
+
+// K as the number the file holds: 0.9 for K09.
+double factorValue(core::Factor factor) {
+    return core::factorTimesTen(factor) / 10.0;
+}
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Whether a text read from the file comes through UTF-8 unchanged: a lone surrogate (a JSON
+// "\ud800") would silently turn into a replacement character.
+bool convertsWhole(const QString& text, std::string& out) {
+    const QByteArray utf8 = text.toUtf8();
+    out.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    return QString::fromUtf8(utf8) == text;
+}
+
+// A number as a message quotes it: plain decimals where they stay short.
+QString numberText(double x) {
+    return QString::number(x, std::abs(x) < 1e15 ? 'f' : 'g', QLocale::FloatingPointShortest);
+}
+
+// A JSON value as a message quotes it.
+QString valueText(const QJsonValue& value) {
+    switch (value.type()) {
+        case QJsonValue::String:
+            return value.toString();
+        case QJsonValue::Double:
+            return numberText(value.toDouble());
+        case QJsonValue::Bool:
+            return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+        case QJsonValue::Null:
+            return QStringLiteral("null");
+        case QJsonValue::Array:
+            return QStringLiteral("[…]");
+        case QJsonValue::Object:
+            return QStringLiteral("{…}");
+        case QJsonValue::Undefined:
+            break;
+    }
+    return {};
+}
+
+QString unitPrefix(qsizetype number) {
+    return QStringLiteral("第%1个计算单元").arg(number);
+}
+
+// The first key of the object that is not among `known`, then the first of `required` that it
+// lacks, as a message; empty when the keys are right.
+std::optional<QString> keyFault(const QJsonObject& object, const QStringList& known,
+                                const QStringList& optional, const QString& prefix) {
+    for (const QString& key : object.keys()) {
+        if (!known.contains(key)) {
+            return QStringLiteral("%1含有未知的键“%2”").arg(prefix, key);
+        }
+    }
+    for (const QString& key : known) {
+        if (!optional.contains(key) && !object.contains(key)) {
+            return QStringLiteral("%1缺少键“%2”").arg(prefix, key);
+        }
+    }
+    return std::nullopt;
+}
+
+// One unit of the file; its place in the project, from 1, names it in messages.
+std::variant<core::Unit, QString> unitFromValue(const QJsonValue& value, qsizetype number) {
+    const QString prefix = unitPrefix(number);
+    if (!value.isObject()) {
+        return QStringLiteral("%1不是 JSON 对象").arg(prefix);
+    }
+    const QJsonObject object = value.toObject();
+    if (auto fault = keyFault(object, kUnitKeys, kOptionalUnitKeys, prefix)) {
+        return *fault;
+    }
+    const auto wrongType = [&](const QString& key, const char* kind) {
+        return QStringLiteral("%1的“%2”应为%3").arg(prefix, key, QString::fromUtf8(kind));
+    };
+    const auto badValue = [&](const QString& key) {
+        return QStringLiteral("%1的“%2”值“%3”无效").arg(prefix, key, valueText(object[key]));
+    };
+
+    core::Unit unit;
+    for (const auto& [key, text] :
+         {std::pair{kNameKey, &unit.name}, {kLocationKey, &unit.location}}) {
+        if (!object[key].isString()) {
+            return wrongType(key, "文本");
+        }
+        if (!convertsWhole(object[key].toString(), *text)) {
+            return QStringLiteral("%1的“%2”含有无效字符").arg(prefix, key);
+        }
+    }
+
+    // The choices given by name.
+    const auto named = [&](const QString& key, const auto& names,
+                           auto& out) -> std::optional<QString> {
+        if (!object[key].isString()) {
+            return wrongType(key, "文本");
+        }
+        const auto found = valueOf(names, object[key].toString());
+        if (!found) {
+            return badValue(key);
+        }
+        out = *found;
+        return std::nullopt;
+    };
+    core::Choices& choices = unit.choices;
+    if (auto fault = named(kFireClassKey, kFireClasses, choices.fireClass)) {
+        return *fault;
+    }
+    if (auto fault = named(kHazardKey, kHazards, choices.hazard)) {
+        return *fault;
+    }
+    if (auto fault = named(kBuildingKey, kBuildings, choices.building)) {
+        return *fault;
+    }
+    if (auto fault = named(kAgentKey, kAgentNames, choices.agent)) {
+        return *fault;
+    }
+
+    if (!object[kFactorKey].isDouble()) {
+        return wrongType(kFactorKey, "数值");
+    }
+    const double factor = object[kFactorKey].toDouble();
+    const auto* k = std::find_if(std::begin(kFactors), std::end(kFactors),
+                                 [factor](core::Factor f) { return factorValue(f) == factor; });
+    if (k == std::end(kFactors)) {
+        return badValue(kFactorKey);
+    }
+    choices.factor = *k;
+
+    if (!object[kAreaKey].isDouble()) {
+        return wrongType(kAreaKey, "数值");
+    }
+    choices.area = object[kAreaKey].toDouble();
+
+    if (object.contains(kModelKey)) {
+        if (!object[kModelKey].isString()) {
+            return wrongType(kModelKey, "文本");
+        }
+        unit.model.emplace();
+        if (!convertsWhole(object[kModelKey].toString(), *unit.model)) {
+            return badValue(kModelKey);
+        }
+    }
+    if (object.contains(kPointsKey)) {
+        const QJsonValue points = object[kPointsKey];
+        if (!points.isDouble()) {
+            return wrongType(kPointsKey, "整数");
+        }
+        const double n = points.toDouble();
+        if (n != std::floor(n) || n < 1 || n > core::kMaxPoints) {
+            return QStringLiteral("%1的设置点数“points”值“%2”无效，应为1至%3的整数")
+                .arg(prefix, valueText(points))
+                .arg(core::kMaxPoints);
+        }
+        unit.points = static_cast<int>(n);
+    }
+    if (auto fault = unitFault(unit, number)) {
+        return *fault;
+    }
+    return unit;
+}
+
+// Line and column (from 1) of a byte offset into valid UTF-8 text; the column counts characters.
+std::pair<int, int> lineAndColumn(const QByteArray& text, qsizetype offset) {
+    offset = std::clamp<qsizetype>(offset, 0, text.size());
+    int line = 1;
+    int column = 1;
+    for (qsizetype i = 0; i < offset; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\n') {
+            ++line;
+            column = 1;
+        } else if ((byte & 0xC0) != 0x80) {  // not a continuation byte: a new character
+            ++column;
+        }
+    }
+    return {line, column};
+}
+
+bool isUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes);
+    return !decoder.hasError();
+}
+
+QString nativeName(const QString& fileName) {
+    return QDir::toNativeSeparators(fileName);
+}
+
+// Why the file cannot be written, as far as the file system tells.
+QString writeFailureReason(const QString& fileName, const QString& error) {
+    const QFileInfo file(fileName);
+    if (file.isDir()) {
+        return QStringLiteral("该位置是一个文件夹，不是文件");
+    }
+    if (!QFileInfo(file.absolutePath()).isDir()) {
+        return QStringLiteral("文件夹“%1”不存在").arg(nativeName(file.absolutePath()));
+    }
+    if (file.exists() && !file.isWritable()) {
+        return QStringLiteral("文件是只读的");
+    }
+    return QStringLiteral("无法写入文件（%1）").arg(error);
+}
+
+}  // namespace
+
+std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
+    const QString prefix = unitPrefix(number);
+    const core::Choices& choices = unit.choices;
+    if (textOf(kFireClasses, choices.fireClass).isEmpty()) {
+        return QStringLiteral("%1的火灾类别%2不能列入工程")
+            .arg(prefix, QChar::fromLatin1(core::fireClassLetter(choices.fireClass)));
+    }
+    if (!core::agentAllowed(choices.fireClass, choices.agent)) {
+        const std::string_view caption = core::agentCaption(choices.agent);
+        return QStringLiteral("%1的火灾类别%2不能选用灭火剂“%3”")
+            .arg(prefix, QChar::fromLatin1(core::fireClassLetter(choices.fireClass)),
+                 QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    }
+    if (!std::isfinite(choices.area) || choices.area < 0 || choices.area > core::kMaxUnitArea) {
+        return QStringLiteral("%1的面积“area”值“%2”无效，应为0至%3之间的数")
+            .arg(prefix, numberText(choices.area), QString::number(core::kMaxUnitArea, 'f', 0));
+    }
+    if (unit.model) {
+        const std::optional<core::UnitConditions> conditions = core::conditionsOf(choices);
+        const bool adequate =
+            conditions && std::any_of(conditions->candidates.begin(), conditions->candidates.end(),
+                                      [&](const core::CandidateModel& candidate) {
+                                          return candidate.code == *unit.model;
+                                      });
+        if (!adequate) {
+            return QStringLiteral("%1的灭火器型号“%2”不是该单元适用的型号")
+                .arg(prefix, fromUtf8(*unit.model));
+        }
+    }
+    if (unit.points && (*unit.points < 1 || *unit.points > core::kMaxPoints)) {
+        return QStringLiteral("%1的设置点数“points”值“%2”无效，应为1至%3的整数")
+            .arg(prefix)
+            .arg(*unit.points)
+            .arg(core::kMaxPoints);
+    }
+    return std::nullopt;
+}
+
+QJsonObject projectObject(const core::Project& project) {
+    QJsonArray units;
+    for (const core::Unit& unit : project.units) {
+        const core::Choices& choices = unit.choices;
+        QJsonObject object{
+            {kNameKey, fromUtf8(unit.name)},
+            {kLocationKey, fromUtf8(unit.location)},
+            {kFireClassKey, QString(QChar::fromLatin1(core::fireClassLetter(choices.fireClass)))},
+            {kHazardKey, textOf(kHazards, choices.hazard)},
+            {kFactorKey, factorValue(choices.factor)},
+            {kBuildingKey, textOf(kBuildings, choices.building)},
+            {kAreaKey, choices.area},
+            {kAgentKey, textOf(kAgentNames, choices.agent)},
+        };
+        if (unit.model) {
+            object.insert(kModelKey, fromUtf8(*unit.model));
+        }
+        if (unit.points) {
+            object.insert(kPointsKey, *unit.points);
+        }
+        units.append(object);
+    }
+    return QJsonObject{
+        {kFormatKey, QString::fromLatin1(kProjectFormat)},
+        {kVersionKey, kProjectVersion},
+        {kNameKey, fromUtf8(project.name)},
+        {kUnitsKey, units},
+    };
+}
+
+std::variant<core::Project, QString> projectFromObject(const QJsonObject& object) {
+    if (object[kFormatKey] != QJsonValue(QString::fromLatin1(kProjectFormat))) {
+        return QStringLiteral("不是灭火器配置工程文件");
+    }
+    const QJsonValue version = object[kVersionKey];
+    if (version.isUndefined()) {
+        return QStringLiteral("缺少版本号“version”");
+    }
+    const double v = version.toDouble(-1);
+    if (!version.isDouble() || v != std::floor(v) || v < 1) {
+        return QStringLiteral("版本号“version”值“%1”无效").arg(valueText(version));
+    }
+    if (v > kProjectVersion) {
+        return QStringLiteral("此文件由较新版本保存，请升级程序");
+    }
+    if (auto fault = keyFault(object, kProjectKeys, {}, QString())) {
+        return *fault;
+    }
+    core::Project project;
+    if (!object[kNameKey].isString()) {
+        return QStringLiteral("工程名称“name”应为文本");
+    }
+    if (!convertsWhole(object[kNameKey].toString(), project.name)) {
+        return QStringLiteral("工程名称“name”含有无效字符");
+    }
+    if (!object[kUnitsKey].isArray()) {
+        return QStringLiteral("计算单元“units”应为数组");
+    }
+    const QJsonArray units = object[kUnitsKey].toArray();
+    project.units.reserve(static_cast<std::size_t>(units.size()));
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        auto unit = unitFromValue(units[i], i + 1);
+        if (auto* fault = std::get_if<QString>(&unit)) {
+            return *fault;
+        }
+        project.units.push_back(std::move(std::get<core::Unit>(unit)));
+    }
+    return project;
+}
+
+QByteArray projectJson(const core::Project& project) {
+    return QJsonDocument(projectObject(project)).toJson(QJsonDocument::Indented);
+}
+
+std::variant<core::Project, QString> parseProject(const QByteArray& bytes) {
+    if (!isUtf8(bytes)) {
+        return QStringLiteral("不是 UTF-8 编码的文本");
+    }
+    // A byte order mark, as some editors write one, is not part of the JSON text.
+    const QByteArray text = bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError) {
+        const auto [line, column] = lineAndColumn(text, error.offset);
+        return QStringLiteral("不是有效的 JSON 文本（第%1行第%2列有误）").arg(line).arg(column);
+    }
+    if (!document.isObject()) {
+        return QStringLiteral("不是灭火器配置工程文件");
+    }
+    return projectFromObject(document.object());
+}
+
+std::optional<QString> saveProject(const core::Project& project, const QString& fileName) {
+    const auto failed = [&](const QString& reason) {
+        return QStringLiteral("无法保存工程文件“%1”：%2").arg(nativeName(fileName), reason);
+    };
+    for (std::size_t i = 0; i < project.units.size(); ++i) {
+        // A unit that would be refused on reading is not written: the file could not be opened.
+        if (auto fault = unitFault(project.units[i], static_cast<qsizetype>(i + 1))) {
+            return failed(*fault);
+        }
+    }
+    QSaveFile file(fileName);
+    const QByteArray json = projectJson(project);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+        return failed(writeFailureReason(fileName, file.errorString()));
+    }
+    return std::nullopt;
+}
+
+std::variant<core::Project, QString> readProject(const QString& fileName) {
+    const auto refused = [&](const QString& reason) {
+        return QStringLiteral("无法打开工程文件“%1”：%2").arg(nativeName(fileName), reason);
+    };
+    const QFileInfo info(fileName);
+    if (!info.exists()) {
+        return refused(QStringLiteral("文件不存在"));
+    }
+    if (info.isDir()) {
+        return refused(QStringLiteral("这是一个文件夹，不是文件"));
+    }
+    if (info.size() > kMaxProjectFileSize) {
+        return refused(QStringLiteral("文件过大（超过%1 MiB）").arg(kMaxProjectFileSize >> 20));
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));
+    }
+    // Read one byte beyond the limit, so that a file that grew since it was measured (or a
+    // device that reports no size) is still refused rather than read in part.
+    const QByteArray bytes = file.read(kMaxProjectFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));
+    }
+    if (bytes.size() > kMaxProjectFileSize) {
+        return refused(QStringLiteral("文件过大（超过%1 MiB）").arg(kMaxProjectFileSize >> 20));
+    }
+    auto project = parseProject(bytes);
+    if (auto* fault = std::get_if<QString>(&project)) {
+        return refused(*fault);
+    }
+    return project;
+}
+
+}  // namespace io

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <optional>
+#include <variant>
+
+#include "project.h"
+
+// The project file (.fep): a building's calculation units as UTF-8 JSON. Only the inputs of each
+// unit are kept; everything derived is worked out again by core::design() when the file is read.
+namespace io {
+
+inline constexpr char kProjectSuffix[] = "fep";
+inline constexpr char kProjectMimeType[] = "application/x-fire-extinguisher-project";
+// The "format" member that marks a project file.
+inline constexpr char kProjectFormat[] = "fire-extinguisher-project";
+// The version this program writes, and the newest it reads.
+constexpr int kProjectVersion = 1;
+// Larger files are refused unread.
+constexpr qint64 kMaxProjectFileSize = qint64{64} * 1024 * 1024;
+
+// The project as the file's JSON object, and back. projectFromObject refuses the whole object
+// with a Chinese message (without a file name) on the first fault it finds.
+[[nodiscard]] QJsonObject projectObject(const core::Project& project);
+[[nodiscard]] std::variant<core::Project, QString> projectFromObject(const QJsonObject& object);
+
+// The file's bytes, and back; parseProject refuses bytes that are not UTF-8 JSON of a project.
+[[nodiscard]] QByteArray projectJson(const core::Project& project);
+[[nodiscard]] std::variant<core::Project, QString> parseProject(const QByteArray& bytes);
+
+// Why the unit cannot be kept in a file (class D, an area out of range, an agent its class rules
+// out, a model not among its adequate models, N out of range); empty when it can. `number` is the
+// unit's place in the project, from 1, for the message.
+[[nodiscard]] std::optional<QString> unitFault(const core::Unit& unit, qsizetype number);
+
+// Writes the project through a QSaveFile: the file is replaced whole or not at all. Returns a
+// Chinese message naming the file when it could not be saved.
+[[nodiscard]] std::optional<QString> saveProject(const core::Project& project,
+                                                 const QString& fileName);
+// Reads a project file; a Chinese message naming the file and the fault when it is refused.
+[[nodiscard]] std::variant<core::Project, QString> readProject(const QString& fileName);
+
+}  // namespace io

@@ -1,0 +1,323 @@
+// The project file: what it keeps, what it refuses and why, that a failed save keeps the old
+// file, the recovery copies and the lock of an open file.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "project_file.h"
+#include "project_lock.h"
+#include "recovery_copy.h"
+
+namespace io {
+namespace {
+
+core::Unit unit(std::string name, core::FireClass fireClass, core::Agent agent, double area) {
+    core::Unit unit;
+    unit.name = std::move(name);
+    unit.location = "一层";
+    unit.choices.fireClass = fireClass;
+    unit.choices.agent = agent;
+    unit.choices.area = area;
+    return unit;
+}
+
+core::Project sampleProject() {
+    core::Project project{"某办公楼 \"A座\"\n二期", {}};
+    project.units.push_back(
+        unit("办公室", core::FireClass::A, core::Agent::AmmoniumPhosphatePowder, 1500));
+    core::Unit& chosen = project.units.emplace_back(
+        unit("油库\\\"东\"\n\t区", core::FireClass::B, core::Agent::CarbonDioxide, 1234.56));
+    chosen.choices.hazard = core::Hazard::Serious;
+    chosen.choices.factor = core::Factor::K05;
+    chosen.choices.building = core::Building::EntertainmentOrUnderground;
+    chosen.model = core::conditionsOf(chosen.choices)->candidates.back().code;
+    chosen.points = 7;
+    project.units.push_back(unit("", core::FireClass::E, core::Agent::Halon1211, 0));
+    project.units.back().choices.factor = core::Factor::K10;
+    return project;
+}
+
+QByteArray readAll(const QString& fileName) {
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& fileName, const QByteArray& bytes) {
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+TEST(ProjectFile, KeepsEveryInputThroughSaveAndRead) {
+    const core::Project project = sampleProject();
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("工程.fep"));
+    ASSERT_EQ(saveProject(project, fileName), std::nullopt);
+    const auto read = readProject(fileName);
+    ASSERT_TRUE(std::holds_alternative<core::Project>(read))
+        << std::get<QString>(read).toStdString();
+    EXPECT_EQ(std::get<core::Project>(read), project);
+    // A unit that follows the default model and N keeps neither key.
+    const QJsonObject first = projectObject(project)[QStringLiteral("units")][0].toObject();
+    EXPECT_FALSE(first.contains(QStringLiteral("model")) ||
+                 first.contains(QStringLiteral("points")));
+}
+
+// The file as another program would write it reads as the same unit, so that the writer and the
+// reader cannot agree on a wrong key or value name between themselves.
+TEST(ProjectFile, ReadsTheDocumentedShape) {
+    const auto parsed = parseProject(R"({"format": "fire-extinguisher-project", "version": 1,
+        "name": "工程", "units": [{"name": "库房", "location": "B1", "fireClass": "C",
+        "hazard": "light", "factor": 0.7, "building": "entertainmentOrUnderground",
+        "area": 80.5, "agent": "sodiumBicarbonatePowder", "model": "MF4", "points": 3}]})");
+    ASSERT_TRUE(std::holds_alternative<core::Project>(parsed))
+        << std::get<QString>(parsed).toStdString();
+    core::Unit expected =
+        unit("库房", core::FireClass::C, core::Agent::SodiumBicarbonatePowder, 80.5);
+    expected.location = "B1";
+    expected.choices.hazard = core::Hazard::Light;
+    expected.choices.factor = core::Factor::K07;
+    expected.choices.building = core::Building::EntertainmentOrUnderground;
+    expected.model = "MF4";
+    expected.points = 3;
+    EXPECT_EQ(std::get<core::Project>(parsed), (core::Project{"工程", {expected}}));
+}
+
+struct BadFile {
+    const char* label;
+    std::string bytes;
+    const char* fault;
+};
+
+const std::string kUnit1 =
+    R"({"name": "u1", "location": "", "fireClass": "A", "hazard": "medium", "factor": 0.9,
+        "building": "aboveGround", "area": 1500, "agent": "ammoniumPhosphatePowder"})";
+const std::string kHead = R"({"format": "fire-extinguisher-project", "version": 1, "name": "p")";
+
+// A project whose second unit is the first with `from` replaced by `to`.
+std::string secondUnit(const std::string& from, const std::string& to) {
+    std::string second = kUnit1;
+    second.replace(second.find(from), from.size(), to);
+    return kHead + R"(, "units": [)" + kUnit1 + ", " + second + "]}";
+}
+
+std::string withTop(const std::string& members) {
+    return "{" + members + R"(, "name": "p", "units": []})";
+}
+
+std::vector<BadFile> badFiles() {
+    return {
+        {"NotJson", kHead + ",\n  \"名称\": ]", "不是有效的 JSON 文本（第2行第10列有误）"},
+        {"NotUtf8", kHead + ", \"units\": [], \"x\": \"\xC0\xAF\"}", "不是 UTF-8 编码的文本"},
+        {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
+        {"OtherFormat", withTop(R"("format": "other", "version": 1)"), "不是灭火器配置工程文件"},
+        {"NoFormat", withTop(R"("version": 1)"), "不是灭火器配置工程文件"},
+        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 2, "x": 0)"),
+         "此文件由较新版本保存，请升级程序"},
+        {"VersionText", withTop(R"("format": "fire-extinguisher-project", "version": "1")"),
+         "版本号“version”值“1”无效"},
+        {"UnknownTopKey", kHead + R"(, "units": [], "author": "x"})", "含有未知的键“author”"},
+        {"NoUnits", kHead + "}", "缺少键“units”"},
+        {"NameNotText",
+         R"({"format": "fire-extinguisher-project", "version": 1, "name": 5, "units": []})",
+         "工程名称“name”应为文本"},
+        {"UnitsNotArray", kHead + R"(, "units": {}})", "计算单元“units”应为数组"},
+        {"UnitNotObject", kHead + R"(, "units": [)" + kUnit1 + ", 3]}",
+         "第2个计算单元不是 JSON 对象"},
+        {"UnknownUnitKey", secondUnit(R"("name")", R"("colour": 1, "name")"),
+         "第2个计算单元含有未知的键“colour”"},
+        {"NoLocation", secondUnit(R"("location": "", )", ""), "第2个计算单元缺少键“location”"},
+        {"ClassD", secondUnit(R"("A")", R"("D")"), "第2个计算单元的“fireClass”值“D”无效"},
+        {"Hazard", secondUnit("medium", "heavy"), "第2个计算单元的“hazard”值“heavy”无效"},
+        {"Factor", secondUnit("0.9", "0.8"), "第2个计算单元的“factor”值“0.8”无效"},
+        {"FactorText", secondUnit("0.9", R"("0.9")"), "第2个计算单元的“factor”应为数值"},
+        {"Building", secondUnit("aboveGround", "underground"),
+         "第2个计算单元的“building”值“underground”无效"},
+        {"Agent", secondUnit("ammoniumPhosphatePowder", "sand"),
+         "第2个计算单元的“agent”值“sand”无效"},
+        {"AgentOfClass", secondUnit("ammoniumPhosphatePowder", "carbonDioxide"),
+         "第2个计算单元的火灾类别A不能选用灭火剂“二氧化碳(CO2)”"},
+        {"AreaNegative", secondUnit("1500", "-1"), "第2个计算单元的面积“area”值“-1”无效"},
+        {"AreaTooLarge", secondUnit("1500", "1.5e7"), "第2个计算单元的面积“area”值“15000000”无效"},
+        {"AreaText", secondUnit("1500", R"("1500")"), "第2个计算单元的“area”应为数值"},
+        {"ModelTooSmall", secondUnit(R"("area")", R"("model": "MF/ABC1", "area")"),
+         "第2个计算单元的灭火器型号“MF/ABC1”不是该单元适用的型号"},
+        {"ModelOfOtherAgent", secondUnit(R"("area")", R"("model": "MT7", "area")"),
+         "第2个计算单元的灭火器型号“MT7”不是该单元适用的型号"},
+        {"PointsZero", secondUnit(R"("area")", R"("points": 0, "area")"),
+         "第2个计算单元的设置点数“points”值“0”无效"},
+        {"PointsTooMany", secondUnit(R"("area")", R"("points": 1000, "area")"),
+         "第2个计算单元的设置点数“points”值“1000”无效"},
+        {"PointsFraction", secondUnit(R"("area")", R"("points": 2.5, "area")"),
+         "第2个计算单元的设置点数“points”值“2.5”无效"},
+        {"LoneSurrogate", secondUnit(R"("u1")", R"("\ud800")"),
+         "第2个计算单元的“name”含有无效字符"},
+    };
+}
+
+class BadFileTest : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(BadFileTest, IsRefusedNamingTheFileAndTheFault) {
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("坏文件.fep"));
+    writeFile(fileName, QByteArray::fromStdString(GetParam().bytes));
+    const auto read = readProject(fileName);
+    ASSERT_TRUE(std::holds_alternative<QString>(read));
+    const QString message = std::get<QString>(read);
+    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(fileName))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromUtf8(GetParam().fault))) << message.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(ProjectFile, BadFileTest, ::testing::ValuesIn(badFiles()),
+                         [](const auto& row) { return std::string(row.param.label); });
+
+TEST(ProjectFile, RefusesWhatCannotBeRead) {
+    QTemporaryDir folder;
+    const QString large = folder.filePath(QStringLiteral("large.fep"));
+    QFile file(large);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(kMaxProjectFileSize + 1));
+    file.close();
+    const std::pair<QString, const char*> cases[] = {
+        {folder.filePath(QStringLiteral("missing.fep")), "文件不存在"},
+        {folder.path(), "文件夹"},
+        {large, "文件过大"},
+    };
+    for (const auto& [fileName, fault] : cases) {
+        SCOPED_TRACE(fault);
+        const auto read = readProject(fileName);
+        ASSERT_TRUE(std::holds_alternative<QString>(read));
+        EXPECT_TRUE(std::get<QString>(read).contains(QDir::toNativeSeparators(fileName)));
+        EXPECT_TRUE(std::get<QString>(read).contains(QString::fromUtf8(fault)));
+    }
+}
+
+TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("工程.fep"));
+    core::Project large = sampleProject();
+    large.units.resize(50, large.units.front());
+    ASSERT_EQ(saveProject(large, fileName), std::nullopt);
+    const core::Project small{"小", {}};
+    ASSERT_EQ(saveProject(small, fileName), std::nullopt);
+    EXPECT_EQ(readAll(fileName), projectJson(small));  // nothing of the larger file is left
+
+    // A unit that could not be read back is not saved, and the file keeps the last save.
+    core::Project classD = small;
+    classD.units.push_back(unit("金属", core::FireClass::D, core::Agent::Water, 10));
+    const auto refused = saveProject(classD, fileName);
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_TRUE(refused->contains(QStringLiteral("第1个计算单元的火灾类别D")))
+        << refused->toStdString();
+    EXPECT_EQ(readAll(fileName), projectJson(small));
+
+    // A folder in the file's place, and a folder that is gone: refused, naming the file.
+    const QString folderInPlace = folder.filePath(QStringLiteral("folder.fep"));
+    ASSERT_TRUE(QDir().mkpath(folderInPlace + QStringLiteral("/inside")));
+    const QString goneFolder = folder.filePath(QStringLiteral("gone/工程.fep"));
+    for (const QString& target : {folderInPlace, goneFolder}) {
+        const auto fault = saveProject(large, target);
+        ASSERT_TRUE(fault.has_value());
+        EXPECT_TRUE(fault->contains(QDir::toNativeSeparators(target))) << fault->toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(folderInPlace + QStringLiteral("/inside")).isDir());
+    EXPECT_FALSE(QFileInfo::exists(goneFolder));
+}
+
+// Makes a lock file look an hour old, as the lock of a window open for an hour does.
+void age(const QString& lockFileName) {
+    QFile lock(lockFileName);
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
+}
+
+TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGone) {
+    ASSERT_TRUE(QDir(RecoveryCopy::directory()).removeRecursively());
+    const core::Project project = sampleProject();
+    const QString fileName = QStringLiteral("/某处/工程.fep");
+    auto copy = std::make_unique<RecoveryCopy>();
+    ASSERT_EQ(copy->write(project, fileName), std::nullopt);
+    const QString path = copy->path();
+    EXPECT_TRUE(path.startsWith(RecoveryCopy::directory()));
+    EXPECT_NE(RecoveryCopy().path(), path);
+    age(path + QStringLiteral(".lock"));
+    EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());  // its window lives, however long
+
+    copy.reset();  // the window ends without removing its copy, as in a crash
+    const QList<RecoveryCopy::Orphan> orphans = RecoveryCopy::findOrphans();
+    ASSERT_EQ(orphans.size(), 1);
+    EXPECT_EQ(orphans[0].path, path);
+    EXPECT_EQ(orphans[0].fileName, fileName);
+
+    RecoveryCopy restorer;
+    const auto restored = restorer.restore(orphans[0]);
+    ASSERT_TRUE(std::holds_alternative<RecoveredProject>(restored));
+    EXPECT_EQ(std::get<RecoveredProject>(restored).project, project);
+    EXPECT_EQ(std::get<RecoveredProject>(restored).fileName, fileName);
+    EXPECT_EQ(restorer.path(), path);
+    EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());  // the restoring window holds it now
+    EXPECT_TRUE(std::holds_alternative<QString>(RecoveryCopy().restore(orphans[0])));
+
+    restorer.remove();
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());
+}
+
+TEST(RecoveryCopy, DiscardDeletesAnOrphan) {
+    ASSERT_TRUE(QDir(RecoveryCopy::directory()).removeRecursively());
+    QString path;
+    {
+        RecoveryCopy copy;
+        ASSERT_EQ(copy.write(sampleProject(), QString()), std::nullopt);
+        path = copy.path();
+    }
+    const QList<RecoveryCopy::Orphan> orphans = RecoveryCopy::findOrphans();
+    ASSERT_EQ(orphans.size(), 1);
+    EXPECT_TRUE(orphans[0].fileName.isEmpty());
+    RecoveryCopy::discard(orphans[0]);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());
+}
+
+TEST(ProjectLock, ASecondWindowFindsTheFileHeld) {
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("工程.fep"));
+    ProjectLock first(fileName);
+    ASSERT_EQ(first.lock(), ProjectLock::State::Held);
+    age(ProjectLock::lockFileName(fileName));
+    ProjectLock second(fileName);
+    EXPECT_EQ(second.lock(), ProjectLock::State::HeldElsewhere);
+    EXPECT_TRUE(second.holder().contains(QString::number(QCoreApplication::applicationPid())))
+        << second.holder().toStdString();
+    first.unlock();
+    EXPECT_EQ(second.lock(), ProjectLock::State::Held);
+}
+
+TEST(ProjectLock, TakesOverTheLockOfAProcessThatIsGone) {
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("工程.fep"));
+    // Linux gives no process a number above 4194304.
+    writeFile(ProjectLock::lockFileName(fileName), "4194305\nextinguisher-calculator\n\n");
+    ProjectLock lock(fileName);
+    EXPECT_EQ(lock.lock(), ProjectLock::State::Held);
+}
+
+}  // namespace
+}  // namespace io
+
+// The recovery copies go to a temporary home, never to the user's own data folder.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setApplicationName(QStringLiteral("project_file_tests"));
+    return RUN_ALL_TESTS();
+}
