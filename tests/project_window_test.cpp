@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
 #include <functional>
@@ -20,6 +23,20 @@
 #include "project_window.h"
 
 namespace {
+
+// The settings and the recovery copies go to a temporary home, never the user's.
+class TemporaryHome : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        qputenv("HOME", home_.path().toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+  private:
+    QTemporaryDir home_;
+};
+[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new TemporaryHome);
 
 using ui::ProjectModel;
 using ui::ProjectWindow;
@@ -38,15 +55,36 @@ core::Unit makeUnit(const char* name, core::FireClass fireClass, double area,
 class ProjectWindowTest : public ::testing::Test {
   protected:
     ProjectWindowTest() {
-        QStandardPaths::setTestModeEnabled(true);
-        window = std::make_unique<ProjectWindow>();
-        window->askSaveChanges = [this] {
-            ++questions;
-            return answer;
-        };
+        window = makeWindow();
         window->show();
         QApplication::setActiveWindow(window.get());
         window->table()->setFocus();
+    }
+
+    ~ProjectWindowTest() override {
+        answer = ProjectWindow::SaveAnswer::Discard;
+        window->close();
+    }
+
+    // A window whose dialogs answer from the test's fields.
+    std::unique_ptr<ProjectWindow> makeWindow() {
+        auto w = std::make_unique<ProjectWindow>();
+        w->askSaveChanges = [this] {
+            ++questions;
+            return answer;
+        };
+        w->askSaveFileName = [this](const QString&) { return saveAs; };
+        w->askOpenFileName = [this] { return saveAs; };
+        w->showNotice = [this](const QString& text) { notices << text; };
+        w->askOpenReadOnly = [this](const QString& text) {
+            notices << text;
+            return true;
+        };
+        w->askRestore = [this](const io::RecoveryCopy::Orphan&) {
+            ++restoreOffers;
+            return restore;
+        };
+        return w;
     }
 
     QTableView* table() const { return window->table(); }
@@ -68,6 +106,11 @@ class ProjectWindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
+    QTemporaryDir folder;
+    QString saveAs;
+    QStringList notices;
+    bool restore = false;
+    int restoreOffers = 0;
     std::unique_ptr<ProjectWindow> window;
     ProjectWindow::SaveAnswer answer = ProjectWindow::SaveAnswer::Cancel;
     int questions = 0;
@@ -230,8 +273,11 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
          }},
     };
     for (const Case& c : cases) {
+        // Each window closes as the user closes it, leaving no recovery copy behind.
+        answer = ProjectWindow::SaveAnswer::Discard;
         SCOPED_TRACE(c.name);
-        ProjectWindow w;
+        const auto made = makeWindow();
+        ProjectWindow& w = *made;
         for (const char* name : {"甲", "乙", "丙"}) {
             w.addUnit(makeUnit(name, core::FireClass::A, 300));
         }
@@ -249,6 +295,7 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
         for (int row = 0; row < w.model()->rowCount(); ++row) {
             EXPECT_EQ(w.model()->index(row, ProjectModel::Number).data().toInt(), row + 1);
         }
+        EXPECT_TRUE(w.close());
     }
 }
 
@@ -300,6 +347,85 @@ TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutBeforeTheyAreDropped) {
     EXPECT_FALSE(window->isWindowModified());
     EXPECT_TRUE(window->close());
     EXPECT_EQ(questions, 3);
+}
+
+// Ctrl+S asks for a file name once; the file opens again as it was saved. A file that is not a
+// project is told and leaves the open project as it was.
+TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    window->addUnit(makeUnit("配电室", core::FireClass::E, 120, core::Agent::CarbonDioxide));
+    saveAs = folder.filePath(QStringLiteral("综合楼"));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(saveAs + QStringLiteral(".fep")));
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("灭火器配置工程 - 综合楼.fep[*]"));
+    const core::Project saved = window->project();
+
+    const QString bad = folder.filePath(QStringLiteral("bad.fep"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\"format\": 1");
+    file.close();
+    EXPECT_FALSE(window->openFile(bad));
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(window->project(), saved);
+    EXPECT_EQ(window->fileName(), saveAs + QStringLiteral(".fep"));
+
+    window->fileMenu()->actions().first()->trigger();  // 新建
+    EXPECT_TRUE(window->project().units.empty());
+    EXPECT_TRUE(window->openFile(saveAs + QStringLiteral(".fep")));
+    EXPECT_EQ(window->project(), saved);
+    EXPECT_EQ(questions, 0);
+}
+
+// 保存 in the unsaved-changes question saves before the window closes; a second window on the
+// same file is told who holds it and opens it read-only.
+TEST_F(ProjectWindowTest, SaveAnswerSavesAndASecondWindowOpensTheFileReadOnly) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    saveAs = folder.filePath(QStringLiteral("a.fep"));
+    answer = ProjectWindow::SaveAnswer::Save;
+    const auto first = makeWindow();
+    first->addUnit(makeUnit("库房", core::FireClass::B, 200));
+    first->undoStack()->setClean();
+    ASSERT_TRUE(window->close());
+    EXPECT_EQ(questions, 1);
+    EXPECT_TRUE(QFile::exists(saveAs));
+
+    const auto second = makeWindow();
+    ASSERT_TRUE(first->openFile(saveAs));
+    EXPECT_FALSE(first->isReadOnly());
+    ASSERT_TRUE(second->openFile(saveAs));
+    EXPECT_TRUE(second->isReadOnly());
+    EXPECT_EQ(notices.size(), 1);
+    EXPECT_TRUE(second->windowTitle().contains(QStringLiteral("只读")));
+    EXPECT_EQ(second->project(), first->project());
+}
+
+// A window that ends without closing leaves its copy; the next window offers it and, restored,
+// holds the changes as unsaved. A clean close removes the copy.
+TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
+    window.reset();
+    ASSERT_TRUE(QDir(io::RecoveryCopy::directory()).removeRecursively());
+    auto lost = makeWindow();
+    lost->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    lost->model()->setData(lost->model()->index(0, ProjectModel::Area), 450.0, Qt::EditRole);
+    const core::Project edited = lost->project();
+    lost.reset();  // as if the program had ended here
+
+    restore = true;
+    window = makeWindow();
+    window->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(restoreOffers, 1);
+    EXPECT_EQ(window->project(), edited);
+    EXPECT_TRUE(window->isWindowModified());
+
+    answer = ProjectWindow::SaveAnswer::Discard;
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(io::RecoveryCopy::findOrphans().isEmpty());
+    EXPECT_TRUE(QDir(io::RecoveryCopy::directory())
+                    .entryList({QStringLiteral("*.fep-recovery")}, QDir::Files)
+                    .isEmpty());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -12,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUndoStack>
@@ -20,6 +23,8 @@
 #include <set>
 
 #include "project_commands.h"
+#include "project_file.h"
+#include "project_lock.h"
 #include "project_model.h"
 #include "unit_delegate.h"
 #include "unit_texts.h"
@@ -29,6 +34,13 @@ namespace ui {
 namespace {
 
 constexpr char kTitle[] = "灭火器配置工程";
+// The recently opened project files, newest first, in a group of their own.
+constexpr char kRecentKey[] = "project/recentFiles";
+constexpr int kMaxRecent = 8;
+
+QString fileFilter() {
+    return QStringLiteral("灭火器配置工程 (*.%1)").arg(QLatin1String(io::kProjectSuffix));
+}
 
 }  // namespace
 
@@ -39,7 +51,8 @@ ProjectWindow::ProjectWindow(QWidget* parent)
       table_(new QTableView(this)),
       delegate_(new UnitDelegate(this)),
       emptyHint_(new QLabel(QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"))),
-      status_(new QLabel(this)) {
+      status_(new QLabel(this)),
+      recovery_(std::make_unique<io::RecoveryCopy>()) {
     askProjectName = [this](const QString& current) {
         bool ok = false;
         const QString name =
@@ -63,6 +76,34 @@ ProjectWindow::ProjectWindow(QWidget* parent)
     };
     showNotice = [this](const QString& text) {
         QMessageBox::information(this, QStringLiteral("提示"), text);
+    };
+    askOpenFileName = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开工程"), QString(),
+                                            fileFilter());
+    };
+    askSaveFileName = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("工程另存为"), suggested,
+                                            fileFilter());
+    };
+    askOpenReadOnly = [this](const QString& text) {
+        return QMessageBox::question(this, QStringLiteral("提示"),
+                                     text + QStringLiteral("\n是否以只读方式打开？")) ==
+               QMessageBox::Yes;
+    };
+    askRestore = [this](const io::RecoveryCopy::Orphan& orphan) {
+        const QString what =
+            orphan.fileName.isEmpty()
+                ? QStringLiteral("一个未保存的工程")
+                : QStringLiteral("工程“%1”").arg(QDir::toNativeSeparators(orphan.fileName));
+        QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle),
+                        QStringLiteral("程序上次未正常关闭，%1有未保存的修改（%2）。")
+                            .arg(what, orphan.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
+                        QMessageBox::NoButton, this);
+        QPushButton* restore = box.addButton(QStringLiteral("恢复"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("放弃"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(restore);
+        box.exec();
+        return box.clickedButton() == restore;
     };
 
     table_->setAccessibleName(QStringLiteral("计算单元"));
@@ -93,8 +134,8 @@ ProjectWindow::ProjectWindow(QWidget* parent)
 
     buildMenus();
 
-    connect(undoStack_, &QUndoStack::cleanChanged, this,
-            [this](bool clean) { setWindowModified(!clean); });
+    connect(undoStack_, &QUndoStack::cleanChanged, this, &ProjectWindow::keepRecoveryCopy);
+    connect(undoStack_, &QUndoStack::indexChanged, this, &ProjectWindow::keepRecoveryCopy);
     connect(model_, &ProjectModel::projectNameChanged, this, &ProjectWindow::updateTitle);
     connect(model_, &QAbstractItemModel::dataChanged, this, &ProjectWindow::updateStatus);
     connect(model_, &QAbstractItemModel::rowsInserted, this, &ProjectWindow::updateStatus);
@@ -126,7 +167,16 @@ void ProjectWindow::buildMenus() {
     QAction* newAction =
         fileMenu_->addAction(QStringLiteral("新建(&N)"), this, &ProjectWindow::newProject);
     newAction->setShortcut(QKeySequence::New);
+    fileMenu_->addAction(QStringLiteral("打开(&O)…"), this, &ProjectWindow::chooseAndOpen)
+        ->setShortcut(QKeySequence::Open);
+    recentMenu_ = fileMenu_->addMenu(QStringLiteral("最近打开(&R)"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &ProjectWindow::fillRecentMenu);
     fileMenu_->addSeparator();
+    fileMenu_->addAction(QStringLiteral("保存(&S)"), this, &ProjectWindow::save)
+        ->setShortcut(QKeySequence::Save);
+    fileMenu_->addAction(QStringLiteral("另存为(&A)…"), this, &ProjectWindow::saveAs)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    closeSeparator_ = fileMenu_->addSeparator();
     QAction* closeAction = fileMenu_->addAction(QStringLiteral("关闭(&C)"), this, &QWidget::close);
     closeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
 
@@ -173,6 +223,9 @@ void ProjectWindow::updateTitle() {
     QString name = qs(model_->project().name);
     if (name.isEmpty()) {
         name = fileName_.isEmpty() ? QStringLiteral("未命名") : QFileInfo(fileName_).fileName();
+    }
+    if (readOnly_) {
+        name += QStringLiteral("（只读）");
     }
     setWindowTitle(QString::fromUtf8(kTitle) + QStringLiteral(" - ") + name +
                    QStringLiteral("[*]"));
@@ -231,6 +284,11 @@ void ProjectWindow::updateActions() {
 
 int ProjectWindow::addUnit(const core::Unit& unit) {
     const int row = model_->rowCount();
+    // A unit the project's file could not keep (class D, an area out of range, ...) is refused.
+    if (const auto fault = io::unitFault(unit, row + 1)) {
+        showNotice(*fault);
+        return -1;
+    }
     undoStack_->push(new UnitRowsCommand(model_, UnitRowsCommand::Kind::Insert, {{row, unit}},
                                          QStringLiteral("添加计算单元")));
     selectRows({row});
@@ -308,8 +366,195 @@ void ProjectWindow::renameProject() {
 }
 
 bool ProjectWindow::save() {
-    // Written with the project files.
-    return false;
+    if (fileName_.isEmpty() || readOnly_) {
+        return saveAs();
+    }
+    return saveTo(fileName_);
+}
+
+bool ProjectWindow::saveAs() {
+    QString suggested = fileName_;
+    if (suggested.isEmpty()) {
+        const QString name = qs(model_->project().name).trimmed();
+        suggested = (name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
+                    QLatin1String(io::kProjectSuffix);
+    }
+    QString chosen = askSaveFileName(suggested);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    if (QFileInfo(chosen).suffix().isEmpty()) {
+        chosen += u'.' + QLatin1String(io::kProjectSuffix);
+    }
+    chosen = QFileInfo(chosen).absoluteFilePath();
+    if (chosen == fileName_ && !readOnly_) {
+        return saveTo(chosen);
+    }
+    bool readOnly = false;
+    std::unique_ptr<io::ProjectLock> lock;
+    if (!lockFile(chosen, true, &readOnly, &lock)) {
+        return false;
+    }
+    if (!saveTo(chosen)) {
+        return false;
+    }
+    lock_ = std::move(lock);
+    fileName_ = chosen;
+    readOnly_ = false;
+    updateTitle();
+    return true;
+}
+
+bool ProjectWindow::saveTo(const QString& fileName) {
+    if (const auto fault = io::saveProject(model_->project(), fileName)) {
+        showNotice(*fault);
+        return false;
+    }
+    undoStack_->setClean();
+    rememberRecent(fileName);
+    return true;
+}
+
+bool ProjectWindow::lockFile(const QString& fileName, bool forWriting, bool* readOnly,
+                             std::unique_ptr<io::ProjectLock>* lock) {
+    *readOnly = false;
+    *lock = std::make_unique<io::ProjectLock>(fileName);
+    if ((*lock)->lock() != io::ProjectLock::State::HeldElsewhere) {
+        // A lock that cannot be made (a read-only folder) keeps nobody out; saving says why it
+        // cannot write there.
+        return true;
+    }
+    const QString holder = (*lock)->holder();
+    const QString heldBy = QStringLiteral("文件“%1”已在%2中打开。")
+                               .arg(QDir::toNativeSeparators(fileName),
+                                    holder.isEmpty() ? QStringLiteral("另一个窗口") : holder);
+    lock->reset();
+    if (forWriting) {
+        showNotice(heldBy + QStringLiteral("不能保存到该文件。"));
+        return false;
+    }
+    *readOnly = true;
+    return askOpenReadOnly(heldBy);
+}
+
+bool ProjectWindow::openFile(const QString& fileName) {
+    if (!settleChanges()) {
+        return false;
+    }
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    auto read = io::readProject(path);
+    if (const auto* fault = std::get_if<QString>(&read)) {
+        showNotice(*fault);
+        return false;
+    }
+    bool readOnly = false;
+    std::unique_ptr<io::ProjectLock> lock;
+    if (path != fileName_ || readOnly_) {
+        if (!lockFile(path, false, &readOnly, &lock)) {
+            return false;
+        }
+    } else {
+        lock = std::move(lock_);  // the file this window holds already
+    }
+    lock_ = std::move(lock);
+    fileName_ = path;
+    readOnly_ = readOnly;
+    model_->setProject(std::move(std::get<core::Project>(read)));
+    undoStack_->clear();
+    rememberRecent(path);
+    updateTitle();
+    return true;
+}
+
+void ProjectWindow::chooseAndOpen() {
+    if (!settleChanges()) {
+        return;
+    }
+    const QString chosen = askOpenFileName();
+    if (!chosen.isEmpty()) {
+        openFile(chosen);
+    }
+}
+
+void ProjectWindow::rememberRecent(const QString& fileName) {
+    QSettings settings;
+    QStringList recent = settings.value(QString::fromUtf8(kRecentKey)).toStringList();
+    recent.removeAll(fileName);
+    recent.prepend(fileName);
+    while (recent.size() > kMaxRecent) {
+        recent.removeLast();
+    }
+    settings.setValue(QString::fromUtf8(kRecentKey), recent);
+}
+
+void ProjectWindow::fillRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = QSettings().value(QString::fromUtf8(kRecentKey)).toStringList();
+    for (const QString& file : recent) {
+        recentMenu_->addAction(QDir::toNativeSeparators(file), this,
+                               [this, file] { openFile(file); });
+    }
+    if (recent.isEmpty()) {
+        recentMenu_->addAction(QStringLiteral("（无）"))->setEnabled(false);
+    }
+}
+
+void ProjectWindow::addFileActions(const QList<QAction*>& actions) {
+    fileMenu_->insertActions(closeSeparator_, actions);
+}
+
+void ProjectWindow::keepRecoveryCopy() {
+    setWindowModified(!undoStack_->isClean());
+    if (undoStack_->isClean()) {
+        recovery_->remove();
+    } else if (const auto fault = recovery_->write(model_->project(), fileName_)) {
+        statusBar()->showMessage(*fault, 10000);
+    }
+}
+
+void ProjectWindow::offerRecoveryCopies() {
+    for (const io::RecoveryCopy::Orphan& orphan : io::RecoveryCopy::findOrphans()) {
+        if (!askRestore(orphan)) {
+            io::RecoveryCopy::discard(orphan);
+            continue;
+        }
+        if (!settleChanges()) {
+            return;
+        }
+        auto restored = recovery_->restore(orphan);
+        if (const auto* fault = std::get_if<QString>(&restored)) {
+            showNotice(*fault);
+            continue;
+        }
+        auto& recovered = std::get<io::RecoveredProject>(restored);
+        lock_.reset();
+        readOnly_ = false;
+        fileName_.clear();
+        if (!recovered.fileName.isEmpty()) {
+            bool readOnly = false;
+            std::unique_ptr<io::ProjectLock> lock;
+            if (lockFile(recovered.fileName, false, &readOnly, &lock) && !readOnly) {
+                lock_ = std::move(lock);
+                fileName_ = recovered.fileName;
+            }
+            // Held by another window: the restored changes are saved under another name.
+        }
+        model_->setProject(std::move(recovered.project));
+        undoStack_->clear();
+        // The restored changes are not in any file yet.
+        undoStack_->resetClean();
+        updateTitle();
+        keepRecoveryCopy();
+        return;  // one window takes one copy; the others wait for the next start
+    }
+}
+
+void ProjectWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!recoveryOffered_) {
+        recoveryOffered_ = true;
+        QMetaObject::invokeMethod(this, &ProjectWindow::offerRecoveryCopies, Qt::QueuedConnection);
+    }
 }
 
 bool ProjectWindow::settleChanges() {
@@ -332,6 +577,8 @@ void ProjectWindow::newProject() {
         return;
     }
     fileName_.clear();
+    readOnly_ = false;
+    lock_.reset();
     model_->setProject({});
     undoStack_->clear();
     updateTitle();
@@ -342,6 +589,9 @@ void ProjectWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // A clean close leaves no copy to recover.
+    recovery_->remove();
+    lock_.reset();
     event->accept();
 }
 

@@ -4,15 +4,21 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "project.h"
+#include "recovery_copy.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QTableView;
 class QUndoStack;
+
+namespace io {
+class ProjectLock;
+}
 
 namespace ui {
 
@@ -31,9 +37,22 @@ class ProjectWindow : public QMainWindow {
     ~ProjectWindow() override;
 
     // Adds the unit at the end, as one undoable step; selects its row and makes it current.
-    // Returns the row.
+    // Returns the row, or -1 for a unit a project cannot keep (told in a box titled 提示).
     int addUnit(const core::Unit& unit);
     [[nodiscard]] const core::Project& project() const;
+
+    // Opens the project file in this window, once its unsaved changes are settled. A file that
+    // cannot be read is told in a box titled 提示 and the open project stays; a file another
+    // window holds may be opened read-only. False when nothing was opened.
+    bool openFile(const QString& fileName);
+    [[nodiscard]] QString fileName() const { return fileName_; }
+    [[nodiscard]] bool isReadOnly() const { return readOnly_; }
+    // Offers the recovery copies that instances which ended without closing left behind:
+    // 恢复 takes the first one chosen into this window, 放弃 deletes it. Done once the window is
+    // first shown.
+    void offerRecoveryCopies();
+    // Adds actions to the 文件 menu, above 关闭 (the project's outputs).
+    void addFileActions(const QList<QAction*>& actions);
 
     // Menus other parts of the program add their actions to (the outputs, the unit calculator).
     [[nodiscard]] QMenu* fileMenu() const { return fileMenu_; }
@@ -55,9 +74,17 @@ class ProjectWindow : public QMainWindow {
     std::function<SaveAnswer()> askSaveChanges;
     // A box titled 提示.
     std::function<void(const QString& text)> showNotice;
+    // The file to open, or to save to; an empty string when cancelled.
+    std::function<QString()> askOpenFileName;
+    std::function<QString(const QString& suggested)> askSaveFileName;
+    // The file is held by another window (`text` says by whom): true opens it read-only.
+    std::function<bool(const QString& text)> askOpenReadOnly;
+    // A recovery copy left behind: true restores it (恢复), false discards it (放弃).
+    std::function<bool(const io::RecoveryCopy::Orphan& orphan)> askRestore;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildMenus();
@@ -71,6 +98,17 @@ class ProjectWindow : public QMainWindow {
     // were saved.
     bool settleChanges();
     bool save();
+    bool saveAs();
+    bool saveTo(const QString& fileName);
+    // Writes the recovery copy while there are unsaved changes, removes it when there are none.
+    void keepRecoveryCopy();
+    // Takes the lock of the file; false when the user declines to open it read-only, or
+    // (`forWriting`) when another window holds it.
+    bool lockFile(const QString& fileName, bool forWriting, bool* readOnly,
+                  std::unique_ptr<io::ProjectLock>* lock);
+    void rememberRecent(const QString& fileName);
+    void fillRecentMenu();
+    void chooseAndOpen();
 
     void newProject();
     void addNewUnit();
@@ -86,6 +124,12 @@ class ProjectWindow : public QMainWindow {
     QLabel* emptyHint_;
     QLabel* status_;
     QString fileName_;
+    bool readOnly_ = false;
+    bool recoveryOffered_ = false;
+    std::unique_ptr<io::ProjectLock> lock_;
+    std::unique_ptr<io::RecoveryCopy> recovery_;
+    QAction* closeSeparator_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;
     QMenu* editMenu_ = nullptr;
