@@ -52,6 +52,11 @@ QString columnHeading(int column) {
     return QString::fromUtf8(kHeadings[column]);
 }
 
+bool breaches(const core::ClauseChecks& c) {
+    return !(c.atLeastTwo && c.atMostFivePerPoint && c.reachesMinimum && c.pointReachesQe &&
+             c.enoughPoints && c.reachesAreaRating);
+}
+
 QString checkText(const core::UnitDesign& d) {
     if (!d.configured()) {
         return QStringLiteral("不能配置");
@@ -194,7 +199,7 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
     }
 
     if (role == Qt::ForegroundRole && column == Check &&
-        (!d.configured() || !core::breachedClauses(d.configuration.checks).empty())) {
+        (!d.configured() || breaches(d.configuration.checks))) {
         return QBrush(QColor(0xb0, 0x1c, 0x1c));
     }
 
@@ -405,7 +410,7 @@ ProjectModel::Summary ProjectModel::summary() const {
             continue;
         }
         s.extinguishers += d.configuration.total;
-        if (!core::breachedClauses(d.configuration.checks).empty()) {
+        if (breaches(d.configuration.checks)) {
             ++s.breaching;
         }
     }
