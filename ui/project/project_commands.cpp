@@ -1,7 +1,5 @@
 #include "project_commands.h"
 
-#include <ranges>
-
 #include "project_model.h"
 
 namespace ui {
@@ -43,8 +41,8 @@ void UnitRowsCommand::insert() {
 
 void UnitRowsCommand::remove() {
     // Descending, so that the rows still to go keep their numbers.
-    for (const auto& entry : std::views::reverse(rows_)) {
-        model_->removeUnit(entry.first);
+    for (auto entry = rows_.rbegin(); entry != rows_.rend(); ++entry) {
+        model_->removeUnit(entry->first);
     }
 }
 
@@ -60,8 +58,8 @@ void MoveUnitsCommand::shift(ProjectModel* model, const std::vector<int>& rows, 
             model->moveUnit(row, row + delta);
         }
     } else {
-        for (const int row : std::views::reverse(rows)) {
-            model->moveUnit(row, row + delta);
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+            model->moveUnit(*row, *row + delta);
         }
     }
 }

@@ -104,8 +104,8 @@ std::optional<double> unitArea(const QString& text, QString* problem) {
         return refuse(QStringLiteral("保护面积应是一个数：") + note);
     }
     const QByteArray bytes = normalized.toUtf8();
-    const core::LeadingNumber reading =
-        core::readLeadingNumber(std::string_view(bytes.constData(), bytes.size()));
+    const core::LeadingNumber reading = core::readLeadingNumber(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (!reading.value || !std::isfinite(*reading.value) || *reading.value < 0 ||
         *reading.value > core::kMaxUnitArea) {
         return refuse(QStringLiteral("保护面积应在 0 至 %1 m² 之间")
