@@ -1,5 +1,9 @@
 #include "unit_texts.h"
 
+#include <utility>
+
+#include "number_text.h"
+
 namespace ui {
 
 QString qs(std::string_view text) {
@@ -97,13 +101,35 @@ QString extinguisherName(core::Mount mount, core::Agent agent) {
     return qs(core::mountLabel(mount)) + name + QStringLiteral("灭火器");
 }
 
+QString providedRatingText(double rating, core::FireClass fireClass) {
+    return qs(core::decimalText(rating)) + ratingLetter(fireClass);
+}
+
+QString clauseDescription(std::string_view clause) {
+    static constexpr std::pair<std::string_view, const char*> kClauses[] = {
+        {"6.1.1", "一个计算单元内配置的灭火器数量不得少于2具"},
+        {"6.1.2", "每个设置点的灭火器配置数量不宜多于5具"},
+        {"6.2.1", "单具灭火器不小于最小配置灭火级别"},
+        {"7.1.2", "每个设置点实配灭火级别不小于 Qe"},
+        {"7.1.3", "设置点数不少于估算值 N₀"},
+        {"10.0.3", "全部设置点的实配灭火级别合计不小于 S/U"},
+    };
+    for (const auto& [number, words] : kClauses) {
+        if (number == clause) {
+            return qs(clause) + u' ' + QString::fromUtf8(words);
+        }
+    }
+    return qs(clause);
+}
+
 QString unconfigurableReason(core::Unconfigurable fault) {
     switch (fault) {
         case core::Unconfigurable::None:
             break;
         case core::Unconfigurable::ClassD:
             return QStringLiteral(
-                "D类火灾场所的灭火器配置应根据金属的种类、物态及其特性等研究确定，不编制计算书");
+                "D类火灾场所的灭火器配置应根据金属的种类、物态及其特性等研究确定，不编制计算"
+                "书");
         case core::Unconfigurable::AreaInvalid:
             return QStringLiteral("建筑面积无法计算，不能编制计算书");
         case core::Unconfigurable::NothingRequired:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <string_view>
 
@@ -45,6 +46,11 @@ extern const QString kBasis;
 // The extinguisher as a bill of materials names it: mount, agent and "灭火器":
 // "手提式磷酸铵盐干粉灭火器", "推车式二氧化碳灭火器", "手提式1211灭火器".
 [[nodiscard]] QString extinguisherName(core::Mount mount, core::Agent agent);
+// A provided rating, which may not be whole, with its letter: "6A", "1.5A", "178B".
+[[nodiscard]] QString providedRatingText(double rating, core::FireClass fireClass);
+
+// A clause that breachedClauses names, in words: "6.1.2 每个设置点的灭火器配置数量不宜多于5具".
+[[nodiscard]] QString clauseDescription(std::string_view clause);
 
 // Why a unit has no configuration, in the calculator window's words; empty for None.
 [[nodiscard]] QString unconfigurableReason(core::Unconfigurable fault);

@@ -1,0 +1,100 @@
+// The project window with 10 to 10000 units: opening a project file and painting the window, and
+// one edit of a cell with the repaint that follows (the edit also writes the recovery copy).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <memory>
+
+#include "project.h"
+#include "project_file.h"
+#include "project_model.h"
+#include "project_window.h"
+
+namespace {
+
+QTemporaryDir* folder = nullptr;
+
+// A project file of `count` units of varied choices, every other one with a chosen model and N.
+QString projectFile(std::int64_t count) {
+    core::Project project{"基准工程", {}};
+    for (std::int64_t i = 0; i < count; ++i) {
+        core::Unit unit;
+        unit.name = "计算单元" + std::to_string(i + 1);
+        unit.location = std::to_string(i % 30 + 1) + "层";
+        unit.choices.hazard = static_cast<core::Hazard>(i % 3);
+        unit.choices.area = 50.0 + static_cast<double>(i % 97) * 31.5;
+        if (i % 2 == 1) {
+            unit.model = core::conditionsOf(unit.choices)->candidates.back().code;
+            unit.points = static_cast<int>(i % 9 + 1);
+        }
+        project.units.push_back(std::move(unit));
+    }
+    const QString path = folder->filePath(QStringLiteral("p%1.fep").arg(count));
+    if (io::saveProject(project, path)) {
+        return {};
+    }
+    return path;
+}
+
+std::unique_ptr<ui::ProjectWindow> shownWindow() {
+    auto window = std::make_unique<ui::ProjectWindow>();
+    window->askRestore = [](const io::RecoveryCopy::Orphan&) { return false; };
+    window->askSaveChanges = [] { return ui::ProjectWindow::SaveAnswer::Discard; };
+    window->show();
+    return window;
+}
+
+void BM_OpenAndPaint(benchmark::State& state) {
+    const QString path = projectFile(state.range(0));
+    for (auto _ : state) {
+        auto window = shownWindow();
+        if (!window->openFile(path)) {
+            state.SkipWithError("the project file did not open");
+            return;
+        }
+        benchmark::DoNotOptimize(window->grab().toImage());
+    }
+}
+BENCHMARK(BM_OpenAndPaint)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
+
+void BM_EditAndRepaint(benchmark::State& state) {
+    auto window = shownWindow();
+    if (!window->openFile(projectFile(state.range(0)))) {
+        state.SkipWithError("the project file did not open");
+        return;
+    }
+    ui::ProjectModel* model = window->model();
+    const QModelIndex area = model->index(0, ui::ProjectModel::Area);
+    double value = 100;
+    for (auto _ : state) {
+        value = value == 100 ? 200 : 100;
+        model->setData(area, value, Qt::EditRole);
+        benchmark::DoNotOptimize(window->grab().toImage());
+    }
+    window->undoStack()->clear();  // no recovery copy is left behind
+}
+BENCHMARK(BM_EditAndRepaint)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Recent files and recovery copies go to a temporary home, not the user's.
+    QTemporaryDir home;
+    folder = &home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,431 @@
+// The project window offscreen: its table edited through the delegates by keyboard, undo and
+// redo of every kind of change, the status bar, the check column and the unsaved-changes question.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUndoStack>
+#include <functional>
+#include <memory>
+
+#include "project_model.h"
+#include "project_window.h"
+
+namespace {
+
+// The settings and the recovery copies go to a temporary home, never the user's.
+class TemporaryHome : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        qputenv("HOME", home_.path().toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+  private:
+    QTemporaryDir home_;
+};
+[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new TemporaryHome);
+
+using ui::ProjectModel;
+using ui::ProjectWindow;
+
+core::Unit makeUnit(const char* name, core::FireClass fireClass, double area,
+                    core::Agent agent = core::Agent::AmmoniumPhosphatePowder) {
+    core::Unit unit;
+    unit.name = name;
+    unit.location = "一层";
+    unit.choices.fireClass = fireClass;
+    unit.choices.area = area;
+    unit.choices.agent = agent;
+    return unit;
+}
+
+class ProjectWindowTest : public ::testing::Test {
+  protected:
+    ProjectWindowTest() {
+        window = makeWindow();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        window->table()->setFocus();
+    }
+
+    ~ProjectWindowTest() override {
+        answer = ProjectWindow::SaveAnswer::Discard;
+        window->close();
+    }
+
+    // A window whose dialogs answer from the test's fields.
+    std::unique_ptr<ProjectWindow> makeWindow() {
+        auto w = std::make_unique<ProjectWindow>();
+        w->askSaveChanges = [this] {
+            ++questions;
+            return answer;
+        };
+        w->askSaveFileName = [this](const QString&) { return saveAs; };
+        w->askOpenFileName = [this] { return saveAs; };
+        w->showNotice = [this](const QString& text) { notices << text; };
+        w->askOpenReadOnly = [this](const QString& text) {
+            notices << text;
+            return true;
+        };
+        w->askRestore = [this](const io::RecoveryCopy::Orphan&) {
+            ++restoreOffers;
+            return restore;
+        };
+        return w;
+    }
+
+    QTableView* table() const { return window->table(); }
+    QString text(int row, int column) const {
+        return window->model()->index(row, column).data().toString();
+    }
+
+    // Opens the cell's editor with F2, as the keyboard does, and returns it.
+    QWidget* openEditor(int row, int column) {
+        table()->setFocus();
+        table()->setCurrentIndex(window->model()->index(row, column));
+        QTest::keyClick(table(), Qt::Key_F2);
+        return QApplication::focusWidget();
+    }
+
+    // Ends the edit with the key; the delegate commits the editor's data in a queued call.
+    static void finish(QWidget* editor, Qt::Key key = Qt::Key_Return) {
+        QTest::keyClick(editor, key);
+        QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir folder;
+    QString saveAs;
+    QStringList notices;
+    bool restore = false;
+    int restoreOffers = 0;
+    std::unique_ptr<ProjectWindow> window;
+    ProjectWindow::SaveAnswer answer = ProjectWindow::SaveAnswer::Cancel;
+    int questions = 0;
+};
+
+TEST_F(ProjectWindowTest, ComboEditorTakesTheChoiceByKeyboard) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 500));
+    auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Hazard));
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box, Qt::Key_Down);
+    finish(box);
+    EXPECT_EQ(text(0, ProjectModel::Hazard), QStringLiteral("严重危险级"));
+    EXPECT_EQ(window->project().units[0].choices.hazard, core::Hazard::Serious);
+}
+
+// Class D is not offered; a class that rules out the agent moves the unit to ammonium-phosphate
+// powder, and the agent's box then offers only what the new class allows.
+TEST_F(ProjectWindowTest, FireClassThatRulesOutTheAgentMovesItToPhosphatePowder) {
+    window->addUnit(makeUnit("库房", core::FireClass::A, 500, core::Agent::Water));
+    auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::FireClass));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->count(), 4);
+    EXPECT_EQ(box->findText(QStringLiteral("D类")), -1);
+    QTest::keyClick(box, Qt::Key_Down);  // B
+    QTest::keyClick(box, Qt::Key_Down);  // C
+    finish(box);
+    EXPECT_EQ(text(0, ProjectModel::FireClass), QStringLiteral("C类"));
+    EXPECT_EQ(text(0, ProjectModel::Agent), QStringLiteral("干粉(磷酸铵盐)"));
+
+    auto* agents = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Agent));
+    ASSERT_NE(agents, nullptr);
+    EXPECT_EQ(agents->findText(QStringLiteral("水型")), -1);
+    EXPECT_EQ(agents->findText(QStringLiteral("泡沫(化学泡沫)")), -1);
+    EXPECT_EQ(agents->count(), 4);
+    QTest::keyClick(agents, Qt::Key_Escape);
+}
+
+// A text that is only partly a number keeps the editor open, marked, and changes nothing; a
+// full-width number with a unit is taken.
+TEST_F(ProjectWindowTest, AreaEditorRefusesAPartialNumberAndTakesFullWidthDigits) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 500));
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(0, ProjectModel::Area));
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("12abc"));
+    finish(edit);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_FALSE(edit->toolTip().isEmpty());
+    EXPECT_FALSE(edit->styleSheet().isEmpty());
+    EXPECT_EQ(window->project().units[0].choices.area, 500);
+    EXPECT_EQ(window->undoStack()->count(), 1);  // the unit's addition only
+
+    edit->selectAll();
+    // Full-width text comes from the input method as one committed string.
+    QInputMethodEvent typed;
+    typed.setCommitString(QStringLiteral("１２０．５㎡"));
+    QApplication::sendEvent(edit, &typed);
+    EXPECT_TRUE(edit->toolTip().isEmpty());
+    finish(edit);
+    EXPECT_EQ(window->project().units[0].choices.area, 120.5);
+    EXPECT_EQ(text(0, ProjectModel::Area), QStringLiteral("120.5"));
+}
+
+TEST_F(ProjectWindowTest, EmptyPointsPutBackTheEstimateAndAutoTheDefaultModel) {
+    core::Unit unit = makeUnit("办公室", core::FireClass::A, 1000);
+    unit.points = 7;
+    window->addUnit(unit);
+    const ProjectModel& model = *window->model();
+    unit.model = model.unitDesign(0).conditions->candidates.back().code;
+    window->model()->replaceUnit(0, unit);
+    ASSERT_TRUE(model.unitDesign(0).modelChosen);
+
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(0, ProjectModel::Points));
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    finish(edit);
+    EXPECT_FALSE(window->project().units[0].points.has_value());
+    EXPECT_EQ(text(0, ProjectModel::Points).toInt(), model.unitDesign(0).configuration.estimate);
+
+    auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Model));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("自动"));
+    QTest::keyClick(box, Qt::Key_Home);
+    finish(box);
+    EXPECT_FALSE(window->project().units[0].model.has_value());
+}
+
+// While a cell's editor is open, Delete and Insert edit its text; with the table focused they
+// remove and add units.
+TEST_F(ProjectWindowTest, DeleteAndInsertKeysActOnUnitsOnlyOutsideAnEditor) {
+    QTest::keyClick(table(), Qt::Key_Insert);
+    QTest::keyClick(table(), Qt::Key_Insert);
+    ASSERT_EQ(window->project().units.size(), 2U);
+    EXPECT_EQ(window->project().units[1].name, "计算单元2");
+
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(0, ProjectModel::Name));
+    ASSERT_NE(edit, nullptr);
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClick(edit, Qt::Key_Insert);
+    finish(edit);
+    EXPECT_EQ(window->project().units.size(), 2U);
+    EXPECT_EQ(window->project().units[0].name, "算单元1");
+
+    table()->setFocus();
+    QTest::keyClick(table(), Qt::Key_Delete);
+    ASSERT_EQ(window->project().units.size(), 1U);
+    EXPECT_EQ(window->project().units[0].name, "计算单元2");
+}
+
+// Each kind of change is one step: undo gives back the project as it was, redo as it became.
+TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
+    struct Case {
+        const char* name;
+        std::function<void(ProjectWindow&)> change;
+    };
+    const auto select = [](ProjectWindow& w, int row) {
+        w.table()->setCurrentIndex(w.model()->index(row, ProjectModel::Name));
+    };
+    const auto trigger = [](ProjectWindow& w, const QString& text) {
+        for (QAction* action : w.editMenu()->actions()) {
+            if (action->text() == text) {
+                action->trigger();
+                return;
+            }
+        }
+        FAIL() << text.toStdString();
+    };
+    const Case cases[] = {
+        {"edit a cell",
+         [](ProjectWindow& w) {
+             w.model()->setData(w.model()->index(1, ProjectModel::Area), 2000.0, Qt::EditRole);
+         }},
+        {"add", [&](ProjectWindow& w) { trigger(w, QStringLiteral("添加计算单元")); }},
+        {"duplicate",
+         [&](ProjectWindow& w) {
+             select(w, 0);
+             trigger(w, QStringLiteral("复制计算单元"));
+         }},
+        {"remove",
+         [&](ProjectWindow& w) {
+             select(w, 1);
+             trigger(w, QStringLiteral("删除计算单元"));
+         }},
+        {"move up",
+         [&](ProjectWindow& w) {
+             select(w, 2);
+             trigger(w, QStringLiteral("上移"));
+         }},
+        {"move down",
+         [&](ProjectWindow& w) {
+             select(w, 0);
+             trigger(w, QStringLiteral("下移"));
+         }},
+        {"rename the project",
+         [&](ProjectWindow& w) {
+             w.askProjectName = [](const QString&) { return QStringLiteral("综合楼"); };
+             trigger(w, QStringLiteral("工程名称…"));
+         }},
+    };
+    for (const Case& c : cases) {
+        // Each window closes as the user closes it, leaving no recovery copy behind.
+        answer = ProjectWindow::SaveAnswer::Discard;
+        SCOPED_TRACE(c.name);
+        const auto made = makeWindow();
+        ProjectWindow& w = *made;
+        for (const char* name : {"甲", "乙", "丙"}) {
+            w.addUnit(makeUnit(name, core::FireClass::A, 300));
+        }
+        w.undoStack()->setClean();
+        const core::Project before = w.project();
+        c.change(w);
+        const core::Project after = w.project();
+        EXPECT_NE(after, before);
+        EXPECT_TRUE(w.isWindowModified());
+        w.undoStack()->undo();
+        EXPECT_EQ(w.project(), before);
+        EXPECT_FALSE(w.isWindowModified());
+        w.undoStack()->redo();
+        EXPECT_EQ(w.project(), after);
+        for (int row = 0; row < w.model()->rowCount(); ++row) {
+            EXPECT_EQ(w.model()->index(row, ProjectModel::Number).data().toInt(), row + 1);
+        }
+        EXPECT_TRUE(w.close());
+    }
+}
+
+// A unit with too few points breaks 6.1.2 and 7.1.3; one with no area cannot be configured. The
+// status bar counts both, and the extinguishers of the others.
+TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnits) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    core::Unit crowded = makeUnit("仓库", core::FireClass::A, 2000);
+    crowded.choices.hazard = core::Hazard::Serious;
+    crowded.points = 1;
+    window->addUnit(crowded);
+    window->addUnit(makeUnit("空房", core::FireClass::A, 0));
+    const ProjectModel& model = *window->model();
+
+    EXPECT_EQ(text(0, ProjectModel::Check), QStringLiteral("满足"));
+    EXPECT_EQ(text(1, ProjectModel::Check), QStringLiteral("6.1.2、7.1.3"));
+    const QString tip = model.index(1, ProjectModel::Check).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("每个设置点的灭火器配置数量不宜多于5具")))
+        << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("7.1.3 设置点数不少于估算值"))) << tip.toStdString();
+
+    EXPECT_EQ(text(2, ProjectModel::Check), QStringLiteral("不能配置"));
+    EXPECT_EQ(model.index(2, ProjectModel::Check).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("需配灭火级别为 0，不需编制计算书"));
+    for (const int column : {ProjectModel::Model, ProjectModel::PerPoint, ProjectModel::Total,
+                             ProjectModel::Provided}) {
+        EXPECT_TRUE(text(2, column).isEmpty()) << column;
+    }
+
+    const std::int64_t total =
+        model.unitDesign(0).configuration.total + model.unitDesign(1).configuration.total;
+    EXPECT_EQ(window->statusText(),
+              QStringLiteral("计算单元：3　灭火器：%1具　不满足校核：1　不能配置：1").arg(total));
+}
+
+// Closing and starting anew ask about unsaved changes; 取消 keeps the project and the window.
+TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutBeforeTheyAreDropped) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    answer = ProjectWindow::SaveAnswer::Cancel;
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    window->fileMenu()->actions().first()->trigger();  // 新建
+    EXPECT_EQ(window->project().units.size(), 1U);
+    EXPECT_EQ(questions, 2);
+
+    answer = ProjectWindow::SaveAnswer::Discard;
+    window->fileMenu()->actions().first()->trigger();
+    EXPECT_TRUE(window->project().units.empty());
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(questions, 3);
+}
+
+// Ctrl+S asks for a file name once; the file opens again as it was saved. A file that is not a
+// project is told and leaves the open project as it was.
+TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    window->addUnit(makeUnit("配电室", core::FireClass::E, 120, core::Agent::CarbonDioxide));
+    saveAs = folder.filePath(QStringLiteral("综合楼"));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(saveAs + QStringLiteral(".fep")));
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("灭火器配置工程 - 综合楼.fep[*]"));
+    const core::Project saved = window->project();
+
+    const QString bad = folder.filePath(QStringLiteral("bad.fep"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\"format\": 1");
+    file.close();
+    EXPECT_FALSE(window->openFile(bad));
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(window->project(), saved);
+    EXPECT_EQ(window->fileName(), saveAs + QStringLiteral(".fep"));
+
+    window->fileMenu()->actions().first()->trigger();  // 新建
+    EXPECT_TRUE(window->project().units.empty());
+    EXPECT_TRUE(window->openFile(saveAs + QStringLiteral(".fep")));
+    EXPECT_EQ(window->project(), saved);
+    EXPECT_EQ(questions, 0);
+}
+
+// 保存 in the unsaved-changes question saves before the window closes; a second window on the
+// same file is told who holds it and opens it read-only.
+TEST_F(ProjectWindowTest, SaveAnswerSavesAndASecondWindowOpensTheFileReadOnly) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    saveAs = folder.filePath(QStringLiteral("a.fep"));
+    answer = ProjectWindow::SaveAnswer::Save;
+    const auto first = makeWindow();
+    first->addUnit(makeUnit("库房", core::FireClass::B, 200));
+    first->undoStack()->setClean();
+    ASSERT_TRUE(window->close());
+    EXPECT_EQ(questions, 1);
+    EXPECT_TRUE(QFile::exists(saveAs));
+
+    const auto second = makeWindow();
+    ASSERT_TRUE(first->openFile(saveAs));
+    EXPECT_FALSE(first->isReadOnly());
+    ASSERT_TRUE(second->openFile(saveAs));
+    EXPECT_TRUE(second->isReadOnly());
+    EXPECT_EQ(notices.size(), 1);
+    EXPECT_TRUE(second->windowTitle().contains(QStringLiteral("只读")));
+    EXPECT_EQ(second->project(), first->project());
+}
+
+// A window that ends without closing leaves its copy; the next window offers it and, restored,
+// holds the changes as unsaved. A clean close removes the copy.
+TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
+    window.reset();
+    ASSERT_TRUE(QDir(io::RecoveryCopy::directory()).removeRecursively());
+    auto lost = makeWindow();
+    lost->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    lost->model()->setData(lost->model()->index(0, ProjectModel::Area), 450.0, Qt::EditRole);
+    const core::Project edited = lost->project();
+    lost.reset();  // as if the program had ended here
+
+    restore = true;
+    window = makeWindow();
+    window->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(restoreOffers, 1);
+    EXPECT_EQ(window->project(), edited);
+    EXPECT_TRUE(window->isWindowModified());
+
+    answer = ProjectWindow::SaveAnswer::Discard;
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(io::RecoveryCopy::findOrphans().isEmpty());
+    EXPECT_TRUE(QDir(io::RecoveryCopy::directory())
+                    .entryList({QStringLiteral("*.fep-recovery")}, QDir::Files)
+                    .isEmpty());
+}
+
+}  // namespace

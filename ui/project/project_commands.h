@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QUndoCommand>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "project.h"
+
+namespace ui {
+
+class ProjectModel;
+
+// The changes a project can undergo, each one step of the window's undo stack.
+
+// One unit replaced whole: every edit of a cell.
+class ReplaceUnitCommand : public QUndoCommand {
+  public:
+    ReplaceUnitCommand(ProjectModel* model, int row, core::Unit before, core::Unit after,
+                       const QString& text);
+    void redo() override;
+    void undo() override;
+
+  private:
+    ProjectModel* model_;
+    int row_;
+    core::Unit before_;
+    core::Unit after_;
+};
+
+// Units added at, or removed from, their rows. The rows are those the units hold in the longer
+// list (after adding, before removing), in ascending order.
+class UnitRowsCommand : public QUndoCommand {
+  public:
+    enum class Kind : bool { Insert, Remove };
+    UnitRowsCommand(ProjectModel* model, Kind kind, std::vector<std::pair<int, core::Unit>> rows,
+                    const QString& text);
+    void redo() override;
+    void undo() override;
+
+  private:
+    void insert();
+    void remove();
+
+    ProjectModel* model_;
+    Kind kind_;
+    std::vector<std::pair<int, core::Unit>> rows_;
+};
+
+// Units moved one row up (delta -1) or down (+1); `rows` ascending, none at the edge it moves to.
+class MoveUnitsCommand : public QUndoCommand {
+  public:
+    MoveUnitsCommand(ProjectModel* model, std::vector<int> rows, int delta, const QString& text);
+    void redo() override;
+    void undo() override;
+
+  private:
+    static void shift(ProjectModel* model, const std::vector<int>& rows, int delta);
+
+    ProjectModel* model_;
+    std::vector<int> rows_;
+    int delta_;
+};
+
+// The project's name.
+class RenameProjectCommand : public QUndoCommand {
+  public:
+    RenameProjectCommand(ProjectModel* model, std::string before, std::string after);
+    void redo() override;
+    void undo() override;
+
+  private:
+    ProjectModel* model_;
+    std::string before_;
+    std::string after_;
+};
+
+}  // namespace ui

@@ -1,0 +1,484 @@
+#include "project_model.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QStringList>
+#include <QUndoStack>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "number_text.h"
+#include "project_commands.h"
+#include "unit_texts.h"
+
+namespace ui {
+
+namespace {
+
+std::string utf8(const QString& text) {
+    return text.toStdString();
+}
+
+bool hasCandidate(const core::UnitConditions& conditions, const std::string& code) {
+    return std::ranges::find(conditions.candidates, code, &core::CandidateModel::code) !=
+           conditions.candidates.end();
+}
+
+// A whole number as QVariant::toInt reads it, only when the variant holds one.
+std::optional<int> wholeNumber(const QVariant& value) {
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+template <typename Enum>
+std::optional<Enum> enumValue(const QVariant& value, Enum last) {
+    const std::optional<int> n = wholeNumber(value);
+    if (!n || *n < 0 || *n > static_cast<int>(last)) {
+        return std::nullopt;
+    }
+    return static_cast<Enum>(*n);
+}
+
+QString columnHeading(int column) {
+    static const char* const kHeadings[] = {
+        "序号",       "位置",      "计算单元",         "火灾种类",
+        "危险等级",   "修正系数K", "场所类别",         "保护面积(m²)",
+        "灭火器类型", "Q",         "设计需配灭火级别", "选用灭火器",
+        "设置点数",   "每点数量",  "灭火器总数",       "实配灭火级别",
+        "校核",
+    };
+    return QString::fromUtf8(kHeadings[column]);
+}
+
+bool breaches(const core::ClauseChecks& c) {
+    return !(c.atLeastTwo && c.atMostFivePerPoint && c.reachesMinimum && c.pointReachesQe &&
+             c.enoughPoints && c.reachesAreaRating);
+}
+
+QString checkText(const core::UnitDesign& d) {
+    if (!d.configured()) {
+        return QStringLiteral("不能配置");
+    }
+    const std::vector<std::string> breached = core::breachedClauses(d.configuration.checks);
+    if (breached.empty()) {
+        return QStringLiteral("满足");
+    }
+    QStringList clauses;
+    for (const std::string& clause : breached) {
+        clauses << qs(clause);
+    }
+    return clauses.join(u'、');
+}
+
+QString checkToolTip(const core::Unit& unit, const core::UnitDesign& d) {
+    QStringList lines;
+    if (!d.configured()) {
+        lines << unconfigurableReason(d.fault);
+    } else {
+        const std::vector<std::string> breached = core::breachedClauses(d.configuration.checks);
+        if (!breached.empty()) {
+            lines << QStringLiteral("不满足：");
+            for (const std::string& clause : breached) {
+                lines << clauseDescription(clause);
+            }
+        }
+    }
+    if (const QString note = unitNote(unit.choices); !note.isEmpty()) {
+        lines << QStringLiteral("注：") + note;
+    }
+    return lines.join(u'\n');
+}
+
+}  // namespace
+
+ProjectModel::ProjectModel(QUndoStack* undoStack, QObject* parent)
+    : QAbstractTableModel(parent), undoStack_(undoStack) {}
+
+int ProjectModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(project_.units.size());
+}
+
+int ProjectModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+const core::Unit& ProjectModel::unit(int row) const {
+    return project_.units.at(static_cast<std::size_t>(row));
+}
+
+const core::UnitDesign& ProjectModel::unitDesign(int row) const {
+    return designs_.at(static_cast<std::size_t>(row));
+}
+
+QVariant ProjectModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < ColumnCount) {
+        return columnHeading(section);
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags ProjectModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (!index.isValid()) {
+        return flags;
+    }
+    const core::UnitDesign& d = unitDesign(index.row());
+    switch (index.column()) {
+        case Location:
+        case Name:
+        case FireClass:
+        case Hazard:
+        case Factor:
+        case Building:
+        case Area:
+        case Agent:
+            return flags | Qt::ItemIsEditable;
+        case Model:
+        case Points:
+            // Without a configuration there is nothing to choose from.
+            return d.configured() ? flags | Qt::ItemIsEditable : flags;
+        default:
+            return flags;
+    }
+}
+
+QVariant ProjectModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const core::Unit& u = unit(index.row());
+    const core::UnitDesign& d = unitDesign(index.row());
+    const core::Choices& c = u.choices;
+    const int column = index.column();
+
+    if (role == Qt::EditRole) {
+        switch (column) {
+            case Location:
+                return qs(u.location);
+            case Name:
+                return qs(u.name);
+            case FireClass:
+                return static_cast<int>(c.fireClass);
+            case Hazard:
+                return static_cast<int>(c.hazard);
+            case Factor:
+                return static_cast<int>(c.factor);
+            case Building:
+                return static_cast<int>(c.building);
+            case Area:
+                return c.area;
+            case Agent:
+                return static_cast<int>(c.agent);
+            case Model:
+                return u.model ? qs(*u.model) : QString();
+            case Points:
+                return u.points ? QVariant(*u.points) : QVariant();
+            default:
+                break;
+        }
+        // The derived columns are copied as they read.
+        return data(index, Qt::DisplayRole);
+    }
+
+    if (role == Qt::TextAlignmentRole) {
+        switch (column) {
+            case Number:
+            case Factor:
+            case Area:
+            case Required:
+            case Design:
+            case Points:
+            case PerPoint:
+            case Total:
+            case Provided:
+                return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+            default:
+                return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+    }
+
+    if (role == Qt::ForegroundRole && column == Check &&
+        (!d.configured() || breaches(d.configuration.checks))) {
+        return QBrush(QColor(0xb0, 0x1c, 0x1c));
+    }
+
+    if (role == Qt::ToolTipRole) {
+        switch (column) {
+            case Check:
+                return checkToolTip(u, d);
+            case Model:
+                if (d.configured() && !d.modelChosen) {
+                    return u.model ? QStringLiteral("所设规格 %1 不满足要求，按自动选用的规格配置")
+                                         .arg(qs(*u.model))
+                                   : QStringLiteral("自动选用");
+                }
+                return {};
+            case Points:
+                if (d.configured() && !u.points) {
+                    return QStringLiteral("按估算值 N₀ = %1").arg(d.configuration.estimate);
+                }
+                return {};
+            default:
+                return {};
+        }
+    }
+
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    switch (column) {
+        case Number:
+            return index.row() + 1;
+        case Location:
+            return qs(u.location);
+        case Name:
+            return qs(u.name);
+        case FireClass:
+            return fireClassName(c.fireClass);
+        case Hazard:
+            return hazardName(c.hazard);
+        case Factor:
+            return factorText(c.factor);
+        case Building:
+            return buildingShortName(c.building);
+        case Area:
+            return std::isfinite(c.area) ? qs(core::decimalText(c.area)) : QString();
+        case Agent:
+            return agentName(c.agent);
+        case Check:
+            return checkText(d);
+        default:
+            break;
+    }
+    if (!d.configured()) {
+        if (column == Model && u.model) {
+            return qs(*u.model);
+        }
+        if (column == Points && u.points) {
+            return *u.points;
+        }
+        return {};
+    }
+    const core::PointConfiguration& p = d.configuration;
+    const core::Requirement& r = d.conditions->required;
+    switch (column) {
+        case Required:
+            return ratingText(r.whole, c.fireClass);
+        case Design:
+            return ratingText(r.design(), c.fireClass);
+        case Model:
+            return modelText(d.chosenModel());
+        case Points:
+            return p.points;
+        case PerPoint:
+            return QString::number(p.perPoint);
+        case Total:
+            return QString::number(p.total);
+        case Provided:
+            return providedRatingText(p.provided, c.fireClass);
+        default:
+            return {};
+    }
+}
+
+std::optional<core::Unit> ProjectModel::edited(const core::Unit& unit, int column,
+                                               const QVariant& value) {
+    core::Unit out = unit;
+    core::Choices& c = out.choices;
+    switch (column) {
+        case Location:
+            out.location = utf8(value.toString());
+            break;
+        case Name:
+            out.name = utf8(value.toString());
+            break;
+        case FireClass: {
+            const auto fireClass = enumValue(value, core::FireClass::E);
+            if (!fireClass || *fireClass == core::FireClass::D) {
+                return std::nullopt;
+            }
+            c.fireClass = *fireClass;
+            if (!core::agentAllowed(c.fireClass, c.agent)) {
+                c.agent = core::Agent::AmmoniumPhosphatePowder;
+            }
+            break;
+        }
+        case Hazard: {
+            const auto hazard = enumValue(value, core::Hazard::Serious);
+            if (!hazard) {
+                return std::nullopt;
+            }
+            c.hazard = *hazard;
+            break;
+        }
+        case Factor: {
+            const auto factor = enumValue(value, core::Factor::K03);
+            if (!factor) {
+                return std::nullopt;
+            }
+            c.factor = *factor;
+            break;
+        }
+        case Building: {
+            const auto building = enumValue(value, core::Building::EntertainmentOrUnderground);
+            if (!building) {
+                return std::nullopt;
+            }
+            c.building = *building;
+            break;
+        }
+        case Agent: {
+            const auto agent = enumValue(value, core::Agent::Halon1211);
+            if (!agent || !core::agentAllowed(c.fireClass, *agent)) {
+                return std::nullopt;
+            }
+            c.agent = *agent;
+            break;
+        }
+        case Area: {
+            bool ok = false;
+            const double area = value.toDouble(&ok);
+            if (!ok || !std::isfinite(area) || area < 0 || area > core::kMaxUnitArea) {
+                return std::nullopt;
+            }
+            c.area = area;
+            break;
+        }
+        case Model: {
+            const QString code = value.toString().trimmed();
+            if (code.isEmpty()) {
+                out.model.reset();
+                break;
+            }
+            const auto conditions = core::conditionsOf(c);
+            if (!conditions || !hasCandidate(*conditions, utf8(code))) {
+                return std::nullopt;
+            }
+            out.model = utf8(code);
+            break;
+        }
+        case Points: {
+            if (value.isNull() || value.toString().trimmed().isEmpty()) {
+                out.points.reset();
+                break;
+            }
+            const std::optional<int> n = wholeNumber(value);
+            if (!n || *n < 1 || *n > core::kMaxPoints) {
+                return std::nullopt;
+            }
+            out.points = *n;
+            break;
+        }
+        default:
+            return std::nullopt;
+    }
+    // A model that the new choices no longer count as adequate gives way to the default.
+    if (out.model && column != Model) {
+        const auto conditions = core::conditionsOf(c);
+        if (!conditions || !hasCandidate(*conditions, *out.model)) {
+            out.model.reset();
+        }
+    }
+    return out;
+}
+
+bool ProjectModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || !(flags(index) & Qt::ItemIsEditable)) {
+        return false;
+    }
+    const core::Unit& before = unit(index.row());
+    const std::optional<core::Unit> after = edited(before, index.column(), value);
+    if (!after) {
+        return false;
+    }
+    if (*after != before) {
+        undoStack_->push(new ReplaceUnitCommand(
+            this, index.row(), before, *after,
+            QStringLiteral("修改%1").arg(
+                headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString())));
+    }
+    return true;
+}
+
+ProjectModel::Summary ProjectModel::summary() const {
+    Summary s;
+    s.units = rowCount();
+    for (const core::UnitDesign& d : designs_) {
+        if (!d.configured()) {
+            ++s.unconfigurable;
+            continue;
+        }
+        s.extinguishers += d.configuration.total;
+        if (breaches(d.configuration.checks)) {
+            ++s.breaching;
+        }
+    }
+    return s;
+}
+
+void ProjectModel::setProject(core::Project project) {
+    beginResetModel();
+    project_ = std::move(project);
+    designs_.clear();
+    designs_.reserve(project_.units.size());
+    for (const core::Unit& u : project_.units) {
+        designs_.push_back(core::design(u));
+    }
+    endResetModel();
+    emit projectNameChanged();
+}
+
+void ProjectModel::replaceUnit(int row, const core::Unit& unit) {
+    const auto at = static_cast<std::size_t>(row);
+    project_.units.at(at) = unit;
+    designs_.at(at) = core::design(unit);
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void ProjectModel::insertUnit(int row, const core::Unit& unit) {
+    beginInsertRows({}, row, row);
+    project_.units.insert(project_.units.begin() + row, unit);
+    designs_.insert(designs_.begin() + row, core::design(unit));
+    endInsertRows();
+    // The numbers of the rows below have moved on.
+    if (row + 1 < rowCount()) {
+        emit dataChanged(index(row + 1, Number), index(rowCount() - 1, Number));
+    }
+}
+
+void ProjectModel::removeUnit(int row) {
+    beginRemoveRows({}, row, row);
+    project_.units.erase(project_.units.begin() + row);
+    designs_.erase(designs_.begin() + row);
+    endRemoveRows();
+    if (row < rowCount()) {
+        emit dataChanged(index(row, Number), index(rowCount() - 1, Number));
+    }
+}
+
+void ProjectModel::moveUnit(int from, int to) {
+    if (from == to) {
+        return;
+    }
+    // beginMoveRows takes the row the unit goes before, in the list as it was.
+    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+    const auto f = static_cast<std::size_t>(from);
+    core::Unit moved = std::move(project_.units[f]);
+    core::UnitDesign movedDesign = std::move(designs_[f]);
+    project_.units.erase(project_.units.begin() + from);
+    designs_.erase(designs_.begin() + from);
+    project_.units.insert(project_.units.begin() + to, std::move(moved));
+    designs_.insert(designs_.begin() + to, std::move(movedDesign));
+    endMoveRows();
+    emit dataChanged(index(std::min(from, to), Number), index(std::max(from, to), Number));
+}
+
+void ProjectModel::setProjectName(const std::string& name) {
+    project_.name = name;
+    emit projectNameChanged();
+}
+
+}  // namespace ui

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "project.h"
+
+class QUndoStack;
+
+namespace ui {
+
+// The units of a project as a table: one row per unit, its inputs and what core::design()
+// derives from them. The derived values are kept per row only as a cache of design(), worked out
+// again for the row whose unit changes.
+//
+// Edits made through setData() go onto the undo stack as commands; the commands then change the
+// project through the replace/insert/remove/move functions below, which do not touch the stack.
+class ProjectModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    enum Column : std::uint8_t {
+        Number,     // 序号
+        Location,   // 位置
+        Name,       // 计算单元
+        FireClass,  // 火灾种类
+        Hazard,     // 危险等级
+        Factor,     // 修正系数K
+        Building,   // 场所类别
+        Area,       // 保护面积(m²)
+        Agent,      // 灭火器类型
+        Required,   // Q
+        Design,     // 设计需配灭火级别
+        Model,      // 选用灭火器
+        Points,     // 设置点数
+        PerPoint,   // 每点数量
+        Total,      // 灭火器总数
+        Provided,   // 实配灭火级别
+        Check,      // 校核
+        ColumnCount
+    };
+
+    // The whole project's figures, for the status bar.
+    struct Summary {
+        int units = 0;
+        std::int64_t extinguishers = 0;
+        int breaching = 0;       // configured, with a check not met
+        int unconfigurable = 0;  // no configuration
+    };
+
+    explicit ProjectModel(QUndoStack* undoStack, QObject* parent = nullptr);
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role) const override;
+    [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Pushes the edit onto the undo stack. Refuses a value the unit cannot take: class D, an
+    // agent the class rules out, an area out of 0..kMaxUnitArea, N out of 1..kMaxPoints, a model
+    // not among the unit's adequate models. An empty model or N puts back the default.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    [[nodiscard]] const core::Project& project() const { return project_; }
+    [[nodiscard]] const core::Unit& unit(int row) const;
+    [[nodiscard]] const core::UnitDesign& unitDesign(int row) const;
+    [[nodiscard]] Summary summary() const;
+
+    // Direct changes, for the undo commands and for loading a project.
+    void setProject(core::Project project);
+    void replaceUnit(int row, const core::Unit& unit);
+    void insertUnit(int row, const core::Unit& unit);
+    void removeUnit(int row);
+    void moveUnit(int from, int to);
+    void setProjectName(const std::string& name);
+
+    // The unit with one input changed as the table edits it: a fire class that rules out the
+    // agent moves it to ammonium-phosphate powder, and a model that is no longer among the
+    // adequate models gives way to the default. Empty when the value cannot be taken.
+    [[nodiscard]] static std::optional<core::Unit> edited(const core::Unit& unit, int column,
+                                                          const QVariant& value);
+
+  signals:
+    void projectNameChanged();
+
+  private:
+    core::Project project_;
+    std::vector<core::UnitDesign> designs_;  // design() of each unit, row for row
+    QUndoStack* undoStack_;
+};
+
+}  // namespace ui

@@ -1,0 +1,598 @@
+#include "project_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableView>
+#include <QUndoStack>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <set>
+
+#include "project_commands.h"
+#include "project_file.h"
+#include "project_lock.h"
+#include "project_model.h"
+#include "unit_delegate.h"
+#include "unit_texts.h"
+
+namespace ui {
+
+namespace {
+
+constexpr char kTitle[] = "灭火器配置工程";
+// The recently opened project files, newest first, in a group of their own.
+constexpr char kRecentKey[] = "project/recentFiles";
+constexpr int kMaxRecent = 8;
+
+QString fileFilter() {
+    return QStringLiteral("灭火器配置工程 (*.%1)").arg(QLatin1String(io::kProjectSuffix));
+}
+
+}  // namespace
+
+ProjectWindow::ProjectWindow(QWidget* parent)
+    : QMainWindow(parent),
+      undoStack_(new QUndoStack(this)),
+      model_(new ProjectModel(undoStack_, this)),
+      table_(new QTableView(this)),
+      delegate_(new UnitDelegate(this)),
+      emptyHint_(new QLabel(QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"))),
+      status_(new QLabel(this)),
+      recovery_(std::make_unique<io::RecoveryCopy>()) {
+    askProjectName = [this](const QString& current) {
+        bool ok = false;
+        const QString name =
+            QInputDialog::getText(this, QStringLiteral("工程名称"), QStringLiteral("工程名称："),
+                                  QLineEdit::Normal, current, &ok);
+        return ok ? name : QString();
+    };
+    askSaveChanges = [this] {
+        QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle),
+                        QStringLiteral("工程已修改，是否保存？"), QMessageBox::NoButton, this);
+        QPushButton* saveButton = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+        QPushButton* discardButton =
+            box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+        box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(saveButton);
+        box.exec();
+        if (box.clickedButton() == saveButton) {
+            return SaveAnswer::Save;
+        }
+        return box.clickedButton() == discardButton ? SaveAnswer::Discard : SaveAnswer::Cancel;
+    };
+    showNotice = [this](const QString& text) {
+        QMessageBox::information(this, QStringLiteral("提示"), text);
+    };
+    askOpenFileName = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开工程"), QString(),
+                                            fileFilter());
+    };
+    askSaveFileName = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("工程另存为"), suggested,
+                                            fileFilter());
+    };
+    askOpenReadOnly = [this](const QString& text) {
+        return QMessageBox::question(this, QStringLiteral("提示"),
+                                     text + QStringLiteral("\n是否以只读方式打开？")) ==
+               QMessageBox::Yes;
+    };
+    askRestore = [this](const io::RecoveryCopy::Orphan& orphan) {
+        const QString what =
+            orphan.fileName.isEmpty()
+                ? QStringLiteral("一个未保存的工程")
+                : QStringLiteral("工程“%1”").arg(QDir::toNativeSeparators(orphan.fileName));
+        QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle),
+                        QStringLiteral("程序上次未正常关闭，%1有未保存的修改（%2）。")
+                            .arg(what, orphan.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
+                        QMessageBox::NoButton, this);
+        QPushButton* restore = box.addButton(QStringLiteral("恢复"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("放弃"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(restore);
+        box.exec();
+        return box.clickedButton() == restore;
+    };
+
+    table_->setAccessibleName(QStringLiteral("计算单元"));
+    table_->setModel(model_);
+    table_->setItemDelegate(delegate_);
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setAlternatingRowColors(true);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setHighlightSections(false);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    const int widths[ProjectModel::ColumnCount] = {40, 80,  100, 60, 76, 72, 118, 92, 108,
+                                                   48, 108, 124, 60, 60, 72, 86,  90};
+    for (int column = 0; column < ProjectModel::ColumnCount; ++column) {
+        table_->setColumnWidth(column, widths[column]);
+    }
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 10);
+
+    // The hint lies over the empty table, which keeps the focus, so that Insert still adds a unit.
+    emptyHint_->setAlignment(Qt::AlignCenter);
+    emptyHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    emptyHint_->setForegroundRole(QPalette::PlaceholderText);
+    auto* hintLayout = new QVBoxLayout(table_->viewport());
+    hintLayout->addWidget(emptyHint_);
+    setCentralWidget(table_);
+    statusBar()->addWidget(status_);
+
+    buildMenus();
+
+    connect(undoStack_, &QUndoStack::cleanChanged, this, &ProjectWindow::keepRecoveryCopy);
+    connect(undoStack_, &QUndoStack::indexChanged, this, &ProjectWindow::keepRecoveryCopy);
+    connect(model_, &ProjectModel::projectNameChanged, this, &ProjectWindow::updateTitle);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &ProjectWindow::updateStatus);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &ProjectWindow::updateStatus);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &ProjectWindow::updateStatus);
+    connect(model_, &QAbstractItemModel::modelReset, this, &ProjectWindow::updateStatus);
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ProjectWindow::updateActions);
+    connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ProjectWindow::updateActions);
+
+    resize(1400, 640);
+    updateTitle();
+    updateStatus();
+}
+
+ProjectWindow::~ProjectWindow() {
+    // The children go after this class's part of the window: they must not call back into it.
+    disconnect(model_, nullptr, this, nullptr);
+    disconnect(table_->selectionModel(), nullptr, this, nullptr);
+    disconnect(undoStack_, nullptr, this, nullptr);
+}
+
+const core::Project& ProjectWindow::project() const {
+    return model_->project();
+}
+
+void ProjectWindow::buildMenus() {
+    fileMenu_ = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QAction* newAction =
+        fileMenu_->addAction(QStringLiteral("新建(&N)"), this, &ProjectWindow::newProject);
+    newAction->setShortcut(QKeySequence::New);
+    fileMenu_->addAction(QStringLiteral("打开(&O)…"), this, &ProjectWindow::chooseAndOpen)
+        ->setShortcut(QKeySequence::Open);
+    recentMenu_ = fileMenu_->addMenu(QStringLiteral("最近打开(&R)"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &ProjectWindow::fillRecentMenu);
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(QStringLiteral("保存(&S)"), this, &ProjectWindow::save)
+        ->setShortcut(QKeySequence::Save);
+    fileMenu_->addAction(QStringLiteral("另存为(&A)…"), this, &ProjectWindow::saveAs)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    closeSeparator_ = fileMenu_->addSeparator();
+    QAction* closeAction = fileMenu_->addAction(QStringLiteral("关闭(&C)"), this, &QWidget::close);
+    closeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+
+    editMenu_ = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    QAction* undo = undoStack_->createUndoAction(this, QStringLiteral("撤销"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = undoStack_->createRedoAction(this, QStringLiteral("重做"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    editMenu_->addAction(undo);
+    editMenu_->addAction(redo);
+    editMenu_->addSeparator();
+    addAction_ =
+        editMenu_->addAction(QStringLiteral("添加计算单元"), this, &ProjectWindow::addNewUnit);
+    addAction_->setShortcut(QKeySequence(Qt::Key_Insert));
+    duplicateAction_ =
+        editMenu_->addAction(QStringLiteral("复制计算单元"), this, &ProjectWindow::duplicateUnits);
+    removeAction_ =
+        editMenu_->addAction(QStringLiteral("删除计算单元"), this, &ProjectWindow::removeUnits);
+    removeAction_->setShortcut(QKeySequence::Delete);
+    upAction_ = editMenu_->addAction(QStringLiteral("上移"), this, [this] { moveUnits(-1); });
+    upAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    downAction_ = editMenu_->addAction(QStringLiteral("下移"), this, [this] { moveUnits(1); });
+    downAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    editMenu_->addSeparator();
+    editMenu_->addAction(QStringLiteral("工程名称…"), this, &ProjectWindow::renameProject);
+    // Keys that an open cell editor also uses act only while the table itself has the focus,
+    // so that Delete, Insert and Ctrl+arrows edit the cell's text while it is being edited.
+    for (QAction* action : {addAction_, removeAction_, upAction_, downAction_}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        table_->addAction(action);
+    }
+
+    toolsMenu_ = menuBar()->addMenu(QStringLiteral("工具(&T)"));
+    toolsMenu_->addAction(QStringLiteral("单元计算器"), this, [this] {
+        if (openUnitCalculator) {
+            openUnitCalculator();
+        }
+    });
+    updateActions();
+}
+
+void ProjectWindow::updateTitle() {
+    QString name = qs(model_->project().name);
+    if (name.isEmpty()) {
+        name = fileName_.isEmpty() ? QStringLiteral("未命名") : QFileInfo(fileName_).fileName();
+    }
+    if (readOnly_) {
+        name += QStringLiteral("（只读）");
+    }
+    setWindowTitle(QString::fromUtf8(kTitle) + QStringLiteral(" - ") + name +
+                   QStringLiteral("[*]"));
+}
+
+QString ProjectWindow::statusText() const {
+    const ProjectModel::Summary s = model_->summary();
+    return QStringLiteral("计算单元：%1　灭火器：%2具　不满足校核：%3　不能配置：%4")
+        .arg(s.units)
+        .arg(s.extinguishers)
+        .arg(s.breaching)
+        .arg(s.unconfigurable);
+}
+
+void ProjectWindow::updateStatus() {
+    status_->setText(statusText());
+    emptyHint_->setVisible(model_->rowCount() == 0);
+    updateActions();
+}
+
+std::vector<int> ProjectWindow::selectedRows() const {
+    std::set<int> rows;
+    for (const QModelIndex& index : table_->selectionModel()->selectedIndexes()) {
+        rows.insert(index.row());
+    }
+    if (rows.empty() && table_->currentIndex().isValid()) {
+        rows.insert(table_->currentIndex().row());
+    }
+    return {rows.begin(), rows.end()};
+}
+
+void ProjectWindow::selectRows(const std::vector<int>& rows) {
+    QItemSelection selection;
+    for (const int row : rows) {
+        selection.select(model_->index(row, 0), model_->index(row, ProjectModel::ColumnCount - 1));
+    }
+    if (!rows.empty()) {
+        const int column = std::max(table_->currentIndex().column(), 0);
+        table_->selectionModel()->setCurrentIndex(model_->index(rows.back(), column),
+                                                  QItemSelectionModel::NoUpdate);
+        table_->scrollTo(model_->index(rows.back(), column));
+    }
+    table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void ProjectWindow::updateActions() {
+    if (removeAction_ == nullptr) {
+        return;
+    }
+    const std::vector<int> rows = selectedRows();
+    removeAction_->setEnabled(!rows.empty());
+    duplicateAction_->setEnabled(!rows.empty());
+    upAction_->setEnabled(!rows.empty() && rows.front() > 0);
+    downAction_->setEnabled(!rows.empty() && rows.back() < model_->rowCount() - 1);
+}
+
+int ProjectWindow::addUnit(const core::Unit& unit) {
+    const int row = model_->rowCount();
+    // A unit the project's file could not keep (class D, an area out of range, ...) is refused.
+    if (const auto fault = io::unitFault(unit, row + 1)) {
+        showNotice(*fault);
+        return -1;
+    }
+    undoStack_->push(new UnitRowsCommand(model_, UnitRowsCommand::Kind::Insert, {{row, unit}},
+                                         QStringLiteral("添加计算单元")));
+    selectRows({row});
+    return row;
+}
+
+void ProjectWindow::addNewUnit() {
+    core::Unit unit;
+    unit.name = core::nextUnitName(model_->project());
+    const int row = addUnit(unit);
+    table_->setCurrentIndex(model_->index(row, ProjectModel::Location));
+}
+
+void ProjectWindow::duplicateUnits() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    // The copies follow the last unit copied, in their order.
+    std::vector<std::pair<int, core::Unit>> copies;
+    std::vector<int> copyRows;
+    int at = rows.back() + 1;
+    for (const int row : rows) {
+        core::Unit copy = model_->unit(row);
+        copy.name += " 副本";
+        copyRows.push_back(at);
+        copies.emplace_back(at++, std::move(copy));
+    }
+    undoStack_->push(new UnitRowsCommand(model_, UnitRowsCommand::Kind::Insert, std::move(copies),
+                                         QStringLiteral("复制计算单元")));
+    selectRows(copyRows);
+}
+
+void ProjectWindow::removeUnits() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    std::vector<std::pair<int, core::Unit>> removed;
+    for (const int row : rows) {
+        removed.emplace_back(row, model_->unit(row));
+    }
+    undoStack_->push(new UnitRowsCommand(model_, UnitRowsCommand::Kind::Remove, std::move(removed),
+                                         QStringLiteral("删除计算单元")));
+    if (model_->rowCount() > 0) {
+        selectRows({std::min(rows.front(), model_->rowCount() - 1)});
+    }
+}
+
+void ProjectWindow::moveUnits(int delta) {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty() || rows.front() + delta < 0 || rows.back() + delta >= model_->rowCount()) {
+        return;
+    }
+    undoStack_->push(new MoveUnitsCommand(
+        model_, rows, delta,
+        delta < 0 ? QStringLiteral("上移计算单元") : QStringLiteral("下移计算单元")));
+    std::vector<int> moved;
+    for (const int row : rows) {
+        moved.push_back(row + delta);
+    }
+    selectRows(moved);
+}
+
+void ProjectWindow::renameProject() {
+    const QString name = askProjectName(qs(model_->project().name));
+    if (name.isNull()) {
+        return;
+    }
+    std::string after = name.trimmed().toStdString();
+    if (after != model_->project().name) {
+        undoStack_->push(
+            new RenameProjectCommand(model_, model_->project().name, std::move(after)));
+    }
+}
+
+bool ProjectWindow::save() {
+    if (fileName_.isEmpty() || readOnly_) {
+        return saveAs();
+    }
+    return saveTo(fileName_);
+}
+
+bool ProjectWindow::saveAs() {
+    QString suggested = fileName_;
+    if (suggested.isEmpty()) {
+        const QString name = qs(model_->project().name).trimmed();
+        suggested = (name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
+                    QLatin1String(io::kProjectSuffix);
+    }
+    QString chosen = askSaveFileName(suggested);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    if (QFileInfo(chosen).suffix().isEmpty()) {
+        chosen += u'.' + QLatin1String(io::kProjectSuffix);
+    }
+    chosen = QFileInfo(chosen).absoluteFilePath();
+    if (chosen == fileName_ && !readOnly_) {
+        return saveTo(chosen);
+    }
+    bool readOnly = false;
+    std::unique_ptr<io::ProjectLock> lock;
+    if (!lockFile(chosen, true, &readOnly, &lock)) {
+        return false;
+    }
+    if (!saveTo(chosen)) {
+        return false;
+    }
+    lock_ = std::move(lock);
+    fileName_ = chosen;
+    readOnly_ = false;
+    updateTitle();
+    return true;
+}
+
+bool ProjectWindow::saveTo(const QString& fileName) {
+    if (const auto fault = io::saveProject(model_->project(), fileName)) {
+        showNotice(*fault);
+        return false;
+    }
+    undoStack_->setClean();
+    rememberRecent(fileName);
+    return true;
+}
+
+bool ProjectWindow::lockFile(const QString& fileName, bool forWriting, bool* readOnly,
+                             std::unique_ptr<io::ProjectLock>* lock) {
+    *readOnly = false;
+    *lock = std::make_unique<io::ProjectLock>(fileName);
+    if ((*lock)->lock() != io::ProjectLock::State::HeldElsewhere) {
+        // A lock that cannot be made (a read-only folder) keeps nobody out; saving says why it
+        // cannot write there.
+        return true;
+    }
+    const QString holder = (*lock)->holder();
+    const QString heldBy = QStringLiteral("文件“%1”已在%2中打开。")
+                               .arg(QDir::toNativeSeparators(fileName),
+                                    holder.isEmpty() ? QStringLiteral("另一个窗口") : holder);
+    lock->reset();
+    if (forWriting) {
+        showNotice(heldBy + QStringLiteral("不能保存到该文件。"));
+        return false;
+    }
+    *readOnly = true;
+    return askOpenReadOnly(heldBy);
+}
+
+bool ProjectWindow::openFile(const QString& fileName) {
+    if (!settleChanges()) {
+        return false;
+    }
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    auto read = io::readProject(path);
+    if (const auto* fault = std::get_if<QString>(&read)) {
+        showNotice(*fault);
+        return false;
+    }
+    bool readOnly = false;
+    std::unique_ptr<io::ProjectLock> lock;
+    if (path != fileName_ || readOnly_) {
+        if (!lockFile(path, false, &readOnly, &lock)) {
+            return false;
+        }
+    } else {
+        lock = std::move(lock_);  // the file this window holds already
+    }
+    lock_ = std::move(lock);
+    fileName_ = path;
+    readOnly_ = readOnly;
+    model_->setProject(std::move(std::get<core::Project>(read)));
+    undoStack_->clear();
+    rememberRecent(path);
+    updateTitle();
+    return true;
+}
+
+void ProjectWindow::chooseAndOpen() {
+    if (!settleChanges()) {
+        return;
+    }
+    const QString chosen = askOpenFileName();
+    if (!chosen.isEmpty()) {
+        openFile(chosen);
+    }
+}
+
+void ProjectWindow::rememberRecent(const QString& fileName) {
+    QSettings settings;
+    QStringList recent = settings.value(QString::fromUtf8(kRecentKey)).toStringList();
+    recent.removeAll(fileName);
+    recent.prepend(fileName);
+    while (recent.size() > kMaxRecent) {
+        recent.removeLast();
+    }
+    settings.setValue(QString::fromUtf8(kRecentKey), recent);
+}
+
+void ProjectWindow::fillRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = QSettings().value(QString::fromUtf8(kRecentKey)).toStringList();
+    for (const QString& file : recent) {
+        recentMenu_->addAction(QDir::toNativeSeparators(file), this,
+                               [this, file] { openFile(file); });
+    }
+    if (recent.isEmpty()) {
+        recentMenu_->addAction(QStringLiteral("（无）"))->setEnabled(false);
+    }
+}
+
+void ProjectWindow::addFileActions(const QList<QAction*>& actions) {
+    fileMenu_->insertActions(closeSeparator_, actions);
+}
+
+void ProjectWindow::keepRecoveryCopy() {
+    setWindowModified(!undoStack_->isClean());
+    if (undoStack_->isClean()) {
+        recovery_->remove();
+    } else if (const auto fault = recovery_->write(model_->project(), fileName_)) {
+        statusBar()->showMessage(*fault, 10000);
+    }
+}
+
+void ProjectWindow::offerRecoveryCopies() {
+    for (const io::RecoveryCopy::Orphan& orphan : io::RecoveryCopy::findOrphans()) {
+        if (!askRestore(orphan)) {
+            io::RecoveryCopy::discard(orphan);
+            continue;
+        }
+        if (!settleChanges()) {
+            return;
+        }
+        auto restored = recovery_->restore(orphan);
+        if (const auto* fault = std::get_if<QString>(&restored)) {
+            showNotice(*fault);
+            continue;
+        }
+        auto& recovered = std::get<io::RecoveredProject>(restored);
+        lock_.reset();
+        readOnly_ = false;
+        fileName_.clear();
+        if (!recovered.fileName.isEmpty()) {
+            bool readOnly = false;
+            std::unique_ptr<io::ProjectLock> lock;
+            if (lockFile(recovered.fileName, false, &readOnly, &lock) && !readOnly) {
+                lock_ = std::move(lock);
+                fileName_ = recovered.fileName;
+            }
+            // Held by another window: the restored changes are saved under another name.
+        }
+        model_->setProject(std::move(recovered.project));
+        undoStack_->clear();
+        // The restored changes are not in any file yet.
+        undoStack_->resetClean();
+        updateTitle();
+        keepRecoveryCopy();
+        return;  // one window takes one copy; the others wait for the next start
+    }
+}
+
+void ProjectWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!recoveryOffered_) {
+        recoveryOffered_ = true;
+        QMetaObject::invokeMethod(this, &ProjectWindow::offerRecoveryCopies, Qt::QueuedConnection);
+    }
+}
+
+bool ProjectWindow::settleChanges() {
+    if (undoStack_->isClean()) {
+        return true;
+    }
+    switch (askSaveChanges()) {
+        case SaveAnswer::Save:
+            return save();
+        case SaveAnswer::Discard:
+            return true;
+        case SaveAnswer::Cancel:
+            break;
+    }
+    return false;
+}
+
+void ProjectWindow::newProject() {
+    if (!settleChanges()) {
+        return;
+    }
+    fileName_.clear();
+    readOnly_ = false;
+    lock_.reset();
+    model_->setProject({});
+    undoStack_->clear();
+    updateTitle();
+}
+
+void ProjectWindow::closeEvent(QCloseEvent* event) {
+    if (!settleChanges()) {
+        event->ignore();
+        return;
+    }
+    // A clean close leaves no copy to recover.
+    recovery_->remove();
+    lock_.reset();
+    event->accept();
+}
+
+}  // namespace ui

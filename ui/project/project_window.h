@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "project.h"
+#include "recovery_copy.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTableView;
+class QUndoStack;
+
+namespace io {
+class ProjectLock;
+}
+
+namespace ui {
+
+class ProjectModel;
+class UnitDelegate;
+
+// The window "灭火器配置工程": a building's calculation units in one table, edited in place, with
+// undo, the project's files and the figures of the whole project in the status bar.
+class ProjectWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    enum class SaveAnswer : std::uint8_t { Save, Discard, Cancel };
+
+    explicit ProjectWindow(QWidget* parent = nullptr);
+    ~ProjectWindow() override;
+
+    // Adds the unit at the end, as one undoable step; selects its row and makes it current.
+    // Returns the row, or -1 for a unit a project cannot keep (told in a box titled 提示).
+    int addUnit(const core::Unit& unit);
+    [[nodiscard]] const core::Project& project() const;
+
+    // Opens the project file in this window, once its unsaved changes are settled. A file that
+    // cannot be read is told in a box titled 提示 and the open project stays; a file another
+    // window holds may be opened read-only. False when nothing was opened.
+    bool openFile(const QString& fileName);
+    [[nodiscard]] QString fileName() const { return fileName_; }
+    [[nodiscard]] bool isReadOnly() const { return readOnly_; }
+    // Offers the recovery copies that instances which ended without closing left behind:
+    // 恢复 takes the first one chosen into this window, 放弃 deletes it. Done once the window is
+    // first shown.
+    void offerRecoveryCopies();
+    // Adds actions to the 文件 menu, above 关闭 (the project's outputs).
+    void addFileActions(const QList<QAction*>& actions);
+
+    // Menus other parts of the program add their actions to (the outputs, the unit calculator).
+    [[nodiscard]] QMenu* fileMenu() const { return fileMenu_; }
+    [[nodiscard]] QMenu* editMenu() const { return editMenu_; }
+    [[nodiscard]] QMenu* toolsMenu() const { return toolsMenu_; }
+
+    [[nodiscard]] ProjectModel* model() const { return model_; }
+    [[nodiscard]] QTableView* table() const { return table_; }
+    [[nodiscard]] QUndoStack* undoStack() const { return undoStack_; }
+    [[nodiscard]] QString statusText() const;
+
+    // 工具 → 单元计算器: opens the single unit's calculator; set by the program.
+    std::function<void()> openUnitCalculator;
+
+    // The dialogs, replaceable so that tests answer them without a modal loop.
+    // The project's new name; a null string when cancelled.
+    std::function<QString(const QString& current)> askProjectName;
+    // 保存 / 不保存 / 取消 before unsaved changes are dropped.
+    std::function<SaveAnswer()> askSaveChanges;
+    // A box titled 提示.
+    std::function<void(const QString& text)> showNotice;
+    // The file to open, or to save to; an empty string when cancelled.
+    std::function<QString()> askOpenFileName;
+    std::function<QString(const QString& suggested)> askSaveFileName;
+    // The file is held by another window (`text` says by whom): true opens it read-only.
+    std::function<bool(const QString& text)> askOpenReadOnly;
+    // A recovery copy left behind: true restores it (恢复), false discards it (放弃).
+    std::function<bool(const io::RecoveryCopy::Orphan& orphan)> askRestore;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void buildMenus();
+    void updateTitle();
+    void updateStatus();
+    void updateActions();
+    [[nodiscard]] std::vector<int> selectedRows() const;
+    void selectRows(const std::vector<int>& rows);
+
+    // True when the unsaved changes may be dropped: there are none, the user drops them, or they
+    // were saved.
+    bool settleChanges();
+    bool save();
+    bool saveAs();
+    bool saveTo(const QString& fileName);
+    // Writes the recovery copy while there are unsaved changes, removes it when there are none.
+    void keepRecoveryCopy();
+    // Takes the lock of the file; false when the user declines to open it read-only, or
+    // (`forWriting`) when another window holds it.
+    bool lockFile(const QString& fileName, bool forWriting, bool* readOnly,
+                  std::unique_ptr<io::ProjectLock>* lock);
+    void rememberRecent(const QString& fileName);
+    void fillRecentMenu();
+    void chooseAndOpen();
+
+    void newProject();
+    void addNewUnit();
+    void duplicateUnits();
+    void removeUnits();
+    void moveUnits(int delta);
+    void renameProject();
+
+    QUndoStack* undoStack_;
+    ProjectModel* model_;
+    QTableView* table_;
+    UnitDelegate* delegate_;
+    QLabel* emptyHint_;
+    QLabel* status_;
+    QString fileName_;
+    bool readOnly_ = false;
+    bool recoveryOffered_ = false;
+    std::unique_ptr<io::ProjectLock> lock_;
+    std::unique_ptr<io::RecoveryCopy> recovery_;
+    QAction* closeSeparator_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* toolsMenu_ = nullptr;
+    QAction* addAction_ = nullptr;
+    QAction* duplicateAction_ = nullptr;
+    QAction* removeAction_ = nullptr;
+    QAction* upAction_ = nullptr;
+    QAction* downAction_ = nullptr;
+};
+
+}  // namespace ui

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStyledItemDelegate>
+#include <optional>
+
+namespace ui {
+
+// The area as the project's table takes it: a finite number from 0 to core::kMaxUnitArea, in
+// full-width or ASCII digits, with an optional trailing "m2", "m²", "㎡" or "平方米". Empty when
+// the text is refused; `problem` then says why.
+[[nodiscard]] std::optional<double> unitArea(const QString& text, QString* problem = nullptr);
+
+// The editors of the project's table: combo boxes offering only what the unit can take (the
+// agents its fire class allows, the models adequate for it, "自动" for the default model), a line
+// edit for the area that refuses, visibly, a text that is not wholly a number, and a line edit
+// for N where an empty box puts back the estimate.
+class UnitDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+
+  protected:
+    // Keeps the area's editor open on Enter or Tab while its text is refused.
+    bool eventFilter(QObject* object, QEvent* event) override;
+};
+
+}  // namespace ui
