@@ -13,7 +13,7 @@
 
 #include "app_identity.h"
 #include "export_command.h"
-#include "torva.h"
+#include "program.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int exportMain(int argc, char** argv, const QString& out, const QString& project
     return app::exportProject(out, projectFile);
 }
 
-int windowMain(int argc, char** argv) {
+int windowMain(int argc, char** argv, const QString& file) {
     if (!displayAvailable()) {
         std::fputs(
             "灭火器配置计算：未找到图形显示（DISPLAY 和 WAYLAND_DISPLAY "
@@ -85,12 +85,16 @@ int windowMain(int argc, char** argv) {
     app::identifyApplication();
     app::useChineseTexts();
     try {
-        torva window;
-        window.Form_Load();
-        window.show();
+        app::Program program;
+        if (file.isEmpty()) {
+            program.showCalculator();
+        } else {
+            // A refused file is told by the project window, which stays open.
+            program.openProject(file);
+        }
         return QApplication::exec();
     } catch (const std::exception& error) {
-        const QString why = QStringLiteral("计算窗口无法打开：") + QString::fromUtf8(error.what());
+        const QString why = QStringLiteral("窗口无法打开：") + QString::fromUtf8(error.what());
         std::fprintf(stderr, "%s\n", why.toUtf8().constData());
         QMessageBox::critical(nullptr, QStringLiteral("提示"), why);
         return 1;
@@ -155,7 +159,11 @@ int Main(int argc, char** argv) {
         }
         return exportMain(argc, argv, parser.value(exportTo), files.front(), parser.isSet(verbose));
     }
-    return windowMain(argc, argv);
+    if (files.size() > 1) {
+        std::fputs("灭火器配置计算：一次只能打开一个工程文件\n", stderr);
+        return 1;
+    }
+    return windowMain(argc, argv, files.value(0));
 }
 
 }  // namespace

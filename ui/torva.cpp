@@ -86,7 +86,8 @@ constexpr Place kAreaLabelPlace{225, 900, 765, 255};
 constexpr Place kAreaPlace{1050, 840, 840, 315};
 constexpr Place kUnitLabelPlace{1950, 900, 165, 195};
 constexpr Place kGridPlace{60, 1560, 5625, 4275};
-constexpr Place kSheetButtonPlace{5775, 3960, 2190, 375};  // below the check box, frame-wide
+constexpr Place kSheetButtonPlace{5775, 3960, 2190, 375};    // below the check box, frame-wide
+constexpr Place kProjectButtonPlace{5775, 4425, 2190, 375};  // below the sheet's button
 
 // Frame colour of the current cell: black.
 constexpr grid::Color kCellFrameColor = 0;
@@ -225,6 +226,14 @@ void torva::buildControls() {
     sheetButton = new QPushButton(QStringLiteral("计算书…"), this);
     placeText(sheetButton, kSheetButtonPlace);
     connect(sheetButton, &QPushButton::clicked, this, &torva::openCalculationSheet);
+    projectButton = new QPushButton(QStringLiteral("工程…"), this);
+    projectButton->setToolTip(QStringLiteral("打开灭火器配置工程：一座建筑的全部计算单元"));
+    placeText(projectButton, kProjectButtonPlace);
+    connect(projectButton, &QPushButton::clicked, this, [this] {
+        if (openProject) {
+            openProject();
+        }
+    });
     copyTableAction = new QAction(QStringLiteral("复制表格"), fa);
     connect(copyTableAction, &QAction::triggered, this,
             [this] { copyCells(0, 0, ui::kGridRows - 1, ui::kGridCols - 1); });
@@ -243,11 +252,12 @@ void torva::buildControls() {
         menu.exec(fa->viewport()->mapToGlobal(at));
     });
 
-    // Focus order of the window's design; the sheet's button, added later, comes last.
+    // Focus order of the window's design; the buttons of the sheet and the project, added later,
+    // come last.
     const std::vector<QWidget*> tabOrder = {
-        Op[2],   Op[3],  Op[4],  Op[5],  Op[1],  Check1, Op1[0],     Op1[1],  Op1[2],
-        Op1[3],  Op1[4], Op1[5], Op[0],  Op[6],  Op[7],  tx,         Op1[10], Op1[11],
-        Op1[12], Op1[9], Op1[8], Op1[7], Op1[6], fa,     sheetButton};
+        Op[2],   Op[3],  Op[4],  Op[5],  Op[1],  Check1, Op1[0],      Op1[1],       Op1[2],
+        Op1[3],  Op1[4], Op1[5], Op[0],  Op[6],  Op[7],  tx,          Op1[10],      Op1[11],
+        Op1[12], Op1[9], Op1[8], Op1[7], Op1[6], fa,     sheetButton, projectButton};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }

@@ -3,11 +3,13 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 
 #include "calculation.h"
 #include "grid_widget.h"
+#include "project.h"
 #include "window_options.h"
 
 class QCheckBox;
@@ -70,6 +72,7 @@ class torva : public QWidget {
     grid::GridWidget* fa = nullptr;
     // The calculation sheet of the shown result, and the grid's copies of its table.
     QPushButton* sheetButton = nullptr;
+    QPushButton* projectButton = nullptr;  // "工程…": opens the project window, or raises it
     QAction* copyTableAction = nullptr;
     QAction* sheetAction = nullptr;
     QAction* copyCellsAction = nullptr;  // Ctrl+C in the grid: the selection or the current cell
@@ -77,6 +80,11 @@ class torva : public QWidget {
     // The choices as the option buttons and the area box hold them now; the area is read by its
     // leading number, one beyond the double range as infinite.
     [[nodiscard]] core::Choices choices() const;
+
+    // Set by the program: opens or raises the project window, and adds a unit to its project,
+    // giving the unit's place in it from 1 (0 when the unit was not added).
+    std::function<void()> openProject;
+    std::function<int(const core::Unit&)> addToProject;
 
   signals:
     // A result was calculated and drawn into the grid.

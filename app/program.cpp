@@ -1,0 +1,45 @@
+#include "program.h"
+
+#include "project_window.h"
+#include "torva.h"
+
+namespace app {
+
+Program::Program() = default;
+Program::~Program() = default;
+
+void Program::showCalculator() {
+    // A closed calculator window has saved its choices; a new one loads them again.
+    if (!calculator_ || !calculator_->isVisible()) {
+        calculator_ = std::make_unique<torva>();
+        calculator_->openProject = [this] { showProject(); };
+        calculator_->addToProject = [this](const core::Unit& unit) { return addToProject(unit); };
+        calculator_->Form_Load();
+    }
+    calculator_->show();
+    calculator_->raise();
+    calculator_->activateWindow();
+}
+
+ui::ProjectWindow& Program::showProject() {
+    // A closed project window has settled its changes; a new one starts an empty project.
+    if (!project_ || !project_->isVisible()) {
+        project_ = std::make_unique<ui::ProjectWindow>();
+        project_->openUnitCalculator = [this] { showCalculator(); };
+    }
+    project_->show();
+    project_->raise();
+    project_->activateWindow();
+    return *project_;
+}
+
+bool Program::openProject(const QString& fileName) {
+    return showProject().openFile(fileName);
+}
+
+int Program::addToProject(const core::Unit& unit) {
+    const int row = showProject().addUnit(unit);
+    return row < 0 ? 0 : row + 1;
+}
+
+}  // namespace app

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "project.h"
+
+class torva;
+
+namespace ui {
+class ProjectWindow;
+}
+
+// The program's windows: the calculator window and the one project window. Each opens from the
+// other; the program ends when the last of them closes.
+namespace app {
+
+class Program {
+  public:
+    Program();
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Shows the calculator window, loaded with the saved choices; raises it when it is open.
+    void showCalculator();
+    // Shows the project window, a new one when none is open; raises it when it is open.
+    ui::ProjectWindow& showProject();
+    // Shows the project window with the file; false when the file was refused (the window says
+    // why).
+    bool openProject(const QString& fileName);
+    // Adds the unit to the project window's project and shows it with the unit's row current.
+    // Returns the unit's place in the project, from 1, or 0 when it was not added.
+    int addToProject(const core::Unit& unit);
+
+  private:
+    std::unique_ptr<torva> calculator_;
+    std::unique_ptr<ui::ProjectWindow> project_;
+};
+
+}  // namespace app
