@@ -25,10 +25,12 @@
 #include "area_input.h"
 #include "calculation.h"
 #include "calculation_sheet.h"
+#include "file_export.h"
 #include "result_table.h"
 #include "saved_choices.h"
 #include "setting_points.h"
 #include "table_copy.h"
+#include "warning_look.h"
 
 namespace {
 
@@ -124,37 +126,6 @@ void setCaptionColor(QWidget* widget, const QColor& color) {
     palette.setColor(QPalette::Active, QPalette::WindowText, color);
     palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
     widget->setPalette(palette);
-}
-
-// Why the file of the saved choices cannot be written, as far as the file system tells.
-QString saveFailureReason(const QString& fileName) {
-    const QFileInfo file(fileName);
-    if (file.isDir()) {
-        return QStringLiteral("该位置是一个文件夹，不是文件");
-    }
-    if (file.exists() && !file.isWritable()) {
-        return QStringLiteral("文件是只读的");
-    }
-    QFileInfo folder(file.absolutePath());
-    while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath()) {
-        folder = QFileInfo(folder.absolutePath());
-    }
-    if (folder.exists() && !folder.isDir()) {
-        return QStringLiteral("“%1”是一个文件，不是文件夹").arg(folder.absoluteFilePath());
-    }
-    if (!folder.isWritable()) {
-        return QStringLiteral("文件夹“%1”不允许写入").arg(folder.absoluteFilePath());
-    }
-    return QStringLiteral("无法写入文件");
-}
-
-// An area text that is only partly a number looks like a warning.
-void setWarningLook(QLineEdit* box, bool warning) {
-    QPalette palette = box->parentWidget()->palette();
-    if (warning) {
-        palette.setColor(QPalette::Base, QColor(255, 236, 179));
-    }
-    box->setPalette(palette);
 }
 
 QString settingsFolder;  // empty: the platform's own place
@@ -453,8 +424,9 @@ void torva::Form_Unload(bool& Cancel) {
         qWarning("The choices could not be saved to %s", qPrintable(where));
         QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"),
                         QStringLiteral("当前数据未能保存。"), QMessageBox::NoButton, this);
-        box.setInformativeText(QStringLiteral("位置：%1\n原因：%2")
-                                   .arg(QDir::toNativeSeparators(where), saveFailureReason(where)));
+        box.setInformativeText(
+            QStringLiteral("位置：%1\n原因：%2")
+                .arg(QDir::toNativeSeparators(where), ui::writeFailureReason(where)));
         QPushButton* retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
         box.addButton(QStringLiteral("不保存退出"), QMessageBox::DestructiveRole);
         QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
@@ -554,7 +526,7 @@ void torva::tx_MouseMove() {
 
 void torva::showAreaReading(const QString& text) {
     areaNote_ = ui::areaReadingNote(text);
-    setWarningLook(tx, !areaNote_.isEmpty());
+    ui::setWarningLook(tx, !areaNote_.isEmpty());
 }
 
 // Calculates the result of the choices and draws it into the grid, once per event: a handler
