@@ -170,6 +170,7 @@ TEST_F(WindowTest, FireClassesEnableTheirAgentsAndClassDReturnsToClassA) {
     click(Op(op::kCarbonDioxide));
     const BoxAnswerer box(QStringLiteral("确定"));
     click(Op1(op1::kClassD));
+    QTRY_COMPARE(box.shown, 1);
     EXPECT_EQ(box.title, QStringLiteral("提示"));
     EXPECT_EQ(box.text, QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
                                        "金属的种类、物态及其特性等研究确定。"));
@@ -368,6 +369,7 @@ TEST_F(WindowTest, EachEventCalculatesAndDrawsOnce) {
     once("class D and its return to class A", [this] {
         const BoxAnswerer box;
         click(Op1(op1::kClassD));
+        QTRY_COMPARE(box.shown, 1);
     });
 }
 
@@ -473,6 +475,25 @@ TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
     EXPECT_FALSE(window->Check1->isChecked());
     window->close();
     EXPECT_TRUE(saved("check=0"));
+}
+
+// Class D chosen through its accessibility action: the action returns while the message is open,
+// so that the assistive tool is not held up; closing the message returns to class A.
+TEST_F(WindowTest, ClassDByAnAccessibilityActionReturnsBeforeItsMessageIsClosed) {
+    const int shown = window->resultsShown();
+    const BoxAnswerer box(QStringLiteral("确定"));  // answers a message that holds the action up
+    QAccessible::queryAccessibleInterface(Op1(op1::kClassD))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(box.shown, 0) << "the action waited for the message to be closed";
+    auto* message = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(message, nullptr);
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_TRUE(Op1(op1::kClassD)->isChecked());
+    QTRY_COMPARE(box.shown, 1);
+    EXPECT_EQ(checked(window->Op1), kFirstStartOp1);
+    EXPECT_EQ(window->resultsShown(), shown + 1);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(WindowTest, AScreenReaderMeetsOnlyTheRowsOnScreenWithHeadingsAndSpans) {

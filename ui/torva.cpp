@@ -489,8 +489,8 @@ void torva::Op1_Click(std::int16_t /*Index*/) {
     {
         const QScopedValueRollback nested(handlerDepth_, handlerDepth_ + 1);
         if (*fireClass == core::FireClass::D) {
-            showClassDMessage();
-            selectFromCode(Op1, core::op1::kClassA);
+            showClassDMessage();  // which returns to class A when it is closed
+            return;
         } else {
             for (std::int16_t agent = core::op::kCarbonDioxide; agent <= core::op::kHalon;
                  ++agent) {
@@ -586,12 +586,20 @@ void torva::copySelection() {
     copyCells(top, left, bottom, right);
 }
 
+// Opened, not run: the click or accessibility action that chose class D returns at once.
+// Closing the message selects class A, unless another class was chosen meanwhile.
 void torva::showClassDMessage() {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"),
-                    QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
-                                   "金属的种类、物态及其特性等研究确定。"),
-                    QMessageBox::Ok, this);
-    box.exec();
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("提示"),
+                                QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
+                                               "金属的种类、物态及其特性等研究确定。"),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QDialog::finished, this, [this] {
+        if (Op1.at(core::op1::kClassD)->isChecked()) {
+            selectFromCode(Op1, core::op1::kClassA);
+        }
+    });
+    box->open();
 }
 
 void torva::fa_EnterCell() {
