@@ -30,15 +30,19 @@ bool displayAvailable() {
 }
 
 // Qt ends the process when no platform plugin can start (an unreachable display, say). Its
-// messages while the application starts are held back; if it fails, one plain line says why.
+// messages while the application starts are held back; if it fails, one plain line says so, and
+// Qt's messages follow it, the last one Qt's own reason for ending.
 QStringList startMessages;
 
-void holdStartMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    startMessages.append(qFormatLogMessage(type, context, message));  // with its category
     if (type != QtFatalMsg) {
-        startMessages.append(message);
         return;
     }
     std::fputs("灭火器配置计算：图形显示无法使用，无法打开窗口。\n", stderr);
+    for (const QString& held : std::as_const(startMessages)) {
+        std::fprintf(stderr, "%s\n", held.toLocal8Bit().constData());
+    }
     std::_Exit(1);
 }
 

@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QLabel>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,7 +22,9 @@
 #include <memory>
 #include <vector>
 
+#include "file_export.h"
 #include "result_table.h"
+#include "saved_choices_file.h"
 #include "unit_choice.h"
 
 namespace {
@@ -37,7 +43,11 @@ QString pdfText(const QString& fileName) {
 
 class SheetDialogTest : public ::testing::Test {
   protected:
-    void SetUp() override { open(tests::kWarehouse); }
+    void SetUp() override {
+        ASSERT_TRUE(settingsDir.isValid());
+        ui::useSettingsFolder(settingsDir.path());
+        open(tests::kWarehouse);
+    }
 
     void TearDown() override {
         dialog.reset();
@@ -49,8 +59,8 @@ class SheetDialogTest : public ::testing::Test {
     void open(const UnitChoice& choice) {
         dialog = std::make_unique<ui::CalculationSheetDialog>(choice.unit());
         // Nothing in a test opens another window.
-        dialog->askFileName = [this](const QString& suggested) {
-            suggestedName = suggested;
+        dialog->askFileName = [this](const QString& suggestion) {
+            suggested = suggestion;
             return fileName;
         };
         dialog->askPrinter = [this](QPrinter& printer) {
@@ -65,10 +75,19 @@ class SheetDialogTest : public ::testing::Test {
 
     [[nodiscard]] QStringList lines() const { return dialog->sheet().plainText().split(u'\n'); }
 
+    // The dialog's answer to the file name it suggested: that name, in the test's folder.
+    void acceptSuggestedName() {
+        dialog->askFileName = [this](const QString& suggestion) {
+            suggested = suggestion;
+            return folder.filePath(QFileInfo(suggestion).fileName());
+        };
+    }
+
+    QTemporaryDir settingsDir;
     QTemporaryDir folder;
     std::unique_ptr<ui::CalculationSheetDialog> dialog;
     QString fileName;
-    QString suggestedName;
+    QString suggested;  // the file the save dialog was to open with, in its folder
     QStringList told;
 };
 
@@ -94,7 +113,7 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
 
     fileName = folder.filePath(QStringLiteral("sheet.pdf"));
     QTest::mouseClick(dialog->pdfButton, Qt::LeftButton);
-    EXPECT_EQ(suggestedName, QStringLiteral("仓库-灭火器配置计算书.pdf"));
+    EXPECT_EQ(QFileInfo(suggested).fileName(), QStringLiteral("仓库-灭火器配置计算书.pdf"));
     EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
     const QString pdf = pdfText(fileName);
     for (const QString& key : kWarehouseLines) {
@@ -119,12 +138,28 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
     EXPECT_FALSE(dialog->isVisible());
 }
 
-TEST_F(SheetDialogTest, PdfThatCannotBeWrittenIsToldAndPrintingUsesThePrinter) {
-    fileName = folder.filePath(QStringLiteral("missing/sheet.pdf"));
-    dialog->exportPdf();
-    ASSERT_EQ(told.size(), 1);
-    EXPECT_TRUE(told.front().contains(QStringLiteral("未能导出")));
-    EXPECT_FALSE(QFile::exists(fileName) || dialog->status->text().contains(u"已导出"));
+// Why an export failed is told in Chinese, whatever the system's language.
+TEST_F(SheetDialogTest, PdfThatCannotBeWrittenIsToldWhyAndPrintingUsesThePrinter) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.pdf")));
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("missing/sheet.pdf"),
+         QStringLiteral("文件夹“%1”不存在").arg(folder.filePath(QStringLiteral("missing")))},
+        {QStringLiteral("folder.pdf"), QStringLiteral("该位置是一个文件夹，不是文件")},
+        {QString(86, u'长') + QStringLiteral(".pdf"), QStringLiteral("文件名太长")},  // 262 bytes
+    };
+    for (const auto& [name, why] : cases) {
+        SCOPED_TRACE(name.toStdString());
+        told.clear();
+        fileName = folder.filePath(name);
+        dialog->exportPdf();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told.front().startsWith(QStringLiteral("计算书未能导出。")));
+        QString reason = told.front().section(QStringLiteral("原因："), 1);
+        EXPECT_TRUE(reason.startsWith(why)) << told.front().toStdString();
+        EXPECT_FALSE(reason.remove(QFileInfo(fileName).absolutePath())
+                         .contains(QRegularExpression(QStringLiteral("[A-Za-z]"))));
+        EXPECT_FALSE(QFileInfo(fileName).isFile() || dialog->status->text().contains(u"已导出"));
+    }
 
     fileName = folder.filePath(QStringLiteral("printed.pdf"));
     QTest::mouseClick(dialog->printButton, Qt::LeftButton);
@@ -214,5 +249,144 @@ INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
         "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"}}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
+
+// Typed or pasted, the name stays on one line; a name that holds what a file name may not
+// gives a file name with "_" in its place.
+TEST_F(SheetDialogTest, ANamePastedOverSeveralLinesStaysOnOneLine) {
+    QApplication::clipboard()->setText(QStringLiteral("Line1\nLine2\tTabbed\r\nLine3\a"));
+    dialog->unitName->selectAll();
+    dialog->unitName->paste();
+    EXPECT_EQ(dialog->unitName->text(), QStringLiteral("Line1 Line2 Tabbed Line3"));
+    EXPECT_TRUE(lines().contains(QStringLiteral("计算单元：Line1 Line2 Tabbed Line3")));
+
+    acceptSuggestedName();
+    dialog->unitName->setText(QStringLiteral("A\r\nB\tC/D:E"));
+    dialog->exportPdf();
+    EXPECT_EQ(QFileInfo(suggested).fileName(), QStringLiteral("A__B_C_D_E-灭火器配置计算书.pdf"));
+    EXPECT_TRUE(QFileInfo(folder.filePath(QFileInfo(suggested).fileName())).isFile());
+}
+
+// A long name is shortened, by whole characters, to a file name of at most 255 bytes; a name
+// typed without a suffix gets ".pdf".
+TEST_F(SheetDialogTest, SuggestedFileNamesFitTheFileSystemAndGetTheirSuffix) {
+    acceptSuggestedName();
+    dialog->unitName->setText(QString(90, u'仓'));
+    dialog->exportPdf();
+    const QString name = QFileInfo(suggested).fileName();
+    EXPECT_LE(name.toUtf8().size(), 255);
+    EXPECT_EQ(name, QString(75, u'仓') + QStringLiteral("-灭火器配置计算书.pdf"));
+    EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
+    EXPECT_TRUE(QFileInfo(folder.filePath(name)).isFile());
+
+    // "é" written as "e" and a combining accent: never cut between the two.
+    QString accented;
+    for (int i = 0; i < 100; ++i) {
+        accented += QStringLiteral("e\u0301");
+    }
+    const QString shortened =
+        ui::suggestedFileName(accented, QStringLiteral("表"), QStringLiteral("xlsx"));
+    EXPECT_EQ(shortened, accented.left(2 * 82) + QStringLiteral("-表.xlsx"));
+
+    dialog->askFileName = [this](const QString&) {
+        return folder.filePath(QStringLiteral("noext"));
+    };
+    dialog->exportPdf();
+    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("noext.pdf"))).isFile());
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("noext"))));
+    EXPECT_TRUE(dialog->status->text().endsWith(QStringLiteral("noext.pdf")));
+}
+
+// The save dialog opens in the folder of the last export, remembered apart from the choices.
+TEST_F(SheetDialogTest, TheSaveDialogOpensInTheFolderOfTheLastExport) {
+    const QString exports = folder.filePath(QStringLiteral("exports"));
+    ASSERT_TRUE(QDir().mkdir(exports));
+    fileName = exports + QStringLiteral("/sheet.pdf");
+    dialog->exportPdf();
+    EXPECT_NE(QFileInfo(suggested).absolutePath(), exports);
+    fileName = folder.filePath(QStringLiteral("missing/sheet.pdf"));  // a failure moves nothing
+    dialog->exportPdf();
+
+    open(tests::kWarehouse);
+    dialog->exportPdf();
+    EXPECT_EQ(QFileInfo(suggested).absolutePath(), exports);
+    QFile ini(settingsDir.filePath(QStringLiteral("narwe.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), "[export]\nlastFolder=" + exports.toUtf8() + "\n");
+
+    // A folder that is gone is not suggested.
+    ASSERT_TRUE(QDir(exports).removeRecursively());
+    dialog->exportPdf();
+    EXPECT_NE(QFileInfo(suggested).absolutePath(), exports);
+}
+
+// The dialog fits the screen's free area; the sheet scrolls where it does not fit, and the path of
+// an export, however long, does not widen the dialog: it is elided and whole in the tool tip.
+TEST_F(SheetDialogTest, TheDialogFitsTheScreenAndALongPathDoesNotWidenIt) {
+    const QRect screen = dialog->screen()->availableGeometry();
+    const auto fits = [this, &screen] {
+        EXPECT_TRUE(screen.contains(dialog->frameGeometry()))
+            << dialog->frameGeometry().width() << "x" << dialog->frameGeometry().height();
+        for (QPushButton* button :
+             {dialog->copyButton, dialog->pdfButton, dialog->printButton, dialog->closeButton}) {
+            const QRect where(button->mapTo(dialog.get(), QPoint(0, 0)), button->size());
+            EXPECT_TRUE(dialog->rect().contains(where)) << button->text().toStdString();
+        }
+    };
+    fits();
+    QTextEdit* view = dialog->sheetView;
+    ASSERT_GT(view->document()->size().height(), view->viewport()->height());
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+    EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+
+    const QSize size = dialog->size();
+    const QString name = QStringLiteral(
+        "某市某区某街道某路八十八号国际商务中心综合楼地下一层至地上三十二层商业与"
+        "办公区域公共走道及设备用房消防灭火器配置计算单元第一部分东区及西区合并部");
+    ASSERT_EQ(name.size(), 72);
+    dialog->unitName->setText(name);
+    acceptSuggestedName();
+    dialog->exportPdf();
+    QApplication::processEvents();
+    const QString path = QDir::toNativeSeparators(folder.filePath(QFileInfo(suggested).fileName()));
+    EXPECT_EQ(dialog->status->text(), QStringLiteral("已导出：") + path);
+    EXPECT_EQ(dialog->status->toolTip(), path);
+    const QString shown = dialog->status->shownText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("已导出：")) && shown.contains(u'…'));
+    EXPECT_LE(dialog->status->fontMetrics().horizontalAdvance(shown), dialog->status->width());
+    EXPECT_EQ(dialog->size(), size);
+    fits();
+
+    // The pictures, for a look by eye (at each scale the tests run at).
+    const QImage picture = dialog->grab().toImage();
+    EXPECT_TRUE(picture.save(
+        QStringLiteral("calculation_sheet_long_name@%1x.png").arg(dialog->devicePixelRatio())));
+}
+
+// The sheet's lines wrap to the view's width, at every width the dialog can take.
+TEST_F(SheetDialogTest, LinesWrapToTheViewWithoutAHorizontalScrollBar) {
+    dialog->unitName->setText(QString(150, u'W'));  // no place to break a line but anywhere
+    QScrollBar* bar = dialog->sheetView->horizontalScrollBar();
+    const int widest = dialog->screen()->availableGeometry().width() - 10;
+    ASSERT_LT(dialog->minimumSizeHint().width(), widest - 100);
+    for (int width = dialog->minimumSizeHint().width(); width <= widest; width += 2) {
+        dialog->resize(width, dialog->height());
+        QApplication::processEvents();
+        ASSERT_FALSE(bar->isVisible()) << "at " << width << " px: " << bar->maximum();
+    }
+}
+
+// More points than the box takes: its tool tip says how many, and the refused digit shows.
+TEST_F(SheetDialogTest, ADigitOverTheMostPointsIsRefusedVisibly) {
+    QSpinBox* points = dialog->points;
+    EXPECT_EQ(points->toolTip(), QStringLiteral("设置点数：1～999"));
+    const QColor plain = points->palette().color(QPalette::Base);
+    points->selectAll();
+    QTest::keyClicks(points, QStringLiteral("100"));
+    EXPECT_EQ(points->palette().color(QPalette::Base), plain);
+    QTest::keyClick(points, Qt::Key_0);
+    EXPECT_EQ(points->value(), 100);
+    EXPECT_EQ(points->palette().color(QPalette::Base), QColor(255, 236, 179));
+    QTRY_COMPARE_WITH_TIMEOUT(points->palette().color(QPalette::Base), plain, 3000);
+}
 
 }  // namespace

@@ -178,6 +178,7 @@ TEST_F(WindowTest, FireClassesEnableTheirAgentsAndClassDReturnsToClassA) {
     click(Op(op::kCarbonDioxide));
     const BoxAnswerer box(QStringLiteral("确定"));
     click(Op1(op1::kClassD));
+    QTRY_COMPARE(box.shown, 1);
     EXPECT_EQ(box.title, QStringLiteral("提示"));
     EXPECT_EQ(box.text, QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
                                        "金属的种类、物态及其特性等研究确定。"));
@@ -376,6 +377,7 @@ TEST_F(WindowTest, EachEventCalculatesAndDrawsOnce) {
     once("class D and its return to class A", [this] {
         const BoxAnswerer box;
         click(Op1(op1::kClassD));
+        QTRY_COMPARE(box.shown, 1);
     });
 }
 
@@ -490,6 +492,25 @@ TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
     EXPECT_TRUE(saved("check=0"));
 }
 
+// Class D chosen through its accessibility action: the action returns while the message is open,
+// so that the assistive tool is not held up; closing the message returns to class A.
+TEST_F(WindowTest, ClassDByAnAccessibilityActionReturnsBeforeItsMessageIsClosed) {
+    const int shown = resultsShown();
+    const BoxAnswerer box(QStringLiteral("确定"));  // answers a message that holds the action up
+    QAccessible::queryAccessibleInterface(Op1(op1::kClassD))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(box.shown, 0) << "the action waited for the message to be closed";
+    auto* message = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(message, nullptr);
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_TRUE(Op1(op1::kClassD)->isChecked());
+    QTRY_COMPARE(box.shown, 1);
+    EXPECT_EQ(checked(window->Op1), kFirstStartOp1);
+    EXPECT_EQ(resultsShown(), shown + 1);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 TEST_F(WindowTest, AScreenReaderMeetsOnlyTheRowsOnScreenWithHeadingsAndSpans) {
     click(Op(op::kWater));  // seven models: rows 8 to 12 hidden
     window->fa->refresh();
@@ -534,7 +555,7 @@ TEST_F(WindowTest, TabReachesEveryFrameAndControlInTheDesignedOrder) {
     Op(op::kPhosphatePowder)->setFocus(Qt::TabFocusReason);
     std::vector<QWidget*> controls;
     std::set<QWidget*> frames;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         QWidget* at = QApplication::focusWidget();
         if (qobject_cast<QRadioButton*>(at) != nullptr) {
             frames.insert(at->parentWidget());
@@ -546,7 +567,8 @@ TEST_F(WindowTest, TabReachesEveryFrameAndControlInTheDesignedOrder) {
     EXPECT_EQ(QApplication::focusWidget(), Op(op::kPhosphatePowder)) << "round again";
     EXPECT_EQ(frames.size(), window->Frame1.size());
     EXPECT_EQ(controls,
-              (std::vector<QWidget*>{window->Check1, window->tx, window->fa, window->sheetButton}));
+              (std::vector<QWidget*>{window->Check1, window->tx, window->fa, window->sheetButton,
+                                     window->projectButton}));
 }
 
 }  // namespace

@@ -1,43 +1,79 @@
 #include "calculation_sheet.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QStandardPaths>
+#include <QStyle>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <concepts>
 
+#include "file_export.h"
 #include "number_text.h"
 #include "result_table.h"
 #include "table_copy.h"
 #include "unit_texts.h"
+#include "warning_look.h"
 
 namespace ui {
 
 namespace {
 
 const QString kTitle = QStringLiteral("灭火器配置计算书");
+const QString kPdfSuffix = QStringLiteral("pdf");
 constexpr double kPageMarginMm = 20;
+
+// The sheet as it is shown: a page's width of text when the screen has room for it, else
+// smaller, scrolled then; its lines wrap to its width.
+class SheetView : public QTextEdit {
+  public:
+    explicit SheetView(QWidget* parent) : QTextEdit(parent) {
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
+                this, &SheetView::scrollOnlyWhatOverflows);
+    }
+
+    [[nodiscard]] QSize sizeHint() const override { return {620, 460}; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QTextEdit::resizeEvent(event);
+        scrollOnlyWhatOverflows();
+    }
+
+  private:
+    // At some widths Qt lays a table 100 % wide out a pixel wider than the lines around it; a
+    // horizontal scroll bar for that pixel is left out.
+    void scrollOnlyWhatOverflows() {
+        const double overflow = document()->size().width() - viewport()->width();
+        setHorizontalScrollBarPolicy(overflow > 1 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    }
+};
 
 QString number(double x) {
     return qs(core::decimalText(x));
@@ -297,8 +333,9 @@ std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml
 std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QString& fileName) {
     // The file replaces an old one only once it has been written whole.
     QSaveFile file(fileName);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
+        return writeFailureReason(fileName, file.error(), errno);
     }
     {
         QPdfWriter writer(&file);
@@ -310,10 +347,39 @@ std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QStrin
         document.setHtml(sheet.html());
         document.print(&writer);
     }
+    errno = 0;
     if (!file.commit()) {
-        return file.errorString();
+        return writeFailureReason(fileName, file.error(), errno);
     }
     return std::nullopt;
+}
+
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+QString ElidedLabel::shownText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width() - 2 * margin());
+}
+
+QSize ElidedLabel::sizeHint() const {
+    return minimumSizeHint();
+}
+
+QSize ElidedLabel::minimumSizeHint() const {
+    const QMargins around = contentsMargins();
+    return {around.left() + around.right() + 2 * margin(),
+            around.top() + around.bottom() + 2 * margin() + fontMetrics().height()};
+}
+
+void ElidedLabel::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect inside =
+        contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
+    style()->drawItemText(&painter, inside, QStyle::visualAlignment(layoutDirection(), alignment()),
+                          palette(), isEnabled(), shownText(), foregroundRole());
 }
 
 CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidget* parent)
@@ -322,10 +388,13 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     setWindowModality(Qt::WindowModal);
 
     askFileName = [this](const QString& suggested) {
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        return QFileDialog::getSaveFileName(this, QStringLiteral("导出PDF"),
-                                            QDir(folder).filePath(suggested),
-                                            QStringLiteral("PDF 文件 (*.pdf)"));
+        const QFileInfo file(suggested);
+        QFileDialog dialog(this, QStringLiteral("导出PDF"), file.path(),
+                           QStringLiteral("PDF 文件 (*.pdf)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(kPdfSuffix);
+        dialog.selectFile(file.fileName());
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     askPrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
@@ -340,6 +409,11 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     unitName = new QLineEdit(QStringLiteral("计算单元1"), this);
     points = new QSpinBox(this);
     points->setRange(1, core::kMaxPoints);
+    points->setToolTip(QStringLiteral("设置点数：1～%1").arg(core::kMaxPoints));
+    // A keystroke the box refuses (a fourth digit, say) shows for a moment.
+    if (auto* digits = points->findChild<QLineEdit*>()) {
+        connect(digits, &QLineEdit::inputRejected, points, [this] { flashWarningLook(points); });
+    }
     model = new QComboBox(this);
     for (const core::CandidateModel& m : unit_.candidates) {
         model->addItem(modelText(m));
@@ -356,11 +430,10 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     addRow(QStringLiteral("设置点数"), points);
     addRow(QStringLiteral("选用规格"), model);
 
-    sheetView = new QTextEdit(this);
+    sheetView = new SheetView(this);
     sheetView->setReadOnly(true);
     sheetView->setAccessibleName(QStringLiteral("计算书"));
-    sheetView->setMinimumSize(620, 460);
-    status = new QLabel(this);
+    status = new ElidedLabel(this);
     status->setAccessibleName(QStringLiteral("状态"));
 
     const auto button = [this](const QString& text) {
@@ -389,6 +462,7 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     }
     modelChanged();
 
+    connect(unitName, &QLineEdit::textEdited, this, &CalculationSheetDialog::nameEdited);
     connect(unitName, &QLineEdit::textChanged, this, &CalculationSheetDialog::showSheet);
     connect(points, &QSpinBox::valueChanged, this, [this] {
         pointsEdited_ = true;
@@ -399,6 +473,17 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     connect(pdfButton, &QPushButton::clicked, this, &CalculationSheetDialog::exportPdf);
     connect(printButton, &QPushButton::clicked, this, &CalculationSheetDialog::printSheet);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// Typed or pasted, the name stays on one line.
+void CalculationSheetDialog::nameEdited(const QString& text) {
+    const QString clean = oneLineText(text);
+    if (clean != text) {
+        const auto cursor = unitName->cursorPosition() - (text.size() - clean.size());
+        unitName->selectAll();
+        unitName->insert(clean);  // an edit like typing
+        unitName->setCursorPosition(static_cast<int>(std::max<qsizetype>(cursor, 0)));
+    }
 }
 
 void CalculationSheetDialog::modelChanged() {
@@ -417,8 +502,36 @@ CalculationSheet CalculationSheetDialog::sheet() const {
 }
 
 void CalculationSheetDialog::showEvent(QShowEvent* event) {
+    if (!fitted_ && !event->spontaneous()) {
+        fitted_ = true;
+        fitToScreen();
+    }
     showSheet();
-    QDialog::showEvent(event);
+    QDialog::showEvent(event);  // places the dialog, inside the screen
+}
+
+// The size the dialog asks for (or was given before it was shown), made smaller where the
+// screen's free area (without its panels, and less the window's frame) is smaller; the sheet
+// scrolls then.
+void CalculationSheetDialog::fitToScreen() {
+    const QScreen* where = parentWidget() != nullptr ? parentWidget()->screen() : screen();
+    if (where == nullptr) {
+        return;
+    }
+    // The frame as the window system draws it round this window, or, before it has, round the
+    // window the dialog belongs to.
+    QSize frame;
+    if (const QWindow* window = windowHandle()) {
+        const QMargins margins = window->frameMargins();
+        frame = QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
+    }
+    if (parentWidget() != nullptr) {
+        const QWidget* owner = parentWidget()->window();
+        frame = frame.expandedTo(owner->frameGeometry().size() - owner->size());
+    }
+    const QSize room = where->availableGeometry().size() - frame;
+    const QSize wanted = testAttribute(Qt::WA_Resized) ? size() : sizeHint();
+    resize(wanted.boundedTo(room).expandedTo(minimumSizeHint()));
 }
 
 void CalculationSheetDialog::showSheet() {
@@ -431,33 +544,36 @@ void CalculationSheetDialog::showSheet() {
     bar->setValue(scrolled);
 }
 
+void CalculationSheetDialog::showStatus(const QString& text, const QString& toolTip) {
+    status->setText(text);
+    status->setToolTip(toolTip);
+}
+
 void CalculationSheetDialog::copySheet() {
     const CalculationSheet current = sheet();
     auto* mime = new QMimeData;
     mime->setText(current.plainText());
     mime->setHtml(current.html());
     QApplication::clipboard()->setMimeData(mime);
-    status->setText(QStringLiteral("计算书已复制。"));
+    showStatus(QStringLiteral("计算书已复制。"));
 }
 
 void CalculationSheetDialog::exportPdf() {
-    // Characters that no file name may hold become "_".
-    static const QRegularExpression kNotInFileNames(QStringLiteral("[\\\\/:*?\"<>|]"));
-    QString name = unitName->text().trimmed();
-    name.replace(kNotInFileNames, QStringLiteral("_"));
     const QString suggested =
-        (name.isEmpty() ? QString() : name + u'-') + kTitle + QStringLiteral(".pdf");
-    const QString fileName = askFileName(suggested);
-    if (fileName.isEmpty()) {
+        QDir(exportFolder()).filePath(suggestedFileName(unitName->text(), kTitle, kPdfSuffix));
+    const QString chosen = askFileName(suggested);
+    if (chosen.isEmpty()) {
         return;
     }
-    if (const auto error = writeSheetPdf(sheet(), fileName)) {
-        status->clear();
-        tell(QStringLiteral("计算书未能导出到 %1：%2")
-                 .arg(QDir::toNativeSeparators(fileName), *error));
+    const QString fileName = withSuffix(chosen, kPdfSuffix);
+    const QString shown = QDir::toNativeSeparators(fileName);
+    if (const auto why = writeSheetPdf(sheet(), fileName)) {
+        showStatus({});
+        tell(QStringLiteral("计算书未能导出。\n位置：%1\n原因：%2").arg(shown, *why));
         return;
     }
-    status->setText(QStringLiteral("已导出：") + QDir::toNativeSeparators(fileName));
+    rememberExportFolder(fileName);
+    showStatus(QStringLiteral("已导出：") + shown, shown);
 }
 
 void CalculationSheetDialog::printSheet() {

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDialog>
+#include <QLabel>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,7 +13,6 @@
 #include "setting_points.h"
 
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPrinter;
 class QPushButton;
@@ -63,6 +63,22 @@ class CalculationSheet {
 [[nodiscard]] std::optional<QString> writeSheetPdf(const CalculationSheet& sheet,
                                                    const QString& fileName);
 
+// A one-line label that never widens its window: a text too long for its width is drawn elided
+// in the middle, and text() keeps it whole.
+class ElidedLabel : public QLabel {
+  public:
+    explicit ElidedLabel(QWidget* parent = nullptr);
+
+    // The text as it is drawn.
+    [[nodiscard]] QString shownText() const;
+
+    [[nodiscard]] QSize sizeHint() const override;
+    [[nodiscard]] QSize minimumSizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
 // The dialog "灭火器配置计算书": the unit's name, the number of setting points and the model on
 // top, the sheet below, updated as they change. Open it with open(): it is window-modal.
 class CalculationSheetDialog : public QDialog {
@@ -77,32 +93,38 @@ class CalculationSheetDialog : public QDialog {
     void exportPdf();
     void printSheet();
 
-    // What the dialog asks and tells through other windows; tests replace them.
-    std::function<QString(const QString& suggestedName)> askFileName;  // empty: cancelled
-    std::function<bool(QPrinter& printer)> askPrinter;                 // false: cancelled
-    std::function<void(const QString& message)> tell;                  // a box titled "提示"
+    // What the dialog asks and tells through other windows; tests replace them. askFileName is
+    // given the suggested file in the folder of the last export.
+    std::function<QString(const QString& suggested)> askFileName;  // empty: cancelled
+    std::function<bool(QPrinter& printer)> askPrinter;             // false: cancelled
+    std::function<void(const QString& message)> tell;              // a box titled "提示"
     std::function<QDate()> today = [] { return QDate::currentDate(); };
 
     QLineEdit* unitName = nullptr;
     QSpinBox* points = nullptr;
     QComboBox* model = nullptr;
     QTextEdit* sheetView = nullptr;
-    QLabel* status = nullptr;
+    ElidedLabel* status = nullptr;  // a file's path is also its tool tip
     QPushButton* copyButton = nullptr;
     QPushButton* pdfButton = nullptr;
     QPushButton* printButton = nullptr;
     QPushButton* closeButton = nullptr;
 
   protected:
-    // The sheet is dated the day the dialog is shown.
+    // The sheet is dated the day the dialog is shown. The first time, the dialog takes the size
+    // it asks for, as far as the screen has room for it.
     void showEvent(QShowEvent* event) override;
 
   private:
+    void fitToScreen();
+    void nameEdited(const QString& text);
     void modelChanged();
     void showSheet();
+    void showStatus(const QString& text, const QString& toolTip = {});
 
     core::UnitConditions unit_;
     bool pointsEdited_ = false;
+    bool fitted_ = false;
 };
 
 }  // namespace ui

@@ -1,9 +1,9 @@
 #include "saved_choices_file.h"
 
-#include <QFileInfo>
 #include <QSettings>
 #include <QtDebug>
 
+#include "file_export.h"
 #include "saved_choices.h"
 #include "unit_texts.h"
 
@@ -24,28 +24,6 @@ QString settingText(const QSettings& settings, const QString& key, const QString
 
 QString settingsGroup() {
     return qs(core::kSettingsSection).replace(QLatin1Char('\\'), '/');
-}
-
-// Why the file of the saved choices cannot be written, as far as the file system tells.
-QString saveFailureReason(const QString& fileName) {
-    const QFileInfo file(fileName);
-    if (file.isDir()) {
-        return QStringLiteral("该位置是一个文件夹，不是文件");
-    }
-    if (file.exists() && !file.isWritable()) {
-        return QStringLiteral("文件是只读的");
-    }
-    QFileInfo folder(file.absolutePath());
-    while (!folder.exists() && folder.absoluteFilePath() != folder.absolutePath()) {
-        folder = QFileInfo(folder.absolutePath());
-    }
-    if (folder.exists() && !folder.isDir()) {
-        return QStringLiteral("“%1”是一个文件，不是文件夹").arg(folder.absoluteFilePath());
-    }
-    if (!folder.isWritable()) {
-        return QStringLiteral("文件夹“%1”不允许写入").arg(folder.absoluteFilePath());
-    }
-    return QStringLiteral("无法写入文件");
 }
 
 struct Key {
@@ -169,7 +147,7 @@ std::optional<SaveFailure> saveChoices(const SavedChoices& choices) {
     save(std::string(core::kCheckKey), choices.keep ? "1" : "0");
     settings->sync();
     if (settings->status() == QSettings::AccessError) {
-        return SaveFailure{settings->fileName(), saveFailureReason(settings->fileName())};
+        return SaveFailure{settings->fileName(), writeFailureReason(settings->fileName())};
     }
     return std::nullopt;
 }

@@ -21,12 +21,14 @@
 #include "area_input.h"
 #include "calculation.h"
 #include "calculation_sheet.h"
+#include "file_export.h"
 #include "number_text.h"
 #include "result_table.h"
 #include "saved_choices_file.h"
 #include "setting_points.h"
 #include "table_copy.h"
 #include "unit_texts.h"
+#include "warning_look.h"
 
 namespace {
 
@@ -98,15 +100,6 @@ void setCaptionColor(QWidget* widget, const QColor& color) {
     palette.setColor(QPalette::Active, QPalette::WindowText, color);
     palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
     widget->setPalette(palette);
-}
-
-// An area text that is only partly a number looks like a warning.
-void setWarningLook(QLineEdit* box, bool warning) {
-    QPalette palette = box->parentWidget()->palette();
-    if (warning) {
-        palette.setColor(QPalette::Base, QColor(255, 236, 179));
-    }
-    box->setPalette(palette);
 }
 
 // Why the choices cannot go on a calculation sheet; empty when they can. A partly read area is
@@ -396,8 +389,8 @@ void torva::closeEvent(QCloseEvent* event) {
 
 void torva::Op1_Click(std::int16_t /*Index*/) {
     if (choices().fireClass == core::FireClass::D) {
-        showClassDMessage();
-        selectQuietly(Op1.at(ui::op1::kClassA));
+        showClassDMessage();  // which returns to class A when it is closed
+        return;
     }
     bringAgentsIntoLine(choices().fireClass);
     showResult();
@@ -436,7 +429,7 @@ void torva::tx_MouseMove() {
 
 void torva::showAreaReading(const QString& text) {
     areaNote_ = ui::areaReadingNote(text);
-    setWarningLook(tx, !areaNote_.isEmpty());
+    ui::setWarningLook(tx, !areaNote_.isEmpty());
     updateSheetButton();
 }
 
@@ -498,12 +491,23 @@ void torva::copySelection() {
     copyCells(top, left, bottom, right);
 }
 
+// Opened, not run: the click or accessibility action that chose class D returns at once.
+// Closing the message selects class A, unless another class was chosen meanwhile.
+// The message opens without waiting for its answer, so that an assistive tool's action that chose
+// class D returns at once; closing it returns to class A.
 void torva::showClassDMessage() {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"),
-                    QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
-                                   "金属的种类、物态及其特性等研究确定。"),
-                    QMessageBox::Ok, this);
-    box.exec();
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("提示"),
+                                QStringLiteral("    D类火灾场所的灭火器最低配置基准应根据\n"
+                                               "金属的种类、物态及其特性等研究确定。"),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QDialog::finished, this, [this] {
+        if (Op1.at(ui::op1::kClassD)->isChecked()) {
+            selectQuietly(Op1.at(ui::op1::kClassA));
+            Op1_Click(ui::op1::kClassA);
+        }
+    });
+    box->open();
 }
 
 void torva::fa_EnterCell() {
