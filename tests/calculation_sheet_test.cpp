@@ -26,6 +26,7 @@
 #include "result_table.h"
 #include "saved_choices_file.h"
 #include "unit_choice.h"
+#include "unit_texts.h"
 
 namespace {
 
@@ -388,5 +389,75 @@ TEST_F(SheetDialogTest, ADigitOverTheMostPointsIsRefusedVisibly) {
     EXPECT_EQ(points->palette().color(QPalette::Base), QColor(255, 236, 179));
     QTRY_COMPARE_WITH_TIMEOUT(points->palette().color(QPalette::Base), plain, 3000);
 }
+
+// A unit of a project gives the numbers of the sheet dialog for the same inputs, whether its
+// model and points are chosen or follow their defaults.
+struct SameNumbers {
+    const char* name;
+    UnitChoice choice;
+    const char* model;  // nullptr: the default
+    int points;         // 0: the estimate
+};
+
+class UnitLikeTheDialog : public ::testing::TestWithParam<SameNumbers> {};
+
+TEST_P(UnitLikeTheDialog, GivesTheSameNumbers) {
+    const SameNumbers& c = GetParam();
+    core::Unit unit{"计算单元1", "", c.choice.choices(), {}, {}};
+    if (c.model != nullptr) {
+        unit.model = c.model;
+    }
+    if (c.points != 0) {
+        unit.points = c.points;
+    }
+    const core::UnitDesign design = core::design(unit);
+    ASSERT_TRUE(design.configured());
+
+    ui::CalculationSheetDialog dialog(c.choice.unit());
+    if (c.model != nullptr) {
+        dialog.model->setCurrentIndex(
+            dialog.model->findText(QString::fromUtf8(c.model), Qt::MatchStartsWith));
+    }
+    if (c.points != 0) {
+        dialog.points->setValue(c.points);
+    }
+    // What 加入工程 takes from the dialog configures as the unit does.
+    const core::UnitDesign added = core::design(dialog.projectUnit());
+    EXPECT_EQ(added.model, design.model);
+    EXPECT_EQ(added.configuration.points, design.configuration.points);
+    EXPECT_EQ(added.configuration.total, design.configuration.total);
+    const QStringList lines = dialog.sheet().plainText().split(u'\n');
+    const core::PointConfiguration& got = design.configuration;
+    const QChar letter = ui::ratingLetter(unit.choices.fireClass);
+    for (const QString& line :
+         {QStringLiteral("选用灭火器：") + ui::modelText(design.chosenModel()),
+          QStringLiteral("计算单元最小需配灭火级别 Q：%1%2")
+              .arg(design.conditions->required.whole)
+              .arg(letter),
+          QStringLiteral("设计需配灭火级别：%1%2")
+              .arg(design.conditions->required.design())
+              .arg(letter),
+          QStringLiteral("设置点数 N：%1").arg(got.points),
+          QStringLiteral("每个设置点最小需配灭火级别 Qe：%1%2")
+              .arg(got.perPointRequired)
+              .arg(letter),
+          QStringLiteral("每个设置点配置数量：%1具").arg(got.perPoint),
+          QStringLiteral("灭火器总数：%1具").arg(got.total),
+          QStringLiteral("实配灭火级别合计：") +
+              ui::providedRatingText(got.provided, unit.choices.fireClass)}) {
+        EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Project, UnitLikeTheDialog, ::testing::Values(
+    SameNumbers{"warehouseDefaults", kWarehouse, nullptr, 0},
+    SameNumbers{"chosenModelAndPoints", kWarehouse, "MF/ABC5", 3},
+    SameNumbers{"classBTimes13", {kB, Hazard::Light, Factor::K07, Building::EntertainmentOrUnderground, Agent::Foam, "250"}, nullptr, 0},
+    SameNumbers{"classCWheeled", {FireClass::C, Hazard::Serious, Factor::K10, kAbove, Agent::CarbonDioxide, "800"}, "MTT50", 0},
+    SameNumbers{"classEOnePoint", {kE, Hazard::Medium, Factor::K03, kAbove, kAbc, "120"}, nullptr, 1},
+    SameNumbers{"classALightWater", {kA, Hazard::Light, Factor::K05, kAbove, Agent::Water, "640.5"}, "MS/T9", 2}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
 
 }  // namespace

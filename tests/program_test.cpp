@@ -7,13 +7,17 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "calculation_sheet.h"
 #include "project_window.h"
 #include "saved_choices_file.h"
 #include "torva.h"
@@ -54,13 +58,32 @@ TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     QTest::mouseClick(calculator->projectButton, Qt::LeftButton);
     EXPECT_EQ(shown<ui::ProjectWindow>(), project) << "only one project window";
 
-    core::Unit unit;
-    unit.name = "仓库";
-    unit.choices.area = 1500;
-    EXPECT_EQ(calculator->addToProject(unit), 1);
-    EXPECT_EQ(calculator->addToProject(unit), 2);
+    // 加入工程 from the sheet: the dialog's name, the points the user set, the default model.
+    calculator->tx->setText(QStringLiteral("1500"));
+    QTest::keyClick(calculator->tx, Qt::Key_Return);
+    for (int added = 1; added <= 2; ++added) {
+        QTest::mouseClick(calculator->sheetButton, Qt::LeftButton);
+        auto* sheet = calculator->findChild<ui::CalculationSheetDialog*>();
+        ASSERT_NE(sheet, nullptr);
+        ASSERT_TRUE(sheet->projectButton->isVisible());
+        sheet->unitName->setText(QStringLiteral("仓库"));
+        sheet->points->setValue(3);
+        QTest::mouseClick(sheet->projectButton, Qt::LeftButton);
+        EXPECT_EQ(sheet->status->text(), QStringLiteral("已加入工程：第%1个计算单元").arg(added));
+        sheet->close();
+        delete sheet;
+    }
     EXPECT_EQ(project->table()->currentIndex().row(), 1) << "the new row is current";
-    EXPECT_EQ(project->project().units.size(), 2U);
+    ASSERT_EQ(project->project().units.size(), 2U);
+    const core::Unit& unit = project->project().units[1];
+    EXPECT_EQ(unit.name, "仓库");
+    EXPECT_EQ(unit.choices, calculator->choices());
+    EXPECT_EQ(unit.points, 3);
+    EXPECT_FALSE(unit.model.has_value()) << "the model was not chosen";
+
+    // The project and the calculator are independent afterwards.
+    QTest::mouseClick(calculator->Op1.at(ui::op1::kClassB), Qt::LeftButton, {}, QPoint(8, 8));
+    EXPECT_EQ(project->project().units[1].choices.fireClass, core::FireClass::A);
 
     // Closed, the calculator comes back from the project window's 工具 menu.
     calculator->close();

@@ -446,9 +446,11 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     pdfButton = button(QStringLiteral("导出PDF…"));
     printButton = button(QStringLiteral("打印…"));
     closeButton = button(QStringLiteral("关闭"));
+    projectButton = button(QStringLiteral("加入工程"));
+    projectButton->setToolTip(QStringLiteral("将本计算单元加入灭火器配置工程"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status, 1);
-    for (QPushButton* b : {copyButton, pdfButton, printButton, closeButton}) {
+    for (QPushButton* b : {projectButton, copyButton, pdfButton, printButton, closeButton}) {
         buttons->addWidget(b);
     }
 
@@ -468,11 +470,38 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
         pointsEdited_ = true;
         showSheet();
     });
-    connect(model, &QComboBox::currentIndexChanged, this, &CalculationSheetDialog::modelChanged);
+    connect(model, &QComboBox::currentIndexChanged, this, [this] {
+        modelChosen_ = true;
+        modelChanged();
+    });
     connect(copyButton, &QPushButton::clicked, this, &CalculationSheetDialog::copySheet);
     connect(pdfButton, &QPushButton::clicked, this, &CalculationSheetDialog::exportPdf);
     connect(printButton, &QPushButton::clicked, this, &CalculationSheetDialog::printSheet);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(projectButton, &QPushButton::clicked, this, &CalculationSheetDialog::addSheetToProject);
+}
+
+core::Unit CalculationSheetDialog::projectUnit() const {
+    core::Unit unit;
+    unit.name = unitName->text().toStdString();
+    unit.choices = unit_.choices;
+    const auto index = static_cast<std::size_t>(model->currentIndex());
+    if (modelChosen_ && index < unit_.candidates.size()) {
+        unit.model = unit_.candidates[index].code;
+    }
+    if (pointsEdited_) {
+        unit.points = points->value();
+    }
+    return unit;
+}
+
+void CalculationSheetDialog::addSheetToProject() {
+    if (!addToProject) {
+        return;
+    }
+    const int place = addToProject(projectUnit());
+    showStatus(place > 0 ? QStringLiteral("已加入工程：第%1个计算单元").arg(place)
+                         : QStringLiteral("未能加入工程"));
 }
 
 // Typed or pasted, the name stays on one line.
@@ -502,6 +531,7 @@ CalculationSheet CalculationSheetDialog::sheet() const {
 }
 
 void CalculationSheetDialog::showEvent(QShowEvent* event) {
+    projectButton->setVisible(static_cast<bool>(addToProject));
     if (!fitted_ && !event->spontaneous()) {
         fitted_ = true;
         fitToScreen();

@@ -92,6 +92,12 @@ class CalculationSheetDialog : public QDialog {
     void copySheet();
     void exportPdf();
     void printSheet();
+    // Adds the unit, as the dialog shows it, to the project; a model or number of points that the
+    // user chose stays chosen, the others follow their defaults there too.
+    void addSheetToProject();
+
+    // The unit as a unit of a project: the dialog's name, choices, and chosen model and points.
+    [[nodiscard]] core::Unit projectUnit() const;
 
     // What the dialog asks and tells through other windows; tests replace them. askFileName is
     // given the suggested file in the folder of the last export.
@@ -99,6 +105,9 @@ class CalculationSheetDialog : public QDialog {
     std::function<bool(QPrinter& printer)> askPrinter;             // false: cancelled
     std::function<void(const QString& message)> tell;              // a box titled "提示"
     std::function<QDate()> today = [] { return QDate::currentDate(); };
+    // Set by the program: adds a unit to the project window's project and gives its place there
+    // from 1, or 0 when it was not added. Without it the dialog has no "加入工程" button.
+    std::function<int(const core::Unit& unit)> addToProject;
 
     QLineEdit* unitName = nullptr;
     QSpinBox* points = nullptr;
@@ -109,6 +118,7 @@ class CalculationSheetDialog : public QDialog {
     QPushButton* pdfButton = nullptr;
     QPushButton* printButton = nullptr;
     QPushButton* closeButton = nullptr;
+    QPushButton* projectButton = nullptr;  // "加入工程"
 
   protected:
     // The sheet is dated the day the dialog is shown. The first time, the dialog takes the size
@@ -124,6 +134,7 @@ class CalculationSheetDialog : public QDialog {
 
     core::UnitConditions unit_;
     bool pointsEdited_ = false;
+    bool modelChosen_ = false;
     bool fitted_ = false;
 };
 

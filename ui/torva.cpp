@@ -461,6 +461,7 @@ void torva::openCalculationSheet() {
         return;
     }
     auto* dialog = new ui::CalculationSheetDialog(*unit, this);
+    dialog->addToProject = addToProject;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
