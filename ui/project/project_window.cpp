@@ -134,6 +134,9 @@ ProjectWindow::ProjectWindow(QWidget* parent)
 
     buildMenus();
 
+    recoveryTimer_.setSingleShot(true);
+    recoveryTimer_.setInterval(250);
+    connect(&recoveryTimer_, &QTimer::timeout, this, &ProjectWindow::writeRecoveryCopy);
     connect(undoStack_, &QUndoStack::cleanChanged, this, &ProjectWindow::keepRecoveryCopy);
     connect(undoStack_, &QUndoStack::indexChanged, this, &ProjectWindow::keepRecoveryCopy);
     connect(model_, &ProjectModel::projectNameChanged, this, &ProjectWindow::updateTitle);
@@ -152,6 +155,10 @@ ProjectWindow::ProjectWindow(QWidget* parent)
 }
 
 ProjectWindow::~ProjectWindow() {
+    // A change not yet in the recovery copy goes there before the window goes.
+    if (recoveryTimer_.isActive()) {
+        writeRecoveryCopy();
+    }
     // The children go after this class's part of the window: they must not call back into it.
     disconnect(model_, nullptr, this, nullptr);
     disconnect(table_->selectionModel(), nullptr, this, nullptr);
@@ -506,8 +513,16 @@ void ProjectWindow::addFileActions(const QList<QAction*>& actions) {
 void ProjectWindow::keepRecoveryCopy() {
     setWindowModified(!undoStack_->isClean());
     if (undoStack_->isClean()) {
+        recoveryTimer_.stop();
         recovery_->remove();
-    } else if (const auto fault = recovery_->write(model_->project(), fileName_)) {
+    } else {
+        recoveryTimer_.start();
+    }
+}
+
+void ProjectWindow::writeRecoveryCopy() {
+    recoveryTimer_.stop();
+    if (const auto fault = recovery_->write(model_->project(), fileName_)) {
         statusBar()->showMessage(*fault, 10000);
     }
 }
@@ -590,6 +605,7 @@ void ProjectWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     // A clean close leaves no copy to recover.
+    recoveryTimer_.stop();
     recovery_->remove();
     lock_.reset();
     event->accept();

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -102,6 +103,7 @@ class ProjectWindow : public QMainWindow {
     bool saveTo(const QString& fileName);
     // Writes the recovery copy while there are unsaved changes, removes it when there are none.
     void keepRecoveryCopy();
+    void writeRecoveryCopy();
     // Takes the lock of the file; false when the user declines to open it read-only, or
     // (`forWriting`) when another window holds it.
     bool lockFile(const QString& fileName, bool forWriting, bool* readOnly,
@@ -128,6 +130,9 @@ class ProjectWindow : public QMainWindow {
     bool recoveryOffered_ = false;
     std::unique_ptr<io::ProjectLock> lock_;
     std::unique_ptr<io::RecoveryCopy> recovery_;
+    // Writes the recovery copy shortly after a change, once for a burst of changes, so that an
+    // edit repaints at once however large the project is.
+    QTimer recoveryTimer_;
     QAction* closeSeparator_ = nullptr;
     QMenu* recentMenu_ = nullptr;
 
