@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,7 +47,7 @@ class SheetDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(settingsDir.isValid());
-        ui::useSettingsFolder(settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
         open(tests::kWarehouse);
     }
 

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
@@ -39,7 +40,7 @@ class ProgramTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         QStandardPaths::setTestModeEnabled(true);
-        ui::useSettingsFolder(folder.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
     }
 
     QTemporaryDir folder;

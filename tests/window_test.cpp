@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,7 +88,7 @@ class WindowTest : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(settingsDir.isValid());
-        ui::useSettingsFolder(settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
         open();
     }
 
@@ -566,9 +567,8 @@ TEST_F(WindowTest, TabReachesEveryFrameAndControlInTheDesignedOrder) {
     }
     EXPECT_EQ(QApplication::focusWidget(), Op(op::kPhosphatePowder)) << "round again";
     EXPECT_EQ(frames.size(), window->Frame1.size());
-    EXPECT_EQ(controls,
-              (std::vector<QWidget*>{window->Check1, window->tx, window->fa, window->sheetButton,
-                                     window->projectButton}));
+    EXPECT_EQ(controls, (std::vector<QWidget*>{window->Check1, window->tx, window->fa,
+                                               window->sheetButton, window->projectButton}));
 }
 
 }  // namespace

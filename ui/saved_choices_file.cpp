@@ -11,8 +11,6 @@ namespace ui {
 
 namespace {
 
-QString settingsFolder;  // empty: the platform's own place
-
 // A setting's text; a hand-edited value with commas comes back from an INI file as a list.
 QString settingText(const QSettings& settings, const QString& key, const QString& fallback) {
     const QVariant value = settings.value(key, fallback);
@@ -66,17 +64,7 @@ const char* groupCaption(int group) {
 
 }  // namespace
 
-void useSettingsFolder(const QString& folder) {
-    settingsFolder = folder;
-}
-
 std::unique_ptr<QSettings> openSettings() {
-    if (!settingsFolder.isEmpty()) {
-        return std::make_unique<QSettings>(settingsFolder + QLatin1Char('/') +
-                                               qs(core::kSettingsApplication) +
-                                               QStringLiteral(".ini"),
-                                           QSettings::IniFormat);
-    }
 #ifdef Q_OS_WIN
     const QSettings::Format format = QSettings::NativeFormat;
 #else

@@ -13,11 +13,9 @@ class QSettings;
 namespace ui {
 
 // Where the saved choices live: the registry on Windows, an INI file in the user's
-// configuration folder elsewhere; or an INI file in the folder set below, on every platform.
-// Other settings (the last export folder, recent files) share the store in groups of their own.
+// configuration folder elsewhere (tests move it with QSettings::setPath). Other settings (the
+// last export folder, recent files) share the store in groups of their own.
 [[nodiscard]] std::unique_ptr<QSettings> openSettings();
-// Keeps the settings in an INI file in this folder (tests use a temporary one).
-void useSettingsFolder(const QString& folder);
 
 struct SavedChoices {
     GroupChoices selected{};

@@ -26,6 +26,7 @@
 #include "project_file.h"
 #include "project_lock.h"
 #include "project_model.h"
+#include "saved_choices_file.h"
 #include "unit_delegate.h"
 #include "unit_texts.h"
 
@@ -484,19 +485,19 @@ void ProjectWindow::chooseAndOpen() {
 }
 
 void ProjectWindow::rememberRecent(const QString& fileName) {
-    QSettings settings;
-    QStringList recent = settings.value(QString::fromUtf8(kRecentKey)).toStringList();
+    const auto settings = openSettings();
+    QStringList recent = settings->value(QString::fromUtf8(kRecentKey)).toStringList();
     recent.removeAll(fileName);
     recent.prepend(fileName);
     while (recent.size() > kMaxRecent) {
         recent.removeLast();
     }
-    settings.setValue(QString::fromUtf8(kRecentKey), recent);
+    settings->setValue(QString::fromUtf8(kRecentKey), recent);
 }
 
 void ProjectWindow::fillRecentMenu() {
     recentMenu_->clear();
-    const QStringList recent = QSettings().value(QString::fromUtf8(kRecentKey)).toStringList();
+    const QStringList recent = openSettings()->value(QString::fromUtf8(kRecentKey)).toStringList();
     for (const QString& file : recent) {
         recentMenu_->addAction(QDir::toNativeSeparators(file), this,
                                [this, file] { openFile(file); });
