@@ -10,8 +10,8 @@ namespace {
 
 TEST(GridStore, RangesCoverEveryCellInEitherCornerOrderAndMinusOneMeansAll) {
     GridStore g(13, 6);
-    g.setCellText(4, 0, 1, 0, "手提式");
-    g.setCellBackColor(12, 5, 1, 1, rgb(255, 224, 224));
+    g.setCellText({4, 0, 1, 0}, "手提式");
+    g.setCellBackColor({12, 5, 1, 1}, rgb(255, 224, 224));
     for (int r = 0; r < 13; ++r) {
         EXPECT_EQ(g.TextMatrix(r, 0), r >= 1 && r <= 4 ? "手提式" : "") << r;
         for (int c = 0; c < 6; ++c) {

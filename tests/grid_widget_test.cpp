@@ -86,7 +86,7 @@ TEST(MergedSpans, FollowMergeFlagsAndStopAtTheFixedCells) {
             store.setTextMatrix(n / kCols, n % kCols, std::to_string(n));
         }
         for (const auto& [row1, col1, row2, col2, text] : c.puts) {
-            store.setCellText(row1, col1, row2, col2, text);
+            store.setCellText({row1, col1, row2, col2}, text);
         }
         for (const int col : c.mergeCols) {
             store.setMergeCol(col, true);
@@ -150,7 +150,7 @@ TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding)
     store_.setMergeCol(kResultCol, true);
     show();
     for (const char* text : {"119(118.518)", "1482(1481.472)", "40000(40000)"}) {
-        store_.setCellText(kFirstModelRow, kResultCol, kLastModelRow, kResultCol, text);
+        store_.setCellText({kFirstModelRow, kResultCol, kLastModelRow, kResultCol}, text);
         grid_->refresh();
         ASSERT_EQ(grid_->rowSpan(kFirstModelRow, kResultCol), kLastModelRow);
         EXPECT_GT(inkHeight(cellImage(kFirstModelRow, kResultCol)), grid_->fontMetrics().height())
@@ -166,8 +166,8 @@ TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
     constexpr int kInsideRow = 3;  // a current row below the block's top
     constexpr int kPortableBottom = 8;
     constexpr int kWheeledTop = 9;
-    store_.setCellText(kPortableTop, kLabelCol, kPortableBottom, kLabelCol, "手提式");
-    store_.setCellText(kWheeledTop, kLabelCol, kRows - 1, kLabelCol, "推车式");
+    store_.setCellText({kPortableTop, kLabelCol, kPortableBottom, kLabelCol}, "手提式");
+    store_.setCellText({kWheeledTop, kLabelCol, kRows - 1, kLabelCol}, "推车式");
     store_.setMergeCol(kLabelCol, true);
     show();
     const QImage plainPortable = cellImage(kPortableTop, kLabelCol);
@@ -178,7 +178,7 @@ TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
     ASSERT_TRUE(boldPortable != plainPortable);
 
     for (const int boldRow : {kPortableTop, kInsideRow, kPortableBottom}) {
-        store_.setCellFontBold(kPortableTop, kLabelCol, kRows - 1, kLabelCol, false);
+        store_.setCellFontBold({kPortableTop, kLabelCol, kRows - 1, kLabelCol}, false);
         store_.setCellFontBold(boldRow, kLabelCol, true);
         grid_->refresh();
         EXPECT_TRUE(cellImage(kPortableTop, kLabelCol) == boldPortable) << "bold row " << boldRow;
