@@ -139,7 +139,7 @@ TEST_F(GridWidgetTest, LeaveCellAndEnterCellSeeTheirCells) {
     EXPECT_EQ(events, expected);
 }
 
-// The area rating as the calculation writes it down the result column: one block over the 12
+// The area rating as the result table writes it down the result column: one block over the 12
 // model rows of 300 twips in a column of 1025 twips. The texts have no blank to break at.
 TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding) {
     constexpr int kResultCol = 5;
