@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -112,6 +113,18 @@ TEST_F(GridWidgetTest, KeysNeverMoveOntoFixedOrHiddenCells) {
         QTest::keyClick(grid_.get(), key, modifiers);
         EXPECT_EQ(current(), to) << from.first << "," << from.second << " key " << key;
     }
+}
+
+// Every write of the store is passed on at once, a whole update() once.
+TEST_F(GridWidgetTest, StoreChangedIsRaisedOncePerChange) {
+    const QSignalSpy changes(grid_.get(), &GridWidget::storeChanged);
+    store_.setTextMatrix(1, 1, "1");
+    store_.setRowHidden(2, true);
+    store_.update([this] {
+        store_.setTextMatrix(1, 2, "2");
+        store_.setMergeCol(-1, true);
+    });
+    EXPECT_EQ(changes.count(), 3);
 }
 
 // LeaveCell sees the old cell and EnterCell the new; the current cell, fixed cells and cells

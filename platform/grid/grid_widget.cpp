@@ -118,6 +118,7 @@ GridWidget::GridWidget(int rows, int cols, QWidget* parent)
         if (!refreshTimer_.isActive()) {
             refreshTimer_.start();
         }
+        emit storeChanged();
     });
 }
 
