@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 #include <utility>
+
+#include "case_name.h"
 
 namespace grid {
 namespace {
@@ -27,12 +30,20 @@ TEST(GridStore, RangesCoverEveryCellInEitherCornerOrderAndMinusOneMeansAll) {
     EXPECT_THROW(g.setRowHidden(-2, true), std::out_of_range);
 }
 
-TEST(GridStore, RefusesSizesWithoutRowsOrColumnsBeforeAllocating) {
-    const std::pair<int, int> sizes[] = {{-1, -1}, {0, 6}, {13, 0}, {-1, 6}, {13, -1}};
-    for (const auto& [rows, cols] : sizes) {
-        EXPECT_THROW((void)GridStore(rows, cols), std::invalid_argument) << rows << " x " << cols;
-    }
+class GridSize : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(GridSize, WithoutRowsOrColumnsIsRefusedBeforeAllocating) {
+    const auto& [rows, cols] = GetParam();
+    EXPECT_THROW((void)GridStore(rows, cols), std::invalid_argument) << rows << " x " << cols;
 }
+
+INSTANTIATE_TEST_SUITE_P(GridStore, GridSize,
+                         ::testing::Values(std::pair{-1, -1}, std::pair{0, 6}, std::pair{13, 0},
+                                           std::pair{-1, 6}, std::pair{13, -1}),
+                         [](const auto& p) {
+                             return tests::caseName(p.index, std::to_string(p.param.first) + " x " +
+                                                                 std::to_string(p.param.second));
+                         });
 
 }  // namespace
 }  // namespace grid
