@@ -23,7 +23,7 @@ std::size_t at(Hazard hazard) {
 // Whole numbers beyond the 64-bit range cannot arise from a 32-bit rating; the clamp keeps the
 // conversion defined all the same.
 std::int64_t ceilToWhole(double x) {
-    constexpr auto kLargest = static_cast<double>(std::numeric_limits<std::int64_t>::max() / 2);
+    constexpr double kLargest = static_cast<double>(std::numeric_limits<std::int64_t>::max()) / 2;
     return static_cast<std::int64_t>(std::ceil(std::min(x, kLargest)));
 }
 

@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 #include <utility>
+
+#include "case_name.h"
 
 namespace grid {
 namespace {
 
 TEST(GridStore, RangesCoverEveryCellInEitherCornerOrderAndMinusOneMeansAll) {
     GridStore g(13, 6);
-    g.setCellText(4, 0, 1, 0, "手提式");
-    g.setCellBackColor(12, 5, 1, 1, rgb(255, 224, 224));
+    g.setCellText({4, 0, 1, 0}, "手提式");
+    g.setCellBackColor({12, 5, 1, 1}, rgb(255, 224, 224));
     for (int r = 0; r < 13; ++r) {
         EXPECT_EQ(g.TextMatrix(r, 0), r >= 1 && r <= 4 ? "手提式" : "") << r;
         for (int c = 0; c < 6; ++c) {
@@ -27,12 +30,20 @@ TEST(GridStore, RangesCoverEveryCellInEitherCornerOrderAndMinusOneMeansAll) {
     EXPECT_THROW(g.setRowHidden(-2, true), std::out_of_range);
 }
 
-TEST(GridStore, RefusesSizesWithoutRowsOrColumnsBeforeAllocating) {
-    const std::pair<int, int> sizes[] = {{-1, -1}, {0, 6}, {13, 0}, {-1, 6}, {13, -1}};
-    for (const auto& [rows, cols] : sizes) {
-        EXPECT_THROW((void)GridStore(rows, cols), std::invalid_argument) << rows << " x " << cols;
-    }
+class GridSize : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(GridSize, WithoutRowsOrColumnsIsRefusedBeforeAllocating) {
+    const auto& [rows, cols] = GetParam();
+    EXPECT_THROW((void)GridStore(rows, cols), std::invalid_argument) << rows << " x " << cols;
 }
+
+INSTANTIATE_TEST_SUITE_P(GridStore, GridSize,
+                         ::testing::Values(std::pair{-1, -1}, std::pair{0, 6}, std::pair{13, 0},
+                                           std::pair{-1, 6}, std::pair{13, -1}),
+                         [](const auto& p) {
+                             return tests::caseName(p.index, std::to_string(p.param.first) + " x " +
+                                                                 std::to_string(p.param.second));
+                         });
 
 }  // namespace
 }  // namespace grid

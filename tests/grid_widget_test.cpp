@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QKeySequence>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "case_name.h"
 #include "grid_model.h"
 #include "grid_store.h"
 #include "grid_widget.h"
@@ -62,56 +65,84 @@ class GridWidgetTest : public ::testing::Test {
     GridStore& store_ = grid_->store();
 };
 
-TEST(MergedSpans, FollowMergeFlagsAndStopAtTheFixedCells) {
-    using Put = std::tuple<int, int, int, int, const char*>;  // row1, col1, row2, col2, text
-    struct Case {
-        const char* name;
-        std::vector<Put> puts;
-        std::vector<int> mergeCols, hiddenRows;
-        std::vector<CellSpan> spans;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {"labels down column 0, not into the heading", {{0, 0, 4, 0, "手提式"}, {5, 0, 8, 0, "推车式"}}, {0}, {}, {{1, 0, 4, 1}, {5, 0, 4, 1}}},
-        {"the conclusion down column 5", {{0, 5, 12, 5, "满足要求"}}, {5}, {}, {{1, 5, 12, 1}}},
-        {"equal blocks of two columns: one rectangle", {{4, 3, 7, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 2}}},
-        {"blocks of different height stay apart", {{4, 3, 7, 4, "-"}, {8, 4, 8, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 1}, {4, 4, 5, 1}}},
-        {"a row across the ordinary columns only", {{2, 0, 2, 3, "无"}}, {}, {}, {{2, 1, 1, 3}}},
-        {"hidden rows with stale text inside", {{1, 0, 6, 0, "手提式"}, {2, 0, 2, 0, "旧"}}, {0}, {2, 5}, {{1, 0, 6, 1}}},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        GridStore store(kRows, kCols);
-        for (int n = 0; n < kRows * kCols; ++n) {  // no two cells alike unless the case says so
-            store.setTextMatrix(n / kCols, n % kCols, std::to_string(n));
-        }
-        for (const auto& [row1, col1, row2, col2, text] : c.puts) {
-            store.setCellText(row1, col1, row2, col2, text);
-        }
-        for (const int col : c.mergeCols) {
-            store.setMergeCol(col, true);
-        }
-        for (const int row : c.hiddenRows) {
-            store.setRowHidden(row, true);
-        }
-        store.setMergeRow(-1, true);
-        EXPECT_EQ(grid::mergedSpans(store), c.spans) << c.name;
+using Put = std::tuple<int, int, int, int, const char*>;  // row1, col1, row2, col2, text
+struct SpanCase {
+    const char* name;
+    std::vector<Put> puts;
+    std::vector<int> mergeCols, hiddenRows;
+    std::vector<CellSpan> spans;
+};
+
+class MergedSpans : public ::testing::TestWithParam<SpanCase> {};
+
+TEST_P(MergedSpans, FollowMergeFlagsAndStopAtTheFixedCells) {
+    const SpanCase& c = GetParam();
+    GridStore store(kRows, kCols);
+    for (int n = 0; n < kRows * kCols; ++n) {  // no two cells alike unless the case says so
+        store.setTextMatrix(n / kCols, n % kCols, std::to_string(n));
     }
+    for (const auto& [row1, col1, row2, col2, text] : c.puts) {
+        store.setCellText({row1, col1, row2, col2}, text);
+    }
+    for (const int col : c.mergeCols) {
+        store.setMergeCol(col, true);
+    }
+    for (const int row : c.hiddenRows) {
+        store.setRowHidden(row, true);
+    }
+    store.setMergeRow(-1, true);
+    EXPECT_EQ(grid::mergedSpans(store), c.spans) << c.name;
 }
 
-TEST_F(GridWidgetTest, KeysNeverMoveOntoFixedOrHiddenCells) {
+// clang-format off
+const SpanCase kSpanCases[] = {
+    {"labels down column 0, not into the heading", {{0, 0, 4, 0, "手提式"}, {5, 0, 8, 0, "推车式"}}, {0}, {}, {{1, 0, 4, 1}, {5, 0, 4, 1}}},
+    {"the conclusion down column 5", {{0, 5, 12, 5, "满足要求"}}, {5}, {}, {{1, 5, 12, 1}}},
+    {"equal blocks of two columns: one rectangle", {{4, 3, 7, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 2}}},
+    {"blocks of different height stay apart", {{4, 3, 7, 4, "-"}, {8, 4, 8, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 1}, {4, 4, 5, 1}}},
+    {"a row across the ordinary columns only", {{2, 0, 2, 3, "无"}}, {}, {}, {{2, 1, 1, 3}}},
+    {"hidden rows with stale text inside", {{1, 0, 6, 0, "手提式"}, {2, 0, 2, 0, "旧"}}, {0}, {2, 5}, {{1, 0, 6, 1}}},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(GridModel, MergedSpans, ::testing::ValuesIn(kSpanCases),
+                         [](const auto& p) { return tests::caseName(p.param.name); });
+
+using KeyCase = std::tuple<Cell, Qt::Key, Qt::KeyboardModifiers, Cell>;  // from, key, to
+class KeyPress : public GridWidgetTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(KeyPress, NeverMovesOntoFixedOrHiddenCells) {
     store_.setRowHidden(1, true);  // the first ordinary row in view is row 2
     show();
-    const std::tuple<Cell, Qt::Key, Qt::KeyboardModifiers, Cell> cases[] = {
-        {{2, 1}, Qt::Key_Up, {}, {2, 1}},     {{2, 1}, Qt::Key_Left, {}, {2, 1}},
-        {{3, 3}, Qt::Key_Home, {}, {3, 1}},   {{3, 3}, Qt::Key_Home, Qt::ControlModifier, {2, 1}},
-        {{3, 3}, Qt::Key_PageUp, {}, {2, 3}}, {{3, 3}, Qt::Key_End, Qt::ControlModifier, {12, 5}},
-    };
-    for (const auto& [from, key, modifiers, to] : cases) {
-        grid_->setCurrentCell(from.first, from.second);
-        QTest::keyClick(grid_.get(), key, modifiers);
-        EXPECT_EQ(current(), to) << from.first << "," << from.second << " key " << key;
-    }
+    const auto& [from, key, modifiers, to] = GetParam();
+    grid_->setCurrentCell(from.first, from.second);
+    QTest::keyClick(grid_.get(), key, modifiers);
+    EXPECT_EQ(current(), to) << from.first << "," << from.second << " key " << key;
+}
+
+const KeyCase kKeyCases[] = {
+    {{2, 1}, Qt::Key_Up, {}, {2, 1}},     {{2, 1}, Qt::Key_Left, {}, {2, 1}},
+    {{3, 3}, Qt::Key_Home, {}, {3, 1}},   {{3, 3}, Qt::Key_Home, Qt::ControlModifier, {2, 1}},
+    {{3, 3}, Qt::Key_PageUp, {}, {2, 3}}, {{3, 3}, Qt::Key_End, Qt::ControlModifier, {12, 5}},
+};
+INSTANTIATE_TEST_SUITE_P(GridWidgetTest, KeyPress, ::testing::ValuesIn(kKeyCases),
+                         [](const auto& p) {
+                             const Cell from = std::get<0>(p.param);
+                             const QKeySequence keys(std::get<2>(p.param) | std::get<1>(p.param));
+                             return tests::caseName(std::to_string(from.first) + " " +
+                                                    std::to_string(from.second) + " " +
+                                                    keys.toString().toStdString());
+                         });
+
+// Every write of the store is passed on at once, a whole update() once.
+TEST_F(GridWidgetTest, StoreChangedIsRaisedOncePerChange) {
+    const QSignalSpy changes(grid_.get(), &GridWidget::storeChanged);
+    store_.setTextMatrix(1, 1, "1");
+    store_.setRowHidden(2, true);
+    store_.update([this] {
+        store_.setTextMatrix(1, 2, "2");
+        store_.setMergeCol(-1, true);
+    });
+    EXPECT_EQ(changes.count(), 3);
 }
 
 // LeaveCell sees the old cell and EnterCell the new; the current cell, fixed cells and cells
@@ -139,7 +170,7 @@ TEST_F(GridWidgetTest, LeaveCellAndEnterCellSeeTheirCells) {
     EXPECT_EQ(events, expected);
 }
 
-// The area rating as the calculation writes it down the result column: one block over the 12
+// The area rating as the result table writes it down the result column: one block over the 12
 // model rows of 300 twips in a column of 1025 twips. The texts have no blank to break at.
 TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding) {
     constexpr int kResultCol = 5;
@@ -150,7 +181,7 @@ TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding)
     store_.setMergeCol(kResultCol, true);
     show();
     for (const char* text : {"119(118.518)", "1482(1481.472)", "40000(40000)"}) {
-        store_.setCellText(kFirstModelRow, kResultCol, kLastModelRow, kResultCol, text);
+        store_.setCellText({kFirstModelRow, kResultCol, kLastModelRow, kResultCol}, text);
         grid_->refresh();
         ASSERT_EQ(grid_->rowSpan(kFirstModelRow, kResultCol), kLastModelRow);
         EXPECT_GT(inkHeight(cellImage(kFirstModelRow, kResultCol)), grid_->fontMetrics().height())
@@ -166,8 +197,8 @@ TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
     constexpr int kInsideRow = 3;  // a current row below the block's top
     constexpr int kPortableBottom = 8;
     constexpr int kWheeledTop = 9;
-    store_.setCellText(kPortableTop, kLabelCol, kPortableBottom, kLabelCol, "手提式");
-    store_.setCellText(kWheeledTop, kLabelCol, kRows - 1, kLabelCol, "推车式");
+    store_.setCellText({kPortableTop, kLabelCol, kPortableBottom, kLabelCol}, "手提式");
+    store_.setCellText({kWheeledTop, kLabelCol, kRows - 1, kLabelCol}, "推车式");
     store_.setMergeCol(kLabelCol, true);
     show();
     const QImage plainPortable = cellImage(kPortableTop, kLabelCol);
@@ -178,7 +209,7 @@ TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
     ASSERT_TRUE(boldPortable != plainPortable);
 
     for (const int boldRow : {kPortableTop, kInsideRow, kPortableBottom}) {
-        store_.setCellFontBold(kPortableTop, kLabelCol, kRows - 1, kLabelCol, false);
+        store_.setCellFontBold({kPortableTop, kLabelCol, kRows - 1, kLabelCol}, false);
         store_.setCellFontBold(boldRow, kLabelCol, true);
         grid_->refresh();
         EXPECT_TRUE(cellImage(kPortableTop, kLabelCol) == boldPortable) << "bold row " << boldRow;

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (std::size_t i = 0; i < project->units.size(); ++i) {
         const core::Unit& unit = project->units[i];
-        check(!io::unitFault(unit, static_cast<qsizetype>(i + 1)));
+        check(!io::unitFault(unit, static_cast<qsizetype>(i) + 1));
         const core::UnitDesign design = core::design(unit);
         // A model the file names is one of the unit's candidates, so the design keeps it.
         check(!unit.model || !design.configured() || design.modelChosen);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "case_name.h"
 #include "unit_choice.h"
 
 namespace ui {
@@ -41,14 +42,19 @@ class ResultTableTest : public ::testing::Test {
     }
 
     grid::GridStore fa{kGridRows, kGridCols};
+    int changes = 0;  // of the store, as its observer hears of them
+
+    ResultTableTest() {
+        fa.setObserver([this] { ++changes; });
+    }
 };
 
 TEST_F(ResultTableTest, ClassBFromTheFirstStartIsOneDrawing) {
     setLoadedGridLayout(fa);
-    const auto before = fa.revision();
+    const int before = changes;
     show({FireClass::B, Hazard::Medium, Factor::K09, Building::AboveGround,
           Agent::AmmoniumPhosphatePowder, "1000"});
-    EXPECT_EQ(fa.revision(), before + 1) << "one change of the store";
+    EXPECT_EQ(changes, before + 1) << "one change of the store";
 
     EXPECT_EQ(fa.TextMatrix(0, kRatingCol), "灭火级别 (B类 )");
     EXPECT_EQ(lightRedRows(), (std::vector<int>{4, 5, 6, 7, 8, 9, 10, 11, 12}));
@@ -71,66 +77,70 @@ struct WorkedExample {
     std::map<std::string, std::string> counts;  // rating text -> count text
 };
 
-TEST_F(ResultTableTest, WorkedExamplesGiveTheExactTexts) {
-    constexpr auto kClassA = FireClass::A;
-    constexpr auto kClassB = FireClass::B;
-    constexpr auto kClassC = FireClass::C;
-    constexpr auto kClassE = FireClass::E;
-    constexpr auto kLight = Hazard::Light;
-    constexpr auto kMedium = Hazard::Medium;
-    constexpr auto kSerious = Hazard::Serious;
-    constexpr auto kFactor10 = Factor::K10;
-    constexpr auto kFactor09 = Factor::K09;
-    constexpr auto kFactor07 = Factor::K07;
-    constexpr auto kFactor05 = Factor::K05;
-    constexpr auto kAbove = Building::AboveGround;
-    constexpr auto kFun = Building::EntertainmentOrUnderground;
-    constexpr auto kAbc = Agent::AmmoniumPhosphatePowder;
-    // clang-format off
-    const WorkedExample cases[] = {
-        {"A light K1.0", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000"}, "10(10)",
-         {{"1A", "10"}, {"2A", "5"}, {"3A", "3.333"}, {"4A", "2.5"}, {"6A", "1.667"}, {"8A", "1.25"}, {"10A", "1"}}},
-        {"halon", {kClassA, kLight, kFactor10, kAbove, Agent::Halon1211, "1000"}, "10(10)", {{"0.5A", "20"}, {"-", "-"}}},
-        {"B medium fun 150", {kClassB, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)",
-         {{"21B", "8.381"}, {"34B", "5.176"}, {"55B", "3.2"}, {"89B", "1.978"}, {"144B", "1.222"}, {"183B", "0.962"}, {"297B", "0.593"}}},
-        {"B medium foam", {kClassB, kMedium, kFactor09, kFun, Agent::Foam, "150"}, "176(175.5)", {{"113B", "1.558"}, {"233B", "0.755"}}},
-        {"A serious 13", {kClassA, kSerious, kFactor05, kAbove, kAbc, "13"}, "1(.13)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
-        {"A medium fun 2000", {kClassA, kMedium, kFactor07, kFun, kAbc, "2000"}, "25(24.267)",
-         {{"1A", "25"}, {"2A", "12.5"}, {"3A", "8.333"}, {"4A", "6.25"}, {"6A", "4.167"}}},
-        {"first start", {kClassA, kMedium, kFactor09, kAbove, kAbc, "1000"}, "12(12)",
-         {{"1A", "12"}, {"2A", "6"}, {"3A", "4"}, {"4A", "3"}, {"6A", "2"}, {"8A", "1.5"}, {"10A", "1.2"}}},
-        {"a hair above 7", {kClassA, kLight, kFactor07, kAbove, kAbc, "1000"}, "7(7)", {{"1A", "7"}}},
-        {"1000.04", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000.04"}, "10(10)", {{"1A", "10"}}},
-        {"1000.06", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000.06"}, "11(10.001)", {{"1A", "11"}}},
-        {"half to even", {kClassB, kLight, kFactor10, kAbove, Agent::SodiumBicarbonatePowder, "13.5"}, "9(9)", {{"144B", "0.062"}}},
-        {"empty area", {kClassB, kLight, kFactor10, kAbove, Agent::Water, ""}, "0(0)", {{"55B", "0"}, {"-", "-"}}},
-        {"letters", {kClassA, kLight, kFactor10, kAbove, Agent::Halon1211, "abc"}, "0(0)", {{"1A", "0"}, {"-", "-"}}},
-        {"unit typed after", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000m2"}, "10(10)", {{"1A", "10"}}},
-        {"comma stops", {kClassA, kLight, kFactor10, kAbove, kAbc, "1,000"}, "1(.01)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
-        {"N above 2^24", {kClassB, kMedium, kFactor10, kAbove, kAbc, "123456789"}, "1.234568E+08(123456792)", {{"21B", "5878895.238"}}},
-        {"class C like B", {kClassC, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)", {{"21B", "8.381"}}},
-        {"class E like B", {kClassE, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)", {{"21B", "8.381"}}},
-        {"negative", {kClassA, kLight, kFactor10, kAbove, kAbc, "-0.001"}, "面积不能为负数", {{"1A", ""}}},
-        {"S beyond single", {kClassA, kLight, kFactor10, kAbove, kAbc, "1E39"}, "面积数值超出计算范围", {{"1A", ""}}},
-        {"N beyond 32 bits", {kClassA, kLight, kFactor10, kAbove, kAbc, "1E12"}, "面积数值超出计算范围", {{"1A", ""}}},
-        {"beyond double", {kClassA, kLight, kFactor10, kAbove, kAbc, "-1E400"}, "面积数值超出计算范围", {{"1A", ""}}},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        show(c.choice);
-        const Texts ratings = column(kRatingCol);
-        const Texts counts = column(kCountCol);
-        EXPECT_EQ(column(kAreaRatingCol), Texts(ratings.size(), c.areaRating));
-        std::map<std::string, std::string> countOf;
-        for (std::size_t i = 0; i < ratings.size(); ++i) {
-            countOf[ratings[i]] = counts[i];
-        }
-        for (const auto& [ratingText, count] : c.counts) {
-            EXPECT_EQ(countOf.at(ratingText), count) << ratingText;
-        }
+class WorkedExampleTest : public ResultTableTest,
+                          public ::testing::WithParamInterface<WorkedExample> {};
+
+TEST_P(WorkedExampleTest, GivesTheExactTexts) {
+    const WorkedExample& c = GetParam();
+    show(c.choice);
+    const Texts ratings = column(kRatingCol);
+    const Texts counts = column(kCountCol);
+    EXPECT_EQ(column(kAreaRatingCol), Texts(ratings.size(), c.areaRating));
+    std::map<std::string, std::string> countOf;
+    for (std::size_t i = 0; i < ratings.size(); ++i) {
+        countOf[ratings[i]] = counts[i];
+    }
+    for (const auto& [ratingText, count] : c.counts) {
+        EXPECT_EQ(countOf.at(ratingText), count) << ratingText;
     }
 }
+
+constexpr auto kClassA = FireClass::A;
+constexpr auto kClassB = FireClass::B;
+constexpr auto kClassC = FireClass::C;
+constexpr auto kClassE = FireClass::E;
+constexpr auto kLight = Hazard::Light;
+constexpr auto kMedium = Hazard::Medium;
+constexpr auto kSerious = Hazard::Serious;
+constexpr auto kFactor10 = Factor::K10;
+constexpr auto kFactor09 = Factor::K09;
+constexpr auto kFactor07 = Factor::K07;
+constexpr auto kFactor05 = Factor::K05;
+constexpr auto kAbove = Building::AboveGround;
+constexpr auto kFun = Building::EntertainmentOrUnderground;
+constexpr auto kAbc = Agent::AmmoniumPhosphatePowder;
+// clang-format off
+const WorkedExample kWorkedExamples[] = {
+    {"A light K1.0", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000"}, "10(10)",
+     {{"1A", "10"}, {"2A", "5"}, {"3A", "3.333"}, {"4A", "2.5"}, {"6A", "1.667"}, {"8A", "1.25"}, {"10A", "1"}}},
+    {"halon", {kClassA, kLight, kFactor10, kAbove, Agent::Halon1211, "1000"}, "10(10)", {{"0.5A", "20"}, {"-", "-"}}},
+    {"B medium fun 150", {kClassB, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)",
+     {{"21B", "8.381"}, {"34B", "5.176"}, {"55B", "3.2"}, {"89B", "1.978"}, {"144B", "1.222"}, {"183B", "0.962"}, {"297B", "0.593"}}},
+    {"B medium foam", {kClassB, kMedium, kFactor09, kFun, Agent::Foam, "150"}, "176(175.5)", {{"113B", "1.558"}, {"233B", "0.755"}}},
+    {"A serious 13", {kClassA, kSerious, kFactor05, kAbove, kAbc, "13"}, "1(.13)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
+    {"A medium fun 2000", {kClassA, kMedium, kFactor07, kFun, kAbc, "2000"}, "25(24.267)",
+     {{"1A", "25"}, {"2A", "12.5"}, {"3A", "8.333"}, {"4A", "6.25"}, {"6A", "4.167"}}},
+    {"first start", {kClassA, kMedium, kFactor09, kAbove, kAbc, "1000"}, "12(12)",
+     {{"1A", "12"}, {"2A", "6"}, {"3A", "4"}, {"4A", "3"}, {"6A", "2"}, {"8A", "1.5"}, {"10A", "1.2"}}},
+    {"a hair above 7", {kClassA, kLight, kFactor07, kAbove, kAbc, "1000"}, "7(7)", {{"1A", "7"}}},
+    {"1000.04", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000.04"}, "10(10)", {{"1A", "10"}}},
+    {"1000.06", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000.06"}, "11(10.001)", {{"1A", "11"}}},
+    {"half to even", {kClassB, kLight, kFactor10, kAbove, Agent::SodiumBicarbonatePowder, "13.5"}, "9(9)", {{"144B", "0.062"}}},
+    {"empty area", {kClassB, kLight, kFactor10, kAbove, Agent::Water, ""}, "0(0)", {{"55B", "0"}, {"-", "-"}}},
+    {"letters", {kClassA, kLight, kFactor10, kAbove, Agent::Halon1211, "abc"}, "0(0)", {{"1A", "0"}, {"-", "-"}}},
+    {"unit typed after", {kClassA, kLight, kFactor10, kAbove, kAbc, "1000m2"}, "10(10)", {{"1A", "10"}}},
+    {"comma stops", {kClassA, kLight, kFactor10, kAbove, kAbc, "1,000"}, "1(.01)", {{"1A", "1"}, {"2A", "0.5"}, {"3A", "0.333"}}},
+    {"N above 2^24", {kClassB, kMedium, kFactor10, kAbove, kAbc, "123456789"}, "1.234568E+08(123456792)", {{"21B", "5878895.238"}}},
+    {"class C like B", {kClassC, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)", {{"21B", "8.381"}}},
+    {"class E like B", {kClassE, kMedium, kFactor09, kFun, kAbc, "150"}, "176(175.5)", {{"21B", "8.381"}}},
+    {"negative", {kClassA, kLight, kFactor10, kAbove, kAbc, "-0.001"}, "面积不能为负数", {{"1A", ""}}},
+    {"S beyond single", {kClassA, kLight, kFactor10, kAbove, kAbc, "1E39"}, "面积数值超出计算范围", {{"1A", ""}}},
+    {"N beyond 32 bits", {kClassA, kLight, kFactor10, kAbove, kAbc, "1E12"}, "面积数值超出计算范围", {{"1A", ""}}},
+    {"beyond double", {kClassA, kLight, kFactor10, kAbove, kAbc, "-1E400"}, "面积数值超出计算范围", {{"1A", ""}}},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(ResultTableTest, WorkedExampleTest, ::testing::ValuesIn(kWorkedExamples),
+                         [](const auto& p) { return tests::caseName(p.param.name); });
 
 TEST_F(ResultTableTest, RowsAfterTheAgentsModelsAreHiddenAndEmpty) {
     show({FireClass::B, Hazard::Serious, Factor::K09, Building::AboveGround, Agent::Water, "1000"});

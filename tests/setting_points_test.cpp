@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "case_name.h"
 #include "unit_choice.h"
 
 namespace {
@@ -24,43 +25,46 @@ struct Case {
     bool raised, atMostFive, enoughPoints;
 };
 
-TEST(SettingPoints, ConfigurationFollowsTheRules) {
-    // clang-format off
-    const Case cases[] = {
-        // Q = 18A, S/U = 20A governs (GB 55036-2022 10.0.3).
-        {"warehouse 2A", kWarehouse, "MF/ABC3", kAtEstimate, 20, 2, 10, 5, 10, 20, false, true, true},
-        {"warehouse 3A", kWarehouse, "MF/ABC5", kAtEstimate, 20, 2, 10, 4, 8, 24, false, true, true},
-        // Fewer points than estimated: more than five per point (6.1.2) and too few points (7.1.3).
-        {"one point", kWarehouse, "MF/ABC3", 1, 20, 2, 20, 10, 10, 20, false, false, false},
-        // One point that needs one extinguisher gets two (6.1.1).
-        {"raised to two", {FireClass::A, Hazard::Light, Factor::K05, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
-        {"class B", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
-        // Class E: B ratings, a wheeled model reaches 24 m; S/U = 2000B governs Q = 1800B.
-        {"class E wheeled", {FireClass::E, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "2000"}, "MFT/ABC50", kAtEstimate, 2000, 2, 1000, 4, 8, 2376, false, true, true},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const core::UnitConditions unit = c.choice.unit();
-        ASSERT_EQ(unit.required.design(), c.design);
-        const auto model = std::ranges::find(unit.candidates, c.model, &core::CandidateModel::code);
-        ASSERT_NE(model, unit.candidates.end());
-        const core::PointConfiguration got = c.points == kAtEstimate
-                                                 ? core::configureAtEstimate(unit, *model)
-                                                 : core::configure(unit, *model, c.points);
-        EXPECT_EQ(got.estimate, c.estimate);
-        EXPECT_EQ(got.points, c.points == kAtEstimate ? c.estimate : c.points);
-        EXPECT_EQ(got.perPointRequired, c.perPointRequired);
-        EXPECT_EQ(got.perPoint, c.perPoint);
-        EXPECT_EQ(got.total, c.total);
-        EXPECT_DOUBLE_EQ(got.provided, c.provided);
-        EXPECT_EQ(got.raisedToTwo, c.raised);
-        EXPECT_TRUE(got.checks.atLeastTwo && got.checks.reachesMinimum &&
-                    got.checks.pointReachesQe && got.checks.reachesAreaRating);
-        EXPECT_EQ(got.checks.atMostFivePerPoint, c.atMostFive);
-        EXPECT_EQ(got.checks.enoughPoints, c.enoughPoints);
-    }
+class Configuration : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Configuration, FollowsTheRules) {
+    const Case& c = GetParam();
+    const core::UnitConditions unit = c.choice.unit();
+    ASSERT_EQ(unit.required.design(), c.design);
+    const auto model = std::ranges::find(unit.candidates, c.model, &core::CandidateModel::code);
+    ASSERT_NE(model, unit.candidates.end());
+    const core::PointConfiguration got = c.points == kAtEstimate
+                                             ? core::configureAtEstimate(unit, *model)
+                                             : core::configure(unit, *model, c.points);
+    EXPECT_EQ(got.estimate, c.estimate);
+    EXPECT_EQ(got.points, c.points == kAtEstimate ? c.estimate : c.points);
+    EXPECT_EQ(got.perPointRequired, c.perPointRequired);
+    EXPECT_EQ(got.perPoint, c.perPoint);
+    EXPECT_EQ(got.total, c.total);
+    EXPECT_DOUBLE_EQ(got.provided, c.provided);
+    EXPECT_EQ(got.raisedToTwo, c.raised);
+    EXPECT_TRUE(got.checks.atLeastTwo && got.checks.reachesMinimum && got.checks.pointReachesQe &&
+                got.checks.reachesAreaRating);
+    EXPECT_EQ(got.checks.atMostFivePerPoint, c.atMostFive);
+    EXPECT_EQ(got.checks.enoughPoints, c.enoughPoints);
 }
+
+// clang-format off
+const Case kConfigurations[] = {
+    // Q = 18A, S/U = 20A governs (GB 55036-2022 10.0.3).
+    {"warehouse 2A", kWarehouse, "MF/ABC3", kAtEstimate, 20, 2, 10, 5, 10, 20, false, true, true},
+    {"warehouse 3A", kWarehouse, "MF/ABC5", kAtEstimate, 20, 2, 10, 4, 8, 24, false, true, true},
+    // Fewer points than estimated: more than five per point (6.1.2) and too few points (7.1.3).
+    {"one point", kWarehouse, "MF/ABC3", 1, 20, 2, 20, 10, 10, 20, false, false, false},
+    // One point that needs one extinguisher gets two (6.1.1).
+    {"raised to two", {FireClass::A, Hazard::Light, Factor::K05, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
+    {"class B", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
+    // Class E: B ratings, a wheeled model reaches 24 m; S/U = 2000B governs Q = 1800B.
+    {"class E wheeled", {FireClass::E, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "2000"}, "MFT/ABC50", kAtEstimate, 2000, 2, 1000, 4, 8, 2376, false, true, true},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(SettingPoints, Configuration, ::testing::ValuesIn(kConfigurations),
+                         [](const auto& p) { return tests::caseName(p.param.name); });
 
 // Q and S/U from the decimal inputs: rounded up from the exact value, never from a rounding of
 // it, and never up from binary noise.
@@ -98,31 +102,39 @@ INSTANTIATE_TEST_SUITE_P(SettingPoints, Requirement, ::testing::Values(
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
-TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
-    struct DefaultCase {
-        UnitChoice choice;
-        const char* model;  // nullptr: no candidate
-    };
-    // clang-format off
-    const DefaultCase cases[] = {
-        {kWarehouse, "MF/ABC3"},
-        // K = 1.0, 1600 m2: 2A needs 6 per point at the estimate, 3A needs 4.
-        {{FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "1600"}, "MF/ABC5"},
-        // Water at 3200 m2: every model needs more than 5 per point; the last one is offered.
-        {{FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround, Agent::Water, "3200"}, "MST125"},
-        // Halon has no class-A model at medium hazard.
-        {{FireClass::A, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::Halon1211, "100"}, nullptr},
-    };
-    // clang-format on
-    for (const DefaultCase& c : cases) {
-        const core::UnitConditions unit = c.choice.unit();
-        const auto chosen = core::defaultModel(unit);
-        ASSERT_EQ(chosen.has_value(), c.model != nullptr) << c.choice.area;
-        if (chosen) {
-            EXPECT_EQ(unit.candidates.at(*chosen).code, c.model);
-        }
+struct DefaultCase {
+    UnitChoice choice;
+    const char* model;  // nullptr: no candidate
+};
+
+class DefaultModel : public ::testing::TestWithParam<DefaultCase> {};
+
+TEST_P(DefaultModel, IsTheFirstWithAtMostFivePerPoint) {
+    const DefaultCase& c = GetParam();
+    const core::UnitConditions unit = c.choice.unit();
+    const auto chosen = core::defaultModel(unit);
+    ASSERT_EQ(chosen.has_value(), c.model != nullptr) << c.choice.area;
+    if (chosen) {
+        EXPECT_EQ(unit.candidates.at(*chosen).code, c.model);
     }
 }
+
+// clang-format off
+const DefaultCase kDefaults[] = {
+    {kWarehouse, "MF/ABC3"},
+    // K = 1.0, 1600 m2: 2A needs 6 per point at the estimate, 3A needs 4.
+    {{FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "1600"}, "MF/ABC5"},
+    // Water at 3200 m2: every model needs more than 5 per point; the last one is offered.
+    {{FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround, Agent::Water, "3200"}, "MST125"},
+    // Halon has no class-A model at medium hazard.
+    {{FireClass::A, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::Halon1211, "100"}, nullptr},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(SettingPoints, DefaultModel, ::testing::ValuesIn(kDefaults),
+                         [](const auto& p) {
+                             return tests::caseName(
+                                 p.index, p.param.model != nullptr ? p.param.model : "none");
+                         });
 
 // No conditions for class D or an area that is not a number of at least 0; the estimate is
 // clamped, not overflowed.
@@ -138,16 +150,20 @@ TEST(SettingPoints, NoConditionsWithoutAnAreaOrForClassDAndEstimateClamped) {
     EXPECT_EQ(core::estimatedPoints(3.4e38, 15), 2147483647);
 }
 
-TEST(SettingPoints, SheetNumbersNeverLookWholeWhenTheyAreNot) {
-    const std::pair<double, const char*> cases[] = {
-        {0.5, "= 0.5"},           {18, "= 18"},
-        {5.0004, "= 5.0004"},     {-0.0004, "= -0.0004"},
-        {18.00048, "= 18.00048"}, {1500.04 / 75, "≈ 20.001"},
-        {1.0 / 3, "≈ 0.333"},     {0.9 * 1500 / 75, "= 18"},
-        {33554434, "= 33554434"}};
-    for (const auto& [value, text] : cases) {
-        EXPECT_EQ(core::resultText(value), text) << value;
-    }
+class SheetNumber : public ::testing::TestWithParam<std::pair<double, const char*>> {};
+
+TEST_P(SheetNumber, NeverLooksWholeWhenItIsNot) {
+    const auto& [value, text] = GetParam();
+    EXPECT_EQ(core::resultText(value), text) << value;
 }
+
+const std::pair<double, const char*> kSheetNumbers[] = {
+    {0.5, "= 0.5"},           {18, "= 18"},
+    {5.0004, "= 5.0004"},     {-0.0004, "= -0.0004"},
+    {18.00048, "= 18.00048"}, {1500.04 / 75, "≈ 20.001"},
+    {1.0 / 3, "≈ 0.333"},     {0.9 * 1500 / 75, "= 18"},
+    {33554434, "= 33554434"}};
+INSTANTIATE_TEST_SUITE_P(SettingPoints, SheetNumber, ::testing::ValuesIn(kSheetNumbers),
+                         [](const auto& p) { return tests::caseName(p.index, p.param.second); });
 
 }  // namespace

@@ -39,7 +39,8 @@ namespace {
 
 core::LeadingNumber leadingNumberOf(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
-    return core::readLeadingNumber(std::string_view(utf8.constData(), utf8.size()));
+    return core::readLeadingNumber(
+        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ void setLoadedGridLayout(grid::GridStore& fa) {
         fa.setColWidth(-1, 1025);
         fa.setColWidth(0, 300);
         fa.setColWidth(2, 1100);
-        fa.setCellBackColor(kFirstModelRow, 1, kLastModelRow, kCountCol, kGrey);
+        fa.setCellBackColor({kFirstModelRow, 1, kLastModelRow, kCountCol}, kGrey);
     });
 }
 
@@ -73,7 +73,7 @@ void drawResult(const core::Result& result, grid::GridStore& fa) {
                 fa.setRowHidden(r, !shown);
             }
             if (!shown) {
-                fa.setCellText(r, kMountCol, r, kAreaRatingCol, "");
+                fa.setCellText({r, kMountCol, r, kAreaRatingCol}, "");
                 continue;
             }
             const std::vector<std::string>& texts = rows[static_cast<std::size_t>(r)];
@@ -81,14 +81,14 @@ void drawResult(const core::Result& result, grid::GridStore& fa) {
                 fa.setTextMatrix(r, c, texts[static_cast<std::size_t>(c)]);
             }
         }
-        fa.setCellBackColor(kFirstModelRow, kChargeCol, kLastModelRow, kAreaRatingCol, kGrey);
+        fa.setCellBackColor({kFirstModelRow, kChargeCol, kLastModelRow, kAreaRatingCol}, kGrey);
         for (std::size_t i = 0; i < result.rows.size(); ++i) {
             if (result.rows[i].adequate) {
                 const int r = kFirstModelRow + static_cast<int>(i);
-                fa.setCellBackColor(r, kChargeCol, r, kAreaRatingCol, kLightRed);
+                fa.setCellBackColor({r, kChargeCol, r, kAreaRatingCol}, kLightRed);
             }
         }
-        fa.setCellAlignment(0, 0, kLastModelRow, kGridCols - 1, grid::Alignment::CenterCenter);
+        fa.setCellAlignment({0, 0, kLastModelRow, kGridCols - 1}, grid::Alignment::CenterCenter);
     });
 }
 

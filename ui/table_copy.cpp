@@ -5,15 +5,14 @@
 
 namespace ui {
 
-std::vector<QStringList> visibleCells(const grid::GridStore& store, int row1, int col1, int row2,
-                                      int col2) {
+std::vector<QStringList> visibleCells(const grid::GridStore& store, const grid::CellRange& range) {
     std::vector<QStringList> rows;
-    for (int r = std::max(0, row1); r <= std::min(row2, store.rows() - 1); ++r) {
+    for (int r = std::max(0, range.row1); r <= std::min(range.row2, store.rows() - 1); ++r) {
         if (store.rowHidden(r)) {
             continue;
         }
         QStringList row;
-        for (int c = std::max(0, col1); c <= std::min(col2, store.cols() - 1); ++c) {
+        for (int c = std::max(0, range.col1); c <= std::min(range.col2, store.cols() - 1); ++c) {
             row << QString::fromStdString(store.TextMatrix(r, c));
         }
         rows.push_back(row);

@@ -11,9 +11,15 @@
 namespace ui {
 
 // The cells of rows row1..row2 and columns col1..col2 that are on screen, hidden rows left out,
-// each with its own text: a merged block repeats its text in every cell.
-[[nodiscard]] std::vector<QStringList> visibleCells(const grid::GridStore& store, int row1,
-                                                    int col1, int row2, int col2);
+// each with its own text: a merged block repeats its text in every cell. Parts of the range
+// outside the grid are left out; a range whose second corner comes first is empty.
+[[nodiscard]] std::vector<QStringList> visibleCells(const grid::GridStore& store,
+                                                    const grid::CellRange& range);
+// The same for the corners as the window's copy command holds them.
+[[nodiscard]] inline std::vector<QStringList> visibleCells(const grid::GridStore& store, int row1,
+                                                           int col1, int row2, int col2) {
+    return visibleCells(store, grid::CellRange{row1, col1, row2, col2});
+}
 
 // The rows as tab-separated plain text, one line per row.
 [[nodiscard]] QString tableText(const std::vector<QStringList>& rows);

@@ -12,7 +12,8 @@ namespace {
 // One cell, or the merged block whose top-left cell it is, as a screen reader meets it.
 class CellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
   public:
-    CellAccessible(GridWidget* grid, int row, int col) : grid_(grid), row_(row), col_(col) {}
+    CellAccessible(GridWidget* grid, const CellSpan& block)
+        : grid_(grid), row_(block.row), col_(block.col) {}
 
     [[nodiscard]] bool isValid() const override {
         return grid_ != nullptr && grid_->store().contains(row_, col_);
@@ -154,7 +155,7 @@ QAccessibleInterface* GridAccessible::cellOf(int storeRow, int storeCol) const {
     if (found != cells_.end()) {
         return QAccessible::accessibleInterface(found->second);
     }
-    auto* cell = new CellAccessible(g, block.row, block.col);
+    auto* cell = new CellAccessible(g, block);
     cells_[key] = QAccessible::registerAccessibleInterface(cell);
     return cell;
 }

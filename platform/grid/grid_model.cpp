@@ -36,9 +36,12 @@ std::vector<CellSpan> mergedSpans(const GridStore& store) {
     const int cols = store.cols();
     const Band rowBands[] = {{0, store.fixedRows()}, {store.fixedRows(), rows}};
     const Band colBands[] = {{0, store.fixedCols()}, {store.fixedCols(), cols}};
-    const auto at = [cols](int row, int col) { return static_cast<std::size_t>(row * cols + col); };
+    const auto at = [cols](int row, int col) {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
+               static_cast<std::size_t>(col);
+    };
 
-    std::vector<RowExtent> extent(static_cast<std::size_t>(rows * cols));
+    std::vector<RowExtent> extent(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < cols; ++c) {
             extent[at(r, c)] = {r, r};
@@ -242,8 +245,8 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->setPen(cell.palette.color(group, role));
     const Qt::Alignment across = cell.displayAlignment & Qt::AlignHorizontal_Mask;
     for (const QString& line : lines) {
-        painter->drawText(QRect(box.left(), top, box.width(), step), across | Qt::AlignVCenter,
-                          line);
+        painter->drawText(QRect(box.left(), top, box.width(), step),
+                          static_cast<int>((across | Qt::AlignVCenter).toInt()), line);
         top += step;
     }
     painter->restore();

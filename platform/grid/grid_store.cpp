@@ -18,11 +18,11 @@ int atLeastOne(int count) {
 }
 }  // namespace
 
-GridStore::GridStore(int rows, int cols, int fixedRows, int fixedCols)
+GridStore::GridStore(int rows, int cols, FixedCells fixed)
     : rows_(atLeastOne(rows)),
       cols_(atLeastOne(cols)),
-      fixedRows_(fixedRows),
-      fixedCols_(fixedCols),
+      fixedRows_(fixed.rows),
+      fixedCols_(fixed.cols),
       cells_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols)),
       rowHidden_(static_cast<std::size_t>(rows), false),
       mergeRow_(static_cast<std::size_t>(rows), false),
@@ -39,6 +39,12 @@ void GridStore::checkCell(int row, int col) const {
         throw std::out_of_range("cell (" + std::to_string(row) + ", " + std::to_string(col) +
                                 ") is outside the grid");
     }
+}
+
+// Row-major, computed in size_t so that no int product can overflow.
+std::size_t GridStore::indexOf(int row, int col) const {
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) +
+           static_cast<std::size_t>(col);
 }
 
 void GridStore::changed() {
@@ -70,43 +76,43 @@ const std::string& GridStore::TextMatrix(int row, int col) const {
 
 void GridStore::setTextMatrix(int row, int col, std::string text) {
     checkCell(row, col);
-    cells_[static_cast<std::size_t>(row * cols_ + col)].text = std::move(text);
+    cells_[indexOf(row, col)].text = std::move(text);
     changed();
 }
 
 const CellFormat& GridStore::cell(int row, int col) const {
     checkCell(row, col);
-    return cells_[static_cast<std::size_t>(row * cols_ + col)];
+    return cells_[indexOf(row, col)];
 }
 
 template <typename Fn>
-void GridStore::forRange(int row1, int col1, int row2, int col2, Fn&& fn) {
-    checkCell(row1, col1);
-    checkCell(row2, col2);
-    const auto [rLow, rHigh] = std::minmax(row1, row2);
-    const auto [cLow, cHigh] = std::minmax(col1, col2);
+void GridStore::forRange(const CellRange& range, Fn&& fn) {
+    checkCell(range.row1, range.col1);
+    checkCell(range.row2, range.col2);
+    const auto [rLow, rHigh] = std::minmax(range.row1, range.row2);
+    const auto [cLow, cHigh] = std::minmax(range.col1, range.col2);
     for (int r = rLow; r <= rHigh; ++r) {
         for (int c = cLow; c <= cHigh; ++c) {
-            fn(cells_[static_cast<std::size_t>(r * cols_ + c)]);
+            fn(cells_[indexOf(r, c)]);
         }
     }
     changed();
 }
 
-void GridStore::setCellText(int row1, int col1, int row2, int col2, const std::string& text) {
-    forRange(row1, col1, row2, col2, [&](CellFormat& c) { c.text = text; });
+void GridStore::setCellText(const CellRange& range, const std::string& text) {
+    forRange(range, [&](CellFormat& c) { c.text = text; });
 }
 
-void GridStore::setCellAlignment(int row1, int col1, int row2, int col2, Alignment alignment) {
-    forRange(row1, col1, row2, col2, [&](CellFormat& c) { c.alignment = alignment; });
+void GridStore::setCellAlignment(const CellRange& range, Alignment alignment) {
+    forRange(range, [&](CellFormat& c) { c.alignment = alignment; });
 }
 
-void GridStore::setCellBackColor(int row1, int col1, int row2, int col2, Color color) {
-    forRange(row1, col1, row2, col2, [&](CellFormat& c) { c.backColor = color; });
+void GridStore::setCellBackColor(const CellRange& range, Color color) {
+    forRange(range, [&](CellFormat& c) { c.backColor = color; });
 }
 
-void GridStore::setCellFontBold(int row1, int col1, int row2, int col2, bool bold) {
-    forRange(row1, col1, row2, col2, [&](CellFormat& c) { c.bold = bold; });
+void GridStore::setCellFontBold(const CellRange& range, bool bold) {
+    forRange(range, [&](CellFormat& c) { c.bold = bold; });
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -34,13 +35,27 @@ struct CellFormat {
     bool bold = false;
 };
 
+// The cells from one corner to the other, the corners given in either order.
+struct CellRange {
+    int row1 = 0;
+    int col1 = 0;
+    int row2 = 0;
+    int col2 = 0;
+};
+
+// How many heading rows and label columns the grid has, counted from the top-left.
+struct FixedCells {
+    int rows = 1;
+    int cols = 1;
+};
+
 // The grid's record of the table: texts and formats of every cell, hidden rows, the rows and
-// columns that merge equal neighbours, row heights and column widths. The calculation writes
-// and reads it; the grid widget draws it. Row and column numbers count from 0; an index of -1
-// in the size and merge setters means every row or every column.
+// columns that merge equal neighbours, row heights and column widths. The window's result table
+// writes it; the grid widget draws it. Row and column numbers count from 0; an index of -1 in
+// the size and merge setters means every row or every column.
 class GridStore {
   public:
-    GridStore(int rows, int cols, int fixedRows = 1, int fixedCols = 1);
+    GridStore(int rows, int cols, FixedCells fixed = {});
 
     [[nodiscard]] int rows() const { return rows_; }
     [[nodiscard]] int cols() const { return cols_; }
@@ -52,12 +67,14 @@ class GridStore {
     [[nodiscard]] const std::string& TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, std::string text);
 
-    // Cell put over the range row1..row2, col1..col2 (either corner first).
-    void setCellText(int row1, int col1, int row2, int col2, const std::string& text);
-    void setCellAlignment(int row1, int col1, int row2, int col2, Alignment alignment);
-    void setCellBackColor(int row1, int col1, int row2, int col2, Color color);
-    void setCellFontBold(int row1, int col1, int row2, int col2, bool bold);
-    void setCellFontBold(int row, int col, bool bold) { setCellFontBold(row, col, row, col, bold); }
+    // Cell put over a range. All throw std::out_of_range when a corner is outside the grid.
+    void setCellText(const CellRange& range, const std::string& text);
+    void setCellAlignment(const CellRange& range, Alignment alignment);
+    void setCellBackColor(const CellRange& range, Color color);
+    void setCellFontBold(const CellRange& range, bool bold);
+    void setCellFontBold(int row, int col, bool bold) {
+        setCellFontBold({row, col, row, col}, bold);
+    }
 
     [[nodiscard]] const CellFormat& cell(int row, int col) const;
 
@@ -85,8 +102,9 @@ class GridStore {
 
   private:
     void checkCell(int row, int col) const;
+    [[nodiscard]] std::size_t indexOf(int row, int col) const;
     template <typename Fn>
-    void forRange(int row1, int col1, int row2, int col2, Fn&& fn);
+    void forRange(const CellRange& range, Fn&& fn);
     void changed();
 
     int rows_;

@@ -118,6 +118,7 @@ GridWidget::GridWidget(int rows, int cols, QWidget* parent)
         if (!refreshTimer_.isActive()) {
             refreshTimer_.start();
         }
+        emit storeChanged();
     });
 }
 
@@ -177,7 +178,12 @@ CellSpan GridWidget::blockAt(int row, int col) const {
     return {row, col, 1, 1};
 }
 
+// QTableView's own currentChanged() and selectionChanged() only add accessibility events that
+// count children the way its built-in accessible table does; the grid's accessible table counts
+// them differently, so those events would name the wrong cells. Both skip to the base class and
+// raise the grid's own events instead.
 void GridWidget::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call)
     QAbstractItemView::currentChanged(current, previous);
     if (!QAccessible::isActive() || !current.isValid()) {
         return;
@@ -190,6 +196,7 @@ void GridWidget::currentChanged(const QModelIndex& current, const QModelIndex& p
 
 void GridWidget::selectionChanged(const QItemSelection& selected,
                                   const QItemSelection& deselected) {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call)
     QAbstractItemView::selectionChanged(selected, deselected);
     if (QAccessible::isActive()) {
         QAccessibleEvent changed(this, QAccessible::SelectionWithin);

@@ -19,9 +19,9 @@ namespace grid {
 // 0 are fixed cells: ordinary cells of the view, painted in the button face colours, which never
 // become current. Cells are never edited.
 //
-// The widget is the store's observer. Store changes are coalesced: the first change schedules
-// one refresh() for the next pass of the event loop, later ones until then only ride along.
-// Call refresh() to sync at once.
+// The widget is the store's observer and passes every change on as storeChanged(). For drawing,
+// store changes are coalesced: the first change schedules one refresh() for the next pass of the
+// event loop, later ones until then only ride along. Call refresh() to sync at once.
 //
 // The first ordinary cell (1,1) is made current in the constructor, before anyone can connect,
 // so no EnterCell is raised for it; a window that frames the current cell on EnterCell should
@@ -74,6 +74,8 @@ class GridWidget : public QTableView {
     void MouseDown();
     void MouseMove();
     void MouseUp();
+    // Raised at once after every change of the store: each write, or one for a whole update().
+    void storeChanged();
 
   protected:
     // The focus and selection that assistive technology hears of name the grid's own cells.
