@@ -15,11 +15,6 @@ namespace ui {
 // outside the grid are left out; a range whose second corner comes first is empty.
 [[nodiscard]] std::vector<QStringList> visibleCells(const grid::GridStore& store,
                                                     const grid::CellRange& range);
-// The same for the corners as the window's copy command holds them.
-[[nodiscard]] inline std::vector<QStringList> visibleCells(const grid::GridStore& store, int row1,
-                                                           int col1, int row2, int col2) {
-    return visibleCells(store, grid::CellRange{row1, col1, row2, col2});
-}
 
 // The rows as tab-separated plain text, one line per row.
 [[nodiscard]] QString tableText(const std::vector<QStringList>& rows);

@@ -468,7 +468,7 @@ void torva::openCalculationSheet() {
 
 void torva::copyCells(int row1, int col1, int row2, int col2) {
     QApplication::clipboard()->setMimeData(
-        ui::tableMimeData(ui::visibleCells(fa->store(), row1, col1, row2, col2)).release());
+        ui::tableMimeData(ui::visibleCells(fa->store(), {row1, col1, row2, col2})).release());
 }
 
 // As spreadsheets do: the selected block, or the current cell.

@@ -51,7 +51,6 @@ void GridStore::changed() {
     if (updating_ > 0) {
         return;
     }
-    ++revision_;
     if (observer_) {
         observer_();
     }

@@ -94,8 +94,6 @@ class GridStore {
 
     // Runs a series of writes as one change: the observer hears of it once, at the end.
     void update(const std::function<void()>& writes);
-    // Counts the changes: every write, or one for a whole update().
-    [[nodiscard]] std::uint64_t revision() const { return revision_; }
 
     // Called after every change; the widget uses it to redraw.
     void setObserver(std::function<void()> observer) { observer_ = std::move(observer); }
@@ -118,7 +116,6 @@ class GridStore {
     std::vector<int> rowHeight_;
     std::vector<int> colWidth_;
     std::function<void()> observer_;
-    std::uint64_t revision_ = 0;
     int updating_ = 0;  // depth of update() calls; changes inside are told once at the end
 };
 
