@@ -155,13 +155,6 @@ TEST_F(ProjectExportsTest, WorkbookTypedWithoutSuffixGetsXlsx) {
     EXPECT_EQ(filesLeft(), QStringList{QStringLiteral("表格.xlsx")});
 }
 
-TEST_F(ProjectExportsTest, BookTypedWithoutSuffixGetsPdf) {
-    fill("科研楼");
-    typed = in(QStringLiteral("计算书"));
-    click(window->fileMenu(), QStringLiteral("导出计算书PDF"));
-    EXPECT_EQ(filesLeft(), QStringList{QStringLiteral("计算书.pdf")});
-}
-
 // The suggestion is named after the project, else its file, else 工程, in the export folder.
 TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
     ui::rememberExportFolder(in(QStringLiteral("earlier.pdf")));
