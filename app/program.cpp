@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include "project_exports.h"
 #include "project_window.h"
 #include "torva.h"
 
@@ -26,6 +27,7 @@ ui::ProjectWindow& Program::showProject() {
     if (!project_ || !project_->isVisible()) {
         project_ = std::make_unique<ui::ProjectWindow>();
         project_->openUnitCalculator = [this] { showCalculator(); };
+        new ui::ProjectExports(project_.get());  // the window's child
     }
     project_->show();
     project_->raise();

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -67,18 +68,18 @@ std::vector<double> shares(const std::vector<double>& natural, double width) {
 // The painter's place on the page, moving down the page and on to the next.
 class PageFlow {
   public:
-    PageFlow(QPdfWriter& writer, QPainter& painter)
-        : writer_(writer), painter_(painter), width_(writer.width()), height_(writer.height()) {}
+    PageFlow(QPagedPaintDevice& device, QPainter& painter)
+        : device_(device), painter_(painter), width_(device.width()), height_(device.height()) {}
 
     [[nodiscard]] double width() const { return width_; }
     [[nodiscard]] double height() const { return height_; }
     [[nodiscard]] double y() const { return y_; }
     [[nodiscard]] bool fits(double height) const { return y_ + height <= height_; }
     QPainter& painter() { return painter_; }
-    QPdfWriter& writer() { return writer_; }
+    QPagedPaintDevice& device() { return device_; }
 
     void newPage() {
-        writer_.newPage();
+        device_.newPage();
         y_ = 0;
         pageStarted_ = false;
     }
@@ -107,7 +108,7 @@ class PageFlow {
     }
 
   private:
-    QPdfWriter& writer_;
+    QPagedPaintDevice& device_;
     QPainter& painter_;
     double width_;
     double height_;
@@ -121,8 +122,8 @@ class PageTable {
   public:
     PageTable(PageFlow& flow, const std::vector<QStringList>& rows)
         : flow_(flow), rows_(rows), body_(fontOf(8)), heading_(fontOf(8, true)) {
-        const QFontMetricsF body(body_, &flow.writer());
-        const QFontMetricsF heading(heading_, &flow.writer());
+        const QFontMetricsF body(body_, &flow.device());
+        const QFontMetricsF heading(heading_, &flow.device());
         padding_ = body.height() * 0.25;
         std::vector<double> natural;
         for (std::size_t r = 0; r < rows_.size(); ++r) {
@@ -145,7 +146,7 @@ class PageTable {
             return;
         }
         const QFont captionFont = fontOf(11, true);
-        const double captionHeight = QFontMetricsF(captionFont, &flow_.writer()).height() * 1.6;
+        const double captionHeight = QFontMetricsF(captionFont, &flow_.device()).height() * 1.6;
         const double headingHeight = rowHeight(0);
         const double firstHeight = rows_.size() > 1 ? rowHeight(1) : 0;
         if (!flow_.fits(captionHeight + headingHeight + firstHeight)) {
@@ -215,7 +216,7 @@ class PageTable {
 void drawSection(PageFlow& flow, const QString& html) {
     flow.freshPage();
     QTextDocument document;
-    document.documentLayout()->setPaintDevice(&flow.writer());
+    document.documentLayout()->setPaintDevice(&flow.device());
     document.setDefaultFont(fontOf(10));
     document.setHtml(html);
     document.setPageSize(QSizeF(flow.width(), flow.height()));
@@ -249,25 +250,14 @@ QString failure(const QString& fileName, const QString& reason) {
 
 }  // namespace
 
-WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
-                          const UnitSheetHtml& unitSheetHtml, const Progress& progress) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return {WriteStatus::Failed, failure(fileName, file.errorString())};
-    }
-    QPdfWriter writer(&file);
-    writer.setResolution(kResolution);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter));
-    writer.setTitle(QStringLiteral("灭火器配置计算书"));
-    writer.setCreator(QStringLiteral("灭火器配置计算"));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        file.cancelWriting();
-        return {WriteStatus::Failed, failure(fileName, QStringLiteral("无法生成PDF"))};
-    }
-    painter.setPen(QPen(Qt::black, 0));
+QPageLayout bookPageLayout() {
+    return {QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+            QPageLayout::Millimeter};
+}
 
+bool paintBook(const core::Project& project, QPainter& painter, QPagedPaintDevice& device,
+               const UnitSheetHtml& unitSheetHtml, const Progress& progress) {
+    painter.setPen(QPen(Qt::black, 0));
     const std::vector<core::UnitDesign> unitDesigns = designs(project);
     const int units = static_cast<int>(std::min<std::size_t>(project.units.size(), 1'000'000));
     const int total = unitSheetHtml ? units + 1 : 1;
@@ -276,13 +266,8 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
         ++done;
         return !progress || progress(done, total);
     };
-    const auto cancel = [&] {
-        painter.end();
-        file.cancelWriting();
-        return WriteOutcome{WriteStatus::Cancelled, {}};
-    };
 
-    PageFlow flow(writer, painter);
+    PageFlow flow(device, painter);
     flow.paragraph(QStringLiteral("灭火器配置计算书"), fontOf(20, true), Qt::AlignHCenter,
                    flow.height() / 30);
     flow.paragraph(QStringLiteral("工程名称：") + qs(project.name), fontOf(12), Qt::AlignLeft, 0);
@@ -300,7 +285,7 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
     const std::vector<QStringList> bill = materialRows(materials(project, unitDesigns));
     PageTable(flow, bill).draw(QStringLiteral("二、材料表"));
     if (!step()) {
-        return cancel();
+        return false;
     }
 
     if (unitSheetHtml) {
@@ -311,9 +296,33 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
             drawSection(flow, design.configured() ? unitSheetHtml(unit, design)
                                                   : unconfigurableHtml(unit, design));
             if (!step()) {
-                return cancel();
+                return false;
             }
         }
+    }
+    return true;
+}
+
+WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
+                          const UnitSheetHtml& unitSheetHtml, const Progress& progress) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return {WriteStatus::Failed, failure(fileName, file.errorString())};
+    }
+    QPdfWriter writer(&file);
+    writer.setResolution(kResolution);
+    writer.setPageLayout(bookPageLayout());
+    writer.setTitle(QStringLiteral("灭火器配置计算书"));
+    writer.setCreator(QStringLiteral("灭火器配置计算"));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        file.cancelWriting();
+        return {WriteStatus::Failed, failure(fileName, QStringLiteral("无法生成PDF"))};
+    }
+    if (!paintBook(project, painter, writer, unitSheetHtml, progress)) {
+        painter.end();
+        file.cancelWriting();
+        return {WriteStatus::Cancelled, {}};
     }
     if (!painter.end() || !file.commit()) {
         return {WriteStatus::Failed, failure(fileName, file.errorString())};

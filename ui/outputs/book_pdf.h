@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QString>
 #include <functional>
 
 #include "project.h"
 #include "write_outcome.h"
+
+class QPagedPaintDevice;
+class QPainter;
 
 // The calculation book of a project as one PDF.
 namespace ui::outputs {
@@ -22,5 +26,15 @@ using UnitSheetHtml = std::function<QString(const core::Unit&, const core::UnitD
 [[nodiscard]] WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
                                         const UnitSheetHtml& unitSheetHtml,
                                         const Progress& progress = {});
+
+// The book's pages: A4, upright, with margins of 20 mm.
+[[nodiscard]] QPageLayout bookPageLayout();
+
+// Paints the same book with `painter`, begun on `device` (a printer, say), from the device's
+// current page on. False when cancelled through progress; the caller then discards what was
+// painted (a printer's job is aborted).
+[[nodiscard]] bool paintBook(const core::Project& project, QPainter& painter,
+                             QPagedPaintDevice& device, const UnitSheetHtml& unitSheetHtml,
+                             const Progress& progress = {});
 
 }  // namespace ui::outputs

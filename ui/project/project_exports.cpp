@@ -1,0 +1,230 @@
+#include "project_exports.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <memory>
+
+#include "book_pdf.h"
+#include "calculation_sheet.h"
+#include "file_export.h"
+#include "project_model.h"
+#include "project_tables.h"
+#include "project_window.h"
+#include "unit_texts.h"
+#include "workbook.h"
+
+namespace ui {
+
+namespace {
+
+const QString kBookTitle = QStringLiteral("灭火器配置计算书");
+const QString kWorkbookTitle = QStringLiteral("灭火器配置表");
+const QString kPdfSuffix = QStringLiteral("pdf");
+const QString kWorkbookSuffix = QStringLiteral("xlsx");
+constexpr int kStatusMs = 5000;
+
+// The progress of one export: the replacement when there is one, else a window-modal dialog
+// with 取消 that shows once the export has taken half a second.
+class ExportProgress {
+  public:
+    ExportProgress(QWidget* parent, const QString& label, const outputs::Progress& replacement) {
+        if (replacement) {
+            progress_ = replacement;
+            return;
+        }
+        dialog_ = std::make_unique<QProgressDialog>(label, QStringLiteral("取消"), 0, 1, parent);
+        dialog_->setWindowTitle(QStringLiteral("灭火器配置工程"));
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setMinimumDuration(500);
+        dialog_->setValue(0);  // starts the clock
+        progress_ = [dialog = dialog_.get()](int done, int total) {
+            if (dialog->maximum() != total) {
+                dialog->setMaximum(total);
+            }
+            dialog->setValue(done);  // lets a window-modal dialog take its clicks
+            return !dialog->wasCanceled();
+        };
+    }
+
+    [[nodiscard]] const outputs::Progress& operator*() const { return progress_; }
+
+  private:
+    std::unique_ptr<QProgressDialog> dialog_;
+    outputs::Progress progress_;
+};
+
+}  // namespace
+
+ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_(window) {
+    askExportFileName = [window](const QString& suggested) {
+        const QFileInfo file(suggested);
+        const bool pdf = file.suffix() == kPdfSuffix;
+        QFileDialog dialog(
+            window, pdf ? QStringLiteral("导出计算书PDF") : QStringLiteral("导出Excel"),
+            file.path(),
+            pdf ? QStringLiteral("PDF 文件 (*.pdf)") : QStringLiteral("Excel 工作簿 (*.xlsx)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(file.suffix());
+        dialog.selectFile(file.fileName());
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    askPrinter = [window](QPrinter& printer) {
+        QPrintDialog dialog(&printer, window);
+        return dialog.exec() == QDialog::Accepted;
+    };
+
+    bookAction = new QAction(QStringLiteral("导出计算书PDF(&P)…"), this);
+    printAction = new QAction(QStringLiteral("打印(&I)…"), this);
+    printAction->setShortcut(QKeySequence::Print);
+    workbookAction = new QAction(QStringLiteral("导出Excel(&X)…"), this);
+    copyScheduleAction = new QAction(QStringLiteral("复制配置表"), this);
+    copyMaterialsAction = new QAction(QStringLiteral("复制材料表"), this);
+    connect(bookAction, &QAction::triggered, this, &ProjectExports::exportBook);
+    connect(printAction, &QAction::triggered, this, &ProjectExports::printBook);
+    connect(workbookAction, &QAction::triggered, this, &ProjectExports::exportWorkbook);
+    connect(copyScheduleAction, &QAction::triggered, this, &ProjectExports::copySchedule);
+    connect(copyMaterialsAction, &QAction::triggered, this, &ProjectExports::copyMaterials);
+
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    window->addFileActions({separator, bookAction, printAction, workbookAction});
+    window->editMenu()->addSeparator();
+    window->editMenu()->addAction(copyScheduleAction);
+    window->editMenu()->addAction(copyMaterialsAction);
+
+    const ProjectModel* model = window->model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &ProjectExports::updateActions);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &ProjectExports::updateActions);
+    connect(model, &QAbstractItemModel::modelReset, this, &ProjectExports::updateActions);
+    updateActions();
+}
+
+void ProjectExports::updateActions() {
+    const bool any = !window_->project().units.empty();
+    for (QAction* action :
+         {bookAction, printAction, workbookAction, copyScheduleAction, copyMaterialsAction}) {
+        action->setEnabled(any);
+    }
+}
+
+bool ProjectExports::hasUnits() const {
+    if (window_->project().units.empty()) {
+        window_->showNotice(QStringLiteral("工程中没有计算单元。"));
+        return false;
+    }
+    return true;
+}
+
+QString ProjectExports::projectName() const {
+    const QString name = qs(window_->project().name).trimmed();
+    if (!name.isEmpty()) {
+        return name;
+    }
+    if (!window_->fileName().isEmpty()) {
+        return QFileInfo(window_->fileName()).completeBaseName();
+    }
+    return QStringLiteral("工程");
+}
+
+void ProjectExports::exportFile(const QString& title, const QString& suffix, const Writer& write) {
+    if (!hasUnits()) {
+        return;
+    }
+    const QString suggested =
+        QDir(exportFolder()).filePath(suggestedFileName(projectName(), title, suffix));
+    const QString chosen = askExportFileName(suggested);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    const QString fileName = withSuffix(chosen, suffix);
+    outputs::WriteOutcome outcome;
+    {
+        const ExportProgress progress(window_, QStringLiteral("正在导出%1…").arg(title),
+                                      progressOverride);
+        outcome = write(fileName, *progress);
+    }
+    switch (outcome.status) {
+        case outputs::WriteStatus::Written:
+            rememberExportFolder(fileName);
+            window_->statusBar()->showMessage(
+                QStringLiteral("已导出：") + QDir::toNativeSeparators(fileName), kStatusMs);
+            break;
+        case outputs::WriteStatus::Failed:
+            window_->showNotice(outcome.error);
+            break;
+        case outputs::WriteStatus::Cancelled:
+            break;
+    }
+}
+
+void ProjectExports::exportBook() {
+    exportFile(kBookTitle, kPdfSuffix,
+               [this](const QString& fileName, const outputs::Progress& progress) {
+                   return outputs::writeBookPdf(window_->project(), fileName,
+                                                unitSheetHtml(QDate::currentDate()), progress);
+               });
+}
+
+void ProjectExports::exportWorkbook() {
+    exportFile(kWorkbookTitle, kWorkbookSuffix,
+               [this](const QString& fileName, const outputs::Progress& progress) {
+                   return outputs::writeWorkbook(window_->project(), fileName, progress);
+               });
+}
+
+void ProjectExports::printBook() {
+    if (!hasUnits()) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(outputs::bookPageLayout());
+    printer.setDocName(kBookTitle);
+    if (!askPrinter(printer)) {
+        return;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        window_->showNotice(QStringLiteral("计算书未能打印：无法使用所选的打印机。"));
+        return;
+    }
+    bool painted = false;
+    {
+        const ExportProgress progress(window_, QStringLiteral("正在打印计算书…"), progressOverride);
+        painted = outputs::paintBook(window_->project(), painter, printer,
+                                     unitSheetHtml(QDate::currentDate()), *progress);
+    }
+    if (!painted) {
+        printer.abort();
+        painter.end();
+        return;
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error) {
+        window_->showNotice(QStringLiteral("计算书未能打印。"));
+        return;
+    }
+    window_->statusBar()->showMessage(QStringLiteral("计算书已送往打印机。"), kStatusMs);
+}
+
+void ProjectExports::copySchedule() {
+    QApplication::clipboard()->setMimeData(outputs::scheduleMimeData(window_->project()).release());
+    window_->statusBar()->showMessage(QStringLiteral("配置表已复制。"), kStatusMs);
+}
+
+void ProjectExports::copyMaterials() {
+    QApplication::clipboard()->setMimeData(outputs::materialMimeData(window_->project()).release());
+    window_->statusBar()->showMessage(QStringLiteral("材料表已复制。"), kStatusMs);
+}
+
+}  // namespace ui

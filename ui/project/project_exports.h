@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "write_outcome.h"
+
+class QAction;
+class QPrinter;
+
+namespace ui {
+
+class ProjectWindow;
+
+// The project window's outputs: 文件 → 导出计算书PDF…, 打印…, 导出Excel…, and 编辑 → 复制配置表,
+// 复制材料表. A child of the window, whose menus it adds its actions to; they are disabled while
+// the project has no units. An export suggests "<project>-<title>.<suffix>" in the folder of the
+// last export, tells a failure in a box titled 提示 and a success in the status bar, and shows a
+// progress dialog with 取消 when it takes more than half a second.
+class ProjectExports : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit ProjectExports(ProjectWindow* window);
+
+    void exportBook();
+    void printBook();
+    void exportWorkbook();
+    void copySchedule();
+    void copyMaterials();
+
+    // What the exports ask through other windows; tests replace them.
+    // The file to write, given the suggested one; an empty string when cancelled.
+    std::function<QString(const QString& suggested)> askExportFileName;
+    // The print dialog; false when cancelled.
+    std::function<bool(QPrinter& printer)> askPrinter;
+    // When set, told the progress instead of the progress dialog.
+    outputs::Progress progressOverride;
+
+    QAction* bookAction = nullptr;
+    QAction* printAction = nullptr;
+    QAction* workbookAction = nullptr;
+    QAction* copyScheduleAction = nullptr;
+    QAction* copyMaterialsAction = nullptr;
+
+  private:
+    void updateActions();
+    // False, after telling so, when the project has no units.
+    [[nodiscard]] bool hasUnits() const;
+    // The project's name for file names: its own, else its file's, else "工程".
+    [[nodiscard]] QString projectName() const;
+    using Writer = std::function<outputs::WriteOutcome(const QString& fileName,
+                                                       const outputs::Progress& progress)>;
+    // Asks for the file, suggesting "<project>-<title>.<suffix>", and writes it with `write`.
+    void exportFile(const QString& title, const QString& suffix, const Writer& write);
+
+    ProjectWindow* window_;
+};
+
+}  // namespace ui
