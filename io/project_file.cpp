@@ -11,11 +11,13 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <string>
 #include <string_view>
 
 #include "choices.h"
+#include "file_errors.h"
 #include "setting_points.h"
 
 namespace io {
@@ -281,21 +283,6 @@ QString nativeName(const QString& fileName) {
     return QDir::toNativeSeparators(fileName);
 }
 
-// Why the file cannot be written, as far as the file system tells.
-QString writeFailureReason(const QString& fileName, const QString& error) {
-    const QFileInfo file(fileName);
-    if (file.isDir()) {
-        return QStringLiteral("该位置是一个文件夹，不是文件");
-    }
-    if (!QFileInfo(file.absolutePath()).isDir()) {
-        return QStringLiteral("文件夹“%1”不存在").arg(nativeName(file.absolutePath()));
-    }
-    if (file.exists() && !file.isWritable()) {
-        return QStringLiteral("文件是只读的");
-    }
-    return QStringLiteral("无法写入文件（%1）").arg(error);
-}
-
 }  // namespace
 
 std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
@@ -434,14 +421,14 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
     };
     for (std::size_t i = 0; i < project.units.size(); ++i) {
         // A unit that would be refused on reading is not written: the file could not be opened.
-        if (auto fault = unitFault(project.units[i], static_cast<qsizetype>(i + 1))) {
+        if (auto fault = unitFault(project.units[i], static_cast<qsizetype>(i) + 1)) {
             return failed(*fault);
         }
     }
     QSaveFile file(fileName);
     const QByteArray json = projectJson(project);
     if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-        return failed(writeFailureReason(fileName, file.errorString()));
+        return failed(writeFailureReason(fileName, file.error(), errno));
     }
     return std::nullopt;
 }

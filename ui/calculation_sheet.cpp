@@ -335,7 +335,7 @@ std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QStrin
     QSaveFile file(fileName);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        return writeFailureReason(fileName, file.error(), errno);
+        return io::writeFailureReason(fileName, file.error(), errno);
     }
     {
         QPdfWriter writer(&file);
@@ -349,7 +349,7 @@ std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QStrin
     }
     errno = 0;
     if (!file.commit()) {
-        return writeFailureReason(fileName, file.error(), errno);
+        return io::writeFailureReason(fileName, file.error(), errno);
     }
     return std::nullopt;
 }

@@ -135,7 +135,7 @@ std::optional<SaveFailure> saveChoices(const SavedChoices& choices) {
     save(std::string(core::kCheckKey), choices.keep ? "1" : "0");
     settings->sync();
     if (settings->status() == QSettings::AccessError) {
-        return SaveFailure{settings->fileName(), writeFailureReason(settings->fileName())};
+        return SaveFailure{settings->fileName(), io::writeFailureReason(settings->fileName())};
     }
     return std::nullopt;
 }

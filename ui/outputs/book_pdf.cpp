@@ -13,9 +13,11 @@
 #include <QSaveFile>
 #include <QTextDocument>
 #include <algorithm>
+#include <cerrno>
 #include <numeric>
 #include <vector>
 
+#include "file_errors.h"
 #include "project_tables.h"
 #include "unit_texts.h"
 
@@ -307,7 +309,8 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
                           const UnitSheetHtml& unitSheetHtml, const Progress& progress) {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
-        return {WriteStatus::Failed, failure(fileName, file.errorString())};
+        return {WriteStatus::Failed,
+                failure(fileName, io::writeFailureReason(fileName, file.error(), errno))};
     }
     QPdfWriter writer(&file);
     writer.setResolution(kResolution);
@@ -325,7 +328,8 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
         return {WriteStatus::Cancelled, {}};
     }
     if (!painter.end() || !file.commit()) {
-        return {WriteStatus::Failed, failure(fileName, file.errorString())};
+        return {WriteStatus::Failed,
+                failure(fileName, io::writeFailureReason(fileName, file.error(), errno))};
     }
     return {};
 }

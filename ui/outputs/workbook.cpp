@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "file_errors.h"
 #include "number_text.h"
 #include "project_tables.h"
 #include "unit_texts.h"
@@ -324,7 +325,7 @@ std::optional<QString> createPartFile(const QString& target, QString& error) {
             return name;
         }
         if (!file.exists()) {
-            error = file.errorString();
+            error = io::writeFailureReason(target, file.error(), errno);
             return std::nullopt;
         }
     }
@@ -337,7 +338,7 @@ std::optional<QString> createPartFile(const QString& target, QString& error) {
 WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName,
                            const Progress& progress) {
     if (QFileInfo(fileName).isDir()) {
-        return {WriteStatus::Failed, failure(fileName, QStringLiteral("同名的文件夹已存在"))};
+        return {WriteStatus::Failed, failure(fileName, io::writeFailureReason(fileName))};
     }
     QString error;
     const std::optional<QString> part = createPartFile(fileName, error);
@@ -428,7 +429,7 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
         QFile::setPermissions(*part, QFile::permissions(fileName));
     }
     if (std::rename(partPath.constData(), QFile::encodeName(fileName).constData()) != 0) {
-        const QString reason = qt_error_string(errno);
+        const QString reason = io::writeFailureReason(fileName, QFileDevice::RenameError, errno);
         QFile::remove(*part);
         return {WriteStatus::Failed, failure(fileName, reason)};
     }

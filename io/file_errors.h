@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QFileDevice>
+#include <QString>
+
+// Why a file could not be written, told in Chinese: shared by everything that writes a file the
+// user keeps or hands in (the project file, the sheet, the book, the workbook, the settings).
+namespace io {
+
+// The longest file name the usual file systems take, in bytes (UTF-8 on Linux).
+inline constexpr int kMaxFileNameBytes = 255;
+
+// What the file system shows comes first (a folder in the file's place, a name that is too long,
+// a read-only file, a folder that is missing, is a file or may not be written); then what the
+// system said (`systemError`, an errno value), then what Qt said (`error`); "无法写入文件" when
+// none of them tells more.
+[[nodiscard]] QString writeFailureReason(const QString& fileName,
+                                         QFileDevice::FileError error = QFileDevice::NoError,
+                                         int systemError = 0);
+
+}  // namespace io
