@@ -48,7 +48,8 @@ QStringList scheduleRow(std::size_t index, const core::Unit& unit, const core::U
     row << QString::number(index + 1) << qs(unit.location) << qs(unit.name)
         << fireClassName(choices.fireClass) << hazardName(choices.hazard)
         << (std::isfinite(choices.area) ? decimal(choices.area) : QString());
-    if (d.conditions) {
+    // As in the project window: a unit that cannot be configured shows no derived value.
+    if (d.configured()) {
         const core::Requirement& required = d.conditions->required;
         row << ratingText(required.whole, choices.fireClass)
             << ratingText(required.design(), choices.fireClass);
