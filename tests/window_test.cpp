@@ -452,6 +452,8 @@ TEST_F(WindowTest, CopiesGoToTheClipboardAsTabSeparatedTextAndHtml) {
     const QMimeData* copied = QApplication::clipboard()->mimeData();
     const QStringList lines = copied->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 8) << "the headings and seven models";
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("\t灭火剂充装量"))) << "no blanks in the corner";
+    EXPECT_TRUE(copied->html().contains(QStringLiteral("<th>灭火器类型规格代码</th>")));
     EXPECT_EQ(lines[1], QStringLiteral("手提式\t3L\tMS/T3\t1A\t12\t12(12)"));
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("手提式\t"))) << "a block repeats its text";
     EXPECT_TRUE(copied->html().contains(QStringLiteral("<td>MS/T3</td>")));

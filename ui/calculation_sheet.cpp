@@ -36,7 +36,7 @@
 #include "file_export.h"
 #include "number_text.h"
 #include "result_table.h"
-#include "table_copy.h"
+#include "table_clipboard.h"
 #include "unit_texts.h"
 #include "warning_look.h"
 

@@ -16,11 +16,4 @@ namespace ui {
 [[nodiscard]] std::vector<QStringList> visibleCells(const grid::GridStore& store,
                                                     const grid::CellRange& range);
 
-// The rows as tab-separated plain text, one line per row.
-[[nodiscard]] QString tableText(const std::vector<QStringList>& rows);
-// The rows as an HTML table; with `headingRow`, the first row's cells are headings.
-[[nodiscard]] QString tableHtml(const std::vector<QStringList>& rows, bool headingRow = false);
-// Both, as the clipboard takes them.
-[[nodiscard]] std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows);
-
 }  // namespace ui

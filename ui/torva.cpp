@@ -26,6 +26,7 @@
 #include "result_table.h"
 #include "saved_choices_file.h"
 #include "setting_points.h"
+#include "table_clipboard.h"
 #include "table_copy.h"
 #include "unit_texts.h"
 #include "warning_look.h"
@@ -466,9 +467,16 @@ void torva::openCalculationSheet() {
     dialog->open();
 }
 
+// The copy has the cells' texts without the blanks that place them, and the heading row, when
+// it is copied, as headings.
 void torva::copyCells(int row1, int col1, int row2, int col2) {
-    QApplication::clipboard()->setMimeData(
-        ui::tableMimeData(ui::visibleCells(fa->store(), {row1, col1, row2, col2})).release());
+    std::vector<QStringList> rows = ui::visibleCells(fa->store(), {row1, col1, row2, col2});
+    for (QStringList& row : rows) {
+        for (QString& cell : row) {
+            cell = cell.trimmed();
+        }
+    }
+    QApplication::clipboard()->setMimeData(ui::tableMimeData(rows, row1 == 0).release());
 }
 
 // As spreadsheets do: the selected block, or the current cell.

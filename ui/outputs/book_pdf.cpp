@@ -19,6 +19,7 @@
 
 #include "file_errors.h"
 #include "project_tables.h"
+#include "table_clipboard.h"
 #include "unit_texts.h"
 
 namespace ui::outputs {

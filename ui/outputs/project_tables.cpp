@@ -8,13 +8,14 @@
 #include <utility>
 
 #include "number_text.h"
+#include "table_clipboard.h"
 #include "unit_texts.h"
 
 namespace ui::outputs {
 
 namespace {
 
-const QStringList kScheduleHeadings = {
+const QStringList kScheduleHeadingTexts = {
     QStringLiteral("序号"),
     QStringLiteral("位置"),
     QStringLiteral("计算单元"),
@@ -33,7 +34,7 @@ const QStringList kScheduleHeadings = {
 };
 constexpr qsizetype kCountColumn = 12;
 
-const QStringList kMaterialHeadings = {
+const QStringList kMaterialHeadingTexts = {
     QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("型号"),
     QStringLiteral("规格"), QStringLiteral("数量"), QStringLiteral("单位"),
 };
@@ -57,7 +58,7 @@ QStringList scheduleRow(std::size_t index, const core::Unit& unit, const core::U
         row << QString() << QString();
     }
     if (!d.configured()) {
-        while (row.size() < kScheduleHeadings.size() - 1) {
+        while (row.size() < scheduleHeadings().size() - 1) {
             row << QString();
         }
         row << QStringLiteral("不能配置");
@@ -78,6 +79,14 @@ QStringList scheduleRow(std::size_t index, const core::Unit& unit, const core::U
 
 }  // namespace
 
+const QStringList& scheduleHeadings() {
+    return kScheduleHeadingTexts;
+}
+
+const QStringList& materialHeadings() {
+    return kMaterialHeadingTexts;
+}
+
 std::vector<core::UnitDesign> designs(const core::Project& project) {
     std::vector<core::UnitDesign> out;
     out.reserve(project.units.size());
@@ -93,7 +102,7 @@ std::vector<QStringList> scheduleRows(const core::Project& project,
                                       std::span<const core::UnitDesign> unitDesigns) {
     std::vector<QStringList> rows;
     rows.reserve(project.units.size() + 2);
-    rows.push_back(kScheduleHeadings);
+    rows.push_back(scheduleHeadings());
     std::int64_t total = 0;
     for (std::size_t i = 0; i < project.units.size() && i < unitDesigns.size(); ++i) {
         rows.push_back(scheduleRow(i, project.units[i], unitDesigns[i]));
@@ -102,7 +111,7 @@ std::vector<QStringList> scheduleRows(const core::Project& project,
         }
     }
     QStringList sum;
-    for (qsizetype column = 0; column < kScheduleHeadings.size(); ++column) {
+    for (qsizetype column = 0; column < scheduleHeadings().size(); ++column) {
         sum << QString();
     }
     sum[0] = QStringLiteral("合计");
@@ -147,7 +156,7 @@ std::vector<QStringList> materialRows(const core::Project& project) {
 std::vector<QStringList> materialRows(std::span<const Material> list) {
     std::vector<QStringList> rows;
     rows.reserve(list.size() + 1);
-    rows.push_back(kMaterialHeadings);
+    rows.push_back(materialHeadings());
     int number = 0;
     for (const Material& m : list) {
         rows.push_back({QString::number(++number), extinguisherName(m.model->mount, m.agent),
@@ -157,58 +166,12 @@ std::vector<QStringList> materialRows(std::span<const Material> list) {
     return rows;
 }
 
-QString cellText(const QString& text) {
-    QString out = text;
-    for (QChar& c : out) {
-        if (c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' ||
-            c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
-            c = u' ';
-        }
-    }
-    return out;
-}
-
-QString tableText(const std::vector<QStringList>& rows) {
-    QString text;
-    for (const QStringList& row : rows) {
-        for (qsizetype c = 0; c < row.size(); ++c) {
-            if (c > 0) {
-                text += u'\t';
-            }
-            text += cellText(row[c]);
-        }
-        text += u'\n';
-    }
-    return text;
-}
-
-QString tableHtml(const std::vector<QStringList>& rows) {
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\">\n");
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const QLatin1StringView tag = r == 0 ? QLatin1StringView("th") : QLatin1StringView("td");
-        html += QStringLiteral("<tr>");
-        for (const QString& cell : rows[r]) {
-            html += u'<' % tag % u'>' % cellText(cell).toHtmlEscaped() % QStringLiteral("</") %
-                    tag % u'>';
-        }
-        html += QStringLiteral("</tr>\n");
-    }
-    return html + QStringLiteral("</table>\n");
-}
-
-std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows) {
-    auto data = std::make_unique<QMimeData>();
-    data->setText(tableText(rows));
-    data->setHtml(tableHtml(rows));
-    return data;
-}
-
 std::unique_ptr<QMimeData> scheduleMimeData(const core::Project& project) {
-    return tableMimeData(scheduleRows(project));
+    return tableMimeData(scheduleRows(project), true);
 }
 
 std::unique_ptr<QMimeData> materialMimeData(const core::Project& project) {
-    return tableMimeData(materialRows(project));
+    return tableMimeData(materialRows(project), true);
 }
 
 }  // namespace ui::outputs

@@ -19,6 +19,10 @@ namespace ui::outputs {
 // The design of each unit, in project order.
 [[nodiscard]] std::vector<core::UnitDesign> designs(const core::Project& project);
 
+// The headings of the schedule and of the bill of materials.
+[[nodiscard]] const QStringList& scheduleHeadings();
+[[nodiscard]] const QStringList& materialHeadings();
+
 // The schedule: the headings, one row per unit in project order, then 合计 with the number of
 // extinguishers in all. A unit that cannot be configured has "不能配置" in 校核 and no model.
 [[nodiscard]] std::vector<QStringList> scheduleRows(const core::Project& project);
@@ -43,19 +47,8 @@ struct Material {
 [[nodiscard]] std::vector<QStringList> materialRows(const core::Project& project);
 [[nodiscard]] std::vector<QStringList> materialRows(std::span<const Material> materials);
 
-// The rows as tab-separated text, one line per row. Tabs and line breaks inside a cell become
-// blanks, so that a spreadsheet pastes one value per cell.
-[[nodiscard]] QString tableText(const std::vector<QStringList>& rows);
-// The rows as an HTML table, the first row's cells as <th> headings; cells cleaned as above.
-[[nodiscard]] QString tableHtml(const std::vector<QStringList>& rows);
-// Both, as the clipboard takes them.
-[[nodiscard]] std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows);
-
 // 复制配置表 and 复制材料表.
 [[nodiscard]] std::unique_ptr<QMimeData> scheduleMimeData(const core::Project& project);
 [[nodiscard]] std::unique_ptr<QMimeData> materialMimeData(const core::Project& project);
-
-// A cell's text with tabs and line breaks replaced by blanks.
-[[nodiscard]] QString cellText(const QString& text);
 
 }  // namespace ui::outputs

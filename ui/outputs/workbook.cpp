@@ -18,6 +18,7 @@
 #include "file_errors.h"
 #include "number_text.h"
 #include "project_tables.h"
+#include "table_clipboard.h"
 #include "unit_texts.h"
 
 namespace ui::outputs {
@@ -121,30 +122,14 @@ class Sheet {
     lxw_error error_ = LXW_NO_ERROR;
 };
 
-const QStringList kScheduleHeadings = {
-    QStringLiteral("序号"),
-    QStringLiteral("位置"),
-    QStringLiteral("计算单元"),
-    QStringLiteral("火灾种类"),
-    QStringLiteral("危险等级"),
-    QStringLiteral("保护面积(m²)"),
-    QStringLiteral("级别单位"),
-    QStringLiteral("Q"),
-    QStringLiteral("设计需配灭火级别"),
-    QStringLiteral("灭火器型号"),
-    QStringLiteral("单具灭火级别"),
-    QStringLiteral("设置点数"),
-    QStringLiteral("每点数量(具)"),
-    QStringLiteral("灭火器数量(具)"),
-    QStringLiteral("实配灭火级别"),
-    QStringLiteral("校核"),
-};
-constexpr int kScheduleCountColumn = 13;
+// The schedule's headings with a column for the letter of its ratings before Q.
+QStringList workbookScheduleHeadings() {
+    QStringList headings = scheduleHeadings();
+    headings.insert(headings.indexOf(QStringLiteral("Q")), QStringLiteral("级别单位"));
+    return headings;
+}
 
-const QStringList kMaterialHeadings = {
-    QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("型号"),
-    QStringLiteral("规格"), QStringLiteral("数量"), QStringLiteral("单位"),
-};
+constexpr int kScheduleCountColumn = 13;
 
 const QStringList kCalculationHeadings = {
     QStringLiteral("序号"),
@@ -372,8 +357,8 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
 
-    Sheet schedule(book, "配置表", bold, kScheduleHeadings);
-    Sheet bill(book, "材料表", bold, kMaterialHeadings);
+    Sheet schedule(book, "配置表", bold, workbookScheduleHeadings());
+    Sheet bill(book, "材料表", bold, materialHeadings());
     Sheet calculation(book, "计算", bold, kCalculationHeadings);
 
     std::int64_t extinguishers = 0;
