@@ -84,6 +84,7 @@ case "$command" in
         build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
         build/bench/project_bench
         build/bench/outputs_bench
+        build/bench/project_window_bench
         bench/startup.sh build
         ;;
     fuzz)

@@ -1,10 +1,15 @@
-// Cost of the building's outputs for projects of 10 to 10000 units: the workbook written to a
-// temporary folder, and the clipboard copies of the schedule and the bill of materials.
+// Cost of the building's outputs for projects of 10 to 10000 units: the calculation book and the
+// workbook written to a temporary folder, and the clipboard copies of the schedule and the bill of
+// materials.
 #include <benchmark/benchmark.h>
 
+#include <QDate>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "book_pdf.h"
+#include "calculation_sheet.h"
 #include "project.h"
 #include "project_tables.h"
 #include "workbook.h"
@@ -53,6 +58,27 @@ void BM_Workbook(benchmark::State& state) {
 }
 BENCHMARK(BM_Workbook)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
 
+// The book lays out every unit's sheet: seconds for large projects, so one run each.
+void BM_Book(benchmark::State& state) {
+    const core::Project project = building(state.range(0));
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const QString fileName = folder.filePath(QStringLiteral("工程.pdf"));
+    const auto sheets = ui::unitSheetHtml(QDate(2026, 1, 1));
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
+        if (!ui::outputs::writeBookPdf(project, fileName, sheets).written()) {
+            state.SkipWithError("the book was not written");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_Book)->RangeMultiplier(10)->Range(10, 10000)->Iterations(1)->Unit(
+    benchmark::kMillisecond);
+
 void BM_ScheduleCopy(benchmark::State& state) {
     const core::Project project = building(state.range(0));
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
@@ -74,3 +100,16 @@ void BM_MaterialCopy(benchmark::State& state) {
 BENCHMARK(BM_MaterialCopy)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    // The book is laid out with the platform's fonts, which need no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
