@@ -56,12 +56,6 @@ std::string keyName(const Key& key) {
     return key.fireArray ? core::op1Key(key.index) : core::opKey(key.index);
 }
 
-const char* groupCaption(int group) {
-    constexpr std::array<const char*, kGroups> kCaptions = {"火灾类别", "火灾危险等级", "修正系数",
-                                                            "灭火器类型", "建筑物参数"};
-    return kCaptions.at(static_cast<std::size_t>(group));
-}
-
 }  // namespace
 
 std::unique_ptr<QSettings> openSettings() {
@@ -107,8 +101,8 @@ SavedChoices loadSavedChoices() {
             continue;
         }
         const std::int16_t fallback = firstStartChoice(group);
-        qWarning("Saved choices select nothing in %s; option %d is selected", groupCaption(group),
-                 fallback);
+        qWarning("Saved choices select nothing in %s; option %d is selected",
+                 kGroupCaptions.at(static_cast<std::size_t>(group)), fallback);
         saved.selected.at(static_cast<std::size_t>(group)) = fallback;
     }
     // An unreadable value leaves the box ticked, so the next close writes good values back.

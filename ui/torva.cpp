@@ -21,7 +21,6 @@
 #include "area_input.h"
 #include "calculation.h"
 #include "calculation_sheet.h"
-#include "file_export.h"
 #include "number_text.h"
 #include "result_table.h"
 #include "saved_choices_file.h"
@@ -49,8 +48,6 @@ constexpr std::array<Place, 5> kFramePlaces = {{
     {5775, 75, 2190, 2070},    // agent type
     {5760, 2220, 2190, 1230},  // building
 }};
-constexpr std::array<const char*, 5> kFrameCaptions = {"火灾类别", "火灾危险等级", "修正系数",
-                                                       "灭火器类型", "建筑物参数"};
 
 struct OptionPlace {
     std::int16_t index;
@@ -158,7 +155,7 @@ void torva::buildControls() {
     setFixedSize(px(kClientArea.width), px(kClientArea.height));
 
     for (std::size_t i = 0; i < Frame1.size(); ++i) {
-        Frame1[i] = new QGroupBox(QString::fromUtf8(kFrameCaptions[i]), this);
+        Frame1[i] = new QGroupBox(QString::fromUtf8(ui::kGroupCaptions.at(i)), this);
         place(Frame1[i], kFramePlaces[i]);
     }
 

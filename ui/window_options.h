@@ -20,6 +20,9 @@ enum Group : int {
     kBuildingGroup = 4,   // Op 6, 7
 };
 constexpr int kGroups = 5;
+// The frames' captions, by group.
+inline constexpr std::array<const char*, kGroups> kGroupCaptions = {
+    "火灾类别", "火灾危险等级", "修正系数", "灭火器类型", "建筑物参数"};
 
 namespace op1 {
 constexpr std::int16_t kClassA = 0;
