@@ -20,14 +20,15 @@ void tell(const QString& message) {
 
 }  // namespace
 
-int exportProject(const QString& out, const QString& projectFile) {
+int exportProject(const ExportRequest& request) {
+    const QString& out = request.out;
     const QString suffix = QFileInfo(out).suffix().toLower();
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("xlsx")) {
         tell(QStringLiteral("无法导出到“%1”：文件扩展名应为 .pdf（计算书）或 .xlsx（Excel 工作簿）")
                  .arg(out));
         return 1;
     }
-    const auto read = io::readProject(projectFile);
+    const auto read = io::readProject(request.projectFile);
     if (const auto* fault = std::get_if<QString>(&read)) {
         tell(*fault);
         return 1;

@@ -10,6 +10,10 @@ namespace app {
 // cannot be read, OUT's suffix is neither .pdf nor .xlsx, or OUT cannot be written; the reason
 // goes to standard error in Chinese, naming the file, and no partial OUT is left. Needs a
 // QGuiApplication (the book's fonts), which may run on the offscreen platform.
-[[nodiscard]] int exportProject(const QString& out, const QString& projectFile);
+struct ExportRequest {
+    QString projectFile;  // the .fep file
+    QString out;          // the book (.pdf) or the workbook (.xlsx)
+};
+[[nodiscard]] int exportProject(const ExportRequest& request);
 
 }  // namespace app

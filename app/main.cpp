@@ -69,7 +69,7 @@ int exportMain(int argc, char** argv, const QString& out, const QString& project
     }
     QGuiApplication app(argc, argv);
     app::useChineseTexts();
-    return app::exportProject(out, projectFile);
+    return app::exportProject({projectFile, out});
 }
 
 int windowMain(int argc, char** argv, const QString& file) {

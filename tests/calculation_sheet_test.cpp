@@ -286,8 +286,8 @@ TEST_F(SheetDialogTest, SuggestedFileNamesFitTheFileSystemAndGetTheirSuffix) {
         accented += QStringLiteral("e\u0301");
     }
     const QString shortened =
-        ui::suggestedFileName(accented, QStringLiteral("表"), QStringLiteral("xlsx"));
-    EXPECT_EQ(shortened, accented.left(2 * 82) + QStringLiteral("-表.xlsx"));
+        ui::suggestedFileName(accented, {QStringLiteral("表"), QStringLiteral("xlsx")});
+    EXPECT_EQ(shortened, accented.left(qsizetype{2} * 82) + QStringLiteral("-表.xlsx"));
 
     dialog->askFileName = [this](const QString&) {
         return folder.filePath(QStringLiteral("noext"));

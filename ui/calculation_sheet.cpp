@@ -378,8 +378,10 @@ void ElidedLabel::paintEvent(QPaintEvent* /*event*/) {
     drawFrame(&painter);
     const QRect inside =
         contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
-    style()->drawItemText(&painter, inside, QStyle::visualAlignment(layoutDirection(), alignment()),
-                          palette(), isEnabled(), shownText(), foregroundRole());
+    style()->drawItemText(
+        &painter, inside,
+        static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment()).toInt()),
+        palette(), isEnabled(), shownText(), foregroundRole());
 }
 
 CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidget* parent)
@@ -574,9 +576,15 @@ void CalculationSheetDialog::showSheet() {
     bar->setValue(scrolled);
 }
 
-void CalculationSheetDialog::showStatus(const QString& text, const QString& toolTip) {
+void CalculationSheetDialog::showStatus(const QString& text) {
     status->setText(text);
-    status->setToolTip(toolTip);
+    status->setToolTip({});
+}
+
+// The exported file's path may be elided in the status line; its tool tip holds it whole.
+void CalculationSheetDialog::showExported(const QString& path) {
+    status->setText(QStringLiteral("已导出：") + path);
+    status->setToolTip(path);
 }
 
 void CalculationSheetDialog::copySheet() {
@@ -590,7 +598,7 @@ void CalculationSheetDialog::copySheet() {
 
 void CalculationSheetDialog::exportPdf() {
     const QString suggested =
-        QDir(exportFolder()).filePath(suggestedFileName(unitName->text(), kTitle, kPdfSuffix));
+        QDir(exportFolder()).filePath(suggestedFileName(unitName->text(), {kTitle, kPdfSuffix}));
     const QString chosen = askFileName(suggested);
     if (chosen.isEmpty()) {
         return;
@@ -603,7 +611,7 @@ void CalculationSheetDialog::exportPdf() {
         return;
     }
     rememberExportFolder(fileName);
-    showStatus(QStringLiteral("已导出：") + shown, shown);
+    showExported(shown);
 }
 
 void CalculationSheetDialog::printSheet() {

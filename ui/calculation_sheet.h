@@ -130,7 +130,8 @@ class CalculationSheetDialog : public QDialog {
     void nameEdited(const QString& text);
     void modelChanged();
     void showSheet();
-    void showStatus(const QString& text, const QString& toolTip = {});
+    void showStatus(const QString& text);
+    void showExported(const QString& path);
 
     core::UnitConditions unit_;
     bool pointsEdited_ = false;

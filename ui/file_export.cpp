@@ -50,14 +50,14 @@ QString oneLineText(const QString& text) {
     return out;
 }
 
-QString suggestedFileName(const QString& name, const QString& title, const QString& suffix) {
+QString suggestedFileName(const QString& name, const ExportKind& kind) {
     QString clean = name.trimmed();
     for (QChar& c : clean) {
         if (c.category() == QChar::Other_Control || QStringView(u"\\/:*?\"<>|").contains(c)) {
             c = u'_';
         }
     }
-    const QString end = title + u'.' + suffix;
+    const QString end = kind.title + u'.' + kind.suffix;
     const qsizetype room = io::kMaxFileNameBytes - (end.toUtf8().size() + 1);  // 1: the "-"
     // Whole characters, as far as they fit; a character may be several code points.
     QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, clean);

@@ -13,12 +13,17 @@ namespace ui {
 // tabs become blanks, other control characters are dropped.
 [[nodiscard]] QString oneLineText(const QString& text);
 
+// What an export writes: the title its file's name ends with, and the file's suffix.
+struct ExportKind {
+    QString title;   // "灭火器配置计算书"
+    QString suffix;  // "pdf"
+};
+
 // "<name>-<title>.<suffix>", or "<title>.<suffix>" without a name. The name's characters that a
 // file name may not hold (\ / : * ? " < > | and control characters) become "_", and the name is
 // shortened, by whole characters, so that the file name fits in io::kMaxFileNameBytes bytes of
 // UTF-8; "-<title>.<suffix>" is kept whole.
-[[nodiscard]] QString suggestedFileName(const QString& name, const QString& title,
-                                        const QString& suffix);
+[[nodiscard]] QString suggestedFileName(const QString& name, const ExportKind& kind);
 
 // The file name, with ".<suffix>" added when it has none ("noext" gives "noext.pdf").
 [[nodiscard]] QString withSuffix(const QString& fileName, const QString& suffix);

@@ -187,6 +187,9 @@ class PageTable {
         return std::min(height + 2 * padding_, limit);
     }
 
+    // Each call passes the height it measured for that same row, so the index and the height,
+    // one a count and one a length in device units, are not confused.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void drawRow(std::size_t r, double height) {
         QPainter& painter = flow_.painter();
         painter.setFont(r == 0 ? heading_ : body_);

@@ -138,20 +138,19 @@ QString ProjectExports::projectName() const {
     return QStringLiteral("工程");
 }
 
-void ProjectExports::exportFile(const QString& title, const QString& suffix, const Writer& write) {
+void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
     if (!hasUnits()) {
         return;
     }
-    const QString suggested =
-        QDir(exportFolder()).filePath(suggestedFileName(projectName(), title, suffix));
+    const QString suggested = QDir(exportFolder()).filePath(suggestedFileName(projectName(), kind));
     const QString chosen = askExportFileName(suggested);
     if (chosen.isEmpty()) {
         return;
     }
-    const QString fileName = withSuffix(chosen, suffix);
+    const QString fileName = withSuffix(chosen, kind.suffix);
     outputs::WriteOutcome outcome;
     {
-        const ExportProgress progress(window_, QStringLiteral("正在导出%1…").arg(title),
+        const ExportProgress progress(window_, QStringLiteral("正在导出%1…").arg(kind.title),
                                       progressOverride);
         outcome = write(fileName, *progress);
     }
@@ -170,7 +169,7 @@ void ProjectExports::exportFile(const QString& title, const QString& suffix, con
 }
 
 void ProjectExports::exportBook() {
-    exportFile(kBookTitle, kPdfSuffix,
+    exportFile({kBookTitle, kPdfSuffix},
                [this](const QString& fileName, const outputs::Progress& progress) {
                    return outputs::writeBookPdf(window_->project(), fileName,
                                                 unitSheetHtml(QDate::currentDate()), progress);
@@ -178,7 +177,7 @@ void ProjectExports::exportBook() {
 }
 
 void ProjectExports::exportWorkbook() {
-    exportFile(kWorkbookTitle, kWorkbookSuffix,
+    exportFile({kWorkbookTitle, kWorkbookSuffix},
                [this](const QString& fileName, const outputs::Progress& progress) {
                    return outputs::writeWorkbook(window_->project(), fileName, progress);
                });

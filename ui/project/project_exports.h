@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+#include "file_export.h"
 #include "write_outcome.h"
 
 class QAction;
@@ -53,7 +54,7 @@ class ProjectExports : public QObject {
     using Writer = std::function<outputs::WriteOutcome(const QString& fileName,
                                                        const outputs::Progress& progress)>;
     // Asks for the file, suggesting "<project>-<title>.<suffix>", and writes it with `write`.
-    void exportFile(const QString& title, const QString& suffix, const Writer& write);
+    void exportFile(const ExportKind& kind, const Writer& write);
 
     ProjectWindow* window_;
 };
