@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
+#include <functional>
 #include <memory>
 
 #include "file_export.h"
@@ -184,13 +185,13 @@ TEST_F(ProjectExportsTest, FailureIsToldNamingTheFile) {
     fill("科研楼");
     const struct {
         QString name;
-        void (ProjectExports::*run)();
-    } cases[] = {{QStringLiteral("missing/book.pdf"), &ProjectExports::exportBook},
-                 {QStringLiteral("missing/table.xlsx"), &ProjectExports::exportWorkbook}};
+        std::function<void()> run;
+    } cases[] = {{QStringLiteral("missing/book.pdf"), [this] { exports->exportBook(); }},
+                 {QStringLiteral("missing/table.xlsx"), [this] { exports->exportWorkbook(); }}};
     for (const auto& c : cases) {
         notices.clear();
         typed = in(c.name);
-        (exports->*c.run)();
+        c.run();
         ASSERT_EQ(notices.size(), 1) << c.name.toStdString();
         EXPECT_TRUE(notices[0].startsWith(QStringLiteral("无法保存"))) << notices[0].toStdString();
         EXPECT_TRUE(notices[0].contains(QDir::toNativeSeparators(typed)));
@@ -205,9 +206,9 @@ TEST_F(ProjectExportsTest, CancelledExportLeavesNoFile) {
     fill("科研楼");
     const struct {
         const char* name;
-        void (ProjectExports::*run)();
-    } cases[] = {{"book.pdf", &ProjectExports::exportBook},
-                 {"table.xlsx", &ProjectExports::exportWorkbook}};
+        std::function<void()> run;
+    } cases[] = {{"book.pdf", [this] { exports->exportBook(); }},
+                 {"table.xlsx", [this] { exports->exportWorkbook(); }}};
     for (const auto& c : cases) {
         int steps = 0;
         exports->progressOverride = [&steps](int, int) {
@@ -215,13 +216,13 @@ TEST_F(ProjectExportsTest, CancelledExportLeavesNoFile) {
             return true;
         };
         typed = in(QString::fromUtf8(c.name));
-        (exports->*c.run)();
+        c.run();
         ASSERT_TRUE(QFile::remove(typed)) << c.name;
         ASSERT_GT(steps, 1) << c.name;
         for (int cancelAt = 1; cancelAt < steps; ++cancelAt) {
             int step = 0;
             exports->progressOverride = [&step, cancelAt](int, int) { return ++step < cancelAt; };
-            (exports->*c.run)();
+            c.run();
             EXPECT_TRUE(filesLeft().isEmpty()) << c.name << " cancelled at " << cancelAt;
         }
     }
