@@ -257,19 +257,19 @@ void torva::buildControls() {
 
 // One radio button per option, in the frame of its group. A user's choice raises its array's
 // handler once; the program sets buttons with their group's signals blocked.
-void torva::makeOptions(const ui::OptionSpec* specs, std::size_t count, Options& buttons,
+void torva::makeOptions(const ui::OptionSpec* options, std::size_t count, Options& buttons,
                         bool fireArray) {
     for (std::size_t i = 0; i < count; ++i) {
-        const ui::OptionSpec& spec = specs[i];
-        auto* button = new QRadioButton(QString::fromUtf8(spec.caption),
-                                        Frame1.at(static_cast<std::size_t>(spec.group)));
-        button->setToolTip(QString::fromUtf8(spec.toolTip));
-        button->setChecked(spec.firstStart);
-        groups_.at(static_cast<std::size_t>(spec.group))->addButton(button, spec.index);
+        const ui::OptionSpec& option = options[i];
+        auto* button = new QRadioButton(QString::fromUtf8(option.caption),
+                                        Frame1.at(static_cast<std::size_t>(option.group)));
+        button->setToolTip(QString::fromUtf8(option.toolTip));
+        button->setChecked(option.firstStart);
+        groups_.at(static_cast<std::size_t>(option.group))->addButton(button, option.index);
         if (!fireArray) {
             button->installEventFilter(this);  // Op_LostFocus
         }
-        buttons[spec.index] = button;
+        buttons[option.index] = button;
     }
     // The frames of this array: fire class, hazard and K, or agent and building.
     const auto [first, last] = fireArray ? std::pair(ui::kFireClassGroup, ui::kFactorGroup)
@@ -329,10 +329,10 @@ void torva::Form_Load() {
 
     const ui::SavedChoices saved = ui::loadSavedChoices();
     tx->setText(saved.area);
-    const auto restore = [this, &saved](const auto& specs, Options& buttons) {
-        for (const ui::OptionSpec& spec : specs) {
-            if (saved.selected.at(static_cast<std::size_t>(spec.group)) == spec.index) {
-                selectQuietly(buttons.at(spec.index));
+    const auto restore = [this, &saved](const auto& options, Options& buttons) {
+        for (const ui::OptionSpec& option : options) {
+            if (saved.selected.at(static_cast<std::size_t>(option.group)) == option.index) {
+                selectQuietly(buttons.at(option.index));
             }
         }
     };

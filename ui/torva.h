@@ -102,7 +102,7 @@ class torva : public QWidget {
     };
 
     void buildControls();
-    void makeOptions(const ui::OptionSpec* specs, std::size_t count, Options& buttons,
+    void makeOptions(const ui::OptionSpec* options, std::size_t count, Options& buttons,
                      bool fireArray);
     [[nodiscard]] ui::GroupChoices selectedOptions() const;
     void selectQuietly(QRadioButton* button);
