@@ -11,13 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QMimeData>
 #include <QPrinter>
-#include <QProcess>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
 #include <functional>
@@ -26,46 +21,17 @@
 #include "file_export.h"
 #include "project_model.h"
 #include "project_window.h"
+#include "test_support.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// The settings and the recovery copies go to a temporary home, never the user's.
-class TemporaryHome : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        ASSERT_TRUE(home_.isValid());
-        qputenv("HOME", home_.path().toLocal8Bit());
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                           home_.filePath(QStringLiteral("settings")));
-    }
+[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
 
-  private:
-    QTemporaryDir home_;
-};
-[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new TemporaryHome);
-
+using tests::makeUnit;
 using ui::ProjectExports;
 using ui::ProjectWindow;
-
-core::Unit makeUnit(const char* name, core::FireClass fireClass, double area) {
-    core::Unit unit;
-    unit.name = name;
-    unit.location = "一层";
-    unit.choices.fireClass = fireClass;
-    unit.choices.area = area;
-    return unit;
-}
-
-QString pdfText(const QString& fileName) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), fileName, QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
-        ADD_FAILURE() << "pdftotext could not read " << fileName.toStdString();
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 class ProjectExportsTest : public ::testing::Test {
   protected:
@@ -78,12 +44,9 @@ class ProjectExportsTest : public ::testing::Test {
             return typed;
         };
         exports->askPrinter = [this](QPrinter& printer) {
-            if (printTo.isEmpty()) {
-                return false;
-            }
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printTo);
-            return true;
+            return !printTo.isEmpty();
         };
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -92,21 +55,17 @@ class ProjectExportsTest : public ::testing::Test {
     ~ProjectExportsTest() override { window->close(); }
 
     void fill(const char* name) {
-        core::Project project;
-        project.name = name;
-        project.units = {makeUnit("办公室", core::FireClass::A, 120),
-                         makeUnit("配电间", core::FireClass::E, 40),
-                         makeUnit("油品库", core::FireClass::B, 300)};
-        window->model()->setProject(project);
+        window->model()->setProject({name,
+                                     {makeUnit("办公室", core::FireClass::A, 120),
+                                      makeUnit("配电间", core::FireClass::E, 40),
+                                      makeUnit("油品库", core::FireClass::B, 300)}});
     }
 
     // Opens the menu as the menu bar does and clicks the item.
     static void click(QMenu* menu, const QString& text) {
         QAction* item = nullptr;
         for (QAction* action : menu->actions()) {
-            if (action->text().remove(u'&').startsWith(text)) {
-                item = action;
-            }
+            item = action->text().remove(u'&').startsWith(text) ? action : item;
         }
         ASSERT_NE(item, nullptr) << text.toStdString();
         menu->popup(QPoint(0, 0));
@@ -122,48 +81,47 @@ class ProjectExportsTest : public ::testing::Test {
     }
 
     QTemporaryDir folder;
-    QString typed;
-    QString printTo;
-    QStringList suggestions;
-    QStringList notices;
+    QString typed, printTo;
+    QStringList suggestions, notices;
     std::unique_ptr<ProjectWindow> window = std::make_unique<ProjectWindow>();
     ProjectExports* exports = new ProjectExports(window.get());
 };
 
-TEST_F(ProjectExportsTest, BookFromTheMenuHasTheProjectAndEveryUnit) {
+// The book, printed and as a PDF, holds the project and every unit; a workbook typed without a
+// suffix gets ".xlsx".
+TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     fill("科研楼");
-    typed = in(QStringLiteral("book.pdf"));
-    click(window->fileMenu(), QStringLiteral("导出计算书PDF"));
-    ASSERT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
-    const QString text = pdfText(typed);
+    typed = in(u"book.pdf"_s);
+    click(window->fileMenu(), u"导出计算书PDF"_s);
+    const QString text = tests::pdfText(typed);
     for (const char* expected :
          {"科研楼", "办公室", "配电间", "油品库", "灭火器配置表", "材料表"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
     }
     EXPECT_EQ(window->statusBar()->currentMessage(),
-              QStringLiteral("已导出：") + QDir::toNativeSeparators(typed));
+              u"已导出："_s + QDir::toNativeSeparators(typed));
     EXPECT_EQ(ui::exportFolder(), folder.path());
-}
 
-TEST_F(ProjectExportsTest, WorkbookTypedWithoutSuffixGetsXlsx) {
-    fill("科研楼");
-    typed = in(QStringLiteral("表格"));
-    click(window->fileMenu(), QStringLiteral("导出Excel"));
-    ASSERT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
-    QFile file(typed + QStringLiteral(".xlsx"));
+    printTo = in(u"printed.pdf"_s);
+    click(window->fileMenu(), u"打印"_s);
+    EXPECT_TRUE(tests::pdfText(printTo).contains(u"油品库"_s));
+
+    typed = in(u"表格"_s);
+    click(window->fileMenu(), u"导出Excel"_s);
+    QFile file(typed + u".xlsx"_s);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.read(2), QByteArray("PK"));
-    EXPECT_EQ(filesLeft(), QStringList{QStringLiteral("表格.xlsx")});
+    EXPECT_EQ(filesLeft(), QStringList({u"book.pdf"_s, u"printed.pdf"_s, u"表格.xlsx"_s}));
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
 }
 
 // The suggestion is named after the project, else its file, else 工程, in the export folder.
 TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
-    ui::rememberExportFolder(in(QStringLiteral("earlier.pdf")));
+    ui::rememberExportFolder(in(u"earlier.pdf"_s));
     fill("");
-    typed = in(QStringLiteral("仓库.xfc"));
-    ASSERT_TRUE(window->fileMenu() != nullptr);
+    typed = in(u"仓库.xfc"_s);
     for (QAction* action : window->fileMenu()->actions()) {
-        if (action->text().startsWith(QStringLiteral("另存为"))) {
+        if (action->text().startsWith(u"另存为"_s)) {
             action->trigger();
         }
     }
@@ -172,90 +130,61 @@ TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
     exports->exportWorkbook();
     window->model()->setProjectName("综合楼");
     exports->exportBook();
-    click(window->fileMenu(), QStringLiteral("新建"));
+    click(window->fileMenu(), u"新建"_s);
     window->model()->setProject({"", {makeUnit("门厅", core::FireClass::A, 80)}});
     exports->exportBook();
-    EXPECT_EQ(suggestions, QStringList({in(QStringLiteral("仓库-灭火器配置表.xlsx")),
-                                        in(QStringLiteral("综合楼-灭火器配置计算书.pdf")),
-                                        in(QStringLiteral("工程-灭火器配置计算书.pdf"))}));
+    EXPECT_EQ(suggestions,
+              QStringList({in(u"仓库-灭火器配置表.xlsx"_s), in(u"综合楼-灭火器配置计算书.pdf"_s),
+                           in(u"工程-灭火器配置计算书.pdf"_s)}));
     EXPECT_TRUE(notices.isEmpty());
 }
 
-TEST_F(ProjectExportsTest, FailureIsToldNamingTheFile) {
+// A failure is told naming the file. Cancelled at any step the writers report before the last
+// (which may tell that the file is complete), an export leaves no file, whole or partial.
+TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesNoFile) {
     fill("科研楼");
-    const struct {
-        QString name;
-        std::function<void()> run;
-    } cases[] = {{QStringLiteral("missing/book.pdf"), [this] { exports->exportBook(); }},
-                 {QStringLiteral("missing/table.xlsx"), [this] { exports->exportWorkbook(); }}};
-    for (const auto& c : cases) {
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"book.pdf", [this] { exports->exportBook(); }},
+        {"table.xlsx", [this] { exports->exportWorkbook(); }}};
+    for (const auto& [name, run] : cases) {
+        SCOPED_TRACE(name);
         notices.clear();
-        typed = in(c.name);
-        c.run();
-        ASSERT_EQ(notices.size(), 1) << c.name.toStdString();
-        EXPECT_TRUE(notices[0].startsWith(QStringLiteral("无法保存"))) << notices[0].toStdString();
+        window->statusBar()->clearMessage();  // the export before may have told its file
+        typed = in(u"missing/"_s + QString::fromUtf8(name));
+        run();
+        ASSERT_EQ(notices.size(), 1);
+        EXPECT_TRUE(notices[0].startsWith(u"无法保存"_s)) << notices[0].toStdString();
         EXPECT_TRUE(notices[0].contains(QDir::toNativeSeparators(typed)));
         EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
-    }
-    EXPECT_TRUE(filesLeft().isEmpty());
-}
 
-// Cancelled at any step the writers report before the last (which may tell that the file is
-// complete), an export leaves no file, whole or partial.
-TEST_F(ProjectExportsTest, CancelledExportLeavesNoFile) {
-    fill("科研楼");
-    const struct {
-        const char* name;
-        std::function<void()> run;
-    } cases[] = {{"book.pdf", [this] { exports->exportBook(); }},
-                 {"table.xlsx", [this] { exports->exportWorkbook(); }}};
-    for (const auto& c : cases) {
         int steps = 0;
-        exports->progressOverride = [&steps](int, int) {
-            ++steps;
-            return true;
-        };
-        typed = in(QString::fromUtf8(c.name));
-        c.run();
-        ASSERT_TRUE(QFile::remove(typed)) << c.name;
-        ASSERT_GT(steps, 1) << c.name;
+        exports->progressOverride = [&steps](int, int) { return ++steps > 0; };
+        typed = in(QString::fromUtf8(name));
+        run();
+        ASSERT_TRUE(QFile::remove(typed));
+        ASSERT_GT(steps, 1);
         for (int cancelAt = 1; cancelAt < steps; ++cancelAt) {
             int step = 0;
             exports->progressOverride = [&step, cancelAt](int, int) { return ++step < cancelAt; };
-            c.run();
-            EXPECT_TRUE(filesLeft().isEmpty()) << c.name << " cancelled at " << cancelAt;
+            run();
+            EXPECT_TRUE(filesLeft().isEmpty()) << " cancelled at " << cancelAt;
         }
     }
-    EXPECT_TRUE(notices.isEmpty());
-}
-
-TEST_F(ProjectExportsTest, PrintsTheBook) {
-    fill("科研楼");
-    printTo = in(QStringLiteral("printed.pdf"));
-    click(window->fileMenu(), QStringLiteral("打印"));
-    ASSERT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
-    const QString text = pdfText(printTo);
-    for (const char* expected : {"科研楼", "办公室", "配电间", "油品库"}) {
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
-    }
+    EXPECT_EQ(notices.size(), 1);
 }
 
 TEST_F(ProjectExportsTest, CopiesTheSchedule) {
     fill("科研楼");
-    click(window->editMenu(), QStringLiteral("复制配置表"));
+    click(window->editMenu(), u"复制配置表"_s);
     const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("序号\t位置\t计算单元")))
-        << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1\t一层\t办公室\t")));
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2\t一层\t配电间\t")));
-    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("3\t一层\t油品库\t")));
-    EXPECT_TRUE(lines[4].contains(QStringLiteral("合计")));
-    EXPECT_TRUE(QApplication::clipboard()->mimeData()->hasHtml());
+    EXPECT_TRUE(lines[0].startsWith(u"序号\t位置\t计算单元"_s)) << lines[0].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(u"3\t一层\t油品库\t"_s));
+    EXPECT_TRUE(lines[4].contains(u"合计"_s));
 
-    click(window->editMenu(), QStringLiteral("复制材料表"));
-    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
-        QStringLiteral("序号\t名称\t型号\t规格\t数量\t单位")));
+    click(window->editMenu(), u"复制材料表"_s);
+    EXPECT_TRUE(
+        QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
 }
 
 TEST_F(ProjectExportsTest, ActionsWaitForAUnit) {
@@ -271,7 +200,7 @@ TEST_F(ProjectExportsTest, ActionsWaitForAUnit) {
     window->undoStack()->undo();
     EXPECT_EQ(enabled(), std::vector<bool>(5, false));
     exports->exportBook();  // called directly, it says why
-    EXPECT_EQ(notices, QStringList{QStringLiteral("工程中没有计算单元。")});
+    EXPECT_EQ(notices, QStringList{u"工程中没有计算单元。"_s});
     EXPECT_TRUE(suggestions.isEmpty());
 }
 

@@ -1,0 +1,51 @@
+#pragma once
+// Helpers shared by the tests: a unit as they make it, a PDF's text, a temporary home.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "project.h"
+
+namespace tests {
+
+inline core::Unit makeUnit(const char* name, core::FireClass fireClass, double area,
+                           core::Agent agent = core::Agent::AmmoniumPhosphatePowder) {
+    core::Unit unit;
+    unit.name = name;
+    unit.location = "一层";
+    unit.choices.fireClass = fireClass;
+    unit.choices.area = area;
+    unit.choices.agent = agent;
+    return unit;
+}
+
+// The text of a PDF as pdftotext reads it.
+inline QString pdfText(const QString& fileName) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), fileName, QStringLiteral("-")});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+        ADD_FAILURE() << "pdftotext could not read " << fileName.toStdString();
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The settings and the recovery copies go to a temporary home, never the user's.
+class TemporaryHome : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        qputenv("HOME", home_.path().toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           home_.filePath(QStringLiteral("settings")));
+    }
+
+  private:
+    QTemporaryDir home_;
+};
+
+}  // namespace tests
