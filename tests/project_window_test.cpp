@@ -7,50 +7,27 @@
 #include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QStandardPaths>
-#include <QStatusBar>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
-#include <functional>
 #include <memory>
+#include <tuple>
 
 #include "project_model.h"
 #include "project_window.h"
+#include "test_support.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// The settings and the recovery copies go to a temporary home, never the user's.
-class TemporaryHome : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        ASSERT_TRUE(home_.isValid());
-        qputenv("HOME", home_.path().toLocal8Bit());
-        QStandardPaths::setTestModeEnabled(true);
-    }
+[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
 
-  private:
-    QTemporaryDir home_;
-};
-[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new TemporaryHome);
-
+using tests::makeUnit;
 using ui::ProjectModel;
 using ui::ProjectWindow;
-
-core::Unit makeUnit(const char* name, core::FireClass fireClass, double area,
-                    core::Agent agent = core::Agent::AmmoniumPhosphatePowder) {
-    core::Unit unit;
-    unit.name = name;
-    unit.location = "一层";
-    unit.choices.fireClass = fireClass;
-    unit.choices.area = area;
-    unit.choices.agent = agent;
-    return unit;
-}
 
 class ProjectWindowTest : public ::testing::Test {
   protected:
@@ -116,34 +93,31 @@ class ProjectWindowTest : public ::testing::Test {
     int questions = 0;
 };
 
-TEST_F(ProjectWindowTest, ComboEditorTakesTheChoiceByKeyboard) {
-    window->addUnit(makeUnit("办公室", core::FireClass::A, 500));
-    auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Hazard));
-    ASSERT_NE(box, nullptr);
-    QTest::keyClick(box, Qt::Key_Down);
-    finish(box);
-    EXPECT_EQ(text(0, ProjectModel::Hazard), QStringLiteral("严重危险级"));
-    EXPECT_EQ(window->project().units[0].choices.hazard, core::Hazard::Serious);
-}
-
-// Class D is not offered; a class that rules out the agent moves the unit to ammonium-phosphate
-// powder, and the agent's box then offers only what the new class allows.
-TEST_F(ProjectWindowTest, FireClassThatRulesOutTheAgentMovesItToPhosphatePowder) {
+// A combo editor takes the choice by keyboard. Class D is not offered; a class that rules out the
+// agent moves the unit to ammonium-phosphate powder, and the agent's box then offers only what the
+// new class allows.
+TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     window->addUnit(makeUnit("库房", core::FireClass::A, 500, core::Agent::Water));
+    auto* hazard = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Hazard));
+    ASSERT_NE(hazard, nullptr);
+    QTest::keyClick(hazard, Qt::Key_Down);
+    finish(hazard);
+    EXPECT_EQ(text(0, ProjectModel::Hazard), u"严重危险级"_s);
+    EXPECT_EQ(window->project().units[0].choices.hazard, core::Hazard::Serious);
     auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::FireClass));
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->count(), 4);
-    EXPECT_EQ(box->findText(QStringLiteral("D类")), -1);
+    EXPECT_EQ(box->findText(u"D类"_s), -1);
     QTest::keyClick(box, Qt::Key_Down);  // B
     QTest::keyClick(box, Qt::Key_Down);  // C
     finish(box);
-    EXPECT_EQ(text(0, ProjectModel::FireClass), QStringLiteral("C类"));
-    EXPECT_EQ(text(0, ProjectModel::Agent), QStringLiteral("干粉(磷酸铵盐)"));
+    EXPECT_EQ(text(0, ProjectModel::FireClass), u"C类"_s);
+    EXPECT_EQ(text(0, ProjectModel::Agent), u"干粉(磷酸铵盐)"_s);
 
     auto* agents = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Agent));
     ASSERT_NE(agents, nullptr);
-    EXPECT_EQ(agents->findText(QStringLiteral("水型")), -1);
-    EXPECT_EQ(agents->findText(QStringLiteral("泡沫(化学泡沫)")), -1);
+    EXPECT_EQ(agents->findText(u"水型"_s), -1);
+    EXPECT_EQ(agents->findText(u"泡沫(化学泡沫)"_s), -1);
     EXPECT_EQ(agents->count(), 4);
     QTest::keyClick(agents, Qt::Key_Escape);
 }
@@ -155,7 +129,7 @@ TEST_F(ProjectWindowTest, AreaEditorRefusesAPartialNumberAndTakesFullWidthDigits
     auto* edit = qobject_cast<QLineEdit*>(openEditor(0, ProjectModel::Area));
     ASSERT_NE(edit, nullptr);
     edit->selectAll();
-    QTest::keyClicks(edit, QStringLiteral("12abc"));
+    QTest::keyClicks(edit, u"12abc"_s);
     finish(edit);
     EXPECT_EQ(QApplication::focusWidget(), edit);
     EXPECT_FALSE(edit->toolTip().isEmpty());
@@ -166,12 +140,12 @@ TEST_F(ProjectWindowTest, AreaEditorRefusesAPartialNumberAndTakesFullWidthDigits
     edit->selectAll();
     // Full-width text comes from the input method as one committed string.
     QInputMethodEvent typed;
-    typed.setCommitString(QStringLiteral("１２０．５㎡"));
+    typed.setCommitString(u"１２０．５㎡"_s);
     QApplication::sendEvent(edit, &typed);
     EXPECT_TRUE(edit->toolTip().isEmpty());
     finish(edit);
     EXPECT_EQ(window->project().units[0].choices.area, 120.5);
-    EXPECT_EQ(text(0, ProjectModel::Area), QStringLiteral("120.5"));
+    EXPECT_EQ(text(0, ProjectModel::Area), u"120.5"_s);
 }
 
 TEST_F(ProjectWindowTest, EmptyPointsPutBackTheEstimateAndAutoTheDefaultModel) {
@@ -193,7 +167,7 @@ TEST_F(ProjectWindowTest, EmptyPointsPutBackTheEstimateAndAutoTheDefaultModel) {
 
     auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Model));
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->itemText(0), QStringLiteral("自动"));
+    EXPECT_EQ(box->itemText(0), u"自动"_s);
     QTest::keyClick(box, Qt::Key_Home);
     finish(box);
     EXPECT_FALSE(window->project().units[0].model.has_value());
@@ -224,66 +198,41 @@ TEST_F(ProjectWindowTest, DeleteAndInsertKeysActOnUnitsOnlyOutsideAnEditor) {
 
 // Each kind of change is one step: undo gives back the project as it was, redo as it became.
 TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
-    struct Case {
-        const char* name;
-        std::function<void(ProjectWindow&)> change;
+    // The row selected first (-1: none) and the edit menu's item; no item: a cell's edit.
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"edit a cell", -1, nullptr},
+        {"add", -1, "添加计算单元"},
+        {"duplicate", 0, "复制计算单元"},
+        {"remove", 1, "删除计算单元"},
+        {"move up", 2, "上移"},
+        {"move down", 0, "下移"},
+        {"rename the project", -1, "工程名称…"},
     };
-    const auto select = [](ProjectWindow& w, int row) {
-        w.table()->setCurrentIndex(w.model()->index(row, ProjectModel::Name));
-    };
-    const auto trigger = [](ProjectWindow& w, const QString& text) {
-        for (QAction* action : w.editMenu()->actions()) {
-            if (action->text() == text) {
-                action->trigger();
-                return;
-            }
-        }
-        FAIL() << text.toStdString();
-    };
-    const Case cases[] = {
-        {"edit a cell",
-         [](ProjectWindow& w) {
-             w.model()->setData(w.model()->index(1, ProjectModel::Area), 2000.0, Qt::EditRole);
-         }},
-        {"add", [&](ProjectWindow& w) { trigger(w, QStringLiteral("添加计算单元")); }},
-        {"duplicate",
-         [&](ProjectWindow& w) {
-             select(w, 0);
-             trigger(w, QStringLiteral("复制计算单元"));
-         }},
-        {"remove",
-         [&](ProjectWindow& w) {
-             select(w, 1);
-             trigger(w, QStringLiteral("删除计算单元"));
-         }},
-        {"move up",
-         [&](ProjectWindow& w) {
-             select(w, 2);
-             trigger(w, QStringLiteral("上移"));
-         }},
-        {"move down",
-         [&](ProjectWindow& w) {
-             select(w, 0);
-             trigger(w, QStringLiteral("下移"));
-         }},
-        {"rename the project",
-         [&](ProjectWindow& w) {
-             w.askProjectName = [](const QString&) { return QStringLiteral("综合楼"); };
-             trigger(w, QStringLiteral("工程名称…"));
-         }},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [name, row, item] : cases) {
         // Each window closes as the user closes it, leaving no recovery copy behind.
         answer = ProjectWindow::SaveAnswer::Discard;
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(name);
         const auto made = makeWindow();
         ProjectWindow& w = *made;
-        for (const char* name : {"甲", "乙", "丙"}) {
-            w.addUnit(makeUnit(name, core::FireClass::A, 300));
+        for (const char* unitName : {"甲", "乙", "丙"}) {
+            w.addUnit(makeUnit(unitName, core::FireClass::A, 300));
         }
         w.undoStack()->setClean();
         const core::Project before = w.project();
-        c.change(w);
+        w.askProjectName = [](const QString&) { return u"综合楼"_s; };
+        if (row >= 0) {
+            w.table()->setCurrentIndex(w.model()->index(row, ProjectModel::Name));
+        }
+        QAction* action = nullptr;
+        for (QAction* a : w.editMenu()->actions()) {
+            action = item != nullptr && a->text() == QString::fromUtf8(item) ? a : action;
+        }
+        if (item == nullptr) {
+            w.model()->setData(w.model()->index(1, ProjectModel::Area), 2000.0, Qt::EditRole);
+        } else {
+            ASSERT_NE(action, nullptr) << item;
+            action->trigger();
+        }
         const core::Project after = w.project();
         EXPECT_NE(after, before);
         EXPECT_TRUE(w.isWindowModified());
@@ -292,8 +241,8 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
         EXPECT_FALSE(w.isWindowModified());
         w.undoStack()->redo();
         EXPECT_EQ(w.project(), after);
-        for (int row = 0; row < w.model()->rowCount(); ++row) {
-            EXPECT_EQ(w.model()->index(row, ProjectModel::Number).data().toInt(), row + 1);
+        for (int r = 0; r < w.model()->rowCount(); ++r) {
+            EXPECT_EQ(w.model()->index(r, ProjectModel::Number).data().toInt(), r + 1);
         }
         EXPECT_TRUE(w.close());
     }
@@ -310,16 +259,15 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
     window->addUnit(makeUnit("空房", core::FireClass::A, 0));
     const ProjectModel& model = *window->model();
 
-    EXPECT_EQ(text(0, ProjectModel::Check), QStringLiteral("满足"));
-    EXPECT_EQ(text(1, ProjectModel::Check), QStringLiteral("6.1.2、7.1.3"));
+    EXPECT_EQ(text(0, ProjectModel::Check), u"满足"_s);
+    EXPECT_EQ(text(1, ProjectModel::Check), u"6.1.2、7.1.3"_s);
     const QString tip = model.index(1, ProjectModel::Check).data(Qt::ToolTipRole).toString();
-    EXPECT_TRUE(tip.contains(QStringLiteral("每个设置点的灭火器配置数量不宜多于5具")))
-        << tip.toStdString();
-    EXPECT_TRUE(tip.contains(QStringLiteral("7.1.3 设置点数不少于估算值"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(u"每个设置点的灭火器配置数量不宜多于5具"_s)) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(u"7.1.3 设置点数不少于估算值"_s)) << tip.toStdString();
 
-    EXPECT_EQ(text(2, ProjectModel::Check), QStringLiteral("不能配置"));
+    EXPECT_EQ(text(2, ProjectModel::Check), u"不能配置"_s);
     EXPECT_EQ(model.index(2, ProjectModel::Check).data(Qt::ToolTipRole).toString(),
-              QStringLiteral("需配灭火级别为 0，不需编制计算书"));
+              u"需配灭火级别为 0，不需编制计算书"_s);
     for (const int column : {ProjectModel::Model, ProjectModel::PerPoint, ProjectModel::Total,
                              ProjectModel::Provided}) {
         EXPECT_TRUE(text(2, column).isEmpty()) << column;
@@ -328,7 +276,7 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
     const std::int64_t total =
         model.unitDesign(0).configuration.total + model.unitDesign(1).configuration.total;
     EXPECT_EQ(window->statusText(),
-              QStringLiteral("计算单元：3　灭火器：%1具　不满足校核：1　不能配置：1").arg(total));
+              u"计算单元：3　灭火器：%1具　不满足校核：1　不能配置：1"_s.arg(total));
 }
 
 // Closing and starting anew ask about unsaved changes; 取消 keeps the project and the window.
@@ -354,14 +302,14 @@ TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutBeforeTheyAreDropped) {
 TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
     window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
     window->addUnit(makeUnit("配电室", core::FireClass::E, 120, core::Agent::CarbonDioxide));
-    saveAs = folder.filePath(QStringLiteral("综合楼"));
+    saveAs = folder.filePath(u"综合楼"_s);
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(QFile::exists(saveAs + QStringLiteral(".fep")));
+    EXPECT_TRUE(QFile::exists(saveAs + u".fep"_s));
     EXPECT_FALSE(window->isWindowModified());
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("灭火器配置工程 - 综合楼.fep[*]"));
+    EXPECT_EQ(window->windowTitle(), u"灭火器配置工程 - 综合楼.fep[*]"_s);
     const core::Project saved = window->project();
 
-    const QString bad = folder.filePath(QStringLiteral("bad.fep"));
+    const QString bad = folder.filePath(u"bad.fep"_s);
     QFile file(bad);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("{\"format\": 1");
@@ -369,11 +317,11 @@ TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
     EXPECT_FALSE(window->openFile(bad));
     ASSERT_EQ(notices.size(), 1);
     EXPECT_EQ(window->project(), saved);
-    EXPECT_EQ(window->fileName(), saveAs + QStringLiteral(".fep"));
+    EXPECT_EQ(window->fileName(), saveAs + u".fep"_s);
 
     window->fileMenu()->actions().first()->trigger();  // 新建
     EXPECT_TRUE(window->project().units.empty());
-    EXPECT_TRUE(window->openFile(saveAs + QStringLiteral(".fep")));
+    EXPECT_TRUE(window->openFile(saveAs + u".fep"_s));
     EXPECT_EQ(window->project(), saved);
     EXPECT_EQ(questions, 0);
 }
@@ -382,7 +330,7 @@ TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
 // same file is told who holds it and opens it read-only.
 TEST_F(ProjectWindowTest, SaveAnswerSavesAndASecondWindowOpensTheFileReadOnly) {
     window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
-    saveAs = folder.filePath(QStringLiteral("a.fep"));
+    saveAs = folder.filePath(u"a.fep"_s);
     answer = ProjectWindow::SaveAnswer::Save;
     const auto first = makeWindow();
     first->addUnit(makeUnit("库房", core::FireClass::B, 200));
@@ -397,7 +345,7 @@ TEST_F(ProjectWindowTest, SaveAnswerSavesAndASecondWindowOpensTheFileReadOnly) {
     ASSERT_TRUE(second->openFile(saveAs));
     EXPECT_TRUE(second->isReadOnly());
     EXPECT_EQ(notices.size(), 1);
-    EXPECT_TRUE(second->windowTitle().contains(QStringLiteral("只读")));
+    EXPECT_TRUE(second->windowTitle().contains(u"只读"_s));
     EXPECT_EQ(second->project(), first->project());
 }
 
@@ -422,9 +370,8 @@ TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
 
     answer = ProjectWindow::SaveAnswer::Discard;
     EXPECT_TRUE(window->close());
-    EXPECT_TRUE(io::RecoveryCopy::findOrphans().isEmpty());
     EXPECT_TRUE(QDir(io::RecoveryCopy::directory())
-                    .entryList({QStringLiteral("*.fep-recovery")}, QDir::Files)
+                    .entryList({u"*.fep-recovery"_s}, QDir::Files)
                     .isEmpty());
 }
 
