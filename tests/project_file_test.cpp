@@ -8,38 +8,31 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <string>
 #include <vector>
 
 #include "project_file.h"
 #include "project_lock.h"
 #include "recovery_copy.h"
+#include "test_support.h"
+
+using namespace Qt::StringLiterals;
 
 namespace io {
 namespace {
 
-core::Unit unit(std::string name, core::FireClass fireClass, core::Agent agent, double area) {
-    core::Unit unit;
-    unit.name = std::move(name);
-    unit.location = "一层";
-    unit.choices.fireClass = fireClass;
-    unit.choices.agent = agent;
-    unit.choices.area = area;
-    return unit;
-}
+using tests::makeUnit;
 
 core::Project sampleProject() {
     core::Project project{"某办公楼 \"A座\"\n二期", {}};
-    project.units.push_back(
-        unit("办公室", core::FireClass::A, core::Agent::AmmoniumPhosphatePowder, 1500));
+    project.units.push_back(makeUnit("办公室", core::FireClass::A, 1500));
     core::Unit& chosen = project.units.emplace_back(
-        unit("油库\\\"东\"\n\t区", core::FireClass::B, core::Agent::CarbonDioxide, 1234.56));
+        makeUnit("油库\\\"东\"\n\t区", core::FireClass::B, 1234.56, core::Agent::CarbonDioxide));
     chosen.choices.hazard = core::Hazard::Serious;
     chosen.choices.factor = core::Factor::K05;
     chosen.choices.building = core::Building::EntertainmentOrUnderground;
     chosen.model = core::conditionsOf(chosen.choices)->candidates.back().code;
     chosen.points = 7;
-    project.units.push_back(unit("", core::FireClass::E, core::Agent::Halon1211, 0));
+    project.units.push_back(makeUnit("", core::FireClass::E, 0, core::Agent::Halon1211));
     project.units.back().choices.factor = core::Factor::K10;
     return project;
 }
@@ -58,16 +51,15 @@ void writeFile(const QString& fileName, const QByteArray& bytes) {
 TEST(ProjectFile, KeepsEveryInputThroughSaveAndRead) {
     const core::Project project = sampleProject();
     QTemporaryDir folder;
-    const QString fileName = folder.filePath(QStringLiteral("工程.fep"));
+    const QString fileName = folder.filePath(u"工程.fep"_s);
     ASSERT_EQ(saveProject(project, fileName), std::nullopt);
     const auto read = readProject(fileName);
     ASSERT_TRUE(std::holds_alternative<core::Project>(read))
         << std::get<QString>(read).toStdString();
     EXPECT_EQ(std::get<core::Project>(read), project);
     // A unit that follows the default model and N keeps neither key.
-    const QJsonObject first = projectObject(project)[QStringLiteral("units")][0].toObject();
-    EXPECT_FALSE(first.contains(QStringLiteral("model")) ||
-                 first.contains(QStringLiteral("points")));
+    const QJsonObject first = projectObject(project)[u"units"_s][0].toObject();
+    EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s));
 }
 
 // The file as another program would write it reads as the same unit, so that the writer and the
@@ -80,7 +72,7 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
     ASSERT_TRUE(std::holds_alternative<core::Project>(parsed))
         << std::get<QString>(parsed).toStdString();
     core::Unit expected =
-        unit("库房", core::FireClass::C, core::Agent::SodiumBicarbonatePowder, 80.5);
+        makeUnit("库房", core::FireClass::C, 80.5, core::Agent::SodiumBicarbonatePowder);
     expected.location = "B1";
     expected.choices.hazard = core::Hazard::Light;
     expected.choices.factor = core::Factor::K07;
@@ -166,7 +158,7 @@ class BadFileTest : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(BadFileTest, IsRefusedNamingTheFileAndTheFault) {
     QTemporaryDir folder;
-    const QString fileName = folder.filePath(QStringLiteral("坏文件.fep"));
+    const QString fileName = folder.filePath(u"坏文件.fep"_s);
     writeFile(fileName, QByteArray::fromStdString(GetParam().bytes));
     const auto read = readProject(fileName);
     ASSERT_TRUE(std::holds_alternative<QString>(read));
@@ -180,12 +172,12 @@ INSTANTIATE_TEST_SUITE_P(ProjectFile, BadFileTest, ::testing::ValuesIn(badFiles(
 
 TEST(ProjectFile, RefusesWhatCannotBeRead) {
     QTemporaryDir folder;
-    const QString large = folder.filePath(QStringLiteral("large.fep"));
+    const QString large = folder.filePath(u"large.fep"_s);
     QFile file(large);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(kMaxProjectFileSize + 1));
     file.close();
     const std::pair<QString, const char*> cases[] = {
-        {folder.filePath(QStringLiteral("missing.fep")), "文件不存在"},
+        {folder.filePath(u"missing.fep"_s), "文件不存在"},
         {folder.path(), "文件夹"},
         {large, "文件过大"},
     };
@@ -200,7 +192,7 @@ TEST(ProjectFile, RefusesWhatCannotBeRead) {
 
 TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
     QTemporaryDir folder;
-    const QString fileName = folder.filePath(QStringLiteral("工程.fep"));
+    const QString fileName = folder.filePath(u"工程.fep"_s);
     core::Project large = sampleProject();
     large.units.resize(50, large.units.front());
     ASSERT_EQ(saveProject(large, fileName), std::nullopt);
@@ -210,23 +202,22 @@ TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
 
     // A unit that could not be read back is not saved, and the file keeps the last save.
     core::Project classD = small;
-    classD.units.push_back(unit("金属", core::FireClass::D, core::Agent::Water, 10));
+    classD.units.push_back(makeUnit("金属", core::FireClass::D, 10, core::Agent::Water));
     const auto refused = saveProject(classD, fileName);
     ASSERT_TRUE(refused.has_value());
-    EXPECT_TRUE(refused->contains(QStringLiteral("第1个计算单元的火灾类别D")))
-        << refused->toStdString();
+    EXPECT_TRUE(refused->contains(u"第1个计算单元的火灾类别D"_s)) << refused->toStdString();
     EXPECT_EQ(readAll(fileName), projectJson(small));
 
     // A folder in the file's place, and a folder that is gone: refused, naming the file.
-    const QString folderInPlace = folder.filePath(QStringLiteral("folder.fep"));
-    ASSERT_TRUE(QDir().mkpath(folderInPlace + QStringLiteral("/inside")));
-    const QString goneFolder = folder.filePath(QStringLiteral("gone/工程.fep"));
+    const QString folderInPlace = folder.filePath(u"folder.fep"_s);
+    ASSERT_TRUE(QDir().mkpath(folderInPlace + u"/inside"_s));
+    const QString goneFolder = folder.filePath(u"gone/工程.fep"_s);
     for (const QString& target : {folderInPlace, goneFolder}) {
         const auto fault = saveProject(large, target);
         ASSERT_TRUE(fault.has_value());
         EXPECT_TRUE(fault->contains(QDir::toNativeSeparators(target))) << fault->toStdString();
     }
-    EXPECT_TRUE(QFileInfo(folderInPlace + QStringLiteral("/inside")).isDir());
+    EXPECT_TRUE(QFileInfo(folderInPlace + u"/inside"_s).isDir());
     EXPECT_FALSE(QFileInfo::exists(goneFolder));
 }
 
@@ -238,16 +229,16 @@ void age(const QString& lockFileName) {
                                  QFileDevice::FileModificationTime));
 }
 
-TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGone) {
+TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGoneAndIsRestoredOrDiscarded) {
     ASSERT_TRUE(QDir(RecoveryCopy::directory()).removeRecursively());
     const core::Project project = sampleProject();
-    const QString fileName = QStringLiteral("/某处/工程.fep");
+    const QString fileName = u"/某处/工程.fep"_s;
     auto copy = std::make_unique<RecoveryCopy>();
     ASSERT_EQ(copy->write(project, fileName), std::nullopt);
     const QString path = copy->path();
     EXPECT_TRUE(path.startsWith(RecoveryCopy::directory()));
     EXPECT_NE(RecoveryCopy().path(), path);
-    age(path + QStringLiteral(".lock"));
+    age(path + u".lock"_s);
     EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());  // its window lives, however long
 
     copy.reset();  // the window ends without removing its copy, as in a crash
@@ -267,28 +258,20 @@ TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGone) {
 
     restorer.remove();
     EXPECT_FALSE(QFileInfo::exists(path));
+
+    // An orphan of a project never saved is discarded.
+    ASSERT_EQ(RecoveryCopy().write(project, QString()), std::nullopt);  // its window ends at once
+    const QList<RecoveryCopy::Orphan> unsaved = RecoveryCopy::findOrphans();
+    ASSERT_EQ(unsaved.size(), 1);
+    EXPECT_TRUE(unsaved[0].fileName.isEmpty());
+    RecoveryCopy::discard(unsaved[0]);
+    EXPECT_FALSE(QFileInfo::exists(unsaved[0].path));
     EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());
 }
 
-TEST(RecoveryCopy, DiscardDeletesAnOrphan) {
-    ASSERT_TRUE(QDir(RecoveryCopy::directory()).removeRecursively());
-    QString path;
-    {
-        RecoveryCopy copy;
-        ASSERT_EQ(copy.write(sampleProject(), QString()), std::nullopt);
-        path = copy.path();
-    }
-    const QList<RecoveryCopy::Orphan> orphans = RecoveryCopy::findOrphans();
-    ASSERT_EQ(orphans.size(), 1);
-    EXPECT_TRUE(orphans[0].fileName.isEmpty());
-    RecoveryCopy::discard(orphans[0]);
-    EXPECT_FALSE(QFileInfo::exists(path));
-    EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());
-}
-
-TEST(ProjectLock, ASecondWindowFindsTheFileHeld) {
+TEST(ProjectLock, ASecondWindowFindsTheFileHeldAndAGoneProcessLosesIt) {
     QTemporaryDir folder;
-    const QString fileName = folder.filePath(QStringLiteral("工程.fep"));
+    const QString fileName = folder.filePath(u"工程.fep"_s);
     ProjectLock first(fileName);
     ASSERT_EQ(first.lock(), ProjectLock::State::Held);
     age(ProjectLock::lockFileName(fileName));
@@ -298,15 +281,11 @@ TEST(ProjectLock, ASecondWindowFindsTheFileHeld) {
         << second.holder().toStdString();
     first.unlock();
     EXPECT_EQ(second.lock(), ProjectLock::State::Held);
-}
+    second.unlock();
 
-TEST(ProjectLock, TakesOverTheLockOfAProcessThatIsGone) {
-    QTemporaryDir folder;
-    const QString fileName = folder.filePath(QStringLiteral("工程.fep"));
-    // Linux gives no process a number above 4194304.
+    // The lock of a process that is gone is taken over: Linux gives none a number above 4194304.
     writeFile(ProjectLock::lockFileName(fileName), "4194305\nextinguisher-calculator\n\n");
-    ProjectLock lock(fileName);
-    EXPECT_EQ(lock.lock(), ProjectLock::State::Held);
+    EXPECT_EQ(ProjectLock(fileName).lock(), ProjectLock::State::Held);
 }
 
 }  // namespace
@@ -318,6 +297,6 @@ int main(int argc, char** argv) {
     const QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setApplicationName(QStringLiteral("project_file_tests"));
+    QCoreApplication::setApplicationName(u"project_file_tests"_s);
     return RUN_ALL_TESTS();
 }
