@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <vector>
 
 #include "book_pdf.h"
 #include "outputs_sample.h"
@@ -19,60 +18,56 @@
 #include "table_clipboard.h"
 #include "workbook.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 namespace out = ui::outputs;
 
 TEST(ProjectOutputs, ScheduleOfTheSampleBuilding) {
-    const QString expected = QStringLiteral(
-        "序号\t位置\t计算单元\t火灾种类\t危险等级\t保护面积(m²)\tQ\t设计需配灭火级别\t灭火器型号\t"
+    const QString expected =
+        u"序号\t位置\t计算单元\t火灾种类\t危险等级\t保护面积(m²)\tQ\t设计需配灭火级别\t灭火器型号\t"
         "单具灭火级别\t设置点数\t每点数量(具)\t灭火器数量(具)\t实配灭火级别\t校核\n"
         "1\t一层\t仓库\tA类\t中危险级\t1500\t18A\t20A\tMF/ABC3\t2A\t2\t5\t10\t20A\t满足\n"
         "2\t地下一层\t配电室\tE类\t轻危险级\t500\t434B\t434B\tMF/ABC3\t34B\t1\t13\t13\t442B\t"
         "6.1.2、7.1.3\n"
         "3\t二层\t值班室\tA类\t轻危险级\t150\t2A\t2A\tMY4\t1A\t1\t2\t2\t2A\t满足\n"
         "4\t一层\t金属加工间\tD类\t严重危险级\t300\t\t\t\t\t\t\t\t\t不能配置\n"
-        "合计\t\t\t\t\t\t\t\t\t\t\t\t25\t\t\n");
+        "合计\t\t\t\t\t\t\t\t\t\t\t\t25\t\t\n"_s;
     EXPECT_EQ(ui::tableText(out::scheduleRows(tests::outputsSample())), expected);
 }
 
 TEST(ProjectOutputs, BillOfMaterialsOfTheSampleBuilding) {
     // The warehouse's and the switch room's MF/ABC3 are one model, whatever class it serves.
-    const QString expected = QStringLiteral(
-        "序号\t名称\t型号\t规格\t数量\t单位\n"
+    const QString expected =
+        u"序号\t名称\t型号\t规格\t数量\t单位\n"
         "1\t手提式磷酸铵盐干粉灭火器\tMF/ABC3\t3千克\t23\t具\n"
-        "2\t手提式1211灭火器\tMY4\t4千克\t2\t具\n");
+        "2\t手提式1211灭火器\tMY4\t4千克\t2\t具\n"_s;
     EXPECT_EQ(ui::tableText(out::materialRows(tests::outputsSample())), expected);
 }
 
 TEST(ProjectOutputs, BillOfMaterialsFollowsTheCatalogue) {
-    using core::Agent;
-    const auto unit = [](Agent agent, const char* model, double area) {
-        return core::Unit{"",
-                          "",
-                          {core::FireClass::B, core::Hazard::Light, core::Factor::K10,
-                           core::Building::AboveGround, agent, area},
-                          model,
-                          std::nullopt};
-    };
     core::Project project;
-    project.units = {unit(Agent::AmmoniumPhosphatePowder, "MFT/ABC20", 30),
-                     unit(Agent::Water, "MS/T3", 30), unit(Agent::CarbonDioxide, "MTT10", 30),
-                     unit(Agent::AmmoniumPhosphatePowder, "MF/ABC3", 30),
-                     unit(Agent::SodiumBicarbonatePowder, "MF4", 30)};
-    std::vector<QString> names;
-    for (const QStringList& row : out::materialRows(project)) {
-        names.push_back(row.at(1) + u' ' + row.at(2));
+    for (const auto& [agent, model] : {std::pair{core::Agent::AmmoniumPhosphatePowder, "MFT/ABC20"},
+                                       {core::Agent::Water, "MS/T3"},
+                                       {core::Agent::CarbonDioxide, "MTT10"},
+                                       {core::Agent::AmmoniumPhosphatePowder, "MF/ABC3"},
+                                       {core::Agent::SodiumBicarbonatePowder, "MF4"}}) {
+        project.units.push_back({"",
+                                 "",
+                                 {core::FireClass::B, core::Hazard::Light, core::Factor::K10,
+                                  core::Building::AboveGround, agent, 30},
+                                 model,
+                                 {}});
     }
-    const std::vector<QString> expected = {
-        QStringLiteral("名称 型号"),
-        QStringLiteral("推车式二氧化碳灭火器 MTT10"),
-        QStringLiteral("手提式水型灭火器 MS/T3"),
-        QStringLiteral("手提式碳酸氢钠干粉灭火器 MF4"),
-        QStringLiteral("手提式磷酸铵盐干粉灭火器 MF/ABC3"),
-        QStringLiteral("推车式磷酸铵盐干粉灭火器 MFT/ABC20"),
-    };
-    EXPECT_EQ(names, expected);
+    QStringList names;
+    for (const QStringList& row : out::materialRows(project)) {
+        names << row.at(1) + u' ' + row.at(2);
+    }
+    EXPECT_EQ(names, QStringList({u"名称 型号"_s, u"推车式二氧化碳灭火器 MTT10"_s,
+                                  u"手提式水型灭火器 MS/T3"_s, u"手提式碳酸氢钠干粉灭火器 MF4"_s,
+                                  u"手提式磷酸铵盐干粉灭火器 MF/ABC3"_s,
+                                  u"推车式磷酸铵盐干粉灭火器 MFT/ABC20"_s}));
 }
 
 // The copy as it comes back from the clipboard.
@@ -111,13 +106,13 @@ TEST(ProjectOutputs, CopiesPasteOneValuePerCell) {
             EXPECT_FALSE(line.contains(u'\r'));
         }
         EXPECT_TRUE(pasted.html.contains(QString::fromUtf8(copy.firstHeading)));
-        EXPECT_EQ(pasted.html.count(QStringLiteral("<tr>")), copy.lines);
-        EXPECT_EQ(pasted.html.count(QStringLiteral("<th>")), copy.cells);
+        EXPECT_EQ(pasted.html.count(u"<tr>"_s), copy.lines);
+        EXPECT_EQ(pasted.html.count(u"<th>"_s), copy.cells);
     }
     const Pasted schedule = throughClipboard(out::scheduleMimeData(project));
-    EXPECT_TRUE(schedule.text.contains(QStringLiteral("\t仓库 北区 <A&B>\t")));
-    EXPECT_TRUE(schedule.text.contains(QStringLiteral("\t地下  一层\t")));
-    EXPECT_TRUE(schedule.html.contains(QStringLiteral("<td>仓库 北区 &lt;A&amp;B&gt;</td>")));
+    EXPECT_TRUE(schedule.text.contains(u"\t仓库 北区 <A&B>\t"_s));
+    EXPECT_TRUE(schedule.text.contains(u"\t地下  一层\t"_s));
+    EXPECT_TRUE(schedule.html.contains(u"<td>仓库 北区 &lt;A&amp;B&gt;</td>"_s));
 }
 
 // The names in the folder, hidden ones included.
@@ -131,11 +126,36 @@ QByteArray contents(const QString& fileName) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TEST(ProjectOutputs, WorkbookReplacesTheFileOnlyWhenComplete) {
+// The pages of a PDF as pdftotext reads them.
+QStringList pdfPages(const QString& fileName) {
+    QProcess pdftotext;
+    pdftotext.start(u"pdftotext"_s, {fileName, u"-"_s});
+    if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0) {
+        return {};
+    }
+    QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f');
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) {
+        pages.removeLast();
+    }
+    return pages;
+}
+
+QString stubSheet(const core::Unit& unit, const core::UnitDesign& design) {
+    return u"<p>单元计算书：%1</p><p>灭火器 %2 具</p>"_s.arg(QString::fromStdString(unit.name))
+        .arg(design.configuration.total);
+}
+
+// Each writer replaces the file only when it is complete; cancelled, it leaves the old file.
+TEST(ProjectOutputs, WorkbookAndBookReplaceTheFileOnlyWhenComplete) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString fileName = folder.filePath(QStringLiteral("配置表.xlsx"));
+    const QString fileName = folder.filePath(u"配置表.xlsx"_s);
+    const QString book = folder.filePath(u"计算书.pdf"_s);
     const core::Project project = tests::outputsSample();
+    for (const QString& old : {fileName, book}) {
+        QFile file(old);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("old") == 3);
+    }
 
     struct Case {
         const char* name;
@@ -147,10 +167,7 @@ TEST(ProjectOutputs, WorkbookReplacesTheFileOnlyWhenComplete) {
         {"cancelled at the last step", 9, out::WriteStatus::Cancelled},
         {"written", 0, out::WriteStatus::Written},
     };
-    QFile old(fileName);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    const QStringList both = {u"计算书.pdf"_s, u"配置表.xlsx"_s};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::pair<int, int>> reports;
@@ -161,7 +178,7 @@ TEST(ProjectOutputs, WorkbookReplacesTheFileOnlyWhenComplete) {
             });
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_TRUE(outcome.error.isEmpty());
-        EXPECT_EQ(entries(folder.path()), QStringList{QStringLiteral("配置表.xlsx")});
+        EXPECT_EQ(entries(folder.path()), both);
         // 4 units twice, 2 models and the closing step.
         ASSERT_FALSE(reports.empty());
         for (std::size_t i = 0; i < reports.size(); ++i) {
@@ -174,19 +191,28 @@ TEST(ProjectOutputs, WorkbookReplacesTheFileOnlyWhenComplete) {
             EXPECT_EQ(contents(fileName), "old");
         }
     }
+    for (const int cancelAt : {1, 3}) {
+        SCOPED_TRACE(cancelAt);
+        const out::WriteOutcome outcome = out::writeBookPdf(
+            project, book, stubSheet,
+            [cancelAt](int done, int total) { return done != cancelAt && total == 5; });
+        EXPECT_EQ(outcome.status, out::WriteStatus::Cancelled);
+        EXPECT_EQ(entries(folder.path()), both);
+        EXPECT_EQ(contents(book), "old");
+    }
 }
 
 TEST(ProjectOutputs, FailedWorkbookNamesTheFileAndLeavesNothing) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("已有文件夹.xlsx")));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"已有文件夹.xlsx"_s));
     struct Case {
         const char* name;
         QString fileName;
     };
     const Case cases[] = {
-        {"folder missing", folder.filePath(QStringLiteral("无此文件夹/配置表.xlsx"))},
-        {"a folder by that name", folder.filePath(QStringLiteral("已有文件夹.xlsx"))},
+        {"folder missing", folder.filePath(u"无此文件夹/配置表.xlsx"_s)},
+        {"a folder by that name", folder.filePath(u"已有文件夹.xlsx"_s)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,39 +220,15 @@ TEST(ProjectOutputs, FailedWorkbookNamesTheFileAndLeavesNothing) {
         EXPECT_EQ(outcome.status, out::WriteStatus::Failed);
         EXPECT_TRUE(outcome.error.contains(QDir::toNativeSeparators(c.fileName)))
             << outcome.error.toStdString();
-        EXPECT_EQ(entries(folder.path()), QStringList{QStringLiteral("已有文件夹.xlsx")});
-        EXPECT_TRUE(entries(folder.filePath(QStringLiteral("已有文件夹.xlsx"))).isEmpty());
+        EXPECT_EQ(entries(folder.path()), QStringList{u"已有文件夹.xlsx"_s});
+        EXPECT_TRUE(entries(folder.filePath(u"已有文件夹.xlsx"_s)).isEmpty());
     }
-}
-
-}  // namespace
-
-namespace {
-
-// The pages of a PDF as pdftotext reads them.
-QStringList pdfPages(const QString& fileName) {
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {fileName, QStringLiteral("-")});
-    if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0) {
-        return {};
-    }
-    QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f');
-    if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) {
-        pages.removeLast();
-    }
-    return pages;
-}
-
-QString stubSheet(const core::Unit& unit, const core::UnitDesign& design) {
-    return QStringLiteral("<p>单元计算书：%1</p><p>灭火器 %2 具</p>")
-        .arg(QString::fromStdString(unit.name))
-        .arg(design.configuration.total);
 }
 
 TEST(ProjectOutputs, BookRepeatsHeadingsAndStartsEachUnitOnAPage) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString fileName = folder.filePath(QStringLiteral("计算书.pdf"));
+    const QString fileName = folder.filePath(u"计算书.pdf"_s);
     // Enough units for the schedule to run over a page.
     core::Project project = tests::outputsSample();
     const core::Unit warehouse = project.units[0];
@@ -242,52 +244,30 @@ TEST(ProjectOutputs, BookRepeatsHeadingsAndStartsEachUnitOnAPage) {
     const QStringList pages = pdfPages(fileName);
     ASSERT_GT(pages.size(), static_cast<qsizetype>(units + 1));
     // Line breaks fall where the page's width puts them: compared without blanks.
-    const auto squeezed = [](QString text) {
-        return text.remove(QRegularExpression(QStringLiteral("\\s")));
-    };
+    const auto squeezed = [](QString text) { return text.remove(QRegularExpression(u"\\s"_s)); };
     const QString title = squeezed(pages[0]);
-    EXPECT_TRUE(
-        title.startsWith(squeezed(QStringLiteral("灭火器配置计算书 工程名称：综合楼 日期："))))
+    EXPECT_TRUE(title.startsWith(squeezed(u"灭火器配置计算书 工程名称：综合楼 日期："_s)))
         << title.toStdString();
-    EXPECT_TRUE(title.contains(squeezed(QStringLiteral(
-        "依据：《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB 50140-2005 "
-        "一、灭火器配置表"))));
+    EXPECT_TRUE(title.contains(squeezed(
+        u"依据：《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB 50140-2005 "
+        "一、灭火器配置表"_s)));
     // The tables' pages, before the units' own: each starts its table with the heading row.
     const qsizetype tablePages = pages.size() - static_cast<qsizetype>(units);
     for (qsizetype p = 0; p < tablePages; ++p) {
         SCOPED_TRACE(p);
-        EXPECT_TRUE(pages[p].contains(QStringLiteral("序号")));
-        EXPECT_FALSE(pages[p].contains(QStringLiteral("单元计算书")));
+        EXPECT_TRUE(pages[p].contains(u"序号"_s));
+        EXPECT_FALSE(pages[p].contains(u"单元计算书"_s));
     }
-    EXPECT_TRUE(pages[tablePages - 1].contains(QStringLiteral("手提式磷酸铵盐干粉灭火器")));
+    EXPECT_TRUE(pages[tablePages - 1].contains(u"手提式磷酸铵盐干粉灭火器"_s));
     for (std::size_t i = 0; i < units; ++i) {
         const QString& page = pages[tablePages + static_cast<qsizetype>(i)];
         SCOPED_TRACE(page.toStdString());
         if (project.units[i].choices.fireClass == core::FireClass::D) {
-            EXPECT_TRUE(page.contains(QStringLiteral("D类火灾场所")));
+            EXPECT_TRUE(page.contains(u"D类火灾场所"_s));
         } else {
-            EXPECT_TRUE(page.trimmed().startsWith(QStringLiteral("单元计算书：") +
+            EXPECT_TRUE(page.trimmed().startsWith(u"单元计算书："_s +
                                                   QString::fromStdString(project.units[i].name)));
         }
-    }
-}
-
-TEST(ProjectOutputs, CancelledBookLeavesTheFileAsItWas) {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const QString fileName = folder.filePath(QStringLiteral("计算书.pdf"));
-    QFile old(fileName);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
-    for (const int cancelAt : {1, 3}) {
-        SCOPED_TRACE(cancelAt);
-        const out::WriteOutcome outcome = out::writeBookPdf(
-            tests::outputsSample(), fileName, stubSheet,
-            [cancelAt](int done, int total) { return done != cancelAt && total == 5; });
-        EXPECT_EQ(outcome.status, out::WriteStatus::Cancelled);
-        EXPECT_EQ(entries(folder.path()), QStringList{QStringLiteral("计算书.pdf")});
-        EXPECT_EQ(contents(fileName), "old");
     }
 }
 
