@@ -10,7 +10,10 @@
 
 #include "calculation_sheet.h"
 #include "project_file.h"
+#include "test_support.h"
 #include "unit_choice.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,9 +29,9 @@ Outcome run(const QStringList& arguments, const QString& folder) {
     process.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // Without a display: the export needs none, and Qt's notes on it stay quiet.
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.remove(u"QT_QPA_PLATFORM"_s);
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"XDG_RUNTIME_DIR"_s);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PROGRAM_PATH), arguments);
     if (!process.waitForFinished(60000)) {
@@ -37,14 +40,6 @@ Outcome run(const QStringList& arguments, const QString& folder) {
     }
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-QString pdfText(const QString& fileName) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), fileName, QStringLiteral("-")});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 class CommandLine : public ::testing::Test {
@@ -65,7 +60,7 @@ class CommandLine : public ::testing::Test {
                  .choices(),
              std::nullopt, std::nullopt},
         };
-        const auto fault = io::saveProject(project, path(QStringLiteral("b.fep")));
+        const auto fault = io::saveProject(project, path(u"b.fep"_s));
         ASSERT_FALSE(fault) << fault->toStdString();
     }
 
@@ -76,12 +71,10 @@ class CommandLine : public ::testing::Test {
 };
 
 TEST_F(CommandLine, TheBookHoldsEachUnitsSheetLinesAndTheWorkbookIsWritten) {
-    const Outcome book =
-        run({QStringLiteral("--export"), QStringLiteral("book.pdf"), QStringLiteral("b.fep")},
-            folder.path());
+    const Outcome book = run({u"--export"_s, u"book.pdf"_s, u"b.fep"_s}, folder.path());
     EXPECT_EQ(book.status, 0) << book.err.toStdString();
     EXPECT_EQ(book.err, QString()) << "success is silent";
-    const QString text = pdfText(path(QStringLiteral("book.pdf")));
+    const QString text = tests::pdfText(path(u"book.pdf"_s));
     // Every short "label：value" line of each unit's single sheet stands in the book as it is.
     for (const core::Unit& unit : project.units) {
         const core::UnitDesign design = core::design(unit);
@@ -99,11 +92,9 @@ TEST_F(CommandLine, TheBookHoldsEachUnitsSheetLinesAndTheWorkbookIsWritten) {
         EXPECT_GT(checked, 15) << unit.name;
     }
 
-    const Outcome workbook =
-        run({QStringLiteral("--export"), QStringLiteral("book.xlsx"), QStringLiteral("b.fep")},
-            folder.path());
+    const Outcome workbook = run({u"--export"_s, u"book.xlsx"_s, u"b.fep"_s}, folder.path());
     EXPECT_EQ(workbook.status, 0) << workbook.err.toStdString();
-    QFile xlsx(path(QStringLiteral("book.xlsx")));
+    QFile xlsx(path(u"book.xlsx"_s));
     ASSERT_TRUE(xlsx.open(QIODevice::ReadOnly));
     EXPECT_TRUE(xlsx.read(2) == "PK") << "a workbook is a zip archive";
 }
@@ -117,10 +108,10 @@ struct BadInput {
 class CommandLineRefuses : public CommandLine, public ::testing::WithParamInterface<BadInput> {};
 
 TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
-    QFile bad(path(QStringLiteral("bad.fep")));
+    QFile bad(path(u"bad.fep"_s));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly) && bad.write("{\"format\": 1") > 0);
     bad.close();
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.pdf")));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder.pdf"_s));
     const QStringList before =
         QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
 
@@ -145,12 +136,12 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
 // clang-format on
 
 TEST_F(CommandLine, HelpAndVersionNeedNoDisplay) {
-    const Outcome help = run({QStringLiteral("--help")}, folder.path());
+    const Outcome help = run({u"--help"_s}, folder.path());
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("--export <OUT>")));
-    const Outcome version = run({QStringLiteral("--version")}, folder.path());
+    EXPECT_TRUE(help.out.contains(u"--export <OUT>"_s));
+    const Outcome version = run({u"--version"_s}, folder.path());
     EXPECT_EQ(version.status, 0);
-    EXPECT_TRUE(version.out.startsWith(QStringLiteral("extinguisher-calculator ")));
+    EXPECT_TRUE(version.out.startsWith(u"extinguisher-calculator "_s));
 }
 
 }  // namespace
