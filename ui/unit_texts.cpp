@@ -122,6 +122,21 @@ QString clauseDescription(std::string_view clause) {
     return qs(clause);
 }
 
+QString checkText(const core::UnitDesign& d) {
+    if (!d.configured()) {
+        return QStringLiteral("不能配置");
+    }
+    const std::vector<std::string> breached = core::breachedClauses(d.configuration.checks);
+    if (breached.empty()) {
+        return QStringLiteral("满足");
+    }
+    QStringList clauses;
+    for (const std::string& clause : breached) {
+        clauses << qs(clause);
+    }
+    return clauses.join(u'、');
+}
+
 QString unconfigurableReason(core::Unconfigurable fault) {
     switch (fault) {
         case core::Unconfigurable::None:

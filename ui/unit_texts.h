@@ -52,6 +52,10 @@ extern const QString kBasis;
 // A clause that breachedClauses names, in words: "6.1.2 每个设置点的灭火器配置数量不宜多于5具".
 [[nodiscard]] QString clauseDescription(std::string_view clause);
 
+// The unit's 校核 as the project's tables show it: "满足", the clauses it breaks joined by "、"
+// ("6.1.2、7.1.3"), or "不能配置".
+[[nodiscard]] QString checkText(const core::UnitDesign& design);
+
 // Why a unit has no configuration, in the calculator window's words; empty for None.
 [[nodiscard]] QString unconfigurableReason(core::Unconfigurable fault);
 

@@ -61,19 +61,14 @@ QStringList scheduleRow(std::size_t index, const core::Unit& unit, const core::U
         while (row.size() < scheduleHeadings().size() - 1) {
             row << QString();
         }
-        row << QStringLiteral("不能配置");
+        row << checkText(d);
         return row;
     }
     const core::CandidateModel& model = d.chosenModel();
     const core::PointConfiguration& c = d.configuration;
-    QStringList breached;
-    for (const std::string& clause : core::breachedClauses(c.checks)) {
-        breached << QString::fromStdString(clause);
-    }
     row << qs(model.code) << qs(model.ratingText) << QString::number(c.points)
         << QString::number(c.perPoint) << QString::number(c.total)
-        << decimal(c.provided) + ratingLetter(choices.fireClass)
-        << (breached.isEmpty() ? QStringLiteral("满足") : breached.join(u'、'));
+        << decimal(c.provided) + ratingLetter(choices.fireClass) << checkText(d);
     return row;
 }
 

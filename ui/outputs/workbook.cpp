@@ -166,7 +166,7 @@ const QStringList kCalculationHeadings = {
     QStringLiteral("说明"),
 };
 
-QString checkText(bool met) {
+QString metText(bool met) {
     return met ? QStringLiteral("满足") : QStringLiteral("不满足");
 }
 
@@ -189,18 +189,15 @@ void writeScheduleRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
     sheet.text(fireClassName(choices.fireClass));
     sheet.text(hazardName(choices.hazard));
     sheet.number(choices.area);
-    if (d.conditions) {
-        sheet.text(ratingLetter(choices.fireClass));
-        sheet.number(d.conditions->required.whole);
-        sheet.number(d.conditions->required.design());
-    } else {
-        sheet.skip(3);
-    }
+    // As in the project window: a unit that cannot be configured shows no derived value.
     if (!d.configured()) {
-        sheet.skip(6);
-        sheet.text(QStringLiteral("不能配置"));
+        sheet.skip(9);
+        sheet.text(checkText(d));
         return;
     }
+    sheet.text(ratingLetter(choices.fireClass));
+    sheet.number(d.conditions->required.whole);
+    sheet.number(d.conditions->required.design());
     const core::PointConfiguration& c = d.configuration;
     sheet.text(qs(d.chosenModel().code));
     sheet.number(d.chosenModel().rating);
@@ -208,11 +205,7 @@ void writeScheduleRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
     sheet.number(c.perPoint);
     sheet.number(c.total);
     sheet.number(c.provided);
-    QStringList breached;
-    for (const std::string& clause : core::breachedClauses(c.checks)) {
-        breached << QString::fromStdString(clause);
-    }
-    sheet.text(breached.isEmpty() ? QStringLiteral("满足") : breached.join(u'、'));
+    sheet.text(checkText(d));
 }
 
 void writeCalculationRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
@@ -260,7 +253,7 @@ void writeCalculationRow(Sheet& sheet, std::size_t index, const core::Unit& unit
     const core::ClauseChecks& k = c.checks;
     for (const bool met : {k.atLeastTwo, k.atMostFivePerPoint, k.reachesMinimum, k.pointReachesQe,
                            k.enoughPoints, k.reachesAreaRating}) {
-        sheet.text(checkText(met));
+        sheet.text(metText(met));
     }
     QStringList notes;
     if (unit.model && !d.modelChosen) {

@@ -57,21 +57,6 @@ bool breaches(const core::ClauseChecks& c) {
              c.enoughPoints && c.reachesAreaRating);
 }
 
-QString checkText(const core::UnitDesign& d) {
-    if (!d.configured()) {
-        return QStringLiteral("不能配置");
-    }
-    const std::vector<std::string> breached = core::breachedClauses(d.configuration.checks);
-    if (breached.empty()) {
-        return QStringLiteral("满足");
-    }
-    QStringList clauses;
-    for (const std::string& clause : breached) {
-        clauses << qs(clause);
-    }
-    return clauses.join(u'、');
-}
-
 QString checkToolTip(const core::Unit& unit, const core::UnitDesign& d) {
     QStringList lines;
     if (!d.configured()) {
