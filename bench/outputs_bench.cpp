@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "bench_support.h"
 #include "book_pdf.h"
 #include "calculation_sheet.h"
 #include "project.h"
@@ -105,11 +106,5 @@ int main(int argc, char** argv) {
     // The book is laid out with the platform's fonts, which need no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

@@ -1,5 +1,5 @@
 // The project window with 10 to 10000 units: opening a project file and painting the window, and
-// one edit of a cell with the repaint that follows (the edit also writes the recovery copy).
+// one edit of a cell with the repaint that follows (the recovery copy is written after it).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -10,7 +10,7 @@
 #include <QUndoStack>
 #include <memory>
 
-#include "project.h"
+#include "bench_support.h"
 #include "project_file.h"
 #include "project_model.h"
 #include "project_window.h"
@@ -21,19 +21,7 @@ QTemporaryDir* folder = nullptr;
 
 // A project file of `count` units of varied choices, every other one with a chosen model and N.
 QString projectFile(std::int64_t count) {
-    core::Project project{"基准工程", {}};
-    for (std::int64_t i = 0; i < count; ++i) {
-        core::Unit unit;
-        unit.name = "计算单元" + std::to_string(i + 1);
-        unit.location = std::to_string(i % 30 + 1) + "层";
-        unit.choices.hazard = static_cast<core::Hazard>(i % 3);
-        unit.choices.area = 50.0 + static_cast<double>(i % 97) * 31.5;
-        if (i % 2 == 1) {
-            unit.model = core::conditionsOf(unit.choices)->candidates.back().code;
-            unit.points = static_cast<int>(i % 9 + 1);
-        }
-        project.units.push_back(std::move(unit));
-    }
+    const core::Project project = bench::benchProject(count);
     const QString path = folder->filePath(QStringLiteral("p%1.fep").arg(count));
     if (io::saveProject(project, path)) {
         return {};
@@ -90,11 +78,5 @@ int main(int argc, char** argv) {
     qputenv("HOME", home.path().toLocal8Bit());
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

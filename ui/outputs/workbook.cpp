@@ -180,14 +180,19 @@ double asShown(double x) {
     return core::leadingNumber(std::string_view(text).substr(blank + 1)).value_or(x);
 }
 
-void writeScheduleRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
-                      const core::UnitDesign& d) {
-    const core::Choices& choices = unit.choices;
+// The cells every row of a unit starts with: 序号, 位置, 计算单元, 火灾种类, 危险等级.
+void writeUnitStart(Sheet& sheet, std::size_t index, const core::Unit& unit) {
     sheet.number(static_cast<double>(index + 1));
     sheet.text(qs(unit.location));
     sheet.text(qs(unit.name));
-    sheet.text(fireClassName(choices.fireClass));
-    sheet.text(hazardName(choices.hazard));
+    sheet.text(fireClassName(unit.choices.fireClass));
+    sheet.text(hazardName(unit.choices.hazard));
+}
+
+void writeScheduleRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
+                      const core::UnitDesign& d) {
+    const core::Choices& choices = unit.choices;
+    writeUnitStart(sheet, index, unit);
     sheet.number(choices.area);
     // As in the project window: a unit that cannot be configured shows no derived value.
     if (!d.configured()) {
@@ -211,11 +216,7 @@ void writeScheduleRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
 void writeCalculationRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
                          const core::UnitDesign& d) {
     const core::Choices& choices = unit.choices;
-    sheet.number(static_cast<double>(index + 1));
-    sheet.text(qs(unit.location));
-    sheet.text(qs(unit.name));
-    sheet.text(fireClassName(choices.fireClass));
-    sheet.text(hazardName(choices.hazard));
+    writeUnitStart(sheet, index, unit);
     sheet.number(core::factorTimesTen(choices.factor) / 10.0);
     sheet.text(buildingShortName(choices.building));
     sheet.text(agentName(choices.agent));
