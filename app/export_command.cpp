@@ -6,8 +6,8 @@
 #include <variant>
 
 #include "book_pdf.h"
-#include "calculation_sheet.h"
 #include "project_file.h"
+#include "unit_sheet.h"
 #include "workbook.h"
 
 namespace app {
@@ -35,10 +35,10 @@ int exportProject(const ExportRequest& request) {
     }
     const core::Project& project = std::get<core::Project>(read);
     const QDate today = QDate::currentDate();
-    const ui::outputs::WriteOutcome outcome =
+    const documents::WriteOutcome outcome =
         suffix == QLatin1String("pdf")
-            ? ui::outputs::writeBookPdf(project, out, ui::unitSheetHtml(today))
-            : ui::outputs::writeWorkbook(project, out);
+            ? documents::writeBookPdf(project, out, documents::unitSheetHtml(today))
+            : documents::writeWorkbook(project, out);
     if (!outcome.written()) {
         tell(outcome.error);
         return 1;

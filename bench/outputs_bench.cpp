@@ -10,9 +10,9 @@
 
 #include "bench_support.h"
 #include "book_pdf.h"
-#include "calculation_sheet.h"
 #include "project.h"
 #include "project_tables.h"
+#include "unit_sheet.h"
 #include "workbook.h"
 
 namespace {
@@ -49,7 +49,7 @@ void BM_Workbook(benchmark::State& state) {
     }
     const QString fileName = folder.filePath(QStringLiteral("工程.xlsx"));
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
-        const ui::outputs::WriteOutcome outcome = ui::outputs::writeWorkbook(project, fileName);
+        const documents::WriteOutcome outcome = documents::writeWorkbook(project, fileName);
         if (!outcome.written()) {
             state.SkipWithError("the workbook was not written");
             break;
@@ -68,9 +68,9 @@ void BM_Book(benchmark::State& state) {
         return;
     }
     const QString fileName = folder.filePath(QStringLiteral("工程.pdf"));
-    const auto sheets = ui::unitSheetHtml(QDate(2026, 1, 1));
+    const auto sheets = documents::unitSheetHtml(QDate(2026, 1, 1));
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
-        if (!ui::outputs::writeBookPdf(project, fileName, sheets).written()) {
+        if (!documents::writeBookPdf(project, fileName, sheets).written()) {
             state.SkipWithError("the book was not written");
             break;
         }
@@ -83,7 +83,7 @@ BENCHMARK(BM_Book)->RangeMultiplier(10)->Range(10, 10000)->Iterations(1)->Unit(
 void BM_ScheduleCopy(benchmark::State& state) {
     const core::Project project = building(state.range(0));
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
-        const auto data = ui::outputs::scheduleMimeData(project);
+        const auto data = documents::scheduleMimeData(project);
         benchmark::DoNotOptimize(data.get());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -93,7 +93,7 @@ BENCHMARK(BM_ScheduleCopy)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmar
 void BM_MaterialCopy(benchmark::State& state) {
     const core::Project project = building(state.range(0));
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
-        const auto data = ui::outputs::materialMimeData(project);
+        const auto data = documents::materialMimeData(project);
         benchmark::DoNotOptimize(data.get());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -1,4 +1,4 @@
-#include "calculation_sheet.h"
+#include "sheet_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "file_export.h"
-#include "result_table.h"
+#include "result_rows.h"
 #include "saved_choices_file.h"
 #include "test_support.h"
 #include "unit_choice.h"
@@ -189,7 +189,7 @@ TEST_P(SheetLinesTest, AppearWhole) {
                            ? core::configureAtEstimate(unit, unit.candidates[model]).points
                            : 1;
     const QStringList lines =
-        ui::CalculationSheet(u"单元"_s, QDate(2026, 1, 2), unit, model, points)
+        documents::CalculationSheet(u"单元"_s, QDate(2026, 1, 2), unit, model, points)
             .plainText()
             .split(u'\n');
     for (const char* line : GetParam().lines) {
@@ -409,9 +409,10 @@ TEST_P(UnitLikeTheDialog, GivesTheSameNumbers) {
     const QStringList lines = dialog.sheet().plainText().split(u'\n');
     const core::PointConfiguration& got = design.configuration;
     for (const QString& line :
-         {u"选用灭火器："_s + ui::modelText(design.chosenModel()),
+         {u"选用灭火器："_s + documents::modelText(design.chosenModel()),
           u"设置点数 N：%1"_s.arg(got.points), u"灭火器总数：%1具"_s.arg(got.total),
-          u"实配灭火级别合计："_s + ui::providedRatingText(got.provided, unit.choices.fireClass)}) {
+          u"实配灭火级别合计："_s +
+              documents::providedRatingText(got.provided, unit.choices.fireClass)}) {
         EXPECT_TRUE(lines.contains(line)) << line.toStdString();
     }
 }

@@ -8,10 +8,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "calculation_sheet.h"
 #include "project_file.h"
 #include "test_support.h"
 #include "unit_choice.h"
+#include "unit_sheet.h"
 
 using namespace Qt::StringLiterals;
 
@@ -78,10 +78,11 @@ TEST_F(CommandLine, TheBookHoldsEachUnitsSheetLinesAndTheWorkbookIsWritten) {
     // Every short "label：value" line of each unit's single sheet stands in the book as it is.
     for (const core::Unit& unit : project.units) {
         const core::UnitDesign design = core::design(unit);
-        const QString sheet = ui::CalculationSheet(QString::fromStdString(unit.name),
-                                                   QDate::currentDate(), design.conditions.value(),
-                                                   design.model, design.configuration.points)
-                                  .plainText();
+        const QString sheet =
+            documents::CalculationSheet(QString::fromStdString(unit.name), QDate::currentDate(),
+                                        design.conditions.value(), design.model,
+                                        design.configuration.points)
+                .plainText();
         int checked = 0;
         for (const QString& line : sheet.split(u'\n')) {
             if (line.contains(u'：') && line.size() <= 30) {

@@ -22,7 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-namespace out = ui::outputs;
+namespace out = documents;
 
 TEST(ProjectOutputs, ScheduleOfTheSampleBuilding) {
     const QString expected =
@@ -34,7 +34,7 @@ TEST(ProjectOutputs, ScheduleOfTheSampleBuilding) {
         "3\t二层\t值班室\tA类\t轻危险级\t150\t2A\t2A\tMY4\t1A\t1\t2\t2\t2A\t满足\n"
         "4\t一层\t金属加工间\tD类\t严重危险级\t300\t\t\t\t\t\t\t\t\t不能配置\n"
         "合计\t\t\t\t\t\t\t\t\t\t\t\t25\t\t\n"_s;
-    EXPECT_EQ(ui::tableText(out::scheduleRows(tests::outputsSample())), expected);
+    EXPECT_EQ(documents::tableText(out::scheduleRows(tests::outputsSample())), expected);
 }
 
 TEST(ProjectOutputs, BillOfMaterialsOfTheSampleBuilding) {
@@ -43,7 +43,7 @@ TEST(ProjectOutputs, BillOfMaterialsOfTheSampleBuilding) {
         u"序号\t名称\t型号\t规格\t数量\t单位\n"
         "1\t手提式磷酸铵盐干粉灭火器\tMF/ABC3\t3千克\t23\t具\n"
         "2\t手提式1211灭火器\tMY4\t4千克\t2\t具\n"_s;
-    EXPECT_EQ(ui::tableText(out::materialRows(tests::outputsSample())), expected);
+    EXPECT_EQ(documents::tableText(out::materialRows(tests::outputsSample())), expected);
 }
 
 TEST(ProjectOutputs, BillOfMaterialsFollowsTheCatalogue) {

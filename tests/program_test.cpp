@@ -18,9 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "calculation_sheet.h"
 #include "project_window.h"
 #include "saved_choices_file.h"
+#include "sheet_dialog.h"
 #include "torva.h"
 
 namespace {
@@ -83,7 +83,7 @@ TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     EXPECT_FALSE(unit.model.has_value()) << "the model was not chosen";
 
     // The project and the calculator are independent afterwards.
-    QTest::mouseClick(calculator->Op1.at(ui::op1::kClassB), Qt::LeftButton, {}, QPoint(8, 8));
+    QTest::mouseClick(calculator->Op1.at(core::op1::kClassB), Qt::LeftButton, {}, QPoint(8, 8));
     EXPECT_EQ(project->project().units[1].choices.fireClass, core::FireClass::A);
 
     // Closed, the calculator comes back from the project window's 工具 menu.

@@ -25,9 +25,9 @@
 #include <tuple>
 
 #include "app_identity.h"
-#include "calculation_sheet.h"
 #include "result_table.h"
 #include "saved_choices_file.h"
+#include "sheet_dialog.h"
 #include "torva.h"
 
 using namespace Qt::StringLiterals;
@@ -35,8 +35,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using ui::kAreaRatingCol;
-namespace op = ui::op;
-namespace op1 = ui::op1;
+namespace op = core::op;
+namespace op1 = core::op1;
 using Indices = std::vector<std::int16_t>;
 using Cell = std::pair<int, int>;
 

@@ -10,8 +10,8 @@ int main(int argc, char** argv) {
         std::fputs("usage: write_outputs_sample FILE.xlsx\n", stderr);
         return 2;
     }
-    const ui::outputs::WriteOutcome outcome =
-        ui::outputs::writeWorkbook(tests::outputsSample(), QString::fromLocal8Bit(argv[1]));
+    const documents::WriteOutcome outcome =
+        documents::writeWorkbook(tests::outputsSample(), QString::fromLocal8Bit(argv[1]));
     if (!outcome.written()) {
         std::fputs(outcome.error.toLocal8Bit().constData(), stderr);
         return 1;

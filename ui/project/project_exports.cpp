@@ -17,11 +17,11 @@
 #include <memory>
 
 #include "book_pdf.h"
-#include "calculation_sheet.h"
 #include "file_export.h"
 #include "project_model.h"
 #include "project_tables.h"
 #include "project_window.h"
+#include "unit_sheet.h"
 #include "unit_texts.h"
 #include "workbook.h"
 
@@ -39,7 +39,7 @@ constexpr int kStatusMs = 5000;
 // with 取消 that shows once the export has taken half a second.
 class ExportProgress {
   public:
-    ExportProgress(QWidget* parent, const QString& label, const outputs::Progress& replacement) {
+    ExportProgress(QWidget* parent, const QString& label, const documents::Progress& replacement) {
         if (replacement) {
             progress_ = replacement;
             return;
@@ -58,11 +58,11 @@ class ExportProgress {
         };
     }
 
-    [[nodiscard]] const outputs::Progress& operator*() const { return progress_; }
+    [[nodiscard]] const documents::Progress& operator*() const { return progress_; }
 
   private:
     std::unique_ptr<QProgressDialog> dialog_;
-    outputs::Progress progress_;
+    documents::Progress progress_;
 };
 
 }  // namespace
@@ -128,7 +128,7 @@ bool ProjectExports::hasUnits() const {
 }
 
 QString ProjectExports::projectName() const {
-    const QString name = qs(window_->project().name).trimmed();
+    const QString name = documents::qs(window_->project().name).trimmed();
     if (!name.isEmpty()) {
         return name;
     }
@@ -148,38 +148,38 @@ void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
         return;
     }
     const QString fileName = withSuffix(chosen, kind.suffix);
-    outputs::WriteOutcome outcome;
+    documents::WriteOutcome outcome;
     {
         const ExportProgress progress(window_, QStringLiteral("正在导出%1…").arg(kind.title),
                                       progressOverride);
         outcome = write(fileName, *progress);
     }
     switch (outcome.status) {
-        case outputs::WriteStatus::Written:
+        case documents::WriteStatus::Written:
             rememberExportFolder(fileName);
             window_->statusBar()->showMessage(
                 QStringLiteral("已导出：") + QDir::toNativeSeparators(fileName), kStatusMs);
             break;
-        case outputs::WriteStatus::Failed:
+        case documents::WriteStatus::Failed:
             window_->showNotice(outcome.error);
             break;
-        case outputs::WriteStatus::Cancelled:
+        case documents::WriteStatus::Cancelled:
             break;
     }
 }
 
 void ProjectExports::exportBook() {
-    exportFile({kBookTitle, kPdfSuffix},
-               [this](const QString& fileName, const outputs::Progress& progress) {
-                   return outputs::writeBookPdf(window_->project(), fileName,
-                                                unitSheetHtml(QDate::currentDate()), progress);
-               });
+    exportFile({kBookTitle, kPdfSuffix}, [this](const QString& fileName,
+                                                const documents::Progress& progress) {
+        return documents::writeBookPdf(window_->project(), fileName,
+                                       documents::unitSheetHtml(QDate::currentDate()), progress);
+    });
 }
 
 void ProjectExports::exportWorkbook() {
     exportFile({kWorkbookTitle, kWorkbookSuffix},
-               [this](const QString& fileName, const outputs::Progress& progress) {
-                   return outputs::writeWorkbook(window_->project(), fileName, progress);
+               [this](const QString& fileName, const documents::Progress& progress) {
+                   return documents::writeWorkbook(window_->project(), fileName, progress);
                });
 }
 
@@ -188,7 +188,7 @@ void ProjectExports::printBook() {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(outputs::bookPageLayout());
+    printer.setPageLayout(documents::bookPageLayout());
     printer.setDocName(kBookTitle);
     if (!askPrinter(printer)) {
         return;
@@ -201,8 +201,8 @@ void ProjectExports::printBook() {
     bool painted = false;
     {
         const ExportProgress progress(window_, QStringLiteral("正在打印计算书…"), progressOverride);
-        painted = outputs::paintBook(window_->project(), painter, printer,
-                                     unitSheetHtml(QDate::currentDate()), *progress);
+        painted = documents::paintBook(window_->project(), painter, printer,
+                                       documents::unitSheetHtml(QDate::currentDate()), *progress);
     }
     if (!painted) {
         printer.abort();
@@ -217,12 +217,14 @@ void ProjectExports::printBook() {
 }
 
 void ProjectExports::copySchedule() {
-    QApplication::clipboard()->setMimeData(outputs::scheduleMimeData(window_->project()).release());
+    QApplication::clipboard()->setMimeData(
+        documents::scheduleMimeData(window_->project()).release());
     window_->statusBar()->showMessage(QStringLiteral("配置表已复制。"), kStatusMs);
 }
 
 void ProjectExports::copyMaterials() {
-    QApplication::clipboard()->setMimeData(outputs::materialMimeData(window_->project()).release());
+    QApplication::clipboard()->setMimeData(
+        documents::materialMimeData(window_->project()).release());
     window_->statusBar()->showMessage(QStringLiteral("材料表已复制。"), kStatusMs);
 }
 

@@ -37,7 +37,7 @@ class ProjectExports : public QObject {
     // The print dialog; false when cancelled.
     std::function<bool(QPrinter& printer)> askPrinter;
     // When set, told the progress instead of the progress dialog.
-    outputs::Progress progressOverride;
+    documents::Progress progressOverride;
 
     QAction* bookAction = nullptr;
     QAction* printAction = nullptr;
@@ -51,8 +51,8 @@ class ProjectExports : public QObject {
     [[nodiscard]] bool hasUnits() const;
     // The project's name for file names: its own, else its file's, else "工程".
     [[nodiscard]] QString projectName() const;
-    using Writer = std::function<outputs::WriteOutcome(const QString& fileName,
-                                                       const outputs::Progress& progress)>;
+    using Writer = std::function<documents::WriteOutcome(const QString& fileName,
+                                                         const documents::Progress& progress)>;
     // Asks for the file, suggesting "<project>-<title>.<suffix>", and writes it with `write`.
     void exportFile(const ExportKind& kind, const Writer& write);
 

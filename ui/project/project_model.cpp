@@ -60,17 +60,17 @@ bool breaches(const core::ClauseChecks& c) {
 QString checkToolTip(const core::Unit& unit, const core::UnitDesign& d) {
     QStringList lines;
     if (!d.configured()) {
-        lines << unconfigurableReason(d.fault);
+        lines << documents::unconfigurableReason(d.fault);
     } else {
         const std::vector<std::string> breached = core::breachedClauses(d.configuration.checks);
         if (!breached.empty()) {
             lines << QStringLiteral("不满足：");
             for (const std::string& clause : breached) {
-                lines << clauseDescription(clause);
+                lines << documents::clauseDescription(clause);
             }
         }
     }
-    if (const QString note = unitNote(unit.choices); !note.isEmpty()) {
+    if (const QString note = documents::unitNote(unit.choices); !note.isEmpty()) {
         lines << QStringLiteral("注：") + note;
     }
     return lines.join(u'\n');
@@ -142,9 +142,9 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::EditRole) {
         switch (column) {
             case Location:
-                return qs(u.location);
+                return documents::qs(u.location);
             case Name:
-                return qs(u.name);
+                return documents::qs(u.name);
             case FireClass:
                 return static_cast<int>(c.fireClass);
             case Hazard:
@@ -158,7 +158,7 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
             case Agent:
                 return static_cast<int>(c.agent);
             case Model:
-                return u.model ? qs(*u.model) : QString();
+                return u.model ? documents::qs(*u.model) : QString();
             case Points:
                 return u.points ? QVariant(*u.points) : QVariant();
             default:
@@ -197,7 +197,7 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
             case Model:
                 if (d.configured() && !d.modelChosen) {
                     return u.model ? QStringLiteral("所设规格 %1 不满足要求，按自动选用的规格配置")
-                                         .arg(qs(*u.model))
+                                         .arg(documents::qs(*u.model))
                                    : QStringLiteral("自动选用");
                 }
                 return {};
@@ -218,29 +218,29 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
         case Number:
             return index.row() + 1;
         case Location:
-            return qs(u.location);
+            return documents::qs(u.location);
         case Name:
-            return qs(u.name);
+            return documents::qs(u.name);
         case FireClass:
-            return fireClassName(c.fireClass);
+            return documents::fireClassName(c.fireClass);
         case Hazard:
-            return hazardName(c.hazard);
+            return documents::hazardName(c.hazard);
         case Factor:
-            return factorText(c.factor);
+            return documents::factorText(c.factor);
         case Building:
-            return buildingShortName(c.building);
+            return documents::buildingShortName(c.building);
         case Area:
-            return std::isfinite(c.area) ? qs(core::decimalText(c.area)) : QString();
+            return std::isfinite(c.area) ? documents::qs(core::decimalText(c.area)) : QString();
         case Agent:
-            return agentName(c.agent);
+            return documents::agentName(c.agent);
         case Check:
-            return checkText(d);
+            return documents::checkText(d);
         default:
             break;
     }
     if (!d.configured()) {
         if (column == Model && u.model) {
-            return qs(*u.model);
+            return documents::qs(*u.model);
         }
         if (column == Points && u.points) {
             return *u.points;
@@ -251,11 +251,11 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
     const core::Requirement& r = d.conditions->required;
     switch (column) {
         case Required:
-            return ratingText(r.whole, c.fireClass);
+            return documents::ratingText(r.whole, c.fireClass);
         case Design:
-            return ratingText(r.design(), c.fireClass);
+            return documents::ratingText(r.design(), c.fireClass);
         case Model:
-            return modelText(d.chosenModel());
+            return documents::modelText(d.chosenModel());
         case Points:
             return p.points;
         case PerPoint:
@@ -263,7 +263,7 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
         case Total:
             return QString::number(p.total);
         case Provided:
-            return providedRatingText(p.provided, c.fireClass);
+            return documents::providedRatingText(p.provided, c.fireClass);
         default:
             return {};
     }

@@ -228,7 +228,7 @@ void ProjectWindow::buildMenus() {
 }
 
 void ProjectWindow::updateTitle() {
-    QString name = qs(model_->project().name);
+    QString name = documents::qs(model_->project().name);
     if (name.isEmpty()) {
         name = fileName_.isEmpty() ? QStringLiteral("未命名") : QFileInfo(fileName_).fileName();
     }
@@ -362,7 +362,7 @@ void ProjectWindow::moveUnits(int delta) {
 }
 
 void ProjectWindow::renameProject() {
-    const QString name = askProjectName(qs(model_->project().name));
+    const QString name = askProjectName(documents::qs(model_->project().name));
     if (name.isNull()) {
         return;
     }
@@ -383,7 +383,7 @@ bool ProjectWindow::save() {
 bool ProjectWindow::saveAs() {
     QString suggested = fileName_;
     if (suggested.isEmpty()) {
-        const QString name = qs(model_->project().name).trimmed();
+        const QString name = documents::qs(model_->project().name).trimmed();
         suggested = (name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
                     QLatin1String(io::kProjectSuffix);
     }
@@ -485,7 +485,7 @@ void ProjectWindow::chooseAndOpen() {
 }
 
 void ProjectWindow::rememberRecent(const QString& fileName) {
-    const auto settings = openSettings();
+    const auto settings = io::openSettings();
     QStringList recent = settings->value(QString::fromUtf8(kRecentKey)).toStringList();
     recent.removeAll(fileName);
     recent.prepend(fileName);
@@ -497,7 +497,8 @@ void ProjectWindow::rememberRecent(const QString& fileName) {
 
 void ProjectWindow::fillRecentMenu() {
     recentMenu_->clear();
-    const QStringList recent = openSettings()->value(QString::fromUtf8(kRecentKey)).toStringList();
+    const QStringList recent =
+        io::openSettings()->value(QString::fromUtf8(kRecentKey)).toStringList();
     for (const QString& file : recent) {
         recentMenu_->addAction(QDir::toNativeSeparators(file), this,
                                [this, file] { openFile(file); });

@@ -35,32 +35,32 @@ QComboBox* choiceBox(QWidget* parent, const QModelIndex& index) {
             // Class D is worked out from the kind of metal; a project does not take it.
             for (const auto c :
                  {core::FireClass::A, core::FireClass::B, core::FireClass::C, core::FireClass::E}) {
-                addChoice(box, fireClassName(c), c);
+                addChoice(box, documents::fireClassName(c), c);
             }
             break;
         case ProjectModel::Hazard:
             for (const auto h :
                  {core::Hazard::Light, core::Hazard::Medium, core::Hazard::Serious}) {
-                addChoice(box, hazardName(h), h);
+                addChoice(box, documents::hazardName(h), h);
             }
             break;
         case ProjectModel::Factor:
             for (const auto f : {core::Factor::K10, core::Factor::K09, core::Factor::K07,
                                  core::Factor::K05, core::Factor::K03}) {
-                addChoice(box, factorText(f), f);
+                addChoice(box, documents::factorText(f), f);
             }
             break;
         case ProjectModel::Building:
             for (const auto b :
                  {core::Building::AboveGround, core::Building::EntertainmentOrUnderground}) {
-                addChoice(box, buildingShortName(b), b);
-                box->setItemData(box->count() - 1, buildingName(b), Qt::ToolTipRole);
+                addChoice(box, documents::buildingShortName(b), b);
+                box->setItemData(box->count() - 1, documents::buildingName(b), Qt::ToolTipRole);
             }
             break;
         case ProjectModel::Agent:
             for (const core::Agent a : core::kAgents) {
                 if (core::agentAllowed(unit.choices.fireClass, a)) {
-                    addChoice(box, agentName(a), a);
+                    addChoice(box, documents::agentName(a), a);
                 }
             }
             break;
@@ -69,7 +69,7 @@ QComboBox* choiceBox(QWidget* parent, const QModelIndex& index) {
             const core::UnitDesign& d = model->unitDesign(index.row());
             if (d.conditions) {
                 for (const core::CandidateModel& m : d.conditions->candidates) {
-                    box->addItem(modelText(m), qs(m.code));
+                    box->addItem(documents::modelText(m), documents::qs(m.code));
                 }
             }
             break;

@@ -22,7 +22,7 @@
 #include "table_clipboard.h"
 #include "unit_texts.h"
 
-namespace ui::outputs {
+namespace documents {
 
 namespace {
 
@@ -338,4 +338,4 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
     return {};
 }
 
-}  // namespace ui::outputs
+}  // namespace documents

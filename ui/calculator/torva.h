@@ -9,8 +9,8 @@
 
 #include "calculation.h"
 #include "grid_widget.h"
+#include "options.h"
 #include "project.h"
-#include "window_options.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -102,9 +102,9 @@ class torva : public QWidget {
     };
 
     void buildControls();
-    void makeOptions(const ui::OptionSpec* options, std::size_t count, Options& buttons,
+    void makeOptions(const core::OptionSpec* options, std::size_t count, Options& buttons,
                      bool fireArray);
-    [[nodiscard]] ui::GroupChoices selectedOptions() const;
+    [[nodiscard]] core::GroupChoices selectedOptions() const;
     void selectQuietly(QRadioButton* button);
     void bringAgentsIntoLine(core::FireClass fireClass);
     void showResult();
@@ -115,7 +115,7 @@ class torva : public QWidget {
     void showAreaReading(const QString& text);
     void updateSheetButton();
 
-    std::array<QButtonGroup*, ui::kGroups> groups_{};
+    std::array<QButtonGroup*, core::kGroups> groups_{};
     std::optional<core::Choices> shown_;  // the choices the grid shows
     bool unloaded_ = false;
     QString areaNote_;  // how the area text is read when only its start is a number

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace ui::outputs {
+namespace documents {
 
 // Told how far a file has been written: `done` of `total` steps. Returning false cancels the
 // writing; the file is then left as it was.
@@ -20,4 +20,4 @@ struct WriteOutcome {
     [[nodiscard]] bool written() const { return status == WriteStatus::Written; }
 };
 
-}  // namespace ui::outputs
+}  // namespace documents

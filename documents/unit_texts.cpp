@@ -4,7 +4,7 @@
 
 #include "number_text.h"
 
-namespace ui {
+namespace documents {
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -155,4 +155,4 @@ QString unconfigurableReason(core::Unconfigurable fault) {
     return {};
 }
 
-}  // namespace ui
+}  // namespace documents

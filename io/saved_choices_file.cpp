@@ -3,13 +3,16 @@
 #include <QSettings>
 #include <QtDebug>
 
-#include "file_export.h"
+#include "file_errors.h"
 #include "saved_choices.h"
-#include "unit_texts.h"
 
-namespace ui {
+namespace io {
 
 namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // A setting's text; a hand-edited value with commas comes back from an INI file as a list.
 QString settingText(const QSettings& settings, const QString& key, const QString& fallback) {
@@ -34,7 +37,7 @@ struct Key {
 // rest of Op1.
 std::vector<Key> keysInOrder() {
     const auto groupOf = [](const auto& options, std::int16_t index) {
-        for (const OptionSpec& o : options) {
+        for (const core::OptionSpec& o : options) {
             if (o.index == index) {
                 return o.group;
             }
@@ -43,11 +46,11 @@ std::vector<Key> keysInOrder() {
     };
     std::vector<Key> keys;
     for (std::int16_t i = 0; i <= 7; ++i) {
-        keys.push_back({true, i, groupOf(kOp1Options, i)});
-        keys.push_back({false, i, groupOf(kOpOptions, i)});
+        keys.push_back({true, i, groupOf(core::kOp1Options, i)});
+        keys.push_back({false, i, groupOf(core::kOpOptions, i)});
     }
     for (std::int16_t i = 8; i <= 12; ++i) {
-        keys.push_back({true, i, groupOf(kOp1Options, i)});
+        keys.push_back({true, i, groupOf(core::kOp1Options, i)});
     }
     return keys;
 }
@@ -72,9 +75,9 @@ SavedChoices loadSavedChoices() {
     auto settings = openSettings();
     settings->beginGroup(settingsGroup());
     SavedChoices saved;
-    std::array<std::optional<std::int16_t>, kGroups> selected;
-    for (int group = 0; group < kGroups; ++group) {
-        selected.at(static_cast<std::size_t>(group)) = firstStartChoice(group);
+    std::array<std::optional<std::int16_t>, core::kGroups> selected;
+    for (int group = 0; group < core::kGroups; ++group) {
+        selected.at(static_cast<std::size_t>(group)) = core::firstStartChoice(group);
     }
     saved.area = settingText(*settings, qs(core::kAreaKey), saved.area);
     for (const Key& key : keysInOrder()) {
@@ -84,7 +87,7 @@ SavedChoices loadSavedChoices() {
         const auto value = core::booleanFromText(
             settingText(*settings, qs(name), qs(core::booleanText(isSelected))).toStdString());
         // Class D never stays selected, so a stored one was not written by the window.
-        if (!value || (*value && key.fireArray && key.index == op1::kClassD)) {
+        if (!value || (*value && key.fireArray && key.index == core::op1::kClassD)) {
             qWarning("Saved choice %s is unreadable and was skipped", name.c_str());
             continue;
         }
@@ -94,15 +97,15 @@ SavedChoices loadSavedChoices() {
             choice.reset();
         }
     }
-    for (int group = 0; group < kGroups; ++group) {
+    for (int group = 0; group < core::kGroups; ++group) {
         const auto& choice = selected.at(static_cast<std::size_t>(group));
         if (choice) {
             saved.selected.at(static_cast<std::size_t>(group)) = *choice;
             continue;
         }
-        const std::int16_t fallback = firstStartChoice(group);
+        const std::int16_t fallback = core::firstStartChoice(group);
         qWarning("Saved choices select nothing in %s; option %d is selected",
-                 kGroupCaptions.at(static_cast<std::size_t>(group)), fallback);
+                 core::kGroupCaptions.at(static_cast<std::size_t>(group)), fallback);
         saved.selected.at(static_cast<std::size_t>(group)) = fallback;
     }
     // An unreadable value leaves the box ticked, so the next close writes good values back.
@@ -134,4 +137,4 @@ std::optional<SaveFailure> saveChoices(const SavedChoices& choices) {
     return std::nullopt;
 }
 
-}  // namespace ui
+}  // namespace io

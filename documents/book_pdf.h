@@ -11,7 +11,7 @@ class QPagedPaintDevice;
 class QPainter;
 
 // The calculation book of a project as one PDF.
-namespace ui::outputs {
+namespace documents {
 
 // The calculation sheet of one configured unit as HTML.
 using UnitSheetHtml = std::function<QString(const core::Unit&, const core::UnitDesign&)>;
@@ -37,4 +37,4 @@ using UnitSheetHtml = std::function<QString(const core::Unit&, const core::UnitD
                              QPagedPaintDevice& device, const UnitSheetHtml& unitSheetHtml,
                              const Progress& progress = {});
 
-}  // namespace ui::outputs
+}  // namespace documents

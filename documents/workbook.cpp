@@ -21,7 +21,7 @@
 #include "table_clipboard.h"
 #include "unit_texts.h"
 
-namespace ui::outputs {
+namespace documents {
 
 namespace {
 
@@ -418,4 +418,4 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
     return {};
 }
 
-}  // namespace ui::outputs
+}  // namespace documents

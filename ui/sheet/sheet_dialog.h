@@ -4,13 +4,11 @@
 #include <QDialog>
 #include <QLabel>
 #include <QString>
-#include <QStringList>
 #include <functional>
-#include <optional>
-#include <vector>
 
 #include "project.h"
 #include "setting_points.h"
+#include "unit_sheet.h"
 
 class QComboBox;
 class QLineEdit;
@@ -20,48 +18,6 @@ class QSpinBox;
 class QTextEdit;
 
 namespace ui {
-
-// The calculation sheet (计算书) of one unit: conditions, calculation, configuration, checks and
-// the result table. One builder makes both forms: plain text, one "label：value" line per key
-// value, and HTML with the same lines.
-class CalculationSheet {
-  public:
-    // `model` indexes unit.candidates.
-    CalculationSheet(const QString& unitName, const QDate& date, const core::UnitConditions& unit,
-                     std::size_t model, int points);
-
-    [[nodiscard]] QString plainText() const;
-    [[nodiscard]] QString html() const;
-
-  private:
-    enum class Kind { Title, Heading, Line, Breach, Table };
-    struct Part {
-        Kind kind;
-        QString text;
-        std::vector<QStringList> rows;
-    };
-
-    void add(Kind kind, const QString& text) { parts_.push_back({kind, text, {}}); }
-    void line(const QString& text) { add(Kind::Line, text); }
-    void value(const QString& label, const QString& text) { line(label + u'：' + text); }
-    void check(const QString& clause, const QString& value, bool met, const QString& otherwise);
-    void requirementLines(const core::UnitConditions& unit);
-    void configurationLines(const core::UnitConditions& unit, const core::CandidateModel& m,
-                            int points);
-    void notes(const core::UnitConditions& unit);
-    void modelTable(const core::UnitConditions& unit);
-
-    std::vector<Part> parts_;
-};
-
-// The sheet of a configured unit of a project, dated `date`, as HTML: what the project's
-// calculation book prints for each unit.
-[[nodiscard]] std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml(
-    const QDate& date);
-
-// Writes the sheet as an A4 PDF. Empty on success, else why the file could not be written.
-[[nodiscard]] std::optional<QString> writeSheetPdf(const CalculationSheet& sheet,
-                                                   const QString& fileName);
 
 // A one-line label that never widens its window: a text too long for its width is drawn elided
 // in the middle, and text() keeps it whole.
@@ -87,7 +43,7 @@ class CalculationSheetDialog : public QDialog {
     explicit CalculationSheetDialog(core::UnitConditions unit, QWidget* parent = nullptr);
 
     // The sheet as the inputs stand, dated today().
-    [[nodiscard]] CalculationSheet sheet() const;
+    [[nodiscard]] documents::CalculationSheet sheet() const;
 
     void copySheet();
     void exportPdf();

@@ -2,7 +2,7 @@
 
 #include <QStringBuilder>
 
-namespace ui {
+namespace documents {
 
 QString cellText(const QString& text) {
     QString out = text;
@@ -51,4 +51,4 @@ std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows, b
     return data;
 }
 
-}  // namespace ui
+}  // namespace documents

@@ -1,9 +1,9 @@
-#include "window_options.h"
+#include "options.h"
 
 #include <stdexcept>
 #include <string>
 
-namespace ui {
+namespace core {
 
 const std::array<OptionSpec, 13> kOp1Options = {{
     {op1::kClassA, kFireClassGroup, "A类",
@@ -107,4 +107,4 @@ std::int16_t agentOption(core::Agent agent) {
     return static_cast<std::int16_t>(agent);
 }
 
-}  // namespace ui
+}  // namespace core

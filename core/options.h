@@ -9,7 +9,7 @@
 // The calculator window's option buttons: their indices in the two control arrays `Op1` (fire
 // class, hazard level, K) and `Op` (agent, building), their frames, captions and tooltips, and
 // what each means as a choice.
-namespace ui {
+namespace core {
 
 // The frames that group the options.
 enum Group : int {
@@ -74,4 +74,4 @@ using GroupChoices = std::array<std::int16_t, kGroups>;
 // The option of the agent (its `Op` index).
 [[nodiscard]] std::int16_t agentOption(core::Agent agent);
 
-}  // namespace ui
+}  // namespace core

@@ -14,7 +14,7 @@
 
 // The building's tables: the schedule of every unit's extinguishers (灭火器配置表) and the bill of
 // materials (材料表), as the cell texts that the copies and the calculation book show.
-namespace ui::outputs {
+namespace documents {
 
 // The design of each unit, in project order.
 [[nodiscard]] std::vector<core::UnitDesign> designs(const core::Project& project);
@@ -51,4 +51,4 @@ struct Material {
 [[nodiscard]] std::unique_ptr<QMimeData> scheduleMimeData(const core::Project& project);
 [[nodiscard]] std::unique_ptr<QMimeData> materialMimeData(const core::Project& project);
 
-}  // namespace ui::outputs
+}  // namespace documents

@@ -20,11 +20,11 @@
 
 #include "area_input.h"
 #include "calculation.h"
-#include "calculation_sheet.h"
 #include "number_text.h"
 #include "result_table.h"
 #include "saved_choices_file.h"
 #include "setting_points.h"
+#include "sheet_dialog.h"
 #include "table_clipboard.h"
 #include "table_copy.h"
 #include "unit_texts.h"
@@ -104,20 +104,20 @@ void setCaptionColor(QWidget* widget, const QColor& color) {
 // not documented until it is corrected.
 QString sheetUnavailableReason(const core::Choices& choices, const QString& areaText) {
     if (choices.fireClass == core::FireClass::D) {
-        return ui::unconfigurableReason(core::Unconfigurable::ClassD);
+        return documents::unconfigurableReason(core::Unconfigurable::ClassD);
     }
     if (QString warning = ui::areaSheetWarning(areaText); !warning.isEmpty()) {
         return warning;
     }
     const std::optional<core::UnitConditions> unit = core::conditionsOf(choices);
     if (!unit) {
-        return ui::unconfigurableReason(core::Unconfigurable::AreaInvalid);
+        return documents::unconfigurableReason(core::Unconfigurable::AreaInvalid);
     }
     if (unit->required.design() == 0) {
-        return ui::unconfigurableReason(core::Unconfigurable::NothingRequired);
+        return documents::unconfigurableReason(core::Unconfigurable::NothingRequired);
     }
     if (unit->candidates.empty()) {
-        return ui::unconfigurableReason(core::Unconfigurable::NoAdequateModel);
+        return documents::unconfigurableReason(core::Unconfigurable::NoAdequateModel);
     }
     return {};
 }
@@ -155,25 +155,25 @@ void torva::buildControls() {
     setFixedSize(px(kClientArea.width), px(kClientArea.height));
 
     for (std::size_t i = 0; i < Frame1.size(); ++i) {
-        Frame1[i] = new QGroupBox(QString::fromUtf8(ui::kGroupCaptions.at(i)), this);
+        Frame1[i] = new QGroupBox(QString::fromUtf8(core::kGroupCaptions.at(i)), this);
         place(Frame1[i], kFramePlaces[i]);
     }
 
     for (QButtonGroup*& group : groups_) {
         group = new QButtonGroup(this);
     }
-    makeOptions(ui::kOp1Options.data(), ui::kOp1Options.size(), Op1, true);
-    makeOptions(ui::kOpOptions.data(), ui::kOpOptions.size(), Op, false);
+    makeOptions(core::kOp1Options.data(), core::kOp1Options.size(), Op1, true);
+    makeOptions(core::kOpOptions.data(), core::kOpOptions.size(), Op, false);
     for (const auto& [index, where] : kOp1Places) {
         placeText(Op1.at(index), where);
     }
     for (const auto& [index, where] : kOpPlaces) {
         placeText(Op.at(index), where);
     }
-    setCaptionColor(Op[ui::op::kHalon], QColor(255, 0, 0));
-    setCaptionColor(Op[ui::op::kWater], Qt::black);
+    setCaptionColor(Op[core::op::kHalon], QColor(255, 0, 0));
+    setCaptionColor(Op[core::op::kWater], Qt::black);
 
-    QGroupBox* building = Frame1[ui::kBuildingGroup];
+    QGroupBox* building = Frame1[core::kBuildingGroup];
     Label1[0] = new QLabel(QStringLiteral("建筑面积"), building);
     placeText(Label1[0], kAreaLabelPlace);
     tx = new QLineEdit(QStringLiteral("1000"), building);
@@ -257,10 +257,10 @@ void torva::buildControls() {
 
 // One radio button per option, in the frame of its group. A user's choice raises its array's
 // handler once; the program sets buttons with their group's signals blocked.
-void torva::makeOptions(const ui::OptionSpec* options, std::size_t count, Options& buttons,
+void torva::makeOptions(const core::OptionSpec* options, std::size_t count, Options& buttons,
                         bool fireArray) {
     for (std::size_t i = 0; i < count; ++i) {
-        const ui::OptionSpec& option = options[i];
+        const core::OptionSpec& option = options[i];
         auto* button = new QRadioButton(QString::fromUtf8(option.caption),
                                         Frame1.at(static_cast<std::size_t>(option.group)));
         button->setToolTip(QString::fromUtf8(option.toolTip));
@@ -272,8 +272,8 @@ void torva::makeOptions(const ui::OptionSpec* options, std::size_t count, Option
         buttons[option.index] = button;
     }
     // The frames of this array: fire class, hazard and K, or agent and building.
-    const auto [first, last] = fireArray ? std::pair(ui::kFireClassGroup, ui::kFactorGroup)
-                                         : std::pair(ui::kAgentGroup, ui::kBuildingGroup);
+    const auto [first, last] = fireArray ? std::pair(core::kFireClassGroup, core::kFactorGroup)
+                                         : std::pair(core::kAgentGroup, core::kBuildingGroup);
     for (int group = first; group <= last; ++group) {
         connect(groups_.at(static_cast<std::size_t>(group)), &QButtonGroup::idToggled, this,
                 [this, fireArray](int id, bool checked) {
@@ -285,8 +285,8 @@ void torva::makeOptions(const ui::OptionSpec* options, std::size_t count, Option
     }
 }
 
-ui::GroupChoices torva::selectedOptions() const {
-    ui::GroupChoices selected{};
+core::GroupChoices torva::selectedOptions() const {
+    core::GroupChoices selected{};
     for (std::size_t group = 0; group < groups_.size(); ++group) {
         selected.at(group) = static_cast<std::int16_t>(groups_.at(group)->checkedId());
     }
@@ -295,9 +295,9 @@ ui::GroupChoices torva::selectedOptions() const {
 
 core::Choices torva::choices() const {
     const QByteArray area = tx->text().toUtf8();
-    return ui::choicesOf(selectedOptions(),
-                         core::leadingNumber(std::string_view(area.constData(), area.size()))
-                             .value_or(std::numeric_limits<double>::infinity()));
+    return core::choicesOf(selectedOptions(),
+                           core::leadingNumber(std::string_view(area.constData(), area.size()))
+                               .value_or(std::numeric_limits<double>::infinity()));
 }
 
 // Selects a button without raising a handler: the program's own changes are shown by the handler
@@ -327,30 +327,30 @@ bool torva::eventFilter(QObject* watched, QEvent* event) {
 void torva::Form_Load() {
     setWindowTitle(kCaption);
 
-    const ui::SavedChoices saved = ui::loadSavedChoices();
+    const io::SavedChoices saved = io::loadSavedChoices();
     tx->setText(saved.area);
     const auto restore = [this, &saved](const auto& options, Options& buttons) {
-        for (const ui::OptionSpec& option : options) {
+        for (const core::OptionSpec& option : options) {
             if (saved.selected.at(static_cast<std::size_t>(option.group)) == option.index) {
                 selectQuietly(buttons.at(option.index));
             }
         }
     };
-    restore(ui::kOp1Options, Op1);
-    restore(ui::kOpOptions, Op);
+    restore(core::kOp1Options, Op1);
+    restore(core::kOpOptions, Op);
     Check1->setChecked(saved.keep);
 
     ui::setLoadedGridLayout(fa->store());
     // The restored fire class brings the restored agent into line and shows the first result.
-    Op1_Click(saved.selected[ui::kFireClassGroup]);
+    Op1_Click(saved.selected[core::kFireClassGroup]);
     // The grid starts on its first cell; frame it so that keyboard users see where they are.
     fa_EnterCell();
     fa->refresh();
 }
 
 void torva::Form_Unload(bool& Cancel) {
-    ui::SavedChoices now{selectedOptions(), tx->text(), Check1->isChecked()};
-    while (const auto failure = ui::saveChoices(now)) {
+    io::SavedChoices now{selectedOptions(), tx->text(), Check1->isChecked()};
+    while (const auto failure = io::saveChoices(now)) {
         qWarning("The choices could not be saved to %s", qPrintable(failure->where));
         QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"),
                         QStringLiteral("当前数据未能保存。"), QMessageBox::NoButton, this);
@@ -399,10 +399,10 @@ void torva::Op1_Click(std::int16_t /*Index*/) {
 // focus, and the choice it then leaves behind is already the new one.
 void torva::bringAgentsIntoLine(core::FireClass fireClass) {
     if (!core::agentAllowed(fireClass, choices().agent)) {
-        selectQuietly(Op.at(ui::op::kPhosphatePowder));
+        selectQuietly(Op.at(core::op::kPhosphatePowder));
     }
     for (const core::Agent agent : core::kAgents) {
-        Op.at(ui::agentOption(agent))->setEnabled(core::agentAllowed(fireClass, agent));
+        Op.at(core::agentOption(agent))->setEnabled(core::agentAllowed(fireClass, agent));
     }
 }
 
@@ -473,7 +473,7 @@ void torva::copyCells(int row1, int col1, int row2, int col2) {
             cell = cell.trimmed();
         }
     }
-    QApplication::clipboard()->setMimeData(ui::tableMimeData(rows, row1 == 0).release());
+    QApplication::clipboard()->setMimeData(documents::tableMimeData(rows, row1 == 0).release());
 }
 
 // As spreadsheets do: the selected block, or the current cell.
@@ -508,9 +508,9 @@ void torva::showClassDMessage() {
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QDialog::finished, this, [this] {
-        if (Op1.at(ui::op1::kClassD)->isChecked()) {
-            selectQuietly(Op1.at(ui::op1::kClassA));
-            Op1_Click(ui::op1::kClassA);
+        if (Op1.at(core::op1::kClassD)->isChecked()) {
+            selectQuietly(Op1.at(core::op1::kClassA));
+            Op1_Click(core::op1::kClassA);
         }
     });
     box->open();
@@ -551,6 +551,6 @@ void torva::fa_MouseMove() {
     hovered_ = now;
     // Off the cells there is no text to show: the tooltip keeps its text.
     if (fa->store().contains(now.row, now.col)) {
-        fa->setToolTip(ui::qs(fa->store().TextMatrix(now.row, now.col)));
+        fa->setToolTip(documents::qs(fa->store().TextMatrix(now.row, now.col)));
     }
 }

@@ -11,7 +11,7 @@
 #include "table_clipboard.h"
 #include "unit_texts.h"
 
-namespace ui::outputs {
+namespace documents {
 
 namespace {
 
@@ -169,4 +169,4 @@ std::unique_ptr<QMimeData> materialMimeData(const core::Project& project) {
     return tableMimeData(materialRows(project), true);
 }
 
-}  // namespace ui::outputs
+}  // namespace documents

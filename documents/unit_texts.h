@@ -12,7 +12,7 @@
 
 // The texts of a calculation unit's values, one writer for each, shared by the sheet, the project
 // window and the project's outputs.
-namespace ui {
+namespace documents {
 
 [[nodiscard]] QString qs(std::string_view text);
 
@@ -59,4 +59,4 @@ extern const QString kBasis;
 // Why a unit has no configuration, in the calculator window's words; empty for None.
 [[nodiscard]] QString unconfigurableReason(core::Unconfigurable fault);
 
-}  // namespace ui
+}  // namespace documents

@@ -9,7 +9,7 @@
 // Tables as they go to the clipboard and into documents: the grid's copies, the sheet's table,
 // the schedule and the bill of materials. Pasted into a spreadsheet, each cell gives one value;
 // into a word processor, a table.
-namespace ui {
+namespace documents {
 
 // A cell's text with tabs and line breaks replaced by blanks.
 [[nodiscard]] QString cellText(const QString& text);
@@ -21,4 +21,4 @@ namespace ui {
 [[nodiscard]] std::unique_ptr<QMimeData> tableMimeData(const std::vector<QStringList>& rows,
                                                        bool headingRow);
 
-}  // namespace ui
+}  // namespace documents

@@ -83,7 +83,7 @@ QString withSuffix(const QString& fileName, const QString& suffix) {
 }
 
 QString exportFolder() {
-    const QString last = openSettings()->value(kLastFolderKey).toString();
+    const QString last = io::openSettings()->value(kLastFolderKey).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) {
         return last;
     }
@@ -92,7 +92,7 @@ QString exportFolder() {
 }
 
 void rememberExportFolder(const QString& fileName) {
-    openSettings()->setValue(kLastFolderKey, QFileInfo(fileName).absolutePath());
+    io::openSettings()->setValue(kLastFolderKey, QFileInfo(fileName).absolutePath());
 }
 
 }  // namespace ui

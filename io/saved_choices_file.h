@@ -4,13 +4,13 @@
 #include <memory>
 #include <optional>
 
-#include "window_options.h"
+#include "options.h"
 
 class QSettings;
 
 // The calculator window's saved choices: the 23 keys of the section "tool\torva" of the
 // application "narwe" (the area, every option "True"/"False", and the check box "1"/"0").
-namespace ui {
+namespace io {
 
 // Where the saved choices live: the registry on Windows, an INI file in the user's
 // configuration folder elsewhere (tests move it with QSettings::setPath). Other settings (the
@@ -18,7 +18,7 @@ namespace ui {
 [[nodiscard]] std::unique_ptr<QSettings> openSettings();
 
 struct SavedChoices {
-    GroupChoices selected{};
+    core::GroupChoices selected{};
     QString area = QStringLiteral("1000");
     bool keep = true;  // "保存当前数据退出": the choices are saved when the window closes
 };
@@ -38,4 +38,4 @@ struct SaveFailure {
 // a damaged file read on the way is rewritten whole.
 [[nodiscard]] std::optional<SaveFailure> saveChoices(const SavedChoices& choices);
 
-}  // namespace ui
+}  // namespace io

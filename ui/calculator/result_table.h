@@ -6,37 +6,31 @@
 
 #include "calculation.h"
 #include "grid_store.h"
+#include "result_rows.h"
 
 // The result grid as the window lays it out, and the one place that writes a result into it:
 // texts, colours, merging, alignment and hidden rows.
 namespace ui {
 
+using core::kAreaRatingCol;
+using core::kChargeCol;
+using core::kCodeCol;
+using core::kCountCol;
+using core::kMountCol;
+using core::kRatingCol;
+
 // 13 rows (row 0 headings, rows 1 to 12 one model each) and 6 columns: mount label, charge,
 // model code, rating, count, the area's required rating.
 constexpr int kGridRows = 13;
-constexpr int kGridCols = 6;
+constexpr int kGridCols = core::kResultCols;
 constexpr int kFirstModelRow = 1;
 constexpr int kLastModelRow = 12;
-constexpr int kMountCol = 0;
-constexpr int kChargeCol = 1;
-constexpr int kCodeCol = 2;
-constexpr int kRatingCol = 3;
-constexpr int kCountCol = 4;
-constexpr int kAreaRatingCol = 5;
 
 constexpr grid::Color kGrey = grid::rgb(223, 223, 223);      // model not adequate
 constexpr grid::Color kLightRed = grid::rgb(255, 224, 224);  // model adequate at the hazard level
 
-// What column 5 says when the area gives no required rating; column 4 is then empty.
-constexpr std::string_view kAreaOutOfRange = "面积数值超出计算范围";
-constexpr std::string_view kAreaNegative = "面积不能为负数";
-
 // The row heights, column widths and background that loading the window gives the grid.
 void setLoadedGridLayout(grid::GridStore& fa);
-
-// The result table's texts as the grid shows them: the heading row, then one row per model of
-// the agent, six cells each.
-[[nodiscard]] std::vector<std::vector<std::string>> resultRows(const core::Result& result);
 
 // Writes the result into the grid as one change: headings, the agent's models in rows 1 to n
 // (rows after them hidden and empty), grey rows with the adequate ones light red, every cell

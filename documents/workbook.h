@@ -6,7 +6,7 @@
 #include "write_outcome.h"
 
 // The project as an Excel workbook.
-namespace ui::outputs {
+namespace documents {
 
 // Writes the workbook with three worksheets: 配置表 (the schedule), 材料表 (the bill of
 // materials) and 计算 (every unit's inputs, derived values and checks). Numbers go into numeric
@@ -16,4 +16,4 @@ namespace ui::outputs {
 [[nodiscard]] WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName,
                                          const Progress& progress = {});
 
-}  // namespace ui::outputs
+}  // namespace documents

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "project.h"
+#include "setting_points.h"
+
+namespace documents {
+
+// The sheet's title, "灭火器配置计算书", and the margins of its A4 pages.
+extern const QString kSheetTitle;
+constexpr double kSheetMarginMm = 20;
+
+// The calculation sheet (计算书) of one unit: conditions, calculation, configuration, checks and
+// the result table. One builder makes both forms: plain text, one "label：value" line per key
+// value, and HTML with the same lines.
+class CalculationSheet {
+  public:
+    // `model` indexes unit.candidates.
+    CalculationSheet(const QString& unitName, const QDate& date, const core::UnitConditions& unit,
+                     std::size_t model, int points);
+
+    [[nodiscard]] QString plainText() const;
+    [[nodiscard]] QString html() const;
+
+  private:
+    enum class Kind { Title, Heading, Line, Breach, Table };
+    struct Part {
+        Kind kind;
+        QString text;
+        std::vector<QStringList> rows;
+    };
+
+    void add(Kind kind, const QString& text) { parts_.push_back({kind, text, {}}); }
+    void line(const QString& text) { add(Kind::Line, text); }
+    void value(const QString& label, const QString& text) { line(label + u'：' + text); }
+    void check(const QString& clause, const QString& value, bool met, const QString& otherwise);
+    void requirementLines(const core::UnitConditions& unit);
+    void configurationLines(const core::UnitConditions& unit, const core::CandidateModel& m,
+                            int points);
+    void notes(const core::UnitConditions& unit);
+    void modelTable(const core::UnitConditions& unit);
+
+    std::vector<Part> parts_;
+};
+
+// The sheet of a configured unit of a project, dated `date`, as HTML: what the project's
+// calculation book prints for each unit.
+[[nodiscard]] std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml(
+    const QDate& date);
+
+// Writes the sheet as an A4 PDF. Empty on success, else why the file could not be written.
+[[nodiscard]] std::optional<QString> writeSheetPdf(const CalculationSheet& sheet,
+                                                   const QString& fileName);
+
+}  // namespace documents
