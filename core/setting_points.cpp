@@ -46,20 +46,30 @@ std::int64_t ceilDecimal(double x) {
     return ceilToWhole(std::fabs(x - nearest) <= tolerance ? nearest : x);
 }
 
-Requirement requirement(const Choices& choices) {
+Requirement requirement(const Choices& choices, const DecimalNumber& area) {
     const RatingClass ratingClass = ratingClassOf(choices.fireClass);
     // U in tenths of m² is a whole number: 1000, 750, 500 for class A, 15, 10, 5 for the others.
-    const double unitAreaTimesTen = std::round(unitArea(ratingClass, choices.hazard) * 10);
-    const int factors = factorTimesTen(choices.factor) * buildingTimesTen(choices.building);
+    const auto unitAreaTimesTen =
+        static_cast<std::uint32_t>(std::lround(unitArea(ratingClass, choices.hazard) * 10));
+    const auto factors = static_cast<std::uint32_t>(factorTimesTen(choices.factor) *
+                                                    buildingTimesTen(choices.building));
     Requirement r;
-    r.exact = factors * choices.area / (10 * unitAreaTimesTen);
-    r.whole = ceilDecimal(r.exact);
-    r.perUnitArea = 10 * choices.area / unitAreaTimesTen;
-    r.perUnitAreaWhole = ceilDecimal(r.perUnitArea);
+    // K·S/U = (10K)(10B)S / (10·10U), S/U = 10S / 10U.
+    r.exactRatio = scaled(area, factors, 10 * unitAreaTimesTen);
+    r.exact = toDouble(r.exactRatio);
+    r.whole = ceilOf(r.exactRatio);
+    r.perUnitAreaRatio = scaled(area, 10, unitAreaTimesTen);
+    r.perUnitArea = toDouble(r.perUnitAreaRatio);
+    r.perUnitAreaWhole = ceilOf(r.perUnitAreaRatio);
     return r;
 }
 
-std::optional<UnitConditions> conditionsOf(const Choices& choices) {
+Requirement requirement(const Choices& choices) {
+    return requirement(choices, decimalOf(choices.area));
+}
+
+std::optional<UnitConditions> conditionsOf(const Choices& choices,
+                                           const std::optional<DecimalNumber>& typedArea) {
     // Beyond this area the counts no longer fit exact whole numbers.
     constexpr double kLargestArea = 1e12;
     if (choices.fireClass == FireClass::D || !(choices.area >= 0 && choices.area <= kLargestArea)) {
@@ -67,7 +77,8 @@ std::optional<UnitConditions> conditionsOf(const Choices& choices) {
     }
     UnitConditions unit;
     unit.choices = choices;
-    unit.required = requirement(choices);
+    unit.area = typedArea ? *typedArea : decimalOf(choices.area);
+    unit.required = requirement(choices, unit.area);
     const RatingClass ratingClass = ratingClassOf(choices.fireClass);
     for (const Model& model : models(choices.agent)) {
         if (meetsMinimum(model, ratingClass, choices.hazard)) {

@@ -10,6 +10,7 @@
 
 #include "catalogue.h"
 #include "choices.h"
+#include "exact_decimal.h"
 
 // From the area's required rating to setting points and whole extinguishers (GB 50140-2005,
 // 6.1, 6.2, 7.1 and 7.3.4), and the numbers the calculation sheet shows.
@@ -24,12 +25,14 @@ struct CandidateModel {
     double rating = 0;       // 2, 55, 0.5
 };
 
-// The ratings that a calculation unit requires, computed exactly from its decimal inputs (K, U
-// and the building factor in tenths, S as read), never from single-precision working values.
+// The ratings that a calculation unit requires, computed exactly from its decimal inputs: S as its
+// decimal digits, K, U and the building factor in tenths, as whole numbers with no tolerance.
 struct Requirement {
-    double exact = 0;                   // K·S/U (×1.3)
+    Ratio exactRatio;                   // K·S/U (×1.3)
+    Ratio perUnitAreaRatio;             // S/U
+    double exact = 0;                   // K·S/U (×1.3), as near as a double comes
     std::int64_t whole = 0;             // Q: the exact value rounded up (GB 50140 7.1.1)
-    double perUnitArea = 0;             // S/U
+    double perUnitArea = 0;             // S/U, as near as a double comes
     std::int64_t perUnitAreaWhole = 0;  // S/U rounded up (GB 55036-2022 10.0.3)
     // What the configuration is sized to: the larger of Q and S/U rounded up.
     [[nodiscard]] std::int64_t design() const { return std::max(whole, perUnitAreaWhole); }
@@ -38,15 +41,19 @@ struct Requirement {
 };
 
 // The smallest whole number not below x, where x within binary noise of a whole number counts as
-// that whole number: 0.9×1500/75 is 18, not 19, while 5.0004 gives 6.
+// that whole number: 0.9×1500/75 is 18, not 19, while 5.0004 gives 6. For quotients of whole
+// numbers and ratings; the required ratings are exact.
 [[nodiscard]] std::int64_t ceilDecimal(double x);
 
-// The required ratings of the choices. The area must be finite and not negative.
+// The required ratings of the choices, for the area as its decimal digits (by default the shortest
+// decimal of choices.area). The area must be finite and not negative.
+[[nodiscard]] Requirement requirement(const Choices& choices, const DecimalNumber& area);
 [[nodiscard]] Requirement requirement(const Choices& choices);
 
 // What the sheet and a project's unit know of one calculation unit.
 struct UnitConditions {
     Choices choices;
+    DecimalNumber area;  // S as the designer typed it, or as the stored area reads
     Requirement required;
     std::vector<CandidateModel> candidates;  // the agent's adequate models, hand-held first
 };
@@ -58,7 +65,10 @@ struct UnitConditions {
 
 // The conditions of one calculation unit. Empty for class D, and for an area that is not a
 // finite number of at least 0.
-[[nodiscard]] std::optional<UnitConditions> conditionsOf(const Choices& choices);
+// `typedArea` is the area as typed, when its text is at hand (it must read as choices.area);
+// else the shortest decimal of choices.area is taken.
+[[nodiscard]] std::optional<UnitConditions> conditionsOf(
+    const Choices& choices, const std::optional<DecimalNumber>& typedArea = std::nullopt);
 
 // Whether the unit's sheet satisfies each rule.
 struct ClauseChecks {

@@ -39,6 +39,17 @@ QString valueRoundedUp(double value, std::int64_t whole, const QString& clause =
     return text;
 }
 
+// " = c" or " ≈ c" for the exact ratio, then the whole number above it when it is not whole, with
+// the clause that rounds up. The approximation shows as many decimals as it takes not to read
+// as a whole number, so that it never contradicts the rounding.
+QString ratioRoundedUp(const core::Ratio& value, std::int64_t whole, const QString& clause = {}) {
+    QString text = u' ' + qs(core::ratioText(value));
+    if (!core::isWhole(value)) {
+        text += QStringLiteral("，向上取整为 ") + number(whole) + clause;
+    }
+    return text;
+}
+
 // "a/b = c": the quotient as it is, then rounded up when it is not whole.
 QString quotient(double a, double b) {
     const double q = a / b;
@@ -67,7 +78,8 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
     value(QStringLiteral("危险等级"), hazardName(choices.hazard));
     value(QStringLiteral("修正系数 K"), factorText(choices.factor));
     value(QStringLiteral("场所类别"), buildingName(choices.building));
-    value(QStringLiteral("保护面积 S"), number(choices.area) + QStringLiteral(" m²"));
+    value(QStringLiteral("保护面积 S"),
+          qs(core::decimalNumberText(unit.area)) + QStringLiteral(" m²"));
     value(QStringLiteral("单位灭火级别最大保护面积 U"),
           number(u) + QStringLiteral(" m²/") + letter);
     value(QStringLiteral("单具灭火器最小配置灭火级别"), rating(minimum));
@@ -97,16 +109,16 @@ void CalculationSheet::requirementLines(const core::UnitConditions& unit) {
     const auto rating = [&choices](std::int64_t x) { return ratingText(x, choices.fireClass); };
     const QString u =
         number(core::unitArea(core::ratingClassOf(choices.fireClass), choices.hazard));
-    const QString s = number(choices.area);
+    const QString s = qs(core::decimalNumberText(unit.area));
 
     add(Kind::Heading, QStringLiteral("二、计算单元最小需配灭火级别"));
     const bool crowded = choices.building == core::Building::EntertainmentOrUnderground;
     line((crowded ? QStringLiteral("Q = 1.3K·S/U = 1.3×") : QStringLiteral("Q = K·S/U = ")) +
          factorText(choices.factor) + u'×' + s + u'/' + u +
-         valueRoundedUp(required.exact, required.whole, QStringLiteral("（7.1.1）")));
+         ratioRoundedUp(required.exactRatio, required.whole, QStringLiteral("（7.1.1）")));
     value(QStringLiteral("计算单元最小需配灭火级别 Q"), rating(required.whole));
     line(QStringLiteral("S/U = ") + s + u'/' + u +
-         valueRoundedUp(required.perUnitArea, required.perUnitAreaWhole));
+         ratioRoundedUp(required.perUnitAreaRatio, required.perUnitAreaWhole));
     if (required.areaGoverns()) {
         line(QStringLiteral("按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = %1，大于 Q，"
                             "按 %1 配置")
@@ -133,7 +145,7 @@ void CalculationSheet::configurationLines(const core::UnitConditions& unit,
     value(QStringLiteral("灭火器形式"),
           qs(core::mountLabel(m.mount)) + QStringLiteral("，充装量") + qs(m.charge));
     value(QStringLiteral("最大保护距离"), number(r) + QStringLiteral(" m"));
-    line(QStringLiteral("设置点数估算：N₀ = S/(2R²) = ") + number(choices.area) +
+    line(QStringLiteral("设置点数估算：N₀ = S/(2R²) = ") + qs(core::decimalNumberText(unit.area)) +
          QStringLiteral("/(2×") + number(r) + QStringLiteral("²) ") +
          qs(core::resultText(c.coveredArea)) + QStringLiteral("，取 ") + number(c.estimate) +
          QStringLiteral("。每个设置点按保护半径 R 的圆的内接正方形估算；设置点在平面图上布置，"

@@ -69,9 +69,15 @@ QString unitNote(const core::Choices& choices) {
             "所选水型/泡沫灭火器须确认可用于E类火灾");
     }
     if (choices.fireClass == core::FireClass::E) {
-        return QStringLiteral(
+        QString note = QStringLiteral(
             "E类火灾场所内不能断电的1kV以上带电设备，不应使用灭火器带电扑救"
             "（GB 55036-2022 第10.0.1条）");
+        if (choices.agent == core::Agent::CarbonDioxide) {
+            note += QStringLiteral(
+                "；E类火灾场所不得选用装有金属喇叭喷筒的二氧化碳灭火器（GB 50140-2005 "
+                "第4.2.5条）");
+        }
+        return note;
     }
     return {};
 }

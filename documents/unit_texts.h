@@ -40,7 +40,8 @@ namespace documents {
 extern const QString kBasis;
 
 // What the designer must judge for these choices (GB 55036-2022 10.0.1): class A with water or
-// foam extinguishers, which must also suit class E fires; class E, live equipment above 1 kV.
+// foam extinguishers, which must also suit class E fires; class E, live equipment above 1 kV, and
+// with carbon dioxide no extinguisher with a metal horn (GB 50140-2005 4.2.5).
 // Empty where there is nothing to note.
 [[nodiscard]] QString unitNote(const core::Choices& choices);
 // The extinguisher as a bill of materials names it: mount, agent and "灭火器":

@@ -122,6 +122,17 @@ QString sheetUnavailableReason(const core::Choices& choices, const QString& area
     return {};
 }
 
+// The area as typed, while the box still holds the text that gave the shown area: the sheet
+// computes with the digits the designer typed, beyond what a double holds.
+std::optional<core::DecimalNumber> typedArea(const QString& text, double shownArea) {
+    const QByteArray area = text.toUtf8();
+    const std::string_view typed(area.constData(), static_cast<std::size_t>(area.size()));
+    if (core::leadingNumber(typed) != shownArea) {
+        return std::nullopt;
+    }
+    return core::decimalFromText(typed);
+}
+
 }  // namespace
 
 const QString torva::kCaption = QStringLiteral("灭火器配置计算(新规)") +
@@ -454,7 +465,7 @@ void torva::updateSheetButton() {
 
 void torva::openCalculationSheet() {
     const std::optional<core::UnitConditions> unit =
-        shown_ ? core::conditionsOf(*shown_) : std::nullopt;
+        shown_ ? core::conditionsOf(*shown_, typedArea(tx->text(), shown_->area)) : std::nullopt;
     if (!unit || !sheetButton->isEnabled()) {
         return;
     }

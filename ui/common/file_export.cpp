@@ -76,7 +76,8 @@ QString suggestedFileName(const QString& name, const ExportKind& kind) {
 }
 
 QString withSuffix(const QString& fileName, const QString& suffix) {
-    if (!QFileInfo(fileName).suffix().isEmpty()) {
+    // "综合楼方案1.2" has a dot but not the suffix: only the chosen type's own suffix is kept.
+    if (QFileInfo(fileName).suffix().compare(suffix, Qt::CaseInsensitive) == 0) {
         return fileName;
     }
     return fileName + (fileName.endsWith(u'.') ? QString() : QStringLiteral(".")) + suffix;

@@ -25,7 +25,8 @@ struct ExportKind {
 // UTF-8; "-<title>.<suffix>" is kept whole.
 [[nodiscard]] QString suggestedFileName(const QString& name, const ExportKind& kind);
 
-// The file name, with ".<suffix>" added when it has none ("noext" gives "noext.pdf").
+// The file name, with ".<suffix>" added unless it already ends in it, in any letter case
+// ("noext" gives "noext.pdf", "综合楼 v2.0" gives "综合楼 v2.0.pdf", "a.PDF" stays).
 [[nodiscard]] QString withSuffix(const QString& fileName, const QString& suffix);
 
 // The folder an export's file dialog opens in: that of the last export, while it exists; else
