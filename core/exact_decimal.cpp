@@ -31,33 +31,32 @@ std::string wholeText(Wide x) {
     return text;
 }
 
-Wide greatestCommonDivisor(Wide a, Wide b) {
-    while (b != 0) {
-        const Wide rest = a % b;
-        a = b;
-        b = rest;
+// The denominator of the ratio's fraction part in lowest terms.
+Wide reducedDenominator(const Ratio& r) {
+    Wide a = r.numerator % r.denominator;
+    Wide b = r.denominator;
+    while (a != 0) {
+        const Wide rest = b % a;
+        b = a;
+        a = rest;
     }
-    return a;
+    return r.denominator / b;
 }
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }
 
-// The fraction's first `count` decimals, from the remainder of the whole part.
-std::string decimals(Wide remainder, Wide denominator, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
+// The ratio rounded to `count` decimals, an exact half going up; trailing zeros dropped.
+std::string roundedText(const Ratio& r, int count) {
+    Wide whole = r.numerator / r.denominator;
+    Wide remainder = r.numerator % r.denominator;
+    std::string fraction;
+    for (int i = 0; i <= count; ++i) {  // one decimal more, for the rounding
         remainder *= 10;
-        text.push_back(static_cast<char>('0' + static_cast<int>(remainder / denominator)));
-        remainder %= denominator;
+        fraction.push_back(static_cast<char>('0' + static_cast<int>(remainder / r.denominator)));
+        remainder %= r.denominator;
     }
-    return text;
-}
-
-// whole.fraction rounded to `count` decimals, an exact half going up; trailing zeros dropped.
-std::string roundedText(Wide whole, Wide remainder, Wide denominator, int count) {
-    std::string fraction = decimals(remainder, denominator, count + 1);
     const bool up = fraction.back() >= '5';
     fraction.pop_back();
     if (up) {
@@ -205,21 +204,19 @@ double toDouble(const Ratio& r) {
 
 std::string ratioText(const Ratio& r) {
     constexpr int kExactDecimals = 15;
-    const Wide whole = r.numerator / r.denominator;
-    const Wide remainder = r.numerator % r.denominator;
-    if (remainder == 0) {
-        return "= " + wholeText(whole);
+    if (isWhole(r)) {
+        return "= " + wholeText(r.numerator / r.denominator);
     }
     // A fraction ends within fifteen decimals when its reduced denominator divides 10^15.
     constexpr Wide kExactScale = 1000000000000000;
-    const Wide reduced = r.denominator / greatestCommonDivisor(remainder, r.denominator);
+    const Wide reduced = reducedDenominator(r);
     if (reduced <= kExactScale && kExactScale % reduced == 0) {
-        return "= " + roundedText(whole, remainder, r.denominator, kExactDecimals);
+        return "= " + roundedText(r, kExactDecimals);
     }
     // A denominator below 10^39 shows a non-zero decimal within 39 places.
     std::string text;
     for (int count = 3; count <= 40; ++count) {
-        text = roundedText(whole, remainder, r.denominator, count);
+        text = roundedText(r, count);
         if (text.find('.') != std::string::npos) {
             break;
         }
