@@ -88,6 +88,9 @@ constexpr Place kUnitLabelPlace{1950, 900, 165, 195};
 constexpr Place kGridPlace{60, 1560, 5625, 4275};
 constexpr Place kSheetButtonPlace{5775, 3960, 2190, 375};    // below the check box, frame-wide
 constexpr Place kProjectButtonPlace{5775, 4425, 2190, 375};  // below the sheet's button
+// Below the grid, across the window: the line that says when GB 55036-2022 10.0.3 sizes the
+// configuration above the grid's Q. The window is taller by this line; nothing else moves.
+constexpr Place kAreaRuleLinePlace{60, 5880, 7890, 300};
 
 // Frame colour of the current cell: black.
 constexpr grid::Color kCellFrameColor = 0;
@@ -163,7 +166,8 @@ void torva::buildControls() {
         w->setGeometry(px(p.left), top, std::max(px(p.width), w->sizeHint().width()), height);
     };
 
-    setFixedSize(px(kClientArea.width), px(kClientArea.height));
+    setFixedSize(px(kClientArea.width),
+                 px(kAreaRuleLinePlace.top + kAreaRuleLinePlace.height + kAreaRuleLinePlace.left));
 
     for (std::size_t i = 0; i < Frame1.size(); ++i) {
         Frame1[i] = new QGroupBox(QString::fromUtf8(core::kGroupCaptions.at(i)), this);
@@ -224,6 +228,11 @@ void torva::buildControls() {
     connect(fa, &grid::GridWidget::MouseDown, this, &torva::fa_MouseDown);
     connect(fa, &grid::GridWidget::MouseUp, this, &torva::fa_MouseUp);
     connect(fa, &grid::GridWidget::MouseMove, this, &torva::fa_MouseMove);
+
+    areaRuleLine = new QLabel(this);
+    areaRuleLine->setAccessibleName(QStringLiteral("配置依据提示"));
+    areaRuleLine->setAutoFillBackground(true);
+    place(areaRuleLine, kAreaRuleLinePlace);
 
     sheetButton = new QPushButton(QStringLiteral("计算书…"), this);
     placeText(sheetButton, kSheetButtonPlace);
@@ -456,11 +465,31 @@ void torva::updateSheetButton() {
         return;  // the area box is filled while the window is built
     }
     const QString unavailable = shown_ ? sheetUnavailableReason(*shown_, tx->text()) : QString();
+    showAreaRule(unavailable.isEmpty() ? shown_ : std::nullopt);
     sheetButton->setEnabled(shown_ && unavailable.isEmpty());
     sheetAction->setEnabled(shown_ && unavailable.isEmpty());
     sheetButton->setToolTip(unavailable.isEmpty()
                                 ? QStringLiteral("按当前的计算结果编制灭火器配置计算书")
                                 : unavailable);
+}
+
+// The grid shows GB 50140's Q; where S/U rounded up exceeds it, GB 55036-2022 10.0.3 sizes the
+// configuration, and the line under the grid says so in the warning colour.
+void torva::showAreaRule(const std::optional<core::Choices>& choices) {
+    const std::optional<core::UnitConditions> unit =
+        choices ? core::conditionsOf(*choices, typedArea(tx->text(), choices->area)) : std::nullopt;
+    const bool governs = unit && unit->required.areaGoverns();
+    areaRuleLine->setText(
+        governs ? QStringLiteral("按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = %1，"
+                                 "配置数量以计算书为准")
+                      .arg(documents::ratingText(unit->required.perUnitAreaWhole,
+                                                 unit->choices.fireClass))
+                : QString());
+    QPalette palette = this->palette();
+    if (governs) {
+        palette.setColor(QPalette::Window, ui::kWarningColor);
+    }
+    areaRuleLine->setPalette(palette);
 }
 
 void torva::openCalculationSheet() {

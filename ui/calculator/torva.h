@@ -73,6 +73,8 @@ class torva : public QWidget {
     // The calculation sheet of the shown result, and the grid's copies of its table.
     QPushButton* sheetButton = nullptr;
     QPushButton* projectButton = nullptr;  // "工程…": opens the project window, or raises it
+    // Under the grid: where GB 55036-2022 10.0.3 sizes the configuration above the grid's Q.
+    QLabel* areaRuleLine = nullptr;
     QAction* copyTableAction = nullptr;
     QAction* sheetAction = nullptr;
     QAction* copyCellsAction = nullptr;  // Ctrl+C in the grid: the selection or the current cell
@@ -114,6 +116,7 @@ class torva : public QWidget {
     void copySelection();
     void showAreaReading(const QString& text);
     void updateSheetButton();
+    void showAreaRule(const std::optional<core::Choices>& choices);
 
     std::array<QButtonGroup*, core::kGroups> groups_{};
     std::optional<core::Choices> shown_;  // the choices the grid shows

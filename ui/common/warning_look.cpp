@@ -16,7 +16,7 @@ constexpr int kFlashMs = 700;
 void setWarningLook(QWidget* box, bool warning) {
     QPalette palette = box->parentWidget()->palette();
     if (warning) {
-        palette.setColor(QPalette::Base, QColor(255, 236, 179));
+        palette.setColor(QPalette::Base, kWarningColor);
     }
     box->setPalette(palette);
 }
