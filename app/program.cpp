@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include <algorithm>
+
 #include "project_exports.h"
 #include "project_window.h"
 #include "torva.h"
@@ -15,6 +17,9 @@ void Program::showCalculator() {
         calculator_ = std::make_unique<torva>();
         calculator_->openProject = [this] { showProject(); };
         calculator_->addToProject = [this](const core::Unit& unit) { return addToProject(unit); };
+        calculator_->placeInProject = [this](const core::Unit& unit) {
+            return placeInProject(unit);
+        };
         calculator_->Form_Load();
     }
     calculator_->show();
@@ -37,6 +42,15 @@ ui::ProjectWindow& Program::showProject() {
 
 bool Program::openProject(const QString& fileName) {
     return showProject().openFile(fileName);
+}
+
+int Program::placeInProject(const core::Unit& unit) const {
+    if (!project_ || !project_->isVisible()) {
+        return 0;
+    }
+    const std::vector<core::Unit>& units = project_->project().units;
+    const auto found = std::find(units.begin(), units.end(), unit);
+    return found == units.end() ? 0 : static_cast<int>(found - units.begin()) + 1;
 }
 
 int Program::addToProject(const core::Unit& unit) {

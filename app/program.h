@@ -32,6 +32,8 @@ class Program {
     // Adds the unit to the project window's project and shows it with the unit's row current.
     // Returns the unit's place in the project, from 1, or 0 when it was not added.
     int addToProject(const core::Unit& unit);
+    // The place from 1 of the open project's first unit equal to the unit; 0 when there is none.
+    [[nodiscard]] int placeInProject(const core::Unit& unit) const;
 
   private:
     std::unique_ptr<torva> calculator_;

@@ -23,6 +23,8 @@
 #include "sheet_dialog.h"
 #include "torva.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 template <typename T>
@@ -69,8 +71,16 @@ TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
         ASSERT_TRUE(sheet->projectButton->isVisible());
         sheet->unitName->setText(QStringLiteral("仓库"));
         sheet->points->setValue(3);
+        // The same unit a second time is added only deliberately, with the first one named.
+        EXPECT_EQ(sheet->projectButton->text(), added == 1 ? u"加入工程"_s : u"再次加入"_s);
+        EXPECT_EQ(sheet->projectButton->toolTip().contains(u"第1个计算单元"_s), added == 2);
         QTest::mouseClick(sheet->projectButton, Qt::LeftButton);
-        EXPECT_EQ(sheet->status->text(), QStringLiteral("已加入工程：第%1个计算单元").arg(added));
+        EXPECT_EQ(sheet->status->text(), (added == 1 ? u"已加入工程：第%1个计算单元"_s
+                                                     : u"已再次加入工程：第%1个计算单元"_s)
+                                             .arg(added));
+        EXPECT_EQ(sheet->projectButton->text(), u"再次加入"_s);
+        sheet->unitName->setText(QStringLiteral("仓库二"));
+        EXPECT_EQ(sheet->projectButton->text(), u"加入工程"_s) << "another unit";
         sheet->close();
         delete sheet;
     }

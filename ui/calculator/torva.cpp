@@ -500,6 +500,7 @@ void torva::openCalculationSheet() {
     }
     auto* dialog = new ui::CalculationSheetDialog(*unit, this);
     dialog->addToProject = addToProject;
+    dialog->placeInProject = placeInProject;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

@@ -83,10 +83,12 @@ class torva : public QWidget {
     // leading number, one beyond the double range as infinite.
     [[nodiscard]] core::Choices choices() const;
 
-    // Set by the program: opens or raises the project window, and adds a unit to its project,
-    // giving the unit's place in it from 1 (0 when the unit was not added).
+    // Set by the program: opens or raises the project window, adds a unit to its project,
+    // giving the unit's place in it from 1 (0 when the unit was not added), and finds the place
+    // of a unit equal to it (0 when there is none).
     std::function<void()> openProject;
     std::function<int(const core::Unit&)> addToProject;
+    std::function<int(const core::Unit&)> placeInProject;
 
   signals:
     // A result was calculated and drawn into the grid.

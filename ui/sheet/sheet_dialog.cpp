@@ -217,9 +217,26 @@ void CalculationSheetDialog::addSheetToProject() {
     if (!addToProject) {
         return;
     }
+    const bool again = placeInProject && placeInProject(projectUnit()) > 0;
     const int place = addToProject(projectUnit());
-    showStatus(place > 0 ? QStringLiteral("已加入工程：第%1个计算单元").arg(place)
-                         : QStringLiteral("未能加入工程"));
+    showStatus(place <= 0 ? QStringLiteral("未能加入工程")
+               : again ? QStringLiteral("已再次加入工程：第%1个计算单元").arg(place)
+                       : QStringLiteral("已加入工程：第%1个计算单元").arg(place));
+    showPlaceInProject();
+}
+
+// A unit that the project already holds is named with its place; the button then adds a copy
+// only as a deliberate second choice.
+void CalculationSheetDialog::showPlaceInProject() {
+    const int place = placeInProject ? placeInProject(projectUnit()) : 0;
+    projectButton->setText(place > 0 ? QStringLiteral("再次加入") : QStringLiteral("加入工程"));
+    projectButton->setAccessibleName(projectButton->text());
+    projectButton->setToolTip(
+        place > 0
+            ? QStringLiteral("本计算单元已在工程中（第%1个计算单元）；再次加入将增加一个相同的"
+                             "计算单元")
+                  .arg(place)
+            : QStringLiteral("将本计算单元加入灭火器配置工程"));
 }
 
 // Typed or pasted, the name stays on one line.
@@ -286,6 +303,7 @@ void CalculationSheetDialog::showSheet() {
     if (!isVisible()) {
         return;  // showing the dialog draws the sheet, dated that day
     }
+    showPlaceInProject();
     QScrollBar* bar = sheetView->verticalScrollBar();
     const int scrolled = bar->value();
     sheetView->setHtml(sheet().html());

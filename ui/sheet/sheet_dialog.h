@@ -64,6 +64,9 @@ class CalculationSheetDialog : public QDialog {
     // Set by the program: adds a unit to the project window's project and gives its place there
     // from 1, or 0 when it was not added. Without it the dialog has no "加入工程" button.
     std::function<int(const core::Unit& unit)> addToProject;
+    // Set by the program: the place from 1 of a unit of the project equal to this one, 0 when
+    // there is none. The button then reads "再次加入": adding it again is a deliberate choice.
+    std::function<int(const core::Unit& unit)> placeInProject;
 
     QLineEdit* unitName = nullptr;
     QSpinBox* points = nullptr;
@@ -88,6 +91,7 @@ class CalculationSheetDialog : public QDialog {
     void showSheet();
     void showStatus(const QString& text);
     void showExported(const QString& path);
+    void showPlaceInProject();
 
     core::UnitConditions unit_;
     bool pointsEdited_ = false;
