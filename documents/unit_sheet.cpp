@@ -9,6 +9,7 @@
 #include <cmath>
 #include <concepts>
 
+#include "file_commit.h"
 #include "file_errors.h"
 #include "number_text.h"
 #include "result_rows.h"
@@ -294,8 +295,7 @@ std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QStrin
         document.setHtml(sheet.html());
         document.print(&writer);
     }
-    errno = 0;
-    if (!file.commit()) {
+    if (!io::commitWhole(file)) {
         return io::writeFailureReason(fileName, file.error(), errno);
     }
     return std::nullopt;

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "choices.h"
+#include "file_commit.h"
 #include "file_errors.h"
 #include "setting_points.h"
 
@@ -427,7 +428,8 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
     }
     QSaveFile file(fileName);
     const QByteArray json = projectJson(project);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !commitWhole(file)) {
         return failed(writeFailureReason(fileName, file.error(), errno));
     }
     return std::nullopt;

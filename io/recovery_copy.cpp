@@ -8,7 +8,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
+#include <cerrno>
 
+#include "file_commit.h"
+#include "file_errors.h"
 #include "project_file.h"
 
 namespace io {
@@ -86,9 +89,10 @@ std::optional<QString> RecoveryCopy::write(const core::Project& project, const Q
     };
     const QByteArray json = QJsonDocument(copy).toJson(QJsonDocument::Compact);
     QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !commitWhole(file)) {
         return QStringLiteral("无法写入恢复副本“%1”：%2")
-            .arg(QDir::toNativeSeparators(path_), file.errorString());
+            .arg(QDir::toNativeSeparators(path_), writeFailureReason(path_, file.error(), errno));
     }
     return std::nullopt;
 }
