@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -19,6 +18,7 @@
 #include "choices.h"
 #include "file_commit.h"
 #include "file_errors.h"
+#include "regular_file.h"
 #include "setting_points.h"
 
 namespace io {
@@ -439,22 +439,15 @@ std::variant<core::Project, QString> readProject(const QString& fileName) {
     const auto refused = [&](const QString& reason) {
         return QStringLiteral("无法打开工程文件“%1”：%2").arg(nativeName(fileName), reason);
     };
-    const QFileInfo info(fileName);
-    if (!info.exists()) {
-        return refused(QStringLiteral("文件不存在"));
+    QFile file(fileName);
+    if (auto fault = openRegularFile(file)) {
+        return refused(*fault);
     }
-    if (info.isDir()) {
-        return refused(QStringLiteral("这是一个文件夹，不是文件"));
-    }
-    if (info.size() > kMaxProjectFileSize) {
+    if (file.size() > kMaxProjectFileSize) {
         return refused(QStringLiteral("文件过大（超过%1 MiB）").arg(kMaxProjectFileSize >> 20));
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));
-    }
-    // Read one byte beyond the limit, so that a file that grew since it was measured (or a
-    // device that reports no size) is still refused rather than read in part.
+    // Read one byte beyond the limit, so that a file that grew since it was measured is still
+    // refused rather than read in part.
     const QByteArray bytes = file.read(kMaxProjectFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
         return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));

@@ -13,6 +13,7 @@
 #include "file_commit.h"
 #include "file_errors.h"
 #include "project_file.h"
+#include "regular_file.h"
 
 namespace io {
 namespace {
@@ -32,8 +33,9 @@ std::unique_ptr<QLockFile> lockOf(const QString& copyPath) {
 
 std::variant<RecoveredProject, QString> readCopy(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("恢复副本“%1”无法读取").arg(QDir::toNativeSeparators(path));
+    if (auto fault = openRegularFile(file)) {
+        return QStringLiteral("恢复副本“%1”无法读取：%2")
+            .arg(QDir::toNativeSeparators(path), *fault);
     }
     const QJsonDocument document = QJsonDocument::fromJson(file.read(kMaxProjectFileSize + 1));
     const QJsonObject copy = document.object();

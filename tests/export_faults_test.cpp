@@ -1,0 +1,88 @@
+// The command line's export with awkward files, run as a process.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+#include "project_file.h"
+#include "test_support.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString err;
+};
+
+// Runs the program in `folder`, through `sh -c shell` when given ("$@" holds the program and
+// its arguments); a run that does not end in 20 s is killed and fails.
+Outcome run(const QString& folder, const QStringList& arguments, const QString& shell = {}) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"QT_QPA_PLATFORM"_s);
+    environment.remove(u"DISPLAY"_s);
+    process.setProcessEnvironment(environment);
+    if (shell.isEmpty()) {
+        process.start(QStringLiteral(PROGRAM_PATH), arguments);
+    } else {
+        process.start(u"sh"_s, QStringList{u"-c"_s, shell, u"sh"_s, QStringLiteral(PROGRAM_PATH)} +
+                                   arguments);
+    }
+    if (!process.waitForFinished(20000)) {
+        ADD_FAILURE() << "the export did not end";
+        process.kill();
+        process.waitForFinished();
+    }
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+class ExportFaults : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        core::Project project{"综合楼", {tests::makeUnit("仓库", core::FireClass::A, 1500)}};
+        ASSERT_EQ(io::saveProject(project, path(u"p.fep"_s)), std::nullopt);
+    }
+    [[nodiscard]] QString path(const QString& name) const { return folder.filePath(name); }
+    [[nodiscard]] QStringList files() const {
+        return QDir(folder.path())
+            .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir folder;
+};
+
+// The project is not a plain file: refused by name, at once.
+TEST_F(ExportFaults, AProjectThatIsNoPlainFileIsRefused) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"pipe.fep"_s)).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_s, path(u"zero.fep"_s)));
+    ASSERT_TRUE(QFile::link(path(u"p.fep"_s), path(u"link.fep"_s)));
+    const std::pair<QString, bool> cases[] = {
+        {u"pipe.fep"_s, false},
+        {u"zero.fep"_s, false},
+        {u"/dev/null"_s, false},
+        {u"link.fep"_s, true},  // a link to a plain file is read
+    };
+    for (const auto& [project, read] : cases) {
+        SCOPED_TRACE(project.toStdString());
+        const Outcome outcome = run(folder.path(), {u"--export"_s, u"out.pdf"_s, project});
+        if (read) {
+            EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
+            ASSERT_TRUE(QFile::remove(path(u"out.pdf"_s)));
+            continue;
+        }
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_TRUE(outcome.err.contains(u"“%1”"_s.arg(project)) &&
+                    outcome.err.contains(u"不是普通文件"_s))
+            << outcome.err.toStdString();
+    }
+}
+
+}  // namespace
