@@ -18,6 +18,7 @@
 #include "choices.h"
 #include "file_commit.h"
 #include "file_errors.h"
+#include "json_keys.h"
 #include "regular_file.h"
 #include "setting_points.h"
 
@@ -111,6 +112,13 @@ bool convertsWhole(const QString& text, std::string& out) {
     return QString::fromUtf8(utf8) == text;
 }
 
+// A text as a message quotes it: a long one is cut short, so that a file with a text of many
+// megabytes gives a message a window can show.
+QString quoted(const QString& text) {
+    constexpr qsizetype kLongest = 40;
+    return text.size() <= kLongest ? text : text.first(kLongest) + QStringLiteral("…");
+}
+
 // A number as a message quotes it: plain decimals where they stay short.
 QString numberText(double x) {
     return QString::number(x, std::abs(x) < 1e15 ? 'f' : 'g', QLocale::FloatingPointShortest);
@@ -120,7 +128,7 @@ QString numberText(double x) {
 QString valueText(const QJsonValue& value) {
     switch (value.type()) {
         case QJsonValue::String:
-            return value.toString();
+            return quoted(value.toString());
         case QJsonValue::Double:
             return numberText(value.toDouble());
         case QJsonValue::Bool:
@@ -141,13 +149,30 @@ QString unitPrefix(qsizetype number) {
     return QStringLiteral("第%1个计算单元").arg(number);
 }
 
+// The object of the file that holds a duplicate key, as a message names it.
+QString duplicatePlace(const DuplicateKey& duplicate) {
+    const std::vector<JsonStep>& where = duplicate.where;
+    if (where.empty()) {
+        return {};  // the project itself, as the other messages of its keys say
+    }
+    if (where.size() == 2 && where[0].key == kUnitsKey && where[1].index >= 0) {
+        return unitPrefix(where[1].index + 1);
+    }
+    QStringList steps;
+    for (const JsonStep& step : where) {
+        steps << (step.index >= 0 ? QStringLiteral("第%1项").arg(step.index + 1)
+                                  : QStringLiteral("“%1”").arg(quoted(step.key)));
+    }
+    return steps.join(QString()) + QStringLiteral("中的对象");
+}
+
 // The first key of the object that is not among `known`, then the first of `required` that it
 // lacks, as a message; empty when the keys are right.
 std::optional<QString> keyFault(const QJsonObject& object, const QStringList& known,
                                 const QStringList& optional, const QString& prefix) {
     for (const QString& key : object.keys()) {
         if (!known.contains(key)) {
-            return QStringLiteral("%1含有未知的键“%2”").arg(prefix, key);
+            return QStringLiteral("%1含有未知的键“%2”").arg(prefix, quoted(key));
         }
     }
     for (const QString& key : known) {
@@ -312,7 +337,7 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
                                       });
         if (!adequate) {
             return QStringLiteral("%1的灭火器型号“%2”不是该单元适用的型号")
-                .arg(prefix, fromUtf8(*unit.model));
+                .arg(prefix, quoted(fromUtf8(*unit.model)));
         }
     }
     if (unit.points && (*unit.points < 1 || *unit.points > core::kMaxPoints)) {
@@ -412,6 +437,10 @@ std::variant<core::Project, QString> parseProject(const QByteArray& bytes) {
     }
     if (!document.isObject()) {
         return QStringLiteral("不是灭火器配置工程文件");
+    }
+    if (const auto duplicate = firstDuplicateKey(text)) {
+        return QStringLiteral("%1含有重复的键“%2”")
+            .arg(duplicatePlace(*duplicate), quoted(duplicate->key));
     }
     return projectFromObject(document.object());
 }

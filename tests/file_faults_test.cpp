@@ -1,5 +1,6 @@
-// The files the program writes, when the disk is at fault: every writer of a file the user keeps
-// leaves the old file whole when its write fails, and tells why.
+// The files the program writes and reads, when the disk or the file is at fault: every writer of
+// a file the user keeps leaves the old file whole when its write fails, and tells why; the
+// reader refuses a project with a key twice.
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -265,6 +266,66 @@ TEST(Settings, ASaveKeepsTheOtherSettings) {
     EXPECT_EQ(settings->value(u"export/folder"_s).toString(), u"/home/设计/导出"_s);
     EXPECT_EQ(entries(folder.path()), QStringList{QFileInfo(settings->fileName()).fileName()});
 }
+
+struct BadProject {
+    const char* name;
+    QByteArray json;
+    const char* fault;  // empty: the file is read
+};
+
+const QByteArray kUnit =
+    R"({"name": "u", "location": "", "fireClass": "A", "hazard": "medium", "factor": 0.9,
+        "building": "aboveGround", "area": 1500, "agent": "ammoniumPhosphatePowder"})";
+
+QByteArray project(const QByteArray& name, const QByteArray& units, const QByteArray& more = {}) {
+    return R"({"format": "fire-extinguisher-project", "version": 1, "name": ")" + name + R"(", )" +
+           more + R"("units": [)" + units + "]}";
+}
+
+QByteArray unitWith(const QByteArray& from, const QByteArray& to) {
+    return QByteArray(kUnit).replace(from, to);
+}
+
+std::vector<BadProject> badProjects() {
+    return {
+        {"areaTwiceInAUnit", project("p", kUnit + "," + unitWith("1500", "1500, \"area\": 99999")),
+         "第2个计算单元含有重复的键“area”"},
+        {"keyTwiceAtTheTop", project("p", kUnit, R"("name": "q", )"), "含有重复的键“name”"},
+        {"keyTwiceThroughAnEscape",
+         project("p", unitWith(R"("area": 1500)", R"("area": 1500, "are\u0061": 2)")),
+         "第1个计算单元含有重复的键“area”"},
+        {"escapedQuoteInAKey", project("p", kUnit, R"("x\"y": 1, "x\"y": 2, )"),
+         "含有重复的键“x\"y”"},
+        {"sameKeysInTwoUnits", project("p", kUnit + "," + kUnit + "," + kUnit), ""},
+        {"keyAsAValueIsNoKey", project("area", unitWith(R"("u")", R"("area")")), ""},
+        {"modelOfMegabytes",
+         project("p", unitWith(R"("area")",
+                               R"("model": ")" + QByteArray(1'000'000, 'M') + R"(", "area")")),
+         "第1个计算单元的灭火器型号“MMMM"},
+    };
+}
+
+class BadProjectTest : public ::testing::TestWithParam<BadProject> {};
+
+TEST_P(BadProjectTest, IsRefusedNamingTheKey) {
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(u"工程.fep"_s);
+    writeFile(fileName, GetParam().json);
+    const auto read = io::readProject(fileName);
+    if (*GetParam().fault == '\0') {
+        EXPECT_TRUE(std::holds_alternative<core::Project>(read))
+            << std::get<QString>(read).toStdString();
+        return;
+    }
+    ASSERT_TRUE(std::holds_alternative<QString>(read));
+    const QString message = std::get<QString>(read);
+    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(fileName))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromUtf8(GetParam().fault))) << message.toStdString();
+    EXPECT_LT(message.size(), 300) << "the message quotes no text whole";
+}
+
+INSTANTIATE_TEST_SUITE_P(ProjectFile, BadProjectTest, ::testing::ValuesIn(badProjects()),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 
