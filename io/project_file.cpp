@@ -149,6 +149,22 @@ QString unitPrefix(qsizetype number) {
     return QStringLiteral("第%1个计算单元").arg(number);
 }
 
+// Why a name or location is too long for the editors; `what` names it ("工程名称“name”").
+std::optional<QString> lengthFault(const QString& what, const std::string& text) {
+    const qsizetype length = fromUtf8(text).size();
+    if (length <= core::kMaxNameLength) {
+        return std::nullopt;
+    }
+    return QStringLiteral("%1过长：%2个字符，最多%3个字符")
+        .arg(what)
+        .arg(length)
+        .arg(core::kMaxNameLength);
+}
+
+std::optional<QString> projectNameFault(const std::string& name) {
+    return lengthFault(QStringLiteral("工程名称“%1”").arg(kNameKey), name);
+}
+
 // The object of the file that holds a duplicate key, as a message names it.
 QString duplicatePlace(const DuplicateKey& duplicate) {
     const std::vector<JsonStep>& where = duplicate.where;
@@ -313,6 +329,13 @@ QString nativeName(const QString& fileName) {
 
 std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
     const QString prefix = unitPrefix(number);
+    for (const auto& [key, text] :
+         {std::pair{kNameKey, &unit.name}, {kLocationKey, &unit.location}}) {
+        const QString what = key == kNameKey ? QStringLiteral("名称") : QStringLiteral("位置");
+        if (auto fault = lengthFault(QStringLiteral("%1的%2“%3”").arg(prefix, what, key), *text)) {
+            return fault;
+        }
+    }
     const core::Choices& choices = unit.choices;
     if (textOf(kFireClasses, choices.fireClass).isEmpty()) {
         return QStringLiteral("%1的火灾类别%2不能列入工程")
@@ -404,6 +427,9 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     if (!convertsWhole(object[kNameKey].toString(), project.name)) {
         return QStringLiteral("工程名称“name”含有无效字符");
     }
+    if (auto fault = projectNameFault(project.name)) {
+        return *fault;
+    }
     if (!object[kUnitsKey].isArray()) {
         return QStringLiteral("计算单元“units”应为数组");
     }
@@ -449,6 +475,9 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
     const auto failed = [&](const QString& reason) {
         return QStringLiteral("无法保存工程文件“%1”：%2").arg(nativeName(fileName), reason);
     };
+    if (auto fault = projectNameFault(project.name)) {
+        return failed(*fault);
+    }
     for (std::size_t i = 0; i < project.units.size(); ++i) {
         // A unit that would be refused on reading is not written: the file could not be opened.
         if (auto fault = unitFault(project.units[i], static_cast<qsizetype>(i) + 1)) {

@@ -1,6 +1,6 @@
 // The files the program writes and reads, when the disk or the file is at fault: every writer of
 // a file the user keeps leaves the old file whole when its write fails, and tells why; the
-// reader refuses a project with a key twice.
+// reader refuses a project with a key twice or a name too long for the editors.
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -287,6 +287,9 @@ QByteArray unitWith(const QByteArray& from, const QByteArray& to) {
 }
 
 std::vector<BadProject> badProjects() {
+    const QByteArray longest(core::kMaxNameLength, 'x');
+    const QByteArray tooLong = longest + "x";
+    const QByteArray hanzi = QString(core::kMaxNameLength + 1, u'楼').toUtf8();
     return {
         {"areaTwiceInAUnit", project("p", kUnit + "," + unitWith("1500", "1500, \"area\": 99999")),
          "第2个计算单元含有重复的键“area”"},
@@ -298,6 +301,14 @@ std::vector<BadProject> badProjects() {
          "含有重复的键“x\"y”"},
         {"sameKeysInTwoUnits", project("p", kUnit + "," + kUnit + "," + kUnit), ""},
         {"keyAsAValueIsNoKey", project("area", unitWith(R"("u")", R"("area")")), ""},
+        {"longestNames", project(longest, unitWith(R"("")", '"' + longest + '"')), ""},
+        {"projectNameTooLong", project(tooLong, kUnit),
+         "工程名称“name”过长：201个字符，最多200个字符"},
+        {"unitNameTooLong", project("p", kUnit + "," + unitWith(R"("u")", '"' + hanzi + '"')),
+         "第2个计算单元的名称“name”过长：201个字符"},
+        {"locationTooLong", project("p", unitWith(R"("")", '"' + tooLong + '"')),
+         "第1个计算单元的位置“location”过长"},
+        {"nameOfMegabytes", project(QByteArray(5'000'000, 'x'), kUnit), "工程名称“name”过长"},
         {"modelOfMegabytes",
          project("p", unitWith(R"("area")",
                                R"("model": ")" + QByteArray(1'000'000, 'M') + R"(", "area")")),
@@ -326,6 +337,23 @@ TEST_P(BadProjectTest, IsRefusedNamingTheKey) {
 
 INSTANTIATE_TEST_SUITE_P(ProjectFile, BadProjectTest, ::testing::ValuesIn(badProjects()),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// A project the reader would refuse is not saved either.
+TEST(ProjectFile, ANameTooLongIsNotSaved) {
+    QTemporaryDir folder;
+    const std::string tooLong(core::kMaxNameLength + 1, 'x');
+    core::Project longName = fiveUnits();
+    longName.name = tooLong;
+    core::Project longUnit = fiveUnits();
+    longUnit.units[3].location = tooLong;
+    for (const auto& [project, fault] : {std::pair{longName, u"工程名称“name”过长"_s},
+                                         {longUnit, u"第4个计算单元的位置“location”过长"_s}}) {
+        const auto refused = io::saveProject(project, folder.filePath(u"工程.fep"_s));
+        ASSERT_TRUE(refused.has_value());
+        EXPECT_TRUE(refused->contains(fault)) << refused->toStdString();
+    }
+    EXPECT_TRUE(entries(folder.path()).isEmpty());
+}
 
 }  // namespace
 
