@@ -312,6 +312,9 @@ bool paintBook(const core::Project& project, QPainter& painter, QPagedPaintDevic
 
 WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
                           const UnitSheetHtml& unitSheetHtml, const Progress& progress) {
+    if (auto fault = io::replaceFault(fileName)) {
+        return {WriteStatus::Failed, failure(fileName, *fault)};
+    }
     QSaveFile file(fileName);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {

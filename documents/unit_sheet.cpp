@@ -279,6 +279,9 @@ std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml
 
 std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QString& fileName) {
     // The file replaces an old one only once it has been written whole.
+    if (auto fault = io::replaceFault(fileName)) {
+        return fault;
+    }
     QSaveFile file(fileName);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {

@@ -358,8 +358,8 @@ std::optional<QString> createPartFile(const QString& target, QString& error) {
 
 WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName,
                            const Progress& progress) {
-    if (QFileInfo(fileName).isDir()) {
-        return {WriteStatus::Failed, failure(fileName, io::writeFailureReason(fileName))};
+    if (auto fault = io::replaceFault(fileName)) {
+        return {WriteStatus::Failed, failure(fileName, *fault)};
     }
     QString error;
     const std::optional<QString> part = createPartFile(fileName, error);

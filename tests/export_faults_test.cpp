@@ -43,6 +43,11 @@ Outcome run(const QString& folder, const QStringList& arguments, const QString& 
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
 
+QByteArray contents(const QString& fileName) {
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 class ExportFaults : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -84,5 +89,60 @@ TEST_F(ExportFaults, AProjectThatIsNoPlainFileIsRefused) {
             << outcome.err.toStdString();
     }
 }
+
+struct Target {
+    const char* name;
+    const char* suffix;
+    enum Kind { ReadOnly, Link, TheProject, LinkToTheProject } kind;
+    const char* says;
+};
+
+class ExportTarget : public ExportFaults, public ::testing::WithParamInterface<Target> {};
+
+// OUT is left as it was, and so is what a link points to.
+TEST_P(ExportTarget, IsLeftAsItWas) {
+    const Target& target = GetParam();
+    const QString out = u"out."_s + QString::fromLatin1(target.suffix);
+    const QString other = path(u"other.bin"_s);
+    QFile::copy(path(u"p.fep"_s), path(out));  // a project file with the output's suffix
+    QString project = u"p.fep"_s;
+    switch (target.kind) {
+        case Target::ReadOnly:
+            ASSERT_TRUE(QFile::setPermissions(path(out), QFile::ReadOwner | QFile::ReadGroup));
+            break;
+        case Target::Link:
+            ASSERT_TRUE(QFile::rename(path(out), other) && QFile::link(other, path(out)));
+            break;
+        case Target::TheProject:
+            project = out;
+            break;
+        case Target::LinkToTheProject:
+            ASSERT_TRUE(QFile::remove(path(out)) && QFile::link(path(u"p.fep"_s), path(out)));
+            break;
+    }
+    const QByteArray before = contents(path(out));
+    const QStringList filesBefore = files();
+    const Outcome outcome = run(folder.path(), {u"--export"_s, out, project});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_TRUE(outcome.err.contains(out) && outcome.err.contains(QString::fromUtf8(target.says)))
+        << outcome.err.toStdString();
+    EXPECT_EQ(contents(path(out)), before);
+    EXPECT_EQ(files(), filesBefore);
+    EXPECT_EQ(QFileInfo(path(out)).isSymLink(),
+              target.kind == Target::Link || target.kind == Target::LinkToTheProject);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(ExportFaults, ExportTarget, ::testing::Values(
+    Target{"readOnlyBook", "pdf", Target::ReadOnly, "文件是只读的"},
+    Target{"readOnlyWorkbook", "xlsx", Target::ReadOnly, "文件是只读的"},
+    Target{"linkAsBook", "pdf", Target::Link, "链接"},
+    Target{"linkAsWorkbook", "xlsx", Target::Link, "链接"},
+    Target{"projectAsBook", "pdf", Target::TheProject, "这就是要导出的工程文件"},
+    Target{"projectAsWorkbook", "xlsx", Target::TheProject, "这就是要导出的工程文件"},
+    Target{"linkToProjectAsBook", "pdf", Target::LinkToTheProject, "这就是要导出的工程文件"},
+    Target{"linkToProjectAsWorkbook", "xlsx", Target::LinkToTheProject, "这就是要导出的工程文件"}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
 
 }  // namespace
