@@ -6,6 +6,11 @@
 #include <cstdio>
 #include <variant>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "book_pdf.h"
 #include "project_file.h"
 #include "unit_sheet.h"
@@ -18,6 +23,39 @@ namespace {
 void tell(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toUtf8().constData());
 }
+
+// Standard error goes nowhere while one lives: libxlsxwriter prints its own English lines about a
+// failed write there, which the Chinese message after it says better.
+class QuietStandardError {
+  public:
+    QuietStandardError() {
+#ifdef Q_OS_UNIX
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+        }
+        if (null >= 0) {
+            ::close(null);
+        }
+#endif
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+    ~QuietStandardError() {
+#ifdef Q_OS_UNIX
+        if (saved_ >= 0) {
+            std::fflush(stderr);
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+        }
+#endif
+    }
+
+  private:
+    int saved_ = -1;
+};
 
 // Whether OUT is the project file itself, also through a link.
 bool outIsTheProject(const ExportRequest& request) {
@@ -46,10 +84,16 @@ int exportProject(const ExportRequest& request) {
         return 1;
     }
     const core::Project& project = std::get<core::Project>(read);
-    const documents::WriteOutcome outcome =
-        suffix == QLatin1String("pdf")
-            ? documents::writeBookPdf(project, out, documents::unitSheetHtml(QDate::currentDate()))
-            : documents::writeWorkbook(project, out);
+    documents::WriteOutcome outcome;
+    if (suffix == QLatin1String("pdf")) {
+        outcome =
+            documents::writeBookPdf(project, out, documents::unitSheetHtml(QDate::currentDate()));
+    } else if (request.verbose) {
+        outcome = documents::writeWorkbook(project, out);
+    } else {
+        const QuietStandardError quiet;
+        outcome = documents::writeWorkbook(project, out);
+    }
     if (!outcome.written()) {
         tell(outcome.error);
         return 1;

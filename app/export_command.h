@@ -12,8 +12,9 @@ namespace app {
 // Chinese, naming the file, and OUT is left as it was. Needs a QGuiApplication (the book's
 // fonts), which may run on the offscreen platform.
 struct ExportRequest {
-    QString projectFile;  // the .fep file
-    QString out;          // the book (.pdf) or the workbook (.xlsx)
+    QString projectFile;   // the .fep file
+    QString out;           // the book (.pdf) or the workbook (.xlsx)
+    bool verbose = false;  // also the workbook library's own (English) lines on standard error
 };
 [[nodiscard]] int exportProject(const ExportRequest& request);
 

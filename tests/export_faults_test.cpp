@@ -145,4 +145,23 @@ INSTANTIATE_TEST_SUITE_P(ExportFaults, ExportTarget, ::testing::Values(
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
+// A workbook that cannot be written is told in Chinese, one line, without the library's own.
+TEST_F(ExportFaults, AFailedWorkbookSaysSoInChineseAlone) {
+    const std::pair<const char*, QString> cases[] = {
+        {"missingFolder", {}},
+        // Files stop at 1 KiB: the library's own writes fail, as on a full disk.
+        {"fileSizeLimit", u"trap '' XFSZ; ulimit -f 2; exec \"$@\""_s},
+    };
+    for (const auto& [name, shell] : cases) {
+        SCOPED_TRACE(name);
+        const QString out = shell.isEmpty() ? u"无此文件夹/out.xlsx"_s : u"out.xlsx"_s;
+        const Outcome outcome = run(folder.path(), {u"--export"_s, out, u"p.fep"_s}, shell);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_TRUE(outcome.err.startsWith(u"无法保存Excel文件“%1”："_s.arg(out)))
+            << outcome.err.toStdString();
+        EXPECT_EQ(outcome.err.count(u'\n'), 1) << outcome.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path(out)));
+    }
+}
+
 }  // namespace
