@@ -13,6 +13,7 @@
 
 #include "book_pdf.h"
 #include "project_file.h"
+#include "project_tables.h"
 #include "unit_sheet.h"
 #include "workbook.h"
 
@@ -84,6 +85,10 @@ int exportProject(const ExportRequest& request) {
         return 1;
     }
     const core::Project& project = std::get<core::Project>(read);
+    if (const auto refusal = documents::exportRefusal(project)) {
+        tell(*refusal);
+        return 1;
+    }
     documents::WriteOutcome outcome;
     if (suffix == QLatin1String("pdf")) {
         outcome =

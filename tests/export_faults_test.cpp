@@ -164,4 +164,14 @@ TEST_F(ExportFaults, AFailedWorkbookSaysSoInChineseAlone) {
     }
 }
 
+TEST_F(ExportFaults, AProjectWithoutUnitsIsRefusedAsTheWindowRefusesIt) {
+    ASSERT_EQ(io::saveProject({"空", {}}, path(u"empty.fep"_s)), std::nullopt);
+    for (const QString& out : {u"book.pdf"_s, u"book.xlsx"_s}) {
+        const Outcome outcome = run(folder.path(), {u"--export"_s, out, u"empty.fep"_s});
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err, u"工程中没有计算单元。\n"_s);
+        EXPECT_FALSE(QFileInfo::exists(path(out)));
+    }
+}
+
 }  // namespace
