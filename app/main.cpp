@@ -69,7 +69,7 @@ int exportMain(int argc, char** argv, const QString& out, const QString& project
     }
     QGuiApplication app(argc, argv);
     app::useChineseTexts();
-    return app::exportProject({projectFile, out});
+    return app::exportProject({projectFile, out, verbose});
 }
 
 int windowMain(int argc, char** argv, const QString& file) {
@@ -123,7 +123,7 @@ int Main(int argc, char** argv) {
                        "写入 <OUT> 后退出。"),
         QStringLiteral("OUT"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
-                                     QStringLiteral("导出时也显示 Qt 的运行信息。"));
+                                     QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息。"));
     parser.addOptions({help, version, exportTo, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
                                  QStringLiteral("要打开或导出的工程文件（.fep）。"),

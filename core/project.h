@@ -15,6 +15,9 @@ namespace core {
 
 // The largest area a unit of a project may have, in m².
 constexpr double kMaxUnitArea = 1e7;
+// The longest project name, unit name or location, in characters as the editors count them
+// (UTF-16 code units: one for each Chinese character). A file with a longer one is refused.
+constexpr int kMaxNameLength = 200;
 
 struct Unit {
     std::string name;                  // 计算单元名称

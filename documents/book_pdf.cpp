@@ -17,6 +17,7 @@
 #include <numeric>
 #include <vector>
 
+#include "file_commit.h"
 #include "file_errors.h"
 #include "project_tables.h"
 #include "table_clipboard.h"
@@ -311,7 +312,11 @@ bool paintBook(const core::Project& project, QPainter& painter, QPagedPaintDevic
 
 WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
                           const UnitSheetHtml& unitSheetHtml, const Progress& progress) {
+    if (auto fault = io::replaceFault(fileName)) {
+        return {WriteStatus::Failed, failure(fileName, *fault)};
+    }
     QSaveFile file(fileName);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         return {WriteStatus::Failed,
                 failure(fileName, io::writeFailureReason(fileName, file.error(), errno))};
@@ -331,7 +336,7 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
         file.cancelWriting();
         return {WriteStatus::Cancelled, {}};
     }
-    if (!painter.end() || !file.commit()) {
+    if (!painter.end() || !io::commitWhole(file)) {
         return {WriteStatus::Failed,
                 failure(fileName, io::writeFailureReason(fileName, file.error(), errno))};
     }

@@ -82,6 +82,13 @@ const QStringList& materialHeadings() {
     return kMaterialHeadingTexts;
 }
 
+std::optional<QString> exportRefusal(const core::Project& project) {
+    if (project.units.empty()) {
+        return QStringLiteral("工程中没有计算单元。");
+    }
+    return std::nullopt;
+}
+
 std::vector<core::UnitDesign> designs(const core::Project& project) {
     std::vector<core::UnitDesign> out;
     out.reserve(project.units.size());

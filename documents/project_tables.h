@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -15,6 +16,10 @@
 // The building's tables: the schedule of every unit's extinguishers (灭火器配置表) and the bill of
 // materials (材料表), as the cell texts that the copies and the calculation book show.
 namespace documents {
+
+// Why the project's book, workbook or print cannot be made: "工程中没有计算单元。" for a project
+// without units. The project window and the command line's export both refuse with it.
+[[nodiscard]] std::optional<QString> exportRefusal(const core::Project& project);
 
 // The design of each unit, in project order.
 [[nodiscard]] std::vector<core::UnitDesign> designs(const core::Project& project);

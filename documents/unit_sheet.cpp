@@ -9,6 +9,7 @@
 #include <cmath>
 #include <concepts>
 
+#include "file_commit.h"
 #include "file_errors.h"
 #include "number_text.h"
 #include "result_rows.h"
@@ -290,6 +291,9 @@ std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml
 
 std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QString& fileName) {
     // The file replaces an old one only once it has been written whole.
+    if (auto fault = io::replaceFault(fileName)) {
+        return fault;
+    }
     QSaveFile file(fileName);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
@@ -306,8 +310,7 @@ std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QStrin
         document.setHtml(sheet.html());
         document.print(&writer);
     }
-    errno = 0;
-    if (!file.commit()) {
+    if (!io::commitWhole(file)) {
         return io::writeFailureReason(fileName, file.error(), errno);
     }
     return std::nullopt;

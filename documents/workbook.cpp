@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "file_commit.h"
 #include "file_errors.h"
 #include "number_text.h"
 #include "project_tables.h"
@@ -286,9 +287,50 @@ QString closeErrorText(lxw_error error) {
     return QStringLiteral("写入出错（%1）").arg(QString::fromUtf8(lxw_strerror(error)));
 }
 
+// Whether the library failed writing a file, with errno telling why.
+bool isWriteError(lxw_error error) {
+    switch (error) {
+        case LXW_ERROR_CREATING_XLSX_FILE:
+        case LXW_ERROR_CREATING_TMPFILE:
+        case LXW_ERROR_READING_TMPFILE:
+        case LXW_ERROR_ZIP_FILE_OPERATION:
+        case LXW_ERROR_ZIP_FILE_ADD:
+        case LXW_ERROR_ZIP_CLOSE:
+            return true;
+        default:
+            return false;
+    }
+}
+
 QString failure(const QString& fileName, const QString& reason) {
     return QStringLiteral("无法保存Excel文件“%1”：%2。")
         .arg(QDir::toNativeSeparators(fileName), reason);
+}
+
+// Whether the file ends in a whole zip archive: its closing record in the last 22 bytes (the
+// library writes no comment) pointing back to a central directory that ends right before it.
+// A workbook that came out short lacks it.
+bool endsWholeZip(const QString& fileName) {
+    constexpr qint64 kEndRecordSize = 22;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < kEndRecordSize ||
+        !file.seek(file.size() - kEndRecordSize)) {
+        return false;
+    }
+    const QByteArray end = file.read(kEndRecordSize);
+    if (end.size() != kEndRecordSize || !end.startsWith("PK\x05\x06")) {
+        return false;
+    }
+    const auto number = [&end](int at) {
+        quint32 value = 0;
+        for (int i = 3; i >= 0; --i) {
+            value = (value << 8) | static_cast<unsigned char>(end[at + i]);
+        }
+        return qint64{value};
+    };
+    const qint64 directorySize = number(12);
+    const qint64 directoryStart = number(16);
+    return directoryStart + directorySize == file.size() - kEndRecordSize;
 }
 
 // A new, empty file beside the target that no other writer holds.
@@ -316,8 +358,8 @@ std::optional<QString> createPartFile(const QString& target, QString& error) {
 
 WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName,
                            const Progress& progress) {
-    if (QFileInfo(fileName).isDir()) {
-        return {WriteStatus::Failed, failure(fileName, io::writeFailureReason(fileName))};
+    if (auto fault = io::replaceFault(fileName)) {
+        return {WriteStatus::Failed, failure(fileName, *fault)};
     }
     QString error;
     const std::optional<QString> part = createPartFile(fileName, error);
@@ -398,11 +440,29 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
             return abandon({WriteStatus::Failed, failure(fileName, closeErrorText(sheetError))});
         }
     }
-    // workbook_close writes the file and frees the workbook whatever the outcome.
+    // workbook_close writes the file and frees the workbook whatever the outcome. It keeps the
+    // system's errno of a failed write; a workbook that looks closed is checked on the disk, and
+    // when it is not whole a scratch write of its size tells why.
+    errno = 0;
     const lxw_error closed = workbook_close(book);
-    if (closed != LXW_NO_ERROR) {
+    int systemError = isWriteError(closed) ? errno : 0;
+    bool whole = closed == LXW_NO_ERROR;
+    if (whole) {
+        errno = 0;
+        whole = io::syncToDisk(*part) && endsWholeZip(*part);
+        systemError = errno;
+        if (!whole && systemError == 0) {
+            systemError = io::writeErrorIn(QFileInfo(*part).absolutePath(),
+                                           std::max(QFileInfo(*part).size(), qint64{64} * 1024));
+        }
+    }
+    if (!whole) {
         QFile::remove(*part);
-        return {WriteStatus::Failed, failure(fileName, closeErrorText(closed))};
+        const QString reason =
+            closed == LXW_NO_ERROR || systemError != 0
+                ? io::writeFailureReason(fileName, QFileDevice::WriteError, systemError)
+                : closeErrorText(closed);
+        return {WriteStatus::Failed, failure(fileName, reason)};
     }
     if (QFile::exists(fileName)) {
         QFile::setPermissions(*part, QFile::permissions(fileName));

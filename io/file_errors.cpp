@@ -102,4 +102,27 @@ QString writeFailureReason(const QString& fileName, QFileDevice::FileError error
     return said.isEmpty() ? qtReason(error) : said;
 }
 
+std::optional<QString> replaceFault(const QString& fileName) {
+    const QFileInfo file(fileName);
+    if (file.isSymLink()) {
+        return QStringLiteral("该位置是一个链接，不会写入它所指的文件，也不会替换它");
+    }
+    if (!file.exists()) {
+        return std::nullopt;
+    }
+    if (file.isDir()) {
+        return QStringLiteral("该位置是一个文件夹，不是文件");
+    }
+    if (!file.isFile()) {
+        return QStringLiteral("该位置不是普通文件（可能是命名管道或设备）");
+    }
+    // A file without any write permission is read-only also for an administrator, whom the
+    // system lets write it all the same.
+    constexpr QFile::Permissions kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (!file.isWritable() || !(file.permissions() & kWrite)) {
+        return QStringLiteral("文件是只读的");
+    }
+    return std::nullopt;
+}
+
 }  // namespace io

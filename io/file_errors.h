@@ -2,6 +2,7 @@
 
 #include <QFileDevice>
 #include <QString>
+#include <optional>
 
 // Why a file could not be written, told in Chinese: shared by everything that writes a file the
 // user keeps or hands in (the project file, the sheet, the book, the workbook, the settings).
@@ -17,5 +18,12 @@ inline constexpr int kMaxFileNameBytes = 255;
 [[nodiscard]] QString writeFailureReason(const QString& fileName,
                                          QFileDevice::FileError error = QFileDevice::NoError,
                                          int systemError = 0);
+
+// Why a document the program hands out (a PDF, a workbook) may not take the place of what stands
+// at `fileName`: a link (never written through, nor replaced), something other than a plain file
+// (a folder, a named pipe, a device), or a read-only file. Empty when nothing stands there or a
+// plain file that may be written does. The writers write a new file beside it and rename it into
+// its place.
+[[nodiscard]] std::optional<QString> replaceFault(const QString& fileName);
 
 }  // namespace io

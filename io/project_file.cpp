@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -17,7 +16,10 @@
 #include <string_view>
 
 #include "choices.h"
+#include "file_commit.h"
 #include "file_errors.h"
+#include "json_keys.h"
+#include "regular_file.h"
 #include "setting_points.h"
 
 namespace io {
@@ -110,6 +112,13 @@ bool convertsWhole(const QString& text, std::string& out) {
     return QString::fromUtf8(utf8) == text;
 }
 
+// A text as a message quotes it: a long one is cut short, so that a file with a text of many
+// megabytes gives a message a window can show.
+QString quoted(const QString& text) {
+    constexpr qsizetype kLongest = 40;
+    return text.size() <= kLongest ? text : text.first(kLongest) + QStringLiteral("…");
+}
+
 // A number as a message quotes it: plain decimals where they stay short.
 QString numberText(double x) {
     return QString::number(x, std::abs(x) < 1e15 ? 'f' : 'g', QLocale::FloatingPointShortest);
@@ -119,7 +128,7 @@ QString numberText(double x) {
 QString valueText(const QJsonValue& value) {
     switch (value.type()) {
         case QJsonValue::String:
-            return value.toString();
+            return quoted(value.toString());
         case QJsonValue::Double:
             return numberText(value.toDouble());
         case QJsonValue::Bool:
@@ -140,13 +149,46 @@ QString unitPrefix(qsizetype number) {
     return QStringLiteral("第%1个计算单元").arg(number);
 }
 
+// Why a name or location is too long for the editors; `what` names it ("工程名称“name”").
+std::optional<QString> lengthFault(const QString& what, const std::string& text) {
+    const qsizetype length = fromUtf8(text).size();
+    if (length <= core::kMaxNameLength) {
+        return std::nullopt;
+    }
+    return QStringLiteral("%1过长：%2个字符，最多%3个字符")
+        .arg(what)
+        .arg(length)
+        .arg(core::kMaxNameLength);
+}
+
+std::optional<QString> projectNameFault(const std::string& name) {
+    return lengthFault(QStringLiteral("工程名称“%1”").arg(kNameKey), name);
+}
+
+// The object of the file that holds a duplicate key, as a message names it.
+QString duplicatePlace(const DuplicateKey& duplicate) {
+    const std::vector<JsonStep>& where = duplicate.where;
+    if (where.empty()) {
+        return {};  // the project itself, as the other messages of its keys say
+    }
+    if (where.size() == 2 && where[0].key == kUnitsKey && where[1].index >= 0) {
+        return unitPrefix(where[1].index + 1);
+    }
+    QStringList steps;
+    for (const JsonStep& step : where) {
+        steps << (step.index >= 0 ? QStringLiteral("第%1项").arg(step.index + 1)
+                                  : QStringLiteral("“%1”").arg(quoted(step.key)));
+    }
+    return steps.join(QString()) + QStringLiteral("中的对象");
+}
+
 // The first key of the object that is not among `known`, then the first of `required` that it
 // lacks, as a message; empty when the keys are right.
 std::optional<QString> keyFault(const QJsonObject& object, const QStringList& known,
                                 const QStringList& optional, const QString& prefix) {
     for (const QString& key : object.keys()) {
         if (!known.contains(key)) {
-            return QStringLiteral("%1含有未知的键“%2”").arg(prefix, key);
+            return QStringLiteral("%1含有未知的键“%2”").arg(prefix, quoted(key));
         }
     }
     for (const QString& key : known) {
@@ -287,6 +329,13 @@ QString nativeName(const QString& fileName) {
 
 std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
     const QString prefix = unitPrefix(number);
+    for (const auto& [key, text] :
+         {std::pair{kNameKey, &unit.name}, {kLocationKey, &unit.location}}) {
+        const QString what = key == kNameKey ? QStringLiteral("名称") : QStringLiteral("位置");
+        if (auto fault = lengthFault(QStringLiteral("%1的%2“%3”").arg(prefix, what, key), *text)) {
+            return fault;
+        }
+    }
     const core::Choices& choices = unit.choices;
     if (textOf(kFireClasses, choices.fireClass).isEmpty()) {
         return QStringLiteral("%1的火灾类别%2不能列入工程")
@@ -311,7 +360,7 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
                                       });
         if (!adequate) {
             return QStringLiteral("%1的灭火器型号“%2”不是该单元适用的型号")
-                .arg(prefix, fromUtf8(*unit.model));
+                .arg(prefix, quoted(fromUtf8(*unit.model)));
         }
     }
     if (unit.points && (*unit.points < 1 || *unit.points > core::kMaxPoints)) {
@@ -378,6 +427,9 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     if (!convertsWhole(object[kNameKey].toString(), project.name)) {
         return QStringLiteral("工程名称“name”含有无效字符");
     }
+    if (auto fault = projectNameFault(project.name)) {
+        return *fault;
+    }
     if (!object[kUnitsKey].isArray()) {
         return QStringLiteral("计算单元“units”应为数组");
     }
@@ -412,6 +464,10 @@ std::variant<core::Project, QString> parseProject(const QByteArray& bytes) {
     if (!document.isObject()) {
         return QStringLiteral("不是灭火器配置工程文件");
     }
+    if (const auto duplicate = firstDuplicateKey(text)) {
+        return QStringLiteral("%1含有重复的键“%2”")
+            .arg(duplicatePlace(*duplicate), quoted(duplicate->key));
+    }
     return projectFromObject(document.object());
 }
 
@@ -419,6 +475,9 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
     const auto failed = [&](const QString& reason) {
         return QStringLiteral("无法保存工程文件“%1”：%2").arg(nativeName(fileName), reason);
     };
+    if (auto fault = projectNameFault(project.name)) {
+        return failed(*fault);
+    }
     for (std::size_t i = 0; i < project.units.size(); ++i) {
         // A unit that would be refused on reading is not written: the file could not be opened.
         if (auto fault = unitFault(project.units[i], static_cast<qsizetype>(i) + 1)) {
@@ -427,7 +486,8 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
     }
     QSaveFile file(fileName);
     const QByteArray json = projectJson(project);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !commitWhole(file)) {
         return failed(writeFailureReason(fileName, file.error(), errno));
     }
     return std::nullopt;
@@ -437,22 +497,15 @@ std::variant<core::Project, QString> readProject(const QString& fileName) {
     const auto refused = [&](const QString& reason) {
         return QStringLiteral("无法打开工程文件“%1”：%2").arg(nativeName(fileName), reason);
     };
-    const QFileInfo info(fileName);
-    if (!info.exists()) {
-        return refused(QStringLiteral("文件不存在"));
+    QFile file(fileName);
+    if (auto fault = openRegularFile(file)) {
+        return refused(*fault);
     }
-    if (info.isDir()) {
-        return refused(QStringLiteral("这是一个文件夹，不是文件"));
-    }
-    if (info.size() > kMaxProjectFileSize) {
+    if (file.size() > kMaxProjectFileSize) {
         return refused(QStringLiteral("文件过大（超过%1 MiB）").arg(kMaxProjectFileSize >> 20));
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));
-    }
-    // Read one byte beyond the limit, so that a file that grew since it was measured (or a
-    // device that reports no size) is still refused rather than read in part.
+    // Read one byte beyond the limit, so that a file that grew since it was measured is still
+    // refused rather than read in part.
     const QByteArray bytes = file.read(kMaxProjectFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
         return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));

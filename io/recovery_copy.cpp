@@ -8,8 +8,12 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
+#include <cerrno>
 
+#include "file_commit.h"
+#include "file_errors.h"
 #include "project_file.h"
+#include "regular_file.h"
 
 namespace io {
 namespace {
@@ -29,8 +33,9 @@ std::unique_ptr<QLockFile> lockOf(const QString& copyPath) {
 
 std::variant<RecoveredProject, QString> readCopy(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("恢复副本“%1”无法读取").arg(QDir::toNativeSeparators(path));
+    if (auto fault = openRegularFile(file)) {
+        return QStringLiteral("恢复副本“%1”无法读取：%2")
+            .arg(QDir::toNativeSeparators(path), *fault);
     }
     const QJsonDocument document = QJsonDocument::fromJson(file.read(kMaxProjectFileSize + 1));
     const QJsonObject copy = document.object();
@@ -86,9 +91,10 @@ std::optional<QString> RecoveryCopy::write(const core::Project& project, const Q
     };
     const QByteArray json = QJsonDocument(copy).toJson(QJsonDocument::Compact);
     QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !commitWhole(file)) {
         return QStringLiteral("无法写入恢复副本“%1”：%2")
-            .arg(QDir::toNativeSeparators(path_), file.errorString());
+            .arg(QDir::toNativeSeparators(path_), writeFailureReason(path_, file.error(), errno));
     }
     return std::nullopt;
 }

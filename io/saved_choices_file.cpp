@@ -1,8 +1,18 @@
 #include "saved_choices_file.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMap>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QtDebug>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 
+#include "file_commit.h"
 #include "file_errors.h"
 #include "saved_choices.h"
 
@@ -58,6 +68,38 @@ std::vector<Key> keysInOrder() {
 std::string keyName(const Key& key) {
     return key.fireArray ? core::op1Key(key.index) : core::opKey(key.index);
 }
+
+#ifndef Q_OS_WIN
+
+constexpr int kLockWaitMs = 10000;
+
+// A name beside the settings file that no other file has, ending in `.suffix`.
+QString stagingName(const QString& fileName, const QString& suffix) {
+    QString name;
+    do {
+        name = QStringLiteral("%1.%2.%3")
+                   .arg(fileName)
+                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+                   .arg(suffix);
+    } while (QFileInfo::exists(name));
+    return name;
+}
+
+// Whether a value read back from the INI file is the one written: the file keeps texts, so a
+// number comes back as its text, a list of one text as the text and an empty list as nothing.
+bool sameSetting(const QVariant& read, const QVariant& written) {
+    if (read == written) {
+        return true;
+    }
+    const auto text = [](const QVariant& value) {
+        return value.typeId() == QMetaType::QStringList
+                   ? value.toStringList().join(QLatin1Char(','))
+                   : value.toString();
+    };
+    return text(read) == text(written);
+}
+
+#endif
 
 }  // namespace
 
@@ -116,25 +158,119 @@ SavedChoices loadSavedChoices() {
 }
 
 std::optional<SaveFailure> saveChoices(const SavedChoices& choices) {
-    auto settings = openSettings();
-    settings->beginGroup(settingsGroup());
-    const auto save = [&settings](const std::string& key, const std::string& text) {
-        settings->setValue(qs(key), qs(text));
-    };
-    if (choices.keep) {
-        save(std::string(core::kAreaKey), choices.area.toStdString());
-        for (const Key& key : keysInOrder()) {
-            const bool selected =
-                choices.selected.at(static_cast<std::size_t>(key.group)) == key.index;
-            save(keyName(key), core::booleanText(selected));
+    return changeSettings([&choices](QSettings& settings) {
+        settings.beginGroup(settingsGroup());
+        const auto save = [&settings](const std::string& key, const std::string& text) {
+            settings.setValue(qs(key), qs(text));
+        };
+        if (choices.keep) {
+            save(std::string(core::kAreaKey), choices.area.toStdString());
+            for (const Key& key : keysInOrder()) {
+                const bool selected =
+                    choices.selected.at(static_cast<std::size_t>(key.group)) == key.index;
+                save(keyName(key), core::booleanText(selected));
+            }
         }
-    }
-    save(std::string(core::kCheckKey), choices.keep ? "1" : "0");
+        save(std::string(core::kCheckKey), choices.keep ? "1" : "0");
+        settings.endGroup();
+    });
+}
+
+#ifdef Q_OS_WIN
+
+std::optional<SaveFailure> changeSettings(const std::function<void(QSettings&)>& change) {
+    auto settings = openSettings();
+    change(*settings);
     settings->sync();
-    if (settings->status() == QSettings::AccessError) {
-        return SaveFailure{settings->fileName(), io::writeFailureReason(settings->fileName())};
+    if (settings->status() != QSettings::NoError) {
+        return SaveFailure{settings->fileName(), writeFailureReason(settings->fileName())};
     }
     return std::nullopt;
 }
+
+#else
+
+std::optional<SaveFailure> changeSettings(const std::function<void(QSettings&)>& change) {
+    QString fileName = openSettings()->fileName();
+    // A settings file reached through a link is replaced where it lies, as QSettings writes it.
+    if (const QFileInfo link(fileName); link.isSymLink() && link.exists()) {
+        fileName = link.canonicalFilePath();
+    }
+    const QString folder = QFileInfo(fileName).absolutePath();
+    qint64 expectedSize = 0;
+    const auto failed = [&](int systemError) {
+        return SaveFailure{fileName,
+                           writeFailureReason(fileName, QFileDevice::WriteError, systemError)};
+    };
+    // A copy that came out short says only that the write failed; a scratch write of its size
+    // tells why.
+    const auto failedSilently = [&] {
+        return failed(writeErrorIn(folder, std::max<qint64>(expectedSize, 4096)));
+    };
+    errno = 0;
+    if (!QDir().mkpath(folder)) {
+        return failed(errno);
+    }
+    // The lock QSettings takes while it writes the file: no other instance writes it between
+    // the reading here and the renaming.
+    QLockFile lock(fileName + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        return failedSilently();
+    }
+    const QString staging = stagingName(fileName, QStringLiteral("new"));
+    QMap<QString, QVariant> expected;
+    bool written = false;
+    {
+        const QSettings current(fileName, QSettings::IniFormat);
+        QSettings copy(staging, QSettings::IniFormat);
+        for (const QString& key : current.allKeys()) {
+            copy.setValue(key, current.value(key));
+        }
+        change(copy);
+        while (!copy.group().isEmpty()) {
+            copy.endGroup();
+        }
+        for (const QString& key : copy.allKeys()) {
+            const QVariant value = copy.value(key);
+            expectedSize += key.size() + settingText(copy, key, {}).toUtf8().size() + 4;
+            expected.insert(key, value);
+        }
+        copy.sync();
+        written = copy.status() == QSettings::NoError;
+    }
+    // Read back from the disk under another name: QSettings keeps what it wrote to a file and
+    // would answer from there, however short the file came out.
+    const QString checked = stagingName(fileName, QStringLiteral("checked"));
+    if (written && std::rename(QFile::encodeName(staging).constData(),
+                               QFile::encodeName(checked).constData()) != 0) {
+        QFile::remove(staging);
+        return failed(errno);
+    }
+    if (written) {
+        const QSettings check(checked, QSettings::IniFormat);
+        written = check.status() == QSettings::NoError && check.allKeys().size() == expected.size();
+        for (auto i = expected.cbegin(); written && i != expected.cend(); ++i) {
+            written = sameSetting(check.value(i.key()), i.value());
+        }
+    }
+    if (!written) {
+        QFile::remove(staging);
+        QFile::remove(checked);
+        return failedSilently();
+    }
+    if (QFileInfo::exists(fileName)) {
+        QFile::setPermissions(checked, QFile::permissions(fileName));
+    }
+    errno = 0;
+    if (!syncToDisk(checked) || std::rename(QFile::encodeName(checked).constData(),
+                                            QFile::encodeName(fileName).constData()) != 0) {
+        const int systemError = errno;
+        QFile::remove(checked);
+        return failed(systemError);
+    }
+    return std::nullopt;
+}
+
+#endif
 
 }  // namespace io

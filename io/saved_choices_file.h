@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -34,6 +35,13 @@ struct SaveFailure {
     QString where;   // the settings file
     QString reason;  // why, as far as the file system tells
 };
+
+// Makes `change` to the settings and writes them. On Windows QSettings writes the registry.
+// Elsewhere the INI file is replaced whole, and only by a copy that was written beside it and
+// read back key by key, so that a full disk or any other failed write leaves the old file as it
+// was (QSettings's own writing of the file would leave it empty and report no error).
+[[nodiscard]] std::optional<SaveFailure> changeSettings(
+    const std::function<void(QSettings&)>& change);
 // Writes the check box state, and the choices when it is ticked. Only a failed write counts:
 // a damaged file read on the way is rewritten whole.
 [[nodiscard]] std::optional<SaveFailure> saveChoices(const SavedChoices& choices);

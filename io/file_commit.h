@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QSaveFile;
+
+// Putting a written file on the disk whole. QSaveFile::commit() (Qt 6.4) takes no notice when
+// the flush it makes on closing fails, which is where a small file that sat whole in the write
+// buffer meets a full disk: the target would be replaced by an empty or short file and the write
+// reported as done. Every writer of a file the user keeps commits through commitWhole().
+namespace io {
+
+// Flushes the file and checks the flush, makes the system put the bytes on the disk (fsync on
+// Unix) and checks that too, and only then commits. On a failure the writing is cancelled, the
+// target stays as it was, and errno holds the system's reason (0 when it gave none) for
+// writeFailureReason().
+[[nodiscard]] bool commitWhole(QSaveFile& file);
+
+// Puts the bytes of a written file on the disk (fsync on Unix). False with errno set when the
+// system reports that they cannot be written.
+[[nodiscard]] bool syncToDisk(const QString& fileName);
+
+// Why writing `bytes` bytes into `folder` fails, as an errno value, found out by writing a
+// scratch file there (and removing it): for a writer that saw its file come out short without
+// being told why. 0 when the scratch file could be written.
+[[nodiscard]] int writeErrorIn(const QString& folder, qint64 bytes);
+
+}  // namespace io
