@@ -93,7 +93,11 @@ QString exportFolder() {
 }
 
 void rememberExportFolder(const QString& fileName) {
-    io::openSettings()->setValue(kLastFolderKey, QFileInfo(fileName).absolutePath());
+    // A folder that could not be remembered costs the user one step next time, nothing more:
+    // the failure is not told, and the settings file stays as it was.
+    const QString folder = QFileInfo(fileName).absolutePath();
+    (void)io::changeSettings(
+        [&folder](QSettings& settings) { settings.setValue(kLastFolderKey, folder); });
 }
 
 }  // namespace ui
