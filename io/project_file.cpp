@@ -410,9 +410,13 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     if (version.isUndefined()) {
         return QStringLiteral("缺少版本号“version”");
     }
+    if (!version.isDouble()) {
+        return QStringLiteral("版本号“version”值“%1”无效：应为数字（如 1），不加引号")
+            .arg(valueText(version));
+    }
     const double v = version.toDouble(-1);
-    if (!version.isDouble() || v != std::floor(v) || v < 1) {
-        return QStringLiteral("版本号“version”值“%1”无效").arg(valueText(version));
+    if (v != std::floor(v) || v < 1) {
+        return QStringLiteral("版本号“version”值“%1”无效：应为正整数").arg(valueText(version));
     }
     if (v > kProjectVersion) {
         return QStringLiteral("此文件由较新版本保存，请升级程序");
@@ -457,6 +461,9 @@ std::variant<core::Project, QString> parseProject(const QByteArray& bytes) {
     const QByteArray text = bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+    if (error.error == QJsonParseError::DeepNesting) {
+        return QStringLiteral("括号嵌套层数过多（超过1024层），不是灭火器配置工程文件");
+    }
     if (error.error != QJsonParseError::NoError) {
         const auto [line, column] = lineAndColumn(text, error.offset);
         return QStringLiteral("不是有效的 JSON 文本（第%1行第%2列有误）").arg(line).arg(column);

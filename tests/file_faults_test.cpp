@@ -313,6 +313,11 @@ std::vector<BadProject> badProjects() {
          project("p", unitWith(R"("area")",
                                R"("model": ")" + QByteArray(1'000'000, 'M') + R"(", "area")")),
          "第1个计算单元的灭火器型号“MMMM"},
+        {"versionAsText",
+         R"({"format": "fire-extinguisher-project", "version": "1", "name": "p", "units": []})",
+         "版本号“version”值“1”无效：应为数字"},
+        {"nestedTooDeep", project("p", QByteArray(2000, '[') + QByteArray(2000, ']')),
+         "括号嵌套层数过多"},
     };
 }
 
