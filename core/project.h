@@ -15,6 +15,8 @@ namespace core {
 
 // The largest area a unit of a project may have, in m².
 constexpr double kMaxUnitArea = 1e7;
+// The longest project name, unit name and location a project keeps, in characters.
+constexpr int kMaxNameLength = 200;
 
 struct Unit {
     std::string name;                  // 计算单元名称

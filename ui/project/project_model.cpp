@@ -275,11 +275,14 @@ std::optional<core::Unit> ProjectModel::edited(const core::Unit& unit, int colum
     core::Choices& c = out.choices;
     switch (column) {
         case Location:
-            out.location = utf8(value.toString());
+        case Name: {
+            const QString text = value.toString();
+            if (text.size() > core::kMaxNameLength) {
+                return std::nullopt;
+            }
+            (column == Name ? out.name : out.location) = utf8(text);
             break;
-        case Name:
-            out.name = utf8(value.toString());
-            break;
+        }
         case FireClass: {
             const auto fireClass = enumValue(value, core::FireClass::E);
             if (!fireClass || *fireClass == core::FireClass::D) {

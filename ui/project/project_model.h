@@ -59,9 +59,10 @@ class ProjectModel : public QAbstractTableModel {
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
                                       int role) const override;
     [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // Pushes the edit onto the undo stack. Refuses a value the unit cannot take: class D, an
-    // agent the class rules out, an area out of 0..kMaxUnitArea, N out of 1..kMaxPoints, a model
-    // not among the unit's adequate models. An empty model or N puts back the default.
+    // Pushes the edit onto the undo stack; a value the unit has already makes no step. Refuses a
+    // value the unit cannot take: class D, an agent the class rules out, an area out of
+    // 0..kMaxUnitArea, N out of 1..kMaxPoints, a model not among the unit's adequate models, a
+    // name or location longer than kMaxNameLength. An empty model or N puts back the default.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     [[nodiscard]] const core::Project& project() const { return project_; }

@@ -55,11 +55,15 @@ ProjectWindow::ProjectWindow(QWidget* parent)
       status_(new QLabel(this)),
       recovery_(std::make_unique<io::RecoveryCopy>()) {
     askProjectName = [this](const QString& current) {
-        bool ok = false;
-        const QString name =
-            QInputDialog::getText(this, QStringLiteral("工程名称"), QStringLiteral("工程名称："),
-                                  QLineEdit::Normal, current, &ok);
-        return ok ? name : QString();
+        QInputDialog dialog(this);
+        dialog.setWindowTitle(QStringLiteral("工程名称"));
+        dialog.setLabelText(QStringLiteral("工程名称："));
+        dialog.setInputMode(QInputDialog::TextInput);
+        if (auto* edit = dialog.findChild<QLineEdit*>()) {
+            edit->setMaxLength(core::kMaxNameLength);
+        }
+        dialog.setTextValue(current);
+        return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
     };
     askSaveChanges = [this] {
         QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle),
