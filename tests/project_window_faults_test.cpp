@@ -172,6 +172,115 @@ class ProjectWindowFaultsTest : public ::testing::Test {
     int windowsShownAtOffer = 0;
 };
 
+// A value typed into a cell whose editor is still open goes into what is saved, handed out and
+// asked about on closing.
+TEST_F(ProjectWindowFaultsTest, AnOpenEditorsValueIsTakenFirst) {
+    using Act = std::function<void(ProjectWindow&, ui::ProjectExports&)>;
+    // The action, whether it saves, and whether it asks about the unsaved change.
+    const std::tuple<const char*, Act, bool, bool> cases[] = {
+        {"Ctrl+S",
+         [](ProjectWindow&, ui::ProjectExports&) {
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+         },
+         true, false},
+        {"另存为",
+         [](ProjectWindow& w, ui::ProjectExports&) {
+             menuItem(w.fileMenu(), u"另存为"_s)->trigger();
+         },
+         true, false},
+        {"导出Excel", [](ProjectWindow&, ui::ProjectExports& e) { e.workbookAction->trigger(); },
+         false, false},
+        {"复制配置表",
+         [](ProjectWindow&, ui::ProjectExports& e) { e.copyScheduleAction->trigger(); }, false,
+         false},
+        {"关闭", [](ProjectWindow& w, ui::ProjectExports&) { w.close(); }, false, true},
+    };
+    for (const auto& [name, act, saves, asks] : cases) {
+        SCOPED_TRACE(name);
+        closeAll();
+        ProjectWindow& w = newWindow();
+        auto* exports = new ui::ProjectExports(&w);
+        exports->askExportFileName = [this](const QString&) { return path(u"out.xlsx"_s); };
+        saveAs = writeProject(u"a.fep"_s, "办公室");
+        ASSERT_TRUE(w.openFile(saveAs));
+        auto* edit = qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Name));
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        type(edit, u"仓库"_s);
+        answer = Answer::Cancel;
+        act(w, *exports);
+        EXPECT_EQ(w.project().units[0].name, "仓库");
+        EXPECT_EQ(w.table()->indexWidget(w.table()->currentIndex()), nullptr) << "closed";
+        EXPECT_EQ(w.isWindowModified(), !saves);
+        EXPECT_EQ(std::get<core::Project>(io::readProject(saveAs)).units[0].name == "仓库", saves);
+        EXPECT_EQ(asked.size(), asks ? 1 : 0);
+        EXPECT_TRUE(w.isVisible());
+    }
+    // An area the editor cannot take stops the save; the editor stays open to be corrected.
+    ProjectWindow& w = *windows.back();
+    notices.clear();
+    auto* area = qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Area));
+    ASSERT_NE(area, nullptr);
+    area->selectAll();
+    QTest::keyClicks(area, u"12abc"_s);
+    const QByteArray before = [&] {
+        QFile file(saveAs);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QTest::keyClick(area, Qt::Key_S, Qt::ControlModifier);
+    // Told without a box, whose focus would end the edit.
+    EXPECT_TRUE(notices.isEmpty());
+    EXPECT_TRUE(w.statusBar()->currentMessage().startsWith(u"保护面积应是一个数"_s));
+    EXPECT_FALSE(area->styleSheet().isEmpty());
+    EXPECT_EQ(QApplication::focusWidget(), area);
+    QFile file(saveAs);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    QTest::keyClick(area, Qt::Key_Escape);
+}
+
+// real.fep and a link to it are one file: one lock, one place in 最近打开, whichever name comes
+// first, and also for a file saved into a linked folder.
+TEST_F(ProjectWindowFaultsTest, AFileReachedThroughALinkIsHeldOnce) {
+    const QString real = writeProject(u"real.fep"_s, "办公室");
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder"_s));
+    ASSERT_TRUE(QFile::link(real, path(u"link.fep"_s)));
+    ASSERT_TRUE(QFile::link(path(u"folder"_s), path(u"linked-folder"_s)));
+    const std::tuple<const char*, QString, QString> cases[] = {
+        {"the file, then the link", real, path(u"link.fep"_s)},
+        {"the link, then the file", path(u"link.fep"_s), real},
+        {"另存为 into a linked folder", path(u"linked-folder/c.fep"_s), path(u"folder/c.fep"_s)},
+    };
+    for (const auto& [name, first, second] : cases) {
+        SCOPED_TRACE(name);
+        closeAll();
+        ProjectWindow& a = newWindow();
+        if (QFile::exists(first)) {
+            ASSERT_TRUE(a.openFile(first));
+        } else {
+            a.addUnit(makeUnit("库房", core::FireClass::A, 100));
+            saveAs = first;
+            menuItem(a.fileMenu(), u"另存为"_s)->trigger();
+            ASSERT_FALSE(a.isWindowModified());
+        }
+        EXPECT_EQ(a.fileName(), canonical(second));
+        ProjectWindow& b = newWindow();
+        ASSERT_TRUE(b.openFile(second));
+        EXPECT_EQ(asked, QStringList{u"read-only?"_s});
+        EXPECT_TRUE(b.isReadOnly());
+        // The same window again by the other name: still one file.
+        a.close();
+        ProjectWindow& c = newWindow();
+        ASSERT_TRUE(c.openFile(first));
+        ASSERT_TRUE(c.openFile(second));
+        EXPECT_FALSE(c.isReadOnly());
+        const QStringList recent =
+            io::openSettings()->value(u"project/recentFiles"_s).toStringList();
+        EXPECT_EQ(recent.count(canonical(second)), 1);
+        EXPECT_EQ(recent.filter(u"link"_s), QStringList());
+    }
+}
+
 // A name, a location and the project's name take at most core::kMaxNameLength characters, as the
 // file's reader keeps them.
 TEST_F(ProjectWindowFaultsTest, NamesAndLocationsTakeAtMost200Characters) {
@@ -187,6 +296,12 @@ TEST_F(ProjectWindowFaultsTest, NamesAndLocationsTakeAtMost200Characters) {
         finish(edit);
         EXPECT_EQ(w.model()->index(0, column).data().toString(), typed.left(core::kMaxNameLength));
     }
+    // A unit from the sheet with a longer name is refused whole.
+    core::Unit sheetUnit = makeUnit("", core::FireClass::A, 300);
+    sheetUnit.name = typed.toStdString();
+    EXPECT_EQ(w.addUnit(sheetUnit), -1);
+    EXPECT_EQ(notices.size(), 1);
+    EXPECT_EQ(w.project().units.size(), 1U);
     // The 工程名称 prompt as the user meets it: the real dialog, typed into and accepted.
     const auto renamed = std::make_unique<ProjectWindow>();
     renamed->show();
@@ -245,6 +360,60 @@ TEST_F(ProjectWindowFaultsTest, AnUnchangedCellMakesNoUndoStep) {
     EXPECT_EQ(w.undoStack()->count(), steps);
     EXPECT_EQ(std::bit_cast<std::uint64_t>(w.project().units[0].choices.area),
               std::bit_cast<std::uint64_t>(before.choices.area));
+}
+
+// A project another window holds takes no edit of any kind; 另存为 suggests a copy beside the
+// file, and once saved there the window edits as any other.
+TEST_F(ProjectWindowFaultsTest, AReadOnlyProjectTakesNoEditUntilSavedAsACopy) {
+    const QString b = writeProject(u"b.fep"_s, "办公室");
+    ASSERT_TRUE(QFile::copy(b, path(u"b-副本.fep"_s)));  // taken: the next name is suggested
+    ProjectWindow& holder = newWindow();
+    ASSERT_TRUE(holder.openFile(b));
+    ProjectWindow& w = newWindow();
+    w.addUnit(makeUnit("库房", core::FireClass::A, 100));
+    answer = Answer::Discard;
+    ASSERT_TRUE(w.openFile(b));
+    ASSERT_TRUE(w.isReadOnly());
+    const core::Project opened = w.project();
+    QTableView* table = w.table();
+    const std::pair<const char*, std::function<void()>> attempts[] = {
+        {"F2", [&] { openEditor(w, 0, ProjectModel::Name); }},
+        {"typing", [&] { QTest::keyClicks(table, u"x"_s); }},
+        {"double click",
+         [&] {
+             const QRect cell = table->visualRect(w.model()->index(0, ProjectModel::Area));
+             QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+         }},
+        {"Insert", [&] { QTest::keyClick(table, Qt::Key_Insert); }},
+        {"Delete", [&] { QTest::keyClick(table, Qt::Key_Delete); }},
+        {"Ctrl+Down", [&] { QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier); }},
+        {"复制计算单元", [&] { menuItem(w.editMenu(), u"复制计算单元"_s)->trigger(); }},
+        {"工程名称", [&] { menuItem(w.editMenu(), u"工程名称"_s)->trigger(); }},
+        {"setData",
+         [&] {
+             EXPECT_FALSE(
+                 w.model()->setData(w.model()->index(0, ProjectModel::Area), 5.0, Qt::EditRole));
+         }},
+        {"加入工程", [&] { EXPECT_EQ(w.addUnit(makeUnit("库房", core::FireClass::A, 100)), -1); }},
+    };
+    w.askProjectName = [](const QString&) { return u"新名称"_s; };
+    for (const auto& [name, attempt] : attempts) {
+        SCOPED_TRACE(name);
+        table->setFocus();
+        table->setCurrentIndex(w.model()->index(0, ProjectModel::Name));
+        attempt();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), table) << "no editor";
+        EXPECT_EQ(w.project(), opened);
+        EXPECT_EQ(w.undoStack()->count(), 0);
+    }
+
+    saveAs = QDir(canonical(folder.path())).filePath(u"b-副本2.fep"_s);
+    menuItem(w.fileMenu(), u"另存为"_s)->trigger();
+    EXPECT_EQ(suggestions, QStringList{saveAs});
+    EXPECT_FALSE(w.isReadOnly());
+    EXPECT_FALSE(w.windowTitle().contains(u"只读"_s));
+    EXPECT_NE(qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Name)), nullptr);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ QVariant ProjectModel::headerData(int section, Qt::Orientation orientation, int 
 
 Qt::ItemFlags ProjectModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (!index.isValid()) {
+    if (!index.isValid() || readOnly_) {
         return flags;
     }
     const core::UnitDesign& d = unitDesign(index.row());
@@ -462,6 +462,10 @@ void ProjectModel::moveUnit(int from, int to) {
     designs_.insert(designs_.begin() + to, std::move(movedDesign));
     endMoveRows();
     emit dataChanged(index(std::min(from, to), Number), index(std::max(from, to), Number));
+}
+
+void ProjectModel::setReadOnly(bool readOnly) {
+    readOnly_ = readOnly;  // the views ask flags() whenever an edit would start
 }
 
 void ProjectModel::setProjectName(const std::string& name) {
