@@ -172,6 +172,139 @@ class ProjectWindowFaultsTest : public ::testing::Test {
     int windowsShownAtOffer = 0;
 };
 
+// A save that fails leaves the project unsaved: the title keeps its *, the reason is told, and
+// closing still asks and keeps the recovery copy until the changes are dropped on purpose.
+TEST_F(ProjectWindowFaultsTest, FailedSaveKeepsTheProjectUnsavedAndItsRecoveryCopy) {
+    const std::pair<const char*, std::function<void(ProjectWindow&)>> cases[] = {
+        {"保存 to a file whose folder was removed",
+         [this](ProjectWindow& w) {
+             ASSERT_TRUE(QDir(folder.path()).mkdir(u"gone"_s));
+             ASSERT_TRUE(w.openFile(writeProject(u"gone/a.fep"_s, "办公室")));
+             ASSERT_TRUE(QDir(path(u"gone"_s)).removeRecursively());
+             w.model()->setData(w.model()->index(0, ProjectModel::Area), 450.0, Qt::EditRole);
+             QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+         }},
+        {"另存为 into a missing folder",
+         [this](ProjectWindow& w) {
+             w.addUnit(makeUnit("办公室", core::FireClass::A, 300));
+             saveAs = path(u"missing/b.fep"_s);
+             menuItem(w.fileMenu(), u"另存为"_s)->trigger();
+         }},
+    };
+    for (const auto& [name, failSave] : cases) {
+        SCOPED_TRACE(name);
+        notices.clear();
+        asked.clear();
+        ProjectWindow& w = newWindow();
+        failSave(w);
+        ASSERT_EQ(notices.size(), 1);
+        EXPECT_TRUE(notices[0].contains(u"文件夹"_s) && notices[0].contains(u"不存在"_s))
+            << notices[0].toStdString();
+        EXPECT_TRUE(w.isWindowModified());
+        ASSERT_TRUE(QTest::qWaitFor([] { return recoveryCopies().size() == 1; }, 5000));
+
+        answer = Answer::Cancel;
+        EXPECT_FALSE(w.close());
+        answer = Answer::Save;  // fails again: the window stays
+        EXPECT_FALSE(w.close());
+        EXPECT_EQ(asked, QStringList({u"save?"_s, u"save?"_s}));
+        EXPECT_EQ(recoveryCopies().size(), 1);
+        answer = Answer::Discard;
+        EXPECT_TRUE(w.close());
+        EXPECT_TRUE(recoveryCopies().isEmpty());
+    }
+}
+
+// At start, a copy left behind is offered before any window shows and before the file named on
+// the command line is opened; the restored project is asked about before the file replaces it.
+TEST_F(ProjectWindowFaultsTest, RecoveryIsOfferedAloneAtStartBeforeTheFileOpens) {
+    const QString x = writeProject(u"x.fep"_s, "办公室");
+    const QString b = writeProject(u"b.fep"_s, "库房");
+    io::ProjectLock heldByAnotherWindow(b);
+    ASSERT_EQ(heldByAnotherWindow.lock(), io::ProjectLock::State::Held);
+    // The file on the command line (none: the calculator), the answer to the unsaved-changes
+    // question, what was asked, and which file the project window shows.
+    struct Case {
+        const char* name;
+        QString file;
+        Answer answer;
+        QStringList asked;
+        QString shows;
+    };
+    const Case cases[] = {
+        {"calculator alone", {}, Answer::Cancel, {u"restore?"_s}, x},
+        {"a held file, cancelled", b, Answer::Cancel, {u"restore?"_s, u"save?"_s}, x},
+        {"a held file, discarded",
+         b,
+         Answer::Discard,
+         {u"restore?"_s, u"save?"_s, u"read-only?"_s},
+         b},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const core::Project edited = leaveRecoveryCopy(x);
+        windowsShownAtOffer = 0;
+        QTimer guard;  // a dialog left open would otherwise hold the suite
+        guard.callOnTimeout([] {
+            if (QWidget* stuck = QApplication::activeModalWidget()) {
+                stuck->close();
+            }
+        });
+        guard.start(10000);
+        answer = c.answer;
+        app::Program program;
+        program.projectWindowMade = [this](ProjectWindow& w) { answerDialogs(w); };
+        program.start(c.file);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(windowsShownAtOffer, 0);
+
+        ProjectWindow* w = nullptr;
+        for (QWidget* shown : QApplication::topLevelWidgets()) {
+            w = shown->isVisible() ? qobject_cast<ProjectWindow*>(shown) : w;
+        }
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->fileName(), c.shows);
+        // Restored: unsaved, its copy kept; the file opened instead: as it is on disk, and the
+        // copy dropped as the user chose.
+        EXPECT_EQ(w->isWindowModified(), c.shows == x);
+        EXPECT_EQ(w->project() == edited, c.shows == x);
+        EXPECT_EQ(recoveryCopies().size(), c.shows == x ? 1 : 0);
+        answer = Answer::Discard;
+        w->close();
+        for (QWidget* shown : QApplication::topLevelWidgets()) {
+            shown->close();
+        }
+        asked.clear();
+    }
+}
+
+// The copy outlives every way of leaving the restored project but saving it or dropping it.
+TEST_F(ProjectWindowFaultsTest, RestoredProjectGivesWayToAFileOnlyAfterTheQuestion) {
+    const QString x = writeProject(u"x.fep"_s, "办公室");
+    const QString b = writeProject(u"b.fep"_s, "库房");
+    const std::tuple<const char*, Answer, bool> cases[] = {
+        // The answer, and whether x.fep then holds the restored changes.
+        {"保存", Answer::Save, true},
+        {"不保存", Answer::Discard, false},
+    };
+    for (const auto& [name, reply, saved] : cases) {
+        SCOPED_TRACE(name);
+        const core::Project edited = leaveRecoveryCopy(x);
+        ProjectWindow& w = newWindow();
+        ASSERT_TRUE(w.offerRecoveryCopies());
+        answer = reply;
+        ASSERT_TRUE(w.openFile(b));
+        EXPECT_EQ(asked, QStringList({u"restore?"_s, u"save?"_s}));
+        EXPECT_FALSE(w.isWindowModified()) << "only opened";
+        EXPECT_TRUE(recoveryCopies().isEmpty());
+        EXPECT_EQ(std::get<core::Project>(io::readProject(x)) == edited, saved);
+        answer = Answer::Cancel;
+        EXPECT_TRUE(w.close());
+        EXPECT_EQ(asked.size(), 2) << "a clean project closes without asking";
+        asked.clear();
+    }
+}
+
 // A value typed into a cell whose editor is still open goes into what is saved, handed out and
 // asked about on closing.
 TEST_F(ProjectWindowFaultsTest, AnOpenEditorsValueIsTakenFirst) {

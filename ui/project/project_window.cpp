@@ -107,7 +107,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         return box.clickedButton() == discardButton ? SaveAnswer::Discard : SaveAnswer::Cancel;
     };
     showNotice = [this](const QString& text) {
-        QMessageBox::information(this, QStringLiteral("提示"), text);
+        QMessageBox::information(dialogParent(), QStringLiteral("提示"), text);
     };
     askOpenFileName = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开工程"), QString(),
@@ -130,7 +130,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle),
                         QStringLiteral("程序上次未正常关闭，%1有未保存的修改（%2）。")
                             .arg(what, orphan.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
-                        QMessageBox::NoButton, this);
+                        QMessageBox::NoButton, dialogParent());
         QPushButton* restore = box.addButton(QStringLiteral("恢复"), QMessageBox::AcceptRole);
         box.addButton(QStringLiteral("放弃"), QMessageBox::DestructiveRole);
         box.setDefaultButton(restore);
@@ -334,6 +334,17 @@ void ProjectWindow::setReadOnly(bool readOnly) {
                             : QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"));
     updateTitle();
     updateActions();
+}
+
+void ProjectWindow::startHistory() {
+    undoStack_->clear();
+    // clear() leaves an empty stack as it was, unsaved after a restore: the loaded project is
+    // the file's.
+    undoStack_->setClean();
+}
+
+QWidget* ProjectWindow::dialogParent() {
+    return isVisible() ? this : nullptr;
 }
 
 bool ProjectWindow::commitEdit() {
@@ -552,7 +563,7 @@ bool ProjectWindow::openFile(const QString& fileName) {
     lock_ = std::move(lock);
     fileName_ = path;
     model_->setProject(std::move(std::get<core::Project>(read)));
-    undoStack_->clear();
+    startHistory();
     setReadOnly(readOnly);
     rememberRecent(path);
     return true;
@@ -622,14 +633,14 @@ void ProjectWindow::writeRecoveryCopy() {
     }
 }
 
-void ProjectWindow::offerRecoveryCopies() {
+bool ProjectWindow::offerRecoveryCopies() {
     for (const io::RecoveryCopy::Orphan& orphan : io::RecoveryCopy::findOrphans()) {
         if (!askRestore(orphan)) {
             io::RecoveryCopy::discard(orphan);
             continue;
         }
         if (!settleChanges()) {
-            return;
+            return false;
         }
         auto restored = recovery_->restore(orphan);
         if (const auto* fault = std::get_if<QString>(&restored)) {
@@ -640,13 +651,18 @@ void ProjectWindow::offerRecoveryCopies() {
         lock_.reset();
         fileName_.clear();
         if (!recovered.fileName.isEmpty()) {
-            bool readOnly = false;
-            std::unique_ptr<io::ProjectLock> lock;
-            if (lockFile(recovered.fileName, false, &readOnly, &lock) && !readOnly) {
+            const QString path = canonicalPath(recovered.fileName);
+            auto lock = std::make_unique<io::ProjectLock>(path);
+            if (lock->lock() == io::ProjectLock::State::HeldElsewhere) {
+                // The restored changes are saved under another name.
+                const QString holder = lock->holder();
+                showNotice(QStringLiteral("文件“%1”已在%2中打开，恢复的工程请另存为其他文件。")
+                               .arg(QDir::toNativeSeparators(path),
+                                    holder.isEmpty() ? QStringLiteral("另一个窗口") : holder));
+            } else {
                 lock_ = std::move(lock);
-                fileName_ = recovered.fileName;
+                fileName_ = path;
             }
-            // Held by another window: the restored changes are saved under another name.
         }
         model_->setProject(std::move(recovered.project));
         undoStack_->clear();
@@ -654,16 +670,9 @@ void ProjectWindow::offerRecoveryCopies() {
         undoStack_->resetClean();
         setReadOnly(false);
         keepRecoveryCopy();
-        return;  // one window takes one copy; the others wait for the next start
+        return true;  // one window takes one copy; the others wait for the next start
     }
-}
-
-void ProjectWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!recoveryOffered_) {
-        recoveryOffered_ = true;
-        QMetaObject::invokeMethod(this, &ProjectWindow::offerRecoveryCopies, Qt::QueuedConnection);
-    }
+    return false;
 }
 
 bool ProjectWindow::settleChanges() {
@@ -691,7 +700,7 @@ void ProjectWindow::newProject() {
     fileName_.clear();
     lock_.reset();
     model_->setProject({});
-    undoStack_->clear();
+    startHistory();
     setReadOnly(false);
 }
 

@@ -52,9 +52,9 @@ class ProjectWindow : public QMainWindow {
     [[nodiscard]] QString fileName() const { return fileName_; }
     [[nodiscard]] bool isReadOnly() const { return readOnly_; }
     // Offers the recovery copies that instances which ended without closing left behind:
-    // 恢复 takes the first one chosen into this window, 放弃 deletes it. Done once the window is
-    // first shown.
-    void offerRecoveryCopies();
+    // 恢复 takes the first one chosen into this window, 放弃 deletes it. The program does it
+    // once, as it starts, before it opens any file. True when a copy was restored.
+    bool offerRecoveryCopies();
     // Ends the edit of the cell whose editor is open, taking its value, before the project is
     // saved, handed out or closed. False when the value cannot be taken: the editor stays open
     // and says why, as does the status bar.
@@ -92,7 +92,6 @@ class ProjectWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
     void buildMenus();
@@ -101,7 +100,11 @@ class ProjectWindow : public QMainWindow {
     void updateActions();
     [[nodiscard]] std::vector<int> selectedRows() const;
     void selectRows(const std::vector<int>& rows);
+    // The project just loaded is the file's: nothing to undo, nothing unsaved.
+    void startHistory();
     void setReadOnly(bool readOnly);
+    // The dialogs' parent: none while the window is not shown (the recovery offer at start).
+    [[nodiscard]] QWidget* dialogParent();
 
     // True when the unsaved changes may be dropped: there are none, the user drops them, or they
     // were saved.
@@ -135,7 +138,6 @@ class ProjectWindow : public QMainWindow {
     QLabel* status_;
     QString fileName_;
     bool readOnly_ = false;
-    bool recoveryOffered_ = false;
     std::unique_ptr<io::ProjectLock> lock_;
     std::unique_ptr<io::RecoveryCopy> recovery_;
     // Writes the recovery copy shortly after a change, once for a burst of changes, so that an
