@@ -1,8 +1,9 @@
-// Start-up: reads the command line, then opens the calculator window, or writes a project's
-// calculation book or workbook without a window (--export). Qt's widgets need no installation
-// step, so start-up only checks that a display exists, gives the application its desktop id and
-// icon, loads the window and shows it; if the window cannot be built it says why and ends with a
-// non-zero exit code.
+// Start-up: reads the command line, then opens the calculator window (or the project window with
+// the file named), or writes a project's calculation book or workbook without a window
+// (--export). Qt's widgets need no installation step, so start-up only checks that a display
+// exists, gives the application its desktop id and icon, offers the recovery copies a crashed
+// instance left, loads the window and shows it; if the window cannot be built it says why and
+// ends with a non-zero exit code.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
@@ -90,12 +91,8 @@ int windowMain(int argc, char** argv, const QString& file) {
     app::useChineseTexts();
     try {
         app::Program program;
-        if (file.isEmpty()) {
-            program.showCalculator();
-        } else {
-            // A refused file is told by the project window, which stays open.
-            program.openProject(file);
-        }
+        // A refused file is told by the project window, which stays open.
+        program.start(file);
         return QApplication::exec();
     } catch (const std::exception& error) {
         const QString why = QStringLiteral("窗口无法打开：") + QString::fromUtf8(error.what());

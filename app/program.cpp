@@ -4,12 +4,49 @@
 
 #include "project_exports.h"
 #include "project_window.h"
+#include "recovery_copy.h"
 #include "torva.h"
 
 namespace app {
 
+namespace {
+
+void raise(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+}  // namespace
+
 Program::Program() = default;
 Program::~Program() = default;
+
+void Program::start(const QString& fileName) {
+    const bool restored = offerRecoveryCopies();
+    if (!fileName.isEmpty()) {
+        openProject(fileName);
+        return;
+    }
+    showCalculator();
+    if (restored) {
+        showProject();  // on top of the calculator
+    }
+}
+
+bool Program::offerRecoveryCopies() {
+    if (io::RecoveryCopy::findOrphans().isEmpty()) {
+        return false;
+    }
+    // The window that takes a restored copy asks before it is shown, with no other window open.
+    makeProjectWindow();
+    if (project_->offerRecoveryCopies()) {
+        raise(*project_);
+        return true;
+    }
+    project_.reset();
+    return false;
+}
 
 void Program::showCalculator() {
     // A closed calculator window has saved its choices; a new one loads them again.
@@ -22,21 +59,24 @@ void Program::showCalculator() {
         };
         calculator_->Form_Load();
     }
-    calculator_->show();
-    calculator_->raise();
-    calculator_->activateWindow();
+    raise(*calculator_);
+}
+
+void Program::makeProjectWindow() {
+    project_ = std::make_unique<ui::ProjectWindow>();
+    project_->openUnitCalculator = [this] { showCalculator(); };
+    new ui::ProjectExports(project_.get());  // the window's child
+    if (projectWindowMade) {
+        projectWindowMade(*project_);
+    }
 }
 
 ui::ProjectWindow& Program::showProject() {
     // A closed project window has settled its changes; a new one starts an empty project.
     if (!project_ || !project_->isVisible()) {
-        project_ = std::make_unique<ui::ProjectWindow>();
-        project_->openUnitCalculator = [this] { showCalculator(); };
-        new ui::ProjectExports(project_.get());  // the window's child
+        makeProjectWindow();
     }
-    project_->show();
-    project_->raise();
-    project_->activateWindow();
+    raise(*project_);
     return *project_;
 }
 

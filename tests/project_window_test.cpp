@@ -362,8 +362,7 @@ TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
 
     restore = true;
     window = makeWindow();
-    window->show();
-    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->offerRecoveryCopies());
     EXPECT_EQ(restoreOffers, 1);
     EXPECT_EQ(window->project(), edited);
     EXPECT_TRUE(window->isWindowModified());

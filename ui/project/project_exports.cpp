@@ -119,7 +119,11 @@ void ProjectExports::updateActions() {
     }
 }
 
-bool ProjectExports::hasUnits() const {
+bool ProjectExports::ready() const {
+    // A value still in a cell's editor belongs in what is handed out.
+    if (!window_->commitEdit()) {
+        return false;
+    }
     if (window_->project().units.empty()) {
         window_->showNotice(QStringLiteral("工程中没有计算单元。"));
         return false;
@@ -139,7 +143,7 @@ QString ProjectExports::projectName() const {
 }
 
 void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
-    if (!hasUnits()) {
+    if (!ready()) {
         return;
     }
     const QString suggested = QDir(exportFolder()).filePath(suggestedFileName(projectName(), kind));
@@ -184,7 +188,7 @@ void ProjectExports::exportWorkbook() {
 }
 
 void ProjectExports::printBook() {
-    if (!hasUnits()) {
+    if (!ready()) {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -217,12 +221,18 @@ void ProjectExports::printBook() {
 }
 
 void ProjectExports::copySchedule() {
+    if (!window_->commitEdit()) {
+        return;
+    }
     QApplication::clipboard()->setMimeData(
         documents::scheduleMimeData(window_->project()).release());
     window_->statusBar()->showMessage(QStringLiteral("配置表已复制。"), kStatusMs);
 }
 
 void ProjectExports::copyMaterials() {
+    if (!window_->commitEdit()) {
+        return;
+    }
     QApplication::clipboard()->setMimeData(
         documents::materialMimeData(window_->project()).release());
     window_->statusBar()->showMessage(QStringLiteral("材料表已复制。"), kStatusMs);

@@ -47,8 +47,9 @@ class ProjectExports : public QObject {
 
   private:
     void updateActions();
-    // False, after telling so, when the project has no units.
-    [[nodiscard]] bool hasUnits() const;
+    // Ends the edit of an open cell; false, after telling so, when its value cannot be taken or
+    // the project has no units.
+    [[nodiscard]] bool ready() const;
     // The project's name for file names: its own, else its file's, else "工程".
     [[nodiscard]] QString projectName() const;
     using Writer = std::function<documents::WriteOutcome(const QString& fileName,

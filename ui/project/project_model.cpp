@@ -107,7 +107,7 @@ QVariant ProjectModel::headerData(int section, Qt::Orientation orientation, int 
 
 Qt::ItemFlags ProjectModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (!index.isValid()) {
+    if (!index.isValid() || readOnly_) {
         return flags;
     }
     const core::UnitDesign& d = unitDesign(index.row());
@@ -275,11 +275,14 @@ std::optional<core::Unit> ProjectModel::edited(const core::Unit& unit, int colum
     core::Choices& c = out.choices;
     switch (column) {
         case Location:
-            out.location = utf8(value.toString());
+        case Name: {
+            const QString text = value.toString();
+            if (text.size() > core::kMaxNameLength) {
+                return std::nullopt;
+            }
+            (column == Name ? out.name : out.location) = utf8(text);
             break;
-        case Name:
-            out.name = utf8(value.toString());
-            break;
+        }
         case FireClass: {
             const auto fireClass = enumValue(value, core::FireClass::E);
             if (!fireClass || *fireClass == core::FireClass::D) {
@@ -459,6 +462,10 @@ void ProjectModel::moveUnit(int from, int to) {
     designs_.insert(designs_.begin() + to, std::move(movedDesign));
     endMoveRows();
     emit dataChanged(index(std::min(from, to), Number), index(std::max(from, to), Number));
+}
+
+void ProjectModel::setReadOnly(bool readOnly) {
+    readOnly_ = readOnly;  // the views ask flags() whenever an edit would start
 }
 
 void ProjectModel::setProjectName(const std::string& name) {

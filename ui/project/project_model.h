@@ -59,10 +59,16 @@ class ProjectModel : public QAbstractTableModel {
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
                                       int role) const override;
     [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // Pushes the edit onto the undo stack. Refuses a value the unit cannot take: class D, an
-    // agent the class rules out, an area out of 0..kMaxUnitArea, N out of 1..kMaxPoints, a model
-    // not among the unit's adequate models. An empty model or N puts back the default.
+    // Pushes the edit onto the undo stack; a value the unit has already makes no step. Refuses a
+    // value the unit cannot take: class D, an agent the class rules out, an area out of
+    // 0..kMaxUnitArea, N out of 1..kMaxPoints, a model not among the unit's adequate models, a
+    // name or location longer than kMaxNameLength. An empty model or N puts back the default.
+    // Refuses every edit while read-only.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // A read-only project (its file held by another window) has no editable cell.
+    void setReadOnly(bool readOnly);
+    [[nodiscard]] bool isReadOnly() const { return readOnly_; }
 
     [[nodiscard]] const core::Project& project() const { return project_; }
     [[nodiscard]] const core::Unit& unit(int row) const;
@@ -90,6 +96,7 @@ class ProjectModel : public QAbstractTableModel {
     core::Project project_;
     std::vector<core::UnitDesign> designs_;  // design() of each unit, row for row
     QUndoStack* undoStack_;
+    bool readOnly_ = false;
 };
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #include "project_window.h"
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
@@ -38,9 +39,35 @@ constexpr char kTitle[] = "灭火器配置工程";
 // The recently opened project files, newest first, in a group of their own.
 constexpr char kRecentKey[] = "project/recentFiles";
 constexpr int kMaxRecent = 8;
+// How long the status bar says why a cell's value was not taken.
+constexpr int kRefusalMs = 10000;
 
 QString fileFilter() {
     return QStringLiteral("灭火器配置工程 (*.%1)").arg(QLatin1String(io::kProjectSuffix));
+}
+
+// The file's own path, symbolic links resolved, so that a file reached through a link has the
+// same lock and the same place in 最近打开 as the file itself. A file not made yet is named in
+// its folder's own path.
+QString canonicalPath(const QString& fileName) {
+    const QFileInfo file(fileName);
+    if (QString path = file.canonicalFilePath(); !path.isEmpty()) {
+        return path;
+    }
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? file.absoluteFilePath() : QDir(folder).filePath(file.fileName());
+}
+
+// "b-副本.fep" beside b.fep, or "b-副本2.fep" and on where that is taken.
+QString copyName(const QString& fileName) {
+    const QFileInfo file(fileName);
+    const QString suffix = u'.' + QLatin1String(io::kProjectSuffix);
+    QString name = file.dir().filePath(file.completeBaseName() + QStringLiteral("-副本") + suffix);
+    for (int n = 2; QFileInfo::exists(name); ++n) {
+        name = file.dir().filePath(file.completeBaseName() + QStringLiteral("-副本%1").arg(n) +
+                                   suffix);
+    }
+    return name;
 }
 
 }  // namespace
@@ -55,11 +82,15 @@ ProjectWindow::ProjectWindow(QWidget* parent)
       status_(new QLabel(this)),
       recovery_(std::make_unique<io::RecoveryCopy>()) {
     askProjectName = [this](const QString& current) {
-        bool ok = false;
-        const QString name =
-            QInputDialog::getText(this, QStringLiteral("工程名称"), QStringLiteral("工程名称："),
-                                  QLineEdit::Normal, current, &ok);
-        return ok ? name : QString();
+        QInputDialog dialog(this);
+        dialog.setWindowTitle(QStringLiteral("工程名称"));
+        dialog.setLabelText(QStringLiteral("工程名称："));
+        dialog.setInputMode(QInputDialog::TextInput);
+        if (auto* edit = dialog.findChild<QLineEdit*>()) {
+            edit->setMaxLength(core::kMaxNameLength);
+        }
+        dialog.setTextValue(current);
+        return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
     };
     askSaveChanges = [this] {
         QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle),
@@ -76,7 +107,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         return box.clickedButton() == discardButton ? SaveAnswer::Discard : SaveAnswer::Cancel;
     };
     showNotice = [this](const QString& text) {
-        QMessageBox::information(this, QStringLiteral("提示"), text);
+        QMessageBox::information(dialogParent(), QStringLiteral("提示"), text);
     };
     askOpenFileName = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开工程"), QString(),
@@ -99,7 +130,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle),
                         QStringLiteral("程序上次未正常关闭，%1有未保存的修改（%2）。")
                             .arg(what, orphan.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
-                        QMessageBox::NoButton, this);
+                        QMessageBox::NoButton, dialogParent());
         QPushButton* restore = box.addButton(QStringLiteral("恢复"), QMessageBox::AcceptRole);
         box.addButton(QStringLiteral("放弃"), QMessageBox::DestructiveRole);
         box.setDefaultButton(restore);
@@ -210,7 +241,8 @@ void ProjectWindow::buildMenus() {
     downAction_ = editMenu_->addAction(QStringLiteral("下移"), this, [this] { moveUnits(1); });
     downAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     editMenu_->addSeparator();
-    editMenu_->addAction(QStringLiteral("工程名称…"), this, &ProjectWindow::renameProject);
+    renameAction_ =
+        editMenu_->addAction(QStringLiteral("工程名称…"), this, &ProjectWindow::renameProject);
     // Keys that an open cell editor also uses act only while the table itself has the focus,
     // so that Delete, Insert and Ctrl+arrows edit the cell's text while it is being edited.
     for (QAction* action : {addAction_, removeAction_, upAction_, downAction_}) {
@@ -280,17 +312,69 @@ void ProjectWindow::selectRows(const std::vector<int>& rows) {
 }
 
 void ProjectWindow::updateActions() {
-    if (removeAction_ == nullptr) {
+    if (renameAction_ == nullptr) {
         return;
     }
+    // A read-only project changes only by being saved under another name.
+    const bool writable = !readOnly_;
     const std::vector<int> rows = selectedRows();
-    removeAction_->setEnabled(!rows.empty());
-    duplicateAction_->setEnabled(!rows.empty());
-    upAction_->setEnabled(!rows.empty() && rows.front() > 0);
-    downAction_->setEnabled(!rows.empty() && rows.back() < model_->rowCount() - 1);
+    addAction_->setEnabled(writable);
+    renameAction_->setEnabled(writable);
+    removeAction_->setEnabled(writable && !rows.empty());
+    duplicateAction_->setEnabled(writable && !rows.empty());
+    upAction_->setEnabled(writable && !rows.empty() && rows.front() > 0);
+    downAction_->setEnabled(writable && !rows.empty() && rows.back() < model_->rowCount() - 1);
+}
+
+void ProjectWindow::setReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    model_->setReadOnly(readOnly);
+    emptyHint_->setText(readOnly
+                            ? QStringLiteral("只读：“文件 → 另存为…”后可以编辑")
+                            : QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"));
+    updateTitle();
+    updateActions();
+}
+
+void ProjectWindow::startHistory() {
+    undoStack_->clear();
+    // clear() leaves an empty stack as it was, unsaved after a restore: the loaded project is
+    // the file's.
+    undoStack_->setClean();
+}
+
+QWidget* ProjectWindow::dialogParent() {
+    return isVisible() ? this : nullptr;
+}
+
+bool ProjectWindow::commitEdit() {
+    QWidget* editor = table_->indexWidget(table_->currentIndex());
+    if (editor == nullptr) {
+        return true;
+    }
+    // Told beside the editor and in the status bar, not in a box: a window taking the focus
+    // would end the edit and drop the text.
+    if (const QString problem = UnitDelegate::showRefusal(editor); !problem.isEmpty()) {
+        editor->setFocus();
+        statusBar()->showMessage(problem + QStringLiteral("。请改正，或按 Esc 放弃这次修改。"),
+                                 kRefusalMs);
+        return false;
+    }
+    emit delegate_->commitData(editor);
+    emit delegate_->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return true;
 }
 
 int ProjectWindow::addUnit(const core::Unit& unit) {
+    if (readOnly_) {
+        showNotice(QStringLiteral("工程是只读的，请先“另存为”一个新文件，再加入计算单元。"));
+        return -1;
+    }
+    if (documents::qs(unit.name).size() > core::kMaxNameLength ||
+        documents::qs(unit.location).size() > core::kMaxNameLength) {
+        showNotice(QStringLiteral("计算单元的名称和位置最多 %1 个字。").arg(core::kMaxNameLength));
+        return -1;
+    }
     const int row = model_->rowCount();
     // A unit the project's file could not keep (class D, an area out of range, ...) is refused.
     if (const auto fault = io::unitFault(unit, row + 1)) {
@@ -304,6 +388,9 @@ int ProjectWindow::addUnit(const core::Unit& unit) {
 }
 
 void ProjectWindow::addNewUnit() {
+    if (readOnly_) {
+        return;
+    }
     core::Unit unit;
     unit.name = core::nextUnitName(model_->project());
     const int row = addUnit(unit);
@@ -362,6 +449,9 @@ void ProjectWindow::moveUnits(int delta) {
 }
 
 void ProjectWindow::renameProject() {
+    if (readOnly_) {
+        return;
+    }
     const QString name = askProjectName(documents::qs(model_->project().name));
     if (name.isNull()) {
         return;
@@ -374,6 +464,9 @@ void ProjectWindow::renameProject() {
 }
 
 bool ProjectWindow::save() {
+    if (!commitEdit()) {
+        return false;
+    }
     if (fileName_.isEmpty() || readOnly_) {
         return saveAs();
     }
@@ -381,7 +474,11 @@ bool ProjectWindow::save() {
 }
 
 bool ProjectWindow::saveAs() {
-    QString suggested = fileName_;
+    if (!commitEdit()) {
+        return false;
+    }
+    // A read-only project is saved beside the file another window holds, under a name of its own.
+    QString suggested = readOnly_ ? copyName(fileName_) : fileName_;
     if (suggested.isEmpty()) {
         const QString name = documents::qs(model_->project().name).trimmed();
         suggested = (name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
@@ -394,7 +491,7 @@ bool ProjectWindow::saveAs() {
     if (QFileInfo(chosen).suffix().isEmpty()) {
         chosen += u'.' + QLatin1String(io::kProjectSuffix);
     }
-    chosen = QFileInfo(chosen).absoluteFilePath();
+    chosen = canonicalPath(chosen);
     if (chosen == fileName_ && !readOnly_) {
         return saveTo(chosen);
     }
@@ -408,8 +505,7 @@ bool ProjectWindow::saveAs() {
     }
     lock_ = std::move(lock);
     fileName_ = chosen;
-    readOnly_ = false;
-    updateTitle();
+    setReadOnly(false);
     return true;
 }
 
@@ -449,7 +545,7 @@ bool ProjectWindow::openFile(const QString& fileName) {
     if (!settleChanges()) {
         return false;
     }
-    const QString path = QFileInfo(fileName).absoluteFilePath();
+    const QString path = canonicalPath(fileName);
     auto read = io::readProject(path);
     if (const auto* fault = std::get_if<QString>(&read)) {
         showNotice(*fault);
@@ -466,11 +562,10 @@ bool ProjectWindow::openFile(const QString& fileName) {
     }
     lock_ = std::move(lock);
     fileName_ = path;
-    readOnly_ = readOnly;
     model_->setProject(std::move(std::get<core::Project>(read)));
-    undoStack_->clear();
+    startHistory();
+    setReadOnly(readOnly);
     rememberRecent(path);
-    updateTitle();
     return true;
 }
 
@@ -486,9 +581,13 @@ void ProjectWindow::chooseAndOpen() {
 
 void ProjectWindow::rememberRecent(const QString& fileName) {
     const auto settings = io::openSettings();
-    QStringList recent = settings->value(QString::fromUtf8(kRecentKey)).toStringList();
-    recent.removeAll(fileName);
-    recent.prepend(fileName);
+    QStringList recent{fileName};
+    // Each file once, by its own path, however it was reached.
+    for (const QString& file : settings->value(QString::fromUtf8(kRecentKey)).toStringList()) {
+        if (const QString path = canonicalPath(file); !recent.contains(path)) {
+            recent.append(path);
+        }
+    }
     while (recent.size() > kMaxRecent) {
         recent.removeLast();
     }
@@ -497,8 +596,13 @@ void ProjectWindow::rememberRecent(const QString& fileName) {
 
 void ProjectWindow::fillRecentMenu() {
     recentMenu_->clear();
-    const QStringList recent =
-        io::openSettings()->value(QString::fromUtf8(kRecentKey)).toStringList();
+    QStringList recent;
+    for (const QString& file :
+         io::openSettings()->value(QString::fromUtf8(kRecentKey)).toStringList()) {
+        if (const QString path = canonicalPath(file); !recent.contains(path)) {
+            recent.append(path);
+        }
+    }
     for (const QString& file : recent) {
         recentMenu_->addAction(QDir::toNativeSeparators(file), this,
                                [this, file] { openFile(file); });
@@ -529,14 +633,14 @@ void ProjectWindow::writeRecoveryCopy() {
     }
 }
 
-void ProjectWindow::offerRecoveryCopies() {
+bool ProjectWindow::offerRecoveryCopies() {
     for (const io::RecoveryCopy::Orphan& orphan : io::RecoveryCopy::findOrphans()) {
         if (!askRestore(orphan)) {
             io::RecoveryCopy::discard(orphan);
             continue;
         }
         if (!settleChanges()) {
-            return;
+            return false;
         }
         auto restored = recovery_->restore(orphan);
         if (const auto* fault = std::get_if<QString>(&restored)) {
@@ -545,36 +649,36 @@ void ProjectWindow::offerRecoveryCopies() {
         }
         auto& recovered = std::get<io::RecoveredProject>(restored);
         lock_.reset();
-        readOnly_ = false;
         fileName_.clear();
         if (!recovered.fileName.isEmpty()) {
-            bool readOnly = false;
-            std::unique_ptr<io::ProjectLock> lock;
-            if (lockFile(recovered.fileName, false, &readOnly, &lock) && !readOnly) {
+            const QString path = canonicalPath(recovered.fileName);
+            auto lock = std::make_unique<io::ProjectLock>(path);
+            if (lock->lock() == io::ProjectLock::State::HeldElsewhere) {
+                // The restored changes are saved under another name.
+                const QString holder = lock->holder();
+                showNotice(QStringLiteral("文件“%1”已在%2中打开，恢复的工程请另存为其他文件。")
+                               .arg(QDir::toNativeSeparators(path),
+                                    holder.isEmpty() ? QStringLiteral("另一个窗口") : holder));
+            } else {
                 lock_ = std::move(lock);
-                fileName_ = recovered.fileName;
+                fileName_ = path;
             }
-            // Held by another window: the restored changes are saved under another name.
         }
         model_->setProject(std::move(recovered.project));
         undoStack_->clear();
         // The restored changes are not in any file yet.
         undoStack_->resetClean();
-        updateTitle();
+        setReadOnly(false);
         keepRecoveryCopy();
-        return;  // one window takes one copy; the others wait for the next start
+        return true;  // one window takes one copy; the others wait for the next start
     }
-}
-
-void ProjectWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!recoveryOffered_) {
-        recoveryOffered_ = true;
-        QMetaObject::invokeMethod(this, &ProjectWindow::offerRecoveryCopies, Qt::QueuedConnection);
-    }
+    return false;
 }
 
 bool ProjectWindow::settleChanges() {
+    if (!commitEdit()) {
+        return false;
+    }
     if (undoStack_->isClean()) {
         return true;
     }
@@ -594,11 +698,10 @@ void ProjectWindow::newProject() {
         return;
     }
     fileName_.clear();
-    readOnly_ = false;
     lock_.reset();
     model_->setProject({});
-    undoStack_->clear();
-    updateTitle();
+    startHistory();
+    setReadOnly(false);
 }
 
 void ProjectWindow::closeEvent(QCloseEvent* event) {

@@ -38,20 +38,27 @@ class ProjectWindow : public QMainWindow {
     ~ProjectWindow() override;
 
     // Adds the unit at the end, as one undoable step; selects its row and makes it current.
-    // Returns the row, or -1 for a unit a project cannot keep (told in a box titled 提示).
+    // Returns the row, or -1 for a unit a project cannot keep or a read-only project (told in a
+    // box titled 提示).
     int addUnit(const core::Unit& unit);
     [[nodiscard]] const core::Project& project() const;
 
     // Opens the project file in this window, once its unsaved changes are settled. A file that
     // cannot be read is told in a box titled 提示 and the open project stays; a file another
-    // window holds may be opened read-only. False when nothing was opened.
+    // window holds may be opened read-only: nothing in it can be edited until it is saved under
+    // another name. False when nothing was opened.
     bool openFile(const QString& fileName);
+    // The file's own path, symbolic links resolved (canonical), empty for a new project.
     [[nodiscard]] QString fileName() const { return fileName_; }
     [[nodiscard]] bool isReadOnly() const { return readOnly_; }
     // Offers the recovery copies that instances which ended without closing left behind:
-    // 恢复 takes the first one chosen into this window, 放弃 deletes it. Done once the window is
-    // first shown.
-    void offerRecoveryCopies();
+    // 恢复 takes the first one chosen into this window, 放弃 deletes it. The program does it
+    // once, as it starts, before it opens any file. True when a copy was restored.
+    bool offerRecoveryCopies();
+    // Ends the edit of the cell whose editor is open, taking its value, before the project is
+    // saved, handed out or closed. False when the value cannot be taken: the editor stays open
+    // and says why, as does the status bar.
+    bool commitEdit();
     // Adds actions to the 文件 menu, above 关闭 (the project's outputs).
     void addFileActions(const QList<QAction*>& actions);
 
@@ -85,7 +92,6 @@ class ProjectWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
     void buildMenus();
@@ -94,6 +100,11 @@ class ProjectWindow : public QMainWindow {
     void updateActions();
     [[nodiscard]] std::vector<int> selectedRows() const;
     void selectRows(const std::vector<int>& rows);
+    // The project just loaded is the file's: nothing to undo, nothing unsaved.
+    void startHistory();
+    void setReadOnly(bool readOnly);
+    // The dialogs' parent: none while the window is not shown (the recovery offer at start).
+    [[nodiscard]] QWidget* dialogParent();
 
     // True when the unsaved changes may be dropped: there are none, the user drops them, or they
     // were saved.
@@ -127,7 +138,6 @@ class ProjectWindow : public QMainWindow {
     QLabel* status_;
     QString fileName_;
     bool readOnly_ = false;
-    bool recoveryOffered_ = false;
     std::unique_ptr<io::ProjectLock> lock_;
     std::unique_ptr<io::RecoveryCopy> recovery_;
     // Writes the recovery copy shortly after a change, once for a burst of changes, so that an
@@ -144,6 +154,7 @@ class ProjectWindow : public QMainWindow {
     QAction* removeAction_ = nullptr;
     QAction* upAction_ = nullptr;
     QAction* downAction_ = nullptr;
+    QAction* renameAction_ = nullptr;
 };
 
 }  // namespace ui

@@ -20,6 +20,23 @@ namespace {
 
 // Marks the editors so that eventFilter knows the area's line edit from the others.
 constexpr char kAreaEditor[] = "unitAreaEditor";
+// The text a line edit was given; the same text at the end of the edit changes nothing.
+constexpr char kGivenText[] = "unitGivenText";
+
+void giveText(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setProperty(kGivenText, edit->text());
+}
+
+bool textChanged(const QLineEdit* edit) {
+    return edit->text() != edit->property(kGivenText).toString();
+}
+
+QLineEdit* lineEdit(QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setFrame(false);
+    return edit;
+}
 
 template <typename Enum>
 void addChoice(QComboBox* box, const QString& text, Enum value) {
@@ -127,10 +144,15 @@ QWidget* UnitDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
         case ProjectModel::Agent:
         case ProjectModel::Model:
             return choiceBox(parent, index);
+        case ProjectModel::Location:
+        case ProjectModel::Name: {
+            QLineEdit* edit = lineEdit(parent);
+            edit->setMaxLength(core::kMaxNameLength);
+            return edit;
+        }
         case ProjectModel::Area: {
-            auto* edit = new QLineEdit(parent);
+            QLineEdit* edit = lineEdit(parent);
             edit->setProperty(kAreaEditor, true);
-            edit->setFrame(false);
             connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
                 QString problem;
                 (void)unitArea(text, &problem);
@@ -139,8 +161,7 @@ QWidget* UnitDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
             return edit;
         }
         case ProjectModel::Points: {
-            auto* edit = new QLineEdit(parent);
-            edit->setFrame(false);
+            QLineEdit* edit = lineEdit(parent);
             // 1 to 999, or empty for the estimate: QIntValidator would not let an empty box be
             // committed.
             edit->setValidator(new QRegularExpressionValidator(
@@ -161,17 +182,34 @@ void UnitDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
         box->setCurrentIndex(at >= 0 ? at : 0);
         return;
     }
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (edit == nullptr) {
+        QStyledItemDelegate::setEditorData(editor, index);
+        return;
+    }
     switch (index.column()) {
         case ProjectModel::Area:
-            static_cast<QLineEdit*>(editor)->setText(
-                QLocale::c().toString(value.toDouble(), 'g', 15));
+            giveText(edit, QLocale::c().toString(value.toDouble(), 'g', 15));
             return;
         case ProjectModel::Points:
-            static_cast<QLineEdit*>(editor)->setText(value.isNull() ? QString() : value.toString());
+            giveText(edit, value.isNull() ? QString() : value.toString());
             return;
         default:
-            QStyledItemDelegate::setEditorData(editor, index);
+            giveText(edit, value.toString());
     }
+}
+
+QString UnitDelegate::showRefusal(QWidget* editor) {
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (edit == nullptr || !edit->property(kAreaEditor).toBool()) {
+        return {};
+    }
+    QString problem;
+    if (!unitArea(edit->text(), &problem)) {
+        showAreaProblem(edit, problem);
+        QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), problem, edit);
+    }
+    return problem;
 }
 
 void UnitDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
@@ -180,15 +218,20 @@ void UnitDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         model->setData(index, box->currentData(), Qt::EditRole);
         return;
     }
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    // The text as it was shown: "0.3" for an area of 0.30000000000000004 must not round it.
+    if (edit == nullptr || !textChanged(edit)) {
+        return;
+    }
     switch (index.column()) {
         case ProjectModel::Area:
             // A refused text is not taken; the unit keeps its area.
-            if (const auto area = unitArea(static_cast<QLineEdit*>(editor)->text())) {
+            if (const auto area = unitArea(edit->text())) {
                 model->setData(index, *area, Qt::EditRole);
             }
             return;
         case ProjectModel::Points: {
-            const QString text = static_cast<QLineEdit*>(editor)->text().trimmed();
+            const QString text = edit->text().trimmed();
             bool ok = false;
             const int n = text.toInt(&ok);
             if (text.isEmpty()) {
@@ -199,7 +242,7 @@ void UnitDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
             return;
         }
         default:
-            QStyledItemDelegate::setModelData(editor, model, index);
+            model->setData(index, edit->text(), Qt::EditRole);
     }
 }
 
@@ -210,10 +253,7 @@ bool UnitDelegate::eventFilter(QObject* object, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab ||
             key == Qt::Key_Backtab) {
-            QString problem;
-            if (!unitArea(edit->text(), &problem)) {
-                showAreaProblem(edit, problem);
-                QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), problem, edit);
+            if (!showRefusal(edit).isEmpty()) {
                 return true;
             }
         }

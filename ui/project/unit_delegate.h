@@ -13,8 +13,10 @@ namespace ui {
 
 // The editors of the project's table: combo boxes offering only what the unit can take (the
 // agents its fire class allows, the models adequate for it, "自动" for the default model), a line
-// edit for the area that refuses, visibly, a text that is not wholly a number, and a line edit
-// for N where an empty box puts back the estimate.
+// edit for the area that refuses, visibly, a text that is not wholly a number, a line edit for N
+// where an empty box puts back the estimate, and line edits for the name and the location that
+// take at most core::kMaxNameLength characters. A line edit whose text is the one it was given
+// changes nothing: the area keeps every digit it had.
 class UnitDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -26,6 +28,9 @@ class UnitDelegate : public QStyledItemDelegate {
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+    // Why the editor's text cannot be taken (an area that is not wholly a number), shown on the
+    // editor as Enter shows it; empty when it can be taken.
+    static QString showRefusal(QWidget* editor);
 
   protected:
     // Keeps the area's editor open on Enter or Tab while its text is refused.
