@@ -1,11 +1,15 @@
 // The project window with 10 to 10000 units: opening a project file and painting the window, and
-// one edit of a cell with the repaint that follows (the recovery copy is written after it).
+// one edit of a cell with the repaint that follows (the recovery copy is written after it), and
+// every unit deleted and brought back.
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QPixmap>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <memory>
@@ -67,6 +71,31 @@ void BM_EditAndRepaint(benchmark::State& state) {
     window->undoStack()->clear();  // no recovery copy is left behind
 }
 BENCHMARK(BM_EditAndRepaint)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
+
+// Every unit deleted (as Ctrl+A, Delete) and the deletion undone: one change of the table each.
+void BM_DeleteAllAndUndo(benchmark::State& state) {
+    auto window = shownWindow();
+    if (!window->openFile(projectFile(state.range(0)))) {
+        state.SkipWithError("the project file did not open");
+        return;
+    }
+    QAction* remove = nullptr;
+    for (QAction* action : window->editMenu()->actions()) {
+        if (action->text() == QStringLiteral("删除计算单元")) {
+            remove = action;
+        }
+    }
+    for (auto _ : state) {
+        window->table()->selectAll();
+        remove->trigger();
+        window->undoStack()->undo();
+    }
+    window->undoStack()->clear();
+}
+BENCHMARK(BM_DeleteAllAndUndo)
+    ->RangeMultiplier(10)
+    ->Range(10, 10000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

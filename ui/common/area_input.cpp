@@ -65,6 +65,18 @@ QString areaReadingNote(const QString& text) {
         .arg(QLocale::c().toString(*reading.value, 'g', 15), text.left(length).trimmed());
 }
 
+QString areaRefusal(const QString& text) {
+    if (areaReadingNote(text).isEmpty()) {
+        return {};
+    }
+    const auto length = static_cast<qsizetype>(leadingNumberOf(text).length);
+    if (length == 0) {
+        return QStringLiteral("保护面积不是数字，此值不被采用");
+    }
+    return QStringLiteral("保护面积只有开头的“%1”是数字，此值不被采用")
+        .arg(text.left(length).trimmed());
+}
+
 QString areaSheetWarning(const QString& text) {
     if (areaReadingNote(text).isEmpty()) {
         return {};

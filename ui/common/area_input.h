@@ -17,6 +17,10 @@ namespace ui {
 // for an empty box.
 [[nodiscard]] QString areaReadingNote(const QString& text);
 
+// Why an area box that takes only a whole number refuses the text (the project's table): "保护面积
+// 只有开头的“1”是数字，此值不被采用", "保护面积不是数字，此值不被采用". Empty when areaReadingNote
+// is.
+[[nodiscard]] QString areaRefusal(const QString& text);
 // Why a calculation sheet cannot be made while the area is only partly read ("建筑面积只有开头的
 // “1”是数字，请改正后再编制计算书"); empty when areaReadingNote is.
 [[nodiscard]] QString areaSheetWarning(const QString& text);

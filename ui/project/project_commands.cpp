@@ -32,17 +32,37 @@ void UnitRowsCommand::undo() {
     kind_ == Kind::Insert ? remove() : insert();
 }
 
+// The runs of consecutive rows, as [first, last) indices into rows_.
+std::vector<std::pair<std::size_t, std::size_t>> UnitRowsCommand::runs() const {
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t i = 0; i < rows_.size();) {
+        std::size_t end = i + 1;
+        while (end < rows_.size() && rows_[end].first == rows_[end - 1].first + 1) {
+            ++end;
+        }
+        runs.emplace_back(i, end);
+        i = end;
+    }
+    return runs;
+}
+
 void UnitRowsCommand::insert() {
-    // Ascending: each unit lands on its final row once those above it are in place.
-    for (const auto& [row, unit] : rows_) {
-        model_->insertUnit(row, unit);
+    // Ascending: each run lands on its final rows once those above it are in place.
+    for (const auto& [first, end] : runs()) {
+        std::vector<core::Unit> units;
+        units.reserve(end - first);
+        for (std::size_t i = first; i < end; ++i) {
+            units.push_back(rows_[i].second);
+        }
+        model_->insertUnits(rows_[first].first, units);
     }
 }
 
 void UnitRowsCommand::remove() {
-    // Descending, so that the rows still to go keep their numbers.
-    for (auto entry = rows_.rbegin(); entry != rows_.rend(); ++entry) {
-        model_->removeUnit(entry->first);
+    // Descending, so that the runs still to go keep their rows.
+    const auto all = runs();
+    for (auto run = all.rbegin(); run != all.rend(); ++run) {
+        model_->removeUnits(rows_[run->first].first, static_cast<int>(run->second - run->first));
     }
 }
 

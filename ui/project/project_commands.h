@@ -41,6 +41,7 @@ class UnitRowsCommand : public QUndoCommand {
   private:
     void insert();
     void remove();
+    [[nodiscard]] std::vector<std::pair<std::size_t, std::size_t>> runs() const;
 
     ProjectModel* model_;
     Kind kind_;

@@ -6,6 +6,7 @@
 #include <QUndoStack>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 #include "number_text.h"
@@ -426,21 +427,34 @@ void ProjectModel::replaceUnit(int row, const core::Unit& unit) {
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
-void ProjectModel::insertUnit(int row, const core::Unit& unit) {
-    beginInsertRows({}, row, row);
-    project_.units.insert(project_.units.begin() + row, unit);
-    designs_.insert(designs_.begin() + row, core::design(unit));
+void ProjectModel::insertUnits(int row, std::span<const core::Unit> units) {
+    if (units.empty()) {
+        return;
+    }
+    const auto count = static_cast<int>(units.size());
+    beginInsertRows({}, row, row + count - 1);
+    project_.units.insert(project_.units.begin() + row, units.begin(), units.end());
+    std::vector<core::UnitDesign> designs;
+    designs.reserve(units.size());
+    for (const core::Unit& unit : units) {
+        designs.push_back(core::design(unit));
+    }
+    designs_.insert(designs_.begin() + row, std::make_move_iterator(designs.begin()),
+                    std::make_move_iterator(designs.end()));
     endInsertRows();
     // The numbers of the rows below have moved on.
-    if (row + 1 < rowCount()) {
-        emit dataChanged(index(row + 1, Number), index(rowCount() - 1, Number));
+    if (row + count < rowCount()) {
+        emit dataChanged(index(row + count, Number), index(rowCount() - 1, Number));
     }
 }
 
-void ProjectModel::removeUnit(int row) {
-    beginRemoveRows({}, row, row);
-    project_.units.erase(project_.units.begin() + row);
-    designs_.erase(designs_.begin() + row);
+void ProjectModel::removeUnits(int row, int count) {
+    if (count <= 0) {
+        return;
+    }
+    beginRemoveRows({}, row, row + count - 1);
+    project_.units.erase(project_.units.begin() + row, project_.units.begin() + row + count);
+    designs_.erase(designs_.begin() + row, designs_.begin() + row + count);
     endRemoveRows();
     if (row < rowCount()) {
         emit dataChanged(index(row, Number), index(rowCount() - 1, Number));

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "project.h"
@@ -78,8 +79,10 @@ class ProjectModel : public QAbstractTableModel {
     // Direct changes, for the undo commands and for loading a project.
     void setProject(core::Project project);
     void replaceUnit(int row, const core::Unit& unit);
-    void insertUnit(int row, const core::Unit& unit);
-    void removeUnit(int row);
+    // A block of units added from `row` on, or `count` units removed from `row` on: one change of
+    // the rows each, however many units.
+    void insertUnits(int row, std::span<const core::Unit> units);
+    void removeUnits(int row, int count);
     void moveUnit(int from, int to);
     void setProjectName(const std::string& name);
 

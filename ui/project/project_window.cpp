@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <set>
 
+#include "file_export.h"
 #include "project_commands.h"
 #include "project_file.h"
 #include "project_lock.h"
@@ -287,9 +288,12 @@ void ProjectWindow::updateStatus() {
 }
 
 std::vector<int> ProjectWindow::selectedRows() const {
+    // By the selection's ranges, not cell by cell: thousands of rows may be selected.
     std::set<int> rows;
-    for (const QModelIndex& index : table_->selectionModel()->selectedIndexes()) {
-        rows.insert(index.row());
+    for (const QItemSelectionRange& range : table_->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows.insert(row);
+        }
     }
     if (rows.empty() && table_->currentIndex().isValid()) {
         rows.insert(table_->currentIndex().row());
@@ -298,9 +302,16 @@ std::vector<int> ProjectWindow::selectedRows() const {
 }
 
 void ProjectWindow::selectRows(const std::vector<int>& rows) {
+    // One range for each run of consecutive rows.
     QItemSelection selection;
-    for (const int row : rows) {
-        selection.select(model_->index(row, 0), model_->index(row, ProjectModel::ColumnCount - 1));
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t end = i + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1) {
+            ++end;
+        }
+        selection.select(model_->index(rows[i], 0),
+                         model_->index(rows[end - 1], ProjectModel::ColumnCount - 1));
+        i = end;
     }
     if (!rows.empty()) {
         const int column = std::max(table_->currentIndex().column(), 0);
@@ -488,9 +499,7 @@ bool ProjectWindow::saveAs() {
     if (chosen.isEmpty()) {
         return false;
     }
-    if (QFileInfo(chosen).suffix().isEmpty()) {
-        chosen += u'.' + QLatin1String(io::kProjectSuffix);
-    }
+    chosen = withSuffix(chosen, QLatin1String(io::kProjectSuffix));
     chosen = canonicalPath(chosen);
     if (chosen == fileName_ && !readOnly_) {
         return saveTo(chosen);
@@ -580,18 +589,21 @@ void ProjectWindow::chooseAndOpen() {
 }
 
 void ProjectWindow::rememberRecent(const QString& fileName) {
-    const auto settings = io::openSettings();
-    QStringList recent{fileName};
-    // Each file once, by its own path, however it was reached.
-    for (const QString& file : settings->value(QString::fromUtf8(kRecentKey)).toStringList()) {
-        if (const QString path = canonicalPath(file); !recent.contains(path)) {
-            recent.append(path);
+    // A list that could not be written costs the user nothing but the menu's entry; the
+    // settings file stays as it was.
+    (void)io::changeSettings([&fileName](QSettings& settings) {
+        QStringList recent{fileName};
+        // Each file once, by its own path, however it was reached.
+        for (const QString& file : settings.value(QString::fromUtf8(kRecentKey)).toStringList()) {
+            if (const QString path = canonicalPath(file); !recent.contains(path)) {
+                recent.append(path);
+            }
         }
-    }
-    while (recent.size() > kMaxRecent) {
-        recent.removeLast();
-    }
-    settings->setValue(QString::fromUtf8(kRecentKey), recent);
+        while (recent.size() > kMaxRecent) {
+            recent.removeLast();
+        }
+        settings.setValue(QString::fromUtf8(kRecentKey), recent);
+    });
 }
 
 void ProjectWindow::fillRecentMenu() {

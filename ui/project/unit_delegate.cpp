@@ -117,8 +117,8 @@ std::optional<double> unitArea(const QString& text, QString* problem) {
     if (normalized.isEmpty()) {
         return refuse(QStringLiteral("请输入保护面积"));
     }
-    if (const QString note = areaReadingNote(normalized); !note.isEmpty()) {
-        return refuse(QStringLiteral("保护面积应是一个数：") + note);
+    if (QString refusal = areaRefusal(normalized); !refusal.isEmpty()) {
+        return refuse(refusal);
     }
     const QByteArray bytes = normalized.toUtf8();
     const core::LeadingNumber reading = core::readLeadingNumber(

@@ -125,6 +125,7 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     };
 
     unitName = new QLineEdit(QStringLiteral("计算单元1"), this);
+    unitName->setMaxLength(core::kMaxNameLength);  // what a project keeps
     points = new QSpinBox(this);
     points->setRange(1, core::kMaxPoints);
     points->setToolTip(QStringLiteral("设置点数：1～%1").arg(core::kMaxPoints));
