@@ -119,13 +119,13 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
 TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
     ui::rememberExportFolder(in(u"earlier.pdf"_s));
     fill("");
-    typed = in(u"仓库.xfc"_s);
+    typed = in(u"仓库"_s);
     for (QAction* action : window->fileMenu()->actions()) {
         if (action->text().startsWith(u"另存为"_s)) {
             action->trigger();
         }
     }
-    ASSERT_EQ(window->fileName(), typed);
+    ASSERT_EQ(window->fileName(), typed + u".fep"_s);
     typed.clear();  // cancels the exports below
     exports->exportWorkbook();
     window->model()->setProjectName("综合楼");
