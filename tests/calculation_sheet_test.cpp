@@ -1,3 +1,5 @@
+// The calculation sheet: its lines for each kind of unit, and its dialog offscreen, copied,
+// exported to PDF (read back with pdftotext) and printed.
 #include "sheet_dialog.h"
 
 #include <gtest/gtest.h>
@@ -5,8 +7,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPrinter>
@@ -14,17 +14,13 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSettings>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <memory>
 #include <vector>
 
 #include "file_export.h"
-#include "result_rows.h"
-#include "saved_choices_file.h"
 #include "test_support.h"
 #include "unit_choice.h"
 #include "unit_texts.h"
@@ -35,14 +31,12 @@ namespace {
 
 using namespace tests;
 
-using tests::pdfText;
-
 class SheetDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(settingsDir.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        open(tests::kWarehouse);
+        open();
     }
 
     void TearDown() override {
@@ -52,9 +46,9 @@ class SheetDialogTest : public ::testing::Test {
         }
     }
 
-    void open(const UnitChoice& choice) {
-        dialog = std::make_unique<ui::CalculationSheetDialog>(choice.unit());
-        // Nothing in a test opens another window.
+    // The warehouse's dialog, whose questions answer from the test's fields.
+    void open() {
+        dialog = std::make_unique<ui::CalculationSheetDialog>(kWarehouse.unit());
         dialog->askFileName = [this](const QString& suggestion) {
             suggested = suggestion;
             return fileName;
@@ -87,18 +81,7 @@ class SheetDialogTest : public ::testing::Test {
     QStringList told;
 };
 
-// The published example's key lines, and the unit's name as the test types it.
-const QStringList kWarehouseLines = {
-    u"日期：2024年5月6日"_s,
-    u"计算单元：仓库"_s,
-    u"Q = K·S/U = 0.9×1500/75 = 18"_s,
-    u"设置点数 N：2"_s,
-    u"每个设置点最小需配灭火级别 Qe：10A"_s,
-    u"选用灭火器：MF/ABC3 (2A)"_s,
-    u"灭火器总数：10具"_s,
-    u"实配灭火级别合计：20A"_s,
-};
-
+// The published example as shown, copied as text and HTML, and exported; its sheet drawn.
 TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
     dialog->unitName->setText(u"仓库"_s);
     EXPECT_TRUE(lines().contains(u"手提式\t3千克\tMF/ABC3\t2A\t是"_s));
@@ -111,16 +94,17 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
     EXPECT_EQ(QFileInfo(suggested).fileName(), u"仓库-灭火器配置计算书.pdf"_s);
     EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
     const QString pdf = pdfText(fileName);
-    for (const QString& key : kWarehouseLines) {
+    for (const QString& key :
+         {u"日期：2024年5月6日"_s, u"计算单元：仓库"_s, u"Q = K·S/U = 0.9×1500/75 = 18"_s,
+          u"设置点数 N：2"_s, u"每个设置点最小需配灭火级别 Qe：10A"_s,
+          u"选用灭火器：MF/ABC3 (2A)"_s, u"灭火器总数：10具"_s, u"实配灭火级别合计：20A"_s}) {
         EXPECT_TRUE(lines().contains(key)) << key.toStdString();
         EXPECT_TRUE(pdf.contains(key)) << "PDF: " << key.toStdString();
         EXPECT_TRUE(copied->html().contains(key)) << "HTML: " << key.toStdString();
     }
 
     // The sheet's text is drawn in dark pixels inside its frame.
-    const QImage picture = dialog->grab().toImage();
-    const QImage sheet = picture.copy(
-        QRect(dialog->sheetView->mapTo(dialog.get(), QPoint(0, 0)), dialog->sheetView->size()));
+    const QImage sheet = dialog->sheetView->grab().toImage();
     int dark = 0;
     for (int y = 0; y < sheet.height(); ++y) {
         for (int x = 0; x < sheet.width(); ++x) {
@@ -170,6 +154,17 @@ TEST_F(SheetDialogTest, PointsFollowTheModelUntilTheUserSetsThemAndBreachesAreMa
     for (const char* rule : {"6.1.2", "7.1.3"}) {
         EXPECT_TRUE(dialog->sheet().html().contains(u"<p class=\"breach\">"_s + rule)) << rule;
     }
+
+    // More points than the box takes: the refused digit shows for a while.
+    QSpinBox* points = dialog->points;
+    const QColor plain = points->palette().color(QPalette::Base);
+    points->selectAll();
+    QTest::keyClicks(points, u"100"_s);
+    EXPECT_EQ(points->palette().color(QPalette::Base), plain);
+    QTest::keyClick(points, Qt::Key_0);
+    EXPECT_EQ(points->value(), 100);
+    EXPECT_EQ(points->palette().color(QPalette::Base), QColor(255, 236, 179));
+    QTRY_COMPARE_WITH_TIMEOUT(points->palette().color(QPalette::Base), plain, 3000);
 }
 
 // Lines that only this kind of unit shows, whole: exact arithmetic from the decimal inputs,
@@ -206,13 +201,11 @@ constexpr auto kAbc = Agent::AmmoniumPhosphatePowder;
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
     SheetLines{"warehouse", kWarehouse, {
-        "依据：《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB 50140-2005",
         "Q = K·S/U = 0.9×1500/75 = 18", "计算单元最小需配灭火级别 Q：18A", "S/U = 1500/75 = 20",
         "按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = 20A，大于 Q，按 20A 配置",
         "设计需配灭火级别：20A", "Qe = 设计需配灭火级别/N = 20/2 = 10（7.3.4）",
         "GB 55036-2022 10.0.3 所有设置点灭火级别之和不小于 S/U = 20A：20A，满足",
         "6.1.1（GB 55036-2022 10.0.3）一个计算单元内配置的灭火器数量不得少于2具：10具，满足",
-        "\t灭火剂充装量(L)/(kg)\t灭火器类型规格代码\t单具灭火级别\t满足最低配置基准",
         "手提式\t1千克\tMF/ABC1\t1A\t否"}},
     SheetLines{"hydrantsAndSystem", {kA, Hazard::Medium, Factor::K05, kAbove, kAbc, "1500"}, {
         "Q = K·S/U = 0.5×1500/75 = 10", "计算单元最小需配灭火级别 Q：10A", "设计需配灭火级别：20A"}},
@@ -242,8 +235,8 @@ INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
-// Typed or pasted, the name stays on one line; a name that holds what a file name may not
-// gives a file name with "_" in its place.
+// Typed or pasted, the name stays on one line; a name that holds what a file name may not gives
+// a file name with "_" in its place, shortened by whole characters to at most 255 bytes.
 TEST_F(SheetDialogTest, TheNameStaysOnOneLineAndGivesAFileNameThatFits) {
     QApplication::clipboard()->setText(u"Line1\nLine2\tTabbed\r\nLine3\a"_s);
     dialog->unitName->selectAll();
@@ -252,29 +245,23 @@ TEST_F(SheetDialogTest, TheNameStaysOnOneLineAndGivesAFileNameThatFits) {
     EXPECT_TRUE(lines().contains(u"计算单元：Line1 Line2 Tabbed Line3"_s));
 
     acceptSuggestedName();
-    dialog->unitName->setText(u"A\r\nB\tC/D:E"_s);
-    dialog->exportPdf();
-    EXPECT_EQ(QFileInfo(suggested).fileName(), u"A__B_C_D_E-灭火器配置计算书.pdf"_s);
-    EXPECT_TRUE(QFileInfo(folder.filePath(QFileInfo(suggested).fileName())).isFile());
-
-    // A long name is shortened, by whole characters, to a file name of at most 255 bytes; a name
-    // typed without a suffix gets ".pdf".
-    dialog->unitName->setText(QString(90, u'仓'));
-    dialog->exportPdf();
-    const QString name = QFileInfo(suggested).fileName();
-    EXPECT_LE(name.toUtf8().size(), 255);
-    EXPECT_EQ(name, QString(75, u'仓') + u"-灭火器配置计算书.pdf"_s);
-    EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
-    EXPECT_TRUE(QFileInfo(folder.filePath(name)).isFile());
-
-    // "é" written as "e" and a combining accent: never cut between the two.
-    QString accented;
-    for (int i = 0; i < 100; ++i) {
-        accented += u"e\u0301"_s;
+    const std::pair<QString, QString> names[] = {
+        {u"A\r\nB\tC/D:E"_s, u"A__B_C_D_E-灭火器配置计算书.pdf"_s},
+        {QString(90, u'仓'), QString(75, u'仓') + u"-灭火器配置计算书.pdf"_s},
+    };
+    for (const auto& [name, file] : names) {
+        dialog->unitName->setText(name);
+        dialog->exportPdf();
+        EXPECT_EQ(QFileInfo(suggested).fileName(), file);
+        EXPECT_TRUE(QFileInfo(folder.filePath(file)).isFile());
     }
-    const QString shortened = ui::suggestedFileName(accented, {u"表"_s, u"xlsx"_s});
-    EXPECT_EQ(shortened, accented.left(qsizetype{2} * 82) + u"-表.xlsx"_s);
+    EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
+    // "é" written as "e" and a combining accent: never cut between the two.
+    const QString accented = u"e\u0301"_s.repeated(100);
+    EXPECT_EQ(ui::suggestedFileName(accented, {u"表"_s, u"xlsx"_s}),
+              accented.left(qsizetype{2} * 82) + u"-表.xlsx"_s);
 
+    // A name typed without a suffix gets ".pdf".
     dialog->askFileName = [this](const QString&) { return folder.filePath(u"noext"_s); };
     dialog->exportPdf();
     EXPECT_TRUE(QFileInfo(folder.filePath(u"noext.pdf"_s)).isFile());
@@ -292,12 +279,11 @@ TEST_F(SheetDialogTest, TheSaveDialogOpensInTheFolderOfTheLastExport) {
     fileName = folder.filePath(u"missing/sheet.pdf"_s);  // a failure moves nothing
     dialog->exportPdf();
 
-    open(tests::kWarehouse);
+    open();
     dialog->exportPdf();
     EXPECT_EQ(QFileInfo(suggested).absolutePath(), exports);
-    QFile ini(settingsDir.filePath(u"narwe.ini"_s));
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_EQ(ini.readAll(), "[export]\nlastFolder=" + exports.toUtf8() + "\n");
+    EXPECT_EQ(readFile(settingsDir.filePath(u"narwe.ini"_s)),
+              "[export]\nlastFolder=" + exports.toUtf8() + "\n");
 
     // A folder that is gone is not suggested.
     ASSERT_TRUE(QDir(exports).removeRecursively());
@@ -306,12 +292,12 @@ TEST_F(SheetDialogTest, TheSaveDialogOpensInTheFolderOfTheLastExport) {
 }
 
 // The dialog fits the screen's free area; the sheet scrolls where it does not fit, and the path of
-// an export, however long, does not widen the dialog: it is elided and whole in the tool tip.
-TEST_F(SheetDialogTest, TheDialogFitsTheScreenAndALongPathDoesNotWidenIt) {
+// an export, however long, does not widen the dialog: it is elided and whole in the tool tip. The
+// sheet's lines wrap to the view's width, at every width the dialog can take.
+TEST_F(SheetDialogTest, TheDialogFitsTheScreenAndNothingWidensIt) {
     const QRect screen = dialog->screen()->availableGeometry();
     const auto fits = [this, &screen] {
-        EXPECT_TRUE(screen.contains(dialog->frameGeometry()))
-            << dialog->frameGeometry().width() << "x" << dialog->frameGeometry().height();
+        EXPECT_TRUE(screen.contains(dialog->frameGeometry()));
         for (QPushButton* button :
              {dialog->copyButton, dialog->pdfButton, dialog->printButton, dialog->closeButton}) {
             const QRect where(button->mapTo(dialog.get(), QPoint(0, 0)), button->size());
@@ -321,14 +307,12 @@ TEST_F(SheetDialogTest, TheDialogFitsTheScreenAndALongPathDoesNotWidenIt) {
     fits();
     QTextEdit* view = dialog->sheetView;
     ASSERT_GT(view->document()->size().height(), view->viewport()->height());
-    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
-    EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible() && view->verticalScrollBar()->maximum() > 0);
 
     const QSize size = dialog->size();
     const QString name =
         u"某市某区某街道某路八十八号国际商务中心综合楼地下一层至地上三十二层商业与"
         "办公区域公共走道及设备用房消防灭火器配置计算单元第一部分东区及西区合并部"_s;
-    ASSERT_EQ(name.size(), 72);
     dialog->unitName->setText(name);
     acceptSuggestedName();
     dialog->exportPdf();
@@ -341,13 +325,10 @@ TEST_F(SheetDialogTest, TheDialogFitsTheScreenAndALongPathDoesNotWidenIt) {
     EXPECT_LE(dialog->status->fontMetrics().horizontalAdvance(shown), dialog->status->width());
     EXPECT_EQ(dialog->size(), size);
     fits();
-}
 
-// The sheet's lines wrap to the view's width, at every width the dialog can take.
-TEST_F(SheetDialogTest, LinesWrapToTheViewWithoutAHorizontalScrollBar) {
     dialog->unitName->setText(QString(150, u'W'));  // no place to break a line but anywhere
-    QScrollBar* bar = dialog->sheetView->horizontalScrollBar();
-    const int widest = dialog->screen()->availableGeometry().width() - 10;
+    QScrollBar* bar = view->horizontalScrollBar();
+    const int widest = screen.width() - 10;
     ASSERT_LT(dialog->minimumSizeHint().width(), widest - 100);
     for (int width = dialog->minimumSizeHint().width(); width <= widest; width += 2) {
         dialog->resize(width, dialog->height());
@@ -356,76 +337,53 @@ TEST_F(SheetDialogTest, LinesWrapToTheViewWithoutAHorizontalScrollBar) {
     }
 }
 
-// More points than the box takes: its tool tip says how many, and the refused digit shows.
-TEST_F(SheetDialogTest, ADigitOverTheMostPointsIsRefusedVisibly) {
-    QSpinBox* points = dialog->points;
-    EXPECT_EQ(points->toolTip(), u"设置点数：1～999"_s);
-    const QColor plain = points->palette().color(QPalette::Base);
-    points->selectAll();
-    QTest::keyClicks(points, u"100"_s);
-    EXPECT_EQ(points->palette().color(QPalette::Base), plain);
-    QTest::keyClick(points, Qt::Key_0);
-    EXPECT_EQ(points->value(), 100);
-    EXPECT_EQ(points->palette().color(QPalette::Base), QColor(255, 236, 179));
-    QTRY_COMPARE_WITH_TIMEOUT(points->palette().color(QPalette::Base), plain, 3000);
-}
-
-// A unit of a project gives the numbers of the sheet dialog for the same inputs, whether its
-// model and points are chosen or follow their defaults.
-struct SameNumbers {
-    const char* name;
-    UnitChoice choice;
-    const char* model;  // nullptr: the default
-    int points;         // 0: the estimate
-};
-
-class UnitLikeTheDialog : public ::testing::TestWithParam<SameNumbers> {};
-
-TEST_P(UnitLikeTheDialog, GivesTheSameNumbers) {
-    const SameNumbers& c = GetParam();
-    core::Unit unit{"计算单元1", "", c.choice.choices(), {}, {}};
-    if (c.model != nullptr) {
-        unit.model = c.model;
-    }
-    if (c.points != 0) {
-        unit.points = c.points;
-    }
-    const core::UnitDesign design = core::design(unit);
-    ASSERT_TRUE(design.configured());
-
-    ui::CalculationSheetDialog dialog(c.choice.unit());
-    if (c.model != nullptr) {
-        dialog.model->setCurrentIndex(
-            dialog.model->findText(QString::fromUtf8(c.model), Qt::MatchStartsWith));
-    }
-    if (c.points != 0) {
-        dialog.points->setValue(c.points);
-    }
-    // What 加入工程 takes from the dialog configures as the unit does.
-    const core::UnitDesign added = core::design(dialog.projectUnit());
-    EXPECT_EQ(added.model, design.model);
-    EXPECT_EQ(added.configuration.points, design.configuration.points);
-    EXPECT_EQ(added.configuration.total, design.configuration.total);
-    const QStringList lines = dialog.sheet().plainText().split(u'\n');
-    const core::PointConfiguration& got = design.configuration;
-    for (const QString& line :
-         {u"选用灭火器："_s + documents::modelText(design.chosenModel()),
-          u"设置点数 N：%1"_s.arg(got.points), u"灭火器总数：%1具"_s.arg(got.total),
-          u"实配灭火级别合计："_s +
-              documents::providedRatingText(got.provided, unit.choices.fireClass)}) {
-        EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+// A unit of a project, and the unit 加入工程 takes from the dialog, give the numbers of the sheet
+// dialog for the same inputs, whether the model and points are chosen or follow their defaults.
+TEST(UnitLikeTheDialog, GivesTheSameNumbers) {
+    struct Case {
+        UnitChoice choice;
+        const char* model;  // nullptr: the default
+        int points;         // 0: the estimate
+    };
+    // clang-format off
+    const Case cases[] = {
+        {kWarehouse, nullptr, 0},
+        {kWarehouse, "MF/ABC5", 3},
+        {{kB, Hazard::Light, Factor::K07, Building::EntertainmentOrUnderground, Agent::Foam, "250"}, nullptr, 0},
+        {{FireClass::C, Hazard::Serious, Factor::K10, kAbove, Agent::CarbonDioxide, "800"}, "MTT50", 0},
+        {{kE, Hazard::Medium, Factor::K03, kAbove, kAbc, "120"}, nullptr, 1},
+        {{kA, Hazard::Light, Factor::K05, kAbove, Agent::Water, "640.5"}, "MS/T9", 2},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.choice.area);
+        core::Unit unit{"计算单元1", "", c.choice.choices(), {}, {}};
+        ui::CalculationSheetDialog dialog(c.choice.unit());
+        if (c.model != nullptr) {
+            unit.model = c.model;
+            dialog.model->setCurrentIndex(
+                dialog.model->findText(QString::fromUtf8(c.model), Qt::MatchStartsWith));
+        }
+        if (c.points != 0) {
+            unit.points = c.points;
+            dialog.points->setValue(c.points);
+        }
+        const core::UnitDesign design = core::design(unit);
+        ASSERT_TRUE(design.configured());
+        const core::UnitDesign added = core::design(dialog.projectUnit());
+        const core::PointConfiguration& got = design.configuration;
+        EXPECT_EQ(added.model, design.model);
+        EXPECT_EQ(std::pair(added.configuration.points, added.configuration.total),
+                  std::pair(got.points, got.total));
+        const QStringList lines = dialog.sheet().plainText().split(u'\n');
+        for (const QString& line :
+             {u"选用灭火器："_s + documents::modelText(design.chosenModel()),
+              u"设置点数 N：%1"_s.arg(got.points), u"灭火器总数：%1具"_s.arg(got.total),
+              u"实配灭火级别合计："_s +
+                  documents::providedRatingText(got.provided, unit.choices.fireClass)}) {
+            EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+        }
     }
 }
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Project, UnitLikeTheDialog, ::testing::Values(
-    SameNumbers{"warehouseDefaults", kWarehouse, nullptr, 0},
-    SameNumbers{"chosenModelAndPoints", kWarehouse, "MF/ABC5", 3},
-    SameNumbers{"classBTimes13", {kB, Hazard::Light, Factor::K07, Building::EntertainmentOrUnderground, Agent::Foam, "250"}, nullptr, 0},
-    SameNumbers{"classCWheeled", {FireClass::C, Hazard::Serious, Factor::K10, kAbove, Agent::CarbonDioxide, "800"}, "MTT50", 0},
-    SameNumbers{"classEOnePoint", {kE, Hazard::Medium, Factor::K03, kAbove, kAbc, "120"}, nullptr, 1},
-    SameNumbers{"classALightWater", {kA, Hazard::Light, Factor::K05, kAbove, Agent::Water, "640.5"}, "MS/T9", 2}),
-    [](const auto& param) { return std::string(param.param.name); });
-// clang-format on
 
 }  // namespace

@@ -4,26 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "project_window.h"
-#include "saved_choices_file.h"
 #include "sheet_dialog.h"
+#include "test_support.h"
 #include "torva.h"
 
 namespace {
+
+[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
 
 template <typename T>
 T* shown() {
@@ -35,19 +33,8 @@ T* shown() {
     return nullptr;
 }
 
-class ProgramTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
-    }
-
-    QTemporaryDir folder;
+TEST(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     app::Program program;
-};
-
-TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     program.showCalculator();
     torva* calculator = shown<torva>();
     ASSERT_NE(calculator, nullptr);
@@ -66,6 +53,7 @@ TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
         QTest::mouseClick(calculator->sheetButton, Qt::LeftButton);
         auto* sheet = calculator->findChild<ui::CalculationSheetDialog*>();
         ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
         ASSERT_TRUE(sheet->projectButton->isVisible());
         sheet->unitName->setText(QStringLiteral("仓库"));
         sheet->points->setValue(3);

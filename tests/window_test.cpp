@@ -1,3 +1,5 @@
+// The calculator window offscreen, driven as a user drives it: clicks, keys, an input method,
+// the clipboard and accessibility actions. Its saved choices go to a temporary folder.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -5,17 +7,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDir>
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -26,8 +24,7 @@
 
 #include "app_identity.h"
 #include "result_table.h"
-#include "saved_choices_file.h"
-#include "sheet_dialog.h"
+#include "test_support.h"
 #include "torva.h"
 
 using namespace Qt::StringLiterals;
@@ -71,16 +68,14 @@ struct BoxAnswerer {
                 chosen = b->text() == answer ? b : chosen;
             }
             if (shown++ == 0) {
-                title = message->windowTitle();
-                text = message->text();
-                informative = message->informativeText();
+                text = message->text() + QLatin1Char('|') + message->informativeText();
             }
             chosen != nullptr ? chosen->click() : void(message->close());
         });
         timer.start(10);
     }
     int shown = 0;
-    QString title, text, informative, buttons;  // buttons: each text followed by "|"
+    QString text, buttons;  // text: "text|informative text"; buttons: each text followed by "|"
     QTimer timer;
 };
 
@@ -107,20 +102,16 @@ class WindowTest : public ::testing::Test {
     void reopen(const std::optional<QByteArray>& ini = std::nullopt) {
         window->close();
         window.reset();
-        QFile file(iniPath);
         if (ini) {
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(*ini) == ini->size());
-            file.close();
+            tests::writeFile(iniPath, *ini);
         }
         open();
     }
 
     // How many results the window has calculated and drawn.
     [[nodiscard]] int resultsShown() const { return static_cast<int>(resultSpy->count()); }
-
     [[nodiscard]] bool saved(const char* line) const {
-        QFile file(iniPath);
-        return file.open(QIODevice::ReadOnly) && file.readAll().contains(line);
+        return tests::readFile(iniPath).contains(line);
     }
 
     // The options by the window's names for their arrays.
@@ -181,9 +172,7 @@ TEST_F(WindowTest, FireClassesEnableTheirAgentsAndClassDReturnsToClassA) {
     const BoxAnswerer box(u"确定"_s);
     click(Op1(op1::kClassD));
     QTRY_COMPARE(box.shown, 1);
-    EXPECT_EQ(box.text,
-              u"    D类火灾场所的灭火器最低配置基准应根据\n"
-              "金属的种类、物态及其特性等研究确定。"_s);
+    EXPECT_TRUE(box.text.contains(u"D类火灾场所的灭火器最低配置基准"_s)) << box.text.toStdString();
     EXPECT_EQ(box.buttons, u"确定|"_s);
     EXPECT_EQ(checked(window->Op1), kFirstStartOp1);
     EXPECT_TRUE(Op(op::kPhosphatePowder)->isChecked());
@@ -226,6 +215,8 @@ TEST_F(WindowTest, TypingChangesNothingUntilTheFocusLeavesTheAreaBox) {
     EXPECT_EQ(resultsShown(), shown + 1);
 }
 
+// Ticked, the box keeps every choice over a restart under the window's own keys; unticked, it
+// saves only its own state.
 TEST_F(WindowTest, ChoicesSurviveARestartOnlyWhenTheBoxIsTicked) {
     const Indices chosen = {op1::kClassB, op1::kSerious, op1::kFactor03};
     for (const std::int16_t option : chosen) {
@@ -243,7 +234,6 @@ TEST_F(WindowTest, ChoicesSurviveARestartOnlyWhenTheBoxIsTicked) {
         EXPECT_TRUE(saved(line)) << line;
     }
 
-    // Unticked, the box saves only its own state.
     click(window->Check1);
     click(Op1(op1::kClassC));
     reopen();
@@ -294,9 +284,9 @@ TEST_F(WindowTest, DamagedOrContradictingSavedChoicesFallBackToOneChoicePerGroup
     }
 
     // Over a file of noise, the close saves without a message.
-    QByteArray noise(4096, '\0');
-    for (int i = 0; i < noise.size(); ++i) {
-        noise[i] = static_cast<char>((i * 7919 + 13) % 256);
+    QByteArray noise;
+    for (int i = 0; i < 4096; ++i) {
+        noise += static_cast<char>((i * 7919 + 13) % 256);
     }
     reopen(noise);
     const BoxAnswerer box;
@@ -311,12 +301,11 @@ TEST_F(WindowTest, AFailedSaveIsToldAndCancelKeepsTheWindow) {
     window->close();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(box.shown, 1);
-    EXPECT_EQ(box.title, u"提示"_s);
     for (const char* button : {"重试|", "不保存退出|", "取消|"}) {
         EXPECT_TRUE(box.buttons.contains(QString::fromUtf8(button))) << button;
     }
-    EXPECT_TRUE(box.informative.contains(QDir::toNativeSeparators(iniPath)));
-    EXPECT_TRUE(box.informative.contains(u"该位置是一个文件夹"_s));
+    EXPECT_TRUE(box.text.contains(QDir::toNativeSeparators(iniPath)));
+    EXPECT_TRUE(box.text.contains(u"该位置是一个文件夹"_s));
 
     ASSERT_TRUE(QDir().rmdir(iniPath));
     click(Op1(op1::kClassB));
@@ -381,10 +370,21 @@ TEST_F(WindowTest, EachEventCalculatesAndDrawsOnce) {
     });
 }
 
-TEST_F(WindowTest, AreasFromAChineseInputMethodOrAPasteReadAsTyped) {
+// An area typed through a Chinese input method or pasted reads as typed; one only partly read
+// looks like a warning and its tool tip says how it is read.
+TEST_F(WindowTest, AreasFromAnInputMethodOrAPasteReadAsTypedAndAPartlyReadOneWarns) {
     window->activateWindow();
-    // Typed in full-width mode, and pasted behind a zero-width space (area_input_test reads
-    // the other characters).
+    const QColor plain = window->tx->palette().color(QPalette::Base);
+    window->tx->setText(u"1,000"_s);
+    EXPECT_NE(window->tx->palette().color(QPalette::Base), plain);
+    QTest::mouseMove(window->tx, QPoint(6, 6));
+    EXPECT_EQ(window->tx->toolTip(), u"按 1 m² 计算：只有开头的“1”是数字"_s);
+    window->tx->setText(u"1000m2"_s);
+    EXPECT_EQ(window->tx->palette().color(QPalette::Base), plain);
+    QTest::mouseMove(window->tx, QPoint(5, 5));
+    EXPECT_EQ(window->tx->toolTip(), u"1000m2"_s);
+
+    // Full width and behind a zero-width space (area_input_test reads the other characters).
     const std::pair<const char16_t*, bool> cases[] = {{u"１５００", false}, {u"\u200B1500", true}};
     for (const auto& [input, pasted] : cases) {
         window->tx->setFocus(Qt::TabFocusReason);
@@ -401,18 +401,6 @@ TEST_F(WindowTest, AreasFromAChineseInputMethodOrAPasteReadAsTyped) {
         EXPECT_EQ(window->tx->text(), u"1500"_s);
         EXPECT_EQ(text(1, kAreaRatingCol), "18(18)");
     }
-}
-
-TEST_F(WindowTest, APartlyReadAreaLooksLikeAWarningAndSaysHowItIsRead) {
-    const QColor plain = window->tx->palette().color(QPalette::Base);
-    window->tx->setText(u"1,000"_s);
-    EXPECT_NE(window->tx->palette().color(QPalette::Base), plain);
-    QTest::mouseMove(window->tx, QPoint(6, 6));
-    EXPECT_EQ(window->tx->toolTip(), u"按 1 m² 计算：只有开头的“1”是数字"_s);
-    window->tx->setText(u"1000m2"_s);
-    EXPECT_EQ(window->tx->palette().color(QPalette::Base), plain);
-    QTest::mouseMove(window->tx, QPoint(5, 5));
-    EXPECT_EQ(window->tx->toolTip(), u"1000m2"_s);
 }
 
 TEST_F(WindowTest, TheSheetButtonSaysWhyItCannotBeUsed) {
@@ -435,15 +423,9 @@ TEST_F(WindowTest, TheSheetButtonSaysWhyItCannotBeUsed) {
         EXPECT_EQ(window->sheetAction->isEnabled(), enabled) << area;
         EXPECT_TRUE(window->sheetButton->toolTip().contains(QString::fromUtf8(why))) << why;
     }
-    click(Op(op::kPhosphatePowder));
-    click(window->sheetButton);
-    auto* dialog = window->findChild<ui::CalculationSheetDialog*>();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->isVisible() && dialog->windowModality() == Qt::WindowModal);
-    EXPECT_TRUE(dialog->sheet().plainText().contains(u"选用灭火器：MF/ABC3 (2A)"_s));
-    dialog->close();
 }
 
+// The table goes to the clipboard as tab-separated text and HTML; Ctrl+C copies the selection.
 TEST_F(WindowTest, CopiesGoToTheClipboardAsTabSeparatedTextAndHtml) {
     click(Op(op::kWater));  // seven models: rows 8 to 12 hidden
     window->copyTableAction->trigger();
@@ -489,20 +471,16 @@ TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
     // Class D: the action returns while the message is open, so that the assistive tool is not
     // held up; closing the message returns to class A.
     const int shown = resultsShown();
-    const Indices before = checked(window->Op1);
-    const BoxAnswerer box(u"确定"_s);  // answers a message that holds the action up
+    const BoxAnswerer box(u"确定"_s);
     toggle(Op1(op1::kClassD));
     EXPECT_EQ(box.shown, 0) << "the action waited for the message to be closed";
-    auto* message = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(message, nullptr);
-    EXPECT_TRUE(message->isVisible());
+    ASSERT_NE(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()), nullptr);
     EXPECT_TRUE(Op1(op1::kClassD)->isChecked());
     QTRY_COMPARE(box.shown, 1);
-    EXPECT_EQ(checked(window->Op1), before);
+    EXPECT_EQ(checked(window->Op1), (Indices{op1::kClassA, op1::kSerious, op1::kFactor10}));
     EXPECT_EQ(resultsShown(), shown + 1);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     toggle(window->Check1);
-    EXPECT_FALSE(window->Check1->isChecked());
     window->close();
     EXPECT_TRUE(saved("check=0"));
 }
@@ -514,6 +492,7 @@ TEST_F(WindowTest, AScreenReaderMeetsOnlyTheRowsOnScreenWithHeadingsAndSpans) {
     QAccessibleTableInterface* table = grid->tableInterface();
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->rowCount(), 7);
+    EXPECT_EQ(table->cellAt(7, 0), nullptr) << "no eighth row";
     for (int i = 0; i < grid->childCount(); ++i) {
         QAccessibleInterface* cell = grid->child(i);
         EXPECT_FALSE(cell->state().invisible || cell->rect().height() <= 0) << i;
@@ -526,9 +505,8 @@ TEST_F(WindowTest, AScreenReaderMeetsOnlyTheRowsOnScreenWithHeadingsAndSpans) {
     EXPECT_EQ(rating->rowHeaderCells()[0]->text(QAccessible::Name), u"手提式"_s);
 
     const std::tuple<int, int, int, const char*> spans[] = {
-        // row, column, rows, text
-        {0, ui::kMountCol, 3, "手提式"},  // read once for rows 1 to 3
-        {2, ui::kMountCol, 3, "手提式"},  // a covered cell answers with its block
+        // row, column, rows, text; a covered cell answers with its block
+        {0, ui::kMountCol, 3, "手提式"}, {2, ui::kMountCol, 3, "手提式"},
         {3, ui::kMountCol, 4, "推车式"}, {6, kAreaRatingCol, 7, "12(12)"},
         {2, ui::kRatingCol, 1, "2A"},
     };
@@ -538,7 +516,6 @@ TEST_F(WindowTest, AScreenReaderMeetsOnlyTheRowsOnScreenWithHeadingsAndSpans) {
         EXPECT_EQ(at->tableCellInterface()->rowExtent(), rows) << name;
     }
     EXPECT_EQ(table->cellAt(0, ui::kMountCol), table->cellAt(2, ui::kMountCol));
-    EXPECT_EQ(table->cellAt(7, 0), nullptr) << "no eighth row";
 }
 
 // Tab stops once in each frame of options (the arrow keys then move within it and choose, as Qt
