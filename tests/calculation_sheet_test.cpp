@@ -192,12 +192,6 @@ TEST_P(SheetLinesTest, AppearWhole) {
     }
 }
 
-constexpr auto kA = FireClass::A;
-constexpr auto kB = FireClass::B;
-constexpr auto kE = FireClass::E;
-constexpr auto kAbove = Building::AboveGround;
-constexpr auto kAbc = Agent::AmmoniumPhosphatePowder;
-
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
     SheetLines{"warehouse", kWarehouse, {
@@ -207,30 +201,30 @@ INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
         "GB 55036-2022 10.0.3 所有设置点灭火级别之和不小于 S/U = 20A：20A，满足",
         "6.1.1（GB 55036-2022 10.0.3）一个计算单元内配置的灭火器数量不得少于2具：10具，满足",
         "手提式\t1千克\tMF/ABC1\t1A\t否"}},
-    SheetLines{"hydrantsAndSystem", {kA, Hazard::Medium, Factor::K05, kAbove, kAbc, "1500"}, {
+    SheetLines{"hydrantsAndSystem", {A, Medium, K05, kAbove, kAbc, "1500"}, {
         "Q = K·S/U = 0.5×1500/75 = 10", "计算单元最小需配灭火级别 Q：10A", "设计需配灭火级别：20A"}},
-    SheetLines{"timesThirteenQGoverns", {kA, Hazard::Medium, Factor::K10, Building::EntertainmentOrUnderground, kAbc, "1500"}, {
+    SheetLines{"timesThirteenQGoverns", {A, Medium, K10, kFun, kAbc, "1500"}, {
         "Q = 1.3K·S/U = 1.3×1.0×1500/75 = 26", "Q ≥ S/U，按 Q = 26A 配置", "设计需配灭火级别：26A"}},
-    SheetLines{"classB", {kB, Hazard::Medium, Factor::K09, kAbove, Agent::Foam, "1000"}, {
+    SheetLines{"classB", {B, Medium, K09, kAbove, Agent::Foam, "1000"}, {
         "计算单元最小需配灭火级别 Q：900B", "S/U = 1000/1 = 1000", "设计需配灭火级别：1000B"}},
-    SheetLines{"fractionRoundsUp", {kA, Hazard::Light, Factor::K10, kAbove, kAbc, "500.04"}, {
+    SheetLines{"fractionRoundsUp", {A, Light, K10, kAbove, kAbc, "500.04"}, {
         "保护面积 S：500.04 m²", "Q = K·S/U = 1.0×500.04/100 = 5.0004，向上取整为 6（7.1.1）",
         "计算单元最小需配灭火级别 Q：6A"}},
-    SheetLines{"quotientThatDoesNotEnd", {kA, Hazard::Medium, Factor::K10, kAbove, kAbc, "1500.04"}, {
+    SheetLines{"quotientThatDoesNotEnd", {A, Medium, K10, kAbove, kAbc, "1500.04"}, {
         "Q = K·S/U = 1.0×1500.04/75 ≈ 20.001，向上取整为 21（7.1.1）"}},
-    SheetLines{"tinyArea", {kA, Hazard::Light, Factor::K10, kAbove, kAbc, "0.001"}, {
+    SheetLines{"tinyArea", {A, Light, K10, kAbove, kAbc, "0.001"}, {
         "计算单元最小需配灭火级别 Q：1A", "灭火器总数：2具"}},
-    SheetLines{"above2pow24", {kB, Hazard::Serious, Factor::K10, kAbove, Agent::Foam, "16777217"}, {
+    SheetLines{"above2pow24", {B, Serious, K10, kAbove, Agent::Foam, "16777217"}, {
         "Q = K·S/U = 1.0×16777217/0.5 = 33554434", "计算单元最小需配灭火级别 Q：33554434B",
         "估算设置点数超过 999 个，计算单元过大，应划分为多个计算单元（7.2.1）。"}},
-    SheetLines{"raisedToTwo", {kA, Hazard::Light, Factor::K05, kAbove, kAbc, "100"}, {
+    SheetLines{"raisedToTwo", {A, Light, K05, kAbove, kAbc, "100"}, {
         "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"}},
-    SheetLines{"classAWater", {kA, Hazard::Medium, Factor::K09, kAbove, Agent::Water, "200"}, {
+    SheetLines{"classAWater", {A, Medium, K09, kAbove, Agent::Water, "200"}, {
         "注：A类火灾场所应选用同时适用于A类、E类火灾的灭火器（GB 55036-2022 第10.0.1条）：所选水型/泡沫灭火器须确认可用于E类火灾"}},
-    SheetLines{"classE", {kE, Hazard::Medium, Factor::K09, kAbove, kAbc, "200"}, {
+    SheetLines{"classE", {E, Medium, K09, kAbove, kAbc, "200"}, {
         "单位灭火级别最大保护面积 U：1 m²/B",
         "注：E类火灾场所内不能断电的1kV以上带电设备，不应使用灭火器带电扑救（GB 55036-2022 第10.0.1条）"}},
-    SheetLines{"noAdequateModel", {kA, Hazard::Medium, Factor::K09, kAbove, Agent::Halon1211, "100"}, {
+    SheetLines{"noAdequateModel", {A, Medium, K09, kAbove, Agent::Halon1211, "100"}, {
         "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"}}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
@@ -349,10 +343,10 @@ TEST(UnitLikeTheDialog, GivesTheSameNumbers) {
     const Case cases[] = {
         {kWarehouse, nullptr, 0},
         {kWarehouse, "MF/ABC5", 3},
-        {{kB, Hazard::Light, Factor::K07, Building::EntertainmentOrUnderground, Agent::Foam, "250"}, nullptr, 0},
-        {{FireClass::C, Hazard::Serious, Factor::K10, kAbove, Agent::CarbonDioxide, "800"}, "MTT50", 0},
-        {{kE, Hazard::Medium, Factor::K03, kAbove, kAbc, "120"}, nullptr, 1},
-        {{kA, Hazard::Light, Factor::K05, kAbove, Agent::Water, "640.5"}, "MS/T9", 2},
+        {{B, Light, K07, kFun, Agent::Foam, "250"}, nullptr, 0},
+        {{C, Serious, K10, kAbove, Agent::CarbonDioxide, "800"}, "MTT50", 0},
+        {{E, Medium, K03, kAbove, kAbc, "120"}, nullptr, 1},
+        {{A, Light, K05, kAbove, Agent::Water, "640.5"}, "MS/T9", 2},
     };
     // clang-format on
     for (const Case& c : cases) {

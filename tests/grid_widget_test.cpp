@@ -106,25 +106,22 @@ const SpanCase kSpanCases[] = {
 INSTANTIATE_TEST_SUITE_P(GridModel, MergedSpans, ::testing::ValuesIn(kSpanCases),
                          [](const auto& p) { return tests::caseName(p.param.name); });
 
-using KeyCase = std::tuple<Cell, Qt::Key, Qt::KeyboardModifiers, Cell>;  // from, key, to
-class KeyPress : public GridWidgetTest, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(KeyPress, NeverMovesOntoFixedOrHiddenCells) {
+// The keys never move onto a fixed or hidden cell.
+TEST_F(GridWidgetTest, KeysNeverMoveOntoFixedOrHiddenCells) {
     store_.setRowHidden(1, true);  // the first ordinary row in view is row 2
     show();
-    const auto& [from, key, modifiers, to] = GetParam();
-    grid_->setCurrentCell(from.first, from.second);
-    QTest::keyClick(grid_.get(), key, modifiers);
-    EXPECT_EQ(current(), to) << from.first << "," << from.second << " key " << key;
+    const std::tuple<Cell, Qt::Key, Qt::KeyboardModifiers, Cell> cases[] = {
+        // from, key, to
+        {{2, 1}, Qt::Key_Up, {}, {2, 1}},     {{2, 1}, Qt::Key_Left, {}, {2, 1}},
+        {{3, 3}, Qt::Key_Home, {}, {3, 1}},   {{3, 3}, Qt::Key_Home, Qt::ControlModifier, {2, 1}},
+        {{3, 3}, Qt::Key_PageUp, {}, {2, 3}}, {{3, 3}, Qt::Key_End, Qt::ControlModifier, {12, 5}},
+    };
+    for (const auto& [from, key, modifiers, to] : cases) {
+        grid_->setCurrentCell(from.first, from.second);
+        QTest::keyClick(grid_.get(), key, modifiers);
+        EXPECT_EQ(current(), to) << from.first << "," << from.second << " key " << key;
+    }
 }
-
-const KeyCase kKeyCases[] = {
-    {{2, 1}, Qt::Key_Up, {}, {2, 1}},     {{2, 1}, Qt::Key_Left, {}, {2, 1}},
-    {{3, 3}, Qt::Key_Home, {}, {3, 1}},   {{3, 3}, Qt::Key_Home, Qt::ControlModifier, {2, 1}},
-    {{3, 3}, Qt::Key_PageUp, {}, {2, 3}}, {{3, 3}, Qt::Key_End, Qt::ControlModifier, {12, 5}},
-};
-INSTANTIATE_TEST_SUITE_P(GridWidgetTest, KeyPress, ::testing::ValuesIn(kKeyCases),
-                         [](const auto& p) { return std::to_string(p.index); });
 
 // Every write of the store is passed on at once, a whole update() once.
 TEST_F(GridWidgetTest, StoreChangedIsRaisedOncePerChange) {
@@ -166,47 +163,39 @@ TEST_F(GridWidgetTest, LeaveCellAndEnterCellSeeTheirCells) {
 // The area rating as the result table writes it down the result column: one block over the 12
 // model rows of 300 twips in a column of 1025 twips. The texts have no blank to break at.
 TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding) {
-    constexpr int kResultCol = 5;
-    constexpr int kFirstModelRow = 1;
-    constexpr int kLastModelRow = kRows - 1;
     store_.setRowHeight(-1, 300);
-    store_.setColWidth(kResultCol, 1025);
-    store_.setMergeCol(kResultCol, true);
+    store_.setColWidth(5, 1025);
+    store_.setMergeCol(5, true);
     show();
     for (const char* text : {"119(118.518)", "1482(1481.472)", "40000(40000)"}) {
-        store_.setCellText({kFirstModelRow, kResultCol, kLastModelRow, kResultCol}, text);
+        store_.setCellText({1, 5, kRows - 1, 5}, text);
         grid_->refresh();
-        ASSERT_EQ(grid_->rowSpan(kFirstModelRow, kResultCol), kLastModelRow);
-        EXPECT_GT(inkHeight(cellImage(kFirstModelRow, kResultCol)), grid_->fontMetrics().height())
-            << text;
+        ASSERT_EQ(grid_->rowSpan(1, 5), kRows - 1);
+        EXPECT_GT(inkHeight(cellImage(1, 5)), grid_->fontMetrics().height()) << text;
     }
 }
 
 // The window marks the current row by making its label bold; the label is a block whose top
 // row, which the block is painted from, need not be the current row.
 TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
-    constexpr int kLabelCol = 0;
-    constexpr int kPortableTop = 1;
-    constexpr int kInsideRow = 3;  // a current row below the block's top
-    constexpr int kPortableBottom = 8;
-    constexpr int kWheeledTop = 9;
-    store_.setCellText({kPortableTop, kLabelCol, kPortableBottom, kLabelCol}, "手提式");
-    store_.setCellText({kWheeledTop, kLabelCol, kRows - 1, kLabelCol}, "推车式");
-    store_.setMergeCol(kLabelCol, true);
+    store_.setCellText({1, 0, 8, 0}, "手提式");
+    store_.setCellText({9, 0, kRows - 1, 0}, "推车式");
+    store_.setMergeCol(0, true);
     show();
-    const QImage plainPortable = cellImage(kPortableTop, kLabelCol);
-    const QImage plainWheeled = cellImage(kWheeledTop, kLabelCol);
-    store_.setCellFontBold(kPortableTop, kLabelCol, true);
+    const QImage plainWheeled = cellImage(9, 0);
+    store_.setCellFontBold(1, 0, true);
     grid_->refresh();
-    const QImage boldPortable = cellImage(kPortableTop, kLabelCol);
-    ASSERT_TRUE(boldPortable != plainPortable);
+    const QImage boldPortable = cellImage(1, 0);
+    store_.setCellFontBold(1, 0, false);
+    grid_->refresh();
+    ASSERT_TRUE(cellImage(1, 0) != boldPortable);
 
-    for (const int boldRow : {kPortableTop, kInsideRow, kPortableBottom}) {
-        store_.setCellFontBold({kPortableTop, kLabelCol, kRows - 1, kLabelCol}, false);
-        store_.setCellFontBold(boldRow, kLabelCol, true);
+    for (const int boldRow : {1, 3, 8}) {  // the block's top, a row inside it, its bottom
+        store_.setCellFontBold({1, 0, kRows - 1, 0}, false);
+        store_.setCellFontBold(boldRow, 0, true);
         grid_->refresh();
-        EXPECT_TRUE(cellImage(kPortableTop, kLabelCol) == boldPortable) << "bold row " << boldRow;
-        EXPECT_TRUE(cellImage(kWheeledTop, kLabelCol) == plainWheeled) << "bold row " << boldRow;
+        EXPECT_TRUE(cellImage(1, 0) == boldPortable) << "bold row " << boldRow;
+        EXPECT_TRUE(cellImage(9, 0) == plainWheeled) << "bold row " << boldRow;
     }
 }
 

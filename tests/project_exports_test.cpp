@@ -8,8 +8,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QPrinter>
 #include <QStatusBar>
@@ -76,9 +74,6 @@ class ProjectExportsTest : public ::testing::Test {
     }
 
     [[nodiscard]] QString in(const QString& name) const { return folder.filePath(name); }
-    [[nodiscard]] QStringList filesLeft() const {
-        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-    }
 
     QTemporaryDir folder;
     QString typed, printTo;
@@ -108,10 +103,9 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
 
     typed = in(u"表格"_s);
     click(window->fileMenu(), u"导出Excel"_s);
-    QFile file(typed + u".xlsx"_s);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.read(2), QByteArray("PK"));
-    EXPECT_EQ(filesLeft(), QStringList({u"book.pdf"_s, u"printed.pdf"_s, u"表格.xlsx"_s}));
+    EXPECT_TRUE(tests::readFile(typed + u".xlsx"_s).startsWith("PK"));
+    EXPECT_EQ(tests::entries(folder.path()),
+              QStringList({u"book.pdf"_s, u"printed.pdf"_s, u"表格.xlsx"_s}));
     EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
 }
 
@@ -167,7 +161,7 @@ TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesNoFile) {
             int step = 0;
             exports->progressOverride = [&step, cancelAt](int, int) { return ++step < cancelAt; };
             run();
-            EXPECT_TRUE(filesLeft().isEmpty()) << " cancelled at " << cancelAt;
+            EXPECT_TRUE(tests::entries(folder.path()).isEmpty()) << " cancelled at " << cancelAt;
         }
     }
     EXPECT_EQ(notices.size(), 1);

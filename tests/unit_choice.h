@@ -15,6 +15,13 @@ using core::Building;
 using core::Factor;
 using core::FireClass;
 using core::Hazard;
+// Short names for the tables of choices.
+using enum core::FireClass;
+using enum core::Hazard;
+using enum core::Factor;
+constexpr auto kAbove = Building::AboveGround;
+constexpr auto kFun = Building::EntertainmentOrUnderground;
+constexpr auto kAbc = Agent::AmmoniumPhosphatePowder;
 
 // Choices with the area as typed in the window's area box.
 struct UnitChoice {
@@ -40,11 +47,6 @@ struct UnitChoice {
 
 // The published example: a 1500 m2 warehouse, class A, medium hazard, indoor hydrants (K = 0.9),
 // ammonium-phosphate powder.
-constexpr UnitChoice kWarehouse{FireClass::A,
-                                Hazard::Medium,
-                                Factor::K09,
-                                Building::AboveGround,
-                                Agent::AmmoniumPhosphatePowder,
-                                "1500"};
+constexpr UnitChoice kWarehouse{A, Medium, K09, kAbove, kAbc, "1500"};
 
 }  // namespace tests
