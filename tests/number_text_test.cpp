@@ -35,7 +35,7 @@ const LeadingCase kLeadingCases[] = {
     {"- 5", -5},      {"1E-400", 0},   {"０１", 0},
 };
 INSTANTIATE_TEST_SUITE_P(LeadingNumber, LeadingText, ::testing::ValuesIn(kLeadingCases),
-                         [](const auto& p) { return tests::caseName(p.index, p.param.text); });
+                         [](const auto& p) { return tests::caseName(p.param.text, p.index); });
 
 TEST(LeadingNumber, ReportsNumbersBeyondTheDoubleRange) {
     for (const char* text : {"1E309", "-1E400", "1E99999999999999999999"}) {

@@ -134,8 +134,9 @@ TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
 }
 
 // A failure is told naming the file. Cancelled at any step the writers report before the last
-// (which may tell that the file is complete), an export leaves no file, whole or partial.
-TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesNoFile) {
+// (which may tell that the file is complete), an export leaves the file it was to replace as it
+// was, and no other, whole or partial.
+TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesTheFolderAsItWas) {
     fill("科研楼");
     const std::pair<const char*, std::function<void()>> cases[] = {
         {"book.pdf", [this] { exports->exportBook(); }},
@@ -155,14 +156,18 @@ TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesNoFile) {
         exports->progressOverride = [&steps](int, int) { return ++steps > 0; };
         typed = in(QString::fromUtf8(name));
         run();
-        ASSERT_TRUE(QFile::remove(typed));
+        const QByteArray written = tests::readFile(typed);
+        ASSERT_FALSE(written.isEmpty());
         ASSERT_GT(steps, 1);
         for (int cancelAt = 1; cancelAt < steps; ++cancelAt) {
             int step = 0;
             exports->progressOverride = [&step, cancelAt](int, int) { return ++step < cancelAt; };
             run();
-            EXPECT_TRUE(tests::entries(folder.path()).isEmpty()) << " cancelled at " << cancelAt;
+            EXPECT_EQ(tests::entries(folder.path()), QStringList{QString::fromUtf8(name)})
+                << " cancelled at " << cancelAt;
+            EXPECT_EQ(tests::readFile(typed), written) << " cancelled at " << cancelAt;
         }
+        ASSERT_TRUE(QFile::remove(typed));
     }
     EXPECT_EQ(notices.size(), 1);
 }
