@@ -12,10 +12,8 @@
 namespace {
 
 TEST(ApplicationIcon, DrawsARedExtinguisherInsideAMarginAtEveryDesktopSize) {
-    constexpr int kOpaqueAlpha = 128;
     const QIcon icon = app::applicationIcon();
     for (const int size : {16, 22, 24, 32, 48, 64, 256}) {
-        SCOPED_TRACE(size);
         const QImage image = icon.pixmap(size).toImage();
         ASSERT_EQ(image.size(), QSize(size, size));
         int opaque = 0;
@@ -23,23 +21,16 @@ TEST(ApplicationIcon, DrawsARedExtinguisherInsideAMarginAtEveryDesktopSize) {
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 const QColor pixel = image.pixelColor(x, y);
-                const bool seen = pixel.alpha() >= kOpaqueAlpha;
+                const bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
+                EXPECT_TRUE(!edge || pixel.alpha() == 0) << "drawn at " << x << "," << y;
+                const bool seen = pixel.alpha() >= 128;
                 opaque += seen ? 1 : 0;
-                red +=
-                    seen && pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100 ? 1 : 0;
+                red += seen && pixel.red() > 150 && qMax(pixel.green(), pixel.blue()) < 100 ? 1 : 0;
             }
         }
-        // A margin all round: nothing is drawn on the picture's outer rows and columns.
-        for (int i = 0; i < size; ++i) {
-            for (const QPoint edge :
-                 {QPoint(i, 0), QPoint(i, size - 1), QPoint(0, i), QPoint(size - 1, i)}) {
-                ASSERT_EQ(image.pixelColor(edge).alpha(), 0)
-                    << "drawn at the edge, at " << edge.x() << "," << edge.y();
-            }
-        }
-        EXPECT_GT(opaque, size * size / 4) << "too little is drawn";
-        EXPECT_LT(opaque, size * size * 3 / 5) << "the background is not clear";
-        EXPECT_GT(red * 5, opaque * 2) << "red is not the main colour";
+        EXPECT_GT(opaque, size * size / 4) << size << " px: too little is drawn";
+        EXPECT_LT(opaque, size * size * 3 / 5) << size << " px: the background is not clear";
+        EXPECT_GT(red * 5, opaque * 2) << size << " px: red is not the main colour";
     }
 }
 

@@ -21,25 +21,17 @@ TEST(AreaInput, FullWidthFormsBecomeAsciiAndInvisibleCharactersGo) {
 }
 
 TEST(AreaInput, TellsHowAPartlyReadAreaIsRead) {
+    // clang-format off
     const std::pair<const char*, const char*> cases[] = {
-        {"1,000", "按 1 m² 计算：只有开头的“1”是数字"},
-        {"0x10", "按 0 m² 计算：只有开头的“0”是数字"},
-        {"12.5.3", "按 12.5 m² 计算：只有开头的“12.5”是数字"},
-        {"1 000x", "按 1000 m² 计算：只有开头的“1 000”是数字"},
-        {"abc", "不是数字，按 0 m² 计算"},
-        {"NaN", "不是数字，按 0 m² 计算"},
-        {"inf", "不是数字，按 0 m² 计算"},
-        {"-", "不是数字，按 0 m² 计算"},
-        {"1000", ""},
-        {" 1000 ", ""},
-        {"1000m2", ""},
-        {"1000 m²", ""},
-        {"1000㎡", ""},
-        {"1000平方米", ""},
+        {"1,000", "按 1 m² 计算：只有开头的“1”是数字"}, {"0x10", "按 0 m² 计算：只有开头的“0”是数字"},
+        {"12.5.3", "按 12.5 m² 计算：只有开头的“12.5”是数字"}, {"1 000x", "按 1000 m² 计算：只有开头的“1 000”是数字"},
+        {"abc", "不是数字，按 0 m² 计算"}, {"NaN", "不是数字，按 0 m² 计算"},
+        {"inf", "不是数字，按 0 m² 计算"}, {"-", "不是数字，按 0 m² 计算"},
+        {"1000", ""}, {" 1000 ", ""}, {"1000m2", ""}, {"1000 m²", ""}, {"1000㎡", ""}, {"1000平方米", ""},
         {"1E400", ""},  // the grid says the area is out of range
-        {"", ""},
-        {"   ", ""},
+        {"", ""}, {"   ", ""},
     };
+    // clang-format on
     for (const auto& [text, note] : cases) {
         EXPECT_EQ(areaReadingNote(QString::fromUtf8(text)), QString::fromUtf8(note)) << text;
     }
