@@ -4,19 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QPrinter>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QScreen>
-#include <QScrollBar>
-#include <QSpinBox>
-#include <QTest>
-#include <QTextEdit>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 #include <vector>
 

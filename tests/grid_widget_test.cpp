@@ -1,9 +1,8 @@
 // The result grid widget driven offscreen over a real 13 x 6 store.
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 #include <string>
 #include <tuple>

@@ -3,10 +3,7 @@
 // contents are read back by check_workbook.py).
 #include <gtest/gtest.h>
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
-#include <QRegularExpression>
+#include <QtGui>
 
 #include "book_pdf.h"
 #include "outputs_sample.h"

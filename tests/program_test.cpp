@@ -4,15 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTableView>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "project_window.h"
 #include "sheet_dialog.h"

@@ -5,14 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QMenu>
 #include <QPrinter>
-#include <QStatusBar>
-#include <QTest>
-#include <QUndoStack>
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 

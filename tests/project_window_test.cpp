@@ -2,14 +2,8 @@
 // redo of every kind of change, the status bar, the check column and the unsaved-changes question.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QComboBox>
-#include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QMenu>
-#include <QTableView>
-#include <QTest>
-#include <QUndoStack>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 #include <tuple>
 

@@ -3,12 +3,7 @@
 // a PDF's text, a temporary home.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtCore>
 
 #include "project.h"
 

@@ -2,20 +2,8 @@
 // the clipboard and accessibility actions. Its saved choices go to a temporary folder.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 #include <optional>
