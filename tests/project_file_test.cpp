@@ -10,29 +10,24 @@
 #include "project_lock.h"
 #include "recovery_copy.h"
 #include "test_support.h"
+#include "unit_choice.h"
 
 using namespace Qt::StringLiterals;
 
 namespace io {
 namespace {
 
-using tests::makeUnit;
-using tests::readFile;
-using tests::writeFile;
+using namespace tests;
 
+// Names to escape, a unit with every choice away from its default and its model and points set,
+// and a unit with no name or area.
 core::Project sampleProject() {
-    core::Project project{"某办公楼 \"A座\"\n二期", {}};
-    project.units.push_back(makeUnit("办公室", core::FireClass::A, 1500));
-    core::Unit& chosen = project.units.emplace_back(
-        makeUnit("油库\\\"东\"\n\t区", core::FireClass::B, 1234.56, core::Agent::CarbonDioxide));
-    chosen.choices.hazard = core::Hazard::Serious;
-    chosen.choices.factor = core::Factor::K05;
-    chosen.choices.building = core::Building::EntertainmentOrUnderground;
-    chosen.model = core::conditionsOf(chosen.choices)->candidates.back().code;
-    chosen.points = 7;
-    project.units.push_back(makeUnit("", core::FireClass::E, 0, core::Agent::Halon1211));
-    project.units.back().choices.factor = core::Factor::K10;
-    return project;
+    // clang-format off
+    return {"某办公楼 \"A座\"\n二期", {
+        makeUnit("办公室", A, 1500),
+        {"油库\\\"东\"\n\t区", "一层", {B, Serious, K05, kFun, Agent::CarbonDioxide, 1234.56}, "MTT50", 7},
+        {"", "一层", {E, Medium, K10, kAbove, Agent::Halon1211, 0}, std::nullopt, std::nullopt}}};
+    // clang-format on
 }
 
 TEST(ProjectFile, KeepsEveryInputThroughSaveAndRead) {
@@ -58,14 +53,8 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
         "area": 80.5, "agent": "sodiumBicarbonatePowder", "model": "MF4", "points": 3}]})");
     ASSERT_TRUE(std::holds_alternative<core::Project>(parsed))
         << std::get<QString>(parsed).toStdString();
-    core::Unit expected =
-        makeUnit("库房", core::FireClass::C, 80.5, core::Agent::SodiumBicarbonatePowder);
-    expected.location = "B1";
-    expected.choices.hazard = core::Hazard::Light;
-    expected.choices.factor = core::Factor::K07;
-    expected.choices.building = core::Building::EntertainmentOrUnderground;
-    expected.model = "MF4";
-    expected.points = 3;
+    const core::Unit expected{
+        "库房", "B1", {C, Light, K07, kFun, Agent::SodiumBicarbonatePowder, 80.5}, "MF4", 3};
     EXPECT_EQ(std::get<core::Project>(parsed), (core::Project{"工程", {expected}}));
 }
 
