@@ -1,12 +1,19 @@
 // The project window offscreen: its table edited through the delegates by keyboard, undo and
-// redo of every kind of change, the status bar, the check column and the unsaved-changes question.
+// redo of every kind of change, the status bar, the check column, the unsaved-changes question,
+// the project file; and its outputs through its menus: the calculation book as a PDF and printed,
+// the workbook, the copies of the tables, the file names, failures and cancelling. The files are
+// read back (pdftotext, the workbook's first bytes) and so is the clipboard.
 #include <gtest/gtest.h>
 
+#include <QPrinter>
 #include <QtTest>
 #include <QtWidgets>
+#include <functional>
 #include <memory>
 #include <tuple>
 
+#include "file_export.h"
+#include "project_exports.h"
 #include "project_model.h"
 #include "project_window.h"
 #include "test_support.h"
@@ -18,13 +25,26 @@ namespace {
 [[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
 
 using tests::makeUnit;
+using ui::ProjectExports;
 using ui::ProjectModel;
 using ui::ProjectWindow;
 
+// The window with its outputs, as the program makes it; every question it asks answers from the
+// test's fields.
 class ProjectWindowTest : public ::testing::Test {
   protected:
     ProjectWindowTest() {
         window = makeWindow();
+        exports = new ProjectExports(window.get());
+        exports->askExportFileName = [this](const QString& suggested) {
+            suggestions << suggested;
+            return typed;
+        };
+        exports->askPrinter = [this](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printTo);
+            return !printTo.isEmpty();
+        };
         window->show();
         QApplication::setActiveWindow(window.get());
         window->table()->setFocus();
@@ -35,15 +55,15 @@ class ProjectWindowTest : public ::testing::Test {
         window->close();
     }
 
-    // A window whose dialogs answer from the test's fields.
+    // A window whose questions answer from the test's fields.
     std::unique_ptr<ProjectWindow> makeWindow() {
         auto w = std::make_unique<ProjectWindow>();
         w->askSaveChanges = [this] {
             ++questions;
             return answer;
         };
-        w->askSaveFileName = [this](const QString&) { return saveAs; };
-        w->askOpenFileName = [this] { return saveAs; };
+        w->askSaveFileName = [this](const QString&) { return typed; };
+        w->askOpenFileName = [this] { return typed; };
         w->showNotice = [this](const QString& text) { notices << text; };
         w->askOpenReadOnly = [this](const QString& text) {
             notices << text;
@@ -75,15 +95,41 @@ class ProjectWindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
+    void fill(const char* name) {
+        window->model()->setProject({name,
+                                     {makeUnit("办公室", core::FireClass::A, 120),
+                                      makeUnit("配电间", core::FireClass::E, 40),
+                                      makeUnit("油品库", core::FireClass::B, 300)}});
+    }
+
+    // Opens the menu as the menu bar does and clicks the item.
+    static void click(QMenu* menu, const QString& text) {
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions()) {
+            item = action->text().remove(u'&').startsWith(text) ? action : item;
+        }
+        ASSERT_NE(item, nullptr) << text.toStdString();
+        menu->popup(QPoint(0, 0));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(menu->isVisible());
+    }
+
+    [[nodiscard]] QString in(const QString& name) const { return folder.filePath(name); }
+
     QTemporaryDir folder;
-    QString saveAs;
-    QStringList notices;
+    QString typed, printTo;  // the file names the save and print dialogs answer
+    QStringList notices, suggestions;
     bool restore = false;
     int restoreOffers = 0;
     std::unique_ptr<ProjectWindow> window;
+    ProjectExports* exports = nullptr;
     ProjectWindow::SaveAnswer answer = ProjectWindow::SaveAnswer::Cancel;
     int questions = 0;
 };
+
+using ProjectExportsTest = ProjectWindowTest;
 
 // A combo editor takes the choice by keyboard. Class D is not offered; a class that rules out the
 // agent moves the unit to ammonium-phosphate powder, and the agent's box then offers only what the
@@ -128,9 +174,9 @@ TEST_F(ProjectWindowTest, AreaEditorRefusesAPartialNumberAndTakesFullWidthDigits
 
     edit->selectAll();
     // Full-width text comes from the input method as one committed string.
-    QInputMethodEvent typed;
-    typed.setCommitString(u"１２０．５㎡"_s);
-    QApplication::sendEvent(edit, &typed);
+    QInputMethodEvent committed;
+    committed.setCommitString(u"１２０．５㎡"_s);
+    QApplication::sendEvent(edit, &committed);
     EXPECT_TRUE(edit->toolTip().isEmpty());
     finish(edit);
     EXPECT_EQ(window->project().units[0].choices.area, 120.5);
@@ -271,9 +317,9 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
 TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
     window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
     window->addUnit(makeUnit("配电室", core::FireClass::E, 120, core::Agent::CarbonDioxide));
-    saveAs = folder.filePath(u"综合楼"_s);
+    typed = folder.filePath(u"综合楼"_s);
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(QFile::exists(saveAs + u".fep"_s));
+    EXPECT_TRUE(QFile::exists(typed + u".fep"_s));
     EXPECT_FALSE(window->isWindowModified());
     EXPECT_EQ(window->windowTitle(), u"灭火器配置工程 - 综合楼.fep[*]"_s);
     const core::Project saved = window->project();
@@ -283,11 +329,11 @@ TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
     EXPECT_FALSE(window->openFile(bad));
     ASSERT_EQ(notices.size(), 1);
     EXPECT_EQ(window->project(), saved);
-    EXPECT_EQ(window->fileName(), saveAs + u".fep"_s);
+    EXPECT_EQ(window->fileName(), typed + u".fep"_s);
 
     window->fileMenu()->actions().first()->trigger();  // 新建
     EXPECT_TRUE(window->project().units.empty());
-    EXPECT_TRUE(window->openFile(saveAs + u".fep"_s));
+    EXPECT_TRUE(window->openFile(typed + u".fep"_s));
     EXPECT_EQ(window->project(), saved);
     EXPECT_EQ(questions, 0);
 }
@@ -309,19 +355,19 @@ TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutAndASecondWindowOpensTheFil
     EXPECT_EQ(questions, 3);
 
     window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
-    saveAs = folder.filePath(u"a.fep"_s);
+    typed = folder.filePath(u"a.fep"_s);
     answer = ProjectWindow::SaveAnswer::Save;
     const auto first = makeWindow();
     first->addUnit(makeUnit("库房", core::FireClass::B, 200));
     first->undoStack()->setClean();
     ASSERT_TRUE(window->close());
     EXPECT_EQ(questions, 4);
-    EXPECT_TRUE(QFile::exists(saveAs));
+    EXPECT_TRUE(QFile::exists(typed));
 
     const auto second = makeWindow();
-    ASSERT_TRUE(first->openFile(saveAs));
+    ASSERT_TRUE(first->openFile(typed));
     EXPECT_FALSE(first->isReadOnly());
-    ASSERT_TRUE(second->openFile(saveAs));
+    ASSERT_TRUE(second->openFile(typed));
     EXPECT_TRUE(second->isReadOnly());
     EXPECT_EQ(notices.size(), 1);
     EXPECT_TRUE(second->windowTitle().contains(u"只读"_s));
@@ -352,6 +398,128 @@ TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
     EXPECT_TRUE(QDir(io::RecoveryCopy::directory())
                     .entryList({u"*.fep-recovery"_s}, QDir::Files)
                     .isEmpty());
+}
+
+// The book, printed and as a PDF, holds the project and every unit; a workbook typed without a
+// suffix gets ".xlsx".
+TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
+    fill("科研楼");
+    typed = in(u"book.pdf"_s);
+    click(window->fileMenu(), u"导出计算书PDF"_s);
+    const QString text = tests::pdfText(typed);
+    for (const char* expected :
+         {"科研楼", "办公室", "配电间", "油品库", "灭火器配置表", "材料表"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+    }
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              u"已导出："_s + QDir::toNativeSeparators(typed));
+    EXPECT_EQ(ui::exportFolder(), folder.path());
+
+    printTo = in(u"printed.pdf"_s);
+    click(window->fileMenu(), u"打印"_s);
+    EXPECT_TRUE(tests::pdfText(printTo).contains(u"油品库"_s));
+
+    typed = in(u"表格"_s);
+    click(window->fileMenu(), u"导出Excel"_s);
+    EXPECT_TRUE(tests::readFile(typed + u".xlsx"_s).startsWith("PK"));
+    EXPECT_EQ(tests::entries(folder.path()),
+              QStringList({u"book.pdf"_s, u"printed.pdf"_s, u"表格.xlsx"_s}));
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
+}
+
+// The suggestion is named after the project, else its file, else 工程, in the export folder.
+TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
+    ui::rememberExportFolder(in(u"earlier.pdf"_s));
+    answer = ProjectWindow::SaveAnswer::Discard;
+    fill("");
+    typed = in(u"仓库.xfc"_s);
+    for (QAction* action : window->fileMenu()->actions()) {
+        if (action->text().startsWith(u"另存为"_s)) {
+            action->trigger();
+        }
+    }
+    ASSERT_EQ(window->fileName(), typed);
+    typed.clear();  // cancels the exports below
+    exports->exportWorkbook();
+    window->model()->setProjectName("综合楼");
+    exports->exportBook();
+    click(window->fileMenu(), u"新建"_s);
+    window->model()->setProject({"", {makeUnit("门厅", core::FireClass::A, 80)}});
+    exports->exportBook();
+    EXPECT_EQ(suggestions,
+              QStringList({in(u"仓库-灭火器配置表.xlsx"_s), in(u"综合楼-灭火器配置计算书.pdf"_s),
+                           in(u"工程-灭火器配置计算书.pdf"_s)}));
+    EXPECT_TRUE(notices.isEmpty());
+}
+
+// A failure is told naming the file. Cancelled at any step the writers report before the last
+// (which may tell that the file is complete), an export leaves the file it was to replace as it
+// was, and no other, whole or partial.
+TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesTheFolderAsItWas) {
+    fill("科研楼");
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"book.pdf", [this] { exports->exportBook(); }},
+        {"table.xlsx", [this] { exports->exportWorkbook(); }}};
+    for (const auto& [name, run] : cases) {
+        SCOPED_TRACE(name);
+        notices.clear();
+        window->statusBar()->clearMessage();  // the export before may have told its file
+        typed = in(u"missing/"_s + QString::fromUtf8(name));
+        run();
+        ASSERT_EQ(notices.size(), 1);
+        EXPECT_TRUE(notices[0].startsWith(u"无法保存"_s)) << notices[0].toStdString();
+        EXPECT_TRUE(notices[0].contains(QDir::toNativeSeparators(typed)));
+        EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+
+        int steps = 0;
+        exports->progressOverride = [&steps](int, int) { return ++steps > 0; };
+        typed = in(QString::fromUtf8(name));
+        run();
+        const QByteArray written = tests::readFile(typed);
+        ASSERT_FALSE(written.isEmpty());
+        ASSERT_GT(steps, 1);
+        for (int cancelAt = 1; cancelAt < steps; ++cancelAt) {
+            int step = 0;
+            exports->progressOverride = [&step, cancelAt](int, int) { return ++step < cancelAt; };
+            run();
+            EXPECT_EQ(tests::entries(folder.path()), QStringList{QString::fromUtf8(name)})
+                << " cancelled at " << cancelAt;
+            EXPECT_EQ(tests::readFile(typed), written) << " cancelled at " << cancelAt;
+        }
+        ASSERT_TRUE(QFile::remove(typed));
+    }
+    EXPECT_EQ(notices.size(), 1);
+}
+
+TEST_F(ProjectExportsTest, CopiesTheSchedule) {
+    fill("科研楼");
+    click(window->editMenu(), u"复制配置表"_s);
+    const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines[0].startsWith(u"序号\t位置\t计算单元"_s)) << lines[0].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(u"3\t一层\t油品库\t"_s));
+    EXPECT_TRUE(lines[4].contains(u"合计"_s));
+
+    click(window->editMenu(), u"复制材料表"_s);
+    EXPECT_TRUE(
+        QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
+}
+
+TEST_F(ProjectExportsTest, ActionsWaitForAUnit) {
+    const auto enabled = [this] {
+        return std::vector<bool>{
+            exports->bookAction->isEnabled(), exports->printAction->isEnabled(),
+            exports->workbookAction->isEnabled(), exports->copyScheduleAction->isEnabled(),
+            exports->copyMaterialsAction->isEnabled()};
+    };
+    EXPECT_EQ(enabled(), std::vector<bool>(5, false));
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 120));
+    EXPECT_EQ(enabled(), std::vector<bool>(5, true));
+    window->undoStack()->undo();
+    EXPECT_EQ(enabled(), std::vector<bool>(5, false));
+    exports->exportBook();  // called directly, it says why
+    EXPECT_EQ(notices, QStringList{u"工程中没有计算单元。"_s});
+    EXPECT_TRUE(suggestions.isEmpty());
 }
 
 }  // namespace
