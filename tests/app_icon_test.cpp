@@ -1,7 +1,6 @@
-// The program's icon as the desktop shows it: drawn from the SVG built into the program (which
-// needs Qt's SVG plugins at run time) and legible at every size a desktop asks for, down to
-// 16 px: a mostly red shape on a clear background, neither blank nor a filled square, with a clear
-// margin round it.
+// The program's icon, drawn from the SVG built into the program (which needs Qt's SVG plugins at
+// run time) at every size a desktop asks for, down to 16 px: a mostly red shape on a clear
+// background, neither blank nor a filled square, with a clear margin round it.
 #include <gtest/gtest.h>
 
 #include <QIcon>

