@@ -3,6 +3,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -82,12 +83,8 @@ TEST_P(MergedSpans, FollowMergeFlagsAndStopAtTheFixedCells) {
     for (const auto& [row1, col1, row2, col2, text] : c.puts) {
         store.setCellText({row1, col1, row2, col2}, text);
     }
-    for (const int col : c.mergeCols) {
-        store.setMergeCol(col, true);
-    }
-    for (const int row : c.hiddenRows) {
-        store.setRowHidden(row, true);
-    }
+    std::ranges::for_each(c.mergeCols, [&](int col) { store.setMergeCol(col, true); });
+    std::ranges::for_each(c.hiddenRows, [&](int row) { store.setRowHidden(row, true); });
     store.setMergeRow(-1, true);
     EXPECT_EQ(grid::mergedSpans(store), c.spans) << c.name;
 }
@@ -142,16 +139,16 @@ TEST_F(GridWidgetTest, LeaveCellAndEnterCellSeeTheirCells) {
     GridWidget* g = grid_.get();
     QObject::connect(g, &GridWidget::LeaveCell, [&] { events.emplace_back('L', current()); });
     QObject::connect(g, &GridWidget::EnterCell, [&] { events.emplace_back('E', current()); });
-    const auto click = [&](int row, int col) {
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect(row, col).center());
+    const auto click = [&](Cell c) {
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect(c.first, c.second).center());
     };
-    click(3, 2);
+    click({3, 2});
     QTest::keyClick(g, Qt::Key_Down);
-    click(4, 2);  // already current: nothing
+    click({4, 2});  // already current: nothing
     grid_->setCurrentCell(6, 5);
-    for (const auto& [row, col] : {Cell{0, 2}, Cell{5, 0}, Cell{0, 0}}) {
-        click(row, col);
-        grid_->setCurrentCell(row, col);
+    for (const Cell& fixed : {Cell{0, 2}, Cell{5, 0}, Cell{0, 0}}) {
+        click(fixed);
+        grid_->setCurrentCell(fixed.first, fixed.second);
     }
     grid_->setCurrentCell(kRows, 1);
     const std::vector<std::pair<char, Cell>> expected = {
@@ -210,11 +207,11 @@ TEST_F(GridWidgetTest, CellBorderFramesTheCurrentCellInsideIt) {
     const auto red = [&](QPoint at) {
         return grid_->viewport()->grab().toImage().pixelColor(at) == QColor(Qt::red);
     };
+    // clang-format off
     const std::pair<QPoint, bool> probes[] = {
-        {{r.left(), c.y()}, true},       {{r.left() + 1, c.y()}, false},
-        {{c.x(), r.top()}, true},        {{c.x(), r.top() + 1}, false},
-        {{r.right() - 1, c.y()}, true},  {{r.right() - 2, c.y()}, false},
-        {{c.x(), r.bottom() - 1}, true}, {{c.x(), r.bottom() - 2}, false}};
+        {{r.left(), c.y()}, true}, {{r.left() + 1, c.y()}, false}, {{c.x(), r.top()}, true}, {{c.x(), r.top() + 1}, false},
+        {{r.right() - 1, c.y()}, true}, {{r.right() - 2, c.y()}, false}, {{c.x(), r.bottom() - 1}, true}, {{c.x(), r.bottom() - 2}, false}};
+    // clang-format on
     for (const auto& [at, framed] : probes) {
         EXPECT_EQ(red(at), framed) << at.x() << "," << at.y();
     }
