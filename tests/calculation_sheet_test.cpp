@@ -13,7 +13,6 @@
 #include "file_export.h"
 #include "test_support.h"
 #include "unit_choice.h"
-#include "unit_texts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -71,6 +70,7 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
     QTest::mouseClick(dialog->copyButton, Qt::LeftButton);
     const QMimeData* copied = QApplication::clipboard()->mimeData();
     EXPECT_EQ(copied->text(), dialog->sheet().plainText());
+    EXPECT_EQ(core::design(dialog->projectUnit()).configuration.total, 10);  // as the sheet says
 
     fileName = folder.filePath(u"sheet.pdf"_s);
     QTest::mouseClick(dialog->pdfButton, Qt::LeftButton);
@@ -132,6 +132,11 @@ TEST_F(SheetDialogTest, PointsFollowTheModelUntilTheUserSetsThemAndBreachesAreMa
     dialog->points->setValue(3);
     dialog->model->setCurrentText(u"MF/ABC3 (2A)"_s);
     EXPECT_EQ(dialog->points->value(), 3);
+    // 加入工程 takes the model and points chosen, and the project designs the unit as the sheet.
+    const core::Unit added = dialog->projectUnit();
+    EXPECT_TRUE(added.model == "MF/ABC3" && added.points == 3);
+    EXPECT_TRUE(
+        lines().contains(u"灭火器总数：%1具"_s.arg(core::design(added).configuration.total)));
 
     dialog->points->setValue(1);  // 9 per point, fewer points than estimated
     for (const char* rule : {"6.1.2", "7.1.3"}) {
@@ -303,49 +308,6 @@ TEST_F(SheetDialogTest, TheDialogFitsTheScreenAndNothingWidensIt) {
         dialog->resize(width, dialog->height());
         QApplication::processEvents();
         ASSERT_FALSE(bar->isVisible()) << "at " << width << " px: " << bar->maximum();
-    }
-}
-
-// A unit of a project, and the unit 加入工程 takes from the dialog, give the numbers of the sheet
-// dialog for the same inputs, whether the model and points are chosen or follow their defaults.
-TEST(UnitLikeTheDialog, GivesTheSameNumbers) {
-    struct Case {
-        UnitChoice choice;
-        const char* model;  // nullptr: the default
-        int points;         // 0: the estimate
-    };
-    // clang-format off
-    const Case cases[] = {
-        {kWarehouse, nullptr, 0}, {kWarehouse, "MF/ABC5", 3},
-        {{B, Light, K07, kFun, Agent::Foam, "250"}, nullptr, 0},
-        {{C, Serious, K10, kAbove, Agent::CarbonDioxide, "800"}, "MTT50", 0},
-        {{E, Medium, K03, kAbove, kAbc, "120"}, nullptr, 1},
-        {{A, Light, K05, kAbove, Agent::Water, "640.5"}, "MS/T9", 2},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.choice.area);
-        core::Unit unit{"计算单元1", "", c.choice.choices(), {}, {}};
-        ui::CalculationSheetDialog dialog(c.choice.unit());
-        if (c.model != nullptr) {
-            unit.model = c.model;
-            dialog.model->setCurrentIndex(
-                dialog.model->findText(QString::fromUtf8(c.model), Qt::MatchStartsWith));
-        }
-        if (c.points != 0) {
-            unit.points = c.points;
-            dialog.points->setValue(c.points);
-        }
-        const core::UnitDesign design = core::design(unit);
-        ASSERT_TRUE(design.configured());
-        const core::UnitDesign added = core::design(dialog.projectUnit());
-        const core::PointConfiguration& got = design.configuration;
-        EXPECT_EQ(std::tuple(added.model, added.configuration.points, added.configuration.total),
-                  std::tuple(design.model, got.points, got.total));
-        EXPECT_EQ(dialog.points->value(), got.points);
-        EXPECT_TRUE(
-            dialog.model->currentText().startsWith(documents::modelText(design.chosenModel())));
-        EXPECT_TRUE(dialog.sheet().plainText().contains(u"灭火器总数：%1具"_s.arg(got.total)));
     }
 }
 

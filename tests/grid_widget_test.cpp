@@ -131,31 +131,6 @@ TEST_F(GridWidgetTest, StoreChangedIsRaisedOncePerChange) {
     EXPECT_EQ(changes.count(), 3);
 }
 
-// LeaveCell sees the old cell and EnterCell the new; the current cell, fixed cells and cells
-// out of range raise nothing.
-TEST_F(GridWidgetTest, LeaveCellAndEnterCellSeeTheirCells) {
-    show();
-    std::vector<std::pair<char, Cell>> events;  // 'L'eave or 'E'nter with Row(), Col()
-    GridWidget* g = grid_.get();
-    QObject::connect(g, &GridWidget::LeaveCell, [&] { events.emplace_back('L', current()); });
-    QObject::connect(g, &GridWidget::EnterCell, [&] { events.emplace_back('E', current()); });
-    const auto click = [&](Cell c) {
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect(c.first, c.second).center());
-    };
-    click({3, 2});
-    QTest::keyClick(g, Qt::Key_Down);
-    click({4, 2});  // already current: nothing
-    grid_->setCurrentCell(6, 5);
-    for (const Cell& fixed : {Cell{0, 2}, Cell{5, 0}, Cell{0, 0}}) {
-        click(fixed);
-        grid_->setCurrentCell(fixed.first, fixed.second);
-    }
-    grid_->setCurrentCell(kRows, 1);
-    const std::vector<std::pair<char, Cell>> expected = {
-        {'L', {1, 1}}, {'E', {3, 2}}, {'L', {3, 2}}, {'E', {4, 2}}, {'L', {4, 2}}, {'E', {6, 5}}};
-    EXPECT_EQ(events, expected);
-}
-
 // The area rating as the result table writes it down the result column: one block over the 12
 // model rows of 300 twips in a column of 1025 twips. The texts have no blank to break at.
 TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding) {

@@ -34,16 +34,6 @@ TEST(LeadingNumber, ReportsNumbersBeyondTheDoubleRange) {
     EXPECT_DOUBLE_EQ(leadingNumber(std::string(400, '9') + "E-400").value_or(-1), 1.0);
 }
 
-// Halves round to even, at three decimals.
-TEST(Round3, RoundsHalvesToEven) {
-    const std::pair<double, double> cases[] = {
-        {0.0625, 0.062}, {24.266666, 24.267}, {3.3333, 3.333},          {1.6666, 1.667},
-        {0.0635, 0.064}, {-0.3333, -0.333},   {7.000000000000001, 7.0}, {0.0, 0.0}};
-    for (const auto& [in, out] : cases) {
-        EXPECT_DOUBLE_EQ(round3(in), out) << in;
-    }
-}
-
 // The plain text of a double or a single, and the count text, which puts the zero back before the
 // decimal point.
 TEST(PlainTextAndZf, WriteDoublesAndSingles) {

@@ -284,6 +284,7 @@ TEST_F(WindowTest, AFailedSaveIsToldAndCancelKeepsTheWindow) {
     EXPECT_TRUE(saved("op11=True"));
 }
 
+// A click or a key moves the current cell and its bold headings with it.
 TEST_F(WindowTest, ClicksFrameTheCellBoldenItsHeadingsAndLeaveTheHighlightOff) {
     const auto bold = [this](int row, int col) { return window->fa->store().cell(row, col).bold; };
     clickCell(3, 2);
@@ -292,6 +293,9 @@ TEST_F(WindowTest, ClicksFrameTheCellBoldenItsHeadingsAndLeaveTheHighlightOff) {
     clickCell(5, 4);
     EXPECT_FALSE(bold(3, 0) || bold(0, 2));
     EXPECT_TRUE(bold(5, 0) && bold(0, 4));
+    QTest::keyClick(window->fa, Qt::Key_Down);
+    const int below = window->fa->Row();
+    EXPECT_TRUE(below > 5 && !bold(5, 0) && bold(below, 0) && bold(0, 4)) << below;
 
     // A press and release on one cell, inside column 5's block over rows 1 to 12 or on a heading.
     for (const auto& [row, col] : {Cell{3, 2}, Cell{3, kAreaRatingCol}, Cell{0, 2}}) {
@@ -458,9 +462,8 @@ TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
     byMouse.show();
     const std::pair<bool, std::int16_t> steps[] = {
         // in the fire array?, option
-        {false, op::kFoam},          {true, op1::kFactor10}, {true, op1::kClassC},
-        {false, op::kCarbonDioxide}, {true, op1::kSerious},  {false, op::kEntertainment},
-        {true, op1::kClassB},        {false, op::kWater},    {true, op1::kClassA}};
+        {false, op::kFoam},    {true, op1::kClassC},        {false, op::kCarbonDioxide},
+        {true, op1::kSerious}, {false, op::kEntertainment}, {true, op1::kClassA}};
     for (const auto& [fireArray, index] : steps) {
         toggle((fireArray ? window->Op1 : window->Op).at(index));
         click((fireArray ? byMouse.Op1 : byMouse.Op).at(index));
@@ -475,11 +478,8 @@ TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
     EXPECT_EQ(box.shown, 0) << "the action waited for the message to be closed";
     EXPECT_TRUE(Op1(op1::kClassD)->isChecked());
     QTRY_COMPARE(box.shown, 1);
-    EXPECT_EQ(checked(window->Op1), (Indices{op1::kClassA, op1::kSerious, op1::kFactor10}));
+    EXPECT_EQ(checked(window->Op1), (Indices{op1::kClassA, op1::kSerious, op1::kFactor09}));
     EXPECT_EQ(resultsShown(), shown + 1);
-    toggle(window->Check1);
-    window->close();
-    EXPECT_TRUE(saved("check=0"));
 }
 
 }  // namespace
