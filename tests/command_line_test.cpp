@@ -17,7 +17,7 @@ using namespace tests;
 
 struct Outcome {
     int status = -1;
-    QString out, err;
+    QString err;
 };
 
 Outcome run(const QStringList& arguments, const QString& folder) {
@@ -34,8 +34,7 @@ Outcome run(const QStringList& arguments, const QString& folder) {
         ADD_FAILURE() << "the program did not end";
         process.kill();
     }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
 
 class CommandLine : public ::testing::Test {

@@ -9,7 +9,6 @@
 #include <tuple>
 #include <vector>
 
-#include "case_name.h"
 #include "grid_model.h"
 #include "grid_store.h"
 #include "grid_widget.h"
@@ -91,16 +90,16 @@ TEST_P(MergedSpans, FollowMergeFlagsAndStopAtTheFixedCells) {
 
 // clang-format off
 const SpanCase kSpanCases[] = {
-    {"labels down column 0, not into the heading", {{0, 0, 4, 0, "手提式"}, {5, 0, 8, 0, "推车式"}}, {0}, {}, {{1, 0, 4, 1}, {5, 0, 4, 1}}},
-    {"the conclusion down column 5", {{0, 5, 12, 5, "满足要求"}}, {5}, {}, {{1, 5, 12, 1}}},
-    {"equal blocks of two columns: one rectangle", {{4, 3, 7, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 2}}},
-    {"blocks of different height stay apart", {{4, 3, 7, 4, "-"}, {8, 4, 8, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 1}, {4, 4, 5, 1}}},
-    {"a row across the ordinary columns only", {{2, 0, 2, 3, "无"}}, {}, {}, {{2, 1, 1, 3}}},
-    {"hidden rows with stale text inside", {{1, 0, 6, 0, "手提式"}, {2, 0, 2, 0, "旧"}}, {0}, {2, 5}, {{1, 0, 6, 1}}},
+    {"labels_down_column_0_not_into_the_heading", {{0, 0, 4, 0, "手提式"}, {5, 0, 8, 0, "推车式"}}, {0}, {}, {{1, 0, 4, 1}, {5, 0, 4, 1}}},
+    {"the_conclusion_down_column_5", {{0, 5, 12, 5, "满足要求"}}, {5}, {}, {{1, 5, 12, 1}}},
+    {"equal_blocks_of_two_columns_one_rectangle", {{4, 3, 7, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 2}}},
+    {"blocks_of_different_height_stay_apart", {{4, 3, 7, 4, "-"}, {8, 4, 8, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 1}, {4, 4, 5, 1}}},
+    {"a_row_across_the_ordinary_columns_only", {{2, 0, 2, 3, "无"}}, {}, {}, {{2, 1, 1, 3}}},
+    {"hidden_rows_with_stale_text_inside", {{1, 0, 6, 0, "手提式"}, {2, 0, 2, 0, "旧"}}, {0}, {2, 5}, {{1, 0, 6, 1}}},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(GridModel, MergedSpans, ::testing::ValuesIn(kSpanCases),
-                         [](const auto& p) { return tests::caseName(p.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // The keys never move onto a fixed or hidden cell.
 TEST_F(GridWidgetTest, KeysNeverMoveOntoFixedOrHiddenCells) {

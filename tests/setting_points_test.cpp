@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <string>
 
-#include "case_name.h"
 #include "unit_choice.h"
 
 namespace {
@@ -50,19 +49,19 @@ TEST_P(Configuration, FollowsTheRules) {
 // clang-format off
 const Case kConfigurations[] = {
     // Q = 18A, S/U = 20A governs (GB 55036-2022 10.0.3).
-    {"warehouse 2A", kWarehouse, "MF/ABC3", kAtEstimate, 20, 2, 10, 5, 10, 20, false, true, true},
-    {"warehouse 3A", kWarehouse, "MF/ABC5", kAtEstimate, 20, 2, 10, 4, 8, 24, false, true, true},
+    {"warehouse_2A", kWarehouse, "MF/ABC3", kAtEstimate, 20, 2, 10, 5, 10, 20, false, true, true},
+    {"warehouse_3A", kWarehouse, "MF/ABC5", kAtEstimate, 20, 2, 10, 4, 8, 24, false, true, true},
     // Fewer points than estimated: more than five per point (6.1.2) and too few points (7.1.3).
-    {"one point", kWarehouse, "MF/ABC3", 1, 20, 2, 20, 10, 10, 20, false, false, false},
+    {"one_point", kWarehouse, "MF/ABC3", 1, 20, 2, 20, 10, 10, 20, false, false, false},
     // One point that needs one extinguisher gets two (6.1.1).
-    {"raised to two", {A, Light, K05, kAbove, kAbc, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
-    {"class B", {B, Serious, K10, kAbove, kAbc, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
+    {"raised_to_two", {A, Light, K05, kAbove, kAbc, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
+    {"class_B", {B, Serious, K10, kAbove, kAbc, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
     // Class E: B ratings, a wheeled model reaches 24 m; S/U = 2000B governs Q = 1800B.
-    {"class E wheeled", {E, Medium, K09, kAbove, kAbc, "2000"}, "MFT/ABC50", kAtEstimate, 2000, 2, 1000, 4, 8, 2376, false, true, true},
+    {"class_E_wheeled", {E, Medium, K09, kAbove, kAbc, "2000"}, "MFT/ABC50", kAtEstimate, 2000, 2, 1000, 4, 8, 2376, false, true, true},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(SettingPoints, Configuration, ::testing::ValuesIn(kConfigurations),
-                         [](const auto& p) { return tests::caseName(p.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // Q and S/U from the decimal inputs: rounded up from the exact value, never from a rounding of
 // it, and never up from binary noise. (The sheet's tests read more of them in its lines.)

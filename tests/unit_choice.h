@@ -35,10 +35,9 @@ struct UnitChoice {
     // As the window reads them: the area by its leading number, one beyond the double range as
     // infinite.
     [[nodiscard]] core::Choices choices() const {
-        return {
-            fireClass, hazard,
-            factor,    building,
-            agent,     core::leadingNumber(area).value_or(std::numeric_limits<double>::infinity())};
+        const double s =
+            core::leadingNumber(area).value_or(std::numeric_limits<double>::infinity());
+        return {fireClass, hazard, factor, building, agent, s};
     }
     [[nodiscard]] core::UnitConditions unit() const {
         return core::conditionsOf(choices()).value();
