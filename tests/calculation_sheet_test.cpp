@@ -249,28 +249,6 @@ TEST_F(SheetDialogTest, TheNameStaysOnOneLineAndGivesAFileNameThatFits) {
     EXPECT_TRUE(dialog->status->text().endsWith(u"noext.pdf"_s));
 }
 
-// The save dialog opens in the folder of the last export, remembered apart from the choices.
-TEST_F(SheetDialogTest, TheSaveDialogOpensInTheFolderOfTheLastExport) {
-    const QString exports = folder.filePath(u"exports"_s);
-    ASSERT_TRUE(QDir().mkdir(exports));
-    fileName = exports + u"/sheet.pdf"_s;
-    dialog->exportPdf();
-    EXPECT_NE(QFileInfo(suggested).absolutePath(), exports);
-    fileName = folder.filePath(u"missing/sheet.pdf"_s);  // a failure moves nothing
-    dialog->exportPdf();
-
-    open();
-    dialog->exportPdf();
-    EXPECT_EQ(QFileInfo(suggested).absolutePath(), exports);
-    EXPECT_EQ(readFile(settingsDir.filePath(u"narwe.ini"_s)),
-              "[export]\nlastFolder=" + exports.toUtf8() + "\n");
-
-    // A folder that is gone is not suggested.
-    ASSERT_TRUE(QDir(exports).removeRecursively());
-    dialog->exportPdf();
-    EXPECT_NE(QFileInfo(suggested).absolutePath(), exports);
-}
-
 // The dialog fits the screen's free area; the sheet scrolls where it does not fit, and the path of
 // an export, however long, does not widen the dialog: it is elided and whole in the tool tip. The
 // sheet's lines wrap to the view's width, at every width the dialog can take.

@@ -118,18 +118,6 @@ TEST_F(GridWidgetTest, KeysNeverMoveOntoFixedOrHiddenCells) {
     }
 }
 
-// Every write of the store is passed on at once, a whole update() once.
-TEST_F(GridWidgetTest, StoreChangedIsRaisedOncePerChange) {
-    const QSignalSpy changes(grid_.get(), &GridWidget::storeChanged);
-    store_.setTextMatrix(1, 1, "1");
-    store_.setRowHidden(2, true);
-    store_.update([this] {
-        store_.setTextMatrix(1, 2, "2");
-        store_.setMergeCol(-1, true);
-    });
-    EXPECT_EQ(changes.count(), 3);
-}
-
 // The area rating as the result table writes it down the result column: one block over the 12
 // model rows of 300 twips in a column of 1025 twips. The texts have no blank to break at.
 TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding) {

@@ -1,7 +1,5 @@
-// Entry point of the widget tests: one QApplication for all of them, offscreen unless the
-// environment names another platform. Built with SCREEN_CONFIG, they run on that 1280×1024 screen
-// shown at twice the size (QT_SCALE_FACTOR=2, as a user sets it), which leaves the widgets 640×512
-// device-independent pixels, whatever the environment says.
+// Entry point of the widget tests: one QApplication, offscreen unless the environment names another
+// platform; built with SCREEN_CONFIG, on that 1280×1024 screen at QT_SCALE_FACTOR=2 (640×512).
 #include <gtest/gtest.h>
 
 #include <QApplication>
