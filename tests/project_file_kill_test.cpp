@@ -65,11 +65,9 @@ int main(int argc, char** argv) {
         const core::Project projects[] = {killTestProject(1), killTestProject(2)};
         std::puts("writing");
         std::fflush(stdout);
-        for (unsigned turn = 0;; ++turn) {
-            if (io::saveProject(projects[turn % 2], fileName)) {
-                return 1;
-            }
+        for (unsigned turn = 0; !io::saveProject(projects[turn % 2], fileName); ++turn) {
         }
+        return 1;
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -202,8 +202,7 @@ TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGoneAndIsRestoredOrDiscarded) {
     copy.reset();  // the window ends without removing its copy, as in a crash
     const QList<RecoveryCopy::Orphan> orphans = RecoveryCopy::findOrphans();
     ASSERT_EQ(orphans.size(), 1);
-    EXPECT_EQ(orphans[0].path, path);
-    EXPECT_EQ(orphans[0].fileName, fileName);
+    EXPECT_TRUE(orphans[0].path == path && orphans[0].fileName == fileName);
 
     RecoveryCopy restorer;
     const auto restored = restorer.restore(orphans[0]);
@@ -213,7 +212,7 @@ TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGoneAndIsRestoredOrDiscarded) {
     EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());  // the restoring window holds it now
     EXPECT_TRUE(std::holds_alternative<QString>(RecoveryCopy().restore(orphans[0])));
 
-    restorer.remove();
+    restorer.remove();  // closed cleanly
     EXPECT_FALSE(QFileInfo::exists(path));
 
     // An orphan of a project never saved is discarded.
