@@ -11,22 +11,22 @@
 namespace {
 
 TEST(ApplicationIcon, DrawsARedExtinguisherInsideAMarginAtEveryDesktopSize) {
-    const QIcon icon = app::applicationIcon();
     for (const int size : {16, 22, 24, 32, 48, 64, 256}) {
-        const QImage image = icon.pixmap(size).toImage();
+        const QImage image = app::applicationIcon().pixmap(size).toImage();
         ASSERT_EQ(image.size(), QSize(size, size));
         int opaque = 0;
         int red = 0;
+        int edge = 0;  // pixels drawn on the outer rows and columns
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 const QColor pixel = image.pixelColor(x, y);
-                const bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
-                EXPECT_TRUE(!edge || pixel.alpha() == 0) << "drawn at " << x << "," << y;
                 const bool seen = pixel.alpha() >= 128;
                 opaque += seen ? 1 : 0;
                 red += seen && pixel.red() > 150 && qMax(pixel.green(), pixel.blue()) < 100 ? 1 : 0;
+                edge += (x % (size - 1) == 0 || y % (size - 1) == 0) && pixel.alpha() > 0 ? 1 : 0;
             }
         }
+        EXPECT_EQ(edge, 0) << size << " px: drawn on the outer rows or columns";
         EXPECT_GT(opaque, size * size / 4) << size << " px: too little is drawn";
         EXPECT_LT(opaque, size * size * 3 / 5) << size << " px: the background is not clear";
         EXPECT_GT(red * 5, opaque * 2) << size << " px: red is not the main colour";

@@ -74,7 +74,6 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
 
     fileName = folder.filePath(u"sheet.pdf"_s);
     QTest::mouseClick(dialog->pdfButton, Qt::LeftButton);
-    EXPECT_EQ(QFileInfo(suggested).fileName(), u"仓库-灭火器配置计算书.pdf"_s);
     EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
     const QString pdf = pdfText(fileName);
     for (const QString& key :
@@ -113,7 +112,6 @@ TEST_F(SheetDialogTest, PdfThatCannotBeWrittenIsToldWhyAndPrintingUsesThePrinter
         fileName = folder.filePath(name);
         dialog->exportPdf();
         ASSERT_EQ(told.size(), 1);
-        EXPECT_TRUE(told.front().startsWith(u"计算书未能导出。"_s));
         QString reason = told.front().section(u"原因："_s, 1);
         EXPECT_TRUE(reason.startsWith(why)) << told.front().toStdString();
         EXPECT_FALSE(reason.remove(QFileInfo(fileName).absolutePath())

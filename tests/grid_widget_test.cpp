@@ -118,12 +118,16 @@ TEST_F(GridWidgetTest, KeysNeverMoveOntoFixedOrHiddenCells) {
     }
 }
 
-// The area rating as the result table writes it down the result column: one block over the 12
-// model rows of 300 twips in a column of 1025 twips. The texts have no blank to break at.
-TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding) {
+// Merged blocks as the window writes them: the area rating, one block over 12 rows of 300 twips in
+// a column of 1025, wraps its text (no blank to break at); a label shows bold when any of its rows
+// is (the window marks the current row so), though it is painted from its top row.
+TEST_F(GridWidgetTest, MergedBlocksWrapTheResultAndShowABoldLabel) {
     store_.setRowHeight(-1, 300);
     store_.setColWidth(5, 1025);
     store_.setMergeCol(5, true);
+    store_.setCellText({1, 0, 8, 0}, "手提式");
+    store_.setCellText({9, 0, kRows - 1, 0}, "推车式");
+    store_.setMergeCol(0, true);
     show();
     for (const char* text : {"119(118.518)", "1482(1481.472)", "40000(40000)"}) {
         store_.setCellText({1, 5, kRows - 1, 5}, text);
@@ -131,15 +135,7 @@ TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding)
         ASSERT_EQ(grid_->rowSpan(1, 5), kRows - 1);
         EXPECT_GT(inkHeight(cellImage(1, 5)), grid_->fontMetrics().height()) << text;
     }
-}
 
-// The window marks the current row by making its label bold; the label is a block whose top
-// row, which the block is painted from, need not be the current row.
-TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
-    store_.setCellText({1, 0, 8, 0}, "手提式");
-    store_.setCellText({9, 0, kRows - 1, 0}, "推车式");
-    store_.setMergeCol(0, true);
-    show();
     const QImage plainWheeled = cellImage(9, 0);
     store_.setCellFontBold(1, 0, true);
     grid_->refresh();
@@ -147,13 +143,11 @@ TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
     store_.setCellFontBold(1, 0, false);
     grid_->refresh();
     ASSERT_TRUE(cellImage(1, 0) != boldPortable);
-
     for (const int boldRow : {1, 3, 8}) {  // the block's top, a row inside it, its bottom
         store_.setCellFontBold({1, 0, kRows - 1, 0}, false);
         store_.setCellFontBold(boldRow, 0, true);
         grid_->refresh();
-        EXPECT_TRUE(cellImage(1, 0) == boldPortable) << "bold row " << boldRow;
-        EXPECT_TRUE(cellImage(9, 0) == plainWheeled) << "bold row " << boldRow;
+        EXPECT_TRUE(cellImage(1, 0) == boldPortable && cellImage(9, 0) == plainWheeled) << boldRow;
     }
 }
 

@@ -1,6 +1,5 @@
-// The building's outputs: the schedule and bill of materials as exact texts, their clipboard
-// copies read back, the book's pages, and the workbook's and book's file handling (the workbook's
-// contents are read back by check_workbook.py).
+// The building's outputs: the schedule and bill of materials as exact texts, their copies, the
+// book's pages, a workbook that cannot be written (check_workbook.py reads one back).
 #include <gtest/gtest.h>
 
 #include <QtGui>

@@ -18,12 +18,10 @@ namespace {
 
 template <typename T>
 T* shown() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<T*>(w); found != nullptr && found->isVisible()) {
-            return found;
-        }
-    }
-    return nullptr;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto at = std::ranges::find_if(
+        windows, [](QWidget* w) { return qobject_cast<T*>(w) != nullptr && w->isVisible(); });
+    return at == windows.end() ? nullptr : qobject_cast<T*>(*at);
 }
 
 TEST(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {

@@ -1,8 +1,6 @@
-// The project window offscreen: its table edited through the delegates by keyboard, undo and
-// redo of every kind of change, the status bar, the check column, the unsaved-changes question,
-// the project file; and its outputs through its menus: the calculation book as a PDF and printed,
-// the workbook, the copies of the tables, the file names, failures and cancelling. The files are
-// read back (pdftotext, the workbook's first bytes) and so is the clipboard.
+// The project window offscreen: its table edited by keyboard, undo and redo, the check column, the
+// file and the unsaved-changes question; its outputs through its menus, the files and clipboard
+// read back.
 #include <gtest/gtest.h>
 
 #include <QPrinter>

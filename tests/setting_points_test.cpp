@@ -93,15 +93,13 @@ TEST(SettingPoints, RequirementIsRoundedUpFromTheExactValue) {
 
 // The default model is the first with at most five per point at the estimate.
 TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
+    // clang-format off
     const std::pair<UnitChoice, const char*> cases[] = {
         {kWarehouse, "MF/ABC3"},
-        // K = 1.0, 1600 m2: 2A needs 6 per point at the estimate, 3A needs 4.
-        {{A, Medium, K10, kAbove, kAbc, "1600"}, "MF/ABC5"},
-        // Water at 3200 m2: every model needs more than 5 per point; the last one is offered.
-        {{A, Medium, K10, kAbove, Agent::Water, "3200"}, "MST125"},
-        // Halon has no class-A model at medium hazard.
-        {{A, Medium, K09, kAbove, Agent::Halon1211, "100"}, nullptr},
-    };
+        {{A, Medium, K10, kAbove, kAbc, "1600"}, "MF/ABC5"},  // 2A needs 6 per point, 3A 4
+        {{A, Medium, K10, kAbove, Agent::Water, "3200"}, "MST125"},  // none has 5: the last one
+        {{A, Medium, K09, kAbove, Agent::Halon1211, "100"}, nullptr}};  // no class-A model
+    // clang-format on
     for (const auto& [choice, model] : cases) {
         const core::UnitConditions unit = choice.unit();
         const auto chosen = core::defaultModel(unit);

@@ -4,6 +4,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -41,9 +42,8 @@ Indices checked(const torva::Options& buttons) {
     return indices;
 }
 
-// While it lives, answers every modal message box with the button of the given text, or closes
-// it, so that none can hang the tests; keeps what the first box showed (its texts and buttons'
-// texts, each followed by "|") and how many came.
+// While it lives, answers every modal message box with the button of the given text, or closes it;
+// keeps what the first box showed (its texts and buttons', each followed by "|") and how many came.
 struct BoxAnswerer {
     explicit BoxAnswerer(const QString& answer = {}) {
         QObject::connect(&timer, &QTimer::timeout, [this, answer] {
@@ -134,9 +134,8 @@ class WindowTest : public ::testing::Test {
 
 const Indices kFirstStartOp1 = {op1::kClassA, op1::kMedium, op1::kFactor09};
 
-// The first start shows the phosphate powder's table. The fire class enables the agents it allows
-// and moves a chosen agent it does not allow; class D answers with its message and returns to
-// class A.
+// The first start shows the phosphate powder's table. A fire class enables the agents it allows
+// and moves a chosen agent it does not; class D answers with its message and returns to class A.
 TEST_F(WindowTest, FirstStartAndFireClassesEnableTheirAgentsAndClassDReturnsToClassA) {
     EXPECT_EQ(checked(window->Op1), kFirstStartOp1);
     EXPECT_EQ(checked(window->Op), (Indices{op::kPhosphatePowder, op::kAboveGround}));
@@ -175,9 +174,7 @@ TEST_F(WindowTest, FirstStartAndFireClassesEnableTheirAgentsAndClassDReturnsToCl
 // saves only its own state.
 TEST_F(WindowTest, ChoicesSurviveARestartOnlyWhenTheBoxIsTicked) {
     const Indices chosen = {op1::kClassB, op1::kSerious, op1::kFactor03};
-    for (const std::int16_t option : chosen) {
-        click(Op1(option));
-    }
+    std::ranges::for_each(chosen, [this](std::int16_t option) { click(Op1(option)); });
     click(Op(op::kFoam));
     click(Op(op::kEntertainment));
     window->tx->setText(u"2500"_s);
@@ -480,14 +477,12 @@ TEST_F(WindowTest, AccessibilityActionsChooseAsClicksDo) {
 
 // The area box's text, read as typed.
 TEST(AreaInput, FullWidthFormsBecomeAsciiAndInvisibleCharactersGo) {
-    const std::pair<const char16_t*, const char16_t*> cases[] = {
-        {u"１０００", u"1000"},    {u"１２．５", u"12.5"},   {u"－１Ｅ３", u"-1E3"},
-        {u"＋５　ｍ２", u"+5 m2"}, {u"\u00A01000", u"1000"},  // no-break space
-        {u"\u200B1000", u"1000"},                             // zero-width space
-        {u"\u200E1000", u"1000"},                             // left-to-right mark
-        {u"1\u202F000", u"1000"},  // narrow no-break space between groups
-        {u"１，０００", u"1,000"}, {u"平方米", u"平方米"},
-    };
+    // clang-format off
+    const std::pair<const char16_t*, const char16_t*> cases[] = {  // full width; invisible spaces
+        {u"１０００", u"1000"}, {u"１２．５", u"12.5"}, {u"－１Ｅ３", u"-1E3"}, {u"＋５　ｍ２", u"+5 m2"},
+        {u"１，０００", u"1,000"}, {u"平方米", u"平方米"}, {u"\u00A01000", u"1000"}, {u"\u200B1000", u"1000"},
+        {u"\u200E1000", u"1000"}, {u"1\u202F000", u"1000"}};  // left-to-right mark, narrow no-break
+    // clang-format on
     for (const auto& [typed, shown] : cases) {
         EXPECT_EQ(ui::normalizedArea(QString::fromUtf16(typed)), QString::fromUtf16(shown))
             << QString::fromUtf16(typed).toStdString();
