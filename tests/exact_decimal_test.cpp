@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "case_name.h"
 #include "setting_points.h"
 
 namespace {
@@ -71,7 +70,7 @@ TEST_P(RequiredRating, IsRoundedUpFromTheTypedDigits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Exact, RequiredRating, ::testing::ValuesIn(kRatings),
-                         [](const auto& p) { return tests::caseName(p.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // A stored area reads as the shortest decimal that gives its double back, so that a project's
 // unit is rounded as the same area typed in the calculator.
@@ -116,6 +115,6 @@ TEST_P(DecimalText, KeepsTheDigitsAsTyped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Exact, DecimalText, ::testing::ValuesIn(kTexts),
-                         [](const auto& p) { return tests::caseName(p.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

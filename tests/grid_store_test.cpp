@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <string>
 #include <utility>
-
-#include "case_name.h"
 
 namespace grid {
 namespace {
@@ -30,20 +27,11 @@ TEST(GridStore, RangesCoverEveryCellInEitherCornerOrderAndMinusOneMeansAll) {
     EXPECT_THROW(g.setRowHidden(-2, true), std::out_of_range);
 }
 
-class GridSize : public ::testing::TestWithParam<std::pair<int, int>> {};
-
-TEST_P(GridSize, WithoutRowsOrColumnsIsRefusedBeforeAllocating) {
-    const auto& [rows, cols] = GetParam();
-    EXPECT_THROW((void)GridStore(rows, cols), std::invalid_argument) << rows << " x " << cols;
+TEST(GridStore, WithoutRowsOrColumnsIsRefusedBeforeAllocating) {
+    for (const auto& [rows, cols] : {std::pair{-1, -1}, {0, 6}, {13, 0}, {-1, 6}, {13, -1}}) {
+        EXPECT_THROW((void)GridStore(rows, cols), std::invalid_argument) << rows << " x " << cols;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(GridStore, GridSize,
-                         ::testing::Values(std::pair{-1, -1}, std::pair{0, 6}, std::pair{13, 0},
-                                           std::pair{-1, 6}, std::pair{13, -1}),
-                         [](const auto& p) {
-                             return tests::caseName(p.index, std::to_string(p.param.first) + " x " +
-                                                                 std::to_string(p.param.second));
-                         });
 
 }  // namespace
 }  // namespace grid

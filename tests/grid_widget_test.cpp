@@ -1,15 +1,14 @@
 // The result grid widget driven offscreen over a real 13 x 6 store.
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "case_name.h"
 #include "grid_model.h"
 #include "grid_store.h"
 #include "grid_widget.h"
@@ -83,130 +82,72 @@ TEST_P(MergedSpans, FollowMergeFlagsAndStopAtTheFixedCells) {
     for (const auto& [row1, col1, row2, col2, text] : c.puts) {
         store.setCellText({row1, col1, row2, col2}, text);
     }
-    for (const int col : c.mergeCols) {
-        store.setMergeCol(col, true);
-    }
-    for (const int row : c.hiddenRows) {
-        store.setRowHidden(row, true);
-    }
+    std::ranges::for_each(c.mergeCols, [&](int col) { store.setMergeCol(col, true); });
+    std::ranges::for_each(c.hiddenRows, [&](int row) { store.setRowHidden(row, true); });
     store.setMergeRow(-1, true);
     EXPECT_EQ(grid::mergedSpans(store), c.spans) << c.name;
 }
 
 // clang-format off
 const SpanCase kSpanCases[] = {
-    {"labels down column 0, not into the heading", {{0, 0, 4, 0, "手提式"}, {5, 0, 8, 0, "推车式"}}, {0}, {}, {{1, 0, 4, 1}, {5, 0, 4, 1}}},
-    {"the conclusion down column 5", {{0, 5, 12, 5, "满足要求"}}, {5}, {}, {{1, 5, 12, 1}}},
-    {"equal blocks of two columns: one rectangle", {{4, 3, 7, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 2}}},
-    {"blocks of different height stay apart", {{4, 3, 7, 4, "-"}, {8, 4, 8, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 1}, {4, 4, 5, 1}}},
-    {"a row across the ordinary columns only", {{2, 0, 2, 3, "无"}}, {}, {}, {{2, 1, 1, 3}}},
-    {"hidden rows with stale text inside", {{1, 0, 6, 0, "手提式"}, {2, 0, 2, 0, "旧"}}, {0}, {2, 5}, {{1, 0, 6, 1}}},
+    {"labels_down_column_0_not_into_the_heading", {{0, 0, 4, 0, "手提式"}, {5, 0, 8, 0, "推车式"}}, {0}, {}, {{1, 0, 4, 1}, {5, 0, 4, 1}}},
+    {"the_conclusion_down_column_5", {{0, 5, 12, 5, "满足要求"}}, {5}, {}, {{1, 5, 12, 1}}},
+    {"equal_blocks_of_two_columns_one_rectangle", {{4, 3, 7, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 2}}},
+    {"blocks_of_different_height_stay_apart", {{4, 3, 7, 4, "-"}, {8, 4, 8, 4, "-"}}, {3, 4}, {}, {{4, 3, 4, 1}, {4, 4, 5, 1}}},
+    {"a_row_across_the_ordinary_columns_only", {{2, 0, 2, 3, "无"}}, {}, {}, {{2, 1, 1, 3}}},
+    {"hidden_rows_with_stale_text_inside", {{1, 0, 6, 0, "手提式"}, {2, 0, 2, 0, "旧"}}, {0}, {2, 5}, {{1, 0, 6, 1}}},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(GridModel, MergedSpans, ::testing::ValuesIn(kSpanCases),
-                         [](const auto& p) { return tests::caseName(p.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
-using KeyCase = std::tuple<Cell, Qt::Key, Qt::KeyboardModifiers, Cell>;  // from, key, to
-class KeyPress : public GridWidgetTest, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(KeyPress, NeverMovesOntoFixedOrHiddenCells) {
+// The keys never move onto a fixed or hidden cell.
+TEST_F(GridWidgetTest, KeysNeverMoveOntoFixedOrHiddenCells) {
     store_.setRowHidden(1, true);  // the first ordinary row in view is row 2
     show();
-    const auto& [from, key, modifiers, to] = GetParam();
-    grid_->setCurrentCell(from.first, from.second);
-    QTest::keyClick(grid_.get(), key, modifiers);
-    EXPECT_EQ(current(), to) << from.first << "," << from.second << " key " << key;
-}
-
-const KeyCase kKeyCases[] = {
-    {{2, 1}, Qt::Key_Up, {}, {2, 1}},     {{2, 1}, Qt::Key_Left, {}, {2, 1}},
-    {{3, 3}, Qt::Key_Home, {}, {3, 1}},   {{3, 3}, Qt::Key_Home, Qt::ControlModifier, {2, 1}},
-    {{3, 3}, Qt::Key_PageUp, {}, {2, 3}}, {{3, 3}, Qt::Key_End, Qt::ControlModifier, {12, 5}},
-};
-INSTANTIATE_TEST_SUITE_P(GridWidgetTest, KeyPress, ::testing::ValuesIn(kKeyCases),
-                         [](const auto& p) { return std::to_string(p.index); });
-
-// Every write of the store is passed on at once, a whole update() once.
-TEST_F(GridWidgetTest, StoreChangedIsRaisedOncePerChange) {
-    const QSignalSpy changes(grid_.get(), &GridWidget::storeChanged);
-    store_.setTextMatrix(1, 1, "1");
-    store_.setRowHidden(2, true);
-    store_.update([this] {
-        store_.setTextMatrix(1, 2, "2");
-        store_.setMergeCol(-1, true);
-    });
-    EXPECT_EQ(changes.count(), 3);
-}
-
-// LeaveCell sees the old cell and EnterCell the new; the current cell, fixed cells and cells
-// out of range raise nothing.
-TEST_F(GridWidgetTest, LeaveCellAndEnterCellSeeTheirCells) {
-    show();
-    std::vector<std::pair<char, Cell>> events;  // 'L'eave or 'E'nter with Row(), Col()
-    GridWidget* g = grid_.get();
-    QObject::connect(g, &GridWidget::LeaveCell, [&] { events.emplace_back('L', current()); });
-    QObject::connect(g, &GridWidget::EnterCell, [&] { events.emplace_back('E', current()); });
-    const auto click = [&](int row, int col) {
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellRect(row, col).center());
+    const std::tuple<Cell, Qt::Key, Qt::KeyboardModifiers, Cell> cases[] = {
+        // from, key, to
+        {{2, 1}, Qt::Key_Up, {}, {2, 1}},     {{2, 1}, Qt::Key_Left, {}, {2, 1}},
+        {{3, 3}, Qt::Key_Home, {}, {3, 1}},   {{3, 3}, Qt::Key_Home, Qt::ControlModifier, {2, 1}},
+        {{3, 3}, Qt::Key_PageUp, {}, {2, 3}}, {{3, 3}, Qt::Key_End, Qt::ControlModifier, {12, 5}},
     };
-    click(3, 2);
-    QTest::keyClick(g, Qt::Key_Down);
-    click(4, 2);  // already current: nothing
-    grid_->setCurrentCell(6, 5);
-    for (const auto& [row, col] : {Cell{0, 2}, Cell{5, 0}, Cell{0, 0}}) {
-        click(row, col);
-        grid_->setCurrentCell(row, col);
+    for (const auto& [from, key, modifiers, to] : cases) {
+        grid_->setCurrentCell(from.first, from.second);
+        QTest::keyClick(grid_.get(), key, modifiers);
+        EXPECT_EQ(current(), to) << from.first << "," << from.second << " key " << key;
     }
-    grid_->setCurrentCell(kRows, 1);
-    const std::vector<std::pair<char, Cell>> expected = {
-        {'L', {1, 1}}, {'E', {3, 2}}, {'L', {3, 2}}, {'E', {4, 2}}, {'L', {4, 2}}, {'E', {6, 5}}};
-    EXPECT_EQ(events, expected);
 }
 
-// The area rating as the result table writes it down the result column: one block over the 12
-// model rows of 300 twips in a column of 1025 twips. The texts have no blank to break at.
-TEST_F(GridWidgetTest, ResultBlockWrapsItsTextOverTheLinesItHasInsteadOfEliding) {
-    constexpr int kResultCol = 5;
-    constexpr int kFirstModelRow = 1;
-    constexpr int kLastModelRow = kRows - 1;
+// Merged blocks as the window writes them: the area rating, one block over 12 rows of 300 twips in
+// a column of 1025, wraps its text (no blank to break at); a label shows bold when any of its rows
+// is (the window marks the current row so), though it is painted from its top row.
+TEST_F(GridWidgetTest, MergedBlocksWrapTheResultAndShowABoldLabel) {
     store_.setRowHeight(-1, 300);
-    store_.setColWidth(kResultCol, 1025);
-    store_.setMergeCol(kResultCol, true);
+    store_.setColWidth(5, 1025);
+    store_.setMergeCol(5, true);
+    store_.setCellText({1, 0, 8, 0}, "手提式");
+    store_.setCellText({9, 0, kRows - 1, 0}, "推车式");
+    store_.setMergeCol(0, true);
     show();
     for (const char* text : {"119(118.518)", "1482(1481.472)", "40000(40000)"}) {
-        store_.setCellText({kFirstModelRow, kResultCol, kLastModelRow, kResultCol}, text);
+        store_.setCellText({1, 5, kRows - 1, 5}, text);
         grid_->refresh();
-        ASSERT_EQ(grid_->rowSpan(kFirstModelRow, kResultCol), kLastModelRow);
-        EXPECT_GT(inkHeight(cellImage(kFirstModelRow, kResultCol)), grid_->fontMetrics().height())
-            << text;
+        ASSERT_EQ(grid_->rowSpan(1, 5), kRows - 1);
+        EXPECT_GT(inkHeight(cellImage(1, 5)), grid_->fontMetrics().height()) << text;
     }
-}
 
-// The window marks the current row by making its label bold; the label is a block whose top
-// row, which the block is painted from, need not be the current row.
-TEST_F(GridWidgetTest, MergedLabelShowsBoldWhenAnyOfItsRowsIsBold) {
-    constexpr int kLabelCol = 0;
-    constexpr int kPortableTop = 1;
-    constexpr int kInsideRow = 3;  // a current row below the block's top
-    constexpr int kPortableBottom = 8;
-    constexpr int kWheeledTop = 9;
-    store_.setCellText({kPortableTop, kLabelCol, kPortableBottom, kLabelCol}, "手提式");
-    store_.setCellText({kWheeledTop, kLabelCol, kRows - 1, kLabelCol}, "推车式");
-    store_.setMergeCol(kLabelCol, true);
-    show();
-    const QImage plainPortable = cellImage(kPortableTop, kLabelCol);
-    const QImage plainWheeled = cellImage(kWheeledTop, kLabelCol);
-    store_.setCellFontBold(kPortableTop, kLabelCol, true);
+    const QImage plainWheeled = cellImage(9, 0);
+    store_.setCellFontBold(1, 0, true);
     grid_->refresh();
-    const QImage boldPortable = cellImage(kPortableTop, kLabelCol);
-    ASSERT_TRUE(boldPortable != plainPortable);
-
-    for (const int boldRow : {kPortableTop, kInsideRow, kPortableBottom}) {
-        store_.setCellFontBold({kPortableTop, kLabelCol, kRows - 1, kLabelCol}, false);
-        store_.setCellFontBold(boldRow, kLabelCol, true);
+    const QImage boldPortable = cellImage(1, 0);
+    store_.setCellFontBold(1, 0, false);
+    grid_->refresh();
+    ASSERT_TRUE(cellImage(1, 0) != boldPortable);
+    for (const int boldRow : {1, 3, 8}) {  // the block's top, a row inside it, its bottom
+        store_.setCellFontBold({1, 0, kRows - 1, 0}, false);
+        store_.setCellFontBold(boldRow, 0, true);
         grid_->refresh();
-        EXPECT_TRUE(cellImage(kPortableTop, kLabelCol) == boldPortable) << "bold row " << boldRow;
-        EXPECT_TRUE(cellImage(kWheeledTop, kLabelCol) == plainWheeled) << "bold row " << boldRow;
+        EXPECT_TRUE(cellImage(1, 0) == boldPortable && cellImage(9, 0) == plainWheeled) << boldRow;
     }
 }
 
@@ -222,11 +163,11 @@ TEST_F(GridWidgetTest, CellBorderFramesTheCurrentCellInsideIt) {
     const auto red = [&](QPoint at) {
         return grid_->viewport()->grab().toImage().pixelColor(at) == QColor(Qt::red);
     };
+    // clang-format off
     const std::pair<QPoint, bool> probes[] = {
-        {{r.left(), c.y()}, true},       {{r.left() + 1, c.y()}, false},
-        {{c.x(), r.top()}, true},        {{c.x(), r.top() + 1}, false},
-        {{r.right() - 1, c.y()}, true},  {{r.right() - 2, c.y()}, false},
-        {{c.x(), r.bottom() - 1}, true}, {{c.x(), r.bottom() - 2}, false}};
+        {{r.left(), c.y()}, true}, {{r.left() + 1, c.y()}, false}, {{c.x(), r.top()}, true}, {{c.x(), r.top() + 1}, false},
+        {{r.right() - 1, c.y()}, true}, {{r.right() - 2, c.y()}, false}, {{c.x(), r.bottom() - 1}, true}, {{c.x(), r.bottom() - 2}, false}};
+    // clang-format on
     for (const auto& [at, framed] : probes) {
         EXPECT_EQ(red(at), framed) << at.x() << "," << at.y();
     }

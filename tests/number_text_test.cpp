@@ -1,41 +1,33 @@
+// Numbers read from texts and written as texts, and the saved choices' values read back.
 #include "number_text.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
 
-#include "case_name.h"
+#include "saved_choices.h"
 
 namespace core {
 namespace {
 
-struct LeadingCase {
-    const char* text;
-    double value;
-};
-
-class LeadingText : public ::testing::TestWithParam<LeadingCase> {};
-
-TEST_P(LeadingText, ReadsTheNumberAtTheStartOfTheText) {
-    const LeadingCase& c = GetParam();
-    const auto value = leadingNumber(c.text);
-    ASSERT_TRUE(value.has_value()) << c.text;
-    EXPECT_DOUBLE_EQ(*value, c.value) << '"' << c.text << '"';
+// The number at the start of the text, as the window has always read its area box.
+TEST(LeadingNumber, ReadsTheNumberAtTheStartOfTheText) {
+    const std::pair<const char*, double> cases[] = {
+        {"55B", 55},      {"0.5A", 0.5},   {"144B", 144},       {"-", 0},
+        {"", 0},          {"abc", 0},      {"  12.5 m2", 12.5}, {"+5", 5},
+        {".5", 0.5},      {"1 000", 1000}, {"1000m2", 1000},    {"1,000", 1},
+        {"10(9.75)", 10}, {"1E3", 1000},   {"1e-2", 0.01},      {"-100", -100},
+        {"\t7\n", 7},     {"5.", 5},       {"1.2.3", 1.2},      {"1E", 1},
+        {"&H10", 0},      {"&O17", 0},     {"1D3", 1},          {"1.234568E+08", 123456800},
+        {"- 5", -5},      {"1E-400", 0},   {"０１", 0},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_DOUBLE_EQ(leadingNumber(text).value_or(-1), value) << '"' << text << '"';
+    }
 }
-
-const LeadingCase kLeadingCases[] = {
-    {"55B", 55},      {"0.5A", 0.5},   {"144B", 144},       {"-", 0},
-    {"", 0},          {"abc", 0},      {"  12.5 m2", 12.5}, {"+5", 5},
-    {".5", 0.5},      {"1 000", 1000}, {"1000m2", 1000},    {"1,000", 1},
-    {"10(9.75)", 10}, {"1E3", 1000},   {"1e-2", 0.01},      {"-100", -100},
-    {"\t7\n", 7},     {"5.", 5},       {"1.2.3", 1.2},      {"1E", 1},
-    {"&H10", 0},      {"&O17", 0},     {"1D3", 1},          {"1.234568E+08", 123456800},
-    {"- 5", -5},      {"1E-400", 0},   {"０１", 0},
-};
-INSTANTIATE_TEST_SUITE_P(LeadingNumber, LeadingText, ::testing::ValuesIn(kLeadingCases),
-                         [](const auto& p) { return tests::caseName(p.index, p.param.text); });
 
 TEST(LeadingNumber, ReportsNumbersBeyondTheDoubleRange) {
     for (const char* text : {"1E309", "-1E400", "1E99999999999999999999"}) {
@@ -46,73 +38,50 @@ TEST(LeadingNumber, ReportsNumbersBeyondTheDoubleRange) {
     EXPECT_DOUBLE_EQ(leadingNumber(std::string(400, '9') + "E-400").value_or(-1), 1.0);
 }
 
-// Names a case by its place in the table and its first value.
-struct IndexAndFirst {
-    template <typename Param>
-    std::string operator()(const ::testing::TestParamInfo<Param>& p) const {
-        return tests::caseName(p.index, ::testing::PrintToString(std::get<0>(p.param)));
-    }
-};
-
-class Round3 : public ::testing::TestWithParam<std::pair<double, double>> {};
-
-TEST_P(Round3, RoundsHalvesToEven) {
-    const auto& [in, out] = GetParam();
-    EXPECT_DOUBLE_EQ(round3(in), out) << in;
-}
-
-INSTANTIATE_TEST_SUITE_P(Round3, Round3,
-                         ::testing::Values(std::pair{0.0625, 0.062}, std::pair{24.266666, 24.267},
-                                           std::pair{3.3333, 3.333}, std::pair{1.6666, 1.667},
-                                           std::pair{0.0635, 0.064},
-                                           std::pair{7.000000000000001, 7.0},
-                                           std::pair{-0.3333, -0.333}, std::pair{0.0, 0.0}),
-                         IndexAndFirst());
-
 // The plain text of a double or a single, and the count text, which puts the zero back before the
 // decimal point.
-using DoubleCase = std::tuple<double, const char*, const char*>;  // x, plain text, zf
-class Doubles : public ::testing::TestWithParam<DoubleCase> {};
-
-TEST_P(Doubles, WritePlainTextAndZf) {
-    const auto& [x, plain, count] = GetParam();
-    EXPECT_EQ(plainText(x), plain) << x;
-    EXPECT_EQ(zf(x), count) << x;
+TEST(PlainTextAndZf, WriteDoublesAndSingles) {
+    // clang-format off
+    const std::tuple<double, const char*, const char*> doubles[] = {  // x, plain text, zf
+        {10, "10", "10"}, {175.5, "175.5", "175.5"}, {24.267, "24.267", "24.267"},
+        {0.13, ".13", "0.13"}, {0.364, ".364", "0.364"}, {0.5, ".5", "0.5"},
+        {-0.5, "-.5", "-0.5"}, {-0.333, "-.333", "-0.333"}, {0.001, ".001", "0.001"},
+        {0, "0", "0"}, {-0.0, "0", "0"}, {1, "1", "1"},
+        {-1, "-1", "-1"}, {2.5, "2.5", "2.5"}, {1.0 / 3, ".333333333333333", "0.333333333333333"},
+        {123456789012345, "123456789012345", "123456789012345"},
+        {1E15, "1E+15", "1E+15"}, {2.5E20, "2.5E+20", "2.5E+20"},
+        // below 0.001 the exponent form, which has no zero to put back
+        {0.0005, "5E-04", "5E-04"}, {-0.0005, "-5E-04", "-5E-04"}, {1.25E-20, "1.25E-20", "1.25E-20"},
+    };
+    const std::pair<float, const char*> singles[] = {
+        {123456789.0F, "1.234568E+08"}, {9999999.0F, "9999999"}, {10000000.0F, "1E+07"},
+        {900.0F, "900"}, {12.0F, "12"}, {-1.0F, "-1"}, {2147483647.0F, "2.147484E+09"},
+    };
+    // clang-format on
+    for (const auto& [x, plain, count] : doubles) {
+        EXPECT_EQ(plainText(x), plain) << x;
+        EXPECT_EQ(zf(x), count) << x;
+    }
+    for (const auto& [x, text] : singles) {
+        EXPECT_EQ(plainText(x), text) << x;
+    }
 }
 
-// clang-format off
-const DoubleCase kDoubles[] = {
-    {10, "10", "10"}, {175.5, "175.5", "175.5"}, {24.267, "24.267", "24.267"},
-    {0.13, ".13", "0.13"}, {0.364, ".364", "0.364"}, {0.5, ".5", "0.5"},
-    {-0.5, "-.5", "-0.5"}, {-0.333, "-.333", "-0.333"}, {0.001, ".001", "0.001"},
-    {0, "0", "0"}, {-0.0, "0", "0"}, {1, "1", "1"},
-    {-1, "-1", "-1"}, {2.5, "2.5", "2.5"}, {1.0 / 3, ".333333333333333", "0.333333333333333"},
-    {123456789012345, "123456789012345", "123456789012345"},
-    {1E15, "1E+15", "1E+15"}, {2.5E20, "2.5E+20", "2.5E+20"},
-    // below 0.001 the exponent form, which has no zero to put back
-    {0.0005, "5E-04", "5E-04"}, {-0.0005, "-5E-04", "-5E-04"}, {1.25E-20, "1.25E-20", "1.25E-20"},
-};
-// clang-format on
-INSTANTIATE_TEST_SUITE_P(PlainTextAndZf, Doubles, ::testing::ValuesIn(kDoubles), IndexAndFirst());
-
-class Singles : public ::testing::TestWithParam<std::pair<float, const char*>> {};
-
-TEST_P(Singles, WritePlainText) {
-    const auto& [x, text] = GetParam();
-    EXPECT_EQ(plainText(x), text) << x;
+// Saved values are read as the window has always read them, and what cannot be read is none:
+// more spellings than the window's own tests write into its file.
+TEST(SavedChoices, BooleansAndTheCheckBoxAreReadOrRefused) {
+    const std::pair<const char*, std::optional<bool>> booleans[] = {
+        {"True", true}, {" FALSE ", false},   {"2.5", true},         {"+0", false},
+        {"-1", true},   {"1x", std::nullopt}, {"nan", std::nullopt}, {"maybe", std::nullopt}};
+    for (const auto& [text, value] : booleans) {
+        EXPECT_EQ(booleanFromText(text), value) << '"' << text << '"';
+    }
+    const std::pair<const char*, std::optional<int>> checks[] = {
+        {" 1 ", 1}, {"0", 0}, {"-1", std::nullopt}, {"True", std::nullopt}, {"0.5", std::nullopt}};
+    for (const auto& [text, value] : checks) {
+        EXPECT_EQ(checkFromText(text), value) << '"' << text << '"';
+    }
 }
-
-const std::pair<float, const char*> kSingles[] = {
-    {123456789.0F, "1.234568E+08"},
-    {9999999.0F, "9999999"},
-    {10000000.0F, "1E+07"},
-    {900.0F, "900"},
-    {12.0F, "12"},
-    {-1.0F, "-1"},
-    {2147483647.0F, "2.147484E+09"},
-};
-INSTANTIATE_TEST_SUITE_P(PlainTextAndZf, Singles, ::testing::ValuesIn(kSingles),
-                         [](const auto& p) { return tests::caseName(p.index, p.param.second); });
 
 }  // namespace
 }  // namespace core

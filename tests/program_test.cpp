@@ -4,52 +4,30 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModel>
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSettings>
-#include <QSpinBox>
-#include <QStandardPaths>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "project_window.h"
-#include "saved_choices_file.h"
 #include "sheet_dialog.h"
+#include "test_support.h"
 #include "torva.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
+
 template <typename T>
 T* shown() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<T*>(w); found != nullptr && found->isVisible()) {
-            return found;
-        }
-    }
-    return nullptr;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto at = std::ranges::find_if(
+        windows, [](QWidget* w) { return qobject_cast<T*>(w) != nullptr && w->isVisible(); });
+    return at == windows.end() ? nullptr : qobject_cast<T*>(*at);
 }
 
-class ProgramTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
-    }
-
-    QTemporaryDir folder;
+TEST(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     app::Program program;
-};
-
-TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     program.showCalculator();
     torva* calculator = shown<torva>();
     ASSERT_NE(calculator, nullptr);
@@ -68,6 +46,7 @@ TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
         QTest::mouseClick(calculator->sheetButton, Qt::LeftButton);
         auto* sheet = calculator->findChild<ui::CalculationSheetDialog*>();
         ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
         ASSERT_TRUE(sheet->projectButton->isVisible());
         sheet->unitName->setText(QStringLiteral("仓库"));
         sheet->points->setValue(3);
@@ -86,11 +65,7 @@ TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     }
     EXPECT_EQ(project->table()->currentIndex().row(), 1) << "the new row is current";
     ASSERT_EQ(project->project().units.size(), 2U);
-    const core::Unit& unit = project->project().units[1];
-    EXPECT_EQ(unit.name, "仓库");
-    EXPECT_EQ(unit.choices, calculator->choices());
-    EXPECT_EQ(unit.points, 3);
-    EXPECT_FALSE(unit.model.has_value()) << "the model was not chosen";
+    EXPECT_EQ(project->project().units[1], (core::Unit{"仓库", "", calculator->choices(), {}, 3}));
 
     // The project and the calculator are independent afterwards.
     QTest::mouseClick(calculator->Op1.at(core::op1::kClassB), Qt::LeftButton, {}, QPoint(8, 8));
@@ -99,11 +74,7 @@ TEST_F(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     // Closed, the calculator comes back from the project window's 工具 menu.
     calculator->close();
     EXPECT_EQ(shown<torva>(), nullptr);
-    for (QAction* action : project->toolsMenu()->actions()) {
-        if (action->text().contains(QStringLiteral("单元计算器"))) {
-            action->trigger();
-        }
-    }
+    project->toolsMenu()->actions().constFirst()->trigger();  // 单元计算器
     EXPECT_NE(shown<torva>(), nullptr);
 
     project->askSaveChanges = [] { return ui::ProjectWindow::SaveAnswer::Discard; };

@@ -1,13 +1,11 @@
-// Feeds arbitrary bytes to the project file's reader and checks that it either refuses them with
-// a message or gives a project whose every unit could be saved and designed, and that reads back
-// from its own JSON as the same project.
+// Feeds arbitrary bytes to the project file's reader: it refuses them with a message, or gives a
+// project whose every unit could be saved and designed, and that reads back from its own JSON as
+// the same project.
 #include <QByteArray>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <variant>
 
-#include "project.h"
 #include "project_file.h"
 
 namespace {
@@ -31,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < project->units.size(); ++i) {
         const core::Unit& unit = project->units[i];
         check(!io::unitFault(unit, static_cast<qsizetype>(i) + 1));
-        const core::UnitDesign design = core::design(unit);
         // A model the file names is one of the unit's candidates, so the design keeps it.
+        const core::UnitDesign design = core::design(unit);
         check(!unit.model || !design.configured() || design.modelChosen);
     }
     const auto again = io::parseProject(io::projectJson(*project));

@@ -1,23 +1,21 @@
-// The project window offscreen: its table edited through the delegates by keyboard, undo and
-// redo of every kind of change, the status bar, the check column and the unsaved-changes question.
+// The project window offscreen: its table edited by keyboard, undo and redo, the check column, the
+// file and the unsaved-changes question; its outputs through its menus, the files and clipboard
+// read back.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QMenu>
-#include <QTableView>
-#include <QTest>
-#include <QUndoStack>
+#include <QPrinter>
+#include <QtTest>
+#include <QtWidgets>
+#include <functional>
 #include <memory>
 #include <tuple>
 
+#include "file_export.h"
+#include "project_exports.h"
 #include "project_model.h"
 #include "project_window.h"
 #include "test_support.h"
+#include "unit_choice.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,14 +23,27 @@ namespace {
 
 [[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
 
-using tests::makeUnit;
+using namespace tests;
+using ui::ProjectExports;
 using ui::ProjectModel;
 using ui::ProjectWindow;
 
+// The window with its outputs, as the program makes it; every question it asks answers from the
+// test's fields.
 class ProjectWindowTest : public ::testing::Test {
   protected:
     ProjectWindowTest() {
         window = makeWindow();
+        exports = new ProjectExports(window.get());
+        exports->askExportFileName = [this](const QString& suggested) {
+            suggestions << suggested;
+            return typed;
+        };
+        exports->askPrinter = [this](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printTo);
+            return !printTo.isEmpty();
+        };
         window->show();
         QApplication::setActiveWindow(window.get());
         window->table()->setFocus();
@@ -43,15 +54,15 @@ class ProjectWindowTest : public ::testing::Test {
         window->close();
     }
 
-    // A window whose dialogs answer from the test's fields.
+    // A window whose questions answer from the test's fields.
     std::unique_ptr<ProjectWindow> makeWindow() {
         auto w = std::make_unique<ProjectWindow>();
         w->askSaveChanges = [this] {
             ++questions;
             return answer;
         };
-        w->askSaveFileName = [this](const QString&) { return saveAs; };
-        w->askOpenFileName = [this] { return saveAs; };
+        w->askSaveFileName = [this](const QString&) { return typed; };
+        w->askOpenFileName = [this] { return typed; };
         w->showNotice = [this](const QString& text) { notices << text; };
         w->askOpenReadOnly = [this](const QString& text) {
             notices << text;
@@ -83,31 +94,55 @@ class ProjectWindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
+    void fill(const char* name) {
+        window->model()->setProject({name,
+                                     {makeUnit("办公室", core::FireClass::A, 120),
+                                      makeUnit("配电间", core::FireClass::E, 40),
+                                      makeUnit("油品库", core::FireClass::B, 300)}});
+    }
+
+    // Opens the menu as the menu bar does and clicks the item.
+    static void click(QMenu* menu, const QString& text) {
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions()) {
+            item = action->text().remove(u'&').startsWith(text) ? action : item;
+        }
+        ASSERT_NE(item, nullptr) << text.toStdString();
+        menu->popup(QPoint(0, 0));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(menu->isVisible());
+    }
+
+    [[nodiscard]] QString in(const QString& name) const { return folder.filePath(name); }
+
     QTemporaryDir folder;
-    QString saveAs;
-    QStringList notices;
+    QString typed, printTo;  // the file names the save and print dialogs answer
+    QStringList notices, suggestions;
     bool restore = false;
     int restoreOffers = 0;
     std::unique_ptr<ProjectWindow> window;
+    ProjectExports* exports = nullptr;
     ProjectWindow::SaveAnswer answer = ProjectWindow::SaveAnswer::Cancel;
     int questions = 0;
 };
 
+using ProjectExportsTest = ProjectWindowTest;
+
 // A combo editor takes the choice by keyboard. Class D is not offered; a class that rules out the
 // agent moves the unit to ammonium-phosphate powder, and the agent's box then offers only what the
-// new class allows.
+// new class allows. Emptied points and 自动 put back the defaults.
 TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     window->addUnit(makeUnit("库房", core::FireClass::A, 500, core::Agent::Water));
     auto* hazard = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Hazard));
     ASSERT_NE(hazard, nullptr);
     QTest::keyClick(hazard, Qt::Key_Down);
     finish(hazard);
-    EXPECT_EQ(text(0, ProjectModel::Hazard), u"严重危险级"_s);
     EXPECT_EQ(window->project().units[0].choices.hazard, core::Hazard::Serious);
     auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::FireClass));
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->count(), 4);
-    EXPECT_EQ(box->findText(u"D类"_s), -1);
+    EXPECT_TRUE(box->count() == 4 && box->findText(u"D类"_s) == -1);
     QTest::keyClick(box, Qt::Key_Down);  // B
     QTest::keyClick(box, Qt::Key_Down);  // C
     finish(box);
@@ -116,10 +151,29 @@ TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
 
     auto* agents = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Agent));
     ASSERT_NE(agents, nullptr);
-    EXPECT_EQ(agents->findText(u"水型"_s), -1);
-    EXPECT_EQ(agents->findText(u"泡沫(化学泡沫)"_s), -1);
-    EXPECT_EQ(agents->count(), 4);
+    EXPECT_TRUE(agents->count() == 4 && agents->findText(u"水型"_s) == -1 &&
+                agents->findText(u"泡沫(化学泡沫)"_s) == -1);
     QTest::keyClick(agents, Qt::Key_Escape);
+
+    // Emptied, the points follow the estimate again; 自动 gives the model back to its default.
+    core::Unit unit = window->project().units[0];
+    unit.points = 7;
+    unit.model = window->model()->unitDesign(0).conditions->candidates.back().code;
+    window->model()->replaceUnit(0, unit);
+    ASSERT_TRUE(window->model()->unitDesign(0).modelChosen);
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(0, ProjectModel::Points));
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    finish(edit);
+    EXPECT_FALSE(window->project().units[0].points.has_value());
+    EXPECT_EQ(text(0, ProjectModel::Points).toInt(),
+              window->model()->unitDesign(0).configuration.estimate);
+    auto* models = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Model));
+    ASSERT_NE(models, nullptr);
+    QTest::keyClick(models, Qt::Key_Home);  // 自动
+    finish(models);
+    EXPECT_FALSE(window->project().units[0].model.has_value());
 }
 
 // A text that is only partly a number keeps the editor open, marked, and changes nothing; a
@@ -139,38 +193,13 @@ TEST_F(ProjectWindowTest, AreaEditorRefusesAPartialNumberAndTakesFullWidthDigits
 
     edit->selectAll();
     // Full-width text comes from the input method as one committed string.
-    QInputMethodEvent typed;
-    typed.setCommitString(u"１２０．５㎡"_s);
-    QApplication::sendEvent(edit, &typed);
+    QInputMethodEvent committed;
+    committed.setCommitString(u"１２０．５㎡"_s);
+    QApplication::sendEvent(edit, &committed);
     EXPECT_TRUE(edit->toolTip().isEmpty());
     finish(edit);
     EXPECT_EQ(window->project().units[0].choices.area, 120.5);
     EXPECT_EQ(text(0, ProjectModel::Area), u"120.5"_s);
-}
-
-TEST_F(ProjectWindowTest, EmptyPointsPutBackTheEstimateAndAutoTheDefaultModel) {
-    core::Unit unit = makeUnit("办公室", core::FireClass::A, 1000);
-    unit.points = 7;
-    window->addUnit(unit);
-    const ProjectModel& model = *window->model();
-    unit.model = model.unitDesign(0).conditions->candidates.back().code;
-    window->model()->replaceUnit(0, unit);
-    ASSERT_TRUE(model.unitDesign(0).modelChosen);
-
-    auto* edit = qobject_cast<QLineEdit*>(openEditor(0, ProjectModel::Points));
-    ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    finish(edit);
-    EXPECT_FALSE(window->project().units[0].points.has_value());
-    EXPECT_EQ(text(0, ProjectModel::Points).toInt(), model.unitDesign(0).configuration.estimate);
-
-    auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Model));
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->itemText(0), u"自动"_s);
-    QTest::keyClick(box, Qt::Key_Home);
-    finish(box);
-    EXPECT_FALSE(window->project().units[0].model.has_value());
 }
 
 // While a cell's editor is open, Delete and Insert edit its text; with the table focused they
@@ -199,15 +228,12 @@ TEST_F(ProjectWindowTest, DeleteAndInsertKeysActOnUnitsOnlyOutsideAnEditor) {
 // Each kind of change is one step: undo gives back the project as it was, redo as it became.
 TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
     // The row selected first (-1: none) and the edit menu's item; no item: a cell's edit.
+    // clang-format off
     const std::tuple<const char*, int, const char*> cases[] = {
-        {"edit a cell", -1, nullptr},
-        {"add", -1, "添加计算单元"},
-        {"duplicate", 0, "复制计算单元"},
-        {"remove", 1, "删除计算单元"},
-        {"move up", 2, "上移"},
-        {"move down", 0, "下移"},
-        {"rename the project", -1, "工程名称…"},
-    };
+        {"edit a cell", -1, nullptr}, {"add", -1, "添加计算单元"}, {"duplicate", 0, "复制计算单元"},
+        {"remove", 1, "删除计算单元"}, {"move up", 2, "上移"}, {"move down", 0, "下移"},
+        {"rename the project", -1, "工程名称…"}};
+    // clang-format on
     for (const auto& [name, row, item] : cases) {
         // Each window closes as the user closes it, leaving no recovery copy behind.
         answer = ProjectWindow::SaveAnswer::Discard;
@@ -223,15 +249,10 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
         if (row >= 0) {
             w.table()->setCurrentIndex(w.model()->index(row, ProjectModel::Name));
         }
-        QAction* action = nullptr;
-        for (QAction* a : w.editMenu()->actions()) {
-            action = item != nullptr && a->text() == QString::fromUtf8(item) ? a : action;
-        }
         if (item == nullptr) {
             w.model()->setData(w.model()->index(1, ProjectModel::Area), 2000.0, Qt::EditRole);
         } else {
-            ASSERT_NE(action, nullptr) << item;
-            action->trigger();
+            click(w.editMenu(), QString::fromUtf8(item));
         }
         const core::Project after = w.project();
         EXPECT_NE(after, before);
@@ -252,26 +273,23 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
 // status bar counts both, and the extinguishers of the others.
 TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnits) {
     window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
-    core::Unit crowded = makeUnit("仓库", core::FireClass::A, 2000);
-    crowded.choices.hazard = core::Hazard::Serious;
-    crowded.points = 1;
-    window->addUnit(crowded);
+    window->addUnit({"仓库", "", {A, Serious, K09, kAbove, kAbc, 2000}, std::nullopt, 1});
     window->addUnit(makeUnit("空房", core::FireClass::A, 0));
     const ProjectModel& model = *window->model();
 
     EXPECT_EQ(text(0, ProjectModel::Check), u"满足"_s);
     EXPECT_EQ(text(1, ProjectModel::Check), u"6.1.2、7.1.3"_s);
     const QString tip = model.index(1, ProjectModel::Check).data(Qt::ToolTipRole).toString();
-    EXPECT_TRUE(tip.contains(u"每个设置点的灭火器配置数量不宜多于5具"_s)) << tip.toStdString();
-    EXPECT_TRUE(tip.contains(u"7.1.3 设置点数不少于估算值"_s)) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(u"不宜多于5具"_s) && tip.contains(u"7.1.3 设置点数不少于估算值"_s));
 
     EXPECT_EQ(text(2, ProjectModel::Check), u"不能配置"_s);
-    EXPECT_EQ(model.index(2, ProjectModel::Check).data(Qt::ToolTipRole).toString(),
-              u"需配灭火级别为 0，不需编制计算书"_s);
-    for (const int column : {ProjectModel::Model, ProjectModel::PerPoint, ProjectModel::Total,
-                             ProjectModel::Provided}) {
-        EXPECT_TRUE(text(2, column).isEmpty()) << column;
-    }
+    EXPECT_TRUE(model.index(2, ProjectModel::Check)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(u"需配灭火级别为 0"_s));
+    EXPECT_EQ(text(2, ProjectModel::Model) + text(2, ProjectModel::PerPoint) +
+                  text(2, ProjectModel::Total) + text(2, ProjectModel::Provided),
+              QString());
 
     const std::int64_t total =
         model.unitDesign(0).configuration.total + model.unitDesign(1).configuration.total;
@@ -279,70 +297,62 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
               u"计算单元：3　灭火器：%1具　不满足校核：1　不能配置：1"_s.arg(total));
 }
 
-// Closing and starting anew ask about unsaved changes; 取消 keeps the project and the window.
-TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutBeforeTheyAreDropped) {
+// Ctrl+S asks for a file name once; the file opens again as it was saved. A file that is not a
+// project is told and leaves the open project as it was.
+TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
+    window->addUnit(makeUnit("配电室", core::FireClass::E, 120, core::Agent::CarbonDioxide));
+    typed = folder.filePath(u"综合楼"_s);
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(typed + u".fep"_s));
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_EQ(window->windowTitle(), u"灭火器配置工程 - 综合楼.fep[*]"_s);
+    const core::Project saved = window->project();
+
+    const QString bad = folder.filePath(u"bad.fep"_s);
+    writeFile(bad, "{\"format\": 1");
+    EXPECT_FALSE(window->openFile(bad));
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(window->project(), saved);
+    EXPECT_EQ(window->fileName(), typed + u".fep"_s);
+
+    window->fileMenu()->actions().first()->trigger();  // 新建
+    EXPECT_TRUE(window->project().units.empty());
+    EXPECT_TRUE(window->openFile(typed + u".fep"_s));
+    EXPECT_EQ(window->project(), saved);
+    EXPECT_EQ(questions, 0);
+}
+
+// Closing and starting anew ask about unsaved changes: 取消 keeps the project and the window,
+// 不保存 drops the changes, 保存 saves them before the window closes. A second window on the
+// same file is told who holds it and opens it read-only.
+TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutAndASecondWindowOpensTheFileReadOnly) {
     window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
     answer = ProjectWindow::SaveAnswer::Cancel;
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
     window->fileMenu()->actions().first()->trigger();  // 新建
     EXPECT_EQ(window->project().units.size(), 1U);
-    EXPECT_EQ(questions, 2);
-
     answer = ProjectWindow::SaveAnswer::Discard;
     window->fileMenu()->actions().first()->trigger();
     EXPECT_TRUE(window->project().units.empty());
     EXPECT_FALSE(window->isWindowModified());
-    EXPECT_TRUE(window->close());
     EXPECT_EQ(questions, 3);
-}
 
-// Ctrl+S asks for a file name once; the file opens again as it was saved. A file that is not a
-// project is told and leaves the open project as it was.
-TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
     window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
-    window->addUnit(makeUnit("配电室", core::FireClass::E, 120, core::Agent::CarbonDioxide));
-    saveAs = folder.filePath(u"综合楼"_s);
-    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(QFile::exists(saveAs + u".fep"_s));
-    EXPECT_FALSE(window->isWindowModified());
-    EXPECT_EQ(window->windowTitle(), u"灭火器配置工程 - 综合楼.fep[*]"_s);
-    const core::Project saved = window->project();
-
-    const QString bad = folder.filePath(u"bad.fep"_s);
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{\"format\": 1");
-    file.close();
-    EXPECT_FALSE(window->openFile(bad));
-    ASSERT_EQ(notices.size(), 1);
-    EXPECT_EQ(window->project(), saved);
-    EXPECT_EQ(window->fileName(), saveAs + u".fep"_s);
-
-    window->fileMenu()->actions().first()->trigger();  // 新建
-    EXPECT_TRUE(window->project().units.empty());
-    EXPECT_TRUE(window->openFile(saveAs + u".fep"_s));
-    EXPECT_EQ(window->project(), saved);
-    EXPECT_EQ(questions, 0);
-}
-
-// 保存 in the unsaved-changes question saves before the window closes; a second window on the
-// same file is told who holds it and opens it read-only.
-TEST_F(ProjectWindowTest, SaveAnswerSavesAndASecondWindowOpensTheFileReadOnly) {
-    window->addUnit(makeUnit("办公室", core::FireClass::A, 300));
-    saveAs = folder.filePath(u"a.fep"_s);
+    typed = folder.filePath(u"a.fep"_s);
     answer = ProjectWindow::SaveAnswer::Save;
     const auto first = makeWindow();
     first->addUnit(makeUnit("库房", core::FireClass::B, 200));
     first->undoStack()->setClean();
     ASSERT_TRUE(window->close());
-    EXPECT_EQ(questions, 1);
-    EXPECT_TRUE(QFile::exists(saveAs));
+    EXPECT_EQ(questions, 4);
+    EXPECT_TRUE(QFile::exists(typed));
 
     const auto second = makeWindow();
-    ASSERT_TRUE(first->openFile(saveAs));
+    ASSERT_TRUE(first->openFile(typed));
     EXPECT_FALSE(first->isReadOnly());
-    ASSERT_TRUE(second->openFile(saveAs));
+    ASSERT_TRUE(second->openFile(typed));
     EXPECT_TRUE(second->isReadOnly());
     EXPECT_EQ(notices.size(), 1);
     EXPECT_TRUE(second->windowTitle().contains(u"只读"_s));
@@ -369,9 +379,116 @@ TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
 
     answer = ProjectWindow::SaveAnswer::Discard;
     EXPECT_TRUE(window->close());
-    EXPECT_TRUE(QDir(io::RecoveryCopy::directory())
-                    .entryList({u"*.fep-recovery"_s}, QDir::Files)
-                    .isEmpty());
+    EXPECT_TRUE(entries(io::RecoveryCopy::directory()).filter(u".fep-recovery"_s).isEmpty());
+}
+
+// The book, printed and as a PDF, holds the project and every unit; a workbook typed without a
+// suffix gets ".xlsx".
+TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
+    fill("科研楼");
+    typed = in(u"book.pdf"_s);
+    click(window->fileMenu(), u"导出计算书PDF"_s);
+    const QString text = pdfText(typed);
+    for (const QString& expected :
+         {u"科研楼"_s, u"办公室"_s, u"配电间"_s, u"油品库"_s, u"材料表"_s}) {
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
+    }
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              u"已导出："_s + QDir::toNativeSeparators(typed));
+    EXPECT_EQ(QFileInfo(suggestions.value(0)).fileName(), u"科研楼-灭火器配置计算书.pdf"_s);
+    EXPECT_EQ(ui::exportFolder(), folder.path());
+
+    printTo = in(u"printed.pdf"_s);
+    click(window->fileMenu(), u"打印"_s);
+    EXPECT_TRUE(pdfText(printTo).contains(u"油品库"_s));
+
+    typed = in(u"表格"_s);
+    click(window->fileMenu(), u"导出Excel"_s);
+    EXPECT_TRUE(readFile(typed + u".xlsx"_s).startsWith("PK"));
+    EXPECT_EQ(entries(folder.path()),
+              QStringList({u"book.pdf"_s, u"printed.pdf"_s, u"表格.xlsx"_s}));
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
+}
+
+// Without a project name the suggestion is named after the file, else 工程, in the export folder.
+TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
+    ui::rememberExportFolder(in(u"earlier.pdf"_s));
+    answer = ProjectWindow::SaveAnswer::Discard;
+    fill("");
+    typed = in(u"仓库"_s);
+    click(window->fileMenu(), u"另存为"_s);
+    ASSERT_EQ(window->fileName(), typed + u".fep"_s);
+    typed.clear();  // cancels the exports below
+    exports->exportWorkbook();
+    click(window->fileMenu(), u"新建"_s);
+    window->model()->setProject({"", {makeUnit("门厅", core::FireClass::A, 80)}});
+    exports->exportBook();
+    EXPECT_EQ(suggestions,
+              QStringList({in(u"仓库-灭火器配置表.xlsx"_s), in(u"工程-灭火器配置计算书.pdf"_s)}));
+    EXPECT_TRUE(notices.isEmpty());
+}
+
+// A failure is told naming the file. Cancelled at any step the writers report before the last
+// (which may tell that the file is complete), an export leaves the file it was to replace as it
+// was, and no other, whole or partial.
+TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesTheFolderAsItWas) {
+    fill("科研楼");
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"book.pdf", [this] { exports->exportBook(); }},
+        {"table.xlsx", [this] { exports->exportWorkbook(); }}};
+    for (const auto& [name, run] : cases) {
+        SCOPED_TRACE(name);
+        notices.clear();
+        window->statusBar()->clearMessage();  // the export before may have told its file
+        typed = in(u"missing/"_s + QString::fromUtf8(name));
+        run();
+        ASSERT_EQ(notices.size(), 1);
+        EXPECT_TRUE(notices[0].startsWith(u"无法保存"_s)) << notices[0].toStdString();
+        EXPECT_TRUE(notices[0].contains(QDir::toNativeSeparators(typed)));
+        EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+
+        int steps = 0;
+        exports->progressOverride = [&steps](int, int) { return ++steps > 0; };
+        typed = in(QString::fromUtf8(name));
+        run();
+        const QByteArray written = readFile(typed);
+        ASSERT_TRUE(!written.isEmpty() && steps > 1);
+        for (int cancelAt = 1; cancelAt < steps; ++cancelAt) {
+            int step = 0;
+            exports->progressOverride = [&step, cancelAt](int, int) { return ++step < cancelAt; };
+            run();
+            EXPECT_TRUE(entries(folder.path()) == QStringList{QString::fromUtf8(name)} &&
+                        readFile(typed) == written)
+                << " cancelled at " << cancelAt;
+        }
+        ASSERT_TRUE(QFile::remove(typed));
+    }
+    EXPECT_EQ(notices.size(), 1);
+}
+
+TEST_F(ProjectExportsTest, CopiesTheSchedule) {
+    fill("科研楼");
+    click(window->editMenu(), u"复制配置表"_s);
+    const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5);  // the headings, three units and 合计
+    EXPECT_TRUE(lines[0].startsWith(u"序号\t位置\t计算单元"_s) && lines[4].startsWith(u"合计"_s));
+    EXPECT_TRUE(lines[3].startsWith(u"3\t一层\t油品库\t"_s));
+
+    click(window->editMenu(), u"复制材料表"_s);
+    EXPECT_TRUE(
+        QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
+}
+
+// The outputs wait for a unit (the actions are enabled together).
+TEST_F(ProjectExportsTest, ActionsWaitForAUnit) {
+    EXPECT_FALSE(exports->bookAction->isEnabled());
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 120));
+    EXPECT_TRUE(exports->bookAction->isEnabled() && exports->copyMaterialsAction->isEnabled());
+    window->undoStack()->undo();
+    EXPECT_FALSE(exports->workbookAction->isEnabled());
+    exports->exportBook();  // called directly, it says why
+    EXPECT_EQ(notices, QStringList{u"工程中没有计算单元。"_s});
+    EXPECT_TRUE(suggestions.isEmpty());
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <string>
 
-#include "case_name.h"
 #include "unit_choice.h"
 
 namespace {
@@ -36,113 +35,85 @@ TEST_P(Configuration, FollowsTheRules) {
     const core::PointConfiguration got = c.points == kAtEstimate
                                              ? core::configureAtEstimate(unit, *model)
                                              : core::configure(unit, *model, c.points);
-    EXPECT_EQ(got.estimate, c.estimate);
-    EXPECT_EQ(got.points, c.points == kAtEstimate ? c.estimate : c.points);
-    EXPECT_EQ(got.perPointRequired, c.perPointRequired);
-    EXPECT_EQ(got.perPoint, c.perPoint);
-    EXPECT_EQ(got.total, c.total);
-    EXPECT_DOUBLE_EQ(got.provided, c.provided);
-    EXPECT_EQ(got.raisedToTwo, c.raised);
+    // estimate, points, Qe, per point, total, provided; raised to two, 6.1.2, 7.1.3
+    EXPECT_EQ(std::tuple(got.estimate, got.points, got.perPointRequired, got.perPoint, got.total,
+                         got.provided),
+              std::tuple(c.estimate, c.points == kAtEstimate ? c.estimate : c.points,
+                         c.perPointRequired, c.perPoint, c.total, c.provided));
+    EXPECT_EQ(std::tuple(got.raisedToTwo, got.checks.atMostFivePerPoint, got.checks.enoughPoints),
+              std::tuple(c.raised, c.atMostFive, c.enoughPoints));
     EXPECT_TRUE(got.checks.atLeastTwo && got.checks.reachesMinimum && got.checks.pointReachesQe &&
                 got.checks.reachesAreaRating);
-    EXPECT_EQ(got.checks.atMostFivePerPoint, c.atMostFive);
-    EXPECT_EQ(got.checks.enoughPoints, c.enoughPoints);
 }
 
 // clang-format off
 const Case kConfigurations[] = {
     // Q = 18A, S/U = 20A governs (GB 55036-2022 10.0.3).
-    {"warehouse 2A", kWarehouse, "MF/ABC3", kAtEstimate, 20, 2, 10, 5, 10, 20, false, true, true},
-    {"warehouse 3A", kWarehouse, "MF/ABC5", kAtEstimate, 20, 2, 10, 4, 8, 24, false, true, true},
+    {"warehouse_2A", kWarehouse, "MF/ABC3", kAtEstimate, 20, 2, 10, 5, 10, 20, false, true, true},
+    {"warehouse_3A", kWarehouse, "MF/ABC5", kAtEstimate, 20, 2, 10, 4, 8, 24, false, true, true},
     // Fewer points than estimated: more than five per point (6.1.2) and too few points (7.1.3).
-    {"one point", kWarehouse, "MF/ABC3", 1, 20, 2, 20, 10, 10, 20, false, false, false},
+    {"one_point", kWarehouse, "MF/ABC3", 1, 20, 2, 20, 10, 10, 20, false, false, false},
     // One point that needs one extinguisher gets two (6.1.1).
-    {"raised to two", {FireClass::A, Hazard::Light, Factor::K05, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
-    {"class B", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
+    {"raised_to_two", {A, Light, K05, kAbove, kAbc, "100"}, "MF/ABC1", kAtEstimate, 1, 1, 1, 2, 2, 2, true, true, true},
+    {"class_B", {B, Serious, K10, kAbove, kAbc, "500"}, "MF/ABC5", kAtEstimate, 1000, 4, 250, 3, 12, 1068, false, true, true},
     // Class E: B ratings, a wheeled model reaches 24 m; S/U = 2000B governs Q = 1800B.
-    {"class E wheeled", {FireClass::E, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "2000"}, "MFT/ABC50", kAtEstimate, 2000, 2, 1000, 4, 8, 2376, false, true, true},
+    {"class_E_wheeled", {E, Medium, K09, kAbove, kAbc, "2000"}, "MFT/ABC50", kAtEstimate, 2000, 2, 1000, 4, 8, 2376, false, true, true},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(SettingPoints, Configuration, ::testing::ValuesIn(kConfigurations),
-                         [](const auto& p) { return tests::caseName(p.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // Q and S/U from the decimal inputs: rounded up from the exact value, never from a rounding of
-// it, and never up from binary noise.
-struct RequirementCase {
-    const char* name;
-    UnitChoice choice;
-    double exact;
-    std::int64_t whole, perUnitAreaWhole;
-    bool areaGoverns;
-};
-
-class Requirement : public ::testing::TestWithParam<RequirementCase> {};
-
-TEST_P(Requirement, IsRoundedUpFromTheExactValue) {
-    const RequirementCase& c = GetParam();
-    const core::Requirement r = core::requirement(c.choice.choices());
-    EXPECT_NEAR(r.exact, c.exact, 1e-9 * std::max(1.0, c.exact));
-    EXPECT_EQ(r.whole, c.whole);
-    EXPECT_EQ(r.perUnitAreaWhole, c.perUnitAreaWhole);
-    EXPECT_EQ(r.areaGoverns(), c.areaGoverns);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(SettingPoints, Requirement, ::testing::Values(
-    RequirementCase{"warehouse", kWarehouse, 18, 18, 20, true},
-    RequirementCase{"K05", {FireClass::A, Hazard::Medium, Factor::K05, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "1500"}, 10, 10, 20, true},
-    RequirementCase{"times13", {FireClass::A, Hazard::Medium, Factor::K10, Building::EntertainmentOrUnderground, Agent::AmmoniumPhosphatePowder, "1500"}, 26, 26, 20, false},
-    RequirementCase{"classB", {FireClass::B, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::Foam, "1000"}, 900, 900, 1000, true},
-    RequirementCase{"fraction", {FireClass::A, Hazard::Light, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "500.04"}, 5.0004, 6, 6, false},
-    RequirementCase{"B_fraction", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::Foam, "10.0002"}, 20.0004, 21, 21, false},
-    RequirementCase{"tiny", {FireClass::A, Hazard::Light, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "0.001"}, 0.00001, 1, 1, false},
-    RequirementCase{"above2pow24", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::Foam, "16777217"}, 33554434, 33554434, 33554434, false},
-    RequirementCase{"12345678", {FireClass::B, Hazard::Serious, Factor::K10, Building::AboveGround, Agent::Foam, "12345678"}, 24691356, 24691356, 24691356, false},
-    RequirementCase{"zero", {FireClass::A, Hazard::Light, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "0"}, 0, 0, 0, false}),
-    [](const auto& param) { return std::string(param.param.name); });
-// clang-format on
-
-struct DefaultCase {
-    UnitChoice choice;
-    const char* model;  // nullptr: no candidate
-};
-
-class DefaultModel : public ::testing::TestWithParam<DefaultCase> {};
-
-TEST_P(DefaultModel, IsTheFirstWithAtMostFivePerPoint) {
-    const DefaultCase& c = GetParam();
-    const core::UnitConditions unit = c.choice.unit();
-    const auto chosen = core::defaultModel(unit);
-    ASSERT_EQ(chosen.has_value(), c.model != nullptr) << c.choice.area;
-    if (chosen) {
-        EXPECT_EQ(unit.candidates.at(*chosen).code, c.model);
+// it, and never up from binary noise. (The sheet's tests read more of them in its lines.)
+TEST(SettingPoints, RequirementIsRoundedUpFromTheExactValue) {
+    struct Row {
+        UnitChoice choice;
+        double exact;
+        std::int64_t whole, perUnitAreaWhole;
+        bool areaGoverns;
+    };
+    // clang-format off
+    const Row cases[] = {
+        {kWarehouse, 18, 18, 20, true},
+        {{A, Light, K10, kAbove, kAbc, "500.04"}, 5.0004, 6, 6, false},
+        {{B, Serious, K10, kAbove, Agent::Foam, "10.0002"}, 20.0004, 21, 21, false},
+        {{A, Light, K10, kAbove, kAbc, "0.001"}, 0.00001, 1, 1, false},
+        {{B, Serious, K10, kAbove, Agent::Foam, "16777217"}, 33554434, 33554434, 33554434, false},
+        {{B, Serious, K10, kAbove, Agent::Foam, "12345678"}, 24691356, 24691356, 24691356, false},
+        {{A, Light, K10, kAbove, kAbc, "0"}, 0, 0, 0, false}};
+    // clang-format on
+    for (const Row& c : cases) {
+        const core::Requirement r = core::requirement(c.choice.choices());
+        EXPECT_NEAR(r.exact, c.exact, 1e-9 * std::max(1.0, c.exact)) << c.choice.area;
+        EXPECT_EQ(std::tuple(r.whole, r.perUnitAreaWhole, r.areaGoverns()),
+                  std::tuple(c.whole, c.perUnitAreaWhole, c.areaGoverns))
+            << c.choice.area;
     }
 }
 
-// clang-format off
-const DefaultCase kDefaults[] = {
-    {kWarehouse, "MF/ABC3"},
-    // K = 1.0, 1600 m2: 2A needs 6 per point at the estimate, 3A needs 4.
-    {{FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround, Agent::AmmoniumPhosphatePowder, "1600"}, "MF/ABC5"},
-    // Water at 3200 m2: every model needs more than 5 per point; the last one is offered.
-    {{FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround, Agent::Water, "3200"}, "MST125"},
-    // Halon has no class-A model at medium hazard.
-    {{FireClass::A, Hazard::Medium, Factor::K09, Building::AboveGround, Agent::Halon1211, "100"}, nullptr},
-};
-// clang-format on
-INSTANTIATE_TEST_SUITE_P(SettingPoints, DefaultModel, ::testing::ValuesIn(kDefaults),
-                         [](const auto& p) {
-                             return tests::caseName(
-                                 p.index, p.param.model != nullptr ? p.param.model : "none");
-                         });
+// The default model is the first with at most five per point at the estimate.
+TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
+    // clang-format off
+    const std::pair<UnitChoice, const char*> cases[] = {
+        {kWarehouse, "MF/ABC3"},
+        {{A, Medium, K10, kAbove, kAbc, "1600"}, "MF/ABC5"},  // 2A needs 6 per point, 3A 4
+        {{A, Medium, K10, kAbove, Agent::Water, "3200"}, "MST125"},  // none has 5: the last one
+        {{A, Medium, K09, kAbove, Agent::Halon1211, "100"}, nullptr}};  // no class-A model
+    // clang-format on
+    for (const auto& [choice, model] : cases) {
+        const core::UnitConditions unit = choice.unit();
+        const auto chosen = core::defaultModel(unit);
+        ASSERT_EQ(chosen.has_value(), model != nullptr) << choice.area;
+        EXPECT_TRUE(!chosen || unit.candidates.at(*chosen).code == model) << choice.area;
+    }
+}
 
 // No conditions for class D or an area that is not a number of at least 0; the estimate is
 // clamped, not overflowed.
 TEST(SettingPoints, NoConditionsWithoutAnAreaOrForClassDAndEstimateClamped) {
     for (const char* area : {"-5", "1E400"}) {
-        EXPECT_FALSE(core::conditionsOf(UnitChoice{FireClass::A, Hazard::Light, Factor::K10,
-                                                   Building::AboveGround, Agent::Water, area}
-                                            .choices()));
+        EXPECT_FALSE(
+            core::conditionsOf(UnitChoice{A, Light, K10, kAbove, Agent::Water, area}.choices()));
     }
     core::Choices classD = kWarehouse.choices();
     classD.fireClass = FireClass::D;
@@ -150,20 +121,17 @@ TEST(SettingPoints, NoConditionsWithoutAnAreaOrForClassDAndEstimateClamped) {
     EXPECT_EQ(core::estimatedPoints(3.4e38, 15), 2147483647);
 }
 
-class SheetNumber : public ::testing::TestWithParam<std::pair<double, const char*>> {};
-
-TEST_P(SheetNumber, NeverLooksWholeWhenItIsNot) {
-    const auto& [value, text] = GetParam();
-    EXPECT_EQ(core::resultText(value), text) << value;
+// A sheet's result is written with "=" only when it is exact.
+TEST(SettingPoints, SheetNumberNeverLooksWholeWhenItIsNot) {
+    const std::pair<double, const char*> cases[] = {
+        {0.5, "= 0.5"},           {18, "= 18"},
+        {5.0004, "= 5.0004"},     {-0.0004, "= -0.0004"},
+        {18.00048, "= 18.00048"}, {1500.04 / 75, "≈ 20.001"},
+        {1.0 / 3, "≈ 0.333"},     {0.9 * 1500 / 75, "= 18"},
+        {33554434, "= 33554434"}};
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(core::resultText(value), text) << value;
+    }
 }
-
-const std::pair<double, const char*> kSheetNumbers[] = {
-    {0.5, "= 0.5"},           {18, "= 18"},
-    {5.0004, "= 5.0004"},     {-0.0004, "= -0.0004"},
-    {18.00048, "= 18.00048"}, {1500.04 / 75, "≈ 20.001"},
-    {1.0 / 3, "≈ 0.333"},     {0.9 * 1500 / 75, "= 18"},
-    {33554434, "= 33554434"}};
-INSTANTIATE_TEST_SUITE_P(SettingPoints, SheetNumber, ::testing::ValuesIn(kSheetNumbers),
-                         [](const auto& p) { return tests::caseName(p.index, p.param.second); });
 
 }  // namespace

@@ -1,11 +1,9 @@
 #pragma once
-// Helpers shared by the tests: a unit as they make it, a PDF's text, a temporary home.
+// Helpers shared by the tests: a unit as they make it, files and folders written and read back,
+// a PDF's text, a temporary home.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtCore>
 
 #include "project.h"
 
@@ -22,12 +20,30 @@ inline core::Unit makeUnit(const char* name, core::FireClass fireClass, double a
     return unit;
 }
 
-// The text of a PDF as pdftotext reads it.
+inline void writeFile(const QString& fileName, const QByteArray& bytes) {
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        << fileName.toStdString();
+}
+
+// The file's bytes; none when it cannot be read.
+inline QByteArray readFile(const QString& fileName) {
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The names in the folder, hidden ones and folders included.
+inline QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+// The text of a PDF as pdftotext reads it, its pages apart by form feeds.
 inline QString pdfText(const QString& fileName) {
     QProcess process;
     process.start(QStringLiteral("pdftotext"),
                   {QStringLiteral("-enc"), QStringLiteral("UTF-8"), fileName, QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
         ADD_FAILURE() << "pdftotext could not read " << fileName.toStdString();
     }
     return QString::fromUtf8(process.readAllStandardOutput());

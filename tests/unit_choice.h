@@ -15,6 +15,13 @@ using core::Building;
 using core::Factor;
 using core::FireClass;
 using core::Hazard;
+// Short names for the tables of choices.
+using enum core::FireClass;
+using enum core::Hazard;
+using enum core::Factor;
+constexpr auto kAbove = Building::AboveGround;
+constexpr auto kFun = Building::EntertainmentOrUnderground;
+constexpr auto kAbc = Agent::AmmoniumPhosphatePowder;
 
 // Choices with the area as typed in the window's area box.
 struct UnitChoice {
@@ -28,10 +35,9 @@ struct UnitChoice {
     // As the window reads them: the area by its leading number, one beyond the double range as
     // infinite.
     [[nodiscard]] core::Choices choices() const {
-        return {
-            fireClass, hazard,
-            factor,    building,
-            agent,     core::leadingNumber(area).value_or(std::numeric_limits<double>::infinity())};
+        const double s =
+            core::leadingNumber(area).value_or(std::numeric_limits<double>::infinity());
+        return {fireClass, hazard, factor, building, agent, s};
     }
     [[nodiscard]] core::UnitConditions unit() const {
         return core::conditionsOf(choices()).value();
@@ -40,11 +46,6 @@ struct UnitChoice {
 
 // The published example: a 1500 m2 warehouse, class A, medium hazard, indoor hydrants (K = 0.9),
 // ammonium-phosphate powder.
-constexpr UnitChoice kWarehouse{FireClass::A,
-                                Hazard::Medium,
-                                Factor::K09,
-                                Building::AboveGround,
-                                Agent::AmmoniumPhosphatePowder,
-                                "1500"};
+constexpr UnitChoice kWarehouse{A, Medium, K09, kAbove, kAbc, "1500"};
 
 }  // namespace tests

@@ -1,8 +1,7 @@
 // Feeds arbitrary area texts through the leading-number reader and the whole calculation, for
-// class A and class B, and checks that the area either gives a required rating with a count for
-// every rated model, written in the number texts' form, or gives none and says why.
+// class A and class B: the area gives a required rating with a count, in the number texts' form,
+// for every rated model, or gives none and says why.
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <regex>
@@ -14,27 +13,25 @@
 
 namespace {
 
-// Plain number text: "12", "-.5", "24.267", "1.234568E+08"; counts may carry a leading zero.
-const std::regex kNumber(R"(-?(0|[1-9][0-9]*)?(\.[0-9]+)?(E[+-][0-9]{2,})?)");
-
 void check(bool ok) {
     if (!ok) {
         std::abort();
     }
 }
 
+// Plain number text: "12", "-.5", "24.267", "1.234568E+08"; counts may carry a leading zero.
 void checkNumberText(const std::string& text) {
-    check(!text.empty() && text != "-" && std::regex_match(text, kNumber));
+    static const std::regex number(R"(-?(0|[1-9][0-9]*)?(\.[0-9]+)?(E[+-][0-9]{2,})?)");
+    check(!text.empty() && text != "-" && std::regex_match(text, number));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
     core::Choices choices;
     // As the window reads its area box: one beyond the double range is infinite.
-    choices.area = core::leadingNumber(text).value_or(HUGE_VAL);
-
+    choices.area = core::leadingNumber(std::string(reinterpret_cast<const char*>(data), size))
+                       .value_or(HUGE_VAL);
     for (const core::FireClass fireClass : {core::FireClass::A, core::FireClass::B}) {
         choices.fireClass = fireClass;
         const core::Result result = core::calculate(choices);
@@ -51,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         for (const core::ModelResult& row : result.rows) {
             check(row.count.has_value() == (result.required && row.rating != 0));
+            check(!row.count || (std::isfinite(*row.count) && *row.count >= 0));
             if (row.count) {
-                check(std::isfinite(*row.count) && *row.count >= 0);
                 checkNumberText(core::zf(*row.count));
             }
         }
