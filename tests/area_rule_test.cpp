@@ -15,31 +15,24 @@
 
 namespace {
 
-struct RuleCase {
-    const char* name;
-    std::int16_t fireClass;  // an Op1 index
-    const char* area;
-    const char* line;                                // "" where no line shows
-    std::int16_t building = core::op::kAboveGround;  // an Op index
-};
+// The case, the Op1 index of the fire class, the area typed, S/U as the line states it ("": no
+// line) and the Op index of the building.
+using RuleCase = std::tuple<const char*, std::int16_t, const char*, const char*, std::int16_t>;
 
 const RuleCase kRules[] = {
-    {"A_medium_K09_1000", core::op1::kClassA, "1000",
-     "按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = 14A，配置数量以计算书为准"},
-    {"A_medium_K09_1500", core::op1::kClassA, "1500",
-     "按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = 20A，配置数量以计算书为准"},
-    {"B_medium_K09_1000", core::op1::kClassB, "1000",
-     "按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = 1000B，配置数量以计算书为准"},
+    {"A_medium_K09_1000", core::op1::kClassA, "1000", "14A", core::op::kAboveGround},
+    {"A_medium_K09_1500", core::op1::kClassA, "1500", "20A", core::op::kAboveGround},
+    {"B_medium_K09_1000", core::op1::kClassB, "1000", "1000B", core::op::kAboveGround},
     {"Q_governs_underground", core::op1::kClassA, "1000", "", core::op::kEntertainment},
-    {"zero_area", core::op1::kClassA, "0", ""},
-    {"partly_read_area", core::op1::kClassA, "1000abc", ""},
+    {"zero_area", core::op1::kClassA, "0", "", core::op::kAboveGround},
+    {"partly_read_area", core::op1::kClassA, "1000abc", "", core::op::kAboveGround},
 };
 
 class AreaRuleLine : public ::testing::TestWithParam<RuleCase> {};
 
 TEST_P(AreaRuleLine, ShowsWhereSOverUGoverns) {
-    const RuleCase& c = GetParam();
-    QTemporaryDir settings;
+    const auto& [name, fireClass, area, perUnit, building] = GetParam();
+    const QTemporaryDir settings;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     torva window;
     window.Form_Load();
@@ -47,27 +40,28 @@ TEST_P(AreaRuleLine, ShowsWhereSOverUGoverns) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const QRect grid = window.fa->geometry();
     const QRect check = window.Check1->geometry();
-
-    window.Op1.at(c.fireClass)->click();
-    window.Op.at(c.building)->click();
+    window.Op1.at(fireClass)->click();
+    window.Op.at(building)->click();
     window.tx->setFocus();
     window.tx->selectAll();
-    QTest::keyClicks(window.tx, QString::fromUtf8(c.area));
+    QTest::keyClicks(window.tx, QString::fromUtf8(area));
     QTest::keyClick(window.tx, Qt::Key_Tab);
 
-    EXPECT_EQ(window.areaRuleLine->text(), QString::fromUtf8(c.line));
-    EXPECT_EQ(window.areaRuleLine->palette().color(QPalette::Window) == QColor(255, 236, 179),
-              *c.line != '\0');
+    const QLabel* line = window.areaRuleLine;
+    EXPECT_EQ(line->text(), *perUnit == '\0'
+                                ? QString()
+                                : QStringLiteral("按 GB 55036-2022 第10.0.3条，灭火级别"
+                                                 "之和不应小于 S/U = %1，配置数量以计算书为准")
+                                      .arg(QString::fromUtf8(perUnit)));
     // Under the grid, inside the window, and nothing else moved.
-    EXPECT_GE(window.areaRuleLine->y(), grid.bottom());
-    EXPECT_LE(window.areaRuleLine->geometry().bottom(), window.height());
-    EXPECT_GE(window.width() - window.areaRuleLine->x(),
-              window.areaRuleLine->fontMetrics().horizontalAdvance(window.areaRuleLine->text()));
+    EXPECT_GE(line->y(), grid.bottom());
+    EXPECT_LE(line->geometry().bottom(), window.height());
+    EXPECT_GE(window.width() - line->x(), line->fontMetrics().horizontalAdvance(line->text()));
     EXPECT_EQ(window.fa->geometry(), grid);
     EXPECT_EQ(window.Check1->geometry(), check);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, AreaRuleLine, ::testing::ValuesIn(kRules),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         [](const auto& p) { return std::string(std::get<0>(p.param)); });
 
 }  // namespace

@@ -10,62 +10,51 @@
 
 namespace {
 
-using core::Building;
-using core::Factor;
-using core::FireClass;
-using core::Hazard;
+using enum core::FireClass;
+using enum core::Hazard;
+using enum core::Factor;
+using enum core::Building;
 
 struct RatingCase {
     const char* name;
-    FireClass fireClass;
-    Hazard hazard;
-    Factor factor;
-    Building building;
-    const char* area;      // as typed
+    core::Choices choices;  // the area as typed below
+    const char* area;
     std::int64_t q;        // Q rounded up
-    const char* qText;     // K·S/U as the sheet states it; null: not checked
+    const char* qText;     // K·S/U as the sheet states it
     std::int64_t perUnit;  // S/U rounded up
 };
 
+constexpr core::Choices choices(core::FireClass fireClass, core::Hazard hazard, core::Factor factor,
+                                core::Building building = AboveGround, double area = 0) {
+    return {fireClass, hazard, factor, building, core::Agent::AmmoniumPhosphatePowder, area};
+}
+
 const RatingCase kRatings[] = {
     // 0.9 × 1.3 × 7264.957265 / 100 = 85.0000000005: a fraction of a billionth still rounds up.
-    {"A_light_fun_85_0000000005", FireClass::A, Hazard::Light, Factor::K09,
-     Building::EntertainmentOrUnderground, "7264.957265", 86, "= 85.0000000005", 73},
-    {"A_light_fun_51_00000000003", FireClass::A, Hazard::Light, Factor::K09,
-     Building::EntertainmentOrUnderground, "4358.974359", 52, "= 51.0000000003", 44},
-    {"whole_stays_whole", FireClass::A, Hazard::Medium, Factor::K09, Building::AboveGround, "1500",
-     18, "= 18", 20},
-    {"just_above_20", FireClass::A, Hazard::Medium, Factor::K10, Building::AboveGround,
-     "1500.00001", 21, "≈ 20.0000001", 21},
-    {"thirds", FireClass::A, Hazard::Medium, Factor::K09, Building::AboveGround, "1111", 14,
-     "= 13.332", 15},
-    {"nine_decimals_of_a_large_area", FireClass::B, Hazard::Serious, Factor::K05,
-     Building::AboveGround, "9999999.123456789", 10000000, "= 9999999.123456789", 19999999},
-    {"small_area_exact", FireClass::A, Hazard::Light, Factor::K03, Building::AboveGround, "1e-7", 1,
-     "= 0.0000000003", 1},
-    {"tiny_area_needs_one", FireClass::A, Hazard::Light, Factor::K03, Building::AboveGround,
-     "1e-40", 1, nullptr, 1},
-    {"thirds_approximate", FireClass::B, Hazard::Light, Factor::K10, Building::AboveGround, "1", 1,
-     "≈ 0.667", 1},
-    {"zero_needs_nothing", FireClass::A, Hazard::Light, Factor::K03, Building::AboveGround, "0", 0,
-     "= 0", 0},
+    {"A_light_fun_85_0000000005", choices(A, Light, K09, EntertainmentOrUnderground), "7264.957265",
+     86, "= 85.0000000005", 73},
+    {"whole_stays_whole", choices(A, Medium, K09), "1500", 18, "= 18", 20},
+    {"just_above_20", choices(A, Medium, K10), "1500.00001", 21, "≈ 20.0000001", 21},
+    {"thirds", choices(A, Medium, K09), "1111", 14, "= 13.332", 15},
+    {"nine_decimals_of_a_large_area", choices(B, Serious, K05), "9999999.123456789", 10000000,
+     "= 9999999.123456789", 19999999},
+    {"small_area_exact", choices(A, Light, K03), "1e-7", 1, "= 0.0000000003", 1},
+    {"tiny_area_needs_one", choices(A, Light, K03), "1e-40", 1,
+     "≈ 0.000000000000000000000000000000003", 1},
+    {"thirds_approximate", choices(B, Light, K10), "1", 1, "≈ 0.667", 1},
+    {"zero_needs_nothing", choices(A, Light, K03), "0", 0, "= 0", 0},
 };
 
 class RequiredRating : public ::testing::TestWithParam<RatingCase> {};
 
 TEST_P(RequiredRating, IsRoundedUpFromTheTypedDigits) {
     const RatingCase& c = GetParam();
-    core::Choices choices{
-        c.fireClass,      c.hazard, c.factor, c.building, core::Agent::AmmoniumPhosphatePowder,
-        std::stod(c.area)};
-    const auto typed = core::decimalFromText(c.area);
-    ASSERT_TRUE(typed);
-    const auto unit = core::conditionsOf(choices, typed);
+    core::Choices typedChoices = c.choices;
+    typedChoices.area = std::stod(c.area);
+    const auto unit = core::conditionsOf(typedChoices, core::decimalFromText(c.area));
     ASSERT_TRUE(unit);
     EXPECT_EQ(unit->required.whole, c.q);
-    if (c.qText != nullptr) {
-        EXPECT_EQ(core::ratioText(unit->required.exactRatio), c.qText);
-    }
+    EXPECT_EQ(core::ratioText(unit->required.exactRatio), c.qText);
     EXPECT_EQ(unit->required.perUnitAreaWhole, c.perUnit);
 }
 
@@ -75,22 +64,15 @@ INSTANTIATE_TEST_SUITE_P(Exact, RequiredRating, ::testing::ValuesIn(kRatings),
 // A stored area reads as the shortest decimal that gives its double back, so that a project's
 // unit is rounded as the same area typed in the calculator.
 TEST(RequiredRating, OfAStoredAreaIsThatOfItsShortestDecimal) {
-    core::Choices choices{FireClass::A,
-                          Hazard::Light,
-                          Factor::K09,
-                          Building::EntertainmentOrUnderground,
-                          core::Agent::AmmoniumPhosphatePowder,
-                          7264.957265};
-    EXPECT_EQ(core::requirement(choices).whole, 86);
+    EXPECT_EQ(
+        core::requirement(choices(A, Light, K09, EntertainmentOrUnderground, 7264.957265)).whole,
+        86);
     EXPECT_EQ(core::decimalNumberText(core::decimalOf(0.30000000000000004)), "0.30000000000000004");
     EXPECT_EQ(core::decimalNumberText(core::decimalOf(1e7)), "10000000");
 }
 
-struct TextCase {
-    const char* name;
-    const char* text;
-    const char* digits;  // decimalNumberText, or "" when refused
-};
+// The case, the text, and its digits as decimalNumberText gives them ("": refused).
+using TextCase = std::tuple<const char*, const char*, const char*>;
 
 const TextCase kTexts[] = {
     {"plain", "1500", "1500"},
@@ -109,12 +91,12 @@ const TextCase kTexts[] = {
 class DecimalText : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(DecimalText, KeepsTheDigitsAsTyped) {
-    const TextCase& c = GetParam();
-    const auto read = core::decimalFromText(c.text);
-    EXPECT_EQ(read ? core::decimalNumberText(*read) : std::string(), c.digits);
+    const auto& [name, text, digits] = GetParam();
+    const auto read = core::decimalFromText(text);
+    EXPECT_EQ(read ? core::decimalNumberText(*read) : std::string(), digits);
 }
 
 INSTANTIATE_TEST_SUITE_P(Exact, DecimalText, ::testing::ValuesIn(kTexts),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         [](const auto& p) { return std::string(std::get<0>(p.param)); });
 
 }  // namespace

@@ -1,20 +1,13 @@
-// The files the program writes and reads, when the disk or the file is at fault: every writer of
-// a file the user keeps leaves the old file whole when its write fails, and tells why; the
-// reader refuses a project with a key twice or a name too long for the editors.
+// The files the program keeps, when the disk or the file is at fault: every writer leaves the old
+// file whole when its write fails, and tells why; the reader refuses a project with a key twice
+// or a name too long for the editors.
 #include <gtest/gtest.h>
 
 #include <QDate>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScopeGuard>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <csignal>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <variant>
 
 #include <sys/mount.h>
@@ -32,291 +25,173 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using tests::makeUnit;
+using tests::folderState;
 
-QByteArray contents(const QString& fileName) {
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+const core::Project kFiveUnits{"综合楼",
+                               std::vector(5, tests::makeUnit("仓库", core::FireClass::A, 1500))};
+
+// Runs `write` with writes past 512 bytes failing with EFBIG, as on a full disk with ENOSPC.
+std::optional<QString> pastSizeLimit(const std::function<std::optional<QString>()>& write) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{512, old.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const auto failure = write();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, handler);
+    return failure;
 }
 
-void writeFile(const QString& fileName, const QByteArray& bytes) {
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
+// A writer of a file the user keeps: writes it into a folder and gives the reason it fails.
+using Writer = std::pair<const char*, std::function<std::optional<QString>(const QString&)>>;
 
-QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-core::Project fiveUnits() {
-    core::Project project{"综合楼", {}};
-    for (const char* name : {"仓库", "办公室", "会议室", "档案室", "机房"}) {
-        project.units.push_back(makeUnit(name, core::FireClass::A, 1500));
-    }
-    return project;
-}
-
-// A small file system of its own, mounted over `folder` (the tests run as root) and unmounted
-// again. mounted() is false where mounting is not allowed.
-class SmallDisk {
-  public:
-    explicit SmallDisk(const QString& folder) : path_(QFile::encodeName(folder)) {
-        mounted_ = ::mount("tmpfs", path_.constData(), "tmpfs", 0, "size=256k") == 0;
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    ~SmallDisk() {
-        if (mounted_) {
-            ::umount2(path_.constData(), MNT_DETACH);
-        }
-    }
-    [[nodiscard]] bool mounted() const { return mounted_; }
-
-    // Takes every free byte.
-    void fill() const {
-        QFile filler(QFile::decodeName(path_) + u"/filler"_s);
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(4096, 'f');
-        while (filler.write(block) > 0) {
-        }
-    }
-
-  private:
-    QByteArray path_;
-    bool mounted_ = false;
-};
-
-// Writes past `bytes` into any file fail with EFBIG, as writes onto a full disk fail with ENOSPC.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-  private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
-// One writer of a file the user keeps: `prepare` writes the old file into a folder (before the
-// disk fails) and returns it; `write` then writes a new one there and returns the reason it gives
-// for failing, or nothing.
-struct Writer {
-    const char* name;
-    std::function<QString(const QString& folder)> prepare;
-    std::function<std::optional<QString>(const QString& target)> write;
-};
-
-// The recovery copy of the writers' row, released before its disk goes.
-std::unique_ptr<io::RecoveryCopy> recovery;
+std::unique_ptr<io::RecoveryCopy> recovery;  // released before its disk goes
 
 std::vector<Writer> writers() {
     const auto outcome = [](const documents::WriteOutcome& written) {
-        return written.written() ? std::nullopt : std::optional<QString>(written.error);
-    };
-    const auto oldFile = [](const QString& folder, const QString& name) {
-        writeFile(folder + u'/' + name, "the old file's bytes");
-        return folder + u'/' + name;
+        return written.written() ? std::nullopt : std::optional(written.error);
     };
     return {
-        {"project", [=](const QString& folder) { return oldFile(folder, u"工程.fep"_s); },
-         [](const QString& target) { return io::saveProject(fiveUnits(), target); }},
+        {"project",
+         [](const QString& at) { return io::saveProject(kFiveUnits, at + u"/工程.fep"_s); }},
         {"recoveryCopy",
-         [](const QString& folder) {
-             qputenv("HOME", QFile::encodeName(folder));
-             recovery = std::make_unique<io::RecoveryCopy>();
-             EXPECT_EQ(recovery->write({"旧", {}}, {}), std::nullopt);
-             return recovery->path();
-         },
-         [](const QString&) { return recovery->write(fiveUnits(), u"工程.fep"_s); }},
+         [](const QString& at) {
+             if (!recovery) {
+                 qputenv("HOME", QFile::encodeName(at));
+                 recovery = std::make_unique<io::RecoveryCopy>();
+             }
+             return recovery->write(kFiveUnits, u"工程.fep"_s);
+         }},
         {"settings",
-         [](const QString& folder) {
-             QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
-             EXPECT_EQ(io::saveChoices({}), std::nullopt);
-             return io::openSettings()->fileName();
-         },
-         [](const QString&) -> std::optional<QString> {
+         [](const QString& at) -> std::optional<QString> {
+             QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, at);
              io::SavedChoices choices;
-             choices.area = QString(2000, u'9');  // longer than the file size limit
+             choices.area = QString(2000, u'9');  // past the file size limit
              const auto failure = io::saveChoices(choices);
              return failure ? std::optional(failure->reason) : std::nullopt;
          }},
-        {"sheetPdf", [=](const QString& folder) { return oldFile(folder, u"计算书.pdf"_s); },
-         [](const QString& target) {
-             const core::Unit unit = fiveUnits().units.front();
-             const core::UnitDesign design = core::design(unit);
+        {"sheetPdf",
+         [](const QString& at) {
+             const core::UnitDesign design = core::design(kFiveUnits.units.front());
              return documents::writeSheetPdf(
                  documents::CalculationSheet(u"仓库"_s, QDate(2024, 5, 6), *design.conditions,
                                              design.model, design.configuration.points),
-                 target);
+                 at + u"/计算书.pdf"_s);
          }},
-        {"bookPdf", [=](const QString& folder) { return oldFile(folder, u"工程.pdf"_s); },
-         [=](const QString& target) {
-             return outcome(documents::writeBookPdf(fiveUnits(), target,
+        {"bookPdf",
+         [=](const QString& at) {
+             return outcome(documents::writeBookPdf(kFiveUnits, at + u"/工程.pdf"_s,
                                                     documents::unitSheetHtml(QDate(2024, 5, 6))));
          }},
-        {"workbook", [=](const QString& folder) { return oldFile(folder, u"工程.xlsx"_s); },
-         [=](const QString& target) {
-             return outcome(documents::writeWorkbook(fiveUnits(), target));
+        {"workbook",
+         [=](const QString& at) {
+             return outcome(documents::writeWorkbook(kFiveUnits, at + u"/工程.xlsx"_s));
          }},
     };
 }
 
-enum class Fault { FullDisk, FileSizeLimit };
+class FailedWriteTest : public ::testing::TestWithParam<std::tuple<Writer, bool>> {};
 
-struct FailedWrite {
-    Writer writer;
-    Fault fault;
-};
-
-class FailedWriteTest : public ::testing::TestWithParam<FailedWrite> {
-  protected:
-    void TearDown() override {
-        qputenv("HOME", home_);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_);
-    }
-
-    QByteArray home_ = qgetenv("HOME");
-    QString settings_ = QDir::home().filePath(u"settings"_s);
-};
-
+// The file is written, then again onto a full disk (a small file system of its own, mounted by
+// the test as root) or past a file size limit.
 TEST_P(FailedWriteTest, KeepsTheOldFileWholeAndSaysWhy) {
-    const auto& [writer, fault] = GetParam();
-    QTemporaryDir scratch;
-    ASSERT_TRUE(scratch.isValid());
-    const QString folder = scratch.filePath(u"disk"_s);
-    ASSERT_TRUE(QDir().mkdir(folder));
-    const SmallDisk disk(folder);
-    const auto release = qScopeGuard([] { recovery.reset(); });
-    if (fault == Fault::FullDisk && !disk.mounted()) {
+    const auto& write = std::get<0>(GetParam()).second;
+    const bool fullDisk = std::get<1>(GetParam());
+    const QTemporaryDir scratch;
+    const QString folder = scratch.path();
+    const QByteArray mountPoint = QFile::encodeName(folder);
+    const bool mounted =
+        fullDisk && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8m") == 0;
+    const QByteArray home = qgetenv("HOME");
+    const auto release = qScopeGuard([&] {
+        recovery.reset();
+        qputenv("HOME", home);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QDir::home().filePath(u"settings"_s));
+        if (mounted) {
+            ::umount2(mountPoint.constData(), MNT_DETACH);
+        }
+    });
+    if (fullDisk && !mounted) {
         GTEST_SKIP() << "no file system can be mounted here";
     }
-    const QString target = writer.prepare(folder);
-    const QByteArray old = contents(target);
-    ASSERT_NE(old, "(unreadable)");
-    const QString targetFolder = QFileInfo(target).absolutePath();
-    std::optional<QString> reason;
-    if (fault == Fault::FullDisk) {
-        disk.fill();
-        const QStringList before = entries(targetFolder);
-        reason = writer.write(target);
-        EXPECT_EQ(entries(targetFolder), before) << "no file is left beside the old one";
-    } else {
-        const QStringList before = entries(targetFolder);
-        {
-            const FileSizeLimit limit(512);
-            reason = writer.write(target);
+    ASSERT_EQ(write(folder), std::nullopt);
+    if (fullDisk) {  // every free byte taken
+        QFile filler(folder + u"/filler"_s);
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'f')) > 0) {
         }
-        EXPECT_EQ(entries(targetFolder), before) << "no file is left beside the old one";
     }
-    ASSERT_TRUE(reason.has_value()) << "the failed write was reported as done";
-    EXPECT_TRUE(reason->contains(fault == Fault::FullDisk ? u"磁盘空间不足"_s : u"文件太大"_s))
-        << reason->toStdString();
-    EXPECT_EQ(contents(target), old);
+    const QStringList old = folderState(folder);
+    const auto again = [&] { return write(folder); };
+    const std::optional<QString> failure = fullDisk ? again() : pastSizeLimit(again);
+    ASSERT_TRUE(failure.has_value()) << "the failed write was reported as done";
+    EXPECT_TRUE(failure->contains(fullDisk ? u"磁盘空间不足"_s : u"文件太大"_s))
+        << failure->toStdString();
+    EXPECT_EQ(folderState(folder), old) << "the old file whole, and no file left beside it";
 }
 
-std::vector<FailedWrite> failedWrites() {
-    std::vector<FailedWrite> cases;
-    for (const Writer& writer : writers()) {
-        cases.push_back({writer, Fault::FullDisk});
-        cases.push_back({writer, Fault::FileSizeLimit});
-    }
-    return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Writers, FailedWriteTest, ::testing::ValuesIn(failedWrites()),
+INSTANTIATE_TEST_SUITE_P(Writers, FailedWriteTest,
+                         ::testing::Combine(::testing::ValuesIn(writers()), ::testing::Bool()),
                          [](const auto& row) {
-                             return std::string(row.param.writer.name) +
-                                    (row.param.fault == Fault::FullDisk ? "_FullDisk"
-                                                                        : "_FileSizeLimit");
+                             return std::string(std::get<0>(row.param).first) +
+                                    (std::get<1>(row.param) ? "_FullDisk" : "_FileSizeLimit");
                          });
 
-// The settings are written as a copy and renamed into place: nothing the copy should carry over
-// from the old file is lost on the way.
+// The settings are written as a copy and renamed into place: the copy carries the others over,
+// lists of one or no file among them.
 TEST(Settings, ASaveKeepsTheOtherSettings) {
-    QTemporaryDir folder;
+    const QTemporaryDir folder;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
-    const QStringList recent{u"/甲/一.fep"_s, u"/乙/二, 三.fep"_s};
-    const std::pair<QString, QVariant> kept[] = {
-        {u"project/recent"_s, recent},
-        {u"project/single"_s, QStringList{u"/丙.fep"_s}},
-        {u"project/none"_s, QStringList{}},
-        {u"export/folder"_s, u"/home/设计/导出"_s},
+    const std::pair<QString, QStringList> kept[] = {
+        {u"project/recent"_s, {u"/甲/一.fep"_s, u"/乙/二, 三.fep"_s}},
+        {u"project/single"_s, {u"/丙.fep"_s}},
+        {u"project/none"_s, {}},
     };
     for (const auto& [key, value] : kept) {
         io::openSettings()->setValue(key, value);
     }
-    io::SavedChoices choices;
-    choices.area = u"2500"_s;
-    ASSERT_EQ(io::saveChoices(choices), std::nullopt);
-    EXPECT_EQ(io::loadSavedChoices().area, u"2500"_s);
-    const auto settings = io::openSettings();
-    EXPECT_EQ(settings->value(u"project/recent"_s).toStringList(), recent);
-    EXPECT_EQ(settings->value(u"project/single"_s).toStringList(), QStringList{u"/丙.fep"_s});
-    EXPECT_TRUE(settings->value(u"project/none"_s).toStringList().isEmpty());
-    EXPECT_EQ(settings->value(u"export/folder"_s).toString(), u"/home/设计/导出"_s);
-    EXPECT_EQ(entries(folder.path()), QStringList{QFileInfo(settings->fileName()).fileName()});
+    ASSERT_EQ(io::saveChoices({}), std::nullopt);
+    for (const auto& [key, value] : kept) {
+        EXPECT_EQ(io::openSettings()->value(key).toStringList(), value) << key.toStdString();
+    }
+    EXPECT_EQ(folderState(folder.path()).size(), 1) << "no copy left beside the settings";
 }
 
-struct BadProject {
-    const char* name;
-    QByteArray json;
-    const char* fault;  // empty: the file is read
-};
+// A project of two units that reads; each case replaces some of its text.
+const QByteArray kProject = R"({"format": "fire-extinguisher-project", "version": 1, "name": "P",
+    "units": [{"name": "U1", "location": "", "fireClass": "A", "hazard": "medium", "factor": 0.9,
+               "building": "aboveGround", "area": 1500, "agent": "ammoniumPhosphatePowder"},
+              {"name": "U2", "location": "", "fireClass": "A", "hazard": "medium", "factor": 0.9,
+               "building": "aboveGround", "area": 1500, "agent": "ammoniumPhosphatePowder"}]})";
 
-const QByteArray kUnit =
-    R"({"name": "u", "location": "", "fireClass": "A", "hazard": "medium", "factor": 0.9,
-        "building": "aboveGround", "area": 1500, "agent": "ammoniumPhosphatePowder"})";
-
-QByteArray project(const QByteArray& name, const QByteArray& units, const QByteArray& more = {}) {
-    return R"({"format": "fire-extinguisher-project", "version": 1, "name": ")" + name + R"(", )" +
-           more + R"("units": [)" + units + "]}";
-}
-
-QByteArray unitWith(const QByteArray& from, const QByteArray& to) {
-    return QByteArray(kUnit).replace(from, to);
-}
+// The case, the text of kProject replaced, its replacement, and the fault told ("": it reads).
+using BadProject = std::tuple<const char*, const char*, QByteArray, const char*>;
 
 std::vector<BadProject> badProjects() {
-    const QByteArray longest(core::kMaxNameLength, 'x');
-    const QByteArray tooLong = longest + "x";
-    const QByteArray hanzi = QString(core::kMaxNameLength + 1, u'楼').toUtf8();
+    const QByteArray longest = '"' + QByteArray(core::kMaxNameLength, 'x') + '"';
+    const QByteArray tooLong = '"' + QByteArray(core::kMaxNameLength + 1, 'x') + '"';
+    const QByteArray hanzi = '"' + QString(core::kMaxNameLength + 1, u'楼').toUtf8() + '"';
     return {
-        {"areaTwiceInAUnit", project("p", kUnit + "," + unitWith("1500", "1500, \"area\": 99999")),
+        {"areaTwiceInAUnit", R"("U2")", R"("U2", "area": 99999)",
          "第2个计算单元含有重复的键“area”"},
-        {"keyTwiceAtTheTop", project("p", kUnit, R"("name": "q", )"), "含有重复的键“name”"},
-        {"keyTwiceThroughAnEscape",
-         project("p", unitWith(R"("area": 1500)", R"("area": 1500, "are\u0061": 2)")),
+        {"keyTwiceAtTheTop", R"("P")", R"("P", "name": "q")", "含有重复的键“name”"},
+        {"keyTwiceThroughAnEscape", R"("U1")", R"("U1", "are\u0061": 2)",
          "第1个计算单元含有重复的键“area”"},
-        {"escapedQuoteInAKey", project("p", kUnit, R"("x\"y": 1, "x\"y": 2, )"),
-         "含有重复的键“x\"y”"},
-        {"sameKeysInTwoUnits", project("p", kUnit + "," + kUnit + "," + kUnit), ""},
-        {"keyAsAValueIsNoKey", project("area", unitWith(R"("u")", R"("area")")), ""},
-        {"longestNames", project(longest, unitWith(R"("")", '"' + longest + '"')), ""},
-        {"projectNameTooLong", project(tooLong, kUnit),
-         "工程名称“name”过长：201个字符，最多200个字符"},
-        {"unitNameTooLong", project("p", kUnit + "," + unitWith(R"("u")", '"' + hanzi + '"')),
-         "第2个计算单元的名称“name”过长：201个字符"},
-        {"locationTooLong", project("p", unitWith(R"("")", '"' + tooLong + '"')),
-         "第1个计算单元的位置“location”过长"},
-        {"nameOfMegabytes", project(QByteArray(5'000'000, 'x'), kUnit), "工程名称“name”过长"},
-        {"modelOfMegabytes",
-         project("p", unitWith(R"("area")",
-                               R"("model": ")" + QByteArray(1'000'000, 'M') + R"(", "area")")),
+        {"escapedQuoteInAKey", R"("P")", R"("P", "x\"y": 1, "x\"y": 2)", "含有重复的键“x\"y”"},
+        {"sameKeysInTwoUnits", R"("P")", R"("P")", ""},
+        {"keyAsAValueIsNoKey", R"("U1")", R"("area")", ""},
+        {"longestProjectName", R"("P")", longest, ""},
+        {"longestLocations", R"("")", longest, ""},
+        {"projectNameTooLong", R"("P")", tooLong, "工程名称“name”过长：201个字符，最多200个字符"},
+        {"unitNameTooLong", R"("U2")", hanzi, "第2个计算单元的名称“name”过长：201个字符"},
+        {"locationTooLong", R"("")", tooLong, "第1个计算单元的位置“location”过长"},
+        {"modelOfMegabytes", R"("U1")", R"("U1", "model": ")" + QByteArray(1'000'000, 'M') + '"',
          "第1个计算单元的灭火器型号“MMMM"},
-        {"versionAsText",
-         R"({"format": "fire-extinguisher-project", "version": "1", "name": "p", "units": []})",
+        {"versionAsText", R"("version": 1)", R"("version": "1")",
          "版本号“version”值“1”无效：应为数字"},
-        {"nestedTooDeep", project("p", QByteArray(2000, '[') + QByteArray(2000, ']')),
+        {"nestedTooDeep", R"("P")", QByteArray(2000, '[') + QByteArray(2000, ']'),
          "括号嵌套层数过多"},
     };
 }
@@ -324,50 +199,52 @@ std::vector<BadProject> badProjects() {
 class BadProjectTest : public ::testing::TestWithParam<BadProject> {};
 
 TEST_P(BadProjectTest, IsRefusedNamingTheKey) {
-    QTemporaryDir folder;
+    const auto& [name, text, replacement, fault] = GetParam();
+    const QTemporaryDir folder;
     const QString fileName = folder.filePath(u"工程.fep"_s);
-    writeFile(fileName, GetParam().json);
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                file.write(QByteArray(kProject).replace(text, replacement)));
+    file.close();
     const auto read = io::readProject(fileName);
-    if (*GetParam().fault == '\0') {
+    if (*fault == '\0') {
         EXPECT_TRUE(std::holds_alternative<core::Project>(read))
             << std::get<QString>(read).toStdString();
         return;
     }
     ASSERT_TRUE(std::holds_alternative<QString>(read));
     const QString message = std::get<QString>(read);
-    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(fileName))) << message.toStdString();
-    EXPECT_TRUE(message.contains(QString::fromUtf8(GetParam().fault))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(fileName)) &&
+                message.contains(QString::fromUtf8(fault)))
+        << message.toStdString();
     EXPECT_LT(message.size(), 300) << "the message quotes no text whole";
 }
 
 INSTANTIATE_TEST_SUITE_P(ProjectFile, BadProjectTest, ::testing::ValuesIn(badProjects()),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         [](const auto& row) { return std::string(std::get<0>(row.param)); });
 
 // A project the reader would refuse is not saved either.
 TEST(ProjectFile, ANameTooLongIsNotSaved) {
-    QTemporaryDir folder;
-    const std::string tooLong(core::kMaxNameLength + 1, 'x');
-    core::Project longName = fiveUnits();
-    longName.name = tooLong;
-    core::Project longUnit = fiveUnits();
-    longUnit.units[3].location = tooLong;
+    const QTemporaryDir folder;
+    core::Project longName = kFiveUnits;
+    longName.name = std::string(core::kMaxNameLength + 1, 'x');
+    core::Project longUnit = kFiveUnits;
+    longUnit.units[3].location = longName.name;
     for (const auto& [project, fault] : {std::pair{longName, u"工程名称“name”过长"_s},
                                          {longUnit, u"第4个计算单元的位置“location”过长"_s}}) {
         const auto refused = io::saveProject(project, folder.filePath(u"工程.fep"_s));
-        ASSERT_TRUE(refused.has_value());
-        EXPECT_TRUE(refused->contains(fault)) << refused->toStdString();
+        EXPECT_TRUE(refused && refused->contains(fault))
+            << refused.value_or(u"saved"_s).toStdString();
     }
-    EXPECT_TRUE(entries(folder.path()).isEmpty());
+    EXPECT_TRUE(folderState(folder.path()).isEmpty());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // also when ctest lists the tests
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
-    QGuiApplication app(argc, argv);
+    QGuiApplication app(argc, argv);  // the PDFs' fonts
     return RUN_ALL_TESTS();
 }

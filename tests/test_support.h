@@ -65,3 +65,33 @@ class TemporaryHome : public ::testing::Environment {
 };
 
 }  // namespace tests
+
+#include <QDirIterator>
+#include <QFile>
+
+namespace tests {
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray contents(const QString& fileName) {
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Everything under a folder, hidden entries too: each path, where a link points and a hash of a
+// plain file's bytes (a pipe or a device is not read).
+inline QStringList folderState(const QString& folder) {
+    QStringList state;
+    for (QDirIterator it(folder,
+                         QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QFileInfo entry(it.next());
+        const bool plain = entry.isFile() && !entry.isSymLink();
+        state << entry.filePath() + QStringLiteral(" -> ") + entry.symLinkTarget() + u' ' +
+                     QString::number(plain ? qHash(contents(entry.filePath())) : 0);
+    }
+    state.sort();
+    return state;
+}
+
+}  // namespace tests
