@@ -43,6 +43,20 @@ core::LeadingNumber leadingNumberOf(const QString& text) {
         std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
+// What a partly read area means where only a whole number will do: the box's `subject`, what
+// of it was read, and the `consequence`. Empty when areaReadingNote is.
+QString partReadingText(const QString& text, const QString& subject, const QString& consequence) {
+    if (areaReadingNote(text).isEmpty()) {
+        return {};
+    }
+    const auto length = static_cast<qsizetype>(leadingNumberOf(text).length);
+    if (length == 0) {
+        return subject + QStringLiteral("不是数字，") + consequence;
+    }
+    return subject + QStringLiteral("只有开头的“%1”是数字，").arg(text.left(length).trimmed()) +
+           consequence;
+}
+
 }  // namespace
 
 QString areaReadingNote(const QString& text) {
@@ -66,27 +80,12 @@ QString areaReadingNote(const QString& text) {
 }
 
 QString areaRefusal(const QString& text) {
-    if (areaReadingNote(text).isEmpty()) {
-        return {};
-    }
-    const auto length = static_cast<qsizetype>(leadingNumberOf(text).length);
-    if (length == 0) {
-        return QStringLiteral("保护面积不是数字，此值不被采用");
-    }
-    return QStringLiteral("保护面积只有开头的“%1”是数字，此值不被采用")
-        .arg(text.left(length).trimmed());
+    return partReadingText(text, QStringLiteral("保护面积"), QStringLiteral("此值不被采用"));
 }
 
 QString areaSheetWarning(const QString& text) {
-    if (areaReadingNote(text).isEmpty()) {
-        return {};
-    }
-    const auto length = static_cast<qsizetype>(leadingNumberOf(text).length);
-    if (length == 0) {
-        return QStringLiteral("建筑面积不是数字，请改正后再编制计算书");
-    }
-    return QStringLiteral("建筑面积只有开头的“%1”是数字，请改正后再编制计算书")
-        .arg(text.left(length).trimmed());
+    return partReadingText(text, QStringLiteral("建筑面积"),
+                           QStringLiteral("请改正后再编制计算书"));
 }
 
 }  // namespace ui
