@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,9 +30,27 @@ struct Unit {
     friend bool operator==(const Unit&, const Unit&) = default;
 };
 
+// What the calculation book's cover and signature block carry besides the project's name.
+struct ProjectInfo {
+    static constexpr char kDefaultStage[] = "施工图设计";
+
+    std::string number;                 // 工程编号
+    std::string stage = kDefaultStage;  // 设计阶段
+    std::string company;                // 编制单位
+    std::string calculatedBy;           // 计算
+    std::string checkedBy;              // 校对
+    std::string reviewedBy;             // 审核
+    std::string approvedBy;             // 审定
+    // The book's date; empty: the day the book is made.
+    std::optional<std::chrono::year_month_day> date;
+
+    friend bool operator==(const ProjectInfo&, const ProjectInfo&) = default;
+};
+
 struct Project {
     std::string name;  // 工程名称
     std::vector<Unit> units;
+    ProjectInfo info;
 
     friend bool operator==(const Project&, const Project&) = default;
 };
