@@ -50,7 +50,7 @@ struct ProjectInfo {
 struct Project {
     std::string name;  // 工程名称
     std::vector<Unit> units;
-    ProjectInfo info;
+    ProjectInfo info = {};
 
     friend bool operator==(const Project&, const Project&) = default;
 };
