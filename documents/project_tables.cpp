@@ -21,7 +21,10 @@ const QStringList kScheduleHeadingTexts = {
     QStringLiteral("计算单元"),
     QStringLiteral("火灾种类"),
     QStringLiteral("危险等级"),
+    QStringLiteral("修正系数K"),
+    QStringLiteral("场所类别"),
     QStringLiteral("保护面积(m²)"),
+    QStringLiteral("灭火器类型"),
     QStringLiteral("Q"),
     QStringLiteral("设计需配灭火级别"),
     QStringLiteral("灭火器型号"),
@@ -32,7 +35,7 @@ const QStringList kScheduleHeadingTexts = {
     QStringLiteral("实配灭火级别"),
     QStringLiteral("校核"),
 };
-constexpr qsizetype kCountColumn = 12;
+constexpr qsizetype kCountColumn = 15;
 
 const QStringList kMaterialHeadingTexts = {
     QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("型号"),
@@ -48,7 +51,9 @@ QStringList scheduleRow(std::size_t index, const core::Unit& unit, const core::U
     QStringList row;
     row << QString::number(index + 1) << qs(unit.location) << qs(unit.name)
         << fireClassName(choices.fireClass) << hazardName(choices.hazard)
-        << (std::isfinite(choices.area) ? decimal(choices.area) : QString());
+        << factorText(choices.factor) << buildingShortName(choices.building)
+        << (std::isfinite(choices.area) ? decimal(choices.area) : QString())
+        << agentName(choices.agent);
     // As in the project window: a unit that cannot be configured shows no derived value.
     if (d.configured()) {
         const core::Requirement& required = d.conditions->required;

@@ -130,7 +130,7 @@ QStringList workbookScheduleHeadings() {
     return headings;
 }
 
-constexpr int kScheduleCountColumn = 13;
+constexpr int kScheduleCountColumn = 16;
 
 const QStringList kCalculationHeadings = {
     QStringLiteral("序号"),
@@ -194,7 +194,10 @@ void writeScheduleRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
                       const core::UnitDesign& d) {
     const core::Choices& choices = unit.choices;
     writeUnitStart(sheet, index, unit);
+    sheet.number(core::factorTimesTen(choices.factor) / 10.0);
+    sheet.text(buildingShortName(choices.building));
     sheet.number(choices.area);
+    sheet.text(agentName(choices.agent));
     // As in the project window: a unit that cannot be configured shows no derived value.
     if (!d.configured()) {
         sheet.skip(9);
