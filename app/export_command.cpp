@@ -91,8 +91,7 @@ int exportProject(const ExportRequest& request) {
     }
     documents::WriteOutcome outcome;
     if (suffix == QLatin1String("pdf")) {
-        outcome =
-            documents::writeBookPdf(project, out, documents::unitSheetHtml(QDate::currentDate()));
+        outcome = documents::writeBookPdf(project, out);
     } else if (request.verbose) {
         outcome = documents::writeWorkbook(project, out);
     } else {

@@ -68,9 +68,8 @@ void BM_Book(benchmark::State& state) {
         return;
     }
     const QString fileName = folder.filePath(QStringLiteral("工程.pdf"));
-    const auto sheets = documents::unitSheetHtml(QDate(2026, 1, 1));
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
-        if (!documents::writeBookPdf(project, fileName, sheets).written()) {
+        if (!documents::writeBookPdf(project, fileName).written()) {
             state.SkipWithError("the book was not written");
             break;
         }

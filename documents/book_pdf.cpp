@@ -1,26 +1,24 @@
 #include "book_pdf.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QDate>
 #include <QDir>
-#include <QFont>
-#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <QTextDocument>
 #include <algorithm>
 #include <cerrno>
-#include <numeric>
+#include <cmath>
+#include <functional>
 #include <vector>
 
 #include "file_commit.h"
 #include "file_errors.h"
+#include "page_layout.h"
 #include "project_tables.h"
-#include "table_clipboard.h"
+#include "unit_sheet.h"
 #include "unit_texts.h"
 
 namespace documents {
@@ -29,225 +27,590 @@ namespace {
 
 constexpr int kResolution = 300;  // dots per inch of the page
 
-QFont fontOf(double points, bool bold = false) {
-    QFont font;
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+// The targets of the contents: the schedule, the bill of materials, then each unit.
+constexpr int kScheduleTarget = 0;
+constexpr int kMaterialsTarget = 1;
+constexpr int kFirstUnitTarget = 2;
+
+// Where the schedule's headings may break: between the word groups of each.
+QString brokenHeading(const QString& heading) {
+    static const QHash<QString, QString> broken{
+        {QStringLiteral("计算单元"), QStringLiteral("计算\n单元")},
+        {QStringLiteral("火灾种类"), QStringLiteral("火灾\n种类")},
+        {QStringLiteral("危险等级"), QStringLiteral("危险\n等级")},
+        {QStringLiteral("修正系数K"), QStringLiteral("修正\n系数K")},
+        {QStringLiteral("场所类别"), QStringLiteral("场所\n类别")},
+        {QStringLiteral("保护面积(m²)"), QStringLiteral("保护面积\n(m²)")},
+        {QStringLiteral("灭火器类型"), QStringLiteral("灭火器\n类型")},
+        {QStringLiteral("设计需配灭火级别"), QStringLiteral("设计需配\n灭火级别")},
+        {QStringLiteral("灭火器型号"), QStringLiteral("灭火器\n型号")},
+        {QStringLiteral("单具灭火级别"), QStringLiteral("单具\n灭火级别")},
+        {QStringLiteral("设置点数"), QStringLiteral("设置\n点数")},
+        {QStringLiteral("每点数量(具)"), QStringLiteral("每点\n数量(具)")},
+        {QStringLiteral("灭火器数量(具)"), QStringLiteral("灭火器\n数量(具)")},
+        {QStringLiteral("实配灭火级别"), QStringLiteral("实配\n灭火级别")},
+        {QStringLiteral("满足最低配置基准"), QStringLiteral("满足最低\n配置基准")},
+    };
+    return broken.value(heading, heading);
 }
 
-// Column widths that fill `width`: a column whose natural width is within an equal share of what
-// is left keeps it, the rest share the remainder equally and wrap their texts. Columns that all
-// fit grow in proportion.
-std::vector<double> shares(const std::vector<double>& natural, double width) {
-    std::vector<double> widths(natural.size(), 0);
-    std::vector<std::size_t> open(natural.size());
-    std::iota(open.begin(), open.end(), std::size_t{0});
-    double remaining = width;
-    while (!open.empty()) {
-        const double share = remaining / static_cast<double>(open.size());
-        const auto wide = std::stable_partition(open.begin(), open.end(),
-                                                [&](std::size_t c) { return natural[c] <= share; });
-        if (wide == open.begin()) {
-            for (const std::size_t c : open) {
-                widths[c] = share;
-            }
-            return widths;
-        }
-        for (auto it = open.begin(); it != wide; ++it) {
-            widths[*it] = natural[*it];
-            remaining -= natural[*it];
-        }
-        open.erase(open.begin(), wide);
-    }
-    const double used = std::accumulate(widths.begin(), widths.end(), 0.0);
-    if (used > 0) {
-        for (double& w : widths) {
-            w *= width / used;
-        }
-    }
-    return widths;
+bool isHan(QChar c) {
+    return c.script() == QChar::Script_Han;
 }
 
-// The painter's place on the page, moving down the page and on to the next.
-class PageFlow {
-  public:
-    PageFlow(QPagedPaintDevice& device, QPainter& painter)
-        : device_(device), painter_(painter), width_(device.width()), height_(device.height()) {}
-
-    [[nodiscard]] double width() const { return width_; }
-    [[nodiscard]] double height() const { return height_; }
-    [[nodiscard]] double y() const { return y_; }
-    [[nodiscard]] bool fits(double height) const { return y_ + height <= height_; }
-    QPainter& painter() { return painter_; }
-    QPagedPaintDevice& device() { return device_; }
-
-    void newPage() {
-        device_.newPage();
-        y_ = 0;
-        pageStarted_ = false;
-    }
-    // Starts a new page unless nothing has been drawn on this one.
-    void freshPage() {
-        if (pageStarted_) {
-            newPage();
+// Where a value may break when its column is narrow: after the 、 of a list ("MP9、MP/AR9",
+// "6.1.2、7.1.3"), before the bracket of an agent's kind ("干粉(磷酸铵盐)") and after the slash
+// between two words ("娱乐场所/地下建筑"). A model code or a number never breaks.
+QString withBreaks(const QString& value) {
+    QString out;
+    out.reserve(value.size() + 4);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (i > 0 && (c == u'(' || c == u'（') && isHan(value[i - 1])) {
+            out += u'\n';
+        }
+        out += c;
+        if (i + 1 < value.size() &&
+            (c == u'、' || (c == u'/' && i > 0 && isHan(value[i - 1]) && isHan(value[i + 1])))) {
+            out += u'\n';
         }
     }
-    void advance(double height) {
-        y_ += height;
-        pageStarted_ = true;
-    }
-
-    // A line of text across the page, wrapped where it is too long.
-    void paragraph(const QString& text, const QFont& font, Qt::Alignment alignment,
-                   double spaceAfter) {
-        painter_.setFont(font);
-        const int flags = static_cast<int>(alignment.toInt()) | Qt::TextWordWrap;
-        const QRectF bounds = painter_.boundingRect(QRectF(0, 0, width_, height_), flags, text);
-        if (!fits(bounds.height())) {
-            newPage();
-        }
-        painter_.drawText(QRectF(0, y_, width_, bounds.height()), flags, text);
-        advance(bounds.height() + spaceAfter);
-    }
-
-  private:
-    QPagedPaintDevice& device_;
-    QPainter& painter_;
-    double width_;
-    double height_;
-    double y_ = 0;
-    bool pageStarted_ = false;
-};
-
-// A table with ruled cells across the page: the heading row is bold and repeats at the top of
-// every page the table reaches, and a caption or heading never stands alone at a page's foot.
-class PageTable {
-  public:
-    PageTable(PageFlow& flow, const std::vector<QStringList>& rows)
-        : flow_(flow), rows_(rows), body_(fontOf(8)), heading_(fontOf(8, true)) {
-        const QFontMetricsF body(body_, &flow.device());
-        const QFontMetricsF heading(heading_, &flow.device());
-        padding_ = body.height() * 0.25;
-        std::vector<double> natural;
-        for (std::size_t r = 0; r < rows_.size(); ++r) {
-            const QFontMetricsF& metrics = r == 0 ? heading : body;
-            for (qsizetype c = 0; c < rows_[r].size(); ++c) {
-                const auto column = static_cast<std::size_t>(c);
-                if (natural.size() <= column) {
-                    natural.resize(column + 1, 0);
-                }
-                natural[column] =
-                    std::max(natural[column],
-                             metrics.horizontalAdvance(cellText(rows_[r][c])) + 2 * padding_);
-            }
-        }
-        widths_ = shares(natural, flow.width());
-    }
-
-    void draw(const QString& caption) {
-        if (rows_.empty()) {
-            return;
-        }
-        const QFont captionFont = fontOf(11, true);
-        const double captionHeight = QFontMetricsF(captionFont, &flow_.device()).height() * 1.6;
-        const double headingHeight = rowHeight(0);
-        const double firstHeight = rows_.size() > 1 ? rowHeight(1) : 0;
-        if (!flow_.fits(captionHeight + headingHeight + firstHeight)) {
-            flow_.newPage();
-        }
-        flow_.painter().setFont(captionFont);
-        flow_.painter().drawText(QRectF(0, flow_.y(), flow_.width(), captionHeight),
-                                 Qt::AlignLeft | Qt::AlignVCenter, caption);
-        flow_.advance(captionHeight);
-        drawRow(0, headingHeight);
-        for (std::size_t r = 1; r < rows_.size(); ++r) {
-            const double height = rowHeight(r);
-            if (!flow_.fits(height)) {
-                flow_.newPage();
-                drawRow(0, headingHeight);
-            }
-            drawRow(r, height);
-        }
-    }
-
-  private:
-    // The row's height, at most what a page holds under the heading row.
-    double rowHeight(std::size_t r) {
-        QPainter& painter = flow_.painter();
-        painter.setFont(r == 0 ? heading_ : body_);
-        double height = 0;
-        for (qsizetype c = 0; c < rows_[r].size(); ++c) {
-            const double w = widths_[static_cast<std::size_t>(c)] - 2 * padding_;
-            height = std::max(height, painter
-                                          .boundingRect(QRectF(0, 0, w, flow_.height()),
-                                                        Qt::TextWordWrap, cellText(rows_[r][c]))
-                                          .height());
-        }
-        const double limit = r == 0 ? flow_.height() / 4 : flow_.height() * 3 / 4;
-        return std::min(height + 2 * padding_, limit);
-    }
-
-    // Each call passes the height it measured for that same row, so the index and the height,
-    // one a count and one a length in device units, are not confused.
-    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-    void drawRow(std::size_t r, double height) {
-        QPainter& painter = flow_.painter();
-        painter.setFont(r == 0 ? heading_ : body_);
-        double x = 0;
-        for (std::size_t c = 0; c < widths_.size(); ++c) {
-            const QRectF cell(x, flow_.y(), widths_[c], height);
-            painter.drawRect(cell);
-            const auto column = static_cast<qsizetype>(c);
-            if (column < rows_[r].size()) {
-                painter.save();
-                painter.setClipRect(cell);
-                painter.drawText(cell.adjusted(padding_, padding_, -padding_, -padding_),
-                                 Qt::TextWordWrap | Qt::AlignCenter, cellText(rows_[r][column]));
-                painter.restore();
-            }
-            x += widths_[c];
-        }
-        flow_.advance(height);
-    }
-
-    PageFlow& flow_;
-    const std::vector<QStringList>& rows_;
-    QFont body_;
-    QFont heading_;
-    double padding_ = 0;
-    std::vector<double> widths_;
-};
-
-// A section of its own pages: the HTML laid out to the page's size, page by page.
-void drawSection(PageFlow& flow, const QString& html) {
-    flow.freshPage();
-    QTextDocument document;
-    document.documentLayout()->setPaintDevice(&flow.device());
-    document.setDefaultFont(fontOf(10));
-    document.setHtml(html);
-    document.setPageSize(QSizeF(flow.width(), flow.height()));
-    QPainter& painter = flow.painter();
-    for (int page = 0; page < document.pageCount(); ++page) {
-        if (page > 0) {
-            flow.newPage();
-        }
-        painter.save();
-        painter.translate(0, -page * flow.height());
-        document.drawContents(&painter,
-                              QRectF(0, page * flow.height(), flow.width(), flow.height()));
-        painter.restore();
-        flow.advance(flow.height());
-    }
+    return out;
 }
 
-QString unconfigurableHtml(const core::Unit& unit, const core::UnitDesign& design) {
-    QString title = qs(unit.name);
+// The rows with the headings' and the values' places to break marked.
+std::vector<QStringList> withBreaks(std::vector<QStringList> rows,
+                                    const std::vector<ColumnKind>& kinds) {
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (qsizetype c = 0; c < rows[r].size(); ++c) {
+            QString& cell = rows[r][c];
+            if (r == 0) {
+                cell = brokenHeading(cell);
+            } else if (std::cmp_less(c, kinds.size()) &&
+                       kinds[static_cast<std::size_t>(c)] == ColumnKind::Value) {
+                cell = withBreaks(cell);
+            }
+        }
+    }
+    return rows;
+}
+
+QDate bookDate(const core::ProjectInfo& info) {
+    if (!info.date) {
+        return QDate::currentDate();
+    }
+    const std::chrono::year_month_day& d = *info.date;
+    return {static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
+            static_cast<int>(static_cast<unsigned>(d.day()))};
+}
+
+QString dateText(const QDate& date) {
+    return date.toString(QStringLiteral("yyyy年M月d日"));
+}
+
+// "3　地下车库（B1）": the unit's number, name and location.
+QString unitTitle(std::size_t index, const core::Unit& unit) {
+    QString title = QString::number(index + 1) + QChar(0x3000) + qs(unit.name);
     if (!unit.location.empty()) {
         title += QStringLiteral("（%1）").arg(qs(unit.location));
     }
-    return QStringLiteral("<h3>%1</h3><p>%2</p>")
-        .arg(title.toHtmlEscaped(), unconfigurableReason(design.fault).toHtmlEscaped());
+    return title;
+}
+
+// A paragraph broken into lines.
+struct Paragraph {
+    QStringList lines;
+    std::uint16_t font = 0;
+    double lineHeight = 0;
+    double spaceBefore = 0;
+    double spaceAfter = 0;
+    bool warning = false;
+    bool keepWithNext = false;  // a heading: never the last thing on a page
+    bool centred = false;
+    QString beside;  // of a one-line paragraph, a second line in the right half of the line
+
+    [[nodiscard]] double height() const {
+        return spaceBefore + static_cast<double>(lines.size()) * lineHeight + spaceAfter;
+    }
+};
+
+// The table's rows in two halves side by side, each under the headings: for a table that would
+// otherwise push a unit's sheet onto a second page.
+std::vector<QStringList> sideBySide(const std::vector<QStringList>& rows) {
+    const std::size_t data = rows.size() - 1;
+    const std::size_t half = (data + 1) / 2;
+    std::vector<QStringList> paired{rows.front() + rows.front()};
+    for (std::size_t i = 1; i <= half; ++i) {
+        QStringList row = rows[i];
+        if (i + half < rows.size()) {
+            row += rows[i + half];
+        } else {
+            row += QStringList(rows.front().size());
+        }
+        paired.push_back(row);
+    }
+    return paired;
+}
+
+// A unit's sheet as paragraphs and tables in order: at each place one or the other.
+struct Blocks {
+    std::vector<Paragraph> paragraphs;
+    std::vector<std::optional<TableLayout>> tables;
+
+    void add(Paragraph p) {
+        paragraphs.push_back(std::move(p));
+        tables.emplace_back();
+    }
+    void add(TableLayout table) {
+        paragraphs.emplace_back();
+        tables.emplace_back(std::move(table));
+    }
+    [[nodiscard]] double height() const {
+        double height = 0;
+        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+            if (tables[i]) {
+                for (const TableLayout::Row& row : tables[i]->rows) {
+                    height += row.height;
+                }
+            } else {
+                height += paragraphs[i].height();
+            }
+        }
+        return height;
+    }
+};
+
+// The book's pages, laid out one after the other.
+class BookComposer {
+  public:
+    BookComposer(const core::Project& project, Typesetter& typesetter)
+        : project_(project),
+          typesetter_(typesetter),
+          body_(typesetter.font(serifFamilies(), 10.5)),
+          heading_(typesetter.font(sansFamilies(), 11, true)),
+          caption_(typesetter.font(sansFamilies(), 12, true)),
+          unitHeading_(typesetter.font(sansFamilies(), 14, true)),
+          targets_(kFirstUnitTarget + project.units.size(), -1) {}
+
+    [[nodiscard]] std::vector<LaidOutPage>& pages() { return pages_; }
+    [[nodiscard]] const std::vector<int>& targets() const { return targets_; }
+
+    void cover(const QDate& date);
+    void contents();
+    void schedule(std::span<const core::UnitDesign> designs);
+    void materials(std::span<const core::UnitDesign> designs);
+    void unit(std::size_t index, const core::UnitDesign& design);
+
+  private:
+    [[nodiscard]] Blocks sheetBlocks(const CalculationSheet& sheet, double spacing,
+                                     bool halves) const;
+    [[nodiscard]] const QRectF& body() const {
+        return typesetter_.frame(pages_.back().orientation).body;
+    }
+    [[nodiscard]] bool atTop() const { return y_ <= body().top(); }
+    [[nodiscard]] double room() const { return body().bottom() - y_; }
+
+    void newPage(QPageLayout::Orientation orientation, int owner, bool numbered = true) {
+        pages_.push_back({orientation, numbered, owner, {}, {}});
+        y_ = body().top();
+    }
+    // A page continuing the one before, under the heading that `continued_` sets.
+    void continuePage() {
+        const LaidOutPage& last = pages_.back();
+        newPage(last.orientation, last.owner);
+        if (continued_) {
+            continued_();
+        }
+    }
+
+    [[nodiscard]] Paragraph paragraph(const QString& text, std::uint16_t font,
+                                      double spacing = 1.35) const {
+        Paragraph p;
+        p.font = font;
+        p.lineHeight = typesetter_.lineHeight(font, spacing);
+        p.lines = typesetter_.wrap(text, font, body().width());
+        return p;
+    }
+    // A heading, set closer to the text of a sheet whose lines are closer together.
+    [[nodiscard]] Paragraph headingParagraph(const QString& text, std::uint16_t font,
+                                             double spacing = 1.35) const {
+        Paragraph p = paragraph(text, font, spacing + 0.15);
+        p.spaceBefore = typesetter_.mm(spacing > 1.3 ? 1.5 : 0.5);
+        p.keepWithNext = true;
+        return p;
+    }
+    // The height a paragraph needs on a page before it may start there: all of one of up to
+    // three lines, else two lines.
+    [[nodiscard]] static double leastHeight(const Paragraph& p) {
+        const auto lines = static_cast<double>(p.lines.size() <= 3 ? p.lines.size() : 2);
+        return lines * p.lineHeight;
+    }
+    void placeLine(const Paragraph& p, const QString& line) {
+        const QFontMetricsF& metrics = typesetter_.metrics(p.font);
+        const double baseline = y_ + (p.lineHeight - metrics.height()) / 2 + metrics.ascent();
+        double x = body().left();
+        if (p.centred) {
+            x += (body().width() - typesetter_.advance(line, p.font)) / 2;
+        }
+        typesetter_.place(pages_.back(), QPointF(x, baseline), line, p.font, p.warning);
+        if (!p.beside.isEmpty()) {
+            typesetter_.place(pages_.back(), QPointF(x + body().width() / 2, baseline), p.beside,
+                              p.font, p.warning);
+        }
+        y_ += p.lineHeight;
+    }
+    // Places the paragraph, `after` the height that must follow it on the same page.
+    void place(const Paragraph& p, double after = 0);
+    void place(const TableLayout& table);
+
+    const core::Project& project_;
+    Typesetter& typesetter_;
+    std::uint16_t body_;
+    std::uint16_t heading_;
+    std::uint16_t caption_;
+    std::uint16_t unitHeading_;
+    std::vector<LaidOutPage> pages_;
+    std::vector<int> targets_;
+    double y_ = 0;
+    std::function<void()> continued_;
+};
+
+void BookComposer::place(const Paragraph& p, double after) {
+    if (!atTop()) {
+        y_ += p.spaceBefore;
+    }
+    if (room() < leastHeight(p) + after && !atTop()) {
+        continuePage();
+    }
+    qsizetype i = 0;
+    const auto n = p.lines.size();
+    while (i < n) {
+        const auto fitting = static_cast<qsizetype>(std::floor(room() / p.lineHeight + 1e-6));
+        if (n - i <= fitting) {
+            for (; i < n; ++i) {
+                placeLine(p, p.lines[i]);
+            }
+            break;
+        }
+        // A long paragraph breaks with at least two lines on either side of the break.
+        qsizetype take = std::min(fitting, n - i - 2);
+        if (take < 2) {
+            if (!atTop()) {
+                continuePage();
+                continue;
+            }
+            take = std::max<qsizetype>(1, fitting);  // a page too short for the rule
+        }
+        for (const qsizetype end = i + take; i < end; ++i) {
+            placeLine(p, p.lines[i]);
+        }
+        continuePage();
+    }
+    y_ += p.spaceAfter;
+}
+
+void BookComposer::place(const TableLayout& table) {
+    const double left = body().left() + (body().width() - table.width()) / 2;
+    const double first =
+        table.rows.front().height + (table.rows.size() > 1 ? table.rows[1].height : 0);
+    if (room() < first && !atTop()) {
+        continuePage();
+    }
+    placeRow(typesetter_, pages_.back(), table, 0, left, y_);
+    y_ += table.rows.front().height;
+    for (std::size_t r = 1; r < table.rows.size(); ++r) {
+        const double height = table.rows[r].height;
+        if (room() < height) {
+            continuePage();
+            placeRow(typesetter_, pages_.back(), table, 0, left, y_);
+            y_ += table.rows.front().height;
+        }
+        placeRow(typesetter_, pages_.back(), table, r, left, y_);
+        y_ += height;
+    }
+}
+
+void BookComposer::cover(const QDate& date) {
+    newPage(QPageLayout::Portrait, -1, false);
+    const core::ProjectInfo& info = project_.info;
+    const PageFrame& frame = typesetter_.frame(QPageLayout::Portrait);
+    const QRectF& area = frame.body;
+    const auto centred = [&](const QString& text, std::uint16_t font, double spacing = 1.5) {
+        Paragraph p = paragraph(text, font, spacing);
+        p.centred = true;
+        for (const QString& line : p.lines) {
+            placeLine(p, line);
+        }
+    };
+    const std::uint16_t name = typesetter_.font(sansFamilies(), 20, true);
+    const std::uint16_t title = typesetter_.font(sansFamilies(), 24, true);
+    const std::uint16_t field = typesetter_.font(serifFamilies(), 14);
+    const std::uint16_t basis = typesetter_.font(serifFamilies(), 10.5);
+
+    y_ = area.top() + area.height() * 0.12;
+    centred(qs(project_.name), name);
+    if (!info.number.empty()) {
+        y_ += typesetter_.mm(3);
+        centred(QStringLiteral("工程编号：") + qs(info.number), field);
+    }
+    y_ = std::max(y_ + typesetter_.mm(12), area.top() + area.height() * 0.3);
+    centred(QStringLiteral("建筑灭火器配置设计计算书"), title);
+    if (!info.stage.empty()) {
+        y_ += typesetter_.mm(4);
+        centred(QStringLiteral("设计阶段：") + qs(info.stage), field);
+    }
+
+    // The signature block: a line to sign on for each role, the name on it where given.
+    y_ = std::max(y_ + typesetter_.mm(15), area.top() + area.height() * 0.47);
+    const std::pair<QString, const std::string*> roles[] = {
+        {QStringLiteral("计　　算"), &info.calculatedBy},
+        {QStringLiteral("校　　对"), &info.checkedBy},
+        {QStringLiteral("审　　核"), &info.reviewedBy},
+        {QStringLiteral("审　　定"), &info.approvedBy},
+    };
+    const double labelRight = area.center().x() - typesetter_.mm(12);
+    const double lineLeft = area.center().x() - typesetter_.mm(8);
+    const double lineRight = area.center().x() + typesetter_.mm(52);
+    const QFontMetricsF& metrics = typesetter_.metrics(field);
+    for (const auto& [role, person] : roles) {
+        const double baseline = y_ + typesetter_.mm(8);
+        LaidOutPage& page = pages_.back();
+        page.runs.push_back({QPointF(labelRight, baseline), role, field, true, false, -1});
+        page.rules.emplace_back(lineLeft, baseline + metrics.descent(), lineRight,
+                                baseline + metrics.descent());
+        // A name too long for the line is set smaller, and wraps upwards above it.
+        const double width = lineRight - lineLeft - typesetter_.mm(4);
+        std::uint16_t font = field;
+        if (typesetter_.advance(qs(*person), font) > width) {
+            font = typesetter_.font(serifFamilies(), 9);
+        }
+        const QStringList lines = typesetter_.wrap(qs(*person), font, width);
+        double lineBaseline =
+            baseline - static_cast<double>(lines.size() - 1) * typesetter_.lineHeight(font, 1.2);
+        for (const QString& line : lines) {
+            const double x =
+                lineLeft + (lineRight - lineLeft - typesetter_.advance(line, font)) / 2;
+            typesetter_.place(page, QPointF(x, lineBaseline), line, font);
+            lineBaseline += typesetter_.lineHeight(font, 1.2);
+        }
+        y_ += typesetter_.mm(12);
+    }
+
+    y_ = std::max(y_ + typesetter_.mm(12), area.top() + area.height() * 0.76);
+    if (!info.company.empty()) {
+        centred(qs(info.company), field);
+    }
+    centred(dateText(date), field);
+    y_ = std::max(y_ + typesetter_.mm(6), area.bottom() - typesetter_.lineHeight(basis, 1.5) * 2);
+    // The codes' names keep their numbers on their line.
+    centred(QStringLiteral("依据：") + QString(kBasis).replace(u' ', QChar::Nbsp), basis);
+}
+
+void BookComposer::contents() {
+    newPage(QPageLayout::Portrait, -1);
+    Paragraph title =
+        paragraph(QStringLiteral("目　　录"), typesetter_.font(sansFamilies(), 16, true), 2);
+    title.centred = true;
+    title.spaceAfter = typesetter_.mm(4);
+    place(title);
+    continued_ = {};
+    const double numberWidth = typesetter_.mm(18);
+    const auto entry = [&](const QString& text, int target, double indent) {
+        Paragraph p;
+        p.font = body_;
+        p.lineHeight = typesetter_.lineHeight(body_, 1.6);
+        p.lines = typesetter_.wrap(text, body_, body().width() - indent - numberWidth);
+        if (room() < static_cast<double>(p.lines.size()) * p.lineHeight) {
+            continuePage();
+        }
+        const QFontMetricsF& metrics = typesetter_.metrics(body_);
+        for (const QString& line : p.lines) {
+            const double baseline = y_ + (p.lineHeight - metrics.height()) / 2 + metrics.ascent();
+            typesetter_.place(pages_.back(), QPointF(body().left() + indent, baseline), line,
+                              body_);
+            y_ += p.lineHeight;
+        }
+        if (target >= 0) {
+            const double baseline =
+                y_ - p.lineHeight + (p.lineHeight - metrics.height()) / 2 + metrics.ascent();
+            pages_.back().runs.push_back(
+                {QPointF(body().right(), baseline), {}, body_, true, false, target});
+        }
+    };
+    entry(QStringLiteral("一、灭火器配置表"), kScheduleTarget, 0);
+    entry(QStringLiteral("二、材料表"), kMaterialsTarget, 0);
+    if (!project_.units.empty()) {
+        entry(QStringLiteral("三、计算单元"), kFirstUnitTarget, 0);
+    }
+    const double indent = typesetter_.advance(QStringLiteral("三、"), body_);
+    for (std::size_t i = 0; i < project_.units.size(); ++i) {
+        entry(unitTitle(i, project_.units[i]), kFirstUnitTarget + static_cast<int>(i), indent);
+    }
+}
+
+void BookComposer::schedule(std::span<const core::UnitDesign> designs) {
+    newPage(QPageLayout::Landscape, -1);
+    targets_[kScheduleTarget] = static_cast<int>(pages_.size() - 1);
+    const QString caption = QStringLiteral("一、灭火器配置表");
+    place(headingParagraph(caption, caption_));
+    continued_ = [this, caption] {
+        place(headingParagraph(caption + QStringLiteral("（续）"), caption_));
+    };
+    using enum ColumnKind;
+    // 位置 and 计算单元 wrap; every other column holds values.
+    std::vector<ColumnKind> kinds(static_cast<std::size_t>(scheduleHeadings().size()), Value);
+    kinds[1] = kinds[2] = Text;
+    place(layOutTable(typesetter_, withBreaks(scheduleRows(project_, designs), kinds), kinds,
+                      body().width(), 9));
+    continued_ = {};
+}
+
+void BookComposer::materials(std::span<const core::UnitDesign> designs) {
+    newPage(QPageLayout::Portrait, -1);
+    targets_[kMaterialsTarget] = static_cast<int>(pages_.size() - 1);
+    const QString caption = QStringLiteral("二、材料表");
+    place(headingParagraph(caption, caption_));
+    continued_ = [this, caption] {
+        place(headingParagraph(caption + QStringLiteral("（续）"), caption_));
+    };
+    using enum ColumnKind;
+    const std::vector<ColumnKind> kinds{Value, Text, Value, Value, Value, Value};
+    place(layOutTable(typesetter_,
+                      withBreaks(materialRows(documents::materials(project_, designs)), kinds),
+                      kinds, body().width(), 10.5));
+    continued_ = {};
+}
+
+Blocks BookComposer::sheetBlocks(const CalculationSheet& sheet, double spacing, bool halves) const {
+    Blocks blocks;
+    // The conditions' short lines go two to a line, before their long ones.
+    const double half = body().width() / 2 - typesetter_.mm(2);
+    int headings = 0;
+    QStringList shortLines;
+    QStringList longLines;
+    const auto flush = [&] {
+        for (qsizetype i = 0; i < shortLines.size(); i += 2) {
+            Paragraph p = paragraph(shortLines[i], body_, spacing);
+            if (i + 1 < shortLines.size()) {
+                p.beside = shortLines[i + 1];
+            }
+            blocks.add(std::move(p));
+        }
+        for (const QString& line : longLines) {
+            blocks.add(paragraph(line, body_, spacing));
+        }
+        shortLines.clear();
+        longLines.clear();
+    };
+    for (const CalculationSheet::Part& part : sheet.parts()) {
+        using enum CalculationSheet::Kind;
+        if (part.kind == Line && headings == 1) {
+            (typesetter_.advance(part.text, body_) <= half ? shortLines : longLines) << part.text;
+            continue;
+        }
+        flush();
+        switch (part.kind) {
+            case Title:
+            case Preamble:
+                break;
+            case Heading:
+                ++headings;
+                blocks.add(headingParagraph(part.text, heading_, spacing));
+                break;
+            case Line:
+            case Breach: {
+                Paragraph p = paragraph(part.text, body_, spacing);
+                p.warning = part.kind == Breach;
+                blocks.add(std::move(p));
+                break;
+            }
+            case Table: {
+                const std::vector<ColumnKind> kinds(5, ColumnKind::Value);
+                const std::vector<QStringList> rows = withBreaks(part.rows, kinds);
+                if (halves && rows.size() > 4) {
+                    const std::vector<ColumnKind> doubled(10, ColumnKind::Value);
+                    blocks.add(
+                        layOutTable(typesetter_, sideBySide(rows), doubled, body().width(), 9));
+                } else {
+                    blocks.add(layOutTable(typesetter_, rows, kinds, body().width(), 9));
+                }
+                break;
+            }
+        }
+    }
+    flush();
+    return blocks;
+}
+
+void BookComposer::unit(std::size_t index, const core::UnitDesign& design) {
+    const core::Unit& unit = project_.units[index];
+    newPage(QPageLayout::Portrait, static_cast<int>(index));
+    targets_[kFirstUnitTarget + index] = static_cast<int>(pages_.size() - 1);
+    if (index == 0) {
+        place(headingParagraph(QStringLiteral("三、计算单元"), caption_));
+    }
+    const QString title = unitTitle(index, unit);
+    continued_ = {};
+    place(headingParagraph(title, unitHeading_));
+    continued_ = [this, title] {
+        place(headingParagraph(title + QStringLiteral("（续）"), unitHeading_));
+    };
+
+    Blocks blocks;
+    if (design.configured()) {
+        const CalculationSheet sheet(QString(), QDate(), design.conditions.value(), design.model,
+                                     design.configuration.points);
+        // As set, or else with the table of models in two halves side by side, or else also
+        // with lines closer together: the first that keeps the sheet on its page.
+        for (const auto& [spacing, halves] :
+             {std::pair{1.35, false}, {1.35, true}, {1.2, true}, {1.1, true}}) {
+            blocks = sheetBlocks(sheet, spacing, halves);
+            if (blocks.height() <= room()) {
+                break;
+            }
+        }
+    } else {
+        const core::Choices& choices = unit.choices;
+        blocks.add(
+            paragraph(QStringLiteral("火灾种类：") + fireClassName(choices.fireClass), body_));
+        if (choices.fireClass != core::FireClass::D) {
+            blocks.add(paragraph(QStringLiteral("危险等级：") + hazardName(choices.hazard), body_));
+        }
+        Paragraph reason = paragraph(unconfigurableReason(design.fault), body_);
+        reason.warning = true;
+        blocks.add(std::move(reason));
+    }
+    const std::vector<Paragraph>& paragraphs = blocks.paragraphs;
+    const std::vector<std::optional<TableLayout>>& tables = blocks.tables;
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        if (tables[i]) {
+            place(*tables[i]);
+            continue;
+        }
+        double after = 0;
+        if (paragraphs[i].keepWithNext && i + 1 < paragraphs.size()) {
+            after = tables[i + 1]
+                        ? tables[i + 1]->rows.front().height +
+                              (tables[i + 1]->rows.size() > 1 ? tables[i + 1]->rows[1].height : 0)
+                        : paragraphs[i + 1].spaceBefore + leastHeight(paragraphs[i + 1]);
+        }
+        place(paragraphs[i], after);
+    }
+    continued_ = {};
+}
+
+// The pages' number texts of the contents' targets: a page's number counts from the first
+// numbered page.
+QStringList targetNumbers(const std::vector<LaidOutPage>& pages, const std::vector<int>& targets) {
+    const auto first =
+        std::find_if(pages.begin(), pages.end(), [](const LaidOutPage& p) { return p.numbered; }) -
+        pages.begin();
+    QStringList numbers;
+    numbers.reserve(static_cast<qsizetype>(targets.size()));
+    for (const int target : targets) {
+        numbers << (target < 0 ? QString() : QString::number(target - first + 1));
+    }
+    return numbers;
 }
 
 QString failure(const QString& fileName, const QString& reason) {
@@ -258,60 +621,54 @@ QString failure(const QString& fileName, const QString& reason) {
 }  // namespace
 
 QPageLayout bookPageLayout() {
-    return {QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+    // The book sets its own margins inside the sheet; a printer's may only widen them.
+    return {QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
             QPageLayout::Millimeter};
 }
 
 bool paintBook(const core::Project& project, QPainter& painter, QPagedPaintDevice& device,
-               const UnitSheetHtml& unitSheetHtml, const Progress& progress) {
-    painter.setPen(QPen(Qt::black, 0));
+               const Progress& progress) {
     const std::vector<core::UnitDesign> unitDesigns = designs(project);
-    const int units = static_cast<int>(std::min<std::size_t>(project.units.size(), 1'000'000));
-    const int total = unitSheetHtml ? units + 1 : 1;
+    const std::size_t units = project.units.size();
+    const int total = static_cast<int>(std::min<std::size_t>(2 * units + 2, 2'000'000));
     int done = 0;
     const auto step = [&] {
-        ++done;
+        done = std::min(done + 1, total);
         return !progress || progress(done, total);
     };
 
-    PageFlow flow(device, painter);
-    flow.paragraph(QStringLiteral("灭火器配置计算书"), fontOf(20, true), Qt::AlignHCenter,
-                   flow.height() / 30);
-    flow.paragraph(QStringLiteral("工程名称：") + qs(project.name), fontOf(12), Qt::AlignLeft, 0);
-    flow.paragraph(
-        QStringLiteral("日期：") + QDate::currentDate().toString(QStringLiteral("yyyy年M月d日")),
-        fontOf(12), Qt::AlignLeft, 0);
-    // The codes' names keep their numbers on their line.
-    flow.paragraph(QStringLiteral("依据：《消防设施通用规范》GB 55036-2022，"
-                                  "《建筑灭火器配置设计规范》GB 50140-2005")
-                       .replace(u' ', QChar::Nbsp),
-                   fontOf(12), Qt::AlignLeft, flow.height() / 30);
-    const std::vector<QStringList> schedule = scheduleRows(project, unitDesigns);
-    PageTable(flow, schedule).draw(QStringLiteral("一、灭火器配置表"));
-    flow.advance(flow.height() / 40);
-    const std::vector<QStringList> bill = materialRows(materials(project, unitDesigns));
-    PageTable(flow, bill).draw(QStringLiteral("二、材料表"));
+    Typesetter typesetter(device);
+    BookComposer composer(project, typesetter);
+    composer.cover(bookDate(project.info));
+    composer.contents();
+    composer.schedule(unitDesigns);
+    composer.materials(unitDesigns);
     if (!step()) {
         return false;
     }
-
-    if (unitSheetHtml) {
-        for (int i = 0; i < units; ++i) {
-            const auto index = static_cast<std::size_t>(i);
-            const core::Unit& unit = project.units[index];
-            const core::UnitDesign& design = unitDesigns[index];
-            drawSection(flow, design.configured() ? unitSheetHtml(unit, design)
-                                                  : unconfigurableHtml(unit, design));
-            if (!step()) {
-                return false;
-            }
+    for (std::size_t i = 0; i < units; ++i) {
+        composer.unit(i, unitDesigns[i]);
+        if (!step()) {
+            return false;
         }
     }
-    return true;
+
+    std::vector<LaidOutPage>& pages = composer.pages();
+    PageDecoration decoration;
+    decoration.headerLeft = qs(project.name);
+    decoration.headerRight = kSheetTitle;
+    decoration.font = typesetter.font(serifFamilies(), 9);
+    decoration.targetPages = targetNumbers(pages, composer.targets());
+    // A step when the front matter is painted and when each unit's last page is.
+    return paintPages(pages, typesetter, decoration, painter, device, [&](std::size_t i) {
+        const int owner = pages[i].owner;
+        const bool last = i + 1 == pages.size() || pages[i + 1].owner != owner;
+        return !last || step();
+    });
 }
 
 WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
-                          const UnitSheetHtml& unitSheetHtml, const Progress& progress) {
+                          const Progress& progress) {
     if (auto fault = io::replaceFault(fileName)) {
         return {WriteStatus::Failed, failure(fileName, *fault)};
     }
@@ -324,14 +681,14 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
     QPdfWriter writer(&file);
     writer.setResolution(kResolution);
     writer.setPageLayout(bookPageLayout());
-    writer.setTitle(QStringLiteral("灭火器配置计算书"));
+    writer.setTitle(kSheetTitle);
     writer.setCreator(QStringLiteral("灭火器配置计算"));
     QPainter painter;
     if (!painter.begin(&writer)) {
         file.cancelWriting();
         return {WriteStatus::Failed, failure(fileName, QStringLiteral("无法生成PDF"))};
     }
-    if (!paintBook(project, painter, writer, unitSheetHtml, progress)) {
+    if (!paintBook(project, painter, writer, progress)) {
         painter.end();
         file.cancelWriting();
         return {WriteStatus::Cancelled, {}};

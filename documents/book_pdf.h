@@ -2,7 +2,6 @@
 
 #include <QPageLayout>
 #include <QString>
-#include <functional>
 
 #include "project.h"
 #include "write_outcome.h"
@@ -10,31 +9,30 @@
 class QPagedPaintDevice;
 class QPainter;
 
-// The calculation book of a project as one PDF.
+// The calculation book of a project, as a plan reviewer receives it.
 namespace documents {
 
-// The calculation sheet of one configured unit as HTML.
-using UnitSheetHtml = std::function<QString(const core::Unit&, const core::UnitDesign&)>;
-
-// Writes the book: the title part (title, project name, date and the codes followed), the
-// schedule and the bill of materials as tables whose heading row repeats on every page they
-// reach, then one section per unit, each from a new page: the unit's sheet from unitSheetHtml,
-// or, for a unit that cannot be configured, the reason. Without unitSheetHtml the book ends
-// after the tables. The file is replaced only when the book is complete; cancelling through
-// progress (one step for the tables, one per unit) leaves it as it was. Needs a
-// QGuiApplication.
+// Writes the book as a PDF:
+// - a cover: the project's name and number, the title, the design stage, the signature block
+//   (计算, 校对, 审核, 审定), the company, the date (the project's, else today) and the codes;
+// - 目录, with the page on which each part and each unit starts;
+// - 一、灭火器配置表 on landscape pages, its heading row repeated on each, then 合计;
+// - 二、材料表;
+// - 三、计算单元: each unit's calculation from a new page under "3　地下车库（B1）", continued
+//   under "（续）" when it runs over;
+// and every page after the cover with a running header and "第 x 页 共 y 页".
+// The file is replaced only when the book is complete; cancelling through progress leaves it as
+// it was. Needs a QGuiApplication.
 [[nodiscard]] WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
-                                        const UnitSheetHtml& unitSheetHtml,
                                         const Progress& progress = {});
 
-// The book's pages: A4, upright, with margins of 20 mm.
+// The book's pages: A4, upright, without margins of the device's own (the book sets its own).
 [[nodiscard]] QPageLayout bookPageLayout();
 
-// Paints the same book with `painter`, begun on `device` (a printer, say), from the device's
-// current page on. False when cancelled through progress; the caller then discards what was
-// painted (a printer's job is aborted).
+// Paints the same book with `painter`, begun on `device` (a printer, say) with bookPageLayout(),
+// turning the device for the landscape pages. False when cancelled through progress; the caller
+// then discards what was painted (a printer's job is aborted).
 [[nodiscard]] bool paintBook(const core::Project& project, QPainter& painter,
-                             QPagedPaintDevice& device, const UnitSheetHtml& unitSheetHtml,
-                             const Progress& progress = {});
+                             QPagedPaintDevice& device, const Progress& progress = {});
 
 }  // namespace documents

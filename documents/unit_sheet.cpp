@@ -70,11 +70,13 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
     const double minimum = core::minimumRating(ratingClass, choices.hazard);
 
     add(Kind::Title, kSheetTitle);
-    value(QStringLiteral("日期"), date.toString(QStringLiteral("yyyy年M月d日")));
-    value(QStringLiteral("依据"), kBasis);
+    add(Kind::Preamble, QStringLiteral("日期：") + date.toString(QStringLiteral("yyyy年M月d日")));
+    add(Kind::Preamble, QStringLiteral("依据：") + kBasis);
 
     add(Kind::Heading, QStringLiteral("一、设计条件"));
-    value(QStringLiteral("计算单元"), unitName);
+    if (!unitName.isEmpty()) {
+        value(QStringLiteral("计算单元"), unitName);
+    }
     value(QStringLiteral("火灾种类"), fireClassName(choices.fireClass));
     value(QStringLiteral("危险等级"), hazardName(choices.hazard));
     value(QStringLiteral("修正系数 K"), factorText(choices.factor));
@@ -266,6 +268,7 @@ QString CalculationSheet::html() const {
             case Kind::Heading:
                 out += QStringLiteral("<h3>%1</h3>\n").arg(text);
                 break;
+            case Kind::Preamble:
             case Kind::Line:
                 out += QStringLiteral("<p>%1</p>\n").arg(text);
                 break;
@@ -278,15 +281,6 @@ QString CalculationSheet::html() const {
         }
     }
     return out + QStringLiteral("</body></html>\n");
-}
-
-std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml(
-    const QDate& date) {
-    return [date](const core::Unit& unit, const core::UnitDesign& design) {
-        return CalculationSheet(qs(unit.name), date, design.conditions.value(), design.model,
-                                design.configuration.points)
-            .html();
-    };
 }
 
 std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QString& fileName) {

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -21,21 +22,25 @@ constexpr double kSheetMarginMm = 20;
 // value, and HTML with the same lines.
 class CalculationSheet {
   public:
-    // `model` indexes unit.candidates.
+    // `model` indexes unit.candidates. Without a unit name the sheet leaves out its line, for a
+    // book whose heading names the unit.
     CalculationSheet(const QString& unitName, const QDate& date, const core::UnitConditions& unit,
                      std::size_t model, int points);
 
     [[nodiscard]] QString plainText() const;
     [[nodiscard]] QString html() const;
 
-  private:
-    enum class Kind { Title, Heading, Line, Breach, Table };
+    // The sheet's parts in order: its title, then the date and the basis (the preamble, which a
+    // book's cover carries instead), then headings, lines, breached checks and the table.
+    enum class Kind : std::uint8_t { Title, Preamble, Heading, Line, Breach, Table };
     struct Part {
         Kind kind;
         QString text;
-        std::vector<QStringList> rows;
+        std::vector<QStringList> rows;  // of a Table, the first row the headings
     };
+    [[nodiscard]] const std::vector<Part>& parts() const { return parts_; }
 
+  private:
     void add(Kind kind, const QString& text) { parts_.push_back({kind, text, {}}); }
     void line(const QString& text) { add(Kind::Line, text); }
     void value(const QString& label, const QString& text) { line(label + u'：' + text); }
@@ -48,11 +53,6 @@ class CalculationSheet {
 
     std::vector<Part> parts_;
 };
-
-// The sheet of a configured unit of a project, dated `date`, as HTML: what the project's
-// calculation book prints for each unit.
-[[nodiscard]] std::function<QString(const core::Unit&, const core::UnitDesign&)> unitSheetHtml(
-    const QDate& date);
 
 // Writes the sheet as an A4 PDF. Empty on success, else why the file could not be written.
 [[nodiscard]] std::optional<QString> writeSheetPdf(const CalculationSheet& sheet,

@@ -81,8 +81,7 @@ std::vector<Writer> writers() {
          }},
         {"bookPdf",
          [=](const QString& at) {
-             return outcome(documents::writeBookPdf(kFiveUnits, at + u"/工程.pdf"_s,
-                                                    documents::unitSheetHtml(QDate(2024, 5, 6))));
+             return outcome(documents::writeBookPdf(kFiveUnits, at + u"/工程.pdf"_s));
          }},
         {"workbook",
          [=](const QString& at) {

@@ -21,14 +21,22 @@ using namespace tests;
 
 TEST(ProjectOutputs, ScheduleOfTheSampleBuilding) {
     const QString expected =
-        u"序号\t位置\t计算单元\t火灾种类\t危险等级\t保护面积(m²)\tQ\t设计需配灭火级别\t灭火器型号\t"
-        "单具灭火级别\t设置点数\t每点数量(具)\t灭火器数量(具)\t实配灭火级别\t校核\n"
-        "1\t一层\t仓库\tA类\t中危险级\t1500\t18A\t20A\tMF/ABC3\t2A\t2\t5\t10\t20A\t满足\n"
-        "2\t地下一层\t配电室\tE类\t轻危险级\t500\t434B\t434B\tMF/ABC3\t34B\t1\t13\t13\t442B\t"
-        "6.1.2、7.1.3\n"
-        "3\t二层\t值班室\tA类\t轻危险级\t150\t2A\t2A\tMY4\t1A\t1\t2\t2\t2A\t满足\n"
-        "4\t一层\t金属加工间\tD类\t严重危险级\t300\t\t\t\t\t\t\t\t\t不能配置\n"
-        "合计\t\t\t\t\t\t\t\t\t\t\t\t25\t\t\n"_s;
+        u"序号\t位置\t计算单元\t火灾种类\t危险等级\t修正系数K\t场所类别\t保护面积(m²)"
+        u"\t灭火器类型\tQ\t"
+        "设计需配灭火级别\t灭火器型号\t单具灭火级别\t设置点数\t每点数量(具)\t灭火器数量(具)\t"
+        "实配灭火级别\t校核\n"
+        "1\t一层\t仓库\tA类\t中危险级\t0.9\t地上建筑\t1500\t干粉(磷酸铵盐)\t18A\t20A\tMF/"
+        "ABC3\t2A\t2\t"
+        "5\t10\t20A\t满足\n"
+        "2\t地下一层\t配电室\tE类\t轻危险级\t1.0\t娱乐场所/"
+        "地下建筑\t500\t干粉(磷酸铵盐)\t434B\t434B\t"
+        "MF/ABC3\t34B\t1\t13\t13\t442B\t6.1.2、7.1.3\n"
+        "3\t二层\t值班室\tA类\t轻危险级\t1.0\t地上建筑\t150\t卤代烷(1211)"
+        "\t2A\t2A\tMY4\t1A\t1\t2\t2\t"
+        "2A\t满足\n"
+        "4\t一层\t金属加工间\tD类\t严重危险级\t1.0\t地上建筑\t300\t干粉(磷酸铵盐)\t\t\t\t\t\t\t\t\t"
+        "不能配置\n"
+        "合计\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t25\t\t\n"_s;
     EXPECT_EQ(out::tableText(out::scheduleRows(outputsSample())).toStdString(),
               expected.toStdString());
 }
@@ -66,7 +74,7 @@ TEST(ProjectOutputs, CopiesPasteOneValuePerCell) {
     core::Project project = outputsSample();
     project.units[0].name = "仓库\t北区\n<A&B>";
     project.units[1].location = "地下\r\n一层";
-    for (auto [data, lines, cells] : {std::tuple{out::scheduleMimeData(project).release(), 6, 15},
+    for (auto [data, lines, cells] : {std::tuple{out::scheduleMimeData(project).release(), 6, 18},
                                       {out::materialMimeData(project).release(), 3, 6}}) {
         QGuiApplication::clipboard()->setMimeData(data);
         const QString text = QGuiApplication::clipboard()->mimeData()->text();
@@ -98,43 +106,6 @@ TEST(ProjectOutputs, FailedWorkbookNamesTheFileAndLeavesNothing) {
             << outcome.error.toStdString();
         EXPECT_EQ(entries(folder.path()), QStringList{u"已有文件夹.xlsx"_s});
         EXPECT_TRUE(entries(folder.filePath(u"已有文件夹.xlsx"_s)).isEmpty());
-    }
-}
-
-// The book: its title page, the tables whose every page starts with the heading row, then each
-// unit's sheet on a page of its own.
-TEST(ProjectOutputs, BookRepeatsHeadingsAndStartsEachUnitOnAPage) {
-    QTemporaryDir folder;
-    const QString fileName = folder.filePath(u"计算书.pdf"_s);
-    core::Project project = outputsSample();
-    for (int i = 5; i <= 80; ++i) {  // enough units for the schedule to run over a page
-        project.units.push_back(project.units[0]);
-        project.units.back().name = "库房" + std::to_string(i);
-    }
-    const auto stubSheet = [](const core::Unit& unit, const core::UnitDesign&) {
-        return u"<p>单元计算书：%1</p>"_s.arg(QString::fromStdString(unit.name));
-    };
-    const out::WriteOutcome outcome = out::writeBookPdf(project, fileName, stubSheet);
-    ASSERT_TRUE(outcome.written()) << outcome.error.toStdString();
-
-    QStringList pages = pdfText(fileName).split(u'\f');
-    pages.removeLast();  // after the last form feed
-    const auto units = static_cast<qsizetype>(project.units.size());
-    ASSERT_GT(pages.size(), units + 1);
-    EXPECT_TRUE(pages[0].remove(u' ').contains(u"工程名称：综合楼"_s));
-    const qsizetype tablePages = pages.size() - units;
-    for (qsizetype p = 0; p < tablePages; ++p) {
-        EXPECT_TRUE(pages[p].contains(u"序号"_s) && !pages[p].contains(u"单元计算书"_s)) << p;
-    }
-    EXPECT_TRUE(pages[tablePages - 1].contains(u"手提式磷酸铵盐干粉灭火器"_s));
-    for (qsizetype i = 0; i < units; ++i) {
-        const QString& page = pages[tablePages + i];
-        const core::Unit& unit = project.units[static_cast<std::size_t>(i)];
-        EXPECT_TRUE(
-            unit.choices.fireClass == core::FireClass::D
-                ? page.contains(u"D类火灾场所"_s)
-                : page.trimmed().startsWith(u"单元计算书："_s + QString::fromStdString(unit.name)))
-            << page.toStdString();
     }
 }
 

@@ -175,8 +175,7 @@ void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
 void ProjectExports::exportBook() {
     exportFile({kBookTitle, kPdfSuffix}, [this](const QString& fileName,
                                                 const documents::Progress& progress) {
-        return documents::writeBookPdf(window_->project(), fileName,
-                                       documents::unitSheetHtml(QDate::currentDate()), progress);
+        return documents::writeBookPdf(window_->project(), fileName, progress);
     });
 }
 
@@ -205,8 +204,7 @@ void ProjectExports::printBook() {
     bool painted = false;
     {
         const ExportProgress progress(window_, QStringLiteral("正在打印计算书…"), progressOverride);
-        painted = documents::paintBook(window_->project(), painter, printer,
-                                       documents::unitSheetHtml(QDate::currentDate()), *progress);
+        painted = documents::paintBook(window_->project(), painter, printer, *progress);
     }
     if (!painted) {
         printer.abort();

@@ -1,0 +1,291 @@
+// The calculation book read back as a plan reviewer reads it: pdftotext for its text, pdfinfo for
+// its pages, pdffonts for its faces.
+#include <gtest/gtest.h>
+
+#include <QtGui>
+
+#include "book_pdf.h"
+#include "project_tables.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace Qt::StringLiterals;
+using core::FireClass;
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " failed on "
+                      << arguments.join(u' ').toStdString();
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The pages' texts as pdftotext lays them out.
+QStringList pageTexts(const QString& fileName) {
+    QStringList pages =
+        run(u"pdftotext"_s, {u"-layout"_s, u"-enc"_s, u"UTF-8"_s, fileName, u"-"_s}).split(u'\f');
+    pages.removeLast();  // after the last form feed
+    return pages;
+}
+
+// A page's lines without their runs of spaces, blank ones left out.
+QStringList linesOf(const QString& page) {
+    QStringList lines;
+    for (QString line : page.split(u'\n')) {
+        line = line.simplified();
+        if (!line.isEmpty()) {
+            lines << line;
+        }
+    }
+    return lines;
+}
+
+core::Unit unitOf(const char* name, const char* location, FireClass fireClass, core::Hazard hazard,
+                  core::Agent agent, double area) {
+    core::Unit unit = tests::makeUnit(name, fireClass, area, agent);
+    unit.location = location;
+    unit.choices.hazard = hazard;
+    return unit;
+}
+
+// Eight units: every class, a long name, a Latin name, a six-digit area, two units of one name
+// on two floors, and a unit that cannot be configured.
+core::Project eightUnits() {
+    using enum core::Agent;
+    using enum core::Hazard;
+    core::Project project;
+    project.name = "某市第一人民医院门诊医技综合楼及地下车库扩建工程（二期）";
+    project.info.number = "2026-S-017";
+    project.info.company = "某建筑设计研究院有限公司";
+    project.info.calculatedBy = "张三";
+    project.info.reviewedBy = "李四";
+    project.info.date = std::chrono::year_month_day(std::chrono::year(2026), std::chrono::month(5),
+                                                    std::chrono::day(6));
+    project.units = {
+        unitOf("办公室", "2F", FireClass::A, Medium, AmmoniumPhosphatePowder, 1500),
+        unitOf("办公室", "3F", FireClass::A, Light, Water, 820.5),
+        unitOf("地下车库", "B1", FireClass::B, Medium, Foam, 123456.78),
+        unitOf("燃气表间", "1F", FireClass::C, Serious, SodiumBicarbonatePowder, 45),
+        unitOf("变配电室及柴油发电机房、储油间、消防控制室与弱电机房合用区域（含电缆夹层）", "B1",
+               FireClass::E, Medium, CarbonDioxide, 650),
+        unitOf("Laboratory of Electrochemistry and Spectroscopy", "4F", FireClass::B, Serious,
+               AmmoniumPhosphatePowder, 12345.67),
+        unitOf("档案室", "5F", FireClass::A, Serious, AmmoniumPhosphatePowder, 0),
+        unitOf("库房", "1F", FireClass::A, Medium, Halon1211, 200),
+    };
+    project.units[2].choices.building = core::Building::EntertainmentOrUnderground;
+    return project;
+}
+
+// The text without its white space: pdftotext's spacing and line breaks aside.
+QString bare(QString text) {
+    return text.remove(QRegularExpression(u"\\s+"_s));
+}
+
+// "3　地下车库（B1）" as pdftotext gives it, the wide space read as spaces.
+QString heading(std::size_t index, const core::Unit& unit) {
+    return u"%1 %2（%3）"_s.arg(index + 1).arg(QString::fromStdString(unit.name),
+                                               QString::fromStdString(unit.location));
+}
+
+class Book : public ::testing::Test {
+  protected:
+    QString write(const core::Project& project) {
+        const QString fileName = folder_.filePath(u"计算书.pdf"_s);
+        const documents::WriteOutcome outcome = documents::writeBookPdf(project, fileName);
+        EXPECT_TRUE(outcome.written()) << outcome.error.toStdString();
+        return fileName;
+    }
+
+    // The page on which each unit's heading first appears, from 1 for the page after the cover.
+    static std::vector<qsizetype> unitPages(const core::Project& project,
+                                            const QStringList& pages) {
+        std::vector<qsizetype> found;
+        qsizetype from = 2;
+        for (std::size_t i = 0; i < project.units.size(); ++i) {
+            const QString wanted = bare(heading(i, project.units[i]));
+            qsizetype at = from;
+            while (at < pages.size() && !bare(pages[at]).contains(wanted)) {
+                ++at;
+            }
+            found.push_back(at);
+            from = at + 1;
+        }
+        return found;
+    }
+
+    QTemporaryDir folder_;
+};
+
+TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
+    const core::Project project = eightUnits();
+    const QString fileName = write(project);
+    const QStringList pages = pageTexts(fileName);
+    const auto numbered = pages.size() - 1;
+
+    // The cover: no number, the fields, the signatures where given, blank lines where not.
+    const QString cover = pages[0].simplified();
+    for (const QString& text :
+         {u"某市第一人民医院门诊医技综合楼及地下车库扩建工"_s, u"工程编号：2026-S-017"_s,
+          u"建筑灭火器配置设计计算书"_s, u"设计阶段：施工图设计"_s, u"计 算 张三"_s,
+          u"审 核 李四"_s, u"某建筑设计研究院有限公司"_s, u"2026年5月6日"_s,
+          u"《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB 50140-2005"_s}) {
+        EXPECT_TRUE(cover.contains(text)) << text.toStdString() << "\n" << cover.toStdString();
+    }
+    EXPECT_FALSE(cover.contains(u"第 "_s));
+
+    for (qsizetype p = 1; p < pages.size(); ++p) {
+        const QStringList lines = linesOf(pages[p]);
+        ASSERT_FALSE(lines.isEmpty()) << p;
+        EXPECT_EQ(lines.back(), u"第 %1 页 共 %2 页"_s.arg(p).arg(numbered)) << p;
+        EXPECT_TRUE(lines.front().startsWith(u"某市第一人民医院"_s) &&
+                    lines.front().endsWith(u"灭火器配置计算书"_s))
+            << lines.front().toStdString();
+    }
+
+    // Each unit starts a page of its own, and fits on it; the contents say where.
+    const std::vector<qsizetype> starts = unitPages(project, pages);
+    const QStringList contents = linesOf(pages[1]);
+    EXPECT_EQ(contents[1], u"目 录"_s);
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        EXPECT_EQ(starts[i], (i == 0 ? pages.size() - 8 : starts[i - 1] + 1)) << i;
+        // The entry, over one line or two, ends in its page's number.
+        const QString entry = bare(heading(i, project.units[i]));
+        const QString listed = bare(contents.join(QString()));
+        EXPECT_TRUE(listed.contains(entry + QString::number(starts[i]) +
+                                    (i + 1 < starts.size() ? QString::number(i + 2) : QString())))
+            << entry.toStdString() << " " << starts[i];
+    }
+    EXPECT_FALSE(pages.join(QString()).contains(u"（续）"_s));
+
+    // The schedule's pages are landscape; all others portrait.
+    const QString info =
+        run(u"pdfinfo"_s, {u"-f"_s, u"1"_s, u"-l"_s, QString::number(pages.size()), fileName})
+            .simplified();
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        const bool schedule = pages[p].contains(u"一、灭火器配置表"_s) && p > 1;
+        const QString size = schedule ? u"842 x 595"_s : u"595 x 842"_s;
+        EXPECT_TRUE(info.contains(u"Page %1 size: %2"_s.arg(p + 1).arg(size)))
+            << p << info.toStdString();
+    }
+
+    // Two faces, each embedded, and nothing else.
+    const QStringList fonts = run(u"pdffonts"_s, {fileName}).split(u'\n', Qt::SkipEmptyParts);
+    QStringList families;
+    for (const QString& line : fonts.mid(2)) {
+        families << line.section(u' ', 0, 0);
+        EXPECT_TRUE(line.contains(u"CID TrueType"_s) && line.contains(u" yes "_s))
+            << line.toStdString();
+    }
+    families.sort();
+    EXPECT_EQ(families, QStringList({u"UMingCN"_s, u"WenQuanYiZenHei"_s}));
+}
+
+// Every number of the schedule reads back whole: areas, ratings, counts, K.
+TEST_F(Book, ScheduleNumbersReadBackWhole) {
+    const core::Project project = eightUnits();
+    const QStringList pages = pageTexts(write(project));
+    QString schedule;
+    for (const QString& page : pages.mid(2)) {
+        if (page.contains(u"一、灭火器配置表"_s)) {
+            schedule += page;
+        }
+    }
+    QSet<QString> tokens;
+    for (const QString& token : schedule.split(QRegularExpression(u"\\s+"_s))) {
+        tokens.insert(token);
+    }
+    const QRegularExpression number(u"^[0-9][0-9.]*[AB]?$"_s);
+    int checked = 0;
+    for (const QStringList& row : documents::scheduleRows(project)) {
+        for (const QString& cell : row) {
+            if (number.match(cell).hasMatch()) {
+                EXPECT_TRUE(tokens.contains(cell)) << cell.toStdString();
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 60);
+    for (const char* whole : {"123456.78", "12345.67", "152724B", "MF/ABC3", "MP9、"}) {
+        EXPECT_TRUE(tokens.contains(QString::fromUtf8(whole))) << whole;
+    }
+}
+
+// Pages of a small format make every part run over: tables repeat their headings, units go on
+// under "（续）", no paragraph of three lines or fewer is split, no line is drawn twice.
+TEST_F(Book, RunningOverPagesKeepsHeadingsAndDrawsEachLineOnce) {
+    core::Project project = eightUnits();
+    for (int i = 0; i < 40; ++i) {
+        project.units.push_back(project.units[static_cast<std::size_t>(i % 6)]);
+    }
+    const QString fileName = folder_.filePath(u"小.pdf"_s);
+    {
+        QPdfWriter writer(fileName);
+        writer.setResolution(300);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Portrait,
+                                         QMarginsF(), QPageLayout::Millimeter));
+        QPainter painter(&writer);
+        ASSERT_TRUE(documents::paintBook(project, painter, writer));
+    }
+    const QStringList pages = pageTexts(fileName);
+    int continued = 0;
+    int schedulePages = 0;
+    for (qsizetype p = 1; p < pages.size(); ++p) {
+        const QStringList lines = linesOf(pages[p]);
+        const QString& top = lines.value(1);
+        if (top.startsWith(u"一、灭火器配置表"_s)) {
+            ++schedulePages;
+            EXPECT_TRUE(lines.mid(2, 3).join(u' ').contains(u"序号"_s)) << p;
+            EXPECT_EQ(top == u"一、灭火器配置表（续）"_s, schedulePages > 1) << p;
+        }
+        if (top.endsWith(u"（续）"_s) && !top.startsWith(u"一、"_s) && !top.startsWith(u"二、"_s)) {
+            ++continued;
+            // The unit's heading as on its first page, then more of its sheet.
+            EXPECT_TRUE(pages[p - 1].simplified().contains(top.chopped(4)) ||
+                        pages[p - 2].simplified().contains(top.chopped(4)))
+                << top.toStdString();
+        }
+        // A line of the page before is not drawn again at the top of this one.
+        const QStringList before = linesOf(pages[p - 1]);
+        if (before.size() > 2 && lines.size() > 2) {
+            EXPECT_NE(before[before.size() - 2], lines[2]) << p;
+        }
+    }
+    EXPECT_GT(schedulePages, 2);
+    EXPECT_GT(continued, 10);
+    EXPECT_TRUE(std::any_of(pages.begin(), pages.end(), [](const QString& page) {
+        return page.simplified().startsWith(u"合计"_s) || page.contains(u"\n合计"_s);
+    }));
+}
+
+// A unit of any agent and class, with its whole table of models, fits on one page.
+TEST_F(Book, EveryAgentsUnitFitsOnOnePage) {
+    using enum core::Agent;
+    using enum core::Hazard;
+    core::Project project;
+    project.name = "单页";
+    for (const FireClass fireClass : {FireClass::A, FireClass::B, FireClass::C, FireClass::E}) {
+        for (const core::Agent agent : core::kAgents) {
+            if (!core::agentAllowed(fireClass, agent)) {
+                continue;
+            }
+            core::Unit unit = unitOf("变配电室及柴油发电机房、储油间、消防控制室与弱电机房合用区域",
+                                     "地下一层", fireClass, Serious, agent, 4321.5);
+            unit.choices.building = core::Building::EntertainmentOrUnderground;
+            project.units.push_back(unit);
+        }
+    }
+    const QStringList pages = pageTexts(write(project));
+    const std::vector<qsizetype> starts = unitPages(project, pages);
+    ASSERT_FALSE(starts.empty());
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        EXPECT_EQ(starts[i], starts[i - 1] + 1)
+            << heading(i - 1, project.units[i - 1]).toStdString();
+    }
+    EXPECT_EQ(starts.back(), pages.size() - 1);
+}
+
+}  // namespace
