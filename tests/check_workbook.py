@@ -42,17 +42,21 @@ with tempfile.TemporaryDirectory() as folder:
     # The headings are the document's own texts; the rows below hold each value in its column.
     schedule, materials, calculation = ([list(row) for row in book[name].iter_rows(values_only=True)]
                                         for name in ("配置表", "材料表", "计算"))
-    check("schedule headings", schedule[0][6:9] + schedule[0][13:16],
-          ["级别单位", "Q", "设计需配灭火级别", "灭火器数量(具)", "实配灭火级别", "校核"])
-    check("schedule 1", schedule[1], [1, "一层", "仓库", "A类", "中危险级", 1500, "A", 18, 20,
-                                      "MF/ABC3", 2, 2, 5, 10, 20, "满足"])
-    check("schedule 2", schedule[2], [2, "地下一层", "配电室", "E类", "轻危险级", 500, "B", 434,
-                                      434, "MF/ABC3", 34, 1, 13, 13, 442, "6.1.2、7.1.3"])
-    check("schedule 4", schedule[4],
-          [4, "一层", "金属加工间", "D类", "严重危险级", 300] + [None] * 9 + ["不能配置"])
-    check("schedule total", schedule[5], ["合计"] + [None] * 12 + [25, None, None])
+    check("schedule headings", schedule[0][4:12] + schedule[0][16:19],
+          ["危险等级", "修正系数K", "场所类别", "保护面积(m²)", "灭火器类型", "级别单位", "Q",
+           "设计需配灭火级别", "灭火器数量(具)", "实配灭火级别", "校核"])
+    check("schedule 1", schedule[1], [1, "一层", "仓库", "A类", "中危险级", 0.9, "地上建筑", 1500,
+                                      "干粉(磷酸铵盐)", "A", 18, 20, "MF/ABC3", 2, 2, 5, 10, 20,
+                                      "满足"])
+    check("schedule 2", schedule[2], [2, "地下一层", "配电室", "E类", "轻危险级", 1,
+                                      "娱乐场所/地下建筑", 500, "干粉(磷酸铵盐)", "B", 434, 434,
+                                      "MF/ABC3", 34, 1, 13, 13, 442, "6.1.2、7.1.3"])
+    check("schedule 3 agent", schedule[3][8], "卤代烷(1211)")
+    check("schedule 4", schedule[4], [4, "一层", "金属加工间", "D类", "严重危险级", 1, "地上建筑",
+                                      300, "干粉(磷酸铵盐)"] + [None] * 9 + ["不能配置"])
+    check("schedule total", schedule[5], ["合计"] + [None] * 15 + [25, None, None])
     check("schedule rows", len(schedule), 6)
-    check_numeric("配置表", book["配置表"], {1, 6, 8, 9, 11, 12, 13, 14, 15})
+    check_numeric("配置表", book["配置表"], {1, 6, 8, 11, 12, 14, 15, 16, 17, 18})
 
     check("materials", materials, [
         ["序号", "名称", "型号", "规格", "数量", "单位"],
