@@ -1,11 +1,17 @@
 #!/usr/bin/env python3
-"""check_workbook.py WRITER: reads back the sample building's workbook that WRITER writes."""
+"""check_workbook.py WRITER: reads back the sample building's workbooks that WRITER writes."""
+import datetime
+import re
 import subprocess
 import sys
 import tempfile
 from pathlib import Path
 
 import openpyxl
+
+# The row of each sheet's headings, counted from 1: the schedule's two title rows above it.
+HEADING_ROWS = {"配置表": 3, "材料表": 1, "计算": 1}
+FOOTER = "第 &P 页 共 &N 页"
 
 failures = []
 
@@ -17,31 +23,107 @@ def check(what, got, expected):
 
 def check_numeric(what, sheet, columns):
     """Every filled cell of the columns below the heading row holds a number."""
-    for row in sheet.iter_rows(min_row=2):
+    for row in sheet.iter_rows(min_row=HEADING_ROWS[sheet.title] + 1):
         for cell in row:
             if cell.column in columns and cell.value not in (None, "合计"):
                 if cell.data_type != "n" or isinstance(cell.value, str):
                     failures.append(f"{what} {cell.coordinate}: {cell.value!r} is not a number")
 
 
-with tempfile.TemporaryDirectory() as folder:
-    path = Path(folder) / "综合楼.xlsx"
-    subprocess.run([sys.argv[1], str(path)], check=True)
-    book = openpyxl.load_workbook(path)
 
-    check("sheets", book.sheetnames, ["配置表", "材料表", "计算"])
+def excel_length(text):
+    """The length Excel counts: UTF-16 code units."""
+    return sum(2 if ord(ch) > 0xFFFF else 1 for ch in text)
+
+
+def write_book(folder, *args):
+    path = Path(folder) / f"综合楼{len(list(Path(folder).iterdir()))}.xlsx"
+    subprocess.run([sys.argv[1], str(path), *args], check=True)
+    return openpyxl.load_workbook(path)
+
+
+def header_name(sheet):
+    """The name the page header prints: its centred text with Excel's "&&" for "&"."""
+    text = sheet.oddHeader.center.text or ""
+    if re.sub("&&", "", text).count("&"):
+        failures.append(f"{sheet.title} header {text!r}: a code where the name should be")
+    return text.replace("&&", "&")
+
+
+def check_print_set_up(book, name):
+    """Each sheet prints landscape on A4, one page wide, its heading row atop each page."""
+    check("sheets", book.sheetnames, list(HEADING_ROWS))
     for sheet in book.worksheets:
-        check(f"{sheet.title} frozen", sheet.freeze_panes, "A2")
-        check(f"{sheet.title} bold heading", all(c.font.b for c in sheet[1] if c.value), True)
-        for cell in sheet[1]:
+        what, heading = sheet.title, HEADING_ROWS[sheet.title]
+        setup = sheet.page_setup
+        check(f"{what} orientation", setup.orientation, "landscape")
+        check(f"{what} paper", setup.paperSize, 9)
+        check(f"{what} fit to page", sheet.sheet_properties.pageSetUpPr.fitToPage, True)
+        # An absent fitToWidth is Excel's default of 1; a fitToHeight of 0 leaves it unbounded.
+        check(f"{what} pages wide", setup.fitToWidth or 1, 1)
+        check(f"{what} pages tall", setup.fitToHeight, 0)
+        check(f"{what} printed titles", sheet.print_title_rows, f"${heading}:${heading}")
+        check(f"{what} frozen", sheet.freeze_panes, f"A{heading + 1}")
+        check(f"{what} header", header_name(sheet), name)
+        check(f"{what} footer", sheet.oddFooter.center.text, FOOTER)
+
+
+def check_titles(book, name, number, date):
+    sheet = book["配置表"]
+    last = sheet.cell(HEADING_ROWS["配置表"], sheet.max_column).column_letter
+    check("schedule title merged", sorted(str(r) for r in sheet.merged_cells.ranges),
+          [f"A1:{last}1", f"A2:{last}2"])
+    check("schedule title", sheet["A1"].value, "灭火器配置表")
+    check("schedule title bold", sheet["A1"].font.b, True)
+    check("schedule project", sheet["A2"].value,
+          f"工程名称：{name}　　工程编号：{number}　　日期：{date}")
+
+
+def date_text(day):
+    return f"{day.year}年{day.month}月{day.day}日"
+
+
+with tempfile.TemporaryDirectory() as folder:
+    # A name with an ampersand, no number and no date: the day of the export.
+    before = datetime.date.today()
+    book = write_book(folder, "A&B 综合楼")
+    after = datetime.date.today()
+    check_print_set_up(book, "A&B 综合楼")
+    text = book["配置表"]["A2"].value
+    today = [f"工程名称：A&B 综合楼　　工程编号：　　日期：{date_text(day)}" for day in (before, after)]
+    if text not in today:
+        failures.append(f"project of today: got {text!r}, expected {today[-1]!r}")
+
+    # A name too long for the header, of ampersands and characters beyond the BMP, cut short.
+    long_name = "楼&𠀀" * 70
+    book = write_book(folder, long_name)
+    for sheet in book.worksheets:
+        shown = header_name(sheet)
+        check(f"{sheet.title} long header within Excel's limit",
+              excel_length("&C" + sheet.oddHeader.center.text) in range(250, 256), True)
+        check(f"{sheet.title} long header cut short", shown.endswith("…") and
+              long_name.startswith(shown[:-1]), True)
+    check("long name in the title",
+          book["配置表"]["A2"].value.startswith(f"工程名称：{long_name}　"), True)
+
+    book = write_book(folder, "综合楼", "2026-消-015", "2026-03-05")
+    check_print_set_up(book, "综合楼")
+    check_titles(book, "综合楼", "2026-消-015", "2026年3月5日")
+    for sheet in book.worksheets:
+        headings = sheet[HEADING_ROWS[sheet.title]]
+        check(f"{sheet.title} bold heading", all(c.font.b for c in headings if c.value), True)
+        for cell in headings:
             width = sheet.column_dimensions[cell.column_letter].width
             # A Chinese character takes about two widths.
             wanted = sum(2 if ord(ch) >= 0x2E80 else 1 for ch in str(cell.value))
             check(f"{sheet.title} {cell.column_letter} wide enough", width >= wanted, True)
+    # The merged title leaves the first column as wide as its numbers and heading.
+    check("schedule A narrow", book["配置表"].column_dimensions["A"].width < 10, True)
 
     # The headings are the document's own texts; the rows below hold each value in its column.
-    schedule, materials, calculation = ([list(row) for row in book[name].iter_rows(values_only=True)]
-                                        for name in ("配置表", "材料表", "计算"))
+    schedule, materials, calculation = (
+        [list(row) for row in book[name].iter_rows(min_row=heading, values_only=True)]
+        for name, heading in HEADING_ROWS.items())
     check("schedule headings", schedule[0][4:12] + schedule[0][16:19],
           ["危险等级", "修正系数K", "场所类别", "保护面积(m²)", "灭火器类型", "级别单位", "Q",
            "设计需配灭火级别", "灭火器数量(具)", "实配灭火级别", "校核"])
