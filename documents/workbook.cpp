@@ -2,13 +2,16 @@
 
 #include <xlsxwriter.h>
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <optional>
@@ -30,6 +33,53 @@ namespace {
 constexpr qsizetype kMaxCellLength = 32767;
 // Columns grow with their texts up to this width, in Excel's character widths.
 constexpr int kMaxColumnWidth = 60;
+// Excel keeps at most this many characters in a page header, its codes included.
+constexpr qsizetype kMaxHeaderLength = LXW_HEADER_FOOTER_MAX;
+// Excel's number for A4 paper.
+constexpr std::uint8_t kPaperA4 = 9;
+// The page footer: the page's number and the sheet's count of pages, centred.
+constexpr char kPageFooter[] = "&C第 &P 页 共 &N 页";
+
+// A text as a cell holds it: on one line, cut to Excel's length without splitting a character.
+QString cellValue(const QString& value) {
+    QString cell = cellText(value);
+    if (cell.size() > kMaxCellLength) {
+        cell.truncate(kMaxCellLength);
+        if (cell.back().isHighSurrogate()) {
+            cell.chop(1);
+        }
+    }
+    return cell;
+}
+
+// The page header: the project's name, centred, each ampersand doubled so that Excel prints it
+// rather than reading a code. A name too long for the header is cut short, never inside a
+// character or an ampersand's pair, and ends in an ellipsis. Empty for an empty name.
+QByteArray pageHeader(const QString& name) {
+    const QString text = cellText(name);
+    if (text.isEmpty()) {
+        return {};
+    }
+    QString header = QStringLiteral("&C");
+    QString escaped = text;
+    escaped.replace(u'&', QStringLiteral("&&"));
+    if (header.size() + escaped.size() <= kMaxHeaderLength) {
+        return (header + escaped).toUtf8();
+    }
+    const QChar ellipsis(0x2026);
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                             : 1;
+        const QString piece = text[i] == u'&' ? QStringLiteral("&&") : text.mid(i, length);
+        if (header.size() + piece.size() + 1 > kMaxHeaderLength) {
+            break;
+        }
+        header += piece;
+        i += length;
+    }
+    return (header + ellipsis).toUtf8();
+}
 
 // The width a text takes in Excel's default font: a Chinese character about two Latin ones.
 int displayWidth(const QString& text) {
@@ -43,12 +93,17 @@ int displayWidth(const QString& text) {
     return width;
 }
 
-// One worksheet written row by row, left to right, with its heading row bold and frozen and its
-// columns as wide as their widest text.
+// One worksheet written row by row, left to right: any title rows, then its heading row, bold,
+// frozen and printed atop each page, then the table. Its columns are as wide as their widest
+// text in the table; it prints landscape on A4, one page wide, under the project's name.
 class Sheet {
   public:
-    Sheet(lxw_workbook* book, const char* name, lxw_format* heading, const QStringList& headings)
-        : sheet_(workbook_add_worksheet(book, name)) {
+    Sheet(lxw_workbook* book, const char* name, lxw_format* heading, const QStringList& headings,
+          int titleRows = 0)
+        : sheet_(workbook_add_worksheet(book, name)),
+          headingRow_(static_cast<lxw_row_t>(titleRows)),
+          row_(headingRow_),
+          columns_(static_cast<lxw_col_t>(headings.size())) {
         if (sheet_ == nullptr) {
             error_ = LXW_ERROR_MEMORY_MALLOC_FAILED;
             return;
@@ -59,14 +114,20 @@ class Sheet {
         endRow();
     }
 
-    void text(const QString& value, lxw_format* format = nullptr) {
-        QString cell = cellText(value);
-        if (cell.size() > kMaxCellLength) {
-            cell.truncate(kMaxCellLength);
-            if (cell.back().isHighSurrogate()) {
-                cell.chop(1);
-            }
+    // A row above the headings, merged across the table's columns; it leaves their widths alone.
+    void title(int row, const QString& value, lxw_format* format,
+               double height = LXW_DEF_ROW_HEIGHT) {
+        if (sheet_ == nullptr) {
+            return;
         }
+        const auto at = static_cast<lxw_row_t>(row);
+        keep(worksheet_set_row(sheet_, at, height, nullptr));
+        keep(worksheet_merge_range(sheet_, at, 0, at, static_cast<lxw_col_t>(columns_ - 1),
+                                   cellValue(value).toUtf8().constData(), format));
+    }
+
+    void text(const QString& value, lxw_format* format = nullptr) {
+        const QString cell = cellValue(value);
         if (!cell.isEmpty()) {
             fit(displayWidth(cell));
             keep(worksheet_write_string(sheet_, row_, column_, cell.toUtf8().constData(), format));
@@ -89,8 +150,9 @@ class Sheet {
         column_ = 0;
     }
 
-    // Sets the column widths and freezes the heading row; the first error of the sheet.
-    lxw_error finish() {
+    // Sets the column widths, freezes the rows down to the headings and sets up the printed
+    // pages with the header given (none when empty); the first error of the sheet.
+    lxw_error finish(const QByteArray& header) {
         if (sheet_ == nullptr) {
             return error_;
         }
@@ -99,7 +161,15 @@ class Sheet {
             keep(worksheet_set_column(sheet_, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
                                       width, nullptr));
         }
-        worksheet_freeze_panes(sheet_, 1, 0);
+        worksheet_freeze_panes(sheet_, headingRow_ + 1, 0);
+        worksheet_set_landscape(sheet_);
+        worksheet_set_paper(sheet_, kPaperA4);
+        worksheet_fit_to_pages(sheet_, 1, 0);
+        keep(worksheet_repeat_rows(sheet_, headingRow_, headingRow_));
+        if (!header.isEmpty()) {
+            keep(worksheet_set_header(sheet_, header.constData()));
+        }
+        keep(worksheet_set_footer(sheet_, kPageFooter));
         return error_;
     }
 
@@ -117,8 +187,10 @@ class Sheet {
     }
 
     lxw_worksheet* sheet_;
-    lxw_row_t row_ = 0;
+    lxw_row_t headingRow_;
+    lxw_row_t row_;
     lxw_col_t column_ = 0;
+    lxw_col_t columns_;
     std::vector<int> widths_;
     lxw_error error_ = LXW_NO_ERROR;
 };
@@ -166,6 +238,17 @@ const QStringList kCalculationHeadings = {
     QStringLiteral("GB 55036-2022 10.0.3"),
     QStringLiteral("说明"),
 };
+
+// The documents' date: the project's, else today.
+QString documentDate(const core::ProjectInfo& info) {
+    if (info.date && info.date->ok()) {
+        return QStringLiteral("%1年%2月%3日")
+            .arg(static_cast<int>(info.date->year()))
+            .arg(static_cast<unsigned>(info.date->month()))
+            .arg(static_cast<unsigned>(info.date->day()));
+    }
+    return QDate::currentDate().toString(QStringLiteral("yyyy年M月d日"));
+}
 
 QString metText(bool met) {
     return met ? QStringLiteral("满足") : QStringLiteral("不满足");
@@ -395,8 +478,19 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
 
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
+    lxw_format* titleFormat = workbook_add_format(book);
+    format_set_bold(titleFormat);
+    format_set_font_size(titleFormat, 14);
+    format_set_align(titleFormat, LXW_ALIGN_CENTER);
+    format_set_align(titleFormat, LXW_ALIGN_VERTICAL_CENTER);
 
-    Sheet schedule(book, "配置表", bold, workbookScheduleHeadings());
+    // The schedule under its title and the project's name, number and date.
+    Sheet schedule(book, "配置表", bold, workbookScheduleHeadings(), 2);
+    schedule.title(0, QStringLiteral("灭火器配置表"), titleFormat, 24);
+    schedule.title(1,
+                   QStringLiteral("工程名称：%1　　工程编号：%2　　日期：%3")
+                       .arg(qs(project.name), qs(project.info.number), documentDate(project.info)),
+                   nullptr);
     Sheet bill(book, "材料表", bold, materialHeadings());
     Sheet calculation(book, "计算", bold, kCalculationHeadings);
 
@@ -437,8 +531,9 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
         }
     }
 
+    const QByteArray header = pageHeader(qs(project.name));
     for (Sheet* sheet : {&schedule, &bill, &calculation}) {
-        const lxw_error sheetError = sheet->finish();
+        const lxw_error sheetError = sheet->finish(header);
         if (sheetError != LXW_NO_ERROR) {
             return abandon({WriteStatus::Failed, failure(fileName, closeErrorText(sheetError))});
         }
