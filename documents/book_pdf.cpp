@@ -316,16 +316,16 @@ void BookComposer::place(const TableLayout& table) {
     if (room() < first && !atTop()) {
         continuePage();
     }
-    placeRow(typesetter_, pages_.back(), table, 0, left, y_);
+    placeRow(typesetter_, pages_.back(), table, 0, QPointF(left, y_));
     y_ += table.rows.front().height;
     for (std::size_t r = 1; r < table.rows.size(); ++r) {
         const double height = table.rows[r].height;
         if (room() < height) {
             continuePage();
-            placeRow(typesetter_, pages_.back(), table, 0, left, y_);
+            placeRow(typesetter_, pages_.back(), table, 0, QPointF(left, y_));
             y_ += table.rows.front().height;
         }
-        placeRow(typesetter_, pages_.back(), table, r, left, y_);
+        placeRow(typesetter_, pages_.back(), table, r, QPointF(left, y_));
         y_ += height;
     }
 }
@@ -415,7 +415,8 @@ void BookComposer::contents() {
     place(title);
     continued_ = {};
     const double numberWidth = typesetter_.mm(18);
-    const auto entry = [&](const QString& text, int target, double indent) {
+    double indent = 0;
+    const auto entry = [&](const QString& text, int target) {
         Paragraph p;
         p.font = body_;
         p.lineHeight = typesetter_.lineHeight(body_, 1.6);
@@ -437,14 +438,14 @@ void BookComposer::contents() {
                 {QPointF(body().right(), baseline), {}, body_, true, false, target});
         }
     };
-    entry(QStringLiteral("一、灭火器配置表"), kScheduleTarget, 0);
-    entry(QStringLiteral("二、材料表"), kMaterialsTarget, 0);
+    entry(QStringLiteral("一、灭火器配置表"), kScheduleTarget);
+    entry(QStringLiteral("二、材料表"), kMaterialsTarget);
     if (!project_.units.empty()) {
-        entry(QStringLiteral("三、计算单元"), kFirstUnitTarget, 0);
+        entry(QStringLiteral("三、计算单元"), kFirstUnitTarget);
     }
-    const double indent = typesetter_.advance(QStringLiteral("三、"), body_);
+    indent = typesetter_.advance(QStringLiteral("三、"), body_);
     for (std::size_t i = 0; i < project_.units.size(); ++i) {
-        entry(unitTitle(i, project_.units[i]), kFirstUnitTarget + static_cast<int>(i), indent);
+        entry(unitTitle(i, project_.units[i]), kFirstUnitTarget + static_cast<int>(i));
     }
 }
 

@@ -237,7 +237,9 @@ std::vector<double> fill(const std::vector<double>& least, const std::vector<dou
 
 }  // namespace
 
+// The width is in device units, the size in points: one is not taken for the other.
 TableLayout layOutTable(Typesetter& typesetter, const std::vector<QStringList>& rows,
+                        // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
                         const std::vector<ColumnKind>& kinds, double width, double points) {
     TableLayout table;
     const std::size_t columns = kinds.size();
@@ -308,7 +310,9 @@ TableLayout layOutTable(Typesetter& typesetter, const std::vector<QStringList>& 
 }
 
 void placeRow(Typesetter& typesetter, LaidOutPage& page, const TableLayout& table, std::size_t r,
-              double left, double top) {
+              QPointF topLeft) {
+    const double left = topLeft.x();
+    const double top = topLeft.y();
     const TableLayout::Row& row = table.rows[r];
     const std::uint16_t font = r == 0 ? table.headingFont : table.font;
     const QFontMetricsF& metrics = typesetter.metrics(font);

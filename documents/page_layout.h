@@ -139,9 +139,9 @@ enum class ColumnKind : std::uint8_t { Text, Value };
                                       const std::vector<ColumnKind>& kinds, double width,
                                       double points);
 
-// Adds the table's row `r` at `top` of the page, ruled, with its left edge at `left`.
+// Adds the table's row `r` to the page, ruled, its top left corner at `topLeft`.
 void placeRow(Typesetter& typesetter, LaidOutPage& page, const TableLayout& table, std::size_t r,
-              double left, double top);
+              QPointF topLeft);
 
 // What the running header and footer show, and each target's page for the contents.
 struct PageDecoration {

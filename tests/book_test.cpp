@@ -43,8 +43,8 @@ QStringList linesOf(const QString& page) {
     return lines;
 }
 
-core::Unit unitOf(const char* name, const char* location, FireClass fireClass, core::Hazard hazard,
-                  core::Agent agent, double area) {
+core::Unit unitOf(const char* name, FireClass fireClass, core::Hazard hazard, core::Agent agent,
+                  double area, const char* location) {
     core::Unit unit = tests::makeUnit(name, fireClass, area, agent);
     unit.location = location;
     unit.choices.hazard = hazard;
@@ -65,16 +65,16 @@ core::Project eightUnits() {
     project.info.date = std::chrono::year_month_day(std::chrono::year(2026), std::chrono::month(5),
                                                     std::chrono::day(6));
     project.units = {
-        unitOf("办公室", "2F", FireClass::A, Medium, AmmoniumPhosphatePowder, 1500),
-        unitOf("办公室", "3F", FireClass::A, Light, Water, 820.5),
-        unitOf("地下车库", "B1", FireClass::B, Medium, Foam, 123456.78),
-        unitOf("燃气表间", "1F", FireClass::C, Serious, SodiumBicarbonatePowder, 45),
-        unitOf("变配电室及柴油发电机房、储油间、消防控制室与弱电机房合用区域（含电缆夹层）", "B1",
-               FireClass::E, Medium, CarbonDioxide, 650),
-        unitOf("Laboratory of Electrochemistry and Spectroscopy", "4F", FireClass::B, Serious,
-               AmmoniumPhosphatePowder, 12345.67),
-        unitOf("档案室", "5F", FireClass::A, Serious, AmmoniumPhosphatePowder, 0),
-        unitOf("库房", "1F", FireClass::A, Medium, Halon1211, 200),
+        unitOf("办公室", FireClass::A, Medium, AmmoniumPhosphatePowder, 1500, "2F"),
+        unitOf("办公室", FireClass::A, Light, Water, 820.5, "3F"),
+        unitOf("地下车库", FireClass::B, Medium, Foam, 123456.78, "B1"),
+        unitOf("燃气表间", FireClass::C, Serious, SodiumBicarbonatePowder, 45, "1F"),
+        unitOf("变配电室及柴油发电机房、储油间、消防控制室与弱电机房合用区域（含电缆夹层）",
+               FireClass::E, Medium, CarbonDioxide, 650, "B1"),
+        unitOf("Laboratory of Electrochemistry and Spectroscopy", FireClass::B, Serious,
+               AmmoniumPhosphatePowder, 12345.67, "4F"),
+        unitOf("档案室", FireClass::A, Serious, AmmoniumPhosphatePowder, 0, "5F"),
+        unitOf("库房", FireClass::A, Medium, Halon1211, 200, "1F"),
     };
     project.units[2].choices.building = core::Building::EntertainmentOrUnderground;
     return project;
@@ -273,7 +273,7 @@ TEST_F(Book, EveryAgentsUnitFitsOnOnePage) {
                 continue;
             }
             core::Unit unit = unitOf("变配电室及柴油发电机房、储油间、消防控制室与弱电机房合用区域",
-                                     "地下一层", fireClass, Serious, agent, 4321.5);
+                                     fireClass, Serious, agent, 4321.5, "地下一层");
             unit.choices.building = core::Building::EntertainmentOrUnderground;
             project.units.push_back(unit);
         }
