@@ -1,6 +1,7 @@
 #include "page_layout.h"
 
 #include <QPagedPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextLayout>
 #include <QTextOption>
@@ -351,13 +352,24 @@ bool paintPages(const std::vector<LaidOutPage>& pages, Typesetter& typesetter,
         pages.begin());
     const QPen rule(Qt::black, typesetter.mm(0.2));
     const QPen thin(Qt::black, typesetter.mm(0.15));
+    // A PDF turns each page as its content asks; a device that keeps one orientation for a job
+    // (a print preview, a printer of some systems) gets the other pages' content turned a
+    // quarter to the left, its top toward the binding.
+    const bool turnsPages = painter.paintEngine()->type() == QPaintEngine::Pdf;
+    const QPageLayout::Orientation jobOrientation = device.pageLayout().orientation();
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const LaidOutPage& page = pages[i];
         if (i > 0) {
-            if (device.pageLayout().orientation() != page.orientation) {
+            if (turnsPages && device.pageLayout().orientation() != page.orientation) {
                 device.setPageOrientation(page.orientation);
             }
             device.newPage();
+        }
+        const bool turned = !turnsPages && page.orientation != jobOrientation;
+        painter.save();
+        if (turned) {
+            painter.translate(0, typesetter.frame(jobOrientation).height);
+            painter.rotate(-90);
         }
         const PageFrame& frame = typesetter.frame(page.orientation);
         int current = -1;
@@ -408,6 +420,7 @@ bool paintPages(const std::vector<LaidOutPage>& pages, Typesetter& typesetter,
             }
             painter.drawText(at, text);
         }
+        painter.restore();
         if (pageDone && !pageDone(i)) {
             return false;
         }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "file_export.h"
+#include "preview_support.h"
 #include "test_support.h"
 #include "unit_choice.h"
 
@@ -122,6 +123,14 @@ TEST_F(SheetDialogTest, PdfThatCannotBeWrittenIsToldWhyAndPrintingUsesThePrinter
     fileName = folder.filePath(u"printed.pdf"_s);
     QTest::mouseClick(dialog->printButton, Qt::LeftButton);
     EXPECT_TRUE(pdfText(fileName).contains(u"灭火器总数：10具"_s));
+
+    tests::PreviewSeen seen;
+    dialog->showPreview = [&](QPrintPreviewDialog& preview) {
+        seen = tests::lookAt(preview, u"sheet-preview"_s);
+    };
+    QTest::mouseClick(dialog->previewButton, Qt::LeftButton);
+    EXPECT_EQ(seen.pages, pdfText(fileName).count(u'\f'));
+    EXPECT_GT(tests::darkPixels(seen.picture), 1000);
 }
 
 TEST_F(SheetDialogTest, PointsFollowTheModelUntilTheUserSetsThemAndBreachesAreMarked) {

@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "file_export.h"
+#include "preview_support.h"
 #include "project_exports.h"
 #include "project_model.h"
 #include "project_window.h"
@@ -399,8 +400,17 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     EXPECT_EQ(ui::exportFolder(), folder.path());
 
     printTo = in(u"printed.pdf"_s);
-    click(window->fileMenu(), u"打印"_s);
+    click(window->fileMenu(), u"打印(I)"_s);
     EXPECT_TRUE(pdfText(printTo).contains(u"油品库"_s));
+
+    // The preview shows the pages of the book, drawn.
+    tests::PreviewSeen seen;
+    exports->showPreview = [&](QPrintPreviewDialog& preview) {
+        seen = tests::lookAt(preview, u"book-preview"_s);
+    };
+    click(window->fileMenu(), u"打印预览"_s);
+    EXPECT_EQ(seen.pages, text.count(u'\f'));
+    EXPECT_GT(tests::darkPixels(seen.picture), 1000);
 
     typed = in(u"表格"_s);
     click(window->fileMenu(), u"导出Excel"_s);

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QStatusBar>
@@ -84,14 +85,17 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
         QPrintDialog dialog(&printer, window);
         return dialog.exec() == QDialog::Accepted;
     };
+    showPreview = [](QPrintPreviewDialog& preview) { preview.exec(); };
 
     bookAction = new QAction(QStringLiteral("导出计算书PDF(&P)…"), this);
+    previewAction = new QAction(QStringLiteral("打印预览(&V)…"), this);
     printAction = new QAction(QStringLiteral("打印(&I)…"), this);
     printAction->setShortcut(QKeySequence::Print);
     workbookAction = new QAction(QStringLiteral("导出Excel(&X)…"), this);
     copyScheduleAction = new QAction(QStringLiteral("复制配置表"), this);
     copyMaterialsAction = new QAction(QStringLiteral("复制材料表"), this);
     connect(bookAction, &QAction::triggered, this, &ProjectExports::exportBook);
+    connect(previewAction, &QAction::triggered, this, &ProjectExports::previewBook);
     connect(printAction, &QAction::triggered, this, &ProjectExports::printBook);
     connect(workbookAction, &QAction::triggered, this, &ProjectExports::exportWorkbook);
     connect(copyScheduleAction, &QAction::triggered, this, &ProjectExports::copySchedule);
@@ -99,7 +103,7 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
 
     auto* separator = new QAction(this);
     separator->setSeparator(true);
-    window->addFileActions({separator, bookAction, printAction, workbookAction});
+    window->addFileActions({separator, bookAction, previewAction, printAction, workbookAction});
     window->editMenu()->addSeparator();
     window->editMenu()->addAction(copyScheduleAction);
     window->editMenu()->addAction(copyMaterialsAction);
@@ -113,8 +117,8 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
 
 void ProjectExports::updateActions() {
     const bool any = !window_->project().units.empty();
-    for (QAction* action :
-         {bookAction, printAction, workbookAction, copyScheduleAction, copyMaterialsAction}) {
+    for (QAction* action : {bookAction, previewAction, printAction, workbookAction,
+                            copyScheduleAction, copyMaterialsAction}) {
         action->setEnabled(any);
     }
 }
@@ -173,10 +177,10 @@ void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
 }
 
 void ProjectExports::exportBook() {
-    exportFile({kBookTitle, kPdfSuffix}, [this](const QString& fileName,
-                                                const documents::Progress& progress) {
-        return documents::writeBookPdf(window_->project(), fileName, progress);
-    });
+    exportFile({kBookTitle, kPdfSuffix},
+               [this](const QString& fileName, const documents::Progress& progress) {
+                   return documents::writeBookPdf(window_->project(), fileName, progress);
+               });
 }
 
 void ProjectExports::exportWorkbook() {
@@ -193,13 +197,32 @@ void ProjectExports::printBook() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(documents::bookPageLayout());
     printer.setDocName(kBookTitle);
-    if (!askPrinter(printer)) {
+    if (!askPrinter(printer) || !paintOn(printer)) {
         return;
     }
+    window_->statusBar()->showMessage(QStringLiteral("计算书已送往打印机。"), kStatusMs);
+}
+
+void ProjectExports::previewBook() {
+    if (!ready()) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(documents::bookPageLayout());
+    printer.setDocName(kBookTitle);
+    QPrintPreviewDialog preview(&printer, window_);
+    preview.setWindowTitle(QStringLiteral("打印预览 - ") + kBookTitle);
+    // Printing from the preview paints on the chosen printer the same way.
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { paintOn(*target); });
+    showPreview(preview);
+}
+
+bool ProjectExports::paintOn(QPrinter& printer) {
     QPainter painter;
     if (!painter.begin(&printer)) {
         window_->showNotice(QStringLiteral("计算书未能打印：无法使用所选的打印机。"));
-        return;
+        return false;
     }
     bool painted = false;
     {
@@ -209,13 +232,13 @@ void ProjectExports::printBook() {
     if (!painted) {
         printer.abort();
         painter.end();
-        return;
+        return false;
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
         window_->showNotice(QStringLiteral("计算书未能打印。"));
-        return;
+        return false;
     }
-    window_->statusBar()->showMessage(QStringLiteral("计算书已送往打印机。"), kStatusMs);
+    return true;
 }
 
 void ProjectExports::copySchedule() {

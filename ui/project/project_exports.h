@@ -8,17 +8,18 @@
 #include "write_outcome.h"
 
 class QAction;
+class QPrintPreviewDialog;
 class QPrinter;
 
 namespace ui {
 
 class ProjectWindow;
 
-// The project window's outputs: 文件 → 导出计算书PDF…, 打印…, 导出Excel…, and 编辑 → 复制配置表,
-// 复制材料表. A child of the window, whose menus it adds its actions to; they are disabled while
-// the project has no units. An export suggests "<project>-<title>.<suffix>" in the folder of the
-// last export, tells a failure in a box titled 提示 and a success in the status bar, and shows a
-// progress dialog with 取消 when it takes more than half a second.
+// The project window's outputs: 文件 → 导出计算书PDF…, 打印预览…, 打印…, 导出Excel…, and 编辑 →
+// 复制配置表, 复制材料表. A child of the window, whose menus it adds its actions to; they are
+// disabled while the project has no units. An export suggests "<project>-<title>.<suffix>" in the
+// folder of the last export, tells a failure in a box titled 提示 and a success in the status bar,
+// and shows a progress dialog with 取消 when it takes more than half a second.
 class ProjectExports : public QObject {
     Q_OBJECT
 
@@ -26,6 +27,7 @@ class ProjectExports : public QObject {
     explicit ProjectExports(ProjectWindow* window);
 
     void exportBook();
+    void previewBook();
     void printBook();
     void exportWorkbook();
     void copySchedule();
@@ -36,10 +38,13 @@ class ProjectExports : public QObject {
     std::function<QString(const QString& suggested)> askExportFileName;
     // The print dialog; false when cancelled.
     std::function<bool(QPrinter& printer)> askPrinter;
+    // Shows the print preview, its pages painted on request; by default modal.
+    std::function<void(QPrintPreviewDialog& preview)> showPreview;
     // When set, told the progress instead of the progress dialog.
     documents::Progress progressOverride;
 
     QAction* bookAction = nullptr;
+    QAction* previewAction = nullptr;
     QAction* printAction = nullptr;
     QAction* workbookAction = nullptr;
     QAction* copyScheduleAction = nullptr;
@@ -47,6 +52,9 @@ class ProjectExports : public QObject {
 
   private:
     void updateActions();
+    // Paints the book on the printer, with the progress dialog; false, after telling so where it
+    // failed, when it was not painted whole.
+    bool paintOn(QPrinter& printer);
     // Ends the edit of an open cell; false, after telling so, when its value cannot be taken or
     // the project has no units.
     [[nodiscard]] bool ready() const;

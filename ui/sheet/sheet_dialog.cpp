@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -118,6 +119,7 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
         QPrintDialog dialog(&printer, this);
         return dialog.exec() == QDialog::Accepted;
     };
+    showPreview = [](QPrintPreviewDialog& preview) { preview.exec(); };
     tell = [this](const QString& message) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), message, QMessageBox::Ok,
                         this);
@@ -163,13 +165,15 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     };
     copyButton = button(QStringLiteral("复制"));
     pdfButton = button(QStringLiteral("导出PDF…"));
+    previewButton = button(QStringLiteral("打印预览…"));
     printButton = button(QStringLiteral("打印…"));
     closeButton = button(QStringLiteral("关闭"));
     projectButton = button(QStringLiteral("加入工程"));
     projectButton->setToolTip(QStringLiteral("将本计算单元加入灭火器配置工程"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status, 1);
-    for (QPushButton* b : {projectButton, copyButton, pdfButton, printButton, closeButton}) {
+    for (QPushButton* b :
+         {projectButton, copyButton, pdfButton, previewButton, printButton, closeButton}) {
         buttons->addWidget(b);
     }
 
@@ -195,6 +199,7 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
     });
     connect(copyButton, &QPushButton::clicked, this, &CalculationSheetDialog::copySheet);
     connect(pdfButton, &QPushButton::clicked, this, &CalculationSheetDialog::exportPdf);
+    connect(previewButton, &QPushButton::clicked, this, &CalculationSheetDialog::previewSheet);
     connect(printButton, &QPushButton::clicked, this, &CalculationSheetDialog::printSheet);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(projectButton, &QPushButton::clicked, this, &CalculationSheetDialog::addSheetToProject);
@@ -350,13 +355,21 @@ void CalculationSheetDialog::exportPdf() {
     showExported(shown);
 }
 
-void CalculationSheetDialog::printSheet() {
-    QPrinter printer(QPrinter::HighResolution);
+namespace {
+
+void setUpSheetPrinter(QPrinter& printer) {
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(
         QMarginsF(kSheetMarginMm, kSheetMarginMm, kSheetMarginMm, kSheetMarginMm),
         QPageLayout::Millimeter);
     printer.setDocName(documents::kSheetTitle);
+}
+
+}  // namespace
+
+void CalculationSheetDialog::printSheet() {
+    QPrinter printer(QPrinter::HighResolution);
+    setUpSheetPrinter(printer);
     if (!askPrinter(printer)) {
         return;
     }
@@ -366,6 +379,19 @@ void CalculationSheetDialog::printSheet() {
     if (printer.printerState() == QPrinter::Error) {
         tell(QStringLiteral("计算书未能打印。"));
     }
+}
+
+void CalculationSheetDialog::previewSheet() {
+    QPrinter printer(QPrinter::HighResolution);
+    setUpSheetPrinter(printer);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(QStringLiteral("打印预览 - ") + documents::kSheetTitle);
+    // The sheet as it stands when the preview opens; printing from it prints that.
+    QTextDocument document;
+    document.setHtml(sheet().html());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [&document](QPrinter* target) { document.print(target); });
+    showPreview(preview);
 }
 
 }  // namespace ui

@@ -12,6 +12,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QPrintPreviewDialog;
 class QPrinter;
 class QPushButton;
 class QSpinBox;
@@ -48,6 +49,7 @@ class CalculationSheetDialog : public QDialog {
     void copySheet();
     void exportPdf();
     void printSheet();
+    void previewSheet();
     // Adds the unit, as the dialog shows it, to the project; a model or number of points that the
     // user chose stays chosen, the others follow their defaults there too.
     void addSheetToProject();
@@ -57,9 +59,10 @@ class CalculationSheetDialog : public QDialog {
 
     // What the dialog asks and tells through other windows; tests replace them. askFileName is
     // given the suggested file in the folder of the last export.
-    std::function<QString(const QString& suggested)> askFileName;  // empty: cancelled
-    std::function<bool(QPrinter& printer)> askPrinter;             // false: cancelled
-    std::function<void(const QString& message)> tell;              // a box titled "提示"
+    std::function<QString(const QString& suggested)> askFileName;   // empty: cancelled
+    std::function<bool(QPrinter& printer)> askPrinter;              // false: cancelled
+    std::function<void(QPrintPreviewDialog& preview)> showPreview;  // by default modal
+    std::function<void(const QString& message)> tell;               // a box titled "提示"
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     // Set by the program: adds a unit to the project window's project and gives its place there
     // from 1, or 0 when it was not added. Without it the dialog has no "加入工程" button.
@@ -75,6 +78,7 @@ class CalculationSheetDialog : public QDialog {
     ElidedLabel* status = nullptr;  // a file's path is also its tool tip
     QPushButton* copyButton = nullptr;
     QPushButton* pdfButton = nullptr;
+    QPushButton* previewButton = nullptr;
     QPushButton* printButton = nullptr;
     QPushButton* closeButton = nullptr;
     QPushButton* projectButton = nullptr;  // "加入工程"
