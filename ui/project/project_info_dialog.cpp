@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 #include <chrono>
 #include <optional>
 
@@ -92,6 +93,9 @@ ProjectInfoDialog::ProjectInfoDialog(const ProjectDetails& details, QWidget* par
     (details.info.date ? fixedDateButton : exportDayButton)->setChecked(true);
     dateEdit->setEnabled(fixedDateButton->isChecked());
     connect(fixedDateButton, &QRadioButton::toggled, dateEdit, &QWidget::setEnabled);
+    // The edit's own measure leaves the last digit against the arrow in some fonts.
+    dateEdit->setMinimumWidth(dateEdit->sizeHint().width() +
+                              2 * dateEdit->fontMetrics().horizontalAdvance(u'0'));
     auto* dateRow = new QHBoxLayout;
     dateRow->addWidget(exportDayButton);
     dateRow->addSpacing(12);
@@ -111,7 +115,7 @@ ProjectInfoDialog::ProjectInfoDialog(const ProjectDetails& details, QWidget* par
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* form = new QFormLayout(this);
+    auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(QStringLiteral("工程名称："), nameEdit);
     form->addRow(QStringLiteral("工程编号："), numberEdit);
@@ -119,7 +123,10 @@ ProjectInfoDialog::ProjectInfoDialog(const ProjectDetails& details, QWidget* par
     form->addRow(QStringLiteral("编制单位："), companyEdit);
     form->addRow(signatures);
     form->addRow(QStringLiteral("计算书日期："), dateRow);
-    form->addRow(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addSpacing(8);
+    layout->addWidget(buttons);
 
     setMinimumWidth(480);
     nameEdit->setFocus();
