@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QJsonDocument>
 #include <chrono>
 #include <tuple>
 #include <vector>
@@ -26,8 +25,7 @@ using namespace std::chrono_literals;
 using std::chrono::December, std::chrono::February, std::chrono::January;
 
 // Names to escape, a unit with every choice away from its default and its model and points set,
-// a unit with no name or area; every field of the info set, its stage emptied and its longest
-// text as long as a name may be.
+// a unit with no name or area; the info with its stage emptied and a text as long as a name.
 core::Project sampleProject() {
     // clang-format off
     return {"某办公楼 \"A座\"\n二期", {
@@ -39,48 +37,34 @@ core::Project sampleProject() {
     // clang-format on
 }
 
-// The info left as a new project has it, a stage of the user's own with no date, and everything
-// set: each comes back as it was saved, also through a recovery copy's object.
 TEST(ProjectFile, KeepsEveryInputThroughSaveAndRead) {
-    core::Project ownStage{"p", {}, {}};
-    ownStage.info.stage = "竣工图";
-    ownStage.info.approvedBy = "审定\t人";
-    for (const core::Project& project : {core::Project{"p", {}, {}}, ownStage, sampleProject()}) {
-        SCOPED_TRACE(project.info.stage);
-        QTemporaryDir folder;
-        const QString fileName = folder.filePath(u"工程.fep"_s);
-        ASSERT_EQ(saveProject(project, fileName), std::nullopt);
-        const auto read = readProject(fileName);
-        ASSERT_TRUE(std::holds_alternative<core::Project>(read))
-            << std::get<QString>(read).toStdString();
-        EXPECT_EQ(std::get<core::Project>(read), project);
-        const auto copied = projectFromObject(projectObject(project));
-        EXPECT_TRUE(std::holds_alternative<core::Project>(copied) &&
-                    std::get<core::Project>(copied) == project);
-    }
+    const core::Project project = sampleProject();
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(u"工程.fep"_s);
+    ASSERT_EQ(saveProject(project, fileName), std::nullopt);
+    const auto read = readProject(fileName);
+    ASSERT_TRUE(std::holds_alternative<core::Project>(read))
+        << std::get<QString>(read).toStdString();
+    EXPECT_EQ(std::get<core::Project>(read), project);
     // A unit that follows the default model and N keeps neither key.
-    const QJsonObject first = projectObject(sampleProject())[u"units"_s][0].toObject();
+    const QJsonObject first = projectObject(project)[u"units"_s][0].toObject();
     EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s));
 }
 
 // The file as another program would write it reads as the same project, so that the writer and
-// the reader cannot agree on a wrong key or value name between themselves. Saved again, it is a
-// file of the current version that reads as the same project.
+// the reader cannot agree on a wrong key or value name between themselves.
 TEST(ProjectFile, ReadsTheDocumentedShape) {
     const std::string unit = R"("units": [{"name": "库房", "location": "B1", "fireClass": "C",
         "hazard": "light", "factor": 0.7, "building": "entertainmentOrUnderground",
         "area": 80.5, "agent": "sodiumBicarbonatePowder", "model": "MF4", "points": 3}])";
     const core::Unit expected{
         "库房", "B1", {C, Light, K07, kFun, Agent::SodiumBicarbonatePowder, 80.5}, "MF4", 3};
-    core::ProjectInfo some;
-    some.number = "GC-01";
-    some.date = 2026y / December / 7;
-    core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲",
-                          "乙",    "丙",       "丁",       2000y / January / 1};
     // clang-format off
+    const core::ProjectInfo some{"GC-01", "施工图设计", "", "", "", "", "", 2026y / December / 7};
+    const core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲", "乙", "丙", "丁", 2000y / January / 1};
+    // Version 1, and the info's keys all left out, some given, all given.
     const std::tuple<const char*, std::string, core::ProjectInfo> cases[] = {
         {"version 1", R"("version": 1, )" + unit, {}},
-        {"no info", R"("version": 2, )" + unit, {}},
         {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some},
         {"all info", R"("version": 2, "info": {"number": "GC-02", "stage": "初步设计",
             "company": "某设计院", "calculatedBy": "甲", "checkedBy": "乙", "reviewedBy": "丙",
@@ -93,13 +77,7 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
             R"({"format": "fire-extinguisher-project", "name": "工程", )" + members + "}"));
         ASSERT_TRUE(std::holds_alternative<core::Project>(parsed))
             << std::get<QString>(parsed).toStdString();
-        const core::Project expectedProject{"工程", {expected}, info};
-        EXPECT_EQ(std::get<core::Project>(parsed), expectedProject);
-        const QByteArray saved = projectJson(expectedProject);
-        EXPECT_EQ(QJsonDocument::fromJson(saved)[u"version"_s].toInt(), kProjectVersion);
-        const auto reread = parseProject(saved);
-        EXPECT_TRUE(std::holds_alternative<core::Project>(reread) &&
-                    std::get<core::Project>(reread) == expectedProject);
+        EXPECT_EQ(std::get<core::Project>(parsed), (core::Project{"工程", {expected}, info}));
     }
 }
 
@@ -169,14 +147,12 @@ std::vector<BadFile> badFiles() {
         {"UnknownInfoKey", withInfo(R"("number": "1", "author": "x")"), "工程信息“info”含有未知的键“author”"},
         {"InfoKeyTwice", withInfo(R"("date": "2026-12-07", "dat\u0065": "2026-12-08")"), "工程信息“info”含有重复的键“date”"},
         {"NumberNotText", withInfo(R"("number": 5)"), "工程信息“info”的工程编号“number”应为文本"},
-        {"StageNull", withInfo(R"("stage": null)"), "工程信息“info”的设计阶段“stage”应为文本"},
         {"CompanySurrogate", withInfo(R"("company": "院\udc00")"), "工程信息“info”的编制单位“company”含有无效字符"},
         {"CheckerTooLong", withInfo(R"("checkedBy": ")" + std::string(core::kMaxNameLength + 1, 'x') + "\""), "工程信息“info”的校对人“checkedBy”过长：201个字符，最多200个字符"},
         {"DateNumber", withInfo(R"("date": 20261207)"), "工程信息“info”的日期“date”值“20261207”无效：应为加引号的日期"},
         {"DateOutOfCalendar", withInfo(R"("date": "2026-13-40")"), "工程信息“info”的日期“date”值“2026-13-40”无效，应为1900-01-01至9999-12-31之间的日期"},
         {"DateNotLeap", withInfo(R"("date": "2027-02-29")"), "日期“date”值“2027-02-29”无效"},
         {"DateTooEarly", withInfo(R"("date": "1899-12-31")"), "日期“date”值“1899-12-31”无效"},
-        {"DateUnpadded", withInfo(R"("date": "2026-1-7")"), "日期“date”值“2026-1-7”无效"},
         {"DateSlashes", withInfo(R"("date": "2026/12/07")"), "日期“date”值“2026/12/07”无效"},
         {"DateWithTime", withInfo(R"("date": "2026-12-07T08:00")"), "日期“date”值“2026-12-07T08:00”无效"},
     };
@@ -234,16 +210,12 @@ TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
     EXPECT_EQ(readFile(fileName), projectJson(small));
 
     // Nor is info the reader would refuse.
-    core::Project longSigner = small;
-    longSigner.info.reviewedBy = std::string(core::kMaxNameLength + 1, 'x');
-    core::Project badDate = small;
-    badDate.info.date = 2026y / February / 30;
-    for (const auto& [project, fault] :
-         {std::pair{longSigner, u"审核人“reviewedBy”过长"_s}, {badDate, u"“2026-02-30”无效"_s}}) {
-        const auto refusedInfo = saveProject(project, fileName);
-        EXPECT_TRUE(refusedInfo && refusedInfo->contains(fault))
-            << refusedInfo.value_or(u"saved"_s).toStdString();
-    }
+    core::Project badInfo = small;
+    badInfo.info.date = 2026y / February / 30;
+    EXPECT_TRUE(saveProject(badInfo, fileName).value_or(u""_s).contains(u"“2026-02-30”无效"_s));
+    badInfo.info.reviewedBy = std::string(core::kMaxNameLength + 1, 'x');
+    EXPECT_TRUE(
+        saveProject(badInfo, fileName).value_or(u""_s).contains(u"审核人“reviewedBy”过长"_s));
     EXPECT_EQ(readFile(fileName), projectJson(small));
 
     // A folder in the file's place, and a folder that is gone: refused, naming the file.

@@ -18,7 +18,7 @@ namespace ui {
 // 工程信息 edits, as one step.
 struct ProjectDetails {
     std::string name;
-    core::ProjectInfo info;
+    core::ProjectInfo info = {};
 
     friend bool operator==(const ProjectDetails&, const ProjectDetails&) = default;
 };
