@@ -1,3 +1,5 @@
+// The calculation book composed on laid-out pages: the cover, the contents, the schedule and the
+// bill of materials as tables, then each unit's sheet from its own page.
 #include "book_pdf.h"
 
 #include <QDate>
