@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Room outlines on a floor plan: closed rings of points in the plane, their area, their
+// orientation, what lies inside them and whether they are simple. Arcs of a drawing's polylines
+// (given by their bulge) become chords here. Plain C++; the geometry is Boost.Geometry's.
+namespace core {
+
+struct PlanPoint {
+    double x = 0;
+    double y = 0;
+
+    friend bool operator==(const PlanPoint&, const PlanPoint&) = default;
+};
+
+// A closed outline as its vertices in order; the last vertex joins the first and is not repeated.
+using Ring = std::vector<PlanPoint>;
+
+// A vertex of a drawing's polyline and the arc to the next vertex: bulge = tan(θ/4), θ the
+// included angle of the arc, positive where the arc turns counter-clockwise; 0 for a straight
+// segment.
+struct BulgeVertex {
+    PlanPoint at;
+    double bulge = 0;
+
+    friend bool operator==(const BulgeVertex&, const BulgeVertex&) = default;
+};
+
+// The smallest box around a ring (all zero for an empty one).
+struct PlanBox {
+    PlanPoint min;
+    PlanPoint max;
+
+    friend bool operator==(const PlanBox&, const PlanBox&) = default;
+};
+[[nodiscard]] PlanBox bounds(const Ring& ring);
+
+// The area enclosed, positive for a counter-clockwise ring (the shoelace formula).
+[[nodiscard]] double signedArea(const Ring& ring);
+[[nodiscard]] double area(const Ring& ring);
+// The ring turned counter-clockwise where it runs clockwise.
+[[nodiscard]] Ring counterClockwise(Ring ring);
+
+// The point lies inside the ring or on its boundary; the ring may run either way.
+[[nodiscard]] bool coveredBy(PlanPoint point, const Ring& ring);
+// No part of `inner` lies outside `outer` (their boundaries may touch; two rings of the same
+// region each lie inside the other). Both rings must be simple (ringFault() None); either
+// may run either way.
+[[nodiscard]] bool ringInside(const Ring& inner, const Ring& outer);
+
+// The ring without vertices that repeat the one before them to within `tolerance` in x and y,
+// the last one also compared with the first.
+[[nodiscard]] Ring withoutRepeats(Ring ring, double tolerance);
+
+// Why a ring is no outline of a room. The checks run in this order; a ring whose consecutive
+// vertices repeat is judged as given, so take them out first with withoutRepeats().
+enum class RingFault : std::uint8_t {
+    None,
+    TooFewVertices,    // fewer than 3
+    NotFinite,         // a coordinate or the area is infinite or not a number
+    ZeroArea,          // no area, within rounding: all vertices on one line, say
+    SelfIntersecting,  // its edges cross or touch other than at their shared vertices
+};
+[[nodiscard]] RingFault ringFault(const Ring& ring);
+
+// The area in m² rounded up to the next 0.01 m², so that rounding never under-sizes; an area
+// within 1e-11 of itself above a multiple of 0.01 m² is taken as that multiple, so that binary
+// noise (12.340000000001) does not add 0.01. 0 for an area that is not above 0.
+[[nodiscard]] double areaRoundedUp(double squareMetres);
+
+// The most chords that one arc becomes, however fine the tolerance or large the arc.
+constexpr std::size_t kMaxChordsPerArc = 4096;
+
+// A closed polyline with arcs as a ring of chords: each arc of the polyline (from a vertex with
+// a bulge to the next, the last vertex's to the first) becomes the fewest chords, at least one,
+// that keep within `maxSagitta` of the arc (in the units of the coordinates), at most
+// kMaxChordsPerArc. A tolerance that is not above 0 takes the most chords.
+[[nodiscard]] Ring flattenBulges(const std::vector<BulgeVertex>& closedPolyline, double maxSagitta);
+// The number of vertices flattenBulges() gives, without making them.
+[[nodiscard]] std::size_t flattenedSize(const std::vector<BulgeVertex>& closedPolyline,
+                                        double maxSagitta);
+
+}  // namespace core

@@ -1,0 +1,211 @@
+#include "polygon.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace core {
+namespace {
+
+using Polyline = std::vector<BulgeVertex>;
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The largest distance of a chord's midpoint inside the circle, for a ring whose vertices lie on
+// a circle: the sagitta of its longest chord.
+double largestSagitta(const Ring& ring, PlanPoint centre, double radius) {
+    double largest = 0;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const PlanPoint a = ring[i];
+        const PlanPoint b = ring[(i + 1) % ring.size()];
+        const double mid = std::hypot((a.x + b.x) / 2 - centre.x, (a.y + b.y) / 2 - centre.y);
+        largest = std::max(largest, radius - mid);
+    }
+    return largest;
+}
+
+struct RingCase {
+    const char* name;
+    Polyline outline;  // flattened with a sagitta of 0.01
+    double area;
+    double tolerance;  // of the area
+    RingFault fault;
+};
+
+class Outline : public ::testing::TestWithParam<RingCase> {};
+
+TEST_P(Outline, HasItsAreaAndVerdict) {
+    const RingCase& c = GetParam();
+    const Ring ring = flattenBulges(c.outline, 0.01);
+    EXPECT_EQ(ring.size(), flattenedSize(c.outline, 0.01));
+    EXPECT_EQ(ringFault(ring), c.fault);
+    if (c.fault == RingFault::NotFinite) {
+        return;
+    }
+    EXPECT_NEAR(area(ring), c.area, c.tolerance);
+    const Ring turned = counterClockwise(ring);
+    EXPECT_GE(signedArea(turned), 0);
+    EXPECT_DOUBLE_EQ(area(turned), area(ring));
+    // The verdict does not depend on the direction of the ring.
+    EXPECT_EQ(ringFault(turned), c.fault);
+}
+
+// A circle of radius 25 about (25, 0) from two semicircles, whose chords of sagitta at most 0.01
+// lose at most perimeter × sagitta of its area.
+const double kCircleLoss = 2 * kPi * 25 * 0.01;
+const double kSemicircleLoss = kPi * 5 * 0.01;
+
+// clang-format off
+const RingCase kRings[] = {
+    {"RectangleClockwise", {{{0, 0}}, {{0, 3}}, {{4, 3}}, {{4, 0}}}, 12, 1e-12, RingFault::None},
+    {"L", {{{0, 0}}, {{6, 0}}, {{6, 2}}, {{2, 2}}, {{2, 5}}, {{0, 5}}}, 18, 1e-12, RingFault::None},
+    {"U", {{{0, 0}}, {{9, 0}}, {{9, 6}}, {{6, 6}}, {{6, 2}}, {{3, 2}}, {{3, 6}}, {{0, 6}}}, 42, 1e-12,
+     RingFault::None},
+    {"RoundFromTwoSemicircles", {{{0, 0}, 1}, {{50, 0}, 1}}, kPi * 625 - kCircleLoss / 2,
+     kCircleLoss / 2, RingFault::None},
+    // A square whose bottom side is a semicircle of radius 5 outwards (bulge 1 in a
+    // counter-clockwise ring), or inwards (-1).
+    {"SquareWithArcOutwards", {{{0, 0}, 1}, {{10, 0}}, {{10, 10}}, {{0, 10}}},
+     100 + kPi * 12.5 - kSemicircleLoss / 2, kSemicircleLoss / 2, RingFault::None},
+    {"SquareWithArcInwards", {{{0, 0}, -1}, {{10, 0}}, {{10, 10}}, {{0, 10}}},
+     100 - kPi * 12.5 + kSemicircleLoss / 2, kSemicircleLoss / 2, RingFault::None},
+    // Far from the origin, as a site plan in millimetres may be.
+    {"FarFromOrigin", {{{4e8, 3e8}}, {{4e8 + 3600, 3e8}}, {{4e8 + 3600, 3e8 + 4200}},
+     {{4e8, 3e8 + 4200}}}, 3600.0 * 4200, 1e-6, RingFault::None},
+    {"Bowtie", {{{0, 0}}, {{4, 4}}, {{4, 0}}, {{0, 6}}}, 4, 1e-12, RingFault::SelfIntersecting},
+    {"SpikeOutwards", {{{0, 0}}, {{4, 0}}, {{4, 2}}, {{8, 2}}, {{4, 2}}, {{4, 4}}, {{0, 4}}}, 16,
+     1e-12, RingFault::SelfIntersecting},
+    {"TouchesItselfAtAVertex", {{{0, 0}}, {{2, 0}}, {{2, 2}}, {{4, 2}}, {{4, 4}}, {{2, 4}}, {{2, 2}},
+     {{0, 2}}}, 8, 1e-12, RingFault::SelfIntersecting},
+    {"Collinear", {{{0, 0}}, {{1, 1}}, {{3, 3}}}, 0, 1e-12, RingFault::ZeroArea},
+    {"ThereAndBack", {{{0, 0}}, {{5, 0}}, {{2, 0}}}, 0, 1e-12, RingFault::ZeroArea},
+    {"TwoVertices", {{{0, 0}}, {{5, 0}}}, 0, 0, RingFault::TooFewVertices},
+    {"NotANumber", {{{0, 0}}, {{5, 0}}, {{5, kNaN}}}, 0, 0, RingFault::NotFinite},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Rings, Outline, ::testing::ValuesIn(kRings),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Outline, OverflowingAreaIsNotFinite) {
+    EXPECT_EQ(ringFault({{0, 0}, {1e300, 0}, {1e300, 1e300}}), RingFault::NotFinite);
+}
+
+TEST(Bulges, ArcsKeepWithinTheSagitta) {
+    const Polyline circle{{{0, 0}, 1}, {{50, 0}, 1}};
+    for (const double sagitta : {10.0, 1.0, 0.01, 1e-4}) {
+        const Ring ring = flattenBulges(circle, sagitta);
+        for (const PlanPoint& p : ring) {
+            ASSERT_NEAR(std::hypot(p.x - 25, p.y), 25, 1e-9) << sagitta;
+        }
+        const double largest = largestSagitta(ring, {25, 0}, 25);
+        EXPECT_LE(largest, sagitta * (1 + 1e-9)) << sagitta;
+        // The fewest chords: twice the sagitta would be exceeded with one chord fewer per arc.
+        EXPECT_GT(largest, sagitta / 2 * 0.99) << sagitta;
+    }
+    // A positive bulge turns counter-clockwise: the arc from (0, 0) to (50, 0) runs below.
+    const Ring ring = flattenBulges(circle, 1);
+    EXPECT_LT(ring[1].y, 0);
+    EXPECT_GT(signedArea(ring), 0);
+}
+
+TEST(Bulges, ChordsAreBounded) {
+    const Polyline circle{{{0, 0}, 1}, {{50, 0}, 1}};
+    // A tolerance of 0, or below what the numbers can show, takes the most chords per arc.
+    EXPECT_EQ(flattenedSize(circle, 0), 2 * kMaxChordsPerArc);
+    EXPECT_EQ(flattenedSize(circle, 1e-300), 2 * kMaxChordsPerArc);
+    EXPECT_EQ(flattenedSize(circle, kNaN), 2 * kMaxChordsPerArc);
+    // A bulge that nearly closes the circle, and one that is no number, stay bounded.
+    EXPECT_EQ(flattenedSize({{{0, 0}, 1e300}, {{1, 0}}}, 0.01), kMaxChordsPerArc + 1);
+    EXPECT_EQ(flattenedSize({{{0, 0}, kNaN}, {{1, 0}}}, 0.01), 2U);
+    // At least one chord: an arc flatter than the tolerance, or between repeated points.
+    EXPECT_EQ(flattenBulges({{{0, 0}, 1e-6}, {{10, 0}, 1}, {{10, 0}}}, 0.01).size(), 3U);
+    EXPECT_TRUE(flattenBulges({}, 0.01).empty());
+}
+
+TEST(Repeats, AreRemovedWithinTheTolerance) {
+    const Ring ring{{0, 0}, {0, 0}, {4, 0}, {4, 1e-7}, {4, 3}, {0, 3}, {1e-7, 0}};
+    EXPECT_EQ(withoutRepeats(ring, 1e-6), (Ring{{0, 0}, {4, 0}, {4, 3}, {0, 3}}));
+    EXPECT_EQ(withoutRepeats(ring, 0),
+              (Ring{{0, 0}, {4, 0}, {4, 1e-7}, {4, 3}, {0, 3}, {1e-7, 0}}));
+    // A point that is no number repeats nothing.
+    EXPECT_EQ(withoutRepeats({{0, kNaN}, {0, kNaN}}, 1).size(), 2U);
+    EXPECT_EQ(withoutRepeats({{1, 1}, {1, 1}, {1, 1}}, 0), (Ring{{1, 1}}));
+}
+
+struct InsideCase {
+    const char* name;
+    Ring inner;
+    Ring outer;
+    bool inside;
+};
+
+class Containment : public ::testing::TestWithParam<InsideCase> {};
+
+TEST_P(Containment, OfRingsAndTheirVertices) {
+    const InsideCase& c = GetParam();
+    EXPECT_EQ(ringInside(c.inner, c.outer), c.inside);
+    Ring clockwise(c.outer.rbegin(), c.outer.rend());
+    EXPECT_EQ(ringInside(c.inner, clockwise), c.inside);
+}
+
+const Ring kFloor{{0, 0}, {100, 0}, {100, 50}, {0, 50}};
+
+// clang-format off
+const InsideCase kContainments[] = {
+    {"RoomInFloor", {{10, 10}, {20, 10}, {20, 20}, {10, 20}}, kFloor, true},
+    {"RoomAlongTheFloorsEdge", {{0, 0}, {20, 0}, {20, 20}, {0, 20}}, kFloor, true},
+    {"SameRegion", kFloor, {{100, 50}, {0, 50}, {0, 0}, {100, 0}}, true},
+    {"FloorInRoom", kFloor, {{10, 10}, {20, 10}, {20, 20}, {10, 20}}, false},
+    {"Overlapping", {{90, 10}, {110, 10}, {110, 20}, {90, 20}}, kFloor, false},
+    {"Neighbours", {{100, 0}, {120, 0}, {120, 50}, {100, 50}}, kFloor, false},
+    {"InTheNotchOfAU", {{4, 3}, {5, 3}, {5, 5}, {4, 5}},
+     {{0, 0}, {9, 0}, {9, 6}, {6, 6}, {6, 2}, {3, 2}, {3, 6}, {0, 6}}, false},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Rings, Containment, ::testing::ValuesIn(kContainments),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Containment, OfPointsIncludesTheBoundary) {
+    const Ring u{{0, 0}, {9, 0}, {9, 6}, {6, 6}, {6, 2}, {3, 2}, {3, 6}, {0, 6}};
+    const Ring clockwise(u.rbegin(), u.rend());
+    const std::pair<PlanPoint, bool> points[] = {
+        {{1, 1}, true}, {{1, 5}, true},   {{4.5, 4}, false}, {{0, 3}, true},
+        {{9, 6}, true}, {{4.5, 2}, true}, {{10, 1}, false},  {{-1e-9, 3}, false},
+    };
+    for (const auto& [point, inside] : points) {
+        EXPECT_EQ(coveredBy(point, u), inside) << point.x << ", " << point.y;
+        EXPECT_EQ(coveredBy(point, clockwise), inside) << point.x << ", " << point.y;
+    }
+    EXPECT_FALSE(coveredBy({0, 0}, {{0, 0}, {1, 1}}));
+}
+
+TEST(AreaRoundedUp, ToTheNextHundredthAboveBinaryNoise) {
+    const std::pair<double, double> cases[] = {
+        {12.34, 12.34},
+        {12.340000000001, 12.34},
+        {3.6 * 4.2, 15.12},  // 15.120000000000001
+        {0.1 + 0.2, 0.3},    // 0.30000000000000004
+        {12.3400001, 12.35},
+        {12.341, 12.35},
+        {0.001, 0.01},
+        {1e-12, 0.01},
+        {1e7, 1e7},
+        {1234567.891, 1234567.9},
+        {0, 0},
+        {-5, 0},
+        {kNaN, 0},
+    };
+    for (const auto& [area, rounded] : cases) {
+        EXPECT_EQ(areaRoundedUp(area), rounded) << area;
+    }
+}
+
+}  // namespace
+}  // namespace core
