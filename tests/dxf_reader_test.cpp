@@ -1,0 +1,391 @@
+// The DXF reader: the drawings written by ezdxf as the script wrote them, the texts' codes and
+// code pages, what it makes of awkward groups, and what it refuses with which message.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <string>
+
+#include "code_page.h"
+#include "dxf_reader.h"
+#include "dxf_text.h"
+#include "plan_drawings.h"
+
+using namespace Qt::StringLiterals;
+
+namespace io {
+namespace {
+
+using namespace tests;
+
+// The lines joined as a file's lines.
+QByteArray lines(std::initializer_list<const char*> items) {
+    QByteArray text;
+    for (const char* item : items) {
+        text += item;
+        text += '\n';
+    }
+    return text;
+}
+
+QByteArray withEntities(const QByteArray& entities, const QByteArray& before = {}) {
+    return before + lines({"0", "SECTION", "2", "ENTITIES"}) + entities +
+           lines({"0", "ENDSEC", "0", "EOF"});
+}
+
+QByteArray withVersion(const char* version) {
+    return withEntities(
+        {}, lines({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", version, "0", "ENDSEC"}));
+}
+
+DxfDrawing parsed(const QByteArray& bytes) {
+    auto result = parseDxf(bytes);
+    if (const auto* fault = std::get_if<QString>(&result)) {
+        ADD_FAILURE() << fault->toStdString();
+        return {};
+    }
+    return std::get<DxfDrawing>(std::move(result));
+}
+
+QString number(double x) {
+    return QString::number(x, 'g', 10);
+}
+
+// The drawing's model space as one line: polylines, texts, unknown entities, paper space.
+std::string summary(const DxfDrawing& drawing) {
+    QStringList parts;
+    for (const DxfPolyline& polyline : drawing.polylines) {
+        QStringList vertices;
+        for (const core::BulgeVertex& v : polyline.vertices) {
+            vertices << number(v.at.x) + u',' + number(v.at.y) +
+                            (v.bulge != 0 ? u'~' + number(v.bulge) : QString());
+        }
+        parts << u"%1 %2 %3%4: %5"_s.arg(
+            polyline.handle, polyline.layer, polyline.closed ? u"closed"_s : u"open"_s,
+            polyline.endsCoincide ? u" by its ends"_s : QString(),
+            polyline.fault.isEmpty() ? vertices.join(u' ') : polyline.fault);
+    }
+    for (const DxfText& text : drawing.texts) {
+        parts << u"%1 %2 \"%3\" at %4,%5 h%6"_s.arg(text.handle, text.layer, text.text,
+                                                    number(text.at.x), number(text.at.y),
+                                                    number(text.height));
+    }
+    for (const auto& [type, count] : drawing.unknownEntities) {
+        parts << u"%1×%2"_s.arg(type).arg(count);
+    }
+    if (drawing.paperSpaceEntities > 0) {
+        parts << u"paper %1"_s.arg(drawing.paperSpaceEntities);
+    }
+    return parts.join(u" | "_s).toStdString();
+}
+
+class PlanDrawing : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(PlanDrawing, ReadsAsWritten) {
+    const QString name = QString::fromLatin1(GetParam());
+    const QJsonObject expected = expectedPlan(name);
+    const auto read = readDxf(planPath(name));
+    ASSERT_TRUE(std::holds_alternative<DxfDrawing>(read)) << std::get<QString>(read).toStdString();
+    const DxfDrawing& drawing = std::get<DxfDrawing>(read);
+    EXPECT_EQ(drawing.version, expected[u"version"].toString());
+    EXPECT_EQ(unitName(drawing.unit), expected[u"unit"].toString());
+    EXPECT_EQ(drawing.unitGiven, expected[u"unitGiven"].toBool());
+    EXPECT_EQ(drawing.codePage, expected[u"codePage"].toString());
+    QStringList layers;
+    for (const auto& layer : expected[u"layers"].toArray()) {
+        layers << layer.toString();
+    }
+    EXPECT_EQ(drawing.layers, layers);
+    std::map<QString, int> unknown;
+    const QJsonObject expectedUnknown = expected[u"unknown"].toObject();
+    for (auto i = expectedUnknown.begin(); i != expectedUnknown.end(); ++i) {
+        unknown[i.key()] = i.value().toInt();
+    }
+    EXPECT_EQ(drawing.unknownEntities, unknown);
+    EXPECT_EQ(drawing.paperSpaceEntities, expected[u"paperSpace"].toInt());
+}
+
+INSTANTIATE_TEST_SUITE_P(Plans, PlanDrawing, ::testing::ValuesIn(kPlanDrawings), [](const auto& p) {
+    std::string name = p.param;
+    return name.substr(0, name.find('.'));
+});
+
+struct GroupsCase {
+    const char* name;
+    QByteArray bytes;
+    const char* summary;
+};
+
+class Groups : public ::testing::TestWithParam<GroupsCase> {};
+
+TEST_P(Groups, ReadAsTheyMean) {
+    EXPECT_EQ(summary(parsed(GetParam().bytes)), GetParam().summary);
+}
+
+// clang-format off
+const GroupsCase kGroups[] = {
+    {"LightweightPolylineWithBulge", withEntities(lines({
+         "0", "LWPOLYLINE", "5", "A", "8", "ROOM", "90", "3", "70", "129", "38", "12.5",
+         "10", "0", "20", "0", "10", "4", "20", "0", "42", "0.5", "10", "4", "20", "3"})),
+     "A ROOM closed: 0,0 4,0~0.5 4,3"},
+    {"EndsThatMeetClose", withEntities(lines({
+         "0", "LWPOLYLINE", "5", "B", "8", "ROOM", "70", "0",
+         "10", "0", "20", "0", "10", "4", "20", "0", "10", "4", "20", "3", "10", "0", "20", "3",
+         "10", "1e-10", "20", "0"})),
+     "B ROOM closed by its ends: 0,0 4,0 4,3 0,3"},
+    {"ThereAndBackStaysOpen", withEntities(lines({
+         "0", "LWPOLYLINE", "8", "ROOM", "10", "0", "20", "0", "10", "4", "20", "0",
+         "10", "0", "20", "0"})),
+     " ROOM open: 0,0 4,0 0,0"},
+    {"ClosedWithItsFirstVertexRepeated", withEntities(lines({
+         "0", "LWPOLYLINE", "8", "ROOM", "70", "1", "10", "0", "20", "0", "10", "4", "20", "0",
+         "10", "4", "20", "3", "10", "0", "20", "0"})),
+     " ROOM closed: 0,0 4,0 4,3"},
+    // A spline's frame point is no vertex; a POLYLINE that lacks its SEQEND ends at the next
+    // entity; a mesh is no outline.
+    {"OldPolylines", withEntities(lines({
+         "0", "POLYLINE", "5", "C", "8", "ROOM", "66", "1", "10", "0", "20", "0", "70", "1",
+         "0", "VERTEX", "8", "ROOM", "10", "0", "20", "0", "42", "-1",
+         "0", "VERTEX", "8", "ROOM", "10", "9", "20", "9", "70", "16",
+         "0", "VERTEX", "8", "ROOM", "10", "6", "20", "0",
+         "0", "TEXT", "5", "D", "8", "T", "10", "1", "20", "1", "40", "2", "1", "x",
+         "0", "POLYLINE", "8", "ROOM", "70", "64", "0", "VERTEX", "10", "0", "20", "0",
+         "0", "VERTEX", "10", "1", "20", "0", "0", "VERTEX", "10", "1", "20", "1",
+         "0", "SEQEND"})),
+     "C ROOM closed: 0,0~-1 6,0 | D T \"x\" at 1,1 h2"},
+    // Seen from below (extrusion 0, 0, -1), x runs the other way and arcs turn the other way.
+    {"FacingDown", withEntities(lines({
+         "0", "LWPOLYLINE", "8", "ROOM", "70", "1", "10", "1", "20", "0", "42", "1",
+         "10", "5", "20", "0", "10", "5", "20", "3", "210", "0", "220", "0", "230", "-1",
+         "0", "TEXT", "8", "T", "10", "2", "20", "1", "40", "2", "1", "x",
+         "210", "0", "220", "0", "230", "-1"})),
+     " ROOM closed: -1,0~-1 -5,0 -5,3 |  T \"x\" at -2,1 h2"},
+    // Justified text stands at its alignment point; aligned or fitted text (72 = 3 or 5) at the
+    // middle of its base line; left-aligned text at its insertion point, whatever 11 says.
+    {"TextPlacement", withEntities(lines({
+         "0", "TEXT", "1", "a", "10", "1", "20", "1", "11", "5", "21", "5", "72", "1", "40", "1",
+         "0", "TEXT", "1", "b", "10", "1", "20", "1", "11", "5", "21", "5", "73", "3", "40", "1",
+         "0", "TEXT", "1", "c", "10", "1", "20", "1", "11", "5", "21", "5", "72", "5", "40", "1",
+         "0", "TEXT", "1", "d", "10", "1", "20", "1", "11", "5", "21", "5", "40", "1"})),
+     "  \"a\" at 5,5 h1 |   \"b\" at 5,5 h1 |   \"c\" at 3,3 h1 |   \"d\" at 1,1 h1"},
+    // Application groups, extended data and an embedded object belong to other programs.
+    {"OtherProgramsGroups", withEntities(lines({
+         "0", "TEXT", "5", "E", "102", "{MYAPP", "1", "fake", "10", "99", "102", "}",
+         "8", "T", "10", "1", "20", "2", "40", "3", "1", "real",
+         "1001", "MYAPP", "1000", "fake", "1", "fake", "10", "99",
+         "0", "MTEXT", "5", "F", "8", "T", "10", "5", "20", "6", "40", "2.5", "3", "ab", "3", "c",
+         "1", "d", "101", "Embedded Object", "10", "99", "20", "99", "40", "99", "1", "fake"})),
+     "E T \"real\" at 1,2 h3 | F T \"abcd\" at 5,6 h2.5"},
+    {"PaperSpaceAndUnknownEntities", withEntities(lines({
+         "0", "LWPOLYLINE", "8", "ROOM", "67", "1", "70", "1", "10", "0", "20", "0", "10", "4",
+         "20", "0", "10", "4", "20", "3",
+         "0", "TEXT", "67", "1", "10", "1", "20", "1", "1", "x",
+         "0", "LINE", "67", "1", "0", "LINE", "10", "0", "0", "HATCH", "0", "INSERT",
+         "0", "TCH_WALL", "8", "W", "0", "TCH_WALL", "0", "ZZZ", "67", "0",
+         "0", "ACAD_PROXY_ENTITY", "92", "501"})),
+     "ACAD_PROXY_ENTITY×1 | TCH_WALL×2 | ZZZ×1 | paper 3"},
+    // Layer names are matched without regard to case, as CAD programs match them, and take the
+    // table's spelling; a name in the code page (GBK here) and one in \U+ codes are one name.
+    {"LayerNames", withEntities(lines({
+         "0", "TEXT", "8", "ROOM", "10", "0", "20", "0", "1", "x",
+         "0", "TEXT", "8", "\\U+623F\\U+95F4", "10", "0", "20", "0", "1", "y"}),
+         lines({"999", "tables", "0", "SECTION", "2", "TABLES", "0", "TABLE", "2", "LAYER", "70", "2",
+                "0", "LAYER", "2", "Room", "70", "0", "0", "LAYER", "2", "\xB7\xBF\xBC\xE4", "70", "0",
+                "0", "ENDTAB", "0", "TABLE", "2", "STYLE", "0", "STYLE", "2", "NOT_A_LAYER",
+                "0", "ENDTAB", "0", "ENDSEC"})),
+     " Room \"x\" at 0,0 h0 |  房间 \"y\" at 0,0 h0"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Reader, Groups, ::testing::ValuesIn(kGroups),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Groups, PolylineWithTooManyVerticesIsKeptWithItsFault) {
+    QByteArray entities = lines({"0", "LWPOLYLINE", "5", "A", "8", "ROOM", "70", "1"});
+    for (int i = 0; i <= kMaxPolylineVertices; ++i) {
+        entities += "10\n" + QByteArray::number(i % 1000) + "\n20\n" + QByteArray::number(i) + '\n';
+    }
+    EXPECT_EQ(summary(parsed(withEntities(entities))), "A ROOM closed: 顶点超过100000个");
+}
+
+TEST(Groups, LayerTableKeepsItsOrder) {
+    const DxfDrawing drawing = parsed(withEntities(
+        {}, lines({"0", "SECTION",  "2", "TABLES", "0", "TABLE",  "2", "LAYER", "0", "LAYER",
+                   "2", "\\U+5899", "0", "LAYER",  "2", "0",      "0", "LAYER", "2", "WALL",
+                   "0", "LAYER",    "2", "wall",   "0", "ENDTAB", "0", "ENDSEC"})));
+    EXPECT_EQ(drawing.layers, QStringList({u"墙"_s, u"0"_s, u"WALL"_s}));
+}
+
+struct Refusal {
+    const char* name;
+    QByteArray bytes;
+    const char* message;
+};
+
+class Refused : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(Refused, WithItsMessage) {
+    const auto read = parseDxf(GetParam().bytes);
+    ASSERT_TRUE(std::holds_alternative<QString>(read));
+    EXPECT_EQ(std::get<QString>(read).toStdString(), GetParam().message);
+}
+
+const QByteArray kBadVertex = withEntities(lines({"0", "LWPOLYLINE", "10", "abc", "20", "0"}));
+
+// clang-format off
+const Refusal kRefusals[] = {
+    {"Empty", "", "文件是空的，不是DXF文件"},
+    {"Dwg", QByteArray("AC1032\0\0\0\0\0\x1f", 12), "这是DWG文件，请在CAD中另存为DXF后导入"},
+    {"OldDwg", "AC1.50\x12\x34", "这是DWG文件，请在CAD中另存为DXF后导入"},
+    {"Binary", QByteArray("AutoCAD Binary DXF\r\n\x1a\0\0\0", 25),
+     "这是二进制格式的DXF文件，请在CAD中另存为文本（ASCII）格式的DXF后导入"},
+    {"Text", "hello\nworld\n", "第1行应为组码（一个整数），不是DXF文件"},
+    {"CodeOutOfRange", lines({"0", "SECTION", "2", "ENTITIES", "1072", "x"}),
+     "第5行应为组码（一个整数），不是DXF文件"},
+    {"NegativeCode", lines({"0", "SECTION", "2", "ENTITIES", "-1", "x"}),
+     "第5行应为组码（一个整数），不是DXF文件"},
+    {"NotASection", lines({"0", "LINE", "0", "EOF"}), "第1行应为SECTION，不是DXF文件"},
+    {"SectionWithoutName", lines({"0", "SECTION", "8", "ENTITIES"}), "第3行应为段名，不是DXF文件"},
+    {"HeaderNotEnded", lines({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1015", "0", "SECTION"}),
+     "第9行应为ENDSEC，不是DXF文件"},
+    {"R10", withVersion("AC1006"), "DXF版本过旧（AC1006），请在CAD中另存为R12至2018版的DXF后导入"},
+    {"Newer", withVersion("AC1033"),
+     "DXF版本（AC1033）比2018版新，本程序不能读取；请在CAD中另存为R12至2018版的DXF后导入"},
+    {"UnknownVersion", withVersion("R2000"), "无法识别的DXF版本“R2000”"},
+    {"NoEntities", lines({"0", "SECTION", "2", "HEADER", "0", "ENDSEC", "0", "EOF"}),
+     "文件中没有ENTITIES段（图形对象），不是完整的DXF文件"},
+    {"NoEof", lines({"0", "SECTION", "2", "ENTITIES", "0", "ENDSEC"}),
+     "文件不完整（没有文件结束标记EOF），可能没有保存完或复制完"},
+    {"CutInAnEntity", lines({"0", "SECTION", "2", "ENTITIES", "0", "TEXT", "10"}),
+     "文件不完整（没有文件结束标记EOF），可能没有保存完或复制完"},
+    {"CutInASection", lines({"0", "SECTION", "2", "OBJECTS", "0", "DICTIONARY"}),
+     "文件不完整（没有文件结束标记EOF），可能没有保存完或复制完"},
+    {"NotANumber", kBadVertex, "第8行的数值无效，不是DXF文件"},
+    {"NaN", withEntities(lines({"0", "TEXT", "40", "nan"})), "第8行的数值无效，不是DXF文件"},
+    {"Infinite", withEntities(lines({"0", "MTEXT", "10", "1e999"})), "第8行的数值无效，不是DXF文件"},
+    {"EmptyNumber", withEntities(lines({"0", "LWPOLYLINE", "42", " "})), "第8行的数值无效，不是DXF文件"},
+    {"BadFlags", withEntities(lines({"0", "LWPOLYLINE", "70", "1e20"})), "第8行的数值无效，不是DXF文件"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Reader, Refused, ::testing::ValuesIn(kRefusals),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Refused, BinaryAndDwgFilesNamingTheFile) {
+    EXPECT_EQ(
+        std::get<QString>(readDxf(planPath(u"binary.dxf"_s))),
+        u"无法读取图纸文件“%1”：这是二进制格式的DXF文件，请在CAD中另存为文本（ASCII）格式的DXF后导入"_s
+            .arg(QDir::toNativeSeparators(planPath(u"binary.dxf"_s))));
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString dwg = folder.filePath(u"平面图.dwg"_s);
+    QFile file(dwg);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("AC1032\0\0\0\0", 10) == 10);
+    file.close();
+    EXPECT_EQ(std::get<QString>(readDxf(dwg)),
+              u"无法读取图纸文件“%1”：这是DWG文件，请在CAD中另存为DXF后导入"_s.arg(
+                  QDir::toNativeSeparators(dwg)));
+    EXPECT_TRUE(std::get<QString>(readDxf(folder.filePath(u"无.dxf"_s)))
+                    .startsWith(u"无法读取图纸文件“"_s));
+}
+
+struct CodePageCase {
+    int codePage;
+    QByteArray bytes;
+    QString text;
+};
+
+TEST(CodePage, DecodesAndReplacesWhatItDoesNotDefine) {
+    const CodePageCase cases[] = {
+        {936, "\xB7\xBF\xBC\xE4", u"房间"_s},
+        {936, "Room 1", u"Room 1"_s},
+        {936, "ab\xB7", u"ab\uFFFD"_s},  // cut short
+        {936,
+         "\xFF"
+         "a",
+         u"\uFFFDa"_s},  // no character of the code page
+        {936, "\x80", u"€"_s},
+        {950, "\xA9\xD0\xB6\xA1", u"房間"_s},
+        {949, "\xB9\xE6", u"방"_s},
+        {932, "\x95\x94\x89\xAE", u"部屋"_s},
+        {1252, "caf\xE9 \x80", u"café €"_s},
+    };
+    for (const CodePageCase& c : cases) {
+        EXPECT_EQ(decodeCodePage(c.bytes, c.codePage), c.text)
+            << c.codePage << ' ' << c.bytes.toHex().toStdString();
+    }
+}
+
+TEST(CodePage, OfTheDrawing) {
+    const std::pair<const char*, int> cases[] = {
+        {"ANSI_936", 936},   {"ansi_1252", 1252}, {" ANSI_950 ", 950}, {"ANSI_1361", 1361},
+        {"GB2312", 936},     {"BIG5", 950},       {"", 936},           {"DOS437", 936},
+        {"ANSI_99999", 936}, {"ANSI_", 936},
+    };
+    for (const auto& [name, codePage] : cases) {
+        EXPECT_EQ(codePageOfDrawing(QString::fromLatin1(name)), codePage) << name;
+    }
+}
+
+TEST(TextCodes, AreDecoded) {
+    enum Kind { Name, Text, MText };
+    const std::tuple<Kind, QString, QString> cases[] = {
+        {Name, u"\\U+623F\\U+95f4%%c"_s, u"房间%%c"_s},
+        {Name, u"\\U+62 \\U+ZZZZ \\M+9B7BF \\M+5B7"_s, u"\\U+62 \\U+ZZZZ \\M+9B7BF \\M+5B7"_s},
+        {Text, u"\\M+5B7BF\\M+5BCE4"_s, u"房间"_s},
+        {Text, u"\\M+2A9D0"_s, u"房"_s},
+        {Text, u"%%c100 %%D %%p0.5 100%%% %%uA%%U %%176 50% %%"_s,
+         u"⌀100 ° ±0.5 100% A ° 50% %%"_s},
+        {Text, u"C:\\temp {a}"_s, u"C:\\temp {a}"_s},
+        {MText, u"{\\fSimSun|b0|i0|c134;\\H1.2x;会议\\P室}"_s, u"会议\n室"_s},
+        {MText, u"\\A1;\\C1;\\c255;\\pxqc;\\Q15;\\W0.8;\\T1.2;\\Farial.shx;大\\~厅"_s,
+         u"大\u00A0厅"_s},
+        {MText, u"\\\\a\\{b\\} \\z"_s, u"\\a{b} \\z"_s},
+        {MText, u"\\S1/2; \\S3#4; \\S2^; \\S^2; \\S+0.1^-0.2; \\S1\\/2/3;"_s,
+         u"1/2 3/4 2 2 +0.1 -0.2 1/2/3"_s},
+        {MText, u"\\Lunder\\l\\Oover\\o\\Kstrike\\k%%c50"_s, u"underoverstrike⌀50"_s},
+        {MText, u"\\U+623F\\\\U+623F\\Xb\\Nc"_s, u"房\\U+623F\nb\nc"_s},
+        {MText, u"a\\fArial"_s, u"a"_s},
+        {MText, u"\\"_s, u"\\"_s},
+    };
+    for (const auto& [kind, raw, plain] : cases) {
+        const QString got = kind == Name   ? withUnicodeCodes(raw)
+                            : kind == Text ? plainText(raw)
+                                           : plainMText(raw);
+        EXPECT_EQ(got, plain) << raw.toStdString();
+    }
+}
+
+TEST(DrawingUnits, NamesLabelsAndScale) {
+    const std::tuple<DrawingUnit, const char*, QString, double> units[] = {
+        {DrawingUnit::Millimetre, "mm", u"毫米"_s, 0.001},
+        {DrawingUnit::Centimetre, "cm", u"厘米"_s, 0.01},
+        {DrawingUnit::Metre, "m", u"米"_s, 1},
+        {DrawingUnit::Inch, "inch", u"英寸"_s, 0.0254},
+    };
+    for (const auto& [unit, name, label, metres] : units) {
+        EXPECT_EQ(unitName(unit), QLatin1String(name));
+        EXPECT_EQ(unitFromName(QLatin1String(name)), unit);
+        EXPECT_EQ(unitLabel(unit), label);
+        EXPECT_EQ(metresPerUnit(unit), metres);
+    }
+    EXPECT_FALSE(unitFromName(u"MM"_s));
+}
+
+TEST(DrawingUnits, FromTheHeader) {
+    const std::tuple<const char*, DrawingUnit, bool> cases[] = {
+        {"1", DrawingUnit::Inch, true},        {"4", DrawingUnit::Millimetre, true},
+        {"5", DrawingUnit::Centimetre, true},  {"6", DrawingUnit::Metre, true},
+        {"0", DrawingUnit::Millimetre, false}, {"2", DrawingUnit::Millimetre, false},
+    };
+    for (const auto& [code, unit, given] : cases) {
+        const DxfDrawing drawing = parsed(
+            withEntities({}, lines({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1015",
+                                    "9", "$INSUNITS", "70", code, "0", "ENDSEC"})));
+        EXPECT_EQ(std::pair(drawing.unit, drawing.unitGiven), std::pair(unit, given)) << code;
+    }
+}
+
+}  // namespace
+}  // namespace io

@@ -1,0 +1,268 @@
+// From a drawing to rooms: the drawings written by ezdxf against what the script put in them,
+// and drawings made here for nesting, names, faults and the layers proposed.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "plan_drawings.h"
+#include "plan_rooms.h"
+#include "project.h"
+
+using namespace Qt::StringLiterals;
+
+namespace io {
+namespace {
+
+using namespace tests;
+
+class PlanDrawingRooms : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(PlanDrawingRooms, AreThoseTheScriptDrew) {
+    const QString name = QString::fromLatin1(GetParam());
+    const QJsonObject expected = expectedPlan(name);
+    const auto read = readDxf(planPath(name));
+    ASSERT_TRUE(std::holds_alternative<DxfDrawing>(read)) << std::get<QString>(read).toStdString();
+    const DxfDrawing& drawing = std::get<DxfDrawing>(read);
+
+    QStringList proposed;
+    for (const PlanLayer& layer : planLayers(drawing)) {
+        if (layer.proposed) {
+            proposed << layer.name;
+        }
+    }
+    QStringList expectedProposed;
+    for (const auto& layer : expected[u"proposed"].toArray()) {
+        expectedProposed << layer.toString();
+    }
+    ASSERT_EQ(proposed, expectedProposed);
+
+    const PlanRooms plan = planRooms(drawing, proposed);
+    const QJsonArray rooms = expected[u"rooms"].toArray();
+    ASSERT_EQ(plan.rooms.size(), static_cast<std::size_t>(rooms.size()));
+    for (qsizetype i = 0; i < rooms.size(); ++i) {
+        const QJsonObject want = rooms[i].toObject();
+        const PlanRoom& room = plan.rooms[static_cast<std::size_t>(i)];
+        SCOPED_TRACE(want[u"handle"].toString().toStdString());
+        EXPECT_EQ(std::tuple(room.handle, room.layer, room.name),
+                  std::tuple(want[u"handle"].toString(), want[u"layer"].toString(),
+                             want[u"name"].toString()));
+        if (want[u"tolerance"].toDouble() == 0) {
+            EXPECT_EQ(room.area, want[u"area"].toDouble());
+        } else {
+            EXPECT_NEAR(room.area, want[u"area"].toDouble(), want[u"tolerance"].toDouble());
+        }
+        // The outline as the project keeps it: metres, counter-clockwise, simple, not closed
+        // by a repeated vertex, and the area its own rounded up.
+        EXPECT_EQ(core::ringFault(room.outline), core::RingFault::None);
+        EXPECT_GT(core::signedArea(room.outline), 0);
+        EXPECT_NE(room.outline.front(), room.outline.back());
+        EXPECT_EQ(room.area, core::areaRoundedUp(core::area(room.outline)));
+    }
+    const QJsonArray refused = expected[u"rejected"].toArray();
+    ASSERT_EQ(plan.refused.size(), static_cast<std::size_t>(refused.size()));
+    for (qsizetype i = 0; i < refused.size(); ++i) {
+        const QJsonObject want = refused[i].toObject();
+        const RefusedOutline& got = plan.refused[static_cast<std::size_t>(i)];
+        EXPECT_EQ(std::tuple(got.handle, got.layer, got.reason),
+                  std::tuple(want[u"handle"].toString(), want[u"layer"].toString(),
+                             want[u"reason"].toString()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Plans, PlanDrawingRooms, ::testing::ValuesIn(kPlanDrawings),
+                         [](const auto& p) {
+                             std::string name = p.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
+// Drawings made here, in metres unless a case says otherwise.
+DxfPolyline outline(const char* handle, const core::Ring& ring, const char* layer = "ROOM") {
+    DxfPolyline polyline;
+    polyline.handle = QString::fromLatin1(handle);
+    polyline.layer = QString::fromUtf8(layer);
+    polyline.closed = true;
+    for (const core::PlanPoint& p : ring) {
+        polyline.vertices.push_back({p, 0});
+    }
+    return polyline;
+}
+
+core::Ring box(double x, double y, double width, double height) {
+    return {{x, y}, {x + width, y}, {x + width, y + height}, {x, y + height}};
+}
+
+DxfText text(const QString& content, double x, double y, double height = 1) {
+    return {{}, u"TEXT"_s, {x, y}, height, content, false};
+}
+
+// "handle name area" for each room, then "handle: reason" for each refused outline.
+std::string summary(const PlanRooms& plan) {
+    QStringList parts;
+    for (const PlanRoom& room : plan.rooms) {
+        parts << u"%1 %2 %3"_s.arg(room.handle, room.name).arg(room.area);
+    }
+    for (const RefusedOutline& refused : plan.refused) {
+        parts << u"%1: %2"_s.arg(refused.handle, refused.reason);
+    }
+    return parts.join(u" | "_s).toStdString();
+}
+
+struct RoomsCase {
+    const char* name;
+    std::vector<DxfPolyline> polylines;
+    std::vector<DxfText> texts;
+    const char* summary;
+    DrawingUnit unit = DrawingUnit::Metre;
+};
+
+class Rooms : public ::testing::TestWithParam<RoomsCase> {};
+
+TEST_P(Rooms, AreFoundAndNamed) {
+    const RoomsCase& c = GetParam();
+    DxfDrawing drawing;
+    drawing.polylines = c.polylines;
+    drawing.texts = c.texts;
+    drawing.unit = DrawingUnit::Millimetre;
+    EXPECT_EQ(summary(planRooms(drawing, {u"ROOM"_s, u"房间"_s}, c.unit)), c.summary);
+}
+
+DxfPolyline withFault(DxfPolyline polyline, const QString& fault) {
+    polyline.vertices.clear();
+    polyline.fault = fault;
+    return polyline;
+}
+
+DxfPolyline open(DxfPolyline polyline) {
+    polyline.closed = false;
+    return polyline;
+}
+
+DxfPolyline bulged(DxfPolyline polyline, double bulge) {
+    for (core::BulgeVertex& vertex : polyline.vertices) {
+        vertex.bulge = bulge;
+    }
+    return polyline;
+}
+
+// A polygon of 60 vertices on a circle of radius 10 000 km: its arcs with bulge 0.9 take the
+// most chords each, more than 200 000 in all.
+core::Ring polygon60() {
+    core::Ring ring;
+    for (int i = 0; i < 60; ++i) {
+        const double angle = 2 * std::numbers::pi * i / 60;
+        ring.push_back({1e7 * std::cos(angle), 1e7 * std::sin(angle)});
+    }
+    return ring;
+}
+
+// clang-format off
+const RoomsCase kRooms[] = {
+    // The outermost of three nested outlines holds one room, as does the middle one.
+    {"NestedThreeDeep", {outline("A", box(0, 0, 30, 30)), outline("B", box(1, 1, 20, 20)),
+                         outline("C", box(2, 2, 5, 5))},
+     {text(u"外"_s, 25, 25, 9), text(u"中"_s, 15, 15, 9), text(u"内"_s, 3, 3)},
+     "C 内 25 | A: 包含 1 个房间 | B: 包含 1 个房间"},
+    // A text where rooms overlap names the smaller; a text on an edge is inside.
+    {"OverlappingRooms", {outline("P", box(0, 0, 10, 10)), outline("Q", box(8, 0, 4, 4))},
+     {text(u"重叠处"_s, 9, 1), text(u"边上"_s, 0, 5, 0.5)},
+     "P 边上 100 | Q 重叠处 16"},
+    // The tallest text; of two as tall, the first; texts outside every room and empty ones are
+    // no names.
+    {"TallestFirst", {outline("R", box(0, 0, 4, 4)), outline("S", box(5, 0, 4, 4))},
+     {text(u"小"_s, 1, 1, 2), text(u"大甲"_s, 1, 2, 5), text(u"大乙"_s, 1, 3, 5),
+      text(u"外面"_s, 20, 20, 50), text(u" \n "_s, 6, 1, 50)},
+     "R 大甲 16 | S 房间1 16"},
+    {"NamesOnOneLine", {outline("T", box(0, 0, 4, 4))}, {text(u"  一层\n  大厅 \t"_s, 1, 1)},
+     "T 一层 大厅 16"},
+    // Open polylines and other layers give no rooms; an outline the reader kept with a fault is
+    // refused with it; a second outline of one region is refused.
+    {"FaultsAndRepeats", {outline("U", box(0, 0, 4, 4)), open(outline("V", box(5, 0, 4, 4))),
+                          outline("W", box(10, 0, 4, 4), "FURN"),
+                          withFault(outline("X", box(0, 5, 1, 1)), u"顶点超过100000个"_s),
+                          outline("Y", {{4, 0}, {4, 4}, {0, 4}, {0, 0}}),
+                          outline("", box(0, 0, 4, 4)),
+                          outline("Z", {{0, 10}, {4, 10}, {0, 14}, {3, 14}}, "房间"),
+                          outline("Z2", {{0, 20}, {4, 20}, {4, 20}, {8, 20}}),
+                          outline("Z3", {{0, 30}, {4, 30}, {4, 30}}),
+                          bulged(outline("Z4", polygon60()), 0.9)},
+     {},
+     "U 房间1 16 | X: 顶点超过100000个 | Y: 与轮廓 U 重合 | : 与轮廓 U 重合 | Z: 自相交 | "
+     "Z2: 面积为零 | Z3: 顶点不足 | Z4: 顶点过多（圆弧分段后超过200000个）"},
+    // The drawing's millimetres read as metres; a round room of radius 0.5 m, whose 16 chords
+    // within 10 mm of it enclose 0.765 m².
+    {"UnitChosen", {outline("M", box(0, 0, 3, 4)), bulged(outline("O", {{10, 0}, {11, 0}}), 1)},
+     {}, "M 房间1 12 | O 房间2 0.77"},
+    {"UnitOfTheDrawing", {outline("M", box(0, 0, 3000, 4200)),
+                          bulged(outline("O", {{10000, 0}, {11000, 0}}), 1)},
+     {text(u"%%c"_s, 1500, 2000)}, "M %%c 12.6 | O 房间1 0.77", DrawingUnit::Millimetre},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Plans, Rooms, ::testing::ValuesIn(kRooms),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Rooms, LongNamesAreCutToAUnitsName) {
+    DxfDrawing drawing;
+    drawing.polylines = {outline("A", box(0, 0, 4, 4))};
+    // 199 characters and one beyond U+FFFF, whose halves the cut keeps together.
+    drawing.texts = {text(QString(199, u'长') + u"😀😀"_s, 1, 1)};
+    const PlanRooms plan = planRooms(drawing, {u"ROOM"_s});
+    ASSERT_EQ(plan.rooms.size(), 1U);
+    EXPECT_EQ(plan.rooms[0].name, QString(199, u'长'));
+    drawing.texts = {text(QString(300, u'长'), 1, 1)};
+    EXPECT_EQ(planRooms(drawing, {u"ROOM"_s}).rooms[0].name.size(), core::kMaxNameLength);
+}
+
+TEST(Rooms, EachOfManyGetsItsOwnText) {
+    // 2000 rooms of 4 m × 3 m in a grid, five texts in each, the third the tallest.
+    DxfDrawing drawing;
+    drawing.unit = DrawingUnit::Metre;
+    for (int row = 0; row < 40; ++row) {
+        for (int column = 0; column < 50; ++column) {
+            const QByteArray handle = QByteArray::number(row * 50 + column, 16);
+            drawing.polylines.push_back(
+                outline(handle.constData(), box(column * 4, row * 3, 4, 3)));
+            for (int t = 0; t < 5; ++t) {
+                drawing.texts.push_back(text(u"%1-%2-%3"_s.arg(row).arg(column).arg(t),
+                                             column * 4 + 0.5 + t * 0.5, row * 3 + 1.5,
+                                             t == 2 ? 0.5 : 0.3));
+            }
+        }
+    }
+    const PlanRooms plan = planRooms(drawing, {u"ROOM"_s});
+    ASSERT_EQ(plan.rooms.size(), 2000U);
+    EXPECT_TRUE(plan.refused.empty());
+    for (int i = 0; i < 2000; ++i) {
+        EXPECT_EQ(plan.rooms[static_cast<std::size_t>(i)].name,
+                  u"%1-%2-2"_s.arg(i / 50).arg(i % 50));
+        EXPECT_EQ(plan.rooms[static_cast<std::size_t>(i)].area, 12);
+    }
+}
+
+TEST(Layers, ProposedByNameElseEveryLayerWithOutlines) {
+    DxfDrawing drawing;
+    drawing.layers = {u"0"_s, u"房间2"_s, u"FURN"_s, u"Room-Area"_s, u"建筑面积"_s, u"Xarea"_s};
+    drawing.polylines = {
+        outline("A", box(0, 0, 1, 1), "FURN"),     outline("B", box(0, 0, 1, 1), "Room-Area"),
+        outline("C", box(0, 0, 1, 1), "建筑面积"), outline("D", box(0, 0, 1, 1), "Xarea"),
+        open(outline("E", box(0, 0, 1, 1), "0")),  outline("F", box(0, 0, 1, 1), "墙"),
+        outline("G", box(0, 0, 1, 1), "FURN")};
+    const auto layers = [&] {
+        QStringList list;
+        for (const PlanLayer& layer : planLayers(drawing)) {
+            list << u"%1:%2%3"_s.arg(layer.name)
+                        .arg(layer.outlines)
+                        .arg(layer.proposed ? u"*"_s : QString());
+        }
+        return list.join(u' ');
+    };
+    EXPECT_EQ(layers(), u"0:0 房间2:0 FURN:2 Room-Area:1* 建筑面积:1* Xarea:1* 墙:1"_s);
+    drawing.polylines.erase(drawing.polylines.begin() + 1, drawing.polylines.begin() + 4);
+    EXPECT_EQ(layers(), u"0:0 房间2:0 FURN:2* Room-Area:0 建筑面积:0 Xarea:0 墙:1*"_s);
+}
+
+}  // namespace
+}  // namespace io
