@@ -10,6 +10,13 @@
 #   ./build.sh tidy    runs clang-tidy (.clang-tidy) over every tracked .cpp file; fails on
 #                      any finding
 #   ./build.sh format-check     fails when a tracked .cpp or .h file differs from clang-format
+#   ./build.sh windows-qt       cross-builds Qt for Windows from Debian's qtbase source into its
+#                               cache folder (about 30 minutes; packaging/windows/deps.sh)
+#   ./build.sh windows          cross-builds the program and its tests for Windows with MinGW-w64
+#                               into build-windows/ (Qt from its cache, else from the shared archive
+#                               beside the repository, else built)
+#   ./build.sh windows-test     builds for Windows, then runs the whole test suite under Wine,
+#                               headless, and compares an export with the Linux program's
 # SANITIZE=address,undefined ./build.sh test builds and tests with those sanitizers.
 # Warnings are errors, except in the package build: WARNINGS_AS_ERRORS=ON makes them errors
 # there too.
@@ -28,6 +35,9 @@ elif [ "$command" = tidy ]; then
     packages+=(clang-tidy)
 elif [ "$command" = format-check ]; then
     packages=(clang-format)
+elif [ "$command" = windows-qt ] || [ "$command" = windows ] || [ "$command" = windows-test ]; then
+    packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev qt6-base-dev-tools googletest
+               ninja-build dpkg-dev xz-utils wine wine64)
 elif [ "$command" = package ]; then
     packages+=(dpkg-dev file)
     if [ "${2:-}" = check ]; then
@@ -126,11 +136,23 @@ case "$command" in
                 --extra-arg=-Wno-error 2>&1 |
             { grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true; }
         ;;
+    windows-qt)
+        . packaging/windows/deps.sh
+        windows_build_qt
+        ;;
+    windows | windows-test)
+        . packaging/windows/deps.sh
+        windows_build build-windows
+        if [ "$command" = windows-test ]; then
+            build build  # the Linux program, whose export the Windows one's is compared with
+            packaging/windows/run-tests.sh build-windows build
+        fi
+        ;;
     format-check)
         git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
         ;;
     *)
-        echo "usage: $0 run|test|bench|fuzz [seconds]|package [check]|tidy|format-check" >&2
+        echo "usage: $0 run|test|bench|fuzz [seconds]|package [check]|tidy|format-check|windows-qt|windows|windows-test" >&2
         exit 2
         ;;
 esac
