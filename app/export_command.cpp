@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <variant>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -25,33 +27,46 @@ void tell(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toUtf8().constData());
 }
 
+// The C library's descriptors, by their names on each system.
+#ifdef Q_OS_WIN
+constexpr char kNullDevice[] = "NUL";
+constexpr int kStandardError = 2;
+int duplicate(int handle) { return _dup(handle); }
+int duplicateTo(int handle, int to) { return _dup2(handle, to); }
+int openNull() { return _open(kNullDevice, _O_WRONLY | _O_NOINHERIT); }
+int closeHandle(int handle) { return _close(handle); }
+#else
+constexpr char kNullDevice[] = "/dev/null";
+constexpr int kStandardError = STDERR_FILENO;
+int duplicate(int handle) { return ::dup(handle); }
+int duplicateTo(int handle, int to) { return ::dup2(handle, to); }
+int openNull() { return ::open(kNullDevice, O_WRONLY | O_CLOEXEC); }
+int closeHandle(int handle) { return ::close(handle); }
+#endif
+
 // Standard error goes nowhere while one lives: libxlsxwriter prints its own English lines about a
 // failed write there, which the Chinese message after it says better.
 class QuietStandardError {
   public:
     QuietStandardError() {
-#ifdef Q_OS_UNIX
         std::fflush(stderr);
-        saved_ = ::dup(STDERR_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        saved_ = duplicate(kStandardError);
+        const int null = openNull();
         if (saved_ >= 0 && null >= 0) {
-            ::dup2(null, STDERR_FILENO);
+            duplicateTo(null, kStandardError);
         }
         if (null >= 0) {
-            ::close(null);
+            closeHandle(null);
         }
-#endif
     }
     QuietStandardError(const QuietStandardError&) = delete;
     QuietStandardError& operator=(const QuietStandardError&) = delete;
     ~QuietStandardError() {
-#ifdef Q_OS_UNIX
         if (saved_ >= 0) {
             std::fflush(stderr);
-            ::dup2(saved_, STDERR_FILENO);
-            ::close(saved_);
+            duplicateTo(saved_, kStandardError);
+            closeHandle(saved_);
         }
-#endif
     }
 
   private:

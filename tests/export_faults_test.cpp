@@ -30,9 +30,15 @@ class ExportFaults : public ::testing::TestWithParam<Case> {
     std::pair<int, QString> sh(const QString& script, const QStringList& arguments = {}) {
         QProcess process;
         process.setWorkingDirectory(folder.path());
+#ifdef Q_OS_WIN
+        // No sh: the program alone, on the platform the tests run on (Wine has no display).
+        EXPECT_EQ(script, u"exec \"$@\""_s);
+        process.start(QStringLiteral(PROGRAM_PATH), arguments);
+#else
         process.start(u"sh"_s, QStringList{u"-c"_s, u"unset QT_QPA_PLATFORM DISPLAY; "_s + script,
                                            u"sh"_s, QStringLiteral(PROGRAM_PATH)} +
                                    arguments);
+#endif
         EXPECT_TRUE(process.waitForFinished(20000)) << "killed: " << script.toStdString();
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
     }
@@ -42,10 +48,18 @@ class ExportFaults : public ::testing::TestWithParam<Case> {
 
 TEST_P(ExportFaults, IsRefusedInOneLineLeavingTheFolderAsItWas) {
     const Case& c = GetParam();
+#ifdef Q_OS_WIN
+    if (*c.files != '\0' || c.sizeLimit) {
+        GTEST_SKIP() << "its files are made with sh (a named pipe, a device, a link, chmod) or it "
+                        "needs ulimit, which have no Windows form here";
+    }
+#endif
     const core::Project project{"综合楼", {tests::makeUnit("仓库", core::FireClass::A, 1500)}};
     ASSERT_EQ(io::saveProject(project, folder.filePath(u"p.fep"_s)), std::nullopt);
     ASSERT_EQ(io::saveProject({"空", {}}, folder.filePath(u"empty.fep"_s)), std::nullopt);
-    ASSERT_EQ(sh(QString::fromUtf8(c.files)).first, 0);
+    if (*c.files != '\0') {
+        ASSERT_EQ(sh(QString::fromUtf8(c.files)).first, 0);
+    }
     const QStringList before = tests::folderState(folder.path());
     const auto [status, err] =
         sh(c.sizeLimit ? u"trap '' XFSZ; ulimit -f 2; exec \"$@\""_s : u"exec \"$@\""_s,

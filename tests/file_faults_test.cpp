@@ -167,6 +167,46 @@ TEST(Settings, ASaveKeepsTheOtherSettings) {
     EXPECT_EQ(folderState(folder.path()).size(), 1) << "no copy left beside the settings";
 }
 
+#ifdef Q_OS_WIN
+// On Windows the settings are the registry's: the saved choices' 23 keys under
+// HKEY_CURRENT_USER\Software\narwe\tool\torva, each the text an INI file keeps. What the
+// account had there is put back.
+TEST(Settings, OnWindowsTheSavedChoicesAreTheRegistrysTexts) {
+    const QTemporaryDir folder;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    io::SavedChoices choices;
+    choices.area = u"2500.5"_s;
+    ASSERT_EQ(io::saveChoices(choices), std::nullopt);
+    QSettings ini(folder.filePath(u"narwe.ini"_s), QSettings::IniFormat);
+    ini.beginGroup(u"tool/torva"_s);
+    ASSERT_EQ(ini.allKeys().size(), 23);
+
+    QSettings::setDefaultFormat(QSettings::NativeFormat);
+    QSettings registry(u"HKEY_CURRENT_USER\\Software\\narwe\\tool\\torva"_s,
+                       QSettings::NativeFormat);
+    QMap<QString, QVariant> before;
+    for (const QString& key : registry.allKeys()) {
+        before.insert(key, registry.value(key));
+    }
+    const auto restore = qScopeGuard([&] {
+        registry.remove({});
+        for (auto i = before.cbegin(); i != before.cend(); ++i) {
+            registry.setValue(i.key(), i.value());
+        }
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+    });
+    registry.remove({});
+    ASSERT_EQ(io::saveChoices(choices), std::nullopt);
+    registry.sync();
+    EXPECT_EQ(registry.allKeys().size(), 23);
+    for (const QString& key : ini.allKeys()) {
+        const QVariant value = registry.value(key);
+        EXPECT_EQ(value.typeId(), QMetaType::QString) << key.toStdString();
+        EXPECT_EQ(value.toString(), ini.value(key).toString()) << key.toStdString();
+    }
+}
+#endif
+
 // A project of two units that reads; each case replaces some of its text.
 const QByteArray kProject = R"({"format": "fire-extinguisher-project", "version": 1, "name": "P",
     "units": [{"name": "U1", "location": "", "fireClass": "A", "hazard": "medium", "factor": 0.9,

@@ -28,6 +28,8 @@ wine_fonts=(/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc /usr/share/fonts/truety
 
 wine_environment() {
     export WINEDEBUG=${WINEDEBUG:--all}
+    # Wine reads the command line and Unix file names in the locale's encoding: UTF-8.
+    export LC_ALL=C.UTF-8
     # No Mono or Gecko installer is offered while the prefix is made.
     export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
     local gcc
