@@ -107,7 +107,7 @@ TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
 
     const Outcome refused = run(GetParam().arguments, folder.path());
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains(QString::fromUtf8(GetParam().says)))
+    EXPECT_TRUE(refused.err.contains(QDir::toNativeSeparators(QString::fromUtf8(GetParam().says))))
         << refused.err.toStdString();
     EXPECT_EQ(entries(folder.path()), before) << "no file, partial or whole, is left";
 }

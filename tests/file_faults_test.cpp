@@ -182,8 +182,10 @@ TEST(Settings, OnWindowsTheSavedChoicesAreTheRegistrysTexts) {
     ASSERT_EQ(ini.allKeys().size(), 23);
 
     QSettings::setDefaultFormat(QSettings::NativeFormat);
-    QSettings registry(u"HKEY_CURRENT_USER\\Software\\narwe\\tool\\torva"_s,
-                       QSettings::NativeFormat);
+    const QString store = io::openSettings()->fileName();
+    ASSERT_TRUE(store.startsWith(u"\\HKEY_CURRENT_USER\\Software\\narwe"_s))
+        << store.toStdString();
+    QSettings registry(store + u"\\tool\\torva"_s, QSettings::NativeFormat);
     QMap<QString, QVariant> before;
     for (const QString& key : registry.allKeys()) {
         before.insert(key, registry.value(key));

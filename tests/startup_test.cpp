@@ -5,6 +5,8 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A display that cannot be reached, or no platform at all: Qt ends the program while it starts.
@@ -30,7 +32,9 @@ TEST(Startup, AFailedStartSaysWhyAfterOurLine) {
         program.start(QStringLiteral(PROGRAM), {});
         ASSERT_TRUE(program.waitForFinished(30000));
         EXPECT_TRUE(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 1);
-        const QString said = QString::fromUtf8(program.readAllStandardError());
+        // Windows's C library ends each line with CR LF.
+        const QString said =
+            QString::fromUtf8(program.readAllStandardError()).replace(u"\r\n"_s, u"\n"_s);
         const QString ours = QStringLiteral("灭火器配置计算：图形显示无法使用，无法打开窗口。\n");
         EXPECT_TRUE(said.startsWith(ours)) << said.toStdString();
         for (const QString& reason : reasons) {

@@ -7,6 +7,13 @@
 
 #include "project.h"
 
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace tests {
 
 inline core::Unit makeUnit(const char* name, core::FireClass fireClass, double area,
@@ -38,9 +45,44 @@ inline QStringList entries(const QString& folder) {
                                   QDir::Name);
 }
 
-// Whether Poppler's tools (pdftotext, pdfinfo, pdffonts) run here and answer. A Windows test run
-// under Wine starts them as Linux programs, detached, with neither pipes nor an exit status: there
-// packaging/windows/cross-check.sh reads the Windows program's book back instead.
+#ifdef Q_OS_WIN
+// Wine's own function, in its kernel32: the Linux name of a Windows file name, allocated on the
+// process's heap. None on Windows itself.
+inline auto wineUnixFileName() {
+    using UnixFileName = char* (*)(const wchar_t*);
+    // Through void (*)(), which every function pointer type may be cast from and to.
+    return reinterpret_cast<UnixFileName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+#endif
+
+// Whether the tests run under Wine, on Linux's file system.
+inline bool underWine() {
+#ifdef Q_OS_WIN
+    return wineUnixFileName() != nullptr;
+#else
+    return false;
+#endif
+}
+
+// The name by which a program of this system reads the file; under Wine, a Linux program (as
+// pdftotext is there) reads it by its Linux name.
+inline QString hostFileName(const QString& fileName) {
+#ifdef Q_OS_WIN
+    if (const auto unixFileName = wineUnixFileName()) {
+        const std::wstring name = QDir::toNativeSeparators(fileName).toStdWString();
+        if (char* found = unixFileName(name.c_str())) {
+            const QString linuxName = QString::fromUtf8(found);
+            HeapFree(GetProcessHeap(), 0, found);
+            return linuxName;
+        }
+    }
+#endif
+    return fileName;
+}
+
+// Whether Poppler's tools (pdftotext, pdfinfo, pdffonts) run here and answer: installed, and under
+// Wine started as Linux programs whose output comes back.
 inline bool pdfToolsAnswer() {
     static const bool answer = [] {
         QProcess process;
@@ -55,7 +97,8 @@ inline bool pdfToolsAnswer() {
 inline QString pdfText(const QString& fileName) {
     QProcess process;
     process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), fileName, QStringLiteral("-")});
+                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), hostFileName(fileName),
+                   QStringLiteral("-")});
     if (!process.waitForFinished(60000) || process.exitCode() != 0) {
         ADD_FAILURE() << "pdftotext could not read " << fileName.toStdString();
     }
@@ -67,8 +110,8 @@ inline QString pdfText(const QString& fileName) {
 #define SKIP_UNLESS_PDF_TOOLS_ANSWER()                                                          \
     do {                                                                                        \
         if (!tests::pdfToolsAnswer()) {                                                         \
-            GTEST_SKIP() << "Poppler's tools do not answer here (under Wine they are Linux "    \
-                            "programs); the cross-check reads the Windows book back";          \
+            GTEST_SKIP() << "Poppler's tools (pdftotext, pdfinfo, pdffonts) do not answer "     \
+                            "here; under Wine the cross-check reads the Windows book back";    \
         }                                                                                       \
     } while (false)
 

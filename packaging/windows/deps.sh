@@ -97,8 +97,30 @@ windows_build_qt() {
     mkdir -p "$scratch/install/translations"
     cp /usr/share/qt6/translations/qtbase_zh_CN.qm /usr/share/qt6/translations/qt_zh_CN.qm \
         "$scratch/install/translations/"
+    windows_compare_qt "$scratch/install"
     windows_settle "$scratch/install" "$prefix"
     rm -rf "$scratch"
+}
+
+# The features a Qt was configured with, as its qmake files list them.
+windows_qt_features() {  # windows_qt_features PREFIX
+    cat "$1"/mkspecs/qconfig.pri "$1"/mkspecs/modules/qt_lib_*.pri |
+        grep -E '^(QT\.[a-z_]+\.)?(enabled_features|disabled_features|QT_CONFIG)' | sort
+}
+
+# The recipe's Qt must be the shared archive's, feature for feature: the archive is a cache of it.
+windows_compare_qt() {  # windows_compare_qt PREFIX
+    [ -f "$windows_shared/$windows_qt_archive" ] || return 0
+    local shared
+    shared=$(mktemp -d)
+    tar -xJf "$windows_shared/$windows_qt_archive" -C "$shared" qt6-mingw/mkspecs
+    if ! diff <(windows_qt_features "$shared/qt6-mingw") <(windows_qt_features "$1"); then
+        echo "The Qt built differs from the shared archive's in the features above" >&2
+        rm -rf "$shared"
+        return 1
+    fi
+    rm -rf "$shared"
+    echo "The Qt built has the shared archive's features"
 }
 
 # The shared archive unpacked, once its checksum is right.
