@@ -31,17 +31,33 @@ void tell(const QString& message) {
 #ifdef Q_OS_WIN
 constexpr char kNullDevice[] = "NUL";
 constexpr int kStandardError = 2;
-int duplicate(int handle) { return _dup(handle); }
-int duplicateTo(int handle, int to) { return _dup2(handle, to); }
-int openNull() { return _open(kNullDevice, _O_WRONLY | _O_NOINHERIT); }
-int closeHandle(int handle) { return _close(handle); }
+int duplicate(int handle) {
+    return _dup(handle);
+}
+int duplicateTo(int handle, int to) {
+    return _dup2(handle, to);
+}
+int openNull() {
+    return _open(kNullDevice, _O_WRONLY | _O_NOINHERIT);
+}
+int closeHandle(int handle) {
+    return _close(handle);
+}
 #else
 constexpr char kNullDevice[] = "/dev/null";
 constexpr int kStandardError = STDERR_FILENO;
-int duplicate(int handle) { return ::dup(handle); }
-int duplicateTo(int handle, int to) { return ::dup2(handle, to); }
-int openNull() { return ::open(kNullDevice, O_WRONLY | O_CLOEXEC); }
-int closeHandle(int handle) { return ::close(handle); }
+int duplicate(int handle) {
+    return ::dup(handle);
+}
+int duplicateTo(int handle, int to) {
+    return ::dup2(handle, to);
+}
+int openNull() {
+    return ::open(kNullDevice, O_WRONLY | O_CLOEXEC);
+}
+int closeHandle(int handle) {
+    return ::close(handle);
+}
 #endif
 
 // Standard error goes nowhere while one lives: libxlsxwriter prints its own English lines about a

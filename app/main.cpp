@@ -146,7 +146,7 @@ int windowMain(int argc, char** argv, const QString& file) {
 }
 
 int Main(int argc, char** argv) {
-    const Utf8Console console;
+    [[maybe_unused]] const Utf8Console console;  // empty outside Windows
     const QStringList arguments = commandLine(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -178,12 +178,12 @@ int Main(int argc, char** argv) {
         // Qt writes the frame of the help in English, and cannot name the program before the
         // application exists.
         write(stdout, parser.helpText()
-                  .replace(QStringLiteral("<executable_name>"),
-                           QStringLiteral("extinguisher-calculator"))
-                  .replace(QStringLiteral("[options]"), QStringLiteral("[选项]"))
-                  .replace(QStringLiteral("Usage:"), QStringLiteral("用法："))
-                  .replace(QStringLiteral("Options:"), QStringLiteral("选项："))
-                  .replace(QStringLiteral("Arguments:"), QStringLiteral("参数：")));
+                          .replace(QStringLiteral("<executable_name>"),
+                                   QStringLiteral("extinguisher-calculator"))
+                          .replace(QStringLiteral("[options]"), QStringLiteral("[选项]"))
+                          .replace(QStringLiteral("Usage:"), QStringLiteral("用法："))
+                          .replace(QStringLiteral("Options:"), QStringLiteral("选项："))
+                          .replace(QStringLiteral("Arguments:"), QStringLiteral("参数：")));
         return 0;
     }
     if (parser.isSet(version)) {

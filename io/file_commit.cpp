@@ -12,8 +12,8 @@
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
-#include <QDir>
 #include <windows.h>
+#include <QDir>
 #endif
 
 namespace io {
@@ -90,8 +90,7 @@ bool replaceFile(const QString& from, const QString& to) {
     }
     return false;
 #else
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 #endif
 }
 

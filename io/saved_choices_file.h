@@ -15,8 +15,8 @@ namespace io {
 
 // Where the saved choices live: the registry on Windows, an INI file in the user's
 // configuration folder elsewhere. Tests keep them in INI files on every system (on Windows by
-// making QSettings::IniFormat the default) and move those with QSettings::setPath. Other settings (the
-// last export folder, recent files) share the store in groups of their own.
+// making QSettings::IniFormat the default) and move those with QSettings::setPath. Other settings
+// (the last export folder, recent files) share the store in groups of their own.
 [[nodiscard]] std::unique_ptr<QSettings> openSettings();
 
 struct SavedChoices {

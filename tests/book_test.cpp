@@ -13,7 +13,6 @@ namespace {
 using namespace Qt::StringLiterals;
 using core::FireClass;
 
-// Runs one of Poppler's tools, which names the files by tests::hostFileName.
 QString run(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
@@ -27,7 +26,7 @@ QString run(const QString& program, const QStringList& arguments) {
 // The pages' texts as pdftotext lays them out.
 QStringList pageTexts(const QString& fileName) {
     QStringList pages =
-        run(u"pdftotext"_s, {u"-layout"_s, u"-enc"_s, u"UTF-8"_s, tests::hostFileName(fileName), u"-"_s}).split(u'\f');
+        run(u"pdftotext"_s, {u"-layout"_s, u"-enc"_s, u"UTF-8"_s, fileName, u"-"_s}).split(u'\f');
     pages.removeLast();  // after the last form feed
     return pages;
 }
@@ -165,8 +164,7 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
 
     // The schedule's pages are landscape; all others portrait.
     const QString info =
-        run(u"pdfinfo"_s, {u"-f"_s, u"1"_s, u"-l"_s, QString::number(pages.size()),
-                             tests::hostFileName(fileName)})
+        run(u"pdfinfo"_s, {u"-f"_s, u"1"_s, u"-l"_s, QString::number(pages.size()), fileName})
             .simplified();
     for (qsizetype p = 0; p < pages.size(); ++p) {
         const bool schedule = pages[p].contains(u"一、灭火器配置表"_s) && p > 1;
@@ -176,7 +174,7 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
     }
 
     // Two faces, each embedded, and nothing else.
-    const QStringList fonts = run(u"pdffonts"_s, {tests::hostFileName(fileName)}).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList fonts = run(u"pdffonts"_s, {fileName}).split(u'\n', Qt::SkipEmptyParts);
     QStringList families;
     for (const QString& line : fonts.mid(2)) {
         families << line.section(u' ', 0, 0);

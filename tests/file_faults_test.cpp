@@ -183,8 +183,7 @@ TEST(Settings, OnWindowsTheSavedChoicesAreTheRegistrysTexts) {
 
     QSettings::setDefaultFormat(QSettings::NativeFormat);
     const QString store = io::openSettings()->fileName();
-    ASSERT_TRUE(store.startsWith(u"\\HKEY_CURRENT_USER\\Software\\narwe"_s))
-        << store.toStdString();
+    ASSERT_TRUE(store.startsWith(u"\\HKEY_CURRENT_USER\\Software\\narwe"_s)) << store.toStdString();
     QSettings registry(store + u"\\tool\\torva"_s, QSettings::NativeFormat);
     QMap<QString, QVariant> before;
     for (const QString& key : registry.allKeys()) {

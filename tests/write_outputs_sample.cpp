@@ -23,8 +23,7 @@ int main(int argc, char** argv) {
         const QDate date = QDate::fromString(arguments[4], Qt::ISODate);
         project.info.date = std::chrono::year(date.year()) / date.month() / date.day();
     }
-    const documents::WriteOutcome outcome =
-        documents::writeWorkbook(project, arguments.value(1));
+    const documents::WriteOutcome outcome = documents::writeWorkbook(project, arguments.value(1));
     std::fputs(outcome.error.toUtf8().constData(), stderr);
     return outcome.written() ? 0 : 1;
 }
