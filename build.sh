@@ -104,7 +104,8 @@ case "$command" in
         corpus=$(mktemp -d)
         mkdir "$corpus/area" "$corpus/project"
         printf '1000' >"$corpus/area/area"
-        printf '%s' '{"format": "fire-extinguisher-project", "version": 1, "name": "工程",
+        printf '%s' '{"format": "fire-extinguisher-project", "version": 2, "name": "工程",
+ "info": {"number": "GC-01", "stage": "施工图设计", "checkedBy": "校对", "date": "2026-12-07"},
  "units": [{"name": "办公室", "location": "一层", "fireClass": "A", "hazard": "medium",
             "factor": 0.9, "building": "aboveGround", "area": 1500,
             "agent": "ammoniumPhosphatePowder", "model": "MF/ABC3", "points": 2}]}' \

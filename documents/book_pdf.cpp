@@ -1,3 +1,5 @@
+// The calculation book composed on laid-out pages: the cover, the contents, the schedule and the
+// bill of materials as tables, then each unit's sheet from its own page.
 #include "book_pdf.h"
 
 #include <QDate>
@@ -202,6 +204,9 @@ class BookComposer {
     void unit(std::size_t index, const core::UnitDesign& design);
 
   private:
+    // A table of its own pages under its caption, repeated with "（续）" on each further page.
+    void tablePart(QPageLayout::Orientation orientation, int target, const QString& caption,
+                   const std::vector<QStringList>& rows, const std::vector<ColumnKind>& kinds);
     [[nodiscard]] Blocks sheetBlocks(const CalculationSheet& sheet, double spacing,
                                      bool halves) const;
     [[nodiscard]] const QRectF& body() const {
@@ -449,37 +454,33 @@ void BookComposer::contents() {
     }
 }
 
-void BookComposer::schedule(std::span<const core::UnitDesign> designs) {
-    newPage(QPageLayout::Landscape, -1);
-    targets_[kScheduleTarget] = static_cast<int>(pages_.size() - 1);
-    const QString caption = QStringLiteral("一、灭火器配置表");
+void BookComposer::tablePart(QPageLayout::Orientation orientation, int target,
+                             const QString& caption, const std::vector<QStringList>& rows,
+                             const std::vector<ColumnKind>& kinds) {
+    newPage(orientation, -1);
+    targets_[static_cast<std::size_t>(target)] = static_cast<int>(pages_.size() - 1);
     place(headingParagraph(caption, caption_));
     continued_ = [this, caption] {
         place(headingParagraph(caption + QStringLiteral("（续）"), caption_));
     };
-    using enum ColumnKind;
-    // 位置 and 计算单元 wrap; every other column holds values.
-    std::vector<ColumnKind> kinds(static_cast<std::size_t>(scheduleHeadings().size()), Value);
-    kinds[1] = kinds[2] = Text;
-    place(layOutTable(typesetter_, withBreaks(scheduleRows(project_, designs), kinds), kinds,
-                      body().width(), 9));
+    place(layOutTable(typesetter_, withBreaks(rows, kinds), kinds, body().width(), 9));
     continued_ = {};
 }
 
+void BookComposer::schedule(std::span<const core::UnitDesign> designs) {
+    // 位置 and 计算单元 wrap; every other column holds values.
+    std::vector<ColumnKind> kinds(static_cast<std::size_t>(scheduleHeadings().size()),
+                                  ColumnKind::Value);
+    kinds[1] = kinds[2] = ColumnKind::Text;
+    tablePart(QPageLayout::Landscape, kScheduleTarget, QStringLiteral("一、灭火器配置表"),
+              scheduleRows(project_, designs), kinds);
+}
+
 void BookComposer::materials(std::span<const core::UnitDesign> designs) {
-    newPage(QPageLayout::Portrait, -1);
-    targets_[kMaterialsTarget] = static_cast<int>(pages_.size() - 1);
-    const QString caption = QStringLiteral("二、材料表");
-    place(headingParagraph(caption, caption_));
-    continued_ = [this, caption] {
-        place(headingParagraph(caption + QStringLiteral("（续）"), caption_));
-    };
     using enum ColumnKind;
-    const std::vector<ColumnKind> kinds{Value, Text, Value, Value, Value, Value};
-    place(layOutTable(typesetter_,
-                      withBreaks(materialRows(documents::materials(project_, designs)), kinds),
-                      kinds, body().width(), 10.5));
-    continued_ = {};
+    tablePart(QPageLayout::Portrait, kMaterialsTarget, QStringLiteral("二、材料表"),
+              materialRows(documents::materials(project_, designs)),
+              {Value, Text, Value, Value, Value, Value});
 }
 
 Blocks BookComposer::sheetBlocks(const CalculationSheet& sheet, double spacing, bool halves) const {

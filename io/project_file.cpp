@@ -39,11 +39,38 @@ const QString kAreaKey = QStringLiteral("area");
 const QString kAgentKey = QStringLiteral("agent");
 const QString kModelKey = QStringLiteral("model");
 const QString kPointsKey = QStringLiteral("points");
+const QString kInfoKey = QStringLiteral("info");
+const QString kDateKey = QStringLiteral("date");
 
 const QStringList kProjectKeys{kFormatKey, kVersionKey, kNameKey, kUnitsKey};
 const QStringList kUnitKeys{kNameKey,     kLocationKey, kFireClassKey, kHazardKey, kFactorKey,
                             kBuildingKey, kAreaKey,     kAgentKey,     kModelKey,  kPointsKey};
 const QStringList kOptionalUnitKeys{kModelKey, kPointsKey};
+
+// The texts of "info": each key, what a message calls it, and its member.
+struct InfoText {
+    const char* key;
+    const char* caption;
+    std::string core::ProjectInfo::*text;
+};
+constexpr InfoText kInfoTexts[] = {
+    {"number", "工程编号", &core::ProjectInfo::number},
+    {"stage", "设计阶段", &core::ProjectInfo::stage},
+    {"company", "编制单位", &core::ProjectInfo::company},
+    {"calculatedBy", "计算人", &core::ProjectInfo::calculatedBy},
+    {"checkedBy", "校对人", &core::ProjectInfo::checkedBy},
+    {"reviewedBy", "审核人", &core::ProjectInfo::reviewedBy},
+    {"approvedBy", "审定人", &core::ProjectInfo::approvedBy},
+};
+
+// Every key of "info" may be left out: a text takes its default, the date the day of the export.
+const QStringList kInfoKeys = [] {
+    QStringList keys;
+    for (const InfoText& text : kInfoTexts) {
+        keys << QString::fromLatin1(text.key);
+    }
+    return keys << kDateKey;
+}();
 
 // A choice and the text that stands for it in the file.
 template <typename Value>
@@ -165,6 +192,83 @@ std::optional<QString> projectNameFault(const std::string& name) {
     return lengthFault(QStringLiteral("工程名称“%1”").arg(kNameKey), name);
 }
 
+QString infoPrefix() {
+    return QStringLiteral("工程信息“%1”").arg(kInfoKey);
+}
+
+// "工程信息“info”的编制单位“company”"
+QString infoTextName(const InfoText& text) {
+    return QStringLiteral("%1的%2“%3”")
+        .arg(infoPrefix(), QString::fromUtf8(text.caption), QLatin1String(text.key));
+}
+
+bool dateInRange(const std::chrono::year_month_day& date) {
+    return date.ok() && date >= kEarliestDate && date <= kLatestDate;
+}
+
+QString dateText(const std::chrono::year_month_day& date) {
+    return QStringLiteral("%1-%2-%3")
+        .arg(static_cast<int>(date.year()), 4, 10, QLatin1Char('0'))
+        .arg(static_cast<unsigned>(date.month()), 2, 10, QLatin1Char('0'))
+        .arg(static_cast<unsigned>(date.day()), 2, 10, QLatin1Char('0'));
+}
+
+// yyyy-MM-dd, digits and hyphens only, a day of the calendar within the range a book may carry.
+std::optional<std::chrono::year_month_day> dateFromText(const QString& text) {
+    constexpr qsizetype kLength = 10;
+    if (text.size() != kLength) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 0; i < kLength; ++i) {
+        const bool hyphen = i == 4 || i == 7;
+        if (hyphen ? text[i] != u'-' : !(text[i] >= u'0' && text[i] <= u'9')) {
+            return std::nullopt;
+        }
+    }
+    const std::chrono::year_month_day date{
+        std::chrono::year{text.first(4).toInt()},
+        std::chrono::month{static_cast<unsigned>(text.sliced(5, 2).toInt())},
+        std::chrono::day{static_cast<unsigned>(text.sliced(8, 2).toInt())}};
+    return dateInRange(date) ? std::optional(date) : std::nullopt;
+}
+
+QString dateFault(const QString& text) {
+    return QStringLiteral("%1的日期“%2”值“%3”无效，应为%4至%5之间的日期（年-月-日）")
+        .arg(infoPrefix(), kDateKey, quoted(text), dateText(kEarliestDate), dateText(kLatestDate));
+}
+
+// Why the info cannot be kept in a file: a text too long, a date out of range.
+std::optional<QString> infoFault(const core::ProjectInfo& info) {
+    for (const InfoText& text : kInfoTexts) {
+        if (auto fault = lengthFault(infoTextName(text), info.*text.text)) {
+            return fault;
+        }
+    }
+    if (info.date && !dateInRange(*info.date)) {
+        return dateFault(dateText(*info.date));
+    }
+    return std::nullopt;
+}
+
+// Why the project's own texts cannot be kept in a file.
+std::optional<QString> projectFault(const core::Project& project) {
+    if (auto fault = projectNameFault(project.name)) {
+        return fault;
+    }
+    return infoFault(project.info);
+}
+
+QJsonObject infoObject(const core::ProjectInfo& info) {
+    QJsonObject object;
+    for (const InfoText& text : kInfoTexts) {
+        object.insert(QLatin1String(text.key), fromUtf8(info.*text.text));
+    }
+    if (info.date) {
+        object.insert(kDateKey, dateText(*info.date));
+    }
+    return object;
+}
+
 // The object of the file that holds a duplicate key, as a message names it.
 QString duplicatePlace(const DuplicateKey& duplicate) {
     const std::vector<JsonStep>& where = duplicate.where;
@@ -173,6 +277,9 @@ QString duplicatePlace(const DuplicateKey& duplicate) {
     }
     if (where.size() == 2 && where[0].key == kUnitsKey && where[1].index >= 0) {
         return unitPrefix(where[1].index + 1);
+    }
+    if (where.size() == 1 && where[0].key == kInfoKey) {
+        return infoPrefix();
     }
     QStringList steps;
     for (const JsonStep& step : where) {
@@ -197,6 +304,45 @@ std::optional<QString> keyFault(const QJsonObject& object, const QStringList& kn
         }
     }
     return std::nullopt;
+}
+
+// The book's cover and signatures: "info", of version 2 on.
+std::variant<core::ProjectInfo, QString> infoFromValue(const QJsonValue& value) {
+    const QString prefix = infoPrefix();
+    if (!value.isObject()) {
+        return QStringLiteral("%1应为 JSON 对象").arg(prefix);
+    }
+    const QJsonObject object = value.toObject();
+    if (auto fault = keyFault(object, kInfoKeys, kInfoKeys, prefix)) {
+        return *fault;
+    }
+    core::ProjectInfo info;
+    for (const InfoText& text : kInfoTexts) {
+        const QJsonValue member = object[QLatin1String(text.key)];
+        if (member.isUndefined()) {
+            continue;
+        }
+        if (!member.isString()) {
+            return QStringLiteral("%1应为文本").arg(infoTextName(text));
+        }
+        if (!convertsWhole(member.toString(), info.*text.text)) {
+            return QStringLiteral("%1含有无效字符").arg(infoTextName(text));
+        }
+    }
+    if (const QJsonValue date = object[kDateKey]; !date.isUndefined()) {
+        if (!date.isString()) {
+            return QStringLiteral("%1的日期“%2”值“%3”无效：应为加引号的日期（如 \"2026-12-07\"）")
+                .arg(prefix, kDateKey, valueText(date));
+        }
+        info.date = dateFromText(date.toString());
+        if (!info.date) {
+            return dateFault(date.toString());
+        }
+    }
+    if (auto fault = infoFault(info)) {
+        return *fault;
+    }
+    return info;
 }
 
 // One unit of the file; its place in the project, from 1, names it in messages.
@@ -398,6 +544,7 @@ QJsonObject projectObject(const core::Project& project) {
         {kFormatKey, QString::fromLatin1(kProjectFormat)},
         {kVersionKey, kProjectVersion},
         {kNameKey, fromUtf8(project.name)},
+        {kInfoKey, infoObject(project.info)},
         {kUnitsKey, units},
     };
 }
@@ -421,7 +568,12 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     if (v > kProjectVersion) {
         return QStringLiteral("此文件由较新版本保存，请升级程序");
     }
-    if (auto fault = keyFault(object, kProjectKeys, {}, QString())) {
+    // Version 1 knows no "info": such a file was not written by any version of the program.
+    if (v == 1 && object.contains(kInfoKey)) {
+        return QStringLiteral("版本1的文件不能含有%1（版本2起才有）").arg(infoPrefix());
+    }
+    if (auto fault =
+            keyFault(object, kProjectKeys + QStringList{kInfoKey}, {kInfoKey}, QString())) {
         return *fault;
     }
     core::Project project;
@@ -433,6 +585,13 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     }
     if (auto fault = projectNameFault(project.name)) {
         return *fault;
+    }
+    if (object.contains(kInfoKey)) {
+        auto info = infoFromValue(object[kInfoKey]);
+        if (auto* fault = std::get_if<QString>(&info)) {
+            return *fault;
+        }
+        project.info = std::move(std::get<core::ProjectInfo>(info));
     }
     if (!object[kUnitsKey].isArray()) {
         return QStringLiteral("计算单元“units”应为数组");
@@ -482,7 +641,7 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
     const auto failed = [&](const QString& reason) {
         return QStringLiteral("无法保存工程文件“%1”：%2").arg(nativeName(fileName), reason);
     };
-    if (auto fault = projectNameFault(project.name)) {
+    if (auto fault = projectFault(project)) {
         return failed(*fault);
     }
     for (std::size_t i = 0; i < project.units.size(); ++i) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <chrono>
 #include <optional>
 #include <variant>
 
@@ -10,6 +11,8 @@
 
 // The project file (.fep): a building's calculation units as UTF-8 JSON. Only the inputs of each
 // unit are kept; everything derived is worked out again by core::design() when the file is read.
+// Version 2 adds the book's cover and signatures ("info"); a version 1 file reads with the
+// defaults of those and is saved as version 2.
 namespace io {
 
 inline constexpr char kProjectSuffix[] = "fep";
@@ -17,7 +20,12 @@ inline constexpr char kProjectMimeType[] = "application/x-fire-extinguisher-proj
 // The "format" member that marks a project file.
 inline constexpr char kProjectFormat[] = "fire-extinguisher-project";
 // The version this program writes, and the newest it reads.
-constexpr int kProjectVersion = 1;
+constexpr int kProjectVersion = 2;
+// The dates a book may carry; the file writes them as yyyy-MM-dd.
+constexpr std::chrono::year_month_day kEarliestDate{std::chrono::year{1900}, std::chrono::January,
+                                                    std::chrono::day{1}};
+constexpr std::chrono::year_month_day kLatestDate{std::chrono::year{9999}, std::chrono::December,
+                                                  std::chrono::day{31}};
 // Larger files are refused unread.
 constexpr qint64 kMaxProjectFileSize = qint64{64} * 1024 * 1024;
 

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <chrono>
+#include <tuple>
 #include <vector>
 
 #include "project_file.h"
@@ -19,14 +21,19 @@ namespace {
 
 using namespace tests;
 
+using namespace std::chrono_literals;
+using std::chrono::December, std::chrono::February, std::chrono::January;
+
 // Names to escape, a unit with every choice away from its default and its model and points set,
-// and a unit with no name or area.
+// a unit with no name or area; the info with its stage emptied and a text as long as a name.
 core::Project sampleProject() {
     // clang-format off
     return {"某办公楼 \"A座\"\n二期", {
         makeUnit("办公室", A, 1500),
         {"油库\\\"东\"\n\t区", "一层", {B, Serious, K05, kFun, Agent::CarbonDioxide, 1234.56}, "MTT50", 7},
-        {"", "一层", {E, Medium, K10, kAbove, Agent::Halon1211, 0}, std::nullopt, std::nullopt}}};
+        {"", "一层", {E, Medium, K10, kAbove, Agent::Halon1211, 0}, std::nullopt, std::nullopt}},
+        {"2026-消-017 \"甲\"", "", std::string(core::kMaxNameLength, 'c'), "张三", "李四", "王五", "赵六",
+         2028y / February / 29}};
     // clang-format on
 }
 
@@ -44,18 +51,34 @@ TEST(ProjectFile, KeepsEveryInputThroughSaveAndRead) {
     EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s));
 }
 
-// The file as another program would write it reads as the same unit, so that the writer and the
-// reader cannot agree on a wrong key or value name between themselves.
+// The file as another program would write it reads as the same project, so that the writer and
+// the reader cannot agree on a wrong key or value name between themselves.
 TEST(ProjectFile, ReadsTheDocumentedShape) {
-    const auto parsed = parseProject(R"({"format": "fire-extinguisher-project", "version": 1,
-        "name": "工程", "units": [{"name": "库房", "location": "B1", "fireClass": "C",
+    const std::string unit = R"("units": [{"name": "库房", "location": "B1", "fireClass": "C",
         "hazard": "light", "factor": 0.7, "building": "entertainmentOrUnderground",
-        "area": 80.5, "agent": "sodiumBicarbonatePowder", "model": "MF4", "points": 3}]})");
-    ASSERT_TRUE(std::holds_alternative<core::Project>(parsed))
-        << std::get<QString>(parsed).toStdString();
+        "area": 80.5, "agent": "sodiumBicarbonatePowder", "model": "MF4", "points": 3}])";
     const core::Unit expected{
         "库房", "B1", {C, Light, K07, kFun, Agent::SodiumBicarbonatePowder, 80.5}, "MF4", 3};
-    EXPECT_EQ(std::get<core::Project>(parsed), (core::Project{"工程", {expected}}));
+    // clang-format off
+    const core::ProjectInfo some{"GC-01", "施工图设计", "", "", "", "", "", 2026y / December / 7};
+    const core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲", "乙", "丙", "丁", 2000y / January / 1};
+    // Version 1, and the info's keys all left out, some given, all given.
+    const std::tuple<const char*, std::string, core::ProjectInfo> cases[] = {
+        {"version 1", R"("version": 1, )" + unit, {}},
+        {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some},
+        {"all info", R"("version": 2, "info": {"number": "GC-02", "stage": "初步设计",
+            "company": "某设计院", "calculatedBy": "甲", "checkedBy": "乙", "reviewedBy": "丙",
+            "approvedBy": "丁", "date": "2000-01-01"}, )" + unit, all},
+    };
+    // clang-format on
+    for (const auto& [name, members, info] : cases) {
+        SCOPED_TRACE(name);
+        const auto parsed = parseProject(QByteArray::fromStdString(
+            R"({"format": "fire-extinguisher-project", "name": "工程", )" + members + "}"));
+        ASSERT_TRUE(std::holds_alternative<core::Project>(parsed))
+            << std::get<QString>(parsed).toStdString();
+        EXPECT_EQ(std::get<core::Project>(parsed), (core::Project{"工程", {expected}, info}));
+    }
 }
 
 struct BadFile {
@@ -80,6 +103,12 @@ std::string withTop(const std::string& members) {
     return "{" + members + R"(, "name": "p", "units": []})";
 }
 
+// A project of the current version with the info's members.
+std::string withInfo(const std::string& members) {
+    return withTop(R"("format": "fire-extinguisher-project", "version": 2, "info": {)" + members +
+                   "}");
+}
+
 // clang-format off
 std::vector<BadFile> badFiles() {
     return {
@@ -88,7 +117,7 @@ std::vector<BadFile> badFiles() {
         {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
         {"OtherFormat", withTop(R"("format": "other", "version": 1)"), "不是灭火器配置工程文件"},
         {"NoFormat", withTop(R"("version": 1)"), "不是灭火器配置工程文件"},
-        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 2, "x": 0)"), "此文件由较新版本保存，请升级程序"},
+        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 3, "x": 0)"), "此文件由较新版本保存，请升级程序"},
         {"VersionText", withTop(R"("format": "fire-extinguisher-project", "version": "1")"), "版本号“version”值“1”无效"},
         {"UnknownTopKey", kHead + R"(, "units": [], "author": "x"})", "含有未知的键“author”"},
         {"NoUnits", kHead + "}", "缺少键“units”"},
@@ -113,6 +142,19 @@ std::vector<BadFile> badFiles() {
         {"PointsTooMany", secondUnit(R"("area")", R"("points": 1000, "area")"), "第2个计算单元的设置点数“points”值“1000”无效"},
         {"PointsFraction", secondUnit(R"("area")", R"("points": 2.5, "area")"), "第2个计算单元的设置点数“points”值“2.5”无效"},
         {"LoneSurrogate", secondUnit(R"("u1")", R"("\ud800")"), "第2个计算单元的“name”含有无效字符"},
+        {"InfoInVersion1", kHead + R"(, "units": [], "info": {}})", "版本1的文件不能含有工程信息“info”"},
+        {"InfoNotObject", withTop(R"("format": "fire-extinguisher-project", "version": 2, "info": "x")"), "工程信息“info”应为 JSON 对象"},
+        {"UnknownInfoKey", withInfo(R"("number": "1", "author": "x")"), "工程信息“info”含有未知的键“author”"},
+        {"InfoKeyTwice", withInfo(R"("date": "2026-12-07", "dat\u0065": "2026-12-08")"), "工程信息“info”含有重复的键“date”"},
+        {"NumberNotText", withInfo(R"("number": 5)"), "工程信息“info”的工程编号“number”应为文本"},
+        {"CompanySurrogate", withInfo(R"("company": "院\udc00")"), "工程信息“info”的编制单位“company”含有无效字符"},
+        {"CheckerTooLong", withInfo(R"("checkedBy": ")" + std::string(core::kMaxNameLength + 1, 'x') + "\""), "工程信息“info”的校对人“checkedBy”过长：201个字符，最多200个字符"},
+        {"DateNumber", withInfo(R"("date": 20261207)"), "工程信息“info”的日期“date”值“20261207”无效：应为加引号的日期"},
+        {"DateOutOfCalendar", withInfo(R"("date": "2026-13-40")"), "工程信息“info”的日期“date”值“2026-13-40”无效，应为1900-01-01至9999-12-31之间的日期"},
+        {"DateNotLeap", withInfo(R"("date": "2027-02-29")"), "日期“date”值“2027-02-29”无效"},
+        {"DateTooEarly", withInfo(R"("date": "1899-12-31")"), "日期“date”值“1899-12-31”无效"},
+        {"DateSlashes", withInfo(R"("date": "2026/12/07")"), "日期“date”值“2026/12/07”无效"},
+        {"DateWithTime", withInfo(R"("date": "2026-12-07T08:00")"), "日期“date”值“2026-12-07T08:00”无效"},
     };
 }
 // clang-format on
@@ -165,6 +207,15 @@ TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
     const auto refused = saveProject(classD, fileName);
     ASSERT_TRUE(refused.has_value());
     EXPECT_TRUE(refused->contains(u"第1个计算单元的火灾类别D"_s)) << refused->toStdString();
+    EXPECT_EQ(readFile(fileName), projectJson(small));
+
+    // Nor is info the reader would refuse.
+    core::Project badInfo = small;
+    badInfo.info.date = 2026y / February / 30;
+    EXPECT_TRUE(saveProject(badInfo, fileName).value_or(u""_s).contains(u"“2026-02-30”无效"_s));
+    badInfo.info.reviewedBy = std::string(core::kMaxNameLength + 1, 'x');
+    EXPECT_TRUE(
+        saveProject(badInfo, fileName).value_or(u""_s).contains(u"审核人“reviewedBy”过长"_s));
     EXPECT_EQ(readFile(fileName), projectJson(small));
 
     // A folder in the file's place, and a folder that is gone: refused, naming the file.

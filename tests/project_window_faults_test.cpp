@@ -4,10 +4,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QDir>
-#include <QInputDialog>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
@@ -19,6 +21,7 @@
 #include "program.h"
 #include "project_exports.h"
 #include "project_file.h"
+#include "project_info_dialog.h"
 #include "project_lock.h"
 #include "project_model.h"
 #include "project_window.h"
@@ -297,8 +300,8 @@ TEST_F(ProjectWindowFaultsTest, AFileReachedThroughALinkIsHeldOnce) {
     }
 }
 
-// Names and locations keep core::kMaxNameLength characters, as the reader does; a longer unit is
-// refused.
+// Names, locations and the project's info keep core::kMaxNameLength characters, as the reader
+// does; a longer unit is refused.
 TEST_F(ProjectWindowFaultsTest, NamesAndLocationsTakeAtMost200Characters) {
     const QString typed(core::kMaxNameLength + 50, u'楼');
     ProjectWindow& w = newWindow();
@@ -311,15 +314,28 @@ TEST_F(ProjectWindowFaultsTest, NamesAndLocationsTakeAtMost200Characters) {
     sheetUnit.name = typed.toStdString();
     EXPECT_EQ(w.addUnit(sheetUnit), -1);
     EXPECT_EQ(notices.size(), 1);
-    // The 工程名称 prompt as the user meets it: the real dialog, typed into and accepted.
+    // The dialog 工程信息 as the user meets it: every text typed into and accepted with 确定.
     QTimer::singleShot(0, [&typed] {
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        retype(dialog->findChild<QLineEdit*>(), typed);
-        dialog->accept();
+        auto* dialog = qobject_cast<ui::ProjectInfoDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no dialog";  // the guard closes whatever else is open
+            return;
+        }
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+            if (qobject_cast<QDateEdit*>(edit->parent()) == nullptr) {
+                retype(edit, typed);
+            }
+        }
+        QTest::mouseClick(dialog->buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
     });
-    trigger(w, u"工程名称"_s);
-    EXPECT_EQ(QString::fromStdString(w.project().name), typed.left(core::kMaxNameLength));
+    trigger(w, u"工程信息"_s);
+    const std::string kept = typed.left(core::kMaxNameLength).toStdString();
+    const core::ProjectInfo& info = w.project().info;
+    for (const std::string& text :
+         {w.project().name, info.number, info.stage, info.company, info.calculatedBy,
+          info.checkedBy, info.reviewedBy, info.approvedBy}) {
+        EXPECT_EQ(text, kept);
+    }
 }
 
 // F2, the text shown typed again, and Enter keep the unit as it was, with no undo step.
@@ -351,7 +367,7 @@ TEST_F(ProjectWindowFaultsTest, AReadOnlyProjectTakesNoEditUntilSavedAsACopy) {
     w.addUnit(makeUnit("库房", core::FireClass::A, 100));  // dropped, and its undo step with it
     answer = Answer::Discard;
     ASSERT_TRUE(w.openFile(b) && w.isReadOnly());
-    w.askProjectName = [](const QString&) { return u"新名称"_s; };
+    w.askProjectDetails = [](const auto&) { return std::optional(ui::ProjectDetails{"新名称"}); };
     const core::Project opened = w.project();
     QTableView* table = w.table();
     const QPoint area = table->visualRect(w.model()->index(0, ProjectModel::Area)).center();
@@ -363,7 +379,7 @@ TEST_F(ProjectWindowFaultsTest, AReadOnlyProjectTakesNoEditUntilSavedAsACopy) {
         {"Delete", [&] { QTest::keyClick(table, Qt::Key_Delete); }},
         {"Ctrl+Down", [&] { QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier); }},
         {"复制计算单元", [&] { trigger(w, u"复制计算单元"_s); }},
-        {"工程名称", [&] { trigger(w, u"工程名称"_s); }},
+        {"工程信息", [&] { trigger(w, u"工程信息"_s); }},
         {"setData", [&] { w.model()->setData(table->currentIndex(), u"x"_s, Qt::EditRole); }},
         {"加入工程", [&] { EXPECT_EQ(w.addUnit(makeUnit("库房", core::FireClass::A, 100)), -1); }},
     };

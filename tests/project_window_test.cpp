@@ -6,19 +6,24 @@
 #include <QPrinter>
 #include <QtTest>
 #include <QtWidgets>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 #include "file_export.h"
 #include "preview_support.h"
 #include "project_exports.h"
+#include "project_info_dialog.h"
 #include "project_model.h"
 #include "project_window.h"
 #include "test_support.h"
 #include "unit_choice.h"
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using std::chrono::December;
 
 namespace {
 
@@ -233,7 +238,7 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
     const std::tuple<const char*, int, const char*> cases[] = {
         {"edit a cell", -1, nullptr}, {"add", -1, "添加计算单元"}, {"duplicate", 0, "复制计算单元"},
         {"remove", 1, "删除计算单元"}, {"move up", 2, "上移"}, {"move down", 0, "下移"},
-        {"rename the project", -1, "工程名称…"}};
+        {"the project's info", -1, "工程信息…"}};
     // clang-format on
     for (const auto& [name, row, item] : cases) {
         // Each window closes as the user closes it, leaving no recovery copy behind.
@@ -246,7 +251,12 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
         }
         w.undoStack()->setClean();
         const core::Project before = w.project();
-        w.askProjectName = [](const QString&) { return u"综合楼"_s; };
+        w.askProjectDetails = [](const ui::ProjectDetails&) {
+            return std::optional<ui::ProjectDetails>(
+                {"综合楼", {"GC-1", "", "", "", "", "", "赵六", 2026y / December / 7}});
+        };
+        // The title names the project once it is named.
+        const auto named = [&w] { return w.windowTitle().contains(u"综合楼"_s); };
         if (row >= 0) {
             w.table()->setCurrentIndex(w.model()->index(row, ProjectModel::Name));
         }
@@ -256,18 +266,64 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
             click(w.editMenu(), QString::fromUtf8(item));
         }
         const core::Project after = w.project();
+        const bool renamed = after.name != before.name;
+        EXPECT_EQ(named(), renamed);
         EXPECT_NE(after, before);
         EXPECT_TRUE(w.isWindowModified());
         w.undoStack()->undo();
         EXPECT_EQ(w.project(), before);
-        EXPECT_FALSE(w.isWindowModified());
+        EXPECT_FALSE(w.isWindowModified() || named());
         w.undoStack()->redo();
         EXPECT_EQ(w.project(), after);
+        EXPECT_EQ(named(), renamed);
         for (int r = 0; r < w.model()->rowCount(); ++r) {
             EXPECT_EQ(w.model()->index(r, ProjectModel::Number).data().toInt(), r + 1);
         }
         EXPECT_TRUE(w.close());
     }
+}
+
+// The dialog 工程信息 shown without a modal loop gives back what is typed into its widgets,
+// trimmed; an emptied stage stays empty and 导出当日 leaves the date to the export. Through the
+// window, 取消 and an unchanged 确定 make no undo step.
+TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
+    ui::ProjectDetails shown{"Lab", {}};
+    shown.info.stage.clear();
+    shown.info.date = 2026y / December / 7;
+    ui::ProjectInfoDialog dialog(shown, window.get());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.details(), shown);
+    for (QLineEdit* edit : {dialog.nameEdit, dialog.checkedByEdit}) {
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClicks(edit, u" B "_s);
+    }
+    dialog.dateEdit->setFocus();
+    dialog.dateEdit->setCurrentSection(QDateTimeEdit::DaySection);
+    QTest::keyClick(dialog.dateEdit, Qt::Key_Up);
+    ui::ProjectDetails entered = shown;
+    entered.name = "Lab B";
+    entered.info.checkedBy = "B";
+    entered.info.date = 2026y / December / 8;
+    EXPECT_EQ(dialog.details(), entered);
+    QTest::mouseClick(dialog.exportDayButton, Qt::LeftButton);
+    EXPECT_FALSE(dialog.dateEdit->isEnabled());
+    QTest::mouseClick(dialog.buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    entered.info.date.reset();
+    EXPECT_EQ(dialog.details(), entered);
+
+    std::optional<ui::ProjectDetails> answered;  // 取消
+    window->askProjectDetails = [&answered](const ui::ProjectDetails&) { return answered; };
+    click(window->editMenu(), u"工程信息"_s);
+    answered = window->model()->details();
+    click(window->editMenu(), u"工程信息"_s);
+    EXPECT_EQ(window->undoStack()->count(), 0);
+    answered->info.checkedBy = "李四";
+    click(window->editMenu(), u"工程信息"_s);
+    EXPECT_EQ(window->project().info.checkedBy, "李四");
+    EXPECT_EQ(window->undoStack()->undoText(), u"工程信息"_s);
 }
 
 // A unit with too few points breaks 6.1.2 and 7.1.3; one with no area cannot be configured. The

@@ -97,19 +97,19 @@ void MoveUnitsCommand::undo() {
     shift(model_, moved, -delta_);
 }
 
-RenameProjectCommand::RenameProjectCommand(ProjectModel* model, std::string before,
-                                           std::string after)
-    : QUndoCommand(QStringLiteral("工程名称")),
+ProjectDetailsCommand::ProjectDetailsCommand(ProjectModel* model, ProjectDetails before,
+                                             ProjectDetails after)
+    : QUndoCommand(QStringLiteral("工程信息")),
       model_(model),
       before_(std::move(before)),
       after_(std::move(after)) {}
 
-void RenameProjectCommand::redo() {
-    model_->setProjectName(after_);
+void ProjectDetailsCommand::redo() {
+    model_->setDetails(after_);
 }
 
-void RenameProjectCommand::undo() {
-    model_->setProjectName(before_);
+void ProjectDetailsCommand::undo() {
+    model_->setDetails(before_);
 }
 
 }  // namespace ui

@@ -6,10 +6,9 @@
 #include <vector>
 
 #include "project.h"
+#include "project_model.h"
 
 namespace ui {
-
-class ProjectModel;
 
 // The changes a project can undergo, each one step of the window's undo stack.
 
@@ -63,17 +62,17 @@ class MoveUnitsCommand : public QUndoCommand {
     int delta_;
 };
 
-// The project's name.
-class RenameProjectCommand : public QUndoCommand {
+// The project's name and info, all edited in one step.
+class ProjectDetailsCommand : public QUndoCommand {
   public:
-    RenameProjectCommand(ProjectModel* model, std::string before, std::string after);
+    ProjectDetailsCommand(ProjectModel* model, ProjectDetails before, ProjectDetails after);
     void redo() override;
     void undo() override;
 
   private:
     ProjectModel* model_;
-    std::string before_;
-    std::string after_;
+    ProjectDetails before_;
+    ProjectDetails after_;
 };
 
 }  // namespace ui

@@ -36,6 +36,11 @@ const QString kPdfSuffix = QStringLiteral("pdf");
 const QString kWorkbookSuffix = QStringLiteral("xlsx");
 constexpr int kStatusMs = 5000;
 
+void setUpBookPrinter(QPrinter& printer) {
+    printer.setPageLayout(documents::bookPageLayout());
+    printer.setDocName(kBookTitle);
+}
+
 // The progress of one export: the replacement when there is one, else a window-modal dialog
 // with 取消 that shows once the export has taken half a second.
 class ExportProgress {
@@ -195,8 +200,7 @@ void ProjectExports::printBook() {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(documents::bookPageLayout());
-    printer.setDocName(kBookTitle);
+    setUpBookPrinter(printer);
     if (!askPrinter(printer) || !paintOn(printer)) {
         return;
     }
@@ -208,8 +212,7 @@ void ProjectExports::previewBook() {
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(documents::bookPageLayout());
-    printer.setDocName(kBookTitle);
+    setUpBookPrinter(printer);
     QPrintPreviewDialog preview(&printer, window_);
     preview.setWindowTitle(QStringLiteral("打印预览 - ") + kBookTitle);
     // Printing from the preview paints on the chosen printer the same way.

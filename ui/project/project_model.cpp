@@ -417,7 +417,7 @@ void ProjectModel::setProject(core::Project project) {
         designs_.push_back(core::design(u));
     }
     endResetModel();
-    emit projectNameChanged();
+    emit detailsChanged();
 }
 
 void ProjectModel::replaceUnit(int row, const core::Unit& unit) {
@@ -482,9 +482,10 @@ void ProjectModel::setReadOnly(bool readOnly) {
     readOnly_ = readOnly;  // the views ask flags() whenever an edit would start
 }
 
-void ProjectModel::setProjectName(const std::string& name) {
-    project_.name = name;
-    emit projectNameChanged();
+void ProjectModel::setDetails(const ProjectDetails& details) {
+    project_.name = details.name;
+    project_.info = details.info;
+    emit detailsChanged();
 }
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "project.h"
@@ -12,6 +13,15 @@
 class QUndoStack;
 
 namespace ui {
+
+// The project's name and what the book's cover and signature block carry: what the dialog
+// 工程信息 edits, as one step.
+struct ProjectDetails {
+    std::string name;
+    core::ProjectInfo info = {};
+
+    friend bool operator==(const ProjectDetails&, const ProjectDetails&) = default;
+};
 
 // The units of a project as a table: one row per unit, its inputs and what core::design()
 // derives from them. The derived values are kept per row only as a cache of design(), worked out
@@ -84,7 +94,8 @@ class ProjectModel : public QAbstractTableModel {
     void insertUnits(int row, std::span<const core::Unit> units);
     void removeUnits(int row, int count);
     void moveUnit(int from, int to);
-    void setProjectName(const std::string& name);
+    void setDetails(const ProjectDetails& details);
+    [[nodiscard]] ProjectDetails details() const { return {project_.name, project_.info}; }
 
     // The unit with one input changed as the table edits it: a fire class that rules out the
     // agent moves it to ammonium-phosphate powder, and a model that is no longer among the
@@ -93,7 +104,8 @@ class ProjectModel : public QAbstractTableModel {
                                                           const QVariant& value);
 
   signals:
-    void projectNameChanged();
+    // The name or info changed (the whole project too).
+    void detailsChanged();
 
   private:
     core::Project project_;

@@ -7,7 +7,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
@@ -26,6 +25,7 @@
 #include "file_export.h"
 #include "project_commands.h"
 #include "project_file.h"
+#include "project_info_dialog.h"
 #include "project_lock.h"
 #include "project_model.h"
 #include "saved_choices_file.h"
@@ -82,16 +82,12 @@ ProjectWindow::ProjectWindow(QWidget* parent)
       emptyHint_(new QLabel(QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"))),
       status_(new QLabel(this)),
       recovery_(std::make_unique<io::RecoveryCopy>()) {
-    askProjectName = [this](const QString& current) {
-        QInputDialog dialog(this);
-        dialog.setWindowTitle(QStringLiteral("工程名称"));
-        dialog.setLabelText(QStringLiteral("工程名称："));
-        dialog.setInputMode(QInputDialog::TextInput);
-        if (auto* edit = dialog.findChild<QLineEdit*>()) {
-            edit->setMaxLength(core::kMaxNameLength);
+    askProjectDetails = [this](const ProjectDetails& current) -> std::optional<ProjectDetails> {
+        ProjectInfoDialog dialog(current, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
         }
-        dialog.setTextValue(current);
-        return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+        return dialog.details();
     };
     askSaveChanges = [this] {
         QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle),
@@ -172,7 +168,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
     connect(&recoveryTimer_, &QTimer::timeout, this, &ProjectWindow::writeRecoveryCopy);
     connect(undoStack_, &QUndoStack::cleanChanged, this, &ProjectWindow::keepRecoveryCopy);
     connect(undoStack_, &QUndoStack::indexChanged, this, &ProjectWindow::keepRecoveryCopy);
-    connect(model_, &ProjectModel::projectNameChanged, this, &ProjectWindow::updateTitle);
+    connect(model_, &ProjectModel::detailsChanged, this, &ProjectWindow::updateTitle);
     connect(model_, &QAbstractItemModel::dataChanged, this, &ProjectWindow::updateStatus);
     connect(model_, &QAbstractItemModel::rowsInserted, this, &ProjectWindow::updateStatus);
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &ProjectWindow::updateStatus);
@@ -242,8 +238,8 @@ void ProjectWindow::buildMenus() {
     downAction_ = editMenu_->addAction(QStringLiteral("下移"), this, [this] { moveUnits(1); });
     downAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     editMenu_->addSeparator();
-    renameAction_ =
-        editMenu_->addAction(QStringLiteral("工程名称…"), this, &ProjectWindow::renameProject);
+    detailsAction_ =
+        editMenu_->addAction(QStringLiteral("工程信息…"), this, &ProjectWindow::editDetails);
     // Keys that an open cell editor also uses act only while the table itself has the focus,
     // so that Delete, Insert and Ctrl+arrows edit the cell's text while it is being edited.
     for (QAction* action : {addAction_, removeAction_, upAction_, downAction_}) {
@@ -323,14 +319,14 @@ void ProjectWindow::selectRows(const std::vector<int>& rows) {
 }
 
 void ProjectWindow::updateActions() {
-    if (renameAction_ == nullptr) {
+    if (detailsAction_ == nullptr) {
         return;
     }
     // A read-only project changes only by being saved under another name.
     const bool writable = !readOnly_;
     const std::vector<int> rows = selectedRows();
     addAction_->setEnabled(writable);
-    renameAction_->setEnabled(writable);
+    detailsAction_->setEnabled(writable);
     removeAction_->setEnabled(writable && !rows.empty());
     duplicateAction_->setEnabled(writable && !rows.empty());
     upAction_->setEnabled(writable && !rows.empty() && rows.front() > 0);
@@ -459,18 +455,14 @@ void ProjectWindow::moveUnits(int delta) {
     selectRows(moved);
 }
 
-void ProjectWindow::renameProject() {
+void ProjectWindow::editDetails() {
     if (readOnly_) {
         return;
     }
-    const QString name = askProjectName(documents::qs(model_->project().name));
-    if (name.isNull()) {
-        return;
-    }
-    std::string after = name.trimmed().toStdString();
-    if (after != model_->project().name) {
-        undoStack_->push(
-            new RenameProjectCommand(model_, model_->project().name, std::move(after)));
+    ProjectDetails before = model_->details();
+    std::optional<ProjectDetails> after = askProjectDetails(before);
+    if (after && *after != before) {
+        undoStack_->push(new ProjectDetailsCommand(model_, std::move(before), std::move(*after)));
     }
 }
 

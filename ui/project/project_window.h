@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "project.h"
+#include "project_model.h"
 #include "recovery_copy.h"
 
 class QAction;
@@ -23,7 +25,6 @@ class ProjectLock;
 
 namespace ui {
 
-class ProjectModel;
 class UnitDelegate;
 
 // The window "灭火器配置工程": a building's calculation units in one table, edited in place, with
@@ -76,8 +77,8 @@ class ProjectWindow : public QMainWindow {
     std::function<void()> openUnitCalculator;
 
     // The dialogs, replaceable so that tests answer them without a modal loop.
-    // The project's new name; a null string when cancelled.
-    std::function<QString(const QString& current)> askProjectName;
+    // 工程信息: the project's name and info as edited; empty when cancelled.
+    std::function<std::optional<ProjectDetails>(const ProjectDetails& current)> askProjectDetails;
     // 保存 / 不保存 / 取消 before unsaved changes are dropped.
     std::function<SaveAnswer()> askSaveChanges;
     // A box titled 提示.
@@ -128,7 +129,7 @@ class ProjectWindow : public QMainWindow {
     void duplicateUnits();
     void removeUnits();
     void moveUnits(int delta);
-    void renameProject();
+    void editDetails();
 
     QUndoStack* undoStack_;
     ProjectModel* model_;
@@ -154,7 +155,7 @@ class ProjectWindow : public QMainWindow {
     QAction* removeAction_ = nullptr;
     QAction* upAction_ = nullptr;
     QAction* downAction_ = nullptr;
-    QAction* renameAction_ = nullptr;
+    QAction* detailsAction_ = nullptr;
 };
 
 }  // namespace ui
