@@ -9,7 +9,14 @@
 namespace app {
 
 QIcon applicationIcon() {
-    return QIcon(QStringLiteral(":/icons/" APPLICATION_ID ".svg"));
+    QIcon icon(QStringLiteral(":/icons/" APPLICATION_ID ".svg"));
+    if (icon.isNull()) {
+        // No SVG plugins (the Windows build): the PNGs drawn from the SVG when it was built.
+        for (const int size : {16, 24, 32, 48, 64, 256}) {
+            icon.addFile(QStringLiteral(":/icons/" APPLICATION_ID "/%1.png").arg(size));
+        }
+    }
+    return icon;
 }
 
 void identifyApplication() {
