@@ -18,7 +18,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 dir=$1
 product=灭火器配置计算
-progid=cn.narwe.ExtinguisherCalculator.project
+id=cn.narwe.ExtinguisherCalculator
+progid=$id.project
 program=extinguisher-calculator.exe
 
 setups=("$dir"/extinguisher-calculator-*-win64-setup.exe)
@@ -34,6 +35,9 @@ fail() {
     exit 1
 }
 
+# Debian's own Python, which has python3-openpyxl; a version manager's, earlier on the path,
+# may lack it.
+python=/usr/bin/python3
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 work=$(mktemp -d)
@@ -62,7 +66,7 @@ reg_export() {
 # reg_values <file> <key>: prints the key's values as name=value lines (the default value as @),
 # read from a reg_export file.
 reg_values() {
-    python3 - "$1" "$2" <<'EOF'
+    "$python" - "$1" "$2" <<'EOF'
 import re, sys
 text = open(sys.argv[1], "rb").read().decode("utf-16")
 section, wanted = None, "[" + sys.argv[2].lower() + "]"
@@ -74,6 +78,29 @@ for line in text.splitlines():
         name, value = re.match(r'(@|"(?:[^"\\]|\\.)*")=(.*)', line).groups()
         name = name if name == "@" else unescape(name)
         print(f"{name}={unescape(value) if value.startswith(chr(34)) else value}")
+EOF
+}
+
+# registry_keys_added <when>: the registry keys that $work/hk{lm,cu}-<when>.reg hold and
+# $work/hk{lm,cu}-before.reg do not, where an installer writes: under Software\Classes, the
+# uninstall entries, and the vendors' keys (two levels under Software), in HKLM and HKCU. Left
+# out: the program's own settings (HKCU\Software\narwe, which stay as a user's documents do),
+# the keys that Windows keeps of the programs that ran, and Wine's own.
+registry_keys_added() {
+    "$python" - "$work" "$1" <<'EOF'
+import re, sys
+def keys(name):
+    text = open(f"{sys.argv[1]}/{name}.reg", "rb").read().decode("utf-16")
+    return {line.lower() for line in text.splitlines() if line.startswith("[")}
+watched = re.compile(r"^\[hkey_(local_machine|current_user)\\software(\\wow6432node)?"
+                     r"(\\classes\\|\\microsoft\\windows\\currentversion\\uninstall\\"
+                     r"|(\\[^\\]+){1,2}\]$)")
+ignored = re.compile(r"^\[hkey_current_user\\software\\(narwe|wine)[\\\]]"
+                     r"|\\(muicache|shell\\bags|recentdocs|userassist)[\\\]]")
+for key in sorted(key for hive in ("hklm", "hkcu")
+                  for key in keys(f"{hive}-{sys.argv[2]}") - keys(f"{hive}-before")
+                  if watched.search(key) and not ignored.search(key)):
+    print(key)
 EOF
 }
 
@@ -108,6 +135,15 @@ folder="$WINEPREFIX/drive_c/Program Files/$product"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$product"
 win_folder="C:\\Program Files\\$product"
 [ -f "$folder/$program" ] || fail "the program is not in $folder"
+reg_export 'HKLM\Software' "$work/hklm-installed.reg"
+reg_export 'HKCU\Software' "$work/hkcu-installed.reg"
+registry_keys_added installed | tee "$work/keys-installed"
+for key in "hkey_local_machine\\software\\classes\\.fep" \
+    "hkey_local_machine\\software\\classes\\$progid\\shell\\open\\command" \
+    "hkey_local_machine\\software\\microsoft\\windows\\currentversion\\uninstall\\$id" \
+    "hkey_local_machine\\software\\灭火器配置计算开发组\\$id"; do
+    grep -qixF "[$key]" "$work/keys-installed" || fail "the install did not add the key $key"
+done
 
 echo "== installed files"
 (cd "$folder" && find . -mindepth 1 \( -type d -printf '%P/\n' -o -printf '%P\n' \)) |
@@ -119,7 +155,7 @@ for link in "$product.lnk" "卸载$product.lnk"; do
     [ -f "$menu/$link" ] || fail "no Start-menu entry $link"
 done
 # A shortcut names its target's folders and file in UTF-16, each on its own.
-python3 - "$menu/$product.lnk" "Program Files/$product/$program" "$menu/卸载$product.lnk" \
+"$python" - "$menu/$product.lnk" "Program Files/$product/$program" "$menu/卸载$product.lnk" \
     "Program Files/$product/Uninstall.exe" <<'EOF'
 import sys
 for link, target in zip(sys.argv[1::2], sys.argv[2::2]):
@@ -130,7 +166,7 @@ for link, target in zip(sys.argv[1::2], sys.argv[2::2]):
 EOF
 
 echo "== program resources"
-python3 packaging/windows/check_resources.py "$folder/$program" "$version"
+"$python" packaging/windows/check_resources.py "$folder/$program" "$version"
 
 echo "== project file type"
 reg_export 'HKLM\Software\Classes\.fep' "$work/fep.reg" || fail "no .fep type in HKLM\\Software\\Classes"
@@ -175,7 +211,7 @@ if grep -F "Chinese texts were not found" "$work/export.log"; then
     fail "the installed program did not find Qt's Chinese texts"
 fi
 [ "$(head -c 2 "$work/workbook.xlsx")" = PK ] || fail "the workbook is not a zip file"
-python3 - "$work/workbook.xlsx" <<'EOF'
+"$python" - "$work/workbook.xlsx" <<'EOF'
 import sys
 import openpyxl
 book = openpyxl.load_workbook(sys.argv[1])
@@ -204,7 +240,7 @@ for _ in $(seq 1 40); do
     sleep 0.5
 done
 [ -n "$pid" ] || fail "opening sample.fep did not start the installed program"
-echo "started: $(tr '\0' ' ' <"/proc/$pid/cmdline")"
+echo "started: $(tr '\0' ' ' <"/proc/$pid/cmdline" | sed 's/ *$//')"
 sleep 3
 kill -0 "$pid" 2>/dev/null || fail "the program that opened sample.fep ended within 3 s"
 kill "$pid"
@@ -226,27 +262,17 @@ if [ -e "$folder" ]; then
 fi
 [ ! -e "$menu" ] || fail "the uninstaller left the Start-menu folder: $(ls "$menu")"
 for key in 'HKLM\Software\Classes\.fep' "HKLM\\Software\\Classes\\$progid" \
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\cn.narwe.ExtinguisherCalculator" \
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$id" \
     "HKLM\\Software\\灭火器配置计算开发组"; do
     if timeout 60 "$wine" reg query "$key" >/dev/null 2>&1; then
         fail "the uninstaller left the registry key $key"
     fi
 done
-# Every other key as well: the keys under HKLM\Software and HKCU\Software are those of before
-# the install, save the ones Windows keeps of the programs that ran.
+# Nor any other key where an installer writes (registry_keys_added, the keys after the install
+# had added them).
 reg_export 'HKLM\Software' "$work/hklm-after.reg"
 reg_export 'HKCU\Software' "$work/hkcu-after.reg"
-python3 - "$work" <<'EOF'
-import re, sys
-def keys(name):
-    text = open(f"{sys.argv[1]}/{name}", "rb").read().decode("utf-16")
-    return {line.lower() for line in text.splitlines() if line.startswith("[")}
-ignored = re.compile(r"\\(muicache|shell\\bags|recentdocs|userassist)(\\|\])")
-left = sorted(key for hive in ("hklm", "hkcu")
-              for key in keys(f"{hive}-after.reg") - keys(f"{hive}-before.reg")
-              if not ignored.search(key))
-if left:
-    sys.exit("check-installer: the uninstaller left registry keys:\n" + "\n".join(left))
-print("no registry key is left")
-EOF
+left=$(registry_keys_added after)
+[ -z "$left" ] || fail "the uninstaller left registry keys:"$'\n'"$left"
+echo "no registry key is left"
 echo "check-installer: all checks passed"
