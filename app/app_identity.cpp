@@ -1,5 +1,6 @@
 #include "app_identity.h"
 
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLibraryInfo>
@@ -9,14 +10,17 @@
 namespace app {
 
 QIcon applicationIcon() {
-    QIcon icon(QStringLiteral(":/icons/" APPLICATION_ID ".svg"));
-    if (icon.isNull()) {
-        // No SVG plugins (the Windows build): the PNGs drawn from the SVG when it was built.
-        for (const int size : {16, 24, 32, 48, 64, 256}) {
-            icon.addFile(QStringLiteral(":/icons/" APPLICATION_ID "/%1.png").arg(size));
-        }
+    const QIcon svg(QStringLiteral(":/icons/" APPLICATION_ID ".svg"));
+    if (!svg.pixmap(16).isNull()) {
+        return svg;
     }
-    return icon;
+    // No SVG plugins (the Windows build): the PNGs of each size that the build drew from the SVG.
+    QIcon png;
+    const QDir folder(QStringLiteral(":/icons/" APPLICATION_ID));
+    for (const QString& name : folder.entryList({QStringLiteral("*.png")})) {
+        png.addFile(folder.filePath(name));
+    }
+    return png;
 }
 
 void identifyApplication() {

@@ -5,16 +5,20 @@
 # rsvg-convert draws a PNG of each size and icotool packs them into the .ico. The same PNGs are
 # built into the program as the window icon (app::applicationIcon() falls back to them where
 # the SVG cannot be drawn).
+find_package(Qt6 REQUIRED COMPONENTS Core)
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(ICOTOOL icotool REQUIRED)
 
 set(windows_icon_svg ${PROJECT_SOURCE_DIR}/data/${APPLICATION_ID}.svg)
+# The sizes that Windows asks an .ico for; the window icon has those of the Linux desktops too.
 set(windows_icon_sizes 16 24 32 48 64 256)
+set(window_icon_sizes 16 22 24 32 48 64 256)
 set(windows_dir ${PROJECT_BINARY_DIR}/windows)
 set(windows_icon ${windows_dir}/${APPLICATION_ID}.ico)
 
 set(windows_icon_pngs)
-foreach(size IN LISTS windows_icon_sizes)
+set(window_icon_pngs)
+foreach(size IN LISTS window_icon_sizes)
     set(png ${windows_dir}/icons/${APPLICATION_ID}/${size}.png)
     add_custom_command(OUTPUT ${png}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${windows_dir}/icons/${APPLICATION_ID}
@@ -24,7 +28,10 @@ foreach(size IN LISTS windows_icon_sizes)
         COMMENT "Drawing the ${size} px icon for Windows"
         VERBATIM
     )
-    list(APPEND windows_icon_pngs ${png})
+    list(APPEND window_icon_pngs ${png})
+    if(size IN_LIST windows_icon_sizes)
+        list(APPEND windows_icon_pngs ${png})
+    endif()
 endforeach()
 
 # The largest image stays PNG inside the .ico, as Windows expects at 256 px; the others are
@@ -44,7 +51,7 @@ add_custom_target(windows_icon ALL DEPENDS ${windows_icon})
 qt_add_resources(app_identity "window_icon_pngs"
     PREFIX /icons
     BASE ${windows_dir}/icons
-    FILES ${windows_icon_pngs}
+    FILES ${window_icon_pngs}
 )
 
 # The .rc: the icon as IDI_ICON1, the name under which Qt's Windows platform also gives it to
