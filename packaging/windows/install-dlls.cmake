@@ -64,3 +64,14 @@ endforeach()
 list(SORT dlls)
 file(INSTALL DESTINATION ${CMAKE_INSTALL_PREFIX}/${windows_destination} TYPE SHARED_LIBRARY
     FILES ${dlls})
+
+# MinGW's DLLs come with their debugging sections (libstdc++ is 24 MB so, 2 MB without): they
+# are stripped as the program is, when the install strips (cmake --install --strip, CPack).
+if(CMAKE_INSTALL_DO_STRIP)
+    foreach(dll IN LISTS dlls)
+        get_filename_component(name ${dll} NAME)
+        execute_process(COMMAND ${windows_strip} --strip-unneeded
+            "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${windows_destination}/${name}"
+            COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+endif()

@@ -71,6 +71,7 @@ set(windows_dll_dirs [[${windows_dll_dirs}]])
 set(windows_system_dll_dir [[${windows_system_dll_dir}]])
 set(windows_dll_links [[${windows_dir}/dll-links]])
 set(windows_objdump [[${WINDOWS_OBJDUMP}]])
+set(windows_strip [[${CMAKE_STRIP}]])
 set(windows_destination [[${windows_bindir}]])")
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/install-dlls.cmake)
 
