@@ -2,8 +2,9 @@
 # Checks the Windows installer that ./build.sh windows-package made, under Wine, in a new Wine
 # prefix, as a Windows user meets it:
 #   - the installer is a 64-bit NSIS program;
-#   - a silent install (/S) puts exactly packaging/windows/installed-files.txt into
-#     C:\Program Files\灭火器配置计算, the Start-menu entries that start the program and its
+#   - a silent install (/S), and another over it, put exactly
+#     packaging/windows/installed-files.txt, stripped of debugging sections, into
+#     C:\Program Files\灭火器配置计算, and add the Start-menu entries that start the program and its
 #     uninstaller, and the .fep file type (opened by the program, shown with its icon);
 #   - the installed program carries its icon and its Chinese version information
 #     (check_resources.py);
@@ -131,6 +132,11 @@ echo "== silent install"
 start=$(seconds)
 timeout 300 "$wine" "$setup" /S || fail "the installer ended with status $?"
 echo "installed in $(elapsed "$start") s"
+# Once more, as a newer version is installed: the installer first runs the uninstaller of the
+# one installed, silently as it runs itself.
+start=$(seconds)
+timeout 300 "$wine" "$setup" /S || fail "the installer, run again, ended with status $?"
+echo "installed again over the first install in $(elapsed "$start") s"
 folder="$WINEPREFIX/drive_c/Program Files/$product"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$product"
 win_folder="C:\\Program Files\\$product"
@@ -149,6 +155,13 @@ echo "== installed files"
 (cd "$folder" && find . -mindepth 1 \( -type d -printf '%P/\n' -o -printf '%P\n' \)) |
     LC_ALL=C sort | diff -u packaging/windows/installed-files.txt - ||
     fail "the installed files differ from packaging/windows/installed-files.txt"
+
+# Every program file stripped of its debugging sections.
+for file in "$folder"/*.exe "$folder"/*.dll "$folder"/*/*.dll; do
+    if x86_64-w64-mingw32-objdump --section-headers "$file" | grep -q ' \.debug_'; then
+        fail "${file#"$folder"/} has debugging sections"
+    fi
+done
 
 echo "== Start menu"
 for link in "$product.lnk" "卸载$product.lnk"; do
