@@ -15,7 +15,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 dir=$(mkdir -p "$1" && cd "$1" && pwd)
 shared=${WINDOWS_SHARED:-$(cd .. && pwd)/shared/windows}
-toolchain=$shared/mingw-w64-x86_64-posix.cmake
+# The repository's toolchain file where it has one, else the shared folder's.
+toolchain=$PWD/packaging/windows/mingw-w64-x86_64-posix.cmake
+[ -f "$toolchain" ] || toolchain=$shared/mingw-w64-x86_64-posix.cmake
 jobs=$(nproc 2>/dev/null || echo 2)
 [ -f "$toolchain" ] || { echo "build-installer: no $toolchain" >&2; exit 1; }
 
