@@ -3,9 +3,10 @@
 #
 # The install tree is the folder the program runs from, laid out as Qt deploys a program on
 # Windows: the program, Qt's and MinGW's DLLs beside it, Qt's plugins in platforms/, styles/ and
-# imageformats/, Qt's Chinese texts in translations/, and a qt.conf that tells Qt so. The
-# installer puts it in Program Files, adds a Start-menu entry, opens .fep project files with
-# the program, and its uninstaller takes all of that away again.
+# imageformats/, Qt's Chinese texts in translations/, a qt.conf that tells Qt so, and the
+# licences of what is not the program's own in licenses/. The installer puts it in Program
+# Files, adds a Start-menu entry, opens .fep project files with the program, and its
+# uninstaller takes all of that away again.
 include(${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
 
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets PrintSupport)
@@ -46,6 +47,26 @@ if(NOT EXISTS ${windows_qm})
 endif()
 install(FILES ${windows_qm} DESTINATION ${windows_bindir}/translations)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/qt.conf DESTINATION ${windows_bindir})
+
+# The licences of what is shipped beside the program, which Qt's LGPL and libxlsxwriter's BSD
+# licence ask to go with it: the copyright files of the Debian packages whose sources they were
+# built from (Qt's of the same qtbase source as the shared Qt), and the LGPL and the GPL in full.
+set(windows_licenses
+    Qt.txt /usr/share/doc/libqt6core6/copyright
+    LGPL-3.txt /usr/share/common-licenses/LGPL-3
+    GPL-3.txt /usr/share/common-licenses/GPL-3
+    libxlsxwriter.txt /usr/share/doc/libxlsxwriter-dev/copyright
+    zlib.txt /usr/share/doc/libz-mingw-w64/copyright
+    GCC-runtime.txt /usr/share/doc/gcc-mingw-w64-base/copyright
+    MinGW-w64-runtime.txt /usr/share/doc/mingw-w64-common/copyright
+)
+while(windows_licenses)
+    list(POP_FRONT windows_licenses name file)
+    if(NOT EXISTS ${file})
+        message(FATAL_ERROR "The licence ${name} for the Windows installer is not at ${file}")
+    endif()
+    install(FILES ${file} DESTINATION ${windows_bindir}/licenses RENAME ${name})
+endwhile()
 
 # The DLLs that the program and the plugins load, found from their imports when installing:
 # Qt's, MinGW's runtime and zlib. Whatever none of the folders below holds must be one of
