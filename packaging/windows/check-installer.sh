@@ -198,6 +198,16 @@ grep -qxF "$progid\\DefaultIcon: @=\"$win_folder\\$program\",0" "$work/progid.va
 grep -qxF "$progid\\shell\\open\\command: @=\"$win_folder\\$program\" \"%1\"" \
     "$work/progid.values" || fail "the project files do not open with the installed program"
 
+echo "== entry in Windows' list of installed programs"
+uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$id"
+reg_export "$uninstall_key" "$work/uninstall.reg" || fail "no $uninstall_key"
+reg_values "$work/uninstall.reg" "HKEY_LOCAL_MACHINE${uninstall_key#HKLM}" |
+    tee "$work/uninstall.values"
+for value in "DisplayName=$product" "DisplayVersion=$version" "Publisher=${product}开发组" \
+    "DisplayIcon=$win_folder\\$program" "UninstallString=\"$win_folder\\Uninstall.exe\""; do
+    grep -qxF "$value" "$work/uninstall.values" || fail "the uninstall entry lacks $value"
+done
+
 echo "== installed program"
 cp tests/sample.fep "$work/sample.fep"
 out=$(timeout 60 "$wine" "$win_folder\\$program" --version) || fail "--version ended with status $?"
