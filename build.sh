@@ -126,6 +126,20 @@ case "$command" in
             packaging/check-package.sh "$dir"
         fi
         ;;
+    windows-package)
+        # ./build.sh windows-package [check]: the Windows installer, a Release cross-build with
+        # MinGW-w64 made into build-windows-package/extinguisher-calculator-*-win64-setup.exe
+        # (packaging/windows/build-installer.sh); with "check", also installed, run and
+        # uninstalled under Wine (packaging/windows/check-installer.sh).
+        packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
+                  qt6-base-dev-tools dpkg-dev xz-utils nsis librsvg2-bin icoutils wine wine64
+                  file poppler-utils python3-openpyxl)
+        install_missing
+        packaging/windows/build-installer.sh build-windows-package
+        if [ "${2:-}" = check ]; then
+            packaging/windows/check-installer.sh build-windows-package
+        fi
+        ;;
     tidy)
         # The build's compile_commands.json gives each file its flags; the fuzzers, which only
         # the clang fuzz build compiles, get those of their neighbours. The build's own warnings
