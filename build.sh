@@ -17,6 +17,9 @@
 #                               beside the repository, else built)
 #   ./build.sh windows-test     builds for Windows, then runs the whole test suite under Wine,
 #                               headless, and compares an export with the Linux program's
+#   ./build.sh windows-package [check]  the Windows installer from a Release cross-build
+#                               (build-windows-package/*-win64-setup.exe); with "check", also
+#                               installs, runs and uninstalls it under Wine
 # SANITIZE=address,undefined ./build.sh test builds and tests with those sanitizers.
 # Warnings are errors, except in the package build: WARNINGS_AS_ERRORS=ON makes them errors
 # there too.
@@ -37,7 +40,7 @@ elif [ "$command" = format-check ]; then
     packages=(clang-format)
 elif [ "$command" = windows-qt ] || [ "$command" = windows ] || [ "$command" = windows-test ]; then
     packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev qt6-base-dev-tools googletest
-               ninja-build dpkg-dev xz-utils wine wine64)
+               ninja-build dpkg-dev xz-utils librsvg2-bin icoutils wine wine64)
 elif [ "$command" = package ]; then
     packages+=(dpkg-dev file)
     if [ "${2:-}" = check ]; then
@@ -132,8 +135,8 @@ case "$command" in
         # (packaging/windows/build-installer.sh); with "check", also installed, run and
         # uninstalled under Wine (packaging/windows/check-installer.sh).
         packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
-                  qt6-base-dev-tools dpkg-dev xz-utils nsis librsvg2-bin icoutils wine wine64
-                  file poppler-utils python3-openpyxl)
+                  qt6-base-dev-tools ninja-build dpkg-dev xz-utils nsis librsvg2-bin icoutils
+                  wine wine64 file poppler-utils python3-openpyxl)
         install_missing
         packaging/windows/build-installer.sh build-windows-package
         if [ "${2:-}" = check ]; then
@@ -167,7 +170,7 @@ case "$command" in
         git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
         ;;
     *)
-        echo "usage: $0 run|test|bench|fuzz [seconds]|package [check]|tidy|format-check|windows-qt|windows|windows-test" >&2
+        echo "usage: $0 run|test|bench|fuzz [seconds]|package [check]|tidy|format-check|windows-qt|windows|windows-test|windows-package [check]" >&2
         exit 2
         ;;
 esac
