@@ -30,7 +30,10 @@ void tell(const QString& message) {
 // The C library's descriptors, by their names on each system.
 #ifdef Q_OS_WIN
 constexpr char kNullDevice[] = "NUL";
-constexpr int kStandardError = 2;
+// A windowed program's standard error, when reopened on its console, need not be 2.
+int standardError() {
+    return _fileno(stderr);
+}
 int duplicate(int handle) {
     return _dup(handle);
 }
@@ -45,7 +48,9 @@ int closeHandle(int handle) {
 }
 #else
 constexpr char kNullDevice[] = "/dev/null";
-constexpr int kStandardError = STDERR_FILENO;
+int standardError() {
+    return STDERR_FILENO;
+}
 int duplicate(int handle) {
     return ::dup(handle);
 }
@@ -66,10 +71,13 @@ class QuietStandardError {
   public:
     QuietStandardError() {
         std::fflush(stderr);
-        saved_ = duplicate(kStandardError);
+        if (handle_ < 0) {
+            return;
+        }
+        saved_ = duplicate(handle_);
         const int null = openNull();
         if (saved_ >= 0 && null >= 0) {
-            duplicateTo(null, kStandardError);
+            duplicateTo(null, handle_);
         }
         if (null >= 0) {
             closeHandle(null);
@@ -80,12 +88,13 @@ class QuietStandardError {
     ~QuietStandardError() {
         if (saved_ >= 0) {
             std::fflush(stderr);
-            duplicateTo(saved_, kStandardError);
+            duplicateTo(saved_, handle_);
             closeHandle(saved_);
         }
     }
 
   private:
+    int handle_ = standardError();
     int saved_ = -1;
 };
 

@@ -4,7 +4,9 @@
 // exists, gives the application its desktop id and icon, offers the recovery copies a crashed
 // instance left, loads the window and shows it; if the window cannot be built it says why and
 // ends with a non-zero exit code. Everything written to standard output and standard error is
-// UTF-8, on Windows too, where the console is switched to UTF-8 while the program runs.
+// UTF-8, on Windows too, where the console is switched to UTF-8 while the program runs. There the
+// program is a windowed one, so that opening it from the desktop shows no console; started from a
+// console, it writes to that console.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
@@ -49,6 +51,29 @@ class Utf8Console {
     UINT old_;
 #endif
 };
+
+#ifdef Q_OS_WIN
+// A windowed program has no standard output or error of its own unless its starter handed it
+// some (a pipe, a file). Without them, it writes to the console it was started from, if any.
+void useStartingConsole() {
+    const auto missing = [](DWORD which) {
+        const HANDLE handle = GetStdHandle(which);
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+    };
+    const bool noOutput = missing(STD_OUTPUT_HANDLE);
+    const bool noError = missing(STD_ERROR_HANDLE);
+    if ((!noOutput && !noError) || !AttachConsole(ATTACH_PARENT_PROCESS)) {
+        return;
+    }
+    std::FILE* reopened = nullptr;
+    if (noOutput) {
+        freopen_s(&reopened, "CONOUT$", "w", stdout);
+    }
+    if (noError) {
+        freopen_s(&reopened, "CONOUT$", "w", stderr);
+    }
+}
+#endif
 
 // The command line as Qt reads it, through an application object that lives only while it is
 // read: on Windows from the system's wide command line, so that a name such as 工程.fep arrives
@@ -146,6 +171,9 @@ int windowMain(int argc, char** argv, const QString& file) {
 }
 
 int Main(int argc, char** argv) {
+#ifdef Q_OS_WIN
+    useStartingConsole();
+#endif
     [[maybe_unused]] const Utf8Console console;  // empty outside Windows
     const QStringList arguments = commandLine(argc, argv);
     QCommandLineParser parser;

@@ -163,6 +163,11 @@ for file in "$folder"/*.exe "$folder"/*.dll "$folder"/*/*.dll; do
     fi
 done
 
+# A windowed program, so that no console opens beside its window; it still writes to the console
+# it is started from, which the runs below read.
+headers=$(x86_64-w64-mingw32-objdump -p "$folder/$program")
+grep -q '^Subsystem.*(Windows GUI)' <<<"$headers" || fail "$program is not a windowed program"
+
 echo "== Start menu"
 for link in "$product.lnk" "卸载$product.lnk"; do
     [ -f "$menu/$link" ] || fail "no Start-menu entry $link"
