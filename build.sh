@@ -10,6 +10,16 @@
 #   ./build.sh tidy    runs clang-tidy (.clang-tidy) over every tracked .cpp file; fails on
 #                      any finding
 #   ./build.sh format-check     fails when a tracked .cpp or .h file differs from clang-format
+#   ./build.sh windows-qt       cross-builds Qt for Windows from Debian's qtbase source into its
+#                               cache folder (about 30 minutes; packaging/windows/deps.sh)
+#   ./build.sh windows          cross-builds the program and its tests for Windows with MinGW-w64
+#                               into build-windows/ (Qt from its cache, else from the shared archive
+#                               beside the repository, else built)
+#   ./build.sh windows-test     builds for Windows, then runs the whole test suite under Wine,
+#                               headless, and compares an export with the Linux program's
+#   ./build.sh windows-package [check]  the Windows installer from a Release cross-build
+#                               (build-windows-package/*-win64-setup.exe); with "check", also
+#                               installs, runs and uninstalls it under Wine
 # SANITIZE=address,undefined ./build.sh test builds and tests with those sanitizers.
 # Warnings are errors, except in the package build: WARNINGS_AS_ERRORS=ON makes them errors
 # there too.
@@ -29,6 +39,9 @@ elif [ "$command" = tidy ]; then
     packages+=(clang-tidy)
 elif [ "$command" = format-check ]; then
     packages=(clang-format)
+elif [ "$command" = windows-qt ] || [ "$command" = windows ] || [ "$command" = windows-test ]; then
+    packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev qt6-base-dev-tools googletest
+               ninja-build dpkg-dev xz-utils librsvg2-bin icoutils wine wine64)
 elif [ "$command" = package ]; then
     packages+=(dpkg-dev file)
     if [ "${2:-}" = check ]; then
@@ -117,6 +130,20 @@ case "$command" in
             packaging/check-package.sh "$dir"
         fi
         ;;
+    windows-package)
+        # ./build.sh windows-package [check]: the Windows installer, a Release cross-build with
+        # MinGW-w64 made into build-windows-package/extinguisher-calculator-*-win64-setup.exe
+        # (packaging/windows/build-installer.sh); with "check", also installed, run and
+        # uninstalled under Wine (packaging/windows/check-installer.sh).
+        packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
+                  qt6-base-dev-tools ninja-build dpkg-dev xz-utils nsis librsvg2-bin icoutils
+                  wine wine64 file poppler-utils python3-openpyxl)
+        install_missing
+        packaging/windows/build-installer.sh build-windows-package
+        if [ "${2:-}" = check ]; then
+            packaging/windows/check-installer.sh build-windows-package
+        fi
+        ;;
     tidy)
         # The build's compile_commands.json gives each file its flags; the fuzzers, which only
         # the clang fuzz build compiles, get those of their neighbours. The build's own warnings
@@ -128,11 +155,23 @@ case "$command" in
                 --extra-arg=-Wno-error 2>&1 |
             { grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true; }
         ;;
+    windows-qt)
+        . packaging/windows/deps.sh
+        windows_build_qt
+        ;;
+    windows | windows-test)
+        . packaging/windows/deps.sh
+        windows_build build-windows
+        if [ "$command" = windows-test ]; then
+            build build  # the Linux program, whose export the Windows one's is compared with
+            packaging/windows/run-tests.sh build-windows build
+        fi
+        ;;
     format-check)
         git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
         ;;
     *)
-        echo "usage: $0 run|test|bench|fuzz [seconds]|package [check]|tidy|format-check" >&2
+        echo "usage: $0 run|test|bench|fuzz [seconds]|package [check]|tidy|format-check|windows-qt|windows|windows-test|windows-package [check]" >&2
         exit 2
         ;;
 esac

@@ -1,5 +1,6 @@
 #include "app_identity.h"
 
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLibraryInfo>
@@ -9,7 +10,17 @@
 namespace app {
 
 QIcon applicationIcon() {
-    return QIcon(QStringLiteral(":/icons/" APPLICATION_ID ".svg"));
+    const QIcon svg(QStringLiteral(":/icons/" APPLICATION_ID ".svg"));
+    if (!svg.pixmap(16).isNull()) {
+        return svg;
+    }
+    // No SVG plugins (the Windows build): the PNGs of each size that the build drew from the SVG.
+    QIcon png;
+    const QDir folder(QStringLiteral(":/icons/" APPLICATION_ID));
+    for (const QString& name : folder.entryList({QStringLiteral("*.png")})) {
+        png.addFile(folder.filePath(name));
+    }
+    return png;
 }
 
 void identifyApplication() {

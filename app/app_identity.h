@@ -1,6 +1,7 @@
 // The program's identity on the desktop: the reverse-DNS id that also names its desktop entry,
 // icon and AppStream data, and its icon, a red extinguisher drawn from the SVG built into the
-// program. Drawing the SVG needs Qt's SVG plugins at run time.
+// program. Drawing the SVG needs Qt's SVG plugins at run time; where they are missing, as on
+// Windows, the icon is the PNGs that the build drew from the SVG, if the build put them in.
 #pragma once
 
 #include <QIcon>

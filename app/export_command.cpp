@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <variant>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -25,36 +27,74 @@ void tell(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toUtf8().constData());
 }
 
+// The C library's descriptors, by their names on each system.
+#ifdef Q_OS_WIN
+constexpr char kNullDevice[] = "NUL";
+// A windowed program's standard error, when reopened on its console, need not be 2.
+int standardError() {
+    return _fileno(stderr);
+}
+int duplicate(int handle) {
+    return _dup(handle);
+}
+int duplicateTo(int handle, int to) {
+    return _dup2(handle, to);
+}
+int openNull() {
+    return _open(kNullDevice, _O_WRONLY | _O_NOINHERIT);
+}
+int closeHandle(int handle) {
+    return _close(handle);
+}
+#else
+constexpr char kNullDevice[] = "/dev/null";
+int standardError() {
+    return STDERR_FILENO;
+}
+int duplicate(int handle) {
+    return ::dup(handle);
+}
+int duplicateTo(int handle, int to) {
+    return ::dup2(handle, to);
+}
+int openNull() {
+    return ::open(kNullDevice, O_WRONLY | O_CLOEXEC);
+}
+int closeHandle(int handle) {
+    return ::close(handle);
+}
+#endif
+
 // Standard error goes nowhere while one lives: libxlsxwriter prints its own English lines about a
 // failed write there, which the Chinese message after it says better.
 class QuietStandardError {
   public:
     QuietStandardError() {
-#ifdef Q_OS_UNIX
         std::fflush(stderr);
-        saved_ = ::dup(STDERR_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (handle_ < 0) {
+            return;
+        }
+        saved_ = duplicate(handle_);
+        const int null = openNull();
         if (saved_ >= 0 && null >= 0) {
-            ::dup2(null, STDERR_FILENO);
+            duplicateTo(null, handle_);
         }
         if (null >= 0) {
-            ::close(null);
+            closeHandle(null);
         }
-#endif
     }
     QuietStandardError(const QuietStandardError&) = delete;
     QuietStandardError& operator=(const QuietStandardError&) = delete;
     ~QuietStandardError() {
-#ifdef Q_OS_UNIX
         if (saved_ >= 0) {
             std::fflush(stderr);
-            ::dup2(saved_, STDERR_FILENO);
-            ::close(saved_);
+            duplicateTo(saved_, handle_);
+            closeHandle(saved_);
         }
-#endif
     }
 
   private:
+    int handle_ = standardError();
     int saved_ = -1;
 };
 

@@ -3,7 +3,10 @@
 // (--export). Qt's widgets need no installation step, so start-up only checks that a display
 // exists, gives the application its desktop id and icon, offers the recovery copies a crashed
 // instance left, loads the window and shows it; if the window cannot be built it says why and
-// ends with a non-zero exit code.
+// ends with a non-zero exit code. Everything written to standard output and standard error is
+// UTF-8, on Windows too, where the console is switched to UTF-8 while the program runs. There the
+// program is a windowed one, so that opening it from the desktop shows no console; started from a
+// console, it writes to that console.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
@@ -12,11 +15,73 @@
 #include <exception>
 #include <utility>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "app_identity.h"
 #include "export_command.h"
 #include "program.h"
 
 namespace {
+
+void write(std::FILE* stream, const QString& text) {
+    std::fputs(text.toUtf8().constData(), stream);
+}
+
+// The console shows UTF-8 while the program runs (Windows keeps a code page per console, which
+// the program gives back as it found it); a pipe or a file gets the bytes as they are.
+class Utf8Console {
+  public:
+#ifdef Q_OS_WIN
+    Utf8Console() : old_(GetConsoleOutputCP()) {
+        if (old_ != 0) {
+            SetConsoleOutputCP(CP_UTF8);
+        }
+    }
+    ~Utf8Console() {
+        if (old_ != 0) {
+            SetConsoleOutputCP(old_);
+        }
+    }
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+  private:
+    UINT old_;
+#endif
+};
+
+#ifdef Q_OS_WIN
+// A windowed program has no standard output or error of its own unless its starter handed it
+// some (a pipe, a file). Without them, it writes to the console it was started from, if any.
+void useStartingConsole() {
+    const auto missing = [](DWORD which) {
+        const HANDLE handle = GetStdHandle(which);
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+    };
+    const bool noOutput = missing(STD_OUTPUT_HANDLE);
+    const bool noError = missing(STD_ERROR_HANDLE);
+    if ((!noOutput && !noError) || !AttachConsole(ATTACH_PARENT_PROCESS)) {
+        return;
+    }
+    std::FILE* reopened = nullptr;
+    if (noOutput) {
+        freopen_s(&reopened, "CONOUT$", "w", stdout);
+    }
+    if (noError) {
+        freopen_s(&reopened, "CONOUT$", "w", stderr);
+    }
+}
+#endif
+
+// The command line as Qt reads it, through an application object that lives only while it is
+// read: on Windows from the system's wide command line, so that a name such as 工程.fep arrives
+// whole whatever the code page.
+QStringList commandLine(int argc, char** argv) {
+    const QCoreApplication reader(argc, argv);
+    return QCoreApplication::arguments();
+}
 
 bool displayAvailable() {
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
@@ -42,7 +107,7 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
     }
     std::fputs("灭火器配置计算：图形显示无法使用，无法打开窗口。\n", stderr);
     for (const QString& held : std::as_const(startMessages)) {
-        std::fprintf(stderr, "%s\n", held.toLocal8Bit().constData());
+        write(stderr, held + u'\n');
     }
     std::_Exit(1);
 }
@@ -51,23 +116,26 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
 // says why the program ends.
 void dropMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        write(stderr, message + u'\n');
     }
 }
 
-void print(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+// Qt's own messages, shown with --verbose.
+void showMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    write(stderr, qFormatLogMessage(type, context, message) + u'\n');
 }
 
 int exportMain(int argc, char** argv, const QString& out, const QString& projectFile,
                bool verbose) {
-    if (!verbose) {
-        qInstallMessageHandler(dropMessage);
-    }
-    // The book is laid out with the platform's fonts, which need no display.
+    qInstallMessageHandler(verbose ? showMessage : dropMessage);
+    // The book is laid out with the platform's fonts, which need no display: on Windows the
+    // windows platform, which reads the system's fonts with or without one; elsewhere the
+    // offscreen platform, which finds them through fontconfig.
+#ifndef Q_OS_WIN
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+#endif
     QGuiApplication app(argc, argv);
     app::useChineseTexts();
     return app::exportProject({projectFile, out, verbose});
@@ -96,17 +164,18 @@ int windowMain(int argc, char** argv, const QString& file) {
         return QApplication::exec();
     } catch (const std::exception& error) {
         const QString why = QStringLiteral("窗口无法打开：") + QString::fromUtf8(error.what());
-        std::fprintf(stderr, "%s\n", why.toUtf8().constData());
+        write(stderr, why + u'\n');
         QMessageBox::critical(nullptr, QStringLiteral("提示"), why);
         return 1;
     }
 }
 
 int Main(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
+#ifdef Q_OS_WIN
+    useStartingConsole();
+#endif
+    [[maybe_unused]] const Utf8Console console;  // empty outside Windows
+    const QStringList arguments = commandLine(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("灭火器配置计算：按 GB 55036-2022 和 GB 50140-2005 计算建筑灭火器配置。"));
@@ -130,23 +199,23 @@ int Main(int argc, char** argv) {
         const QString why =
             !unknown.isEmpty() ? QStringLiteral("未知的选项：") + unknown.join(QStringLiteral("、"))
                                : QStringLiteral("--export 后应写出要导出的文件（.pdf 或 .xlsx）");
-        std::fprintf(stderr, "灭火器配置计算：%s\n", why.toLocal8Bit().constData());
+        write(stderr, QStringLiteral("灭火器配置计算：") + why + u'\n');
         return 1;
     }
     if (parser.isSet(help)) {
         // Qt writes the frame of the help in English, and cannot name the program before the
         // application exists.
-        print(parser.helpText()
-                  .replace(QStringLiteral("<executable_name>"),
-                           QStringLiteral("extinguisher-calculator"))
-                  .replace(QStringLiteral("[options]"), QStringLiteral("[选项]"))
-                  .replace(QStringLiteral("Usage:"), QStringLiteral("用法："))
-                  .replace(QStringLiteral("Options:"), QStringLiteral("选项："))
-                  .replace(QStringLiteral("Arguments:"), QStringLiteral("参数：")));
+        write(stdout, parser.helpText()
+                          .replace(QStringLiteral("<executable_name>"),
+                                   QStringLiteral("extinguisher-calculator"))
+                          .replace(QStringLiteral("[options]"), QStringLiteral("[选项]"))
+                          .replace(QStringLiteral("Usage:"), QStringLiteral("用法："))
+                          .replace(QStringLiteral("Options:"), QStringLiteral("选项："))
+                          .replace(QStringLiteral("Arguments:"), QStringLiteral("参数：")));
         return 0;
     }
     if (parser.isSet(version)) {
-        print(QStringLiteral("extinguisher-calculator " PROGRAM_VERSION "\n"));
+        write(stdout, QStringLiteral("extinguisher-calculator " PROGRAM_VERSION "\n"));
         return 0;
     }
     const QStringList files = parser.positionalArguments();

@@ -48,14 +48,25 @@ PageFrame frameOf(const QPagedPaintDevice& device, QPageLayout::Orientation orie
 
 }  // namespace
 
+// Each system's own Song and Hei faces first, the other's after them: SimSun and SimHei come with
+// Windows; the AR PL and WenQuanYi families are Debian's packages that the program depends on.
 const QStringList& serifFamilies() {
+#ifdef Q_OS_WIN
+    static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN")};
+#else
     static const QStringList families{QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun")};
+#endif
     return families;
 }
 
 const QStringList& sansFamilies() {
+#ifdef Q_OS_WIN
+    static const QStringList families{QStringLiteral("SimHei"),
+                                      QStringLiteral("WenQuanYi Zen Hei")};
+#else
     static const QStringList families{QStringLiteral("WenQuanYi Zen Hei"),
                                       QStringLiteral("SimHei")};
+#endif
     return families;
 }
 

@@ -18,6 +18,10 @@
 #include <string>
 #include <vector>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "file_commit.h"
 #include "file_errors.h"
 #include "number_text.h"
@@ -419,13 +423,13 @@ bool endsWholeZip(const QString& fileName) {
     return directoryStart + directorySize == file.size() - kEndRecordSize;
 }
 
-// A new, empty file beside the target that no other writer holds.
+// A new, empty file beside the target that no other writer holds. Its name is ASCII: libxlsxwriter
+// opens it by a name in the system's 8-bit encoding (cPath).
 std::optional<QString> createPartFile(const QString& target, QString& error) {
     const QFileInfo info(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name = info.absoluteDir().filePath(
-            QStringLiteral(".%1.%2.part")
-                .arg(info.fileName())
+            QStringLiteral(".workbook-%1.part")
                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
         QFile file(name);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -440,6 +444,33 @@ std::optional<QString> createPartFile(const QString& target, QString& error) {
     return std::nullopt;
 }
 
+// A path as libxlsxwriter takes it: it opens files with the C library's fopen, which reads the
+// name in the system's 8-bit encoding. That is UTF-8 on Linux; on Windows it is the ANSI code
+// page, which may not spell every folder (Chinese on a Western system): such a folder is named by
+// its short 8.3 name, which is ASCII. Empty when the path has no such spelling.
+QByteArray cPath(const QString& path) {
+    const QByteArray encoded = QFile::encodeName(QDir::toNativeSeparators(path));
+    if (QFile::decodeName(encoded) == QDir::toNativeSeparators(path)) {
+        return encoded;
+    }
+#ifdef Q_OS_WIN
+    const QFileInfo info(path);
+    const std::wstring folder = QDir::toNativeSeparators(info.absolutePath()).toStdWString();
+    std::wstring shortFolder(MAX_PATH, L'\0');
+    const DWORD length = GetShortPathNameW(folder.c_str(), shortFolder.data(),
+                                           static_cast<DWORD>(shortFolder.size()));
+    if (length > 0 && length < shortFolder.size()) {
+        shortFolder.resize(length);
+        const QString shortPath = QString::fromStdWString(shortFolder) + u'\\' + info.fileName();
+        const QByteArray shortEncoded = QFile::encodeName(shortPath);
+        if (QFile::decodeName(shortEncoded) == shortPath) {
+            return shortEncoded;
+        }
+    }
+#endif
+    return {};
+}
+
 }  // namespace
 
 WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName,
@@ -452,8 +483,23 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
     if (!part) {
         return {WriteStatus::Failed, failure(fileName, error)};
     }
-    const QByteArray partPath = QFile::encodeName(*part);
+    const QByteArray partPath = cPath(*part);
+    if (partPath.isEmpty()) {
+        QFile::remove(*part);
+        return {WriteStatus::Failed,
+                failure(fileName, QStringLiteral("文件夹的名称无法交给 Excel 写入库"))};
+    }
+#ifdef Q_OS_WIN
+    // The C library's tmpfile on Windows writes to the drive's root, which a user may not write:
+    // the library's own scratch files go beside the workbook.
+    QByteArray scratchFolder = partPath;
+    scratchFolder.truncate(scratchFolder.lastIndexOf('\\'));
+    lxw_workbook_options options{};
+    options.tmpdir = scratchFolder.data();
+    lxw_workbook* book = workbook_new_opt(partPath.constData(), &options);
+#else
     lxw_workbook* book = workbook_new(partPath.constData());
+#endif
     if (book == nullptr) {
         QFile::remove(*part);
         return {WriteStatus::Failed,
@@ -565,7 +611,7 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
     if (QFile::exists(fileName)) {
         QFile::setPermissions(*part, QFile::permissions(fileName));
     }
-    if (std::rename(partPath.constData(), QFile::encodeName(fileName).constData()) != 0) {
+    if (!io::replaceFile(*part, fileName)) {
         const QString reason = io::writeFailureReason(fileName, QFileDevice::RenameError, errno);
         QFile::remove(*part);
         return {WriteStatus::Failed, failure(fileName, reason)};

@@ -6,9 +6,14 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <QDir>
 #endif
 
 namespace io {
@@ -52,6 +57,41 @@ bool syncToDisk(const QString& fileName) {
         return false;
     }
     return syncHandle(file.handle());
+}
+
+bool replaceFile(const QString& from, const QString& to) {
+    errno = 0;
+#ifdef Q_OS_WIN
+    const std::wstring source = QDir::toNativeSeparators(from).toStdWString();
+    const std::wstring target = QDir::toNativeSeparators(to).toStdWString();
+    if (MoveFileExW(source.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+        return true;
+    }
+    switch (GetLastError()) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            errno = ENOSPC;
+            break;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_FILE_NOT_FOUND:
+            errno = ENOENT;
+            break;
+        case ERROR_FILENAME_EXCED_RANGE:
+            errno = ENAMETOOLONG;
+            break;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            errno = EACCES;
+            break;
+        default:
+            errno = EIO;
+    }
+    return false;
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
 }
 
 int writeErrorIn(const QString& folder, qint64 bytes) {

@@ -20,6 +20,11 @@ namespace io {
 // system reports that they cannot be written.
 [[nodiscard]] bool syncToDisk(const QString& fileName);
 
+// Moves the complete file `from` into the place of `to`, replacing a file there in one step
+// (rename on Unix, MoveFileEx on Windows, whose C library's rename refuses an existing target and
+// takes names only in the ANSI code page). False with errno set when it cannot.
+[[nodiscard]] bool replaceFile(const QString& from, const QString& to);
+
 // Why writing `bytes` bytes into `folder` fails, as an errno value, found out by writing a
 // scratch file there (and removing it): for a writer that saw its file come out short without
 // being told why. 0 when the scratch file could be written.

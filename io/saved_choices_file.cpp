@@ -69,8 +69,6 @@ std::string keyName(const Key& key) {
     return key.fireArray ? core::op1Key(key.index) : core::opKey(key.index);
 }
 
-#ifndef Q_OS_WIN
-
 constexpr int kLockWaitMs = 10000;
 
 // A name beside the settings file that no other file has, ending in `.suffix`.
@@ -99,17 +97,35 @@ bool sameSetting(const QVariant& read, const QVariant& written) {
     return text(read) == text(written);
 }
 
+// The store the settings are kept in: the registry on Windows, unless the INI format was made
+// the default (as the tests do, to keep the settings in a folder of their own); an INI file
+// elsewhere.
+QSettings::Format settingsFormat() {
+#ifdef Q_OS_WIN
+    return QSettings::defaultFormat() == QSettings::IniFormat ? QSettings::IniFormat
+                                                              : QSettings::NativeFormat;
+#else
+    return QSettings::IniFormat;
 #endif
+}
+
+// QSettings writes the registry itself, value by value.
+std::optional<SaveFailure> changeRegistry(const std::function<void(QSettings&)>& change) {
+    auto settings = openSettings();
+    change(*settings);
+    settings->sync();
+    if (settings->status() != QSettings::NoError) {
+        return SaveFailure{settings->fileName(), writeFailureReason(settings->fileName())};
+    }
+    return std::nullopt;
+}
+
+std::optional<SaveFailure> changeIniFile(const std::function<void(QSettings&)>& change);
 
 }  // namespace
 
 std::unique_ptr<QSettings> openSettings() {
-#ifdef Q_OS_WIN
-    const QSettings::Format format = QSettings::NativeFormat;
-#else
-    const QSettings::Format format = QSettings::IniFormat;
-#endif
-    return std::make_unique<QSettings>(format, QSettings::UserScope,
+    return std::make_unique<QSettings>(settingsFormat(), QSettings::UserScope,
                                        qs(core::kSettingsApplication));
 }
 
@@ -176,21 +192,14 @@ std::optional<SaveFailure> saveChoices(const SavedChoices& choices) {
     });
 }
 
-#ifdef Q_OS_WIN
-
 std::optional<SaveFailure> changeSettings(const std::function<void(QSettings&)>& change) {
-    auto settings = openSettings();
-    change(*settings);
-    settings->sync();
-    if (settings->status() != QSettings::NoError) {
-        return SaveFailure{settings->fileName(), writeFailureReason(settings->fileName())};
-    }
-    return std::nullopt;
+    return settingsFormat() == QSettings::NativeFormat ? changeRegistry(change)
+                                                       : changeIniFile(change);
 }
 
-#else
+namespace {
 
-std::optional<SaveFailure> changeSettings(const std::function<void(QSettings&)>& change) {
+std::optional<SaveFailure> changeIniFile(const std::function<void(QSettings&)>& change) {
     QString fileName = openSettings()->fileName();
     // A settings file reached through a link is replaced where it lies, as QSettings writes it.
     if (const QFileInfo link(fileName); link.isSymLink() && link.exists()) {
@@ -241,8 +250,7 @@ std::optional<SaveFailure> changeSettings(const std::function<void(QSettings&)>&
     // Read back from the disk under another name: QSettings keeps what it wrote to a file and
     // would answer from there, however short the file came out.
     const QString checked = stagingName(fileName, QStringLiteral("checked"));
-    if (written && std::rename(QFile::encodeName(staging).constData(),
-                               QFile::encodeName(checked).constData()) != 0) {
+    if (written && !replaceFile(staging, checked)) {
         QFile::remove(staging);
         return failed(errno);
     }
@@ -262,8 +270,7 @@ std::optional<SaveFailure> changeSettings(const std::function<void(QSettings&)>&
         QFile::setPermissions(checked, QFile::permissions(fileName));
     }
     errno = 0;
-    if (!syncToDisk(checked) || std::rename(QFile::encodeName(checked).constData(),
-                                            QFile::encodeName(fileName).constData()) != 0) {
+    if (!syncToDisk(checked) || !replaceFile(checked, fileName)) {
         const int systemError = errno;
         QFile::remove(checked);
         return failed(systemError);
@@ -271,6 +278,6 @@ std::optional<SaveFailure> changeSettings(const std::function<void(QSettings&)>&
     return std::nullopt;
 }
 
-#endif
+}  // namespace
 
 }  // namespace io

@@ -14,8 +14,9 @@ class QSettings;
 namespace io {
 
 // Where the saved choices live: the registry on Windows, an INI file in the user's
-// configuration folder elsewhere (tests move it with QSettings::setPath). Other settings (the
-// last export folder, recent files) share the store in groups of their own.
+// configuration folder elsewhere. Tests keep them in INI files on every system (on Windows by
+// making QSettings::IniFormat the default) and move those with QSettings::setPath. Other settings
+// (the last export folder, recent files) share the store in groups of their own.
 [[nodiscard]] std::unique_ptr<QSettings> openSettings();
 
 struct SavedChoices {
@@ -36,8 +37,8 @@ struct SaveFailure {
     QString reason;  // why, as far as the file system tells
 };
 
-// Makes `change` to the settings and writes them. On Windows QSettings writes the registry.
-// Elsewhere the INI file is replaced whole, and only by a copy that was written beside it and
+// Makes `change` to the settings and writes them. QSettings writes the registry itself. An INI
+// file is replaced whole, and only by a copy that was written beside it and
 // read back key by key, so that a full disk or any other failed write leaves the old file as it
 // was (QSettings's own writing of the file would leave it empty and report no error).
 [[nodiscard]] std::optional<SaveFailure> changeSettings(

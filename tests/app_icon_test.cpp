@@ -5,12 +5,17 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QImageReader>
 
 #include "app_identity.h"
 
 namespace {
 
 TEST(ApplicationIcon, DrawsARedExtinguisherInsideAMarginAtEveryDesktopSize) {
+    if (!QImageReader::supportedImageFormats().contains("svg")) {
+        GTEST_SKIP() << "Qt has no SVG plugin here (none is built for MinGW): the icon is drawn "
+                        "from its SVG only where there is one";
+    }
     for (const int size : {16, 22, 24, 32, 48, 64, 256}) {
         const QImage image = app::applicationIcon().pixmap(size).toImage();
         ASSERT_EQ(image.size(), QSize(size, size));

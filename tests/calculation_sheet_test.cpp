@@ -76,6 +76,7 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
     fileName = folder.filePath(u"sheet.pdf"_s);
     QTest::mouseClick(dialog->pdfButton, Qt::LeftButton);
     EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
+    SKIP_UNLESS_PDF_TOOLS_ANSWER();
     const QString pdf = pdfText(fileName);
     for (const QString& key :
          {u"日期：2024年5月6日"_s, u"计算单元：仓库"_s, u"Q = K·S/U = 0.9×1500/75 = 18"_s,
@@ -103,25 +104,35 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
 TEST_F(SheetDialogTest, PdfThatCannotBeWrittenIsToldWhyAndPrintingUsesThePrinter) {
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder.pdf"_s));
     const std::pair<QString, QString> cases[] = {
-        {u"missing/sheet.pdf"_s, u"文件夹“%1”不存在"_s.arg(folder.filePath(u"missing"_s))},
+        {u"missing/sheet.pdf"_s,
+         u"文件夹“%1”不存在"_s.arg(QDir::toNativeSeparators(folder.filePath(u"missing"_s)))},
         {u"folder.pdf"_s, u"该位置是一个文件夹，不是文件"_s},
+#ifdef Q_OS_WIN
+        {QString(252, u'长') + u".pdf"_s, u"文件名太长"_s},  // 256 UTF-16 units
+#else
         {QString(86, u'长') + u".pdf"_s, u"文件名太长"_s},  // 262 bytes
+#endif
     };
     for (const auto& [name, why] : cases) {
         SCOPED_TRACE(name.toStdString());
+        // Wine stores a Windows name on Linux's file system, by rules of its own.
+        if (tests::underWine() && why == u"文件名太长"_s) {
+            continue;
+        }
         told.clear();
         fileName = folder.filePath(name);
         dialog->exportPdf();
         ASSERT_EQ(told.size(), 1);
         QString reason = told.front().section(u"原因："_s, 1);
         EXPECT_TRUE(reason.startsWith(why)) << told.front().toStdString();
-        EXPECT_FALSE(reason.remove(QFileInfo(fileName).absolutePath())
+        EXPECT_FALSE(reason.remove(QDir::toNativeSeparators(QFileInfo(fileName).absolutePath()))
                          .contains(QRegularExpression(u"[A-Za-z]"_s)));
         EXPECT_FALSE(QFileInfo(fileName).isFile() || dialog->status->text().contains(u"已导出"));
     }
 
     fileName = folder.filePath(u"printed.pdf"_s);
     QTest::mouseClick(dialog->printButton, Qt::LeftButton);
+    SKIP_UNLESS_PDF_TOOLS_ANSWER();
     EXPECT_TRUE(pdfText(fileName).contains(u"灭火器总数：10具"_s));
 
     tests::PreviewSeen seen;
@@ -239,11 +250,17 @@ TEST_F(SheetDialogTest, TheNameStaysOnOneLineAndGivesAFileNameThatFits) {
     };
     for (const auto& [name, file] : names) {
         dialog->unitName->setText(name);
+        told.clear();
         dialog->exportPdf();
         EXPECT_EQ(QFileInfo(suggested).fileName(), file);
+        // Wine keeps a Windows file on Linux's file system, whose names have at most 255 bytes,
+        // and QSaveFile's temporary name on Windows is 7 longer than the file's.
+        if (tests::underWine() && file.toUtf8().size() > 255 - 7) {
+            continue;
+        }
         EXPECT_TRUE(QFileInfo(folder.filePath(file)).isFile());
+        EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
     }
-    EXPECT_TRUE(told.isEmpty()) << told.join(u'\n').toStdString();
     const QString accented = u"e\u0301"_s.repeated(100);  // é as two: never cut between them
     EXPECT_EQ(ui::suggestedFileName(accented, {u"表"_s, u"xlsx"_s}),
               accented.left(qsizetype{2} * 82) + u"-表.xlsx"_s);

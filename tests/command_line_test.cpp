@@ -24,8 +24,12 @@ Outcome run(const QStringList& arguments, const QString& folder) {
     QProcess process;
     process.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // Without a display: the export needs none, and Qt's notes on it stay quiet.
+    // Without a display: the export needs none, and Qt's notes on it stay quiet. (The Windows
+    // build's tests run under Wine, whose windows platform needs an X display: they keep the
+    // offscreen platform they run on.)
+#ifndef Q_OS_WIN
     environment.remove(u"QT_QPA_PLATFORM"_s);
+#endif
     environment.remove(u"DISPLAY"_s);
     environment.remove(u"XDG_RUNTIME_DIR"_s);
     process.setProcessEnvironment(environment);
@@ -47,7 +51,7 @@ class CommandLine : public ::testing::Test {
             {"配电间", "地下一层", UnitChoice{E, Medium, K10, kFun, Agent::CarbonDioxide, "60"}.choices(), std::nullopt, 1},
             {"机房", "二层", UnitChoice{B, Serious, K05, kAbove, Agent::Foam, "9876543.21"}.choices(), std::nullopt, std::nullopt}}};
         // clang-format on
-        const auto fault = io::saveProject(project, path(u"b.fep"_s));
+        const auto fault = io::saveProject(project, path(u"工程.fep"_s));
         ASSERT_FALSE(fault) << fault->toStdString();
     }
 
@@ -58,10 +62,11 @@ class CommandLine : public ::testing::Test {
 };
 
 TEST_F(CommandLine, TheBookHoldsEachUnitsSheetLinesAndTheWorkbookIsWritten) {
-    const Outcome book = run({u"--export"_s, u"book.pdf"_s, u"b.fep"_s}, folder.path());
+    const Outcome book = run({u"--export"_s, u"计算书.pdf"_s, u"工程.fep"_s}, folder.path());
     EXPECT_EQ(book.status, 0) << book.err.toStdString();
     EXPECT_EQ(book.err, QString()) << "success is silent";
-    const QString text = tests::pdfText(path(u"book.pdf"_s));
+    SKIP_UNLESS_PDF_TOOLS_ANSWER();
+    const QString text = tests::pdfText(path(u"计算书.pdf"_s));
     // Every short "label：value" line of each unit's single sheet stands in the book as it is,
     // but for the title, the date and the basis, which the cover carries, the unit's name, which
     // its heading carries, and N₀'s subscript, set as a smaller 0.
@@ -82,9 +87,9 @@ TEST_F(CommandLine, TheBookHoldsEachUnitsSheetLinesAndTheWorkbookIsWritten) {
         EXPECT_GT(checked, 15) << unit.name;
     }
 
-    const Outcome workbook = run({u"--export"_s, u"book.xlsx"_s, u"b.fep"_s}, folder.path());
+    const Outcome workbook = run({u"--export"_s, u"工作簿.xlsx"_s, u"工程.fep"_s}, folder.path());
     EXPECT_EQ(workbook.status, 0) << workbook.err.toStdString();
-    EXPECT_TRUE(readFile(path(u"book.xlsx"_s)).startsWith("PK")) << "a workbook is a zip archive";
+    EXPECT_TRUE(readFile(path(u"工作簿.xlsx"_s)).startsWith("PK")) << "a workbook is a zip archive";
 }
 
 struct BadInput {
@@ -102,7 +107,7 @@ TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
 
     const Outcome refused = run(GetParam().arguments, folder.path());
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains(QString::fromUtf8(GetParam().says)))
+    EXPECT_TRUE(refused.err.contains(QDir::toNativeSeparators(QString::fromUtf8(GetParam().says))))
         << refused.err.toStdString();
     EXPECT_EQ(entries(folder.path()), before) << "no file, partial or whole, is left";
 }
@@ -111,11 +116,11 @@ TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
 INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"missingProject", {"--export", "out.pdf", "none.fep"}, "none.fep"},
     BadInput{"damagedProject", {"--export", "out.xlsx", "bad.fep"}, "bad.fep"},
-    BadInput{"badSuffix", {"--export", "out.docx", "b.fep"}, "扩展名应为 .pdf"},
-    BadInput{"unwritableBook", {"--export", "missing/out.pdf", "b.fep"}, "missing/out.pdf"},
-    BadInput{"folderInThePlaceOfTheWorkbook", {"--export", "folder.pdf", "b.fep"}, "folder.pdf"},
+    BadInput{"badSuffix", {"--export", "out.docx", "工程.fep"}, "扩展名应为 .pdf"},
+    BadInput{"unwritableBook", {"--export", "missing/out.pdf", "工程.fep"}, "missing/out.pdf"},
+    BadInput{"folderInThePlaceOfTheWorkbook", {"--export", "folder.pdf", "工程.fep"}, "folder.pdf"},
     BadInput{"noProject", {"--export", "out.pdf"}, "导出需要一个工程文件"},
-    BadInput{"unknownOption", {"--exprt", "out.pdf", "b.fep"}, "exprt"}),
+    BadInput{"unknownOption", {"--exprt", "out.pdf", "工程.fep"}, "exprt"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 

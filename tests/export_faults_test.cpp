@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "project_file.h"
@@ -30,9 +31,27 @@ class ExportFaults : public ::testing::TestWithParam<Case> {
     std::pair<int, QString> sh(const QString& script, const QStringList& arguments = {}) {
         QProcess process;
         process.setWorkingDirectory(folder.path());
+#ifdef Q_OS_WIN
+        // No sh: its copies and read-only files made by Qt, the program run alone, on the
+        // platform the tests run on (Wine has no display).
+        if (arguments.isEmpty()) {
+            bool made = true;
+            for (const QString& command : script.split(u"; "_s)) {
+                const QStringList words = command.split(u' ');
+                made =
+                    made && (words[0] == u"cp"_s
+                                 ? QFile::copy(folder.filePath(words[1]), folder.filePath(words[2]))
+                                 : QFile::setPermissions(folder.filePath(words[2]),
+                                                         QFileDevice::ReadOwner));
+            }
+            return {made ? 0 : 1, {}};
+        }
+        process.start(QStringLiteral(PROGRAM_PATH), arguments);
+#else
         process.start(u"sh"_s, QStringList{u"-c"_s, u"unset QT_QPA_PLATFORM DISPLAY; "_s + script,
                                            u"sh"_s, QStringLiteral(PROGRAM_PATH)} +
                                    arguments);
+#endif
         EXPECT_TRUE(process.waitForFinished(20000)) << "killed: " << script.toStdString();
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
     }
@@ -42,10 +61,21 @@ class ExportFaults : public ::testing::TestWithParam<Case> {
 
 TEST_P(ExportFaults, IsRefusedInOneLineLeavingTheFolderAsItWas) {
     const Case& c = GetParam();
+#ifdef Q_OS_WIN
+    if (!QString::fromUtf8(c.files)
+             .remove(QRegularExpression(u"(cp|chmod -w) [^;]*(; )?"_s))
+             .isEmpty() ||
+        c.sizeLimit) {
+        GTEST_SKIP() << "its files are a named pipe, a device or a link, or it needs ulimit, which "
+                        "have no Windows form here";
+    }
+#endif
     const core::Project project{"综合楼", {tests::makeUnit("仓库", core::FireClass::A, 1500)}};
     ASSERT_EQ(io::saveProject(project, folder.filePath(u"p.fep"_s)), std::nullopt);
     ASSERT_EQ(io::saveProject({"空", {}}, folder.filePath(u"empty.fep"_s)), std::nullopt);
-    ASSERT_EQ(sh(QString::fromUtf8(c.files)).first, 0);
+    if (*c.files != '\0') {
+        ASSERT_EQ(sh(QString::fromUtf8(c.files)).first, 0);
+    }
     const QStringList before = tests::folderState(folder.path());
     const auto [status, err] =
         sh(c.sizeLimit ? u"trap '' XFSZ; ulimit -f 2; exec \"$@\""_s : u"exec \"$@\""_s,
@@ -56,7 +86,8 @@ TEST_P(ExportFaults, IsRefusedInOneLineLeavingTheFolderAsItWas) {
         return;
     }
     EXPECT_EQ(status, 1);
-    EXPECT_TRUE(err.contains(QString::fromUtf8(c.says)) && err.count(u'\n') == 1)
+    EXPECT_TRUE(err.contains(QDir::toNativeSeparators(QString::fromUtf8(c.says))) &&
+                err.count(u'\n') == 1)
         << err.toStdString();
     EXPECT_EQ(tests::folderState(folder.path()), before);
 }

@@ -10,8 +10,10 @@
 #include <functional>
 #include <variant>
 
+#ifdef Q_OS_UNIX
 #include <sys/mount.h>
 #include <sys/resource.h>
+#endif
 
 #include "book_pdf.h"
 #include "project_file.h"
@@ -30,6 +32,7 @@ using tests::folderState;
 const core::Project kFiveUnits{"综合楼",
                                std::vector(5, tests::makeUnit("仓库", core::FireClass::A, 1500))};
 
+#ifdef Q_OS_UNIX
 // Runs `write` with writes past 512 bytes failing with EFBIG, as on a full disk with ENOSPC.
 std::optional<QString> pastSizeLimit(const std::function<std::optional<QString>()>& write) {
     rlimit old{};
@@ -42,6 +45,7 @@ std::optional<QString> pastSizeLimit(const std::function<std::optional<QString>(
     std::signal(SIGXFSZ, handler);
     return failure;
 }
+#endif
 
 // A writer of a file the user keeps: writes it into a folder and gives the reason it fails.
 using Writer = std::pair<const char*, std::function<std::optional<QString>(const QString&)>>;
@@ -95,6 +99,10 @@ class FailedWriteTest : public ::testing::TestWithParam<std::tuple<Writer, bool>
 // The file is written, then again onto a full disk (a small file system of its own, mounted by
 // the test as root) or past a file size limit.
 TEST_P(FailedWriteTest, KeepsTheOldFileWholeAndSaysWhy) {
+#ifndef Q_OS_UNIX
+    GTEST_SKIP() << "Windows has no file size limit for a process (RLIMIT_FSIZE) and no small "
+                    "file system that a test can mount";
+#else
     const auto& write = std::get<0>(GetParam()).second;
     const bool fullDisk = std::get<1>(GetParam());
     const QTemporaryDir scratch;
@@ -129,6 +137,7 @@ TEST_P(FailedWriteTest, KeepsTheOldFileWholeAndSaysWhy) {
     EXPECT_TRUE(failure->contains(fullDisk ? u"磁盘空间不足"_s : u"文件太大"_s))
         << failure->toStdString();
     EXPECT_EQ(folderState(folder), old) << "the old file whole, and no file left beside it";
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, FailedWriteTest,
@@ -157,6 +166,47 @@ TEST(Settings, ASaveKeepsTheOtherSettings) {
     }
     EXPECT_EQ(folderState(folder.path()).size(), 1) << "no copy left beside the settings";
 }
+
+#ifdef Q_OS_WIN
+// On Windows the settings are the registry's: the saved choices' 23 keys under
+// HKEY_CURRENT_USER\Software\narwe\tool\torva, each the text an INI file keeps. What the
+// account had there is put back.
+TEST(Settings, OnWindowsTheSavedChoicesAreTheRegistrysTexts) {
+    const QTemporaryDir folder;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    io::SavedChoices choices;
+    choices.area = u"2500.5"_s;
+    ASSERT_EQ(io::saveChoices(choices), std::nullopt);
+    QSettings ini(folder.filePath(u"narwe.ini"_s), QSettings::IniFormat);
+    ini.beginGroup(u"tool/torva"_s);
+    ASSERT_EQ(ini.allKeys().size(), 23);
+
+    QSettings::setDefaultFormat(QSettings::NativeFormat);
+    const QString store = io::openSettings()->fileName();
+    ASSERT_TRUE(store.startsWith(u"\\HKEY_CURRENT_USER\\Software\\narwe"_s)) << store.toStdString();
+    QSettings registry(store + u"\\tool\\torva"_s, QSettings::NativeFormat);
+    QMap<QString, QVariant> before;
+    for (const QString& key : registry.allKeys()) {
+        before.insert(key, registry.value(key));
+    }
+    const auto restore = qScopeGuard([&] {
+        registry.remove({});
+        for (auto i = before.cbegin(); i != before.cend(); ++i) {
+            registry.setValue(i.key(), i.value());
+        }
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+    });
+    registry.remove({});
+    ASSERT_EQ(io::saveChoices(choices), std::nullopt);
+    registry.sync();
+    EXPECT_EQ(registry.allKeys().size(), 23);
+    for (const QString& key : ini.allKeys()) {
+        const QVariant value = registry.value(key);
+        EXPECT_EQ(value.typeId(), QMetaType::QString) << key.toStdString();
+        EXPECT_EQ(value.toString(), ini.value(key).toString()) << key.toStdString();
+    }
+}
+#endif
 
 // A project of two units that reads; each case replaces some of its text.
 const QByteArray kProject = R"({"format": "fire-extinguisher-project", "version": 1, "name": "P",

@@ -13,6 +13,13 @@ struct PreviewSeen {
     QImage picture;     // the preview as it opens
 };
 
+// With PREVIEW_PICTURES set, keeps a picture of the widget there as `name`.png, to be looked at.
+inline void keepPicture(QWidget& widget, const QString& name) {
+    if (const QString folder = qEnvironmentVariable("PREVIEW_PICTURES"); !folder.isEmpty()) {
+        widget.grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+    }
+}
+
 // Shows the preview, as a user would see it, and closes it. With PREVIEW_PICTURES set, the
 // picture is also kept there as `name`.png, to be looked at.
 inline PreviewSeen lookAt(QPrintPreviewDialog& preview, const QString& name) {
@@ -30,9 +37,7 @@ inline PreviewSeen lookAt(QPrintPreviewDialog& preview, const QString& name) {
     widget->fitInView();
     QCoreApplication::processEvents();
     seen.picture = preview.grab().toImage();
-    if (const QString folder = qEnvironmentVariable("PREVIEW_PICTURES"); !folder.isEmpty()) {
-        seen.picture.save(QDir(folder).filePath(name + QStringLiteral(".png")));
-    }
+    keepPicture(preview, name);
     preview.close();
     return seen;
 }

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     const QCoreApplication app(argc, argv);
     if (argc == 3 && std::string_view(argv[1]) == "--write") {
         // The writer: saves the two projects over the file, in turns, until it is killed.
-        const QString fileName = QString::fromLocal8Bit(argv[2]);
+        const QString fileName = QCoreApplication::arguments().at(2);
         const core::Project projects[] = {killTestProject(1), killTestProject(2)};
         std::puts("writing");
         std::fflush(stdout);

@@ -154,6 +154,10 @@ class ProjectWindowFaultsTest : public ::testing::Test {
 
 // A failed save is told and leaves the project unsaved: closing asks, and the copy stays.
 TEST_F(ProjectWindowFaultsTest, FailedSaveKeepsTheProjectUnsavedAndItsRecoveryCopy) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows does not remove a folder while a file in it is open, as the "
+                    "project's lock is";
+#endif
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"gone"_s));
     ProjectWindow& w = newWindow();
     ASSERT_TRUE(w.openFile(writeProject(u"gone/a.fep"_s)));
@@ -259,6 +263,9 @@ TEST_F(ProjectWindowFaultsTest, AnOpenEditorsValueIsTakenFirst) {
 
 // A file, a link to it and a file in a linked folder take one lock and one place in 最近打开.
 TEST_F(ProjectWindowFaultsTest, AFileReachedThroughALinkIsHeldOnce) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "QFile::link makes a shortcut (.lnk) on Windows, not a symbolic link";
+#endif
     const QString real = writeProject(u"real.fep"_s);
     const QString link = path(u"link.fep"_s);
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder"_s) && QFile::link(real, link) &&

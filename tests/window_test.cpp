@@ -143,6 +143,9 @@ TEST_F(WindowTest, FirstStartAndFireClassesEnableTheirAgentsAndClassDReturnsToCl
     EXPECT_EQ(text(1, kAreaRatingCol), "12(12)");
     // The shading of an adequate model.
     const QImage shot = window->grab().toImage();
+    if (const QString folder = qEnvironmentVariable("PREVIEW_PICTURES"); !folder.isEmpty()) {
+        shot.save(QDir(folder).filePath(u"calculator.png"_s));  // to be looked at
+    }
     const QRect adequate = window->fa->visualRect(window->fa->model()->index(4, 1));
     const QPoint inside = window->fa->viewport()->mapTo(window.get(), adequate.topLeft());
     EXPECT_EQ(shot.pixelColor(inside + QPoint(3, 3)), QColor(255, 224, 224));

@@ -1,5 +1,6 @@
 // write_outputs_sample PATH [NAME [NUMBER [DATE]]]: writes the sample building's workbook to PATH
 // for check_workbook.py, the project named NAME with the number and the date (yyyy-MM-dd) given.
+#include <QCoreApplication>
 #include <QDate>
 #include <QString>
 #include <chrono>
@@ -9,19 +10,20 @@
 #include "workbook.h"
 
 int main(int argc, char** argv) {
+    const QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();  // whole on Windows too
     core::Project project = tests::outputsSample();
-    if (argc > 2) {
-        project.name = argv[2];
+    if (arguments.size() > 2) {
+        project.name = arguments[2].toStdString();
     }
-    if (argc > 3) {
-        project.info.number = argv[3];
+    if (arguments.size() > 3) {
+        project.info.number = arguments[3].toStdString();
     }
-    if (argc > 4) {
-        const QDate date = QDate::fromString(QString::fromUtf8(argv[4]), Qt::ISODate);
+    if (arguments.size() > 4) {
+        const QDate date = QDate::fromString(arguments[4], Qt::ISODate);
         project.info.date = std::chrono::year(date.year()) / date.month() / date.day();
     }
-    const documents::WriteOutcome outcome =
-        documents::writeWorkbook(project, QString::fromLocal8Bit(argc > 1 ? argv[1] : ""));
-    std::fputs(outcome.error.toLocal8Bit().constData(), stderr);
+    const documents::WriteOutcome outcome = documents::writeWorkbook(project, arguments.value(1));
+    std::fputs(outcome.error.toUtf8().constData(), stderr);
     return outcome.written() ? 0 : 1;
 }

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# cross-check.sh WINDOWS_BUILD LINUX_BUILD: the Windows program's --export of a fixed project of
+# 20 units, run under Wine with Chinese file names, against the Linux program's: every cell of
+# the workbooks (read with openpyxl) and the text of the books (pdftotext) must be the same, and
+# the Windows book is set in SimSun and SimHei.
+# Wine cannot hand a Linux program's output back to a Windows one, so the files are read here.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+windows_program=$(cd "$1" && pwd)/app/extinguisher-calculator.exe
+linux_program=$(cd "$2" && pwd)/app/extinguisher-calculator
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/cross-check.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/linux" "$work/windows"
+
+# Twenty units across the fire classes, hazards, factors, buildings and agents, one with a chosen
+# model and number of setting points; both books carry the day's date.
+python3 - "$work/综合楼.fep" <<'EOF'
+import json, sys
+kinds = [("A", "ammoniumPhosphatePowder"), ("A", "water"), ("A", "foam"),
+         ("B", "carbonDioxide"), ("B", "sodiumBicarbonatePowder"), ("B", "foam"),
+         ("C", "ammoniumPhosphatePowder"), ("C", "carbonDioxide"),
+         ("E", "carbonDioxide"), ("E", "ammoniumPhosphatePowder")]
+hazards = ["light", "medium", "serious"]
+factors = [1, 0.9, 0.7, 0.5, 0.3]
+units = []
+for i in range(20):
+    fire_class, agent = kinds[i % len(kinds)]
+    unit = {"name": f"计算单元{i + 1}", "location": f"{i // 5 + 1}层 东区",
+            "fireClass": fire_class, "hazard": hazards[i % 3], "factor": factors[i % 5],
+            "building": "entertainmentOrUnderground" if i % 4 == 3 else "aboveGround",
+            "area": [1500, 120, 800, 2350.5, 60, 10000, 333.3, 45][i % 8],
+            "agent": agent}
+    if i == 0:
+        unit.update(model="MF/ABC3", points=2)
+    units.append(unit)
+json.dump({"format": "fire-extinguisher-project", "version": 1, "name": "综合楼 & 地下车库",
+           "units": units}, open(sys.argv[1], "w", encoding="utf-8"), ensure_ascii=False)
+EOF
+
+cd "$work"
+# Python with openpyxl: Debian's, which a version manager earlier on the path may hide.
+for python in $(which -a python3); do
+    "$python" -c 'import openpyxl' 2>/dev/null && break
+done
+for out in 综合楼计算书.pdf 综合楼.xlsx; do
+    QT_QPA_PLATFORM=offscreen "$linux_program" --export "linux/$out" 综合楼.fep
+    # On the platform the Windows program picks itself, the windows platform, with its fonts:
+    # SimSun and SimHei, which the Wine prefix maps to the same CJK fonts as Linux's.
+    env -u QT_QPA_PLATFORM "$here/wine-run.sh" "$windows_program" --export "windows/$out" 综合楼.fep
+done
+# The book once more on the offscreen platform, which measures the fonts as Linux does.
+QT_QPA_PLATFORM=offscreen "$here/wine-run.sh" "$windows_program" --export windows/离屏.pdf 综合楼.fep
+
+status=0
+pdftotext -enc UTF-8 linux/综合楼计算书.pdf linux/book.txt
+pdftotext -enc UTF-8 windows/离屏.pdf windows/offscreen.txt
+pdftotext -enc UTF-8 windows/综合楼计算书.pdf windows/book.txt
+if ! diff -u linux/book.txt windows/offscreen.txt; then
+    echo "cross-check: the Windows book's text (offscreen) differs from the Linux book's" >&2
+    status=1
+fi
+faces=$(pdffonts windows/综合楼计算书.pdf | tail -n +3 | cut -d ' ' -f 1 | sed 's/-.*//' | sort -u |
+        tr '\n' ' ')
+if [ "$faces" != "SimHei SimSun " ]; then
+    echo "cross-check: the Windows book is set in $faces, not in SimHei and SimSun" >&2
+    status=1
+fi
+# Windows measures SimSun and SimHei by rules of its own, so lines may break elsewhere: each page
+# holds the same characters all the same.
+"$python" - linux/book.txt windows/book.txt <<'EOF' || status=1
+import collections, re, sys
+linux, windows = (open(name, encoding="utf-8").read().split("\f") for name in sys.argv[1:3])
+if len(linux) != len(windows):
+    sys.exit(f"cross-check: the Windows book has {len(windows) - 1} pages, not {len(linux) - 1}")
+for page, (a, b) in enumerate(zip(linux, windows), 1):
+    a, b = (collections.Counter(re.sub(r"\s", "", text)) for text in (a, b))
+    if a != b:
+        sys.exit(f"cross-check: page {page} of the Windows book lacks {dict(a - b)} and has "
+                 f"{dict(b - a)} besides")
+print(f"cross-check: the books' text is the same on both systems ({len(linux) - 1} pages)")
+EOF
+"$python" - linux/综合楼.xlsx windows/综合楼.xlsx <<'EOF' || status=1
+import sys
+import openpyxl
+linux, windows = (openpyxl.load_workbook(name) for name in sys.argv[1:3])
+faults = []
+if linux.sheetnames != windows.sheetnames:
+    faults.append(f"sheets {windows.sheetnames} instead of {linux.sheetnames}")
+cells = 0
+for name in linux.sheetnames:
+    a, b = linux[name], windows[name]
+    rows = max(a.max_row, b.max_row)
+    columns = max(a.max_column, b.max_column)
+    for row in range(1, rows + 1):
+        for column in range(1, columns + 1):
+            x, y = a.cell(row, column).value, b.cell(row, column).value
+            cells += x is not None
+            if x != y:
+                faults.append(f"{name}!{a.cell(row, column).coordinate}: {y!r} instead of {x!r}")
+    if sorted(map(str, a.merged_cells.ranges)) != sorted(map(str, b.merged_cells.ranges)):
+        faults.append(f"{name}: other merged cells")
+    if a.oddHeader.center.text != b.oddHeader.center.text:
+        faults.append(f"{name}: header {b.oddHeader.center.text!r}")
+for fault in faults[:20]:
+    print("cross-check:", fault, file=sys.stderr)
+if faults:
+    sys.exit(1)
+print(f"cross-check: the workbooks' {cells} cells are the same on both systems")
+EOF
+exit "$status"
