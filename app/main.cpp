@@ -1,12 +1,12 @@
 // Start-up: reads the command line, then opens the calculator window (or the project window with
 // the file named), or writes a project's calculation book or workbook without a window
-// (--export). Qt's widgets need no installation step, so start-up only checks that a display
-// exists, gives the application its desktop id and icon, offers the recovery copies a crashed
-// instance left, loads the window and shows it; if the window cannot be built it says why and
-// ends with a non-zero exit code. Everything written to standard output and standard error is
-// UTF-8, on Windows too, where the console is switched to UTF-8 while the program runs. There the
-// program is a windowed one, so that opening it from the desktop shows no console; started from a
-// console, it writes to that console.
+// (--export), or adds the rooms of a floor plan to a project file (--import-plan). Qt's widgets
+// need no installation step, so start-up only checks that a display exists, gives the application
+// its desktop id and icon, offers the recovery copies a crashed instance left, loads the window and
+// shows it; if the window cannot be built it says why and ends with a non-zero exit code.
+// Everything written to standard output and standard error is UTF-8, on Windows too, where the
+// console is switched to UTF-8 while the program runs. There the program is a windowed one, so that
+// opening it from the desktop shows no console; started from a console, it writes to that console.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
@@ -21,6 +21,7 @@
 
 #include "app_identity.h"
 #include "export_command.h"
+#include "plan_command.h"
 #include "program.h"
 
 namespace {
@@ -170,6 +171,23 @@ int windowMain(int argc, char** argv, const QString& file) {
     }
 }
 
+// What the option that Qt's (English) message names lacks: the only fault left once no option
+// is unknown is an option given without its value.
+QString missingValue(const QString& qtMessage) {
+    const std::pair<const char*, const char*> kWhat[] = {
+        {"--export", "--export 后应写出要导出的文件（.pdf 或 .xlsx）"},
+        {"--import-plan", "--import-plan 后应写出要导入的平面图（.dxf）"},
+        {"--layer", "--layer 后应写出图层名"},
+        {"--floor", "--floor 后应写出楼层/位置"},
+    };
+    for (const auto& [option, what] : kWhat) {
+        if (qtMessage.contains(QStringLiteral("'%1'").arg(QLatin1String(option)))) {
+            return QString::fromUtf8(what);
+        }
+    }
+    return QStringLiteral("选项后缺少值");
+}
+
 int Main(int argc, char** argv) {
 #ifdef Q_OS_WIN
     useStartingConsole();
@@ -188,9 +206,25 @@ int Main(int argc, char** argv) {
         QStringLiteral("不打开窗口，将工程的计算书（<OUT> 以 .pdf 结尾）或 Excel 工作簿（.xlsx）"
                        "写入 <OUT> 后退出。"),
         QStringLiteral("OUT"));
-    const QCommandLineOption verbose(QStringLiteral("verbose"),
-                                     QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息。"));
-    parser.addOptions({help, version, exportTo, verbose});
+    const QCommandLineOption importPlan(
+        QStringLiteral("import-plan"),
+        QStringLiteral("不打开窗口，将 DXF 平面图 <PLAN> 中的房间导入工程文件（不存在时新建）后"
+                       "退出；再次导入同一图纸时按图元句柄更新已导入的计算单元。"),
+        QStringLiteral("PLAN"));
+    const QCommandLineOption layer(
+        QStringLiteral("layer"),
+        QStringLiteral("导入平面图时房间轮廓所在的图层（可多次给出）；不给出时取图层名含"
+                       "“房间”“ROOM”“AREA”“面积”的图层，没有时取所有有闭合轮廓的图层。"),
+        QStringLiteral("NAME"));
+    const QCommandLineOption floor(
+        QStringLiteral("floor"),
+        QStringLiteral("导入平面图时新增计算单元的楼层/位置（默认为图纸文件名）。"),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息；导入平面图时列出新增和更新的"
+                       "计算单元。"));
+    parser.addOptions({help, version, exportTo, importPlan, layer, floor, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
                                  QStringLiteral("要打开或导出的工程文件（.fep）。"),
                                  QStringLiteral("[工程文件.fep]"));
@@ -198,7 +232,7 @@ int Main(int argc, char** argv) {
         const QStringList unknown = parser.unknownOptionNames();
         const QString why =
             !unknown.isEmpty() ? QStringLiteral("未知的选项：") + unknown.join(QStringLiteral("、"))
-                               : QStringLiteral("--export 后应写出要导出的文件（.pdf 或 .xlsx）");
+                               : missingValue(parser.errorText());
         write(stderr, QStringLiteral("灭火器配置计算：") + why + u'\n');
         return 1;
     }
@@ -219,6 +253,24 @@ int Main(int argc, char** argv) {
         return 0;
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(importPlan)) {
+        if (parser.isSet(exportTo) || files.size() != 1) {
+            std::fputs(
+                "灭火器配置计算：导入平面图需要一个工程文件：extinguisher-calculator "
+                "--import-plan PLAN.dxf [--layer NAME]... [--floor TEXT] 工程文件.fep\n",
+                stderr);
+            return 1;
+        }
+        const QCoreApplication app(argc, argv);
+        return app::importPlan(
+            {parser.value(importPlan), parser.values(layer),
+             parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt, files.front(),
+             parser.isSet(verbose)});
+    }
+    if (parser.isSet(layer) || parser.isSet(floor)) {
+        std::fputs("灭火器配置计算：--layer 和 --floor 只用于 --import-plan\n", stderr);
+        return 1;
+    }
     if (parser.isSet(exportTo)) {
         if (files.size() != 1) {
             std::fputs(

@@ -1,6 +1,7 @@
 #include "project.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace core {
@@ -79,6 +80,20 @@ std::string nextUnitName(const Project& project) {
         ++n;
     }
     return std::string(kPrefix) + std::to_string(n);
+}
+
+std::optional<double> outlineArea(const Unit& unit) {
+    if (unit.outline.empty()) {
+        return std::nullopt;
+    }
+    return areaRoundedUp(area(unit.outline));
+}
+
+bool areaTypedByHand(const Unit& unit) {
+    // 0.01 m² and a margin for the binary fractions of both areas.
+    constexpr double kTolerance = 0.01 + 1e-9;
+    const std::optional<double> planned = outlineArea(unit);
+    return planned && !(std::abs(unit.choices.area - *planned) <= kTolerance);
 }
 
 }  // namespace core

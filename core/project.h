@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "choices.h"
+#include "polygon.h"
 #include "setting_points.h"
 
 // A building's calculation units, kept and edited as a project. A unit holds only its inputs;
@@ -20,15 +21,38 @@ constexpr double kMaxUnitArea = 1e7;
 // (UTF-16 code units: one for each Chinese character). A file with a longer one is refused.
 constexpr int kMaxNameLength = 200;
 
+// The room of a floor plan drawing that a unit's outline was imported from: the drawing's file
+// name (without its folder), the layer, the entity's handle, and the drawing's unit ("mm", "cm",
+// "m" or "inch"), so that a drawing written back uses the plan's own units. A unit whose source
+// is the same file and handle is the same room when the drawing is imported again.
+struct PlanSource {
+    std::string file;
+    std::string layer;
+    std::string handle;
+    std::string unit;
+
+    friend bool operator==(const PlanSource&, const PlanSource&) = default;
+};
+
 struct Unit {
     std::string name;                  // 计算单元名称
     std::string location;              // 楼层/位置
     Choices choices;                   // class A, B, C or E; an agent the class allows
     std::optional<std::string> model;  // the model code; empty: the default model
     std::optional<int> points;         // N, 1 to kMaxPoints; empty: the estimate N0
+    // The room on the floor plan, in metres in the drawing's coordinates, counter-clockwise;
+    // empty where the unit has none.
+    Ring outline = {};
+    std::optional<PlanSource> plan = {};  // only with an outline
 
     friend bool operator==(const Unit&, const Unit&) = default;
 };
+
+// The area of the unit's outline, as an import gives it (rounded up to 0.01 m²); none without an
+// outline.
+[[nodiscard]] std::optional<double> outlineArea(const Unit& unit);
+// The unit's area differs from its outline's by more than 0.01 m²: it was typed by hand.
+[[nodiscard]] bool areaTypedByHand(const Unit& unit);
 
 // What the calculation book's cover and signature block carry besides the project's name.
 struct ProjectInfo {

@@ -16,9 +16,11 @@
 #include <string_view>
 
 #include "choices.h"
+#include "dxf_reader.h"
 #include "file_commit.h"
 #include "file_errors.h"
 #include "json_keys.h"
+#include "polygon.h"
 #include "regular_file.h"
 #include "setting_points.h"
 
@@ -41,11 +43,35 @@ const QString kModelKey = QStringLiteral("model");
 const QString kPointsKey = QStringLiteral("points");
 const QString kInfoKey = QStringLiteral("info");
 const QString kDateKey = QStringLiteral("date");
+const QString kOutlineKey = QStringLiteral("outline");
+const QString kPlanKey = QStringLiteral("plan");
+const QString kFileKey = QStringLiteral("file");
+const QString kLayerKey = QStringLiteral("layer");
+const QString kHandleKey = QStringLiteral("handle");
+const QString kDrawingUnitKey = QStringLiteral("unit");
 
 const QStringList kProjectKeys{kFormatKey, kVersionKey, kNameKey, kUnitsKey};
-const QStringList kUnitKeys{kNameKey,     kLocationKey, kFireClassKey, kHazardKey, kFactorKey,
-                            kBuildingKey, kAreaKey,     kAgentKey,     kModelKey,  kPointsKey};
-const QStringList kOptionalUnitKeys{kModelKey, kPointsKey};
+const QStringList kUnitKeys{kNameKey,   kLocationKey, kFireClassKey, kHazardKey,
+                            kFactorKey, kBuildingKey, kAreaKey,      kAgentKey,
+                            kModelKey,  kPointsKey,   kOutlineKey,   kPlanKey};
+const QStringList kOptionalUnitKeys{kModelKey, kPointsKey, kOutlineKey, kPlanKey};
+// The keys that came with a version: a file of an earlier version holding one was not written by
+// any version of the program.
+constexpr int kPlanVersion = 3;
+const QStringList kPlanKeys{kFileKey, kLayerKey, kHandleKey, kDrawingUnitKey};
+
+// The texts of "plan": each key, what a message calls it, and its member.
+struct PlanText {
+    const QString* key;
+    const char* caption;
+    std::string core::PlanSource::*text;
+};
+const PlanText kPlanTexts[] = {
+    {&kFileKey, "文件", &core::PlanSource::file},
+    {&kLayerKey, "图层", &core::PlanSource::layer},
+    {&kHandleKey, "图元句柄", &core::PlanSource::handle},
+    {&kDrawingUnitKey, "单位", &core::PlanSource::unit},
+};
 
 // The texts of "info": each key, what a message calls it, and its member.
 struct InfoText {
@@ -345,13 +371,126 @@ std::variant<core::ProjectInfo, QString> infoFromValue(const QJsonValue& value) 
     return info;
 }
 
+QString outlinePrefix(const QString& unitPrefixText) {
+    return QStringLiteral("%1的轮廓“%2”").arg(unitPrefixText, kOutlineKey);
+}
+
+// Why an outline cannot be a room's: too few or too many vertices, a vertex that repeats the one
+// before it (the first also after the last), not simple, no area, turning clockwise.
+std::optional<QString> outlineFault(const core::Ring& outline, const QString& prefix) {
+    if (outline.size() < 3) {
+        return QStringLiteral("%1顶点不足：至少3个").arg(prefix);
+    }
+    if (outline.size() > static_cast<std::size_t>(kMaxPolylineVertices)) {
+        return QStringLiteral("%1顶点过多：%2个，最多%3个")
+            .arg(prefix)
+            .arg(outline.size())
+            .arg(kMaxPolylineVertices);
+    }
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        const core::PlanPoint& p = outline[i];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+            return QStringLiteral("%1第%2个顶点无效：坐标应为有限的数").arg(prefix).arg(i + 1);
+        }
+        if (p == outline[i == 0 ? outline.size() - 1 : i - 1]) {
+            return QStringLiteral("%1第%2个顶点与前一个顶点重合").arg(prefix).arg(i + 1);
+        }
+    }
+    switch (core::ringFault(outline)) {
+        case core::RingFault::None:
+            break;
+        case core::RingFault::NotFinite:
+            return QStringLiteral("%1坐标超出范围").arg(prefix);
+        case core::RingFault::TooFewVertices:
+        case core::RingFault::ZeroArea:
+            return QStringLiteral("%1面积为零").arg(prefix);
+        case core::RingFault::SelfIntersecting:
+            return QStringLiteral("%1自相交").arg(prefix);
+    }
+    if (core::signedArea(outline) <= 0) {
+        return QStringLiteral("%1应为逆时针方向").arg(prefix);
+    }
+    return std::nullopt;
+}
+
+// The outline of a unit of version 3 on: [[x, y], ...] in metres.
+std::variant<core::Ring, QString> outlineFromValue(const QJsonValue& value, const QString& prefix) {
+    const QString outline = outlinePrefix(prefix);
+    if (!value.isArray()) {
+        return QStringLiteral("%1应为坐标数组（如 [[0, 0], [6, 0], [6, 4]]）").arg(outline);
+    }
+    const QJsonArray vertices = value.toArray();
+    if (vertices.size() > kMaxPolylineVertices) {
+        return QStringLiteral("%1顶点过多：%2个，最多%3个")
+            .arg(outline)
+            .arg(vertices.size())
+            .arg(kMaxPolylineVertices);
+    }
+    core::Ring ring;
+    ring.reserve(static_cast<std::size_t>(vertices.size()));
+    for (qsizetype i = 0; i < vertices.size(); ++i) {
+        const QJsonArray xy = vertices[i].toArray();
+        if (!vertices[i].isArray() || xy.size() != 2 || !xy[0].isDouble() || !xy[1].isDouble()) {
+            return QStringLiteral("%1第%2个顶点无效：应为两个数 [x, y]").arg(outline).arg(i + 1);
+        }
+        ring.push_back({xy[0].toDouble(), xy[1].toDouble()});
+    }
+    if (auto fault = outlineFault(ring, outline)) {
+        return *fault;
+    }
+    return ring;
+}
+
+QString planPrefix(const QString& unitPrefixText) {
+    return QStringLiteral("%1的平面图来源“%2”").arg(unitPrefixText, kPlanKey);
+}
+
+// The drawing a unit's outline came from, of version 3 on.
+std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
+                                                      const QString& prefix) {
+    const QString plan = planPrefix(prefix);
+    if (!value.isObject()) {
+        return QStringLiteral("%1应为 JSON 对象").arg(plan);
+    }
+    const QJsonObject object = value.toObject();
+    if (auto fault = keyFault(object, kPlanKeys, {}, plan)) {
+        return *fault;
+    }
+    core::PlanSource source;
+    for (const PlanText& text : kPlanTexts) {
+        const QJsonValue member = object[*text.key];
+        const QString what =
+            QStringLiteral("%1的%2“%3”").arg(plan, QString::fromUtf8(text.caption), *text.key);
+        if (!member.isString()) {
+            return QStringLiteral("%1应为文本").arg(what);
+        }
+        if (!convertsWhole(member.toString(), source.*text.text)) {
+            return QStringLiteral("%1含有无效字符").arg(what);
+        }
+    }
+    if (!unitFromName(object[kDrawingUnitKey].toString())) {
+        return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、m 或 inch")
+            .arg(plan, kDrawingUnitKey, valueText(object[kDrawingUnitKey]));
+    }
+    return source;
+}
+
 // One unit of the file; its place in the project, from 1, names it in messages.
-std::variant<core::Unit, QString> unitFromValue(const QJsonValue& value, qsizetype number) {
+std::variant<core::Unit, QString> unitFromValue(const QJsonValue& value, qsizetype number,
+                                                int version) {
     const QString prefix = unitPrefix(number);
     if (!value.isObject()) {
         return QStringLiteral("%1不是 JSON 对象").arg(prefix);
     }
     const QJsonObject object = value.toObject();
+    for (const QString& key : {kOutlineKey, kPlanKey}) {
+        if (version < kPlanVersion && object.contains(key)) {
+            return QStringLiteral("版本%1的文件不能含有%2的“%3”（版本%4起才有）")
+                .arg(version)
+                .arg(prefix, key)
+                .arg(kPlanVersion);
+        }
+    }
     if (auto fault = keyFault(object, kUnitKeys, kOptionalUnitKeys, prefix)) {
         return *fault;
     }
@@ -438,6 +577,20 @@ std::variant<core::Unit, QString> unitFromValue(const QJsonValue& value, qsizety
         }
         unit.points = static_cast<int>(n);
     }
+    if (object.contains(kOutlineKey)) {
+        auto outline = outlineFromValue(object[kOutlineKey], prefix);
+        if (auto* fault = std::get_if<QString>(&outline)) {
+            return *fault;
+        }
+        unit.outline = std::move(std::get<core::Ring>(outline));
+    }
+    if (object.contains(kPlanKey)) {
+        auto plan = planFromValue(object[kPlanKey], prefix);
+        if (auto* fault = std::get_if<QString>(&plan)) {
+            return *fault;
+        }
+        unit.plan = std::move(std::get<core::PlanSource>(plan));
+    }
     if (auto fault = unitFault(unit, number)) {
         return *fault;
     }
@@ -515,6 +668,21 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
             .arg(*unit.points)
             .arg(core::kMaxPoints);
     }
+    if (!unit.outline.empty()) {
+        if (auto fault = outlineFault(unit.outline, outlinePrefix(prefix))) {
+            return fault;
+        }
+    }
+    if (unit.plan) {
+        if (unit.outline.empty()) {
+            return QStringLiteral("%1有平面图来源“%2”却没有轮廓“%3”")
+                .arg(prefix, kPlanKey, kOutlineKey);
+        }
+        if (!unitFromName(fromUtf8(unit.plan->unit))) {
+            return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、m 或 inch")
+                .arg(planPrefix(prefix), kDrawingUnitKey, quoted(fromUtf8(unit.plan->unit)));
+        }
+    }
     return std::nullopt;
 }
 
@@ -537,6 +705,20 @@ QJsonObject projectObject(const core::Project& project) {
         }
         if (unit.points) {
             object.insert(kPointsKey, *unit.points);
+        }
+        if (!unit.outline.empty()) {
+            QJsonArray outline;
+            for (const core::PlanPoint& p : unit.outline) {
+                outline.append(QJsonArray{p.x, p.y});
+            }
+            object.insert(kOutlineKey, outline);
+        }
+        if (unit.plan) {
+            QJsonObject plan;
+            for (const PlanText& text : kPlanTexts) {
+                plan.insert(*text.key, fromUtf8(unit.plan.value().*text.text));
+            }
+            object.insert(kPlanKey, plan);
         }
         units.append(object);
     }
@@ -599,7 +781,7 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     const QJsonArray units = object[kUnitsKey].toArray();
     project.units.reserve(static_cast<std::size_t>(units.size()));
     for (qsizetype i = 0; i < units.size(); ++i) {
-        auto unit = unitFromValue(units[i], i + 1);
+        auto unit = unitFromValue(units[i], i + 1, static_cast<int>(v));
         if (auto* fault = std::get_if<QString>(&unit)) {
             return *fault;
         }

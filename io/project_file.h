@@ -11,8 +11,8 @@
 
 // The project file (.fep): a building's calculation units as UTF-8 JSON. Only the inputs of each
 // unit are kept; everything derived is worked out again by core::design() when the file is read.
-// Version 2 adds the book's cover and signatures ("info"); a version 1 file reads with the
-// defaults of those and is saved as version 2.
+// Version 2 adds the book's cover and signatures ("info"), version 3 a unit's room on a floor plan
+// ("outline", "plan"); an older file reads with the defaults of those and is saved as version 3.
 namespace io {
 
 inline constexpr char kProjectSuffix[] = "fep";
@@ -20,7 +20,7 @@ inline constexpr char kProjectMimeType[] = "application/x-fire-extinguisher-proj
 // The "format" member that marks a project file.
 inline constexpr char kProjectFormat[] = "fire-extinguisher-project";
 // The version this program writes, and the newest it reads.
-constexpr int kProjectVersion = 2;
+constexpr int kProjectVersion = 3;
 // The dates a book may carry; the file writes them as yyyy-MM-dd.
 constexpr std::chrono::year_month_day kEarliestDate{std::chrono::year{1900}, std::chrono::January,
                                                     std::chrono::day{1}};
@@ -39,7 +39,8 @@ constexpr qint64 kMaxProjectFileSize = qint64{64} * 1024 * 1024;
 [[nodiscard]] std::variant<core::Project, QString> parseProject(const QByteArray& bytes);
 
 // Why the unit cannot be kept in a file (class D, an area out of range, an agent its class rules
-// out, a model not among its adequate models, N out of range); empty when it can. `number` is the
+// out, a model not among its adequate models, N out of range, an outline that is not a simple
+// counter-clockwise ring, a plan source without an outline); empty when it can. `number` is the
 // unit's place in the project, from 1, for the message.
 [[nodiscard]] std::optional<QString> unitFault(const core::Unit& unit, qsizetype number);
 

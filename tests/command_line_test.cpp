@@ -5,6 +5,7 @@
 #include <QDate>
 
 #include "project_file.h"
+#include "project_lock.h"
 #include "test_support.h"
 #include "unit_choice.h"
 #include "unit_sheet.h"
@@ -18,6 +19,7 @@ using namespace tests;
 struct Outcome {
     int status = -1;
     QString err;
+    QString out;
 };
 
 Outcome run(const QStringList& arguments, const QString& folder) {
@@ -38,7 +40,8 @@ Outcome run(const QStringList& arguments, const QString& folder) {
         ADD_FAILURE() << "the program did not end";
         process.kill();
     }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError()),
+            QString::fromUtf8(process.readAllStandardOutput())};
 }
 
 class CommandLine : public ::testing::Test {
@@ -92,6 +95,75 @@ TEST_F(CommandLine, TheBookHoldsEachUnitsSheetLinesAndTheWorkbookIsWritten) {
     EXPECT_TRUE(readFile(path(u"工作簿.xlsx"_s)).startsWith("PK")) << "a workbook is a zip archive";
 }
 
+core::Project readBack(const QString& fileName) {
+    auto read = io::readProject(fileName);
+    if (const auto* fault = std::get_if<QString>(&read)) {
+        ADD_FAILURE() << fault->toStdString();
+        return {};
+    }
+    return std::get<core::Project>(read);
+}
+
+// The GBK drawing written by ezdxf: four rooms on A-AREA, a floor boundary around them and three
+// faulty outlines, each refused.
+TEST_F(CommandLine, APlanImportedAddsItsRoomsAndAgainUpdatesThem) {
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(PLAN_DRAWINGS "/r2000_gbk.dxf"), path(u"一层平面.dxf"_s)));
+    const QString newProject = path(u"新工程.fep"_s);
+    const Outcome first =
+        run({u"--import-plan"_s, u"一层平面.dxf"_s, u"--floor"_s, u"一层"_s, u"新工程.fep"_s},
+            folder.path());
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_EQ(first.out, QString()) << "success is silent";
+    for (const char* refused : {"包含 4 个房间", "自相交", "面积为零", "顶点不足"}) {
+        EXPECT_TRUE(first.err.contains(QStringLiteral("未导入：图元 ")) &&
+                    first.err.contains(QString::fromUtf8(refused)))
+            << refused << '\n'
+            << first.err.toStdString();
+    }
+    core::Project imported = readBack(newProject);
+    std::vector<std::pair<std::string, double>> rooms;
+    for (const core::Unit& unit : imported.units) {
+        EXPECT_EQ(unit.location, "一层");
+        EXPECT_EQ(unit.plan.value().file, "一层平面.dxf");
+        EXPECT_EQ(unit.plan.value().unit, "mm");
+        EXPECT_FALSE(core::areaTypedByHand(unit)) << unit.name;
+        rooms.emplace_back(unit.name, unit.choices.area);
+    }
+    // 2.4 × 3, 6 × 4.5, 4 × 4 and 12 × 2 m, in the order of the drawing.
+    const std::vector<std::pair<std::string, double>> expected{
+        {"卫生间", 7.2}, {"会议 室", 27}, {"储藏室", 16}, {"走廊", 24}};
+    EXPECT_EQ(rooms, expected);
+
+    // Changed in the project: one area typed, one class set. Imported again, the typed area
+    // gives way to the plan's, the class stays, nothing is added.
+    imported.units[0].choices.area = 9;
+    imported.units[1].choices.fireClass = E;
+    imported.units[1].choices.agent = Agent::CarbonDioxide;
+    ASSERT_FALSE(io::saveProject(imported, newProject));
+    const Outcome again = run(
+        {u"--import-plan"_s, u"一层平面.dxf"_s, u"--verbose"_s, u"新工程.fep"_s}, folder.path());
+    ASSERT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains(u"更新：一层 卫生间（7.20 m²）"_s)) << again.out.toStdString();
+    EXPECT_TRUE(again.out.contains(u"新增 0 个、更新 1 个、未变 3 个计算单元"_s))
+        << again.out.toStdString();
+    const core::Project reimported = readBack(newProject);
+    ASSERT_EQ(reimported.units.size(), 4U);
+    EXPECT_EQ(reimported.units[0].choices.area, 7.2);
+    EXPECT_EQ(reimported.units[1].choices.fireClass, E);
+}
+
+TEST_F(CommandLine, APlanIsNotImportedIntoAProjectThatIsOpenElsewhere) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PLAN_DRAWINGS "/r2007_utf8.dxf"), path(u"plan.dxf"_s)));
+    io::ProjectLock lock(path(u"工程.fep"_s));
+    ASSERT_EQ(lock.lock(), io::ProjectLock::State::Held);
+    const QByteArray before = readFile(path(u"工程.fep"_s));
+    const Outcome refused = run({u"--import-plan"_s, u"plan.dxf"_s, u"工程.fep"_s}, folder.path());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(u"该工程已在其他窗口中打开"_s)) << refused.err.toStdString();
+    EXPECT_EQ(readFile(path(u"工程.fep"_s)), before);
+}
+
 struct BadInput {
     const char* name;
     QStringList arguments;
@@ -120,7 +192,14 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"unwritableBook", {"--export", "missing/out.pdf", "工程.fep"}, "missing/out.pdf"},
     BadInput{"folderInThePlaceOfTheWorkbook", {"--export", "folder.pdf", "工程.fep"}, "folder.pdf"},
     BadInput{"noProject", {"--export", "out.pdf"}, "导出需要一个工程文件"},
-    BadInput{"unknownOption", {"--exprt", "out.pdf", "工程.fep"}, "exprt"}),
+    BadInput{"unknownOption", {"--exprt", "out.pdf", "工程.fep"}, "exprt"},
+    BadInput{"missingPlan", {"--import-plan", "none.dxf", "工程.fep"}, "none.dxf"},
+    BadInput{"planIsAProject", {"--import-plan", "工程.fep", "new.fep"}, "工程.fep"},
+    BadInput{"planWithoutProject", {"--import-plan", "工程.fep"}, "导入平面图需要一个工程文件"},
+    BadInput{"planWithoutName", {"工程.fep", "--import-plan"}, "--import-plan 后应写出要导入的平面图"},
+    BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer 和 --floor 只用于 --import-plan"},
+    BadInput{"planIntoDamagedProject", {"--import-plan", PLAN_DRAWINGS "/minimal.dxf", "bad.fep"}, "bad.fep"},
+    BadInput{"planLayerMissing", {"--import-plan", PLAN_DRAWINGS "/minimal.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 

@@ -24,12 +24,22 @@ using namespace tests;
 using namespace std::chrono_literals;
 using std::chrono::December, std::chrono::February, std::chrono::January;
 
+// A room of a floor plan: an L of 84 m² with coordinates that binary fractions cannot hold.
+core::Unit roomUnit() {
+    core::Unit unit = makeUnit("会议室", A, 84);
+    unit.outline = {{100.1, 20.3}, {110.1, 20.3}, {110.1, 26.3},
+                    {106.1, 26.3}, {106.1, 30.3}, {100.1, 30.3}};
+    unit.plan = core::PlanSource{"一层平面.dxf", "房间", "2F", "mm"};
+    return unit;
+}
+
 // Names to escape, a unit with every choice away from its default and its model and points set,
-// a unit with no name or area; the info with its stage emptied and a text as long as a name.
+// a unit with no name or area, a room of a plan; the info with its stage emptied and a text as
+// long as a name.
 core::Project sampleProject() {
     // clang-format off
     return {"某办公楼 \"A座\"\n二期", {
-        makeUnit("办公室", A, 1500),
+        makeUnit("办公室", A, 1500), roomUnit(),
         {"油库\\\"东\"\n\t区", "一层", {B, Serious, K05, kFun, Agent::CarbonDioxide, 1234.56}, "MTT50", 7},
         {"", "一层", {E, Medium, K10, kAbove, Agent::Halon1211, 0}, std::nullopt, std::nullopt}},
         {"2026-消-017 \"甲\"", "", std::string(core::kMaxNameLength, 'c'), "张三", "李四", "王五", "赵六",
@@ -62,22 +72,28 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
     // clang-format off
     const core::ProjectInfo some{"GC-01", "施工图设计", "", "", "", "", "", 2026y / December / 7};
     const core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲", "乙", "丙", "丁", 2000y / January / 1};
-    // Version 1, and the info's keys all left out, some given, all given.
-    const std::tuple<const char*, std::string, core::ProjectInfo> cases[] = {
-        {"version 1", R"("version": 1, )" + unit, {}},
-        {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some},
+    core::Unit room = expected;
+    room.outline = {{0, 0}, {8.5, 0}, {8.5, 4}, {0, 4}};
+    room.plan = core::PlanSource{"B1.dxf", "ROOM", "A3", "cm"};
+    // Version 1, and the info's keys all left out, some given, all given; a room of a plan.
+    const std::tuple<const char*, std::string, core::ProjectInfo, core::Unit> cases[] = {
+        {"version 1", R"("version": 1, )" + unit, {}, expected},
+        {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some, expected},
         {"all info", R"("version": 2, "info": {"number": "GC-02", "stage": "初步设计",
             "company": "某设计院", "calculatedBy": "甲", "checkedBy": "乙", "reviewedBy": "丙",
-            "approvedBy": "丁", "date": "2000-01-01"}, )" + unit, all},
+            "approvedBy": "丁", "date": "2000-01-01"}, )" + unit, all, expected},
+        {"room of a plan", R"("version": 3, )" + unit.substr(0, unit.size() - 2) + R"(,
+            "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]],
+            "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, room},
     };
     // clang-format on
-    for (const auto& [name, members, info] : cases) {
+    for (const auto& [name, members, info, unitRead] : cases) {
         SCOPED_TRACE(name);
         const auto parsed = parseProject(QByteArray::fromStdString(
             R"({"format": "fire-extinguisher-project", "name": "工程", )" + members + "}"));
         ASSERT_TRUE(std::holds_alternative<core::Project>(parsed))
             << std::get<QString>(parsed).toStdString();
-        EXPECT_EQ(std::get<core::Project>(parsed), (core::Project{"工程", {expected}, info}));
+        EXPECT_EQ(std::get<core::Project>(parsed), (core::Project{"工程", {unitRead}, info}));
     }
 }
 
@@ -99,6 +115,14 @@ std::string secondUnit(const std::string& from, const std::string& to) {
     return kHead + R"(, "units": [)" + kUnit1 + ", " + second + "]}";
 }
 
+// A project of the version whose second unit has these members too.
+std::string withRoom(const std::string& members, int version = 3) {
+    std::string text = secondUnit(R"("area")", members + R"(, "area")");
+    const std::string one = R"("version": 1)";
+    return text.replace(text.find(one), one.size(), R"("version": )" + std::to_string(version));
+}
+const std::string kTriangle = R"("outline": [[0, 0], [1, 0], [0, 1]])";
+
 std::string withTop(const std::string& members) {
     return "{" + members + R"(, "name": "p", "units": []})";
 }
@@ -117,7 +141,7 @@ std::vector<BadFile> badFiles() {
         {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
         {"OtherFormat", withTop(R"("format": "other", "version": 1)"), "不是灭火器配置工程文件"},
         {"NoFormat", withTop(R"("version": 1)"), "不是灭火器配置工程文件"},
-        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 3, "x": 0)"), "此文件由较新版本保存，请升级程序"},
+        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 4, "x": 0)"), "此文件由较新版本保存，请升级程序"},
         {"VersionText", withTop(R"("format": "fire-extinguisher-project", "version": "1")"), "版本号“version”值“1”无效"},
         {"UnknownTopKey", kHead + R"(, "units": [], "author": "x"})", "含有未知的键“author”"},
         {"NoUnits", kHead + "}", "缺少键“units”"},
@@ -155,6 +179,21 @@ std::vector<BadFile> badFiles() {
         {"DateTooEarly", withInfo(R"("date": "1899-12-31")"), "日期“date”值“1899-12-31”无效"},
         {"DateSlashes", withInfo(R"("date": "2026/12/07")"), "日期“date”值“2026/12/07”无效"},
         {"DateWithTime", withInfo(R"("date": "2026-12-07T08:00")"), "日期“date”值“2026-12-07T08:00”无效"},
+        {"OutlineInVersion2", withRoom(kTriangle, 2), "版本2的文件不能含有第2个计算单元的“outline”（版本3起才有）"},
+        {"OutlineNotArray", withRoom(R"("outline": {})"), "第2个计算单元的轮廓“outline”应为坐标数组"},
+        {"OutlineVertexText", withRoom(R"("outline": [[0, 0], [1, 0], ["0", 1]])"), "第2个计算单元的轮廓“outline”第3个顶点无效"},
+        {"OutlineVertexThree", withRoom(R"("outline": [[0, 0], [1, 0, 0], [0, 1]])"), "第2个计算单元的轮廓“outline”第2个顶点无效"},
+        {"OutlineTwoVertices", withRoom(R"("outline": [[0, 0], [1, 0]])"), "第2个计算单元的轮廓“outline”顶点不足"},
+        {"OutlineClosedAgain", withRoom(R"("outline": [[0, 0], [1, 0], [0, 1], [0, 0]])"), "第2个计算单元的轮廓“outline”第1个顶点与前一个顶点重合"},
+        {"OutlineBowtie", withRoom(R"("outline": [[0, 0], [4, 4], [4, 0], [0, 2]])"), "第2个计算单元的轮廓“outline”自相交"},
+        {"OutlineLine", withRoom(R"("outline": [[0, 0], [1, 0], [2, 0]])"), "第2个计算单元的轮廓“outline”面积为零"},
+        {"OutlineClockwise", withRoom(R"("outline": [[0, 0], [0, 1], [1, 0]])"), "第2个计算单元的轮廓“outline”应为逆时针方向"},
+        {"OutlineHuge", withRoom(R"("outline": [[0, 0], [1e308, 0], [0, 1e308]])"), "第2个计算单元的轮廓“outline”坐标超出范围"},
+        {"PlanWithoutOutline", withRoom(R"("plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "mm"})"), "第2个计算单元有平面图来源“plan”却没有轮廓“outline”"},
+        {"PlanNotObject", withRoom(kTriangle + R"(, "plan": "f.dxf")"), "第2个计算单元的平面图来源“plan”应为 JSON 对象"},
+        {"PlanNoHandle", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "unit": "m"})"), "第2个计算单元的平面图来源“plan”缺少键“handle”"},
+        {"PlanHandleNumber", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": 26, "unit": "m"})"), "第2个计算单元的平面图来源“plan”的图元句柄“handle”应为文本"},
+        {"PlanUnitFeet", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "ft"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“ft”无效"},
     };
 }
 // clang-format on

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFont>
 #include <QStringList>
 #include <QUndoStack>
 #include <algorithm>
@@ -191,8 +192,21 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
         return QBrush(QColor(0xb0, 0x1c, 0x1c));
     }
 
+    // An area typed over the one the floor plan gives is marked: set in italics, with the plan's.
+    if (role == Qt::FontRole && column == Area && core::areaTypedByHand(u)) {
+        QFont font;
+        font.setItalic(true);
+        return font;
+    }
+
     if (role == Qt::ToolTipRole) {
         switch (column) {
+            case Area:
+                if (core::areaTypedByHand(u)) {
+                    return QStringLiteral("面积已手动修改，平面图面积为 %1 m²")
+                        .arg(documents::qs(core::decimalText(core::outlineArea(u).value_or(0))));
+                }
+                return {};
             case Check:
                 return checkToolTip(u, d);
             case Model:
