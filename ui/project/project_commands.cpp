@@ -5,8 +5,8 @@
 namespace ui {
 
 ReplaceUnitCommand::ReplaceUnitCommand(ProjectModel* model, int row, core::Unit before,
-                                       core::Unit after, const QString& text)
-    : QUndoCommand(text),
+                                       core::Unit after, const QString& text, QUndoCommand* parent)
+    : QUndoCommand(text, parent),
       model_(model),
       row_(row),
       before_(std::move(before)),
@@ -21,8 +21,9 @@ void ReplaceUnitCommand::undo() {
 }
 
 UnitRowsCommand::UnitRowsCommand(ProjectModel* model, Kind kind,
-                                 std::vector<std::pair<int, core::Unit>> rows, const QString& text)
-    : QUndoCommand(text), model_(model), kind_(kind), rows_(std::move(rows)) {}
+                                 std::vector<std::pair<int, core::Unit>> rows, const QString& text,
+                                 QUndoCommand* parent)
+    : QUndoCommand(text, parent), model_(model), kind_(kind), rows_(std::move(rows)) {}
 
 void UnitRowsCommand::redo() {
     kind_ == Kind::Insert ? insert() : remove();

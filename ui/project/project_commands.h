@@ -15,8 +15,9 @@ namespace ui {
 // One unit replaced whole: every edit of a cell.
 class ReplaceUnitCommand : public QUndoCommand {
   public:
+    // A parent makes it part of that command's step.
     ReplaceUnitCommand(ProjectModel* model, int row, core::Unit before, core::Unit after,
-                       const QString& text);
+                       const QString& text, QUndoCommand* parent = nullptr);
     void redo() override;
     void undo() override;
 
@@ -33,7 +34,7 @@ class UnitRowsCommand : public QUndoCommand {
   public:
     enum class Kind : bool { Insert, Remove };
     UnitRowsCommand(ProjectModel* model, Kind kind, std::vector<std::pair<int, core::Unit>> rows,
-                    const QString& text);
+                    const QString& text, QUndoCommand* parent = nullptr);
     void redo() override;
     void undo() override;
 

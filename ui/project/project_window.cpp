@@ -23,6 +23,8 @@
 #include <set>
 
 #include "file_export.h"
+#include "plan_import.h"
+#include "plan_import_dialog.h"
 #include "project_commands.h"
 #include "project_file.h"
 #include "project_info_dialog.h"
@@ -102,6 +104,22 @@ ProjectWindow::ProjectWindow(QWidget* parent)
             return SaveAnswer::Save;
         }
         return box.clickedButton() == discardButton ? SaveAnswer::Discard : SaveAnswer::Cancel;
+    };
+    askPlanFileName = [this] {
+        const QString folder = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).path();
+        return QFileDialog::getOpenFileName(this, QStringLiteral("导入平面图"), folder,
+                                            QStringLiteral("DXF 图纸 (*.dxf)"));
+    };
+    askPlanImport = [this](const QString& fileName,
+                           const io::DxfDrawing& drawing) -> std::optional<io::PlanImportInput> {
+        PlanImportDialog dialog(fileName, drawing, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dialog.input();
+    };
+    askUpdateUnits = [this](const QString& text) {
+        return QMessageBox::question(this, QStringLiteral("导入平面图"), text) == QMessageBox::Yes;
     };
     showNotice = [this](const QString& text) {
         QMessageBox::information(dialogParent(), QStringLiteral("提示"), text);
@@ -207,6 +225,9 @@ void ProjectWindow::buildMenus() {
         ->setShortcut(QKeySequence::Open);
     recentMenu_ = fileMenu_->addMenu(QStringLiteral("最近打开(&R)"));
     connect(recentMenu_, &QMenu::aboutToShow, this, &ProjectWindow::fillRecentMenu);
+    fileMenu_->addSeparator();
+    importPlanAction_ = fileMenu_->addAction(QStringLiteral("导入平面图(DXF)(&I)…"), this,
+                                             &ProjectWindow::importPlan);
     fileMenu_->addSeparator();
     fileMenu_->addAction(QStringLiteral("保存(&S)"), this, &ProjectWindow::save)
         ->setShortcut(QKeySequence::Save);
@@ -327,6 +348,7 @@ void ProjectWindow::updateActions() {
     const std::vector<int> rows = selectedRows();
     addAction_->setEnabled(writable);
     detailsAction_->setEnabled(writable);
+    importPlanAction_->setEnabled(writable);
     removeAction_->setEnabled(writable && !rows.empty());
     duplicateAction_->setEnabled(writable && !rows.empty());
     upAction_->setEnabled(writable && !rows.empty() && rows.front() > 0);
@@ -464,6 +486,75 @@ void ProjectWindow::editDetails() {
     if (after && *after != before) {
         undoStack_->push(new ProjectDetailsCommand(model_, std::move(before), std::move(*after)));
     }
+}
+
+void ProjectWindow::importPlan() {
+    if (readOnly_ || !commitEdit()) {
+        return;
+    }
+    const QString fileName = askPlanFileName();
+    if (fileName.isEmpty()) {
+        return;
+    }
+    const auto read = io::readDxf(fileName);
+    if (const auto* fault = std::get_if<QString>(&read)) {
+        showNotice(*fault);
+        return;
+    }
+    const std::optional<io::PlanImportInput> input =
+        askPlanImport(fileName, std::get<io::DxfDrawing>(read));
+    if (!input) {
+        return;
+    }
+    const core::Project& before = model_->project();
+    const core::PlanImportResult result = core::importPlan(before, input->plan);
+    const core::PlanChanges& changes = result.changes;
+    if (!changes.changesProject()) {
+        showNotice(QStringLiteral("平面图“%1”中的房间都已导入，且没有变化。")
+                       .arg(QFileInfo(fileName).fileName()));
+        return;
+    }
+    if (!changes.updated.empty()) {
+        QStringList names;
+        for (const std::size_t i : changes.updated) {
+            names << documents::qs(before.units[i].name);
+        }
+        constexpr qsizetype kNamed = 10;
+        QString listed = names.mid(0, kNamed).join(QStringLiteral("、"));
+        if (names.size() > kNamed) {
+            listed += QStringLiteral(" 等");
+        }
+        const QString text = QStringLiteral(
+                                 "已从此图纸导入的 %1 个计算单元（%2）的轮廓或面积将按图纸更新，"
+                                 "名称、位置和其他选项不变。是否继续？")
+                                 .arg(names.size())
+                                 .arg(listed);
+        if (!askUpdateUnits(text)) {
+            return;
+        }
+    }
+    // One step: the units brought up to date, then the new ones after the last unit.
+    auto* step = new QUndoCommand(QStringLiteral("导入平面图"));
+    for (const std::size_t i : changes.updated) {
+        new ReplaceUnitCommand(model_, static_cast<int>(i), before.units[i],
+                               result.project.units[i], QString(), step);
+    }
+    std::vector<std::pair<int, core::Unit>> added;
+    std::vector<int> rows;
+    for (const std::size_t i : changes.added) {
+        added.emplace_back(static_cast<int>(i), result.project.units[i]);
+        rows.push_back(static_cast<int>(i));
+    }
+    if (!added.empty()) {
+        new UnitRowsCommand(model_, UnitRowsCommand::Kind::Insert, std::move(added), QString(),
+                            step);
+    }
+    undoStack_->push(step);
+    for (const std::size_t i : changes.updated) {
+        rows.push_back(static_cast<int>(i));
+    }
+    std::sort(rows.begin(), rows.end());
+    selectRows(rows);
 }
 
 bool ProjectWindow::save() {

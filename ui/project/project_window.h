@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "dxf_reader.h"
+#include "plan_units.h"
 #include "project.h"
 #include "project_model.h"
 #include "recovery_copy.h"
@@ -90,6 +92,18 @@ class ProjectWindow : public QMainWindow {
     std::function<bool(const QString& text)> askOpenReadOnly;
     // A recovery copy left behind: true restores it (恢复), false discards it (放弃).
     std::function<bool(const io::RecoveryCopy::Orphan& orphan)> askRestore;
+    // 导入平面图(DXF): the drawing to import, an empty string when cancelled; then the rooms to
+    // import from it (the import dialog), none when cancelled; then, where units imported before
+    // would change, whether to change them (`text` says which).
+    std::function<QString()> askPlanFileName;
+    std::function<std::optional<io::PlanImportInput>(const QString& fileName,
+                                                     const io::DxfDrawing& drawing)>
+        askPlanImport;
+    std::function<bool(const QString& text)> askUpdateUnits;
+
+    // 文件 → 导入平面图(DXF): the rooms of a drawing added to the project, and those imported from
+    // it before brought up to date, as one undoable step.
+    void importPlan();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -156,6 +170,7 @@ class ProjectWindow : public QMainWindow {
     QAction* upAction_ = nullptr;
     QAction* downAction_ = nullptr;
     QAction* detailsAction_ = nullptr;
+    QAction* importPlanAction_ = nullptr;
 };
 
 }  // namespace ui

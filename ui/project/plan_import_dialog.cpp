@@ -1,0 +1,181 @@
+#include "plan_import_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "project.h"
+
+namespace ui {
+
+namespace {
+
+constexpr io::DrawingUnit kUnits[] = {io::DrawingUnit::Millimetre, io::DrawingUnit::Centimetre,
+                                      io::DrawingUnit::Metre, io::DrawingUnit::Inch};
+
+// The warning colour of the window's checks.
+const QColor kWarning(0xb0, 0x1c, 0x1c);
+
+}  // namespace
+
+QString dxfVersionText(const QString& version) {
+    static const std::pair<const char*, const char*> kReleases[] = {
+        {"AC1009", "R12"},   {"AC1012", "R13"},   {"AC1014", "R14"},
+        {"AC1015", "R2000"}, {"AC1018", "R2004"}, {"AC1021", "R2007"},
+        {"AC1024", "R2010"}, {"AC1027", "R2013"}, {"AC1032", "R2018"},
+    };
+    for (const auto& [code, release] : kReleases) {
+        if (version == QLatin1String(code)) {
+            return QStringLiteral("%1（%2）").arg(QLatin1String(release), version);
+        }
+    }
+    return version;
+}
+
+PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawing, QWidget* parent)
+    : QDialog(parent),
+      unitBox(new QComboBox(this)),
+      floorEdit(new QLineEdit(this)),
+      layerList(new QTreeWidget(this)),
+      summary(new QLabel(this)),
+      refusedList(new QTreeWidget(this)),
+      unreadableNote(new QLabel(this)),
+      buttons(new QDialogButtonBox(this)),
+      importButton(buttons->addButton(QStringLiteral("导入"), QDialogButtonBox::AcceptRole)),
+      fileName_(fileName),
+      drawing_(std::move(drawing)) {
+    setWindowTitle(QStringLiteral("导入平面图"));
+
+    auto* form = new QFormLayout;
+    auto* file =
+        new QLabel(QStringLiteral("%1　DXF %2")
+                       .arg(QFileInfo(fileName).fileName(), dxfVersionText(drawing_.version)),
+                   this);
+    file->setToolTip(fileName);
+    form->addRow(QStringLiteral("图纸："), file);
+
+    for (const io::DrawingUnit unit : kUnits) {
+        unitBox->addItem(io::unitLabel(unit), static_cast<int>(unit));
+    }
+    unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(drawing_.unit)));
+    auto* unitRow = new QHBoxLayout;
+    unitRow->addWidget(unitBox);
+    auto* unitNote = new QLabel(drawing_.unitGiven ? QStringLiteral("（图纸注明的单位）")
+                                                   : QStringLiteral("（图纸未注明单位，按毫米）"),
+                                this);
+    unitRow->addWidget(unitNote);
+    unitRow->addStretch();
+    form->addRow(QStringLiteral("图纸单位："), unitRow);
+
+    floorEdit->setText(QFileInfo(fileName).completeBaseName().left(core::kMaxNameLength));
+    floorEdit->setMaxLength(core::kMaxNameLength);
+    form->addRow(QStringLiteral("楼层/位置："), floorEdit);
+
+    layerList->setHeaderLabels({QStringLiteral("图层"), QStringLiteral("闭合轮廓")});
+    layerList->setRootIsDecorated(false);
+    layerList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    layerList->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    for (const io::PlanLayer& layer : io::planLayers(drawing_)) {
+        if (layer.outlines == 0) {
+            continue;  // nothing to import from it
+        }
+        auto* item = new QTreeWidgetItem(layerList, {layer.name, QString::number(layer.outlines)});
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setCheckState(0, layer.proposed ? Qt::Checked : Qt::Unchecked);
+    }
+
+    refusedList->setHeaderLabels(
+        {QStringLiteral("图元句柄"), QStringLiteral("图层"), QStringLiteral("原因")});
+    refusedList->setRootIsDecorated(false);
+    refusedList->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+
+    summary->setWordWrap(true);
+    unreadableNote->setWordWrap(true);
+    QPalette warning = unreadableNote->palette();
+    warning.setColor(QPalette::WindowText, kWarning);
+    unreadableNote->setPalette(warning);
+    if (!drawing_.unknownEntities.empty()) {
+        int count = 0;
+        QStringList kinds;
+        for (const auto& [kind, number] : drawing_.unknownEntities) {
+            count += number;
+            kinds << QStringLiteral("%1 %2 个").arg(kind).arg(number);
+        }
+        unreadableNote->setText(
+            QStringLiteral("图纸中有 %1 个本程序无法读取的对象（%2）。如房间轮廓或名称在其中，"
+                           "请先在 CAD 中将图纸导出为普通图元（多段线、文字）后再导入。")
+                .arg(count)
+                .arg(kinds.join(QStringLiteral("、"))));
+    }
+    unreadableNote->setVisible(!drawing_.unknownEntities.empty());
+
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(new QLabel(QStringLiteral("房间轮廓所在的图层："), this));
+    layout->addWidget(layerList, 2);
+    layout->addWidget(summary);
+    layout->addWidget(refusedList, 1);
+    layout->addWidget(unreadableNote);
+    layout->addWidget(buttons);
+
+    connect(unitBox, &QComboBox::currentIndexChanged, this, &PlanImportDialog::refresh);
+    connect(layerList, &QTreeWidget::itemChanged, this, &PlanImportDialog::refresh);
+    resize(560, 520);
+    refresh();
+}
+
+QStringList PlanImportDialog::chosenLayers() const {
+    QStringList layers;
+    for (int i = 0; i < layerList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = layerList->topLevelItem(i);
+        if (item->checkState(0) == Qt::Checked) {
+            layers << item->text(0);
+        }
+    }
+    return layers;
+}
+
+io::DrawingUnit PlanImportDialog::chosenUnit() const {
+    return static_cast<io::DrawingUnit>(unitBox->currentData().toInt());
+}
+
+void PlanImportDialog::refresh() {
+    rooms_ = io::planRooms(drawing_, chosenLayers(), chosenUnit());
+    const io::PlanImportInput in = input();
+    double total = 0;
+    for (const core::PlanRoomInput& room : in.plan.rooms) {
+        total += room.area;
+    }
+    QString text = in.plan.rooms.empty() ? QStringLiteral("所选图层中没有可导入的房间。")
+                                         : QStringLiteral("将导入 %1 个房间，共 %2 m²。")
+                                               .arg(in.plan.rooms.size())
+                                               .arg(QString::number(total, 'f', 2));
+    if (!in.refused.empty()) {
+        text += QStringLiteral("以下 %1 个轮廓不导入：").arg(in.refused.size());
+    }
+    summary->setText(text);
+    refusedList->clear();
+    for (const io::RefusedOutline& refused : in.refused) {
+        new QTreeWidgetItem(refusedList, {refused.handle, refused.layer, refused.reason});
+    }
+    refusedList->setVisible(!in.refused.empty());
+    importButton->setEnabled(!in.plan.rooms.empty());
+}
+
+io::PlanImportInput PlanImportDialog::input() const {
+    return io::planImportInput(rooms_, fileName_, chosenUnit(), floorEdit->text().trimmed());
+}
+
+}  // namespace ui
