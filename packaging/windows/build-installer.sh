@@ -25,6 +25,7 @@ PKG_CONFIG_LIBDIR=$(windows_xlsxwriter_prefix)/lib/pkgconfig \
     cmake -S . -B "$dir/program" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$windows_toolchain" \
     -DCMAKE_PREFIX_PATH="$prefixes" -DCMAKE_FIND_ROOT_PATH="$prefixes" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DBoost_INCLUDE_DIR="$(windows_boost_include)" -DBoost_NO_BOOST_CMAKE=ON \
     -DCMAKE_BUILD_TYPE=Release -DWITH_TESTS=OFF -DWITH_BENCH=OFF -DCMAKE_INSTALL_BINDIR=. \
     -DWARNINGS_AS_ERRORS="${WARNINGS_AS_ERRORS:-OFF}" >/dev/null
 nice -n 10 cmake --build "$dir/program" -j "$jobs"

@@ -184,6 +184,18 @@ windows_ensure_gtest() {
     rm -rf "$scratch"
 }
 
+# Boost's headers (Debian's libboost-dev; the program uses only header-only parts), in a folder of
+# their own, so that the MinGW build sees no other header of the system's.
+windows_boost_include() {
+    local folder
+    folder=$windows_cache/boost-$(windows_upstream_version libboost-dev)/include
+    if [ ! -e "$folder/boost" ]; then
+        mkdir -p "$folder"
+        ln -sfn /usr/include/boost "$folder/boost"
+    fi
+    echo "$folder"
+}
+
 # Configures and builds the program and its tests for Windows in the folder given, warnings as
 # errors, with the cached libraries.
 windows_build() {  # windows_build DIR
@@ -200,6 +212,7 @@ windows_build() {  # windows_build DIR
         nice -n 10 cmake -S . -B "$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$windows_toolchain" \
         -DCMAKE_PREFIX_PATH="$prefixes" -DCMAKE_FIND_ROOT_PATH="$prefixes" \
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DBoost_INCLUDE_DIR="$(windows_boost_include)" -DBoost_NO_BOOST_CMAKE=ON \
         -DWARNINGS_AS_ERRORS=ON -DWITH_BENCH=OFF >/dev/null
     nice -n 10 cmake --build "$1" -j "$windows_cores"
 }
