@@ -238,9 +238,13 @@ bool Parser::number(double& value) {
     if (digits.startsWith('+')) {
         digits = digits.sliced(1);
     }
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.isEmpty() ||
-        !std::isfinite(value)) {
+    bool read = !digits.isEmpty();
+    if (read) {
+        const char* const last = digits.data() + digits.size();
+        const auto [end, error] = std::from_chars(digits.data(), last, value);
+        read = error == std::errc() && end == last && std::isfinite(value);
+    }
+    if (!read) {
         fail(QStringLiteral("第%1行的数值无效，不是DXF文件").arg(group_.line + 1));
         return false;
     }
@@ -323,7 +327,8 @@ std::variant<DxfDrawing, QString> Parser::run() {
         } else {
             read = skipSection();
         }
-        if (!read || !advance()) {
+        // A section that ends at EOF without its ENDSEC still ends there.
+        if (!read || (!isZero("EOF") && !advance())) {
             break;
         }
     }
@@ -452,7 +457,7 @@ bool Parser::tables() {
 
 bool Parser::skipSection() {
     while (advance()) {
-        if (isZero("ENDSEC")) {
+        if (isZero("ENDSEC") || isZero("EOF")) {
             return true;
         }
     }
@@ -522,7 +527,7 @@ bool Parser::entities() {
         }
         const QByteArrayView type = trimmed(group_.value);
         bool read = false;
-        if (type == "ENDSEC") {
+        if (type == "ENDSEC" || type == "EOF") {
             return true;
         }
         if (type == "LWPOLYLINE") {
@@ -1002,8 +1007,14 @@ std::variant<DxfDrawing, QString> readDxf(const QString& fileName) {
     if (file.size() > kMaxDxfFileSize) {
         return refused(tooLarge);
     }
-    // One byte beyond the limit, so that a file that grew since it was measured is refused whole.
-    const QByteArray bytes = file.read(kMaxDxfFileSize + 1);
+    // One byte beyond its size, to see whether it grew since it was measured; then the rest up to
+    // one byte beyond the limit, so that a file that grew past it is refused whole. (Asking for
+    // the limit at once would set that much memory aside.)
+    const qint64 measured = file.size();
+    QByteArray bytes = file.read(measured + 1);
+    if (bytes.size() > measured && file.error() == QFileDevice::NoError) {
+        bytes += file.read(kMaxDxfFileSize + 1 - bytes.size());
+    }
     if (file.error() != QFileDevice::NoError) {
         return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));
     }
