@@ -3,8 +3,8 @@
 #   ./build.sh run     opens the calculator window
 #   ./build.sh test    runs the whole test suite headless
 #   ./build.sh bench   runs the benchmarks
-#   ./build.sh fuzz [seconds]   runs the area-text and project-file fuzzers, each for the
-#                               given time (clang, default 30 s)
+#   ./build.sh fuzz [seconds]   runs the area-text, project-file and DXF-drawing fuzzers, each
+#                               for the given time (clang, default 30 s)
 #   ./build.sh package [check]  builds the Debian package in Release (build-package/*.deb);
 #                               with "check", also checks it (packaging/check-package.sh)
 #   ./build.sh tidy    runs clang-tidy (.clang-tidy) over every tracked .cpp file; fails on
@@ -106,7 +106,7 @@ case "$command" in
         CXX=clang++ build build-fuzz -DWITH_GUI=OFF -DWITH_BENCH=OFF -DWITH_FUZZ=ON \
             -DSANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
         corpus=$(mktemp -d)
-        mkdir "$corpus/area" "$corpus/project"
+        mkdir "$corpus/area" "$corpus/project" "$corpus/dxf"
         printf '1000' >"$corpus/area/area"
         printf '%s' '{"format": "fire-extinguisher-project", "version": 2, "name": "工程",
  "info": {"number": "GC-01", "stage": "施工图设计", "checkedBy": "校对", "date": "2026-12-07"},
@@ -118,6 +118,10 @@ case "$command" in
             "$corpus/area"
         build-fuzz/tests/project_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
             "$corpus/project"
+        # The small test drawings (written by the build) are the drawings' seeds.
+        cp build-fuzz/tests/plans/minimal.dxf build-fuzz/tests/plans/r12.dxf "$corpus/dxf"
+        build-fuzz/tests/dxf_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
+            -dict=tests/dxf_fuzzer.dict "$corpus/dxf"
         rm -rf "$corpus"
         ;;
     package)

@@ -26,8 +26,9 @@ const Ring& counterClockwiseView(const Ring& ring, Ring& turned) {
 
 // The number of chords for the arc from `from` to `to`: 1 for a straight segment, a segment of
 // no length or an arc that keeps within the tolerance of its chord.
-std::size_t chordCount(PlanPoint from, PlanPoint to, double bulge, double maxSagitta) {
-    const double chord = std::hypot(to.x - from.x, to.y - from.y);
+std::size_t chordCount(const BulgeVertex& from, PlanPoint to, double maxSagitta) {
+    const double bulge = from.bulge;
+    const double chord = std::hypot(to.x - from.at.x, to.y - from.at.y);
     if (bulge == 0 || !std::isfinite(bulge) || !(chord > 0) || !std::isfinite(chord)) {
         return 1;
     }
@@ -55,8 +56,10 @@ std::size_t chordCount(PlanPoint from, PlanPoint to, double bulge, double maxSag
     return std::max<std::size_t>(1, static_cast<std::size_t>(chords));
 }
 
-// Appends the arc's points after `from`, up to but not including `to`, `chords` chords in all.
-void appendArc(Ring& ring, PlanPoint from, PlanPoint to, double bulge, std::size_t chords) {
+// Appends the arc's points after `vertex`, up to but not including `to`, `chords` chords in all.
+void appendArc(Ring& ring, const BulgeVertex& vertex, PlanPoint to, std::size_t chords) {
+    const PlanPoint from = vertex.at;
+    const double bulge = vertex.bulge;
     const double dx = to.x - from.x;
     const double dy = to.y - from.y;
     // The centre lies on the chord's perpendicular bisector, on the left of the chord's direction
@@ -208,7 +211,7 @@ std::size_t flattenedSize(const std::vector<BulgeVertex>& closedPolyline, double
     for (std::size_t i = 0; i < closedPolyline.size(); ++i) {
         const BulgeVertex& from = closedPolyline[i];
         const BulgeVertex& to = closedPolyline[(i + 1) % closedPolyline.size()];
-        size += chordCount(from.at, to.at, from.bulge, maxSagitta);
+        size += chordCount(from, to.at, maxSagitta);
     }
     return size;
 }
@@ -220,9 +223,9 @@ Ring flattenBulges(const std::vector<BulgeVertex>& closedPolyline, double maxSag
         const BulgeVertex& from = closedPolyline[i];
         const BulgeVertex& to = closedPolyline[(i + 1) % closedPolyline.size()];
         ring.push_back(from.at);
-        const std::size_t chords = chordCount(from.at, to.at, from.bulge, maxSagitta);
+        const std::size_t chords = chordCount(from, to.at, maxSagitta);
         if (chords > 1) {
-            appendArc(ring, from.at, to.at, from.bulge, chords);
+            appendArc(ring, from, to.at, chords);
         }
     }
     return ring;

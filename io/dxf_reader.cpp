@@ -33,6 +33,38 @@ constexpr qsizetype kMaxTypeNameLength = 64;
 constexpr std::size_t kMaxUnknownTypes = 200;
 constexpr auto kMaxVertices = static_cast<std::size_t>(kMaxPolylineVertices);
 
+// The plain entities of a drawing, which no outline or name of a room is; also the parts of a
+// sequence without its head.
+// clang-format off
+constexpr std::string_view kPlainEntities[] = {
+    "3DFACE", "3DSOLID", "ACAD_TABLE", "ARC", "ARC_DIMENSION", "ATTDEF", "ATTRIB", "BODY",
+    "CIRCLE", "DGNUNDERLAY", "DIMENSION", "DWFUNDERLAY", "ELLIPSE", "EXTRUDEDSURFACE", "HATCH",
+    "HELIX", "IMAGE", "INSERT", "LARGE_RADIAL_DIMENSION", "LEADER", "LIGHT", "LINE",
+    "LOFTEDSURFACE", "MESH", "MLEADER", "MLINE", "MULTILEADER", "NURBSURFACE", "OLE2FRAME",
+    "OLEFRAME", "PDFUNDERLAY", "PLANESURFACE", "POINT", "POINTCLOUD", "RAY", "REGION",
+    "REVOLVEDSURFACE", "SECTION", "SEQEND", "SHAPE", "SOLID", "SPLINE", "SUN", "SURFACE",
+    "SWEPTSURFACE", "TABLE", "TOLERANCE", "TRACE", "UNDERLAY", "VERTEX", "VIEWPORT", "WIPEOUT",
+    "XLINE"
+};
+// clang-format on
+
+struct Unit {
+    DrawingUnit unit;
+    int insunits;  // its number in $INSUNITS
+    const char* name;
+    const char16_t* label;
+    double metres;
+};
+
+constexpr Unit kUnits[] = {{DrawingUnit::Millimetre, 4, "mm", u"毫米", 0.001},
+                           {DrawingUnit::Centimetre, 5, "cm", u"厘米", 0.01},
+                           {DrawingUnit::Metre, 6, "m", u"米", 1},
+                           {DrawingUnit::Inch, 1, "inch", u"英寸", 0.0254}};
+
+const Unit& unitOf(DrawingUnit unit) {
+    return *std::ranges::find(kUnits, unit, &Unit::unit);
+}
+
 struct Group {
     int code = 0;
     QByteArrayView value;  // the value's line without its line end
@@ -238,9 +270,13 @@ bool Parser::number(double& value) {
     if (digits.startsWith('+')) {
         digits = digits.sliced(1);
     }
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.isEmpty() ||
-        !std::isfinite(value)) {
+    bool read = !digits.isEmpty();
+    if (read) {
+        const char* const last = digits.data() + digits.size();
+        const auto [end, error] = std::from_chars(digits.data(), last, value);
+        read = error == std::errc() && end == last && std::isfinite(value);
+    }
+    if (!read) {
         fail(QStringLiteral("第%1行的数值无效，不是DXF文件").arg(group_.line + 1));
         return false;
     }
@@ -323,7 +359,8 @@ std::variant<DxfDrawing, QString> Parser::run() {
         } else {
             read = skipSection();
         }
-        if (!read || !advance()) {
+        // A section that ends at EOF without its ENDSEC still ends there.
+        if (!read || (!isZero("EOF") && !advance())) {
             break;
         }
     }
@@ -362,13 +399,9 @@ bool Parser::header() {
     if (!ended) {
         return false;
     }
-    constexpr std::pair<int, DrawingUnit> kUnits[] = {{1, DrawingUnit::Inch},
-                                                      {4, DrawingUnit::Millimetre},
-                                                      {5, DrawingUnit::Centimetre},
-                                                      {6, DrawingUnit::Metre}};
-    for (const auto& [code, unit] : kUnits) {
-        if (units == code) {
-            drawing_.unit = unit;
+    for (const Unit& unit : kUnits) {
+        if (units == unit.insunits) {
+            drawing_.unit = unit.unit;
             drawing_.unitGiven = true;
         }
     }
@@ -452,7 +485,7 @@ bool Parser::tables() {
 
 bool Parser::skipSection() {
     while (advance()) {
-        if (isZero("ENDSEC")) {
+        if (isZero("ENDSEC") || isZero("EOF")) {
             return true;
         }
     }
@@ -522,7 +555,7 @@ bool Parser::entities() {
         }
         const QByteArrayView type = trimmed(group_.value);
         bool read = false;
-        if (type == "ENDSEC") {
+        if (type == "ENDSEC" || type == "EOF") {
             return true;
         }
         if (type == "LWPOLYLINE") {
@@ -534,63 +567,9 @@ bool Parser::entities() {
         } else if (type == "MTEXT") {
             read = multilineText();
         } else {
-            // The plain entities of a drawing, which no outline or name of a room is; also the
-            // parts of a sequence without its head.
-            static constexpr std::string_view kKnown[] = {"3DFACE",
-                                                          "3DSOLID",
-                                                          "ACAD_TABLE",
-                                                          "ARC",
-                                                          "ARC_DIMENSION",
-                                                          "ATTDEF",
-                                                          "ATTRIB",
-                                                          "BODY",
-                                                          "CIRCLE",
-                                                          "DGNUNDERLAY",
-                                                          "DIMENSION",
-                                                          "DWFUNDERLAY",
-                                                          "ELLIPSE",
-                                                          "EXTRUDEDSURFACE",
-                                                          "HATCH",
-                                                          "HELIX",
-                                                          "IMAGE",
-                                                          "INSERT",
-                                                          "LARGE_RADIAL_DIMENSION",
-                                                          "LEADER",
-                                                          "LIGHT",
-                                                          "LINE",
-                                                          "LOFTEDSURFACE",
-                                                          "MESH",
-                                                          "MLEADER",
-                                                          "MLINE",
-                                                          "MULTILEADER",
-                                                          "NURBSURFACE",
-                                                          "OLE2FRAME",
-                                                          "OLEFRAME",
-                                                          "PDFUNDERLAY",
-                                                          "PLANESURFACE",
-                                                          "POINT",
-                                                          "POINTCLOUD",
-                                                          "RAY",
-                                                          "REGION",
-                                                          "REVOLVEDSURFACE",
-                                                          "SECTION",
-                                                          "SEQEND",
-                                                          "SHAPE",
-                                                          "SOLID",
-                                                          "SPLINE",
-                                                          "SUN",
-                                                          "SURFACE",
-                                                          "SWEPTSURFACE",
-                                                          "TABLE",
-                                                          "TOLERANCE",
-                                                          "TRACE",
-                                                          "UNDERLAY",
-                                                          "VERTEX",
-                                                          "VIEWPORT",
-                                                          "WIPEOUT",
-                                                          "XLINE"};
-            const bool known = std::ranges::any_of(
-                kKnown, [type](std::string_view name) { return type == QByteArrayView(name); });
+            const bool known = std::ranges::any_of(kPlainEntities, [type](std::string_view name) {
+                return type == QByteArrayView(name);
+            });
             read = otherEntity(type, known);
         }
         if (!read) {
@@ -919,55 +898,24 @@ bool Parser::otherEntity(QByteArrayView type, bool known) {
 }  // namespace
 
 QString unitName(DrawingUnit unit) {
-    switch (unit) {
-        case DrawingUnit::Millimetre:
-            return QStringLiteral("mm");
-        case DrawingUnit::Centimetre:
-            return QStringLiteral("cm");
-        case DrawingUnit::Metre:
-            return QStringLiteral("m");
-        case DrawingUnit::Inch:
-            return QStringLiteral("inch");
-    }
-    return {};
+    return QLatin1String(unitOf(unit).name);
 }
 
 std::optional<DrawingUnit> unitFromName(const QString& name) {
-    for (const DrawingUnit unit : {DrawingUnit::Millimetre, DrawingUnit::Centimetre,
-                                   DrawingUnit::Metre, DrawingUnit::Inch}) {
-        if (unitName(unit) == name) {
-            return unit;
+    for (const Unit& unit : kUnits) {
+        if (name == QLatin1String(unit.name)) {
+            return unit.unit;
         }
     }
     return std::nullopt;
 }
 
 QString unitLabel(DrawingUnit unit) {
-    switch (unit) {
-        case DrawingUnit::Millimetre:
-            return QStringLiteral("毫米");
-        case DrawingUnit::Centimetre:
-            return QStringLiteral("厘米");
-        case DrawingUnit::Metre:
-            return QStringLiteral("米");
-        case DrawingUnit::Inch:
-            return QStringLiteral("英寸");
-    }
-    return {};
+    return QString::fromUtf16(unitOf(unit).label);
 }
 
 double metresPerUnit(DrawingUnit unit) {
-    switch (unit) {
-        case DrawingUnit::Millimetre:
-            return 0.001;
-        case DrawingUnit::Centimetre:
-            return 0.01;
-        case DrawingUnit::Metre:
-            return 1;
-        case DrawingUnit::Inch:
-            return 0.0254;
-    }
-    return 1;
+    return unitOf(unit).metres;
 }
 
 std::variant<DxfDrawing, QString> parseDxf(const QByteArray& bytes) {
@@ -1002,8 +950,14 @@ std::variant<DxfDrawing, QString> readDxf(const QString& fileName) {
     if (file.size() > kMaxDxfFileSize) {
         return refused(tooLarge);
     }
-    // One byte beyond the limit, so that a file that grew since it was measured is refused whole.
-    const QByteArray bytes = file.read(kMaxDxfFileSize + 1);
+    // One byte beyond its size, to see whether it grew since it was measured; then the rest up to
+    // one byte beyond the limit, so that a file that grew past it is refused whole. (Asking for
+    // the limit at once would set that much memory aside.)
+    const qint64 measured = file.size();
+    QByteArray bytes = file.read(measured + 1);
+    if (bytes.size() > measured && file.error() == QFileDevice::NoError) {
+        bytes += file.read(kMaxDxfFileSize + 1 - bytes.size());
+    }
     if (file.error() != QFileDevice::NoError) {
         return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));
     }

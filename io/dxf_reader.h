@@ -32,7 +32,9 @@ struct DxfPolyline {
     // In world coordinates (x, y) of the drawing; a closed polyline's first vertex is not repeated
     // at its end.
     std::vector<core::BulgeVertex> vertices;
-    bool closed = false;        // marked closed, or its ends coincide
+    // Marked closed, or open with its ends at one point (to within 1e-9 of its size) and three
+    // other vertices at least.
+    bool closed = false;
     bool endsCoincide = false;  // closed only because its ends coincide
     // Why its vertices were not kept (too many of them); the vertices are then empty.
     QString fault;

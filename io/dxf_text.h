@@ -4,7 +4,7 @@
 #include <QStringView>
 
 // The texts of a DXF drawing as they read: the codes that CAD programs write into a string for
-// what its code page cannot hold or its font draws specially, and the formatting of multi-line
+// what its code page cannot hold or its font draws as symbols, and the formatting of multi-line
 // text, taken out.
 namespace io {
 

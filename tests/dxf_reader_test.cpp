@@ -195,6 +195,9 @@ const GroupsCase kGroups[] = {
                 "0", "ENDTAB", "0", "TABLE", "2", "STYLE", "0", "STYLE", "2", "NOT_A_LAYER",
                 "0", "ENDTAB", "0", "ENDSEC"})),
      " Room \"x\" at 0,0 h0 |  房间 \"y\" at 0,0 h0"},
+    // A section that ends at EOF without its ENDSEC.
+    {"SectionEndingAtEof", lines({"0", "SECTION", "2", "ENTITIES", "0", "TEXT", "1", "x", "0", "EOF"}),
+     "  \"x\" at 0,0 h0"},
 };
 // clang-format on
 

@@ -1,0 +1,65 @@
+// Feeds arbitrary bytes to the DXF reader: it refuses them with a message, or gives a drawing
+// whose coordinates are all finite; then every closed outline of every layer becomes a room (a
+// simple counter-clockwise ring with a name and its area rounded up) or is refused with a reason.
+#include <QByteArray>
+#include <QStringList>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <variant>
+
+#include "dxf_reader.h"
+#include "plan_rooms.h"
+#include "project.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) {
+        std::abort();
+    }
+}
+
+bool finite(core::PlanPoint p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto read =
+        io::parseDxf(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    const auto* drawing = std::get_if<io::DxfDrawing>(&read);
+    if (drawing == nullptr) {
+        check(!std::get<QString>(read).isEmpty());
+        return 0;
+    }
+    std::size_t outlines = 0;
+    for (const io::DxfPolyline& polyline : drawing->polylines) {
+        check(polyline.fault.isEmpty() || polyline.vertices.empty());
+        for (const core::BulgeVertex& vertex : polyline.vertices) {
+            check(finite(vertex.at) && std::isfinite(vertex.bulge));
+        }
+        outlines += polyline.closed ? 1 : 0;
+    }
+    for (const io::DxfText& text : drawing->texts) {
+        check(finite(text.at) && std::isfinite(text.height));
+    }
+    QStringList layers;
+    for (const io::PlanLayer& layer : io::planLayers(*drawing)) {
+        check(!layer.proposed || layer.outlines > 0);
+        layers << layer.name;
+    }
+    const io::PlanRooms plan = io::planRooms(*drawing, layers);
+    check(plan.rooms.size() + plan.refused.size() == outlines);
+    for (const io::PlanRoom& room : plan.rooms) {
+        check(core::ringFault(room.outline) == core::RingFault::None);
+        check(core::signedArea(room.outline) > 0 && room.area > 0);
+        check(room.area == core::areaRoundedUp(core::area(room.outline)));
+        check(!room.name.isEmpty() && room.name.size() <= core::kMaxNameLength);
+    }
+    for (const io::RefusedOutline& refused : plan.refused) {
+        check(!refused.reason.isEmpty());
+    }
+    return 0;
+}
