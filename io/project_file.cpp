@@ -852,9 +852,20 @@ std::variant<core::Project, QString> readProject(const QString& fileName) {
     if (file.size() > kMaxProjectFileSize) {
         return refused(QStringLiteral("文件过大（超过%1 MiB）").arg(kMaxProjectFileSize >> 20));
     }
-    // Read one byte beyond the limit, so that a file that grew since it was measured is still
-    // refused rather than read in part.
-    const QByteArray bytes = file.read(kMaxProjectFileSize + 1);
+    // Read to its end, in pieces so that only what the file holds is set aside, and up to one
+    // byte beyond the limit, so that a file that grew since it was measured is still refused
+    // rather than read in part.
+    QByteArray bytes;
+    bytes.reserve(file.size() + 1);
+    while (bytes.size() <= kMaxProjectFileSize) {
+        constexpr qint64 kPiece = qint64{1} << 20;
+        const QByteArray piece =
+            file.read(std::min(kPiece, kMaxProjectFileSize + 1 - bytes.size()));
+        if (piece.isEmpty()) {
+            break;
+        }
+        bytes += piece;
+    }
     if (file.error() != QFileDevice::NoError) {
         return refused(QStringLiteral("文件无法读取（%1）").arg(file.errorString()));
     }
