@@ -70,8 +70,11 @@ QString decodeCodePage(QByteArrayView bytes, int codePage) {
         }
     } else if (text.endsWith(u'\n')) {
         text.chop(1);
+    } else {
+        // The line feed went with the sequence cut short, as one character that stands for both:
+        // a replacement character, or on Windows the code page's default character ('?').
+        text.back() = QChar::ReplacementCharacter;
     }
-    // Else the line feed went with the sequence cut short, as one character that stands for both.
     std::replace_if(text.begin(), text.end(), isUndefinedMark, QChar::ReplacementCharacter);
     return text;
 }

@@ -475,9 +475,9 @@ std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
     return source;
 }
 
-// One unit of the file; its place in the project, from 1, names it in messages.
-std::variant<core::Unit, QString> unitFromValue(const QJsonValue& value, qsizetype number,
-                                                int version) {
+// One unit of a file of the version; its place in the project, from 1, names it in messages.
+std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& value,
+                                                qsizetype number) {
     const QString prefix = unitPrefix(number);
     if (!value.isObject()) {
         return QStringLiteral("%1不是 JSON 对象").arg(prefix);
@@ -781,7 +781,7 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     const QJsonArray units = object[kUnitsKey].toArray();
     project.units.reserve(static_cast<std::size_t>(units.size()));
     for (qsizetype i = 0; i < units.size(); ++i) {
-        auto unit = unitFromValue(units[i], i + 1, static_cast<int>(v));
+        auto unit = unitFromValue(static_cast<int>(v), units[i], i + 1);
         if (auto* fault = std::get_if<QString>(&unit)) {
             return *fault;
         }

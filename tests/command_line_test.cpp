@@ -174,6 +174,7 @@ class CommandLineRefuses : public CommandLine, public ::testing::WithParamInterf
 
 TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
     writeFile(path(u"bad.fep"_s), "{\"format\": 1");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PLAN_DRAWINGS "/minimal.dxf"), path(u"plan.dxf"_s)));
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder.pdf"_s));
     const QStringList before = entries(folder.path());
 
@@ -193,13 +194,14 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"folderInThePlaceOfTheWorkbook", {"--export", "folder.pdf", "工程.fep"}, "folder.pdf"},
     BadInput{"noProject", {"--export", "out.pdf"}, "导出需要一个工程文件"},
     BadInput{"unknownOption", {"--exprt", "out.pdf", "工程.fep"}, "exprt"},
+    // plan.dxf: a drawing with one room on the layer ROOM.
     BadInput{"missingPlan", {"--import-plan", "none.dxf", "工程.fep"}, "none.dxf"},
     BadInput{"planIsAProject", {"--import-plan", "工程.fep", "new.fep"}, "工程.fep"},
     BadInput{"planWithoutProject", {"--import-plan", "工程.fep"}, "导入平面图需要一个工程文件"},
     BadInput{"planWithoutName", {"工程.fep", "--import-plan"}, "--import-plan 后应写出要导入的平面图"},
     BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer 和 --floor 只用于 --import-plan"},
-    BadInput{"planIntoDamagedProject", {"--import-plan", PLAN_DRAWINGS "/minimal.dxf", "bad.fep"}, "bad.fep"},
-    BadInput{"planLayerMissing", {"--import-plan", PLAN_DRAWINGS "/minimal.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"}),
+    BadInput{"planIntoDamagedProject", {"--import-plan", "plan.dxf", "bad.fep"}, "bad.fep"},
+    BadInput{"planLayerMissing", {"--import-plan", "plan.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 

@@ -2,6 +2,8 @@
 // what is left alone when the same drawing comes again.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "plan_import.h"
 
 namespace core {
@@ -15,26 +17,32 @@ PlanRoomInput room(const char* name, const char* handle, double side) {
     return {name, "房间", handle, square(side), side * side};
 }
 
-Unit imported(const char* name, const char* file, const char* handle, double side) {
+// A unit imported before from the room `handle` of the drawing `file`.
+Unit imported(const char* name, PlanSource plan, double side) {
     Unit unit;
     unit.name = name;
     unit.location = "一层";
     unit.choices.area = side * side;
     unit.outline = square(side);
-    unit.plan = PlanSource{file, "房间", handle, "mm"};
+    unit.plan = std::move(plan);
     return unit;
 }
 
+// The room `handle` of the drawing of the first or second floor.
+PlanSource onFloor(int floor, const char* handle) {
+    return {floor == 1 ? "一层.dxf" : "二层.dxf", "房间", handle, "mm"};
+}
+
 TEST(PlanImport, MatchesRoomsByDrawingAndHandleAndRemovesNothing) {
-    Unit typed = imported("办公室", "一层.dxf", "2A", 5);
+    Unit typed = imported("办公室", onFloor(1, "2A"), 5);
     typed.choices.area = 30;  // typed over the plan's 25 m²
     typed.choices.fireClass = FireClass::E;
     Unit handTyped;  // a unit without a plan
     handTyped.name = "手工单元";
-    const Unit otherFloor = imported("办公室", "二层.dxf", "2A", 5);
-    const Unit copyForClassA = imported("办公室 副本", "一层.dxf", "2A", 5);
-    const Unit unchanged = imported("库房", "一层.dxf", "3B", 4);
-    const Unit gone = imported("已拆除", "一层.dxf", "9Z", 3);
+    const Unit otherFloor = imported("办公室", onFloor(2, "2A"), 5);
+    const Unit copyForClassA = imported("办公室 副本", onFloor(1, "2A"), 5);
+    const Unit unchanged = imported("库房", onFloor(1, "3B"), 4);
+    const Unit gone = imported("已拆除", onFloor(1, "9Z"), 3);
     const Project project{"工程", {typed, handTyped, otherFloor, copyForClassA, unchanged, gone}};
 
     const PlanInput plan{"一层.dxf",
@@ -76,7 +84,7 @@ TEST(PlanImport, MatchesRoomsByDrawingAndHandleAndRemovesNothing) {
 }
 
 TEST(PlanImport, AnAreaTypedByHandIsOneThatDiffersFromTheOutlinesByMoreThanAHundredth) {
-    Unit unit = imported("办公室", "一层.dxf", "2A", 5);
+    Unit unit = imported("办公室", onFloor(1, "2A"), 5);
     const std::pair<double, bool> cases[] = {{25, false},   {25.01, false}, {24.99, false},
                                              {25.02, true}, {24.98, true},  {0, true}};
     for (const auto& [area, typed] : cases) {
