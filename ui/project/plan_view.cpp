@@ -382,8 +382,14 @@ class PlanCanvas final : public QGraphicsView {
     }
 
     void mouseDoubleClickEvent(QMouseEvent* event) override {
-        // A double click is two clicks; nothing in the scene takes it.
-        mousePressEvent(event);
+        // The first click selected already; a second would take a Ctrl+click back. A pan may
+        // start on the second press.
+        if (event->button() == Qt::MiddleButton ||
+            (event->button() == Qt::LeftButton && spaceHeld_)) {
+            mousePressEvent(event);
+            return;
+        }
+        event->accept();
     }
 
     void keyPressEvent(QKeyEvent* event) override {
@@ -689,7 +695,8 @@ void PlanView::refreshFloors() {
     }
     floorPicker_->setVisible(floors_.size() > 1);
     floorName_->setVisible(floors_.size() == 1);
-    floorName_->setText(floors_.size() == 1 ? floorText(floor_) : QString());
+    floorName_->setText(floors_.size() == 1 ? QStringLiteral("楼层：") + floorText(floor_)
+                                            : QString());
     if (had != hasRooms()) {
         emit hasRoomsChanged(hasRooms());
     }
