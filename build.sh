@@ -99,6 +99,7 @@ case "$command" in
         build/bench/project_bench
         build/bench/outputs_bench
         build/bench/project_window_bench
+        build/bench/plan_view_bench
         bench/startup.sh build
         ;;
     fuzz)

@@ -99,6 +99,11 @@ const core::UnitDesign& ProjectModel::unitDesign(int row) const {
     return designs_.at(static_cast<std::size_t>(row));
 }
 
+bool ProjectModel::checkFails(int row) const {
+    const core::UnitDesign& d = unitDesign(row);
+    return !d.configured() || breaches(d.configuration.checks);
+}
+
 QVariant ProjectModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount) {
@@ -187,9 +192,8 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
         }
     }
 
-    if (role == Qt::ForegroundRole && column == Check &&
-        (!d.configured() || breaches(d.configuration.checks))) {
-        return QBrush(QColor(0xb0, 0x1c, 0x1c));
+    if (role == Qt::ForegroundRole && column == Check && checkFails(index.row())) {
+        return QBrush(kCheckFailedColor);
     }
 
     // An area typed over the one the floor plan gives is marked: set in italics, with the plan's.

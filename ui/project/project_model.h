@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -13,6 +14,10 @@
 class QUndoStack;
 
 namespace ui {
+
+// The red of a unit that breaks a check or cannot be configured: the 校核 column's text, and the
+// unit's room on the plan.
+inline const QColor kCheckFailedColor{0xb0, 0x1c, 0x1c};
 
 // The project's name and what the book's cover and signature block carry: what the dialog
 // 工程信息 edits, as one step.
@@ -84,6 +89,8 @@ class ProjectModel : public QAbstractTableModel {
     [[nodiscard]] const core::Project& project() const { return project_; }
     [[nodiscard]] const core::Unit& unit(int row) const;
     [[nodiscard]] const core::UnitDesign& unitDesign(int row) const;
+    // The unit cannot be configured, or breaks a check: its 校核 reads in kCheckFailedColor.
+    [[nodiscard]] bool checkFails(int row) const;
     [[nodiscard]] Summary summary() const;
 
     // Direct changes, for the undo commands and for loading a project.

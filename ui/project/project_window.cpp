@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUndoStack>
@@ -25,6 +26,7 @@
 #include "file_export.h"
 #include "plan_import.h"
 #include "plan_import_dialog.h"
+#include "plan_view.h"
 #include "project_commands.h"
 #include "project_file.h"
 #include "project_info_dialog.h"
@@ -42,6 +44,8 @@ constexpr char kTitle[] = "灭火器配置工程";
 // The recently opened project files, newest first, in a group of their own.
 constexpr char kRecentKey[] = "project/recentFiles";
 constexpr int kMaxRecent = 8;
+// Whether 查看 → 平面图 is ticked.
+constexpr char kPlanShownKey[] = "project/planShown";
 // How long the status bar says why a cell's value was not taken.
 constexpr int kRefusalMs = 10000;
 
@@ -176,7 +180,15 @@ ProjectWindow::ProjectWindow(QWidget* parent)
     emptyHint_->setForegroundRole(QPalette::PlaceholderText);
     auto* hintLayout = new QVBoxLayout(table_->viewport());
     hintLayout->addWidget(emptyHint_);
-    setCentralWidget(table_);
+
+    planView_ = new PlanView(model_, table_->selectionModel(), this);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(table_);
+    splitter->addWidget(planView_);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    setCentralWidget(splitter);
     statusBar()->addWidget(status_);
 
     buildMenus();
@@ -195,8 +207,11 @@ ProjectWindow::ProjectWindow(QWidget* parent)
             &ProjectWindow::updateActions);
     connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ProjectWindow::updateActions);
+    connect(planView_, &PlanView::hasRoomsChanged, this, &ProjectWindow::updatePlanPane);
 
     resize(1400, 640);
+    splitter->setSizes({700, 700});
+    updatePlanPane();
     updateTitle();
     updateStatus();
 }
@@ -206,6 +221,8 @@ ProjectWindow::~ProjectWindow() {
     if (recoveryTimer_.isActive()) {
         writeRecoveryCopy();
     }
+    // The plan follows the model and the table's selection: it goes before them.
+    delete planView_;
     // The children go after this class's part of the window: they must not call back into it.
     disconnect(model_, nullptr, this, nullptr);
     disconnect(table_->selectionModel(), nullptr, this, nullptr);
@@ -267,6 +284,14 @@ void ProjectWindow::buildMenus() {
         action->setShortcutContext(Qt::WidgetShortcut);
         table_->addAction(action);
     }
+
+    viewMenu_ = menuBar()->addMenu(QStringLiteral("查看(&V)"));
+    planAction_ = viewMenu_->addAction(QStringLiteral("平面图(&P)"));
+    planAction_->setCheckable(true);
+    planAction_->setChecked(
+        io::openSettings()->value(QString::fromUtf8(kPlanShownKey), true).toBool());
+    connect(planAction_, &QAction::toggled, this, &ProjectWindow::showPlan);
+    viewMenu_->addAction(planView_->fitAction());
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("工具(&T)"));
     toolsMenu_->addAction(QStringLiteral("单元计算器"), this, [this] {
@@ -353,6 +378,21 @@ void ProjectWindow::updateActions() {
     duplicateAction_->setEnabled(writable && !rows.empty());
     upAction_->setEnabled(writable && !rows.empty() && rows.front() > 0);
     downAction_->setEnabled(writable && !rows.empty() && rows.back() < model_->rowCount() - 1);
+}
+
+void ProjectWindow::showPlan(bool shown) {
+    // A choice that could not be written is the same again at the next start.
+    (void)io::changeSettings([shown](QSettings& settings) {
+        settings.setValue(QString::fromUtf8(kPlanShownKey), shown);
+    });
+    updatePlanPane();
+}
+
+void ProjectWindow::updatePlanPane() {
+    const bool rooms = planView_->hasRooms();
+    planAction_->setEnabled(rooms);
+    planView_->setVisible(rooms && planAction_->isChecked());
+    planView_->fitAction()->setEnabled(planView_->isVisibleTo(this));
 }
 
 void ProjectWindow::setReadOnly(bool readOnly) {

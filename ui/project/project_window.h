@@ -27,6 +27,7 @@ class ProjectLock;
 
 namespace ui {
 
+class PlanView;
 class UnitDelegate;
 
 // The window "灭火器配置工程": a building's calculation units in one table, edited in place, with
@@ -69,9 +70,13 @@ class ProjectWindow : public QMainWindow {
     [[nodiscard]] QMenu* fileMenu() const { return fileMenu_; }
     [[nodiscard]] QMenu* editMenu() const { return editMenu_; }
     [[nodiscard]] QMenu* toolsMenu() const { return toolsMenu_; }
+    [[nodiscard]] QMenu* viewMenu() const { return viewMenu_; }
 
     [[nodiscard]] ProjectModel* model() const { return model_; }
     [[nodiscard]] QTableView* table() const { return table_; }
+    // The floor plan beside the table; shown while 查看 → 平面图 is ticked and a unit has an
+    // outline.
+    [[nodiscard]] PlanView* planView() const { return planView_; }
     [[nodiscard]] QUndoStack* undoStack() const { return undoStack_; }
     [[nodiscard]] QString statusText() const;
 
@@ -144,12 +149,16 @@ class ProjectWindow : public QMainWindow {
     void removeUnits();
     void moveUnits(int delta);
     void editDetails();
+    // 查看 → 平面图 ticked or not: remembered in the settings.
+    void showPlan(bool shown);
+    void updatePlanPane();
 
     QUndoStack* undoStack_;
     ProjectModel* model_;
     QTableView* table_;
     UnitDelegate* delegate_;
     QLabel* emptyHint_;
+    PlanView* planView_ = nullptr;
     QLabel* status_;
     QString fileName_;
     bool readOnly_ = false;
@@ -164,6 +173,8 @@ class ProjectWindow : public QMainWindow {
     QMenu* fileMenu_ = nullptr;
     QMenu* editMenu_ = nullptr;
     QMenu* toolsMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QAction* planAction_ = nullptr;
     QAction* addAction_ = nullptr;
     QAction* duplicateAction_ = nullptr;
     QAction* removeAction_ = nullptr;

@@ -1,0 +1,557 @@
+// The floor plan beside the project's table, offscreen: its floors, the selection it shares with
+// the table through clicks on both, the warning colour in its pixels, fitting, zooming and panning,
+// the 查看 menu, and the plan following the model through edits, undo and a new project.
+#include <gtest/gtest.h>
+
+#include <QtTest>
+#include <QtWidgets>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "plan_view.h"
+#include "preview_support.h"
+#include "project_model.h"
+#include "project_window.h"
+#include "test_support.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+[[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
+
+using ui::PlanView;
+using ui::ProjectModel;
+using ui::ProjectWindow;
+
+// A room of w × h metres with its lower left corner at (x, y).
+struct RoomAt {
+    const char* name;
+    const char* location;
+    double x, y, w, h;
+};
+
+// The unit of the room, its area that of the outline.
+core::Unit room(const RoomAt& at) {
+    core::Unit unit = tests::makeUnit(at.name, core::FireClass::A, at.w * at.h);
+    unit.location = at.location;
+    unit.outline = {
+        {at.x, at.y}, {at.x + at.w, at.y}, {at.x + at.w, at.y + at.h}, {at.x, at.y + at.h}};
+    return unit;
+}
+
+// A unit that breaks 6.1.2 and 7.1.3: a serious hazard over 2000 m² (typed over the outline's)
+// from one setting point.
+core::Unit breaching(core::Unit unit) {
+    unit.choices.hazard = core::Hazard::Serious;
+    unit.choices.area = 2000;
+    unit.points = 1;
+    return unit;
+}
+
+// A unit that cannot be configured: an area of 0 requires nothing.
+core::Unit unconfigurable(core::Unit unit) {
+    unit.choices.area = 0;
+    return unit;
+}
+
+// Rows 0 to 2 and 4 on 一层, 3 and 5 on 二层; 走廊 (4) has no outline.
+core::Project twoFloors() {
+    return {"综合楼",
+            {room({"办公室", "一层", 0, 0, 12, 10}), room({"会议室", "一层", 12, 0, 8, 10}),
+             breaching(room({"仓库", "一层", 0, 10, 20, 15})), room({"机房", "二层", 0, 0, 10, 10}),
+             tests::makeUnit("走廊", core::FireClass::A, 60),
+             unconfigurable(room({"档案室", "二层", 10, 0, 10, 10}))}};
+}
+
+// An office floor of 50.4 × 33.6 m in 30 rooms: a row of offices on each side, a corridor inside
+// each, and between them the core with stairs, lifts and service rooms, an L-shaped meeting room
+// at one end. 资料室 and 档案室 have their area typed with the decimal point slipped and one
+// setting point; 储藏室 has an area of 0.
+core::Project officeFloor() {
+    struct Room {
+        const char* name;
+        double x0, y0, x1, y1;
+    };
+    const Room rooms[] = {
+        {"接待室", 0, 0, 8.4, 8.4},           {"办公室一", 8.4, 0, 16.8, 8.4},
+        {"打印室", 16.8, 0, 21, 8.4},         {"茶水间", 21, 0, 25.2, 8.4},
+        {"办公室二", 25.2, 0, 33.6, 8.4},     {"会议室", 33.6, 0, 42, 8.4},
+        {"资料室", 42, 0, 50.4, 8.4},         {"南走廊", 0, 8.4, 50.4, 10.8},
+        {"储藏室", 8.4, 10.8, 12.6, 15},      {"楼梯间一", 12.6, 10.8, 16.8, 16.8},
+        {"男卫生间", 16.8, 10.8, 21, 16.8},   {"女卫生间", 21, 10.8, 25.2, 16.8},
+        {"前室", 25.2, 10.8, 29.4, 16.8},     {"配电间", 29.4, 10.8, 33.6, 16.8},
+        {"弱电间", 33.6, 10.8, 37.8, 16.8},   {"楼梯间二", 37.8, 10.8, 42, 16.8},
+        {"库房", 12.6, 16.8, 21, 22.8},       {"电梯厅", 21, 16.8, 29.4, 22.8},
+        {"空调机房", 29.4, 16.8, 37.8, 22.8}, {"清洁间", 37.8, 16.8, 42, 22.8},
+        {"档案室", 42, 10.8, 50.4, 22.8},     {"北走廊", 0, 22.8, 50.4, 25.2},
+        {"总经理室", 0, 25.2, 8.4, 33.6},     {"副总经理室", 8.4, 25.2, 16.8, 33.6},
+        {"办公室三", 16.8, 25.2, 25.2, 33.6}, {"办公室四", 25.2, 25.2, 33.6, 33.6},
+        {"财务室", 33.6, 25.2, 37.8, 33.6},   {"出纳室", 37.8, 25.2, 42, 33.6},
+        {"办公室五", 42, 25.2, 50.4, 33.6},
+    };
+    core::Project project{"科研楼", {}};
+    for (const Room& r : rooms) {
+        project.units.push_back(room({r.name, "三层", r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0}));
+    }
+    core::Unit meeting = room({"大会议室", "三层", 0, 10.8, 12.6, 12});
+    meeting.outline = {{0, 10.8}, {8.4, 10.8}, {8.4, 15}, {12.6, 15}, {12.6, 22.8}, {0, 22.8}};
+    meeting.choices.area = core::area(meeting.outline);
+    project.units.insert(project.units.begin() + 8, meeting);
+    for (core::Unit& unit : project.units) {
+        if (unit.name == "资料室" || unit.name == "档案室") {
+            const double area = unit.choices.area;
+            unit = breaching(unit);
+            unit.choices.area = area * 10;
+        } else if (unit.name == "储藏室") {
+            unit = unconfigurable(unit);
+        } else if (unit.name == "配电间") {
+            unit.choices.fireClass = core::FireClass::E;
+        }
+    }
+    return project;
+}
+
+std::vector<int> selectedRows(const QItemSelectionModel& selection, int rows) {
+    std::vector<int> selected;
+    for (int row = 0; row < rows; ++row) {
+        if (selection.rowIntersectsSelection(row, {})) {
+            selected.push_back(row);
+        }
+    }
+    return selected;
+}
+
+class PlanViewTest : public ::testing::Test {
+  protected:
+    PlanViewTest() {
+        window = makeWindow();
+        window->resize(1400, 700);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        window->model()->setProject(twoFloors());
+        QCoreApplication::processEvents();
+    }
+
+    ~PlanViewTest() override { window->close(); }
+
+    std::unique_ptr<ProjectWindow> makeWindow() {
+        auto w = std::make_unique<ProjectWindow>();
+        w->askSaveChanges = [] { return ProjectWindow::SaveAnswer::Discard; };
+        w->showNotice = [this](const QString& text) { notices << text; };
+        return w;
+    }
+
+    [[nodiscard]] PlanView& plan() const { return *window->planView(); }
+    [[nodiscard]] QWidget* viewport() const { return plan().view()->viewport(); }
+
+    // Where a point of the drawing is in the viewport.
+    [[nodiscard]] QPointF at(core::PlanPoint point) const {
+        return plan().view()->viewportTransform().map(PlanView::scenePoint(point));
+    }
+    // The row's room in the viewport.
+    [[nodiscard]] QRectF roomRect(int row) const {
+        const core::PlanBox box = core::bounds(window->model()->unit(row).outline);
+        return QRectF(at({box.min.x, box.max.y}), at({box.max.x, box.min.y}));
+    }
+
+    void clickRoom(int row, Qt::KeyboardModifiers modifiers = {}) const {
+        QTest::mouseClick(viewport(), Qt::LeftButton, modifiers, roomRect(row).center().toPoint());
+    }
+
+    [[nodiscard]] std::vector<int> tableSelection() const {
+        return selectedRows(*window->table()->selectionModel(), window->model()->rowCount());
+    }
+
+    void wheel(QPointF point, int notches) const {
+        QWheelEvent event(point, plan().view()->viewport()->mapToGlobal(point), {},
+                          {0, 120 * notches}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(viewport(), &event);
+    }
+
+    // Opens the menu as the menu bar does and clicks the item.
+    static void click(QMenu* menu, const QString& text) {
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions()) {
+            item = action->text().remove(u'&').startsWith(text) ? action : item;
+        }
+        ASSERT_NE(item, nullptr) << text.toStdString();
+        menu->popup(QPoint(0, 0));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        QCoreApplication::processEvents();
+    }
+
+    std::unique_ptr<ProjectWindow> window;
+    QStringList notices;
+};
+
+// The floors are the locations of the units with an outline; the box to choose one shows only
+// for several, and switches the rooms drawn. A unit without an outline is not drawn.
+TEST_F(PlanViewTest, FloorBoxShowsForSeveralFloorsAndSwitchesTheRooms) {
+    ASSERT_TRUE(plan().isVisible());
+    EXPECT_EQ(plan().floors(), QStringList({u"一层"_s, u"二层"_s}));
+    EXPECT_TRUE(plan().floorBox()->isVisibleTo(&plan()));
+    EXPECT_EQ(plan().floor(), u"一层"_s);
+    EXPECT_EQ(plan().roomRows(), std::vector<int>({0, 1, 2}));
+    // The drawing's y runs up: 仓库, north of 办公室, is above it; 会议室 to its right.
+    EXPECT_LE(roomRect(2).bottom(), roomRect(0).top() + 0.5);
+    EXPECT_GE(roomRect(1).left(), roomRect(0).right() - 0.5);
+
+    plan().floorBox()->setFocus();
+    QTest::keyClick(plan().floorBox(), Qt::Key_Down);
+    EXPECT_EQ(plan().floor(), u"二层"_s);
+    EXPECT_EQ(plan().roomRows(), std::vector<int>({3, 5}));
+    // The floor is fitted: both rooms lie inside the viewport.
+    const QRectF seen = viewport()->rect();
+    EXPECT_TRUE(seen.contains(roomRect(3)) && seen.contains(roomRect(5)));
+
+    window->model()->setProject({"一层楼", {room({"办公室", "一层", 0, 0, 12, 10})}});
+    EXPECT_EQ(plan().floors(), QStringList{u"一层"_s});
+    EXPECT_FALSE(plan().floorBox()->isVisibleTo(&plan()));
+    EXPECT_EQ(plan().roomRows(), std::vector<int>{0});
+}
+
+// A floor of 30 rooms at the size a designer works with: fitted, every room shows its label and
+// the failing ones their red walls; zoomed out to the least scale, the labels of all but the
+// largest rooms give way.
+TEST_F(PlanViewTest, AThirtyRoomFloorShowsEveryLabelUntilZoomedOut) {
+    window->resize(1600, 900);
+    window->model()->setProject(officeFloor());
+    const int rows = window->model()->rowCount();
+    ASSERT_EQ(rows, 30);
+    QCoreApplication::processEvents();
+    clickRoom(5);  // 会议室
+    // Dark pixels inside the rooms, off their walls: the labels.
+    const auto textPixels = [this](const QImage& image, int row) {
+        const QRect inside = roomRect(row).toAlignedRect().adjusted(4, 4, -4, -4);
+        int dark = 0;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            for (int x = inside.left(); x <= inside.right(); ++x) {
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+            }
+        }
+        return dark;
+    };
+    const QImage fitted = viewport()->grab().toImage();
+    tests::keepPicture(*window, u"plan-30-rooms"_s);
+    int failing = 0;
+    for (int row = 0; row < rows; ++row) {
+        SCOPED_TRACE(window->model()->unit(row).name);
+        if (row != 8) {  // the L-shaped room's box is not all inside it
+            EXPECT_GT(textPixels(fitted, row), 20);
+        }
+        failing += window->model()->checkFails(row) ? 1 : 0;
+    }
+    EXPECT_EQ(failing, 3);
+
+    wheel(QRectF(viewport()->rect()).center(), -10);
+    const QImage far = viewport()->grab().toImage();
+    tests::keepPicture(*window, u"plan-30-rooms-far"_s);
+    int labelled = 0;
+    for (int row = 0; row < rows; ++row) {
+        labelled += row != 8 && textPixels(far, row) > 0 ? 1 : 0;
+    }
+    EXPECT_LE(labelled, 2);
+    EXPECT_EQ(textPixels(far, 10), 0);  // 楼梯间一, 4.2 m wide
+
+    plan().fitToWindow();
+    wheel(roomRect(5).center(), 3);
+    tests::keepPicture(*window, u"plan-30-rooms-near"_s);
+}
+
+// Clicks on the rooms select their rows in the table; Ctrl adds a room or takes it away again;
+// a click beside every room clears the selection.
+TEST_F(PlanViewTest, ClickingRoomsSelectsTheirRows) {
+    struct Step {
+        int row;  // -1: beside the rooms
+        Qt::KeyboardModifiers modifiers;
+        std::vector<int> selected;
+    };
+    const Step steps[] = {
+        {1, Qt::NoModifier, {1}},
+        {0, Qt::ControlModifier, {0, 1}},
+        {2, Qt::ControlModifier, {0, 1, 2}},
+        {1, Qt::ControlModifier, {0, 2}},
+        {2, Qt::NoModifier, {2}},
+        {-1, Qt::NoModifier, {}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.row);
+        if (step.row < 0) {
+            QTest::mouseClick(viewport(), Qt::LeftButton, {}, at({-0.3, -0.3}).toPoint());
+        } else {
+            clickRoom(step.row, step.modifiers);
+            EXPECT_EQ(window->table()->currentIndex().row(), step.row);
+        }
+        EXPECT_EQ(tableSelection(), step.selected);
+        EXPECT_EQ(plan().selectedRooms(), step.selected);
+    }
+}
+
+// Rows clicked in the table select their rooms; a row on another floor brings that floor up, and
+// a selection with a room on the floor shown stays there.
+TEST_F(PlanViewTest, RowsClickedInTheTableSelectTheirRoomsOnTheirFloor) {
+    QTableView* table = window->table();
+    const auto clickRow = [table, this](int row, Qt::KeyboardModifiers modifiers = {}) {
+        const QModelIndex cell = window->model()->index(row, ProjectModel::Name);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers,
+                          table->visualRect(cell).center());
+    };
+    clickRow(2);
+    EXPECT_EQ(plan().floor(), u"一层"_s);
+    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{2});
+
+    clickRow(5);
+    EXPECT_EQ(plan().floor(), u"二层"_s);
+    EXPECT_EQ(plan().floorBox()->currentText(), u"二层"_s);
+    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{5});
+
+    // A row without a room leaves the floor as it is.
+    clickRow(4);
+    EXPECT_EQ(plan().floor(), u"二层"_s);
+    EXPECT_TRUE(plan().selectedRooms().empty());
+
+    clickRow(0, Qt::ShiftModifier);
+    EXPECT_EQ(plan().floor(), u"二层"_s);
+    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{3});
+}
+
+// A unit that breaks a check or cannot be configured is drawn in the 校核 column's red, also
+// once an edit makes it so; the others have none of it but on the walls they share with one. A
+// selected room is filled in blue.
+TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
+    const auto redPixels = [](const QImage& image, const QRect& rect) {
+        int red = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                red += QColor(image.pixel(x, y)) == ui::kCheckFailedColor ? 1 : 0;
+            }
+        }
+        return red;
+    };
+    // Red all round its walls (a line 2 pixels wide), or at most on some of them and none inside.
+    const auto drawnFailing = [&](int row) {
+        const QImage image = viewport()->grab().toImage();
+        const QRect walls = roomRect(row).toAlignedRect().adjusted(-1, -1, 1, 1);
+        const QRect inside = walls.adjusted(4, 4, -4, -4);
+        const int perimeter = 2 * (walls.width() + walls.height());
+        const int onWalls = redPixels(image, walls) - redPixels(image, inside);
+        if (onWalls > perimeter) {
+            return true;
+        }
+        EXPECT_EQ(redPixels(image, inside), 0);
+        return false;
+    };
+    struct Case {
+        QString floor;
+        int row;
+        bool failing;
+    };
+    for (const Case& c :
+         {Case{u"一层"_s, 0, false}, Case{u"一层"_s, 1, false}, Case{u"一层"_s, 2, true},
+          Case{u"二层"_s, 3, false}, Case{u"二层"_s, 5, true}}) {
+        SCOPED_TRACE(c.row);
+        plan().showFloor(c.floor);
+        ASSERT_EQ(window->model()->checkFails(c.row), c.failing);
+        EXPECT_EQ(drawnFailing(c.row), c.failing);
+    }
+    tests::keepPicture(*window, u"plan-second-floor"_s);
+
+    // One setting point for 5000 m² breaks 6.1.2; undone, the room is as it was.
+    plan().showFloor(u"一层"_s);
+    ProjectModel* model = window->model();
+    model->setData(model->index(0, ProjectModel::Area), 5000, Qt::EditRole);
+    model->setData(model->index(0, ProjectModel::Points), 1, Qt::EditRole);
+    ASSERT_TRUE(model->checkFails(0));
+    EXPECT_TRUE(drawnFailing(0));
+    window->undoStack()->undo();
+    window->undoStack()->undo();
+    EXPECT_FALSE(drawnFailing(0));
+
+    const QPoint corner = roomRect(0).topLeft().toPoint() + QPoint(4, 4);
+    const QColor before = viewport()->grab().toImage().pixelColor(corner);
+    clickRoom(0);
+    const QColor selected = viewport()->grab().toImage().pixelColor(corner);
+    EXPECT_NE(selected, before);
+    EXPECT_GT(selected.blue(), selected.red() + 40);
+}
+
+// 适合窗口 fits the floor again after zooming in, from its key F, its button and the 查看 menu.
+TEST_F(PlanViewTest, FitToWindowFromKeyButtonAndMenu) {
+    const double fitted = plan().scale();
+    ASSERT_GT(fitted, 0);
+    const QRectF floor = roomRect(0).united(roomRect(1)).united(roomRect(2));
+    const QRectF seen = viewport()->rect();
+    EXPECT_TRUE(seen.contains(floor));
+    // The floor takes most of the viewport's width or height.
+    EXPECT_TRUE(floor.width() > 0.85 * seen.width() || floor.height() > 0.85 * seen.height());
+
+    const std::function<void()> ways[] = {
+        [this] {
+            plan().view()->setFocus();
+            QTest::keyClick(plan().view(), Qt::Key_F);
+        },
+        [this] {
+            for (auto* button : plan().findChildren<QToolButton*>()) {
+                if (button->defaultAction() == plan().fitAction()) {
+                    QTest::mouseClick(button, Qt::LeftButton);
+                }
+            }
+        },
+        [this] { click(window->viewMenu(), u"适合窗口"_s); },
+    };
+    for (const auto& fit : ways) {
+        wheel(seen.center() + QPointF(100, 40), 3);
+        ASSERT_GT(plan().scale(), 1.5 * fitted);
+        fit();
+        EXPECT_NEAR(plan().scale(), fitted, fitted * 1e-6);
+        EXPECT_TRUE(seen.contains(roomRect(0).united(roomRect(2))));
+    }
+}
+
+// The wheel zooms about the cursor: the point of the drawing under it stays there, in and out.
+TEST_F(PlanViewTest, WheelZoomKeepsThePointUnderTheCursor) {
+    struct Case {
+        double across, down;  // the cursor, as parts of the viewport
+        int notches;
+    };
+    for (const Case& c : {Case{0.25, 0.3, 2}, Case{0.8, 0.7, 1}, Case{0.5, 0.5, -1},
+                          Case{0.1, 0.9, 3}, Case{0.6, 0.2, -2}}) {
+        SCOPED_TRACE(c.notches);
+        const QPointF cursor(c.across * viewport()->width(), c.down * viewport()->height());
+        const QPointF scenePoint = plan().view()->viewportTransform().inverted().map(cursor);
+        const double before = plan().scale();
+        wheel(cursor, c.notches);
+        EXPECT_NEAR(plan().scale() / before, std::pow(1.25, c.notches), 1e-9);
+        const QPointF now = plan().view()->viewportTransform().map(scenePoint);
+        EXPECT_NEAR(now.x(), cursor.x(), 1.0);
+        EXPECT_NEAR(now.y(), cursor.y(), 1.0);
+    }
+}
+
+// Dragging with the middle button, or with the left one while Space is held, moves the drawing
+// with the mouse and selects nothing.
+TEST_F(PlanViewTest, DraggingPansTheDrawing) {
+    for (const bool space : {false, true}) {
+        SCOPED_TRACE(space);
+        const Qt::MouseButton button = space ? Qt::LeftButton : Qt::MiddleButton;
+        const QPoint from = roomRect(0).center().toPoint();
+        const QPoint to = from + QPoint(60, -35);
+        const QPointF scenePoint = plan().view()->viewportTransform().inverted().map(QPointF(from));
+        if (space) {
+            plan().view()->setFocus();
+            QTest::keyPress(plan().view(), Qt::Key_Space);
+        }
+        QTest::mousePress(viewport(), button, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, viewport()->mapToGlobal(to), Qt::NoButton, button,
+                         Qt::NoModifier);
+        QApplication::sendEvent(viewport(), &move);
+        QTest::mouseRelease(viewport(), button, {}, to);
+        if (space) {
+            QTest::keyRelease(plan().view(), Qt::Key_Space);
+        }
+        const QPointF now = plan().view()->viewportTransform().map(scenePoint);
+        EXPECT_NEAR(now.x(), to.x(), 1.0);
+        EXPECT_NEAR(now.y(), to.y(), 1.0);
+        EXPECT_TRUE(tableSelection().empty());
+    }
+}
+
+// 查看 → 平面图 hides the plan and shows it again; the choice holds for the next window. A project
+// without outlines shows no plan and greys the item out.
+TEST_F(PlanViewTest, ViewMenuHidesThePlanAndTheChoiceIsKept) {
+    QAction* item = window->viewMenu()->actions().value(0);
+    ASSERT_TRUE(item->isChecked() && item->isEnabled());
+    click(window->viewMenu(), u"平面图"_s);
+    EXPECT_FALSE(plan().isVisible());
+    EXPECT_FALSE(item->isChecked());
+
+    auto next = makeWindow();
+    next->model()->setProject(twoFloors());
+    next->show();
+    EXPECT_FALSE(next->planView()->isVisible());
+    next->close();
+
+    click(window->viewMenu(), u"平面图"_s);
+    EXPECT_TRUE(plan().isVisible());
+    EXPECT_EQ(plan().roomRows(), std::vector<int>({0, 1, 2}));
+
+    window->model()->setProject({"无平面", {tests::makeUnit("办公室", core::FireClass::A, 100)}});
+    EXPECT_FALSE(plan().isVisible());
+    EXPECT_FALSE(item->isEnabled());
+    EXPECT_TRUE(item->isChecked());
+}
+
+// The plan follows the model: a unit moved to another floor, added, moved down, deleted and the
+// steps undone; clicks still select the room's own row.
+TEST_F(PlanViewTest, FollowsEditsUndoAndNewRows) {
+    ProjectModel* model = window->model();
+    QUndoStack* undo = window->undoStack();
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        QStringList floors;
+        QString floor;  // shown after the step
+        std::vector<int> rooms;
+    };
+    const Step steps[] = {
+        {"机房 to 三层",
+         [&] { model->setData(model->index(3, ProjectModel::Location), u"三层"_s, Qt::EditRole); },
+         {u"一层"_s, u"三层"_s, u"二层"_s},
+         u"一层"_s,
+         {0, 1, 2}},
+        {"undone", [&] { undo->undo(); }, {u"一层"_s, u"二层"_s}, u"一层"_s, {0, 1, 2}},
+        {"a unit on 四层, selected",
+         [&] {
+             window->addUnit(room({"水泵房", "四层", 0, 0, 6, 5}));
+         },
+         {u"一层"_s, u"二层"_s, u"四层"_s},
+         u"四层"_s,
+         {6}},
+        {"the rooms of 二层 deleted",
+         [&] {
+             window->table()->selectRow(3);
+             window->table()->selectionModel()->select(
+                 model->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+             window->table()->setFocus();
+             QTest::keyClick(window->table(), Qt::Key_Delete);
+         },
+         {u"一层"_s, u"四层"_s},
+         u"一层"_s,
+         {0, 1, 2}},
+        {"deletion undone",
+         [&] { undo->undo(); },
+         {u"一层"_s, u"二层"_s, u"四层"_s},
+         u"一层"_s,
+         {0, 1, 2}},
+        {"办公室 moved down",
+         [&] {
+             window->table()->selectRow(0);
+             window->table()->setFocus();
+             QTest::keyClick(window->table(), Qt::Key_Down, Qt::ControlModifier);
+         },
+         {u"一层"_s, u"二层"_s, u"四层"_s},
+         u"一层"_s,
+         {0, 1, 2}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(plan().floors(), step.floors);
+        EXPECT_EQ(plan().floor(), step.floor);
+        EXPECT_EQ(plan().roomRows(), step.rooms);
+        EXPECT_EQ(plan().floorBox()->isVisibleTo(&plan()), step.floors.size() > 1);
+    }
+    // 会议室 is row 0 now and 办公室 row 1: each room still selects its own row.
+    ASSERT_EQ(model->unit(1).name, "办公室");
+    for (int row : {0, 1, 2}) {
+        clickRoom(row);
+        EXPECT_EQ(tableSelection(), std::vector<int>{row});
+    }
+}
+
+}  // namespace

@@ -1,0 +1,909 @@
+#include "plan_view.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFontMetricsF>
+#include <QGraphicsItem>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStaticText>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string_view>
+#include <utility>
+
+#include "project_model.h"
+#include "unit_texts.h"
+
+namespace ui {
+
+namespace {
+
+// Rows changed at once beyond which the scene is made again rather than room by room.
+constexpr int kFewUnits = 32;
+// How far out the view may go, as a part of the fitted scale.
+constexpr double kMinFitPart = 0.25;
+// The scene reaches this many times the floor's size beyond it on every side, so that the view
+// can zoom about any point without the scene shrinking into the middle of the viewport.
+constexpr double kSceneReach = 4;
+// A floor fitted to the view leaves this part of its size free on each side.
+constexpr double kFitMargin = 0.03;
+// The zoom of one notch of the wheel (120 eighths of a degree).
+constexpr double kNotchZoom = 1.25;
+
+// How a location reads where the units have none.
+QString floorText(const QString& location) {
+    return location.isEmpty() ? QStringLiteral("（未指定位置）") : location;
+}
+
+// A cosmetic pen: its width in pixels at every zoom.
+QPen cosmeticPen(const QColor& colour, double width) {
+    QPen pen(colour, width);
+    pen.setCosmetic(true);
+    pen.setJoinStyle(Qt::MiterJoin);
+    return pen;
+}
+
+// Where a line across the polygon, at `at` up or down it (`across`: a horizontal line at y = at;
+// else a vertical one at x = at), crosses its edges, in order along the line. The even-odd rule,
+// with a vertex on the line counted on the far side of it.
+std::vector<double> crossings(const QPolygonF& polygon, double at, bool across) {
+    std::vector<double> found;
+    const qsizetype n = polygon.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        QPointF a = polygon[i];
+        QPointF b = polygon[(i + 1) % n];
+        if (!across) {
+            a = a.transposed();
+            b = b.transposed();
+        }
+        if ((a.y() <= at) != (b.y() <= at)) {
+            found.push_back(a.x() + (at - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+        }
+    }
+    std::ranges::sort(found);
+    return found;
+}
+
+}  // namespace
+
+// A unit's room: its outline, filled, and its name and area in a label of a fixed size on the
+// screen, drawn only where the room is large enough on the screen to hold it. The item lies at
+// the scene's origin, so that its coordinates are the scene's.
+class RoomItem final : public QGraphicsItem {
+  public:
+    enum { Type = UserType + 1 };
+
+    RoomItem(int row, const core::Unit& unit, bool failing, const RoomLook* look)
+        : row_(row), look_(look) {
+        setUnit(unit, failing);
+    }
+
+    [[nodiscard]] int type() const override { return Type; }
+    [[nodiscard]] int row() const { return row_; }
+    [[nodiscard]] bool highlighted() const { return highlighted_; }
+    [[nodiscard]] double area() const { return area_; }
+
+    void setUnit(const core::Unit& unit, bool failing) {
+        QPolygonF polygon;
+        polygon.reserve(static_cast<qsizetype>(unit.outline.size()));
+        for (const core::PlanPoint& point : unit.outline) {
+            polygon.append(PlanView::scenePoint(point));
+        }
+        if (polygon != polygon_) {
+            prepareGeometryChange();
+            polygon_ = std::move(polygon);
+            bounds_ = polygon_.boundingRect();
+            area_ = core::area(unit.outline);
+            placeLabel();
+        }
+        QString name = documents::qs(unit.name);
+        QString areaText = std::isfinite(unit.choices.area)
+                               ? QString::number(unit.choices.area, 'f', 2) + QStringLiteral(" m²")
+                               : QString();
+        if (name != name_ || areaText != areaText_) {
+            name_ = std::move(name);
+            areaText_ = std::move(areaText);
+            labelReady_ = false;
+        }
+        failing_ = failing;
+        setZValue(stackingOrder());
+        update();
+    }
+
+    void setHighlighted(bool highlighted) {
+        if (highlighted != highlighted_) {
+            highlighted_ = highlighted;
+            setZValue(stackingOrder());
+            update();
+        }
+    }
+
+    [[nodiscard]] bool holds(QPointF point) const {
+        return bounds_.contains(point) && polygon_.containsPoint(point, Qt::OddEvenFill);
+    }
+    [[nodiscard]] QPointF labelAnchor() const { return labelAnchor_; }
+
+    [[nodiscard]] QRectF boundingRect() const override { return bounds_; }
+    [[nodiscard]] QPainterPath shape() const override {
+        QPainterPath path;
+        path.addPolygon(polygon_);
+        path.closeSubpath();
+        return path;
+    }
+    [[nodiscard]] bool contains(const QPointF& point) const override { return holds(point); }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* /*option*/,
+               QWidget* /*widget*/) override {
+        const RoomLook& look = *look_;
+        painter->setPen(failing_ ? look.failedOutline
+                                 : (highlighted_ ? look.selectedOutline : look.outline));
+        painter->setBrush(highlighted_ ? look.selectedFill
+                                       : (failing_ ? look.failedFill : look.fill));
+        painter->drawPolygon(polygon_);
+        paintLabel(painter);
+    }
+
+  private:
+    // Selected rooms over failing ones over the others, so that a wall they share shows the
+    // colour of the one that stands out.
+    [[nodiscard]] double stackingOrder() const { return highlighted_ ? 2 : (failing_ ? 1 : 0); }
+
+    // The label's place: the middle of the widest stretch across the room at half its height;
+    // the room it has there across, and up and down as far as the nearer wall.
+    void placeLabel() {
+        const QPointF centre = bounds_.center();
+        const std::vector<double> across = crossings(polygon_, centre.y(), true);
+        labelAnchor_ = centre;
+        labelWidth_ = 0;
+        for (std::size_t i = 0; i + 1 < across.size(); i += 2) {
+            if (across[i + 1] - across[i] > labelWidth_) {
+                labelWidth_ = across[i + 1] - across[i];
+                labelAnchor_.setX((across[i] + across[i + 1]) / 2);
+            }
+        }
+        const std::vector<double> upDown = crossings(polygon_, labelAnchor_.x(), false);
+        labelHeight_ = 0;
+        for (std::size_t i = 0; i + 1 < upDown.size(); i += 2) {
+            if (upDown[i] <= centre.y() && centre.y() <= upDown[i + 1]) {
+                labelHeight_ = 2 * std::min(centre.y() - upDown[i], upDown[i + 1] - centre.y());
+            }
+        }
+    }
+
+    void prepareLabel() {
+        // A name too long for a narrow room may go on two lines, its first half over the other.
+        qsizetype half = (name_.size() + 1) / 2;
+        if (half < name_.size() && name_.at(half).isLowSurrogate()) {
+            ++half;
+        }
+        const QString lines[] = {name_, areaText_, name_.first(half), name_.sliced(half)};
+        for (std::size_t i = 0; i < std::size(lines); ++i) {
+            QStaticText& line = lines_[i];
+            line.setText(lines[i]);
+            line.setTextFormat(Qt::PlainText);
+            line.setPerformanceHint(QStaticText::AggressiveCaching);
+            line.prepare(QTransform(), i == kArea ? look_->areaFont : look_->nameFont);
+        }
+        labelReady_ = true;
+    }
+
+    void paintLabel(QPainter* painter) {
+        const RoomLook& look = *look_;
+        const QTransform toDevice = painter->worldTransform();
+        const double scale = std::hypot(toDevice.m11(), toDevice.m12());
+        const double width = labelWidth_ * scale - 2 * look.padding;
+        const double height = labelHeight_ * scale - 2 * look.padding;
+        if (width < look.minLabelWidth || height < look.minLabelHeight || name_.isEmpty()) {
+            return;
+        }
+        if (!labelReady_) {
+            prepareLabel();
+        }
+        // The first of these that fits: the name over the area, the name on two lines over the
+        // area, the name alone, and the name on two lines alone.
+        static constexpr std::array<std::array<std::size_t, 3>, 4> kChoices = {{
+            {kName, kArea, kNone},
+            {kHead, kTail, kArea},
+            {kName, kNone, kNone},
+            {kHead, kTail, kNone},
+        }};
+        for (const auto& choice : kChoices) {
+            double across = 0;
+            double down = 0;
+            bool usable = true;
+            for (const std::size_t line : choice) {
+                if (line == kNone) {
+                    break;
+                }
+                usable = usable && !lines_[line].text().isEmpty();
+                across = std::max(across, lines_[line].size().width());
+                down += lines_[line].size().height();
+            }
+            if (!usable || across > width || down > height) {
+                continue;
+            }
+            const QPointF at = toDevice.map(labelAnchor_);
+            double top = std::round(at.y() - down / 2);
+            painter->setWorldTransform(QTransform());
+            painter->setPen(failing_ ? look.failedText : look.text);
+            for (const std::size_t line : choice) {
+                if (line == kNone) {
+                    break;
+                }
+                const QStaticText& text = lines_[line];
+                painter->setFont(line == kArea ? look.areaFont : look.nameFont);
+                painter->drawStaticText(QPointF(std::round(at.x() - text.size().width() / 2), top),
+                                        text);
+                top += text.size().height();
+            }
+            painter->setWorldTransform(toDevice);
+            return;
+        }
+    }
+
+    // The label's lines: the name, the area, and the name's two halves.
+    static constexpr std::size_t kName = 0;
+    static constexpr std::size_t kArea = 1;
+    static constexpr std::size_t kHead = 2;
+    static constexpr std::size_t kTail = 3;
+    static constexpr std::size_t kNone = 4;
+
+    int row_;
+    const RoomLook* look_;
+    QPolygonF polygon_;
+    QRectF bounds_;
+    double area_ = 0;
+    QPointF labelAnchor_;
+    double labelWidth_ = 0;   // the room across, through the anchor
+    double labelHeight_ = 0;  // the room up and down, as far as the nearer wall on both sides
+    QString name_;
+    QString areaText_;
+    std::array<QStaticText, 4> lines_;  // made when the label first shows
+    bool labelReady_ = false;
+    bool failing_ = false;
+    bool highlighted_ = false;
+};
+
+// The view of the scene: it zooms about the cursor, pans, and hands clicks on to the pane.
+class PlanCanvas final : public QGraphicsView {
+  public:
+    PlanCanvas(QGraphicsScene* scene, QWidget* parent) : QGraphicsView(scene, parent) {
+        setTransformationAnchor(QGraphicsView::NoAnchor);
+        setResizeAnchor(QGraphicsView::AnchorViewCenter);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setDragMode(QGraphicsView::NoDrag);
+        setOptimizationFlags(QGraphicsView::DontSavePainterState);
+        setViewportUpdateMode(QGraphicsView::SmartViewportUpdate);
+        setRenderHint(QPainter::Antialiasing, false);
+        setRenderHint(QPainter::TextAntialiasing, true);
+        setBackgroundBrush(Qt::white);
+        setFocusPolicy(Qt::StrongFocus);
+        setFrameShape(QFrame::NoFrame);
+    }
+
+    // A left click that does not pan, in the scene, with its keys.
+    std::function<void(QPointF scenePos, Qt::KeyboardModifiers modifiers)> clicked;
+
+    void fit(const QRectF& rect) {
+        fitRect_ = rect;
+        fitted_ = true;
+        refit();
+    }
+
+    [[nodiscard]] double scale() const { return transform().m11(); }
+    // The floor is as fit() left it: neither zoomed nor panned since.
+    [[nodiscard]] bool fitted() const { return fitted_; }
+
+    void zoomAt(QPointF viewportPoint, double factor) {
+        const QPointF scenePos = viewportTransform().inverted().map(viewportPoint);
+        const double from = scale();
+        const double to = std::clamp(from * factor, fitScale_ * kMinFitPart,
+                                     std::max(PlanView::kMaxScale, fitScale_));
+        if (!(to > 0) || to == from) {
+            return;
+        }
+        fitted_ = false;
+        setTransform(QTransform::fromScale(to, to));
+        horizontalScrollBar()->setValue(
+            static_cast<int>(std::lround(scenePos.x() * to - viewportPoint.x())));
+        verticalScrollBar()->setValue(
+            static_cast<int>(std::lround(scenePos.y() * to - viewportPoint.y())));
+    }
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override {
+        const int eighths = event->angleDelta().y();
+        if (eighths != 0) {
+            zoomAt(event->position(), std::pow(kNotchZoom, eighths / 120.0));
+        }
+        event->accept();
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::MiddleButton ||
+            (event->button() == Qt::LeftButton && spaceHeld_)) {
+            panning_ = true;
+            panFrom_ = event->position();
+            viewport()->setCursor(Qt::ClosedHandCursor);
+            event->accept();
+            return;
+        }
+        if (event->button() == Qt::LeftButton) {
+            setFocus(Qt::MouseFocusReason);
+            if (clicked) {
+                clicked(viewportTransform().inverted().map(event->position()), event->modifiers());
+            }
+            event->accept();
+            return;
+        }
+        QGraphicsView::mousePressEvent(event);
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!panning_) {
+            QGraphicsView::mouseMoveEvent(event);
+            return;
+        }
+        const QPointF by = event->position() - panFrom_;
+        panFrom_ = event->position();
+        fitted_ = false;
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - qRound(by.x()));
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - qRound(by.y()));
+        event->accept();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (panning_ &&
+            (event->button() == Qt::MiddleButton || event->button() == Qt::LeftButton)) {
+            panning_ = false;
+            showPanCursor();
+            event->accept();
+            return;
+        }
+        QGraphicsView::mouseReleaseEvent(event);
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        // The first click selected already; a second would take a Ctrl+click back. A pan may
+        // start on the second press.
+        if (event->button() == Qt::MiddleButton ||
+            (event->button() == Qt::LeftButton && spaceHeld_)) {
+            mousePressEvent(event);
+            return;
+        }
+        event->accept();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Space) {
+            if (!event->isAutoRepeat()) {
+                spaceHeld_ = true;
+                showPanCursor();
+            }
+            event->accept();
+            return;
+        }
+        QGraphicsView::keyPressEvent(event);
+    }
+
+    void keyReleaseEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Space) {
+            if (!event->isAutoRepeat()) {
+                spaceHeld_ = false;
+                showPanCursor();
+            }
+            event->accept();
+            return;
+        }
+        QGraphicsView::keyReleaseEvent(event);
+    }
+
+    void focusOutEvent(QFocusEvent* event) override {
+        spaceHeld_ = false;
+        showPanCursor();
+        QGraphicsView::focusOutEvent(event);
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        QGraphicsView::resizeEvent(event);
+        // A floor that was fitted stays fitted.
+        if (fitted_) {
+            refit();
+        }
+    }
+
+  private:
+    void refit() {
+        if (fitRect_.isEmpty()) {
+            return;
+        }
+        const double margin = kFitMargin * std::max(fitRect_.width(), fitRect_.height());
+        const QRectF rect = fitRect_.adjusted(-margin, -margin, margin, margin);
+        const QRectF seen = viewport()->rect();
+        if (seen.isEmpty()) {
+            return;
+        }
+        fitScale_ = std::min(seen.width() / rect.width(), seen.height() / rect.height());
+        setTransform(QTransform::fromScale(fitScale_, fitScale_));
+        centerOn(rect.center());
+    }
+
+    void showPanCursor() {
+        if (panning_) {
+            viewport()->setCursor(Qt::ClosedHandCursor);
+        } else if (spaceHeld_) {
+            viewport()->setCursor(Qt::OpenHandCursor);
+        } else {
+            viewport()->unsetCursor();
+        }
+    }
+
+    QRectF fitRect_;
+    double fitScale_ = 1;
+    bool fitted_ = false;
+    bool spaceHeld_ = false;
+    bool panning_ = false;
+    QPointF panFrom_;
+};
+
+PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget* parent)
+    : QWidget(parent),
+      model_(model),
+      selection_(selection),
+      scene_(new QGraphicsScene(this)),
+      canvas_(new PlanCanvas(scene_, this)),
+      floorBox_(new QComboBox(this)),
+      fitAction_(new QAction(QStringLiteral("适合窗口(&F)"), this)),
+      floorPicker_(new QWidget(this)),
+      floorName_(new QLabel(this)) {
+    scene_->setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+    canvas_->setAccessibleName(QStringLiteral("平面图"));
+    canvas_->clicked = [this](QPointF scenePos, Qt::KeyboardModifiers modifiers) {
+        roomClicked(scenePos, modifiers);
+    };
+
+    look_.outline = cosmeticPen(QColor(0x4a, 0x55, 0x60), 1);
+    look_.failedOutline = cosmeticPen(kCheckFailedColor, 2);
+    look_.selectedOutline = cosmeticPen(QColor(0x1a, 0x66, 0xd0), 2);
+    look_.fill = QBrush(QColor(0xee, 0xf2, 0xf6));
+    look_.failedFill = QBrush(QColor(0xfb, 0xe6, 0xe6));
+    look_.selectedFill = QBrush(QColor(0xbc, 0xd6, 0xf5));
+    look_.text = QPen(QColor(0x20, 0x24, 0x28));
+    look_.failedText = QPen(kCheckFailedColor);
+    look_.nameFont = font();
+    look_.areaFont = font();
+    if (font().pointSizeF() > 0) {
+        look_.areaFont.setPointSizeF(font().pointSizeF() * 0.9);
+    }
+    const QFontMetricsF metrics(look_.nameFont);
+    look_.minLabelWidth = metrics.height();
+    look_.minLabelHeight = metrics.height();
+
+    fitAction_->setShortcut(QKeySequence(Qt::Key_F));
+    fitAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    fitAction_->setToolTip(QStringLiteral("适合窗口 (F)"));
+    addAction(fitAction_);
+    connect(fitAction_, &QAction::triggered, this, &PlanView::fitToWindow);
+
+    auto* fitButton = new QToolButton(this);
+    fitButton->setDefaultAction(fitAction_);
+    fitButton->setAutoRaise(true);
+
+    floorBox_->setAccessibleName(QStringLiteral("楼层"));
+    floorBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(floorBox_, &QComboBox::activated, this,
+            [this](int index) { showFloor(floors_.value(index)); });
+    auto* pickerLayout = new QHBoxLayout(floorPicker_);
+    pickerLayout->setContentsMargins(0, 0, 0, 0);
+    pickerLayout->addWidget(new QLabel(QStringLiteral("楼层："), floorPicker_));
+    pickerLayout->addWidget(floorBox_);
+    floorPicker_->hide();
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(6, 2, 2, 2);
+    bar->addWidget(floorPicker_);
+    bar->addWidget(floorName_);
+    bar->addStretch();
+    bar->addWidget(fitButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(bar);
+    layout->addWidget(canvas_, 1);
+
+    connect(model_, &QAbstractItemModel::modelReset, this, &PlanView::modelReset);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &PlanView::rowsChanged);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &PlanView::rowsChanged);
+    connect(model_, &QAbstractItemModel::rowsMoved, this, &PlanView::rowsChanged);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &PlanView::rowsChanged);
+    connect(model_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                // The numbers of the rows below a change are not on the plan.
+                if (topLeft.column() != ProjectModel::Number ||
+                    bottomRight.column() != ProjectModel::Number) {
+                    unitsChanged(topLeft.row(), bottomRight.row());
+                }
+            });
+    connect(selection_, &QItemSelectionModel::selectionChanged, this, &PlanView::selectionChanged);
+
+    modelReset();
+}
+
+PlanView::~PlanView() {
+    disconnect(model_, nullptr, this, nullptr);
+    disconnect(selection_, nullptr, this, nullptr);
+}
+
+QPointF PlanView::scenePoint(core::PlanPoint point) {
+    return {point.x, -point.y};
+}
+
+QGraphicsView* PlanView::view() const {
+    return canvas_;
+}
+
+double PlanView::scale() const {
+    return canvas_->scale();
+}
+
+void PlanView::fitToWindow() {
+    ensureBuilt();
+    canvas_->fit(floorBounds_);
+}
+
+void PlanView::zoomAt(QPointF viewportPoint, double factor) {
+    canvas_->zoomAt(viewportPoint, factor);
+}
+
+std::vector<int> PlanView::roomRows() {
+    ensureBuilt();
+    std::vector<int> rows;
+    for (const RoomItem* room : rooms_) {
+        if (room != nullptr) {
+            rows.push_back(room->row());
+        }
+    }
+    return rows;
+}
+
+std::vector<int> PlanView::selectedRooms() {
+    ensureBuilt();
+    std::vector<int> rows;
+    for (const RoomItem* room : rooms_) {
+        if (room != nullptr && room->highlighted()) {
+            rows.push_back(room->row());
+        }
+    }
+    return rows;
+}
+
+void PlanView::setFloor(const QString& location) {
+    floor_ = location;
+    floorKey_ = location.toStdString();
+}
+
+bool PlanView::onFloor(int row) const {
+    const core::Unit& unit = model_->unit(row);
+    return unit.outline.size() >= 3 && unit.location == floorKey_;
+}
+
+void PlanView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (sceneDirty_ && !rowsDirty_) {
+        rebuildScene();
+        canvas_->fit(floorBounds_);
+    }
+}
+
+void PlanView::modelReset() {
+    rowsDirty_ = false;
+    followPending_ = false;
+    refreshFloors();
+    rebuildScene();
+    canvas_->fit(floorBounds_);
+}
+
+void PlanView::rowsChanged() {
+    scheduleRebuild();
+}
+
+void PlanView::scheduleRebuild() {
+    rowsDirty_ = true;
+    if (!rebuildPosted_) {
+        rebuildPosted_ = true;
+        QMetaObject::invokeMethod(this, &PlanView::rebuildPending, Qt::QueuedConnection);
+    }
+}
+
+void PlanView::rebuildPending() {
+    rebuildPosted_ = false;
+    ensureBuilt();
+}
+
+void PlanView::ensureBuilt() {
+    if (rowsDirty_) {
+        rowsDirty_ = false;
+        const QString before = floor_;
+        refreshFloors();
+        rebuildScene();
+        // A floor fitted, as it first shows, stays fitted with the rooms it has now.
+        if (floor_ != before || canvas_->fitted()) {
+            canvas_->fit(floorBounds_);
+        }
+        if (std::exchange(followPending_, false)) {
+            followSelection();
+        }
+    }
+    if (sceneDirty_) {
+        rebuildScene();
+        canvas_->fit(floorBounds_);
+    }
+}
+
+void PlanView::refreshFloors() {
+    // The locations in the order of their first room; a building has tens of floors, so that a
+    // look through those found costs less than a set of them.
+    std::vector<std::string_view> found;
+    std::string_view last;  // the location of the room before, found already
+    for (const core::Unit& unit : model_->project().units) {
+        if (unit.outline.size() < 3 || (!found.empty() && last == unit.location)) {
+            continue;
+        }
+        last = unit.location;
+        if (std::ranges::find(found, last) == found.end()) {
+            found.push_back(last);
+        }
+    }
+    QStringList floors;
+    floors.reserve(static_cast<qsizetype>(found.size()));
+    for (const std::string_view location : found) {
+        floors.append(documents::qs(location));
+    }
+    const bool had = hasRooms();
+    if (floors != floors_) {
+        floors_ = std::move(floors);
+        const QSignalBlocker blocker(floorBox_);
+        floorBox_->clear();
+        for (const QString& floor : floors_) {
+            floorBox_->addItem(floorText(floor));
+        }
+    }
+    if (!floors_.contains(floor_)) {
+        setFloor(floors_.value(0));
+    }
+    {
+        const QSignalBlocker blocker(floorBox_);
+        floorBox_->setCurrentIndex(static_cast<int>(floors_.indexOf(floor_)));
+    }
+    floorPicker_->setVisible(floors_.size() > 1);
+    floorName_->setVisible(floors_.size() == 1);
+    floorName_->setText(floors_.size() == 1 ? QStringLiteral("楼层：") + floorText(floor_)
+                                            : QString());
+    if (had != hasRooms()) {
+        emit hasRoomsChanged(hasRooms());
+    }
+}
+
+void PlanView::rebuildScene() {
+    if (!isVisible()) {
+        // Made when the pane shows.
+        sceneDirty_ = true;
+        rooms_.clear();
+        scene_->clear();
+        return;
+    }
+    sceneDirty_ = false;
+    scene_->clear();
+    rooms_.assign(static_cast<std::size_t>(model_->rowCount()), nullptr);
+    const std::vector<char> selected = selectedRowFlags();
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        if (onFloor(row)) {
+            addRoom(row);
+            rooms_[static_cast<std::size_t>(row)]->setHighlighted(
+                selected[static_cast<std::size_t>(row)] != 0);
+        }
+    }
+    setSceneBounds();
+}
+
+void PlanView::addRoom(int row) {
+    auto* room = new RoomItem(row, model_->unit(row), model_->checkFails(row), &look_);
+    scene_->addItem(room);
+    rooms_[static_cast<std::size_t>(row)] = room;
+}
+
+void PlanView::setSceneBounds() {
+    QRectF bounds;
+    for (const RoomItem* room : rooms_) {
+        if (room != nullptr) {
+            bounds = bounds.united(room->boundingRect());
+        }
+    }
+    floorBounds_ = bounds;
+    const double reach = kSceneReach * std::max({bounds.width(), bounds.height(), 1.0});
+    scene_->setSceneRect(bounds.adjusted(-reach, -reach, reach, reach));
+}
+
+void PlanView::unitsChanged(int first, int last) {
+    if (rowsDirty_) {
+        return;  // the rebuild on its way takes them
+    }
+    if (last - first >= kFewUnits) {
+        rowsDirty_ = true;
+        ensureBuilt();
+        return;
+    }
+    // A unit's location may have left a floor empty or made a new one.
+    const QString before = floor_;
+    refreshFloors();
+    if (floor_ != before || sceneDirty_) {
+        rebuildScene();
+        canvas_->fit(floorBounds_);
+        return;
+    }
+    bool moved = false;
+    for (int row = first; row <= last && static_cast<std::size_t>(row) < rooms_.size(); ++row) {
+        RoomItem*& room = rooms_[static_cast<std::size_t>(row)];
+        const bool here = onFloor(row);
+        if (room != nullptr && here) {
+            const QRectF was = room->boundingRect();
+            room->setUnit(model_->unit(row), model_->checkFails(row));
+            moved = moved || room->boundingRect() != was;
+        } else if (room != nullptr) {
+            delete room;
+            room = nullptr;
+            moved = true;
+        } else if (here) {
+            addRoom(row);
+            room->setHighlighted(selection_->rowIntersectsSelection(row, {}));
+            moved = true;
+        }
+    }
+    if (moved) {
+        setSceneBounds();
+        if (canvas_->fitted()) {
+            canvas_->fit(floorBounds_);
+        }
+    }
+}
+
+std::vector<char> PlanView::selectedRowFlags() const {
+    std::vector<char> flags(static_cast<std::size_t>(model_->rowCount()), 0);
+    for (const QItemSelectionRange& range : selection_->selection()) {
+        for (int row = std::max(range.top(), 0); row <= range.bottom() && row < model_->rowCount();
+             ++row) {
+            flags[static_cast<std::size_t>(row)] = 1;
+        }
+    }
+    return flags;
+}
+
+void PlanView::selectionChanged() {
+    if (rowsDirty_) {
+        followPending_ = true;  // once the rows are taken again
+        return;
+    }
+    followSelection();
+}
+
+void PlanView::followSelection() {
+    const std::vector<char> selected = selectedRowFlags();
+    const int current = selection_->currentIndex().row();
+    bool here = false;
+    int elsewhere = -1;  // a selected room on another floor: the current row's, else the first
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        if (selected[static_cast<std::size_t>(row)] == 0 || model_->unit(row).outline.size() < 3) {
+            continue;
+        }
+        if (onFloor(row)) {
+            here = true;
+            break;
+        }
+        if (elsewhere < 0 || row == current) {
+            elsewhere = row;
+        }
+    }
+    if (!here && elsewhere >= 0) {
+        if (current >= 0 && current < model_->rowCount() &&
+            selected[static_cast<std::size_t>(current)] != 0 && !onFloor(current) &&
+            model_->unit(current).outline.size() >= 3) {
+            elsewhere = current;
+        }
+        showFloor(documents::qs(model_->unit(elsewhere).location));
+        return;
+    }
+    if (sceneDirty_) {
+        return;
+    }
+    applySelection();
+    // The current row's room, where the view has moved away from it.
+    if (current >= 0 && static_cast<std::size_t>(current) < rooms_.size() &&
+        rooms_[static_cast<std::size_t>(current)] != nullptr &&
+        selected[static_cast<std::size_t>(current)] != 0) {
+        const RoomItem* room = rooms_[static_cast<std::size_t>(current)];
+        const QRectF seen = canvas_->mapToScene(canvas_->viewport()->rect()).boundingRect();
+        if (!seen.contains(room->labelAnchor())) {
+            canvas_->centerOn(room->labelAnchor());
+        }
+    }
+}
+
+void PlanView::applySelection() {
+    const std::vector<char> selected = selectedRowFlags();
+    for (std::size_t row = 0; row < rooms_.size(); ++row) {
+        if (rooms_[row] != nullptr) {
+            rooms_[row]->setHighlighted(selected[row] != 0);
+        }
+    }
+}
+
+void PlanView::showFloor(const QString& location) {
+    if (rowsDirty_) {
+        rowsDirty_ = false;
+        followPending_ = false;
+        refreshFloors();
+    }
+    if (!floors_.contains(location)) {
+        return;
+    }
+    setFloor(location);
+    {
+        const QSignalBlocker blocker(floorBox_);
+        floorBox_->setCurrentIndex(static_cast<int>(floors_.indexOf(floor_)));
+    }
+    rebuildScene();
+    canvas_->fit(floorBounds_);
+}
+
+void PlanView::roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers) {
+    ensureBuilt();
+    // The smallest room under the point: a room drawn inside another is picked by clicking it.
+    const RoomItem* hit = nullptr;
+    for (QGraphicsItem* item : scene_->items(scenePos, Qt::IntersectsItemBoundingRect)) {
+        const auto* room = qgraphicsitem_cast<RoomItem*>(item);
+        if (room != nullptr && room->holds(scenePos) &&
+            (hit == nullptr || room->area() < hit->area())) {
+            hit = room;
+        }
+    }
+    const bool adding = (modifiers & Qt::ControlModifier) != 0;
+    if (hit == nullptr) {
+        if (!adding) {
+            selection_->clear();
+        }
+        return;
+    }
+    const int column = selection_->currentIndex().isValid() ? selection_->currentIndex().column()
+                                                            : int{ProjectModel::Name};
+    const QModelIndex index = model_->index(hit->row(), column);
+    if (adding) {
+        const bool wasSelected = selection_->rowIntersectsSelection(hit->row(), {});
+        selection_->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        selection_->select(
+            index, (wasSelected ? QItemSelectionModel::Deselect : QItemSelectionModel::Select) |
+                       QItemSelectionModel::Rows);
+    } else {
+        selection_->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QFont>
+#include <QPen>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "polygon.h"
+
+class QAction;
+class QComboBox;
+class QGraphicsScene;
+class QGraphicsView;
+class QItemSelectionModel;
+class QLabel;
+class QWidget;
+
+namespace ui {
+
+class ProjectModel;
+class PlanCanvas;
+class RoomItem;
+
+// How the rooms are drawn: one set of pens, brushes and fonts for all of them, made once.
+struct RoomLook {
+    QPen outline;
+    QPen failedOutline;
+    QPen selectedOutline;
+    QBrush fill;
+    QBrush failedFill;
+    QBrush selectedFill;
+    QPen text;
+    QPen failedText;
+    QFont nameFont;
+    QFont areaFont;
+    double padding = 3;  // the least room, in pixels, between a label and its room's walls
+    // A room smaller than these on the screen has no label, without measuring its texts.
+    double minLabelWidth = 0;
+    double minLabelHeight = 0;
+};
+
+// The floor plan beside the project's table: the outlines of the units of one floor (a location)
+// with their names and areas, in the drawing's metres with y up. A unit that breaks a check or
+// cannot be configured is drawn in the 校核 column's red. The rooms share the table's selection
+// both ways; a selection on another floor brings that floor up. The wheel zooms about the cursor,
+// the middle button (or the left one with Space held) pans, 适合窗口 (F) fits the floor.
+//
+// The scene follows the model: a reset rebuilds it at once, a burst of inserted, removed or moved
+// rows once when the burst is over, and an edit of a few units changes their rooms alone. While
+// the pane is hidden, only the list of floors is kept up to date.
+class PlanView : public QWidget {
+    Q_OBJECT
+
+  public:
+    PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget* parent = nullptr);
+    ~PlanView() override;
+
+    // A point of the drawing in the scene, whose y runs down.
+    [[nodiscard]] static QPointF scenePoint(core::PlanPoint point);
+
+    // The locations of the units that have an outline, in the order of their first unit.
+    [[nodiscard]] const QStringList& floors() const { return floors_; }
+    [[nodiscard]] bool hasRooms() const { return !floors_.isEmpty(); }
+    // The location whose rooms are shown; empty when no unit has an outline.
+    [[nodiscard]] const QString& floor() const { return floor_; }
+    // Shows the rooms of the location, fitted to the view; a location with none is ignored.
+    void showFloor(const QString& location);
+    void fitToWindow();
+    // Scales the view by `factor` about a point of the viewport, which stays where it is. The
+    // scale keeps between a quarter of the fitted one and kMaxScale.
+    void zoomAt(QPointF viewportPoint, double factor);
+    // Pixels per metre.
+    [[nodiscard]] double scale() const;
+
+    // The rows whose rooms are on the floor shown, and those of them drawn as selected, ascending.
+    [[nodiscard]] std::vector<int> roomRows();
+    [[nodiscard]] std::vector<int> selectedRooms();
+
+    [[nodiscard]] QGraphicsView* view() const;
+    [[nodiscard]] QComboBox* floorBox() const { return floorBox_; }
+    [[nodiscard]] QAction* fitAction() const { return fitAction_; }
+
+    // The most pixels per metre zoomed in (a 1 m door 400 pixels wide), unless the fitted floor
+    // is larger still.
+    static constexpr double kMaxScale = 400;
+
+  signals:
+    // The first unit with an outline came, or the last one went.
+    void hasRoomsChanged(bool hasRooms);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    // The model's changes, as the signals tell them.
+    void modelReset();
+    void rowsChanged();
+    void unitsChanged(int first, int last);
+    void selectionChanged();
+
+    // Takes the rows and their floors again once the burst of changes is over (a queued call).
+    void scheduleRebuild();
+    void rebuildPending();
+    // Makes the scene for the rows as they are, where changes wait for it.
+    void ensureBuilt();
+    // The list of floors from the model; another floor is shown where the one shown has gone.
+    void refreshFloors();
+    void rebuildScene();
+    void setFloor(const QString& location);
+    [[nodiscard]] bool onFloor(int row) const;
+    void addRoom(int row);
+    void setSceneBounds();
+    // Highlights the selected rows' rooms; a selection only on another floor shows that floor,
+    // and the current row's room is scrolled into view.
+    void followSelection();
+    void applySelection();
+    [[nodiscard]] std::vector<char> selectedRowFlags() const;
+
+    void roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers);
+
+    ProjectModel* model_;
+    QItemSelectionModel* selection_;
+    QGraphicsScene* scene_;
+    PlanCanvas* canvas_;
+    QComboBox* floorBox_;
+    QAction* fitAction_;
+    QWidget* floorPicker_;  // 楼层 and its box, shown for several floors
+    QLabel* floorName_;     // the one floor's name, shown for one
+    RoomLook look_;
+
+    QStringList floors_;
+    QString floor_;
+    std::string floorKey_;  // floor_ in UTF-8, as the units hold their locations
+    // The room of each row on the floor shown, row for row; null for the others.
+    std::vector<RoomItem*> rooms_;
+    QRectF floorBounds_;  // the rooms' bounds in the scene
+
+    bool rowsDirty_ = false;      // rows came, went or moved: rooms_ waits for a rebuild
+    bool sceneDirty_ = false;     // the scene waits for the pane to show
+    bool rebuildPosted_ = false;  // a queued rebuildPending() is on its way
+    bool followPending_ = false;  // the selection changed while rows were dirty
+};
+
+}  // namespace ui
