@@ -1,0 +1,297 @@
+#include "room_paths.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace core {
+
+namespace {
+
+// How near in metres counts as touching: far below any drawing's precision, far above the
+// rounding of coordinates of a few kilometres.
+constexpr double kTouch = 1e-9;
+
+double cross(PlanPoint o, PlanPoint a, PlanPoint b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+double gap(PlanPoint a, PlanPoint b) {
+    return std::hypot(b.x - a.x, b.y - a.y);
+}
+
+// -1, 0 or 1: the side of `p` from the line through `from` in the direction `along` (of length
+// `length`), 0 within kTouch.
+int side(PlanPoint from, PlanPoint along, double length, PlanPoint p) {
+    const double offset = (along.x * (p.y - from.y) - along.y * (p.x - from.x)) / length;
+    if (offset > kTouch) {
+        return 1;
+    }
+    return offset < -kTouch ? -1 : 0;
+}
+
+double segmentDistance(PlanPoint p, PlanPoint a, PlanPoint b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double lengthSquared = dx * dx + dy * dy;
+    double t = 0;
+    if (lengthSquared > 0) {
+        t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / lengthSquared, 0.0, 1.0);
+    }
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+}  // namespace
+
+RoomPaths::RoomPaths(Ring outline) : outline_(std::move(outline)) {
+    const std::size_t n = outline_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const PlanPoint before = outline_[(i + n - 1) % n];
+        const PlanPoint at = outline_[i];
+        const PlanPoint after = outline_[(i + 1) % n];
+        // A right turn of a counter-clockwise ring, beyond rounding: the angle inside is above
+        // 180°. Straight-through vertices bend no path.
+        if (cross(before, at, after) < -1e-12 * gap(before, at) * gap(at, after)) {
+            corners_.push_back(at);
+        }
+    }
+    const std::size_t r = corners_.size();
+    cornerPaths_.assign(r * r, kUnreachable);
+    for (std::size_t i = 0; i < r; ++i) {
+        cornerPaths_[i * r + i] = 0;
+        for (std::size_t j = i + 1; j < r; ++j) {
+            if (sees(corners_[i], corners_[j])) {
+                const double length = gap(corners_[i], corners_[j]);
+                cornerPaths_[i * r + j] = length;
+                cornerPaths_[j * r + i] = length;
+            }
+        }
+    }
+    // All pairs by Floyd and Warshall: rooms have tens of corners, rarely hundreds.
+    for (std::size_t k = 0; k < r; ++k) {
+        for (std::size_t i = 0; i < r; ++i) {
+            const double viaK = cornerPaths_[i * r + k];
+            if (viaK == kUnreachable) {
+                continue;
+            }
+            for (std::size_t j = 0; j < r; ++j) {
+                const double through = viaK + cornerPaths_[k * r + j];
+                double& direct = cornerPaths_[i * r + j];
+                direct = std::min(direct, through);
+            }
+        }
+    }
+}
+
+bool RoomPaths::contains(PlanPoint point) const {
+    // The winding number, with points on a wall (to within kTouch) inside.
+    const std::size_t n = outline_.size();
+    int winding = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const PlanPoint a = outline_[i];
+        const PlanPoint b = outline_[(i + 1) % n];
+        if (segmentDistance(point, a, b) <= kTouch) {
+            return true;
+        }
+        if (a.y <= point.y) {
+            if (b.y > point.y && cross(a, b, point) > 0) {
+                ++winding;
+            }
+        } else if (b.y <= point.y && cross(a, b, point) < 0) {
+            --winding;
+        }
+    }
+    return winding != 0;
+}
+
+double RoomPaths::wallDistance(PlanPoint point) const {
+    const std::size_t n = outline_.size();
+    double nearest = kUnreachable;
+    for (std::size_t i = 0; i < n; ++i) {
+        nearest = std::min(nearest, segmentDistance(point, outline_[i], outline_[(i + 1) % n]));
+    }
+    return nearest;
+}
+
+bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
+    if (convex()) {
+        return true;
+    }
+    const PlanPoint along{b.x - a.x, b.y - a.y};
+    const double length = std::hypot(along.x, along.y);
+    if (length <= kTouch) {
+        return true;
+    }
+    const double minX = std::min(a.x, b.x) - kTouch;
+    const double maxX = std::max(a.x, b.x) + kTouch;
+    const double minY = std::min(a.y, b.y) - kTouch;
+    const double maxY = std::max(a.y, b.y) + kTouch;
+    // Where the segment touches the outline at a vertex, as a fraction of its length. Between
+    // two such places (and the ends) the open piece neither crosses a wall nor meets a vertex,
+    // so it lies wholly inside or wholly outside: its midpoint tells which.
+    std::vector<double> touches{0.0, 1.0};
+    const std::size_t n = outline_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const PlanPoint p = outline_[i];
+        const PlanPoint q = outline_[(i + 1) % n];
+        if (std::max(p.x, q.x) < minX || std::min(p.x, q.x) > maxX || std::max(p.y, q.y) < minY ||
+            std::min(p.y, q.y) > maxY) {
+            continue;
+        }
+        const int sideP = side(a, along, length, p);
+        const int sideQ = side(a, along, length, q);
+        if (sideP == 0) {
+            const double t = ((p.x - a.x) * along.x + (p.y - a.y) * along.y) / (length * length);
+            if (t * length > kTouch && (1 - t) * length > kTouch) {
+                touches.push_back(t);
+            }
+        }
+        if (sideP * sideQ < 0) {
+            const PlanPoint wall{q.x - p.x, q.y - p.y};
+            const double wallLength = std::hypot(wall.x, wall.y);
+            if (side(p, wall, wallLength, a) * side(p, wall, wallLength, b) < 0) {
+                return false;  // through the wall
+            }
+        }
+    }
+    std::sort(touches.begin(), touches.end());
+    for (std::size_t i = 0; i + 1 < touches.size(); ++i) {
+        if ((touches[i + 1] - touches[i]) * length <= kTouch) {
+            continue;
+        }
+        const double mid = (touches[i] + touches[i + 1]) / 2;
+        if (!contains({a.x + mid * along.x, a.y + mid * along.y})) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double RoomPaths::distance(PlanPoint a, PlanPoint b) const {
+    return DistanceField(*this, {a}).at(b);
+}
+
+std::vector<std::uint32_t> visibleCorners(const RoomPaths& paths, PlanPoint point) {
+    std::vector<std::uint32_t> seen;
+    const std::vector<PlanPoint>& corners = paths.corners();
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        if (paths.sees(point, corners[i])) {
+            seen.push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+    return seen;
+}
+
+DistanceField::DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sources)
+    : paths_(&paths), sources_(std::move(sources)) {
+    const std::vector<PlanPoint>& corners = paths.corners();
+    const std::size_t r = corners.size();
+    cornerReach_.assign(r, kUnreachable);
+    cornerSource_.assign(r, sources_.size());
+    // Each source's way to each corner leaves through a corner it sees; the corners' own
+    // shortest paths do the rest.
+    for (std::size_t s = 0; s < sources_.size(); ++s) {
+        for (std::size_t u = 0; u < r; ++u) {
+            if (!paths.sees(sources_[s], corners[u])) {
+                continue;
+            }
+            const double first = gap(sources_[s], corners[u]);
+            for (std::size_t v = 0; v < r; ++v) {
+                const double through = first + paths.cornerDistance(u, v);
+                if (through < cornerReach_[v]) {
+                    cornerReach_[v] = through;
+                    cornerSource_[v] = s;
+                }
+            }
+        }
+    }
+}
+
+DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) const {
+    if (paths_->convex()) {
+        return nearest(point, CornerSight{}, limit);
+    }
+    // Every way in leaves the point straight to a source or to a corner. In the order of those
+    // lengths, the first that the point sees is the shortest path.
+    struct Way {
+        double length;
+        std::size_t index;  // a source, or sources_.size() + a corner
+    };
+    std::vector<Way> ways;
+    ways.reserve(sources_.size() + cornerReach_.size());
+    for (std::size_t s = 0; s < sources_.size(); ++s) {
+        const double length = gap(point, sources_[s]);
+        ways.push_back({length, s});
+    }
+    const std::vector<PlanPoint>& corners = paths_->corners();
+    for (std::size_t c = 0; c < corners.size(); ++c) {
+        if (cornerReach_[c] != kUnreachable) {
+            ways.push_back({gap(point, corners[c]) + cornerReach_[c], sources_.size() + c});
+        }
+    }
+    std::sort(ways.begin(), ways.end(),
+              [](const Way& x, const Way& y) { return x.length < y.length; });
+    for (const Way& way : ways) {
+        if (way.length > limit) {
+            const std::size_t s = way.index < sources_.size()
+                                      ? way.index
+                                      : cornerSource_[way.index - sources_.size()];
+            return {s, way.length};
+        }
+        if (way.index < sources_.size()) {
+            if (paths_->sees(point, sources_[way.index])) {
+                return {way.index, way.length};
+            }
+        } else {
+            const std::size_t c = way.index - sources_.size();
+            if (paths_->sees(point, corners[c])) {
+                return {cornerSource_[c], way.length};
+            }
+        }
+    }
+    return {sources_.size(), kUnreachable};
+}
+
+DistanceField::Nearest DistanceField::nearest(PlanPoint point, const CornerSight& sight,
+                                              double limit) const {
+    Nearest best{sources_.size(), kUnreachable};
+    for (std::size_t i = 0; i < sight.corners.size(); ++i) {
+        const std::uint32_t c = sight.corners[i];
+        const double length = sight.gaps[i] + cornerReach_[c];
+        if (length < best.distance) {
+            best = {cornerSource_[c], length};
+        }
+    }
+    if (paths_->convex()) {
+        for (std::size_t s = 0; s < sources_.size(); ++s) {
+            const double dx = point.x - sources_[s].x;
+            const double dy = point.y - sources_[s].y;
+            const double squared = dx * dx + dy * dy;
+            if (squared < best.distance * best.distance) {
+                best = {s, std::sqrt(squared)};
+            }
+        }
+        return best;
+    }
+    // The sources nearer than the best way round a corner, nearest first; the first one in
+    // sight is the answer.
+    std::vector<std::pair<double, std::size_t>> direct;
+    for (std::size_t s = 0; s < sources_.size(); ++s) {
+        const double length = gap(point, sources_[s]);
+        if (length < best.distance) {
+            direct.emplace_back(length, s);
+        }
+    }
+    std::sort(direct.begin(), direct.end());
+    for (const auto& [length, s] : direct) {
+        if (length > limit) {
+            return {s, length};
+        }
+        if (paths_->sees(point, sources_[s])) {
+            return {s, length};
+        }
+    }
+    return best;
+}
+
+}  // namespace core

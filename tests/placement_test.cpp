@@ -1,0 +1,305 @@
+#include "placement.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <boost/geometry/algorithms/covered_by.hpp>
+#include <boost/geometry/geometries/linestring.hpp>
+#include <boost/geometry/geometries/point_xy.hpp>
+#include <boost/geometry/geometries/polygon.hpp>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace core {
+namespace {
+
+namespace bg = boost::geometry;
+
+Ring rectangle(double width, double height) {
+    return {{0, 0}, {width, 0}, {width, height}, {0, height}};
+}
+
+// A circle of the radius about the origin as a drawing gives it: two half-circle arcs.
+Ring roundHall(double radius) {
+    return flattenBulges({{{radius, 0}, 1}, {{-radius, 0}, 1}}, 0.01);
+}
+
+// Every setting point keeps clear of the walls and lies in the room.
+void expectClearOfTheWalls(const Ring& room, const std::vector<PlanPoint>& points) {
+    for (const PlanPoint p : points) {
+        EXPECT_TRUE(coveredBy(p, room)) << p.x << ", " << p.y;
+        for (std::size_t i = 0; i < room.size(); ++i) {
+            const PlanPoint a = room[i];
+            const PlanPoint b = room[(i + 1) % room.size()];
+            const double dx = b.x - a.x;
+            const double dy = b.y - a.y;
+            const double t =
+                std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+            EXPECT_GE(std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy), kWallClearance - 1e-6)
+                << p.x << ", " << p.y;
+        }
+    }
+}
+
+struct QualityCase {
+    const char* name;
+    Ring room;
+    double reach;
+    std::size_t most;   // points the placer may use
+    std::size_t least;  // points no placement can do with
+};
+
+const QualityCase kQuality[] = {
+    {"Rectangle30By50", rectangle(30, 50), 20, 2, 2},
+    {"Corridor3By120", rectangle(3, 120), 20, 4, 4},
+    {"Hall60By60", rectangle(60, 60), 20, 6, 5},
+    {"RoundHallOfRadius25", roundHall(25), 20, 4, 4},
+    {"Store2By2", rectangle(2, 2), 15, 1, 1},
+};
+
+class Quality : public ::testing::TestWithParam<QualityCase> {};
+
+TEST_P(Quality, ReachesTheCount) {
+    const QualityCase& c = GetParam();
+    const Placement placement = placeSettingPoints(c.room, c.reach);
+    EXPECT_TRUE(placement.proven);
+    EXPECT_LE(placement.points.size(), c.most);
+    EXPECT_GE(placement.points.size(), c.least);
+    EXPECT_LE(placement.farthest, c.reach);
+    expectClearOfTheWalls(c.room, placement.points);
+    const CoverCheck again = checkCover(c.room, placement.points, c.reach);
+    EXPECT_TRUE(again.proven);
+    EXPECT_EQ(again.farthest, placement.farthest);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rooms, Quality, ::testing::ValuesIn(kQuality),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// [0,8]×[0,16] and [0,16]×[0,8] with one point at (7.5, 12): every point is within R = 15 by
+// straight lines (the farthest, (16, 0), is 14.71 m away), but by the way round the corner at
+// (8, 8) that point is 15.35 m away.
+const Ring kL{{0, 0}, {16, 0}, {16, 8}, {8, 8}, {8, 16}, {0, 16}};
+
+struct CoverCase {
+    const char* name;
+    Ring room;
+    std::vector<PlanPoint> points;
+    double reach;
+    bool proven;
+    double farthest;
+    PlanPoint farthestAt;
+};
+
+const CoverCase kCovers[] = {
+    {"LRoundItsCorner",
+     kL,
+     {{7.5, 12}},
+     15,
+     false,
+     std::hypot(0.5, 4) + 8 * std::sqrt(2.0),
+     {16, 0}},
+    {"LWithAPointInEachArm", kL, {{4, 12}, {12, 4}}, 15, true, std::hypot(4, 12), {0, 0}},
+    // Within R by 0.30 m only: the margin the proof keeps is 0.31 m.
+    {"InsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.30, false, 10, {8, 6}},
+    {"OutsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.32, true, 10, {8, 6}},
+    {"FarthestBetweenTheGrids",
+     rectangle(1.03, 1.03),
+     {{0.01, 0.01}},
+     5,
+     true,
+     std::hypot(1.02, 1.02),
+     {1.03, 1.03}},
+    {"NoPoints", rectangle(2, 2), {}, 15, false, std::numeric_limits<double>::infinity(), {0, 0}},
+};
+
+class Cover : public ::testing::TestWithParam<CoverCase> {};
+
+TEST_P(Cover, IsProvenOrNot) {
+    const CoverCase& c = GetParam();
+    const CoverCheck check = checkCover(c.room, c.points, c.reach);
+    EXPECT_EQ(check.proven, c.proven);
+    if (c.points.empty()) {
+        EXPECT_EQ(check.farthest, c.farthest);
+    } else {
+        EXPECT_NEAR(check.farthest, c.farthest, 1e-9);
+        EXPECT_NEAR(check.farthestAt.x, c.farthestAt.x, 1e-9);
+        EXPECT_NEAR(check.farthestAt.y, c.farthestAt.y, 1e-9);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rooms, Cover, ::testing::ValuesIn(kCovers),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Cover, IsTheSameWhicheverWayTheOutlineRuns) {
+    const Ring clockwise(kL.rbegin(), kL.rend());
+    const CoverCheck check = checkCover(clockwise, {{7.5, 12}}, 15);
+    EXPECT_FALSE(check.proven);
+    EXPECT_NEAR(check.farthest, 15.345, 0.001);
+}
+
+// Random rooms, each placed and then checked with shortest paths of the test's own: visibility
+// from Boost.Geometry, paths through the re-entrant corners by Floyd and Warshall.
+class Independent {
+  public:
+    explicit Independent(const Ring& room) : room_(room) {
+        for (const PlanPoint p : room) {
+            polygon_.outer().push_back({p.x, p.y});
+        }
+        polygon_.outer().push_back({room.front().x, room.front().y});
+        const std::size_t n = room.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            const PlanPoint a = room[(i + n - 1) % n];
+            const PlanPoint b = room[i];
+            const PlanPoint c = room[(i + 1) % n];
+            if ((b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x) < -1e-9) {
+                corners_.push_back(b);
+            }
+        }
+        const std::size_t r = corners_.size();
+        paths_.assign(r, std::vector<double>(r, kNone));
+        for (std::size_t i = 0; i < r; ++i) {
+            for (std::size_t j = 0; j < r; ++j) {
+                paths_[i][j] = i == j ? 0 : seen(corners_[i], corners_[j]) ? gap(i, j) : kNone;
+            }
+        }
+        for (std::size_t k = 0; k < r; ++k) {
+            for (std::size_t i = 0; i < r; ++i) {
+                for (std::size_t j = 0; j < r; ++j) {
+                    paths_[i][j] = std::min(paths_[i][j], paths_[i][k] + paths_[k][j]);
+                }
+            }
+        }
+    }
+
+    [[nodiscard]] double distance(PlanPoint a, PlanPoint b) const {
+        if (seen(a, b)) {
+            return std::hypot(a.x - b.x, a.y - b.y);
+        }
+        double best = kNone;
+        for (std::size_t i = 0; i < corners_.size(); ++i) {
+            if (!seen(a, corners_[i])) {
+                continue;
+            }
+            for (std::size_t j = 0; j < corners_.size(); ++j) {
+                if (seen(corners_[j], b)) {
+                    best = std::min(best, std::hypot(a.x - corners_[i].x, a.y - corners_[i].y) +
+                                              paths_[i][j] +
+                                              std::hypot(b.x - corners_[j].x, b.y - corners_[j].y));
+                }
+            }
+        }
+        return best;
+    }
+
+  private:
+    using Point = bg::model::d2::point_xy<double>;
+    static constexpr double kNone = std::numeric_limits<double>::infinity();
+
+    [[nodiscard]] bool seen(PlanPoint a, PlanPoint b) const {
+        const bg::model::linestring<Point> line{{a.x, a.y}, {b.x, b.y}};
+        return bg::covered_by(line, polygon_);
+    }
+    [[nodiscard]] double gap(std::size_t i, std::size_t j) const {
+        return std::hypot(corners_[i].x - corners_[j].x, corners_[i].y - corners_[j].y);
+    }
+
+    Ring room_;
+    bg::model::polygon<Point, false> polygon_;  // counter-clockwise
+    std::vector<PlanPoint> corners_;
+    std::vector<std::vector<double>> paths_;
+};
+
+// A whole number of half metres in [low, high], from the generator's own output (the same on
+// every platform).
+double halfMetres(std::mt19937& random, int low, int high) {
+    const auto span = static_cast<std::uint32_t>(2 * (high - low) + 1);
+    return low + static_cast<double>(random() % span) / 2;
+}
+
+// Columns side by side, each with a floor and a ceiling of its own; neighbours share at least
+// 2 m of height, so the outline is simple.
+Ring orthogonalRoom(std::mt19937& random) {
+    const auto columns = 2 + static_cast<int>(random() % 4);
+    std::vector<double> x{0};
+    std::vector<double> floor;
+    std::vector<double> ceiling;
+    for (int i = 0; i < columns; ++i) {
+        x.push_back(x.back() + halfMetres(random, 2, 8));
+        for (;;) {
+            const double low = halfMetres(random, 0, 6);
+            const double high = low + halfMetres(random, 3, 14);
+            if (i == 0 || std::max(low, floor.back()) + 2 <= std::min(high, ceiling.back())) {
+                floor.push_back(low);
+                ceiling.push_back(high);
+                break;
+            }
+        }
+    }
+    Ring room;
+    for (int i = 0; i < columns; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        room.push_back({x[at], floor[at]});
+        room.push_back({x[at + 1], floor[at]});
+    }
+    for (int i = columns - 1; i >= 0; --i) {
+        const auto at = static_cast<std::size_t>(i);
+        room.push_back({x[at + 1], ceiling[at]});
+        room.push_back({x[at], ceiling[at]});
+    }
+    return withoutRepeats(room, 1e-9);
+}
+
+// Vertices at increasing angles round the origin, each at a distance of its own.
+Ring starRoom(std::mt19937& random) {
+    const auto count = 5 + static_cast<int>(random() % 10);
+    Ring room;
+    for (int i = 0; i < count; ++i) {
+        const double share = 0.2 + 0.6 * static_cast<double>(random() % 100) / 100;
+        const double angle = (i + share) * 2 * std::numbers::pi / count;
+        const double radius = halfMetres(random, 4, 14);
+        room.push_back({radius * std::cos(angle), radius * std::sin(angle)});
+    }
+    return room;
+}
+
+TEST(RandomRooms, ArePlacedAndProven) {
+    constexpr double kReaches[] = {9, 12, 15, 20};
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        std::mt19937 random(seed);
+        const Ring room = seed % 2 == 0 ? orthogonalRoom(random) : starRoom(random);
+        ASSERT_EQ(ringFault(room), RingFault::None) << seed;
+        const double reach = kReaches[random() % 4];
+        const Placement placement = placeSettingPoints(room, reach);
+        ASSERT_TRUE(placement.proven) << seed;
+        EXPECT_LE(placement.farthest, reach) << seed;
+        expectClearOfTheWalls(room, placement.points);
+        // The test's own distances, on a grid of about 150 nodes.
+        const Independent paths(room);
+        const PlanBox box = bounds(room);
+        const double spacing = std::sqrt(area(room) / 150);
+        double farthest = 0;
+        for (double y = box.min.y; y <= box.max.y; y += spacing) {
+            for (double x = box.min.x; x <= box.max.x; x += spacing) {
+                const PlanPoint p{x, y};
+                if (!coveredBy(p, room)) {
+                    continue;
+                }
+                double nearest = std::numeric_limits<double>::infinity();
+                for (const PlanPoint s : placement.points) {
+                    nearest = std::min(nearest, paths.distance(s, p));
+                }
+                farthest = std::max(farthest, nearest);
+            }
+        }
+        EXPECT_LE(farthest, reach) << seed;
+        EXPECT_LE(farthest, placement.farthest + 1e-9) << seed;
+    }
+}
+
+}  // namespace
+}  // namespace core
