@@ -15,7 +15,9 @@ namespace core {
 namespace {
 
 double gap(PlanPoint a, PlanPoint b) {
-    return std::hypot(b.x - a.x, b.y - a.y);
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    return std::sqrt(dx * dx + dy * dy);
 }
 
 std::size_t steps(double length, double spacing) {
@@ -412,7 +414,8 @@ class Placer {
                 return a.worst;
             }
             stalls = a.worst < previous - 1e-3 ? 0 : stalls + 1;
-            if (stalls >= 3) {
+            // Stuck, or after some rounds still far from the target: this will not cover.
+            if (stalls >= 3 || (round >= 8 && a.worst > 1.1 * target_)) {
                 return a.worst;
             }
             previous = a.worst;

@@ -16,8 +16,11 @@ double cross(PlanPoint o, PlanPoint a, PlanPoint b) {
     return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
 }
 
+// Room coordinates are far from overflow; std::hypot would cost more than all else here.
 double gap(PlanPoint a, PlanPoint b) {
-    return std::hypot(b.x - a.x, b.y - a.y);
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    return std::sqrt(dx * dx + dy * dy);
 }
 
 // -1, 0 or 1: the side of `p` from the line through `from` in the direction `along` (of length
@@ -30,7 +33,7 @@ int side(PlanPoint from, PlanPoint along, double length, PlanPoint p) {
     return offset < -kTouch ? -1 : 0;
 }
 
-double segmentDistance(PlanPoint p, PlanPoint a, PlanPoint b) {
+double segmentDistanceSquared(PlanPoint p, PlanPoint a, PlanPoint b) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     const double lengthSquared = dx * dx + dy * dy;
@@ -38,7 +41,9 @@ double segmentDistance(PlanPoint p, PlanPoint a, PlanPoint b) {
     if (lengthSquared > 0) {
         t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / lengthSquared, 0.0, 1.0);
     }
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+    const double ex = p.x - (a.x + t * dx);
+    const double ey = p.y - (a.y + t * dy);
+    return ex * ex + ey * ey;
 }
 
 }  // namespace
@@ -90,7 +95,10 @@ bool RoomPaths::contains(PlanPoint point) const {
     for (std::size_t i = 0; i < n; ++i) {
         const PlanPoint a = outline_[i];
         const PlanPoint b = outline_[(i + 1) % n];
-        if (segmentDistance(point, a, b) <= kTouch) {
+        const bool near =
+            point.x >= std::min(a.x, b.x) - kTouch && point.x <= std::max(a.x, b.x) + kTouch &&
+            point.y >= std::min(a.y, b.y) - kTouch && point.y <= std::max(a.y, b.y) + kTouch;
+        if (near && segmentDistanceSquared(point, a, b) <= kTouch * kTouch) {
             return true;
         }
         if (a.y <= point.y) {
@@ -108,9 +116,10 @@ double RoomPaths::wallDistance(PlanPoint point) const {
     const std::size_t n = outline_.size();
     double nearest = kUnreachable;
     for (std::size_t i = 0; i < n; ++i) {
-        nearest = std::min(nearest, segmentDistance(point, outline_[i], outline_[(i + 1) % n]));
+        nearest =
+            std::min(nearest, segmentDistanceSquared(point, outline_[i], outline_[(i + 1) % n]));
     }
-    return nearest;
+    return std::sqrt(nearest);
 }
 
 bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
@@ -118,7 +127,7 @@ bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
         return true;
     }
     const PlanPoint along{b.x - a.x, b.y - a.y};
-    const double length = std::hypot(along.x, along.y);
+    const double length = std::sqrt(along.x * along.x + along.y * along.y);
     if (length <= kTouch) {
         return true;
     }
@@ -148,7 +157,7 @@ bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
         }
         if (sideP * sideQ < 0) {
             const PlanPoint wall{q.x - p.x, q.y - p.y};
-            const double wallLength = std::hypot(wall.x, wall.y);
+            const double wallLength = std::sqrt(wall.x * wall.x + wall.y * wall.y);
             if (side(p, wall, wallLength, a) * side(p, wall, wallLength, b) < 0) {
                 return false;  // through the wall
             }
@@ -274,11 +283,26 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, const CornerSight
         return best;
     }
     // The sources nearer than the best way round a corner, nearest first; the first one in
-    // sight is the answer.
+    // sight is the answer. Most often that is the nearest of all.
+    std::size_t closest = sources_.size();
+    double closestLength = best.distance;
+    for (std::size_t s = 0; s < sources_.size(); ++s) {
+        const double length = gap(point, sources_[s]);
+        if (length < closestLength) {
+            closest = s;
+            closestLength = length;
+        }
+    }
+    if (closest == sources_.size()) {
+        return best;
+    }
+    if (closestLength > limit || paths_->sees(point, sources_[closest])) {
+        return {closest, closestLength};
+    }
     std::vector<std::pair<double, std::size_t>> direct;
     for (std::size_t s = 0; s < sources_.size(); ++s) {
         const double length = gap(point, sources_[s]);
-        if (length < best.distance) {
+        if (length < best.distance && s != closest) {
             direct.emplace_back(length, s);
         }
     }
