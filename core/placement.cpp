@@ -144,13 +144,13 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
     std::vector<bool> walled(grid.nx * grid.ny, false);
     const Ring& ring = paths.outline();
     const auto mark = [&](PlanPoint p) {
-        const auto cell = [](double offset, double spacing, std::size_t count) {
-            const double index = std::floor(offset / spacing);
+        const auto cell = [&grid](double offset, std::size_t count) {
+            const double index = std::floor(offset / grid.spacing);
             return static_cast<std::ptrdiff_t>(
                 std::clamp(index, 0.0, static_cast<double>(count - 1)));
         };
-        const std::ptrdiff_t ci = cell(p.x - grid.origin.x, grid.spacing, grid.nx);
-        const std::ptrdiff_t cj = cell(p.y - grid.origin.y, grid.spacing, grid.ny);
+        const std::ptrdiff_t ci = cell(p.x - grid.origin.x, grid.nx);
+        const std::ptrdiff_t cj = cell(p.y - grid.origin.y, grid.ny);
         for (std::ptrdiff_t dj = -1; dj <= 1; ++dj) {
             for (std::ptrdiff_t di = -1; di <= 1; ++di) {
                 const std::ptrdiff_t i = ci + di;
@@ -214,8 +214,8 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
 // The search for few points that cover a room's demand points within `target`.
 class Placer {
   public:
-    Placer(const RoomPaths& paths, double reach, double spacing)
-        : paths_(paths), target_(reach - kDemandMargin), demand_(demandPoints(paths, spacing)) {}
+    Placer(const RoomPaths& paths, double reach, Samples demand)
+        : paths_(paths), target_(reach - kDemandMargin), demand_(std::move(demand)) {}
 
     [[nodiscard]] double target() const { return target_; }
     [[nodiscard]] const Samples& demand() const { return demand_; }
@@ -523,7 +523,7 @@ std::vector<PlanPoint> lattice(const Placer& placer, const Ring& ring, double si
 // one that needs the fewest points once the gaps it leaves are filled.
 std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target) {
     const Ring& ring = paths.outline();
-    const Placer coarse(paths, reach, std::max(kDemandSpacing, target / 5));
+    const Placer coarse(paths, reach, demandPoints(paths, std::max(kDemandSpacing, target / 5)));
     const std::vector<std::uint32_t> all = coarse.everything();
     std::vector<PlanPoint> best;
     bool found = false;
@@ -547,6 +547,8 @@ std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target
 
 }  // namespace
 
+// A room and its points: a Ring is a vector of points too, yet the two never mix up.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 CoverCheck checkCover(const Ring& outline, const std::vector<PlanPoint>& points, double reach) {
     const RoomPaths paths(counterClockwise(outline));
     return check(paths, points, reach);
@@ -561,7 +563,7 @@ Placement placeSettingPoints(const Ring& outline, double reach) {
     }
     // The search runs on demand points at most 15 000 or so, the proof on its own grid after.
     const double spacing = std::max(kDemandSpacing, std::sqrt(area(outline) / 15000));
-    const Placer placer(paths, reach, spacing);
+    const Placer placer(paths, reach, demandPoints(paths, spacing));
     std::vector<PlanPoint> points = start(paths, reach, target);
     const std::vector<std::uint32_t> all = placer.everything();
     placer.relocate(points, std::vector<bool>(points.size(), true), all, 30);
@@ -570,7 +572,7 @@ Placement placeSettingPoints(const Ring& outline, double reach) {
     CoverCheck verdict = check(paths, points, reach);
     if (!verdict.proven) {
         // The proof's finer grid finds what the search's missed: polish on that grid, then fill.
-        const Placer fine(paths, reach, kDemandSpacing);
+        const Placer fine(paths, reach, demandPoints(paths, kDemandSpacing));
         const std::vector<std::uint32_t> every = fine.everything();
         fine.relocate(points, std::vector<bool>(points.size(), true), every, 10);
         fine.complete(points, every);

@@ -29,8 +29,8 @@ Ring roundHall(double radius) {
 }
 
 // Every setting point keeps clear of the walls and lies in the room.
-void expectClearOfTheWalls(const Ring& room, const std::vector<PlanPoint>& points) {
-    for (const PlanPoint p : points) {
+void expectClearOfTheWalls(const Ring& room, const Placement& placement) {
+    for (const PlanPoint p : placement.points) {
         EXPECT_TRUE(coveredBy(p, room)) << p.x << ", " << p.y;
         for (std::size_t i = 0; i < room.size(); ++i) {
             const PlanPoint a = room[i];
@@ -70,7 +70,7 @@ TEST_P(Quality, ReachesTheCount) {
     EXPECT_LE(placement.points.size(), c.most);
     EXPECT_GE(placement.points.size(), c.least);
     EXPECT_LE(placement.farthest, c.reach);
-    expectClearOfTheWalls(c.room, placement.points);
+    expectClearOfTheWalls(c.room, placement);
     const CoverCheck again = checkCover(c.room, placement.points, c.reach);
     EXPECT_TRUE(again.proven);
     EXPECT_EQ(again.farthest, placement.farthest);
@@ -307,7 +307,7 @@ TEST(RandomRooms, ArePlacedAndProven) {
         const Placement placement = placeSettingPoints(room, reach);
         ASSERT_TRUE(placement.proven) << seed;
         EXPECT_LE(placement.farthest, reach) << seed;
-        expectClearOfTheWalls(room, placement.points);
+        expectClearOfTheWalls(room, placement);
         // The test's own distances, on a grid of about 150 nodes.
         const Independent paths(room);
         const PlanBox box = bounds(room);
