@@ -248,14 +248,14 @@ TEST_F(PlanViewTest, AThirtyRoomFloorShowsEveryLabelUntilZoomedOut) {
     EXPECT_EQ(failing, 3);
 
     wheel(QRectF(viewport()->rect()).center(), -10);
-    const QImage far = viewport()->grab().toImage();
+    const QImage distant = viewport()->grab().toImage();
     tests::keepPicture(*window, u"plan-30-rooms-far"_s);
     int labelled = 0;
     for (int row = 0; row < rows; ++row) {
-        labelled += row != 8 && textPixels(far, row) > 0 ? 1 : 0;
+        labelled += row != 8 && textPixels(distant, row) > 0 ? 1 : 0;
     }
     EXPECT_LE(labelled, 2);
-    EXPECT_EQ(textPixels(far, 10), 0);  // 楼梯间一, 4.2 m wide
+    EXPECT_EQ(textPixels(distant, 10), 0);  // 楼梯间一, 4.2 m wide
 
     plan().fitToWindow();
     wheel(roomRect(5).center(), 3);
