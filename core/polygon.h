@@ -14,6 +14,7 @@ struct PlanPoint {
     double y = 0;
 
     friend bool operator==(const PlanPoint&, const PlanPoint&) = default;
+    friend auto operator<=>(const PlanPoint&, const PlanPoint&) = default;
 };
 
 // A closed outline as its vertices in order; the last vertex joins the first and is not repeated.

@@ -2,7 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <map>
+#include <mutex>
 #include <set>
+#include <tuple>
+
+#include "placement.h"
 
 namespace core {
 
@@ -41,9 +47,61 @@ UnitDesign design(const Unit& unit) {
         }
     }
     const CandidateModel& model = conditions.candidates[d.model];
-    d.configuration = unit.points ? configure(conditions, model, *unit.points)
-                                  : configureAtEstimate(conditions, model);
+    if (!unit.setPoints.empty() && !unit.outline.empty()) {
+        d.configuration =
+            configure(conditions, model,
+                      static_cast<int>(std::min<std::size_t>(unit.setPoints.size(), kMaxPoints)));
+        d.cover = placedCover(unit.outline, unit.setPoints, d.configuration.distance);
+        d.configuration.checks.enoughPoints = d.cover->proven;
+    } else {
+        d.configuration = unit.points ? configure(conditions, model, *unit.points)
+                                      : configureAtEstimate(conditions, model);
+    }
     return d;
+}
+
+namespace {
+
+struct CoverQuestion {
+    Ring outline;
+    std::vector<PlanPoint> points;
+    int reach = 0;
+
+    friend bool operator<(const CoverQuestion& a, const CoverQuestion& b) {
+        const auto key = [](const CoverQuestion& q) {
+            return std::tie(q.reach, q.outline, q.points);
+        };
+        return key(a) < key(b);
+    }
+};
+
+}  // namespace
+
+PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points, int reach) {
+    // A project's table asks about every unit on each change; a check takes milliseconds.
+    constexpr std::size_t kRemembered = 4096;
+    static std::mutex guard;
+    static std::map<CoverQuestion, PlacedCover> answers;
+    CoverQuestion question{outline, points, reach};
+    {
+        const std::scoped_lock lock(guard);
+        const auto found = answers.find(question);
+        if (found != answers.end()) {
+            return found->second;
+        }
+    }
+    // A point outside the outline (one that a new outline left out) reaches nothing.
+    std::vector<PlanPoint> inside;
+    std::ranges::copy_if(points, std::back_inserter(inside),
+                         [&outline](PlanPoint p) { return coveredBy(p, outline); });
+    const CoverCheck check = checkCover(outline, inside, reach);
+    const PlacedCover answer{reach, check.farthest, check.proven && inside.size() == points.size()};
+    const std::scoped_lock lock(guard);
+    if (answers.size() >= kRemembered) {
+        answers.clear();
+    }
+    answers.emplace(std::move(question), answer);
+    return answer;
 }
 
 std::vector<std::string> breachedClauses(const ClauseChecks& checks) {

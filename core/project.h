@@ -44,6 +44,9 @@ struct Unit {
     // empty where the unit has none.
     Ring outline = {};
     std::optional<PlanSource> plan = {};  // only with an outline
+    // The setting points placed in the outline, in metres, as placed: never moved behind the
+    // user's back. With them N is their number. Only with an outline, at most kMaxPoints.
+    std::vector<PlanPoint> setPoints = {};
 
     friend bool operator==(const Unit&, const Unit&) = default;
 };
@@ -88,6 +91,13 @@ enum class Unconfigurable : std::uint8_t {
     NoAdequateModel,  // no model of the agent reaches the minimum rating
 };
 
+// How far a placed unit's setting points reach, by walking distance inside its outline.
+struct PlacedCover {
+    int reach = 0;        // R in m, of the configured model
+    double farthest = 0;  // the largest distance from a point of the room to its nearest point
+    bool proven = false;  // every point of the room lies within R
+};
+
 // A unit's derived values.
 struct UnitDesign {
     Unconfigurable fault = Unconfigurable::None;
@@ -95,6 +105,9 @@ struct UnitDesign {
     std::size_t model = 0;                     // index into conditions->candidates, when configured
     bool modelChosen = false;          // the unit's model code was found among the candidates
     PointConfiguration configuration;  // when configured
+    // For a configured unit with setting points: what they reach. Its `proven` is the 7.1.3
+    // check (configuration.checks.enoughPoints) in place of the estimate.
+    std::optional<PlacedCover> cover;
 
     [[nodiscard]] bool configured() const { return fault == Unconfigurable::None; }
     // The configured model; only when configured().
@@ -102,12 +115,19 @@ struct UnitDesign {
 };
 
 // The unit's configuration: its model, or the default model where it has none or one that is not
-// among the candidates; its N, or the estimate N0 for that model where it has none.
+// among the candidates; its N: the number of its setting points where it has them, else its N,
+// else the estimate N0 for that model. A unit's cover is checked once for each outline, set of
+// points and R, and remembered.
 [[nodiscard]] UnitDesign design(const Unit& unit);
 
 // The checks of a configuration that are not met, in clause order, as their clause numbers:
 // "6.1.2", "7.1.3", ...
 [[nodiscard]] std::vector<std::string> breachedClauses(const ClauseChecks& checks);
+
+// The setting points reach every point of the outline within `reach` by walking distance
+// (checkCover), remembered for the last few thousand questions.
+[[nodiscard]] PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points,
+                                      int reach);
 
 // "计算单元N", N the smallest number from 1 that no unit of the project is named with.
 [[nodiscard]] std::string nextUnitName(const Project& project);

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "project.h"
+
+namespace {
+
+core::Unit room(core::Ring outline, std::vector<core::PlanPoint> points, core::Hazard hazard,
+                core::FireClass fireClass = core::FireClass::A) {
+    core::Unit unit;
+    unit.name = "房间";
+    unit.choices.fireClass = fireClass;
+    unit.choices.hazard = hazard;
+    unit.choices.area = core::area(outline);
+    unit.outline = std::move(outline);
+    unit.setPoints = std::move(points);
+    return unit;
+}
+
+const core::Ring kL{{0, 0}, {16, 0}, {16, 8}, {8, 8}, {8, 16}, {0, 16}};
+const core::Ring kCorridor{{0, 0}, {3, 0}, {3, 120}, {0, 120}};
+
+struct Case {
+    const char* name;
+    core::Unit unit;
+    int points;    // N
+    int estimate;  // N0
+    int reach;     // R
+    bool proven;   // 7.1.3
+    double least;  // the farthest distance lies between these
+    double most;
+};
+
+// clang-format off
+const Case kCases[] = {
+    // The corridor's four points reach it all, though the estimate asks for one only.
+    {"Corridor", room(kCorridor, {{1.5, 15}, {1.5, 45}, {1.5, 75}, {1.5, 105}}, core::Hazard::Medium), 4, 1, 20, true, 15.0, 15.1},
+    // By straight lines (7.5, 12) reaches the L's far corner (16, 0) within 14.71 m; walking round
+    // the re-entrant corner (8, 8) it is 15.35 m away: not within R = 15 m.
+    {"LByPath", room(kL, {{7.5, 12}}, core::Hazard::Serious), 1, 1, 15, false, 15.3, 15.36},
+    // The same point reaches the L within R = 20 m of a lighter hazard.
+    {"LWithALongerReach", room(kL, {{7.5, 12}}, core::Hazard::Medium), 1, 1, 20, true, 15.3, 15.36},
+    // A point that a new outline left outside reaches nothing.
+    {"PointOutside", room(kL, {{12, 12}, {4, 4}}, core::Hazard::Medium), 2, 1, 20, false, 0, 30},
+    // Class E takes the B rating's distances: 12 m at a medium hazard.
+    {"ClassE", room(kCorridor, {{1.5, 15}, {1.5, 45}, {1.5, 75}, {1.5, 105}}, core::Hazard::Medium, core::FireClass::E), 4, 2, 12, false, 15.0, 15.1},
+};
+// clang-format on
+
+class PlacedUnit : public ::testing::TestWithParam<Case> {};
+
+TEST_P(PlacedUnit, TakesItsPointsAndTheirReach) {
+    const Case& c = GetParam();
+    const core::UnitDesign d = core::design(c.unit);
+    ASSERT_TRUE(d.configured());
+    ASSERT_TRUE(d.cover.has_value());
+    EXPECT_EQ(d.configuration.points, c.points);
+    EXPECT_EQ(d.configuration.estimate, c.estimate);
+    EXPECT_EQ(d.configuration.distance, c.reach);
+    EXPECT_EQ(d.cover->reach, c.reach);
+    EXPECT_EQ(d.cover->proven, c.proven);
+    EXPECT_EQ(d.configuration.checks.enoughPoints, c.proven);
+    EXPECT_GE(d.cover->farthest, c.least);
+    EXPECT_LE(d.cover->farthest, c.most);
+    const std::vector<std::string> breached = core::breachedClauses(d.configuration.checks);
+    EXPECT_EQ(std::ranges::find(breached, "7.1.3") != breached.end(), !c.proven);
+    // Asked again, the remembered answer is the same.
+    EXPECT_EQ(core::design(c.unit).cover->farthest, d.cover->farthest);
+}
+
+INSTANTIATE_TEST_SUITE_P(Units, PlacedUnit, ::testing::ValuesIn(kCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(PlacedUnit, WithoutAnOutlineOrPointsTheNumberIsAsBefore) {
+    core::Unit typed = room(kCorridor, {}, core::Hazard::Medium);
+    typed.points = 3;
+    EXPECT_EQ(core::design(typed).configuration.points, 3);
+    EXPECT_FALSE(core::design(typed).cover.has_value());
+    // Points count only with the outline they were placed in.
+    core::Unit bare = room({}, {{1, 1}}, core::Hazard::Medium);
+    bare.choices.area = 360;
+    EXPECT_EQ(core::design(bare).configuration.points, 1);
+    EXPECT_FALSE(core::design(bare).cover.has_value());
+}
+
+}  // namespace
