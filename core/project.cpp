@@ -8,8 +8,6 @@
 #include <set>
 #include <tuple>
 
-#include "placement.h"
-
 namespace core {
 
 const CandidateModel& UnitDesign::chosenModel() const {
@@ -102,6 +100,17 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
     }
     answers.emplace(std::move(question), answer);
     return answer;
+}
+
+std::optional<Placement> placeUnit(const Unit& unit) {
+    if (unit.outline.empty()) {
+        return std::nullopt;
+    }
+    const UnitDesign d = design(unit);
+    if (!d.configured()) {
+        return std::nullopt;
+    }
+    return placeSettingPoints(unit.outline, d.configuration.distance);
 }
 
 std::vector<std::string> breachedClauses(const ClauseChecks& checks) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "choices.h"
+#include "placement.h"
 #include "polygon.h"
 #include "setting_points.h"
 
@@ -128,6 +129,10 @@ struct UnitDesign {
 // (checkCover), remembered for the last few thousand questions.
 [[nodiscard]] PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points,
                                       int reach);
+
+// Setting points placed in the unit's outline for the R of its configured model
+// (placeSettingPoints); empty for a unit without an outline or without a configuration.
+[[nodiscard]] std::optional<Placement> placeUnit(const Unit& unit);
 
 // "计算单元N", N the smallest number from 1 that no unit of the project is named with.
 [[nodiscard]] std::string nextUnitName(const Project& project);

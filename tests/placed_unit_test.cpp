@@ -86,3 +86,22 @@ TEST(PlacedUnit, WithoutAnOutlineOrPointsTheNumberIsAsBefore) {
 }
 
 }  // namespace
+
+TEST(PlacedUnit, IsPlacedForTheReachOfItsModel) {
+    // A portable model reaches 20 m at a medium hazard: four points for the corridor.
+    const core::Unit corridor = room(kCorridor, {}, core::Hazard::Medium);
+    const std::optional<core::Placement> placed = core::placeUnit(corridor);
+    ASSERT_TRUE(placed.has_value());
+    EXPECT_TRUE(placed->proven);
+    EXPECT_EQ(placed->points.size(), 4U);
+    core::Unit after = corridor;
+    after.setPoints = placed->points;
+    EXPECT_TRUE(core::design(after).cover->proven);
+    // Nothing to place without an outline, or for class D.
+    core::Unit bare = corridor;
+    bare.outline.clear();
+    EXPECT_FALSE(core::placeUnit(bare).has_value());
+    core::Unit metal = corridor;
+    metal.choices.fireClass = core::FireClass::D;
+    EXPECT_FALSE(core::placeUnit(metal).has_value());
+}
