@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
 #include "project.h"
+#include "reach_map.h"
 
 namespace {
 
@@ -104,4 +107,41 @@ TEST(PlacedUnit, IsPlacedForTheReachOfItsModel) {
     core::Unit metal = corridor;
     metal.choices.fireClass = core::FireClass::D;
     EXPECT_FALSE(core::placeUnit(metal).has_value());
+}
+
+// The picture of the reach: the line where a point's walking distance is R, and what no point
+// reaches.
+TEST(ReachMap, DrawsTheReachByWalkingDistance) {
+    // In a square hall the reach ends on a circle of radius R.
+    const core::ReachMap hall =
+        core::reachMap({{0, 0}, {40, 0}, {40, 40}, {0, 40}}, {{20, 20}}, 15, 20000);
+    ASSERT_EQ(hall.edges.size(), 1U);
+    ASSERT_GT(hall.edges[0].size(), 100U);
+    for (const auto& segment : hall.edges[0]) {
+        for (const core::PlanPoint p : segment) {
+            EXPECT_NEAR(std::hypot(p.x - 20, p.y - 20), 15, hall.cell);
+        }
+    }
+    EXPECT_FALSE(hall.uncovered.empty());  // the corners of the hall
+    // The L's one point misses its far corner (16, 0) by path, and only there.
+    const core::ReachMap l = core::reachMap(kL, {{7.5, 12}}, 15);
+    ASSERT_FALSE(l.uncovered.empty());
+    double missed = 0;
+    for (const core::PlanBox& box : l.uncovered) {
+        EXPECT_GT(box.min.x, 14) << box.min.x << ", " << box.min.y;
+        EXPECT_LT(box.max.y, 2) << box.min.x << ", " << box.min.y;
+        missed += (box.max.x - box.min.x) * (box.max.y - box.min.y);
+    }
+    EXPECT_LT(missed, 1.0);
+    // Past the corner (8, 8) the line is no circle about the point: (16, 0) is 14.71 m away in
+    // a straight line, yet the line passes nearer than that.
+    bool bent = false;
+    for (const auto& segment : l.edges[0]) {
+        const core::PlanPoint p = segment[0];
+        bent = bent || (p.x > 8 && p.y < 8 && std::hypot(p.x - 7.5, p.y - 12) < 14.6);
+    }
+    EXPECT_TRUE(bent);
+    // A longer reach misses nothing; without points, all is missed.
+    EXPECT_TRUE(core::reachMap(kL, {{7.5, 12}}, 20).uncovered.size() == 0);
+    EXPECT_FALSE(core::reachMap(kL, {}, 20).uncovered.empty());
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "polygon.h"
+
+// What a room's setting points reach by walking distance, worked out on a grid for drawing: the
+// line where each point's reach ends, and the parts of the room that no point reaches. The proof
+// of the cover is checkCover()'s (placement.h); this is a picture of it. Plain C++.
+namespace core {
+
+struct ReachMap {
+    double cell = 0;  // the grid's spacing, in metres
+    // For each setting point, the line on which its walking distance is R, as short segments.
+    // Along a wall the line may run outside the room: draw it clipped to the outline.
+    std::vector<std::vector<std::array<PlanPoint, 2>>> edges;
+    // Cells of the grid whose middle lies in the room farther than R from every point, merged
+    // along the grid's rows: draw them clipped to the outline.
+    std::vector<PlanBox> uncovered;
+};
+
+// The reach of `points` (in the room) within `reach` metres inside `outline` (a simple ring),
+// on a grid of at most about `cells` cells over the room's box, and no finer than 5 cm.
+[[nodiscard]] ReachMap reachMap(const Ring& outline, const std::vector<PlanPoint>& points,
+                                double reach, std::size_t cells = 60000);
+
+}  // namespace core
