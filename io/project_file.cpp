@@ -49,15 +49,20 @@ const QString kFileKey = QStringLiteral("file");
 const QString kLayerKey = QStringLiteral("layer");
 const QString kHandleKey = QStringLiteral("handle");
 const QString kDrawingUnitKey = QStringLiteral("unit");
+const QString kSetPointsKey = QStringLiteral("setPoints");
 
 const QStringList kProjectKeys{kFormatKey, kVersionKey, kNameKey, kUnitsKey};
-const QStringList kUnitKeys{kNameKey,   kLocationKey, kFireClassKey, kHazardKey,
-                            kFactorKey, kBuildingKey, kAreaKey,      kAgentKey,
-                            kModelKey,  kPointsKey,   kOutlineKey,   kPlanKey};
-const QStringList kOptionalUnitKeys{kModelKey, kPointsKey, kOutlineKey, kPlanKey};
-// The keys that came with a version: a file of an earlier version holding one was not written by
-// any version of the program.
-constexpr int kPlanVersion = 3;
+const QStringList kUnitKeys{kNameKey,     kLocationKey, kFireClassKey, kHazardKey, kFactorKey,
+                            kBuildingKey, kAreaKey,     kAgentKey,     kModelKey,  kPointsKey,
+                            kOutlineKey,  kPlanKey,     kSetPointsKey};
+const QStringList kOptionalUnitKeys{kModelKey, kPointsKey, kOutlineKey, kPlanKey, kSetPointsKey};
+// The keys of a unit that came with a version: a file of an earlier version holding one was not
+// written by any version of the program.
+struct LaterKey {
+    const QString* key;
+    int version;
+};
+const LaterKey kLaterUnitKeys[] = {{&kOutlineKey, 3}, {&kPlanKey, 3}, {&kSetPointsKey, 4}};
 const QStringList kPlanKeys{kFileKey, kLayerKey, kHandleKey, kDrawingUnitKey};
 
 // The texts of "plan": each key, what a message calls it, and its member.
@@ -475,6 +480,58 @@ std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
     return source;
 }
 
+QString setPointsPrefix(const QString& unitPrefixText) {
+    return QStringLiteral("%1的设置点“%2”").arg(unitPrefixText, kSetPointsKey);
+}
+
+// Why a unit's placed setting points cannot be kept: too many, a coordinate not finite. A point
+// outside the outline is kept: the outline may have been imported again since they were placed,
+// and the check of the cover then tells.
+std::optional<QString> setPointsFault(const std::vector<core::PlanPoint>& points,
+                                      const QString& prefix) {
+    if (points.size() > static_cast<std::size_t>(core::kMaxPoints)) {
+        return QStringLiteral("%1过多：%2个，最多%3个")
+            .arg(prefix)
+            .arg(points.size())
+            .arg(core::kMaxPoints);
+    }
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) {
+            return QStringLiteral("%1第%2个点无效：坐标应为有限的数").arg(prefix).arg(i + 1);
+        }
+    }
+    return std::nullopt;
+}
+
+// The setting points placed in a unit's outline, of version 4 on: [[x, y], ...] in metres.
+std::variant<std::vector<core::PlanPoint>, QString> setPointsFromValue(const QJsonValue& value,
+                                                                       const QString& prefix) {
+    const QString what = setPointsPrefix(prefix);
+    if (!value.isArray()) {
+        return QStringLiteral("%1应为坐标数组（如 [[1.5, 15], [1.5, 45]]）").arg(what);
+    }
+    const QJsonArray array = value.toArray();
+    if (array.size() > core::kMaxPoints) {
+        return QStringLiteral("%1过多：%2个，最多%3个")
+            .arg(what)
+            .arg(array.size())
+            .arg(core::kMaxPoints);
+    }
+    std::vector<core::PlanPoint> points;
+    points.reserve(static_cast<std::size_t>(array.size()));
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QJsonArray xy = array[i].toArray();
+        if (!array[i].isArray() || xy.size() != 2 || !xy[0].isDouble() || !xy[1].isDouble()) {
+            return QStringLiteral("%1第%2个点无效：应为两个数 [x, y]").arg(what).arg(i + 1);
+        }
+        points.push_back({xy[0].toDouble(), xy[1].toDouble()});
+    }
+    if (auto fault = setPointsFault(points, what)) {
+        return *fault;
+    }
+    return points;
+}
+
 // One unit of a file of the version; its place in the project, from 1, names it in messages.
 std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& value,
                                                 qsizetype number) {
@@ -483,12 +540,12 @@ std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& v
         return QStringLiteral("%1不是 JSON 对象").arg(prefix);
     }
     const QJsonObject object = value.toObject();
-    for (const QString& key : {kOutlineKey, kPlanKey}) {
-        if (version < kPlanVersion && object.contains(key)) {
+    for (const LaterKey& later : kLaterUnitKeys) {
+        if (version < later.version && object.contains(*later.key)) {
             return QStringLiteral("版本%1的文件不能含有%2的“%3”（版本%4起才有）")
                 .arg(version)
-                .arg(prefix, key)
-                .arg(kPlanVersion);
+                .arg(prefix, *later.key)
+                .arg(later.version);
         }
     }
     if (auto fault = keyFault(object, kUnitKeys, kOptionalUnitKeys, prefix)) {
@@ -591,6 +648,13 @@ std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& v
         }
         unit.plan = std::move(std::get<core::PlanSource>(plan));
     }
+    if (object.contains(kSetPointsKey)) {
+        auto points = setPointsFromValue(object[kSetPointsKey], prefix);
+        if (auto* fault = std::get_if<QString>(&points)) {
+            return *fault;
+        }
+        unit.setPoints = std::move(std::get<std::vector<core::PlanPoint>>(points));
+    }
     if (auto fault = unitFault(unit, number)) {
         return *fault;
     }
@@ -683,6 +747,15 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
                 .arg(planPrefix(prefix), kDrawingUnitKey, quoted(fromUtf8(unit.plan->unit)));
         }
     }
+    if (!unit.setPoints.empty()) {
+        if (unit.outline.empty()) {
+            return QStringLiteral("%1有设置点“%2”却没有轮廓“%3”")
+                .arg(prefix, kSetPointsKey, kOutlineKey);
+        }
+        if (auto fault = setPointsFault(unit.setPoints, setPointsPrefix(prefix))) {
+            return fault;
+        }
+    }
     return std::nullopt;
 }
 
@@ -719,6 +792,13 @@ QJsonObject projectObject(const core::Project& project) {
                 plan.insert(*text.key, fromUtf8(unit.plan.value().*text.text));
             }
             object.insert(kPlanKey, plan);
+        }
+        if (!unit.setPoints.empty()) {
+            QJsonArray points;
+            for (const core::PlanPoint& p : unit.setPoints) {
+                points.append(QJsonArray{p.x, p.y});
+            }
+            object.insert(kSetPointsKey, points);
         }
         units.append(object);
     }

@@ -12,7 +12,8 @@
 // The project file (.fep): a building's calculation units as UTF-8 JSON. Only the inputs of each
 // unit are kept; everything derived is worked out again by core::design() when the file is read.
 // Version 2 adds the book's cover and signatures ("info"), version 3 a unit's room on a floor plan
-// ("outline", "plan"); an older file reads with the defaults of those and is saved as version 3.
+// ("outline", "plan"), version 4 the setting points placed in it ("setPoints"); an older file
+// reads with the defaults of those and is saved as version 4.
 namespace io {
 
 inline constexpr char kProjectSuffix[] = "fep";
@@ -20,7 +21,7 @@ inline constexpr char kProjectMimeType[] = "application/x-fire-extinguisher-proj
 // The "format" member that marks a project file.
 inline constexpr char kProjectFormat[] = "fire-extinguisher-project";
 // The version this program writes, and the newest it reads.
-constexpr int kProjectVersion = 3;
+constexpr int kProjectVersion = 4;
 // The dates a book may carry; the file writes them as yyyy-MM-dd.
 constexpr std::chrono::year_month_day kEarliestDate{std::chrono::year{1900}, std::chrono::January,
                                                     std::chrono::day{1}};
@@ -40,7 +41,8 @@ constexpr qint64 kMaxProjectFileSize = qint64{64} * 1024 * 1024;
 
 // Why the unit cannot be kept in a file (class D, an area out of range, an agent its class rules
 // out, a model not among its adequate models, N out of range, an outline that is not a simple
-// counter-clockwise ring, a plan source without an outline); empty when it can. `number` is the
+// counter-clockwise ring, a plan source or setting points without an outline, more than
+// core::kMaxPoints setting points or one not finite); empty when it can. `number` is the
 // unit's place in the project, from 1, for the message.
 [[nodiscard]] std::optional<QString> unitFault(const core::Unit& unit, qsizetype number);
 

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <chrono>
+#include <functional>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -24,12 +26,15 @@ using namespace tests;
 using namespace std::chrono_literals;
 using std::chrono::December, std::chrono::February, std::chrono::January;
 
-// A room of a floor plan: an L of 84 m² with coordinates that binary fractions cannot hold.
+// A room of a floor plan: an L of 84 m² with coordinates that binary fractions cannot hold, and
+// its setting points placed, one where a third of a metre never ends in binary or decimal and one
+// that a new outline left outside.
 core::Unit roomUnit() {
     core::Unit unit = makeUnit("会议室", A, 84);
     unit.outline = {{100.1, 20.3}, {110.1, 20.3}, {110.1, 26.3},
                     {106.1, 26.3}, {106.1, 30.3}, {100.1, 30.3}};
     unit.plan = core::PlanSource{"一层平面.dxf", "房间", "2F", "mm"};
+    unit.setPoints = {{100.1 + 1.0 / 3, 20.3 + 2.0 / 3}, {103.05, 27.5}, {120.7, -4e-7}};
     return unit;
 }
 
@@ -56,9 +61,12 @@ TEST(ProjectFile, KeepsEveryInputThroughSaveAndRead) {
     ASSERT_TRUE(std::holds_alternative<core::Project>(read))
         << std::get<QString>(read).toStdString();
     EXPECT_EQ(std::get<core::Project>(read), project);
-    // A unit that follows the default model and N keeps neither key.
+    // A unit that follows the default model and N keeps neither key, nor a unit without setting
+    // points theirs.
     const QJsonObject first = projectObject(project)[u"units"_s][0].toObject();
-    EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s));
+    EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s) ||
+                 first.contains(u"setPoints"_s));
+    EXPECT_EQ(projectObject(project)[u"version"_s], 4);
 }
 
 // The file as another program would write it reads as the same project, so that the writer and
@@ -75,7 +83,10 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
     core::Unit room = expected;
     room.outline = {{0, 0}, {8.5, 0}, {8.5, 4}, {0, 4}};
     room.plan = core::PlanSource{"B1.dxf", "ROOM", "A3", "cm"};
-    // Version 1, and the info's keys all left out, some given, all given; a room of a plan.
+    core::Unit placed = room;
+    placed.setPoints = {{2.125, 2}, {6.375, 2}};
+    // Version 1, and the info's keys all left out, some given, all given; a room of a plan, and
+    // its setting points placed.
     const std::tuple<const char*, std::string, core::ProjectInfo, core::Unit> cases[] = {
         {"version 1", R"("version": 1, )" + unit, {}, expected},
         {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some, expected},
@@ -85,6 +96,9 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
         {"room of a plan", R"("version": 3, )" + unit.substr(0, unit.size() - 2) + R"(,
             "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]],
             "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, room},
+        {"setting points", R"("version": 4, )" + unit.substr(0, unit.size() - 2) + R"(,
+            "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]], "setPoints": [[2.125, 2], [6.375, 2]],
+            "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, placed},
     };
     // clang-format on
     for (const auto& [name, members, info, unitRead] : cases) {
@@ -123,6 +137,20 @@ std::string withRoom(const std::string& members, int version = 3) {
 }
 const std::string kTriangle = R"("outline": [[0, 0], [1, 0], [0, 1]])";
 
+// A project of version 4 whose second unit has the triangle and these setting points.
+std::string withPoints(const std::string& points) {
+    return withRoom(kTriangle + R"(, "setPoints": )" + points, 4);
+}
+
+// n setting points, each at (0.1, 0.1).
+std::string manyPoints(int n) {
+    std::string points = "[";
+    for (int i = 0; i < n; ++i) {
+        points += i == 0 ? "[0.1, 0.1]" : ", [0.1, 0.1]";
+    }
+    return points + "]";
+}
+
 std::string withTop(const std::string& members) {
     return "{" + members + R"(, "name": "p", "units": []})";
 }
@@ -141,7 +169,7 @@ std::vector<BadFile> badFiles() {
         {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
         {"OtherFormat", withTop(R"("format": "other", "version": 1)"), "不是灭火器配置工程文件"},
         {"NoFormat", withTop(R"("version": 1)"), "不是灭火器配置工程文件"},
-        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 4, "x": 0)"), "此文件由较新版本保存，请升级程序"},
+        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 5, "x": 0)"), "此文件由较新版本保存，请升级程序"},
         {"VersionText", withTop(R"("format": "fire-extinguisher-project", "version": "1")"), "版本号“version”值“1”无效"},
         {"UnknownTopKey", kHead + R"(, "units": [], "author": "x"})", "含有未知的键“author”"},
         {"NoUnits", kHead + "}", "缺少键“units”"},
@@ -193,6 +221,14 @@ std::vector<BadFile> badFiles() {
         {"PlanNotObject", withRoom(kTriangle + R"(, "plan": "f.dxf")"), "第2个计算单元的平面图来源“plan”应为 JSON 对象"},
         {"PlanNoHandle", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "unit": "m"})"), "第2个计算单元的平面图来源“plan”缺少键“handle”"},
         {"PlanHandleNumber", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": 26, "unit": "m"})"), "第2个计算单元的平面图来源“plan”的图元句柄“handle”应为文本"},
+        {"SetPointsInVersion3", withRoom(kTriangle + R"(, "setPoints": [[0.2, 0.2]])", 3), "版本3的文件不能含有第2个计算单元的“setPoints”（版本4起才有）"},
+        {"SetPointsNotArray", withPoints(R"({"x": 0.2, "y": 0.2})"), "第2个计算单元的设置点“setPoints”应为坐标数组"},
+        {"SetPointsOnePair", withPoints("[0.2, 0.2]"), "第2个计算单元的设置点“setPoints”第1个点无效：应为两个数 [x, y]"},
+        {"SetPointText", withPoints(R"([[0.2, 0.2], [0.3, "0.3"]])"), "第2个计算单元的设置点“setPoints”第2个点无效：应为两个数 [x, y]"},
+        {"SetPointThree", withPoints("[[0.2, 0.2, 0]]"), "第2个计算单元的设置点“setPoints”第1个点无效：应为两个数 [x, y]"},
+        {"SetPointNull", withPoints("[[0.2, 0.2], [0.2, 0.3], [null, 0.2]]"), "第2个计算单元的设置点“setPoints”第3个点无效：应为两个数 [x, y]"},
+        {"SetPointsTooMany", withPoints(manyPoints(core::kMaxPoints + 1)), "第2个计算单元的设置点“setPoints”过多：1000个，最多999个"},
+        {"SetPointsWithoutOutline", withRoom(R"("setPoints": [[0.2, 0.2]])", 4), "第2个计算单元有设置点“setPoints”却没有轮廓“outline”"},
         {"PlanUnitFeet", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "ft"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“ft”无效"},
     };
 }
@@ -256,6 +292,34 @@ TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
     EXPECT_TRUE(
         saveProject(badInfo, fileName).value_or(u""_s).contains(u"审核人“reviewedBy”过长"_s));
     EXPECT_EQ(readFile(fileName), projectJson(small));
+
+    // Nor setting points: without their outline, too many, not finite. As many as N may be are
+    // kept.
+    core::Project placed = small;
+    placed.units.push_back(roomUnit());
+    core::Unit& room = placed.units.back();
+    room.setPoints.assign(core::kMaxPoints, {101, 21});
+    EXPECT_EQ(saveProject(placed, fileName), std::nullopt);
+    const core::Project kept = placed;
+    const std::pair<std::function<void(core::Unit&)>, QString> faults[] = {
+        {[](core::Unit& u) { u.outline.clear(), u.plan.reset(); },
+         u"第1个计算单元有设置点“setPoints”却没有轮廓“outline”"_s},
+        {[](core::Unit& u) {
+             u.setPoints.push_back({101, 21});
+         },
+         u"第1个计算单元的设置点“setPoints”过多：1000个，最多999个"_s},
+        {[](core::Unit& u) { u.setPoints[7].y = std::numeric_limits<double>::infinity(); },
+         u"第1个计算单元的设置点“setPoints”第8个点无效：坐标应为有限的数"_s},
+        {[](core::Unit& u) { u.setPoints[0].x = std::numeric_limits<double>::quiet_NaN(); },
+         u"第1个计算单元的设置点“setPoints”第1个点无效：坐标应为有限的数"_s},
+    };
+    for (const auto& [spoil, why] : faults) {
+        core::Project spoiled = kept;
+        spoil(spoiled.units.back());
+        EXPECT_TRUE(saveProject(spoiled, fileName).value_or(u""_s).contains(why))
+            << why.toStdString();
+    }
+    EXPECT_EQ(readFile(fileName), projectJson(kept));
 
     // A folder in the file's place, and a folder that is gone: refused, naming the file.
     const QString folderInPlace = folder.filePath(u"folder.fep"_s);
