@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
@@ -10,6 +11,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -29,7 +31,9 @@
 #include <utility>
 
 #include "project_model.h"
+#include "reach_map.h"
 #include "unit_texts.h"
+#include "warning_look.h"
 
 namespace ui {
 
@@ -83,6 +87,85 @@ std::vector<double> crossings(const QPolygonF& polygon, double at, bool across) 
 
 }  // namespace
 
+// A setting point: a red disc with a white rim, of a fixed size on the screen, over its room.
+class PointItem final : public QGraphicsItem {
+  public:
+    enum { Type = UserType + 2 };
+    static constexpr double kRadius = 4.5;
+
+    explicit PointItem(QGraphicsItem* room, QPointF at) : QGraphicsItem(room) {
+        setPos(at);
+        setFlag(ItemIgnoresTransformations);
+        setZValue(1);
+    }
+    [[nodiscard]] int type() const override { return Type; }
+    [[nodiscard]] QRectF boundingRect() const override {
+        return {-kRadius - 1, -kRadius - 1, 2 * kRadius + 2, 2 * kRadius + 2};
+    }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* /*option*/,
+               QWidget* /*widget*/) override {
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        painter->setPen(QPen(Qt::white, 1.5));
+        painter->setBrush(kPointColor);
+        painter->drawEllipse(QPointF(0, 0), kRadius, kRadius);
+        painter->setRenderHint(QPainter::Antialiasing, false);
+    }
+
+    static inline const QColor kPointColor{0xd0, 0x20, 0x20};
+};
+
+// What the setting points of the selected room reach by walking distance: the line where each
+// point's reach ends, and the part of the room no point reaches, hatched in the warning colours.
+// Drawn over its room, under the points, clipped to the outline.
+class ReachItem final : public QGraphicsItem {
+  public:
+    enum { Type = UserType + 3 };
+
+    ReachItem(QGraphicsItem* room, const QPainterPath& outline, const core::ReachMap& map)
+        : QGraphicsItem(room), outline_(outline) {
+        setZValue(0);
+        for (const auto& edges : map.edges) {
+            for (const auto& segment : edges) {
+                lines_.moveTo(PlanView::scenePoint(segment[0]));
+                lines_.lineTo(PlanView::scenePoint(segment[1]));
+            }
+        }
+        QPainterPath cells;
+        for (const core::PlanBox& box : map.uncovered) {
+            cells.addRect(QRectF(PlanView::scenePoint({box.min.x, box.max.y}),
+                                 PlanView::scenePoint({box.max.x, box.min.y})));
+        }
+        missed_ = cells.simplified().intersected(outline_);
+    }
+    [[nodiscard]] int type() const override { return Type; }
+    [[nodiscard]] bool missesSome() const { return !missed_.isEmpty(); }
+    [[nodiscard]] QRectF boundingRect() const override { return outline_.boundingRect(); }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* /*option*/,
+               QWidget* /*widget*/) override {
+        painter->save();
+        painter->setClipPath(outline_, Qt::IntersectClip);
+        if (!missed_.isEmpty()) {
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(kWarningColor);
+            painter->drawPath(missed_);
+            painter->setBrush(QBrush(kCheckFailedColor, Qt::BDiagPattern));
+            painter->drawPath(missed_);
+        }
+        QPen reach(QColor(0x1a, 0x66, 0xd0), 1.2, Qt::DashLine);
+        reach.setCosmetic(true);
+        painter->setPen(reach);
+        painter->setBrush(Qt::NoBrush);
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        painter->drawPath(lines_);
+        painter->restore();
+    }
+
+  private:
+    QPainterPath outline_;
+    QPainterPath lines_;
+    QPainterPath missed_;
+};
+
 // A unit's room: its outline, filled, and its name and area in a label of a fixed size on the
 // screen, drawn only where the room is large enough on the screen to hold it. The item lies at
 // the scene's origin, so that its coordinates are the scene's.
@@ -106,6 +189,9 @@ class RoomItem final : public QGraphicsItem {
         for (const core::PlanPoint& point : unit.outline) {
             polygon.append(PlanView::scenePoint(point));
         }
+        if (polygon != polygon_ || unit.setPoints != setPoints_) {
+            showReach({}, 0);
+        }
         if (polygon != polygon_) {
             prepareGeometryChange();
             polygon_ = std::move(polygon);
@@ -122,10 +208,37 @@ class RoomItem final : public QGraphicsItem {
             areaText_ = std::move(areaText);
             labelReady_ = false;
         }
+        if (unit.setPoints != setPoints_) {
+            setPoints_ = unit.setPoints;
+            for (PointItem* point : points_) {
+                delete point;
+            }
+            points_.clear();
+            for (const core::PlanPoint& point : setPoints_) {
+                points_.push_back(new PointItem(this, PlanView::scenePoint(point)));
+            }
+        }
         failing_ = failing;
         setZValue(stackingOrder());
         update();
     }
+
+    [[nodiscard]] const std::vector<core::PlanPoint>& setPoints() const { return setPoints_; }
+    [[nodiscard]] const std::vector<PointItem*>& pointItems() const { return points_; }
+
+    // The reach of the points at R drawn over the room; R 0 takes it away.
+    void showReach(const core::Ring& outline, int reach) {
+        if (reach == reachShown_) {
+            return;
+        }
+        delete reachItem_;
+        reachItem_ = nullptr;
+        reachShown_ = reach;
+        if (reach > 0 && !setPoints_.empty()) {
+            reachItem_ = new ReachItem(this, shape(), core::reachMap(outline, setPoints_, reach));
+        }
+    }
+    [[nodiscard]] const ReachItem* reachItem() const { return reachItem_; }
 
     void setHighlighted(bool highlighted) {
         if (highlighted != highlighted_) {
@@ -279,6 +392,10 @@ class RoomItem final : public QGraphicsItem {
     bool labelReady_ = false;
     bool failing_ = false;
     bool highlighted_ = false;
+    std::vector<core::PlanPoint> setPoints_;
+    std::vector<PointItem*> points_;  // children, drawn over the room
+    ReachItem* reachItem_ = nullptr;  // a child, under the points
+    int reachShown_ = 0;              // the R it shows
 };
 
 // The view of the scene: it zooms about the cursor, pans, and hands clicks on to the pane.
@@ -301,6 +418,8 @@ class PlanCanvas final : public QGraphicsView {
 
     // A left click that does not pan, in the scene, with its keys.
     std::function<void(QPointF scenePos, Qt::KeyboardModifiers modifiers)> clicked;
+    // The context menu asked for at a point of the scene, to show at a point of the screen.
+    std::function<void(QPointF scenePos, QPoint globalPos)> menuAsked;
 
     void fit(const QRectF& rect) {
         fitRect_ = rect;
@@ -355,6 +474,14 @@ class PlanCanvas final : public QGraphicsView {
             return;
         }
         QGraphicsView::mousePressEvent(event);
+    }
+
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        if (menuAsked) {
+            menuAsked(viewportTransform().inverted().map(QPointF(event->pos())),
+                      event->globalPos());
+        }
+        event->accept();
     }
 
     void mouseMoveEvent(QMouseEvent* event) override {
@@ -473,11 +600,15 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
       floorBox_(new QComboBox(this)),
       fitAction_(new QAction(QStringLiteral("适合窗口(&F)"), this)),
       floorPicker_(new QWidget(this)),
-      floorName_(new QLabel(this)) {
+      floorName_(new QLabel(this)),
+      menu_(new QMenu(this)) {
     scene_->setItemIndexMethod(QGraphicsScene::BspTreeIndex);
     canvas_->setAccessibleName(QStringLiteral("平面图"));
     canvas_->clicked = [this](QPointF scenePos, Qt::KeyboardModifiers modifiers) {
         roomClicked(scenePos, modifiers);
+    };
+    canvas_->menuAsked = [this](QPointF scenePos, QPoint globalPos) {
+        showMenu(scenePos, globalPos);
     };
 
     look_.outline = cosmeticPen(QColor(0x4a, 0x55, 0x60), 1);
@@ -711,6 +842,7 @@ void PlanView::rebuildScene() {
         return;
     }
     sceneDirty_ = false;
+    reachRow_ = -1;
     scene_->clear();
     rooms_.assign(static_cast<std::size_t>(model_->rowCount()), nullptr);
     const std::vector<char> selected = selectedRowFlags();
@@ -722,6 +854,7 @@ void PlanView::rebuildScene() {
         }
     }
     setSceneBounds();
+    updateReach();
 }
 
 void PlanView::addRoom(int row) {
@@ -783,6 +916,15 @@ void PlanView::unitsChanged(int first, int last) {
             canvas_->fit(floorBounds_);
         }
     }
+    // A change of the class, the hazard or the model may change R.
+    if (reachRow_ >= first && reachRow_ <= last) {
+        const int row = reachRow_;
+        reachRow_ = -1;
+        if (rooms_[static_cast<std::size_t>(row)] != nullptr) {
+            rooms_[static_cast<std::size_t>(row)]->showReach({}, 0);
+        }
+    }
+    updateReach();
 }
 
 std::vector<char> PlanView::selectedRowFlags() const {
@@ -853,6 +995,7 @@ void PlanView::applySelection() {
             rooms_[row]->setHighlighted(selected[row] != 0);
         }
     }
+    updateReach();
 }
 
 void PlanView::showFloor(const QString& location) {
@@ -873,8 +1016,7 @@ void PlanView::showFloor(const QString& location) {
     canvas_->fit(floorBounds_);
 }
 
-void PlanView::roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers) {
-    ensureBuilt();
+const RoomItem* PlanView::roomAt(QPointF scenePos) const {
     // The smallest room under the point: a room drawn inside another is picked by clicking it.
     const RoomItem* hit = nullptr;
     for (QGraphicsItem* item : scene_->items(scenePos, Qt::IntersectsItemBoundingRect)) {
@@ -884,6 +1026,63 @@ void PlanView::roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers) {
             hit = room;
         }
     }
+    return hit;
+}
+
+void PlanView::showMenu(QPointF scenePos, QPoint globalPos) {
+    ensureBuilt();
+    // A room not yet selected becomes the selection, as a click would make it.
+    if (const RoomItem* hit = roomAt(scenePos);
+        hit != nullptr && !selection_->rowIntersectsSelection(hit->row(), {})) {
+        roomClicked(scenePos, Qt::NoModifier);
+    }
+    if (!menu_->actions().isEmpty()) {
+        menu_->popup(globalPos);
+    }
+}
+
+void PlanView::addMenuAction(QAction* action) {
+    menu_->addAction(action);
+}
+
+void PlanView::updateReach() {
+    // The current row's room, when it is selected and on this floor.
+    const int current = selection_->currentIndex().row();
+    int row = -1;
+    if (current >= 0 && static_cast<std::size_t>(current) < rooms_.size() &&
+        rooms_[static_cast<std::size_t>(current)] != nullptr &&
+        selection_->rowIntersectsSelection(current, {})) {
+        row = current;
+    }
+    if (reachRow_ != row && reachRow_ >= 0 && static_cast<std::size_t>(reachRow_) < rooms_.size() &&
+        rooms_[static_cast<std::size_t>(reachRow_)] != nullptr) {
+        rooms_[static_cast<std::size_t>(reachRow_)]->showReach({}, 0);
+    }
+    reachRow_ = row;
+    if (row < 0) {
+        return;
+    }
+    const core::UnitDesign& d = model_->unitDesign(row);
+    rooms_[static_cast<std::size_t>(row)]->showReach(model_->unit(row).outline,
+                                                     d.cover ? d.cover->reach : 0);
+}
+
+const QGraphicsItem* PlanView::reachShown() const {
+    if (reachRow_ < 0 || static_cast<std::size_t>(reachRow_) >= rooms_.size() ||
+        rooms_[static_cast<std::size_t>(reachRow_)] == nullptr) {
+        return nullptr;
+    }
+    return rooms_[static_cast<std::size_t>(reachRow_)]->reachItem();
+}
+
+bool PlanView::reachMissesSome() const {
+    const auto* reach = static_cast<const ReachItem*>(reachShown());
+    return reach != nullptr && reach->missesSome();
+}
+
+void PlanView::roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers) {
+    ensureBuilt();
+    const RoomItem* hit = roomAt(scenePos);
     const bool adding = (modifiers & Qt::ControlModifier) != 0;
     if (hit == nullptr) {
         if (!adding) {

@@ -18,6 +18,8 @@ class QGraphicsScene;
 class QGraphicsView;
 class QItemSelectionModel;
 class QLabel;
+class QMenu;
+class QGraphicsItem;
 class QWidget;
 
 namespace ui {
@@ -81,6 +83,15 @@ class PlanView : public QWidget {
     [[nodiscard]] std::vector<int> roomRows();
     [[nodiscard]] std::vector<int> selectedRooms();
 
+    // Adds an action to the plan's context menu, which a right click on a room opens after
+    // selecting the room (where it was not selected yet).
+    void addMenuAction(QAction* action);
+    [[nodiscard]] QMenu* menu() const { return menu_; }
+    // The reach drawn over the current room (when it is selected and has setting points), and
+    // whether it shows a part of the room that no point reaches.
+    [[nodiscard]] const QGraphicsItem* reachShown() const;
+    [[nodiscard]] bool reachMissesSome() const;
+
     [[nodiscard]] QGraphicsView* view() const;
     [[nodiscard]] QComboBox* floorBox() const { return floorBox_; }
     [[nodiscard]] QAction* fitAction() const { return fitAction_; }
@@ -122,6 +133,10 @@ class PlanView : public QWidget {
     [[nodiscard]] std::vector<char> selectedRowFlags() const;
 
     void roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers);
+    [[nodiscard]] const RoomItem* roomAt(QPointF scenePos) const;
+    void showMenu(QPointF scenePos, QPoint globalPos);
+    // Draws the reach of the current room's setting points, and takes it from the room before.
+    void updateReach();
 
     ProjectModel* model_;
     QItemSelectionModel* selection_;
@@ -131,6 +146,7 @@ class PlanView : public QWidget {
     QAction* fitAction_;
     QWidget* floorPicker_;  // 楼层 and its box, shown for several floors
     QLabel* floorName_;     // the one floor's name, shown for one
+    QMenu* menu_;
     RoomLook look_;
 
     QStringList floors_;
@@ -139,6 +155,7 @@ class PlanView : public QWidget {
     // The room of each row on the floor shown, row for row; null for the others.
     std::vector<RoomItem*> rooms_;
     QRectF floorBounds_;  // the rooms' bounds in the scene
+    int reachRow_ = -1;   // the row whose room shows its reach
 
     bool rowsDirty_ = false;      // rows came, went or moved: rooms_ waits for a rebuild
     bool sceneDirty_ = false;     // the scene waits for the pane to show

@@ -68,7 +68,11 @@ QString checkToolTip(const core::Unit& unit, const core::UnitDesign& d) {
         if (!breached.empty()) {
             lines << QStringLiteral("不满足：");
             for (const std::string& clause : breached) {
-                lines << documents::clauseDescription(clause);
+                // Placed points that no longer reach the whole room: R or the outline changed
+                // since they were placed.
+                lines << (clause == "7.1.3" && d.cover
+                              ? QStringLiteral("7.1.3 保护距离或平面已变，请重新布置设置点")
+                              : documents::clauseDescription(clause));
             }
         }
     }
@@ -129,9 +133,11 @@ Qt::ItemFlags ProjectModel::flags(const QModelIndex& index) const {
         case Agent:
             return flags | Qt::ItemIsEditable;
         case Model:
-        case Points:
             // Without a configuration there is nothing to choose from.
             return d.configured() ? flags | Qt::ItemIsEditable : flags;
+        case Points:
+            // Placed points give N; they are placed again, not typed.
+            return d.configured() && !d.cover ? flags | Qt::ItemIsEditable : flags;
         default:
             return flags;
     }
@@ -221,6 +227,10 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
                 }
                 return {};
             case Points:
+                if (d.cover) {
+                    return QStringLiteral("按平面布置的设置点数（估算值 N₀ = %1）")
+                        .arg(d.configuration.estimate);
+                }
                 if (d.configured() && !u.points) {
                     return QStringLiteral("按估算值 N₀ = %1").arg(d.configuration.estimate);
                 }

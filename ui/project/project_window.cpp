@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
@@ -294,6 +295,11 @@ void ProjectWindow::buildMenus() {
     viewMenu_->addAction(planView_->fitAction());
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("工具(&T)"));
+    placeAction_ = toolsMenu_->addAction(QStringLiteral("布置设置点(&P)"), this,
+                                         &ProjectWindow::placeSettingPoints);
+    placeAction_->setToolTip(QStringLiteral("按最大保护距离在所选计算单元的平面轮廓内布置设置点"));
+    planView_->addMenuAction(placeAction_);
+    toolsMenu_->addSeparator();
     toolsMenu_->addAction(QStringLiteral("单元计算器"), this, [this] {
         if (openUnitCalculator) {
             openUnitCalculator();
@@ -374,6 +380,9 @@ void ProjectWindow::updateActions() {
     addAction_->setEnabled(writable);
     detailsAction_->setEnabled(writable);
     importPlanAction_->setEnabled(writable);
+    placeAction_->setEnabled(writable && std::ranges::any_of(rows, [this](int row) {
+                                 return !model_->unit(row).outline.empty();
+                             }));
     removeAction_->setEnabled(writable && !rows.empty());
     duplicateAction_->setEnabled(writable && !rows.empty());
     upAction_->setEnabled(writable && !rows.empty() && rows.front() > 0);
@@ -595,6 +604,89 @@ void ProjectWindow::importPlan() {
     }
     std::sort(rows.begin(), rows.end());
     selectRows(rows);
+}
+
+void ProjectWindow::placeSettingPoints() {
+    if (readOnly_ || !commitEdit()) {
+        return;
+    }
+    std::vector<int> rows;
+    for (const int row : selectedRows()) {
+        if (!model_->unit(row).outline.empty()) {
+            rows.push_back(row);
+        }
+    }
+    if (rows.empty()) {
+        showNotice(QStringLiteral("所选计算单元没有平面轮廓，请先导入平面图。"));
+        return;
+    }
+    const auto total = static_cast<int>(rows.size());
+    QProgressDialog progress(QStringLiteral("正在布置设置点…"), QStringLiteral("取消"), 0, total,
+                             dialogParent());
+    progress.setWindowTitle(QStringLiteral("布置设置点"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(placingProgressAfterMs);
+    QStringList unconfigurable;
+    QStringList tooMany;
+    QStringList uncovered;
+    std::vector<std::pair<int, core::Unit>> placed;
+    for (int i = 0; i < total; ++i) {
+        progress.setValue(i);
+        if (progress.wasCanceled()) {
+            return;  // nothing changes
+        }
+        const core::Unit& unit = model_->unit(rows[static_cast<std::size_t>(i)]);
+        const QString name = documents::qs(unit.name);
+        const std::optional<core::Placement> placement = core::placeUnit(unit);
+        if (!placement) {
+            unconfigurable << name;
+            continue;
+        }
+        if (placement->points.size() > static_cast<std::size_t>(core::kMaxPoints)) {
+            tooMany << name;
+            continue;
+        }
+        if (!placement->proven) {
+            uncovered << name;
+        }
+        if (placement->points != unit.setPoints) {
+            core::Unit after = unit;
+            after.setPoints = placement->points;
+            placed.emplace_back(rows[static_cast<std::size_t>(i)], std::move(after));
+        }
+    }
+    progress.setValue(total);
+    if (!placed.empty()) {
+        auto* step = new QUndoCommand(QStringLiteral("布置设置点"));
+        for (auto& [row, after] : placed) {
+            new ReplaceUnitCommand(model_, row, model_->unit(row), std::move(after), QString(),
+                                   step);
+        }
+        undoStack_->push(step);
+    }
+    const auto listed = [](const QStringList& names) {
+        constexpr qsizetype kNamed = 10;
+        QString text = names.mid(0, kNamed).join(QStringLiteral("、"));
+        return names.size() > kNamed ? text + QStringLiteral(" 等 %1 个").arg(names.size()) : text;
+    };
+    QStringList notes;
+    if (!unconfigurable.isEmpty()) {
+        notes << QStringLiteral("计算单元%1不能配置，未布置设置点。").arg(listed(unconfigurable));
+    }
+    if (!tooMany.isEmpty()) {
+        notes << QStringLiteral("计算单元%1需要的设置点超过 %2 个，未布置，应划分为多个计算单元。")
+                     .arg(listed(tooMany))
+                     .arg(core::kMaxPoints);
+    }
+    if (!uncovered.isEmpty()) {
+        notes << QStringLiteral(
+                     "计算单元%1的设置点未能覆盖全部平面（如有宽度不足 0.6 m "
+                     "的狭窄部分），请在平面图上检查。")
+                     .arg(listed(uncovered));
+    }
+    if (!notes.isEmpty()) {
+        showNotice(notes.join(u'\n'));
+    }
 }
 
 bool ProjectWindow::save() {

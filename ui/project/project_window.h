@@ -110,6 +110,15 @@ class ProjectWindow : public QMainWindow {
     // it before brought up to date, as one undoable step.
     void importPlan();
 
+    // 工具 → 布置设置点 (and the plan's context menu): setting points placed in the outlines of
+    // the selected units for their R, as one undoable step; 取消 in the progress dialog changes
+    // nothing. Units that cannot be configured, need more than core::kMaxPoints points, or whose
+    // points cannot reach every part of the room are named in a notice.
+    void placeSettingPoints();
+    [[nodiscard]] QAction* placeAction() const { return placeAction_; }
+    // Placing expected to take longer than this shows its progress, with 取消.
+    int placingProgressAfterMs = 400;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -182,6 +191,7 @@ class ProjectWindow : public QMainWindow {
     QAction* downAction_ = nullptr;
     QAction* detailsAction_ = nullptr;
     QAction* importPlanAction_ = nullptr;
+    QAction* placeAction_ = nullptr;
 };
 
 }  // namespace ui
