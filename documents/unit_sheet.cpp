@@ -60,8 +60,8 @@ QString quotient(double a, double b) {
 }  // namespace
 
 CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
-                                   const core::UnitConditions& unit, std::size_t model,
-                                   int points) {
+                                   const core::UnitConditions& unit, std::size_t model, int points,
+                                   const std::optional<core::PlacedCover>& cover) {
     const core::Choices& choices = unit.choices;
     const core::RatingClass ratingClass = core::ratingClassOf(choices.fireClass);
     const QChar letter = ratingLetter(choices.fireClass);
@@ -100,7 +100,7 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
             QStringLiteral("所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，"
                            "不能配置；请选用其他灭火器类型。"));
     } else {
-        configurationLines(unit, unit.candidates[model], points);
+        configurationLines(unit, unit.candidates[model], points, cover);
     }
     notes(unit);
     modelTable(unit);
@@ -133,7 +133,8 @@ void CalculationSheet::requirementLines(const core::UnitConditions& unit) {
 }
 
 void CalculationSheet::configurationLines(const core::UnitConditions& unit,
-                                          const core::CandidateModel& m, int points) {
+                                          const core::CandidateModel& m, int points,
+                                          const std::optional<core::PlacedCover>& cover) {
     const core::Choices& choices = unit.choices;
     const QChar letter = ratingLetter(choices.fireClass);
     const auto rating = [letter](auto x) { return number(x) + letter; };
@@ -141,7 +142,8 @@ void CalculationSheet::configurationLines(const core::UnitConditions& unit,
         core::minimumRating(core::ratingClassOf(choices.fireClass), choices.hazard);
     const core::PointConfiguration c = core::configure(unit, m, points);
     const double r = c.distance;
-    const bool tooLarge = c.estimate > core::kMaxPoints;
+    // Placed points are as many as they are: the estimate only compares.
+    const bool tooLarge = !cover && c.estimate > core::kMaxPoints;
 
     add(Kind::Heading, QStringLiteral("三、灭火器配置"));
     value(QStringLiteral("选用灭火器"), modelText(m));
@@ -151,15 +153,19 @@ void CalculationSheet::configurationLines(const core::UnitConditions& unit,
     line(QStringLiteral("设置点数估算：N₀ = S/(2R²) = ") + qs(core::decimalNumberText(unit.area)) +
          QStringLiteral("/(2×") + number(r) + QStringLiteral("²) ") +
          qs(core::resultText(c.coveredArea)) + QStringLiteral("，取 ") + number(c.estimate) +
-         QStringLiteral("。每个设置点按保护半径 R 的圆的内接正方形估算；设置点在平面图上布置，"
-                        "使计算单元内任一点至最近设置点的距离不大于 R（7.1.3）。"));
+         QStringLiteral("。每个设置点按保护半径 R 的圆的内接正方形估算；") +
+         (cover ? QStringLiteral("设置点已在平面图上布置，按其位置校核保护距离（7.1.3）。")
+                : QStringLiteral("设置点在平面图上布置，使计算单元内任一点至最近设置点的距离"
+                                 "不大于 R（7.1.3）。")));
     if (tooLarge) {
         add(Kind::Breach,
             QStringLiteral("估算设置点数超过 %1 个，计算单元过大，应划分为多个计算单元"
                            "（7.2.1）。")
                 .arg(core::kMaxPoints));
     }
-    value(QStringLiteral("设置点数 N"), number(c.points));
+    value(QStringLiteral("设置点数 N"),
+          cover ? QStringLiteral("%1（按平面布置，估算值 N₀ = %2）").arg(c.points).arg(c.estimate)
+                : number(c.points));
     line((unit.required.areaGoverns() ? QStringLiteral("Qe = 设计需配灭火级别/N = ")
                                       : QStringLiteral("Qe = Q/N = ")) +
          quotient(static_cast<double>(unit.required.design()), c.points) +
@@ -190,10 +196,17 @@ void CalculationSheet::configurationLines(const core::UnitConditions& unit,
           qs(m.ratingText), c.checks.reachesMinimum, QStringLiteral("应选用灭火级别较大的灭火器"));
     check(QStringLiteral("7.1.2 每个设置点实配灭火级别不小于 Qe = ") + rating(c.perPointRequired),
           rating(static_cast<double>(c.perPoint) * m.rating), c.checks.pointReachesQe, {});
-    check(
-        QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate), number(c.points),
-        c.checks.enoughPoints,
-        tooLarge ? divide : QStringLiteral("应增加设置点数，或在平面图上复核每个设置点的保护范围"));
+    if (cover) {
+        check(QStringLiteral("7.1.3 计算单元内任一点至最近设置点的距离不大于 R = ") +
+                  number(cover->reach) + QStringLiteral(" m"),
+              farthestText(cover->farthest), cover->proven,
+              QStringLiteral("保护距离或平面已变，请重新布置设置点"));
+    } else {
+        check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate),
+              number(c.points), c.checks.enoughPoints,
+              tooLarge ? divide
+                       : QStringLiteral("应增加设置点数，或在平面图上复核每个设置点的保护范围"));
+    }
     check(QStringLiteral("GB 55036-2022 10.0.3 所有设置点灭火级别之和不小于 S/U = ") +
               rating(unit.required.perUnitAreaWhole),
           rating(c.provided), c.checks.reachesAreaRating, {});

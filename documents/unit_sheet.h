@@ -23,9 +23,12 @@ constexpr double kSheetMarginMm = 20;
 class CalculationSheet {
   public:
     // `model` indexes unit.candidates. Without a unit name the sheet leaves out its line, for a
-    // book whose heading names the unit.
+    // book whose heading names the unit. A unit of a project whose setting points are placed on
+    // its plan gives their `cover` (core::design()'s), and `points` their number: its 7.1.3 is
+    // then whether they reach every point of the unit within R.
     CalculationSheet(const QString& unitName, const QDate& date, const core::UnitConditions& unit,
-                     std::size_t model, int points);
+                     std::size_t model, int points,
+                     const std::optional<core::PlacedCover>& cover = std::nullopt);
 
     [[nodiscard]] QString plainText() const;
     [[nodiscard]] QString html() const;
@@ -47,7 +50,7 @@ class CalculationSheet {
     void check(const QString& clause, const QString& value, bool met, const QString& otherwise);
     void requirementLines(const core::UnitConditions& unit);
     void configurationLines(const core::UnitConditions& unit, const core::CandidateModel& m,
-                            int points);
+                            int points, const std::optional<core::PlacedCover>& cover);
     void notes(const core::UnitConditions& unit);
     void modelTable(const core::UnitConditions& unit);
 

@@ -1,5 +1,6 @@
 #include "unit_texts.h"
 
+#include <cmath>
 #include <utility>
 
 #include "number_text.h"
@@ -109,6 +110,20 @@ QString extinguisherName(core::Mount mount, core::Agent agent) {
 
 QString providedRatingText(double rating, core::FireClass fireClass) {
     return qs(core::decimalText(rating)) + ratingLetter(fireClass);
+}
+
+QString farthestText(double farthest) {
+    if (!std::isfinite(farthest)) {
+        return QStringLiteral("设置点均不在计算单元内");
+    }
+    // In tenths of a metre; a sum or root that misses a whole tenth by binary noise alone (19.4
+    // as 19.400000000000002) is that tenth, not the next.
+    double tenths = farthest * 10;
+    const double nearest = std::round(tenths);
+    if (std::abs(tenths - nearest) <= 1e-6) {
+        tenths = nearest;
+    }
+    return QStringLiteral("最大 %1 m").arg(std::ceil(tenths) / 10, 0, 'f', 1);
 }
 
 QString clauseDescription(std::string_view clause) {

@@ -5,6 +5,7 @@
 #include <QtGui>
 
 #include "book_pdf.h"
+#include "placed_rooms.h"
 #include "project_tables.h"
 #include "test_support.h"
 
@@ -292,6 +293,40 @@ TEST_F(Book, EveryAgentsUnitFitsOnOnePage) {
             << heading(i - 1, project.units[i - 1]).toStdString();
     }
     EXPECT_EQ(starts.back(), pages.size() - 1);
+}
+
+// A unit whose setting points are placed on its plan states them and their reach in its sheet,
+// as a reviewer reads it from the book: N as placed beside the estimate, 7.1.3 as the farthest
+// distance rounded up, met or not.
+TEST_F(Book, APlacedUnitStatesItsPointsAndTheirReach) {
+    core::Project project;
+    project.name = "平面布置";
+    project.units = {tests::placedCorridor(), tests::placedL()};
+    const QString fileName = write(project);
+    SKIP_UNLESS_PDF_TOOLS_ANSWER();
+    const QStringList pages = pageTexts(fileName);
+    const std::vector<qsizetype> starts = unitPages(project, pages);
+    ASSERT_EQ(starts.size(), 2U);
+    ASSERT_LT(starts[1], pages.size());
+    // N₀'s subscript reads as a plain 0; a long line wraps where pdftotext breaks it.
+    const std::pair<qsizetype, std::vector<QString>> expected[] = {
+        {starts[0],
+         {u"设置点数 N：4（按平面布置，估算值 N0 = 1）"_s,
+          u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 15.1 m，满足"_s}},
+        {starts[1],
+         {u"设置点数 N：1（按平面布置，估算值 N0 = 1）"_s,
+          u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m：最大 15.4 m，不满足，"
+          u"保护距离或平面已变，请重新布置设置点"_s}},
+    };
+    for (const auto& [page, lines] : expected) {
+        const QString text = bare(pages[page]);
+        for (const QString& line : lines) {
+            EXPECT_TRUE(text.contains(bare(line))) << line.toStdString() << '\n'
+                                                   << pages[page].toStdString();
+        }
+        EXPECT_FALSE(text.contains(u"设置点数不少于估算值"_s));
+    }
+    EXPECT_FALSE(bare(pages[starts[0]]).contains(u"不满足"_s));
 }
 
 }  // namespace

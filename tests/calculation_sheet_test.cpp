@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "file_export.h"
+#include "placed_rooms.h"
 #include "preview_support.h"
 #include "test_support.h"
 #include "unit_choice.h"
@@ -232,6 +233,60 @@ INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
         "注：E类火灾场所内不能断电的1kV以上带电设备，不应使用灭火器带电扑救（GB 55036-2022 第10.0.1条）"}},
     SheetLines{"noAdequateModel", {A, Medium, K09, kAbove, Agent::Halon1211, "100"}, {
         "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"}}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
+
+// A unit of a project whose setting points are placed on its plan: N is their number beside the
+// estimate, and 7.1.3 whether they reach every point within R, the farthest rounded up.
+struct PlacedSheet {
+    const char* name;
+    core::Unit unit;
+    std::vector<const char*> lines;
+    const char* breach;  // the 7.1.3 line where it is breached, else nullptr
+};
+
+class PlacedSheetTest : public ::testing::TestWithParam<PlacedSheet> {};
+
+TEST_P(PlacedSheetTest, TellsThePointsPlacedAndTheirReach) {
+    const core::UnitDesign d = core::design(GetParam().unit);
+    ASSERT_TRUE(d.cover.has_value());
+    const documents::CalculationSheet sheet(u"单元"_s, QDate(2026, 1, 2), *d.conditions, d.model,
+                                            d.configuration.points, d.cover);
+    const QStringList lines = sheet.plainText().split(u'\n');
+    for (const char* line : GetParam().lines) {
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(line))) << line;
+    }
+    QStringList breaches;
+    for (const auto& part : sheet.parts()) {
+        if (part.kind == documents::CalculationSheet::Kind::Breach) {
+            breaches << part.text;
+        }
+        // The points are placed: nothing asks for them to be placed, or for more of them.
+        EXPECT_FALSE(part.text.contains(u"设置点在平面图上布置"_s) ||
+                     part.text.contains(u"设置点数不少于估算值"_s) ||
+                     part.text.contains(u"应增加设置点数"_s))
+            << part.text.toStdString();
+    }
+    const char* breach = GetParam().breach;
+    EXPECT_EQ(breaches, breach != nullptr ? QStringList{QString::fromUtf8(breach)} : QStringList());
+    EXPECT_TRUE(sheet.html().contains(breach != nullptr ? u"<p class=\"breach\">7.1.3 "_s
+                                                        : u"<p>7.1.3 "_s));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Sheet, PlacedSheetTest, ::testing::Values(
+    PlacedSheet{"corridor", placedCorridor(), {
+        "设置点数 N：4（按平面布置，估算值 N₀ = 1）",
+        "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 15.1 m，满足",
+        "Qe = Q/N = 5/4 = 1.25，向上取整为 2（7.3.4）"}, nullptr},
+    PlacedSheet{"lByPath", placedL(), {"设置点数 N：1（按平面布置，估算值 N₀ = 1）"},
+        "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m：最大 15.4 m，不满足，"
+        "保护距离或平面已变，请重新布置设置点"},
+    // A new outline that left every point outside: nothing of the unit is reached.
+    PlacedSheet{"pointsOutside", placedRoom("房间", kCorridorOutline, {{10, 10}}, Medium), {
+        "设置点数 N：1（按平面布置，估算值 N₀ = 1）"},
+        "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：设置点均不在计算单元内，不满足，"
+        "保护距离或平面已变，请重新布置设置点"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 

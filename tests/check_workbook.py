@@ -124,6 +124,19 @@ with tempfile.TemporaryDirectory() as folder:
     check("calculation 4 note", str(calculation[4][31]).startswith("不能配置：D类"), True)
     check_numeric("计算", book["计算"], {1, 6, *range(9, 11), *range(12, 17), *range(18, 26)})
 
+    # Units whose setting points are placed on their plan: N is their number beside the estimate
+    # N₀, and 7.1.3 whether they reach every point within R, which the note tells.
+    calculation = [list(row) for row in write_book(folder, "--placed")["计算"].iter_rows(
+        min_row=HEADING_ROWS["计算"], values_only=True)]
+    check("placed headings", [calculation[0][i] for i in (18, 19, 20, 29)],
+          ["R(m)", "N₀", "N", "7.1.3"])
+    check("placed corridor", [calculation[5][i] for i in (2, 18, 19, 20, 29, 31)],
+          ["走廊", 20, 1, 4, ok, "N 为平面上布置的设置点数，7.1.3 按其位置校核：任一点至最近设置点"
+                                 "最大 15.1 m"])
+    check("placed L", [calculation[6][i] for i in (2, 18, 19, 20, 29, 31)],
+          ["展厅", 15, 1, 1, breached, "N 为平面上布置的设置点数，7.1.3 按其位置校核：任一点至最近"
+                                       "设置点最大 15.4 m"])
+
 for failure in failures:
     print(failure)
 sys.exit(1 if failures else 0)

@@ -1,7 +1,11 @@
-// The notes a unit's sheet and the book print for what the designer must judge.
+// The notes a unit's sheet and the book print for what the designer must judge, and the farthest
+// distance of a placed unit as they state it.
 #include "unit_texts.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -36,5 +40,26 @@ INSTANTIATE_TEST_SUITE_P(
                       NoteCase{core::FireClass::E, core::Agent::AmmoniumPhosphatePowder, "10.0.1"},
                       NoteCase{core::FireClass::E, core::Agent::CarbonDioxide, "10.0.1 4.2.5"}),
     [](const auto& p) { return std::to_string(p.index); });
+
+// Rounded up to 0.1 m, never down: a distance that reads as within R is. A tenth that binary
+// noise alone overshoots stays that tenth.
+TEST(FarthestText, IsRoundedUpToATenth) {
+    const std::pair<double, const char*> cases[] = {
+        {15.0666, "最大 15.1 m"},
+        {15.3454, "最大 15.4 m"},
+        {19.4, "最大 19.4 m"},
+        {std::nextafter(19.4, 20.0), "最大 19.4 m"},
+        {0.1 * 3, "最大 0.3 m"},  // 0.30000000000000004
+        {19.40001, "最大 19.5 m"},
+        {19.99, "最大 20.0 m"},
+        {20, "最大 20.0 m"},
+        {0.01, "最大 0.1 m"},
+        {0, "最大 0.0 m"},
+        {std::numeric_limits<double>::infinity(), "设置点均不在计算单元内"},
+    };
+    for (const auto& [farthest, text] : cases) {
+        EXPECT_EQ(documents::farthestText(farthest).toStdString(), text) << farthest;
+    }
+}
 
 }  // namespace

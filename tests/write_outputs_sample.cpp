@@ -1,5 +1,7 @@
 // write_outputs_sample PATH [NAME [NUMBER [DATE]]]: writes the sample building's workbook to PATH
 // for check_workbook.py, the project named NAME with the number and the date (yyyy-MM-dd) given.
+// write_outputs_sample PATH --placed: the sample with a corridor and an L whose setting points are
+// placed on their plan after it.
 #include <QCoreApplication>
 #include <QDate>
 #include <QString>
@@ -7,13 +9,17 @@
 #include <cstdio>
 
 #include "outputs_sample.h"
+#include "placed_rooms.h"
 #include "workbook.h"
 
 int main(int argc, char** argv) {
     const QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();  // whole on Windows too
     core::Project project = tests::outputsSample();
-    if (arguments.size() > 2) {
+    if (arguments.value(2) == QStringLiteral("--placed")) {
+        project.units.push_back(tests::placedCorridor());
+        project.units.push_back(tests::placedL());
+    } else if (arguments.size() > 2) {
         project.name = arguments[2].toStdString();
     }
     if (arguments.size() > 3) {

@@ -1,0 +1,43 @@
+#pragma once
+// Two rooms of a plan with their setting points placed, as the sheet, the book and the command
+// line's tests take them: a corridor that four points reach, and an L that one point does not
+// reach at a serious hazard.
+#include <utility>
+#include <vector>
+
+#include "project.h"
+
+namespace tests {
+
+// A 3 × 120 m corridor (360 m²), class A, medium hazard: R = 20 m, the estimate N₀ = 1. Its four
+// points along the middle leave the far ends 15.07 m from the nearest.
+inline const core::Ring kCorridorOutline{{0, 0}, {3, 0}, {3, 120}, {0, 120}};
+inline const std::vector<core::PlanPoint> kCorridorPoints{
+    {1.5, 15}, {1.5, 45}, {1.5, 75}, {1.5, 105}};
+// [0,8]×[0,16] ∪ [0,16]×[0,8] (192 m²), class A, serious hazard: R = 15 m. (7.5, 12) reaches the
+// far corner (16, 0) by walking round the re-entrant corner (8, 8) in 15.35 m.
+inline const core::Ring kLOutline{{0, 0}, {16, 0}, {16, 8}, {8, 8}, {8, 16}, {0, 16}};
+inline const std::vector<core::PlanPoint> kLPoints{{7.5, 12}};
+
+inline core::Unit placedRoom(const char* name, core::Ring outline,
+                             std::vector<core::PlanPoint> points, core::Hazard hazard) {
+    core::Unit unit;
+    unit.name = name;
+    unit.location = "一层";
+    unit.choices.fireClass = core::FireClass::A;
+    unit.choices.hazard = hazard;
+    unit.choices.area = core::area(outline);
+    unit.outline = std::move(outline);
+    unit.setPoints = std::move(points);
+    return unit;
+}
+
+inline core::Unit placedCorridor() {
+    return placedRoom("走廊", kCorridorOutline, kCorridorPoints, core::Hazard::Medium);
+}
+
+inline core::Unit placedL() {
+    return placedRoom("展厅", kLOutline, kLPoints, core::Hazard::Serious);
+}
+
+}  // namespace tests
