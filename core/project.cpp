@@ -8,6 +8,8 @@
 #include <set>
 #include <tuple>
 
+#include "room_paths.h"
+
 namespace core {
 
 const CandidateModel& UnitDesign::chosenModel() const {
@@ -88,6 +90,9 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
             return found->second;
         }
     }
+    if (placingFault(outline) != PlacingFault::None) {
+        return {reach, kUnreachable, false};
+    }
     // A point outside the outline (one that a new outline left out) reaches nothing.
     std::vector<PlanPoint> inside;
     std::ranges::copy_if(points, std::back_inserter(inside),
@@ -102,8 +107,28 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
     return answer;
 }
 
+PlacingFault placingFault(const Ring& outline) {
+    if (!(area(outline) <= kMaxPlacedArea)) {
+        return PlacingFault::TooLarge;
+    }
+    if (outline.size() > kMaxPlacedVertices) {
+        return PlacingFault::TooIntricate;
+    }
+    // Right turns of the ring, either way round: the re-entrant corners.
+    const double turn = signedArea(outline) > 0 ? -1 : 1;
+    std::size_t corners = 0;
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        const PlanPoint a = outline[(i + outline.size() - 1) % outline.size()];
+        const PlanPoint b = outline[i];
+        const PlanPoint c = outline[(i + 1) % outline.size()];
+        const double cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
+        corners += cross * turn > 0 ? 1 : 0;
+    }
+    return corners > kMaxPlacedCorners ? PlacingFault::TooIntricate : PlacingFault::None;
+}
+
 std::optional<Placement> placeUnit(const Unit& unit) {
-    if (unit.outline.empty()) {
+    if (unit.outline.empty() || placingFault(unit.outline) != PlacingFault::None) {
         return std::nullopt;
     }
     const UnitDesign d = design(unit);

@@ -126,12 +126,30 @@ struct UnitDesign {
 [[nodiscard]] std::vector<std::string> breachedClauses(const ClauseChecks& checks);
 
 // The setting points reach every point of the outline within `reach` by walking distance
-// (checkCover), remembered for the last few thousand questions.
+// (checkCover), remembered for the last few thousand questions. Not proven, and infinitely far,
+// for an outline with a placingFault().
 [[nodiscard]] PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points,
                                       int reach);
 
+// The largest outline whose setting points are placed and checked: beyond it a unit should be
+// divided (GB 50140-2005 7.2.1), and the check's grid would take minutes.
+constexpr double kMaxPlacedArea = 40000;
+// The most vertices, and re-entrant corners, of an outline whose points are placed and checked:
+// walking distances cost the square of the corners.
+constexpr std::size_t kMaxPlacedVertices = 4000;
+constexpr std::size_t kMaxPlacedCorners = 400;
+
+// Why setting points are not placed in an outline, or checked.
+enum class PlacingFault : std::uint8_t {
+    None,
+    TooLarge,      // an area above kMaxPlacedArea
+    TooIntricate,  // more than kMaxPlacedVertices vertices or kMaxPlacedCorners corners
+};
+[[nodiscard]] PlacingFault placingFault(const Ring& outline);
+
 // Setting points placed in the unit's outline for the R of its configured model
-// (placeSettingPoints); empty for a unit without an outline or without a configuration.
+// (placeSettingPoints); empty for a unit without an outline or without a configuration, and for
+// an outline with a placingFault().
 [[nodiscard]] std::optional<Placement> placeUnit(const Unit& unit);
 
 // "计算单元N", N the smallest number from 1 that no unit of the project is named with.

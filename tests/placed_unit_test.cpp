@@ -145,3 +145,46 @@ TEST(ReachMap, DrawsTheReachByWalkingDistance) {
     EXPECT_TRUE(core::reachMap(kL, {{7.5, 12}}, 20).uncovered.size() == 0);
     EXPECT_FALSE(core::reachMap(kL, {}, 20).uncovered.empty());
 }
+
+// Outlines too large or too intricate to place and check in reasonable time are refused, and
+// their points count as not reaching the room.
+TEST(PlacedUnit, LargeAndIntricateOutlinesAreNotPlaced) {
+    struct Case {
+        const char* name;
+        core::Ring outline;
+        core::PlacingFault fault;
+    };
+    // A comb of `teeth` teeth 1 m wide and 5 m long on a 2 m back: two corners for each gap.
+    const auto comb = [](int teeth) {
+        core::Ring ring{{0, 0}, {2.0 * teeth - 1, 0}};
+        for (int t = teeth - 1; t >= 0; --t) {
+            const double x = 2.0 * t;
+            ring.push_back({x + 1, 7});
+            ring.push_back({x, 7});
+            if (t > 0) {
+                ring.push_back({x, 2});
+                ring.push_back({x - 1, 2});
+            }
+        }
+        return ring;
+    };
+    const Case cases[] = {
+        {"hall of 40 000 m²", {{0, 0}, {200, 0}, {200, 200}, {0, 200}}, core::PlacingFault::None},
+        {"hall of 40 401 m²",
+         {{0, 0}, {201, 0}, {201, 201}, {0, 201}},
+         core::PlacingFault::TooLarge},
+        {"comb of 200 gaps", comb(201), core::PlacingFault::None},
+        {"comb of 201 gaps", comb(202), core::PlacingFault::TooIntricate},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(core::ringFault(c.outline), core::RingFault::None) << c.name;
+        EXPECT_EQ(core::placingFault(c.outline), c.fault) << c.name;
+        EXPECT_EQ(core::placingFault(core::counterClockwise(c.outline)), c.fault) << c.name;
+    }
+    core::Unit huge = room(cases[1].outline, {{100, 100}}, core::Hazard::Medium);
+    EXPECT_FALSE(core::placeUnit(huge).has_value());
+    const core::UnitDesign d = core::design(huge);
+    ASSERT_TRUE(d.cover.has_value());
+    EXPECT_FALSE(d.cover->proven);
+    EXPECT_TRUE(std::isinf(d.cover->farthest));
+}

@@ -637,6 +637,10 @@ void ProjectWindow::placeSettingPoints() {
         }
         const core::Unit& unit = model_->unit(rows[static_cast<std::size_t>(i)]);
         const QString name = documents::qs(unit.name);
+        if (core::placingFault(unit.outline) != core::PlacingFault::None) {
+            tooMany << name;
+            continue;
+        }
         const std::optional<core::Placement> placement = core::placeUnit(unit);
         if (!placement) {
             unconfigurable << name;
@@ -674,8 +678,12 @@ void ProjectWindow::placeSettingPoints() {
         notes << QStringLiteral("计算单元%1不能配置，未布置设置点。").arg(listed(unconfigurable));
     }
     if (!tooMany.isEmpty()) {
-        notes << QStringLiteral("计算单元%1需要的设置点超过 %2 个，未布置，应划分为多个计算单元。")
+        notes << QStringLiteral(
+                     "计算单元%1过大或轮廓过于复杂（面积超过 %2 m²、轮廓超过 %3 个顶点"
+                     "或需要超过 %4 个设置点），未布置，应划分为多个计算单元。")
                      .arg(listed(tooMany))
+                     .arg(core::kMaxPlacedArea)
+                     .arg(core::kMaxPlacedVertices)
                      .arg(core::kMaxPoints);
     }
     if (!uncovered.isEmpty()) {
