@@ -206,7 +206,8 @@ TEST_F(PlacementWindowTest, CancelChangesNothing) {
     core::Project many{"厂房", {}};
     for (int i = 0; i < 40; ++i) {
         const double x = (i % 8) * 12.0;
-        const double y = static_cast<double>(i / 8) * 10.0;  // eight rooms to a row
+        const int row = i / 8;  // eight rooms to a row
+        const double y = row * 10.0;
         many.units.push_back(room("车间", {{x, y}, {x + 12, y}, {x + 12, y + 10}, {x, y + 10}},
                                   core::Hazard::Medium));
     }
