@@ -1,9 +1,10 @@
 // Start-up: reads the command line, then opens the calculator window (or the project window with
 // the file named), or writes a project's calculation book or workbook without a window
-// (--export), or adds the rooms of a floor plan to a project file (--import-plan). Qt's widgets
-// need no installation step, so start-up only checks that a display exists, gives the application
-// its desktop id and icon, offers the recovery copies a crashed instance left, loads the window and
-// shows it; if the window cannot be built it says why and ends with a non-zero exit code.
+// (--export), or adds the rooms of a floor plan to a project file (--import-plan), or places the
+// setting points of its rooms (--place). Qt's widgets need no installation step, so start-up only
+// checks that a display exists, gives the application its desktop id and icon, offers the
+// recovery copies a crashed instance left, loads the window and shows it; if the window cannot be
+// built it says why and ends with a non-zero exit code.
 // Everything written to standard output and standard error is UTF-8, on Windows too, where the
 // console is switched to UTF-8 while the program runs. There the program is a windowed one, so that
 // opening it from the desktop shows no console; started from a console, it writes to that console.
@@ -220,11 +221,15 @@ int Main(int argc, char** argv) {
         QStringLiteral("floor"),
         QStringLiteral("导入平面图时新增计算单元的楼层/位置（默认为图纸文件名）。"),
         QStringLiteral("TEXT"));
+    const QCommandLineOption place(
+        QStringLiteral("place"),
+        QStringLiteral("不打开窗口，为工程文件中有平面轮廓而尚未布置设置点的计算单元布置设置点后"
+                       "退出；已有设置点的计算单元不变。"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
         QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息；导入平面图时列出新增和更新的"
                        "计算单元。"));
-    parser.addOptions({help, version, exportTo, importPlan, layer, floor, verbose});
+    parser.addOptions({help, version, exportTo, importPlan, layer, floor, place, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
                                  QStringLiteral("要打开或导出的工程文件（.fep）。"),
                                  QStringLiteral("[工程文件.fep]"));
@@ -253,6 +258,10 @@ int Main(int argc, char** argv) {
         return 0;
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(place) && (parser.isSet(exportTo) || parser.isSet(importPlan))) {
+        std::fputs("灭火器配置计算：--place 不能与 --export 或 --import-plan 同时使用\n", stderr);
+        return 1;
+    }
     if (parser.isSet(importPlan)) {
         if (parser.isSet(exportTo) || files.size() != 1) {
             std::fputs(
@@ -270,6 +279,17 @@ int Main(int argc, char** argv) {
     if (parser.isSet(layer) || parser.isSet(floor)) {
         std::fputs("灭火器配置计算：--layer 和 --floor 只用于 --import-plan\n", stderr);
         return 1;
+    }
+    if (parser.isSet(place)) {
+        if (files.size() != 1) {
+            std::fputs(
+                "灭火器配置计算：布置设置点需要一个工程文件：extinguisher-calculator --place "
+                "工程文件.fep\n",
+                stderr);
+            return 1;
+        }
+        const QCoreApplication app(argc, argv);
+        return app::placePoints(files.front());
     }
     if (parser.isSet(exportTo)) {
         if (files.size() != 1) {

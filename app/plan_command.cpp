@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSet>
 #include <cstdio>
+#include <optional>
+#include <utility>
 #include <variant>
 
 #include "dxf_reader.h"
@@ -30,6 +32,30 @@ QString unitLine(const core::Unit& unit) {
     return QStringLiteral("%1 %2（%3 m²）")
         .arg(fromUtf8(unit.location), fromUtf8(unit.name),
              QString::number(unit.choices.area, 'f', 2));
+}
+
+// Takes the project file's lock for a change without a window; why it cannot, else empty.
+std::optional<QString> lockFault(io::ProjectLock& lock) {
+    switch (lock.lock()) {
+        case io::ProjectLock::State::Held:
+            return std::nullopt;
+        case io::ProjectLock::State::HeldElsewhere: {
+            // Another window or instance that holds the project would write over the change.
+            const QString holder = lock.holder();
+            return holder.isEmpty() ? QStringLiteral("该工程已在其他窗口中打开")
+                                    : QStringLiteral("该工程已在其他窗口中打开（%1）").arg(holder);
+        }
+        case io::ProjectLock::State::Failed:
+            break;
+    }
+    return QStringLiteral("无法锁定工程文件（所在文件夹不可写？）");
+}
+
+// "第2个计算单元“走廊”（一层）", as the project file's messages count the units.
+QString unitNamed(std::size_t index, const core::Unit& unit) {
+    const QString where =
+        unit.location.empty() ? QString() : QStringLiteral("（%1）").arg(fromUtf8(unit.location));
+    return QStringLiteral("第%1个计算单元“%2”%3").arg(index + 1).arg(fromUtf8(unit.name), where);
 }
 
 }  // namespace
@@ -75,19 +101,9 @@ int importPlan(const PlanImportRequest& request) {
     const io::PlanImportInput input = io::planImportInput(io::planRooms(drawing, layers),
                                                           request.drawing, drawing.unit, location);
 
-    // Another window or instance that holds the project would write over the import.
     io::ProjectLock lock(request.projectFile);
-    switch (lock.lock()) {
-        case io::ProjectLock::State::Held:
-            break;
-        case io::ProjectLock::State::HeldElsewhere: {
-            const QString holder = lock.holder();
-            return refuse(holder.isEmpty()
-                              ? QStringLiteral("该工程已在其他窗口中打开")
-                              : QStringLiteral("该工程已在其他窗口中打开（%1）").arg(holder));
-        }
-        case io::ProjectLock::State::Failed:
-            return refuse(QStringLiteral("无法锁定工程文件（所在文件夹不可写？）"));
+    if (const auto fault = lockFault(lock)) {
+        return refuse(*fault);
     }
     core::Project before;
     const bool exists = QFileInfo::exists(request.projectFile);
@@ -121,6 +137,78 @@ int importPlan(const PlanImportRequest& request) {
                           .arg(result.changes.added.size())
                           .arg(result.changes.updated.size())
                           .arg(result.changes.unchanged.size()));
+    }
+    return 0;
+}
+
+int placePoints(const QString& projectFile) {
+    // A file that is not there, or not a project, is refused as it is read, before its lock is
+    // taken (which would want its folder writable).
+    if (!QFileInfo(projectFile).isFile()) {
+        const auto refused = io::readProject(projectFile);
+        if (const auto* fault = std::get_if<QString>(&refused)) {
+            write(stderr, *fault);
+            return 1;
+        }
+    }
+    io::ProjectLock lock(projectFile);
+    if (const auto fault = lockFault(lock)) {
+        write(stderr, QStringLiteral("无法在工程文件“%1”中布置设置点：%2")
+                          .arg(QDir::toNativeSeparators(projectFile), *fault));
+        return 1;
+    }
+    auto opened = io::readProject(projectFile);
+    if (const auto* fault = std::get_if<QString>(&opened)) {
+        write(stderr, *fault);
+        return 1;
+    }
+    core::Project project = std::move(std::get<core::Project>(opened));
+    bool changed = false;
+    for (std::size_t i = 0; i < project.units.size(); ++i) {
+        core::Unit& unit = project.units[i];
+        if (unit.outline.empty() || !unit.setPoints.empty()) {
+            continue;
+        }
+        const QString named = unitNamed(i, unit);
+        const QString divide = QStringLiteral("未布置设置点：%1%2，应划分为多个计算单元");
+        switch (core::placingFault(unit.outline)) {
+            case core::PlacingFault::None:
+                break;
+            case core::PlacingFault::TooLarge:
+                write(stderr,
+                      divide.arg(named,
+                                 QStringLiteral("的面积超过 %1 m²").arg(core::kMaxPlacedArea)));
+                continue;
+            case core::PlacingFault::TooIntricate:
+                write(stderr, divide.arg(named, QStringLiteral("的轮廓超过 %1 个顶点或 %2 个凹角")
+                                                    .arg(core::kMaxPlacedVertices)
+                                                    .arg(core::kMaxPlacedCorners)));
+                continue;
+        }
+        std::optional<core::Placement> placement = core::placeUnit(unit);
+        if (!placement) {
+            write(stderr, QStringLiteral("未布置设置点：%1不能配置").arg(named));
+            continue;
+        }
+        if (placement->points.size() > static_cast<std::size_t>(core::kMaxPoints)) {
+            write(stderr,
+                  divide.arg(named, QStringLiteral("需要超过 %1 个设置点").arg(core::kMaxPoints)));
+            continue;
+        }
+        if (!placement->proven) {
+            write(stderr, QStringLiteral("警告：%1的设置点未能覆盖全部平面（如有宽度不足 "
+                                         "%2 m 的狭窄部分），请在平面图上检查")
+                              .arg(named)
+                              .arg(2 * core::kWallClearance));
+        }
+        unit.setPoints = std::move(placement->points);
+        changed = true;
+    }
+    if (changed) {
+        if (const auto fault = io::saveProject(project, projectFile)) {
+            write(stderr, *fault);
+            return 1;
+        }
     }
     return 0;
 }

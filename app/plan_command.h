@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <optional>
 
-// The command line's import of a floor plan: the rooms of a DXF drawing added to a project file
-// (made when it does not exist) without a window.
+// The command line's work on a project's floor plan without a window: the rooms of a DXF drawing
+// added to a project file (made when it does not exist), and setting points placed in them.
 namespace app {
 
 struct PlanImportRequest {
@@ -19,5 +19,13 @@ struct PlanImportRequest {
 // 0 when the project was written (or left as it was, with nothing to change); 1 with a message
 // on standard error otherwise. Outlines that are not imported are listed on standard error.
 [[nodiscard]] int importPlan(const PlanImportRequest& request);
+
+// Places setting points (core::placeUnit) in every unit of the project file that has an outline
+// and none yet; units with points are left as they are. 0 when the file was written (or left as
+// it was, with nothing to place); 1 with a message on standard error when the file could not be
+// read, locked or written, and then it is as it was. A unit whose points do not reach all of it
+// keeps them with a warning on standard error; one too large or too intricate to place, or not
+// configurable, gets none and a note there.
+[[nodiscard]] int placePoints(const QString& projectFile);
 
 }  // namespace app

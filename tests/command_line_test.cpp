@@ -1,9 +1,14 @@
 // The program's command line as a user runs it: the book and the workbook written without a
-// window, and every bad input refused with a Chinese reason, exit status 1 and no file left.
+// window, a floor plan imported and its rooms' setting points placed, and every bad input refused
+// with a Chinese reason, exit status 1 and no file left.
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
+#include "placed_rooms.h"
 #include "project_file.h"
 #include "project_lock.h"
 #include "test_support.h"
@@ -164,6 +169,109 @@ TEST_F(CommandLine, APlanIsNotImportedIntoAProjectThatIsOpenElsewhere) {
     EXPECT_EQ(readFile(path(u"工程.fep"_s)), before);
 }
 
+// The distance from a point to the nearest wall of an outline.
+double wallDistance(core::PlanPoint p, const core::Ring& outline) {
+    double nearest = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        const core::PlanPoint a = outline[i];
+        const core::PlanPoint b = outline[(i + 1) % outline.size()];
+        const double dx = b.x - a.x;
+        const double dy = b.y - a.y;
+        const double t =
+            std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+        nearest = std::min(nearest, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+    }
+    return nearest;
+}
+
+// A unit of the plan without setting points.
+core::Unit unplaced(core::Unit unit) {
+    unit.setPoints.clear();
+    return unit;
+}
+
+// The rooms of a plan, their points placed by --place: each one that has none yet, and only
+// those, the file written once and then left alone.
+TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
+    // A 10 m room with a slot 0.4 m wide running 30 m out of it, narrower than a point keeps from
+    // the walls on both sides: its far end is out of reach.
+    core::Unit slot = placedRoom(
+        "窄间", {{0, 0}, {10, 0}, {10, 4.8}, {40, 4.8}, {40, 5.2}, {10, 5.2}, {10, 10}, {0, 10}},
+        {}, core::Hazard::Medium);
+    core::Unit hall =
+        placedRoom("大厅", {{0, 0}, {250, 0}, {250, 250}, {0, 250}}, {}, core::Hazard::Medium);
+    // The L with its one point placed by hand, which does not reach it: kept as it is.
+    project.units.insert(project.units.begin(),
+                         {unplaced(placedCorridor()), unplaced(placedL()), slot, hall, placedL()});
+    const QString file = path(u"工程.fep"_s);
+    ASSERT_FALSE(io::saveProject(project, file));
+    const QByteArray before = readFile(file);
+
+    {
+        // Held by a window: refused, and the file as it was.
+        io::ProjectLock lock(file);
+        ASSERT_EQ(lock.lock(), io::ProjectLock::State::Held);
+        const Outcome refused = run({u"--place"_s, u"工程.fep"_s}, folder.path());
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(refused.err.contains(
+            u"无法在工程文件“工程.fep”中布置设置点：该工程已在其他窗口中打开"_s))
+            << refused.err.toStdString();
+        EXPECT_EQ(readFile(file), before);
+    }
+
+    const Outcome placed = run({u"--place"_s, u"工程.fep"_s}, folder.path());
+    ASSERT_EQ(placed.status, 0) << placed.err.toStdString();
+    EXPECT_EQ(placed.out, QString());
+    const QStringList said = placed.err.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(said, QStringList({
+                        u"警告：第3个计算单元“窄间”（一层）的设置点未能覆盖全部平面（如有宽度不足 "
+                        "0.6 m 的狭窄部分），请在平面图上检查"_s,
+                        u"未布置设置点：第4个计算单元“大厅”（一层）的面积超过 40000 m²，"
+                        "应划分为多个计算单元"_s,
+                    }))
+        << placed.err.toStdString();
+
+    const core::Project read = readBack(file);
+    ASSERT_EQ(read.units.size(), project.units.size());
+    // Four points along the corridor as R = 20 m asks; the L and the slot covered as far as they
+    // can be, every point clear of the walls.
+    EXPECT_EQ(read.units[0].setPoints.size(), 4U);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const core::Unit& unit = read.units[i];
+        SCOPED_TRACE(unit.name);
+        ASSERT_FALSE(unit.setPoints.empty());
+        for (const core::PlanPoint& p : unit.setPoints) {
+            EXPECT_TRUE(core::coveredBy(p, unit.outline)) << p.x << ", " << p.y;
+            EXPECT_GE(wallDistance(p, unit.outline), core::kWallClearance - 1e-9)
+                << p.x << ", " << p.y;
+        }
+        EXPECT_EQ(core::design(unit).cover.value().proven, i != 2);
+    }
+    // Left alone: the hall too large, the L placed by hand, the units without an outline.
+    EXPECT_TRUE(read.units[3].setPoints.empty());
+    for (std::size_t i = 4; i < read.units.size(); ++i) {
+        EXPECT_EQ(read.units[i], project.units[i]) << read.units[i].name;
+    }
+
+    // Run again, nothing is placed and the file is not written.
+    const QByteArray after = readFile(file);
+    const Outcome again = run({u"--place"_s, u"工程.fep"_s}, folder.path());
+    EXPECT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_FALSE(again.err.contains(u"窄间"_s)) << again.err.toStdString();
+    EXPECT_EQ(readFile(file), after);
+    EXPECT_EQ(entries(folder.path()), QStringList{u"工程.fep"_s});
+}
+
+TEST(CommandLineHelp, ListsEveryOption) {
+    QTemporaryDir folder;
+    const Outcome help = run({u"--help"_s}, folder.path());
+    EXPECT_EQ(help.status, 0);
+    for (const char* option :
+         {"--export", "--import-plan", "--layer", "--floor", "--place", "--verbose"}) {
+        EXPECT_TRUE(help.out.contains(QString::fromUtf8(option))) << option;
+    }
+}
+
 struct BadInput {
     const char* name;
     QStringList arguments;
@@ -201,7 +309,12 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"planWithoutName", {"工程.fep", "--import-plan"}, "--import-plan 后应写出要导入的平面图"},
     BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer 和 --floor 只用于 --import-plan"},
     BadInput{"planIntoDamagedProject", {"--import-plan", "plan.dxf", "bad.fep"}, "bad.fep"},
-    BadInput{"planLayerMissing", {"--import-plan", "plan.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"}),
+    BadInput{"planLayerMissing", {"--import-plan", "plan.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"},
+    BadInput{"placeMissingProject", {"--place", "none.fep"}, "无法打开工程文件“none.fep”：文件不存在"},
+    BadInput{"placeDamagedProject", {"--place", "bad.fep"}, "无法打开工程文件“bad.fep”：不是有效的 JSON 文本"},
+    BadInput{"placeInAFolder", {"--place", "folder.pdf"}, "无法打开工程文件“folder.pdf”"},
+    BadInput{"placeWithoutProject", {"--place"}, "布置设置点需要一个工程文件"},
+    BadInput{"placeAndExport", {"--place", "--export", "out.pdf", "工程.fep"}, "--place 不能与 --export 或 --import-plan 同时使用"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
