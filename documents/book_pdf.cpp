@@ -560,8 +560,7 @@ void BookComposer::unit(std::size_t index, const core::UnitDesign& design) {
 
     Blocks blocks;
     if (design.configured()) {
-        const CalculationSheet sheet(QString(), QDate(), design.conditions.value(), design.model,
-                                     design.configuration.points, design.cover);
+        const CalculationSheet sheet = CalculationSheet::ofProjectUnit(unit, design);
         // As set, or else with the table of models in two halves side by side, or else also
         // with lines closer together: the first that keeps the sheet on its page.
         for (const auto& [spacing, halves] :

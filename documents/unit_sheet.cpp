@@ -61,7 +61,8 @@ QString quotient(double a, double b) {
 
 CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
                                    const core::UnitConditions& unit, std::size_t model, int points,
-                                   const std::optional<core::PlacedCover>& cover) {
+                                   const std::optional<core::PlacedCover>& cover,
+                                   core::PlacingFault placing) {
     const core::Choices& choices = unit.choices;
     const core::RatingClass ratingClass = core::ratingClassOf(choices.fireClass);
     const QChar letter = ratingLetter(choices.fireClass);
@@ -100,10 +101,21 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
             QStringLiteral("所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，"
                            "不能配置；请选用其他灭火器类型。"));
     } else {
-        configurationLines(unit, unit.candidates[model], points, cover);
+        configurationLines(unit, unit.candidates[model], points, cover, placing);
     }
     notes(unit);
     modelTable(unit);
+}
+
+CalculationSheet CalculationSheet::ofProjectUnit(const core::Unit& unit,
+                                                 const core::UnitDesign& design) {
+    return {QString(),
+            QDate(),
+            design.conditions.value(),
+            design.model,
+            design.configuration.points,
+            design.cover,
+            design.cover ? core::placingFault(unit.outline) : core::PlacingFault::None};
 }
 
 void CalculationSheet::requirementLines(const core::UnitConditions& unit) {
@@ -134,7 +146,8 @@ void CalculationSheet::requirementLines(const core::UnitConditions& unit) {
 
 void CalculationSheet::configurationLines(const core::UnitConditions& unit,
                                           const core::CandidateModel& m, int points,
-                                          const std::optional<core::PlacedCover>& cover) {
+                                          const std::optional<core::PlacedCover>& cover,
+                                          core::PlacingFault placing) {
     const core::Choices& choices = unit.choices;
     const QChar letter = ratingLetter(choices.fireClass);
     const auto rating = [letter](auto x) { return number(x) + letter; };
@@ -199,8 +212,10 @@ void CalculationSheet::configurationLines(const core::UnitConditions& unit,
     if (cover) {
         check(QStringLiteral("7.1.3 计算单元内任一点至最近设置点的距离不大于 R = ") +
                   number(cover->reach) + QStringLiteral(" m"),
-              farthestText(cover->farthest), cover->proven,
-              QStringLiteral("保护距离或平面已变，请重新布置设置点"));
+              reachText(*cover, placing), cover->proven,
+              placing != core::PlacingFault::None
+                  ? divide
+                  : QStringLiteral("保护距离或平面已变，请重新布置设置点"));
     } else {
         check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate),
               number(c.points), c.checks.enoughPoints,

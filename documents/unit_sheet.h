@@ -24,11 +24,18 @@ class CalculationSheet {
   public:
     // `model` indexes unit.candidates. Without a unit name the sheet leaves out its line, for a
     // book whose heading names the unit. A unit of a project whose setting points are placed on
-    // its plan gives their `cover` (core::design()'s), and `points` their number: its 7.1.3 is
-    // then whether they reach every point of the unit within R.
+    // its plan gives their `cover` (core::design()'s) and the placingFault() of its outline, and
+    // `points` their number: its 7.1.3 is then whether they reach every point of the unit within
+    // R.
     CalculationSheet(const QString& unitName, const QDate& date, const core::UnitConditions& unit,
                      std::size_t model, int points,
-                     const std::optional<core::PlacedCover>& cover = std::nullopt);
+                     const std::optional<core::PlacedCover>& cover = std::nullopt,
+                     core::PlacingFault placing = core::PlacingFault::None);
+
+    // The sheet of a configured unit of a project as the book gives it: without its name or date,
+    // N and the model as design() gives them, and its setting points' reach where they are placed.
+    [[nodiscard]] static CalculationSheet ofProjectUnit(const core::Unit& unit,
+                                                        const core::UnitDesign& design);
 
     [[nodiscard]] QString plainText() const;
     [[nodiscard]] QString html() const;
@@ -50,7 +57,8 @@ class CalculationSheet {
     void check(const QString& clause, const QString& value, bool met, const QString& otherwise);
     void requirementLines(const core::UnitConditions& unit);
     void configurationLines(const core::UnitConditions& unit, const core::CandidateModel& m,
-                            int points, const std::optional<core::PlacedCover>& cover);
+                            int points, const std::optional<core::PlacedCover>& cover,
+                            core::PlacingFault placing);
     void notes(const core::UnitConditions& unit);
     void modelTable(const core::UnitConditions& unit);
 

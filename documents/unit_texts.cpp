@@ -112,7 +112,18 @@ QString providedRatingText(double rating, core::FireClass fireClass) {
     return qs(core::decimalText(rating)) + ratingLetter(fireClass);
 }
 
-QString farthestText(double farthest) {
+QString reachText(const core::PlacedCover& cover, core::PlacingFault fault) {
+    switch (fault) {
+        case core::PlacingFault::None:
+            break;
+        case core::PlacingFault::TooLarge:
+            return QStringLiteral("面积超过 %1 m²，未校核").arg(core::kMaxPlacedArea);
+        case core::PlacingFault::TooIntricate:
+            return QStringLiteral("轮廓超过 %1 个顶点或 %2 个凹角，未校核")
+                .arg(core::kMaxPlacedVertices)
+                .arg(core::kMaxPlacedCorners);
+    }
+    const double farthest = cover.farthest;
     if (!std::isfinite(farthest)) {
         return QStringLiteral("设置点均不在计算单元内");
     }

@@ -50,10 +50,12 @@ extern const QString kBasis;
 // A provided rating, which may not be whole, with its letter: "6A", "1.5A", "178B".
 [[nodiscard]] QString providedRatingText(double rating, core::FireClass fireClass);
 
-// The largest distance from a point of a placed unit to its nearest setting point
-// (core::PlacedCover::farthest), rounded up to 0.1 m so that it never reads shorter than it is:
-// "最大 15.1 m"; "设置点均不在计算单元内" where it is infinite.
-[[nodiscard]] QString farthestText(double farthest);
+// What a placed unit's setting points reach: the largest distance from a point of the unit to
+// its nearest setting point (core::PlacedCover::farthest), rounded up to 0.1 m so that it never
+// reads shorter than it is, "最大 15.1 m"; "设置点均不在计算单元内" where it is infinite; and where
+// the outline is too large or intricate to check (`fault`, core::placingFault() of the unit's
+// outline), why it is not checked: "面积超过 40000 m²，未校核".
+[[nodiscard]] QString reachText(const core::PlacedCover& cover, core::PlacingFault fault);
 
 // A clause that breachedClauses names, in words: "6.1.2 每个设置点的灭火器配置数量不宜多于5具".
 [[nodiscard]] QString clauseDescription(std::string_view clause);

@@ -131,11 +131,11 @@ with tempfile.TemporaryDirectory() as folder:
     check("placed headings", [calculation[0][i] for i in (18, 19, 20, 29)],
           ["R(m)", "N₀", "N", "7.1.3"])
     check("placed corridor", [calculation[5][i] for i in (2, 18, 19, 20, 29, 31)],
-          ["走廊", 20, 1, 4, ok, "N 为平面上布置的设置点数，7.1.3 按其位置校核：任一点至最近设置点"
+          ["走廊", 20, 1, 4, ok, "N 为平面上布置的设置点数，7.1.3 按至最近设置点的距离校核："
                                  "最大 15.1 m"])
     check("placed L", [calculation[6][i] for i in (2, 18, 19, 20, 29, 31)],
-          ["展厅", 15, 1, 1, breached, "N 为平面上布置的设置点数，7.1.3 按其位置校核：任一点至最近"
-                                       "设置点最大 15.4 m"])
+          ["展厅", 15, 1, 1, breached, "N 为平面上布置的设置点数，7.1.3 按至最近设置点的距离校核："
+                                       "最大 15.4 m"])
 
 for failure in failures:
     print(failure)

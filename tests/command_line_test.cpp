@@ -3,7 +3,6 @@
 // with a Chinese reason, exit status 1 and no file left.
 #include <gtest/gtest.h>
 
-#include <QDate>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -79,10 +78,7 @@ TEST_F(CommandLine, TheBookHoldsEachUnitsSheetLinesAndTheWorkbookIsWritten) {
     // but for the title, the date and the basis, which the cover carries, the unit's name, which
     // its heading carries, and N₀'s subscript, set as a smaller 0.
     for (const core::Unit& unit : project.units) {
-        const core::UnitDesign design = core::design(unit);
-        const documents::CalculationSheet sheet(QString(), QDate::currentDate(),
-                                                design.conditions.value(), design.model,
-                                                design.configuration.points);
+        const auto sheet = documents::CalculationSheet::ofProjectUnit(unit, core::design(unit));
         int checked = 0;
         for (const auto& part : sheet.parts()) {
             const QString line = QString(part.text).replace(u"N₀"_s, u"N0"_s);

@@ -41,9 +41,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NoteCase{core::FireClass::E, core::Agent::CarbonDioxide, "10.0.1 4.2.5"}),
     [](const auto& p) { return std::to_string(p.index); });
 
-// Rounded up to 0.1 m, never down: a distance that reads as within R is. A tenth that binary
-// noise alone overshoots stays that tenth.
-TEST(FarthestText, IsRoundedUpToATenth) {
+// The farthest distance rounded up to 0.1 m, never down: a distance that reads as within R is. A
+// tenth that binary noise alone overshoots stays that tenth. An outline too large or intricate to
+// check says so whatever the distance.
+TEST(ReachText, IsRoundedUpToATenthOrTellsWhyItIsNotChecked) {
     const std::pair<double, const char*> cases[] = {
         {15.0666, "最大 15.1 m"},
         {15.3454, "最大 15.4 m"},
@@ -58,8 +59,15 @@ TEST(FarthestText, IsRoundedUpToATenth) {
         {std::numeric_limits<double>::infinity(), "设置点均不在计算单元内"},
     };
     for (const auto& [farthest, text] : cases) {
-        EXPECT_EQ(documents::farthestText(farthest).toStdString(), text) << farthest;
+        const core::PlacedCover cover{20, farthest, false};
+        EXPECT_EQ(documents::reachText(cover, core::PlacingFault::None).toStdString(), text)
+            << farthest;
     }
+    const core::PlacedCover unchecked{20, std::numeric_limits<double>::infinity(), false};
+    EXPECT_EQ(documents::reachText(unchecked, core::PlacingFault::TooLarge).toStdString(),
+              "面积超过 40000 m²，未校核");
+    EXPECT_EQ(documents::reachText(unchecked, core::PlacingFault::TooIntricate).toStdString(),
+              "轮廓超过 4000 个顶点或 400 个凹角，未校核");
 }
 
 }  // namespace
