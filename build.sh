@@ -96,6 +96,7 @@ case "$command" in
     bench)
         build build
         build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+        build/bench/placement_bench
         build/bench/project_bench
         build/bench/outputs_bench
         build/bench/project_window_bench

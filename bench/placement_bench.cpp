@@ -1,8 +1,13 @@
-// Cost of placing setting points: rooms of 1 500 m² (a rectangle and an L) at R = 20 m, and halls
-// of 2 500 to 10 000 m² at R = 9 m, so that the cost's growth with area / R² shows.
+// Cost of placing setting points: rooms of 1 500 m² (a rectangle and an L) at R = 20 m, halls of
+// 1 250 to 10 000 m² at R = 9 m, so that the cost's growth with area / R² shows, and the 200 rooms
+// of an office floor placed one after the other.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <utility>
+#include <vector>
 
 #include "placement.h"
 
@@ -34,11 +39,90 @@ void BM_PlaceL1500(benchmark::State& state) {
 }
 BENCHMARK(BM_PlaceL1500)->Unit(benchmark::kMillisecond);
 
-// Square halls of side 50, 70.7 and 100 m at R = 9 m.
+// Square halls of side 35.4, 50, 70.7 and 100 m at R = 9 m.
 void BM_PlaceHall(benchmark::State& state) {
     const double side = std::sqrt(static_cast<double>(state.range(0)));
     place(state, rectangle(side, side), 9);
 }
-BENCHMARK(BM_PlaceHall)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlaceHall)->Arg(1250)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A length in [low, high] metres to a tenth, from the generator's own output.
+double metres(std::mt19937& random, double low, double high) {
+    const auto tenths = static_cast<std::uint32_t>(std::lround((high - low) * 10)) + 1;
+    return low + static_cast<double>(random() % tenths) / 10;
+}
+
+// The rooms of an office floor, 20 to 300 m² each, in turn: offices, meeting rooms and open
+// areas, corridors, L-shaped rooms, and rooms with a column boxed in at one wall; R = 20 m, or
+// 15 m for every third room.
+std::vector<std::pair<core::Ring, double>> officeFloor() {
+    std::mt19937 random(2024);
+    std::vector<std::pair<core::Ring, double>> rooms;
+    for (int i = 0; i < 200; ++i) {
+        const double reach = i % 3 == 2 ? 15 : 20;
+        core::Ring room;
+        switch (i % 5) {
+            case 0:
+                room = rectangle(metres(random, 4, 8), metres(random, 5, 9));
+                break;
+            case 1:
+                room = rectangle(metres(random, 8, 20), metres(random, 8, 15));
+                break;
+            case 2:
+                room = rectangle(metres(random, 1.8, 3), metres(random, 15, 60));
+                break;
+            case 3: {
+                const double width = metres(random, 10, 20);
+                const double depth = metres(random, 8, 15);
+                const double cutWidth = metres(random, 3, width - 4);
+                const double cutDepth = metres(random, 3, depth - 4);
+                room = {{0, 0},
+                        {width, 0},
+                        {width, depth - cutDepth},
+                        {width - cutWidth, depth - cutDepth},
+                        {width - cutWidth, depth},
+                        {0, depth}};
+                break;
+            }
+            default: {
+                const double width = metres(random, 6, 16);
+                const double depth = metres(random, 6, 16);
+                const double at = metres(random, 2, width - 3);
+                room = {{0, 0},
+                        {width, 0},
+                        {width, depth},
+                        {at + 0.8, depth},
+                        {at + 0.8, depth - 0.6},
+                        {at, depth - 0.6},
+                        {at, depth},
+                        {0, depth}};
+                break;
+            }
+        }
+        rooms.emplace_back(std::move(room), reach);
+    }
+    return rooms;
+}
+
+void BM_PlaceOfficeFloor(benchmark::State& state) {
+    const std::vector<std::pair<core::Ring, double>> rooms = officeFloor();
+    double points = 0;
+    double area = 0;
+    for (const auto& [room, reach] : rooms) {
+        area += core::area(room);
+    }
+    for (auto _ : state) {
+        points = 0;
+        for (const auto& [room, reach] : rooms) {
+            const core::Placement placement = core::placeSettingPoints(room, reach);
+            points += static_cast<double>(placement.points.size());
+            benchmark::DoNotOptimize(placement.farthest);
+        }
+    }
+    state.counters["rooms"] = static_cast<double>(rooms.size());
+    state.counters["points"] = points;
+    state.counters["m2"] = area;
+}
+BENCHMARK(BM_PlaceOfficeFloor)->Unit(benchmark::kMillisecond);
 
 }  // namespace

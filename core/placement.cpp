@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <utility>
 
@@ -13,6 +14,22 @@
 namespace core {
 
 namespace {
+
+// The search's demand points lie target/kSearchDivisor apart, or farther where there would be
+// more than about kSearchPoints of them.
+constexpr double kSearchDivisor = 25;
+constexpr double kSearchPoints = 15000;
+// A drop is tried first on demand points target/kScreenDivisor apart ...
+constexpr double kScreenDivisor = 8;
+// ... and rejected where the points cannot be moved to within (1 + kScreenSlack)·target of
+// those.
+constexpr double kScreenSlack = 0.02;
+// Rounds of moving the points to take in demand points that the proof found them short of.
+constexpr int kRefinements = 2;
+// Each demand point the proof found short joins the search with these about it, kAroundGap apart.
+constexpr double kAroundGap = 0.5;
+constexpr std::array<std::array<double, 2>, 9> kAround{
+    {{0, 0}, {-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}};
 
 double gap(PlanPoint a, PlanPoint b) {
     const double dx = b.x - a.x;
@@ -103,7 +120,9 @@ Samples demandPoints(const RoomPaths& paths, double spacing) {
     return samples;
 }
 
-CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, double reach) {
+// The proof; where `far` is given, it gets the demand points that fail it.
+CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, double reach,
+                 std::vector<PlanPoint>* far = nullptr) {
     CoverCheck result;
     if (points.empty()) {
         result.farthest = kUnreachable;
@@ -129,42 +148,69 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
             if (paths.contains(p)) {
                 const double distance = field.at(p);
                 node[j * columns + i] = distance;
-                result.proven = result.proven && distance <= allowed;
+                if (distance > allowed) {
+                    result.proven = false;
+                    if (far != nullptr) {
+                        far->push_back(p);
+                    }
+                }
                 note(p, distance);
             }
         }
     }
     for (const PlanPoint p : wallPoints(paths.outline(), kDemandSpacing)) {
-        result.proven = result.proven && field.at(p, allowed) <= allowed;
+        if (field.at(p, allowed) > allowed) {
+            result.proven = false;
+            if (far != nullptr) {
+                far->push_back(p);
+            }
+        }
     }
     for (const PlanPoint p : wallPoints(paths.outline(), kFarthestSpacing)) {
         note(p, field.at(p));
     }
-    // Cells that a wall may cross: those along each wall and their neighbours.
+    // Cells that a wall crosses or touches, to within kNear (far above the rounding here): for
+    // each wall, row by row, the cells its piece in that row's band meets.
+    constexpr double kNear = 1e-6;
     std::vector<bool> walled(grid.nx * grid.ny, false);
+    const auto index = [&grid](double offset, std::size_t count) {
+        const double at = std::floor(offset / grid.spacing);
+        return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(count - 1)));
+    };
     const Ring& ring = paths.outline();
-    const auto mark = [&](PlanPoint p) {
-        const auto cell = [&grid](double offset, std::size_t count) {
-            const double index = std::floor(offset / grid.spacing);
-            return static_cast<std::ptrdiff_t>(
-                std::clamp(index, 0.0, static_cast<double>(count - 1)));
-        };
-        const std::ptrdiff_t ci = cell(p.x - grid.origin.x, grid.nx);
-        const std::ptrdiff_t cj = cell(p.y - grid.origin.y, grid.ny);
-        for (std::ptrdiff_t dj = -1; dj <= 1; ++dj) {
-            for (std::ptrdiff_t di = -1; di <= 1; ++di) {
-                const std::ptrdiff_t i = ci + di;
-                const std::ptrdiff_t j = cj + dj;
-                if (i >= 0 && j >= 0 && i < static_cast<std::ptrdiff_t>(grid.nx) &&
-                    j < static_cast<std::ptrdiff_t>(grid.ny)) {
-                    walled[static_cast<std::size_t>(j) * grid.nx + static_cast<std::size_t>(i)] =
-                        true;
+    for (std::size_t k = 0; k < ring.size(); ++k) {
+        const PlanPoint a = ring[k];
+        const PlanPoint b = ring[(k + 1) % ring.size()];
+        const std::size_t lowest = index(std::min(a.y, b.y) - kNear - grid.origin.y, grid.ny);
+        const std::size_t highest = index(std::max(a.y, b.y) + kNear - grid.origin.y, grid.ny);
+        for (std::size_t j = lowest; j <= highest; ++j) {
+            double left = std::min(a.x, b.x);
+            double right = std::max(a.x, b.x);
+            if (a.y != b.y) {
+                const double bottom = grid.node(0, j).y - kNear;
+                const double top = grid.node(0, j + 1).y + kNear;
+                double from = (bottom - a.y) / (b.y - a.y);
+                double to = (top - a.y) / (b.y - a.y);
+                if (from > to) {
+                    std::swap(from, to);
+                }
+                from = std::max(from, 0.0);
+                to = std::min(to, 1.0);
+                if (from > to) {
+                    continue;
+                }
+                left = a.x + from * (b.x - a.x);
+                right = a.x + to * (b.x - a.x);
+                if (left > right) {
+                    std::swap(left, right);
                 }
             }
+            const std::size_t first = index(left - kNear - grid.origin.x, grid.nx);
+            const std::size_t last = index(right + kNear - grid.origin.x, grid.nx);
+            for (std::size_t i = first; i <= last; ++i) {
+                walled[j * grid.nx + i] = true;
+            }
         }
-    };
-    for (const PlanPoint p : wallPoints(ring, grid.spacing / 2)) {
-        mark(p);
     }
     // A cell no wall crosses lies wholly inside or wholly outside; inside, every point of it is
     // within spacing/√2 of a corner it sees, so its distance is at most the corners' largest
@@ -185,23 +231,30 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
             const double largest = *std::max_element(corners.begin(), corners.end());
             if (walled[j * grid.nx + i] || (smallest < 0 && largest >= 0)) {
                 cells.push_back({kUnreachable, i, j});
-            } else if (smallest >= 0) {
+            } else if (smallest >= 0 && largest + grid.spacing * std::sqrt(0.5) > result.farthest) {
+                // (The largest distance found only grows: a cell bound by it now stays so.)
                 cells.push_back({largest + grid.spacing * std::sqrt(0.5), i, j});
             }
         }
     }
     std::sort(cells.begin(), cells.end(),
               [](const Cell& a, const Cell& b) { return a.bound > b.bound; });
+    // The finer nodes, each once: cells share their edges, and the demand grid's nodes are done.
     const auto fine = static_cast<std::size_t>(std::lround(kDemandSpacing / kFarthestSpacing));
+    const std::size_t fineColumns = grid.nx * fine + 1;
+    std::vector<bool> done(fineColumns * (grid.ny * fine + 1), false);
     for (const Cell& cell : cells) {
         if (cell.bound <= result.farthest) {
             break;
         }
-        const PlanPoint corner = grid.node(cell.i, cell.j);
-        for (std::size_t b = 0; b <= fine; ++b) {
-            for (std::size_t a = 0; a <= fine; ++a) {
-                const PlanPoint p{corner.x + static_cast<double>(a) * kFarthestSpacing,
-                                  corner.y + static_cast<double>(b) * kFarthestSpacing};
+        for (std::size_t fj = cell.j * fine; fj <= (cell.j + 1) * fine; ++fj) {
+            for (std::size_t fi = cell.i * fine; fi <= (cell.i + 1) * fine; ++fi) {
+                if ((fi % fine == 0 && fj % fine == 0) || done[fj * fineColumns + fi]) {
+                    continue;
+                }
+                done[fj * fineColumns + fi] = true;
+                const PlanPoint p{grid.origin.x + static_cast<double>(fi) * kFarthestSpacing,
+                                  grid.origin.y + static_cast<double>(fj) * kFarthestSpacing};
                 if (paths.contains(p)) {
                     note(p, field.at(p));
                 }
@@ -226,7 +279,11 @@ class Placer {
 
     // The allowed point nearest to `p` on a fine local grid, within 1.5 m; empty if none.
     [[nodiscard]] std::vector<PlanPoint> snapped(PlanPoint p) const {
-        if (allowed(p)) {
+        // Outside the room no point sees it.
+        if (!paths_.contains(p)) {
+            return {};
+        }
+        if (paths_.wallDistance(p) >= kWallClearance - 1e-9) {
             return {p};
         }
         constexpr double kStep = 0.05;
@@ -234,10 +291,9 @@ class Placer {
         for (int ring = 1; ring <= kRings; ++ring) {
             std::vector<PlanPoint> found;
             for (int dj = -ring; dj <= ring; ++dj) {
-                for (int di = -ring; di <= ring; ++di) {
-                    if (std::max(std::abs(di), std::abs(dj)) != ring) {
-                        continue;
-                    }
+                // The square's rim: whole rows at its top and bottom, two ends of the rows between.
+                const int across = std::abs(dj) == ring ? 1 : 2 * ring;
+                for (int di = -ring; di <= ring; di += across) {
                     const PlanPoint c{p.x + di * kStep, p.y + dj * kStep};
                     if (allowed(c) && paths_.sees(p, c)) {
                         found.push_back(c);
@@ -283,9 +339,11 @@ class Placer {
 
     // Adds points until every demand point of `subset` is covered, where it can be: each new
     // point goes where it covers most of the uncovered demand near the worst one.
-    void complete(std::vector<PlanPoint>& points, const std::vector<std::uint32_t>& subset) const {
+    // Gives up once there are `most` points.
+    void complete(std::vector<PlanPoint>& points, const std::vector<std::uint32_t>& subset,
+                  std::size_t most = std::numeric_limits<std::size_t>::max()) const {
         std::vector<bool> abandoned(subset.size(), false);
-        for (;;) {
+        while (points.size() < most) {
             const Assignment a = assign(points, subset);
             std::size_t worst = subset.size();
             for (std::size_t k = 0; k < subset.size(); ++k) {
@@ -298,11 +356,10 @@ class Placer {
                 return;
             }
             const PlanPoint u = demand_.at(subset[worst]);
-            std::vector<PlanPoint> open;
+            std::vector<std::uint32_t> open;
             for (std::size_t k = 0; k < subset.size(); ++k) {
-                const PlanPoint p = demand_.at(subset[k]);
-                if (a.distance[k] > target_ && gap(p, u) <= 2 * target_) {
-                    open.push_back(p);
+                if (a.distance[k] > target_ && gap(demand_.at(subset[k]), u) <= 2 * target_) {
+                    open.push_back(subset[k]);
                 }
             }
             const std::size_t stride = std::max<std::size_t>(1, open.size() / 300);
@@ -312,13 +369,27 @@ class Placer {
             for (int dj = -6; dj <= 6; ++dj) {
                 for (int di = -6; di <= 6; ++di) {
                     const PlanPoint c{u.x + di * step, u.y + dj * step};
-                    if (gap(c, u) > 0.98 * target_ || !allowed(c) || !paths_.sees(c, u)) {
+                    if (gap(c, u) > 0.98 * target_) {
                         continue;
                     }
-                    const DistanceField single(paths_, {c});
+                    // No way is shorter than the straight line: those within reach of it bound
+                    // the count, and in a convex room they are the count.
                     std::size_t count = 0;
                     for (std::size_t k = 0; k < open.size(); k += stride) {
-                        count += single.at(open[k], target_) <= target_ ? 1 : 0;
+                        count += gap(c, demand_.at(open[k])) <= target_ + 1e-9 ? 1 : 0;
+                    }
+                    if (count <= bestCount || !allowed(c) || !paths_.sees(c, u)) {
+                        continue;
+                    }
+                    if (!paths_.convex()) {
+                        const DistanceField single(paths_, {c});
+                        count = 0;
+                        for (std::size_t k = 0; k < open.size(); k += stride) {
+                            const std::uint32_t d = open[k];
+                            const double distance =
+                                single.nearest(demand_.at(d), demand_.sight(d), target_).distance;
+                            count += distance <= target_ ? 1 : 0;
+                        }
                     }
                     if (count > bestCount) {
                         best = c;
@@ -440,13 +511,35 @@ class Placer {
         }
     }
 
-    // Drops points while the others, moved about the gap, still cover the demand points.
-    void thin(std::vector<PlanPoint>& points) const {
+    // The demand points of `subset` whose point (by the assignment) is `gone` or lies within
+    // 3·target of it: what the points about a dropped one must take over.
+    [[nodiscard]] std::vector<std::uint32_t> about(const std::vector<PlanPoint>& points,
+                                                   std::size_t gone,
+                                                   const std::vector<std::uint32_t>& subset,
+                                                   const Assignment& a) const {
+        std::vector<std::uint32_t> near;
+        for (std::size_t k = 0; k < subset.size(); ++k) {
+            const std::uint32_t owner = a.owner[k];
+            if (owner == gone ||
+                (owner < points.size() && gap(points[owner], points[gone]) <= 3 * target_)) {
+                near.push_back(subset[k]);
+            }
+        }
+        return near;
+    }
+
+    // Drops points while the others, moved about the gap, still cover the demand points. Each
+    // drop is tried first on the far fewer demand points of `screen`: covering those is needed
+    // to cover these, so a drop after which the others cannot be moved to cover those is
+    // rejected cheaply, and most drops are.
+    void thin(std::vector<PlanPoint>& points, const Placer& screen) const {
         const std::vector<std::uint32_t> all = everything();
+        const std::vector<std::uint32_t> few = screen.everything();
         bool dropped = true;
         while (dropped && points.size() > 1) {
             dropped = false;
             const Assignment a = assign(points, all);
+            const Assignment coarse = screen.assign(points, few);
             std::vector<std::size_t> share(points.size(), 0);
             for (const std::uint32_t owner : a.owner) {
                 if (owner < points.size()) {
@@ -461,24 +554,27 @@ class Placer {
             for (const std::size_t gone : order) {
                 std::vector<PlanPoint> trial;
                 std::vector<bool> movable;
-                std::vector<bool> kept(points.size(), false);
                 for (std::size_t s = 0; s < points.size(); ++s) {
                     if (s != gone) {
-                        kept[s] = true;
                         trial.push_back(points[s]);
                         movable.push_back(gap(points[s], points[gone]) <= 3 * target_);
                     }
                 }
-                // The demand points of the dropped point and of the ones that may move.
-                std::vector<std::uint32_t> subset;
-                for (std::size_t k = 0; k < all.size(); ++k) {
-                    const std::uint32_t owner = a.owner[k];
-                    if (owner == gone || (owner < points.size() &&
-                                          gap(points[owner], points[gone]) <= 3 * target_)) {
-                        subset.push_back(all[k]);
-                    }
+                std::vector<PlanPoint> screened = trial;
+                // That relocation is a search too and may end a little short of where the full
+                // one gets: only a clear miss rejects the drop.
+                if (screen.relocate(screened, movable, screen.about(points, gone, few, coarse),
+                                    40) > target_ * (1 + kScreenSlack)) {
+                    continue;
                 }
-                if (relocate(trial, movable, subset, 40) <= target_) {
+                // From where the screen moved them, else from where they were.
+                const std::vector<std::uint32_t> near = about(points, gone, all, a);
+                if (relocate(screened, movable, near, 40) <= target_) {
+                    points = std::move(screened);
+                    dropped = true;
+                    break;
+                }
+                if (relocate(trial, movable, near, 40) <= target_) {
                     points = std::move(trial);
                     dropped = true;
                     break;
@@ -534,7 +630,13 @@ std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target
                 std::vector<PlanPoint> points =
                     lattice(coarse, ring, target * std::sqrt(3.0), upright,
                             static_cast<double>(sx) / kShifts, static_cast<double>(sy) / kShifts);
-                coarse.complete(points, all);
+                // Filling in only adds points: a lattice that has as many as the best one
+                // already is no better.
+                if (found && points.size() >= best.size()) {
+                    continue;
+                }
+                coarse.complete(points, all,
+                                found ? best.size() : std::numeric_limits<std::size_t>::max());
                 if (!found || points.size() < best.size()) {
                     best = std::move(points);
                     found = true;
@@ -561,17 +663,47 @@ Placement placeSettingPoints(const Ring& outline, double reach) {
     if (!(target > 0) || outline.size() < 3) {
         return placement;
     }
-    // The search runs on demand points at most 15 000 or so, the proof on its own grid after.
-    const double spacing = std::max(kDemandSpacing, std::sqrt(area(outline) / 15000));
+    // The search runs on demand points some target/25 apart (at most 15 000 or so of them), the
+    // proof on its own grid after.
+    const double spacing = std::max(
+        {kDemandSpacing, target / kSearchDivisor, std::sqrt(area(outline) / kSearchPoints)});
     const Placer placer(paths, reach, demandPoints(paths, spacing));
     std::vector<PlanPoint> points = start(paths, reach, target);
     const std::vector<std::uint32_t> all = placer.everything();
     placer.relocate(points, std::vector<bool>(points.size(), true), all, 30);
     placer.complete(points, all);
-    placer.thin(points);
-    CoverCheck verdict = check(paths, points, reach);
+    const Placer screen(paths, reach,
+                        demandPoints(paths, std::max(spacing, target / kScreenDivisor)));
+    placer.thin(points, screen);
+    std::vector<PlanPoint> far;
+    CoverCheck verdict = check(paths, points, reach, &far);
+    // The proof's finer grid finds what the search's missed: the demand points that failed join
+    // the search's, the points move to take them in (where they cannot, more are added and the
+    // thinning runs again), and the proof runs again.
+    Samples demand = placer.demand();
+    for (int round = 0; round < kRefinements && !verdict.proven; ++round) {
+        for (const PlanPoint p : far) {
+            // With points about it, so that the move does not merely shift the gap aside.
+            for (const auto& [dx, dy] : kAround) {
+                const PlanPoint q{p.x + dx * kAroundGap, p.y + dy * kAroundGap};
+                if (paths.contains(q)) {
+                    demand.add(paths, q);
+                }
+            }
+        }
+        far.clear();
+        const Placer refined(paths, reach, demand);
+        const std::vector<std::uint32_t> every = refined.everything();
+        refined.relocate(points, std::vector<bool>(points.size(), true), every, 10);
+        const std::size_t moved = points.size();
+        refined.complete(points, every);
+        if (points.size() > moved) {
+            refined.thin(points, screen);
+        }
+        verdict = check(paths, points, reach, &far);
+    }
     if (!verdict.proven) {
-        // The proof's finer grid finds what the search's missed: polish on that grid, then fill.
+        // Still short somewhere: polish on the whole of the proof's grid, then fill.
         const Placer fine(paths, reach, demandPoints(paths, kDemandSpacing));
         const std::vector<std::uint32_t> every = fine.everything();
         fine.relocate(points, std::vector<bool>(points.size(), true), every, 10);

@@ -1,6 +1,7 @@
 #include "room_paths.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -137,8 +138,15 @@ bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
     const double maxY = std::max(a.y, b.y) + kTouch;
     // Where the segment touches the outline at a vertex, as a fraction of its length. Between
     // two such places (and the ends) the open piece neither crosses a wall nor meets a vertex,
-    // so it lies wholly inside or wholly outside: its midpoint tells which.
-    std::vector<double> touches{0.0, 1.0};
+    // so it lies wholly inside or wholly outside: its midpoint tells which. Most segments touch
+    // no vertex, a few touch some: those fit on the stack, and only more need the heap.
+    constexpr std::size_t kOnStack = 14;
+    std::array<double, kOnStack> stack{};
+    std::vector<double> heap;
+    std::size_t touching = 0;
+    // A vertex on the segment's line, or an end of the segment on a wall's line where that wall
+    // runs across it: only then can the segment meet the outline without crossing a wall.
+    bool grazing = false;
     const std::size_t n = outline_.size();
     for (std::size_t i = 0; i < n; ++i) {
         const PlanPoint p = outline_[i];
@@ -149,29 +157,50 @@ bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
         }
         const int sideP = side(a, along, length, p);
         const int sideQ = side(a, along, length, q);
+        grazing = grazing || sideP == 0 || sideQ == 0;
         if (sideP == 0) {
             const double t = ((p.x - a.x) * along.x + (p.y - a.y) * along.y) / (length * length);
             if (t * length > kTouch && (1 - t) * length > kTouch) {
-                touches.push_back(t);
+                if (touching < kOnStack) {
+                    stack[touching] = t;
+                } else {
+                    if (heap.empty()) {
+                        heap.assign(stack.begin(), stack.end());
+                    }
+                    heap.push_back(t);
+                }
+                ++touching;
             }
         }
         if (sideP * sideQ < 0) {
             const PlanPoint wall{q.x - p.x, q.y - p.y};
             const double wallLength = std::sqrt(wall.x * wall.x + wall.y * wall.y);
-            if (side(p, wall, wallLength, a) * side(p, wall, wallLength, b) < 0) {
+            const int sideA = side(p, wall, wallLength, a);
+            const int sideB = side(p, wall, wallLength, b);
+            if (sideA * sideB < 0) {
                 return false;  // through the wall
             }
+            grazing = grazing || sideA == 0 || sideB == 0;
         }
     }
-    std::sort(touches.begin(), touches.end());
-    for (std::size_t i = 0; i + 1 < touches.size(); ++i) {
-        if ((touches[i + 1] - touches[i]) * length <= kTouch) {
-            continue;
+    // Meeting no wall, the segment runs inside the room from end to end (its ends lie in it).
+    if (!grazing) {
+        return true;
+    }
+    const std::span<double> inner =
+        touching <= kOnStack ? std::span(stack).first(touching) : std::span(heap);
+    std::sort(inner.begin(), inner.end());
+    // The pieces between 0, the touches in order, and 1.
+    double from = 0;
+    for (std::size_t i = 0; i <= inner.size(); ++i) {
+        const double to = i < inner.size() ? inner[i] : 1.0;
+        if ((to - from) * length > kTouch) {
+            const double mid = (from + to) / 2;
+            if (!contains({a.x + mid * along.x, a.y + mid * along.y})) {
+                return false;
+            }
         }
-        const double mid = (touches[i] + touches[i + 1]) / 2;
-        if (!contains({a.x + mid * along.x, a.y + mid * along.y})) {
-            return false;
-        }
+        from = to;
     }
     return true;
 }
@@ -221,26 +250,44 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) con
         return nearest(point, CornerSight{}, limit);
     }
     // Every way in leaves the point straight to a source or to a corner. In the order of those
-    // lengths, the first that the point sees is the shortest path.
+    // lengths, the first that the point sees is the shortest path. Most often that is the
+    // shortest way of all, so they are taken out one at a time, not sorted; a room's ways fit on
+    // the stack, a big one's go to the heap.
     struct Way {
         double length;
         std::size_t index;  // a source, or sources_.size() + a corner
     };
-    std::vector<Way> ways;
-    ways.reserve(sources_.size() + cornerReach_.size());
-    for (std::size_t s = 0; s < sources_.size(); ++s) {
-        const double length = gap(point, sources_[s]);
-        ways.push_back({length, s});
-    }
     const std::vector<PlanPoint>& corners = paths_->corners();
+    constexpr std::size_t kOnStack = 64;
+    std::array<Way, kOnStack> stack{};
+    std::vector<Way> heap;
+    const std::size_t most = sources_.size() + corners.size();
+    if (most > kOnStack) {
+        heap.resize(most);
+    }
+    const std::span<Way> all = most > kOnStack ? std::span(heap) : std::span(stack);
+    std::size_t count = 0;
+    for (std::size_t s = 0; s < sources_.size(); ++s) {
+        all[count++] = {gap(point, sources_[s]), s};
+    }
     for (std::size_t c = 0; c < corners.size(); ++c) {
         if (cornerReach_[c] != kUnreachable) {
-            ways.push_back({gap(point, corners[c]) + cornerReach_[c], sources_.size() + c});
+            all[count++] = {gap(point, corners[c]) + cornerReach_[c], sources_.size() + c};
         }
     }
-    std::sort(ways.begin(), ways.end(),
-              [](const Way& x, const Way& y) { return x.length < y.length; });
-    for (const Way& way : ways) {
+    for (std::size_t next = 0; next < count; ++next) {
+        // The shortest of those left, first among equals.
+        std::size_t pick = next;
+        for (std::size_t k = next + 1; k < count; ++k) {
+            if (all[k].length < all[pick].length) {
+                pick = k;
+            }
+        }
+        const Way way = all[pick];
+        std::move_backward(all.begin() + static_cast<std::ptrdiff_t>(next),
+                           all.begin() + static_cast<std::ptrdiff_t>(pick),
+                           all.begin() + static_cast<std::ptrdiff_t>(pick) + 1);
+        all[next] = way;
         if (way.length > limit) {
             const std::size_t s = way.index < sources_.size()
                                       ? way.index

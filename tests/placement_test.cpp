@@ -59,6 +59,10 @@ const QualityCase kQuality[] = {
     {"Hall60By60", rectangle(60, 60), 20, 6, 5},
     {"RoundHallOfRadius25", roundHall(25), 20, 4, 4},
     {"Store2By2", rectangle(2, 2), 15, 1, 1},
+    // Four points reach the corners of their 8.75 × 15 m shares within R − kDemandMargin with
+    // 7 mm to spare. Two cannot do: the left one would have to reach (0, 0), (0, 15) and
+    // (17, 7.5), whose circle has a radius of 10.2 m.
+    {"Rectangle35By15", rectangle(35, 15), 9, 4, 3},
 };
 
 class Quality : public ::testing::TestWithParam<QualityCase> {};
@@ -179,17 +183,21 @@ class Independent {
         if (seen(a, b)) {
             return std::hypot(a.x - b.x, a.y - b.y);
         }
+        // Out of a to a corner it sees, on by the corners' paths, in to b from a corner it sees.
+        std::vector<double> in(corners_.size(), kNone);
+        for (std::size_t j = 0; j < corners_.size(); ++j) {
+            if (seen(corners_[j], b)) {
+                in[j] = std::hypot(b.x - corners_[j].x, b.y - corners_[j].y);
+            }
+        }
         double best = kNone;
         for (std::size_t i = 0; i < corners_.size(); ++i) {
             if (!seen(a, corners_[i])) {
                 continue;
             }
+            const double out = std::hypot(a.x - corners_[i].x, a.y - corners_[i].y);
             for (std::size_t j = 0; j < corners_.size(); ++j) {
-                if (seen(corners_[j], b)) {
-                    best = std::min(best, std::hypot(a.x - corners_[i].x, a.y - corners_[i].y) +
-                                              paths_[i][j] +
-                                              std::hypot(b.x - corners_[j].x, b.y - corners_[j].y));
-                }
+                best = std::min(best, out + paths_[i][j] + in[j]);
             }
         }
         return best;

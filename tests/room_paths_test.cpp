@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace core {
@@ -16,6 +19,17 @@ const Ring kU{{0, 0}, {6, 0}, {12, 0}, {12, 10}, {8, 10}, {8, 3}, {4, 3}, {4, 10
 // A box with two triangular notches cut down from the top: their tips (1, 2) and (7, 2) are the
 // re-entrant corners, and their open sides lie on the top line with the corners (0, 6), (8, 6).
 const Ring kComb{{0, 0}, {8, 0}, {8, 6}, {7, 6}, {7, 2}, {6, 6}, {2, 6}, {1, 2}, {1, 6}, {0, 6}};
+
+// A box of 40 × 5 m whose ceiling is a saw: its 20 teeth hang down to the re-entrant corners
+// (1, 4), (3, 4) … (39, 4), all on one line.
+Ring sawRoom() {
+    Ring room{{0, 0}, {40, 0}};
+    for (int x = 40; x >= 0; --x) {
+        room.push_back({static_cast<double>(x), x % 2 == 0 ? 5.0 : 4.0});
+    }
+    return room;
+}
+const Ring kSaw = sawRoom();
 
 struct PathCase {
     const char* name;
@@ -46,6 +60,11 @@ const PathCase kPaths[] = {
     {"BetweenTheNotches", &kComb, {2, 5}, {6, 5}, true, 4},
     {"GrazingANotchTip", &kComb, {0, 3}, {2, 1}, true, 2 * kRoot2},
     {"IntoANotch", &kComb, {0.5, 1}, {7.5, 5.5}, false, std::hypot(6.5, 1) + std::hypot(0.5, 3.5)},
+    // From one wall to another across the L's missing quarter: neither end is a corner, and the
+    // segment crosses no wall.
+    {"WallToWallOutside", &kL, {8, 12}, {12, 8}, false, 8},
+    {"AlongAllTheTeeth", &kSaw, {0.5, 4}, {39.5, 4}, true, 39},
+    {"ThroughTheTeeth", &kSaw, {0.5, 4.2}, {39.5, 4.2}, false, 38 + 2 * std::hypot(0.5, 0.2)},
 };
 
 class Path : public ::testing::TestWithParam<PathCase> {};
@@ -68,33 +87,67 @@ TEST(RoomPaths, FindsTheReEntrantCornersOnly) {
     EXPECT_TRUE(RoomPaths({{0, 0}, {5, 0}, {10, 0}, {10, 4}, {0, 4}}).convex());
 }
 
+struct FieldCase {
+    const char* name;
+    const Ring* room;
+    std::vector<PlanPoint> sources;
+    double step;  // of the grid of points asked about
+};
+
+// 45 sources: one up between each two teeth, the others spread over the floor; with the saw's
+// 20 corners, more ways than a point's question keeps at hand.
+std::vector<PlanPoint> underTheTeeth() {
+    std::vector<PlanPoint> sources;
+    for (int x = 2; x <= 38; x += 2) {
+        sources.push_back({static_cast<double>(x), 4.6});
+    }
+    for (int k = 0; k < 26; ++k) {
+        sources.push_back({0.5 + 1.5 * k, 1.0 + k % 3});
+    }
+    return sources;
+}
+
+const FieldCase kFields[] = {
+    {"ThreeInTheU", &kU, {{2, 9}, {11, 1}, {6, 2}}, 0.5},
+    {"ManyUnderTheSaw", &kSaw, underTheTeeth(), 1.5},
+};
+
+class Field : public ::testing::TestWithParam<FieldCase> {};
+
 // The field's nearest source, against the distance to each source taken one by one.
-TEST(DistanceField, GivesTheNearestSourceByPath) {
-    const RoomPaths paths(kU);
-    const std::vector<PlanPoint> sources{{2, 9}, {11, 1}, {6, 2}};
-    const DistanceField field(paths, sources);
-    for (double y = 0; y <= 10; y += 0.5) {
-        for (double x = 0; x <= 12; x += 0.5) {
+TEST_P(Field, GivesTheNearestSourceByPath) {
+    const FieldCase& c = GetParam();
+    const RoomPaths paths(*c.room);
+    for (const PlanPoint s : c.sources) {
+        ASSERT_TRUE(paths.contains(s)) << s.x << ", " << s.y;
+    }
+    const DistanceField field(paths, c.sources);
+    const PlanBox box = bounds(*c.room);
+    for (double y = box.min.y; y <= box.max.y; y += c.step) {
+        for (double x = box.min.x; x <= box.max.x; x += c.step) {
             const PlanPoint p{x, y};
             if (!paths.contains(p)) {
                 continue;
             }
             double nearest = kUnreachable;
-            for (const PlanPoint s : sources) {
+            for (const PlanPoint s : c.sources) {
                 nearest = std::min(nearest, paths.distance(s, p));
             }
             const DistanceField::Nearest n = field.nearest(p);
             EXPECT_NEAR(n.distance, nearest, 1e-9) << x << ", " << y;
-            EXPECT_NEAR(paths.distance(sources[n.source], p), nearest, 1e-9) << x << ", " << y;
+            EXPECT_NEAR(paths.distance(c.sources[n.source], p), nearest, 1e-9) << x << ", " << y;
             const std::vector<std::uint32_t> seen = visibleCorners(paths, p);
             std::vector<double> gaps;
-            for (const std::uint32_t c : seen) {
-                gaps.push_back(std::hypot(p.x - paths.corners()[c].x, p.y - paths.corners()[c].y));
+            for (const std::uint32_t k : seen) {
+                gaps.push_back(std::hypot(p.x - paths.corners()[k].x, p.y - paths.corners()[k].y));
             }
             EXPECT_NEAR(field.nearest(p, CornerSight{seen, gaps}).distance, nearest, 1e-9);
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rooms, Field, ::testing::ValuesIn(kFields),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace core
