@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <utility>
 
 #include "room_paths.h"
@@ -26,6 +27,8 @@ constexpr double kScreenDivisor = 8;
 constexpr double kScreenSlack = 0.02;
 // Rounds of moving the points to take in demand points that the proof found them short of.
 constexpr int kRefinements = 2;
+// Rounds of setting each point in the middle of its share once the count is settled.
+constexpr int kBalanceRounds = 6;
 // Each demand point the proof found short joins the search with these about it, kAroundGap apart.
 constexpr double kAroundGap = 0.5;
 constexpr std::array<std::array<double, 2>, 9> kAround{
@@ -473,15 +476,17 @@ class Placer {
     }
 
     // Alternately gives each demand point of `subset` to its nearest point and moves each
-    // movable point to the middle of its share, until all lie within the target or the worst
-    // stops falling. Returns the worst distance.
+    // movable point to the middle of its share, until all lie within `aim` (by default the
+    // target) or the worst stops falling. Returns the worst distance. No distance grows: a point
+    // moves only to bring its share nearer.
     double relocate(std::vector<PlanPoint>& points, const std::vector<bool>& movable,
-                    const std::vector<std::uint32_t>& subset, int rounds) const {
+                    const std::vector<std::uint32_t>& subset, int rounds,
+                    std::optional<double> aim = std::nullopt) const {
         double previous = kUnreachable;
         int stalls = 0;
         for (int round = 0;; ++round) {
             const Assignment a = assign(points, subset);
-            if (a.worst <= target_ || round == rounds) {
+            if (a.worst <= aim.value_or(target_) || round == rounds) {
                 return a.worst;
             }
             stalls = a.worst < previous - 1e-3 ? 0 : stalls + 1;
@@ -675,6 +680,9 @@ Placement placeSettingPoints(const Ring& outline, double reach) {
     const Placer screen(paths, reach,
                         demandPoints(paths, std::max(spacing, target / kScreenDivisor)));
     placer.thin(points, screen);
+    // Each point to the middle of what it covers, as a designer would set it: not in a corner of
+    // its share, with the slack spread evenly. Distances only shrink, so the cover holds.
+    placer.relocate(points, std::vector<bool>(points.size(), true), all, kBalanceRounds, 0.0);
     std::vector<PlanPoint> far;
     CoverCheck verdict = check(paths, points, reach, &far);
     // The proof's finer grid finds what the search's missed: the demand points that failed join

@@ -295,16 +295,16 @@ void ProjectWindow::buildMenus() {
     viewMenu_->addAction(planView_->fitAction());
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("工具(&T)"));
-    placeAction_ = toolsMenu_->addAction(QStringLiteral("布置设置点(&P)"), this,
-                                         &ProjectWindow::placeSettingPoints);
-    placeAction_->setToolTip(QStringLiteral("按最大保护距离在所选计算单元的平面轮廓内布置设置点"));
-    planView_->addMenuAction(placeAction_);
-    toolsMenu_->addSeparator();
     toolsMenu_->addAction(QStringLiteral("单元计算器"), this, [this] {
         if (openUnitCalculator) {
             openUnitCalculator();
         }
     });
+    toolsMenu_->addSeparator();
+    placeAction_ = toolsMenu_->addAction(QStringLiteral("布置设置点(&P)"), this,
+                                         &ProjectWindow::placeSettingPoints);
+    placeAction_->setToolTip(QStringLiteral("按最大保护距离在所选计算单元的平面轮廓内布置设置点"));
+    planView_->addMenuAction(placeAction_);
     updateActions();
 }
 
