@@ -110,13 +110,14 @@ case "$command" in
         corpus=$(mktemp -d)
         mkdir "$corpus/area" "$corpus/project" "$corpus/dxf"
         printf '1000' >"$corpus/area/area"
-        printf '%s' '{"format": "fire-extinguisher-project", "version": 3, "name": "工程",
+        printf '%s' '{"format": "fire-extinguisher-project", "version": 4, "name": "工程",
  "info": {"number": "GC-01", "stage": "施工图设计", "checkedBy": "校对", "date": "2026-12-07"},
  "units": [{"name": "办公室", "location": "一层", "fireClass": "A", "hazard": "medium",
             "factor": 0.9, "building": "aboveGround", "area": 1500,
             "agent": "ammoniumPhosphatePowder", "model": "MF/ABC3", "points": 2,
             "outline": [[0, 0], [50, 0], [50, 30], [0, 30]],
-            "plan": {"file": "一层.dxf", "layer": "房间", "handle": "2F", "unit": "mm"}}]}' \
+            "plan": {"file": "一层.dxf", "layer": "房间", "handle": "2F", "unit": "mm"},
+            "setPoints": [[12.5, 15], [37.5, 15]]}]}' \
             >"$corpus/project/project.fep"
         build-fuzz/tests/area_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
             "$corpus/area"

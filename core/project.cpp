@@ -78,8 +78,10 @@ struct CoverQuestion {
 }  // namespace
 
 PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points, int reach) {
-    // A project's table asks about every unit on each change; a check takes milliseconds.
-    constexpr std::size_t kRemembered = 4096;
+    // A project's table asks about every unit on each change; a check takes milliseconds. The
+    // answers are kept for outlines and points of up to a million vertices and points in all.
+    constexpr std::size_t kRemembered = 1'000'000;
+    static std::size_t stored = 0;
     static std::mutex guard;
     static std::map<CoverQuestion, PlacedCover> answers;
     CoverQuestion question{outline, points, reach};
@@ -100,10 +102,14 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
     const CoverCheck check = checkCover(outline, inside, reach);
     const PlacedCover answer{reach, check.farthest, check.proven && inside.size() == points.size()};
     const std::scoped_lock lock(guard);
-    if (answers.size() >= kRemembered) {
+    const std::size_t size = question.outline.size() + question.points.size();
+    if (stored + size > kRemembered) {
         answers.clear();
+        stored = 0;
     }
-    answers.emplace(std::move(question), answer);
+    if (answers.emplace(std::move(question), answer).second) {
+        stored += size;
+    }
     return answer;
 }
 
