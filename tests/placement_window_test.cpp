@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "menu_click.h"
 #include "plan_view.h"
 #include "preview_support.h"
 #include "project_model.h"
@@ -75,24 +76,9 @@ class PlacementWindowTest : public ::testing::Test {
         return plan().view()->viewportTransform().map(PlanView::scenePoint(point)).toPoint();
     }
 
-    // Opens the menu as the menu bar does and clicks the item.
-    static void click(QMenu* menu, const QString& text) {
-        QAction* item = nullptr;
-        for (QAction* action : menu->actions()) {
-            item = action->text().remove(u'&').startsWith(text) ? action : item;
-        }
-        ASSERT_NE(item, nullptr) << text.toStdString();
-        if (!menu->isVisible()) {
-            menu->popup(QPoint(0, 0));
-        }
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-        QCoreApplication::processEvents();
-    }
-
     void placeFromTheMenu() {
         window->table()->setFocus();
-        click(window->toolsMenu(), u"布置设置点"_s);
+        tests::clickMenuItem(window->toolsMenu(), u"布置设置点"_s);
     }
 
     std::unique_ptr<ProjectWindow> window;
@@ -175,7 +161,7 @@ TEST_F(PlacementWindowTest, TheLByPathIsNotCoveredUntilPlaced) {
                                 viewport()->mapToGlobal(at({kLx + 4, 4})));
     QApplication::sendEvent(viewport(), &menuEvent);
     ASSERT_TRUE(plan().menu()->isVisible());
-    click(plan().menu(), u"布置设置点"_s);
+    tests::clickMenuItem(plan().menu(), u"布置设置点"_s);
     EXPECT_NE(unit(1).setPoints, l.setPoints);
     EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
     ASSERT_NE(plan().reachShown(), nullptr);

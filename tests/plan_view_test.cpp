@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "menu_click.h"
 #include "plan_view.h"
 #include "preview_support.h"
 #include "project_model.h"
@@ -169,19 +170,6 @@ class PlanViewTest : public ::testing::Test {
                           {0, 120 * notches}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
                           false);
         QApplication::sendEvent(viewport(), &event);
-    }
-
-    // Opens the menu as the menu bar does and clicks the item.
-    static void click(QMenu* menu, const QString& text) {
-        QAction* item = nullptr;
-        for (QAction* action : menu->actions()) {
-            item = action->text().remove(u'&').startsWith(text) ? action : item;
-        }
-        ASSERT_NE(item, nullptr) << text.toStdString();
-        menu->popup(QPoint(0, 0));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-        QCoreApplication::processEvents();
     }
 
     std::unique_ptr<ProjectWindow> window;
@@ -401,7 +389,7 @@ TEST_F(PlanViewTest, FitToWindowFromKeyButtonAndMenu) {
                 }
             }
         },
-        [this] { click(window->viewMenu(), u"适合窗口"_s); },
+        [this] { tests::clickMenuItem(window->viewMenu(), u"适合窗口"_s); },
     };
     for (const auto& fit : ways) {
         wheel(seen.center() + QPointF(100, 40), 3);
@@ -465,7 +453,7 @@ TEST_F(PlanViewTest, DraggingPansTheDrawing) {
 TEST_F(PlanViewTest, ViewMenuHidesThePlanAndTheChoiceIsKept) {
     QAction* item = window->viewMenu()->actions().value(0);
     ASSERT_TRUE(item->isChecked() && item->isEnabled());
-    click(window->viewMenu(), u"平面图"_s);
+    tests::clickMenuItem(window->viewMenu(), u"平面图"_s);
     EXPECT_FALSE(plan().isVisible());
     EXPECT_FALSE(item->isChecked());
 
@@ -475,7 +463,7 @@ TEST_F(PlanViewTest, ViewMenuHidesThePlanAndTheChoiceIsKept) {
     EXPECT_FALSE(next->planView()->isVisible());
     next->close();
 
-    click(window->viewMenu(), u"平面图"_s);
+    tests::clickMenuItem(window->viewMenu(), u"平面图"_s);
     EXPECT_TRUE(plan().isVisible());
     EXPECT_EQ(plan().roomRows(), std::vector<int>({0, 1, 2}));
 

@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "file_export.h"
+#include "menu_click.h"
 #include "preview_support.h"
 #include "project_exports.h"
 #include "project_info_dialog.h"
@@ -105,20 +106,6 @@ class ProjectWindowTest : public ::testing::Test {
                                      {makeUnit("办公室", core::FireClass::A, 120),
                                       makeUnit("配电间", core::FireClass::E, 40),
                                       makeUnit("油品库", core::FireClass::B, 300)}});
-    }
-
-    // Opens the menu as the menu bar does and clicks the item.
-    static void click(QMenu* menu, const QString& text) {
-        QAction* item = nullptr;
-        for (QAction* action : menu->actions()) {
-            item = action->text().remove(u'&').startsWith(text) ? action : item;
-        }
-        ASSERT_NE(item, nullptr) << text.toStdString();
-        menu->popup(QPoint(0, 0));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-        QCoreApplication::processEvents();
-        EXPECT_FALSE(menu->isVisible());
     }
 
     [[nodiscard]] QString in(const QString& name) const { return folder.filePath(name); }
@@ -263,7 +250,7 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
         if (item == nullptr) {
             w.model()->setData(w.model()->index(1, ProjectModel::Area), 2000.0, Qt::EditRole);
         } else {
-            click(w.editMenu(), QString::fromUtf8(item));
+            tests::clickMenuItem(w.editMenu(), QString::fromUtf8(item));
         }
         const core::Project after = w.project();
         const bool renamed = after.name != before.name;
@@ -316,12 +303,12 @@ TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
 
     std::optional<ui::ProjectDetails> answered;  // 取消
     window->askProjectDetails = [&answered](const ui::ProjectDetails&) { return answered; };
-    click(window->editMenu(), u"工程信息"_s);
+    tests::clickMenuItem(window->editMenu(), u"工程信息"_s);
     answered = window->model()->details();
-    click(window->editMenu(), u"工程信息"_s);
+    tests::clickMenuItem(window->editMenu(), u"工程信息"_s);
     EXPECT_EQ(window->undoStack()->count(), 0);
     answered->info.checkedBy = "李四";
-    click(window->editMenu(), u"工程信息"_s);
+    tests::clickMenuItem(window->editMenu(), u"工程信息"_s);
     EXPECT_EQ(window->project().info.checkedBy, "李四");
     EXPECT_EQ(window->undoStack()->undoText(), u"工程信息"_s);
 }
@@ -445,7 +432,7 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     fill("科研楼");
     tests::keepPicture(*window, u"project-window"_s);
     typed = in(u"book.pdf"_s);
-    click(window->fileMenu(), u"导出计算书PDF"_s);
+    tests::clickMenuItem(window->fileMenu(), u"导出计算书PDF"_s);
     SKIP_UNLESS_PDF_TOOLS_ANSWER();
     const QString text = pdfText(typed);
     for (const QString& expected :
@@ -458,7 +445,7 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     EXPECT_EQ(ui::exportFolder(), folder.path());
 
     printTo = in(u"printed.pdf"_s);
-    click(window->fileMenu(), u"打印(I)"_s);
+    tests::clickMenuItem(window->fileMenu(), u"打印(I)"_s);
     EXPECT_TRUE(pdfText(printTo).contains(u"油品库"_s));
 
     // The preview shows the pages of the book, drawn.
@@ -466,12 +453,12 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     exports->showPreview = [&](QPrintPreviewDialog& preview) {
         seen = tests::lookAt(preview, u"book-preview"_s);
     };
-    click(window->fileMenu(), u"打印预览"_s);
+    tests::clickMenuItem(window->fileMenu(), u"打印预览"_s);
     EXPECT_EQ(seen.pages, text.count(u'\f'));
     EXPECT_GT(tests::darkPixels(seen.picture), 1000);
 
     typed = in(u"表格"_s);
-    click(window->fileMenu(), u"导出Excel"_s);
+    tests::clickMenuItem(window->fileMenu(), u"导出Excel"_s);
     EXPECT_TRUE(readFile(typed + u".xlsx"_s).startsWith("PK"));
     EXPECT_EQ(entries(folder.path()),
               QStringList({u"book.pdf"_s, u"printed.pdf"_s, u"表格.xlsx"_s}));
@@ -484,11 +471,11 @@ TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
     answer = ProjectWindow::SaveAnswer::Discard;
     fill("");
     typed = in(u"仓库"_s);
-    click(window->fileMenu(), u"另存为"_s);
+    tests::clickMenuItem(window->fileMenu(), u"另存为"_s);
     ASSERT_EQ(window->fileName(), typed + u".fep"_s);
     typed.clear();  // cancels the exports below
     exports->exportWorkbook();
-    click(window->fileMenu(), u"新建"_s);
+    tests::clickMenuItem(window->fileMenu(), u"新建"_s);
     window->model()->setProject({"", {makeUnit("门厅", core::FireClass::A, 80)}});
     exports->exportBook();
     EXPECT_EQ(suggestions,
@@ -536,13 +523,13 @@ TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesTheFolderAsItWas) {
 
 TEST_F(ProjectExportsTest, CopiesTheSchedule) {
     fill("科研楼");
-    click(window->editMenu(), u"复制配置表"_s);
+    tests::clickMenuItem(window->editMenu(), u"复制配置表"_s);
     const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);  // the headings, three units and 合计
     EXPECT_TRUE(lines[0].startsWith(u"序号\t位置\t计算单元"_s) && lines[4].startsWith(u"合计"_s));
     EXPECT_TRUE(lines[3].startsWith(u"3\t一层\t油品库\t"_s));
 
-    click(window->editMenu(), u"复制材料表"_s);
+    tests::clickMenuItem(window->editMenu(), u"复制材料表"_s);
     EXPECT_TRUE(
         QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
 }
