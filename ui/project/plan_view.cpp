@@ -834,6 +834,7 @@ void PlanView::refreshFloors() {
 }
 
 void PlanView::rebuildScene() {
+    reachRow_ = -1;  // its room goes with the scene
     if (!isVisible()) {
         // Made when the pane shows.
         sceneDirty_ = true;
@@ -842,7 +843,6 @@ void PlanView::rebuildScene() {
         return;
     }
     sceneDirty_ = false;
-    reachRow_ = -1;
     scene_->clear();
     rooms_.assign(static_cast<std::size_t>(model_->rowCount()), nullptr);
     const std::vector<char> selected = selectedRowFlags();
@@ -918,10 +918,10 @@ void PlanView::unitsChanged(int first, int last) {
     }
     // A change of the class, the hazard or the model may change R.
     if (reachRow_ >= first && reachRow_ <= last) {
-        const int row = reachRow_;
+        const auto row = static_cast<std::size_t>(reachRow_);
         reachRow_ = -1;
-        if (rooms_[static_cast<std::size_t>(row)] != nullptr) {
-            rooms_[static_cast<std::size_t>(row)]->showReach({}, 0);
+        if (row < rooms_.size() && rooms_[row] != nullptr) {
+            rooms_[row]->showReach({}, 0);
         }
     }
     updateReach();
