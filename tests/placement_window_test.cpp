@@ -206,6 +206,8 @@ TEST_F(PlacementWindowTest, CancelChangesNothing) {
         auto* progress = window->findChild<QProgressDialog*>();
         if (progress != nullptr && progress->isVisible() && !cancelled) {
             cancelled = true;
+            EXPECT_EQ(progress->labelText(), u"正在布置设置点…"_s);
+            tests::keepPicture(*progress, u"placing-progress"_s);
             QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
         }
     });
