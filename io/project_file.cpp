@@ -418,28 +418,55 @@ std::optional<QString> outlineFault(const core::Ring& outline, const QString& pr
     return std::nullopt;
 }
 
+// How messages speak of a list of points: an example of its shape, the word before "过多", and
+// one of its points.
+struct PointWords {
+    const char* example;
+    const char* many;
+    const char* one;
+};
+
+// A list of points, [[x, y], ...] in metres, as `what` (the key's words) names it: at most `most`
+// of them.
+std::variant<std::vector<core::PlanPoint>, QString> pointsFromValue(const QJsonValue& value,
+                                                                    const QString& what,
+                                                                    qsizetype most,
+                                                                    const PointWords& words) {
+    if (!value.isArray()) {
+        return QStringLiteral("%1应为坐标数组（如 %2）")
+            .arg(what, QString::fromUtf8(words.example));
+    }
+    const QJsonArray array = value.toArray();
+    if (array.size() > most) {
+        return QStringLiteral("%1%2过多：%3个，最多%4个")
+            .arg(what, QString::fromUtf8(words.many))
+            .arg(array.size())
+            .arg(most);
+    }
+    std::vector<core::PlanPoint> points;
+    points.reserve(static_cast<std::size_t>(array.size()));
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QJsonArray xy = array[i].toArray();
+        if (!array[i].isArray() || xy.size() != 2 || !xy[0].isDouble() || !xy[1].isDouble()) {
+            return QStringLiteral("%1第%2个%3无效：应为两个数 [x, y]")
+                .arg(what)
+                .arg(i + 1)
+                .arg(QString::fromUtf8(words.one));
+        }
+        points.push_back({xy[0].toDouble(), xy[1].toDouble()});
+    }
+    return points;
+}
+
 // The outline of a unit of version 3 on: [[x, y], ...] in metres.
 std::variant<core::Ring, QString> outlineFromValue(const QJsonValue& value, const QString& prefix) {
     const QString outline = outlinePrefix(prefix);
-    if (!value.isArray()) {
-        return QStringLiteral("%1应为坐标数组（如 [[0, 0], [6, 0], [6, 4]]）").arg(outline);
+    auto read = pointsFromValue(value, outline, kMaxPolylineVertices,
+                                {"[[0, 0], [6, 0], [6, 4]]", "顶点", "顶点"});
+    if (auto* fault = std::get_if<QString>(&read)) {
+        return std::move(*fault);
     }
-    const QJsonArray vertices = value.toArray();
-    if (vertices.size() > kMaxPolylineVertices) {
-        return QStringLiteral("%1顶点过多：%2个，最多%3个")
-            .arg(outline)
-            .arg(vertices.size())
-            .arg(kMaxPolylineVertices);
-    }
-    core::Ring ring;
-    ring.reserve(static_cast<std::size_t>(vertices.size()));
-    for (qsizetype i = 0; i < vertices.size(); ++i) {
-        const QJsonArray xy = vertices[i].toArray();
-        if (!vertices[i].isArray() || xy.size() != 2 || !xy[0].isDouble() || !xy[1].isDouble()) {
-            return QStringLiteral("%1第%2个顶点无效：应为两个数 [x, y]").arg(outline).arg(i + 1);
-        }
-        ring.push_back({xy[0].toDouble(), xy[1].toDouble()});
-    }
+    core::Ring ring = std::move(std::get<std::vector<core::PlanPoint>>(read));
     if (auto fault = outlineFault(ring, outline)) {
         return *fault;
     }
@@ -507,29 +534,14 @@ std::optional<QString> setPointsFault(const std::vector<core::PlanPoint>& points
 std::variant<std::vector<core::PlanPoint>, QString> setPointsFromValue(const QJsonValue& value,
                                                                        const QString& prefix) {
     const QString what = setPointsPrefix(prefix);
-    if (!value.isArray()) {
-        return QStringLiteral("%1应为坐标数组（如 [[1.5, 15], [1.5, 45]]）").arg(what);
-    }
-    const QJsonArray array = value.toArray();
-    if (array.size() > core::kMaxPoints) {
-        return QStringLiteral("%1过多：%2个，最多%3个")
-            .arg(what)
-            .arg(array.size())
-            .arg(core::kMaxPoints);
-    }
-    std::vector<core::PlanPoint> points;
-    points.reserve(static_cast<std::size_t>(array.size()));
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        const QJsonArray xy = array[i].toArray();
-        if (!array[i].isArray() || xy.size() != 2 || !xy[0].isDouble() || !xy[1].isDouble()) {
-            return QStringLiteral("%1第%2个点无效：应为两个数 [x, y]").arg(what).arg(i + 1);
+    auto read =
+        pointsFromValue(value, what, core::kMaxPoints, {"[[1.5, 15], [1.5, 45]]", "", "点"});
+    if (auto* points = std::get_if<std::vector<core::PlanPoint>>(&read)) {
+        if (auto fault = setPointsFault(*points, what)) {
+            return *fault;
         }
-        points.push_back({xy[0].toDouble(), xy[1].toDouble()});
     }
-    if (auto fault = setPointsFault(points, what)) {
-        return *fault;
-    }
-    return points;
+    return read;
 }
 
 // One unit of a file of the version; its place in the project, from 1, names it in messages.
