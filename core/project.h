@@ -44,6 +44,10 @@ struct Unit {
     // The room on the floor plan, in metres in the drawing's coordinates, counter-clockwise;
     // empty where the unit has none.
     Ring outline = {};
+    // The columns, shafts and voids inside the outline that are not part of the room: simple
+    // rings in metres, counter-clockwise, each inside the outline and apart from the others.
+    // Only with an outline.
+    std::vector<Ring> holes = {};
     std::optional<PlanSource> plan = {};  // only with an outline
     // The setting points placed in the outline, in metres, as placed: never moved behind the
     // user's back. With them N is their number. Only with an outline, at most kMaxPoints.

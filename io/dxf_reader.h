@@ -64,6 +64,9 @@ struct DxfDrawing {
     // ("TCH_WALL"); a proxy by the name of its class where the drawing names it, else
     // "ACAD_PROXY_ENTITY".
     std::map<QString, int> unknownEntities;
+    // Model space entities of kinds the reader knows but takes no room from, by type: "LINE",
+    // "ARC", "CIRCLE", "HATCH", "INSERT", "SPLINE", "ELLIPSE", ...
+    std::map<QString, int> otherEntities;
     int paperSpaceEntities = 0;  // passed over
 };
 
