@@ -16,9 +16,9 @@ struct PlanRoomInput {
     std::string name;
     std::string layer;
     std::string handle;
-    Ring outline;             // metres, counter-clockwise
-    std::vector<Ring> holes;  // columns, shafts and voids inside it; metres, counter-clockwise
-    double area = 0;          // m², rounded up to 0.01 m²
+    Ring outline;                  // metres, counter-clockwise
+    double area = 0;               // m², rounded up to 0.01 m²
+    std::vector<Ring> holes = {};  // columns, shafts and voids inside it; metres, counter-clockwise
 };
 
 struct PlanInput {

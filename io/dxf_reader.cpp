@@ -56,10 +56,33 @@ struct Unit {
     double metres;
 };
 
-constexpr Unit kUnits[] = {{DrawingUnit::Millimetre, 4, "mm", u"毫米", 0.001},
-                           {DrawingUnit::Centimetre, 5, "cm", u"厘米", 0.01},
-                           {DrawingUnit::Metre, 6, "m", u"米", 1},
-                           {DrawingUnit::Inch, 1, "inch", u"英寸", 0.0254}};
+// Every length unit that $INSUNITS names (0 is "unitless", not a length).
+constexpr Unit kUnits[] = {
+    {DrawingUnit::Millimetre, 4, "mm", u"毫米", 0.001},
+    {DrawingUnit::Centimetre, 5, "cm", u"厘米", 0.01},
+    {DrawingUnit::Decimetre, 14, "dm", u"分米", 0.1},
+    {DrawingUnit::Metre, 6, "m", u"米", 1},
+    {DrawingUnit::Inch, 1, "inch", u"英寸", 0.0254},
+    {DrawingUnit::Foot, 2, "ft", u"英尺", 0.3048},
+    {DrawingUnit::Mile, 3, "mile", u"英里", 1609.344},
+    {DrawingUnit::Kilometre, 7, "km", u"千米", 1000},
+    {DrawingUnit::Microinch, 8, "microinch", u"微英寸", 0.0254e-6},
+    {DrawingUnit::Mil, 9, "mil", u"密耳", 0.0254e-3},
+    {DrawingUnit::Yard, 10, "yd", u"码", 0.9144},
+    {DrawingUnit::Angstrom, 11, "angstrom", u"埃", 1e-10},
+    {DrawingUnit::Nanometre, 12, "nm", u"纳米", 1e-9},
+    {DrawingUnit::Micrometre, 13, "um", u"微米", 1e-6},
+    {DrawingUnit::Decametre, 15, "dam", u"十米", 10},
+    {DrawingUnit::Hectometre, 16, "hm", u"百米", 100},
+    {DrawingUnit::Gigametre, 17, "Gm", u"吉米", 1e9},
+    {DrawingUnit::AstronomicalUnit, 18, "au", u"天文单位", 149597870700.0},
+    {DrawingUnit::LightYear, 19, "ly", u"光年", 9460730472580800.0},
+    {DrawingUnit::Parsec, 20, "pc", u"秒差距", 3.0856775814913673e16},
+    {DrawingUnit::UsSurveyFoot, 21, "us-ft", u"美国测量英尺", 1200.0 / 3937.0},
+    {DrawingUnit::UsSurveyInch, 22, "us-inch", u"美国测量英寸", 100.0 / 3937.0},
+    {DrawingUnit::UsSurveyYard, 23, "us-yd", u"美国测量码", 3600.0 / 3937.0},
+    {DrawingUnit::UsSurveyMile, 24, "us-mile", u"美国测量英里", 6336000.0 / 3937.0},
+};
 
 const Unit& unitOf(DrawingUnit unit) {
     return *std::ranges::find(kUnits, unit, &Unit::unit);

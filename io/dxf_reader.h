@@ -17,12 +17,39 @@
 // does not know (a program's own objects, proxies) counted by their type.
 namespace io {
 
-enum class DrawingUnit : std::uint8_t { Millimetre, Centimetre, Metre, Inch };
+// Every length unit that a drawing's $INSUNITS can name.
+enum class DrawingUnit : std::uint8_t {
+    Millimetre,
+    Centimetre,
+    Decimetre,
+    Metre,
+    Inch,
+    Foot,
+    Mile,
+    Kilometre,
+    Microinch,
+    Mil,
+    Yard,
+    Angstrom,
+    Nanometre,
+    Micrometre,
+    Decametre,
+    Hectometre,
+    Gigametre,
+    AstronomicalUnit,
+    LightYear,
+    Parsec,
+    UsSurveyFoot,
+    UsSurveyInch,
+    UsSurveyYard,
+    UsSurveyMile,
+};
 
-// The unit's name in files: "mm", "cm", "m", "inch"; and back (none for another name).
+// The unit's name in files: "mm", "cm", "dm", "m", "inch", "ft", ...; and back (none for another
+// name).
 [[nodiscard]] QString unitName(DrawingUnit unit);
 [[nodiscard]] std::optional<DrawingUnit> unitFromName(const QString& name);
-// The unit as the user reads it: 毫米, 厘米, 米, 英寸.
+// The unit as the user reads it: 毫米, 厘米, 分米, 米, 英寸, 英尺, ...
 [[nodiscard]] QString unitLabel(DrawingUnit unit);
 [[nodiscard]] double metresPerUnit(DrawingUnit unit);
 
@@ -54,7 +81,7 @@ struct DxfText {
 struct DxfDrawing {
     QString version;  // $ACADVER: "AC1009" (also where the drawing has no header) to "AC1032"
     DrawingUnit unit = DrawingUnit::Millimetre;
-    bool unitGiven = false;  // $INSUNITS names one of the four units; else millimetres
+    bool unitGiven = false;  // $INSUNITS names a length unit; else millimetres
     QString codePage;        // $DWGCODEPAGE as written ("ANSI_936"); empty where absent
     QStringList layers;      // the LAYER table's names, in its order
     // Model space, in the order of the file.

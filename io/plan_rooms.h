@@ -32,8 +32,8 @@ struct PlanRoom {
     QString layer;
     QString handle;
     core::Ring outline;  // in metres, counter-clockwise, arcs as chords within kOutlineSagitta
-    std::vector<core::Ring> holes;  // columns, shafts and voids inside it, as the outline is
-    double area = 0;                // m², rounded up to 0.01 m²
+    double area = 0;     // m², rounded up to 0.01 m²
+    std::vector<core::Ring> holes = {};  // columns, shafts and voids inside it, as the outline is
 };
 
 struct RefusedOutline {

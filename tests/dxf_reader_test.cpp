@@ -364,8 +364,12 @@ TEST(DrawingUnits, NamesLabelsAndScale) {
     const std::tuple<DrawingUnit, const char*, QString, double> units[] = {
         {DrawingUnit::Millimetre, "mm", u"毫米"_s, 0.001},
         {DrawingUnit::Centimetre, "cm", u"厘米"_s, 0.01},
+        {DrawingUnit::Decimetre, "dm", u"分米"_s, 0.1},
         {DrawingUnit::Metre, "m", u"米"_s, 1},
         {DrawingUnit::Inch, "inch", u"英寸"_s, 0.0254},
+        {DrawingUnit::Foot, "ft", u"英尺"_s, 0.3048},
+        {DrawingUnit::Mile, "mile", u"英里"_s, 1609.344},
+        {DrawingUnit::UsSurveyFoot, "us-ft", u"美国测量英尺"_s, 1200.0 / 3937.0},
     };
     for (const auto& [unit, name, label, metres] : units) {
         EXPECT_EQ(unitName(unit), QLatin1String(name));
@@ -380,7 +384,9 @@ TEST(DrawingUnits, FromTheHeader) {
     const std::tuple<const char*, DrawingUnit, bool> cases[] = {
         {"1", DrawingUnit::Inch, true},        {"4", DrawingUnit::Millimetre, true},
         {"5", DrawingUnit::Centimetre, true},  {"6", DrawingUnit::Metre, true},
-        {"0", DrawingUnit::Millimetre, false}, {"2", DrawingUnit::Millimetre, false},
+        {"2", DrawingUnit::Foot, true},        {"3", DrawingUnit::Mile, true},
+        {"14", DrawingUnit::Decimetre, true},  {"21", DrawingUnit::UsSurveyFoot, true},
+        {"0", DrawingUnit::Millimetre, false}, {"25", DrawingUnit::Millimetre, false},
     };
     for (const auto& [code, unit, given] : cases) {
         const DxfDrawing drawing = parsed(

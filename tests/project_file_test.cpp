@@ -229,7 +229,7 @@ std::vector<BadFile> badFiles() {
         {"SetPointNull", withPoints("[[0.2, 0.2], [0.2, 0.3], [null, 0.2]]"), "第2个计算单元的设置点“setPoints”第3个点无效：应为两个数 [x, y]"},
         {"SetPointsTooMany", withPoints(manyPoints(core::kMaxPoints + 1)), "第2个计算单元的设置点“setPoints”过多：1000个，最多999个"},
         {"SetPointsWithoutOutline", withRoom(R"("setPoints": [[0.2, 0.2]])", 4), "第2个计算单元有设置点“setPoints”却没有轮廓“outline”"},
-        {"PlanUnitFeet", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "ft"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“ft”无效"},
+        {"PlanUnitUnknown", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "furlong"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“furlong”无效"},
     };
 }
 // clang-format on
