@@ -1,46 +1,149 @@
 #include "plan_import.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <map>
 #include <utility>
 
 namespace core {
 
+namespace {
+
+// The floor a unit was imported to: for a unit of a file that did not keep it, its location.
+const std::string& floorOf(const Unit& unit) {
+    return unit.plan->floor.empty() ? unit.location : unit.plan->floor;
+}
+
+double distanceToSegment(PlanPoint p, PlanPoint a, PlanPoint b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double length = dx * dx + dy * dy;
+    const double t =
+        length > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
+// Every corner of `ring` lies within kOutlineMatch of the edges of `other`.
+bool cornersNear(const Ring& ring, const Ring& other) {
+    return std::all_of(ring.begin(), ring.end(), [&](PlanPoint p) {
+        for (std::size_t i = 0; i < other.size(); ++i) {
+            if (distanceToSegment(p, other[i], other[(i + 1) % other.size()]) <= kOutlineMatch) {
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+bool sameOutline(const Ring& a, const Ring& b) {
+    return !a.empty() && !b.empty() && std::abs(area(a) - area(b)) <= kOutlineMatch &&
+           cornersNear(a, b) && cornersNear(b, a);
+}
+
+}  // namespace
+
 PlanImportResult importPlan(const Project& project, const PlanInput& plan) {
     PlanImportResult result{project, {}};
     std::vector<Unit>& units = result.project.units;
-    // The project's units by the handle of the room they came from in this drawing; a room may
-    // have several units (its class A and its class E fires, say).
+    // The project's units from this drawing on this floor: by the handle of their room, or, for a
+    // drawing without handles, to be told by their outline. A room may have several units (its
+    // class A and its class E fires, say).
     std::multimap<std::string, std::size_t> byHandle;
+    std::vector<std::size_t> withoutHandle;
     for (std::size_t i = 0; i < units.size(); ++i) {
-        if (units[i].plan && units[i].plan->file == plan.file) {
-            byHandle.emplace(units[i].plan->handle, i);
+        if (units[i].plan && units[i].plan->file == plan.file &&
+            floorOf(units[i]) == plan.location) {
+            if (units[i].plan->handle.empty()) {
+                withoutHandle.push_back(i);
+            } else {
+                byHandle.emplace(units[i].plan->handle, i);
+            }
         }
     }
     for (const PlanRoomInput& room : plan.rooms) {
-        const PlanSource source{plan.file, room.layer, room.handle, plan.unit};
-        const auto [first, last] = byHandle.equal_range(room.handle);
-        if (room.handle.empty() || first == last) {
+        const PlanSource source{plan.file, room.layer, room.handle, plan.unit, plan.location};
+        std::vector<std::size_t> matches;
+        if (room.handle.empty()) {
+            // Each unit is one room's: of two rooms of one outline, the first takes it.
+            const auto first = std::stable_partition(
+                withoutHandle.begin(), withoutHandle.end(),
+                [&](std::size_t i) { return !sameOutline(units[i].outline, room.outline); });
+            matches.assign(first, withoutHandle.end());
+            withoutHandle.erase(first, withoutHandle.end());
+        } else {
+            const auto [first, last] = byHandle.equal_range(room.handle);
+            for (auto match = first; match != last; ++match) {
+                matches.push_back(match->second);
+            }
+        }
+        if (matches.empty()) {
             Unit unit;
             unit.name = room.name;
             unit.location = plan.location;
             unit.choices.area = room.area;
             unit.outline = room.outline;
+            unit.holes = room.holes;
             unit.plan = source;
             result.changes.added.push_back(units.size());
             units.push_back(std::move(unit));
             continue;
         }
-        for (auto match = first; match != last; ++match) {
-            Unit& unit = units[match->second];
-            const bool same = unit.outline == room.outline && unit.choices.area == room.area &&
-                              unit.plan == source;
+        for (const std::size_t i : matches) {
+            Unit& unit = units[i];
+            PlanSource before = *unit.plan;
+            before.floor = floorOf(unit);
+            const bool same = unit.outline == room.outline && unit.holes == room.holes &&
+                              unit.choices.area == room.area && before == source;
             unit.outline = room.outline;
+            unit.holes = room.holes;
             unit.choices.area = room.area;
             unit.plan = source;
-            (same ? result.changes.unchanged : result.changes.updated).push_back(match->second);
+            (same ? result.changes.unchanged : result.changes.updated).push_back(i);
         }
     }
     return result;
+}
+
+std::optional<std::string> lastFloor(const Project& project, const std::string& file) {
+    for (auto unit = project.units.rbegin(); unit != project.units.rend(); ++unit) {
+        if (unit->plan && unit->plan->file == file) {
+            return floorOf(*unit);
+        }
+    }
+    return std::nullopt;
+}
+
+RoomsScale roomsScale(std::vector<double> areas, double metresPerUnit,
+                      const std::vector<LengthUnit>& units) {
+    RoomsScale scale;
+    if (areas.empty()) {
+        return scale;
+    }
+    const auto middle = areas.begin() + static_cast<std::ptrdiff_t>(areas.size() / 2);
+    std::nth_element(areas.begin(), middle, areas.end());
+    scale.median = *middle;
+    if (areas.size() % 2 == 0) {
+        scale.median = (scale.median + *std::max_element(areas.begin(), middle)) / 2;
+    }
+    const auto plausible = [](double median) {
+        return median >= kMinMedianRoomArea && median <= kMaxMedianRoomArea;
+    };
+    scale.plausible = plausible(scale.median);
+    if (scale.plausible) {
+        return scale;
+    }
+    double nearest = std::numeric_limits<double>::infinity();
+    for (const LengthUnit& unit : units) {
+        const double ratio = unit.metres / metresPerUnit;
+        const double median = scale.median * ratio * ratio;
+        const double distance = std::abs(std::log(median / kTypicalRoomArea));
+        if (plausible(median) && distance < nearest) {
+            nearest = distance;
+            scale.likelyUnit = unit.name;
+        }
+    }
+    return scale;
 }
 
 }  // namespace core

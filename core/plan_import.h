@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,8 +9,9 @@
 #include "project.h"
 
 // The rooms of a floor plan brought into a project: a room already imported from the same drawing
-// (the same file name and entity handle) has its outline and area brought up to date; every other
-// room becomes a unit. No unit is removed.
+// to the same floor (the same file name, floor and entity handle; for a drawing without handles,
+// the same outline) has its outline and area brought up to date; every other room becomes a unit.
+// No unit is removed.
 namespace core {
 
 struct PlanRoomInput {
@@ -23,15 +25,19 @@ struct PlanRoomInput {
 
 struct PlanInput {
     std::string file;      // the drawing's file name, without its folder
-    std::string unit;      // the drawing's unit: "mm", "cm", "m" or "inch"
-    std::string location;  // the location of the units added
+    std::string unit;      // the drawing's unit: "mm", "cm", "m", "inch", ...
+    std::string location;  // the floor: the location of the units added
     std::vector<PlanRoomInput> rooms;
 };
+
+// A room without a handle is the room of a unit whose outline is the same to within this: in m²
+// for the area, in metres for the corners.
+constexpr double kOutlineMatch = 0.01;
 
 // What an import did, by the units' indices in the project it gives.
 struct PlanChanges {
     std::vector<std::size_t> added;
-    std::vector<std::size_t> updated;    // outline, area, layer or unit changed
+    std::vector<std::size_t> updated;    // outline, holes, area, layer or unit changed
     std::vector<std::size_t> unchanged;  // matched, and already as the drawing has them
 
     [[nodiscard]] bool changesProject() const { return !added.empty() || !updated.empty(); }
@@ -43,8 +49,36 @@ struct PlanImportResult {
 };
 
 // The project with the plan's rooms in it. Added units take the default choices with the room's
-// name, area and the plan's location, after the project's units in the order of the rooms. A
-// matched unit keeps its name, location and choices but its area, which becomes the outline's.
+// name, area, holes and the plan's location, after the project's units in the order of the rooms.
+// A matched unit keeps its name, location and choices but its area, which becomes the outline's.
 [[nodiscard]] PlanImportResult importPlan(const Project& project, const PlanInput& plan);
+
+// The floor that the last unit imported from a drawing of this file name was imported to; none
+// where no unit came from one.
+[[nodiscard]] std::optional<std::string> lastFloor(const Project& project, const std::string& file);
+
+// Rooms read in the wrong unit: the median room of a drawing below 1 m² or above 10,000 m² is
+// taken as a sign that the drawing is in another unit.
+constexpr double kMinMedianRoomArea = 1;
+constexpr double kMaxMedianRoomArea = 10000;
+// A room as most buildings have them, in m²: of the units that would make the median plausible,
+// the one that brings it nearest to this.
+constexpr double kTypicalRoomArea = 20;
+
+struct LengthUnit {
+    std::string name;
+    double metres = 1;  // metres per unit
+};
+
+struct RoomsScale {
+    double median = 0;  // m², of the rooms as read
+    bool plausible = true;
+    std::optional<std::string> likelyUnit;  // only where not plausible
+};
+
+// Whether rooms with these areas (m², not rounded, read with `metresPerUnit`) are plausible and,
+// where not, which of `units` would make them so. No rooms are plausible.
+[[nodiscard]] RoomsScale roomsScale(std::vector<double> areas, double metresPerUnit,
+                                    const std::vector<LengthUnit>& units);
 
 }  // namespace core

@@ -23,14 +23,16 @@ constexpr double kMaxUnitArea = 1e7;
 constexpr int kMaxNameLength = 200;
 
 // The room of a floor plan drawing that a unit's outline was imported from: the drawing's file
-// name (without its folder), the layer, the entity's handle, and the drawing's unit ("mm", "cm",
-// "m" or "inch"), so that a drawing written back uses the plan's own units. A unit whose source
-// is the same file and handle is the same room when the drawing is imported again.
+// name (without its folder), the layer, the entity's handle, the drawing's unit ("mm", "cm",
+// "m", "inch", ...), so that a drawing written back uses the plan's own units, and the floor it was
+// imported to (the unit's location then, which the user may rename since). A unit whose source is
+// the same file, floor and handle is the same room when the drawing is imported again.
 struct PlanSource {
     std::string file;
     std::string layer;
     std::string handle;
     std::string unit;
+    std::string floor = {};
 
     friend bool operator==(const PlanSource&, const PlanSource&) = default;
 };

@@ -68,7 +68,7 @@ TEST(PlanImport, MatchesRoomsByDrawingAndHandleAndRemovesNothing) {
     EXPECT_EQ(units[6].name, "新房间");
     EXPECT_EQ(units[6].location, "一层");
     EXPECT_EQ(units[6].choices.area, 4);
-    EXPECT_EQ(units[6].plan, (PlanSource{"一层.dxf", "房间", "4C", "mm"}));
+    EXPECT_EQ(units[6].plan, (PlanSource{"一层.dxf", "房间", "4C", "mm", "一层"}));
     EXPECT_EQ(units[6].choices.fireClass, Choices{}.fireClass);
     EXPECT_EQ(units[7].name, "无句柄");
 
@@ -76,11 +76,107 @@ TEST(PlanImport, MatchesRoomsByDrawingAndHandleAndRemovesNothing) {
     EXPECT_EQ(result.changes.updated, (std::vector<std::size_t>{0, 3}));
     EXPECT_EQ(result.changes.unchanged, (std::vector<std::size_t>{4}));
 
-    // The same drawing once more changes nothing but adds the room without a handle again: it
-    // cannot be told from a new one.
+    // The same drawing once more changes nothing; the room without a handle is told by its
+    // outline.
     const PlanImportResult again = importPlan(result.project, plan);
-    EXPECT_TRUE(again.changes.updated.empty());
-    EXPECT_EQ(again.changes.added, (std::vector<std::size_t>{8}));
+    EXPECT_FALSE(again.changes.changesProject());
+    EXPECT_EQ(again.changes.unchanged.size(), 5U);
+}
+
+Ring moved(double side, double by) {
+    Ring ring = square(side);
+    for (PlanPoint& p : ring) {
+        p.x += by;
+    }
+    return ring;
+}
+
+// One unit imported before to the floor 一层 from 一层.dxf, then one room imported: whether that
+// room is the unit's (updated or unchanged) or a new unit. The room's holes come with it.
+TEST(PlanImport, ARoomIsAUnitsOfTheSameDrawingAndFloorByItsHandleOrElseItsOutline) {
+    const Ring column = {{1, 1}, {1.5, 1}, {1.5, 1.5}, {1, 1.5}};
+    struct Case {
+        const char* what;
+        const char* location;  // of the unit now
+        const char* floor;     // that it was imported to; empty in files that did not keep it
+        const char* handle;    // of the unit's room
+        const char* file;      // of the plan imported
+        const char* into;      // the floor imported to
+        const char* room;      // the room's handle
+        Ring outline;
+        std::vector<Ring> holes;
+        const char* outcome;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"same floor, same outline", "一层", "一层", "2A", "一层.dxf", "一层", "2A", square(5), {}, "unchanged"},
+        {"same floor, new outline", "一层", "一层", "2A", "一层.dxf", "一层", "2A", square(6), {}, "updated"},
+        {"same floor, a column found", "一层", "一层", "2A", "一层.dxf", "一层", "2A", square(5), {column}, "updated"},
+        {"same name, another floor", "一层", "一层", "2A", "一层.dxf", "二层", "2A", square(20), {column}, "added"},
+        {"another drawing", "一层", "一层", "2A", "二层.dxf", "一层", "2A", square(5), {}, "added"},
+        {"location renamed since", "一层东区", "一层", "2A", "一层.dxf", "一层", "2A", square(6), {column}, "updated"},
+        {"floor taken from the location", "一层", "", "2A", "一层.dxf", "一层", "2A", square(5), {}, "unchanged"},
+        {"no handles, same outline", "一层", "一层", "", "一层.dxf", "一层", "", square(5), {}, "unchanged"},
+        {"no handles, outline within 0.01", "一层", "一层", "", "一层.dxf", "一层", "", moved(5, 0.0004), {}, "updated"},
+        {"no handles, outline moved", "一层", "一层", "", "一层.dxf", "一层", "", moved(5, 0.5), {column}, "added"},
+        {"no handles, another floor", "一层", "一层", "", "一层.dxf", "二层", "", square(5), {}, "added"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Unit unit = imported("办公室", {"一层.dxf", "房间", c.handle, "mm", c.floor}, 5);
+        unit.location = c.location;
+        const PlanRoomInput input{"新", "房间", c.room, c.outline, area(c.outline), c.holes};
+        const PlanImportResult result =
+            importPlan(Project{"工程", {unit}}, PlanInput{c.file, "mm", c.into, {input}});
+        const PlanChanges& changes = result.changes;
+        const std::string outcome = !changes.added.empty()     ? "added"
+                                    : !changes.updated.empty() ? "updated"
+                                                               : "unchanged";
+        EXPECT_EQ(outcome, c.outcome);
+        EXPECT_EQ(changes.added.size() + changes.updated.size() + changes.unchanged.size(), 1U);
+        const Unit& now = result.project.units.back();
+        EXPECT_EQ(now.outline, c.outline);
+        EXPECT_EQ(now.holes, c.holes);
+        EXPECT_EQ(now.plan.value().floor, c.into);
+        EXPECT_EQ(now.location, outcome == "added" ? c.into : c.location);
+        if (outcome != "added") {
+            EXPECT_EQ(lastFloor(result.project, c.file), c.into);
+        }
+    }
+}
+
+TEST(PlanImport, RoomsWhoseMedianIsNotARoomsAreReadInTheWrongUnit) {
+    const std::vector<LengthUnit> units = {{"mm", 0.001}, {"cm", 0.01},   {"dm", 0.1},
+                                           {"m", 1},      {"inch", 0.0254}, {"ft", 0.3048}};
+    struct Case {
+        const char* what;
+        std::vector<double> areas;  // m² as read
+        double metres;              // per unit, as read
+        double median;
+        const char* likely;  // empty: plausible
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"no rooms", {}, 0.001, 0, ""},
+        {"offices in mm", {12, 30, 18}, 0.001, 18, ""},
+        {"bounds are plausible", {1, 10000}, 0.001, 5000.5, ""},
+        {"metres read as mm", {0.000020, 0.000012, 0.5}, 0.001, 0.00002, "m"},
+        {"mm read as m", {2e7, 3e7}, 1, 2.5e7, "mm"},
+        {"cm read as mm", {0.2, 0.3, 0.1}, 0.001, 0.2, "cm"},
+        {"inches read as mm", {0.0193, 0.02}, 0.001, 0.01965, "inch"},
+        {"feet read as m", {200, 120, 16000, 15000}, 1, 7600, ""},
+        {"feet read as mm", {0.00019, 0.00020, 0.00021}, 0.001, 0.0002, "ft"},
+        {"nothing plausible", {1e-12}, 0.001, 1e-12, "?"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RoomsScale scale = roomsScale(c.areas, c.metres, units);
+        EXPECT_NEAR(scale.median, c.median, c.median * 1e-9);
+        EXPECT_EQ(scale.plausible, std::string(c.likely).empty());
+        EXPECT_EQ(scale.likelyUnit.value_or("?"), scale.plausible ? "?" : c.likely);
+    }
 }
 
 TEST(PlanImport, AnAreaTypedByHandIsOneThatDiffersFromTheOutlinesByMoreThanAHundredth) {
