@@ -49,6 +49,7 @@ const QString kFileKey = QStringLiteral("file");
 const QString kLayerKey = QStringLiteral("layer");
 const QString kHandleKey = QStringLiteral("handle");
 const QString kDrawingUnitKey = QStringLiteral("unit");
+const QString kFloorKey = QStringLiteral("floor");
 const QString kSetPointsKey = QStringLiteral("setPoints");
 
 const QStringList kProjectKeys{kFormatKey, kVersionKey, kNameKey, kUnitsKey};
@@ -63,7 +64,9 @@ struct LaterKey {
     int version;
 };
 const LaterKey kLaterUnitKeys[] = {{&kOutlineKey, 3}, {&kPlanKey, 3}, {&kSetPointsKey, 4}};
-const QStringList kPlanKeys{kFileKey, kLayerKey, kHandleKey, kDrawingUnitKey};
+// "floor", the floor the unit was imported to, is absent in files before it was kept: it is then
+// the unit's location.
+const QStringList kPlanKeys{kFileKey, kLayerKey, kHandleKey, kDrawingUnitKey, kFloorKey};
 
 // The texts of "plan": each key, what a message calls it, and its member.
 struct PlanText {
@@ -485,7 +488,7 @@ std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
         return QStringLiteral("%1应为 JSON 对象").arg(plan);
     }
     const QJsonObject object = value.toObject();
-    if (auto fault = keyFault(object, kPlanKeys, {}, plan)) {
+    if (auto fault = keyFault(object, kPlanKeys, {kFloorKey}, plan)) {
         return *fault;
     }
     core::PlanSource source;
@@ -497,6 +500,16 @@ std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
             return QStringLiteral("%1应为文本").arg(what);
         }
         if (!convertsWhole(member.toString(), source.*text.text)) {
+            return QStringLiteral("%1含有无效字符").arg(what);
+        }
+    }
+    if (object.contains(kFloorKey)) {
+        const QJsonValue floor = object[kFloorKey];
+        const QString what = QStringLiteral("%1的楼层“%2”").arg(plan, kFloorKey);
+        if (!floor.isString()) {
+            return QStringLiteral("%1应为文本").arg(what);
+        }
+        if (!convertsWhole(floor.toString(), source.floor)) {
             return QStringLiteral("%1含有无效字符").arg(what);
         }
     }
@@ -802,6 +815,9 @@ QJsonObject projectObject(const core::Project& project) {
             QJsonObject plan;
             for (const PlanText& text : kPlanTexts) {
                 plan.insert(*text.key, fromUtf8(unit.plan.value().*text.text));
+            }
+            if (!unit.plan->floor.empty()) {
+                plan.insert(kFloorKey, fromUtf8(unit.plan->floor));
             }
             object.insert(kPlanKey, plan);
         }
