@@ -1,10 +1,17 @@
 #include "plan_import.h"
 
 #include <algorithm>
+#include <boost/geometry/algorithms/area.hpp>
+#include <boost/geometry/algorithms/intersection.hpp>
+#include <boost/geometry/algorithms/sym_difference.hpp>
+#include <boost/geometry/geometries/multi_polygon.hpp>
+#include <boost/geometry/geometries/polygon.hpp>
 #include <cmath>
 #include <limits>
 #include <map>
 #include <utility>
+
+#include "plan_geometry.h"
 
 namespace core {
 
@@ -15,30 +22,23 @@ const std::string& floorOf(const Unit& unit) {
     return unit.plan->floor.empty() ? unit.location : unit.plan->floor;
 }
 
-double distanceToSegment(PlanPoint p, PlanPoint a, PlanPoint b) {
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double length = dx * dx + dy * dy;
-    const double t =
-        length > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length, 0.0, 1.0) : 0.0;
-    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+using Polygons = boost::geometry::model::multi_polygon<boost::geometry::model::polygon<PlanPoint>>;
+
+// The area that lies in one of the outlines and not in the other.
+double differenceArea(const Ring& a, const Ring& b) {
+    Polygons difference;
+    boost::geometry::sym_difference(a, b, difference);
+    return boost::geometry::area(difference);
 }
 
-// Every corner of `ring` lies within kOutlineMatch of the edges of `other`.
-bool cornersNear(const Ring& ring, const Ring& other) {
-    return std::all_of(ring.begin(), ring.end(), [&](PlanPoint p) {
-        for (std::size_t i = 0; i < other.size(); ++i) {
-            if (distanceToSegment(p, other[i], other[(i + 1) % other.size()]) <= kOutlineMatch) {
-                return true;
-            }
-        }
-        return false;
-    });
+double commonArea(const Ring& a, const Ring& b) {
+    Polygons common;
+    boost::geometry::intersection(a, b, common);
+    return boost::geometry::area(common);
 }
 
 bool sameOutline(const Ring& a, const Ring& b) {
-    return !a.empty() && !b.empty() && std::abs(area(a) - area(b)) <= kOutlineMatch &&
-           cornersNear(a, b) && cornersNear(b, a);
+    return !a.empty() && !b.empty() && differenceArea(a, b) <= kOutlineMatch;
 }
 
 }  // namespace
@@ -103,6 +103,33 @@ PlanImportResult importPlan(const Project& project, const PlanInput& plan) {
         }
     }
     return result;
+}
+
+std::vector<std::pair<std::string, std::string>> overlappingLayers(
+    const std::vector<PlanRoomInput>& rooms) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::vector<PlanBox> boxes;
+    boxes.reserve(rooms.size());
+    for (const PlanRoomInput& room : rooms) {
+        boxes.push_back(bounds(room.outline));
+    }
+    for (std::size_t i = 0; i < rooms.size(); ++i) {
+        for (std::size_t j = i + 1; j < rooms.size(); ++j) {
+            const PlanBox& a = boxes[i];
+            const PlanBox& b = boxes[j];
+            const auto [low, high] = std::minmax(rooms[i].layer, rooms[j].layer);
+            const std::pair<std::string, std::string> pair{low, high};
+            if (pair.first == pair.second || a.max.x <= b.min.x || b.max.x <= a.min.x ||
+                a.max.y <= b.min.y || b.max.y <= a.min.y ||
+                std::find(pairs.begin(), pairs.end(), pair) != pairs.end() ||
+                commonArea(rooms[i].outline, rooms[j].outline) <= kOutlineMatch) {
+                continue;
+            }
+            pairs.emplace_back(pair);
+        }
+    }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
 }
 
 std::optional<std::string> lastFloor(const Project& project, const std::string& file) {

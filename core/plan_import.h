@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "polygon.h"
@@ -30,8 +31,8 @@ struct PlanInput {
     std::vector<PlanRoomInput> rooms;
 };
 
-// A room without a handle is the room of a unit whose outline is the same to within this: in m²
-// for the area, in metres for the corners.
+// A room without a handle is the room of a unit whose outline is the same to within this area, in
+// m², of the parts that lie in one of them only; rooms that share less than this do not overlap.
 constexpr double kOutlineMatch = 0.01;
 
 // What an import did, by the units' indices in the project it gives.
@@ -52,6 +53,11 @@ struct PlanImportResult {
 // name, area, holes and the plan's location, after the project's units in the order of the rooms.
 // A matched unit keeps its name, location and choices but its area, which becomes the outline's.
 [[nodiscard]] PlanImportResult importPlan(const Project& project, const PlanInput& plan);
+
+// The pairs of layers (in order, each pair once, sorted) with rooms that overlap: a sign that one
+// of them holds no rooms but, say, furniture or the floor's outline.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> overlappingLayers(
+    const std::vector<PlanRoomInput>& rooms);
 
 // The floor that the last unit imported from a drawing of this file name was imported to; none
 // where no unit came from one.

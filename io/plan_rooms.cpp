@@ -161,10 +161,8 @@ std::vector<PlanLayer> planLayers(const DxfDrawing& drawing) {
             ++layers[at].outlines;
         }
     }
-    const bool anyNamed = std::ranges::any_of(
-        layers, [](const PlanLayer& l) { return l.outlines > 0 && isProposedName(l.name); });
     for (PlanLayer& layer : layers) {
-        layer.proposed = layer.outlines > 0 && (!anyNamed || isProposedName(layer.name));
+        layer.proposed = layer.outlines > 0 && isProposedName(layer.name);
     }
     return layers;
 }

@@ -24,7 +24,7 @@ struct PlanLayer {
 
 // The layers of the drawing (its LAYER table, then those that only its entities name), each
 // with its closed outlines. Proposed: the layers with outlines whose names hold 房间, ROOM, AREA
-// or 面积 (in either case); where none does, every layer with outlines.
+// or 面积 (in either case); where none does, none.
 [[nodiscard]] std::vector<PlanLayer> planLayers(const DxfDrawing& drawing);
 
 struct PlanRoom {

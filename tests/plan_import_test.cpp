@@ -179,6 +179,23 @@ TEST(PlanImport, RoomsWhoseMedianIsNotARoomsAreReadInTheWrongUnit) {
     }
 }
 
+TEST(PlanImport, LayersWhoseRoomsOverlapAreFound) {
+    const auto on = [](const char* layer, Ring outline) {
+        return PlanRoomInput{"", layer, "", outline, area(outline)};
+    };
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    const std::pair<std::vector<PlanRoomInput>, Pairs> cases[] = {
+        {{on("房间", square(5)), on("FURN", square(1))}, {{"FURN", "房间"}}},
+        {{on("房间", square(5)), on("FURN", moved(5, 4.9)), on("房间", moved(5, 4))},
+         {{"FURN", "房间"}}},
+        {{on("房间", square(5)), on("FURN", moved(5, 5)), on("AREA", moved(5, -4.9995))}, {}},
+        {{on("房间", square(5)), on("房间", square(1))}, {}},
+    };
+    for (const auto& [rooms, pairs] : cases) {
+        EXPECT_EQ(overlappingLayers(rooms), pairs) << rooms.size();
+    }
+}
+
 TEST(PlanImport, AnAreaTypedByHandIsOneThatDiffersFromTheOutlinesByMoreThanAHundredth) {
     Unit unit = imported("办公室", onFloor(1, "2A"), 5);
     const std::pair<double, bool> cases[] = {{25, false},   {25.01, false}, {24.99, false},
