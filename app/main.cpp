@@ -180,6 +180,7 @@ QString missingValue(const QString& qtMessage) {
         {"--import-plan", "--import-plan 后应写出要导入的平面图（.dxf）"},
         {"--layer", "--layer 后应写出图层名"},
         {"--floor", "--floor 后应写出楼层/位置"},
+        {"--unit", "--unit 后应写出图纸单位（mm、cm、dm、m、inch 或 ft）"},
     };
     for (const auto& [option, what] : kWhat) {
         if (qtMessage.contains(QStringLiteral("'%1'").arg(QLatin1String(option)))) {
@@ -210,17 +211,24 @@ int Main(int argc, char** argv) {
     const QCommandLineOption importPlan(
         QStringLiteral("import-plan"),
         QStringLiteral("不打开窗口，将 DXF 平面图 <PLAN> 中的房间导入工程文件（不存在时新建）后"
-                       "退出；再次导入同一图纸时按图元句柄更新已导入的计算单元。"),
+                       "退出；同一图纸再次导入同一楼层时，按图元句柄（图纸没有句柄时按轮廓）更新"
+                       "已导入的计算单元。"),
         QStringLiteral("PLAN"));
     const QCommandLineOption layer(
         QStringLiteral("layer"),
-        QStringLiteral("导入平面图时房间轮廓所在的图层（可多次给出）；不给出时取图层名含"
-                       "“房间”“ROOM”“AREA”“面积”的图层，没有时取所有有闭合轮廓的图层。"),
+        QStringLiteral("导入平面图时房间轮廓所在的图层（可多次给出，不区分大小写）；不给出时取"
+                       "图层名含“房间”“ROOM”“AREA”“面积”的图层。"),
         QStringLiteral("NAME"));
     const QCommandLineOption floor(
         QStringLiteral("floor"),
-        QStringLiteral("导入平面图时新增计算单元的楼层/位置（默认为图纸文件名）。"),
+        QStringLiteral("导入平面图时计算单元的楼层/位置（默认为此图纸上次导入的楼层，未导入过时"
+                       "为图纸文件名）。"),
         QStringLiteral("TEXT"));
+    const QCommandLineOption unit(
+        QStringLiteral("unit"),
+        QStringLiteral("导入平面图时图纸的单位：mm、cm、dm、m、inch 或 ft（默认为图纸注明的单位，"
+                       "未注明时为 mm）。"),
+        QStringLiteral("UNIT"));
     const QCommandLineOption place(
         QStringLiteral("place"),
         QStringLiteral("不打开窗口，为工程文件中有平面轮廓而尚未布置设置点的计算单元布置设置点后"
@@ -229,7 +237,7 @@ int Main(int argc, char** argv) {
         QStringLiteral("verbose"),
         QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息；导入平面图时列出新增和更新的"
                        "计算单元。"));
-    parser.addOptions({help, version, exportTo, importPlan, layer, floor, place, verbose});
+    parser.addOptions({help, version, exportTo, importPlan, layer, floor, unit, place, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
                                  QStringLiteral("要打开或导出的工程文件（.fep）。"),
                                  QStringLiteral("[工程文件.fep]"));
@@ -266,18 +274,20 @@ int Main(int argc, char** argv) {
         if (parser.isSet(exportTo) || files.size() != 1) {
             std::fputs(
                 "灭火器配置计算：导入平面图需要一个工程文件：extinguisher-calculator "
-                "--import-plan PLAN.dxf [--layer NAME]... [--floor TEXT] 工程文件.fep\n",
+                "--import-plan PLAN.dxf [--layer NAME]... [--floor TEXT] [--unit UNIT] "
+                "工程文件.fep\n",
                 stderr);
             return 1;
         }
         const QCoreApplication app(argc, argv);
         return app::importPlan(
             {parser.value(importPlan), parser.values(layer),
-             parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt, files.front(),
+             parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt,
+             parser.isSet(unit) ? std::optional(parser.value(unit)) : std::nullopt, files.front(),
              parser.isSet(verbose)});
     }
-    if (parser.isSet(layer) || parser.isSet(floor)) {
-        std::fputs("灭火器配置计算：--layer 和 --floor 只用于 --import-plan\n", stderr);
+    if (parser.isSet(layer) || parser.isSet(floor) || parser.isSet(unit)) {
+        std::fputs("灭火器配置计算：--layer、--floor 和 --unit 只用于 --import-plan\n", stderr);
         return 1;
     }
     if (parser.isSet(place)) {

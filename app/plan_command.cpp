@@ -2,8 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -66,6 +67,14 @@ int importPlan(const PlanImportRequest& request) {
         write(stderr, QStringLiteral("无法导入平面图到工程文件“%1”：%2").arg(project, reason));
         return 1;
     };
+    std::optional<io::DrawingUnit> unit;
+    if (request.unit) {
+        unit = io::unitFromName(*request.unit);
+        if (!unit || std::ranges::find(io::kImportUnits, *unit) == std::end(io::kImportUnits)) {
+            return refuse(QStringLiteral("图纸单位“%1”无效，应为 mm、cm、dm、m、inch 或 ft")
+                              .arg(*request.unit));
+        }
+    }
     const auto read = io::readDxf(request.drawing);
     if (const auto* fault = std::get_if<QString>(&read)) {
         write(stderr, *fault);
@@ -73,37 +82,90 @@ int importPlan(const PlanImportRequest& request) {
     }
     const io::DxfDrawing& drawing = std::get<io::DxfDrawing>(read);
 
-    QStringList layers = request.layers;
+    // Once the drawing is read, every outcome ends with one line that sums it up.
+    io::PlanImportInput input;
+    const auto summed = [&](int status) {
+        QString summary = QStringLiteral("导入房间 %1 个，未导入轮廓 %2 个，无法读取的对象 %3 个")
+                              .arg(status == 0 ? input.plan.rooms.size() : 0)
+                              .arg(input.refused.size())
+                              .arg(io::unreadableCount(drawing));
+        for (const auto& [first, second] : core::overlappingLayers(input.plan.rooms)) {
+            summary += QStringLiteral("；警告：图层“%1”与“%2”的轮廓重叠，请检查所选图层")
+                           .arg(fromUtf8(first), fromUtf8(second));
+        }
+        write(stderr, summary);
+        return status;
+    };
+
     const std::vector<io::PlanLayer> found = io::planLayers(drawing);
-    if (layers.isEmpty()) {
+    const bool anyOutline =
+        std::ranges::any_of(found, [](const io::PlanLayer& layer) { return layer.outlines > 0; });
+    QStringList layers;
+    for (const QString& asked : request.layers) {
+        // Named as the drawing names it; a layer of that very spelling before those that differ
+        // in case only.
+        QStringList named;
+        for (const io::PlanLayer& layer : found) {
+            if (layer.name == asked) {
+                named = QStringList{layer.name};
+                break;
+            }
+            if (layer.name.compare(asked, Qt::CaseInsensitive) == 0) {
+                named << layer.name;
+            }
+        }
+        if (named.isEmpty()) {
+            return summed(refuse(QStringLiteral("平面图“%1”中没有图层“%2”")
+                                     .arg(QDir::toNativeSeparators(request.drawing), asked)));
+        }
+        layers << named;
+    }
+    if (request.layers.isEmpty()) {
+        QStringList withOutlines;
         for (const io::PlanLayer& layer : found) {
             if (layer.proposed) {
                 layers << layer.name;
             }
+            if (layer.outlines > 0) {
+                withOutlines << QStringLiteral("%1（%2 个）").arg(layer.name).arg(layer.outlines);
+            }
+        }
+        if (!anyOutline) {
+            return summed(refuse(io::noOutlinesText(drawing)));
+        }
+        if (layers.isEmpty()) {
+            return summed(refuse(
+                QStringLiteral("图纸中没有名称含“房间”“ROOM”“AREA”“面积”的图层，请用 --layer "
+                               "指明房间轮廓所在的图层。有闭合轮廓的图层：%1")
+                    .arg(withOutlines.join(QStringLiteral("、")))));
         }
     }
-    QSet<QString> names;
-    for (const io::PlanLayer& layer : found) {
-        names.insert(layer.name);
+    const io::DrawingUnit drawingUnit = unit.value_or(drawing.unit);
+    input = io::planImportInput(io::planRooms(drawing, layers, drawingUnit), request.drawing,
+                                drawingUnit, QString());
+    for (const io::RefusedOutline& refused : input.refused) {
+        write(stderr, QStringLiteral("未导入：") + io::refusalText(refused));
     }
-    for (const QString& layer : std::as_const(layers)) {
-        if (!names.contains(layer)) {
-            return refuse(QStringLiteral("平面图“%1”中没有图层“%2”")
-                              .arg(QDir::toNativeSeparators(request.drawing), layer));
+    if (const QString implausible = io::implausibleText(input, drawingUnit);
+        !implausible.isEmpty()) {
+        // A unit given on the command line is the user's word for it.
+        if (unit) {
+            write(stderr, QStringLiteral("警告：") + implausible);
+        } else {
+            return summed(refuse(input.likelyUnit
+                                     ? QStringLiteral("%1，请用 --unit %2")
+                                           .arg(implausible, io::unitName(*input.likelyUnit))
+                                     : implausible));
         }
     }
-    const QString location = request.floor.value_or(QFileInfo(request.drawing).completeBaseName());
-    if (location.size() > core::kMaxNameLength) {
-        return refuse(QStringLiteral("楼层“%1…”过长：最多%2个字符")
-                          .arg(location.first(20))
-                          .arg(core::kMaxNameLength));
+    if (input.plan.rooms.empty()) {
+        return summed(refuse(anyOutline ? QStringLiteral("所选图层中没有可导入的房间")
+                                        : io::noOutlinesText(drawing)));
     }
-    const io::PlanImportInput input = io::planImportInput(io::planRooms(drawing, layers),
-                                                          request.drawing, drawing.unit, location);
 
     io::ProjectLock lock(request.projectFile);
     if (const auto fault = lockFault(lock)) {
-        return refuse(*fault);
+        return summed(refuse(*fault));
     }
     core::Project before;
     const bool exists = QFileInfo::exists(request.projectFile);
@@ -111,18 +173,41 @@ int importPlan(const PlanImportRequest& request) {
         auto opened = io::readProject(request.projectFile);
         if (const auto* fault = std::get_if<QString>(&opened)) {
             write(stderr, *fault);
-            return 1;
+            return summed(1);
         }
         before = std::move(std::get<core::Project>(opened));
     }
-    const core::PlanImportResult result = core::importPlan(before, input.plan);
-    for (const io::RefusedOutline& refused : input.refused) {
-        write(stderr, QStringLiteral("未导入：") + io::refusalText(refused));
+    // Without a floor given, a drawing imported before goes to the floor it went to then; one of
+    // that name imported to several floors (1F/平面图.dxf, 2F/平面图.dxf) cannot be told apart.
+    QString location = request.floor.value_or(QFileInfo(request.drawing).completeBaseName());
+    if (!request.floor) {
+        const std::vector<std::string> floors = core::importedFloors(before, input.plan.file);
+        if (floors.size() > 1) {
+            QStringList names;
+            for (const std::string& floor : floors) {
+                names << fromUtf8(floor);
+            }
+            return summed(
+                refuse(QStringLiteral("名为“%1”的图纸已导入到多个楼层（%2），请用 "
+                                      "--floor 指明楼层")
+                           .arg(fromUtf8(input.plan.file), names.join(QStringLiteral("、")))));
+        }
+        if (floors.size() == 1) {
+            location = fromUtf8(floors.front());
+        }
     }
+    if (location.size() > core::kMaxNameLength) {
+        return summed(refuse(QStringLiteral("楼层“%1…”过长：最多%2个字符")
+                                 .arg(location.first(20))
+                                 .arg(core::kMaxNameLength)));
+    }
+    const QByteArray floor = location.toUtf8();
+    input.plan.location.assign(floor.constData(), static_cast<std::size_t>(floor.size()));
+    const core::PlanImportResult result = core::importPlan(before, input.plan);
     if (!exists || result.changes.changesProject()) {
         if (const auto fault = io::saveProject(result.project, request.projectFile)) {
             write(stderr, *fault);
-            return 1;
+            return summed(1);
         }
     }
     if (request.verbose) {
@@ -138,7 +223,7 @@ int importPlan(const PlanImportRequest& request) {
                           .arg(result.changes.updated.size())
                           .arg(result.changes.unchanged.size()));
     }
-    return 0;
+    return summed(0);
 }
 
 int placePoints(const QString& projectFile) {

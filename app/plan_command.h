@@ -10,14 +10,20 @@ namespace app {
 
 struct PlanImportRequest {
     QString drawing;
-    QStringList layers;            // the layers that hold the rooms; empty: the proposed ones
-    std::optional<QString> floor;  // the units' location; none: the drawing's base name
+    QStringList layers;  // the layers that hold the rooms; empty: the proposed ones
+    // The floor: the location of the units added, and with the drawing's file name which units
+    // are its rooms. None: the floor the drawing was last imported to, else its base name.
+    std::optional<QString> floor;
+    std::optional<QString> unit;  // "mm", "cm", ...; none: the drawing's own
     QString projectFile;
     bool verbose = false;  // say on standard output what changed
 };
 
 // 0 when the project was written (or left as it was, with nothing to change); 1 with a message
-// on standard error otherwise. Outlines that are not imported are listed on standard error.
+// on standard error otherwise, and the file as it was: also where no layer is named for rooms,
+// the drawing gives no room, or its rooms are implausibly small or large for the unit. Outlines
+// that are not imported are listed on standard error, which ends, once the drawing is read, with
+// a summary line: rooms imported, outlines refused, objects unreadable, layers that overlap.
 [[nodiscard]] int importPlan(const PlanImportRequest& request);
 
 // Places setting points (core::placeUnit) in every unit of the project file that has an outline

@@ -132,13 +132,16 @@ std::vector<std::pair<std::string, std::string>> overlappingLayers(
     return pairs;
 }
 
-std::optional<std::string> lastFloor(const Project& project, const std::string& file) {
-    for (auto unit = project.units.rbegin(); unit != project.units.rend(); ++unit) {
-        if (unit->plan && unit->plan->file == file) {
-            return floorOf(*unit);
+std::vector<std::string> importedFloors(const Project& project, const std::string& file) {
+    std::vector<std::string> floors;
+    for (const Unit& unit : project.units) {
+        if (unit.plan && unit.plan->file == file) {
+            const std::string& floor = floorOf(unit);
+            std::erase(floors, floor);
+            floors.push_back(floor);
         }
     }
-    return std::nullopt;
+    return floors;
 }
 
 RoomsScale roomsScale(std::vector<double> areas, double metresPerUnit,

@@ -59,9 +59,10 @@ struct PlanImportResult {
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> overlappingLayers(
     const std::vector<PlanRoomInput>& rooms);
 
-// The floor that the last unit imported from a drawing of this file name was imported to; none
-// where no unit came from one.
-[[nodiscard]] std::optional<std::string> lastFloor(const Project& project, const std::string& file);
+// The floors that units were imported to from a drawing of this file name, in the order of the
+// last unit of each, each once: the last is where the drawing went last.
+[[nodiscard]] std::vector<std::string> importedFloors(const Project& project,
+                                                      const std::string& file);
 
 // Rooms read in the wrong unit: the median room of a drawing below 1 m² or above 10,000 m² is
 // taken as a sign that the drawing is in another unit.

@@ -1,8 +1,11 @@
 #include "plan_units.h"
 
 #include <QFileInfo>
-#include <QLocale>
+#include <QStringList>
+#include <algorithm>
+#include <iterator>
 
+#include "polygon.h"
 #include "project.h"
 
 namespace io {
@@ -13,6 +16,24 @@ std::string utf8(const QString& text) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
+// "0.01 m²"; below that, "不足 0.01 m²".
+QString areaText(double squareMetres) {
+    return squareMetres < 0.01 ? QStringLiteral("不足 0.01 m²")
+                               : QStringLiteral("%1 m²").arg(QString::number(squareMetres, 'f', 2));
+}
+
+// The entities that are no outline, as a user knows them: the name and the word it is counted by.
+struct EntityKind {
+    const char* type;
+    const char* name;
+    const char* counter;
+};
+constexpr EntityKind kEntityKinds[] = {
+    {"LINE", "直线", "条"},     {"ARC", "圆弧", "条"},        {"CIRCLE", "圆", "个"},
+    {"ELLIPSE", "椭圆", "个"},  {"SPLINE", "样条曲线", "条"}, {"HATCH", "填充", "个"},
+    {"INSERT", "块参照", "个"},
+};
+
 }  // namespace
 
 PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFile,
@@ -22,7 +43,9 @@ PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFi
     input.plan.unit = utf8(unitName(unit));
     input.plan.location = utf8(location);
     input.refused = rooms.refused;
+    std::vector<double> areas;
     for (const PlanRoom& room : rooms.rooms) {
+        areas.push_back(core::area(room.outline));
         // A room larger than a unit may be is most likely a drawing read in the wrong unit.
         if (room.area > core::kMaxUnitArea) {
             input.refused.push_back(
@@ -32,10 +55,75 @@ PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFi
                           QString::number(core::kMaxUnitArea, 'f', 0))});
             continue;
         }
-        input.plan.rooms.push_back(
-            {utf8(room.name), utf8(room.layer), utf8(room.handle), room.outline, room.area});
+        input.plan.rooms.push_back({utf8(room.name), utf8(room.layer), utf8(room.handle),
+                                    room.outline, room.area, room.holes});
+    }
+    std::vector<core::LengthUnit> units;
+    for (const DrawingUnit candidate : kImportUnits) {
+        units.push_back({utf8(unitName(candidate)), metresPerUnit(candidate)});
+    }
+    input.scale = core::roomsScale(std::move(areas), metresPerUnit(unit), units);
+    if (input.scale.likelyUnit) {
+        input.likelyUnit = unitFromName(QString::fromStdString(*input.scale.likelyUnit));
     }
     return input;
+}
+
+QString implausibleText(const PlanImportInput& input, DrawingUnit unit) {
+    if (input.scale.plausible) {
+        return {};
+    }
+    const QString median = QStringLiteral("按%1计房间面积中位数 %2")
+                               .arg(unitLabel(unit), areaText(input.scale.median));
+    if (!input.likelyUnit) {
+        return QStringLiteral("%1，不像是房间的大小，请检查图纸单位").arg(median);
+    }
+    return QStringLiteral("%1，图纸可能以%2为单位").arg(median, unitLabel(*input.likelyUnit));
+}
+
+QString noOutlinesText(const DxfDrawing& drawing) {
+    QStringList found;
+    std::map<QString, int> others = drawing.otherEntities;
+    for (const EntityKind& kind : kEntityKinds) {
+        const auto count = others.find(QLatin1String(kind.type));
+        if (count != others.end()) {
+            found << QStringLiteral("%1 %2 %3")
+                         .arg(QString::fromUtf8(kind.name))
+                         .arg(count->second)
+                         .arg(QString::fromUtf8(kind.counter));
+            others.erase(count);
+        }
+    }
+    const auto open = std::count_if(drawing.polylines.begin(), drawing.polylines.end(),
+                                    [](const DxfPolyline& polyline) { return !polyline.closed; });
+    if (open > 0) {
+        found << QStringLiteral("未闭合的多段线 %1 条").arg(open);
+    }
+    for (const auto& [type, count] : others) {
+        found << QStringLiteral("%1 %2 个").arg(type).arg(count);
+    }
+    for (const auto& [type, count] : drawing.unknownEntities) {
+        found << QStringLiteral("专用对象 %1 %2 个").arg(type).arg(count);
+    }
+    QString text = QStringLiteral("图纸中没有闭合的房间轮廓：");
+    text += found.isEmpty() ? QStringLiteral("模型空间中没有图元")
+                            : QStringLiteral("找到") + found.join(QStringLiteral("、"));
+    text += QStringLiteral("；请在 CAD 中用闭合多段线描出房间");
+    if (drawing.otherEntities.contains(QStringLiteral("INSERT"))) {
+        text += QStringLiteral("，或分解块后导入");
+    }
+    if (!drawing.unknownEntities.empty()) {
+        text += QStringLiteral("，或将专用对象导出为普通图元后导入");
+    }
+    return text;
+}
+
+int unreadableCount(const DxfDrawing& drawing) {
+    int count = 0;
+    for (const auto& entry : drawing.unknownEntities) {
+        count += entry.second;
+    }
+    return count;
 }
 
 QString refusalText(const RefusedOutline& refused) {

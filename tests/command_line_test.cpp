@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <optional>
 
 #include "placed_rooms.h"
 #include "project_file.h"
@@ -154,6 +156,91 @@ TEST_F(CommandLine, APlanImportedAddsItsRoomsAndAgainUpdatesThem) {
     EXPECT_EQ(reimported.units[1].choices.fireClass, E);
 }
 
+// A drawing as a CAD program that gives every drawing the same handles writes it: the header
+// with its unit where `insunits` is given, rooms as closed polylines with their names, and lines.
+struct Drawn {
+    const char* layer;
+    double width;  // a rectangle at the origin, or a line of this length where height is 0
+    double height;
+    const char* name;
+};
+QByteArray drawing(std::optional<int> insunits, std::initializer_list<Drawn> entities) {
+    QByteArray dxf = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1021\n";
+    if (insunits) {
+        dxf += "  9\n$INSUNITS\n 70\n" + QByteArray::number(*insunits) + '\n';
+    }
+    dxf += "  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n";
+    int handle = 0xA0;
+    for (const Drawn& e : entities) {
+        const QByteArray head = "  5\n" + QByteArray::number(++handle, 16).toUpper() + "\n  8\n" +
+                                QByteArray(e.layer) + '\n';
+        const QByteArray w = QByteArray::number(e.width);
+        const QByteArray h = QByteArray::number(e.height);
+        if (e.height == 0) {
+            dxf += "  0\nLINE\n" + head + " 10\n0\n 20\n0\n 11\n" + w + "\n 21\n0\n";
+            continue;
+        }
+        dxf += "  0\nLWPOLYLINE\n" + head + " 90\n4\n 70\n1\n 10\n0\n 20\n0\n 10\n" + w +
+               "\n 20\n0\n 10\n" + w + "\n 20\n" + h + "\n 10\n0\n 20\n" + h + '\n';
+        dxf += "  0\nTEXT\n  5\n" + QByteArray::number(++handle, 16).toUpper() +
+               "\n  8\nTEXT\n 10\n" + QByteArray::number(e.width / 4) + "\n 20\n" +
+               QByteArray::number(e.height / 4) + "\n 40\n" + QByteArray::number(e.height / 20) +
+               "\n  1\n" + QByteArray(e.name) + '\n';
+    }
+    return dxf + "  0\nENDSEC\n  0\nEOF\n";
+}
+
+// The lines of standard error; they end in \r\n on Windows.
+QStringList lines(const QString& err) {
+    return QString(err).remove(u'\r').split(u'\n', Qt::SkipEmptyParts);
+}
+
+// 1F/平面图.dxf and 2F/平面图.dxf, the same handles in both, into two floors; a drawing in metres
+// without a unit in its header, its layer named in another case.
+TEST_F(CommandLine, DrawingsOfOneNameGoToTheirFloorsAndEndWithASummary) {
+    ASSERT_TRUE(QDir(folder.path()).mkpath(u"1F"_s) && QDir(folder.path()).mkpath(u"2F"_s));
+    writeFile(path(u"1F/平面图.dxf"_s), drawing(4, {{"房间", 5000, 4000, "办公室"}}));
+    writeFile(path(u"2F/平面图.dxf"_s), drawing(4, {{"房间", 20000, 10000, "仓库"}}));
+    writeFile(path(u"metres.dxf"_s), drawing({}, {{"ROOM", 4, 3, "Store"}, {"WALL", 4, 0, ""}}));
+    struct Step {
+        QStringList arguments;  // after the plan
+        int status;
+        int rooms;  // imported, as the summary on the last line says
+    };
+    const Step steps[] = {
+        {{u"1F/平面图.dxf"_s, u"--floor"_s, u"一层"_s}, 0, 1},
+        {{u"2F/平面图.dxf"_s, u"--floor"_s, u"二层"_s}, 0, 1},
+        {{u"metres.dxf"_s, u"--layer"_s, u"room"_s, u"--unit"_s, u"m"_s, u"--floor"_s, u"三层"_s},
+         0,
+         1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.arguments.join(u' ').toStdString());
+        const Outcome outcome =
+            run(QStringList{u"--import-plan"_s} + step.arguments + QStringList{u"工程.fep"_s},
+                folder.path());
+        EXPECT_EQ(outcome.status, step.status) << outcome.err.toStdString();
+        EXPECT_EQ(lines(outcome.err).value(lines(outcome.err).size() - 1).toStdString(),
+                  u"导入房间 %1 个，未导入轮廓 0 个，无法读取的对象 0 个"_s.arg(step.rooms)
+                      .toStdString());
+    }
+    // Without a floor, which of the two is not told.
+    const Outcome twice =
+        run({u"--import-plan"_s, u"1F/平面图.dxf"_s, u"工程.fep"_s}, folder.path());
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_TRUE(twice.err.contains(
+        u"名为“平面图.dxf”的图纸已导入到多个楼层（一层、二层），请用 --floor 指明楼层"_s))
+        << twice.err.toStdString();
+    std::vector<std::pair<std::string, double>> rooms;
+    for (const core::Unit& unit : readBack(path(u"工程.fep"_s)).units) {
+        rooms.emplace_back(unit.location + " " + unit.name, unit.choices.area);
+    }
+    const std::vector<std::pair<std::string, double>> expected{
+        {"一层 仓库", 1500}, {"地下一层 配电间", 60}, {"二层 机房", 9876543.21},
+        {"一层 办公室", 20}, {"二层 仓库", 200},      {"三层 Store", 12}};
+    EXPECT_EQ(rooms, expected);
+}
+
 TEST_F(CommandLine, APlanIsNotImportedIntoAProjectThatIsOpenElsewhere) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(PLAN_DRAWINGS "/r2007_utf8.dxf"), path(u"plan.dxf"_s)));
     io::ProjectLock lock(path(u"工程.fep"_s));
@@ -280,6 +367,10 @@ class CommandLineRefuses : public CommandLine, public ::testing::WithParamInterf
 TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
     writeFile(path(u"bad.fep"_s), "{\"format\": 1");
     ASSERT_TRUE(QFile::copy(QStringLiteral(PLAN_DRAWINGS "/minimal.dxf"), path(u"plan.dxf"_s)));
+    writeFile(path(u"metres.dxf"_s), drawing({}, {{"ROOM", 4, 3, "A"}, {"ROOM", 5, 3, "B"}}));
+    writeFile(path(u"walls.dxf"_s), drawing(4, {{"WALL", 4000, 0, ""}, {"WALL", 3000, 0, ""}}));
+    writeFile(path(u"furniture.dxf"_s),
+              drawing(4, {{"FURN", 600, 600, "桌"}, {"0", 5000, 4000, "x"}}));
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder.pdf"_s));
     const QStringList before = entries(folder.path());
 
@@ -304,9 +395,13 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"planIsAProject", {"--import-plan", "工程.fep", "new.fep"}, "工程.fep"},
     BadInput{"planWithoutProject", {"--import-plan", "工程.fep"}, "导入平面图需要一个工程文件"},
     BadInput{"planWithoutName", {"工程.fep", "--import-plan"}, "--import-plan 后应写出要导入的平面图"},
-    BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer 和 --floor 只用于 --import-plan"},
+    BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer、--floor 和 --unit 只用于 --import-plan"},
     BadInput{"planIntoDamagedProject", {"--import-plan", "plan.dxf", "bad.fep"}, "bad.fep"},
     BadInput{"planLayerMissing", {"--import-plan", "plan.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"},
+    BadInput{"planUnitUnknown", {"--import-plan", "plan.dxf", "--unit", "furlong", "new.fep"}, "图纸单位“furlong”无效，应为 mm、cm、dm、m、inch 或 ft"},
+    BadInput{"planInMetresReadAsMillimetres", {"--import-plan", "metres.dxf", "new.fep"}, "按毫米计房间面积中位数 不足 0.01 m²，图纸可能以米为单位，请用 --unit m"},
+    BadInput{"planOfWallsOnly", {"--import-plan", "walls.dxf", "new.fep"}, "图纸中没有闭合的房间轮廓："},
+    BadInput{"planWithoutRoomLayer", {"--import-plan", "furniture.dxf", "new.fep"}, "请用 --layer 指明房间轮廓所在的图层。有闭合轮廓的图层：FURN（1 个）、0（1 个）"},
     BadInput{"placeMissingProject", {"--place", "none.fep"}, "无法打开工程文件“none.fep”：文件不存在"},
     BadInput{"placeDamagedProject", {"--place", "bad.fep"}, "无法打开工程文件“bad.fep”：不是有效的 JSON 文本"},
     BadInput{"placeInAFolder", {"--place", "folder.pdf"}, "无法打开工程文件“folder.pdf”"},
