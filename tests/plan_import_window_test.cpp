@@ -59,10 +59,21 @@ QStringList column(const QTreeWidget& list, int column) {
     return texts;
 }
 
+QStringList items(const QComboBox& box) {
+    QStringList texts;
+    for (int i = 0; i < box.count(); ++i) {
+        texts << box.itemText(i);
+    }
+    return texts;
+}
+
 TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
-    PlanImportDialog dialog(kDrawing, drawing(kDrawing));
+    PlanImportDialog dialog(kDrawing, drawing(kDrawing), QString());
     dialog.show();
     EXPECT_EQ(dialog.unitBox->currentText(), u"毫米"_s);
+    EXPECT_EQ(items(*dialog.unitBox),
+              (QStringList{u"毫米"_s, u"厘米"_s, u"分米"_s, u"米"_s, u"英寸"_s, u"英尺"_s}));
+    EXPECT_TRUE(dialog.unitWarning->isHidden());
     EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
     // The room layer proposed, the furniture's not; layers without outlines are not offered.
     EXPECT_EQ(layerItem(dialog, u"A-AREA"_s)->checkState(0), Qt::Checked);
@@ -84,19 +95,21 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
         bool importable;
     };
     const Step steps[] = {
-        // A drawing in metres read as such: three rooms are too large for a unit.
+        // A drawing in millimetres read in metres: three rooms are too large for a unit, and
+        // millimetres are offered.
         {"metres",
          [&] {
              dialog.unitBox->setFocus();
-             QTest::keyClick(dialog.unitBox, Qt::Key_Down);
-             QTest::keyClick(dialog.unitBox, Qt::Key_Down);
+             for (int i = 0; i < 3; ++i) {
+                 QTest::keyClick(dialog.unitBox, Qt::Key_Down);
+             }
+             EXPECT_EQ(dialog.unitWarning->text().toStdString(),
+                       "按米计房间面积中位数 20000000.00 m²，图纸可能以毫米为单位。");
+             EXPECT_EQ(dialog.unitSwitch->text(), u"改按毫米计"_s);
+             tests::keepPicture(dialog, u"plan-import-dialog-unit"_s);
          },
          "将导入 1 个房间，共 7200000.00 m²。以下 7 个轮廓不导入：", true},
-        {"millimetres again",
-         [&] {
-             QTest::keyClick(dialog.unitBox, Qt::Key_Up);
-             QTest::keyClick(dialog.unitBox, Qt::Key_Up);
-         },
+        {"millimetres again", [&] { QTest::mouseClick(dialog.unitSwitch, Qt::LeftButton); },
          "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：", true},
         // The desk lies in the toilet, which then holds a room of its own and is refused.
         {"furniture too", [&] { toggle(dialog, u"FURN"_s); },
@@ -112,6 +125,47 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
         EXPECT_EQ(dialog.importButton->isEnabled(), step.importable);
     }
     EXPECT_TRUE(dialog.refusedList->isHidden());
+    EXPECT_TRUE(dialog.unitWarning->isHidden());
+}
+
+// Drawings filled by hand: one in miles with no outline at all, and one whose outlines lie only
+// on layers not named for rooms.
+TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedForRooms) {
+    io::DxfDrawing lines;
+    lines.unit = io::DrawingUnit::Mile;
+    lines.unitGiven = true;
+    lines.otherEntities = {{u"LINE"_s, 1240}, {u"HATCH"_s, 12}, {u"INSERT"_s, 46}};
+    lines.unknownEntities = {{u"TCH_SPACE"_s, 3}};
+    PlanImportDialog empty(u"平面图.dxf"_s, lines, QString());
+    EXPECT_EQ(empty.unitBox->currentText(), u"英里"_s);
+    EXPECT_EQ(empty.summary->text().toStdString(),
+              "图纸中没有闭合的房间轮廓：找到直线 1240 条、填充 12 个、块参照 46 个、"
+              "专用对象 TCH_SPACE 3 个；请在 CAD 中用闭合多段线描出房间，或分解块后导入，"
+              "或将专用对象导出为普通图元后导入。");
+    EXPECT_FALSE(empty.importButton->isEnabled());
+
+    io::DxfDrawing furniture;
+    const auto square = [](const char* layer, double x) {
+        return io::DxfPolyline{u"1"_s,
+                               QString::fromUtf8(layer),
+                               {{{x, 0}}, {{x + 4000, 0}}, {{x + 4000, 3000}}, {{x, 3000}}},
+                               true,
+                               false,
+                               {}};
+    };
+    furniture.polylines = {square("FURN", 0), square("0", 5000)};
+    PlanImportDialog unnamed(u"平面图.dxf"_s, furniture, QString());
+    unnamed.show();
+    EXPECT_EQ(column(*unnamed.layerList, 0), (QStringList{u"FURN"_s, u"0"_s}));
+    for (const QString& layer : {u"FURN"_s, u"0"_s}) {
+        EXPECT_EQ(layerItem(unnamed, layer)->checkState(0), Qt::Unchecked);
+    }
+    EXPECT_EQ(unnamed.summary->text().toStdString(),
+              "图纸中没有名称含“房间”“ROOM”“AREA”“面积”的图层，请勾选房间轮廓所在的图层。");
+    tests::keepPicture(unnamed, u"plan-import-dialog-unnamed"_s);
+    toggle(unnamed, u"0"_s);
+    toggle(unnamed, u"FURN"_s);
+    EXPECT_EQ(unnamed.summary->text().toStdString(), "将导入 2 个房间，共 24.00 m²。");
 }
 
 // The window, its questions answered by the test, the import dialog clicked through.
@@ -125,11 +179,12 @@ class PlanImportWindow : public ::testing::Test {
             questions << text;
             return agree;
         };
-        window->askPlanImport =
-            [this](const QString& fileName,
-                   const io::DxfDrawing& read) -> std::optional<io::PlanImportInput> {
-            PlanImportDialog dialog(fileName, read, window.get());
+        window->askPlanImport = [this](
+                                    const QString& fileName, const io::DxfDrawing& read,
+                                    const QString& proposed) -> std::optional<io::PlanImportInput> {
+            PlanImportDialog dialog(fileName, read, proposed, window.get());
             dialog.show();
+            proposedFloors << dialog.floorEdit->text();
             dialog.floorEdit->setFocus();
             dialog.floorEdit->selectAll();
             // Chinese text comes from the input method as one committed string.
@@ -170,6 +225,7 @@ class PlanImportWindow : public ::testing::Test {
     bool agree = false;
     QStringList notices;
     QStringList questions;
+    QStringList proposedFloors;
 };
 
 TEST_F(PlanImportWindow, RoomsComeInAsOneStepAndAgainOnlyWithTheUsersAgreement) {
@@ -223,6 +279,14 @@ TEST_F(PlanImportWindow, RoomsComeInAsOneStepAndAgainOnlyWithTheUsersAgreement) 
     EXPECT_EQ(window->undoStack()->count(), 3);
     ASSERT_FALSE(notices.isEmpty());
     EXPECT_TRUE(notices.back().contains(u"都已导入，且没有变化"_s)) << notices.back().toStdString();
+
+    // Each time again, the floor it went to is proposed. The same drawing to another floor adds
+    // its rooms there.
+    EXPECT_EQ(proposedFloors, (QStringList{u"r2000_gbk"_s, u"一层"_s, u"一层"_s, u"一层"_s}));
+    floor = u"二层"_s;
+    importThroughTheMenu();
+    EXPECT_EQ(window->project().units.size(), 8U);
+    EXPECT_EQ(rooms().back(), (std::pair<std::string, double>{"二层 走廊", 24}));
 }
 
 TEST_F(PlanImportWindow, AFileThatIsNoDrawingIsRefusedByName) {

@@ -10,16 +10,15 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
+#include "plan_import.h"
 #include "project.h"
 
 namespace ui {
 
 namespace {
-
-constexpr io::DrawingUnit kUnits[] = {io::DrawingUnit::Millimetre, io::DrawingUnit::Centimetre,
-                                      io::DrawingUnit::Metre, io::DrawingUnit::Inch};
 
 // The warning colour of the window's checks.
 const QColor kWarning(0xb0, 0x1c, 0x1c);
@@ -40,7 +39,8 @@ QString dxfVersionText(const QString& version) {
     return version;
 }
 
-PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawing, QWidget* parent)
+PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawing,
+                                   const QString& floor, QWidget* parent)
     : QDialog(parent),
       unitBox(new QComboBox(this)),
       floorEdit(new QLineEdit(this)),
@@ -48,6 +48,8 @@ PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawi
       summary(new QLabel(this)),
       refusedList(new QTreeWidget(this)),
       unreadableNote(new QLabel(this)),
+      unitWarning(new QLabel(this)),
+      unitSwitch(new QPushButton(this)),
       buttons(new QDialogButtonBox(this)),
       importButton(buttons->addButton(QStringLiteral("导入"), QDialogButtonBox::AcceptRole)),
       fileName_(fileName),
@@ -62,8 +64,12 @@ PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawi
     file->setToolTip(fileName);
     form->addRow(QStringLiteral("图纸："), file);
 
-    for (const io::DrawingUnit unit : kUnits) {
+    for (const io::DrawingUnit unit : io::kImportUnits) {
         unitBox->addItem(io::unitLabel(unit), static_cast<int>(unit));
+    }
+    // A unit the header names that is not offered (miles, say) is shown as it is.
+    if (unitBox->findData(static_cast<int>(drawing_.unit)) < 0) {
+        unitBox->addItem(io::unitLabel(drawing_.unit), static_cast<int>(drawing_.unit));
     }
     unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(drawing_.unit)));
     auto* unitRow = new QHBoxLayout;
@@ -75,7 +81,8 @@ PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawi
     unitRow->addStretch();
     form->addRow(QStringLiteral("图纸单位："), unitRow);
 
-    floorEdit->setText(QFileInfo(fileName).completeBaseName().left(core::kMaxNameLength));
+    floorEdit->setText((floor.isEmpty() ? QFileInfo(fileName).completeBaseName() : floor)
+                           .left(core::kMaxNameLength));
     floorEdit->setMaxLength(core::kMaxNameLength);
     form->addRow(QStringLiteral("楼层/位置："), floorEdit);
 
@@ -116,6 +123,10 @@ PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawi
                 .arg(kinds.join(QStringLiteral("、"))));
     }
     unreadableNote->setVisible(!drawing_.unknownEntities.empty());
+    unitWarning->setWordWrap(true);
+    unitWarning->setPalette(warning);
+    connect(unitSwitch, &QPushButton::clicked, this,
+            [this] { unitBox->setCurrentIndex(unitBox->findData(unitSwitch->property("unit"))); });
 
     buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -126,6 +137,10 @@ PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawi
     layout->addWidget(new QLabel(QStringLiteral("房间轮廓所在的图层："), this));
     layout->addWidget(layerList, 2);
     layout->addWidget(summary);
+    auto* unitWarningRow = new QHBoxLayout;
+    unitWarningRow->addWidget(unitWarning, 1);
+    unitWarningRow->addWidget(unitSwitch);
+    layout->addLayout(unitWarningRow);
     layout->addWidget(refusedList, 1);
     layout->addWidget(unreadableNote);
     layout->addWidget(buttons);
@@ -158,14 +173,38 @@ void PlanImportDialog::refresh() {
     for (const core::PlanRoomInput& room : in.plan.rooms) {
         total += room.area;
     }
-    QString text = in.plan.rooms.empty() ? QStringLiteral("所选图层中没有可导入的房间。")
-                                         : QStringLiteral("将导入 %1 个房间，共 %2 m²。")
-                                               .arg(in.plan.rooms.size())
-                                               .arg(QString::number(total, 'f', 2));
+    QString text;
+    if (layerList->topLevelItemCount() == 0) {
+        text = io::noOutlinesText(drawing_) + QStringLiteral("。");
+    } else if (in.plan.rooms.empty() && chosenLayers().isEmpty() &&
+               std::ranges::none_of(io::planLayers(drawing_),
+                                    [](const io::PlanLayer& layer) { return layer.proposed; })) {
+        text = QStringLiteral(
+            "图纸中没有名称含“房间”“ROOM”“AREA”“面积”的图层，"
+            "请勾选房间轮廓所在的图层。");
+    } else if (in.plan.rooms.empty()) {
+        text = QStringLiteral("所选图层中没有可导入的房间。");
+    } else {
+        text = QStringLiteral("将导入 %1 个房间，共 %2 m²。")
+                   .arg(in.plan.rooms.size())
+                   .arg(QString::number(total, 'f', 2));
+    }
+    for (const auto& [first, second] : core::overlappingLayers(in.plan.rooms)) {
+        text += QStringLiteral("图层“%1”与“%2”的轮廓重叠，请检查所选图层。")
+                    .arg(QString::fromStdString(first), QString::fromStdString(second));
+    }
     if (!in.refused.empty()) {
         text += QStringLiteral("以下 %1 个轮廓不导入：").arg(in.refused.size());
     }
     summary->setText(text);
+    const QString implausible = io::implausibleText(in, chosenUnit());
+    unitWarning->setText(implausible.isEmpty() ? QString() : implausible + QStringLiteral("。"));
+    unitWarning->setVisible(!implausible.isEmpty());
+    unitSwitch->setVisible(in.likelyUnit.has_value());
+    if (in.likelyUnit) {
+        unitSwitch->setText(QStringLiteral("改按%1计").arg(io::unitLabel(*in.likelyUnit)));
+        unitSwitch->setProperty("unit", static_cast<int>(*in.likelyUnit));
+    }
     refusedList->clear();
     for (const io::RefusedOutline& refused : in.refused) {
         new QTreeWidgetItem(refusedList, {refused.handle, refused.layer, refused.reason});

@@ -16,15 +16,19 @@ class QTreeWidget;
 
 namespace ui {
 
-// The dialog 导入平面图: the drawing's unit (as found, and changeable), the location the new units
-// get, the layers that hold the rooms (those proposed ticked), and, as they are chosen, how many
-// rooms come in and which outlines do not, with the reason; the objects of a CAD program's own
-// kinds that cannot be read are counted, with what to do about them.
+// The dialog 导入平面图: the drawing's unit (as found, and changeable), the floor (the location the
+// new units get, and which units of the drawing its rooms may be), the layers that hold the rooms
+// (those proposed ticked; none where no layer is named for rooms), and, as they are chosen, how
+// many rooms come in and which outlines do not, with the reason; rooms implausibly small or large
+// for the unit, with the unit that would suit them; a drawing without outlines, with what it holds
+// instead; the objects of a CAD program's own kinds that cannot be read, with what to do.
 class PlanImportDialog : public QDialog {
     Q_OBJECT
 
   public:
-    PlanImportDialog(const QString& fileName, io::DxfDrawing drawing, QWidget* parent = nullptr);
+    // `floor`: where the drawing went last time; empty: its base name.
+    PlanImportDialog(const QString& fileName, io::DxfDrawing drawing, const QString& floor,
+                     QWidget* parent = nullptr);
 
     // The rooms of the ticked layers as a project takes them.
     [[nodiscard]] io::PlanImportInput input() const;
@@ -36,6 +40,8 @@ class PlanImportDialog : public QDialog {
     QLabel* summary;
     QTreeWidget* refusedList;  // 图元句柄, 图层, 原因
     QLabel* unreadableNote;    // hidden when every object could be read
+    QLabel* unitWarning;       // the rooms implausible for the unit; hidden when they are not
+    QPushButton* unitSwitch;   // 改按…计: to the unit that suits them; hidden with the warning
     QDialogButtonBox* buttons;
     QPushButton* importButton;  // 导入: only with a room to import
 

@@ -115,9 +115,9 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         return QFileDialog::getOpenFileName(this, QStringLiteral("导入平面图"), folder,
                                             QStringLiteral("DXF 图纸 (*.dxf)"));
     };
-    askPlanImport = [this](const QString& fileName,
-                           const io::DxfDrawing& drawing) -> std::optional<io::PlanImportInput> {
-        PlanImportDialog dialog(fileName, drawing, this);
+    askPlanImport = [this](const QString& fileName, const io::DxfDrawing& drawing,
+                           const QString& floor) -> std::optional<io::PlanImportInput> {
+        PlanImportDialog dialog(fileName, drawing, floor, this);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
@@ -550,8 +550,12 @@ void ProjectWindow::importPlan() {
         showNotice(*fault);
         return;
     }
+    // A drawing imported before goes to the floor it went to last.
+    const std::vector<std::string> floors =
+        core::importedFloors(model_->project(), QFileInfo(fileName).fileName().toStdString());
     const std::optional<io::PlanImportInput> input =
-        askPlanImport(fileName, std::get<io::DxfDrawing>(read));
+        askPlanImport(fileName, std::get<io::DxfDrawing>(read),
+                      floors.empty() ? QString() : documents::qs(floors.back()));
     if (!input) {
         return;
     }

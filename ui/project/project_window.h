@@ -98,11 +98,12 @@ class ProjectWindow : public QMainWindow {
     // A recovery copy left behind: true restores it (恢复), false discards it (放弃).
     std::function<bool(const io::RecoveryCopy::Orphan& orphan)> askRestore;
     // 导入平面图(DXF): the drawing to import, an empty string when cancelled; then the rooms to
-    // import from it (the import dialog), none when cancelled; then, where units imported before
-    // would change, whether to change them (`text` says which).
+    // import from it (the import dialog, proposing `floor`, where a drawing of that name went
+    // last, if any), none when cancelled; then, where units imported before would change, whether
+    // to change them (`text` says which).
     std::function<QString()> askPlanFileName;
-    std::function<std::optional<io::PlanImportInput>(const QString& fileName,
-                                                     const io::DxfDrawing& drawing)>
+    std::function<std::optional<io::PlanImportInput>(
+        const QString& fileName, const io::DxfDrawing& drawing, const QString& floor)>
         askPlanImport;
     std::function<bool(const QString& text)> askUpdateUnits;
 
