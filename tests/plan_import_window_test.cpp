@@ -106,6 +106,7 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
              EXPECT_EQ(dialog.unitWarning->text().toStdString(),
                        "按米计房间面积中位数 20000000.00 m²，图纸可能以毫米为单位。");
              EXPECT_EQ(dialog.unitSwitch->text(), u"改按毫米计"_s);
+             QCoreApplication::processEvents();  // the layout takes in the button
              tests::keepPicture(dialog, u"plan-import-dialog-unit"_s);
          },
          "将导入 1 个房间，共 7200000.00 m²。以下 7 个轮廓不导入：", true},

@@ -140,6 +140,7 @@ PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawi
     auto* unitWarningRow = new QHBoxLayout;
     unitWarningRow->addWidget(unitWarning, 1);
     unitWarningRow->addWidget(unitSwitch);
+    unitSwitch->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     layout->addLayout(unitWarningRow);
     layout->addWidget(refusedList, 1);
     layout->addWidget(unreadableNote);
