@@ -83,8 +83,8 @@ TEST(PlanImport, MatchesRoomsByDrawingAndHandleAndRemovesNothing) {
     EXPECT_EQ(again.changes.unchanged.size(), 5U);
 }
 
-Ring moved(double side, double by) {
-    Ring ring = square(side);
+// The ring moved along x.
+Ring moved(Ring ring, double by) {
     for (PlanPoint& p : ring) {
         p.x += by;
     }
@@ -117,8 +117,8 @@ TEST(PlanImport, ARoomIsAUnitsOfTheSameDrawingAndFloorByItsHandleOrElseItsOutlin
         {"location renamed since", "一层东区", "一层", "2A", "一层.dxf", "一层", "2A", square(6), {column}, "updated"},
         {"floor taken from the location", "一层", "", "2A", "一层.dxf", "一层", "2A", square(5), {}, "unchanged"},
         {"no handles, same outline", "一层", "一层", "", "一层.dxf", "一层", "", square(5), {}, "unchanged"},
-        {"no handles, outline within 0.01", "一层", "一层", "", "一层.dxf", "一层", "", moved(5, 0.0004), {}, "updated"},
-        {"no handles, outline moved", "一层", "一层", "", "一层.dxf", "一层", "", moved(5, 0.5), {column}, "added"},
+        {"no handles, outline within 0.01", "一层", "一层", "", "一层.dxf", "一层", "", moved(square(5), 0.0004), {}, "updated"},
+        {"no handles, outline moved", "一层", "一层", "", "一层.dxf", "一层", "", moved(square(5), 0.5), {column}, "added"},
         {"no handles, another floor", "一层", "一层", "", "一层.dxf", "二层", "", square(5), {}, "added"},
     };
     // clang-format on
@@ -184,9 +184,12 @@ TEST(PlanImport, LayersWhoseRoomsOverlapAreFound) {
     using Pairs = std::vector<std::pair<std::string, std::string>>;
     const std::pair<std::vector<PlanRoomInput>, Pairs> cases[] = {
         {{on("房间", square(5)), on("FURN", square(1))}, {{"FURN", "房间"}}},
-        {{on("房间", square(5)), on("FURN", moved(5, 4.9)), on("房间", moved(5, 4))},
+        {{on("房间", square(5)), on("FURN", moved(square(5), 4.9)),
+          on("房间", moved(square(5), 4))},
          {{"FURN", "房间"}}},
-        {{on("房间", square(5)), on("FURN", moved(5, 5)), on("AREA", moved(5, -4.9995))}, {}},
+        {{on("房间", square(5)), on("FURN", moved(square(5), 5)),
+          on("AREA", moved(square(5), -4.9995))},
+         {}},
         {{on("房间", square(5)), on("房间", square(1))}, {}},
     };
     for (const auto& [rooms, pairs] : cases) {
