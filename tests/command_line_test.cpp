@@ -351,7 +351,7 @@ TEST(CommandLineHelp, ListsEveryOption) {
     const Outcome help = run({u"--help"_s}, folder.path());
     EXPECT_EQ(help.status, 0);
     for (const char* option :
-         {"--export", "--import-plan", "--layer", "--floor", "--place", "--verbose"}) {
+         {"--export", "--import-plan", "--layer", "--floor", "--unit", "--place", "--verbose"}) {
         EXPECT_TRUE(help.out.contains(QString::fromUtf8(option))) << option;
     }
 }
