@@ -267,6 +267,10 @@ int Main(int argc, char** argv) {
         std::fputs("灭火器配置计算：--place 不能与 --export 或 --import-plan 同时使用\n", stderr);
         return 1;
     }
+    if (parser.isSet(keep) && !parser.isSet(place)) {
+        std::fputs("灭火器配置计算：--keep 只用于 --place\n", stderr);
+        return 1;
+    }
     if (parser.isSet(importPlan)) {
         if (parser.isSet(exportTo) || files.size() != 1) {
             std::fputs(
@@ -283,10 +287,6 @@ int Main(int argc, char** argv) {
     }
     if (parser.isSet(layer) || parser.isSet(floor)) {
         std::fputs("灭火器配置计算：--layer 和 --floor 只用于 --import-plan\n", stderr);
-        return 1;
-    }
-    if (parser.isSet(keep) && !parser.isSet(place)) {
-        std::fputs("灭火器配置计算：--keep 只用于 --place\n", stderr);
         return 1;
     }
     if (parser.isSet(place)) {

@@ -428,7 +428,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"placeDamagedProject", {"--place", "bad.fep"}, "无法打开工程文件“bad.fep”：不是有效的 JSON 文本"},
     BadInput{"placeInAFolder", {"--place", "folder.pdf"}, "无法打开工程文件“folder.pdf”"},
     BadInput{"placeWithoutProject", {"--place"}, "布置设置点需要一个工程文件"},
-    BadInput{"keepWithoutPlace", {"--keep", "工程.fep"}, "--keep 只用于 --place"},
+    BadInput{"keepWithoutPlace", {"--import-plan", "plan.dxf", "--keep", "工程.fep"}, "--keep 只用于 --place"},
     BadInput{"placeAndExport", {"--place", "--export", "out.pdf", "工程.fep"}, "--place 不能与 --export 或 --import-plan 同时使用"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
