@@ -231,13 +231,19 @@ int Main(int argc, char** argv) {
         QStringLiteral("UNIT"));
     const QCommandLineOption place(
         QStringLiteral("place"),
-        QStringLiteral("不打开窗口，为工程文件中有平面轮廓而尚未布置设置点的计算单元布置设置点后"
-                       "退出；已有设置点的计算单元不变。"));
+        QStringLiteral(
+            "不打开窗口，为工程文件中有平面轮廓而尚未布置设置点的计算单元布置设置点后"
+            "退出；已有设置点而未能覆盖全部平面的计算单元（如轮廓扩大或保护距离缩短）"
+            "重新布置，其余不变。超过 2 秒时显示进度，按 Ctrl+C 取消且不改变工程文件。"));
+    const QCommandLineOption keep(
+        QStringLiteral("keep"),
+        QStringLiteral("布置设置点时保留未能覆盖全部平面的已有设置点，只给出警告。"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
         QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息；导入平面图时列出新增和更新的"
                        "计算单元。"));
-    parser.addOptions({help, version, exportTo, importPlan, layer, floor, unit, place, verbose});
+    parser.addOptions(
+        {help, version, exportTo, importPlan, layer, floor, unit, place, keep, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
                                  QStringLiteral("要打开或导出的工程文件（.fep）。"),
                                  QStringLiteral("[工程文件.fep]"));
@@ -270,6 +276,10 @@ int Main(int argc, char** argv) {
         std::fputs("灭火器配置计算：--place 不能与 --export 或 --import-plan 同时使用\n", stderr);
         return 1;
     }
+    if (parser.isSet(keep) && !parser.isSet(place)) {
+        std::fputs("灭火器配置计算：--keep 只用于 --place\n", stderr);
+        return 1;
+    }
     if (parser.isSet(importPlan)) {
         if (parser.isSet(exportTo) || files.size() != 1) {
             std::fputs(
@@ -294,12 +304,12 @@ int Main(int argc, char** argv) {
         if (files.size() != 1) {
             std::fputs(
                 "灭火器配置计算：布置设置点需要一个工程文件：extinguisher-calculator --place "
-                "工程文件.fep\n",
+                "[--keep] 工程文件.fep\n",
                 stderr);
             return 1;
         }
         const QCoreApplication app(argc, argv);
-        return app::placePoints(files.front());
+        return app::placePoints({files.front(), parser.isSet(keep)});
     }
     if (parser.isSet(exportTo)) {
         if (files.size() != 1) {
@@ -321,5 +331,13 @@ int Main(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return Main(argc, argv);
+    const int status = Main(argc, argv);
+    if (status == app::kStopped) {
+        // Stopped while placing, which may still run in its thread: the program ends without
+        // the static objects' destructors, which that thread may still use.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -3,9 +3,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <variant>
 
@@ -15,6 +22,8 @@
 #include "plan_units.h"
 #include "project_file.h"
 #include "project_lock.h"
+#include "stop_request.h"
+#include "unit_texts.h"
 
 namespace app {
 
@@ -57,6 +66,117 @@ QString unitNamed(std::size_t index, const core::Unit& unit) {
     const QString where =
         unit.location.empty() ? QString() : QStringLiteral("（%1）").arg(fromUtf8(unit.location));
     return QStringLiteral("第%1个计算单元“%2”%3").arg(index + 1).arg(fromUtf8(unit.name), where);
+}
+
+// How long placing runs before its progress is shown, and then how often at most.
+constexpr std::chrono::seconds kQuietPlacing{2};
+constexpr std::chrono::seconds kProgressInterval{1};
+// How soon a stop request is seen while placing.
+constexpr std::chrono::milliseconds kStopPoll{100};
+
+// The project with its setting points placed, and what standard error is to say about it.
+struct PlacingOutcome {
+    core::Project project;
+    QStringList lines;
+    bool changed = false;
+};
+
+// Placing as it goes on in its thread: the unit with an outline being placed (from 1) of how
+// many, and then what came of it.
+struct PlacingRun {
+    std::size_t total = 0;
+    std::atomic<std::size_t> current{0};
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::optional<PlacingOutcome> outcome;  // under the mutex
+};
+
+// Why a unit's setting points do not reach all of it: "最大 87.1 m > R = 15 m".
+QString shortfall(const core::PlacedCover& cover) {
+    const QString farthest = documents::reachText(cover, core::PlacingFault::None);
+    if (!std::isfinite(cover.farthest)) {
+        return farthest;
+    }
+    return QStringLiteral("%1%2 R = %3 m")
+        .arg(farthest, cover.farthest > cover.reach ? QStringLiteral(" >") : QStringLiteral("，"))
+        .arg(cover.reach);
+}
+
+// Places the setting points of the project's units that have none, or ones that no longer reach
+// all of the unit (unless `keep`), counting the units with an outline in `current` as it goes.
+PlacingOutcome placeAll(core::Project project, bool keep, std::atomic<std::size_t>& current) {
+    PlacingOutcome outcome;
+    for (std::size_t i = 0; i < project.units.size(); ++i) {
+        core::Unit& unit = project.units[i];
+        if (unit.outline.empty()) {
+            continue;
+        }
+        ++current;
+        const QString named = unitNamed(i, unit);
+        const bool placed = !unit.setPoints.empty();
+        // Told in one piece: a name may hold "%1".
+        const auto divide = [&named](const QString& prefix, const QString& why) {
+            return prefix + named + why + QStringLiteral("，应划分为多个计算单元");
+        };
+        // Points that cannot be checked are not placed again either.
+        const QString unplaced =
+            placed ? QStringLiteral("未校核设置点：") : QStringLiteral("未布置设置点：");
+        switch (core::placingFault(unit.outline)) {
+            case core::PlacingFault::None:
+                break;
+            case core::PlacingFault::TooLarge:
+                outcome.lines << divide(
+                    unplaced, QStringLiteral("的面积超过 %1 m²").arg(core::kMaxPlacedArea));
+                continue;
+            case core::PlacingFault::TooIntricate:
+                outcome.lines << divide(unplaced, QStringLiteral("的轮廓超过 %1 个顶点或 %2 个凹角")
+                                                      .arg(core::kMaxPlacedVertices)
+                                                      .arg(core::kMaxPlacedCorners));
+                continue;
+        }
+        // Points that no longer reach all of the unit: its outline grew, or its R shortened.
+        QString stale;
+        if (placed) {
+            const std::optional<core::PlacedCover> cover = core::design(unit).cover;
+            if (!cover || cover->proven) {
+                continue;
+            }
+            stale =
+                QStringLiteral("%1的设置点未能覆盖全部平面（%2）").arg(named, shortfall(*cover));
+            if (keep) {
+                outcome.lines << QStringLiteral("警告：%1，已按 --keep 保留").arg(stale);
+                continue;
+            }
+        }
+        std::optional<core::Placement> placement = core::placeUnit(unit);
+        if (!placement) {
+            outcome.lines << QStringLiteral("未布置设置点：%1不能配置").arg(named);
+            continue;
+        }
+        if (placement->points.size() > static_cast<std::size_t>(core::kMaxPoints)) {
+            outcome.lines << divide(
+                placed ? QStringLiteral("未重新布置设置点：") : QStringLiteral("未布置设置点："),
+                QStringLiteral("需要超过 %1 个设置点").arg(core::kMaxPoints));
+            continue;
+        }
+        // Placed again as before, the points are as good as they get: only the warning below.
+        const bool same = placement->points == unit.setPoints;
+        if (placed && !same) {
+            outcome.lines << QStringLiteral("重新布置：") + stale;
+        }
+        if (!placement->proven) {
+            outcome.lines << QStringLiteral(
+                                 "警告：%1的设置点未能覆盖全部平面（如有宽度不足 %2 m "
+                                 "的狭窄部分），请在平面图上检查")
+                                 .arg(named, QString::number(2 * core::kWallClearance));
+        }
+        if (!same) {
+            unit.setPoints = std::move(placement->points);
+            outcome.changed = true;
+        }
+    }
+    outcome.project = std::move(project);
+    return outcome;
 }
 
 }  // namespace
@@ -226,7 +346,8 @@ int importPlan(const PlanImportRequest& request) {
     return summed(0);
 }
 
-int placePoints(const QString& projectFile) {
+int placePoints(const PlaceRequest& request) {
+    const QString& projectFile = request.projectFile;
     // A file that is not there, or not a project, is refused as it is read, before its lock is
     // taken (which would want its folder writable).
     if (!QFileInfo(projectFile).isFile()) {
@@ -236,6 +357,8 @@ int placePoints(const QString& projectFile) {
             return 1;
         }
     }
+    // Made before the lock, so that the lock is released before Ctrl+C ends the program again.
+    const StopRequests stop;
     io::ProjectLock lock(projectFile);
     if (const auto fault = lockFault(lock)) {
         write(stderr, QStringLiteral("无法在工程文件“%1”中布置设置点：%2")
@@ -247,50 +370,54 @@ int placePoints(const QString& projectFile) {
         write(stderr, *fault);
         return 1;
     }
-    core::Project project = std::move(std::get<core::Project>(opened));
-    bool changed = false;
-    for (std::size_t i = 0; i < project.units.size(); ++i) {
-        core::Unit& unit = project.units[i];
-        if (unit.outline.empty() || !unit.setPoints.empty()) {
-            continue;
+
+    // The placing runs in a thread of its own, which the program leaves behind when it is
+    // stopped: placing one room may take minutes.
+    const auto run = std::make_shared<PlacingRun>();
+    run->total = static_cast<std::size_t>(
+        std::ranges::count_if(std::get<core::Project>(opened).units,
+                              [](const core::Unit& unit) { return !unit.outline.empty(); }));
+    std::thread worker(
+        [run, project = std::move(std::get<core::Project>(opened)), keep = request.keep]() mutable {
+            PlacingOutcome outcome = placeAll(std::move(project), keep, run->current);
+            const std::scoped_lock guard(run->mutex);
+            run->outcome = std::move(outcome);
+            run->cv.notify_all();
+        });
+    const auto began = std::chrono::steady_clock::now();
+    auto nextReport = began + kQuietPlacing;
+    std::size_t reported = 0;
+    std::unique_lock guard(run->mutex);
+    while (!run->outcome && !StopRequests::asked()) {
+        run->cv.wait_for(guard, kStopPoll);
+        const std::size_t current = run->current.load();
+        if (!run->outcome && std::chrono::steady_clock::now() >= nextReport &&
+            current != reported) {
+            write(stderr, QStringLiteral("正在布置设置点：%1/%2 …").arg(current).arg(run->total));
+            reported = current;
+            nextReport = std::chrono::steady_clock::now() + kProgressInterval;
         }
-        const QString named = unitNamed(i, unit);
-        const QString divide = QStringLiteral("未布置设置点：%1%2，应划分为多个计算单元");
-        switch (core::placingFault(unit.outline)) {
-            case core::PlacingFault::None:
-                break;
-            case core::PlacingFault::TooLarge:
-                write(stderr,
-                      divide.arg(named,
-                                 QStringLiteral("的面积超过 %1 m²").arg(core::kMaxPlacedArea)));
-                continue;
-            case core::PlacingFault::TooIntricate:
-                write(stderr, divide.arg(named, QStringLiteral("的轮廓超过 %1 个顶点或 %2 个凹角")
-                                                    .arg(core::kMaxPlacedVertices)
-                                                    .arg(core::kMaxPlacedCorners)));
-                continue;
-        }
-        std::optional<core::Placement> placement = core::placeUnit(unit);
-        if (!placement) {
-            write(stderr, QStringLiteral("未布置设置点：%1不能配置").arg(named));
-            continue;
-        }
-        if (placement->points.size() > static_cast<std::size_t>(core::kMaxPoints)) {
-            write(stderr,
-                  divide.arg(named, QStringLiteral("需要超过 %1 个设置点").arg(core::kMaxPoints)));
-            continue;
-        }
-        if (!placement->proven) {
-            write(stderr, QStringLiteral("警告：%1的设置点未能覆盖全部平面（如有宽度不足 "
-                                         "%2 m 的狭窄部分），请在平面图上检查")
-                              .arg(named)
-                              .arg(2 * core::kWallClearance));
-        }
-        unit.setPoints = std::move(placement->points);
-        changed = true;
     }
-    if (changed) {
-        if (const auto fault = io::saveProject(project, projectFile)) {
+    if (!run->outcome) {
+        guard.unlock();
+        worker.detach();
+        lock.unlock();
+        write(stderr, QStringLiteral("已取消，工程文件未改变"));
+        return kStopped;
+    }
+    guard.unlock();
+    worker.join();
+    const PlacingOutcome& outcome = *run->outcome;
+    for (const QString& line : outcome.lines) {
+        write(stderr, line);
+    }
+    if (StopRequests::asked()) {
+        lock.unlock();
+        write(stderr, QStringLiteral("已取消，工程文件未改变"));
+        return kStopped;
+    }
+    if (outcome.changed) {
+        if (const auto fault = io::saveProject(outcome.project, projectFile)) {
             write(stderr, *fault);
             return 1;
         }

@@ -26,12 +26,27 @@ struct PlanImportRequest {
 // a summary line: rooms imported, outlines refused, objects unreadable, layers that overlap.
 [[nodiscard]] int importPlan(const PlanImportRequest& request);
 
+struct PlaceRequest {
+    QString projectFile;
+    bool keep = false;  // a unit whose points no longer reach all of it keeps them, with a warning
+};
+
+// The status with which placePoints() stops on Ctrl+C (SIGINT or SIGTERM; on Windows the
+// console's Ctrl+C or Ctrl+Break). The placing may still run in another thread: the caller ends
+// the process with std::_Exit() once its own objects are gone, without static destructors.
+constexpr int kStopped = 130;
+
 // Places setting points (core::placeUnit) in every unit of the project file that has an outline
-// and none yet; units with points are left as they are. 0 when the file was written (or left as
-// it was, with nothing to place); 1 with a message on standard error when the file could not be
-// read, locked or written, and then it is as it was. A unit whose points do not reach all of it
-// keeps them with a warning on standard error; one too large or too intricate to place, or not
-// configurable, gets none and a note there.
-[[nodiscard]] int placePoints(const QString& projectFile);
+// and none yet, and again in one whose points no longer reach all of it (its outline grew, or
+// its R shortened), with a line on standard error naming it and why; with `keep` such a unit
+// keeps its points and the line is a warning. Units whose points reach all of them are left as
+// they are. 0 when the file was written (or left as it was, with nothing to place); 1 with a
+// message on standard error when the file could not be read, locked or written, and then it is
+// as it was. A unit whose points, placed as well as they can be, do not reach all of it keeps
+// them with a warning on standard error; one too large or too intricate to place, or not
+// configurable, gets none and a note there. Progress goes to standard error when placing takes
+// more than 2 s, at most once a second. On Ctrl+C nothing is written, the lock is released and
+// kStopped returned.
+[[nodiscard]] int placePoints(const PlaceRequest& request);
 
 }  // namespace app

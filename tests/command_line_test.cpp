@@ -3,11 +3,16 @@
 // with a Chinese reason, exit status 1 and no file left.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
 #include <optional>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#endif
 
 #include "placed_rooms.h"
 #include "project_file.h"
@@ -28,8 +33,8 @@ struct Outcome {
     QString out;
 };
 
-Outcome run(const QStringList& arguments, const QString& folder) {
-    QProcess process;
+// Starts the program in `folder` as a user would, without a display.
+void start(QProcess& process, const QStringList& arguments, const QString& folder) {
     process.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // Without a display: the export needs none, and Qt's notes on it stay quiet. (The Windows
@@ -42,12 +47,25 @@ Outcome run(const QStringList& arguments, const QString& folder) {
     environment.remove(u"XDG_RUNTIME_DIR"_s);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PROGRAM_PATH), arguments);
+}
+
+Outcome run(const QStringList& arguments, const QString& folder) {
+    QProcess process;
+    start(process, arguments, folder);
     if (!process.waitForFinished(60000)) {
         ADD_FAILURE() << "the program did not end";
         process.kill();
     }
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardError()),
             QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+// The lines of standard error but for placing's progress, shown when it takes long (as it may
+// under a sanitizer). Lines end in \r\n on Windows.
+QStringList saidLines(const QString& err) {
+    QStringList lines = QString(err).remove(u'\r').split(u'\n', Qt::SkipEmptyParts);
+    lines.removeIf([](const QString& line) { return line.startsWith(u"正在布置设置点："_s); });
+    return lines;
 }
 
 class CommandLine : public ::testing::Test {
@@ -278,14 +296,15 @@ core::Unit unplaced(core::Unit unit) {
 TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
     // A 10 m room with a slot 0.4 m wide running 30 m out of it, narrower than a point keeps from
     // the walls on both sides: its far end is out of reach.
+    // Its name holds "%2", which stays as it is in the line that names it.
     core::Unit slot = placedRoom(
-        "窄间", {{0, 0}, {10, 0}, {10, 4.8}, {40, 4.8}, {40, 5.2}, {10, 5.2}, {10, 10}, {0, 10}},
+        "窄间%2", {{0, 0}, {10, 0}, {10, 4.8}, {40, 4.8}, {40, 5.2}, {10, 5.2}, {10, 10}, {0, 10}},
         {}, core::Hazard::Medium);
     core::Unit hall =
         placedRoom("大厅", {{0, 0}, {250, 0}, {250, 250}, {0, 250}}, {}, core::Hazard::Medium);
-    // The L with its one point placed by hand, which does not reach it: kept as it is.
-    project.units.insert(project.units.begin(),
-                         {unplaced(placedCorridor()), unplaced(placedL()), slot, hall, placedL()});
+    // A corridor whose points reach all of it: kept as it is.
+    project.units.insert(project.units.begin(), {unplaced(placedCorridor()), unplaced(placedL()),
+                                                 slot, hall, placedCorridor()});
     const QString file = path(u"工程.fep"_s);
     ASSERT_FALSE(io::saveProject(project, file));
     const QByteArray before = readFile(file);
@@ -305,14 +324,14 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
     const Outcome placed = run({u"--place"_s, u"工程.fep"_s}, folder.path());
     ASSERT_EQ(placed.status, 0) << placed.err.toStdString();
     EXPECT_EQ(placed.out, QString());
-    // Lines end in \r\n on Windows.
-    const QStringList said = QString(placed.err).remove(u'\r').split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(said, QStringList({
-                        u"警告：第3个计算单元“窄间”（一层）的设置点未能覆盖全部平面（如有宽度不足 "
-                        "0.6 m 的狭窄部分），请在平面图上检查"_s,
-                        u"未布置设置点：第4个计算单元“大厅”（一层）的面积超过 40000 m²，"
-                        "应划分为多个计算单元"_s,
-                    }))
+    const QStringList said = saidLines(placed.err);
+    EXPECT_EQ(said,
+              QStringList({
+                  u"警告：第3个计算单元“窄间%2”（一层）的设置点未能覆盖全部平面（如有宽度不足 "
+                  "0.6 m 的狭窄部分），请在平面图上检查"_s,
+                  u"未布置设置点：第4个计算单元“大厅”（一层）的面积超过 40000 m²，"
+                  "应划分为多个计算单元"_s,
+              }))
         << placed.err.toStdString();
 
     const core::Project read = readBack(file);
@@ -331,27 +350,125 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
         }
         EXPECT_EQ(core::design(unit).cover.value().proven, i != 2);
     }
-    // Left alone: the hall too large, the L placed by hand, the units without an outline.
+    // Left alone: the hall too large, the covered corridor, the units without an outline.
     EXPECT_TRUE(read.units[3].setPoints.empty());
     for (std::size_t i = 4; i < read.units.size(); ++i) {
         EXPECT_EQ(read.units[i], project.units[i]) << read.units[i].name;
     }
 
-    // Run again, nothing is placed and the file is not written.
+    // Run again, nothing is placed and the file is not written; the slot, placed again as it
+    // was, and the hall are told again.
     const QByteArray after = readFile(file);
     const Outcome again = run({u"--place"_s, u"工程.fep"_s}, folder.path());
     EXPECT_EQ(again.status, 0) << again.err.toStdString();
-    EXPECT_FALSE(again.err.contains(u"窄间"_s)) << again.err.toStdString();
+    EXPECT_EQ(saidLines(again.err), said) << again.err.toStdString();
     EXPECT_EQ(readFile(file), after);
     EXPECT_EQ(entries(folder.path()), QStringList{u"工程.fep"_s});
 }
+
+// A corridor whose points no longer reach all of it, its outline grown to `length` or its R
+// shortened by its hazard: placed again with a line naming it and why; with --keep, or grown
+// too large to check, kept.
+struct StalePoints {
+    const char* name;
+    double length;
+    core::Hazard hazard;
+    bool keep;
+    bool placedAgain;
+    const char* says;
+};
+
+class CommandLineStalePoints : public CommandLine,
+                               public ::testing::WithParamInterface<StalePoints> {};
+
+TEST_P(CommandLineStalePoints, ArePlacedAgainOrKeptWithALine) {
+    const StalePoints& row = GetParam();
+    const double length = row.length;
+    core::Unit corridor = placedCorridor();
+    corridor.outline = {{0, 0}, {3, 0}, {3, length}, {0, length}};
+    corridor.choices.area = 3 * length;
+    corridor.choices.hazard = row.hazard;
+    project.units.insert(project.units.begin(), corridor);
+    const QString file = path(u"工程.fep"_s);
+    ASSERT_FALSE(io::saveProject(project, file));
+    const QByteArray before = readFile(file);
+
+    QStringList arguments{u"--place"_s, u"工程.fep"_s};
+    if (row.keep) {
+        arguments << u"--keep"_s;
+    }
+    const Outcome placed = run(arguments, folder.path());
+    ASSERT_EQ(placed.status, 0) << placed.err.toStdString();
+    EXPECT_EQ(saidLines(placed.err), QStringList{QString::fromUtf8(row.says)})
+        << placed.err.toStdString();
+    if (!row.placedAgain) {
+        EXPECT_EQ(readFile(file), before);
+    } else {
+        const core::Unit read = readBack(file).units.at(0);
+        EXPECT_NE(read.setPoints, kCorridorPoints);
+        EXPECT_TRUE(core::design(read).cover.value().proven);
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineStalePoints, ::testing::Values(
+    StalePoints{"grown", 180, core::Hazard::Medium, false, true, "重新布置：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m）"},
+    StalePoints{"shorterReach", 120, core::Hazard::Serious, false, true, "重新布置：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 15.1 m > R = 15 m）"},
+    StalePoints{"kept", 180, core::Hazard::Medium, true, false, "警告：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m），已按 --keep 保留"},
+    StalePoints{"grownTooLarge", 14000, core::Hazard::Medium, false, false, "未校核设置点：第1个计算单元“走廊”（一层）的面积超过 40000 m²，应划分为多个计算单元"}),
+    [](const auto& param) { return std::string(param.param.name); });
+// clang-format on
+
+#ifndef Q_OS_WIN
+// Placing that takes long shows its progress, and Ctrl+C stops it with the file as it was and its
+// lock released.
+TEST_F(CommandLine, PlacingStopsOnCtrlCLeavingTheFileAsItWas) {
+    // Rooms shaped as combs, 20 teeth 1.5 m wide and 30 m long: seconds each to place.
+    core::Ring comb{{0, 0}, {58.5, 0}};
+    for (int tooth = 19; tooth >= 0; --tooth) {
+        const double left = 3.0 * tooth;
+        comb.insert(comb.end(), {{left + 1.5, 35}, {left, 35}});
+        if (tooth > 0) {
+            comb.insert(comb.end(), {{left, 5}, {left - 1.5, 5}});
+        }
+    }
+    for (int i = 0; i < 20; ++i) {
+        project.units.push_back(placedRoom("车间", comb, {}, core::Hazard::Serious));
+    }
+    const QString file = path(u"工程.fep"_s);
+    ASSERT_FALSE(io::saveProject(project, file));
+    const QByteArray before = readFile(file);
+
+    QProcess process;
+    start(process, {u"--place"_s, u"工程.fep"_s}, folder.path());
+    ASSERT_TRUE(process.waitForStarted());
+    QByteArray err;
+    QElapsedTimer waited;
+    waited.start();
+    while (!err.contains("正在布置设置点：") && waited.elapsed() < 20000 &&
+           process.state() == QProcess::Running) {
+        process.waitForReadyRead(500);
+        err += process.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("正在布置设置点：1/20 …")) << err.toStdString();
+    EXPECT_GE(waited.elapsed(), 1900) << "no progress in the first 2 s";
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_TRUE(err.endsWith("已取消，工程文件未改变\n")) << err.toStdString();
+    EXPECT_EQ(readFile(file), before);
+    EXPECT_EQ(entries(folder.path()), QStringList{u"工程.fep"_s}) << "no lock file is left";
+}
+#endif
 
 TEST(CommandLineHelp, ListsEveryOption) {
     QTemporaryDir folder;
     const Outcome help = run({u"--help"_s}, folder.path());
     EXPECT_EQ(help.status, 0);
-    for (const char* option :
-         {"--export", "--import-plan", "--layer", "--floor", "--unit", "--place", "--verbose"}) {
+    for (const char* option : {"--export", "--import-plan", "--layer", "--floor", "--unit",
+                               "--place", "--keep", "--verbose"}) {
         EXPECT_TRUE(help.out.contains(QString::fromUtf8(option))) << option;
     }
 }
@@ -406,6 +523,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"placeDamagedProject", {"--place", "bad.fep"}, "无法打开工程文件“bad.fep”：不是有效的 JSON 文本"},
     BadInput{"placeInAFolder", {"--place", "folder.pdf"}, "无法打开工程文件“folder.pdf”"},
     BadInput{"placeWithoutProject", {"--place"}, "布置设置点需要一个工程文件"},
+    BadInput{"keepWithoutPlace", {"--import-plan", "plan.dxf", "--keep", "工程.fep"}, "--keep 只用于 --place"},
     BadInput{"placeAndExport", {"--place", "--export", "out.pdf", "工程.fep"}, "--place 不能与 --export 或 --import-plan 同时使用"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
