@@ -317,9 +317,9 @@ int importPlan(const PlanImportRequest& request) {
         }
     }
     if (location.size() > core::kMaxNameLength) {
+        // One arg() for both, so that a "%2" in the floor's own text stays as it is.
         return summed(refuse(QStringLiteral("楼层“%1…”过长：最多%2个字符")
-                                 .arg(location.first(20))
-                                 .arg(core::kMaxNameLength)));
+                                 .arg(location.first(20), QString::number(core::kMaxNameLength))));
     }
     const QByteArray floor = location.toUtf8();
     input.plan.location.assign(floor.constData(), static_cast<std::size_t>(floor.size()));

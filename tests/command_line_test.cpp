@@ -515,6 +515,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer、--floor 和 --unit 只用于 --import-plan"},
     BadInput{"planIntoDamagedProject", {"--import-plan", "plan.dxf", "bad.fep"}, "bad.fep"},
     BadInput{"planLayerMissing", {"--import-plan", "plan.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"},
+    BadInput{"planFloorTooLong", {"--import-plan", "plan.dxf", "--floor", u"%2"_s + QString(300, u'层'), "new.fep"}, "楼层“%2层层层层层层层层层层层层层层层层层层…”过长：最多200个字符"},
     BadInput{"planUnitUnknown", {"--import-plan", "plan.dxf", "--unit", "furlong", "new.fep"}, "图纸单位“furlong”无效，应为 mm、cm、dm、m、inch 或 ft"},
     BadInput{"planInMetresReadAsMillimetres", {"--import-plan", "metres.dxf", "new.fep"}, "按毫米计房间面积中位数 不足 0.01 m²，图纸可能以米为单位，请用 --unit m"},
     BadInput{"planOfWallsOnly", {"--import-plan", "walls.dxf", "new.fep"}, "图纸中没有闭合的房间轮廓："},
