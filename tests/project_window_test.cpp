@@ -169,6 +169,49 @@ TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     EXPECT_FALSE(window->project().units[0].model.has_value());
 }
 
+// A choice made in one of the selected rows goes to all of them as one step; the rows that cannot
+// take it stay as they were and are named. A click on a row of the selection then selects that
+// row alone, without opening an editor.
+TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
+    fill("科研楼");
+    using core::Agent;
+    using core::Hazard;
+    // The column, the key that chooses in row 0's box, the rows' values after, what is named.
+    const std::tuple<int, Qt::Key, std::array<int, 3>, QString> cases[] = {
+        {ProjectModel::Hazard, Qt::Key_End, {2, 2, 2}, {}},
+        {ProjectModel::Agent,
+         Qt::Key_Home,  // 水型, which the electrical room cannot take
+         {int(Agent::Water), int(window->project().units[1].choices.agent), int(Agent::Water)},
+         u"计算单元配电间不能选用“水型”，未修改。"_s},
+    };
+    for (const auto& [column, key, values, named] : cases) {
+        SCOPED_TRACE(column);
+        window->statusBar()->clearMessage();
+        const int steps = window->undoStack()->count();
+        table()->setCurrentIndex(window->model()->index(0, column));
+        table()->selectAll();
+        QTest::keyClick(table(), Qt::Key_F2);
+        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, key);
+        finish(box);
+        for (int row = 0; row < 3; ++row) {
+            EXPECT_EQ(window->model()->index(row, column).data(Qt::EditRole).toInt(), values[row]);
+        }
+        EXPECT_EQ(window->undoStack()->count(), steps + 1);
+        EXPECT_EQ(window->statusBar()->currentMessage(), named);
+    }
+    EXPECT_EQ(int(window->project().units[0].choices.hazard), int(Hazard::Serious));
+
+    auto* frozen = qobject_cast<ui::UnitTable*>(table())->frozenView();
+    const QPoint name = frozen->visualRect(window->model()->index(1, ProjectModel::Name)).center();
+    QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {}, name);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_EQ(table()->selectionModel()->selectedIndexes(),
+              QModelIndexList{window->model()->index(1, ProjectModel::Name)});
+    EXPECT_EQ(QApplication::focusWidget(), table());
+}
+
 // A text that is only partly a number keeps the editor open, marked, and changes nothing; a
 // full-width number with a unit is taken.
 TEST_F(ProjectWindowTest, AreaEditorRefusesAPartialNumberAndTakesFullWidthDigits) {
@@ -225,7 +268,7 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
     const std::tuple<const char*, int, const char*> cases[] = {
         {"edit a cell", -1, nullptr}, {"add", -1, "添加计算单元"}, {"duplicate", 0, "复制计算单元"},
         {"remove", 1, "删除计算单元"}, {"move up", 2, "上移"}, {"move down", 0, "下移"},
-        {"the project's info", -1, "工程信息…"}};
+        {"the project's info", -1, "工程信息"}};
     // clang-format on
     for (const auto& [name, row, item] : cases) {
         // Each window closes as the user closes it, leaving no recovery copy behind.
@@ -341,6 +384,75 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
               u"计算单元：3　灭火器：%1具　不满足校核：1　不能配置：1"_s.arg(total));
 }
 
+// No two items of a menu share an accelerator and no two actions a key; the main commands have
+// keys of their own.
+TEST_F(ProjectWindowTest, MenusHaveTheirOwnAcceleratorsAndKeys) {
+    for (const QAction* bar : window->menuBar()->actions()) {
+        QString marks;
+        for (const QAction* item : bar->menu()->actions()) {
+            const QString text = item->text();
+            if (const qsizetype at = text.indexOf(u'&'); at >= 0 && at + 1 < text.size()) {
+                EXPECT_FALSE(marks.contains(text[at + 1].toUpper())) << text.toStdString();
+                marks += text[at + 1].toUpper();
+            }
+        }
+    }
+    QStringList keys;
+    const QList<QAction*> actions = window->findChildren<QAction*>();
+    for (const QAction* action : QSet<QAction*>(actions.begin(), actions.end())) {
+        for (const QKeySequence& key : action->shortcuts()) {
+            EXPECT_FALSE(keys.contains(key.toString())) << key.toString().toStdString();
+            keys << key.toString();
+        }
+    }
+    const std::pair<QString, const char*> expected[] = {
+        {u"导入平面图"_s, "Ctrl+I"},      {u"布置设置点"_s, "Ctrl+Shift+P"},
+        {u"工程信息"_s, "Ctrl+Shift+I"},  {u"导出计算书PDF"_s, "Ctrl+E"},
+        {u"导出Excel"_s, "Ctrl+Shift+E"}, {u"打印(&P)"_s, "Ctrl+P"},
+    };
+    for (const auto& [text, key] : expected) {
+        const auto found = std::ranges::find_if(
+            actions, [&text](const QAction* a) { return a->text().startsWith(text); });
+        ASSERT_NE(found, actions.end()) << text.toStdString();
+        EXPECT_EQ((*found)->shortcut().toString(), QString::fromUtf8(key));
+    }
+}
+
+// The window fits the screen's free area; the name column stays in view as the table scrolls to
+// 校核; the size, the split and the column widths are those of the window closed last.
+TEST_F(ProjectWindowTest, FitsTheScreenKeepsTheNamesInViewAndRemembersItsLayout) {
+    fill("科研楼");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
+    auto* frozen = qobject_cast<ui::UnitTable*>(table())->frozenView();
+    table()->scrollTo(window->model()->index(2, ProjectModel::Check));
+    EXPECT_GT(table()->horizontalScrollBar()->value(), 0);
+    const QRect check = table()->visualRect(window->model()->index(2, ProjectModel::Check));
+    EXPECT_GE(check.left(), frozen->width());
+    EXPECT_LE(check.right(), table()->viewport()->width());
+    EXPECT_TRUE(frozen->isVisible());
+    EXPECT_TRUE(frozen->viewport()->rect().contains(
+        frozen->visualRect(window->model()->index(2, ProjectModel::Name))));
+    tests::keepPicture(*window, u"project-window-scrolled"_s);
+
+    window->resize(700, 500);
+    auto* splitter = window->findChild<QSplitter*>();
+    splitter->setSizes({500, 200});
+    table()->setColumnWidth(ProjectModel::Name, 150);
+    const QList<int> split = splitter->sizes();
+    answer = ProjectWindow::SaveAnswer::Discard;
+    ASSERT_TRUE(window->close());
+    const auto again = makeWindow();
+    again->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again->size(), QSize(700, 500));
+    EXPECT_EQ(again->findChild<QSplitter*>()->sizes(), split);
+    EXPECT_EQ(again->table()->columnWidth(ProjectModel::Name), 150);
+    EXPECT_EQ(
+        qobject_cast<ui::UnitTable*>(again->table())->frozenView()->columnWidth(ProjectModel::Name),
+        150);
+}
+
 // Ctrl+S asks for a file name once; the file opens again as it was saved. A file that is not a
 // project is told and leaves the open project as it was.
 TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
@@ -445,7 +557,7 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     EXPECT_EQ(ui::exportFolder(), folder.path());
 
     printTo = in(u"printed.pdf"_s);
-    tests::clickMenuItem(window->fileMenu(), u"打印(I)"_s);
+    tests::clickMenuItem(window->fileMenu(), u"打印(P)"_s);
     EXPECT_TRUE(pdfText(printTo).contains(u"油品库"_s));
 
     // The preview shows the pages of the book, drawn.

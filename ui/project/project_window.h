@@ -14,10 +14,12 @@
 #include "project.h"
 #include "project_model.h"
 #include "recovery_copy.h"
+#include "unit_table.h"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QSplitter;
 class QTableView;
 class QUndoStack;
 
@@ -160,14 +162,19 @@ class ProjectWindow : public QMainWindow {
     void editDetails();
     // 查看 → 平面图 ticked or not: remembered in the settings.
     void showPlan(bool shown);
+    // The window's size, the split and the column widths as last closed (remembered in the
+    // settings); at first, the window fits the screen's free area.
+    void restoreLayout();
+    void saveLayout();
     void updatePlanPane();
 
     QUndoStack* undoStack_;
     ProjectModel* model_;
-    QTableView* table_;
+    UnitTable* table_;
     UnitDelegate* delegate_;
     QLabel* emptyHint_;
     PlanView* planView_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QLabel* status_;
     QString fileName_;
     bool readOnly_ = false;
