@@ -577,21 +577,28 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
 }
 
-// Without a project name the suggestion is named after the file, else 工程, in the export folder.
-TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
-    ui::rememberExportFolder(in(u"earlier.pdf"_s));
+// Without a project name the suggestion is named after the file, else 工程. It lies in the project
+// file's folder until an export of that project went elsewhere; without a file, in the folder of
+// the last export.
+TEST_F(ProjectExportsTest, SuggestedNameAndFolderFollowTheProject) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"earlier"_s) && QDir(folder.path()).mkdir(u"out"_s));
+    ui::rememberExportFolder(in(u"earlier/a.pdf"_s));
     answer = ProjectWindow::SaveAnswer::Discard;
     fill("");
     typed = in(u"仓库"_s);
     tests::clickMenuItem(window->fileMenu(), u"另存为"_s);
     ASSERT_EQ(window->fileName(), typed + u".fep"_s);
-    typed.clear();  // cancels the exports below
+    typed = in(u"out/表.xlsx"_s);
     exports->exportWorkbook();
+    typed.clear();  // cancels the exports below
+    exports->exportBook();
     tests::clickMenuItem(window->fileMenu(), u"新建"_s);
+    ui::rememberExportFolder(in(u"earlier/b.pdf"_s), in(u"other.fep"_s));
     window->model()->setProject({"", {makeUnit("门厅", core::FireClass::A, 80)}});
     exports->exportBook();
     EXPECT_EQ(suggestions,
-              QStringList({in(u"仓库-灭火器配置表.xlsx"_s), in(u"工程-灭火器配置计算书.pdf"_s)}));
+              QStringList({in(u"仓库-灭火器配置表.xlsx"_s), in(u"out/仓库-灭火器配置计算书.pdf"_s),
+                           in(u"earlier/工程-灭火器配置计算书.pdf"_s)}));
     EXPECT_TRUE(notices.isEmpty());
 }
 

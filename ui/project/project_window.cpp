@@ -143,6 +143,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
     askUpdateUnits = [this](const QString& text) {
         return QMessageBox::question(this, QStringLiteral("导入平面图"), text) == QMessageBox::Yes;
     };
+    askReplace = askUpdateUnits;
     showNotice = [this](const QString& text) {
         QMessageBox::information(dialogParent(), QStringLiteral("提示"), text);
     };
@@ -654,11 +655,26 @@ void ProjectWindow::importPlan() {
                             step);
     }
     undoStack_->push(step);
+    // Units placed before whose points no longer reach the whole of the new outline.
+    std::vector<int> stale;
     for (const std::size_t i : changes.updated) {
         rows.push_back(static_cast<int>(i));
+        const core::Unit& unit = model_->unit(static_cast<int>(i));
+        if (const auto& cover = model_->unitDesign(static_cast<int>(i)).cover;
+            !unit.setPoints.empty() && cover && !cover->proven) {
+            stale.push_back(static_cast<int>(i));
+        }
     }
     std::sort(rows.begin(), rows.end());
     selectRows(rows);
+    std::sort(stale.begin(), stale.end());
+    if (!stale.empty() &&
+        askReplace(QStringLiteral("导入改变了 %1 个已布置设置点的计算单元，其设置点已不能覆盖"
+                                  "全部平面。是否重新布置？")
+                       .arg(stale.size()))) {
+        placeRows(stale);
+        selectRows(rows);
+    }
 }
 
 void ProjectWindow::placeSettingPoints() {
@@ -675,6 +691,10 @@ void ProjectWindow::placeSettingPoints() {
         showNotice(QStringLiteral("所选计算单元没有平面轮廓，请先导入平面图。"));
         return;
     }
+    placeRows(rows);
+}
+
+void ProjectWindow::placeRows(const std::vector<int>& rows) {
     const auto total = static_cast<int>(rows.size());
     QProgressDialog progress(QStringLiteral("正在布置设置点…"), QStringLiteral("取消"), 0, total,
                              dialogParent());

@@ -107,9 +107,14 @@ class ProjectWindow : public QMainWindow {
                                                      const io::DxfDrawing& drawing)>
         askPlanImport;
     std::function<bool(const QString& text)> askUpdateUnits;
+    // Then, where units placed before changed so that their points no longer reach the whole
+    // outline, whether to place them again (`text` says how many).
+    std::function<bool(const QString& text)> askReplace;
 
     // 文件 → 导入平面图(DXF): the rooms of a drawing added to the project, and those imported from
-    // it before brought up to date, as one undoable step.
+    // it before brought up to date, as one undoable step; units whose placed points no longer
+    // cover their new outline are placed again, once the user agrees, as a step of its own. The
+    // rows imported are selected.
     void importPlan();
 
     // 工具 → 布置设置点 (and the plan's context menu): setting points placed in the outlines of
@@ -167,6 +172,8 @@ class ProjectWindow : public QMainWindow {
     void restoreLayout();
     void saveLayout();
     void updatePlanPane();
+    // Places the setting points of the units of `rows` (each with an outline), as one step.
+    void placeRows(const std::vector<int>& rows);
 
     QUndoStack* undoStack_;
     ProjectModel* model_;
