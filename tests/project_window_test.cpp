@@ -14,11 +14,13 @@
 
 #include "file_export.h"
 #include "menu_click.h"
+#include "plan_view.h"
 #include "preview_support.h"
 #include "project_exports.h"
 #include "project_info_dialog.h"
 #include "project_model.h"
 #include "project_window.h"
+#include "saved_choices_file.h"
 #include "test_support.h"
 #include "unit_choice.h"
 
@@ -194,6 +196,7 @@ TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
         auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
         ASSERT_NE(box, nullptr);
         QTest::keyClick(box, key);
+        tests::keepPicture(*window, u"choice-for-selected-rows"_s);
         finish(box);
         for (int row = 0; row < 3; ++row) {
             EXPECT_EQ(window->model()->index(row, column).data(Qt::EditRole).toInt(), values[row]);
@@ -421,9 +424,25 @@ TEST_F(ProjectWindowTest, MenusHaveTheirOwnAcceleratorsAndKeys) {
 // The window fits the screen's free area; the name column stays in view as the table scrolls to
 // 校核; the size, the split and the column widths are those of the window closed last.
 TEST_F(ProjectWindowTest, FitsTheScreenKeepsTheNamesInViewAndRemembersItsLayout) {
+    // As at the first start: no layout remembered.
+    answer = ProjectWindow::SaveAnswer::Discard;
+    window->close();
+    io::openSettings()->remove(u"project"_s);
+    window = makeWindow();
     fill("科研楼");
+    double x = 0;
+    for (int row = 0; row < 3; ++row) {  // the rooms side by side, as their areas have them
+        core::Unit unit = window->model()->unit(row);
+        const double side = std::sqrt(unit.choices.area);
+        unit.outline = {{x, 0}, {x + side, 0}, {x + side, side}, {x, side}};
+        x += side;
+        window->model()->replaceUnit(row, unit);
+    }
+    window->show();
     QCoreApplication::processEvents();
+    tests::keepPicture(*window, u"project-window-first-start"_s);
     EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
+    EXPECT_TRUE(window->planView()->isVisible());
     auto* frozen = qobject_cast<ui::UnitTable*>(table())->frozenView();
     table()->scrollTo(window->model()->index(2, ProjectModel::Check));
     EXPECT_GT(table()->horizontalScrollBar()->value(), 0);
@@ -440,9 +459,10 @@ TEST_F(ProjectWindowTest, FitsTheScreenKeepsTheNamesInViewAndRemembersItsLayout)
     splitter->setSizes({500, 200});
     table()->setColumnWidth(ProjectModel::Name, 150);
     const QList<int> split = splitter->sizes();
-    answer = ProjectWindow::SaveAnswer::Discard;
+    const core::Project rooms = window->project();
     ASSERT_TRUE(window->close());
     const auto again = makeWindow();
+    again->model()->setProject(rooms);
     again->show();
     QCoreApplication::processEvents();
     EXPECT_EQ(again->size(), QSize(700, 500));
