@@ -254,9 +254,13 @@ TEST_F(ProjectWindowTest, DeleteAndInsertKeysActOnUnitsOnlyOutsideAnEditor) {
     QTest::keyClick(edit, Qt::Key_Home);
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClick(edit, Qt::Key_Insert);
-    finish(edit);
+    finish(edit, Qt::Key_Tab);  // on to the fire class, past the columns that stay in view
     EXPECT_EQ(window->project().units.size(), 2U);
     EXPECT_EQ(window->project().units[0].name, "算单元1");
+    auto* next = qobject_cast<QComboBox*>(QApplication::focusWidget());
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(table()->currentIndex().column(), ProjectModel::FireClass);
+    QTest::keyClick(next, Qt::Key_Escape);
 
     table()->setFocus();
     QTest::keyClick(table(), Qt::Key_Delete);

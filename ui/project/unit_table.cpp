@@ -42,6 +42,17 @@ class UnitTable::Frozen : public QTableView {
         QTableView::mousePressEvent(event);
     }
 
+    // Tab and Backtab go on to the table's next or previous cell, past the leading columns.
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
+        if (hint != QAbstractItemDelegate::EditNextItem &&
+            hint != QAbstractItemDelegate::EditPreviousItem) {
+            QTableView::closeEditor(editor, hint);
+            return;
+        }
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        table_->editNext(hint == QAbstractItemDelegate::EditNextItem);
+    }
+
     // Only the table scrolls; this view follows it.
     void scrollTo(const QModelIndex& index, ScrollHint hint) override {
         table_->scrollTo(index, hint);
@@ -91,6 +102,16 @@ void UnitTable::setModel(QAbstractItemModel* model) {
         frozen_->setColumnHidden(column, column >= frozenColumns_);
     }
     followColumnWidths();
+    if (model == nullptr) {
+        return;
+    }
+    // Without rows the table's own header is the same, and what lies over the empty table (a
+    // hint) stays in sight.
+    const auto followRows = [this, model] { frozen_->setVisible(model->rowCount() > 0); };
+    connect(model, &QAbstractItemModel::rowsInserted, frozen_, followRows);
+    connect(model, &QAbstractItemModel::rowsRemoved, frozen_, followRows);
+    connect(model, &QAbstractItemModel::modelReset, frozen_, followRows);
+    followRows();
 }
 
 void UnitTable::setDelegates(QAbstractItemDelegate* table, QAbstractItemDelegate* frozen) {
@@ -186,6 +207,17 @@ bool UnitTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* even
 void UnitTable::mousePressEvent(QMouseEvent* event) {
     pressedCurrent_ = currentIndex();
     QTableView::mousePressEvent(event);
+}
+
+void UnitTable::editNext(bool forward) {
+    const QModelIndex next = moveCursor(forward ? MoveNext : MovePrevious, Qt::NoModifier);
+    if (!next.isValid()) {
+        return;
+    }
+    selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
+    if (next.flags() & Qt::ItemIsEditable) {
+        edit(next, AllEditTriggers, nullptr);
+    }
 }
 
 bool UnitTable::clickEdits(const QModelIndex& index, const QModelIndex& current) const {

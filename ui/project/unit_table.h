@@ -49,6 +49,8 @@ class UnitTable : public QTableView {
     friend class Frozen;
 
     void placeFrozen();
+    // Makes the next (or previous) cell current and opens its editor, as Tab does.
+    void editNext(bool forward);
     [[nodiscard]] int frozenWidth() const;
     // Whether a click on `index`, pressed while `current` was the current cell, opens its editor.
     [[nodiscard]] bool clickEdits(const QModelIndex& index, const QModelIndex& current) const;
