@@ -198,8 +198,9 @@ TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
         QTest::keyClick(box, key);
         tests::keepPicture(*window, u"choice-for-selected-rows"_s);
         finish(box);
-        for (int row = 0; row < 3; ++row) {
-            EXPECT_EQ(window->model()->index(row, column).data(Qt::EditRole).toInt(), values[row]);
+        for (std::size_t row = 0; row < values.size(); ++row) {
+            EXPECT_EQ(window->model()->index(int(row), column).data(Qt::EditRole).toInt(),
+                      values[row]);
         }
         EXPECT_EQ(window->undoStack()->count(), steps + 1);
         EXPECT_EQ(window->statusBar()->currentMessage(), named);
@@ -419,7 +420,7 @@ TEST_F(ProjectWindowTest, MenusHaveTheirOwnAcceleratorsAndKeys) {
     };
     for (const auto& [text, key] : expected) {
         const auto found = std::ranges::find_if(
-            actions, [&text](const QAction* a) { return a->text().startsWith(text); });
+            actions, [&item = text](const QAction* a) { return a->text().startsWith(item); });
         ASSERT_NE(found, actions.end()) << text.toStdString();
         EXPECT_EQ((*found)->shortcut().toString(), QString::fromUtf8(key));
     }

@@ -105,6 +105,7 @@ QString exportFolder(const QString& projectFile) {
     return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void rememberExportFolder(const QString& fileName, const QString& projectFile) {
     // A folder that could not be remembered costs the user one step next time, nothing more:
     // the failure is not told, and the settings file stays as it was.
