@@ -130,11 +130,6 @@ using ProjectExportsTest = ProjectWindowTest;
 // new class allows. Emptied points and 自动 put back the defaults.
 TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     window->addUnit(makeUnit("库房", core::FireClass::A, 500, core::Agent::Water));
-    auto* hazard = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Hazard));
-    ASSERT_NE(hazard, nullptr);
-    QTest::keyClick(hazard, Qt::Key_Down);
-    finish(hazard);
-    EXPECT_EQ(window->project().units[0].choices.hazard, core::Hazard::Serious);
     auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::FireClass));
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->count() == 4 && box->findText(u"D类"_s) == -1);
