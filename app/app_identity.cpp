@@ -36,14 +36,39 @@ void useChineseTexts() {
     font.setFamilies(
         {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"), font.family()});
     QGuiApplication::setFont(font);
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    const QStringList folders{
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"))};
     auto* translator = new QTranslator(qApp);
-    if (translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
-        QCoreApplication::installTranslator(translator);
-    } else {
-        qWarning("Qt's Chinese texts were not found in %s", qPrintable(folder));
-        delete translator;
+    for (const QString& folder : folders) {
+        if (translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return;
+        }
     }
+    qWarning("Qt's Chinese texts were not found in %s",
+             qPrintable(folders.join(QStringLiteral(", "))));
+    delete translator;
+}
+
+void useChineseDates() {
+#ifndef Q_OS_WIN
+    // The variables in the order that decides the time locale.
+    QByteArray time = qgetenv("LC_ALL");
+    for (const char* name : {"LC_TIME", "LANG"}) {
+        if (time.isEmpty()) {
+            time = qgetenv(name);
+        }
+    }
+    if (time.startsWith("zh_CN")) {
+        return;
+    }
+    if (const QByteArray all = qgetenv("LC_ALL"); !all.isEmpty()) {
+        qunsetenv("LC_ALL");
+        qputenv("LANG", all);
+    }
+    qputenv("LC_TIME", "zh_CN.UTF-8");
+#endif
 }
 
 }  // namespace app

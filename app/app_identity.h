@@ -15,7 +15,15 @@ QIcon applicationIcon();
 void identifyApplication();
 
 // Qt's own texts (message box buttons, context menus) in Simplified Chinese whatever the
-// system's language, and a window font that covers Chinese.
+// system's language, and a window font that covers Chinese. Qt's translations are read from Qt's
+// own folder, else from the folder "translations" beside the program.
 void useChineseTexts();
+
+// Called before the application object exists: the dates in Qt's own dialogs (the file dialog's
+// 修改日期) follow the system's time locale, which QLocale::setDefault() leaves alone. Outside
+// Windows, it makes the process's time locale (LC_TIME) Simplified Chinese unless it is already,
+// keeping every other category as it was (an LC_ALL given is passed on as LANG). Windows shows
+// the dates as the user's regional settings have them.
+void useChineseDates();
 
 }  // namespace app

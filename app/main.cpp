@@ -152,6 +152,7 @@ int windowMain(int argc, char** argv, const QString& file) {
         return 1;
     }
     qInstallMessageHandler(holdStartMessage);
+    app::useChineseDates();
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
     for (const QString& message : std::as_const(startMessages)) {

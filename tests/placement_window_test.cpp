@@ -96,6 +96,10 @@ TEST_F(PlacementWindowTest, PlacesTheSelectedRoomsAsOneStep) {
     EXPECT_GE(unit(1).setPoints.size(), 1U);
     EXPECT_EQ(unit(2).setPoints.size(), 1U);
     EXPECT_TRUE(unit(3).setPoints.empty());
+    const std::size_t points =
+        unit(0).setPoints.size() + unit(1).setPoints.size() + unit(2).setPoints.size();
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              u"已布置 3 个计算单元，共 %1 个设置点"_s.arg(points));
     EXPECT_EQ(cell(0, ProjectModel::Points), u"4"_s);
     EXPECT_EQ(cell(0, ProjectModel::Points, Qt::ToolTipRole),
               u"按平面布置的设置点数（估算值 N₀ = 1）"_s);

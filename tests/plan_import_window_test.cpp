@@ -290,6 +290,48 @@ TEST_F(PlanImportWindow, RoomsComeInAsOneStepAndAgainOnlyWithTheUsersAgreement) 
     EXPECT_EQ(rooms().back(), (std::pair<std::string, double>{"二层 走廊", 24}));
 }
 
+// The rows imported are the ones selected. A unit placed before whose outline the drawing changes
+// so that its points no longer cover it is placed again once the user agrees, as a step of its own.
+TEST_F(PlanImportWindow, UnitsWhosePointsNoLongerCoverArePlacedAgain) {
+    const auto selected = [this] {
+        std::vector<int> rows;
+        for (int row = 0; row < window->model()->rowCount(); ++row) {
+            if (window->table()->selectionModel()->rowIntersectsSelection(row, {})) {
+                rows.push_back(row);
+            }
+        }
+        return rows;
+    };
+    window->addUnit(tests::makeUnit("楼梯间", core::FireClass::A, 20));
+    importThroughTheMenu();
+    EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3, 4}));
+    // Placed in the room as an earlier drawing had it, 1000 m away.
+    core::Unit moved = window->project().units[1];
+    for (core::PlanPoint& p : moved.outline) {
+        p.x += 1000;
+    }
+    window->model()->replaceUnit(1, moved);
+    window->table()->selectRow(1);
+    window->placeSettingPoints();
+    ASSERT_TRUE(window->model()->unitDesign(1).cover->proven);
+    QStringList asked;
+    window->askReplace = [&asked](const QString& text) {
+        asked << text;
+        return true;
+    };
+    agree = true;
+    importThroughTheMenu();
+    EXPECT_EQ(
+        asked,
+        QStringList{
+            u"导入改变了 1 个已布置设置点的计算单元，其设置点已不能覆盖全部平面。是否重新布置？"_s});
+    EXPECT_TRUE(window->model()->unitDesign(1).cover->proven);
+    EXPECT_EQ(window->undoStack()->undoText(), u"布置设置点"_s);
+    EXPECT_EQ(selected(), std::vector<int>{1});
+    window->undoStack()->undo();
+    EXPECT_FALSE(window->model()->unitDesign(1).cover->proven);
+}
+
 TEST_F(PlanImportWindow, AFileThatIsNoDrawingIsRefusedByName) {
     // clang-format off
     const std::pair<QString, const char*> cases[] = {

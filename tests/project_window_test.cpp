@@ -14,11 +14,13 @@
 
 #include "file_export.h"
 #include "menu_click.h"
+#include "plan_view.h"
 #include "preview_support.h"
 #include "project_exports.h"
 #include "project_info_dialog.h"
 #include "project_model.h"
 #include "project_window.h"
+#include "saved_choices_file.h"
 #include "test_support.h"
 #include "unit_choice.h"
 
@@ -128,11 +130,6 @@ using ProjectExportsTest = ProjectWindowTest;
 // new class allows. Emptied points and 自动 put back the defaults.
 TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     window->addUnit(makeUnit("库房", core::FireClass::A, 500, core::Agent::Water));
-    auto* hazard = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::Hazard));
-    ASSERT_NE(hazard, nullptr);
-    QTest::keyClick(hazard, Qt::Key_Down);
-    finish(hazard);
-    EXPECT_EQ(window->project().units[0].choices.hazard, core::Hazard::Serious);
     auto* box = qobject_cast<QComboBox*>(openEditor(0, ProjectModel::FireClass));
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->count() == 4 && box->findText(u"D类"_s) == -1);
@@ -167,6 +164,51 @@ TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     QTest::keyClick(models, Qt::Key_Home);  // 自动
     finish(models);
     EXPECT_FALSE(window->project().units[0].model.has_value());
+}
+
+// A choice made in one of the selected rows goes to all of them as one step; the rows that cannot
+// take it stay as they were and are named. A click on a row of the selection then selects that
+// row alone, without opening an editor.
+TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
+    fill("科研楼");
+    using core::Agent;
+    using core::Hazard;
+    // The column, the key that chooses in row 0's box, the rows' values after, what is named.
+    const std::tuple<int, Qt::Key, std::array<int, 3>, QString> cases[] = {
+        {ProjectModel::Hazard, Qt::Key_End, {2, 2, 2}, {}},
+        {ProjectModel::Agent,
+         Qt::Key_Home,  // 水型, which the electrical room cannot take
+         {int(Agent::Water), int(window->project().units[1].choices.agent), int(Agent::Water)},
+         u"计算单元配电间不能选用“水型”，未修改。"_s},
+    };
+    for (const auto& [column, key, values, named] : cases) {
+        SCOPED_TRACE(column);
+        window->statusBar()->clearMessage();
+        const int steps = window->undoStack()->count();
+        table()->setCurrentIndex(window->model()->index(0, column));
+        table()->selectAll();
+        QTest::keyClick(table(), Qt::Key_F2);
+        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, key);
+        tests::keepPicture(*window, u"choice-for-selected-rows"_s);
+        finish(box);
+        for (std::size_t row = 0; row < values.size(); ++row) {
+            EXPECT_EQ(window->model()->index(int(row), column).data(Qt::EditRole).toInt(),
+                      values[row]);
+        }
+        EXPECT_EQ(window->undoStack()->count(), steps + 1);
+        EXPECT_EQ(window->statusBar()->currentMessage(), named);
+    }
+    EXPECT_EQ(int(window->project().units[0].choices.hazard), int(Hazard::Serious));
+
+    auto* frozen = qobject_cast<ui::UnitTable*>(table())->frozenView();
+    const QPoint name = frozen->visualRect(window->model()->index(1, ProjectModel::Name)).center();
+    QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {}, name);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_EQ(table()->selectionModel()->selectedIndexes(),
+              QModelIndexList{window->model()->index(1, ProjectModel::Name)});
+    EXPECT_EQ(QApplication::focusWidget(), table());
 }
 
 // A text that is only partly a number keeps the editor open, marked, and changes nothing; a
@@ -208,9 +250,13 @@ TEST_F(ProjectWindowTest, DeleteAndInsertKeysActOnUnitsOnlyOutsideAnEditor) {
     QTest::keyClick(edit, Qt::Key_Home);
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClick(edit, Qt::Key_Insert);
-    finish(edit);
+    finish(edit, Qt::Key_Tab);  // on to the fire class, past the columns that stay in view
     EXPECT_EQ(window->project().units.size(), 2U);
     EXPECT_EQ(window->project().units[0].name, "算单元1");
+    auto* next = qobject_cast<QComboBox*>(QApplication::focusWidget());
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(table()->currentIndex().column(), ProjectModel::FireClass);
+    QTest::keyClick(next, Qt::Key_Escape);
 
     table()->setFocus();
     QTest::keyClick(table(), Qt::Key_Delete);
@@ -225,7 +271,7 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
     const std::tuple<const char*, int, const char*> cases[] = {
         {"edit a cell", -1, nullptr}, {"add", -1, "添加计算单元"}, {"duplicate", 0, "复制计算单元"},
         {"remove", 1, "删除计算单元"}, {"move up", 2, "上移"}, {"move down", 0, "下移"},
-        {"the project's info", -1, "工程信息…"}};
+        {"the project's info", -1, "工程信息"}};
     // clang-format on
     for (const auto& [name, row, item] : cases) {
         // Each window closes as the user closes it, leaving no recovery copy behind.
@@ -341,6 +387,92 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
               u"计算单元：3　灭火器：%1具　不满足校核：1　不能配置：1"_s.arg(total));
 }
 
+// No two items of a menu share an accelerator and no two actions a key; the main commands have
+// keys of their own.
+TEST_F(ProjectWindowTest, MenusHaveTheirOwnAcceleratorsAndKeys) {
+    for (const QAction* bar : window->menuBar()->actions()) {
+        QString marks;
+        for (const QAction* item : bar->menu()->actions()) {
+            const QString text = item->text();
+            if (const qsizetype at = text.indexOf(u'&'); at >= 0 && at + 1 < text.size()) {
+                EXPECT_FALSE(marks.contains(text[at + 1].toUpper())) << text.toStdString();
+                marks += text[at + 1].toUpper();
+            }
+        }
+    }
+    QStringList keys;
+    const QList<QAction*> actions = window->findChildren<QAction*>();
+    for (const QAction* action : QSet<QAction*>(actions.begin(), actions.end())) {
+        for (const QKeySequence& key : action->shortcuts()) {
+            EXPECT_FALSE(keys.contains(key.toString())) << key.toString().toStdString();
+            keys << key.toString();
+        }
+    }
+    const std::pair<QString, const char*> expected[] = {
+        {u"导入平面图"_s, "Ctrl+I"},      {u"布置设置点"_s, "Ctrl+Shift+P"},
+        {u"工程信息"_s, "Ctrl+Shift+I"},  {u"导出计算书PDF"_s, "Ctrl+E"},
+        {u"导出Excel"_s, "Ctrl+Shift+E"}, {u"打印(&P)"_s, "Ctrl+P"},
+    };
+    for (const auto& [text, key] : expected) {
+        const auto found = std::ranges::find_if(
+            actions, [&item = text](const QAction* a) { return a->text().startsWith(item); });
+        ASSERT_NE(found, actions.end()) << text.toStdString();
+        EXPECT_EQ((*found)->shortcut().toString(), QString::fromUtf8(key));
+    }
+}
+
+// The window fits the screen's free area; the name column stays in view as the table scrolls to
+// 校核; the size, the split and the column widths are those of the window closed last.
+TEST_F(ProjectWindowTest, FitsTheScreenKeepsTheNamesInViewAndRemembersItsLayout) {
+    // As at the first start: no layout remembered.
+    answer = ProjectWindow::SaveAnswer::Discard;
+    window->close();
+    io::openSettings()->remove(u"project"_s);
+    window = makeWindow();
+    fill("科研楼");
+    double x = 0;
+    for (int row = 0; row < 3; ++row) {  // the rooms side by side, as their areas have them
+        core::Unit unit = window->model()->unit(row);
+        const double side = std::sqrt(unit.choices.area);
+        unit.outline = {{x, 0}, {x + side, 0}, {x + side, side}, {x, side}};
+        x += side;
+        window->model()->replaceUnit(row, unit);
+    }
+    window->show();
+    QCoreApplication::processEvents();
+    tests::keepPicture(*window, u"project-window-first-start"_s);
+    EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
+    EXPECT_TRUE(window->planView()->isVisible());
+    auto* frozen = qobject_cast<ui::UnitTable*>(table())->frozenView();
+    table()->scrollTo(window->model()->index(2, ProjectModel::Check));
+    EXPECT_GT(table()->horizontalScrollBar()->value(), 0);
+    const QRect check = table()->visualRect(window->model()->index(2, ProjectModel::Check));
+    EXPECT_GE(check.left(), frozen->width());
+    EXPECT_LE(check.right(), table()->viewport()->width());
+    EXPECT_TRUE(frozen->isVisible());
+    EXPECT_TRUE(frozen->viewport()->rect().contains(
+        frozen->visualRect(window->model()->index(2, ProjectModel::Name))));
+    tests::keepPicture(*window, u"project-window-scrolled"_s);
+
+    window->resize(700, 500);
+    auto* splitter = window->findChild<QSplitter*>();
+    splitter->setSizes({500, 200});
+    table()->setColumnWidth(ProjectModel::Name, 150);
+    const QList<int> split = splitter->sizes();
+    const core::Project rooms = window->project();
+    ASSERT_TRUE(window->close());
+    const auto again = makeWindow();
+    again->model()->setProject(rooms);
+    again->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again->size(), QSize(700, 500));
+    EXPECT_EQ(again->findChild<QSplitter*>()->sizes(), split);
+    EXPECT_EQ(again->table()->columnWidth(ProjectModel::Name), 150);
+    EXPECT_EQ(
+        qobject_cast<ui::UnitTable*>(again->table())->frozenView()->columnWidth(ProjectModel::Name),
+        150);
+}
+
 // Ctrl+S asks for a file name once; the file opens again as it was saved. A file that is not a
 // project is told and leaves the open project as it was.
 TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
@@ -445,7 +577,7 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     EXPECT_EQ(ui::exportFolder(), folder.path());
 
     printTo = in(u"printed.pdf"_s);
-    tests::clickMenuItem(window->fileMenu(), u"打印(I)"_s);
+    tests::clickMenuItem(window->fileMenu(), u"打印(P)"_s);
     EXPECT_TRUE(pdfText(printTo).contains(u"油品库"_s));
 
     // The preview shows the pages of the book, drawn.
@@ -465,21 +597,28 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
 }
 
-// Without a project name the suggestion is named after the file, else 工程, in the export folder.
-TEST_F(ProjectExportsTest, SuggestedNameFollowsTheProject) {
-    ui::rememberExportFolder(in(u"earlier.pdf"_s));
+// Without a project name the suggestion is named after the file, else 工程. It lies in the project
+// file's folder until an export of that project went elsewhere; without a file, in the folder of
+// the last export.
+TEST_F(ProjectExportsTest, SuggestedNameAndFolderFollowTheProject) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"earlier"_s) && QDir(folder.path()).mkdir(u"out"_s));
+    ui::rememberExportFolder(in(u"earlier/a.pdf"_s));
     answer = ProjectWindow::SaveAnswer::Discard;
     fill("");
     typed = in(u"仓库"_s);
     tests::clickMenuItem(window->fileMenu(), u"另存为"_s);
     ASSERT_EQ(window->fileName(), typed + u".fep"_s);
-    typed.clear();  // cancels the exports below
+    typed = in(u"out/表.xlsx"_s);
     exports->exportWorkbook();
+    typed.clear();  // cancels the exports below
+    exports->exportBook();
     tests::clickMenuItem(window->fileMenu(), u"新建"_s);
+    ui::rememberExportFolder(in(u"earlier/b.pdf"_s), in(u"other.fep"_s));
     window->model()->setProject({"", {makeUnit("门厅", core::FireClass::A, 80)}});
     exports->exportBook();
     EXPECT_EQ(suggestions,
-              QStringList({in(u"仓库-灭火器配置表.xlsx"_s), in(u"工程-灭火器配置计算书.pdf"_s)}));
+              QStringList({in(u"仓库-灭火器配置表.xlsx"_s), in(u"out/仓库-灭火器配置计算书.pdf"_s),
+                           in(u"earlier/工程-灭火器配置计算书.pdf"_s)}));
     EXPECT_TRUE(notices.isEmpty());
 }
 

@@ -136,6 +136,44 @@ const Indices kFirstStartOp1 = {op1::kClassA, op1::kMedium, op1::kFactor09};
 
 // The first start shows the phosphate powder's table. A fire class enables the agents it allows
 // and moves a chosen agent it does not; class D answers with its message and returns to class A.
+// Qt's own texts are Chinese and QLocale() is zh_CN. Outside Windows the time locale, which the
+// file dialog's dates follow, becomes Chinese before the application starts, the other categories
+// staying as they were.
+TEST_F(WindowTest, QtsOwnTextsAndDatesAreChinese) {
+    EXPECT_EQ(QLocale().name(), u"zh_CN"_s);
+    const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), u"取消"_s);
+#ifndef Q_OS_WIN
+    const char* const names[] = {"LC_ALL", "LC_TIME", "LANG"};
+    // The three variables before and after.
+    using Values = std::array<QByteArray, 3>;
+    const std::pair<Values, Values> cases[] = {
+        {{"C.UTF-8", "", "en_US.UTF-8"}, {"", "zh_CN.UTF-8", "C.UTF-8"}},
+        {{"", "", "C.UTF-8"}, {"", "zh_CN.UTF-8", "C.UTF-8"}},
+        {{"", "en_GB.UTF-8", "zh_CN.UTF-8"}, {"", "zh_CN.UTF-8", "zh_CN.UTF-8"}},
+        {{"", "", "zh_CN.UTF-8"}, {"", "", "zh_CN.UTF-8"}},
+    };
+    Values kept;
+    for (std::size_t i = 0; i < 3; ++i) {
+        kept[i] = qgetenv(names[i]);
+    }
+    const auto set = [&names](const Values& values) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            values[i].isEmpty() ? qunsetenv(names[i]) : qputenv(names[i], values[i]);
+        }
+    };
+    for (const auto& [before, after] : cases) {
+        SCOPED_TRACE((before[0] + "/" + before[1] + "/" + before[2]).toStdString());
+        set(before);
+        app::useChineseDates();
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(qgetenv(names[i]).toStdString(), after[i].toStdString()) << names[i];
+        }
+    }
+    set(kept);
+#endif
+}
+
 TEST_F(WindowTest, FirstStartAndFireClassesEnableTheirAgentsAndClassDReturnsToClassA) {
     EXPECT_EQ(checked(window->Op1), kFirstStartOp1);
     EXPECT_EQ(checked(window->Op), (Indices{op::kPhosphatePowder, op::kAboveGround}));

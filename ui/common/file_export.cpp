@@ -14,6 +14,8 @@ namespace ui {
 namespace {
 
 const QString kLastFolderKey = QStringLiteral("export/lastFolder");
+// The project file the last export was made from; empty for the calculator's sheet.
+const QString kLastProjectKey = QStringLiteral("export/lastProject");
 
 bool lineBreakOrTab(char16_t c) {
     switch (c) {
@@ -83,21 +85,35 @@ QString withSuffix(const QString& fileName, const QString& suffix) {
     return fileName + (fileName.endsWith(u'.') ? QString() : QStringLiteral(".")) + suffix;
 }
 
-QString exportFolder() {
-    const QString last = io::openSettings()->value(kLastFolderKey).toString();
-    if (!last.isEmpty() && QFileInfo(last).isDir()) {
+QString exportFolder(const QString& projectFile) {
+    const auto settings = io::openSettings();
+    const QString last = settings->value(kLastFolderKey).toString();
+    const bool lastExists = !last.isEmpty() && QFileInfo(last).isDir();
+    if (!projectFile.isEmpty()) {
+        if (lastExists && settings->value(kLastProjectKey).toString() == projectFile) {
+            return last;
+        }
+        if (const QString folder = QFileInfo(projectFile).absolutePath();
+            QFileInfo(folder).isDir()) {
+            return folder;
+        }
+    }
+    if (lastExists) {
         return last;
     }
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
-void rememberExportFolder(const QString& fileName) {
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+void rememberExportFolder(const QString& fileName, const QString& projectFile) {
     // A folder that could not be remembered costs the user one step next time, nothing more:
     // the failure is not told, and the settings file stays as it was.
     const QString folder = QFileInfo(fileName).absolutePath();
-    (void)io::changeSettings(
-        [&folder](QSettings& settings) { settings.setValue(kLastFolderKey, folder); });
+    (void)io::changeSettings([&folder, &projectFile](QSettings& settings) {
+        settings.setValue(kLastFolderKey, folder);
+        settings.setValue(kLastProjectKey, projectFile);
+    });
 }
 
 }  // namespace ui

@@ -29,11 +29,13 @@ struct ExportKind {
 // ("noext" gives "noext.pdf", "综合楼 v2.0" gives "综合楼 v2.0.pdf", "a.PDF" stays).
 [[nodiscard]] QString withSuffix(const QString& fileName, const QString& suffix);
 
-// The folder an export's file dialog opens in: that of the last export, while it exists; else
-// the user's documents folder.
-[[nodiscard]] QString exportFolder();
-// Remembers the folder of an exported file, in the settings' group "export" (key "lastFolder"),
-// apart from the saved choices and whether or not they are saved.
-void rememberExportFolder(const QString& fileName);
+// The folder an export's file dialog opens in, the first that exists of: the folder of the last
+// export made from the project file `projectFile`; that project file's own folder; the folder of
+// the last export; the user's documents folder.
+[[nodiscard]] QString exportFolder(const QString& projectFile = {});
+// Remembers the folder of an exported file, and the project file it was made from, in the
+// settings' group "export" (keys "lastFolder" and "lastProject"), apart from the saved choices and
+// whether or not they are saved.
+void rememberExportFolder(const QString& fileName, const QString& projectFile = {});
 
 }  // namespace ui

@@ -92,13 +92,15 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
     };
     showPreview = [](QPrintPreviewDialog& preview) { preview.exec(); };
 
-    bookAction = new QAction(QStringLiteral("导出计算书PDF(&P)…"), this);
+    bookAction = new QAction(QStringLiteral("导出计算书PDF(&E)…"), this);
+    bookAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     previewAction = new QAction(QStringLiteral("打印预览(&V)…"), this);
-    printAction = new QAction(QStringLiteral("打印(&I)…"), this);
+    printAction = new QAction(QStringLiteral("打印(&P)…"), this);
     printAction->setShortcut(QKeySequence::Print);
     workbookAction = new QAction(QStringLiteral("导出Excel(&X)…"), this);
-    copyScheduleAction = new QAction(QStringLiteral("复制配置表"), this);
-    copyMaterialsAction = new QAction(QStringLiteral("复制材料表"), this);
+    workbookAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    copyScheduleAction = new QAction(QStringLiteral("复制配置表(&T)"), this);
+    copyMaterialsAction = new QAction(QStringLiteral("复制材料表(&M)"), this);
     connect(bookAction, &QAction::triggered, this, &ProjectExports::exportBook);
     connect(previewAction, &QAction::triggered, this, &ProjectExports::previewBook);
     connect(printAction, &QAction::triggered, this, &ProjectExports::printBook);
@@ -155,7 +157,8 @@ void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
     if (!ready()) {
         return;
     }
-    const QString suggested = QDir(exportFolder()).filePath(suggestedFileName(projectName(), kind));
+    const QString suggested =
+        QDir(exportFolder(window_->fileName())).filePath(suggestedFileName(projectName(), kind));
     const QString chosen = askExportFileName(suggested);
     if (chosen.isEmpty()) {
         return;
@@ -169,7 +172,7 @@ void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
     }
     switch (outcome.status) {
         case documents::WriteStatus::Written:
-            rememberExportFolder(fileName);
+            rememberExportFolder(fileName, window_->fileName());
             window_->statusBar()->showMessage(
                 QStringLiteral("已导出：") + QDir::toNativeSeparators(fileName), kStatusMs);
             break;

@@ -18,8 +18,9 @@ class ProjectWindow;
 // The project window's outputs: 文件 → 导出计算书PDF…, 打印预览…, 打印…, 导出Excel…, and 编辑 →
 // 复制配置表, 复制材料表. A child of the window, whose menus it adds its actions to; they are
 // disabled while the project has no units. An export suggests "<project>-<title>.<suffix>" in the
-// folder of the last export, tells a failure in a box titled 提示 and a success in the status bar,
-// and shows a progress dialog with 取消 when it takes more than half a second.
+// folder exportFolder() gives for the project's file, tells a failure in a box titled 提示 and a
+// success in the status bar, and shows a progress dialog with 取消 when it takes more than half a
+// second.
 class ProjectExports : public QObject {
     Q_OBJECT
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <memory>
 #include <utility>
 
 #include "number_text.h"
@@ -418,6 +419,29 @@ bool ProjectModel::setData(const QModelIndex& index, const QVariant& value, int 
                 headerData(index.column(), Qt::Horizontal, Qt::DisplayRole).toString())));
     }
     return true;
+}
+
+QStringList ProjectModel::setDataOfRows(const std::vector<int>& rows, int column,
+                                        const QVariant& value) {
+    QStringList refused;
+    const QString text = QStringLiteral("修改%1").arg(
+        headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    auto step = std::make_unique<QUndoCommand>(text);
+    for (const int row : rows) {
+        const core::Unit& before = unit(row);
+        const std::optional<core::Unit> after = flags(index(row, column)) & Qt::ItemIsEditable
+                                                    ? edited(before, column, value)
+                                                    : std::nullopt;
+        if (!after) {
+            refused << documents::qs(before.name);
+        } else if (*after != before) {
+            new ReplaceUnitCommand(this, row, before, *after, QString(), step.get());
+        }
+    }
+    if (step->childCount() > 0) {
+        undoStack_->push(step.release());
+    }
+    return refused;
 }
 
 ProjectModel::Summary ProjectModel::summary() const {

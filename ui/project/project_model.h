@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -81,6 +82,10 @@ class ProjectModel : public QAbstractTableModel {
     // name or location longer than kMaxNameLength. An empty model or N puts back the default.
     // Refuses every edit while read-only.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // The same edit of `column` made to the units of `rows`, as one undo step; units that already
+    // have the value make no change. Returns the names of the units that cannot take the value
+    // (as setData() refuses it), which stay as they are.
+    QStringList setDataOfRows(const std::vector<int>& rows, int column, const QVariant& value);
 
     // A read-only project (its file held by another window) has no editable cell.
     void setReadOnly(bool readOnly);

@@ -15,9 +15,11 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -35,6 +37,7 @@
 #include "project_model.h"
 #include "saved_choices_file.h"
 #include "unit_delegate.h"
+#include "unit_table.h"
 #include "unit_texts.h"
 
 namespace ui {
@@ -47,8 +50,15 @@ constexpr char kRecentKey[] = "project/recentFiles";
 constexpr int kMaxRecent = 8;
 // Whether 查看 → 平面图 is ticked.
 constexpr char kPlanShownKey[] = "project/planShown";
+// The window's place and size, the split between table and plan, and the table's column widths,
+// as the window was last closed.
+constexpr char kGeometryKey[] = "project/geometry";
+constexpr char kSplitterKey[] = "project/splitter";
+constexpr char kColumnsKey[] = "project/columns";
 // How long the status bar says why a cell's value was not taken.
 constexpr int kRefusalMs = 10000;
+// How long the status bar says what placing did.
+constexpr int kPlacedMs = 15000;
 
 QString fileFilter() {
     return QStringLiteral("灭火器配置工程 (*.%1)").arg(QLatin1String(io::kProjectSuffix));
@@ -78,13 +88,20 @@ QString copyName(const QString& fileName) {
     return name;
 }
 
+// The first ten names, then how many there are in all.
+QString listedNames(const QStringList& names) {
+    constexpr qsizetype kNamed = 10;
+    QString text = names.mid(0, kNamed).join(QStringLiteral("、"));
+    return names.size() > kNamed ? text + QStringLiteral(" 等 %1 个").arg(names.size()) : text;
+}
+
 }  // namespace
 
 ProjectWindow::ProjectWindow(QWidget* parent)
     : QMainWindow(parent),
       undoStack_(new QUndoStack(this)),
       model_(new ProjectModel(undoStack_, this)),
-      table_(new QTableView(this)),
+      table_(new UnitTable(ProjectModel::Name + 1, this)),
       delegate_(new UnitDelegate(this)),
       emptyHint_(new QLabel(QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"))),
       status_(new QLabel(this)),
@@ -126,6 +143,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
     askUpdateUnits = [this](const QString& text) {
         return QMessageBox::question(this, QStringLiteral("导入平面图"), text) == QMessageBox::Yes;
     };
+    askReplace = askUpdateUnits;
     showNotice = [this](const QString& text) {
         QMessageBox::information(dialogParent(), QStringLiteral("提示"), text);
     };
@@ -158,22 +176,30 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         return box.clickedButton() == restore;
     };
 
+    // A choice made in one of the selected rows goes to all of them, as one step.
+    delegate_->takeChoice = [this](const QModelIndex& index, const QVariant& value,
+                                   const QString& text) {
+        const std::vector<int> rows = selectedRows();
+        if (rows.size() < 2 || !std::ranges::binary_search(rows, index.row())) {
+            model_->setData(index, value, Qt::EditRole);
+            return;
+        }
+        const QStringList refused = model_->setDataOfRows(rows, index.column(), value);
+        if (!refused.isEmpty()) {
+            statusBar()->showMessage(
+                QStringLiteral("计算单元%1不能选用“%2”，未修改。").arg(listedNames(refused), text),
+                kRefusalMs);
+        }
+    };
     table_->setAccessibleName(QStringLiteral("计算单元"));
     table_->setModel(model_);
-    table_->setItemDelegate(delegate_);
-    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
-    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table_->setAlternatingRowColors(true);
-    table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setHighlightSections(false);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setDelegates(delegate_, new UnitDelegate(this));
     const int widths[ProjectModel::ColumnCount] = {40, 80,  100, 60, 76, 72, 118, 92, 108,
                                                    48, 108, 124, 60, 60, 72, 86,  90};
     for (int column = 0; column < ProjectModel::ColumnCount; ++column) {
         table_->setColumnWidth(column, widths[column]);
     }
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 10);
+    table_->setRowHeight(table_->fontMetrics().height() + 10);
 
     // The hint lies over the empty table, which keeps the focus, so that Insert still adds a unit.
     emptyHint_->setAlignment(Qt::AlignCenter);
@@ -183,13 +209,13 @@ ProjectWindow::ProjectWindow(QWidget* parent)
     hintLayout->addWidget(emptyHint_);
 
     planView_ = new PlanView(model_, table_->selectionModel(), this);
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(table_);
-    splitter->addWidget(planView_);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
-    splitter->setChildrenCollapsible(false);
-    setCentralWidget(splitter);
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->addWidget(table_);
+    splitter_->addWidget(planView_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setChildrenCollapsible(false);
+    setCentralWidget(splitter_);
     statusBar()->addWidget(status_);
 
     buildMenus();
@@ -210,8 +236,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
             &ProjectWindow::updateActions);
     connect(planView_, &PlanView::hasRoomsChanged, this, &ProjectWindow::updatePlanPane);
 
-    resize(1400, 640);
-    splitter->setSizes({700, 700});
+    restoreLayout();
     updatePlanPane();
     updateTitle();
     updateStatus();
@@ -246,6 +271,7 @@ void ProjectWindow::buildMenus() {
     fileMenu_->addSeparator();
     importPlanAction_ = fileMenu_->addAction(QStringLiteral("导入平面图(DXF)(&I)…"), this,
                                              &ProjectWindow::importPlan);
+    importPlanAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     fileMenu_->addSeparator();
     fileMenu_->addAction(QStringLiteral("保存(&S)"), this, &ProjectWindow::save)
         ->setShortcut(QKeySequence::Save);
@@ -265,12 +291,12 @@ void ProjectWindow::buildMenus() {
     editMenu_->addAction(redo);
     editMenu_->addSeparator();
     addAction_ =
-        editMenu_->addAction(QStringLiteral("添加计算单元"), this, &ProjectWindow::addNewUnit);
+        editMenu_->addAction(QStringLiteral("添加计算单元(&A)"), this, &ProjectWindow::addNewUnit);
     addAction_->setShortcut(QKeySequence(Qt::Key_Insert));
-    duplicateAction_ =
-        editMenu_->addAction(QStringLiteral("复制计算单元"), this, &ProjectWindow::duplicateUnits);
+    duplicateAction_ = editMenu_->addAction(QStringLiteral("复制计算单元(&C)"), this,
+                                            &ProjectWindow::duplicateUnits);
     removeAction_ =
-        editMenu_->addAction(QStringLiteral("删除计算单元"), this, &ProjectWindow::removeUnits);
+        editMenu_->addAction(QStringLiteral("删除计算单元(&D)"), this, &ProjectWindow::removeUnits);
     removeAction_->setShortcut(QKeySequence::Delete);
     upAction_ = editMenu_->addAction(QStringLiteral("上移"), this, [this] { moveUnits(-1); });
     upAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
@@ -278,7 +304,8 @@ void ProjectWindow::buildMenus() {
     downAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     editMenu_->addSeparator();
     detailsAction_ =
-        editMenu_->addAction(QStringLiteral("工程信息…"), this, &ProjectWindow::editDetails);
+        editMenu_->addAction(QStringLiteral("工程信息(&I)…"), this, &ProjectWindow::editDetails);
+    detailsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     // Keys that an open cell editor also uses act only while the table itself has the focus,
     // so that Delete, Insert and Ctrl+arrows edit the cell's text while it is being edited.
     for (QAction* action : {addAction_, removeAction_, upAction_, downAction_}) {
@@ -295,7 +322,7 @@ void ProjectWindow::buildMenus() {
     viewMenu_->addAction(planView_->fitAction());
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("工具(&T)"));
-    toolsMenu_->addAction(QStringLiteral("单元计算器"), this, [this] {
+    toolsMenu_->addAction(QStringLiteral("单元计算器(&C)"), this, [this] {
         if (openUnitCalculator) {
             openUnitCalculator();
         }
@@ -303,6 +330,8 @@ void ProjectWindow::buildMenus() {
     toolsMenu_->addSeparator();
     placeAction_ = toolsMenu_->addAction(QStringLiteral("布置设置点(&P)"), this,
                                          &ProjectWindow::placeSettingPoints);
+    // Ctrl+P prints.
+    placeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     placeAction_->setToolTip(QStringLiteral("按最大保护距离在所选计算单元的平面轮廓内布置设置点"));
     planView_->addMenuAction(placeAction_);
     updateActions();
@@ -397,6 +426,34 @@ void ProjectWindow::showPlan(bool shown) {
     updatePlanPane();
 }
 
+void ProjectWindow::restoreLayout() {
+    const auto settings = io::openSettings();
+    if (!restoreGeometry(settings->value(QString::fromUtf8(kGeometryKey)).toByteArray())) {
+        // Wide enough for the table and the plan side by side, within the screen's free area
+        // and a window frame.
+        const QRect free = screen()->availableGeometry();
+        const QSize size = QSize(1400, 760).boundedTo(free.size() - QSize(16, 48));
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, free));
+    }
+    if (!splitter_->restoreState(settings->value(QString::fromUtf8(kSplitterKey)).toByteArray())) {
+        // The table takes three fifths of the width; its leading columns stay in view.
+        splitter_->setSizes({width() * 3 / 5, width() * 2 / 5});
+    }
+    if (table_->horizontalHeader()->restoreState(
+            settings->value(QString::fromUtf8(kColumnsKey)).toByteArray())) {
+        table_->followColumnWidths();
+    }
+}
+
+void ProjectWindow::saveLayout() {
+    // A layout that could not be written is the default one at the next start.
+    (void)io::changeSettings([this](QSettings& settings) {
+        settings.setValue(QString::fromUtf8(kGeometryKey), saveGeometry());
+        settings.setValue(QString::fromUtf8(kSplitterKey), splitter_->saveState());
+        settings.setValue(QString::fromUtf8(kColumnsKey), table_->horizontalHeader()->saveState());
+    });
+}
+
 void ProjectWindow::updatePlanPane() {
     const bool rooms = planView_->hasRooms();
     planAction_->setEnabled(rooms);
@@ -426,7 +483,7 @@ QWidget* ProjectWindow::dialogParent() {
 }
 
 bool ProjectWindow::commitEdit() {
-    QWidget* editor = table_->indexWidget(table_->currentIndex());
+    QWidget* editor = table_->currentEditor();
     if (editor == nullptr) {
         return true;
     }
@@ -438,8 +495,7 @@ bool ProjectWindow::commitEdit() {
                                  kRefusalMs);
         return false;
     }
-    emit delegate_->commitData(editor);
-    emit delegate_->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    table_->closeCurrentEditor();
     return true;
 }
 
@@ -603,11 +659,26 @@ void ProjectWindow::importPlan() {
                             step);
     }
     undoStack_->push(step);
+    // Units placed before whose points no longer reach the whole of the new outline.
+    std::vector<int> stale;
     for (const std::size_t i : changes.updated) {
         rows.push_back(static_cast<int>(i));
+        const core::Unit& unit = model_->unit(static_cast<int>(i));
+        if (const auto& cover = model_->unitDesign(static_cast<int>(i)).cover;
+            !unit.setPoints.empty() && cover && !cover->proven) {
+            stale.push_back(static_cast<int>(i));
+        }
     }
     std::sort(rows.begin(), rows.end());
     selectRows(rows);
+    std::sort(stale.begin(), stale.end());
+    if (!stale.empty() &&
+        askReplace(QStringLiteral("导入改变了 %1 个已布置设置点的计算单元，其设置点已不能覆盖"
+                                  "全部平面。是否重新布置？")
+                       .arg(stale.size()))) {
+        placeRows(stale);
+        selectRows(rows);
+    }
 }
 
 void ProjectWindow::placeSettingPoints() {
@@ -624,6 +695,10 @@ void ProjectWindow::placeSettingPoints() {
         showNotice(QStringLiteral("所选计算单元没有平面轮廓，请先导入平面图。"));
         return;
     }
+    placeRows(rows);
+}
+
+void ProjectWindow::placeRows(const std::vector<int>& rows) {
     const auto total = static_cast<int>(rows.size());
     QProgressDialog progress(QStringLiteral("正在布置设置点…"), QStringLiteral("取消"), 0, total,
                              dialogParent());
@@ -634,6 +709,8 @@ void ProjectWindow::placeSettingPoints() {
     QStringList tooMany;
     QStringList uncovered;
     std::vector<std::pair<int, core::Unit>> placed;
+    int placedUnits = 0;
+    std::size_t placedPoints = 0;
     for (int i = 0; i < total; ++i) {
         progress.setValue(i);
         if (progress.wasCanceled()) {
@@ -657,6 +734,8 @@ void ProjectWindow::placeSettingPoints() {
         if (!placement->proven) {
             uncovered << name;
         }
+        ++placedUnits;
+        placedPoints += placement->points.size();
         if (placement->points != unit.setPoints) {
             core::Unit after = unit;
             after.setPoints = placement->points;
@@ -672,20 +751,16 @@ void ProjectWindow::placeSettingPoints() {
         }
         undoStack_->push(step);
     }
-    const auto listed = [](const QStringList& names) {
-        constexpr qsizetype kNamed = 10;
-        QString text = names.mid(0, kNamed).join(QStringLiteral("、"));
-        return names.size() > kNamed ? text + QStringLiteral(" 等 %1 个").arg(names.size()) : text;
-    };
     QStringList notes;
     if (!unconfigurable.isEmpty()) {
-        notes << QStringLiteral("计算单元%1不能配置，未布置设置点。").arg(listed(unconfigurable));
+        notes << QStringLiteral("计算单元%1不能配置，未布置设置点。")
+                     .arg(listedNames(unconfigurable));
     }
     if (!tooMany.isEmpty()) {
         notes << QStringLiteral(
                      "计算单元%1过大或轮廓过于复杂（面积超过 %2 m²、轮廓超过 %3 个顶点"
                      "或需要超过 %4 个设置点），未布置，应划分为多个计算单元。")
-                     .arg(listed(tooMany))
+                     .arg(listedNames(tooMany))
                      .arg(core::kMaxPlacedArea)
                      .arg(core::kMaxPlacedVertices)
                      .arg(core::kMaxPoints);
@@ -694,8 +769,18 @@ void ProjectWindow::placeSettingPoints() {
         notes << QStringLiteral(
                      "计算单元%1的设置点未能覆盖全部平面（如有宽度不足 0.6 m "
                      "的狭窄部分），请在平面图上检查。")
-                     .arg(listed(uncovered));
+                     .arg(listedNames(uncovered));
     }
+    QString said = QStringLiteral("已布置 %1 个计算单元，共 %2 个设置点")
+                       .arg(placedUnits)
+                       .arg(static_cast<qulonglong>(placedPoints));
+    if (!uncovered.isEmpty()) {
+        said += QStringLiteral("；%1 个未能完全覆盖").arg(uncovered.size());
+    }
+    if (const auto skipped = unconfigurable.size() + tooMany.size(); skipped > 0) {
+        said += QStringLiteral("；%1 个未布置").arg(skipped);
+    }
+    statusBar()->showMessage(said, kPlacedMs);
     if (!notes.isEmpty()) {
         showNotice(notes.join(u'\n'));
     }
@@ -948,6 +1033,7 @@ void ProjectWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    saveLayout();
     // A clean close leaves no copy to recover.
     recoveryTimer_.stop();
     recovery_->remove();

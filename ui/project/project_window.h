@@ -14,10 +14,12 @@
 #include "project.h"
 #include "project_model.h"
 #include "recovery_copy.h"
+#include "unit_table.h"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QSplitter;
 class QTableView;
 class QUndoStack;
 
@@ -106,9 +108,14 @@ class ProjectWindow : public QMainWindow {
         const QString& fileName, const io::DxfDrawing& drawing, const QString& floor)>
         askPlanImport;
     std::function<bool(const QString& text)> askUpdateUnits;
+    // Then, where units placed before changed so that their points no longer reach the whole
+    // outline, whether to place them again (`text` says how many).
+    std::function<bool(const QString& text)> askReplace;
 
     // 文件 → 导入平面图(DXF): the rooms of a drawing added to the project, and those imported from
-    // it before brought up to date, as one undoable step.
+    // it before brought up to date, as one undoable step; units whose placed points no longer
+    // cover their new outline are placed again, once the user agrees, as a step of its own. The
+    // rows imported are selected.
     void importPlan();
 
     // 工具 → 布置设置点 (and the plan's context menu): setting points placed in the outlines of
@@ -161,14 +168,21 @@ class ProjectWindow : public QMainWindow {
     void editDetails();
     // 查看 → 平面图 ticked or not: remembered in the settings.
     void showPlan(bool shown);
+    // The window's size, the split and the column widths as last closed (remembered in the
+    // settings); at first, the window fits the screen's free area.
+    void restoreLayout();
+    void saveLayout();
     void updatePlanPane();
+    // Places the setting points of the units of `rows` (each with an outline), as one step.
+    void placeRows(const std::vector<int>& rows);
 
     QUndoStack* undoStack_;
     ProjectModel* model_;
-    QTableView* table_;
+    UnitTable* table_;
     UnitDelegate* delegate_;
     QLabel* emptyHint_;
     PlanView* planView_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QLabel* status_;
     QString fileName_;
     bool readOnly_ = false;

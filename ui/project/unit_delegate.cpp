@@ -215,7 +215,11 @@ QString UnitDelegate::showRefusal(QWidget* editor) {
 void UnitDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                 const QModelIndex& index) const {
     if (auto* box = qobject_cast<QComboBox*>(editor)) {
-        model->setData(index, box->currentData(), Qt::EditRole);
+        if (takeChoice) {
+            takeChoice(index, box->currentData(), box->currentText());
+        } else {
+            model->setData(index, box->currentData(), Qt::EditRole);
+        }
         return;
     }
     auto* edit = qobject_cast<QLineEdit*>(editor);

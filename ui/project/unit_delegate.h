@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStyledItemDelegate>
+#include <functional>
 #include <optional>
 
 namespace ui {
@@ -31,6 +32,11 @@ class UnitDelegate : public QStyledItemDelegate {
     // Why the editor's text cannot be taken (an area that is not wholly a number), shown on the
     // editor as Enter shows it; empty when it can be taken.
     static QString showRefusal(QWidget* editor);
+
+    // When set, takes the choice made in a combo box (the item's data) in place of the model's
+    // setData(): the window gives it to every selected row.
+    std::function<void(const QModelIndex& index, const QVariant& value, const QString& text)>
+        takeChoice;
 
   protected:
     // Keeps the area's editor open on Enter or Tab while its text is refused.
