@@ -260,7 +260,7 @@ TableLayout layOutTable(Typesetter& typesetter, const std::vector<QStringList>& 
     for (double size = points;; size -= 0.5) {
         table.font = typesetter.font(sansFamilies(), size);
         table.headingFont = typesetter.font(sansFamilies(), size, true);
-        table.padding = typesetter.mm(0.8);
+        table.padding = typesetter.mm(1);
         // A text column is at least four characters wide, and would take twelve.
         const double fewest = typesetter.advance(QStringLiteral("计算单元"), table.font);
         const double most = 3 * fewest;
@@ -340,12 +340,13 @@ void placeRow(Typesetter& typesetter, LaidOutPage& page, const TableLayout& tabl
         const QStringList& lines = row.cells[c];
         const double block = static_cast<double>(lines.size()) * table.lineHeight;
         double y = top + (row.height - block) / 2 + (table.lineHeight - inkHeight) / 2 + ascent;
+        const bool warning = c < row.warnings.size() && row.warnings[c] != 0;
         for (const QString& line : lines) {
             double lineX = x + table.padding;
             if (table.alignments[c] == Qt::AlignHCenter) {
                 lineX = x + (w - typesetter.advance(line, font)) / 2;
             }
-            typesetter.place(page, QPointF(lineX, y), line, font);
+            typesetter.place(page, QPointF(lineX, y), line, font, warning);
             y += table.lineHeight;
         }
         x += w;

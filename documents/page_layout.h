@@ -120,6 +120,7 @@ struct TableLayout {
     struct Row {
         std::vector<QStringList> cells;  // each cell's lines
         double height = 0;
+        std::vector<char> warnings;  // each cell's text in the warning colour; empty for none
     };
     std::vector<Row> rows;  // the first the heading row
 

@@ -213,9 +213,7 @@ void CalculationSheet::configurationLines(const core::UnitConditions& unit,
         check(QStringLiteral("7.1.3 计算单元内任一点至最近设置点的距离不大于 R = ") +
                   number(cover->reach) + QStringLiteral(" m"),
               reachText(*cover, placing), cover->proven,
-              placing != core::PlacingFault::None
-                  ? divide
-                  : QStringLiteral("保护距离或平面已变，请重新布置设置点"));
+              placing != core::PlacingFault::None ? divide : uncoveredText(*cover));
     } else {
         check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate),
               number(c.points), c.checks.enoughPoints,

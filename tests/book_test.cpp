@@ -216,6 +216,27 @@ TEST_F(Book, ScheduleNumbersReadBackWhole) {
     for (const char* whole : {"123456.78", "12345.67", "152724B", "MF/ABC3", "MP9、"}) {
         EXPECT_TRUE(tokens.contains(QString::fromUtf8(whole))) << whole;
     }
+    // 档案室 cannot be configured: its 校核 is set in the warning colour.
+    EXPECT_TRUE(tokens.contains(u"不能配置"_s));
+    const qsizetype first =
+        pages.indexOf(*std::find_if(pages.begin() + 2, pages.end(), [](const QString& page) {
+            return page.contains(u"一、灭火器配置表"_s);
+        }));
+    const QString picture = folder_.filePath(u"schedule"_s);
+    run(u"pdftoppm"_s, {u"-f"_s, QString::number(first + 1), u"-l"_s, QString::number(first + 1),
+                        u"-r"_s, u"100"_s, u"-png"_s, u"-singlefile"_s, fileName, picture});
+    const QImage image(picture + u".png"_s);
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red += c.red() > 150 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(red, 20);
+    if (const QString folder = qEnvironmentVariable("PREVIEW_PICTURES"); !folder.isEmpty()) {
+        image.save(QDir(folder).filePath(u"book-schedule.png"_s));
+    }
 }
 
 // Pages of a small format make every part run over: tables repeat their headings, units go on
@@ -316,7 +337,7 @@ TEST_F(Book, APlacedUnitStatesItsPointsAndTheirReach) {
         {starts[1],
          {u"设置点数 N：1（按平面布置，估算值 N0 = 1）"_s,
           u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m：最大 15.4 m，不满足，"
-          u"保护距离或平面已变，请重新布置设置点"_s}},
+          u"设置点未覆盖全部平面，最远 15.4 m > R = 15 m"_s}},
     };
     for (const auto& [page, lines] : expected) {
         const QString text = bare(pages[page]);

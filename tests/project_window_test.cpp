@@ -322,7 +322,7 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
     const ProjectModel& model = *window->model();
 
     EXPECT_EQ(text(0, ProjectModel::Check), u"满足"_s);
-    EXPECT_EQ(text(1, ProjectModel::Check), u"6.1.2、7.1.3"_s);
+    EXPECT_EQ(text(1, ProjectModel::Check), u"不满足 6.1.2、7.1.3"_s);
     const QString tip = model.index(1, ProjectModel::Check).data(Qt::ToolTipRole).toString();
     EXPECT_TRUE(tip.contains(u"不宜多于5具"_s) && tip.contains(u"7.1.3 设置点数不少于估算值"_s));
 
