@@ -46,6 +46,11 @@ class ProjectWindowTest : public ::testing::Test {
             suggestions << suggested;
             return typed;
         };
+        askedForReal = exports->askExportAnyway;
+        exports->askExportAnyway = [this](const QString& question) {
+            exportQuestions << question;
+            return exportAnyway;
+        };
         exports->askPrinter = [this](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printTo);
@@ -112,8 +117,9 @@ class ProjectWindowTest : public ::testing::Test {
 
     QTemporaryDir folder;
     QString typed, printTo;  // the file names the save and print dialogs answer
-    QStringList notices, suggestions;
-    bool restore = false;
+    QStringList notices, suggestions, exportQuestions;
+    bool restore = false, exportAnyway = true;
+    std::function<bool(const QString&)> askedForReal;  // the window's own question
     int restoreOffers = 0;
     std::unique_ptr<ProjectWindow> window;
     ProjectExports* exports = nullptr;
@@ -519,6 +525,36 @@ TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesTheFolderAsItWas) {
         ASSERT_TRUE(QFile::remove(typed));
     }
     EXPECT_EQ(notices.size(), 1);
+}
+
+// A unit that fails its check is asked about once for each export; declined, nothing is written.
+TEST_F(ProjectExportsTest, AFailingUnitIsAskedAboutBeforeExporting) {
+    fill("科研楼");
+    ProjectModel* model = window->model();
+    model->setData(model->index(0, ProjectModel::Area), 5000, Qt::EditRole);
+    model->setData(model->index(0, ProjectModel::Points), 1, Qt::EditRole);
+    for (const bool anyway : {false, true}) {
+        exportAnyway = anyway;
+        exportQuestions.clear();
+        typed = in(u"book.pdf"_s);
+        exports->exportBook();
+        typed = in(u"table.xlsx"_s);
+        exports->exportWorkbook();
+        EXPECT_EQ(exportQuestions, QStringList(2, u"有 1 个计算单元不满足校核，仍然导出？"_s));
+        EXPECT_EQ(entries(folder.path()).size(), anyway ? 2 : 0);
+    }
+    // The window's own box, declined with its 取消.
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        tests::keepPicture(*box, u"export-anyway"_s);
+        for (auto* button : box->findChildren<QPushButton*>()) {
+            if (button->text() == u"取消"_s) {
+                button->click();
+            }
+        }
+    });
+    EXPECT_FALSE(askedForReal(exportQuestions.value(0)));
 }
 
 TEST_F(ProjectExportsTest, CopiesTheSchedule) {

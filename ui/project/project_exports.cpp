@@ -8,12 +8,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStatusBar>
 #include <memory>
 
@@ -91,6 +93,14 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
         return dialog.exec() == QDialog::Accepted;
     };
     showPreview = [](QPrintPreviewDialog& preview) { preview.exec(); };
+    askExportAnyway = [window](const QString& question) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), question,
+                        QMessageBox::NoButton, window);
+        QPushButton* go = box.addButton(QStringLiteral("导出"), QMessageBox::AcceptRole);
+        box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+        box.exec();
+        return box.clickedButton() == go;
+    };
 
     bookAction = new QAction(QStringLiteral("导出计算书PDF(&P)…"), this);
     previewAction = new QAction(QStringLiteral("打印预览(&V)…"), this);
@@ -153,6 +163,10 @@ QString ProjectExports::projectName() const {
 
 void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
     if (!ready()) {
+        return;
+    }
+    if (const auto warning = documents::failingUnitsWarning(window_->project());
+        warning && !askExportAnyway(*warning + QStringLiteral("，仍然导出？"))) {
         return;
     }
     const QString suggested = QDir(exportFolder()).filePath(suggestedFileName(projectName(), kind));

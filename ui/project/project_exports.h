@@ -19,7 +19,8 @@ class ProjectWindow;
 // 复制配置表, 复制材料表. A child of the window, whose menus it adds its actions to; they are
 // disabled while the project has no units. An export suggests "<project>-<title>.<suffix>" in the
 // folder of the last export, tells a failure in a box titled 提示 and a success in the status bar,
-// and shows a progress dialog with 取消 when it takes more than half a second.
+// and shows a progress dialog with 取消 when it takes more than half a second. A book or workbook
+// of a project whose units fail their check is exported only when the designer says so.
 class ProjectExports : public QObject {
     Q_OBJECT
 
@@ -40,6 +41,9 @@ class ProjectExports : public QObject {
     std::function<bool(QPrinter& printer)> askPrinter;
     // Shows the print preview, its pages painted on request; by default modal.
     std::function<void(QPrintPreviewDialog& preview)> showPreview;
+    // Whether to export a book or workbook with units that fail their check, asked with
+    // "有 N 个计算单元不满足校核，仍然导出？"; false when declined.
+    std::function<bool(const QString& question)> askExportAnyway;
     // When set, told the progress instead of the progress dialog.
     documents::Progress progressOverride;
 
