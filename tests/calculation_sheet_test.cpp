@@ -87,6 +87,21 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
         EXPECT_TRUE(pdf.contains(key)) << "PDF: " << key.toStdString();
         EXPECT_TRUE(copied->html().contains(key)) << "HTML: " << key.toStdString();
     }
+    // The codes keep their numbers on their line; the text starts 22 mm (62 pt) from the left.
+    EXPECT_TRUE(pdf.contains(u"GB 50140-2005"_s) && pdf.contains(u"GB 55036-2022"_s));
+    QProcess boxes;
+    boxes.start(u"pdftotext"_s, {u"-bbox"_s, fileName, u"-"_s});
+    ASSERT_TRUE(boxes.waitForFinished(60000));
+    double left = 1e9;
+    const QRegularExpression xMin(u"xMin=\"([0-9.]+)\""_s);
+    for (auto it = xMin.globalMatch(QString::fromUtf8(boxes.readAllStandardOutput()));
+         it.hasNext();) {
+        left = std::min(left, it.next().captured(1).toDouble());
+    }
+    EXPECT_NEAR(left, 62.4, 3);
+    if (const QString keep = qEnvironmentVariable("PREVIEW_PICTURES"); !keep.isEmpty()) {
+        QFile::copy(fileName, QDir(keep).filePath(u"sheet.pdf"_s));
+    }
 
     // The sheet's text is drawn in dark pixels inside its frame.
     const QImage sheet = dialog->sheetView->grab().toImage();
