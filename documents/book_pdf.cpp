@@ -613,16 +613,12 @@ void BookComposer::unit(std::size_t index, const core::UnitDesign& design) {
     continued_ = {};
 }
 
-// The pages' number texts of the contents' targets: a page's number counts from the first
-// numbered page.
-QStringList targetNumbers(const std::vector<LaidOutPage>& pages, const std::vector<int>& targets) {
-    const auto first =
-        std::find_if(pages.begin(), pages.end(), [](const LaidOutPage& p) { return p.numbered; }) -
-        pages.begin();
+// The pages' number texts of the contents' targets, counting every page from the cover.
+QStringList targetNumbers(const std::vector<int>& targets) {
     QStringList numbers;
     numbers.reserve(static_cast<qsizetype>(targets.size()));
     for (const int target : targets) {
-        numbers << (target < 0 ? QString() : QString::number(target - first + 1));
+        numbers << (target < 0 ? QString() : QString::number(target + 1));
     }
     return numbers;
 }
@@ -672,7 +668,7 @@ bool paintBook(const core::Project& project, QPainter& painter, QPagedPaintDevic
     decoration.headerLeft = qs(project.name);
     decoration.headerRight = kSheetTitle;
     decoration.font = typesetter.font(serifFamilies(), 9);
-    decoration.targetPages = targetNumbers(pages, composer.targets());
+    decoration.targetPages = targetNumbers(composer.targets());
     // A step when the front matter is painted and when each unit's last page is.
     return paintPages(pages, typesetter, decoration, painter, device, [&](std::size_t i) {
         const int owner = pages[i].owner;

@@ -50,11 +50,15 @@ PageFrame frameOf(const QPagedPaintDevice& device, QPageLayout::Orientation orie
 
 // Each system's own Song and Hei faces first, the other's after them: SimSun and SimHei come with
 // Windows; the AR PL and WenQuanYi families are Debian's packages that the program depends on.
+// On Debian the body's Latin letters and digits come from DejaVu Serif (a package the program
+// depends on too), whose proportional letters read better than UMing's typewriter ones; it has
+// no Chinese characters, which come from the Song face after it.
 const QStringList& serifFamilies() {
 #ifdef Q_OS_WIN
     static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN")};
 #else
-    static const QStringList families{QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun")};
+    static const QStringList families{QStringLiteral("DejaVu Serif"),
+                                      QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun")};
 #endif
     return families;
 }
@@ -357,11 +361,7 @@ void placeRow(Typesetter& typesetter, LaidOutPage& page, const TableLayout& tabl
 bool paintPages(const std::vector<LaidOutPage>& pages, Typesetter& typesetter,
                 const PageDecoration& decoration, QPainter& painter, QPagedPaintDevice& device,
                 const std::function<bool(std::size_t)>& pageDone) {
-    const auto numbered = static_cast<int>(
-        std::count_if(pages.begin(), pages.end(), [](const auto& p) { return p.numbered; }));
-    const int firstNumbered = static_cast<int>(
-        std::find_if(pages.begin(), pages.end(), [](const auto& p) { return p.numbered; }) -
-        pages.begin());
+    const auto count = static_cast<int>(pages.size());
     const QPen rule(Qt::black, typesetter.mm(0.2));
     const QPen thin(Qt::black, typesetter.mm(0.15));
     // A PDF turns each page as its content asks; a device that keeps one orientation for a job
@@ -409,9 +409,8 @@ bool paintPages(const std::vector<LaidOutPage>& pages, Typesetter& typesetter,
             painter.setPen(rule);
             painter.drawLine(QLineF(left, frame.headerRule, right, frame.headerRule));
             use(decoration.font, false);
-            const QString footer = QStringLiteral("第 %1 页 共 %2 页")
-                                       .arg(static_cast<int>(i) - firstNumbered + 1)
-                                       .arg(numbered);
+            const QString footer =
+                QStringLiteral("第 %1 页 共 %2 页").arg(static_cast<int>(i) + 1).arg(count);
             painter.drawText(
                 QPointF((left + right - typesetter.advance(footer, decoration.font)) / 2,
                         frame.footerBaseline),
