@@ -456,11 +456,19 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
 
     // The preview shows the pages of the book, drawn.
     tests::PreviewSeen seen;
+    QSize opened;
     exports->showPreview = [&](QPrintPreviewDialog& preview) {
+        opened = preview.size();
+        preview.show();
+        QCoreApplication::processEvents();
+        tests::keepPicture(preview, u"book-preview-opened"_s);
         seen = tests::lookAt(preview, u"book-preview"_s);
     };
     tests::clickMenuItem(window->fileMenu(), u"打印预览"_s);
     EXPECT_EQ(seen.pages, text.count(u'\f'));
+    const QSize screen = window->screen()->availableGeometry().size();
+    EXPECT_TRUE(opened.width() >= screen.width() * 0.8 && opened.height() >= screen.height() * 0.8)
+        << opened.width() << "x" << opened.height();
     EXPECT_GT(tests::darkPixels(seen.picture), 1000);
 
     typed = in(u"表格"_s);

@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <memory>
 
@@ -229,6 +230,12 @@ void ProjectExports::previewBook() {
     setUpBookPrinter(printer);
     QPrintPreviewDialog preview(&printer, window_);
     preview.setWindowTitle(QStringLiteral("打印预览 - ") + kBookTitle);
+    // Most of the screen, where a page reads at its size; Qt's own size shows it as a thumbnail.
+    if (const QScreen* screen = window_->screen()) {
+        constexpr double kScreenPart = 0.85;
+        const QRect available = screen->availableGeometry();
+        preview.resize(available.size() * kScreenPart);
+    }
     // Printing from the preview paints on the chosen printer the same way.
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { paintOn(*target); });
