@@ -82,7 +82,7 @@ void appendArc(Ring& ring, const BulgeVertex& vertex, PlanPoint to, std::size_t 
 // they bound (inside the first and outside the others, by the even-odd rule).
 double signedEdgeDistance(PlanPoint p, const Ring& outline, const std::vector<Ring>& holes) {
     bool inside = false;
-    double nearest = std::numeric_limits<double>::infinity();
+    double nearestSquared = std::numeric_limits<double>::infinity();
     const auto visit = [&](const Ring& ring) {
         const std::size_t n = ring.size();
         for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
@@ -96,7 +96,9 @@ double signedEdgeDistance(PlanPoint p, const Ring& outline, const std::vector<Ri
             const double length = dx * dx + dy * dy;
             double t = length > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length : 0;
             t = std::clamp(t, 0.0, 1.0);
-            nearest = std::min(nearest, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+            const double ex = p.x - a.x - t * dx;
+            const double ey = p.y - a.y - t * dy;
+            nearestSquared = std::min(nearestSquared, ex * ex + ey * ey);
         }
     };
     visit(outline);
@@ -105,6 +107,7 @@ double signedEdgeDistance(PlanPoint p, const Ring& outline, const std::vector<Ri
             visit(hole);
         }
     }
+    const double nearest = std::sqrt(nearestSquared);
     return inside ? nearest : -nearest;
 }
 
@@ -259,8 +262,14 @@ PlanPoint labelPoint(const Ring& outline, const std::vector<Ring>& holes) {
         }
     }
     Cell best = cell(middle, 0);
-    constexpr std::size_t kMostCells = 200'000;
-    for (std::size_t visited = 0; !queue.empty() && visited < kMostCells; ++visited) {
+    // The search stops at the best found after some 10 million edge distances (a few hundredths
+    // of a second), which an outline of some thousand vertices may need.
+    std::size_t edges = outline.size();
+    for (const Ring& hole : holes) {
+        edges += hole.size();
+    }
+    const std::size_t mostCells = std::min<std::size_t>(200'000, 10'000'000 / edges) / 4;
+    for (std::size_t visited = 0; !queue.empty() && visited < mostCells; ++visited) {
         const Cell next = queue.top();
         queue.pop();
         if (next.distance > best.distance) {
