@@ -52,10 +52,12 @@ PageFrame frameOf(const QPagedPaintDevice& device, QPageLayout::Orientation orie
 // Windows; the AR PL and WenQuanYi families are Debian's packages that the program depends on.
 // On Debian the body's Latin letters and digits come from DejaVu Serif (a package the program
 // depends on too), whose proportional letters read better than UMing's typewriter ones; it has
-// no Chinese characters, which come from the Song face after it.
+// no Chinese characters, which come from the Song face after it. Windows sets all in SimSun; where
+// it has none (the offscreen platform, which reads a folder of fonts), the faces are Debian's.
 const QStringList& serifFamilies() {
 #ifdef Q_OS_WIN
-    static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN")};
+    static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("DejaVu Serif"),
+                                      QStringLiteral("AR PL UMing CN")};
 #else
     static const QStringList families{QStringLiteral("DejaVu Serif"),
                                       QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun")};
