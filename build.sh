@@ -27,7 +27,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-gbsn00lp fonts-arphic-uming
+          qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-gbsn00lp fonts-arphic-uming fonts-dejavu-core
           poppler-utils libxlsxwriter-dev pkg-config python3 python3-openpyxl libboost-dev
           python3-ezdxf)
 command=${1:-test}

@@ -142,6 +142,10 @@ int exportProject(const ExportRequest& request) {
         tell(outcome.error);
         return 1;
     }
+    // Exported all the same: the book and workbook show which units fail and why.
+    if (const auto warning = documents::failingUnitsWarning(project)) {
+        tell(QStringLiteral("警告：") + *warning + QStringLiteral("。"));
+    }
     return 0;
 }
 

@@ -6,10 +6,11 @@
 // in .pdf) or workbook (.xlsx), written without a window.
 namespace app {
 
-// Writes OUT from the project file. Returns the exit status: 0 when written, 1 when the project
-// cannot be read or has no units, OUT's suffix is neither .pdf nor .xlsx, OUT is the project file
-// itself, or OUT cannot be written (a link, a read-only file, a full disk); the reason goes to
-// standard error in Chinese, naming the file, and OUT is left as it was. Needs a
+// Writes OUT from the project file. Returns the exit status: 0 when written (with a warning on
+// standard error where units fail their check: "警告：有 2 个计算单元不满足校核。"), 1 when the
+// project cannot be read or has no units, OUT's suffix is neither .pdf nor .xlsx, OUT is the
+// project file itself, or OUT cannot be written (a link, a read-only file, a full disk); the reason
+// goes to standard error in Chinese, naming the file, and OUT is left as it was. Needs a
 // QGuiApplication (the book's fonts), which may run on the offscreen platform.
 struct ExportRequest {
     QString projectFile;   // the .fep file

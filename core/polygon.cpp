@@ -5,6 +5,9 @@
 #include <boost/geometry/algorithms/is_valid.hpp>
 #include <cmath>
 #include <exception>
+#include <limits>
+#include <numbers>
+#include <queue>
 
 #include "plan_geometry.h"
 
@@ -73,6 +76,39 @@ void appendArc(Ring& ring, const BulgeVertex& vertex, PlanPoint to, std::size_t 
         const double angle = start + sweep * static_cast<double>(i) / static_cast<double>(chords);
         ring.push_back({centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)});
     }
+}
+
+// The distance from the point to the nearest edge of the rings, negative outside the region
+// they bound (inside the first and outside the others, by the even-odd rule).
+double signedEdgeDistance(PlanPoint p, const Ring& outline, const std::vector<Ring>& holes) {
+    bool inside = false;
+    double nearestSquared = std::numeric_limits<double>::infinity();
+    const auto visit = [&](const Ring& ring) {
+        const std::size_t n = ring.size();
+        for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
+            const PlanPoint a = ring[i];
+            const PlanPoint b = ring[j];
+            if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) {
+                inside = !inside;
+            }
+            const double dx = b.x - a.x;
+            const double dy = b.y - a.y;
+            const double length = dx * dx + dy * dy;
+            double t = length > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length : 0;
+            t = std::clamp(t, 0.0, 1.0);
+            const double ex = p.x - a.x - t * dx;
+            const double ey = p.y - a.y - t * dy;
+            nearestSquared = std::min(nearestSquared, ex * ex + ey * ey);
+        }
+    };
+    visit(outline);
+    for (const Ring& hole : holes) {
+        if (hole.size() >= 3) {
+            visit(hole);
+        }
+    }
+    const double nearest = std::sqrt(nearestSquared);
+    return inside ? nearest : -nearest;
 }
 
 }  // namespace
@@ -193,6 +229,63 @@ RingFault ringFault(const Ring& ring) {
         default:
             return RingFault::SelfIntersecting;
     }
+}
+
+PlanPoint labelPoint(const Ring& outline, const std::vector<Ring>& holes) {
+    const PlanBox box = bounds(outline);
+    const PlanPoint middle{(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2};
+    const double width = box.max.x - box.min.x;
+    const double height = box.max.y - box.min.y;
+    if (outline.size() < 3 || !std::isfinite(width) || !std::isfinite(height) ||
+        !(std::min(width, height) > 0)) {
+        return middle;
+    }
+    // Square cells searched best first: a cell may hold a point farther from the edges than its
+    // centre by at most its half diagonal, and is split only while that could beat the best.
+    struct Cell {
+        PlanPoint centre;
+        double half = 0;
+        double distance = 0;
+        [[nodiscard]] double potential() const { return distance + half * std::numbers::sqrt2; }
+        bool operator<(const Cell& other) const { return potential() < other.potential(); }
+    };
+    const auto cell = [&](PlanPoint centre, double half) {
+        return Cell{centre, half, signedEdgeDistance(centre, outline, holes)};
+    };
+    const double precision = std::max(width, height) / 1000;
+    // Cells as wide as the room is narrow, but no more than 256 along it.
+    const double size = std::max(std::min(width, height), std::max(width, height) / 256);
+    std::priority_queue<Cell> queue;
+    for (double x = box.min.x; x < box.max.x; x += size) {
+        for (double y = box.min.y; y < box.max.y; y += size) {
+            queue.push(cell({x + size / 2, y + size / 2}, size / 2));
+        }
+    }
+    Cell best = cell(middle, 0);
+    // The search stops at the best found after some 10 million edge distances (a few hundredths
+    // of a second), which an outline of some thousand vertices may need.
+    std::size_t edges = outline.size();
+    for (const Ring& hole : holes) {
+        edges += hole.size();
+    }
+    const std::size_t mostCells = std::min<std::size_t>(200'000, 10'000'000 / edges) / 4;
+    for (std::size_t visited = 0; !queue.empty() && visited < mostCells; ++visited) {
+        const Cell next = queue.top();
+        queue.pop();
+        if (next.distance > best.distance) {
+            best = next;
+        }
+        if (next.potential() - best.distance <= precision) {
+            continue;
+        }
+        const double half = next.half / 2;
+        for (const double dx : {-half, half}) {
+            for (const double dy : {-half, half}) {
+                queue.push(cell({next.centre.x + dx, next.centre.y + dy}, half));
+            }
+        }
+    }
+    return best.distance > 0 ? best.centre : middle;
 }
 
 double areaRoundedUp(double squareMetres) {

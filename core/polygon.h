@@ -72,6 +72,12 @@ enum class RingFault : std::uint8_t {
 // noise (12.340000000001) does not add 0.01. 0 for an area that is not above 0.
 [[nodiscard]] double areaRoundedUp(double squareMetres);
 
+// The place for a room's label: the point inside `outline` and outside its `holes` that lies
+// farthest from all their edges (within 1/1000 of the room's larger side), so that an L-shaped room
+// has its label in the L and a room with a column about the column. The box's middle for a ring
+// with fewer than three vertices or no finite extent.
+[[nodiscard]] PlanPoint labelPoint(const Ring& outline, const std::vector<Ring>& holes = {});
+
 // The most chords that one arc becomes, however fine the tolerance or large the arc.
 constexpr std::size_t kMaxChordsPerArc = 4096;
 

@@ -205,8 +205,10 @@ class BookComposer {
 
   private:
     // A table of its own pages under its caption, repeated with "（续）" on each further page.
+    // `warnings` marks the cells set in the warning colour, row for row.
     void tablePart(QPageLayout::Orientation orientation, int target, const QString& caption,
-                   const std::vector<QStringList>& rows, const std::vector<ColumnKind>& kinds);
+                   const std::vector<QStringList>& rows, const std::vector<ColumnKind>& kinds,
+                   const std::vector<std::vector<char>>& warnings = {});
     [[nodiscard]] Blocks sheetBlocks(const CalculationSheet& sheet, double spacing,
                                      bool halves) const;
     [[nodiscard]] const QRectF& body() const {
@@ -456,14 +458,19 @@ void BookComposer::contents() {
 
 void BookComposer::tablePart(QPageLayout::Orientation orientation, int target,
                              const QString& caption, const std::vector<QStringList>& rows,
-                             const std::vector<ColumnKind>& kinds) {
+                             const std::vector<ColumnKind>& kinds,
+                             const std::vector<std::vector<char>>& warnings) {
     newPage(orientation, -1);
     targets_[static_cast<std::size_t>(target)] = static_cast<int>(pages_.size() - 1);
     place(headingParagraph(caption, caption_));
     continued_ = [this, caption] {
         place(headingParagraph(caption + QStringLiteral("（续）"), caption_));
     };
-    place(layOutTable(typesetter_, withBreaks(rows, kinds), kinds, body().width(), 9));
+    TableLayout table = layOutTable(typesetter_, withBreaks(rows, kinds), kinds, body().width(), 9);
+    for (std::size_t r = 0; r < warnings.size() && r < table.rows.size(); ++r) {
+        table.rows[r].warnings = warnings[r];
+    }
+    place(table);
     continued_ = {};
 }
 
@@ -472,8 +479,14 @@ void BookComposer::schedule(std::span<const core::UnitDesign> designs) {
     std::vector<ColumnKind> kinds(static_cast<std::size_t>(scheduleHeadings().size()),
                                   ColumnKind::Value);
     kinds[1] = kinds[2] = ColumnKind::Text;
+    // 校核, the last column, in the warning colour where a unit fails it.
+    std::vector<std::vector<char>> warnings(1);
+    for (const core::UnitDesign& d : designs) {
+        warnings.emplace_back(kinds.size(), 0);
+        warnings.back().back() = failsCheck(d) ? 1 : 0;
+    }
     tablePart(QPageLayout::Landscape, kScheduleTarget, QStringLiteral("一、灭火器配置表"),
-              scheduleRows(project_, designs), kinds);
+              scheduleRows(project_, designs), kinds, warnings);
 }
 
 void BookComposer::materials(std::span<const core::UnitDesign> designs) {
@@ -600,16 +613,12 @@ void BookComposer::unit(std::size_t index, const core::UnitDesign& design) {
     continued_ = {};
 }
 
-// The pages' number texts of the contents' targets: a page's number counts from the first
-// numbered page.
-QStringList targetNumbers(const std::vector<LaidOutPage>& pages, const std::vector<int>& targets) {
-    const auto first =
-        std::find_if(pages.begin(), pages.end(), [](const LaidOutPage& p) { return p.numbered; }) -
-        pages.begin();
+// The pages' number texts of the contents' targets, counting every page from the cover.
+QStringList targetNumbers(const std::vector<int>& targets) {
     QStringList numbers;
     numbers.reserve(static_cast<qsizetype>(targets.size()));
     for (const int target : targets) {
-        numbers << (target < 0 ? QString() : QString::number(target - first + 1));
+        numbers << (target < 0 ? QString() : QString::number(target + 1));
     }
     return numbers;
 }
@@ -659,7 +668,7 @@ bool paintBook(const core::Project& project, QPainter& painter, QPagedPaintDevic
     decoration.headerLeft = qs(project.name);
     decoration.headerRight = kSheetTitle;
     decoration.font = typesetter.font(serifFamilies(), 9);
-    decoration.targetPages = targetNumbers(pages, composer.targets());
+    decoration.targetPages = targetNumbers(composer.targets());
     // A step when the front matter is painted and when each unit's last page is.
     return paintPages(pages, typesetter, decoration, painter, device, [&](std::size_t i) {
         const int owner = pages[i].owner;

@@ -20,7 +20,8 @@ namespace documents {
 // - 二、材料表;
 // - 三、计算单元: each unit's calculation from a new page under "3　地下车库（B1）", continued
 //   under "（续）" when it runs over;
-// and every page after the cover with a running header and "第 x 页 共 y 页".
+// and every page after the cover with a running header and "第 x 页 共 y 页", the cover counted
+// though not numbered.
 // The file is replaced only when the book is complete; cancelling through progress leaves it as
 // it was. Needs a QGuiApplication.
 [[nodiscard]] WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,

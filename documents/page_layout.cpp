@@ -50,11 +50,17 @@ PageFrame frameOf(const QPagedPaintDevice& device, QPageLayout::Orientation orie
 
 // Each system's own Song and Hei faces first, the other's after them: SimSun and SimHei come with
 // Windows; the AR PL and WenQuanYi families are Debian's packages that the program depends on.
+// On Debian the body's Latin letters and digits come from DejaVu Serif (a package the program
+// depends on too), whose proportional letters read better than UMing's typewriter ones; it has
+// no Chinese characters, which come from the Song face after it. Windows sets all in SimSun; where
+// it has none (the offscreen platform, which reads a folder of fonts), the faces are Debian's.
 const QStringList& serifFamilies() {
 #ifdef Q_OS_WIN
-    static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN")};
+    static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("DejaVu Serif"),
+                                      QStringLiteral("AR PL UMing CN")};
 #else
-    static const QStringList families{QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun")};
+    static const QStringList families{QStringLiteral("DejaVu Serif"),
+                                      QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun")};
 #endif
     return families;
 }
@@ -260,7 +266,7 @@ TableLayout layOutTable(Typesetter& typesetter, const std::vector<QStringList>& 
     for (double size = points;; size -= 0.5) {
         table.font = typesetter.font(sansFamilies(), size);
         table.headingFont = typesetter.font(sansFamilies(), size, true);
-        table.padding = typesetter.mm(0.8);
+        table.padding = typesetter.mm(1);
         // A text column is at least four characters wide, and would take twelve.
         const double fewest = typesetter.advance(QStringLiteral("计算单元"), table.font);
         const double most = 3 * fewest;
@@ -340,12 +346,13 @@ void placeRow(Typesetter& typesetter, LaidOutPage& page, const TableLayout& tabl
         const QStringList& lines = row.cells[c];
         const double block = static_cast<double>(lines.size()) * table.lineHeight;
         double y = top + (row.height - block) / 2 + (table.lineHeight - inkHeight) / 2 + ascent;
+        const bool warning = c < row.warnings.size() && row.warnings[c] != 0;
         for (const QString& line : lines) {
             double lineX = x + table.padding;
             if (table.alignments[c] == Qt::AlignHCenter) {
                 lineX = x + (w - typesetter.advance(line, font)) / 2;
             }
-            typesetter.place(page, QPointF(lineX, y), line, font);
+            typesetter.place(page, QPointF(lineX, y), line, font, warning);
             y += table.lineHeight;
         }
         x += w;
@@ -356,11 +363,7 @@ void placeRow(Typesetter& typesetter, LaidOutPage& page, const TableLayout& tabl
 bool paintPages(const std::vector<LaidOutPage>& pages, Typesetter& typesetter,
                 const PageDecoration& decoration, QPainter& painter, QPagedPaintDevice& device,
                 const std::function<bool(std::size_t)>& pageDone) {
-    const auto numbered = static_cast<int>(
-        std::count_if(pages.begin(), pages.end(), [](const auto& p) { return p.numbered; }));
-    const int firstNumbered = static_cast<int>(
-        std::find_if(pages.begin(), pages.end(), [](const auto& p) { return p.numbered; }) -
-        pages.begin());
+    const auto count = static_cast<int>(pages.size());
     const QPen rule(Qt::black, typesetter.mm(0.2));
     const QPen thin(Qt::black, typesetter.mm(0.15));
     // A PDF turns each page as its content asks; a device that keeps one orientation for a job
@@ -408,9 +411,8 @@ bool paintPages(const std::vector<LaidOutPage>& pages, Typesetter& typesetter,
             painter.setPen(rule);
             painter.drawLine(QLineF(left, frame.headerRule, right, frame.headerRule));
             use(decoration.font, false);
-            const QString footer = QStringLiteral("第 %1 页 共 %2 页")
-                                       .arg(static_cast<int>(i) - firstNumbered + 1)
-                                       .arg(numbered);
+            const QString footer =
+                QStringLiteral("第 %1 页 共 %2 页").arg(static_cast<int>(i) + 1).arg(count);
             painter.drawText(
                 QPointF((left + right - typesetter.advance(footer, decoration.font)) / 2,
                         frame.footerBaseline),

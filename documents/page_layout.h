@@ -120,6 +120,7 @@ struct TableLayout {
     struct Row {
         std::vector<QStringList> cells;  // each cell's lines
         double height = 0;
+        std::vector<char> warnings;  // each cell's text in the warning colour; empty for none
     };
     std::vector<Row> rows;  // the first the heading row
 
@@ -155,8 +156,9 @@ struct PageDecoration {
 // orientation. Every page but the first is started by turning the device to the page's
 // orientation and calling newPage(); on a device that cannot turn within a job, the page's
 // content is turned instead. A numbered page has the header, a rule and the footer
-// "第 x 页 共 y 页", x counting from the first numbered page. `pageDone` is told after each page
-// and cancels by returning false; painting then stops and returns false.
+// "第 x 页 共 y 页", x and y counting every page, so that they are the numbers a print preview or
+// a PDF viewer shows, the pages without a number (the cover) among them. `pageDone` is told after
+// each page and cancels by returning false; painting then stops and returns false.
 [[nodiscard]] bool paintPages(const std::vector<LaidOutPage>& pages, Typesetter& typesetter,
                               const PageDecoration& decoration, QPainter& painter,
                               QPagedPaintDevice& device,

@@ -94,6 +94,15 @@ std::optional<QString> exportRefusal(const core::Project& project) {
     return std::nullopt;
 }
 
+std::optional<QString> failingUnitsWarning(const core::Project& project) {
+    const auto failing = std::ranges::count_if(
+        project.units, [](const core::Unit& unit) { return failsCheck(core::design(unit)); });
+    if (failing == 0) {
+        return std::nullopt;
+    }
+    return QStringLiteral("有 %1 个计算单元不满足校核").arg(failing);
+}
+
 std::vector<core::UnitDesign> designs(const core::Project& project) {
     std::vector<core::UnitDesign> out;
     out.reserve(project.units.size());

@@ -20,6 +20,10 @@ namespace documents {
 // Why the project's book, workbook or print cannot be made: "工程中没有计算单元。" for a project
 // without units. The project window and the command line's export both refuse with it.
 [[nodiscard]] std::optional<QString> exportRefusal(const core::Project& project);
+// What an export of the book or workbook warns of: "有 2 个计算单元不满足校核" where units
+// cannot be configured or break a clause; nothing where every unit passes. The project window
+// asks whether to export all the same; the command line warns and exports.
+[[nodiscard]] std::optional<QString> failingUnitsWarning(const core::Project& project);
 
 // The design of each unit, in project order.
 [[nodiscard]] std::vector<core::UnitDesign> designs(const core::Project& project);

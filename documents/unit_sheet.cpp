@@ -3,6 +3,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextDocument>
 #include <cerrno>
@@ -19,6 +20,11 @@
 namespace documents {
 
 const QString kSheetTitle = QStringLiteral("灭火器配置计算书");
+
+QPageLayout sheetPageLayout() {
+    return {QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+            QPageLayout::Millimeter};
+}
 
 namespace {
 
@@ -213,9 +219,7 @@ void CalculationSheet::configurationLines(const core::UnitConditions& unit,
         check(QStringLiteral("7.1.3 计算单元内任一点至最近设置点的距离不大于 R = ") +
                   number(cover->reach) + QStringLiteral(" m"),
               reachText(*cover, placing), cover->proven,
-              placing != core::PlacingFault::None
-                  ? divide
-                  : QStringLiteral("保护距离或平面已变，请重新布置设置点"));
+              placing != core::PlacingFault::None ? divide : uncoveredText(*cover));
     } else {
         check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate),
               number(c.points), c.checks.enoughPoints,
@@ -287,8 +291,11 @@ QString CalculationSheet::html() const {
                       "p.breach { color: #c00000; } td, th { padding: 2px 6px; }"
                       "</style></head><body>\n")
                       .arg(kSheetTitle);
+    // A code's name keeps its number on its line: "GB 50140-2005" never breaks.
+    static const QRegularExpression code(QStringLiteral("(GB(?:/T)? \\d+-\\d{4})"));
     for (const Part& part : parts_) {
-        const QString text = part.text.toHtmlEscaped();
+        const QString text =
+            part.text.toHtmlEscaped().replace(code, QStringLiteral("<nobr>\\1</nobr>"));
         switch (part.kind) {
             case Kind::Title:
                 out += QStringLiteral("<h2 align=\"center\">%1</h2>\n").arg(text);
@@ -323,10 +330,7 @@ std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QStrin
     }
     {
         QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(
-            QMarginsF(kSheetMarginMm, kSheetMarginMm, kSheetMarginMm, kSheetMarginMm),
-            QPageLayout::Millimeter);
+        writer.setPageLayout(sheetPageLayout());
         writer.setTitle(kSheetTitle);
         QTextDocument document;
         document.setHtml(sheet.html());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -13,9 +14,13 @@
 
 namespace documents {
 
-// The sheet's title, "灭火器配置计算书", and the margins of its A4 pages.
+// The sheet's title, "灭火器配置计算书".
 extern const QString kSheetTitle;
-constexpr double kSheetMarginMm = 20;
+
+// The sheet's pages, printed through QTextDocument::print(): A4 without margins of the device's
+// own, inside which print() sets its 2 cm (and 2 mm of the device's, which it adds where there
+// are none): the text starts 22 mm from each edge.
+[[nodiscard]] QPageLayout sheetPageLayout();
 
 // The calculation sheet (计算书) of one unit: conditions, calculation, configuration, checks and
 // the result table. One builder makes both forms: plain text, one "label：value" line per key

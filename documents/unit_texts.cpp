@@ -112,6 +112,21 @@ QString providedRatingText(double rating, core::FireClass fireClass) {
     return qs(core::decimalText(rating)) + ratingLetter(fireClass);
 }
 
+namespace {
+
+// The farthest distance rounded up to a tenth of a metre; a sum or root that misses a whole tenth
+// by binary noise alone (19.4 as 19.400000000000002) is that tenth, not the next.
+double farthestTenths(double farthest) {
+    double tenths = farthest * 10;
+    const double nearest = std::round(tenths);
+    if (std::abs(tenths - nearest) <= 1e-6) {
+        tenths = nearest;
+    }
+    return std::ceil(tenths) / 10;
+}
+
+}  // namespace
+
 QString reachText(const core::PlacedCover& cover, core::PlacingFault fault) {
     switch (fault) {
         case core::PlacingFault::None:
@@ -123,18 +138,20 @@ QString reachText(const core::PlacedCover& cover, core::PlacingFault fault) {
                 .arg(core::kMaxPlacedVertices)
                 .arg(core::kMaxPlacedCorners);
     }
-    const double farthest = cover.farthest;
-    if (!std::isfinite(farthest)) {
+    if (!std::isfinite(cover.farthest)) {
         return QStringLiteral("设置点均不在计算单元内");
     }
-    // In tenths of a metre; a sum or root that misses a whole tenth by binary noise alone (19.4
-    // as 19.400000000000002) is that tenth, not the next.
-    double tenths = farthest * 10;
-    const double nearest = std::round(tenths);
-    if (std::abs(tenths - nearest) <= 1e-6) {
-        tenths = nearest;
+    return QStringLiteral("最大 %1 m").arg(farthestTenths(cover.farthest), 0, 'f', 1);
+}
+
+QString uncoveredText(const core::PlacedCover& cover) {
+    QString text = QStringLiteral("设置点未覆盖全部平面");
+    if (std::isfinite(cover.farthest) && farthestTenths(cover.farthest) > cover.reach) {
+        text += QStringLiteral("，最远 %1 m > R = %2 m")
+                    .arg(farthestTenths(cover.farthest), 0, 'f', 1)
+                    .arg(cover.reach);
     }
-    return QStringLiteral("最大 %1 m").arg(std::ceil(tenths) / 10, 0, 'f', 1);
+    return text;
 }
 
 QString clauseDescription(std::string_view clause) {
@@ -166,7 +183,11 @@ QString checkText(const core::UnitDesign& d) {
     for (const std::string& clause : breached) {
         clauses << qs(clause);
     }
-    return clauses.join(u'、');
+    return QStringLiteral("不满足 ") + clauses.join(u'、');
+}
+
+bool failsCheck(const core::UnitDesign& d) {
+    return !d.configured() || !core::breachedClauses(d.configuration.checks).empty();
 }
 
 QString unconfigurableReason(core::Unconfigurable fault) {

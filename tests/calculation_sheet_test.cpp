@@ -87,6 +87,21 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
         EXPECT_TRUE(pdf.contains(key)) << "PDF: " << key.toStdString();
         EXPECT_TRUE(copied->html().contains(key)) << "HTML: " << key.toStdString();
     }
+    // The codes keep their numbers on their line; the text starts 22 mm (62 pt) from the left.
+    EXPECT_TRUE(pdf.contains(u"GB 50140-2005"_s) && pdf.contains(u"GB 55036-2022"_s));
+    QProcess boxes;
+    boxes.start(u"pdftotext"_s, {u"-bbox"_s, fileName, u"-"_s});
+    ASSERT_TRUE(boxes.waitForFinished(60000));
+    double left = 1e9;
+    const QRegularExpression xMin(u"xMin=\"([0-9.]+)\""_s);
+    for (auto it = xMin.globalMatch(QString::fromUtf8(boxes.readAllStandardOutput()));
+         it.hasNext();) {
+        left = std::min(left, it.next().captured(1).toDouble());
+    }
+    EXPECT_NEAR(left, 62.4, 3);
+    if (const QString keep = qEnvironmentVariable("PREVIEW_PICTURES"); !keep.isEmpty()) {
+        QFile::copy(fileName, QDir(keep).filePath(u"sheet.pdf"_s));
+    }
 
     // The sheet's text is drawn in dark pixels inside its frame.
     const QImage sheet = dialog->sheetView->grab().toImage();
@@ -277,12 +292,12 @@ INSTANTIATE_TEST_SUITE_P(Sheet, PlacedSheetTest, ::testing::Values(
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 15.1 m，满足", true},
     PlacedSheet{"lByPath", placedL(), "设置点数 N：1（按平面布置，估算值 N₀ = 1）",
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m：最大 15.4 m，不满足，"
-        "保护距离或平面已变，请重新布置设置点", false},
+        "设置点未覆盖全部平面，最远 15.4 m > R = 15 m", false},
     // A new outline that left every point outside: nothing of the unit is reached.
     PlacedSheet{"pointsOutside", placedRoom("房间", kCorridorOutline, {{10, 10}}, Medium),
         "设置点数 N：1（按平面布置，估算值 N₀ = 1）",
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：设置点均不在计算单元内，不满足，"
-        "保护距离或平面已变，请重新布置设置点", false},
+        "设置点未覆盖全部平面", false},
     // An outline imported again, now too large to check: the unit is to be divided.
     PlacedSheet{"tooLarge", placedRoom("大厅", {{0, 0}, {250, 0}, {250, 250}, {0, 250}}, {{10, 10}}, Medium),
         "设置点数 N：1（按平面布置，估算值 N₀ = 79）",

@@ -96,7 +96,7 @@ with tempfile.TemporaryDirectory() as folder:
                                       "满足"])
     check("schedule 2", schedule[2], [2, "地下一层", "配电室", "E类", "轻危险级", 1,
                                       "娱乐场所/地下建筑", 500, "干粉(磷酸铵盐)", "B", 434, 434,
-                                      "MF/ABC3", 34, 1, 13, 13, 442, "6.1.2、7.1.3"])
+                                      "MF/ABC3", 34, 1, 13, 13, 442, "不满足 6.1.2、7.1.3"])
     check("schedule 3 agent", schedule[3][8], "卤代烷(1211)")
     check("schedule 4", schedule[4], [4, "一层", "金属加工间", "D类", "严重危险级", 1, "地上建筑",
                                       300, "干粉(磷酸铵盐)"] + [None] * 9 + ["不能配置"])

@@ -91,7 +91,8 @@ class CommandLine : public ::testing::Test {
 TEST_F(CommandLine, TheBookHoldsEachUnitsSheetLinesAndTheWorkbookIsWritten) {
     const Outcome book = run({u"--export"_s, u"计算书.pdf"_s, u"工程.fep"_s}, folder.path());
     EXPECT_EQ(book.status, 0) << book.err.toStdString();
-    EXPECT_EQ(book.err, QString()) << "success is silent";
+    // 配电间's one setting point breaks a clause: written all the same, with a warning.
+    EXPECT_EQ(book.err.trimmed(), u"警告：有 1 个计算单元不满足校核。"_s);
     SKIP_UNLESS_PDF_TOOLS_ANSWER();
     const QString text = tests::pdfText(path(u"计算书.pdf"_s));
     // Every short "label：value" line of each unit's single sheet stands in the book as it is,

@@ -30,7 +30,7 @@ TEST(ProjectOutputs, ScheduleOfTheSampleBuilding) {
         "5\t10\t20A\t满足\n"
         "2\t地下一层\t配电室\tE类\t轻危险级\t1.0\t娱乐场所/"
         "地下建筑\t500\t干粉(磷酸铵盐)\t434B\t434B\t"
-        "MF/ABC3\t34B\t1\t13\t13\t442B\t6.1.2、7.1.3\n"
+        "MF/ABC3\t34B\t1\t13\t13\t442B\t不满足 6.1.2、7.1.3\n"
         "3\t二层\t值班室\tA类\t轻危险级\t1.0\t地上建筑\t150\t卤代烷(1211)"
         "\t2A\t2A\tMY4\t1A\t1\t2\t2\t"
         "2A\t满足\n"

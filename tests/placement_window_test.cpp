@@ -131,7 +131,7 @@ TEST_F(PlacementWindowTest, TheLByPathIsNotCoveredUntilPlaced) {
     l.setPoints = {{kLx + 7.5, 12}};
     window->model()->setProject({"办公楼", {unit(3), l}});
     QCoreApplication::processEvents();
-    EXPECT_EQ(cell(1, ProjectModel::Check), u"7.1.3"_s);
+    EXPECT_EQ(cell(1, ProjectModel::Check), u"不满足 7.1.3"_s);
     EXPECT_TRUE(cell(1, ProjectModel::Check, Qt::ToolTipRole)
                     .contains(u"保护距离或平面已变，请重新布置设置点"_s));
     EXPECT_TRUE(window->model()->checkFails(1));
@@ -182,7 +182,7 @@ TEST_F(PlacementWindowTest, AShorterReachAsksForPlacingAgain) {
     const QModelIndex hazard = window->model()->index(0, ProjectModel::Hazard);
     ASSERT_TRUE(
         window->model()->setData(hazard, static_cast<int>(core::Hazard::Serious), Qt::EditRole));
-    EXPECT_EQ(cell(0, ProjectModel::Check), u"7.1.3"_s);
+    EXPECT_EQ(cell(0, ProjectModel::Check), u"不满足 7.1.3"_s);
     EXPECT_TRUE(cell(0, ProjectModel::Check, Qt::ToolTipRole)
                     .contains(u"7.1.3 保护距离或平面已变，请重新布置设置点"_s));
     EXPECT_TRUE(plan().reachMissesSome());

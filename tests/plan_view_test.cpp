@@ -367,6 +367,43 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
     EXPECT_GT(selected.blue(), selected.red() + 40);
 }
 
+// A column inside a room is drawn as not room, and the label keeps out of it; a small room's label
+// moves off the setting point in its middle, which shows whole.
+TEST_F(PlanViewTest, LabelsKeepOutOfColumnsAndOffSettingPoints) {
+    core::Unit hall = room({"大厅", "一层", 0, 0, 12, 10});
+    hall.holes = {{{5, 4}, {7, 4}, {7, 6}, {5, 6}}};
+    core::Unit washroom = room({"卫生间", "一层", 12, 0, 3, 3});
+    washroom.setPoints = {{13.5, 1.5}};
+    window->model()->setProject({"楼", {hall, washroom}});
+    QCoreApplication::processEvents();
+    const QImage image = viewport()->grab().toImage();
+    tests::keepPicture(*window, u"plan-column-and-point"_s);
+    // Pixels of the rectangle, or of the disc of `radius` about its middle, that pass.
+    const auto count = [&image](QRectF rect, auto pass, double radius = 1e9) {
+        int n = 0;
+        const QRect r = rect.toAlignedRect();
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                n += std::hypot(x - rect.center().x(), y - rect.center().y()) <= radius &&
+                             pass(image.pixelColor(x, y))
+                         ? 1
+                         : 0;
+            }
+        }
+        return n;
+    };
+    const auto dark = [](const QColor& c) { return qGray(c.rgb()) < 80; };
+    const QRectF column(at({5, 6}), at({7, 4}));
+    const QRectF inColumn = column.adjusted(3, 3, -3, -3);
+    EXPECT_EQ(count(inColumn, [](const QColor& c) { return c == Qt::white; }),
+              count(inColumn, [](const QColor&) { return true; }));
+    EXPECT_GT(count(roomRect(0).adjusted(4, 4, -4, -4), dark), 20);
+    const QPointF point = at({13.5, 1.5});
+    EXPECT_EQ(count(QRectF(point, point).adjusted(-10, -10, 10, 10), dark, 10), 0);
+    EXPECT_GT(image.pixelColor(point.toPoint()).red(), 150);
+    EXPECT_GT(count(roomRect(1).adjusted(4, 4, -4, -4), dark), 20);
+}
+
 // 适合窗口 fits the floor again after zooming in, from its key F, its button and the 查看 menu.
 TEST_F(PlanViewTest, FitToWindowFromKeyButtonAndMenu) {
     const double fitted = plan().scale();

@@ -186,6 +186,42 @@ TEST(Containment, OfPointsIncludesTheBoundary) {
     EXPECT_FALSE(coveredBy({0, 0}, {{0, 0}, {1, 1}}));
 }
 
+// The label's point, either way round, near where it should be: `slack` in x and y.
+TEST(LabelPoint, LiesInTheRoomFarthestFromItsEdges) {
+    struct Case {
+        const char* name;
+        Ring outline;
+        std::vector<Ring> holes;
+        PlanPoint expected;
+        PlanPoint slack;
+    };
+    // In the L's corner square, as far from the two walls as from the inner corner: t = √2(3 − t).
+    const double corner = 3 * std::numbers::sqrt2 / (1 + std::numbers::sqrt2);
+    const Case cases[] = {
+        {"Rectangle", {{0, 0}, {10, 0}, {10, 4}, {0, 4}}, {}, {5, 2}, {1e-9, 1e-9}},
+        {"L",
+         {{0, 0}, {10, 0}, {10, 3}, {3, 3}, {3, 10}, {0, 10}},
+         {},
+         {corner, corner},
+         {0.02, 0.02}},
+        {"ColumnOffTheMiddle",
+         {{0, 0}, {10, 0}, {10, 6}, {0, 6}},
+         {{{2, 2}, {4, 2}, {4, 4}, {2, 4}}},
+         {7, 3},
+         {0.02, 0.02}},
+        {"ThinCorridor", {{0, 0}, {100, 0}, {100, 0.2}, {0, 0.2}}, {}, {50, 0.1}, {49.9, 0.001}},
+        {"NoOutline", {{0, 0}, {1, 1}}, {}, {0.5, 0.5}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        for (const bool turned : {false, true}) {
+            const Ring outline = turned ? Ring(c.outline.rbegin(), c.outline.rend()) : c.outline;
+            const PlanPoint at = labelPoint(outline, c.holes);
+            EXPECT_NEAR(at.x, c.expected.x, c.slack.x) << c.name << turned;
+            EXPECT_NEAR(at.y, c.expected.y, c.slack.y) << c.name << turned;
+        }
+    }
+}
+
 TEST(AreaRoundedUp, ToTheNextHundredthAboveBinaryNoise) {
     const std::pair<double, double> cases[] = {
         {12.34, 12.34},

@@ -226,9 +226,9 @@ TEST_F(ProjectWindowFaultsTest, AnOpenEditorsValueIsTakenFirst) {
         SCOPED_TRACE(act.toStdString());
         closeAll();
         ProjectWindow& w = newWindow();
-        (new ui::ProjectExports(&w))->askExportFileName = [this](const QString&) {
-            return path(u"out.xlsx"_s);
-        };
+        auto* exports = new ui::ProjectExports(&w);
+        exports->askExportFileName = [this](const QString&) { return path(u"out.xlsx"_s); };
+        exports->askExportAnyway = [](const QString&) { return true; };
         saveAs = writeProject(u"a.fep"_s);
         ASSERT_TRUE(w.openFile(saveAs));
         auto* edit = qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Name));

@@ -48,6 +48,11 @@ class ProjectWindowTest : public ::testing::Test {
             suggestions << suggested;
             return typed;
         };
+        askedForReal = exports->askExportAnyway;
+        exports->askExportAnyway = [this](const QString& question) {
+            exportQuestions << question;
+            return exportAnyway;
+        };
         exports->askPrinter = [this](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printTo);
@@ -114,8 +119,9 @@ class ProjectWindowTest : public ::testing::Test {
 
     QTemporaryDir folder;
     QString typed, printTo;  // the file names the save and print dialogs answer
-    QStringList notices, suggestions;
-    bool restore = false;
+    QStringList notices, suggestions, exportQuestions;
+    bool restore = false, exportAnyway = true;
+    std::function<bool(const QString&)> askedForReal;  // the window's own question
     int restoreOffers = 0;
     std::unique_ptr<ProjectWindow> window;
     ProjectExports* exports = nullptr;
@@ -368,7 +374,7 @@ TEST_F(ProjectWindowTest, CheckColumnAndStatusBarShowBreachesAndUnconfiguredUnit
     const ProjectModel& model = *window->model();
 
     EXPECT_EQ(text(0, ProjectModel::Check), u"满足"_s);
-    EXPECT_EQ(text(1, ProjectModel::Check), u"6.1.2、7.1.3"_s);
+    EXPECT_EQ(text(1, ProjectModel::Check), u"不满足 6.1.2、7.1.3"_s);
     const QString tip = model.index(1, ProjectModel::Check).data(Qt::ToolTipRole).toString();
     EXPECT_TRUE(tip.contains(u"不宜多于5具"_s) && tip.contains(u"7.1.3 设置点数不少于估算值"_s));
 
@@ -582,11 +588,19 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
 
     // The preview shows the pages of the book, drawn.
     tests::PreviewSeen seen;
+    QSize opened;
     exports->showPreview = [&](QPrintPreviewDialog& preview) {
+        opened = preview.size();
+        preview.show();
+        QCoreApplication::processEvents();
+        tests::keepPicture(preview, u"book-preview-opened"_s);
         seen = tests::lookAt(preview, u"book-preview"_s);
     };
     tests::clickMenuItem(window->fileMenu(), u"打印预览"_s);
     EXPECT_EQ(seen.pages, text.count(u'\f'));
+    const QSize screen = window->screen()->availableGeometry().size();
+    EXPECT_TRUE(opened.width() >= screen.width() * 0.8 && opened.height() >= screen.height() * 0.8)
+        << opened.width() << "x" << opened.height();
     EXPECT_GT(tests::darkPixels(seen.picture), 1000);
 
     typed = in(u"表格"_s);
@@ -658,6 +672,36 @@ TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesTheFolderAsItWas) {
         ASSERT_TRUE(QFile::remove(typed));
     }
     EXPECT_EQ(notices.size(), 1);
+}
+
+// A unit that fails its check is asked about once for each export; declined, nothing is written.
+TEST_F(ProjectExportsTest, AFailingUnitIsAskedAboutBeforeExporting) {
+    fill("科研楼");
+    ProjectModel* model = window->model();
+    model->setData(model->index(0, ProjectModel::Area), 5000, Qt::EditRole);
+    model->setData(model->index(0, ProjectModel::Points), 1, Qt::EditRole);
+    for (const bool anyway : {false, true}) {
+        exportAnyway = anyway;
+        exportQuestions.clear();
+        typed = in(u"book.pdf"_s);
+        exports->exportBook();
+        typed = in(u"table.xlsx"_s);
+        exports->exportWorkbook();
+        EXPECT_EQ(exportQuestions, QStringList(2, u"有 1 个计算单元不满足校核，仍然导出？"_s));
+        EXPECT_EQ(entries(folder.path()).size(), anyway ? 2 : 0);
+    }
+    // The window's own box, declined with its 取消.
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        tests::keepPicture(*box, u"export-anyway"_s);
+        for (auto* button : box->findChildren<QPushButton*>()) {
+            if (button->text() == u"取消"_s) {
+                button->click();
+            }
+        }
+    });
+    EXPECT_FALSE(askedForReal(exportQuestions.value(0)));
 }
 
 TEST_F(ProjectExportsTest, CopiesTheSchedule) {

@@ -22,9 +22,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 
-# The CJK fonts the book and the windows draw with, and the Windows families mapped to them.
+# The CJK fonts the book and the windows draw with, the Latin face of the book's body on Debian,
+# and the Windows families mapped to them.
 wine_fonts=(/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc /usr/share/fonts/truetype/arphic/uming.ttc
-            /usr/share/fonts/truetype/arphic-gbsn00lp/gbsn00lp.ttf)
+            /usr/share/fonts/truetype/arphic-gbsn00lp/gbsn00lp.ttf
+            /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf)
 
 wine_environment() {
     export WINEDEBUG=${WINEDEBUG:--all}

@@ -85,6 +85,37 @@ std::vector<double> crossings(const QPolygonF& polygon, double at, bool across) 
     return found;
 }
 
+// The crossings of the line with all the rings, in order along it.
+std::vector<double> crossings(const std::vector<QPolygonF>& rings, double at, bool across) {
+    std::vector<double> found;
+    for (const QPolygonF& ring : rings) {
+        const std::vector<double> some = crossings(ring, at, across);
+        found.insert(found.end(), some.begin(), some.end());
+    }
+    std::ranges::sort(found);
+    return found;
+}
+
+// Twice the distance from `at` to the nearer crossing on either side of it, where it lies inside
+// (between an even crossing and the next); 0 outside.
+double roomAbout(const std::vector<double>& found, double at) {
+    for (std::size_t i = 0; i + 1 < found.size(); i += 2) {
+        if (found[i] <= at && at <= found[i + 1]) {
+            return 2 * std::min(at - found[i], found[i + 1] - at);
+        }
+    }
+    return 0;
+}
+
+QPolygonF scenePolygon(const core::Ring& ring) {
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(ring.size()));
+    for (const core::PlanPoint& point : ring) {
+        polygon.append(PlanView::scenePoint(point));
+    }
+    return polygon;
+}
+
 }  // namespace
 
 // A setting point: a red disc with a white rim, of a fixed size on the screen, over its room.
@@ -166,6 +197,27 @@ class ReachItem final : public QGraphicsItem {
     QPainterPath missed_;
 };
 
+class RoomItem;
+
+// A room's label, over the room's setting points and reach: drawn by its room, which it covers.
+class LabelItem final : public QGraphicsItem {
+  public:
+    enum { Type = UserType + 4 };
+
+    explicit LabelItem(RoomItem* room);
+    [[nodiscard]] int type() const override { return Type; }
+    [[nodiscard]] QRectF boundingRect() const override { return bounds_; }
+    void setBounds(const QRectF& bounds) {
+        prepareGeometryChange();
+        bounds_ = bounds;
+    }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+  private:
+    RoomItem* room_;
+    QRectF bounds_;
+};
+
 // A unit's room: its outline, filled, and its name and area in a label of a fixed size on the
 // screen, drawn only where the room is large enough on the screen to hold it. The item lies at
 // the scene's origin, so that its coordinates are the scene's.
@@ -174,7 +226,7 @@ class RoomItem final : public QGraphicsItem {
     enum { Type = UserType + 1 };
 
     RoomItem(int row, const core::Unit& unit, bool failing, const RoomLook* look)
-        : row_(row), look_(look) {
+        : row_(row), look_(look), label_(new LabelItem(this)) {
         setUnit(unit, failing);
     }
 
@@ -184,20 +236,31 @@ class RoomItem final : public QGraphicsItem {
     [[nodiscard]] double area() const { return area_; }
 
     void setUnit(const core::Unit& unit, bool failing) {
-        QPolygonF polygon;
-        polygon.reserve(static_cast<qsizetype>(unit.outline.size()));
-        for (const core::PlanPoint& point : unit.outline) {
-            polygon.append(PlanView::scenePoint(point));
+        QPolygonF polygon = scenePolygon(unit.outline);
+        std::vector<QPolygonF> holes;
+        holes.reserve(unit.holes.size());
+        for (const core::Ring& hole : unit.holes) {
+            holes.push_back(scenePolygon(hole));
         }
-        if (polygon != polygon_ || unit.setPoints != setPoints_) {
+        const bool reshaped = polygon != polygon_ || holes != holes_;
+        if (reshaped || unit.setPoints != setPoints_) {
             showReach({}, 0);
         }
-        if (polygon != polygon_) {
+        if (reshaped) {
             prepareGeometryChange();
             polygon_ = std::move(polygon);
+            holes_ = std::move(holes);
+            path_ = QPainterPath();
+            path_.addPolygon(polygon_);
+            path_.closeSubpath();
+            for (const QPolygonF& hole : holes_) {
+                path_.addPolygon(hole);
+                path_.closeSubpath();
+            }
             bounds_ = polygon_.boundingRect();
+            label_->setBounds(bounds_);
             area_ = core::area(unit.outline);
-            placeLabel();
+            placeLabel(unit);
         }
         QString name = documents::qs(unit.name);
         QString areaText = std::isfinite(unit.choices.area)
@@ -248,18 +311,18 @@ class RoomItem final : public QGraphicsItem {
         }
     }
 
+    // The point lies in the room, not in one of its holes.
     [[nodiscard]] bool holds(QPointF point) const {
-        return bounds_.contains(point) && polygon_.containsPoint(point, Qt::OddEvenFill);
+        return bounds_.contains(point) && polygon_.containsPoint(point, Qt::OddEvenFill) &&
+               std::ranges::none_of(holes_, [point](const QPolygonF& hole) {
+                   return hole.containsPoint(point, Qt::OddEvenFill);
+               });
     }
     [[nodiscard]] QPointF labelAnchor() const { return labelAnchor_; }
 
     [[nodiscard]] QRectF boundingRect() const override { return bounds_; }
-    [[nodiscard]] QPainterPath shape() const override {
-        QPainterPath path;
-        path.addPolygon(polygon_);
-        path.closeSubpath();
-        return path;
-    }
+    // The outline less its holes.
+    [[nodiscard]] QPainterPath shape() const override { return path_; }
     [[nodiscard]] bool contains(const QPointF& point) const override { return holds(point); }
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* /*option*/,
@@ -267,37 +330,36 @@ class RoomItem final : public QGraphicsItem {
         const RoomLook& look = *look_;
         painter->setPen(failing_ ? look.failedOutline
                                  : (highlighted_ ? look.selectedOutline : look.outline));
-        painter->setBrush(highlighted_ ? look.selectedFill
-                                       : (failing_ ? look.failedFill : look.fill));
-        painter->drawPolygon(polygon_);
-        paintLabel(painter);
+        painter->setBrush(fill());
+        // The holes (columns, shafts) are left unfilled, their edges drawn as walls.
+        if (holes_.empty()) {
+            painter->drawPolygon(polygon_);
+        } else {
+            painter->drawPath(path_);
+        }
     }
 
+    // Paints the label in the room, for its LabelItem.
+    void paintLabel(QPainter* painter);
+
   private:
+    [[nodiscard]] const QBrush& fill() const {
+        const RoomLook& look = *look_;
+        return highlighted_ ? look.selectedFill : (failing_ ? look.failedFill : look.fill);
+    }
+
     // Selected rooms over failing ones over the others, so that a wall they share shows the
     // colour of the one that stands out.
     [[nodiscard]] double stackingOrder() const { return highlighted_ ? 2 : (failing_ ? 1 : 0); }
 
-    // The label's place: the middle of the widest stretch across the room at half its height;
-    // the room it has there across, and up and down as far as the nearer wall.
-    void placeLabel() {
-        const QPointF centre = bounds_.center();
-        const std::vector<double> across = crossings(polygon_, centre.y(), true);
-        labelAnchor_ = centre;
-        labelWidth_ = 0;
-        for (std::size_t i = 0; i + 1 < across.size(); i += 2) {
-            if (across[i + 1] - across[i] > labelWidth_) {
-                labelWidth_ = across[i + 1] - across[i];
-                labelAnchor_.setX((across[i] + across[i + 1]) / 2);
-            }
-        }
-        const std::vector<double> upDown = crossings(polygon_, labelAnchor_.x(), false);
-        labelHeight_ = 0;
-        for (std::size_t i = 0; i + 1 < upDown.size(); i += 2) {
-            if (upDown[i] <= centre.y() && centre.y() <= upDown[i + 1]) {
-                labelHeight_ = 2 * std::min(centre.y() - upDown[i], upDown[i + 1] - centre.y());
-            }
-        }
+    // The label's place: the point of the room farthest from its walls and holes; the room it has
+    // there across and up and down, as far as the nearer wall on both sides.
+    void placeLabel(const core::Unit& unit) {
+        labelAnchor_ = PlanView::scenePoint(core::labelPoint(unit.outline, unit.holes));
+        std::vector<QPolygonF> rings = holes_;
+        rings.push_back(polygon_);
+        labelWidth_ = roomAbout(crossings(rings, labelAnchor_.y(), true), labelAnchor_.x());
+        labelHeight_ = roomAbout(crossings(rings, labelAnchor_.x(), false), labelAnchor_.y());
     }
 
     void prepareLabel() {
@@ -317,60 +379,6 @@ class RoomItem final : public QGraphicsItem {
         labelReady_ = true;
     }
 
-    void paintLabel(QPainter* painter) {
-        const RoomLook& look = *look_;
-        const QTransform toDevice = painter->worldTransform();
-        const double scale = std::hypot(toDevice.m11(), toDevice.m12());
-        const double width = labelWidth_ * scale - 2 * look.padding;
-        const double height = labelHeight_ * scale - 2 * look.padding;
-        if (width < look.minLabelWidth || height < look.minLabelHeight || name_.isEmpty()) {
-            return;
-        }
-        if (!labelReady_) {
-            prepareLabel();
-        }
-        // The first of these that fits: the name over the area, the name on two lines over the
-        // area, the name alone, and the name on two lines alone.
-        static constexpr std::array<std::array<std::size_t, 3>, 4> kChoices = {{
-            {kName, kArea, kNone},
-            {kHead, kTail, kArea},
-            {kName, kNone, kNone},
-            {kHead, kTail, kNone},
-        }};
-        for (const auto& choice : kChoices) {
-            double across = 0;
-            double down = 0;
-            bool usable = true;
-            for (const std::size_t line : choice) {
-                if (line == kNone) {
-                    break;
-                }
-                usable = usable && !lines_[line].text().isEmpty();
-                across = std::max(across, lines_[line].size().width());
-                down += lines_[line].size().height();
-            }
-            if (!usable || across > width || down > height) {
-                continue;
-            }
-            const QPointF at = toDevice.map(labelAnchor_);
-            double top = std::round(at.y() - down / 2);
-            painter->setWorldTransform(QTransform());
-            painter->setPen(failing_ ? look.failedText : look.text);
-            for (const std::size_t line : choice) {
-                if (line == kNone) {
-                    break;
-                }
-                const QStaticText& text = lines_[line];
-                painter->setFont(line == kArea ? look.areaFont : look.nameFont);
-                painter->drawStaticText(QPointF(std::round(at.x() - text.size().width() / 2), top),
-                                        text);
-                top += text.size().height();
-            }
-            painter->setWorldTransform(toDevice);
-            return;
-        }
-    }
-
     // The label's lines: the name, the area, and the name's two halves.
     static constexpr std::size_t kName = 0;
     static constexpr std::size_t kArea = 1;
@@ -381,6 +389,8 @@ class RoomItem final : public QGraphicsItem {
     int row_;
     const RoomLook* look_;
     QPolygonF polygon_;
+    std::vector<QPolygonF> holes_;
+    QPainterPath path_;  // the outline less the holes
     QRectF bounds_;
     double area_ = 0;
     QPointF labelAnchor_;
@@ -396,7 +406,123 @@ class RoomItem final : public QGraphicsItem {
     std::vector<PointItem*> points_;  // children, drawn over the room
     ReachItem* reachItem_ = nullptr;  // a child, under the points
     int reachShown_ = 0;              // the R it shows
+    LabelItem* label_;                // a child, over the points
 };
+
+LabelItem::LabelItem(RoomItem* room) : QGraphicsItem(room), room_(room) {
+    setZValue(2);
+}
+
+void LabelItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* /*option*/,
+                      QWidget* /*widget*/) {
+    room_->paintLabel(painter);
+}
+
+void RoomItem::paintLabel(QPainter* painter) {
+    const RoomLook& look = *look_;
+    const QTransform toDevice = painter->worldTransform();
+    const double scale = std::hypot(toDevice.m11(), toDevice.m12());
+    const double width = labelWidth_ * scale - 2 * look.padding;
+    const double height = labelHeight_ * scale - 2 * look.padding;
+    if (width < look.minLabelWidth || height < look.minLabelHeight || name_.isEmpty()) {
+        return;
+    }
+    if (!labelReady_) {
+        prepareLabel();
+    }
+    const QPointF at = toDevice.map(labelAnchor_);
+    std::vector<QPointF> marks;
+    marks.reserve(points_.size());
+    for (const PointItem* point : points_) {
+        marks.push_back(toDevice.map(point->pos()));
+    }
+    // A label keeps this far from the middle of a setting point's disc.
+    constexpr double kClearance = PointItem::kRadius + 2;
+    // The first of these that fits: the name over the area, the name on two lines over the
+    // area, the name alone, and the name on two lines alone. Each goes in the middle, else
+    // moved up, down or aside within the room as little as keeps it off the setting points;
+    // where none can keep off them, the first that fits goes in the middle over them.
+    static constexpr std::array<std::array<std::size_t, 3>, 4> kChoices = {{
+        {kName, kArea, kNone},
+        {kHead, kTail, kArea},
+        {kName, kNone, kNone},
+        {kHead, kTail, kNone},
+    }};
+    const std::array<std::size_t, 3>* chosen = nullptr;
+    QRectF place;
+    for (const auto& choice : kChoices) {
+        double across = 0;
+        double down = 0;
+        bool usable = true;
+        for (const std::size_t line : choice) {
+            if (line == kNone) {
+                break;
+            }
+            usable = usable && !lines_[line].text().isEmpty();
+            across = std::max(across, lines_[line].size().width());
+            down += lines_[line].size().height();
+        }
+        if (!usable || across > width || down > height) {
+            continue;
+        }
+        const auto clear = [&](QPointF shift) {
+            const QRectF box(at.x() + shift.x() - across / 2, at.y() + shift.y() - down / 2, across,
+                             down);
+            return std::ranges::none_of(marks, [&](QPointF mark) {
+                return box.adjusted(-kClearance, -kClearance, kClearance, kClearance)
+                    .contains(mark);
+            });
+        };
+        std::vector<QPointF> shifts{{0, 0}};
+        for (const QPointF mark : marks) {
+            for (const double side : {-1.0, 1.0}) {
+                // A pixel beyond the clearance, which clear() counts as touching.
+                shifts.emplace_back(0, mark.y() - at.y() + side * (kClearance + 1 + down / 2));
+                shifts.emplace_back(mark.x() - at.x() + side * (kClearance + 1 + across / 2), 0);
+            }
+        }
+        std::ranges::stable_sort(shifts, {}, [](QPointF s) { return s.manhattanLength(); });
+        const auto fits = [&](QPointF s) {
+            return 2 * std::abs(s.x()) + across <= width && 2 * std::abs(s.y()) + down <= height;
+        };
+        const auto found = std::ranges::find_if(
+            shifts, [&](QPointF shift) { return fits(shift) && clear(shift); });
+        if (found != shifts.end()) {
+            chosen = &choice;
+            place = QRectF(at + *found - QPointF(across / 2, down / 2), QSizeF(across, down));
+            break;
+        }
+        if (chosen == nullptr) {
+            chosen = &choice;
+            place = QRectF(at - QPointF(across / 2, down / 2), QSizeF(across, down));
+        }
+    }
+    if (chosen == nullptr) {
+        return;
+    }
+    painter->setWorldTransform(QTransform());
+    // A halo of the room's own colour keeps the text legible over the reach's lines and over a
+    // setting point it cannot keep off, which shows through it.
+    QColor halo = fill().color();
+    halo.setAlpha(190);
+    const QRectF text(std::round(place.left()), std::round(place.top()), place.width(),
+                      place.height());
+    painter->fillRect(text.adjusted(-2, 0, 2, 0), halo);
+    painter->setPen(failing_ ? look.failedText : look.text);
+    double top = text.top();
+    for (const std::size_t line : *chosen) {
+        if (line == kNone) {
+            break;
+        }
+        const QStaticText& staticText = lines_[line];
+        painter->setFont(line == kArea ? look.areaFont : look.nameFont);
+        painter->drawStaticText(
+            QPointF(std::round(text.center().x() - staticText.size().width() / 2), top),
+            staticText);
+        top += staticText.size().height();
+    }
+    painter->setWorldTransform(toDevice);
+}
 
 // The view of the scene: it zooms about the cursor, pans, and hands clicks on to the pane.
 class PlanCanvas final : public QGraphicsView {

@@ -46,8 +46,9 @@ struct RoomLook {
     double minLabelHeight = 0;
 };
 
-// The floor plan beside the project's table: the outlines of the units of one floor (a location)
-// with their names and areas, in the drawing's metres with y up. A unit that breaks a check or
+// The floor plan beside the project's table: the outlines of the units of one floor (a location),
+// their holes (columns, shafts) left white, with their names and areas at each room's label point
+// over its setting points, in the drawing's metres with y up. A unit that breaks a check or
 // cannot be configured is drawn in the 校核 column's red. The rooms share the table's selection
 // both ways; a selection on another floor brings that floor up. The wheel zooms about the cursor,
 // the middle button (or the left one with Space held) pans, 适合窗口 (F) fits the floor.

@@ -8,12 +8,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <memory>
 
@@ -91,6 +94,14 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
         return dialog.exec() == QDialog::Accepted;
     };
     showPreview = [](QPrintPreviewDialog& preview) { preview.exec(); };
+    askExportAnyway = [window](const QString& question) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), question,
+                        QMessageBox::NoButton, window);
+        QPushButton* go = box.addButton(QStringLiteral("导出"), QMessageBox::AcceptRole);
+        box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+        box.exec();
+        return box.clickedButton() == go;
+    };
 
     bookAction = new QAction(QStringLiteral("导出计算书PDF(&E)…"), this);
     bookAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -157,6 +168,10 @@ void ProjectExports::exportFile(const ExportKind& kind, const Writer& write) {
     if (!ready()) {
         return;
     }
+    if (const auto warning = documents::failingUnitsWarning(window_->project());
+        warning && !askExportAnyway(*warning + QStringLiteral("，仍然导出？"))) {
+        return;
+    }
     const QString suggested =
         QDir(exportFolder(window_->fileName())).filePath(suggestedFileName(projectName(), kind));
     const QString chosen = askExportFileName(suggested);
@@ -218,6 +233,12 @@ void ProjectExports::previewBook() {
     setUpBookPrinter(printer);
     QPrintPreviewDialog preview(&printer, window_);
     preview.setWindowTitle(QStringLiteral("打印预览 - ") + kBookTitle);
+    // Most of the screen, where a page reads at its size; Qt's own size shows it as a thumbnail.
+    if (const QScreen* screen = window_->screen()) {
+        constexpr double kScreenPart = 0.85;
+        const QRect available = screen->availableGeometry();
+        preview.resize(available.size() * kScreenPart);
+    }
     // Printing from the preview paints on the chosen printer the same way.
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { paintOn(*target); });

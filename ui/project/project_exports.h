@@ -20,7 +20,8 @@ class ProjectWindow;
 // disabled while the project has no units. An export suggests "<project>-<title>.<suffix>" in the
 // folder exportFolder() gives for the project's file, tells a failure in a box titled 提示 and a
 // success in the status bar, and shows a progress dialog with 取消 when it takes more than half a
-// second.
+// second. A book or workbook of a project whose units fail their check is exported only when the
+// designer says so.
 class ProjectExports : public QObject {
     Q_OBJECT
 
@@ -41,6 +42,9 @@ class ProjectExports : public QObject {
     std::function<bool(QPrinter& printer)> askPrinter;
     // Shows the print preview, its pages painted on request; by default modal.
     std::function<void(QPrintPreviewDialog& preview)> showPreview;
+    // Whether to export a book or workbook with units that fail their check, asked with
+    // "有 N 个计算单元不满足校核，仍然导出？"; false when declined.
+    std::function<bool(const QString& question)> askExportAnyway;
     // When set, told the progress instead of the progress dialog.
     documents::Progress progressOverride;
 

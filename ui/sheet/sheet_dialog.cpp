@@ -38,7 +38,6 @@ namespace ui {
 
 namespace {
 
-using documents::kSheetMarginMm;
 using documents::kSheetTitle;
 const QString kPdfSuffix = QStringLiteral("pdf");
 
@@ -358,10 +357,7 @@ void CalculationSheetDialog::exportPdf() {
 namespace {
 
 void setUpSheetPrinter(QPrinter& printer) {
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(
-        QMarginsF(kSheetMarginMm, kSheetMarginMm, kSheetMarginMm, kSheetMarginMm),
-        QPageLayout::Millimeter);
+    printer.setPageLayout(documents::sheetPageLayout());
     printer.setDocName(documents::kSheetTitle);
 }
 
