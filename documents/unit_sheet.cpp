@@ -216,10 +216,12 @@ void CalculationSheet::configurationLines(const core::UnitConditions& unit,
     check(QStringLiteral("7.1.2 每个设置点实配灭火级别不小于 Qe = ") + rating(c.perPointRequired),
           rating(static_cast<double>(c.perPoint) * m.rating), c.checks.pointReachesQe, {});
     if (cover) {
-        check(QStringLiteral("7.1.3 计算单元内任一点至最近设置点的距离不大于 R = ") +
-                  number(cover->reach) + QStringLiteral(" m"),
-              reachText(*cover, placing), cover->proven,
-              placing != core::PlacingFault::None ? divide : uncoveredText(*cover));
+        check(
+            QStringLiteral("7.1.3 计算单元内任一点至最近设置点的距离不大于 R = ") +
+                number(cover->reach) + QStringLiteral(" m"),
+            reachText(*cover, placing), cover->proven,
+            // The farthest distance stands beside the clause's R already: the fact, not a task.
+            placing != core::PlacingFault::None ? divide : QStringLiteral("设置点未覆盖全部平面"));
     } else {
         check(QStringLiteral("7.1.3 设置点数不少于估算值 N₀ = ") + number(c.estimate),
               number(c.points), c.checks.enoughPoints,

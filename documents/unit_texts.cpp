@@ -144,16 +144,6 @@ QString reachText(const core::PlacedCover& cover, core::PlacingFault fault) {
     return QStringLiteral("最大 %1 m").arg(farthestTenths(cover.farthest), 0, 'f', 1);
 }
 
-QString uncoveredText(const core::PlacedCover& cover) {
-    QString text = QStringLiteral("设置点未覆盖全部平面");
-    if (std::isfinite(cover.farthest) && farthestTenths(cover.farthest) > cover.reach) {
-        text += QStringLiteral("，最远 %1 m > R = %2 m")
-                    .arg(farthestTenths(cover.farthest), 0, 'f', 1)
-                    .arg(cover.reach);
-    }
-    return text;
-}
-
 QString clauseDescription(std::string_view clause) {
     static constexpr std::pair<std::string_view, const char*> kClauses[] = {
         {"6.1.1", "一个计算单元内配置的灭火器数量不得少于2具"},

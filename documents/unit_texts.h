@@ -56,10 +56,6 @@ extern const QString kBasis;
 // the outline is too large or intricate to check (`fault`, core::placingFault() of the unit's
 // outline), why it is not checked: "面积超过 40000 m²，未校核".
 [[nodiscard]] QString reachText(const core::PlacedCover& cover, core::PlacingFault fault);
-// What placed points that do not reach the whole unit leave, as a fact for the reviewer:
-// "设置点未覆盖全部平面，最远 87.1 m > R = 15 m" (the distance only where it is known and
-// above R as stated).
-[[nodiscard]] QString uncoveredText(const core::PlacedCover& cover);
 
 // A clause that breachedClauses names, in words: "6.1.2 每个设置点的灭火器配置数量不宜多于5具".
 [[nodiscard]] QString clauseDescription(std::string_view clause);

@@ -292,7 +292,7 @@ INSTANTIATE_TEST_SUITE_P(Sheet, PlacedSheetTest, ::testing::Values(
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 15.1 m，满足", true},
     PlacedSheet{"lByPath", placedL(), "设置点数 N：1（按平面布置，估算值 N₀ = 1）",
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m：最大 15.4 m，不满足，"
-        "设置点未覆盖全部平面，最远 15.4 m > R = 15 m", false},
+        "设置点未覆盖全部平面", false},
     // A new outline that left every point outside: nothing of the unit is reached.
     PlacedSheet{"pointsOutside", placedRoom("房间", kCorridorOutline, {{10, 10}}, Medium),
         "设置点数 N：1（按平面布置，估算值 N₀ = 1）",
