@@ -107,6 +107,12 @@ TEST_P(PlanDrawing, ReadsAsWritten) {
         unknown[i.key()] = i.value().toInt();
     }
     EXPECT_EQ(drawing.unknownEntities, unknown);
+    std::map<QString, int> other;
+    const QJsonObject expectedOther = expected[u"other"].toObject();
+    for (auto i = expectedOther.begin(); i != expectedOther.end(); ++i) {
+        other[i.key()] = i.value().toInt();
+    }
+    EXPECT_EQ(drawing.otherEntities, other);
     EXPECT_EQ(drawing.paperSpaceEntities, expected[u"paperSpace"].toInt());
 }
 
