@@ -346,10 +346,17 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
         }
     }
 
-    // The outlines in which each text lies, and each outline's tallest text.
+    // The outlines in which each text lies; each outline's tallest text, and its tallest of those
+    // that lie in no smaller outline (its own).
     std::vector<QString> textNames(drawing.texts.size());
     std::vector<std::vector<std::size_t>> textIn(drawing.texts.size());
     std::vector<std::optional<std::size_t>> tallest(count);
+    std::vector<std::optional<std::size_t>> tallestOwn(count);
+    const auto keepTallest = [&](std::optional<std::size_t>& kept, std::size_t t) {
+        if (!kept || drawing.texts[t].height > drawing.texts[*kept].height) {
+            kept = t;
+        }
+    };
     for (std::size_t t = 0; t < drawing.texts.size(); ++t) {
         const DxfText& text = drawing.texts[t];
         textNames[t] = nameOf(text.text);
@@ -359,23 +366,29 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
         const core::PlanPoint at{text.at.x * scale, text.at.y * scale};
         found.clear();
         tree.query(bgi::intersects(at), std::back_inserter(found));
+        std::optional<std::size_t> innermost;
         for (const auto& [box, i] : found) {
             if (core::coveredBy(at, outlines[i].ring)) {
                 textIn[t].push_back(i);
-                if (!tallest[i] || text.height > drawing.texts[*tallest[i]].height) {
-                    tallest[i] = t;
+                keepTallest(tallest[i], t);
+                if (!innermost || smaller(i, *innermost)) {
+                    innermost = i;
                 }
             }
         }
+        if (innermost) {
+            keepTallest(tallestOwn[*innermost], t);
+        }
     }
 
-    // Holes hold no name of their own, or a void's; small outlines on layers not proposed are
-    // no rooms.
+    // Holes hold no name, or a void's as their own; small outlines on layers not proposed are no
+    // rooms.
     std::vector<bool> holeLike(count);
     std::vector<bool> tooSmall(count);
     std::vector<bool> roomLike(count);
     for (const std::size_t i : distinct) {
-        holeLike[i] = !tallest[i] || isVoidName(textNames[*tallest[i]]);
+        const std::optional<std::size_t> own = tallestOwn[i] ? tallestOwn[i] : tallest[i];
+        holeLike[i] = !own || isVoidName(textNames[*own]);
         tooSmall[i] = outlines[i].area < kSmallestRoom && !outlines[i].proposedLayer;
         roomLike[i] = !holeLike[i] && !tooSmall[i];
     }
@@ -508,6 +521,13 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
             }
             if (cut.size() != 1) {
                 refuse(QStringLiteral("被洞口分成 %1 块").arg(cut.size()));
+                for (const std::size_t hole : holes[i]) {
+                    const DxfPolyline& holeLine = drawing.polylines[outlines[hole].polyline];
+                    refused.push_back({outlines[hole].polyline,
+                                       {holeLine.handle, holeLine.layer,
+                                        QStringLiteral("位于%1内")
+                                            .arg(named(QStringLiteral("轮廓"), polyline.handle))}});
+                }
                 continue;
             }
             room.outline.assign(cut.front().outer().begin(), cut.front().outer().end());

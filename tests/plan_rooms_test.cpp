@@ -212,11 +212,15 @@ const RoomsCase kRooms[] = {
     {"ArcsOfKnownArea", {bulged(outline("H", {{0, 0}, {120, 0}}), 1),
                          bulged(outline("I", box(200, 0, 10, 10)), -1, true)},
      {}, "H 房间1 11309.74 | I 房间2 60.74"},
-    // A void in a lobby, named or not, is a hole; a column in a void is refused.
-    {"LobbyWithVoid", {outline("L", box(0, 0, 30, 20)), outline("V", box(10, 6, 10, 8)),
-                       outline("K", box(12, 8, 0.5, 0.5)), outline("W", box(1, 15, 2, 2))},
-     {text(u"门厅"_s, 5, 5), text(u"中庭（上空）"_s, 15, 10, 2)},
-     "L 门厅 516 −2 | K: 位于洞口 V 内"},
+    // A void in a lobby on a floor, named (and its name taller than the lobby's) or not, is a
+    // hole; a column in a void is refused. A shaft across a room cuts it in two.
+    {"LobbyWithVoid", {outline("F", box(-1, -1, 50, 30)), outline("L", box(0, 0, 30, 20)),
+                       outline("V", box(10, 6, 10, 8)), outline("K", box(12, 8, 0.5, 0.5)),
+                       outline("W", box(1, 15, 2, 2)), outline("S", box(31, 0, 10, 10)),
+                       outline("T", box(35, 0, 1, 10))},
+     {text(u"门厅"_s, 5, 5), text(u"中庭（上空）"_s, 15, 10, 2), text(u"库房"_s, 32, 1)},
+     "L 门厅 516 −2 | F: 包含 2 个房间 | K: 位于洞口 V 内 | S: 被洞口分成 2 块 | "
+     "T: 位于轮廓 S 内"},
     // Columns in a restaurant: inside it (square and round), and in its corner, which notches
     // the outline.
     {"RestaurantWithColumns", {outline("R", box(0, 0, 10, 10)), outline("C1", box(4, 4, 0.6, 0.6)),
