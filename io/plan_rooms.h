@@ -38,10 +38,12 @@ struct PlanRoom {
     QString name;
     QString layer;
     QString handle;
-    // In metres, counter-clockwise, arcs as chords within kOutlineSagitta that lie in the room.
+    // In metres, counter-clockwise, arcs as chords within kOutlineSagitta that lie in the room;
+    // less the holes that reach it (a column in a corner).
     core::Ring outline;
     double area = 0;  // of the curved outline less its holes, m², rounded up to 0.01 m²
-    // Columns, shafts and voids inside it, as the outline is; their chords lie outside them.
+    // Columns, shafts and voids inside it, as the outline is; their chords lie outside them, and
+    // holes that overlap are one.
     std::vector<core::Ring> holes = {};
 };
 
