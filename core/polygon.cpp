@@ -8,6 +8,7 @@
 #include <limits>
 #include <numbers>
 #include <queue>
+#include <utility>
 
 #include "plan_geometry.h"
 
@@ -27,40 +28,64 @@ const Ring& counterClockwiseView(const Ring& ring, Ring& turned) {
     return turned;
 }
 
-// The number of chords for the arc from `from` to `to`: 1 for a straight segment, a segment of
-// no length or an arc that keeps within the tolerance of its chord.
-std::size_t chordCount(const BulgeVertex& from, PlanPoint to, double maxSagitta) {
-    const double bulge = from.bulge;
+// The arc from `from` to `to` as the chords flattenBulges() makes of it: that many chords, between
+// points on the arc or tangent to it.
+struct ArcChords {
+    std::size_t chords = 1;
+    bool tangent = false;
+};
+
+// The arc's chord length where the bulge makes an arc of it (a number not 0, between distinct
+// points); else 0.
+double arcChord(const BulgeVertex& from, PlanPoint to) {
     const double chord = std::hypot(to.x - from.at.x, to.y - from.at.y);
-    if (bulge == 0 || !std::isfinite(bulge) || !(chord > 0) || !std::isfinite(chord)) {
-        return 1;
+    if (from.bulge == 0 || !std::isfinite(from.bulge) || !(chord > 0) || !std::isfinite(chord)) {
+        return 0;
     }
-    const double bulgeSize = std::abs(bulge);
-    // The arc's sagitta is bulge·chord/2.
-    if (maxSagitta > 0 && bulgeSize * chord / 2 <= maxSagitta) {
-        return 1;
+    return chord;
+}
+
+ArcChords arcChords(const BulgeVertex& from, PlanPoint to, double maxSagitta, bool tangent) {
+    const double chord = arcChord(from, to);
+    if (chord == 0) {
+        return {};
     }
+    const double bulgeSize = std::abs(from.bulge);
+    // The arc's sagitta is bulge·chord/2. Tangents to an arc no deeper than rounding noise would
+    // only add vertices.
+    const double sagitta = bulgeSize * chord / 2;
+    if (tangent && sagitta <= 1e-9 * chord) {
+        return {};
+    }
+    if (!tangent && maxSagitta > 0 && sagitta <= maxSagitta) {
+        return {};
+    }
+    const ArcChords most{kMaxChordsPerArc, tangent};
     if (!(maxSagitta > 0)) {
-        return kMaxChordsPerArc;
+        return most;
     }
     const double angle = 4 * std::atan(bulgeSize);  // the included angle, below 2π
     const double radius = chord / (2 * std::sin(angle / 2));
     if (!std::isfinite(radius)) {
-        return kMaxChordsPerArc;
+        return most;
     }
     // A chord spanning the angle φ has the sagitta r(1 − cos(φ/2)): at most maxSagitta while
     // φ/2 ≤ acos(1 − maxSagitta/r). The arc's own sagitta exceeds maxSagitta and is at most 2r,
-    // so the cosine lies within (−1, 1).
-    const double halfSpan = std::acos(1 - maxSagitta / radius);
+    // so the cosine lies within (−1, 1). Points r/cos(φ/2) from the centre, φ apart, are joined by
+    // chords tangent to the arc: within maxSagitta of it while φ/2 ≤ acos(r/(r + maxSagitta)),
+    // and no further apart than π/2 so that they stay near the arc.
+    const double halfSpan =
+        tangent ? std::min(std::acos(radius / (radius + maxSagitta)), std::numbers::pi / 4)
+                : std::acos(1 - maxSagitta / radius);
     const double chords = std::ceil(angle / (2 * halfSpan));
     if (!(chords < static_cast<double>(kMaxChordsPerArc))) {
-        return kMaxChordsPerArc;
+        return most;
     }
-    return std::max<std::size_t>(1, static_cast<std::size_t>(chords));
+    return {std::max<std::size_t>(tangent ? 2 : 1, static_cast<std::size_t>(chords)), tangent};
 }
 
-// Appends the arc's points after `vertex`, up to but not including `to`, `chords` chords in all.
-void appendArc(Ring& ring, const BulgeVertex& vertex, PlanPoint to, std::size_t chords) {
+// Appends the arc's points after `vertex`, up to but not including `to`.
+void appendArc(Ring& ring, const BulgeVertex& vertex, PlanPoint to, ArcChords arc) {
     const PlanPoint from = vertex.at;
     const double bulge = vertex.bulge;
     const double dx = to.x - from.x;
@@ -72,9 +97,14 @@ void appendArc(Ring& ring, const BulgeVertex& vertex, PlanPoint to, std::size_t 
     const double radius = std::hypot(from.x - centre.x, from.y - centre.y);
     const double start = std::atan2(from.y - centre.y, from.x - centre.x);
     const double sweep = 4 * std::atan(bulge);
-    for (std::size_t i = 1; i < chords; ++i) {
-        const double angle = start + sweep * static_cast<double>(i) / static_cast<double>(chords);
-        ring.push_back({centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)});
+    // Points on the arc between the chords, or beyond it where the chords between them are
+    // tangent to it; the first and last chord then cut into the arc by less than a chord between
+    // points on it would.
+    const double span = sweep / static_cast<double>(arc.chords);
+    const double reach = arc.tangent ? radius / std::cos(span / 2) : radius;
+    for (std::size_t i = 1; i < arc.chords; ++i) {
+        const double angle = start + span * static_cast<double>(i);
+        ring.push_back({centre.x + reach * std::cos(angle), centre.y + reach * std::sin(angle)});
     }
 }
 
@@ -109,6 +139,20 @@ double signedEdgeDistance(PlanPoint p, const Ring& outline, const std::vector<Ri
     }
     const double nearest = std::sqrt(nearestSquared);
     return inside ? nearest : -nearest;
+}
+
+// Whether flattenBulges() puts tangents to the arcs that turn counter-clockwise (positive bulge),
+// and whether to those that turn clockwise.
+std::pair<bool, bool> tangentArcs(const std::vector<BulgeVertex>& closedPolyline, ChordSide side) {
+    const double enclosed = signedBulgeArea(closedPolyline);
+    if (!(enclosed != 0) || !std::isfinite(enclosed)) {
+        return {false, false};
+    }
+    // In a counter-clockwise outline an arc that turns counter-clockwise bulges outwards: the
+    // region inside lies inside its circle, and chords between points on it lie inside too.
+    const bool outwardsTangent = side == ChordSide::Outside;
+    return enclosed > 0 ? std::pair(outwardsTangent, !outwardsTangent)
+                        : std::pair(!outwardsTangent, outwardsTangent);
 }
 
 }  // namespace
@@ -299,26 +343,54 @@ double areaRoundedUp(double squareMetres) {
     return (hundredths - below <= 1e-11 * hundredths ? below : below + 1) / 100;
 }
 
-std::size_t flattenedSize(const std::vector<BulgeVertex>& closedPolyline, double maxSagitta) {
+double signedBulgeArea(const std::vector<BulgeVertex>& closedPolyline) {
+    Ring points(closedPolyline.size());
+    std::ranges::transform(closedPolyline, points.begin(), &BulgeVertex::at);
+    double enclosed = signedArea(points);
+    for (std::size_t i = 0; i < closedPolyline.size(); ++i) {
+        const BulgeVertex& from = closedPolyline[i];
+        const double chord = arcChord(from, closedPolyline[(i + 1) % closedPolyline.size()].at);
+        if (chord == 0) {
+            continue;
+        }
+        // The segment between an arc of angle θ and its chord c: r²(θ − sin θ)/2 with
+        // r = c/(2 sin(θ/2)); for a small angle θ − sin θ by its series, which keeps its digits.
+        const double angle = 4 * std::atan(std::abs(from.bulge));
+        const double halfSine = std::sin(angle / 2);
+        const double excess = angle < 1e-3 ? angle * angle * angle / 6 * (1 - angle * angle / 20)
+                                           : angle - std::sin(angle);
+        const double segment = chord * chord / (8 * halfSine * halfSine) * excess;
+        enclosed += from.bulge > 0 ? segment : -segment;
+    }
+    return enclosed;
+}
+
+std::size_t flattenedSize(const std::vector<BulgeVertex>& closedPolyline, double maxSagitta,
+                          ChordSide side) {
+    const auto [counterClockwiseTangent, clockwiseTangent] = tangentArcs(closedPolyline, side);
     std::size_t size = 0;
     for (std::size_t i = 0; i < closedPolyline.size(); ++i) {
         const BulgeVertex& from = closedPolyline[i];
         const BulgeVertex& to = closedPolyline[(i + 1) % closedPolyline.size()];
-        size += chordCount(from, to.at, maxSagitta);
+        const bool tangent = from.bulge > 0 ? counterClockwiseTangent : clockwiseTangent;
+        size += arcChords(from, to.at, maxSagitta, tangent).chords;
     }
     return size;
 }
 
-Ring flattenBulges(const std::vector<BulgeVertex>& closedPolyline, double maxSagitta) {
+Ring flattenBulges(const std::vector<BulgeVertex>& closedPolyline, double maxSagitta,
+                   ChordSide side) {
+    const auto [counterClockwiseTangent, clockwiseTangent] = tangentArcs(closedPolyline, side);
     Ring ring;
-    ring.reserve(flattenedSize(closedPolyline, maxSagitta));
+    ring.reserve(flattenedSize(closedPolyline, maxSagitta, side));
     for (std::size_t i = 0; i < closedPolyline.size(); ++i) {
         const BulgeVertex& from = closedPolyline[i];
         const BulgeVertex& to = closedPolyline[(i + 1) % closedPolyline.size()];
         ring.push_back(from.at);
-        const std::size_t chords = chordCount(from, to.at, maxSagitta);
-        if (chords > 1) {
-            appendArc(ring, from, to.at, chords);
+        const bool tangent = from.bulge > 0 ? counterClockwiseTangent : clockwiseTangent;
+        const ArcChords arc = arcChords(from, to.at, maxSagitta, tangent);
+        if (arc.chords > 1) {
+            appendArc(ring, from, to.at, arc);
         }
     }
     return ring;

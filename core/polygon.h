@@ -77,17 +77,30 @@ enum class RingFault : std::uint8_t {
 // has its label in the L and a room with a column about the column. The box's middle for a ring
 // with fewer than three vertices or no finite extent.
 [[nodiscard]] PlanPoint labelPoint(const Ring& outline, const std::vector<Ring>& holes = {});
+// The area enclosed by a closed polyline with arcs, each arc's circular segment counted whole:
+// positive where it runs counter-clockwise. An arc whose bulge is no number counts as its chord.
+[[nodiscard]] double signedBulgeArea(const std::vector<BulgeVertex>& closedPolyline);
 
 // The most chords that one arc becomes, however fine the tolerance or large the arc.
 constexpr std::size_t kMaxChordsPerArc = 4096;
 
-// A closed polyline with arcs as a ring of chords: each arc of the polyline (from a vertex with
-// a bulge to the next, the last vertex's to the first) becomes the fewest chords, at least one,
-// that keep within `maxSagitta` of the arc (in the units of the coordinates), at most
-// kMaxChordsPerArc. A tolerance that is not above 0 takes the most chords.
-[[nodiscard]] Ring flattenBulges(const std::vector<BulgeVertex>& closedPolyline, double maxSagitta);
+// The side of a closed polyline's curve on which the chords that stand for its arcs lie: the
+// region it encloses (a room's outline), or the region outside it (the outline of a column in a
+// room).
+enum class ChordSide : std::uint8_t { Inside, Outside };
+
+// A closed polyline with arcs as a ring of chords that keep within `maxSagitta` of the arcs (in
+// the units of the coordinates), on the `side` of them: an arc that bulges away from that side
+// becomes the fewest chords, at least one, between points on the arc; an arc that bulges towards
+// it becomes chords between points beyond the arc, at least two, those between them tangent to
+// it, the first and last joining it at its ends. Each arc (from a vertex with a bulge to the next,
+// the last vertex's to the first) takes at most kMaxChordsPerArc chords; a tolerance that is not
+// above 0 takes the most. The side of an arc is judged by the direction of the polyline
+// (signedBulgeArea()).
+[[nodiscard]] Ring flattenBulges(const std::vector<BulgeVertex>& closedPolyline, double maxSagitta,
+                                 ChordSide side = ChordSide::Inside);
 // The number of vertices flattenBulges() gives, without making them.
 [[nodiscard]] std::size_t flattenedSize(const std::vector<BulgeVertex>& closedPolyline,
-                                        double maxSagitta);
+                                        double maxSagitta, ChordSide side = ChordSide::Inside);
 
 }  // namespace core

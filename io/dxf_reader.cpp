@@ -268,11 +268,11 @@ class Parser {
     bool common(Common& entity);
     bool polyline(bool lightweight);
     bool vertices(const Common& entity, int flags);
-    bool singleLineText();
+    bool singleLineText(bool attribute);
     bool multilineText();
     bool otherEntity(QByteArrayView type, bool known);
     void keepPolyline(const Common& entity, std::vector<core::BulgeVertex> vertices, bool closed,
-                      bool tooMany);
+                      bool tooMany, const QString& type);
 
     GroupReader groups_;
     Group group_;
@@ -585,8 +585,8 @@ bool Parser::entities() {
             read = polyline(true);
         } else if (type == "POLYLINE") {
             read = polyline(false);
-        } else if (type == "TEXT") {
-            read = singleLineText();
+        } else if (type == "TEXT" || type == "ATTRIB") {
+            read = singleLineText(type == "ATTRIB");
         } else if (type == "MTEXT") {
             read = multilineText();
         } else {
@@ -649,7 +649,8 @@ bool Parser::polyline(bool lightweight) {
         ++drawing_.paperSpaceEntities;
         return true;
     }
-    keepPolyline(entity, std::move(points), (flags & 1) != 0, tooMany);
+    keepPolyline(entity, std::move(points), (flags & 1) != 0, tooMany,
+                 QStringLiteral("LWPOLYLINE"));
     return true;
 }
 
@@ -714,13 +715,17 @@ bool Parser::vertices(const Common& entity, int flags) {
     if (entity.paperSpace) {
         ++drawing_.paperSpaceEntities;
     } else if (outline) {
-        keepPolyline(placed, std::move(points), (flags & 1) != 0, tooMany);
+        keepPolyline(placed, std::move(points), (flags & 1) != 0, tooMany,
+                     QStringLiteral("POLYLINE"));
+    } else {
+        ++drawing_.otherEntities[QStringLiteral("POLYLINE")];
     }
     return true;
 }
 
+// Keeps the polyline; one that is not closed is also counted among the other entities by its type.
 void Parser::keepPolyline(const Common& entity, std::vector<core::BulgeVertex> points, bool closed,
-                          bool tooMany) {
+                          bool tooMany, const QString& type) {
     DxfPolyline polyline;
     polyline.handle = latin1(entity.handle);
     polyline.layer = layer(entity.layer);
@@ -751,11 +756,16 @@ void Parser::keepPolyline(const Common& entity, std::vector<core::BulgeVertex> p
             polyline.closed = true;
         }
     }
+    if (!polyline.closed) {
+        ++drawing_.otherEntities[type];
+    }
     polyline.vertices = std::move(points);
     drawing_.polylines.push_back(std::move(polyline));
 }
 
-bool Parser::singleLineText() {
+// A TEXT, or an ATTRIB of a block reference: the value of one of its attributes, which stands
+// where the reference puts it (its vertical justification in 74, not 73).
+bool Parser::singleLineText(bool attribute) {
     Common entity;
     OwnGroups own;
     core::PlanPoint first;
@@ -763,6 +773,7 @@ bool Parser::singleLineText() {
     bool hasSecond = false;
     int horizontal = 0;
     int vertical = 0;
+    int flags = 0;
     DxfText text;
     Step step = Step::Group;
     while ((step = nextOwn(own)) == Step::Group) {
@@ -787,11 +798,17 @@ bool Parser::singleLineText() {
             case 40:
                 read = number(text.height);
                 break;
+            case 70:
+                read = !attribute || integer(flags);
+                break;
             case 72:
                 read = integer(horizontal);
                 break;
             case 73:
-                read = integer(vertical);
+            case 74:
+                if (group_.code == (attribute ? 74 : 73)) {
+                    read = integer(vertical);
+                }
                 break;
             case 1:
                 text.text = plainText(decoded(group_.value));
@@ -808,6 +825,11 @@ bool Parser::singleLineText() {
     }
     if (entity.paperSpace) {
         ++drawing_.paperSpaceEntities;
+        return true;
+    }
+    // An invisible attribute (1) shows nothing on the plan.
+    if ((flags & 1) != 0) {
+        ++drawing_.otherEntities[QStringLiteral("ATTRIB")];
         return true;
     }
     // Justified text stands at its alignment point; text aligned (3) or fitted (5) between its
@@ -901,6 +923,10 @@ bool Parser::otherEntity(QByteArrayView type, bool known) {
         return true;
     }
     if (known) {
+        // The parts of a sequence belong to its head, which is counted.
+        if (type != "VERTEX" && type != "SEQEND" && type != "ATTRIB") {
+            ++drawing_.otherEntities[latin1(type)];
+        }
         return true;
     }
     QString name = decoded(type.first(std::min(type.size(), kMaxTypeNameLength)));

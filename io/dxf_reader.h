@@ -12,9 +12,9 @@
 #include "polygon.h"
 
 // A floor plan as an ASCII DXF drawing (R12 to 2018) holds it: the layers, and in model space the
-// polylines (outlines of rooms among them) and the texts (their names among them), in drawing
-// units. Blocks are not expanded; entities of other kinds are passed over, those that the reader
-// does not know (a program's own objects, proxies) counted by their type.
+// polylines (outlines of rooms among them) and the texts (their names among them: TEXT, MTEXT and
+// the visible attributes of block references), in drawing units. Blocks are not expanded;
+// entities of other kinds are passed over and counted by their type.
 namespace io {
 
 // Every length unit that a drawing's $INSUNITS can name.
@@ -91,8 +91,12 @@ struct DxfDrawing {
     // ("TCH_WALL"); a proxy by the name of its class where the drawing names it, else
     // "ACAD_PROXY_ENTITY".
     std::map<QString, int> unknownEntities;
-    // Model space entities of kinds the reader knows but takes no room from, by type: "LINE",
-    // "ARC", "CIRCLE", "HATCH", "INSERT", "SPLINE", "ELLIPSE", ...
+    // Model space entities of kinds the reader knows but takes no room from, by their type as the
+    // file names it: "LINE", "ARC", "CIRCLE", "HATCH", "INSERT", "SPLINE", "ELLIPSE", "DIMENSION",
+    // "POINT", "SOLID", ... (every entity type of DXF up to 2018); "LWPOLYLINE" and "POLYLINE"
+    // for the polylines that are not closed (and the meshes), also kept in `polylines`;
+    // "ATTRIB" for invisible attributes. Not the parts of a sequence (VERTEX, SEQEND), nor the
+    // polylines that are closed, the texts and the visible attributes.
     std::map<QString, int> otherEntities;
     int paperSpaceEntities = 0;  // passed over
 };

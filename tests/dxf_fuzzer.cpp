@@ -51,11 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         layers << layer.name;
     }
     const io::PlanRooms plan = io::planRooms(*drawing, layers);
-    check(plan.rooms.size() + plan.refused.size() == outlines);
+    // The rest of the outlines are holes in the rooms.
+    check(plan.rooms.size() + plan.refused.size() <= outlines);
     for (const io::PlanRoom& room : plan.rooms) {
         check(core::ringFault(room.outline) == core::RingFault::None);
         check(core::signedArea(room.outline) > 0 && room.area > 0);
-        check(room.area == core::areaRoundedUp(core::area(room.outline)));
+        for (const core::Ring& hole : room.holes) {
+            check(core::signedArea(hole) > 0 && core::ringInside(hole, room.outline));
+        }
         check(!room.name.isEmpty() && room.name.size() <= core::kMaxNameLength);
     }
     for (const io::RefusedOutline& refused : plan.refused) {

@@ -52,7 +52,8 @@ QString number(double x) {
     return QString::number(x, 'g', 10);
 }
 
-// The drawing's model space as one line: polylines, texts, unknown entities, paper space.
+// The drawing's model space as one line: polylines, texts, unknown entities, [other entities],
+// paper space.
 std::string summary(const DxfDrawing& drawing) {
     QStringList parts;
     for (const DxfPolyline& polyline : drawing.polylines) {
@@ -73,6 +74,9 @@ std::string summary(const DxfDrawing& drawing) {
     }
     for (const auto& [type, count] : drawing.unknownEntities) {
         parts << u"%1×%2"_s.arg(type).arg(count);
+    }
+    for (const auto& [type, count] : drawing.otherEntities) {
+        parts << u"[%1×%2]"_s.arg(type).arg(count);
     }
     if (drawing.paperSpaceEntities > 0) {
         parts << u"paper %1"_s.arg(drawing.paperSpaceEntities);
@@ -103,6 +107,12 @@ TEST_P(PlanDrawing, ReadsAsWritten) {
         unknown[i.key()] = i.value().toInt();
     }
     EXPECT_EQ(drawing.unknownEntities, unknown);
+    std::map<QString, int> other;
+    const QJsonObject expectedOther = expected[u"other"].toObject();
+    for (auto i = expectedOther.begin(); i != expectedOther.end(); ++i) {
+        other[i.key()] = i.value().toInt();
+    }
+    EXPECT_EQ(drawing.otherEntities, other);
     EXPECT_EQ(drawing.paperSpaceEntities, expected[u"paperSpace"].toInt());
 }
 
@@ -137,7 +147,7 @@ const GroupsCase kGroups[] = {
     {"ThereAndBackStaysOpen", withEntities(lines({
          "0", "LWPOLYLINE", "8", "ROOM", "10", "0", "20", "0", "10", "4", "20", "0",
          "10", "0", "20", "0"})),
-     " ROOM open: 0,0 4,0 0,0"},
+     " ROOM open: 0,0 4,0 0,0 | [LWPOLYLINE×1]"},
     {"ClosedWithItsFirstVertexRepeated", withEntities(lines({
          "0", "LWPOLYLINE", "8", "ROOM", "70", "1", "10", "0", "20", "0", "10", "4", "20", "0",
          "10", "4", "20", "3", "10", "0", "20", "0"})),
@@ -153,7 +163,7 @@ const GroupsCase kGroups[] = {
          "0", "POLYLINE", "8", "ROOM", "70", "64", "0", "VERTEX", "10", "0", "20", "0",
          "0", "VERTEX", "10", "1", "20", "0", "0", "VERTEX", "10", "1", "20", "1",
          "0", "SEQEND"})),
-     "C ROOM closed: 0,0~-1 6,0 | D T \"x\" at 1,1 h2"},
+     "C ROOM closed: 0,0~-1 6,0 | D T \"x\" at 1,1 h2 | [POLYLINE×1]"},
     // Seen from below (extrusion 0, 0, -1), x runs the other way and arcs turn the other way.
     {"FacingDown", withEntities(lines({
          "0", "LWPOLYLINE", "8", "ROOM", "70", "1", "10", "1", "20", "0", "42", "1",
@@ -184,7 +194,30 @@ const GroupsCase kGroups[] = {
          "0", "LINE", "67", "1", "0", "LINE", "10", "0", "0", "HATCH", "0", "INSERT",
          "0", "TCH_WALL", "8", "W", "0", "TCH_WALL", "0", "ZZZ", "67", "0",
          "0", "ACAD_PROXY_ENTITY", "92", "501"})),
-     "ACAD_PROXY_ENTITY×1 | TCH_WALL×2 | ZZZ×1 | paper 3"},
+     "ACAD_PROXY_ENTITY×1 | TCH_WALL×2 | ZZZ×1 | [HATCH×1] | [INSERT×1] | [LINE×1] | paper 3"},
+    // Walls only: what the reader knows but takes no room from is counted by its type.
+    {"WallsOnly", withEntities(lines({
+         "0", "LINE", "8", "WALL", "0", "LINE", "8", "WALL", "0", "ARC", "0", "CIRCLE",
+         "0", "SPLINE", "0", "ELLIPSE", "0", "DIMENSION", "0", "LWPOLYLINE", "8", "WALL",
+         "10", "0", "20", "0", "10", "4", "20", "0"})),
+     " WALL open: 0,0 4,0 | [ARC×1] | [CIRCLE×1] | [DIMENSION×1] | [ELLIPSE×1] | [LINE×2] | "
+     "[LWPOLYLINE×1] | [SPLINE×1]"},
+    // Rooms as a program's own objects, proxies of a class the drawing names.
+    {"ProxyRooms", withEntities(lines({
+         "0", "ACAD_PROXY_ENTITY", "8", "A-AREA", "90", "498", "91", "500", "92", "500",
+         "310", "00AB", "0", "ACAD_PROXY_ENTITY", "92", "500"}),
+         lines({"0", "SECTION", "2", "CLASSES", "0", "CLASS", "1", "TCH_SPACE", "2", "TDbSpace",
+                "0", "ENDSEC"})),
+     "TCH_SPACE×2"},
+    // The visible attributes of a block reference are texts: at their alignment point where
+    // justified (vertical justification in 74; 73 is a field's length).
+    {"Attributes", withEntities(lines({
+         "0", "INSERT", "8", "0", "66", "1", "2", "ROOMTAG", "10", "0", "20", "0",
+         "0", "ATTRIB", "5", "A1", "8", "TEXT", "10", "1", "20", "1", "11", "5", "21", "6",
+         "40", "300", "1", "\\U+5367\\U+5BA4", "2", "NAME", "70", "0", "72", "1", "73", "10", "74", "2",
+         "0", "ATTRIB", "5", "A2", "10", "1", "20", "1", "40", "900", "1", "12.5m2", "2", "AREA",
+         "70", "1", "0", "SEQEND"})),
+     "A1 TEXT \"卧室\" at 5,6 h300 | [ATTRIB×1] | [INSERT×1]"},
     // Layer names are matched without regard to case, as CAD programs match them, and take the
     // table's spelling; a name in the code page (GBK here) and one in \U+ codes are one name.
     {"LayerNames", withEntities(lines({

@@ -16,8 +16,6 @@ import ezdxf
 from ezdxf.lldxf.const import DXF12, DXF2000, DXF2007, DXF2018
 
 METRES = {'mm': Fraction(1, 1000), 'cm': Fraction(1, 100), 'm': Fraction(1)}
-# Chords within 10 mm of an arc lose at most perimeter × 0.01 m of a round room's area.
-SAGITTA = 0.01
 
 
 def rounded_up(square_metres):
@@ -77,14 +75,12 @@ class Plan:
         return entity
 
     def round_room(self, left, radius, name):
-        """A round room of two semicircles (bulge 1), its area that of the circle less at most
-        the chords' loss."""
+        """A round room of two semicircles (bulge 1): the area is the circle's."""
         x, y = left
         entity = self.polygon([(x, y), (x + 2 * radius, y)], bulges=[1, 1])
         r = float(radius * METRES[self.unit])
-        loss = 2 * math.pi * r * SAGITTA
         self.rooms.append({'handle': entity.dxf.handle, 'layer': entity.dxf.layer, 'name': name,
-                           'area': math.pi * r * r - loss / 2, 'tolerance': loss / 2 + 0.01})
+                           'area': rounded_up(math.pi * r * r), 'tolerance': 0})
         return entity
 
     def refused(self, entity, reason):
@@ -119,7 +115,20 @@ class Plan:
             'unitGiven': self.unit_given, 'codePage': self.doc.header['$DWGCODEPAGE'],
             'layers': [layer.dxf.name for layer in self.doc.layers],
             'proposed': [self.room_layer], 'rooms': self.rooms, 'rejected': self.rejected,
-            'unknown': unknown or {}, 'paperSpace': self.paper}
+            'unknown': unknown or {}, 'other': self.other(), 'paperSpace': self.paper}
+
+    def other(self):
+        """The model space entities that are no outline and no name, by type."""
+        kept = {room['handle'] for room in self.rooms} | {r['handle'] for r in self.rejected}
+        counts = {}
+        for entity in self.msp:
+            kind = entity.dxftype()
+            if kind in ('TEXT', 'MTEXT') or entity.dxf.handle in kept or \
+                    (kind in ('LWPOLYLINE', 'POLYLINE') and entity.is_closed and
+                     not getattr(entity, 'is_poly_face_mesh', False)):
+                continue
+            counts[kind] = counts.get(kind, 0) + 1
+        return counts
 
 
 def rectangle(x, y, width, height):
@@ -249,6 +258,13 @@ def r2018(folder, expected):
     plan.text('配电间', (1200, 150), 30)
     plan.room(rectangle(0, 0, 850, 620), '档案室 2/3')
     plan.mtext(r'\L档案室\l \S2/3;', (100, 300), 40, layer='ROOMS')
+    # Named by a block's attribute; the area label beside it is taller, and no name.
+    plan.room(rectangle(1000, 400, 400, 300), '主卧')
+    tag = plan.doc.blocks.new('ROOMTAG')
+    tag.add_attdef('NAME', (0, 0), dxfattribs={'height': 20})
+    plan.msp.add_blockref('ROOMTAG', (1100, 500)).add_attrib('NAME', '主卧', (1100, 500),
+                                                               dxfattribs={'height': 20})
+    plan.text('12.00m²', (1100, 600), 30)
     plan.save(folder, 'r2018.dxf', expected)
 
 
@@ -276,7 +292,7 @@ def main():
         'proposed': ['ROOM'],
         'rooms': [{'handle': 'A1', 'layer': 'ROOM', 'name': 'Store', 'area': 12.0,
                    'tolerance': 0}],
-        'rejected': [], 'unknown': {}, 'paperSpace': 0}
+        'rejected': [], 'unknown': {}, 'other': {}, 'paperSpace': 0}
     binary = ezdxf.new(DXF2000)
     binary.modelspace().add_lwpolyline(rectangle(0, 0, 10, 10), close=True)
     binary.saveas(folder / 'binary.dxf', fmt='bin')

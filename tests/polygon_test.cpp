@@ -6,6 +6,7 @@
 #include <limits>
 #include <numbers>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace core {
@@ -72,8 +73,9 @@ const RingCase kRings[] = {
     // counter-clockwise ring), or inwards (-1).
     {"SquareWithArcOutwards", {{{0, 0}, 1}, {{10, 0}}, {{10, 10}}, {{0, 10}}},
      100 + kPi * 12.5 - kSemicircleLoss / 2, kSemicircleLoss / 2, RingFault::None},
+    // Chords of an arc into the room lie beyond the arc, in the room.
     {"SquareWithArcInwards", {{{0, 0}, -1}, {{10, 0}}, {{10, 10}}, {{0, 10}}},
-     100 - kPi * 12.5 + kSemicircleLoss / 2, kSemicircleLoss / 2, RingFault::None},
+     100 - kPi * 12.5 - kSemicircleLoss / 2, kSemicircleLoss / 2, RingFault::None},
     // Far from the origin, as a site plan in millimetres may be.
     {"FarFromOrigin", {{{4e8, 3e8}}, {{4e8 + 3600, 3e8}}, {{4e8 + 3600, 3e8 + 4200}},
      {{4e8, 3e8 + 4200}}}, 3600.0 * 4200, 1e-6, RingFault::None},
@@ -112,6 +114,44 @@ TEST(Bulges, ArcsKeepWithinTheSagitta) {
     const Ring ring = flattenBulges(circle, 1);
     EXPECT_LT(ring[1].y, 0);
     EXPECT_GT(signedArea(ring), 0);
+}
+
+TEST(Bulges, AreaIsTheCurves) {
+    const std::pair<Polyline, double> cases[] = {
+        {{{{0, 0}, 1}, {{120, 0}, 1}}, kPi * 3600},  // a round hall of radius 60
+        {{{{0, 0}, 1}, {{10, 0}}, {{10, 10}}, {{0, 10}}}, 100 + kPi * 12.5},
+        {{{{0, 0}, -1}, {{10, 0}}, {{10, 10}}, {{0, 10}}}, 100 - kPi * 12.5},
+        // Clockwise, its bottom arc turning into it.
+        {{{{0, 10}}, {{10, 10}}, {{10, 0}, 1}, {{0, 0}}}, kPi * 12.5 - 100},
+        // An arc of bulge 1e-6 over 10: a segment of 2/3 · chord · sagitta.
+        {{{{0, 0}, 1e-6}, {{10, 0}}, {{10, 10}}, {{0, 10}}}, 100 + 10 * 5e-6 * 2 / 3},
+        {{{{0, 0}, kNaN}, {{10, 0}}, {{10, 10}}}, 50},
+    };
+    for (const auto& [polyline, expected] : cases) {
+        EXPECT_NEAR(signedBulgeArea(polyline), expected, 1e-12 * std::abs(expected));
+    }
+    EXPECT_EQ(areaRoundedUp(signedBulgeArea(cases[0].first)), 11309.74);
+}
+
+TEST(Bulges, ChordsKeepToTheirSideOfTheArc) {
+    // The square's bottom bulging into it, the room inside; a round column, the room outside: the
+    // points between the chords lie beyond the arc (about (5, 0), radius 5), within the sagitta.
+    const std::pair<Polyline, ChordSide> cases[] = {
+        {{{{0, 0}, -1}, {{10, 0}}, {{10, 10}}, {{0, 10}}}, ChordSide::Inside},
+        {{{{0, 0}, 1}, {{10, 0}, 1}}, ChordSide::Outside},
+    };
+    for (const auto& [polyline, side] : cases) {
+        const Ring ring = flattenBulges(polyline, 0.01, side);
+        EXPECT_EQ(ring.size(), flattenedSize(polyline, 0.01, side));
+        EXPECT_EQ(ringFault(ring), RingFault::None);
+        for (const PlanPoint& p : ring) {
+            const double distance = std::hypot(p.x - 5, p.y);
+            if (distance < 7) {  // not the square's far corners
+                EXPECT_GE(distance, 5 - 1e-12);
+                EXPECT_LE(distance, 5.01 + 1e-12);
+            }
+        }
+    }
 }
 
 TEST(Bulges, ChordsAreBounded) {
