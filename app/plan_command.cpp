@@ -171,7 +171,7 @@ int placePoints(const QString& projectFile) {
         }
         const QString named = unitNamed(i, unit);
         const QString divide = QStringLiteral("未布置设置点：%1%2，应划分为多个计算单元");
-        switch (core::placingFault(unit.outline)) {
+        switch (core::placingFault(unit.outline, unit.holes)) {
             case core::PlacingFault::None:
                 break;
             case core::PlacingFault::TooLarge:
