@@ -529,11 +529,14 @@ class Placer {
             if (straight > limit) {
                 return straight;
             }
-            if (!single) {
-                single.emplace(paths_, std::vector<PlanPoint>{c}, kSightTargets * target_);
+            // Nor is any shorter than the straight line in sight.
+            double distance = straight;
+            if (single || !paths_.sees(c, demand_.at(d))) {
+                if (!single) {
+                    single.emplace(paths_, std::vector<PlanPoint>{c}, kSightTargets * target_);
+                }
+                distance = single->nearest(demand_.at(d), demand_.sight(d), limit).distance;
             }
-            const double distance =
-                single->nearest(demand_.at(d), demand_.sight(d), limit).distance;
             if (distance > limit) {
                 return distance;
             }

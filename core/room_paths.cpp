@@ -24,14 +24,15 @@ double gap(PlanPoint a, PlanPoint b) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// -1, 0 or 1: the side of `p` from the line through `from` in the direction `along` (of length
-// `length`), 0 within kTouch.
-int side(PlanPoint from, PlanPoint along, double length, PlanPoint p) {
-    const double offset = (along.x * (p.y - from.y) - along.y * (p.x - from.x)) / length;
-    if (offset > kTouch) {
+// -1, 0 or 1: the side of `p` from the line through `from` in the direction `along`, 0 within
+// kTouch: `touch` is kTouch times the length of `along` (the cross product is the offset times
+// that length).
+int side(PlanPoint from, PlanPoint along, double touch, PlanPoint p) {
+    const double offset = along.x * (p.y - from.y) - along.y * (p.x - from.x);
+    if (offset > touch) {
         return 1;
     }
-    return offset < -kTouch ? -1 : 0;
+    return offset < -touch ? -1 : 0;
 }
 
 double segmentDistanceSquared(PlanPoint p, PlanPoint a, PlanPoint b) {
@@ -340,6 +341,7 @@ bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
     // runs across it: only then can the segment meet a wall without crossing it.
     bool grazing = false;
     bool through = false;
+    const double reach = kTouch * length;
     forCells(a, b, [&](std::size_t c) {
         for (std::size_t k = cellFirst_[c]; k < cellFirst_[c + 1]; ++k) {
             const PlanPoint p = walls_[cellWalls_[k]].a;
@@ -348,8 +350,8 @@ bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
                 std::max(p.y, q.y) < minY || std::min(p.y, q.y) > maxY) {
                 continue;
             }
-            const int sideP = side(a, along, length, p);
-            const int sideQ = side(a, along, length, q);
+            const int sideP = side(a, along, reach, p);
+            const int sideQ = side(a, along, reach, q);
             grazing = grazing || sideP == 0 || sideQ == 0;
             if (sideP == 0) {
                 const double t =
@@ -369,8 +371,8 @@ bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
             if (sideP * sideQ < 0) {
                 const PlanPoint wall{q.x - p.x, q.y - p.y};
                 const double wallLength = std::sqrt(wall.x * wall.x + wall.y * wall.y);
-                const int sideA = side(p, wall, wallLength, a);
-                const int sideB = side(p, wall, wallLength, b);
+                const int sideA = side(p, wall, kTouch * wallLength, a);
+                const int sideB = side(p, wall, kTouch * wallLength, b);
                 if (sideA * sideB < 0) {
                     through = true;
                     return false;
@@ -484,7 +486,7 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) con
         all[count++] = {gap(point, sources_[s]), s};
     }
     for (std::size_t c = 0; c < corners.size(); ++c) {
-        if (cornerReach_[c] != kUnreachable && paths_->wraps(point, c)) {
+        if (cornerReach_[c] != kUnreachable) {
             all[count++] = {gap(point, corners[c]) + cornerReach_[c], sources_.size() + c};
         }
     }
@@ -523,7 +525,7 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) con
             }
         } else {
             const std::size_t c = way.index - sources_.size();
-            if (paths_->sees(point, corners[c])) {
+            if (paths_->wraps(point, c) && paths_->sees(point, corners[c])) {
                 return {cornerSource_[c], way.length};
             }
         }

@@ -6,6 +6,7 @@
 #include <boost/geometry/algorithms/covered_by.hpp>
 #include <boost/geometry/geometries/point_xy.hpp>
 #include <boost/geometry/geometries/polygon.hpp>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -154,6 +155,27 @@ TEST(Placement, KeepsOutOfColumns) {
     }
     EXPECT_TRUE(checkCover(hall, placement.points, 9, columns).proven);
     EXPECT_FALSE(checkCover(hall, placement.points, 9).farthest > placement.farthest);
+}
+
+// A comb of 12 000 m² with 240 re-entrant corners: 121 teeth 2.49 m wide and 20 m long on a spine
+// of 600 × 10 m. Its cost grows with the square of the corners at most: it places within seconds.
+TEST(Placement, EndsInAManyCorneredComb) {
+    Ring comb{{0, 0}, {600, 0}};
+    const double width = 600.0 / 241;
+    for (int k = 120; k >= 0; --k) {
+        const double right = (2 * k + 1) * width;
+        comb.push_back({right, 30});
+        comb.push_back({right - width, 30});
+        if (k > 0) {
+            comb.push_back({right - width, 10});
+            comb.push_back({right - 2 * width, 10});
+        }
+    }
+    const auto begun = std::chrono::steady_clock::now();
+    const Placement placement = placeSettingPoints(comb, 20);
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
+    EXPECT_TRUE(placement.proven);
+    EXPECT_EQ(placement.points.size(), 121U);  // one in each tooth
 }
 
 // The caller's progress hears of every step, and stops the placing when it says so.
