@@ -153,6 +153,8 @@ class Samples {
 
 // The grid's nodes in the room and points along the walls, both `spacing` apart, each with the
 // corners it sees within `range`.
+// (Two lengths, yet the spacing is a fraction of the range, never near it.)
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 Samples demandPoints(const RoomPaths& paths, double spacing, double range) {
     Samples samples(range);
     const Grid grid(paths.outline(), spacing);
