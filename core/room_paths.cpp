@@ -159,14 +159,26 @@ RoomPaths::RoomPaths(Ring outline, std::vector<Ring> holes) {
     }
 }
 
+namespace {
+
+// The cell of an offset along the grid, the first or the last for one beyond them (or not a
+// number).
+std::size_t cellOf(double offset, double cell, std::size_t count) {
+    const double at = std::floor(offset / cell);
+    if (!(at > 0)) {
+        return 0;
+    }
+    return at < static_cast<double>(count - 1) ? static_cast<std::size_t>(at) : count - 1;
+}
+
+}  // namespace
+
 std::size_t RoomPaths::column(double x) const {
-    const double at = std::floor((x - origin_.x) / cell_);
-    return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(columns_ - 1)));
+    return cellOf(x - origin_.x, cell_, columns_);
 }
 
 std::size_t RoomPaths::row(double y) const {
-    const double at = std::floor((y - origin_.y) / cell_);
-    return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(rows_ - 1)));
+    return cellOf(y - origin_.y, cell_, rows_);
 }
 
 // Calls visit(cell) for every cell that the segment from a to b meets or passes within kNear of
@@ -252,9 +264,9 @@ bool RoomPaths::containsByAllWalls(PlanPoint point) const {
 
 bool RoomPaths::contains(PlanPoint point) const {
     const double extent = kTouch + 1e-6;
-    if (point.x < origin_.x - extent || point.y < origin_.y - extent ||
-        point.x > origin_.x + static_cast<double>(columns_) * cell_ + extent ||
-        point.y > origin_.y + static_cast<double>(rows_) * cell_ + extent) {
+    if (!(point.x >= origin_.x - extent && point.y >= origin_.y - extent &&
+          point.x <= origin_.x + static_cast<double>(columns_) * cell_ + extent &&
+          point.y <= origin_.y + static_cast<double>(rows_) * cell_ + extent)) {
         return false;
     }
     // From the middle of the point's cell, whose side is known, to the point: each wall crossed

@@ -31,7 +31,8 @@ class RoomPaths {
     // The re-entrant corners (interior angle above 180°), where shortest paths bend: those of the
     // outline and the corners of the holes that stick out into the room.
     [[nodiscard]] const std::vector<PlanPoint>& corners() const { return corners_; }
-    // The shortest path inside the room from corner i to corner j.
+    // The shortest path inside the room from corner i to corner j among those that leave and
+    // meet them bending round them (wraps()): exact wherever a shortest path passes both.
     [[nodiscard]] double cornerDistance(std::size_t i, std::size_t j) const {
         return cornerPaths_[i * corners_.size() + j];
     }
