@@ -881,7 +881,9 @@ Placement placeSettingPoints(const Ring& outline, double reach, const std::vecto
         placement.farthest = verdict.farthest;
         placement.proven = verdict.proven;
     } catch (const Stopped&) {
-        return {};
+        Placement stopped;
+        stopped.stopped = true;
+        return stopped;
     }
     return placement;
 }

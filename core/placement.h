@@ -44,12 +44,13 @@ struct CoverCheck {
 // Setting points placed in a room, and what they reach.
 struct Placement {
     std::vector<PlanPoint> points;
-    double farthest = 0;  // CoverCheck::farthest
-    bool proven = false;  // CoverCheck::proven
+    double farthest = 0;   // CoverCheck::farthest
+    bool proven = false;   // CoverCheck::proven
+    bool stopped = false;  // the progress callback stopped it: no points, not proven
 };
 
 // Told how far the placing has got, from 0 to 1, every few hundredths of a second; returns false
-// to stop it, and placeSettingPoints() then returns no points, not proven, at once.
+// to stop it, and placeSettingPoints() then returns at once, `stopped`, with no points.
 using PlacingProgress = std::function<bool(double done)>;
 
 // Few setting points, each at least kWallClearance from the walls (those of the holes too), that

@@ -154,7 +154,7 @@ enum class PlacingFault : std::uint8_t {
 [[nodiscard]] PlacingFault placingFault(const Ring& outline, const std::vector<Ring>& holes = {});
 
 // Setting points placed in the unit's outline, round its holes, for the R of its configured model
-// (placeSettingPoints, which `progress` follows and may stop: then the placement has no points);
+// (placeSettingPoints, which `progress` follows and may stop: then the placement is `stopped`);
 // empty for a unit without an outline or without a configuration, and for an outline with a
 // placingFault().
 [[nodiscard]] std::optional<Placement> placeUnit(const Unit& unit,
