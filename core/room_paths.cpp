@@ -82,6 +82,13 @@ RoomPaths::RoomPaths(Ring outline, std::vector<Ring> holes) {
                       std::max(width, height) / 1024, 1e-6});
     columns_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(width / cell_)));
     rows_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(height / cell_)));
+    // A room of a few walls is quicker asked about all of them at once: one cell.
+    constexpr std::size_t kFewWalls = 32;
+    if (walls_.size() <= kFewWalls) {
+        cell_ = std::max({width, height, 1e-6});
+        columns_ = 1;
+        rows_ = 1;
+    }
     std::vector<std::uint32_t> count(columns_ * rows_ + 1, 0);
     for (const Wall& wall : walls_) {
         forCells(wall.a, wall.b, [&count](std::size_t c) {
@@ -275,7 +282,7 @@ bool RoomPaths::contains(PlanPoint point) const {
     const std::size_t i = column(point.x);
     const std::size_t j = row(point.y);
     const std::size_t c = j * columns_ + i;
-    if (middleInside_[c] == 2) {
+    if (middleInside_[c] == 2 || columns_ * rows_ == 1) {
         return containsByAllWalls(point);
     }
     const PlanPoint middle{origin_.x + (static_cast<double>(i) + 0.5) * cell_,
