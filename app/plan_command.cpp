@@ -121,7 +121,7 @@ PlacingOutcome placeAll(core::Project project, bool keep, std::atomic<std::size_
         // Points that cannot be checked are not placed again either.
         const QString unplaced =
             placed ? QStringLiteral("未校核设置点：") : QStringLiteral("未布置设置点：");
-        switch (core::placingFault(unit.outline)) {
+        switch (core::placingFault(unit.outline, unit.holes)) {
             case core::PlacingFault::None:
                 break;
             case core::PlacingFault::TooLarge:

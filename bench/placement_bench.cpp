@@ -46,6 +46,52 @@ void BM_PlaceHall(benchmark::State& state) {
 }
 BENCHMARK(BM_PlaceHall)->Arg(1250)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// A comb of about 12 000 m² with `corners` re-entrant corners: a spine 600 m long and 10 m deep
+// with corners/2 + 1 teeth 20 m long standing on it, as wide as the gaps between them; R = 20 m.
+core::Ring comb(std::size_t corners) {
+    const std::size_t teeth = corners / 2 + 1;
+    const double width = 600.0 / static_cast<double>(2 * teeth - 1);
+    core::Ring room{{0, 0}, {600, 0}};
+    for (std::size_t k = teeth; k-- > 0;) {
+        const double right = static_cast<double>(2 * k + 1) * width;
+        const double left = right - width;
+        room.push_back({right, 30});
+        room.push_back({left, 30});
+        if (k > 0) {
+            room.push_back({left, 10});
+            room.push_back({left - width, 10});
+        }
+    }
+    return room;
+}
+
+void BM_PlaceComb(benchmark::State& state) {
+    place(state, comb(static_cast<std::size_t>(state.range(0))), 20);
+}
+BENCHMARK(BM_PlaceComb)->Arg(20)->Arg(40)->Arg(80)->Arg(240)->Arg(400)->Unit(benchmark::kSecond);
+
+// A hall of 60 × 40 m with 50 columns of 0.6 × 0.6 m on a grid of 10 × 5, R = 15 m.
+void BM_PlaceHallWithColumns(benchmark::State& state) {
+    std::vector<core::Ring> columns;
+    for (int i = 0; i < 10; ++i) {
+        for (int j = 0; j < 5; ++j) {
+            const double x = 3 + 6.0 * i;
+            const double y = 4 + 8.0 * j;
+            columns.push_back(
+                {{x - 0.3, y - 0.3}, {x + 0.3, y - 0.3}, {x + 0.3, y + 0.3}, {x - 0.3, y + 0.3}});
+        }
+    }
+    const core::Ring hall = rectangle(60, 40);
+    std::size_t points = 0;
+    for (auto _ : state) {
+        const core::Placement placement = core::placeSettingPoints(hall, 15, columns);
+        points = placement.points.size();
+        benchmark::DoNotOptimize(placement.farthest);
+    }
+    state.counters["points"] = static_cast<double>(points);
+}
+BENCHMARK(BM_PlaceHallWithColumns)->Unit(benchmark::kMillisecond);
+
 // A length in [low, high] metres to a tenth, from the generator's own output.
 double metres(std::mt19937& random, double low, double high) {
     const auto tenths = static_cast<std::uint32_t>(std::lround((high - low) * 10)) + 1;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +35,45 @@ constexpr double kAroundGap = 0.5;
 constexpr std::array<std::array<double, 2>, 9> kAround{
     {{0, 0}, {-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}};
 
+// The search's demand points know the corners they see within this many times the target, and its
+// points the corners they see within as much: its distances are exact up to that, beyond any that
+// the search weighs but those of demand points far from every point.
+constexpr double kSightTargets = 2;
+
+// Thrown from within the placing where the caller's progress callback says to stop.
+struct Stopped {};
+
+// What the placing tells the caller of how far it has got, and where it asks whether to go on: at
+// each step, and in between at most every 20 ms.
+class Progress {
+  public:
+    explicit Progress(const PlacingProgress& report) : report_(report) {}
+
+    void reach(double done) {
+        done_ = done;
+        last_ = {};
+        tick();
+    }
+    void tick() {
+        if (!report_) {
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < std::chrono::milliseconds(20)) {
+            return;
+        }
+        last_ = now;
+        if (!report_(done_)) {
+            throw Stopped{};
+        }
+    }
+
+  private:
+    const PlacingProgress& report_;
+    double done_ = 0;
+    std::chrono::steady_clock::time_point last_;
+};
+
 double gap(PlanPoint a, PlanPoint b) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
@@ -44,16 +84,19 @@ std::size_t steps(double length, double spacing) {
     return static_cast<std::size_t>(std::max(0.0, std::ceil(length / spacing - 1e-9)));
 }
 
-// Points along every wall, at most `spacing` apart, the corners included.
-std::vector<PlanPoint> wallPoints(const Ring& ring, double spacing) {
+// Points along every wall (of the outline and the holes), at most `spacing` apart, the corners
+// included.
+std::vector<PlanPoint> wallPoints(const std::vector<Ring>& rings, double spacing) {
     std::vector<PlanPoint> points;
-    for (std::size_t i = 0; i < ring.size(); ++i) {
-        const PlanPoint a = ring[i];
-        const PlanPoint b = ring[(i + 1) % ring.size()];
-        const std::size_t pieces = std::max<std::size_t>(1, steps(gap(a, b), spacing));
-        for (std::size_t k = 0; k < pieces; ++k) {
-            const double t = static_cast<double>(k) / static_cast<double>(pieces);
-            points.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
+    for (const Ring& ring : rings) {
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            const PlanPoint a = ring[i];
+            const PlanPoint b = ring[(i + 1) % ring.size()];
+            const std::size_t pieces = std::max<std::size_t>(1, steps(gap(a, b), spacing));
+            for (std::size_t k = 0; k < pieces; ++k) {
+                const double t = static_cast<double>(k) / static_cast<double>(pieces);
+                points.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
+            }
         }
     }
     return points;
@@ -79,12 +122,14 @@ struct Grid {
 };
 
 // Points of the room that distance fields are asked about again and again, each with the corners
-// it sees.
+// it sees within `range`: their distances are exact up to that.
 class Samples {
   public:
+    explicit Samples(double range) : range_(range) {}
+
     void add(const RoomPaths& paths, PlanPoint point) {
         at_.push_back(point);
-        for (const std::uint32_t c : visibleCorners(paths, point)) {
+        for (const std::uint32_t c : visibleCorners(paths, point, range_)) {
             corners_.push_back(c);
             gaps_.push_back(gap(point, paths.corners()[c]));
         }
@@ -99,15 +144,19 @@ class Samples {
     }
 
   private:
+    double range_;
     std::vector<PlanPoint> at_;
     std::vector<std::uint32_t> first_{0};
     std::vector<std::uint32_t> corners_;
     std::vector<double> gaps_;
 };
 
-// The grid's nodes in the room and points along the walls, both `spacing` apart.
-Samples demandPoints(const RoomPaths& paths, double spacing) {
-    Samples samples;
+// The grid's nodes in the room and points along the walls, both `spacing` apart, each with the
+// corners it sees within `range`.
+// (Two lengths, yet the spacing is a fraction of the range, never near it.)
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+Samples demandPoints(const RoomPaths& paths, double spacing, double range) {
+    Samples samples(range);
     const Grid grid(paths.outline(), spacing);
     for (std::size_t j = 0; j <= grid.ny; ++j) {
         for (std::size_t i = 0; i <= grid.nx; ++i) {
@@ -117,7 +166,7 @@ Samples demandPoints(const RoomPaths& paths, double spacing) {
             }
         }
     }
-    for (const PlanPoint p : wallPoints(paths.outline(), spacing)) {
+    for (const PlanPoint p : wallPoints(paths.rings(), spacing)) {
         samples.add(paths, p);
     }
     return samples;
@@ -125,7 +174,7 @@ Samples demandPoints(const RoomPaths& paths, double spacing) {
 
 // The proof; where `far` is given, it gets the demand points that fail it.
 CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, double reach,
-                 std::vector<PlanPoint>* far = nullptr) {
+                 std::vector<PlanPoint>* far = nullptr, Progress* progress = nullptr) {
     CoverCheck result;
     if (points.empty()) {
         result.farthest = kUnreachable;
@@ -146,6 +195,9 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
     const std::size_t columns = grid.nx + 1;
     std::vector<double> node((grid.nx + 1) * (grid.ny + 1), -1);
     for (std::size_t j = 0; j <= grid.ny; ++j) {
+        if (progress != nullptr) {
+            progress->tick();
+        }
         for (std::size_t i = 0; i <= grid.nx; ++i) {
             const PlanPoint p = grid.node(i, j);
             if (paths.contains(p)) {
@@ -161,7 +213,7 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
             }
         }
     }
-    for (const PlanPoint p : wallPoints(paths.outline(), kDemandSpacing)) {
+    for (const PlanPoint p : wallPoints(paths.rings(), kDemandSpacing)) {
         if (field.at(p, allowed) > allowed) {
             result.proven = false;
             if (far != nullptr) {
@@ -169,7 +221,7 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
             }
         }
     }
-    for (const PlanPoint p : wallPoints(paths.outline(), kFarthestSpacing)) {
+    for (const PlanPoint p : wallPoints(paths.rings(), kFarthestSpacing)) {
         note(p, field.at(p));
     }
     // Cells that a wall crosses or touches, to within kNear (far above the rounding here): for
@@ -180,38 +232,39 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
         const double at = std::floor(offset / grid.spacing);
         return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(count - 1)));
     };
-    const Ring& ring = paths.outline();
-    for (std::size_t k = 0; k < ring.size(); ++k) {
-        const PlanPoint a = ring[k];
-        const PlanPoint b = ring[(k + 1) % ring.size()];
-        const std::size_t lowest = index(std::min(a.y, b.y) - kNear - grid.origin.y, grid.ny);
-        const std::size_t highest = index(std::max(a.y, b.y) + kNear - grid.origin.y, grid.ny);
-        for (std::size_t j = lowest; j <= highest; ++j) {
-            double left = std::min(a.x, b.x);
-            double right = std::max(a.x, b.x);
-            if (a.y != b.y) {
-                const double bottom = grid.node(0, j).y - kNear;
-                const double top = grid.node(0, j + 1).y + kNear;
-                double from = (bottom - a.y) / (b.y - a.y);
-                double to = (top - a.y) / (b.y - a.y);
-                if (from > to) {
-                    std::swap(from, to);
+    for (const Ring& ring : paths.rings()) {
+        for (std::size_t k = 0; k < ring.size(); ++k) {
+            const PlanPoint a = ring[k];
+            const PlanPoint b = ring[(k + 1) % ring.size()];
+            const std::size_t lowest = index(std::min(a.y, b.y) - kNear - grid.origin.y, grid.ny);
+            const std::size_t highest = index(std::max(a.y, b.y) + kNear - grid.origin.y, grid.ny);
+            for (std::size_t j = lowest; j <= highest; ++j) {
+                double left = std::min(a.x, b.x);
+                double right = std::max(a.x, b.x);
+                if (a.y != b.y) {
+                    const double bottom = grid.node(0, j).y - kNear;
+                    const double top = grid.node(0, j + 1).y + kNear;
+                    double from = (bottom - a.y) / (b.y - a.y);
+                    double to = (top - a.y) / (b.y - a.y);
+                    if (from > to) {
+                        std::swap(from, to);
+                    }
+                    from = std::max(from, 0.0);
+                    to = std::min(to, 1.0);
+                    if (from > to) {
+                        continue;
+                    }
+                    left = a.x + from * (b.x - a.x);
+                    right = a.x + to * (b.x - a.x);
+                    if (left > right) {
+                        std::swap(left, right);
+                    }
                 }
-                from = std::max(from, 0.0);
-                to = std::min(to, 1.0);
-                if (from > to) {
-                    continue;
+                const std::size_t first = index(left - kNear - grid.origin.x, grid.nx);
+                const std::size_t last = index(right + kNear - grid.origin.x, grid.nx);
+                for (std::size_t i = first; i <= last; ++i) {
+                    walled[j * grid.nx + i] = true;
                 }
-                left = a.x + from * (b.x - a.x);
-                right = a.x + to * (b.x - a.x);
-                if (left > right) {
-                    std::swap(left, right);
-                }
-            }
-            const std::size_t first = index(left - kNear - grid.origin.x, grid.nx);
-            const std::size_t last = index(right + kNear - grid.origin.x, grid.nx);
-            for (std::size_t i = first; i <= last; ++i) {
-                walled[j * grid.nx + i] = true;
             }
         }
     }
@@ -250,6 +303,9 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
         if (cell.bound <= result.farthest) {
             break;
         }
+        if (progress != nullptr) {
+            progress->tick();
+        }
         for (std::size_t fj = cell.j * fine; fj <= (cell.j + 1) * fine; ++fj) {
             for (std::size_t fi = cell.i * fine; fi <= (cell.i + 1) * fine; ++fi) {
                 if ((fi % fine == 0 && fj % fine == 0) || done[fj * fineColumns + fi]) {
@@ -270,14 +326,17 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
 // The search for few points that cover a room's demand points within `target`.
 class Placer {
   public:
-    Placer(const RoomPaths& paths, double reach, Samples demand)
-        : paths_(paths), target_(reach - kDemandMargin), demand_(std::move(demand)) {}
+    Placer(const RoomPaths& paths, double reach, Samples demand, Progress& progress)
+        : paths_(paths),
+          target_(reach - kDemandMargin),
+          demand_(std::move(demand)),
+          progress_(&progress) {}
 
     [[nodiscard]] double target() const { return target_; }
     [[nodiscard]] const Samples& demand() const { return demand_; }
 
     [[nodiscard]] bool allowed(PlanPoint p) const {
-        return paths_.contains(p) && paths_.wallDistance(p) >= kWallClearance - 1e-9;
+        return paths_.contains(p) && paths_.clearOfWalls(p, kWallClearance);
     }
 
     // The allowed point nearest to `p` on a fine local grid, within 1.5 m; empty if none.
@@ -286,7 +345,7 @@ class Placer {
         if (!paths_.contains(p)) {
             return {};
         }
-        if (paths_.wallDistance(p) >= kWallClearance - 1e-9) {
+        if (paths_.clearOfWalls(p, kWallClearance)) {
             return {p};
         }
         constexpr double kStep = 0.05;
@@ -320,14 +379,33 @@ class Placer {
     };
     [[nodiscard]] Assignment assign(const std::vector<PlanPoint>& points,
                                     const std::vector<std::uint32_t>& subset) const {
-        const DistanceField field(paths_, points);
+        // Only the points within the range of the demand points' box can be near enough to count.
+        const double range = kSightTargets * target_;
+        PlanBox box{{kUnreachable, kUnreachable}, {-kUnreachable, -kUnreachable}};
+        for (const std::uint32_t d : subset) {
+            const PlanPoint p = demand_.at(d);
+            box = {{std::min(box.min.x, p.x), std::min(box.min.y, p.y)},
+                   {std::max(box.max.x, p.x), std::max(box.max.y, p.y)}};
+        }
+        std::vector<PlanPoint> near;
+        std::vector<std::uint32_t> index;
+        for (std::size_t s = 0; s < points.size(); ++s) {
+            const PlanPoint p = points[s];
+            if (p.x >= box.min.x - range && p.x <= box.max.x + range && p.y >= box.min.y - range &&
+                p.y <= box.max.y + range) {
+                near.push_back(p);
+                index.push_back(static_cast<std::uint32_t>(s));
+            }
+        }
+        const DistanceField field(paths_, std::move(near), range);
         Assignment a;
         a.owner.resize(subset.size());
         a.distance.resize(subset.size());
         for (std::size_t k = 0; k < subset.size(); ++k) {
             const std::size_t d = subset[k];
             const DistanceField::Nearest n = field.nearest(demand_.at(d), demand_.sight(d));
-            a.owner[k] = static_cast<std::uint32_t>(n.source);
+            a.owner[k] = n.source < index.size() ? index[n.source]
+                                                 : static_cast<std::uint32_t>(points.size());
             a.distance[k] = n.distance;
             a.worst = std::max(a.worst, n.distance);
         }
@@ -346,8 +424,9 @@ class Placer {
     void complete(std::vector<PlanPoint>& points, const std::vector<std::uint32_t>& subset,
                   std::size_t most = std::numeric_limits<std::size_t>::max()) const {
         std::vector<bool> abandoned(subset.size(), false);
+        Assignment a = assign(points, subset);
         while (points.size() < most) {
-            const Assignment a = assign(points, subset);
+            progress_->tick();
             std::size_t worst = subset.size();
             for (std::size_t k = 0; k < subset.size(); ++k) {
                 if (a.distance[k] > target_ && !abandoned[k] &&
@@ -385,7 +464,7 @@ class Placer {
                         continue;
                     }
                     if (!paths_.convex()) {
-                        const DistanceField single(paths_, {c});
+                        const DistanceField single(paths_, {c}, kSightTargets * target_);
                         count = 0;
                         for (std::size_t k = 0; k < open.size(); k += stride) {
                             const std::uint32_t d = open[k];
@@ -410,7 +489,21 @@ class Placer {
             if (bestCount == 0) {
                 abandoned[worst] = true;
             } else {
+                // Only the demand points that the new point is nearer to change hands.
                 points.push_back(best);
+                const DistanceField single(paths_, {best}, kSightTargets * target_);
+                for (std::size_t k = 0; k < subset.size(); ++k) {
+                    const std::uint32_t d = subset[k];
+                    if (gap(best, demand_.at(d)) >= a.distance[k]) {
+                        continue;
+                    }
+                    const double distance =
+                        single.nearest(demand_.at(d), demand_.sight(d), a.distance[k]).distance;
+                    if (distance < a.distance[k]) {
+                        a.distance[k] = distance;
+                        a.owner[k] = static_cast<std::uint32_t>(points.size() - 1);
+                    }
+                }
             }
         }
     }
@@ -430,9 +523,22 @@ class Placer {
             }
             return largest;
         }
-        const DistanceField single(paths_, {c});
+        // No way is shorter than the straight line: the field is made only once that does not
+        // tell.
+        std::optional<DistanceField> single;
         for (const std::uint32_t d : cluster) {
-            const double distance = single.nearest(demand_.at(d), demand_.sight(d), limit).distance;
+            const double straight = gap(c, demand_.at(d));
+            if (straight > limit) {
+                return straight;
+            }
+            // Nor is any shorter than the straight line in sight.
+            double distance = straight;
+            if (single || !paths_.sees(c, demand_.at(d))) {
+                if (!single) {
+                    single.emplace(paths_, std::vector<PlanPoint>{c}, kSightTargets * target_);
+                }
+                distance = single->nearest(demand_.at(d), demand_.sight(d), limit).distance;
+            }
             if (distance > limit) {
                 return distance;
             }
@@ -455,6 +561,7 @@ class Placer {
                                                                  {0.7071, -0.7071}}};
         double step = target_ / 4;
         for (int moves = 0; step >= 0.01 && moves < 400; ++moves) {
+            progress_->tick();
             bool moved = false;
             for (const auto& [dx, dy] : kCompass) {
                 const PlanPoint c{p.x + dx * step, p.y + dy * step};
@@ -485,6 +592,7 @@ class Placer {
         double previous = kUnreachable;
         int stalls = 0;
         for (int round = 0;; ++round) {
+            progress_->tick();
             const Assignment a = assign(points, subset);
             if (a.worst <= aim.value_or(target_) || round == rounds) {
                 return a.worst;
@@ -540,6 +648,29 @@ class Placer {
     void thin(std::vector<PlanPoint>& points, const Placer& screen) const {
         const std::vector<std::uint32_t> all = everything();
         const std::vector<std::uint32_t> few = screen.everything();
+        // The points whose drop failed. A trial looks only at the points within 6·target of the
+        // point tried (those it moves, within 3·target, and those that the demand points about
+        // them may go to, within the range of the distances): a failed drop that far from every
+        // point dropped or moved since fails again, and is not tried again.
+        std::vector<bool> failed(points.size(), false);
+        const auto without = [&](std::size_t gone, const std::vector<PlanPoint>& after) {
+            std::vector<PlanPoint> changed{points[gone]};
+            for (std::size_t s = 0; s < after.size(); ++s) {
+                const PlanPoint before = points[s < gone ? s : s + 1];
+                if (after[s] != before) {
+                    changed.push_back(before);
+                    changed.push_back(after[s]);
+                }
+            }
+            std::vector<bool> kept;
+            for (std::size_t s = 0; s < after.size(); ++s) {
+                const std::size_t was = s < gone ? s : s + 1;
+                kept.push_back(failed[was] && std::ranges::all_of(changed, [&](PlanPoint c) {
+                                   return gap(points[was], c) > 6 * target_;
+                               }));
+            }
+            return kept;
+        };
         bool dropped = true;
         while (dropped && points.size() > 1) {
             dropped = false;
@@ -557,6 +688,11 @@ class Placer {
                 return share[x] < share[y];
             });
             for (const std::size_t gone : order) {
+                if (failed[gone]) {
+                    continue;
+                }
+                progress_->tick();
+                failed[gone] = true;
                 std::vector<PlanPoint> trial;
                 std::vector<bool> movable;
                 for (std::size_t s = 0; s < points.size(); ++s) {
@@ -575,11 +711,13 @@ class Placer {
                 // From where the screen moved them, else from where they were.
                 const std::vector<std::uint32_t> near = about(points, gone, all, a);
                 if (relocate(screened, movable, near, 40) <= target_) {
+                    failed = without(gone, screened);
                     points = std::move(screened);
                     dropped = true;
                     break;
                 }
                 if (relocate(trial, movable, near, 40) <= target_) {
+                    failed = without(gone, trial);
                     points = std::move(trial);
                     dropped = true;
                     break;
@@ -592,6 +730,7 @@ class Placer {
     const RoomPaths& paths_;
     double target_;
     Samples demand_;
+    Progress* progress_;
 };
 
 // The nodes of a hexagonal lattice (spacing `side`, turned by 90° where `upright`, shifted by
@@ -622,9 +761,13 @@ std::vector<PlanPoint> lattice(const Placer& placer, const Ring& ring, double si
 
 // The start: of several hexagonal lattices whose circles of radius `target` cover the plane, the
 // one that needs the fewest points once the gaps it leaves are filled.
-std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target) {
+std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target,
+                             Progress& progress) {
     const Ring& ring = paths.outline();
-    const Placer coarse(paths, reach, demandPoints(paths, std::max(kDemandSpacing, target / 5)));
+    const Placer coarse(
+        paths, reach,
+        demandPoints(paths, std::max(kDemandSpacing, target / 5), kSightTargets * target),
+        progress);
     const std::vector<std::uint32_t> all = coarse.everything();
     std::vector<PlanPoint> best;
     bool found = false;
@@ -656,71 +799,92 @@ std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target
 
 // A room and its points: a Ring is a vector of points too, yet the two never mix up.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-CoverCheck checkCover(const Ring& outline, const std::vector<PlanPoint>& points, double reach) {
-    const RoomPaths paths(counterClockwise(outline));
+CoverCheck checkCover(const Ring& outline, const std::vector<PlanPoint>& points, double reach,
+                      const std::vector<Ring>& holes) {
+    const RoomPaths paths(counterClockwise(outline), holes);
     return check(paths, points, reach);
 }
 
-Placement placeSettingPoints(const Ring& outline, double reach) {
-    const RoomPaths paths(counterClockwise(outline));
+Placement placeSettingPoints(const Ring& outline, double reach, const std::vector<Ring>& holes,
+                             const PlacingProgress& report) {
     const double target = reach - kDemandMargin;
     Placement placement;
     if (!(target > 0) || outline.size() < 3) {
         return placement;
     }
-    // The search runs on demand points some target/25 apart (at most 15 000 or so of them), the
-    // proof on its own grid after.
-    const double spacing = std::max(
-        {kDemandSpacing, target / kSearchDivisor, std::sqrt(area(outline) / kSearchPoints)});
-    const Placer placer(paths, reach, demandPoints(paths, spacing));
-    std::vector<PlanPoint> points = start(paths, reach, target);
-    const std::vector<std::uint32_t> all = placer.everything();
-    placer.relocate(points, std::vector<bool>(points.size(), true), all, 30);
-    placer.complete(points, all);
-    const Placer screen(paths, reach,
-                        demandPoints(paths, std::max(spacing, target / kScreenDivisor)));
-    placer.thin(points, screen);
-    // Each point to the middle of what it covers, as a designer would set it: not in a corner of
-    // its share, with the slack spread evenly. Distances only shrink, so the cover holds.
-    placer.relocate(points, std::vector<bool>(points.size(), true), all, kBalanceRounds, 0.0);
-    std::vector<PlanPoint> far;
-    CoverCheck verdict = check(paths, points, reach, &far);
-    // The proof's finer grid finds what the search's missed: the demand points that failed join
-    // the search's, the points move to take them in (where they cannot, more are added and the
-    // thinning runs again), and the proof runs again.
-    Samples demand = placer.demand();
-    for (int round = 0; round < kRefinements && !verdict.proven; ++round) {
-        for (const PlanPoint p : far) {
-            // With points about it, so that the move does not merely shift the gap aside.
-            for (const auto& [dx, dy] : kAround) {
-                const PlanPoint q{p.x + dx * kAroundGap, p.y + dy * kAroundGap};
-                if (paths.contains(q)) {
-                    demand.add(paths, q);
+    Progress progress(report);
+    try {
+        progress.reach(0);
+        const RoomPaths paths(counterClockwise(outline), holes);
+        const double range = kSightTargets * target;
+        // The search runs on demand points some target/25 apart (at most 15 000 or so of them),
+        // the proof on its own grid after.
+        const double spacing = std::max(
+            {kDemandSpacing, target / kSearchDivisor, std::sqrt(area(outline) / kSearchPoints)});
+        const Placer placer(paths, reach, demandPoints(paths, spacing, range), progress);
+        progress.reach(0.1);
+        std::vector<PlanPoint> points = start(paths, reach, target, progress);
+        progress.reach(0.3);
+        const std::vector<std::uint32_t> all = placer.everything();
+        placer.relocate(points, std::vector<bool>(points.size(), true), all, 30);
+        placer.complete(points, all);
+        const Placer screen(paths, reach,
+                            demandPoints(paths, std::max(spacing, target / kScreenDivisor), range),
+                            progress);
+        progress.reach(0.4);
+        placer.thin(points, screen);
+        progress.reach(0.75);
+        // Each point to the middle of what it covers, as a designer would set it: not in a
+        // corner of its share, with the slack spread evenly. Distances only shrink, so the cover
+        // holds.
+        placer.relocate(points, std::vector<bool>(points.size(), true), all, kBalanceRounds, 0.0);
+        progress.reach(0.8);
+        std::vector<PlanPoint> far;
+        CoverCheck verdict = check(paths, points, reach, &far, &progress);
+        // The proof's finer grid finds what the search's missed: the demand points that failed
+        // join the search's, the points move to take them in (where they cannot, more are added
+        // and the thinning runs again), and the proof runs again.
+        Samples demand = placer.demand();
+        for (int round = 0; round < kRefinements && !verdict.proven; ++round) {
+            progress.reach(0.85 + 0.05 * round);
+            for (const PlanPoint p : far) {
+                // With points about it, so that the move does not merely shift the gap aside.
+                for (const auto& [dx, dy] : kAround) {
+                    const PlanPoint q{p.x + dx * kAroundGap, p.y + dy * kAroundGap};
+                    if (paths.contains(q)) {
+                        demand.add(paths, q);
+                    }
                 }
             }
+            far.clear();
+            const Placer refined(paths, reach, demand, progress);
+            const std::vector<std::uint32_t> every = refined.everything();
+            refined.relocate(points, std::vector<bool>(points.size(), true), every, 10);
+            const std::size_t moved = points.size();
+            refined.complete(points, every);
+            if (points.size() > moved) {
+                refined.thin(points, screen);
+            }
+            verdict = check(paths, points, reach, &far, &progress);
         }
-        far.clear();
-        const Placer refined(paths, reach, demand);
-        const std::vector<std::uint32_t> every = refined.everything();
-        refined.relocate(points, std::vector<bool>(points.size(), true), every, 10);
-        const std::size_t moved = points.size();
-        refined.complete(points, every);
-        if (points.size() > moved) {
-            refined.thin(points, screen);
+        if (!verdict.proven) {
+            progress.reach(0.95);
+            // Still short somewhere: polish on the whole of the proof's grid, then fill.
+            const Placer fine(paths, reach, demandPoints(paths, kDemandSpacing, range), progress);
+            const std::vector<std::uint32_t> every = fine.everything();
+            fine.relocate(points, std::vector<bool>(points.size(), true), every, 10);
+            fine.complete(points, every);
+            verdict = check(paths, points, reach, nullptr, &progress);
         }
-        verdict = check(paths, points, reach, &far);
+        progress.reach(1);
+        placement.points = std::move(points);
+        placement.farthest = verdict.farthest;
+        placement.proven = verdict.proven;
+    } catch (const Stopped&) {
+        Placement stopped;
+        stopped.stopped = true;
+        return stopped;
     }
-    if (!verdict.proven) {
-        // Still short somewhere: polish on the whole of the proof's grid, then fill.
-        const Placer fine(paths, reach, demandPoints(paths, kDemandSpacing));
-        const std::vector<std::uint32_t> every = fine.everything();
-        fine.relocate(points, std::vector<bool>(points.size(), true), every, 10);
-        fine.complete(points, every);
-        verdict = check(paths, points, reach);
-    }
-    placement.points = std::move(points);
-    placement.farthest = verdict.farthest;
-    placement.proven = verdict.proven;
     return placement;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <boost/geometry/algorithms/covered_by.hpp>
+#include <boost/geometry/algorithms/disjoint.hpp>
 #include <boost/geometry/algorithms/is_valid.hpp>
 #include <cmath>
 #include <exception>
@@ -214,6 +215,19 @@ bool ringInside(const Ring& inner, const Ring& outer) {
                               counterClockwiseView(outer, turnedOuter));
     } catch (const std::exception&) {
         // Boost.Geometry gives up on some nearly degenerate input; such rings are kept apart.
+        return false;
+    }
+}
+
+bool ringsApart(const Ring& a, const Ring& b) {
+    if (a.size() < 3 || b.size() < 3) {
+        return false;
+    }
+    Ring turnedA;
+    Ring turnedB;
+    try {
+        return bg::disjoint(counterClockwiseView(a, turnedA), counterClockwiseView(b, turnedB));
+    } catch (const std::exception&) {
         return false;
     }
 }

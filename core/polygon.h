@@ -52,6 +52,10 @@ struct PlanBox {
 // may run either way.
 [[nodiscard]] bool ringInside(const Ring& inner, const Ring& outer);
 
+// The regions of two rings have no point in common, their boundaries none either. Both rings must
+// be simple; either may run either way.
+[[nodiscard]] bool ringsApart(const Ring& a, const Ring& b);
+
 // The ring without vertices that repeat the one before them to within `tolerance` in x and y,
 // the last one also compared with the first.
 [[nodiscard]] Ring withoutRepeats(Ring ring, double tolerance);

@@ -51,7 +51,7 @@ UnitDesign design(const Unit& unit) {
         d.configuration =
             configure(conditions, model,
                       static_cast<int>(std::min<std::size_t>(unit.setPoints.size(), kMaxPoints)));
-        d.cover = placedCover(unit.outline, unit.setPoints, d.configuration.distance);
+        d.cover = placedCover(unit.outline, unit.setPoints, d.configuration.distance, unit.holes);
         d.configuration.checks.enoughPoints = d.cover->proven;
     } else {
         d.configuration = unit.points ? configure(conditions, model, *unit.points)
@@ -64,12 +64,13 @@ namespace {
 
 struct CoverQuestion {
     Ring outline;
+    std::vector<Ring> holes;
     std::vector<PlanPoint> points;
     int reach = 0;
 
     friend bool operator<(const CoverQuestion& a, const CoverQuestion& b) {
         const auto key = [](const CoverQuestion& q) {
-            return std::tie(q.reach, q.outline, q.points);
+            return std::tie(q.reach, q.outline, q.holes, q.points);
         };
         return key(a) < key(b);
     }
@@ -77,14 +78,17 @@ struct CoverQuestion {
 
 }  // namespace
 
-PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points, int reach) {
+// A room and its points: a Ring is a vector of points too, yet the two never mix up.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points, int reach,
+                        const std::vector<Ring>& holes) {
     // A project's table asks about every unit on each change; a check takes milliseconds. The
     // answers are kept for outlines and points of up to a million vertices and points in all.
     constexpr std::size_t kRemembered = 1'000'000;
     static std::size_t stored = 0;
     static std::mutex guard;
     static std::map<CoverQuestion, PlacedCover> answers;
-    CoverQuestion question{outline, points, reach};
+    CoverQuestion question{outline, holes, points, reach};
     {
         const std::scoped_lock lock(guard);
         const auto found = answers.find(question);
@@ -92,17 +96,22 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
             return found->second;
         }
     }
-    if (placingFault(outline) != PlacingFault::None) {
+    if (placingFault(outline, holes) != PlacingFault::None) {
         return {reach, kUnreachable, false};
     }
-    // A point outside the outline (one that a new outline left out) reaches nothing.
+    // A point outside the outline or inside a hole (one that a new outline left out) reaches
+    // nothing; a point on a hole's wall is in the room.
+    const RoomPaths room(counterClockwise(outline), holes);
     std::vector<PlanPoint> inside;
     std::ranges::copy_if(points, std::back_inserter(inside),
-                         [&outline](PlanPoint p) { return coveredBy(p, outline); });
-    const CoverCheck check = checkCover(outline, inside, reach);
+                         [&room](PlanPoint p) { return room.contains(p); });
+    const CoverCheck check = checkCover(outline, inside, reach, holes);
     const PlacedCover answer{reach, check.farthest, check.proven && inside.size() == points.size()};
     const std::scoped_lock lock(guard);
-    const std::size_t size = question.outline.size() + question.points.size();
+    std::size_t size = question.outline.size() + question.points.size();
+    for (const Ring& hole : question.holes) {
+        size += hole.size();
+    }
     if (stored + size > kRemembered) {
         answers.clear();
         stored = 0;
@@ -113,35 +122,49 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
     return answer;
 }
 
-PlacingFault placingFault(const Ring& outline) {
-    if (!(area(outline) <= kMaxPlacedArea)) {
+PlacingFault placingFault(const Ring& outline, const std::vector<Ring>& holes) {
+    double net = area(outline);
+    std::size_t vertices = outline.size();
+    for (const Ring& hole : holes) {
+        net -= area(hole);
+        vertices += hole.size();
+    }
+    if (!(net <= kMaxPlacedArea)) {
         return PlacingFault::TooLarge;
     }
-    if (outline.size() > kMaxPlacedVertices) {
+    if (vertices > kMaxPlacedVertices) {
         return PlacingFault::TooIntricate;
     }
-    // Right turns of the ring, either way round: the re-entrant corners.
-    const double turn = signedArea(outline) > 0 ? -1 : 1;
-    std::size_t corners = 0;
-    for (std::size_t i = 0; i < outline.size(); ++i) {
-        const PlanPoint a = outline[(i + outline.size() - 1) % outline.size()];
-        const PlanPoint b = outline[i];
-        const PlanPoint c = outline[(i + 1) % outline.size()];
-        const double cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
-        corners += cross * turn > 0 ? 1 : 0;
+    // The turns of a ring against the way it runs (`sense` 1 for counter-clockwise): right turns
+    // of the outline, left turns of a hole, either way round.
+    const auto turnsAgainst = [](const Ring& ring, double sense) {
+        const double turn = signedArea(ring) > 0 ? -sense : sense;
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            const PlanPoint a = ring[(i + ring.size() - 1) % ring.size()];
+            const PlanPoint b = ring[i];
+            const PlanPoint c = ring[(i + 1) % ring.size()];
+            const double cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
+            count += cross * turn > 0 ? 1 : 0;
+        }
+        return count;
+    };
+    std::size_t corners = turnsAgainst(outline, 1);
+    for (const Ring& hole : holes) {
+        corners += turnsAgainst(hole, -1);
     }
     return corners > kMaxPlacedCorners ? PlacingFault::TooIntricate : PlacingFault::None;
 }
 
-std::optional<Placement> placeUnit(const Unit& unit) {
-    if (unit.outline.empty() || placingFault(unit.outline) != PlacingFault::None) {
+std::optional<Placement> placeUnit(const Unit& unit, const PlacingProgress& progress) {
+    if (unit.outline.empty() || placingFault(unit.outline, unit.holes) != PlacingFault::None) {
         return std::nullopt;
     }
     const UnitDesign d = design(unit);
     if (!d.configured()) {
         return std::nullopt;
     }
-    return placeSettingPoints(unit.outline, d.configuration.distance);
+    return placeSettingPoints(unit.outline, d.configuration.distance, unit.holes, progress);
 }
 
 std::vector<std::string> breachedClauses(const ClauseChecks& checks) {
@@ -184,7 +207,11 @@ std::optional<double> outlineArea(const Unit& unit) {
     if (unit.outline.empty()) {
         return std::nullopt;
     }
-    return areaRoundedUp(area(unit.outline));
+    double net = area(unit.outline);
+    for (const Ring& hole : unit.holes) {
+        net -= area(hole);
+    }
+    return areaRoundedUp(net);
 }
 
 bool areaTypedByHand(const Unit& unit) {

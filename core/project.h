@@ -58,8 +58,8 @@ struct Unit {
     friend bool operator==(const Unit&, const Unit&) = default;
 };
 
-// The area of the unit's outline, as an import gives it (rounded up to 0.01 m²); none without an
-// outline.
+// The area of the unit's outline less its holes, as an import gives it (rounded up to 0.01 m²);
+// none without an outline.
 [[nodiscard]] std::optional<double> outlineArea(const Unit& unit);
 // The unit's area differs from its outline's by more than 0.01 m²: it was typed by hand.
 [[nodiscard]] bool areaTypedByHand(const Unit& unit);
@@ -131,17 +131,18 @@ struct UnitDesign {
 // "6.1.2", "7.1.3", ...
 [[nodiscard]] std::vector<std::string> breachedClauses(const ClauseChecks& checks);
 
-// The setting points reach every point of the outline within `reach` by walking distance
-// (checkCover), remembered for the last few thousand questions. Not proven, and infinitely far,
-// for an outline with a placingFault().
+// The setting points reach every point of the outline less its holes within `reach` by walking
+// distance (checkCover), remembered for the last few thousand questions. Not proven, and
+// infinitely far, for an outline with a placingFault(), or a point in no room.
 [[nodiscard]] PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points,
-                                      int reach);
+                                      int reach, const std::vector<Ring>& holes = {});
 
 // The largest outline whose setting points are placed and checked: beyond it a unit should be
 // divided (GB 50140-2005 7.2.1), and the check's grid would take minutes.
 constexpr double kMaxPlacedArea = 40000;
-// The most vertices, and re-entrant corners, of an outline whose points are placed and checked:
-// walking distances cost the square of the corners.
+// The most vertices, and re-entrant corners, of an outline and its holes whose points are placed
+// and checked (every corner of a hole that sticks out into the room is one): walking distances
+// cost the square of the corners.
 constexpr std::size_t kMaxPlacedVertices = 4000;
 constexpr std::size_t kMaxPlacedCorners = 400;
 
@@ -151,12 +152,15 @@ enum class PlacingFault : std::uint8_t {
     TooLarge,      // an area above kMaxPlacedArea
     TooIntricate,  // more than kMaxPlacedVertices vertices or kMaxPlacedCorners corners
 };
-[[nodiscard]] PlacingFault placingFault(const Ring& outline);
+// The area counted is the outline's less its holes'.
+[[nodiscard]] PlacingFault placingFault(const Ring& outline, const std::vector<Ring>& holes = {});
 
-// Setting points placed in the unit's outline for the R of its configured model
-// (placeSettingPoints); empty for a unit without an outline or without a configuration, and for
-// an outline with a placingFault().
-[[nodiscard]] std::optional<Placement> placeUnit(const Unit& unit);
+// Setting points placed in the unit's outline, round its holes, for the R of its configured model
+// (placeSettingPoints, which `progress` follows and may stop: then the placement is `stopped`);
+// empty for a unit without an outline or without a configuration, and for an outline with a
+// placingFault().
+[[nodiscard]] std::optional<Placement> placeUnit(const Unit& unit,
+                                                 const PlacingProgress& progress = {});
 
 // "计算单元N", N the smallest number from 1 that no unit of the project is named with.
 [[nodiscard]] std::string nextUnitName(const Project& project);

@@ -81,12 +81,12 @@ void contour(const Nodes& nodes, const std::vector<double>& values,
 // A room and its points: a Ring is a vector of points too, yet the two never mix up.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 ReachMap reachMap(const Ring& outline, const std::vector<PlanPoint>& points, double reach,
-                  std::size_t cells) {
+                  std::size_t cells, const std::vector<Ring>& holes) {
     ReachMap map;
     if (outline.size() < 3 || !(reach > 0)) {
         return map;
     }
-    const RoomPaths paths(counterClockwise(outline));
+    const RoomPaths paths(counterClockwise(outline), holes);
     const PlanBox box = bounds(outline);
     const double width = box.max.x - box.min.x;
     const double height = box.max.y - box.min.y;

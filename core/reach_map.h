@@ -21,9 +21,14 @@ struct ReachMap {
     std::vector<PlanBox> uncovered;
 };
 
-// The reach of `points` (in the room) within `reach` metres inside `outline` (a simple ring),
-// on a grid of at most about `cells` cells over the room's box, and no finer than 5 cm.
+// The cells of the grid that reachMap() draws on, at most about.
+constexpr std::size_t kReachCells = 60000;
+
+// The reach of `points` (in the room) within `reach` metres inside `outline` (a simple ring) less
+// its `holes` (as checkCover() takes them), on a grid of at most about `cells` cells over the
+// room's box, and no finer than 5 cm. The holes are no part of the room: never uncovered.
 [[nodiscard]] ReachMap reachMap(const Ring& outline, const std::vector<PlanPoint>& points,
-                                double reach, std::size_t cells = 60000);
+                                double reach, std::size_t cells = kReachCells,
+                                const std::vector<Ring>& holes = {});
 
 }  // namespace core

@@ -24,14 +24,15 @@ double gap(PlanPoint a, PlanPoint b) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// -1, 0 or 1: the side of `p` from the line through `from` in the direction `along` (of length
-// `length`), 0 within kTouch.
-int side(PlanPoint from, PlanPoint along, double length, PlanPoint p) {
-    const double offset = (along.x * (p.y - from.y) - along.y * (p.x - from.x)) / length;
-    if (offset > kTouch) {
+// -1, 0 or 1: the side of `p` from the line through `from` in the direction `along`, 0 within
+// kTouch: `touch` is kTouch times the length of `along` (the cross product is the offset times
+// that length).
+int side(PlanPoint from, PlanPoint along, double touch, PlanPoint p) {
+    const double offset = along.x * (p.y - from.y) - along.y * (p.x - from.x);
+    if (offset > touch) {
         return 1;
     }
-    return offset < -kTouch ? -1 : 0;
+    return offset < -touch ? -1 : 0;
 }
 
 double segmentDistanceSquared(PlanPoint p, PlanPoint a, PlanPoint b) {
@@ -49,16 +50,91 @@ double segmentDistanceSquared(PlanPoint p, PlanPoint a, PlanPoint b) {
 
 }  // namespace
 
-RoomPaths::RoomPaths(Ring outline) : outline_(std::move(outline)) {
-    const std::size_t n = outline_.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const PlanPoint before = outline_[(i + n - 1) % n];
-        const PlanPoint at = outline_[i];
-        const PlanPoint after = outline_[(i + 1) % n];
-        // A right turn of a counter-clockwise ring, beyond rounding: the angle inside is above
-        // 180°. Straight-through vertices bend no path.
-        if (cross(before, at, after) < -1e-12 * gap(before, at) * gap(at, after)) {
-            corners_.push_back(at);
+RoomPaths::RoomPaths(Ring outline, std::vector<Ring> holes) {
+    rings_.reserve(holes.size() + 1);
+    rings_.push_back(std::move(outline));
+    for (Ring& hole : holes) {
+        Ring clockwise = counterClockwise(std::move(hole));
+        std::reverse(clockwise.begin(), clockwise.end());
+        rings_.push_back(std::move(clockwise));
+    }
+    for (const Ring& ring : rings_) {
+        const std::size_t n = ring.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            const PlanPoint before = ring[(i + n - 1) % n];
+            const PlanPoint at = ring[i];
+            const PlanPoint after = ring[(i + 1) % n];
+            walls_.push_back({at, after});
+            // A right turn, the room on the left, beyond rounding: the angle inside is above
+            // 180°. Straight-through vertices bend no path.
+            if (cross(before, at, after) < -1e-12 * gap(before, at) * gap(at, after)) {
+                corners_.push_back(at);
+                cornerWalls_.push_back({before, after});
+            }
+        }
+    }
+    // The grid: about two cells for each wall, so that a cell holds a few walls.
+    const PlanBox box = bounds(rings_.front());
+    const double width = box.max.x - box.min.x;
+    const double height = box.max.y - box.min.y;
+    origin_ = box.min;
+    cell_ = std::max({std::sqrt(width * height / (2.0 * static_cast<double>(walls_.size() + 1))),
+                      std::max(width, height) / 1024, 1e-6});
+    columns_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(width / cell_)));
+    rows_ = std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(height / cell_)));
+    // A room of a few walls is quicker asked about all of them at once: one cell.
+    constexpr std::size_t kFewWalls = 32;
+    if (walls_.size() <= kFewWalls) {
+        cell_ = std::max({width, height, 1e-6});
+        columns_ = 1;
+        rows_ = 1;
+    }
+    std::vector<std::uint32_t> count(columns_ * rows_ + 1, 0);
+    for (const Wall& wall : walls_) {
+        forCells(wall.a, wall.b, [&count](std::size_t c) {
+            ++count[c + 1];
+            return true;
+        });
+    }
+    for (std::size_t c = 1; c < count.size(); ++c) {
+        count[c] += count[c - 1];
+    }
+    cellFirst_ = count;
+    cellWalls_.resize(count.back());
+    for (std::size_t w = 0; w < walls_.size(); ++w) {
+        forCells(walls_[w].a, walls_[w].b, [this, &count, w](std::size_t c) {
+            cellWalls_[count[c]++] = static_cast<std::uint32_t>(w);
+            return true;
+        });
+    }
+    // Whether each cell's middle lies in the room: row by row, where the walls cross the row's
+    // middle line.
+    middleInside_.assign(columns_ * rows_, 0);
+    std::vector<double> crossings;
+    for (std::size_t j = 0; j < rows_; ++j) {
+        const double y = origin_.y + (static_cast<double>(j) + 0.5) * cell_;
+        crossings.clear();
+        for (const Wall& wall : walls_) {
+            if ((wall.a.y <= y) != (wall.b.y <= y)) {
+                crossings.push_back(wall.a.x +
+                                    (y - wall.a.y) * (wall.b.x - wall.a.x) / (wall.b.y - wall.a.y));
+            }
+        }
+        std::sort(crossings.begin(), crossings.end());
+        std::size_t left = 0;
+        for (std::size_t i = 0; i < columns_; ++i) {
+            const PlanPoint middle{origin_.x + (static_cast<double>(i) + 0.5) * cell_, y};
+            while (left < crossings.size() && crossings[left] < middle.x) {
+                ++left;
+            }
+            const std::size_t c = j * columns_ + i;
+            middleInside_[c] = left % 2 == 1 ? 1 : 0;
+            for (std::size_t k = cellFirst_[c]; k < cellFirst_[c + 1]; ++k) {
+                const Wall& wall = walls_[cellWalls_[k]];
+                if (segmentDistanceSquared(middle, wall.a, wall.b) <= 1e-14) {
+                    middleInside_[c] = 2;
+                }
+            }
         }
     }
     const std::size_t r = corners_.size();
@@ -66,36 +142,116 @@ RoomPaths::RoomPaths(Ring outline) : outline_(std::move(outline)) {
     for (std::size_t i = 0; i < r; ++i) {
         cornerPaths_[i * r + i] = 0;
         for (std::size_t j = i + 1; j < r; ++j) {
-            if (sees(corners_[i], corners_[j])) {
+            // Only a path that bends round both corners passes from one to the other.
+            if (wraps(corners_[j], i) && wraps(corners_[i], j) && sees(corners_[i], corners_[j])) {
                 const double length = gap(corners_[i], corners_[j]);
                 cornerPaths_[i * r + j] = length;
                 cornerPaths_[j * r + i] = length;
             }
         }
     }
-    // All pairs by Floyd and Warshall: rooms have tens of corners, rarely hundreds.
+    // All pairs by Floyd and Warshall: rooms have tens of corners, at most a few hundred.
     for (std::size_t k = 0; k < r; ++k) {
         for (std::size_t i = 0; i < r; ++i) {
             const double viaK = cornerPaths_[i * r + k];
             if (viaK == kUnreachable) {
                 continue;
             }
+            const double* fromK = &cornerPaths_[k * r];
+            double* fromI = &cornerPaths_[i * r];
             for (std::size_t j = 0; j < r; ++j) {
-                const double through = viaK + cornerPaths_[k * r + j];
-                double& direct = cornerPaths_[i * r + j];
-                direct = std::min(direct, through);
+                fromI[j] = std::min(fromI[j], viaK + fromK[j]);
             }
         }
     }
 }
 
-bool RoomPaths::contains(PlanPoint point) const {
-    // The winding number, with points on a wall (to within kTouch) inside.
-    const std::size_t n = outline_.size();
+namespace {
+
+// The cell of an offset along the grid, the first or the last for one beyond them (or not a
+// number).
+std::size_t cellOf(double offset, double cell, std::size_t count) {
+    const double at = std::floor(offset / cell);
+    if (!(at > 0)) {
+        return 0;
+    }
+    return at < static_cast<double>(count - 1) ? static_cast<std::size_t>(at) : count - 1;
+}
+
+}  // namespace
+
+std::size_t RoomPaths::column(double x) const {
+    return cellOf(x - origin_.x, cell_, columns_);
+}
+
+std::size_t RoomPaths::row(double y) const {
+    return cellOf(y - origin_.y, cell_, rows_);
+}
+
+// Calls visit(cell) for every cell that the segment from a to b meets or passes within kNear of
+// (a few more at most), row by row, until visit returns false.
+template <typename Visit>
+void RoomPaths::forCells(PlanPoint a, PlanPoint b, Visit&& visit) const {
+    constexpr double kNear = 1e-6;
+    const std::size_t lowest = row(std::min(a.y, b.y) - kNear);
+    const std::size_t highest = row(std::max(a.y, b.y) + kNear);
+    for (std::size_t j = lowest; j <= highest; ++j) {
+        double left = std::min(a.x, b.x);
+        double right = std::max(a.x, b.x);
+        if (a.y != b.y && lowest != highest) {
+            const double bottom = origin_.y + static_cast<double>(j) * cell_ - kNear;
+            const double top = bottom + cell_ + 2 * kNear;
+            double from = (bottom - a.y) / (b.y - a.y);
+            double to = (top - a.y) / (b.y - a.y);
+            if (from > to) {
+                std::swap(from, to);
+            }
+            from = std::max(from, 0.0);
+            to = std::min(to, 1.0);
+            if (from > to) {
+                continue;
+            }
+            left = a.x + from * (b.x - a.x);
+            right = a.x + to * (b.x - a.x);
+            if (left > right) {
+                std::swap(left, right);
+            }
+        }
+        const std::size_t first = column(left - kNear);
+        const std::size_t last = column(right + kNear);
+        for (std::size_t i = first; i <= last; ++i) {
+            if (!visit(j * columns_ + i)) {
+                return;
+            }
+        }
+    }
+}
+
+bool RoomPaths::wraps(PlanPoint from, std::size_t i) const {
+    const PlanPoint at = corners_[i];
+    const PlanPoint along{at.x - from.x, at.y - from.y};
+    const double length = std::sqrt(along.x * along.x + along.y * along.y);
+    if (length <= kTouch) {
+        return true;
+    }
+    // Within a tenth of a micrometre of the line counts as on it: a corner kept in doubt costs a
+    // little time, one dropped in doubt a wrong distance.
+    const auto offset = [&](PlanPoint p) {
+        return (along.x * (p.y - from.y) - along.y * (p.x - from.x)) / length;
+    };
+    constexpr double kOnLine = 1e-7;
+    const double before = offset(cornerWalls_[i][0]);
+    const double after = offset(cornerWalls_[i][1]);
+    return !((before > kOnLine && after < -kOnLine) || (before < -kOnLine && after > kOnLine));
+}
+
+bool RoomPaths::containsByAllWalls(PlanPoint point) const {
+    // The winding number, with points on a wall (to within kTouch) inside; the holes run
+    // clockwise and take away what the outline counts.
     int winding = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const PlanPoint a = outline_[i];
-        const PlanPoint b = outline_[(i + 1) % n];
+    for (const Wall& wall : walls_) {
+        const PlanPoint a = wall.a;
+        const PlanPoint b = wall.b;
         const bool near =
             point.x >= std::min(a.x, b.x) - kTouch && point.x <= std::max(a.x, b.x) + kTouch &&
             point.y >= std::min(a.y, b.y) - kTouch && point.y <= std::max(a.y, b.y) + kTouch;
@@ -113,14 +269,68 @@ bool RoomPaths::contains(PlanPoint point) const {
     return winding != 0;
 }
 
-double RoomPaths::wallDistance(PlanPoint point) const {
-    const std::size_t n = outline_.size();
-    double nearest = kUnreachable;
-    for (std::size_t i = 0; i < n; ++i) {
-        nearest =
-            std::min(nearest, segmentDistanceSquared(point, outline_[i], outline_[(i + 1) % n]));
+bool RoomPaths::contains(PlanPoint point) const {
+    const double extent = kTouch + 1e-6;
+    if (!(point.x >= origin_.x - extent && point.y >= origin_.y - extent &&
+          point.x <= origin_.x + static_cast<double>(columns_) * cell_ + extent &&
+          point.y <= origin_.y + static_cast<double>(rows_) * cell_ + extent)) {
+        return false;
     }
-    return std::sqrt(nearest);
+    // From the middle of the point's cell, whose side is known, to the point: each wall crossed
+    // on the way turns the side. Where a vertex lies on that way the walls decide by their
+    // winding number.
+    const std::size_t i = column(point.x);
+    const std::size_t j = row(point.y);
+    const std::size_t c = j * columns_ + i;
+    if (middleInside_[c] == 2 || columns_ * rows_ == 1) {
+        return containsByAllWalls(point);
+    }
+    const PlanPoint middle{origin_.x + (static_cast<double>(i) + 0.5) * cell_,
+                           origin_.y + (static_cast<double>(j) + 0.5) * cell_};
+    bool inside = middleInside_[c] == 1;
+    const double length = gap(middle, point);
+    for (std::size_t k = cellFirst_[c]; k < cellFirst_[c + 1]; ++k) {
+        const Wall& wall = walls_[cellWalls_[k]];
+        if (segmentDistanceSquared(point, wall.a, wall.b) <= kTouch * kTouch) {
+            return true;
+        }
+        if (length <= kTouch) {
+            continue;
+        }
+        const double sideA = cross(middle, point, wall.a);
+        const double sideB = cross(middle, point, wall.b);
+        if (std::abs(sideA) <= kTouch * length || std::abs(sideB) <= kTouch * length) {
+            if (segmentDistanceSquared(wall.a, middle, point) <= 4 * kTouch * kTouch ||
+                segmentDistanceSquared(wall.b, middle, point) <= 4 * kTouch * kTouch) {
+                return containsByAllWalls(point);
+            }
+        }
+        if ((sideA > 0) != (sideB > 0) &&
+            (cross(wall.a, wall.b, middle) > 0) != (cross(wall.a, wall.b, point) > 0)) {
+            inside = !inside;
+        }
+    }
+    return inside;
+}
+
+bool RoomPaths::clearOfWalls(PlanPoint point, double clearance) const {
+    const double limit = std::max(0.0, clearance - 1e-9);
+    const std::size_t i0 = column(point.x - clearance);
+    const std::size_t i1 = column(point.x + clearance);
+    const std::size_t j0 = row(point.y - clearance);
+    const std::size_t j1 = row(point.y + clearance);
+    for (std::size_t j = j0; j <= j1; ++j) {
+        for (std::size_t i = i0; i <= i1; ++i) {
+            const std::size_t c = j * columns_ + i;
+            for (std::size_t k = cellFirst_[c]; k < cellFirst_[c + 1]; ++k) {
+                const Wall& wall = walls_[cellWalls_[k]];
+                if (segmentDistanceSquared(point, wall.a, wall.b) < limit * limit) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
 }
 
 bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
@@ -136,52 +346,63 @@ bool RoomPaths::sees(PlanPoint a, PlanPoint b) const {
     const double maxX = std::max(a.x, b.x) + kTouch;
     const double minY = std::min(a.y, b.y) - kTouch;
     const double maxY = std::max(a.y, b.y) + kTouch;
-    // Where the segment touches the outline at a vertex, as a fraction of its length. Between
-    // two such places (and the ends) the open piece neither crosses a wall nor meets a vertex,
-    // so it lies wholly inside or wholly outside: its midpoint tells which. Most segments touch
-    // no vertex, a few touch some: those fit on the stack, and only more need the heap.
+    // Where the segment touches a wall at a vertex, as a fraction of its length. Between two
+    // such places (and the ends) the open piece neither crosses a wall nor meets a vertex, so it
+    // lies wholly inside or wholly outside: its midpoint tells which. Most segments touch no
+    // vertex, a few touch some: those fit on the stack, and only more need the heap. A wall
+    // that lies in several cells is looked at once in each: a vertex found twice makes a piece
+    // of no length, which is skipped.
     constexpr std::size_t kOnStack = 14;
     std::array<double, kOnStack> stack{};
     std::vector<double> heap;
     std::size_t touching = 0;
     // A vertex on the segment's line, or an end of the segment on a wall's line where that wall
-    // runs across it: only then can the segment meet the outline without crossing a wall.
+    // runs across it: only then can the segment meet a wall without crossing it.
     bool grazing = false;
-    const std::size_t n = outline_.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const PlanPoint p = outline_[i];
-        const PlanPoint q = outline_[(i + 1) % n];
-        if (std::max(p.x, q.x) < minX || std::min(p.x, q.x) > maxX || std::max(p.y, q.y) < minY ||
-            std::min(p.y, q.y) > maxY) {
-            continue;
-        }
-        const int sideP = side(a, along, length, p);
-        const int sideQ = side(a, along, length, q);
-        grazing = grazing || sideP == 0 || sideQ == 0;
-        if (sideP == 0) {
-            const double t = ((p.x - a.x) * along.x + (p.y - a.y) * along.y) / (length * length);
-            if (t * length > kTouch && (1 - t) * length > kTouch) {
-                if (touching < kOnStack) {
-                    stack[touching] = t;
-                } else {
-                    if (heap.empty()) {
-                        heap.assign(stack.begin(), stack.end());
+    bool through = false;
+    const double reach = kTouch * length;
+    forCells(a, b, [&](std::size_t c) {
+        for (std::size_t k = cellFirst_[c]; k < cellFirst_[c + 1]; ++k) {
+            const PlanPoint p = walls_[cellWalls_[k]].a;
+            const PlanPoint q = walls_[cellWalls_[k]].b;
+            if (std::max(p.x, q.x) < minX || std::min(p.x, q.x) > maxX ||
+                std::max(p.y, q.y) < minY || std::min(p.y, q.y) > maxY) {
+                continue;
+            }
+            const int sideP = side(a, along, reach, p);
+            const int sideQ = side(a, along, reach, q);
+            grazing = grazing || sideP == 0 || sideQ == 0;
+            if (sideP == 0) {
+                const double t =
+                    ((p.x - a.x) * along.x + (p.y - a.y) * along.y) / (length * length);
+                if (t * length > kTouch && (1 - t) * length > kTouch) {
+                    if (touching < kOnStack) {
+                        stack[touching] = t;
+                    } else {
+                        if (heap.empty()) {
+                            heap.assign(stack.begin(), stack.end());
+                        }
+                        heap.push_back(t);
                     }
-                    heap.push_back(t);
+                    ++touching;
                 }
-                ++touching;
+            }
+            if (sideP * sideQ < 0) {
+                const PlanPoint wall{q.x - p.x, q.y - p.y};
+                const double wallLength = std::sqrt(wall.x * wall.x + wall.y * wall.y);
+                const int sideA = side(p, wall, kTouch * wallLength, a);
+                const int sideB = side(p, wall, kTouch * wallLength, b);
+                if (sideA * sideB < 0) {
+                    through = true;
+                    return false;
+                }
+                grazing = grazing || sideA == 0 || sideB == 0;
             }
         }
-        if (sideP * sideQ < 0) {
-            const PlanPoint wall{q.x - p.x, q.y - p.y};
-            const double wallLength = std::sqrt(wall.x * wall.x + wall.y * wall.y);
-            const int sideA = side(p, wall, wallLength, a);
-            const int sideB = side(p, wall, wallLength, b);
-            if (sideA * sideB < 0) {
-                return false;  // through the wall
-            }
-            grazing = grazing || sideA == 0 || sideB == 0;
-        }
+        return true;
+    });
+    if (through) {
+        return false;
     }
     // Meeting no wall, the segment runs inside the room from end to end (its ends lie in it).
     if (!grazing) {
@@ -209,18 +430,19 @@ double RoomPaths::distance(PlanPoint a, PlanPoint b) const {
     return DistanceField(*this, {a}).at(b);
 }
 
-std::vector<std::uint32_t> visibleCorners(const RoomPaths& paths, PlanPoint point) {
+std::vector<std::uint32_t> visibleCorners(const RoomPaths& paths, PlanPoint point, double range) {
     std::vector<std::uint32_t> seen;
     const std::vector<PlanPoint>& corners = paths.corners();
     for (std::size_t i = 0; i < corners.size(); ++i) {
-        if (paths.sees(point, corners[i])) {
+        if (gap(point, corners[i]) <= range && paths.wraps(point, i) &&
+            paths.sees(point, corners[i])) {
             seen.push_back(static_cast<std::uint32_t>(i));
         }
     }
     return seen;
 }
 
-DistanceField::DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sources)
+DistanceField::DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sources, double range)
     : paths_(&paths), sources_(std::move(sources)) {
     const std::vector<PlanPoint>& corners = paths.corners();
     const std::size_t r = corners.size();
@@ -228,14 +450,26 @@ DistanceField::DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sour
     cornerSource_.assign(r, sources_.size());
     // Each source's way to each corner leaves through a corner it sees; the corners' own
     // shortest paths do the rest.
+    // Only corners within the range of a source can be reached from it within the range.
+    std::vector<std::uint32_t> near;
+    std::vector<double> gaps;
     for (std::size_t s = 0; s < sources_.size(); ++s) {
+        near.clear();
+        gaps.clear();
         for (std::size_t u = 0; u < r; ++u) {
-            if (!paths.sees(sources_[s], corners[u])) {
+            const double length = gap(sources_[s], corners[u]);
+            if (length <= range) {
+                near.push_back(static_cast<std::uint32_t>(u));
+                gaps.push_back(length);
+            }
+        }
+        for (std::size_t k = 0; k < near.size(); ++k) {
+            const std::size_t u = near[k];
+            if (!paths.wraps(sources_[s], u) || !paths.sees(sources_[s], corners[u])) {
                 continue;
             }
-            const double first = gap(sources_[s], corners[u]);
-            for (std::size_t v = 0; v < r; ++v) {
-                const double through = first + paths.cornerDistance(u, v);
+            for (const std::uint32_t v : near) {
+                const double through = gaps[k] + paths.cornerDistance(u, v);
                 if (through < cornerReach_[v]) {
                     cornerReach_[v] = through;
                     cornerSource_[v] = s;
@@ -275,19 +509,29 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) con
             all[count++] = {gap(point, corners[c]) + cornerReach_[c], sources_.size() + c};
         }
     }
+    // After this many ways out of sight the rest are sorted at once.
+    constexpr std::size_t kPicked = 8;
     for (std::size_t next = 0; next < count; ++next) {
-        // The shortest of those left, first among equals.
-        std::size_t pick = next;
-        for (std::size_t k = next + 1; k < count; ++k) {
-            if (all[k].length < all[pick].length) {
-                pick = k;
-            }
+        if (next == kPicked) {
+            std::stable_sort(all.begin() + static_cast<std::ptrdiff_t>(next),
+                             all.begin() + static_cast<std::ptrdiff_t>(count),
+                             [](const Way& a, const Way& b) { return a.length < b.length; });
         }
-        const Way way = all[pick];
-        std::move_backward(all.begin() + static_cast<std::ptrdiff_t>(next),
-                           all.begin() + static_cast<std::ptrdiff_t>(pick),
-                           all.begin() + static_cast<std::ptrdiff_t>(pick) + 1);
-        all[next] = way;
+        if (next < kPicked) {
+            // The shortest of those left, first among equals.
+            std::size_t pick = next;
+            for (std::size_t k = next + 1; k < count; ++k) {
+                if (all[k].length < all[pick].length) {
+                    pick = k;
+                }
+            }
+            const Way way = all[pick];
+            std::move_backward(all.begin() + static_cast<std::ptrdiff_t>(next),
+                               all.begin() + static_cast<std::ptrdiff_t>(pick),
+                               all.begin() + static_cast<std::ptrdiff_t>(pick) + 1);
+            all[next] = way;
+        }
+        const Way way = all[next];
         if (way.length > limit) {
             const std::size_t s = way.index < sources_.size()
                                       ? way.index
@@ -300,7 +544,7 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) con
             }
         } else {
             const std::size_t c = way.index - sources_.size();
-            if (paths_->sees(point, corners[c])) {
+            if (paths_->wraps(point, c) && paths_->sees(point, corners[c])) {
                 return {cornerSource_[c], way.length};
             }
         }
@@ -343,26 +587,28 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, const CornerSight
     if (closest == sources_.size()) {
         return best;
     }
-    if (closestLength > limit || paths_->sees(point, sources_[closest])) {
-        return {closest, closestLength};
-    }
-    std::vector<std::pair<double, std::size_t>> direct;
-    for (std::size_t s = 0; s < sources_.size(); ++s) {
-        const double length = gap(point, sources_[s]);
-        if (length < best.distance && s != closest) {
-            direct.emplace_back(length, s);
+    // Then the next nearest, by length and index, one at a time: few are nearer than the way
+    // round a corner.
+    for (;;) {
+        if (closestLength > limit || paths_->sees(point, sources_[closest])) {
+            return {closest, closestLength};
+        }
+        const std::size_t after = closest;
+        const double afterLength = closestLength;
+        closest = sources_.size();
+        closestLength = best.distance;
+        for (std::size_t s = 0; s < sources_.size(); ++s) {
+            const double length = gap(point, sources_[s]);
+            if ((length > afterLength || (length == afterLength && s > after)) &&
+                length < closestLength) {
+                closest = s;
+                closestLength = length;
+            }
+        }
+        if (closest == sources_.size()) {
+            return best;
         }
     }
-    std::sort(direct.begin(), direct.end());
-    for (const auto& [length, s] : direct) {
-        if (length > limit) {
-            return {s, length};
-        }
-        if (paths_->sees(point, sources_[s])) {
-            return {s, length};
-        }
-    }
-    return best;
 }
 
 }  // namespace core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -8,43 +9,74 @@
 
 #include "polygon.h"
 
-// Walking distances inside a room's outline: the shortest path between two points that never
-// leaves the outline (it may run along the walls), bending only at the re-entrant corners. In a
-// convex room that path is the straight line. Plain C++.
+// Walking distances inside a room: the shortest path between two points that never leaves the
+// outline nor enters a hole (it may run along the walls), bending only at the re-entrant corners.
+// In a convex room that path is the straight line. Plain C++.
 namespace core {
 
 constexpr double kUnreachable = std::numeric_limits<double>::infinity();
 
-// One room outline, ready for many questions about paths inside it. The outline must be a simple
-// ring (ringFault() None) that runs counter-clockwise, in metres.
+// One room, ready for many questions about paths inside it: its outline, a simple ring that runs
+// counter-clockwise, and the holes in it (columns, shafts, voids: simple rings inside the outline
+// and apart from each other, either way round), in metres. The walls are the edges of both.
 class RoomPaths {
   public:
-    explicit RoomPaths(Ring outline);
+    explicit RoomPaths(Ring outline, std::vector<Ring> holes = {});
 
-    [[nodiscard]] const Ring& outline() const { return outline_; }
+    [[nodiscard]] const Ring& outline() const { return rings_.front(); }
+    // The outline, then the holes turned clockwise: the room lies to the left of every wall.
+    [[nodiscard]] const std::vector<Ring>& rings() const { return rings_; }
     // No re-entrant corner: every two points of the room see each other.
     [[nodiscard]] bool convex() const { return corners_.empty(); }
-    // The re-entrant corners (interior angle above 180°), where shortest paths bend.
+    // The re-entrant corners (interior angle above 180°), where shortest paths bend: those of the
+    // outline and the corners of the holes that stick out into the room.
     [[nodiscard]] const std::vector<PlanPoint>& corners() const { return corners_; }
-    // The shortest path inside the room from corner i to corner j.
+    // The shortest path inside the room from corner i to corner j among those that leave and
+    // meet them bending round them (wraps()): exact wherever a shortest path passes both.
     [[nodiscard]] double cornerDistance(std::size_t i, std::size_t j) const {
         return cornerPaths_[i * corners_.size() + j];
     }
+    // A shortest path from `from` can bend round corner i: the corner's two walls lie on one side
+    // of the line through both (a path that passes between them would be shorter cut short).
+    [[nodiscard]] bool wraps(PlanPoint from, std::size_t i) const;
 
-    // The point lies inside the outline or on it, to within a nanometre.
+    // The point lies inside the room or on a wall, to within a nanometre.
     [[nodiscard]] bool contains(PlanPoint point) const;
-    // The distance from the point to the nearest wall (edge of the outline).
-    [[nodiscard]] double wallDistance(PlanPoint point) const;
-    // The straight segment from a to b stays inside the outline; it may touch or run along the
+    // No wall lies nearer to the point than `clearance` (less a nanometre).
+    [[nodiscard]] bool clearOfWalls(PlanPoint point, double clearance) const;
+    // The straight segment from a to b stays inside the room; it may touch or run along the
     // walls and pass through corners. Both ends must lie in the room.
     [[nodiscard]] bool sees(PlanPoint a, PlanPoint b) const;
     // The length of the shortest path inside the room from a to b (both in the room).
     [[nodiscard]] double distance(PlanPoint a, PlanPoint b) const;
 
   private:
-    Ring outline_;
+    // The walls sorted into the cells of a grid over the outline's box, so that a question about
+    // a point or a short segment looks at the walls near it only.
+    struct Wall {
+        PlanPoint a;
+        PlanPoint b;
+    };
+    template <typename Visit>
+    void forCells(PlanPoint a, PlanPoint b, Visit&& visit) const;
+    [[nodiscard]] std::size_t column(double x) const;
+    [[nodiscard]] std::size_t row(double y) const;
+    [[nodiscard]] bool containsByAllWalls(PlanPoint point) const;
+
+    std::vector<Ring> rings_;
     std::vector<PlanPoint> corners_;
-    std::vector<double> cornerPaths_;  // corners_.size()² lengths, row by row
+    std::vector<std::array<PlanPoint, 2>> cornerWalls_;  // per corner: the vertices either side
+    std::vector<double> cornerPaths_;                    // corners_.size()² lengths, row by row
+    std::vector<Wall> walls_;
+    PlanPoint origin_;
+    double cell_ = 1;
+    std::size_t columns_ = 1;
+    std::size_t rows_ = 1;
+    std::vector<std::uint32_t> cellFirst_;  // per cell, where its walls start in cellWalls_
+    std::vector<std::uint32_t> cellWalls_;
+    // Per cell: 1 where its middle lies in the room, 0 outside, 2 where the middle lies on or
+    // next to a wall and the cell's points are judged by all the walls.
+    std::vector<std::uint8_t> middleInside_;
 };
 
 // The corners that one point of a room sees, and the straight distances to them: worked out once
@@ -53,17 +85,24 @@ struct CornerSight {
     std::span<const std::uint32_t> corners;  // indices into RoomPaths::corners()
     std::span<const double> gaps;            // the distance to each of them
 };
-[[nodiscard]] std::vector<std::uint32_t> visibleCorners(const RoomPaths& paths, PlanPoint point);
+// The corners that the point sees and that a shortest path from it can bend round (wraps()),
+// within `range` metres in a straight line: paths through them are exact up to that length.
+[[nodiscard]] std::vector<std::uint32_t> visibleCorners(const RoomPaths& paths, PlanPoint point,
+                                                        double range = kUnreachable);
 
 // The walking distance from any point of a room to the nearest of a set of sources (the setting
 // points). Built once for the sources; each question then costs a few visibility tests at most.
 class DistanceField {
   public:
-    // `paths` must outlive the field; the sources must lie in the room.
-    DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sources);
+    // `paths` must outlive the field; the sources must lie in the room. The ways from a source
+    // leave it only by corners within `range` metres in a straight line: distances up to that
+    // are exact, longer ones may come out longer still (or unreachable).
+    DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sources,
+                  double range = kUnreachable);
 
     [[nodiscard]] const std::vector<PlanPoint>& sources() const { return sources_; }
-    // The distance from the nearest source to corner i of paths.corners().
+    // The distance from the nearest source to corner i of paths.corners(), by the paths that
+    // bend round it (RoomPaths::wraps()): exact wherever a shortest path passes the corner.
     [[nodiscard]] double cornerDistance(std::size_t i) const { return cornerReach_[i]; }
 
     // The nearest source of a point and the walking distance to it; without sources, the index

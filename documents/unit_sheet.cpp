@@ -121,7 +121,7 @@ CalculationSheet CalculationSheet::ofProjectUnit(const core::Unit& unit,
             design.model,
             design.configuration.points,
             design.cover,
-            design.cover ? core::placingFault(unit.outline) : core::PlacingFault::None};
+            design.cover ? core::placingFault(unit.outline, unit.holes) : core::PlacingFault::None};
 }
 
 void CalculationSheet::requirementLines(const core::UnitConditions& unit) {

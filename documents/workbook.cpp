@@ -358,7 +358,7 @@ void writeCalculationRow(Sheet& sheet, std::size_t index, const core::Unit& unit
     if (d.cover) {
         // The 7.1.3 column tells whether the placed points reach the whole unit, not N ≥ N₀.
         notes << QStringLiteral("N 为平面上布置的设置点数，7.1.3 按至最近设置点的距离校核：") +
-                     reachText(*d.cover, core::placingFault(unit.outline));
+                     reachText(*d.cover, core::placingFault(unit.outline, unit.holes));
     }
     sheet.text(notes.join(QStringLiteral("；")));
 }

@@ -461,19 +461,85 @@ std::variant<std::vector<core::PlanPoint>, QString> pointsFromValue(const QJsonV
     return points;
 }
 
-// The outline of a unit of version 3 on: [[x, y], ...] in metres.
-std::variant<core::Ring, QString> outlineFromValue(const QJsonValue& value, const QString& prefix) {
-    const QString outline = outlinePrefix(prefix);
-    auto read = pointsFromValue(value, outline, kMaxPolylineVertices,
-                                {"[[0, 0], [6, 0], [6, 4]]", "顶点", "顶点"});
-    if (auto* fault = std::get_if<QString>(&read)) {
-        return std::move(*fault);
+QString holePrefix(const QString& unitPrefixText, std::size_t index) {
+    return QStringLiteral("%1的第%2个洞口").arg(outlinePrefix(unitPrefixText)).arg(index + 1);
+}
+
+// Why a unit's holes cannot be: a hole that is no room's outline, lies not wholly inside the
+// outline, or meets another hole; more vertices in all than an outline may have.
+std::optional<QString> holesFault(const core::Ring& outline, const std::vector<core::Ring>& holes,
+                                  const QString& unitPrefixText) {
+    std::size_t vertices = outline.size();
+    for (std::size_t k = 0; k < holes.size(); ++k) {
+        const QString prefix = holePrefix(unitPrefixText, k);
+        if (auto fault = outlineFault(holes[k], prefix)) {
+            return fault;
+        }
+        vertices += holes[k].size();
+        if (vertices > static_cast<std::size_t>(kMaxPolylineVertices)) {
+            return QStringLiteral("%1连同洞口顶点过多：最多%2个")
+                .arg(outlinePrefix(unitPrefixText))
+                .arg(kMaxPolylineVertices);
+        }
+        if (!core::ringInside(holes[k], outline)) {
+            return QStringLiteral("%1不在轮廓之内").arg(prefix);
+        }
+        for (std::size_t other = 0; other < k; ++other) {
+            if (!core::ringsApart(holes[k], holes[other])) {
+                return QStringLiteral("%1与第%2个洞口相交或重叠").arg(prefix).arg(other + 1);
+            }
+        }
     }
-    core::Ring ring = std::move(std::get<std::vector<core::PlanPoint>>(read));
+    return std::nullopt;
+}
+
+// The outline of a unit of version 3 on: [[x, y], ...] in metres; of version 5 on, where the room
+// has holes, its rings [[[x, y], ...], ...], the outline first, then the holes.
+std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFromValue(
+    int version, const QJsonValue& value, const QString& prefix) {
+    const QString outline = outlinePrefix(prefix);
+    const PointWords words{"[[0, 0], [6, 0], [6, 4]]", "顶点", "顶点"};
+    const QJsonArray array = value.toArray();
+    const bool rings = value.isArray() && !array.isEmpty() && array[0].isArray() &&
+                       !array[0].toArray().isEmpty() && array[0].toArray()[0].isArray();
+    if (!rings) {
+        auto read = pointsFromValue(value, outline, kMaxPolylineVertices, words);
+        if (auto* fault = std::get_if<QString>(&read)) {
+            return std::move(*fault);
+        }
+        core::Ring ring = std::move(std::get<std::vector<core::PlanPoint>>(read));
+        if (auto fault = outlineFault(ring, outline)) {
+            return *fault;
+        }
+        return std::pair{std::move(ring), std::vector<core::Ring>{}};
+    }
+    if (version < 5) {
+        return QStringLiteral("版本%1的文件不能含有带洞口的%2（版本5起才有）")
+            .arg(version)
+            .arg(outline);
+    }
+    if (array.size() > kMaxPolylineVertices / 3) {
+        return QStringLiteral("%1洞口过多：%2个").arg(outline).arg(array.size() - 1);
+    }
+    std::vector<core::Ring> read;
+    for (qsizetype k = 0; k < array.size(); ++k) {
+        const QString what = k == 0 ? outline : holePrefix(prefix, static_cast<std::size_t>(k - 1));
+        auto ring = pointsFromValue(array[k], what, kMaxPolylineVertices, words);
+        if (auto* fault = std::get_if<QString>(&ring)) {
+            return std::move(*fault);
+        }
+        read.push_back(std::move(std::get<std::vector<core::PlanPoint>>(ring)));
+    }
+    core::Ring ring = std::move(read.front());
+    std::vector<core::Ring> holes(std::make_move_iterator(read.begin() + 1),
+                                  std::make_move_iterator(read.end()));
     if (auto fault = outlineFault(ring, outline)) {
         return *fault;
     }
-    return ring;
+    if (auto fault = holesFault(ring, holes, prefix)) {
+        return *fault;
+    }
+    return std::pair{std::move(ring), std::move(holes)};
 }
 
 QString planPrefix(const QString& unitPrefixText) {
@@ -660,11 +726,13 @@ std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& v
         unit.points = static_cast<int>(n);
     }
     if (object.contains(kOutlineKey)) {
-        auto outline = outlineFromValue(object[kOutlineKey], prefix);
+        auto outline = outlineFromValue(version, object[kOutlineKey], prefix);
         if (auto* fault = std::get_if<QString>(&outline)) {
             return *fault;
         }
-        unit.outline = std::move(std::get<core::Ring>(outline));
+        auto& [ring, holes] = std::get<std::pair<core::Ring, std::vector<core::Ring>>>(outline);
+        unit.outline = std::move(ring);
+        unit.holes = std::move(holes);
     }
     if (object.contains(kPlanKey)) {
         auto plan = planFromValue(object[kPlanKey], prefix);
@@ -761,6 +829,11 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
         if (auto fault = outlineFault(unit.outline, outlinePrefix(prefix))) {
             return fault;
         }
+        if (auto fault = holesFault(unit.outline, unit.holes, prefix)) {
+            return fault;
+        }
+    } else if (!unit.holes.empty()) {
+        return QStringLiteral("%1有洞口却没有轮廓“%2”").arg(prefix, kOutlineKey);
     }
     if (unit.plan) {
         if (unit.outline.empty()) {
@@ -805,11 +878,22 @@ QJsonObject projectObject(const core::Project& project) {
             object.insert(kPointsKey, *unit.points);
         }
         if (!unit.outline.empty()) {
-            QJsonArray outline;
-            for (const core::PlanPoint& p : unit.outline) {
-                outline.append(QJsonArray{p.x, p.y});
+            const auto ringValue = [](const core::Ring& ring) {
+                QJsonArray points;
+                for (const core::PlanPoint& p : ring) {
+                    points.append(QJsonArray{p.x, p.y});
+                }
+                return points;
+            };
+            if (unit.holes.empty()) {
+                object.insert(kOutlineKey, ringValue(unit.outline));
+            } else {
+                QJsonArray rings{ringValue(unit.outline)};
+                for (const core::Ring& hole : unit.holes) {
+                    rings.append(ringValue(hole));
+                }
+                object.insert(kOutlineKey, rings);
             }
-            object.insert(kOutlineKey, outline);
         }
         if (unit.plan) {
             QJsonObject plan;

@@ -12,8 +12,9 @@
 // The project file (.fep): a building's calculation units as UTF-8 JSON. Only the inputs of each
 // unit are kept; everything derived is worked out again by core::design() when the file is read.
 // Version 2 adds the book's cover and signatures ("info"), version 3 a unit's room on a floor plan
-// ("outline", "plan"), version 4 the setting points placed in it ("setPoints"); an older file
-// reads with the defaults of those and is saved as version 4.
+// ("outline", "plan"), version 4 the setting points placed in it ("setPoints"), version 5 the
+// holes in a room (an "outline" of rings, the outline first); an older file reads with the
+// defaults of those and is saved as version 5.
 namespace io {
 
 inline constexpr char kProjectSuffix[] = "fep";
@@ -21,7 +22,7 @@ inline constexpr char kProjectMimeType[] = "application/x-fire-extinguisher-proj
 // The "format" member that marks a project file.
 inline constexpr char kProjectFormat[] = "fire-extinguisher-project";
 // The version this program writes, and the newest it reads.
-constexpr int kProjectVersion = 4;
+constexpr int kProjectVersion = 5;
 // The dates a book may carry; the file writes them as yyyy-MM-dd.
 constexpr std::chrono::year_month_day kEarliestDate{std::chrono::year{1900}, std::chrono::January,
                                                     std::chrono::day{1}};

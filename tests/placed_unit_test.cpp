@@ -144,6 +144,15 @@ TEST(ReachMap, DrawsTheReachByWalkingDistance) {
     // A longer reach misses nothing; without points, all is missed.
     EXPECT_TRUE(core::reachMap(kL, {{7.5, 12}}, 20).uncovered.size() == 0);
     EXPECT_FALSE(core::reachMap(kL, {}, 20).uncovered.empty());
+    // A column is no part of the room: without points all but the column is missed.
+    const core::ReachMap column = core::reachMap({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {}, 20,
+                                                 10000, {{{4, 4}, {6, 4}, {6, 6}, {4, 6}}});
+    double missedArea = 0;
+    for (const core::PlanBox& box : column.uncovered) {
+        EXPECT_FALSE(box.min.x < 5 && box.max.x > 5 && box.min.y < 5 && box.max.y > 5);
+        missedArea += (box.max.x - box.min.x) * (box.max.y - box.min.y);
+    }
+    EXPECT_NEAR(missedArea, 96, 1);
 }
 
 // Outlines too large or too intricate to place and check in reasonable time are refused, and
@@ -153,7 +162,9 @@ TEST(PlacedUnit, LargeAndIntricateOutlinesAreNotPlaced) {
         const char* name;
         core::Ring outline;
         core::PlacingFault fault;
+        std::vector<core::Ring> holes;
     };
+    const core::Ring column{{0.5, 0.5}, {1, 0.5}, {1, 1}, {0.5, 1}};
     // A comb of `teeth` teeth 1 m wide and 5 m long on a 2 m back: two corners for each gap.
     const auto comb = [](int teeth) {
         core::Ring ring{{0, 0}, {2.0 * teeth - 1, 0}};
@@ -169,18 +180,33 @@ TEST(PlacedUnit, LargeAndIntricateOutlinesAreNotPlaced) {
         return ring;
     };
     const Case cases[] = {
-        {"hall of 40 000 m²", {{0, 0}, {200, 0}, {200, 200}, {0, 200}}, core::PlacingFault::None},
+        {"hall of 40 000 m²",
+         {{0, 0}, {200, 0}, {200, 200}, {0, 200}},
+         core::PlacingFault::None,
+         {}},
         {"hall of 40 401 m²",
          {{0, 0}, {201, 0}, {201, 201}, {0, 201}},
-         core::PlacingFault::TooLarge},
-        {"comb of 200 gaps", comb(201), core::PlacingFault::None},
-        {"comb of 201 gaps", comb(202), core::PlacingFault::TooIntricate},
+         core::PlacingFault::TooLarge,
+         {}},
+        {"hall of 40 401 m² less a shaft of 441 m²",
+         {{0, 0}, {201, 0}, {201, 201}, {0, 201}},
+         core::PlacingFault::None,
+         {{{90, 90}, {111, 90}, {111, 111}, {90, 111}}}},
+        {"comb of 200 gaps", comb(201), core::PlacingFault::None, {}},
+        {"comb of 201 gaps", comb(202), core::PlacingFault::TooIntricate, {}},
+        // Each corner of a column sticks out into the room.
+        {"comb of 199 gaps and a column", comb(200), core::PlacingFault::TooIntricate, {column}},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(core::ringFault(c.outline), core::RingFault::None) << c.name;
-        EXPECT_EQ(core::placingFault(c.outline), c.fault) << c.name;
-        EXPECT_EQ(core::placingFault(core::counterClockwise(c.outline)), c.fault) << c.name;
+        EXPECT_EQ(core::placingFault(c.outline, c.holes), c.fault) << c.name;
+        EXPECT_EQ(core::placingFault(core::counterClockwise(c.outline), c.holes), c.fault)
+            << c.name;
     }
+    // The area of an outline is net of its holes.
+    core::Unit hall = room(cases[0].outline, {}, core::Hazard::Medium);
+    hall.holes = {column};
+    EXPECT_EQ(core::outlineArea(hall), 40000 - 0.25);
     core::Unit huge = room(cases[1].outline, {{100, 100}}, core::Hazard::Medium);
     EXPECT_FALSE(core::placeUnit(huge).has_value());
     const core::UnitDesign d = core::design(huge);

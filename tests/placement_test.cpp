@@ -6,6 +6,7 @@
 #include <boost/geometry/algorithms/covered_by.hpp>
 #include <boost/geometry/geometries/point_xy.hpp>
 #include <boost/geometry/geometries/polygon.hpp>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -59,10 +60,10 @@ const QualityCase kQuality[] = {
     {"Hall60By60", rectangle(60, 60), 20, 6, 5},
     {"RoundHallOfRadius25", roundHall(25), 20, 4, 4},
     {"Store2By2", rectangle(2, 2), 15, 1, 1},
-    // Four points reach the corners of their 8.75 × 15 m shares within R − kDemandMargin with
-    // 7 mm to spare. Two cannot do: the left one would have to reach (0, 0), (0, 15) and
+    // Four points reach the corners of their 8.7 × 15 m shares within R − kDemandMargin with
+    // 10 mm to spare. Two cannot do: the left one would have to reach (0, 0), (0, 15) and
     // (17, 7.5), whose circle has a radius of 10.2 m.
-    {"Rectangle35By15", rectangle(35, 15), 9, 4, 3},
+    {"Rectangle34p8By15", rectangle(34.8, 15), 9, 4, 3},
 };
 
 class Quality : public ::testing::TestWithParam<QualityCase> {};
@@ -107,9 +108,10 @@ const CoverCase kCovers[] = {
      std::hypot(0.5, 4) + 8 * std::sqrt(2.0),
      {16, 0}},
     {"LWithAPointInEachArm", kL, {{4, 12}, {12, 4}}, 15, true, std::hypot(4, 12), {0, 0}},
-    // Within R by 0.30 m only: the margin the proof keeps is 0.31 m.
-    {"InsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.30, false, 10, {8, 6}},
-    {"OutsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.32, true, 10, {8, 6}},
+    // Within R by 0.31 m only: the margin the proof keeps is 0.32 m, the sagitta of a curved
+    // wall's chords included.
+    {"InsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.31, false, 10, {8, 6}},
+    {"OutsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.33, true, 10, {8, 6}},
     {"FarthestBetweenTheGrids",
      rectangle(1.03, 1.03),
      {{0.01, 0.01}},
@@ -121,6 +123,79 @@ const CoverCase kCovers[] = {
 };
 
 class Cover : public ::testing::TestWithParam<CoverCase> {};
+
+// A room of 10 × 10 m with a column of 4 × 4 m in its middle and a point at (1, 5): the way to the
+// far corners goes round the column, 2√2 + √58 = 10.44 m (10.30 m in a straight line).
+TEST(Cover, GoesRoundAColumn) {
+    const std::vector<Ring> column{{{3, 3}, {7, 3}, {7, 7}, {3, 7}}};
+    const CoverCheck near = checkCover(rectangle(10, 10), {{1, 5}}, 10.7, column);
+    EXPECT_FALSE(near.proven);
+    EXPECT_NEAR(near.farthest, 2 * std::sqrt(2.0) + std::sqrt(58.0), 1e-9);
+    EXPECT_TRUE(checkCover(rectangle(10, 10), {{1, 5}}, 10.8, column).proven);
+    EXPECT_TRUE(checkCover(rectangle(10, 10), {{1, 5}}, 10.7).proven);
+}
+
+// A hall of 30 × 20 m with a column of 2 × 2 m and one of 0.6 × 0.6 m where points go in the hall
+// without them: no point in a column nor nearer its walls than kWallClearance, and proven.
+TEST(Placement, KeepsOutOfColumns) {
+    const Ring hall = rectangle(30, 20);
+    const std::vector<Ring> columns{{{13.4, 4}, {15.4, 4}, {15.4, 6}, {13.4, 6}},
+                                    {{3.4, 6.3}, {4, 6.3}, {4, 6.9}, {3.4, 6.9}}};
+    const Placement placement = placeSettingPoints(hall, 9, columns);
+    EXPECT_TRUE(placement.proven);
+    expectClearOfTheWalls(hall, placement);
+    for (const Ring& column : columns) {
+        for (const PlanPoint p : placement.points) {
+            const PlanBox box = bounds(column);
+            const double dx = std::max({box.min.x - p.x, 0.0, p.x - box.max.x});
+            const double dy = std::max({box.min.y - p.y, 0.0, p.y - box.max.y});
+            EXPECT_GE(std::hypot(dx, dy), kWallClearance - 1e-9) << p.x << ", " << p.y;
+        }
+    }
+    EXPECT_TRUE(checkCover(hall, placement.points, 9, columns).proven);
+    EXPECT_FALSE(checkCover(hall, placement.points, 9).farthest > placement.farthest);
+}
+
+// A comb of 12 000 m² with 240 re-entrant corners: 121 teeth 2.49 m wide and 20 m long on a spine
+// of 600 × 10 m. Its cost grows with the square of the corners at most: it places within seconds.
+TEST(Placement, EndsInAManyCorneredComb) {
+    Ring comb{{0, 0}, {600, 0}};
+    const double width = 600.0 / 241;
+    for (int k = 120; k >= 0; --k) {
+        const double right = (2 * k + 1) * width;
+        comb.push_back({right, 30});
+        comb.push_back({right - width, 30});
+        if (k > 0) {
+            comb.push_back({right - width, 10});
+            comb.push_back({right - 2 * width, 10});
+        }
+    }
+    const auto begun = std::chrono::steady_clock::now();
+    const Placement placement = placeSettingPoints(comb, 20);
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
+    EXPECT_TRUE(placement.proven);
+    EXPECT_EQ(placement.points.size(), 121U);  // one in each tooth
+}
+
+// The caller's progress hears of every step, and stops the placing when it says so.
+TEST(Placement, ReportsProgressAndStops) {
+    std::vector<double> heard;
+    const Placement done = placeSettingPoints(rectangle(30, 20), 9, {}, [&heard](double at) {
+        heard.push_back(at);
+        return true;
+    });
+    EXPECT_TRUE(done.proven && !done.stopped);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+    EXPECT_EQ(heard.back(), 1);
+    int calls = 0;
+    const Placement stopped = placeSettingPoints(rectangle(30, 20), 9, {}, [&calls](double) {
+        ++calls;
+        return false;
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(stopped.stopped && stopped.points.empty() && !stopped.proven);
+}
 
 TEST_P(Cover, IsProvenOrNot) {
     const CoverCase& c = GetParam();

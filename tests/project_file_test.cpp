@@ -26,13 +26,14 @@ using namespace tests;
 using namespace std::chrono_literals;
 using std::chrono::December, std::chrono::February, std::chrono::January;
 
-// A room of a floor plan: an L of 84 m² with coordinates that binary fractions cannot hold, and
-// its setting points placed, one where a third of a metre never ends in binary or decimal and one
-// that a new outline left outside.
+// A room of a floor plan: an L of 84 m² with coordinates that binary fractions cannot hold and a
+// column of 1 m² in it, and its setting points placed, one where a third of a metre never ends in
+// binary or decimal and one that a new outline left outside.
 core::Unit roomUnit() {
     core::Unit unit = makeUnit("会议室", A, 84);
     unit.outline = {{100.1, 20.3}, {110.1, 20.3}, {110.1, 26.3},
                     {106.1, 26.3}, {106.1, 30.3}, {100.1, 30.3}};
+    unit.holes = {{{101.1, 21.3}, {102.1, 21.3}, {102.1, 22.3}, {101.1, 22.3}}};
     unit.plan = core::PlanSource{"一层平面.dxf", "房间", "2F", "mm", "一层"};
     unit.setPoints = {{100.1 + 1.0 / 3, 20.3 + 2.0 / 3}, {103.05, 27.5}, {120.7, -4e-7}};
     return unit;
@@ -66,7 +67,7 @@ TEST(ProjectFile, KeepsEveryInputThroughSaveAndRead) {
     const QJsonObject first = projectObject(project)[u"units"_s][0].toObject();
     EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s) ||
                  first.contains(u"setPoints"_s));
-    EXPECT_EQ(projectObject(project)[u"version"_s], 4);
+    EXPECT_EQ(projectObject(project)[u"version"_s], 5);
 }
 
 // The file as another program would write it reads as the same project, so that the writer and
@@ -169,7 +170,7 @@ std::vector<BadFile> badFiles() {
         {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
         {"OtherFormat", withTop(R"("format": "other", "version": 1)"), "不是灭火器配置工程文件"},
         {"NoFormat", withTop(R"("version": 1)"), "不是灭火器配置工程文件"},
-        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 5, "x": 0)"), "此文件由较新版本保存，请升级程序"},
+        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 6, "x": 0)"), "此文件由较新版本保存，请升级程序"},
         {"VersionText", withTop(R"("format": "fire-extinguisher-project", "version": "1")"), "版本号“version”值“1”无效"},
         {"UnknownTopKey", kHead + R"(, "units": [], "author": "x"})", "含有未知的键“author”"},
         {"NoUnits", kHead + "}", "缺少键“units”"},
@@ -230,6 +231,10 @@ std::vector<BadFile> badFiles() {
         {"SetPointNull", withPoints("[[0.2, 0.2], [0.2, 0.3], [null, 0.2]]"), "第2个计算单元的设置点“setPoints”第3个点无效：应为两个数 [x, y]"},
         {"SetPointsTooMany", withPoints(manyPoints(core::kMaxPoints + 1)), "第2个计算单元的设置点“setPoints”过多：1000个，最多999个"},
         {"SetPointsWithoutOutline", withRoom(R"("setPoints": [[0.2, 0.2]])", 4), "第2个计算单元有设置点“setPoints”却没有轮廓“outline”"},
+        {"HolesInVersion4", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [2, 1], [1, 2]]])", 4), "版本4的文件不能含有带洞口的第2个计算单元的轮廓“outline”（版本5起才有）"},
+        {"HoleOutside", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[8, 8], [9, 8], [8, 9]]])", 5), "第2个计算单元的轮廓“outline”的第1个洞口不在轮廓之内"},
+        {"HolesCrossing", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [3, 1], [1, 3]], [[2, 0.5], [4, 0.5], [2, 2]]])", 5), "第2个计算单元的轮廓“outline”的第2个洞口与第1个洞口相交或重叠"},
+        {"HoleBowtie", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [3, 3], [3, 1], [1, 2]]])", 5), "第2个计算单元的轮廓“outline”的第1个洞口自相交"},
         {"PlanUnitUnknown", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "furlong"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“furlong”无效"},
     };
 }
@@ -303,7 +308,7 @@ TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
     EXPECT_EQ(saveProject(placed, fileName), std::nullopt);
     const core::Project kept = placed;
     const std::pair<std::function<void(core::Unit&)>, QString> faults[] = {
-        {[](core::Unit& u) { u.outline.clear(), u.plan.reset(); },
+        {[](core::Unit& u) { u.outline.clear(), u.holes.clear(), u.plan.reset(); },
          u"第1个计算单元有设置点“setPoints”却没有轮廓“outline”"_s},
         {[](core::Unit& u) {
              u.setPoints.push_back({101, 21});
@@ -313,6 +318,10 @@ TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
          u"第1个计算单元的设置点“setPoints”第8个点无效：坐标应为有限的数"_s},
         {[](core::Unit& u) { u.setPoints[0].x = std::numeric_limits<double>::quiet_NaN(); },
          u"第1个计算单元的设置点“setPoints”第1个点无效：坐标应为有限的数"_s},
+        {[](core::Unit& u) {
+             u.holes.push_back({{99, 21}, {101, 21}, {101, 22}, {99, 22}});
+         },
+         u"第1个计算单元的轮廓“outline”的第2个洞口不在轮廓之内"_s},
     };
     for (const auto& [spoil, why] : faults) {
         core::Project spoiled = kept;

@@ -87,6 +87,32 @@ TEST(RoomPaths, FindsTheReEntrantCornersOnly) {
     EXPECT_TRUE(RoomPaths({{0, 0}, {5, 0}, {10, 0}, {10, 4}, {0, 4}}).convex());
 }
 
+// A room of 10 × 10 m with a column of 2 × 2 m in its middle: the walls of a hole bound the room
+// as the outline's do, and its corners are where paths bend.
+TEST(RoomPaths, GoRoundAColumn) {
+    const RoomPaths paths({{0, 0}, {10, 0}, {10, 10}, {0, 10}},
+                          {{{4, 4}, {4, 6}, {6, 6}, {6, 4}}});  // clockwise: turned as it should
+    EXPECT_EQ(paths.corners().size(), 4U);
+    EXPECT_FALSE(paths.contains({5, 5}));
+    EXPECT_TRUE(paths.contains({4, 5}));  // on the column's wall
+    EXPECT_FALSE(paths.clearOfWalls({3.8, 5}, 0.3));
+    const struct {
+        PlanPoint from;
+        PlanPoint to;
+        bool seen;
+        double distance;
+    } cases[] = {
+        {{0, 5}, {10, 5}, false, 2 * std::sqrt(17.0) + 2},  // between the sides' midpoints
+        {{0, 4}, {10, 4}, true, 10},                        // along the column's wall
+        {{5, 0}, {5, 10}, false, 2 * std::sqrt(17.0) + 2},
+        {{3, 3}, {7, 7}, false, 2 * std::sqrt(10.0)},  // round a corner of the column
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(paths.sees(c.from, c.to), c.seen) << c.from.x << ", " << c.from.y;
+        EXPECT_NEAR(paths.distance(c.from, c.to), c.distance, 1e-9) << c.from.x << ", " << c.from.y;
+    }
+}
+
 struct FieldCase {
     const char* name;
     const Ring* room;

@@ -244,7 +244,7 @@ class RoomItem final : public QGraphicsItem {
         }
         const bool reshaped = polygon != polygon_ || holes != holes_;
         if (reshaped || unit.setPoints != setPoints_) {
-            showReach({}, 0);
+            showReach({}, {}, 0);
         }
         if (reshaped) {
             prepareGeometryChange();
@@ -290,7 +290,7 @@ class RoomItem final : public QGraphicsItem {
     [[nodiscard]] const std::vector<PointItem*>& pointItems() const { return points_; }
 
     // The reach of the points at R drawn over the room; R 0 takes it away.
-    void showReach(const core::Ring& outline, int reach) {
+    void showReach(const core::Ring& outline, const std::vector<core::Ring>& holes, int reach) {
         if (reach == reachShown_) {
             return;
         }
@@ -298,7 +298,9 @@ class RoomItem final : public QGraphicsItem {
         reachItem_ = nullptr;
         reachShown_ = reach;
         if (reach > 0 && !setPoints_.empty()) {
-            reachItem_ = new ReachItem(this, shape(), core::reachMap(outline, setPoints_, reach));
+            reachItem_ =
+                new ReachItem(this, shape(),
+                              core::reachMap(outline, setPoints_, reach, core::kReachCells, holes));
         }
     }
     [[nodiscard]] const ReachItem* reachItem() const { return reachItem_; }
@@ -1047,7 +1049,7 @@ void PlanView::unitsChanged(int first, int last) {
         const auto row = static_cast<std::size_t>(reachRow_);
         reachRow_ = -1;
         if (row < rooms_.size() && rooms_[row] != nullptr) {
-            rooms_[row]->showReach({}, 0);
+            rooms_[row]->showReach({}, {}, 0);
         }
     }
     updateReach();
@@ -1182,14 +1184,15 @@ void PlanView::updateReach() {
     }
     if (reachRow_ != row && reachRow_ >= 0 && static_cast<std::size_t>(reachRow_) < rooms_.size() &&
         rooms_[static_cast<std::size_t>(reachRow_)] != nullptr) {
-        rooms_[static_cast<std::size_t>(reachRow_)]->showReach({}, 0);
+        rooms_[static_cast<std::size_t>(reachRow_)]->showReach({}, {}, 0);
     }
     reachRow_ = row;
     if (row < 0) {
         return;
     }
     const core::UnitDesign& d = model_->unitDesign(row);
-    rooms_[static_cast<std::size_t>(row)]->showReach(model_->unit(row).outline,
+    const core::Unit& unit = model_->unit(row);
+    rooms_[static_cast<std::size_t>(row)]->showReach(unit.outline, unit.holes,
                                                      d.cover ? d.cover->reach : 0);
 }
 

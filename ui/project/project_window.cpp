@@ -718,7 +718,7 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
         }
         const core::Unit& unit = model_->unit(rows[static_cast<std::size_t>(i)]);
         const QString name = documents::qs(unit.name);
-        if (core::placingFault(unit.outline) != core::PlacingFault::None) {
+        if (core::placingFault(unit.outline, unit.holes) != core::PlacingFault::None) {
             tooMany << name;
             continue;
         }
