@@ -700,8 +700,10 @@ void ProjectWindow::placeSettingPoints() {
 
 void ProjectWindow::placeRows(const std::vector<int>& rows) {
     const auto total = static_cast<int>(rows.size());
-    QProgressDialog progress(QStringLiteral("正在布置设置点…"), QStringLiteral("取消"), 0, total,
-                             dialogParent());
+    // The bar moves within a unit too, and 取消 stops a unit that takes long.
+    constexpr int kStepsPerUnit = 100;
+    QProgressDialog progress(QStringLiteral("正在布置设置点…"), QStringLiteral("取消"), 0,
+                             total * kStepsPerUnit, dialogParent());
     progress.setWindowTitle(QStringLiteral("布置设置点"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(placingProgressAfterMs);
@@ -712,7 +714,7 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
     int placedUnits = 0;
     std::size_t placedPoints = 0;
     for (int i = 0; i < total; ++i) {
-        progress.setValue(i);
+        progress.setValue(i * kStepsPerUnit);
         if (progress.wasCanceled()) {
             return;  // nothing changes
         }
@@ -722,7 +724,14 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
             tooMany << name;
             continue;
         }
-        const std::optional<core::Placement> placement = core::placeUnit(unit);
+        const std::optional<core::Placement> placement =
+            core::placeUnit(unit, [&progress, i](double done) {
+                progress.setValue(i * kStepsPerUnit + static_cast<int>(done * (kStepsPerUnit - 1)));
+                return !progress.wasCanceled();
+            });
+        if (placement && placement->stopped) {
+            return;  // nothing changes
+        }
         if (!placement) {
             unconfigurable << name;
             continue;
@@ -742,7 +751,7 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
             placed.emplace_back(rows[static_cast<std::size_t>(i)], std::move(after));
         }
     }
-    progress.setValue(total);
+    progress.setValue(total * kStepsPerUnit);
     if (!placed.empty()) {
         auto* step = new QUndoCommand(QStringLiteral("布置设置点"));
         for (auto& [row, after] : placed) {
