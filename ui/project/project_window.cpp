@@ -3,6 +3,7 @@
 #include <QAbstractItemDelegate>
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -726,7 +727,12 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
         }
         const std::optional<core::Placement> placement =
             core::placeUnit(unit, [&progress, i](double done) {
-                progress.setValue(i * kStepsPerUnit + static_cast<int>(done * (kStepsPerUnit - 1)));
+                // setValue() alone lets events through only when the value changes.
+                const int value = i * kStepsPerUnit + static_cast<int>(done * (kStepsPerUnit - 1));
+                if (value != progress.value()) {
+                    progress.setValue(value);
+                }
+                QCoreApplication::processEvents();
                 return !progress.wasCanceled();
             });
         if (placement && placement->stopped) {
