@@ -580,7 +580,7 @@ std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
         }
     }
     if (!unitFromName(object[kDrawingUnitKey].toString())) {
-        return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、m 或 inch")
+        return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、dm、m、inch、ft 等长度单位")
             .arg(plan, kDrawingUnitKey, valueText(object[kDrawingUnitKey]));
     }
     return source;
@@ -841,7 +841,7 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
                 .arg(prefix, kPlanKey, kOutlineKey);
         }
         if (!unitFromName(fromUtf8(unit.plan->unit))) {
-            return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、m 或 inch")
+            return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、dm、m、inch、ft 等长度单位")
                 .arg(planPrefix(prefix), kDrawingUnitKey, quoted(fromUtf8(unit.plan->unit)));
         }
     }
