@@ -168,24 +168,30 @@ RoomPaths::RoomPaths(Ring outline, std::vector<Ring> holes) {
 
 namespace {
 
+// One direction of the grid: its cells' size and number.
+struct GridAxis {
+    double cell;
+    std::size_t count;
+};
+
 // The cell of an offset along the grid, the first or the last for one beyond them (or not a
 // number).
-std::size_t cellOf(double offset, double cell, std::size_t count) {
-    const double at = std::floor(offset / cell);
+std::size_t cellOf(double offset, GridAxis axis) {
+    const double at = std::floor(offset / axis.cell);
     if (!(at > 0)) {
         return 0;
     }
-    return at < static_cast<double>(count - 1) ? static_cast<std::size_t>(at) : count - 1;
+    return at < static_cast<double>(axis.count - 1) ? static_cast<std::size_t>(at) : axis.count - 1;
 }
 
 }  // namespace
 
 std::size_t RoomPaths::column(double x) const {
-    return cellOf(x - origin_.x, cell_, columns_);
+    return cellOf(x - origin_.x, {cell_, columns_});
 }
 
 std::size_t RoomPaths::row(double y) const {
-    return cellOf(y - origin_.y, cell_, rows_);
+    return cellOf(y - origin_.y, {cell_, rows_});
 }
 
 // Calls visit(cell) for every cell that the segment from a to b meets or passes within kNear of
