@@ -239,29 +239,13 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
             const std::size_t lowest = index(std::min(a.y, b.y) - kNear - grid.origin.y, grid.ny);
             const std::size_t highest = index(std::max(a.y, b.y) + kNear - grid.origin.y, grid.ny);
             for (std::size_t j = lowest; j <= highest; ++j) {
-                double left = std::min(a.x, b.x);
-                double right = std::max(a.x, b.x);
-                if (a.y != b.y) {
-                    const double bottom = grid.node(0, j).y - kNear;
-                    const double top = grid.node(0, j + 1).y + kNear;
-                    double from = (bottom - a.y) / (b.y - a.y);
-                    double to = (top - a.y) / (b.y - a.y);
-                    if (from > to) {
-                        std::swap(from, to);
-                    }
-                    from = std::max(from, 0.0);
-                    to = std::min(to, 1.0);
-                    if (from > to) {
-                        continue;
-                    }
-                    left = a.x + from * (b.x - a.x);
-                    right = a.x + to * (b.x - a.x);
-                    if (left > right) {
-                        std::swap(left, right);
-                    }
+                const std::optional<XSpan> span =
+                    spanInBand(a, b, {grid.node(0, j).y - kNear, grid.node(0, j + 1).y + kNear});
+                if (!span) {
+                    continue;
                 }
-                const std::size_t first = index(left - kNear - grid.origin.x, grid.nx);
-                const std::size_t last = index(right + kNear - grid.origin.x, grid.nx);
+                const std::size_t first = index(span->left - kNear - grid.origin.x, grid.nx);
+                const std::size_t last = index(span->right + kNear - grid.origin.x, grid.nx);
                 for (std::size_t i = first; i <= last; ++i) {
                     walled[j * grid.nx + i] = true;
                 }

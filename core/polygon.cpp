@@ -158,6 +158,25 @@ std::pair<bool, bool> tangentArcs(const std::vector<BulgeVertex>& closedPolyline
 
 }  // namespace
 
+std::optional<XSpan> spanInBand(PlanPoint a, PlanPoint b, YBand band) {
+    if (a.y == b.y) {
+        return XSpan{std::min(a.x, b.x), std::max(a.x, b.x)};
+    }
+    double from = (band.bottom - a.y) / (b.y - a.y);
+    double to = (band.top - a.y) / (b.y - a.y);
+    if (from > to) {
+        std::swap(from, to);
+    }
+    from = std::max(from, 0.0);
+    to = std::min(to, 1.0);
+    if (from > to) {
+        return std::nullopt;
+    }
+    const double left = a.x + from * (b.x - a.x);
+    const double right = a.x + to * (b.x - a.x);
+    return XSpan{std::min(left, right), std::max(left, right)};
+}
+
 PlanBox bounds(const Ring& ring) {
     if (ring.empty()) {
         return {};

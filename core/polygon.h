@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Room outlines on a floor plan: closed rings of points in the plane, their area, their
@@ -70,6 +71,19 @@ enum class RingFault : std::uint8_t {
     SelfIntersecting,  // its edges cross or touch other than at their shared vertices
 };
 [[nodiscard]] RingFault ringFault(const Ring& ring);
+
+// A band of the plane between two heights, and a range of x.
+struct YBand {
+    double bottom = 0;
+    double top = 0;
+};
+struct XSpan {
+    double left = 0;
+    double right = 0;
+};
+// The part of the segment from a to b that lies within the band, as its smallest and largest x;
+// none where the segment misses the band. A level segment is taken whole.
+[[nodiscard]] std::optional<XSpan> spanInBand(PlanPoint a, PlanPoint b, YBand band);
 
 // The area in m² rounded up to the next 0.01 m², so that rounding never under-sizes; an area
 // within 1e-11 of itself above a multiple of 0.01 m² is taken as that multiple, so that binary

@@ -202,29 +202,16 @@ void RoomPaths::forCells(PlanPoint a, PlanPoint b, Visit&& visit) const {
     const std::size_t lowest = row(std::min(a.y, b.y) - kNear);
     const std::size_t highest = row(std::max(a.y, b.y) + kNear);
     for (std::size_t j = lowest; j <= highest; ++j) {
-        double left = std::min(a.x, b.x);
-        double right = std::max(a.x, b.x);
-        if (a.y != b.y && lowest != highest) {
-            const double bottom = origin_.y + static_cast<double>(j) * cell_ - kNear;
-            const double top = bottom + cell_ + 2 * kNear;
-            double from = (bottom - a.y) / (b.y - a.y);
-            double to = (top - a.y) / (b.y - a.y);
-            if (from > to) {
-                std::swap(from, to);
-            }
-            from = std::max(from, 0.0);
-            to = std::min(to, 1.0);
-            if (from > to) {
-                continue;
-            }
-            left = a.x + from * (b.x - a.x);
-            right = a.x + to * (b.x - a.x);
-            if (left > right) {
-                std::swap(left, right);
-            }
+        // Within one row the whole segment; else its piece in the row's band.
+        const double bottom = origin_.y + static_cast<double>(j) * cell_ - kNear;
+        const std::optional<XSpan> span =
+            lowest == highest ? XSpan{std::min(a.x, b.x), std::max(a.x, b.x)}
+                              : spanInBand(a, b, {bottom, bottom + cell_ + 2 * kNear});
+        if (!span) {
+            continue;
         }
-        const std::size_t first = column(left - kNear);
-        const std::size_t last = column(right + kNear);
+        const std::size_t first = column(span->left - kNear);
+        const std::size_t last = column(span->right + kNear);
         for (std::size_t i = first; i <= last; ++i) {
             if (!visit(j * columns_ + i)) {
                 return;
