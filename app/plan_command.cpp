@@ -222,23 +222,13 @@ int importPlan(const PlanImportRequest& request) {
         std::ranges::any_of(found, [](const io::PlanLayer& layer) { return layer.outlines > 0; });
     QStringList layers;
     for (const QString& asked : request.layers) {
-        // Named as the drawing names it; a layer of that very spelling before those that differ
-        // in case only.
-        QStringList named;
-        for (const io::PlanLayer& layer : found) {
-            if (layer.name == asked) {
-                named = QStringList{layer.name};
-                break;
-            }
-            if (layer.name.compare(asked, Qt::CaseInsensitive) == 0) {
-                named << layer.name;
-            }
-        }
-        if (named.isEmpty()) {
+        // Matched without case, as planRooms() takes them.
+        const io::PlanLayer* named = io::layerNamed(found, asked);
+        if (named == nullptr) {
             return summed(refuse(QStringLiteral("平面图“%1”中没有图层“%2”")
                                      .arg(QDir::toNativeSeparators(request.drawing), asked)));
         }
-        layers << named;
+        layers << named->name;
     }
     if (request.layers.isEmpty()) {
         QStringList withOutlines;
