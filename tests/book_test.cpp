@@ -317,38 +317,17 @@ TEST_F(Book, EveryAgentsUnitFitsOnOnePage) {
     EXPECT_EQ(starts.back(), pages.size() - 1);
 }
 
-// A unit whose setting points are placed on its plan states them and their reach in its sheet,
-// as a reviewer reads it from the book: N as placed beside the estimate, 7.1.3 as the farthest
-// distance rounded up, met or not.
-TEST_F(Book, APlacedUnitStatesItsPointsAndTheirReach) {
+// A placed unit's sheet reaches the book (its lines are the sheet's, checked there): its 7.1.3
+// line, wrapped where pdftotext breaks it.
+TEST_F(Book, APlacedUnitStatesItsReach) {
     core::Project project;
     project.name = "平面布置";
-    project.units = {tests::placedCorridor(), tests::placedL()};
+    project.units = {tests::placedL()};
     const QString fileName = write(project);
     SKIP_UNLESS_PDF_TOOLS_ANSWER();
-    const QStringList pages = pageTexts(fileName);
-    const std::vector<qsizetype> starts = unitPages(project, pages);
-    ASSERT_EQ(starts.size(), 2U);
-    ASSERT_LT(starts[1], pages.size());
-    // N₀'s subscript reads as a plain 0; a long line wraps where pdftotext breaks it.
-    const std::pair<qsizetype, std::vector<QString>> expected[] = {
-        {starts[0],
-         {u"设置点数 N：4（按平面布置，估算值 N0 = 1）"_s,
-          u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 15.1 m，满足"_s}},
-        {starts[1],
-         {u"设置点数 N：1（按平面布置，估算值 N0 = 1）"_s,
-          u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m：最大 15.4 m，不满足，"
-          u"设置点未覆盖全部平面"_s}},
-    };
-    for (const auto& [page, lines] : expected) {
-        const QString text = bare(pages[page]);
-        for (const QString& line : lines) {
-            EXPECT_TRUE(text.contains(bare(line))) << line.toStdString() << '\n'
-                                                   << pages[page].toStdString();
-        }
-        EXPECT_FALSE(text.contains(u"设置点数不少于估算值"_s));
-    }
-    EXPECT_FALSE(bare(pages[starts[0]]).contains(u"不满足"_s));
+    EXPECT_TRUE(bare(pageTexts(fileName).join(QString()))
+                    .contains(bare(u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m："
+                                   u"最大 15.4 m，不满足，设置点未覆盖全部平面"_s)));
 }
 
 }  // namespace

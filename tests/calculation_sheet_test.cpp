@@ -223,8 +223,6 @@ INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
         "GB 55036-2022 10.0.3 所有设置点灭火级别之和不小于 S/U = 20A：20A，满足",
         "6.1.1（GB 55036-2022 10.0.3）一个计算单元内配置的灭火器数量不得少于2具：10具，满足",
         "手提式\t1千克\tMF/ABC1\t1A\t否"}},
-    SheetLines{"hydrantsAndSystem", {A, Medium, K05, kAbove, kAbc, "1500"}, {
-        "Q = K·S/U = 0.5×1500/75 = 10", "计算单元最小需配灭火级别 Q：10A", "设计需配灭火级别：20A"}},
     SheetLines{"timesThirteenQGoverns", {A, Medium, K10, kFun, kAbc, "1500"}, {
         "Q = 1.3K·S/U = 1.3×1.0×1500/75 = 26", "Q ≥ S/U，按 Q = 26A 配置", "设计需配灭火级别：26A"}},
     SheetLines{"classB", {B, Medium, K09, kAbove, Agent::Foam, "1000"}, {

@@ -101,18 +101,16 @@ TEST_P(PlanDrawing, ReadsAsWritten) {
         layers << layer.toString();
     }
     EXPECT_EQ(drawing.layers, layers);
-    std::map<QString, int> unknown;
-    const QJsonObject expectedUnknown = expected[u"unknown"].toObject();
-    for (auto i = expectedUnknown.begin(); i != expectedUnknown.end(); ++i) {
-        unknown[i.key()] = i.value().toInt();
-    }
-    EXPECT_EQ(drawing.unknownEntities, unknown);
-    std::map<QString, int> other;
-    const QJsonObject expectedOther = expected[u"other"].toObject();
-    for (auto i = expectedOther.begin(); i != expectedOther.end(); ++i) {
-        other[i.key()] = i.value().toInt();
-    }
-    EXPECT_EQ(drawing.otherEntities, other);
+    const auto counts = [&expected](const QString& key) {
+        std::map<QString, int> counted;
+        const QJsonObject object = expected[key].toObject();
+        for (auto i = object.begin(); i != object.end(); ++i) {
+            counted[i.key()] = i.value().toInt();
+        }
+        return counted;
+    };
+    EXPECT_EQ(drawing.unknownEntities, counts(u"unknown"_s));
+    EXPECT_EQ(drawing.otherEntities, counts(u"other"_s));
     EXPECT_EQ(drawing.paperSpaceEntities, expected[u"paperSpace"].toInt());
 }
 

@@ -5,25 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "placed_rooms.h"
 #include "project.h"
 #include "reach_map.h"
 
 namespace {
 
+using tests::kCorridorPoints;
+const core::Ring& kL = tests::kLOutline;
+const core::Ring& kCorridor = tests::kCorridorOutline;
+
 core::Unit room(core::Ring outline, std::vector<core::PlanPoint> points, core::Hazard hazard,
                 core::FireClass fireClass = core::FireClass::A) {
-    core::Unit unit;
-    unit.name = "房间";
+    core::Unit unit = tests::placedRoom("房间", std::move(outline), std::move(points), hazard);
     unit.choices.fireClass = fireClass;
-    unit.choices.hazard = hazard;
-    unit.choices.area = core::area(outline);
-    unit.outline = std::move(outline);
-    unit.setPoints = std::move(points);
     return unit;
 }
-
-const core::Ring kL{{0, 0}, {16, 0}, {16, 8}, {8, 8}, {8, 16}, {0, 16}};
-const core::Ring kCorridor{{0, 0}, {3, 0}, {3, 120}, {0, 120}};
 
 struct Case {
     const char* name;
@@ -39,16 +36,16 @@ struct Case {
 // clang-format off
 const Case kCases[] = {
     // The corridor's four points reach it all, though the estimate asks for one only.
-    {"Corridor", room(kCorridor, {{1.5, 15}, {1.5, 45}, {1.5, 75}, {1.5, 105}}, core::Hazard::Medium), 4, 1, 20, true, 15.0, 15.1},
+    {"Corridor", tests::placedCorridor(), 4, 1, 20, true, 15.0, 15.1},
     // By straight lines (7.5, 12) reaches the L's far corner (16, 0) within 14.71 m; walking round
     // the re-entrant corner (8, 8) it is 15.35 m away: not within R = 15 m.
-    {"LByPath", room(kL, {{7.5, 12}}, core::Hazard::Serious), 1, 1, 15, false, 15.3, 15.36},
+    {"LByPath", tests::placedL(), 1, 1, 15, false, 15.3, 15.36},
     // The same point reaches the L within R = 20 m of a lighter hazard.
     {"LWithALongerReach", room(kL, {{7.5, 12}}, core::Hazard::Medium), 1, 1, 20, true, 15.3, 15.36},
     // A point that a new outline left outside reaches nothing.
     {"PointOutside", room(kL, {{12, 12}, {4, 4}}, core::Hazard::Medium), 2, 1, 20, false, 0, 30},
     // Class E takes the B rating's distances: 12 m at a medium hazard.
-    {"ClassE", room(kCorridor, {{1.5, 15}, {1.5, 45}, {1.5, 75}, {1.5, 105}}, core::Hazard::Medium, core::FireClass::E), 4, 2, 12, false, 15.0, 15.1},
+    {"ClassE", room(kCorridor, kCorridorPoints, core::Hazard::Medium, core::FireClass::E), 4, 2, 12, false, 15.0, 15.1},
 };
 // clang-format on
 
