@@ -1,6 +1,7 @@
 // The floor plan beside the project's table, offscreen: its floors, the selection it shares with
 // the table through clicks on both, the warning colour in its pixels, fitting, zooming and panning,
-// the 查看 menu, and the plan following the model through edits, undo and a new project.
+// the 查看 menu, the plan following the model through edits, undo and a new project, and setting
+// points placed from the 工具 menu and the plan's, their reach drawn, and 取消.
 #include <gtest/gtest.h>
 
 #include <QtTest>
@@ -577,6 +578,185 @@ TEST_F(PlanViewTest, FollowsEditsUndoAndNewRows) {
         clickRoom(row);
         EXPECT_EQ(tableSelection(), std::vector<int>{row});
     }
+}
+
+// A unit of the outline, its area the outline's, of the hazard.
+core::Unit room(const char* name, core::Ring outline, core::Hazard hazard) {
+    core::Unit unit = tests::makeUnit(name, core::FireClass::A, core::area(outline));
+    unit.choices.hazard = hazard;
+    unit.outline = std::move(outline);
+    return unit;
+}
+
+constexpr double kLx = 10;  // where the L lies on the floor: [0,8]×[0,16] and [0,16]×[0,8]
+
+// A corridor of 3 × 120 m (R = 20 m), the L beside it (a serious hazard: R = 15 m), an office, and
+// a unit without an outline.
+core::Project floorOfFour() {
+    return {"办公楼",
+            {room("走廊", {{0, 0}, {3, 0}, {3, 120}, {0, 120}}, core::Hazard::Medium),
+             room("资料室",
+                  {{kLx, 0}, {kLx + 16, 0}, {kLx + 16, 8}, {kLx + 8, 8}, {kLx + 8, 16}, {kLx, 16}},
+                  core::Hazard::Serious),
+             room("办公室", {{30, 0}, {42, 0}, {42, 10}, {30, 10}}, core::Hazard::Medium),
+             tests::makeUnit("楼梯间", core::FireClass::A, 20)}};
+}
+
+// Setting points placed from the window and the plan on floorOfFour.
+class PlacementTest : public PlanViewTest {
+  protected:
+    PlacementTest() {
+        window->resize(1400, 800);
+        window->model()->setProject(floorOfFour());
+        QCoreApplication::processEvents();
+    }
+
+    [[nodiscard]] const core::Unit& unit(int row) const { return window->model()->unit(row); }
+    [[nodiscard]] QString cell(int row, int column, int role = Qt::DisplayRole) const {
+        return window->model()->index(row, column).data(role).toString();
+    }
+
+    void placeFromTheMenu() {
+        window->table()->setFocus();
+        tests::clickMenuItem(window->toolsMenu(), u"布置设置点"_s);
+    }
+};
+
+// 工具 → 布置设置点 places the selected units with an outline in one step; N and 校核 follow their
+// points, N is no longer typed, and the points are drawn. Undo takes all the points back. A
+// harder hazard shortens R from 20 to 15 m: the corridor's points no longer reach its ends, and
+// 校核 asks for placing again until undone.
+TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
+    window->table()->selectAll();
+    ASSERT_TRUE(window->placeAction()->isEnabled());
+    placeFromTheMenu();
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
+    EXPECT_EQ(unit(0).setPoints.size(), 4U);  // the corridor: four, where N0 = 1
+    EXPECT_GE(unit(1).setPoints.size(), 1U);
+    EXPECT_EQ(unit(2).setPoints.size(), 1U);
+    EXPECT_TRUE(unit(3).setPoints.empty());
+    const std::size_t points =
+        unit(0).setPoints.size() + unit(1).setPoints.size() + unit(2).setPoints.size();
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              u"已布置 3 个计算单元，共 %1 个设置点"_s.arg(points));
+    EXPECT_EQ(cell(0, ProjectModel::Points), u"4"_s);
+    EXPECT_EQ(cell(0, ProjectModel::Points, Qt::ToolTipRole),
+              u"按平面布置的设置点数（估算值 N₀ = 1）"_s);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(cell(row, ProjectModel::Check), u"满足"_s) << row;
+        EXPECT_FALSE(window->model()->flags(window->model()->index(row, ProjectModel::Points)) &
+                     Qt::ItemIsEditable);
+    }
+    EXPECT_EQ(window->undoStack()->count(), 1);
+    EXPECT_EQ(window->undoStack()->undoText(), u"布置设置点"_s);
+    window->undoStack()->undo();
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_TRUE(unit(row).setPoints.empty()) << row;
+    }
+    EXPECT_EQ(cell(0, ProjectModel::Points), u"1"_s);
+    window->undoStack()->redo();
+    EXPECT_EQ(unit(0).setPoints.size(), 4U);
+
+    // A point's red disc at the office's point, its reach shown.
+    window->table()->selectRow(2);
+    QCoreApplication::processEvents();
+    ASSERT_NE(plan().reachShown(), nullptr);
+    tests::keepPicture(*window, u"plan-placed"_s);
+    const QColor disc =
+        viewport()->grab().toImage().pixelColor(at(unit(2).setPoints.front()).toPoint());
+    EXPECT_GT(disc.red(), 150);
+    EXPECT_LT(disc.green(), 80);
+
+    window->table()->selectRow(0);
+    ASSERT_TRUE(window->model()->setData(window->model()->index(0, ProjectModel::Hazard),
+                                         static_cast<int>(core::Hazard::Serious), Qt::EditRole));
+    EXPECT_EQ(cell(0, ProjectModel::Check), u"不满足 7.1.3"_s);
+    EXPECT_TRUE(cell(0, ProjectModel::Check, Qt::ToolTipRole)
+                    .contains(u"7.1.3 保护距离或平面已变，请重新布置设置点"_s));
+    EXPECT_TRUE(plan().reachMissesSome());
+    window->undoStack()->undo();
+    EXPECT_EQ(cell(0, ProjectModel::Check), u"满足"_s);
+    EXPECT_FALSE(plan().reachMissesSome());
+
+    // Nothing to place for a unit without an outline.
+    window->table()->selectRow(3);
+    EXPECT_FALSE(window->placeAction()->isEnabled());
+}
+
+// One point at (7.5, 12) of the L fails 7.1.3 by the way round its corner, and the plan hatches
+// the far corner (16, 0) no point reaches. Placed from the plan's context menu, the L is covered.
+TEST_F(PlacementTest, TheLByPathIsNotCoveredUntilPlaced) {
+    core::Unit l = unit(1);
+    l.setPoints = {{kLx + 7.5, 12}};
+    window->model()->setProject({"办公楼", {unit(3), l}});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cell(1, ProjectModel::Check), u"不满足 7.1.3"_s);
+    EXPECT_TRUE(window->model()->checkFails(1));
+
+    const QPoint inside = at({kLx + 4, 4}).toPoint();
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, inside);
+    ASSERT_EQ(window->table()->currentIndex().row(), 1);
+    ASSERT_NE(plan().reachShown(), nullptr);
+    EXPECT_TRUE(plan().reachMissesSome());
+    const QImage image = viewport()->grab().toImage();
+    tests::keepPicture(*viewport(), u"plan-l-uncovered"_s);
+    const auto red = [&image](QRect rect) {
+        int count = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() > 150 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    const int side = static_cast<int>(roomRect(1).width() / 10);
+    const QPoint corner = at({kLx + 16, 0}).toPoint();
+    EXPECT_GT(red(QRect(corner - QPoint(side, side), corner - QPoint(3, 3))), 0);
+    const QPoint covered = at({kLx + 2, 2}).toPoint();
+    EXPECT_EQ(red(QRect(covered, covered + QPoint(side, side))), 0);
+
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, inside, viewport()->mapToGlobal(inside));
+    QApplication::sendEvent(viewport(), &menuEvent);
+    ASSERT_TRUE(plan().menu()->isVisible());
+    tests::clickMenuItem(plan().menu(), u"布置设置点"_s);
+    EXPECT_NE(unit(1).setPoints, l.setPoints);
+    EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
+    ASSERT_NE(plan().reachShown(), nullptr);
+    EXPECT_FALSE(plan().reachMissesSome());
+}
+
+// A workshop shaped as a comb of 120 teeth, seconds to place, with the progress shown at once;
+// 取消 stops it within the room and changes nothing.
+TEST_F(PlacementTest, CancelChangesNothing) {
+    core::Ring comb{{0, 0}, {358.5, 0}};
+    for (int tooth = 119; tooth >= 0; --tooth) {
+        const double left = 3.0 * tooth;
+        comb.insert(comb.end(), {{left + 1.5, 35}, {left, 35}});
+        if (tooth > 0) {
+            comb.insert(comb.end(), {{left, 5}, {left - 1.5, 5}});
+        }
+    }
+    window->model()->setProject({"厂房", {room("车间", comb, core::Hazard::Medium)}});
+    window->table()->selectAll();
+    window->placingProgressAfterMs = 0;
+    bool cancelled = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* progress = window->findChild<QProgressDialog*>();
+        if (progress != nullptr && progress->isVisible() && !cancelled) {
+            cancelled = true;
+            EXPECT_EQ(progress->labelText(), u"正在布置设置点…"_s);
+            tests::keepPicture(*progress, u"placing-progress"_s);
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        }
+    });
+    poll.start(10);
+    window->placeSettingPoints();
+    poll.stop();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(window->undoStack()->count(), 0);
+    EXPECT_TRUE(unit(0).setPoints.empty());
 }
 
 }  // namespace
