@@ -1,15 +1,21 @@
 // The floor plan beside the project's table, offscreen: its floors, the selection it shares with
 // the table through clicks on both, the warning colour in its pixels, fitting, zooming and panning,
-// the 查看 menu, and the plan following the model through edits, undo and a new project.
+// the 查看 menu, the plan following the model through edits, undo and a new project, and setting
+// points placed from the 工具 menu and the plan's, their reach drawn, and 取消. The import of a
+// floor plan: its dialog clicked and typed through (the drawing's unit, the location, the layers,
+// the outlines that do not come in and why, the objects that cannot be read), the rooms added as
+// one undoable step, and the same drawing imported again only once the user agrees.
 #include <gtest/gtest.h>
 
 #include <QtTest>
 #include <QtWidgets>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "menu_click.h"
+#include "plan_import_dialog.h"
 #include "plan_view.h"
 #include "preview_support.h"
 #include "project_model.h"
@@ -22,6 +28,7 @@ namespace {
 
 [[maybe_unused]] auto* const kHome = ::testing::AddGlobalTestEnvironment(new tests::TemporaryHome);
 
+using ui::PlanImportDialog;
 using ui::PlanView;
 using ui::ProjectModel;
 using ui::ProjectWindow;
@@ -165,6 +172,22 @@ class PlanViewTest : public ::testing::Test {
         return selectedRows(*window->table()->selectionModel(), window->model()->rowCount());
     }
 
+    // The pixels of the image in the rectangle, or in the disc of `radius` about its middle, that
+    // pass.
+    template <typename Pass>
+    static int pixels(const QImage& image, QRectF rect, Pass pass, double radius = 1e9) {
+        int n = 0;
+        const QRect r = rect.toAlignedRect();
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const bool in = std::hypot(x - rect.center().x(), y - rect.center().y()) <= radius;
+                n += in && pass(image.pixelColor(x, y)) ? 1 : 0;
+            }
+        }
+        return n;
+    }
+    static bool red(const QColor& c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; }
+
     void wheel(QPointF point, int notches) const {
         QWheelEvent event(point, plan().view()->viewport()->mapToGlobal(point), {},
                           {0, 120 * notches}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
@@ -214,14 +237,8 @@ TEST_F(PlanViewTest, AThirtyRoomFloorShowsEveryLabelUntilZoomedOut) {
     clickRoom(5);  // 会议室
     // Dark pixels inside the rooms, off their walls: the labels.
     const auto textPixels = [this](const QImage& image, int row) {
-        const QRect inside = roomRect(row).toAlignedRect().adjusted(4, 4, -4, -4);
-        int dark = 0;
-        for (int y = inside.top(); y <= inside.bottom(); ++y) {
-            for (int x = inside.left(); x <= inside.right(); ++x) {
-                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
-            }
-        }
-        return dark;
+        return pixels(image, roomRect(row).toAlignedRect().adjusted(4, 4, -4, -4),
+                      [](const QColor& c) { return qGray(c.rgb()) < 128; });
     };
     const QImage fitted = viewport()->grab().toImage();
     tests::keepPicture(*window, u"plan-30-rooms"_s);
@@ -312,13 +329,7 @@ TEST_F(PlanViewTest, RowsClickedInTheTableSelectTheirRoomsOnTheirFloor) {
 // selected room is filled in blue.
 TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
     const auto redPixels = [](const QImage& image, const QRect& rect) {
-        int red = 0;
-        for (int y = rect.top(); y <= rect.bottom(); ++y) {
-            for (int x = rect.left(); x <= rect.right(); ++x) {
-                red += QColor(image.pixel(x, y)) == ui::kCheckFailedColor ? 1 : 0;
-            }
-        }
-        return red;
+        return pixels(image, rect, [](const QColor& c) { return c == ui::kCheckFailedColor; });
     };
     // Red all round its walls (a line 2 pixels wide), or at most on some of them and none inside.
     const auto drawnFailing = [&](int row) {
@@ -378,30 +389,16 @@ TEST_F(PlanViewTest, LabelsKeepOutOfColumnsAndOffSettingPoints) {
     QCoreApplication::processEvents();
     const QImage image = viewport()->grab().toImage();
     tests::keepPicture(*window, u"plan-column-and-point"_s);
-    // Pixels of the rectangle, or of the disc of `radius` about its middle, that pass.
-    const auto count = [&image](QRectF rect, auto pass, double radius = 1e9) {
-        int n = 0;
-        const QRect r = rect.toAlignedRect();
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            for (int x = r.left(); x <= r.right(); ++x) {
-                n += std::hypot(x - rect.center().x(), y - rect.center().y()) <= radius &&
-                             pass(image.pixelColor(x, y))
-                         ? 1
-                         : 0;
-            }
-        }
-        return n;
-    };
     const auto dark = [](const QColor& c) { return qGray(c.rgb()) < 80; };
     const QRectF column(at({5, 6}), at({7, 4}));
     const QRectF inColumn = column.adjusted(3, 3, -3, -3);
-    EXPECT_EQ(count(inColumn, [](const QColor& c) { return c == Qt::white; }),
-              count(inColumn, [](const QColor&) { return true; }));
-    EXPECT_GT(count(roomRect(0).adjusted(4, 4, -4, -4), dark), 20);
+    EXPECT_EQ(pixels(image, inColumn, [](const QColor& c) { return c == Qt::white; }),
+              pixels(image, inColumn, [](const QColor&) { return true; }));
+    EXPECT_GT(pixels(image, roomRect(0).adjusted(4, 4, -4, -4), dark), 20);
     const QPointF point = at({13.5, 1.5});
-    EXPECT_EQ(count(QRectF(point, point).adjusted(-10, -10, 10, 10), dark, 10), 0);
+    EXPECT_EQ(pixels(image, QRectF(point, point).adjusted(-10, -10, 10, 10), dark, 10), 0);
     EXPECT_GT(image.pixelColor(point.toPoint()).red(), 150);
-    EXPECT_GT(count(roomRect(1).adjusted(4, 4, -4, -4), dark), 20);
+    EXPECT_GT(pixels(image, roomRect(1).adjusted(4, 4, -4, -4), dark), 20);
 }
 
 // 适合窗口 fits the floor again after zooming in, from its key F, its button and the 查看 menu.
@@ -577,6 +574,480 @@ TEST_F(PlanViewTest, FollowsEditsUndoAndNewRows) {
         clickRoom(row);
         EXPECT_EQ(tableSelection(), std::vector<int>{row});
     }
+}
+
+// A unit of the outline, its area the outline's, of the hazard.
+core::Unit room(const char* name, core::Ring outline, core::Hazard hazard) {
+    core::Unit unit = tests::makeUnit(name, core::FireClass::A, core::area(outline));
+    unit.choices.hazard = hazard;
+    unit.outline = std::move(outline);
+    return unit;
+}
+
+constexpr double kLx = 10;  // where the L lies on the floor: [0,8]×[0,16] and [0,16]×[0,8]
+
+// A corridor of 3 × 120 m (R = 20 m), the L beside it (a serious hazard: R = 15 m), an office, and
+// a unit without an outline.
+core::Project floorOfFour() {
+    return {"办公楼",
+            {room("走廊", {{0, 0}, {3, 0}, {3, 120}, {0, 120}}, core::Hazard::Medium),
+             room("资料室",
+                  {{kLx, 0}, {kLx + 16, 0}, {kLx + 16, 8}, {kLx + 8, 8}, {kLx + 8, 16}, {kLx, 16}},
+                  core::Hazard::Serious),
+             room("办公室", {{30, 0}, {42, 0}, {42, 10}, {30, 10}}, core::Hazard::Medium),
+             tests::makeUnit("楼梯间", core::FireClass::A, 20)}};
+}
+
+// Setting points placed from the window and the plan on floorOfFour.
+class PlacementTest : public PlanViewTest {
+  protected:
+    PlacementTest() {
+        window->resize(1400, 800);
+        window->model()->setProject(floorOfFour());
+        QCoreApplication::processEvents();
+    }
+
+    [[nodiscard]] const core::Unit& unit(int row) const { return window->model()->unit(row); }
+    [[nodiscard]] QString cell(int row, int column, int role = Qt::DisplayRole) const {
+        return window->model()->index(row, column).data(role).toString();
+    }
+
+    void placeFromTheMenu() {
+        window->table()->setFocus();
+        tests::clickMenuItem(window->toolsMenu(), u"布置设置点"_s);
+    }
+};
+
+// 工具 → 布置设置点 places the selected units with an outline in one step; N and 校核 follow their
+// points, N is no longer typed, and the points are drawn. Undo takes all the points back. A
+// harder hazard shortens R from 20 to 15 m: the corridor's points no longer reach its ends, and
+// 校核 asks for placing again until undone.
+TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
+    window->table()->selectAll();
+    ASSERT_TRUE(window->placeAction()->isEnabled());
+    placeFromTheMenu();
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
+    EXPECT_EQ(unit(0).setPoints.size(), 4U);  // the corridor: four, where N0 = 1
+    EXPECT_GE(unit(1).setPoints.size(), 1U);
+    EXPECT_EQ(unit(2).setPoints.size(), 1U);
+    EXPECT_TRUE(unit(3).setPoints.empty());
+    const std::size_t points =
+        unit(0).setPoints.size() + unit(1).setPoints.size() + unit(2).setPoints.size();
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              u"已布置 3 个计算单元，共 %1 个设置点"_s.arg(points));
+    EXPECT_EQ(cell(0, ProjectModel::Points), u"4"_s);
+    EXPECT_EQ(cell(0, ProjectModel::Points, Qt::ToolTipRole),
+              u"按平面布置的设置点数（估算值 N₀ = 1）"_s);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(cell(row, ProjectModel::Check), u"满足"_s) << row;
+        EXPECT_FALSE(window->model()->flags(window->model()->index(row, ProjectModel::Points)) &
+                     Qt::ItemIsEditable);
+    }
+    EXPECT_EQ(window->undoStack()->count(), 1);
+    EXPECT_EQ(window->undoStack()->undoText(), u"布置设置点"_s);
+    window->undoStack()->undo();
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_TRUE(unit(row).setPoints.empty()) << row;
+    }
+    EXPECT_EQ(cell(0, ProjectModel::Points), u"1"_s);
+    window->undoStack()->redo();
+    EXPECT_EQ(unit(0).setPoints.size(), 4U);
+
+    // A point's red disc at the office's point, its reach shown.
+    window->table()->selectRow(2);
+    QCoreApplication::processEvents();
+    ASSERT_NE(plan().reachShown(), nullptr);
+    tests::keepPicture(*window, u"plan-placed"_s);
+    const QColor disc =
+        viewport()->grab().toImage().pixelColor(at(unit(2).setPoints.front()).toPoint());
+    EXPECT_TRUE(red(disc)) << disc.name().toStdString();
+
+    window->table()->selectRow(0);
+    ASSERT_TRUE(window->model()->setData(window->model()->index(0, ProjectModel::Hazard),
+                                         static_cast<int>(core::Hazard::Serious), Qt::EditRole));
+    EXPECT_EQ(cell(0, ProjectModel::Check), u"不满足 7.1.3"_s);
+    EXPECT_TRUE(cell(0, ProjectModel::Check, Qt::ToolTipRole)
+                    .contains(u"7.1.3 保护距离或平面已变，请重新布置设置点"_s));
+    EXPECT_TRUE(plan().reachMissesSome());
+    window->undoStack()->undo();
+    EXPECT_EQ(cell(0, ProjectModel::Check), u"满足"_s);
+    EXPECT_FALSE(plan().reachMissesSome());
+
+    // Nothing to place for a unit without an outline.
+    window->table()->selectRow(3);
+    EXPECT_FALSE(window->placeAction()->isEnabled());
+}
+
+// One point at (7.5, 12) of the L fails 7.1.3 by the way round its corner, and the plan hatches
+// the far corner (16, 0) no point reaches. Placed from the plan's context menu, the L is covered.
+TEST_F(PlacementTest, TheLByPathIsNotCoveredUntilPlaced) {
+    core::Unit l = unit(1);
+    l.setPoints = {{kLx + 7.5, 12}};
+    window->model()->setProject({"办公楼", {unit(3), l}});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cell(1, ProjectModel::Check), u"不满足 7.1.3"_s);
+    EXPECT_TRUE(window->model()->checkFails(1));
+
+    const QPoint inside = at({kLx + 4, 4}).toPoint();
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, inside);
+    ASSERT_EQ(window->table()->currentIndex().row(), 1);
+    ASSERT_NE(plan().reachShown(), nullptr);
+    EXPECT_TRUE(plan().reachMissesSome());
+    const QImage image = viewport()->grab().toImage();
+    tests::keepPicture(*viewport(), u"plan-l-uncovered"_s);
+    const int side = static_cast<int>(roomRect(1).width() / 10);
+    const QPoint corner = at({kLx + 16, 0}).toPoint();
+    EXPECT_GT(pixels(image, QRect(corner - QPoint(side, side), corner - QPoint(3, 3)), red), 0);
+    const QPoint covered = at({kLx + 2, 2}).toPoint();
+    EXPECT_EQ(pixels(image, QRect(covered, covered + QPoint(side, side)), red), 0);
+
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, inside, viewport()->mapToGlobal(inside));
+    QApplication::sendEvent(viewport(), &menuEvent);
+    ASSERT_TRUE(plan().menu()->isVisible());
+    tests::clickMenuItem(plan().menu(), u"布置设置点"_s);
+    EXPECT_NE(unit(1).setPoints, l.setPoints);
+    EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
+    ASSERT_NE(plan().reachShown(), nullptr);
+    EXPECT_FALSE(plan().reachMissesSome());
+}
+
+// A workshop shaped as a comb of 120 teeth, seconds to place, with the progress shown at once;
+// 取消 stops it within the room and changes nothing.
+TEST_F(PlacementTest, CancelChangesNothing) {
+    core::Ring comb{{0, 0}, {358.5, 0}};
+    for (int tooth = 119; tooth >= 0; --tooth) {
+        const double left = 3.0 * tooth;
+        comb.insert(comb.end(), {{left + 1.5, 35}, {left, 35}});
+        if (tooth > 0) {
+            comb.insert(comb.end(), {{left, 5}, {left - 1.5, 5}});
+        }
+    }
+    window->model()->setProject({"厂房", {room("车间", comb, core::Hazard::Medium)}});
+    window->table()->selectAll();
+    window->placingProgressAfterMs = 0;
+    bool cancelled = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* progress = window->findChild<QProgressDialog*>();
+        if (progress != nullptr && progress->isVisible() && !cancelled) {
+            cancelled = true;
+            EXPECT_EQ(progress->labelText(), u"正在布置设置点…"_s);
+            tests::keepPicture(*progress, u"placing-progress"_s);
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        }
+    });
+    poll.start(10);
+    window->placeSettingPoints();
+    poll.stop();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(window->undoStack()->count(), 0);
+    EXPECT_TRUE(unit(0).setPoints.empty());
+}
+
+// The GBK drawing written by ezdxf: four rooms on A-AREA (74.20 m² in all), a floor boundary
+// around them, three faulty outlines, furniture on FURN and two kinds of a CAD program's own
+// objects.
+const QString kDrawing = QStringLiteral(PLAN_DRAWINGS "/r2000_gbk.dxf");
+
+io::DxfDrawing drawing(const QString& fileName) {
+    auto read = io::readDxf(fileName);
+    if (const auto* fault = std::get_if<QString>(&read)) {
+        ADD_FAILURE() << fault->toStdString();
+        return {};
+    }
+    return std::get<io::DxfDrawing>(read);
+}
+
+QTreeWidgetItem* layerItem(const PlanImportDialog& dialog, const QString& name) {
+    const auto found = dialog.layerList->findItems(name, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.front();
+}
+
+// Ticks or unticks a layer as a user does: the item made current, then the space bar.
+void toggle(PlanImportDialog& dialog, const QString& layer) {
+    QTreeWidgetItem* item = layerItem(dialog, layer);
+    ASSERT_NE(item, nullptr) << layer.toStdString();
+    dialog.layerList->setFocus();
+    dialog.layerList->setCurrentItem(item);
+    QTest::keyClick(dialog.layerList->viewport(), Qt::Key_Space);
+}
+
+QStringList column(const QTreeWidget& list, int column) {
+    QStringList texts;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        texts << list.topLevelItem(i)->text(column);
+    }
+    return texts;
+}
+
+QStringList items(const QComboBox& box) {
+    QStringList texts;
+    for (int i = 0; i < box.count(); ++i) {
+        texts << box.itemText(i);
+    }
+    return texts;
+}
+
+TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
+    PlanImportDialog dialog(kDrawing, drawing(kDrawing), QString());
+    dialog.show();
+    EXPECT_EQ(dialog.unitBox->currentText(), u"毫米"_s);
+    EXPECT_EQ(items(*dialog.unitBox),
+              (QStringList{u"毫米"_s, u"厘米"_s, u"分米"_s, u"米"_s, u"英寸"_s, u"英尺"_s}));
+    EXPECT_TRUE(dialog.unitWarning->isHidden());
+    EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
+    // The room layer proposed, the furniture's not; layers without outlines are not offered.
+    EXPECT_EQ(layerItem(dialog, u"A-AREA"_s)->checkState(0), Qt::Checked);
+    EXPECT_EQ(layerItem(dialog, u"FURN"_s)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(layerItem(dialog, u"HATCH"_s), nullptr);
+    EXPECT_EQ(dialog.summary->text().toStdString(),
+              "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：");
+    EXPECT_EQ(column(*dialog.refusedList, 2),
+              (QStringList{u"包含 4 个房间"_s, u"自相交"_s, u"面积为零"_s, u"顶点不足"_s}));
+    EXPECT_TRUE(dialog.unreadableNote->isVisible());
+    EXPECT_TRUE(dialog.unreadableNote->text().contains(u"TCH_WALL 2 个"_s));
+    EXPECT_TRUE(dialog.importButton->isEnabled());
+    tests::keepPicture(dialog, u"plan-import-dialog"_s);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* summary;
+        bool importable;
+    };
+    const Step steps[] = {
+        // A drawing in millimetres read in metres: three rooms are too large for a unit, and
+        // millimetres are offered.
+        {"metres",
+         [&] {
+             dialog.unitBox->setFocus();
+             for (int i = 0; i < 3; ++i) {
+                 QTest::keyClick(dialog.unitBox, Qt::Key_Down);
+             }
+             EXPECT_EQ(dialog.unitWarning->text().toStdString(),
+                       "按米计房间面积中位数 20000000.00 m²，图纸可能以毫米为单位。");
+             EXPECT_EQ(dialog.unitSwitch->text(), u"改按毫米计"_s);
+             QCoreApplication::processEvents();  // the layout takes in the button
+             tests::keepPicture(dialog, u"plan-import-dialog-unit"_s);
+         },
+         "将导入 1 个房间，共 7200000.00 m²。以下 7 个轮廓不导入：", true},
+        {"millimetres again", [&] { QTest::mouseClick(dialog.unitSwitch, Qt::LeftButton); },
+         "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：", true},
+        // The desk, without a name, lies in the toilet: a hole in it. Alone it is under 1 m² on a
+        // layer not proposed, and no room.
+        {"furniture too", [&] { toggle(dialog, u"FURN"_s); },
+         "将导入 4 个房间，共 73.84 m²。以下 4 个轮廓不导入：", true},
+        {"furniture only", [&] { toggle(dialog, u"A-AREA"_s); },
+         "所选图层中没有可导入的房间。以下 1 个轮廓不导入：", false},
+        {"nothing", [&] { toggle(dialog, u"FURN"_s); }, "所选图层中没有可导入的房间。", false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        EXPECT_EQ(dialog.summary->text().toStdString(), step.summary);
+        EXPECT_EQ(dialog.importButton->isEnabled(), step.importable);
+    }
+    EXPECT_TRUE(dialog.refusedList->isHidden());
+    EXPECT_TRUE(dialog.unitWarning->isHidden());
+}
+
+// Drawings filled by hand: one in miles with no outline at all, and one whose outlines lie only
+// on layers not named for rooms.
+TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedForRooms) {
+    io::DxfDrawing lines;
+    lines.unit = io::DrawingUnit::Mile;
+    lines.unitGiven = true;
+    lines.otherEntities = {{u"LINE"_s, 1240}, {u"HATCH"_s, 12}, {u"INSERT"_s, 46}};
+    lines.unknownEntities = {{u"TCH_SPACE"_s, 3}};
+    PlanImportDialog empty(u"平面图.dxf"_s, lines, QString());
+    EXPECT_EQ(empty.unitBox->currentText(), u"英里"_s);
+    EXPECT_EQ(empty.summary->text().toStdString(),
+              "图纸中没有闭合的房间轮廓：找到直线 1240 条、填充 12 个、块参照 46 个、"
+              "专用对象 TCH_SPACE 3 个；请在 CAD 中用闭合多段线描出房间，或分解块后导入，"
+              "或将专用对象导出为普通图元后导入。");
+    EXPECT_FALSE(empty.importButton->isEnabled());
+
+    io::DxfDrawing furniture;
+    const auto square = [](const char* layer, double x) {
+        return io::DxfPolyline{u"1"_s,
+                               QString::fromUtf8(layer),
+                               {{{x, 0}}, {{x + 4000, 0}}, {{x + 4000, 3000}}, {{x, 3000}}},
+                               true,
+                               false,
+                               {}};
+    };
+    furniture.polylines = {square("FURN", 0), square("0", 5000)};
+    PlanImportDialog unnamed(u"平面图.dxf"_s, furniture, QString());
+    unnamed.show();
+    EXPECT_EQ(column(*unnamed.layerList, 0), (QStringList{u"FURN"_s, u"0"_s}));
+    for (const QString& layer : {u"FURN"_s, u"0"_s}) {
+        EXPECT_EQ(layerItem(unnamed, layer)->checkState(0), Qt::Unchecked);
+    }
+    EXPECT_EQ(unnamed.summary->text().toStdString(),
+              "图纸中没有名称含“房间”“ROOM”“AREA”“面积”的图层，请勾选房间轮廓所在的图层。");
+    tests::keepPicture(unnamed, u"plan-import-dialog-unnamed"_s);
+    toggle(unnamed, u"0"_s);
+    toggle(unnamed, u"FURN"_s);
+    EXPECT_EQ(unnamed.summary->text().toStdString(), "将导入 2 个房间，共 24.00 m²。");
+}
+
+// The window, its questions answered by the test, the import dialog clicked through.
+class PlanImportWindow : public ::testing::Test {
+  protected:
+    PlanImportWindow() : window(std::make_unique<ProjectWindow>()) {
+        window->askPlanFileName = [this] { return planFile; };
+        window->showNotice = [this](const QString& text) { notices << text; };
+        window->askSaveChanges = [] { return ProjectWindow::SaveAnswer::Discard; };
+        window->askUpdateUnits = [this](const QString& text) {
+            questions << text;
+            return agree;
+        };
+        window->askPlanImport = [this](
+                                    const QString& fileName, const io::DxfDrawing& read,
+                                    const QString& proposed) -> std::optional<io::PlanImportInput> {
+            PlanImportDialog dialog(fileName, read, proposed, window.get());
+            dialog.show();
+            proposedFloors << dialog.floorEdit->text();
+            dialog.floorEdit->setFocus();
+            dialog.floorEdit->selectAll();
+            // Chinese text comes from the input method as one committed string.
+            QInputMethodEvent typed;
+            typed.setCommitString(floor);
+            QApplication::sendEvent(dialog.floorEdit, &typed);
+            QTest::mouseClick(dialog.importButton, Qt::LeftButton);
+            if (dialog.result() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return dialog.input();
+        };
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+
+    void importThroughTheMenu() {
+        for (QAction* action : window->fileMenu()->actions()) {
+            if (action->text().startsWith(u"导入平面图(DXF)"_s)) {
+                action->trigger();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no 导入平面图(DXF) in the 文件 menu";
+    }
+
+    [[nodiscard]] std::vector<std::pair<std::string, double>> rooms() const {
+        std::vector<std::pair<std::string, double>> rooms;
+        for (const core::Unit& unit : window->project().units) {
+            rooms.emplace_back(unit.location + " " + unit.name, unit.choices.area);
+        }
+        return rooms;
+    }
+
+    std::unique_ptr<ProjectWindow> window;
+    QString planFile = kDrawing;
+    QString floor = u"一层"_s;
+    bool agree = false;
+    QStringList notices;
+    QStringList questions;
+    QStringList proposedFloors;
+};
+
+TEST_F(PlanImportWindow, RoomsComeInAsOneStepAndAgainOnlyWithTheUsersAgreement) {
+    importThroughTheMenu();
+    const std::vector<std::pair<std::string, double>> imported{
+        {"一层 卫生间", 7.2}, {"一层 会议 室", 27}, {"一层 储藏室", 16}, {"一层 走廊", 24}};
+    EXPECT_EQ(rooms(), imported);
+    EXPECT_EQ(window->undoStack()->count(), 1);
+    EXPECT_EQ(window->undoStack()->undoText(), u"导入平面图"_s);
+    EXPECT_TRUE(window->isWindowModified());
+    window->undoStack()->undo();
+    EXPECT_TRUE(window->project().units.empty());
+    window->undoStack()->redo();
+    EXPECT_EQ(rooms(), imported);
+
+    // An area typed over the plan's is marked in the table.
+    ui::ProjectModel* model = window->model();
+    const QModelIndex area = model->index(0, ui::ProjectModel::Area);
+    EXPECT_FALSE(model->data(area, Qt::ToolTipRole).isValid());
+    ASSERT_TRUE(model->setData(area, 9, Qt::EditRole));
+    EXPECT_EQ(window->project().units[0].choices.area, 9);
+    EXPECT_EQ(model->data(area, Qt::ToolTipRole).toString().toStdString(),
+              "面积已手动修改，平面图面积为 7.2 m²");
+    EXPECT_TRUE(model->data(area, Qt::FontRole).value<QFont>().italic());
+
+    // The same drawing again: the typed area would give way to the plan's. Declined, nothing
+    // changes; agreed, one more step that undo takes back.
+    importThroughTheMenu();
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].contains(u"1 个计算单元（卫生间）"_s)) << questions[0].toStdString();
+    EXPECT_EQ(window->project().units[0].choices.area, 9);
+    EXPECT_EQ(window->undoStack()->count(), 2);
+    agree = true;
+    importThroughTheMenu();
+    EXPECT_EQ(rooms(), imported);
+    EXPECT_EQ(window->undoStack()->count(), 3);
+    window->undoStack()->undo();
+    EXPECT_EQ(window->project().units[0].choices.area, 9);
+
+    // Nothing new: said so, no step added.
+    window->undoStack()->redo();
+    importThroughTheMenu();
+    EXPECT_EQ(window->undoStack()->count(), 3);
+    ASSERT_FALSE(notices.isEmpty());
+    EXPECT_TRUE(notices.back().contains(u"都已导入，且没有变化"_s)) << notices.back().toStdString();
+
+    // Each time again, the floor it went to is proposed. The same drawing to another floor adds
+    // its rooms there.
+    EXPECT_EQ(proposedFloors, (QStringList{u"r2000_gbk"_s, u"一层"_s, u"一层"_s, u"一层"_s}));
+    floor = u"二层"_s;
+    importThroughTheMenu();
+    EXPECT_EQ(window->project().units.size(), 8U);
+    EXPECT_EQ(rooms().back(), (std::pair<std::string, double>{"二层 走廊", 24}));
+}
+
+// The rows imported are the ones selected. A unit placed before whose outline the drawing changes
+// so that its points no longer cover it is placed again once the user agrees, as a step of its own.
+TEST_F(PlanImportWindow, UnitsWhosePointsNoLongerCoverArePlacedAgain) {
+    const auto selected = [this] {
+        return selectedRows(*window->table()->selectionModel(), window->model()->rowCount());
+    };
+    window->addUnit(tests::makeUnit("楼梯间", core::FireClass::A, 20));
+    importThroughTheMenu();
+    EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3, 4}));
+    // Placed in the room as an earlier drawing had it, 1000 m away.
+    core::Unit moved = window->project().units[1];
+    for (core::PlanPoint& p : moved.outline) {
+        p.x += 1000;
+    }
+    window->model()->replaceUnit(1, moved);
+    window->table()->selectRow(1);
+    window->placeSettingPoints();
+    ASSERT_TRUE(window->model()->unitDesign(1).cover->proven);
+    QStringList asked;
+    window->askReplace = [&asked](const QString& text) {
+        asked << text;
+        return true;
+    };
+    agree = true;
+    importThroughTheMenu();
+    EXPECT_EQ(
+        asked,
+        QStringList{
+            u"导入改变了 1 个已布置设置点的计算单元，其设置点已不能覆盖全部平面。是否重新布置？"_s});
+    EXPECT_TRUE(window->model()->unitDesign(1).cover->proven);
+    EXPECT_EQ(window->undoStack()->undoText(), u"布置设置点"_s);
+    EXPECT_EQ(selected(), std::vector<int>{1});
+    window->undoStack()->undo();
+    EXPECT_FALSE(window->model()->unitDesign(1).cover->proven);
+}
+
+// A file that is no drawing is refused naming it, and nothing changes.
+TEST_F(PlanImportWindow, AFileThatIsNoDrawingIsRefusedByName) {
+    planFile = QStringLiteral(PLAN_DRAWINGS "/binary.dxf");
+    importThroughTheMenu();
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].contains(u"binary.dxf"_s)) << notices[0].toStdString();
+    EXPECT_TRUE(window->project().units.empty());
+    EXPECT_EQ(window->undoStack()->count(), 0);
 }
 
 }  // namespace
