@@ -245,7 +245,7 @@ TEST_F(ProjectWindowFaultsTest, AnOpenEditorsValueIsTakenFirst) {
         EXPECT_EQ(asked.size(), asks ? 1 : 0);
     }
     // An area the editor cannot take stops the save, told without a box (whose focus would end
-    // the edit); the editor stays open to be corrected.
+    // the edit), and Enter; the editor stays open, marked, to be corrected.
     ProjectWindow& w = *windows.back();
     auto* area = qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Area));
     ASSERT_NE(area, nullptr);
@@ -257,8 +257,18 @@ TEST_F(ProjectWindowFaultsTest, AnOpenEditorsValueIsTakenFirst) {
         w.statusBar()->currentMessage().startsWith(u"保护面积只有开头的“12”是数字，此值不被采用"_s))
         << w.statusBar()->currentMessage().toStdString();
     EXPECT_EQ(QApplication::focusWidget(), area);
+    EXPECT_FALSE(area->toolTip().isEmpty() || area->styleSheet().isEmpty());
     EXPECT_EQ(std::get<core::Project>(io::readProject(saveAs)).units[0].name, "办公室");
-    QTest::keyClick(area, Qt::Key_Escape);
+    const int steps = w.undoStack()->count();
+    QTest::keyClick(area, Qt::Key_Return);  // refused: the editor stays, nothing changes
+    EXPECT_EQ(QApplication::focusWidget(), area);
+    EXPECT_EQ(w.undoStack()->count(), steps);
+    retype(area, u"１２０．５㎡"_s);  // full width with a unit is taken
+    EXPECT_TRUE(area->toolTip().isEmpty());
+    QTest::keyClick(area, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.project().units[0].choices.area, 120.5);
+    EXPECT_EQ(w.model()->index(0, ProjectModel::Area).data().toString(), u"120.5"_s);
 }
 
 // A file, a link to it and a file in a linked folder take one lock and one place in 最近打开.

@@ -217,32 +217,6 @@ TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
     EXPECT_EQ(QApplication::focusWidget(), table());
 }
 
-// A text that is only partly a number keeps the editor open, marked, and changes nothing; a
-// full-width number with a unit is taken.
-TEST_F(ProjectWindowTest, AreaEditorRefusesAPartialNumberAndTakesFullWidthDigits) {
-    window->addUnit(makeUnit("办公室", core::FireClass::A, 500));
-    auto* edit = qobject_cast<QLineEdit*>(openEditor(0, ProjectModel::Area));
-    ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    QTest::keyClicks(edit, u"12abc"_s);
-    finish(edit);
-    EXPECT_EQ(QApplication::focusWidget(), edit);
-    EXPECT_FALSE(edit->toolTip().isEmpty());
-    EXPECT_FALSE(edit->styleSheet().isEmpty());
-    EXPECT_EQ(window->project().units[0].choices.area, 500);
-    EXPECT_EQ(window->undoStack()->count(), 1);  // the unit's addition only
-
-    edit->selectAll();
-    // Full-width text comes from the input method as one committed string.
-    QInputMethodEvent committed;
-    committed.setCommitString(u"１２０．５㎡"_s);
-    QApplication::sendEvent(edit, &committed);
-    EXPECT_TRUE(edit->toolTip().isEmpty());
-    finish(edit);
-    EXPECT_EQ(window->project().units[0].choices.area, 120.5);
-    EXPECT_EQ(text(0, ProjectModel::Area), u"120.5"_s);
-}
-
 // While a cell's editor is open, Delete and Insert edit its text; with the table focused they
 // remove and add units.
 TEST_F(ProjectWindowTest, DeleteAndInsertKeysActOnUnitsOnlyOutsideAnEditor) {
