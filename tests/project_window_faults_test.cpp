@@ -177,7 +177,8 @@ TEST_F(ProjectWindowFaultsTest, FailedSaveKeepsTheProjectUnsavedAndItsRecoveryCo
     EXPECT_EQ(recoveryCopies().size(), 1);
 }
 
-// A copy left behind is offered before any window shows and before the file named at start opens.
+// A copy left by a window that ended without closing is offered before any window shows and
+// before the file named at start opens; restored, it holds the changes as unsaved.
 TEST_F(ProjectWindowFaultsTest, RecoveryIsOfferedAloneAtStartBeforeTheFileOpens) {
     const QString x = writeProject(u"x.fep"_s);
     const QString b = writeProject(u"b.fep"_s);
@@ -193,9 +194,11 @@ TEST_F(ProjectWindowFaultsTest, RecoveryIsOfferedAloneAtStartBeforeTheFileOpens)
     };
     for (const auto& [name, file, given, wasAsked, shows] : cases) {
         SCOPED_TRACE(name);
-        core::Project edited = std::get<core::Project>(io::readProject(x));
-        edited.units[0].choices.area += 150;  // as a window on x left it, ending without closing
-        ASSERT_EQ(io::RecoveryCopy().write(edited, x), std::nullopt);
+        auto lost = std::make_unique<ProjectWindow>();
+        ASSERT_TRUE(lost->openFile(x));
+        lost->model()->setData(lost->model()->index(0, ProjectModel::Area), 450.0, Qt::EditRole);
+        const core::Project edited = lost->project();
+        lost.reset();  // as if the program had ended here: the window leaves its copy
         answer = given;
         app::Program program;
         program.projectWindowMade = [this](ProjectWindow& w) { answerDialogs(w); };
@@ -211,6 +214,7 @@ TEST_F(ProjectWindowFaultsTest, RecoveryIsOfferedAloneAtStartBeforeTheFileOpens)
         EXPECT_EQ(std::get<core::Project>(io::readProject(x)) == edited, given == Answer::Save);
         answer = Answer::Discard;
         w.close();
+        EXPECT_TRUE(recoveryCopies().isEmpty()) << "a clean close removes the copy";
         asked.clear();
     }
 }

@@ -82,10 +82,7 @@ class ProjectWindowTest : public ::testing::Test {
             notices << text;
             return true;
         };
-        w->askRestore = [this](const io::RecoveryCopy::Orphan&) {
-            ++restoreOffers;
-            return restore;
-        };
+        w->askRestore = [](const io::RecoveryCopy::Orphan&) { return false; };
         return w;
     }
 
@@ -120,9 +117,8 @@ class ProjectWindowTest : public ::testing::Test {
     QTemporaryDir folder;
     QString typed, printTo;  // the file names the save and print dialogs answer
     QStringList notices, suggestions, exportQuestions;
-    bool restore = false, exportAnyway = true;
+    bool exportAnyway = true;
     std::function<bool(const QString&)> askedForReal;  // the window's own question
-    int restoreOffers = 0;
     std::unique_ptr<ProjectWindow> window;
     ProjectExports* exports = nullptr;
     ProjectWindow::SaveAnswer answer = ProjectWindow::SaveAnswer::Cancel;
@@ -513,29 +509,6 @@ TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutAndASecondWindowOpensTheFil
     EXPECT_EQ(notices.size(), 1);
     EXPECT_TRUE(second->windowTitle().contains(u"只读"_s));
     EXPECT_EQ(second->project(), first->project());
-}
-
-// A window that ends without closing leaves its copy; the next window offers it and, restored,
-// holds the changes as unsaved. A clean close removes the copy.
-TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
-    window.reset();
-    ASSERT_TRUE(QDir(io::RecoveryCopy::directory()).removeRecursively());
-    auto lost = makeWindow();
-    lost->addUnit(makeUnit("办公室", core::FireClass::A, 300));
-    lost->model()->setData(lost->model()->index(0, ProjectModel::Area), 450.0, Qt::EditRole);
-    const core::Project edited = lost->project();
-    lost.reset();  // as if the program had ended here
-
-    restore = true;
-    window = makeWindow();
-    EXPECT_TRUE(window->offerRecoveryCopies());
-    EXPECT_EQ(restoreOffers, 1);
-    EXPECT_EQ(window->project(), edited);
-    EXPECT_TRUE(window->isWindowModified());
-
-    answer = ProjectWindow::SaveAnswer::Discard;
-    EXPECT_TRUE(window->close());
-    EXPECT_TRUE(entries(io::RecoveryCopy::directory()).filter(u".fep-recovery"_s).isEmpty());
 }
 
 // The book, printed and as a PDF, holds the project and every unit; a workbook typed without a
