@@ -515,6 +515,13 @@ TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutAndASecondWindowOpensTheFil
 // suffix gets ".xlsx"; the schedule and the materials are copied.
 TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     fill("科研楼");
+    // The edit menu copies the schedule (its text is outputs_test's) and the materials.
+    tests::clickMenuItem(window->editMenu(), u"复制配置表"_s);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(u"\n3\t一层\t油品库\t"_s));
+    tests::clickMenuItem(window->editMenu(), u"复制材料表"_s);
+    EXPECT_TRUE(
+        QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
+
     tests::keepPicture(*window, u"project-window"_s);
     typed = in(u"book.pdf"_s);
     tests::clickMenuItem(window->fileMenu(), u"导出计算书PDF"_s);
@@ -556,13 +563,6 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     EXPECT_EQ(entries(folder.path()),
               QStringList({u"book.pdf"_s, u"printed.pdf"_s, u"表格.xlsx"_s}));
     EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
-
-    // The edit menu copies the schedule (its text is outputs_test's) and the materials.
-    tests::clickMenuItem(window->editMenu(), u"复制配置表"_s);
-    EXPECT_TRUE(QApplication::clipboard()->text().contains(u"\n3\t一层\t油品库\t"_s));
-    tests::clickMenuItem(window->editMenu(), u"复制材料表"_s);
-    EXPECT_TRUE(
-        QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
 }
 
 // Without a project name the suggestion is named after the file, else 工程. It lies in the project
