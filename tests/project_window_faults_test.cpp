@@ -177,7 +177,8 @@ TEST_F(ProjectWindowFaultsTest, FailedSaveKeepsTheProjectUnsavedAndItsRecoveryCo
     EXPECT_EQ(recoveryCopies().size(), 1);
 }
 
-// A copy left behind is offered before any window shows and before the file named at start opens.
+// A copy left by a window that ended without closing is offered before any window shows and
+// before the file named at start opens; restored, it holds the changes as unsaved.
 TEST_F(ProjectWindowFaultsTest, RecoveryIsOfferedAloneAtStartBeforeTheFileOpens) {
     const QString x = writeProject(u"x.fep"_s);
     const QString b = writeProject(u"b.fep"_s);
@@ -193,9 +194,11 @@ TEST_F(ProjectWindowFaultsTest, RecoveryIsOfferedAloneAtStartBeforeTheFileOpens)
     };
     for (const auto& [name, file, given, wasAsked, shows] : cases) {
         SCOPED_TRACE(name);
-        core::Project edited = std::get<core::Project>(io::readProject(x));
-        edited.units[0].choices.area += 150;  // as a window on x left it, ending without closing
-        ASSERT_EQ(io::RecoveryCopy().write(edited, x), std::nullopt);
+        auto lost = std::make_unique<ProjectWindow>();
+        ASSERT_TRUE(lost->openFile(x));
+        lost->model()->setData(lost->model()->index(0, ProjectModel::Area), 450.0, Qt::EditRole);
+        const core::Project edited = lost->project();
+        lost.reset();  // as if the program had ended here: the window leaves its copy
         answer = given;
         app::Program program;
         program.projectWindowMade = [this](ProjectWindow& w) { answerDialogs(w); };
@@ -211,6 +214,7 @@ TEST_F(ProjectWindowFaultsTest, RecoveryIsOfferedAloneAtStartBeforeTheFileOpens)
         EXPECT_EQ(std::get<core::Project>(io::readProject(x)) == edited, given == Answer::Save);
         answer = Answer::Discard;
         w.close();
+        EXPECT_TRUE(recoveryCopies().isEmpty()) << "a clean close removes the copy";
         asked.clear();
     }
 }
@@ -245,7 +249,7 @@ TEST_F(ProjectWindowFaultsTest, AnOpenEditorsValueIsTakenFirst) {
         EXPECT_EQ(asked.size(), asks ? 1 : 0);
     }
     // An area the editor cannot take stops the save, told without a box (whose focus would end
-    // the edit); the editor stays open to be corrected.
+    // the edit), and Enter; the editor stays open, marked, to be corrected.
     ProjectWindow& w = *windows.back();
     auto* area = qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Area));
     ASSERT_NE(area, nullptr);
@@ -257,8 +261,18 @@ TEST_F(ProjectWindowFaultsTest, AnOpenEditorsValueIsTakenFirst) {
         w.statusBar()->currentMessage().startsWith(u"保护面积只有开头的“12”是数字，此值不被采用"_s))
         << w.statusBar()->currentMessage().toStdString();
     EXPECT_EQ(QApplication::focusWidget(), area);
+    EXPECT_FALSE(area->toolTip().isEmpty() || area->styleSheet().isEmpty());
     EXPECT_EQ(std::get<core::Project>(io::readProject(saveAs)).units[0].name, "办公室");
-    QTest::keyClick(area, Qt::Key_Escape);
+    const int steps = w.undoStack()->count();
+    QTest::keyClick(area, Qt::Key_Return);  // refused: the editor stays, nothing changes
+    EXPECT_EQ(QApplication::focusWidget(), area);
+    EXPECT_EQ(w.undoStack()->count(), steps);
+    retype(area, u"１２０．５㎡"_s);  // full width with a unit is taken
+    EXPECT_TRUE(area->toolTip().isEmpty());
+    QTest::keyClick(area, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.project().units[0].choices.area, 120.5);
+    EXPECT_EQ(w.model()->index(0, ProjectModel::Area).data().toString(), u"120.5"_s);
 }
 
 // A file, a link to it and a file in a linked folder take one lock and one place in 最近打开.

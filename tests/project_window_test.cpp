@@ -82,10 +82,7 @@ class ProjectWindowTest : public ::testing::Test {
             notices << text;
             return true;
         };
-        w->askRestore = [this](const io::RecoveryCopy::Orphan&) {
-            ++restoreOffers;
-            return restore;
-        };
+        w->askRestore = [](const io::RecoveryCopy::Orphan&) { return false; };
         return w;
     }
 
@@ -120,9 +117,8 @@ class ProjectWindowTest : public ::testing::Test {
     QTemporaryDir folder;
     QString typed, printTo;  // the file names the save and print dialogs answer
     QStringList notices, suggestions, exportQuestions;
-    bool restore = false, exportAnyway = true;
+    bool exportAnyway = true;
     std::function<bool(const QString&)> askedForReal;  // the window's own question
-    int restoreOffers = 0;
     std::unique_ptr<ProjectWindow> window;
     ProjectExports* exports = nullptr;
     ProjectWindow::SaveAnswer answer = ProjectWindow::SaveAnswer::Cancel;
@@ -215,32 +211,6 @@ TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
     EXPECT_EQ(table()->selectionModel()->selectedIndexes(),
               QModelIndexList{window->model()->index(1, ProjectModel::Name)});
     EXPECT_EQ(QApplication::focusWidget(), table());
-}
-
-// A text that is only partly a number keeps the editor open, marked, and changes nothing; a
-// full-width number with a unit is taken.
-TEST_F(ProjectWindowTest, AreaEditorRefusesAPartialNumberAndTakesFullWidthDigits) {
-    window->addUnit(makeUnit("办公室", core::FireClass::A, 500));
-    auto* edit = qobject_cast<QLineEdit*>(openEditor(0, ProjectModel::Area));
-    ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    QTest::keyClicks(edit, u"12abc"_s);
-    finish(edit);
-    EXPECT_EQ(QApplication::focusWidget(), edit);
-    EXPECT_FALSE(edit->toolTip().isEmpty());
-    EXPECT_FALSE(edit->styleSheet().isEmpty());
-    EXPECT_EQ(window->project().units[0].choices.area, 500);
-    EXPECT_EQ(window->undoStack()->count(), 1);  // the unit's addition only
-
-    edit->selectAll();
-    // Full-width text comes from the input method as one committed string.
-    QInputMethodEvent committed;
-    committed.setCommitString(u"１２０．５㎡"_s);
-    QApplication::sendEvent(edit, &committed);
-    EXPECT_TRUE(edit->toolTip().isEmpty());
-    finish(edit);
-    EXPECT_EQ(window->project().units[0].choices.area, 120.5);
-    EXPECT_EQ(text(0, ProjectModel::Area), u"120.5"_s);
 }
 
 // While a cell's editor is open, Delete and Insert edit its text; with the table focused they
@@ -541,33 +511,17 @@ TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAboutAndASecondWindowOpensTheFil
     EXPECT_EQ(second->project(), first->project());
 }
 
-// A window that ends without closing leaves its copy; the next window offers it and, restored,
-// holds the changes as unsaved. A clean close removes the copy.
-TEST_F(ProjectWindowTest, RecoveryCopyOfAWindowThatEndedIsRestored) {
-    window.reset();
-    ASSERT_TRUE(QDir(io::RecoveryCopy::directory()).removeRecursively());
-    auto lost = makeWindow();
-    lost->addUnit(makeUnit("办公室", core::FireClass::A, 300));
-    lost->model()->setData(lost->model()->index(0, ProjectModel::Area), 450.0, Qt::EditRole);
-    const core::Project edited = lost->project();
-    lost.reset();  // as if the program had ended here
-
-    restore = true;
-    window = makeWindow();
-    EXPECT_TRUE(window->offerRecoveryCopies());
-    EXPECT_EQ(restoreOffers, 1);
-    EXPECT_EQ(window->project(), edited);
-    EXPECT_TRUE(window->isWindowModified());
-
-    answer = ProjectWindow::SaveAnswer::Discard;
-    EXPECT_TRUE(window->close());
-    EXPECT_TRUE(entries(io::RecoveryCopy::directory()).filter(u".fep-recovery"_s).isEmpty());
-}
-
 // The book, printed and as a PDF, holds the project and every unit; a workbook typed without a
-// suffix gets ".xlsx".
+// suffix gets ".xlsx"; the schedule and the materials are copied.
 TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
     fill("科研楼");
+    // The edit menu copies the schedule (its text is outputs_test's) and the materials.
+    tests::clickMenuItem(window->editMenu(), u"复制配置表"_s);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(u"\n3\t一层\t油品库\t"_s));
+    tests::clickMenuItem(window->editMenu(), u"复制材料表"_s);
+    EXPECT_TRUE(
+        QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
+
     tests::keepPicture(*window, u"project-window"_s);
     typed = in(u"book.pdf"_s);
     tests::clickMenuItem(window->fileMenu(), u"导出计算书PDF"_s);
@@ -702,19 +656,6 @@ TEST_F(ProjectExportsTest, AFailingUnitIsAskedAboutBeforeExporting) {
         }
     });
     EXPECT_FALSE(askedForReal(exportQuestions.value(0)));
-}
-
-TEST_F(ProjectExportsTest, CopiesTheSchedule) {
-    fill("科研楼");
-    tests::clickMenuItem(window->editMenu(), u"复制配置表"_s);
-    const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 5);  // the headings, three units and 合计
-    EXPECT_TRUE(lines[0].startsWith(u"序号\t位置\t计算单元"_s) && lines[4].startsWith(u"合计"_s));
-    EXPECT_TRUE(lines[3].startsWith(u"3\t一层\t油品库\t"_s));
-
-    tests::clickMenuItem(window->editMenu(), u"复制材料表"_s);
-    EXPECT_TRUE(
-        QApplication::clipboard()->text().startsWith(u"序号\t名称\t型号\t规格\t数量\t单位"_s));
 }
 
 // The outputs wait for a unit (the actions are enabled together).
