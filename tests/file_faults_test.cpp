@@ -238,8 +238,6 @@ std::vector<BadProject> badProjects() {
         {"locationTooLong", R"("")", tooLong, "第1个计算单元的位置“location”过长"},
         {"modelOfMegabytes", R"("U1")", R"("U1", "model": ")" + QByteArray(1'000'000, 'M') + '"',
          "第1个计算单元的灭火器型号“MMMM"},
-        {"versionAsText", R"("version": 1)", R"("version": "1")",
-         "版本号“version”值“1”无效：应为数字"},
         {"nestedTooDeep", R"("P")", QByteArray(2000, '[') + QByteArray(2000, ']'),
          "括号嵌套层数过多"},
     };
