@@ -321,13 +321,11 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
     EXPECT_EQ(entries(folder.path()), QStringList{u"工程.fep"_s});
 }
 
-// A corridor whose points no longer reach all of it, its outline grown to `length` or its R
-// shortened by its hazard: placed again with a line naming it and why; with --keep, or grown
-// too large to check, kept.
+// A corridor whose points no longer reach all of it, its outline grown to `length`: placed again
+// with a line naming it and why; with --keep, or grown too large to check, kept.
 struct StalePoints {
     const char* name;
     double length;
-    core::Hazard hazard;
     bool keep;
     bool placedAgain;
     const char* says;
@@ -342,7 +340,6 @@ TEST_P(CommandLineStalePoints, ArePlacedAgainOrKeptWithALine) {
     core::Unit corridor = placedCorridor();
     corridor.outline = {{0, 0}, {3, 0}, {3, length}, {0, length}};
     corridor.choices.area = 3 * length;
-    corridor.choices.hazard = row.hazard;
     project.units.insert(project.units.begin(), corridor);
     const QString file = path(u"工程.fep"_s);
     ASSERT_FALSE(io::saveProject(project, file));
@@ -367,10 +364,9 @@ TEST_P(CommandLineStalePoints, ArePlacedAgainOrKeptWithALine) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineStalePoints, ::testing::Values(
-    StalePoints{"grown", 180, core::Hazard::Medium, false, true, "重新布置：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m）"},
-    StalePoints{"shorterReach", 120, core::Hazard::Serious, false, true, "重新布置：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 15.1 m > R = 15 m）"},
-    StalePoints{"kept", 180, core::Hazard::Medium, true, false, "警告：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m），已按 --keep 保留"},
-    StalePoints{"grownTooLarge", 14000, core::Hazard::Medium, false, false, "未校核设置点：第1个计算单元“走廊”（一层）的面积超过 40000 m²，应划分为多个计算单元"}),
+    StalePoints{"grown", 180, false, true, "重新布置：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m）"},
+    StalePoints{"kept", 180, true, false, "警告：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m），已按 --keep 保留"},
+    StalePoints{"grownTooLarge", 14000, false, false, "未校核设置点：第1个计算单元“走廊”（一层）的面积超过 40000 m²，应划分为多个计算单元"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
