@@ -519,8 +519,8 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
             if (std::abs(cutArea - chordArea) > 1e-9 * outline.area + 1e-9) {
                 area = cutArea;
             }
-            if (cut.size() != 1) {
-                refuse(QStringLiteral("被洞口分成 %1 块").arg(cut.size()));
+            const auto refuseWithHoles = [&](const QString& reason) {
+                refuse(reason);
                 for (const std::size_t hole : holes[i]) {
                     const DxfPolyline& holeLine = drawing.polylines[outlines[hole].polyline];
                     refused.push_back({outlines[hole].polyline,
@@ -528,11 +528,29 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
                                         QStringLiteral("位于%1内")
                                             .arg(named(QStringLiteral("轮廓"), polyline.handle))}});
                 }
+            };
+            if (cut.size() != 1) {
+                refuseWithHoles(QStringLiteral("被洞口分成 %1 块").arg(cut.size()));
                 continue;
             }
-            room.outline.assign(cut.front().outer().begin(), cut.front().outer().end());
+            room.outline = core::withoutRepeats(
+                core::Ring(cut.front().outer().begin(), cut.front().outer().end()),
+                kRepeatTolerance);
             for (const auto& inner : cut.front().inners()) {
-                room.holes.push_back(core::counterClockwise({inner.begin(), inner.end()}));
+                room.holes.push_back(core::counterClockwise(
+                    core::withoutRepeats({inner.begin(), inner.end()}, kRepeatTolerance)));
+            }
+            // A hole that leaves only a sliver of the room, or a ring that the cut made
+            // degenerate, leaves no room that can be placed.
+            const bool sound =
+                area > 0 && core::ringFault(room.outline) == core::RingFault::None &&
+                std::ranges::all_of(room.holes, [&](const core::Ring& hole) {
+                    return core::ringFault(hole) == core::RingFault::None &&
+                           core::ringInside(hole, room.outline);
+                });
+            if (!sound) {
+                refuseWithHoles(QStringLiteral("扣除洞口后轮廓无效"));
+                continue;
             }
         }
         room.area = core::areaRoundedUp(area);

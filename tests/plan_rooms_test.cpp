@@ -131,7 +131,14 @@ TEST_P(Rooms, AreFoundAndNamed) {
     drawing.polylines = c.polylines;
     drawing.texts = c.texts;
     drawing.unit = DrawingUnit::Millimetre;
-    EXPECT_EQ(summary(planRooms(drawing, {u"ROOM"_s, u"房间"_s, u"0"_s}, c.unit)), c.summary);
+    const PlanRooms plan = planRooms(drawing, {u"ROOM"_s, u"房间"_s, u"0"_s}, c.unit);
+    EXPECT_EQ(summary(plan), c.summary);
+    for (const PlanRoom& room : plan.rooms) {
+        EXPECT_EQ(core::ringFault(room.outline), core::RingFault::None) << room.handle.toStdString();
+        for (const core::Ring& hole : room.holes) {
+            EXPECT_EQ(core::ringFault(hole), core::RingFault::None) << room.handle.toStdString();
+        }
+    }
 }
 
 DxfPolyline withFault(DxfPolyline polyline, const QString& fault) {
@@ -227,6 +234,10 @@ const RoomsCase kRooms[] = {
                                outline("C2", box(0, 0, 0.6, 0.6)),
                                bulged(outline("C3", {{7, 7}, {7.6, 7}}), 1)},
      {text(u"餐厅"_s, 2, 2)}, "R 餐厅 99 −2"},
+    // A hole along two of a room's sides, which the cut leaves with a spike of rounding noise.
+    {"HoleAlongTwoSides", {outline("A", box(0, 0, 4000, 3000)),
+                           outline("B", {{4000, 0}, {4000, 3000}, {40, 3000}})},
+     {}, "A 房间1 6.06", DrawingUnit::Millimetre},
     // Outlines one region to within 0.01 m² (a copy 1e-9 mm away) are one room; 2 mm apart, two.
     {"NearDuplicates", {outline("A", box(0, 0, 4000, 4000)), outline("B", box(1e-9, 0, 4000, 4000)),
                         outline("D", box(9000, 0, 4000, 4000)), outline("E", box(9002, 0, 4000, 4000))},
