@@ -542,12 +542,11 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
             }
             // A hole that leaves only a sliver of the room, or a ring that the cut made
             // degenerate, leaves no room that can be placed.
-            const bool sound =
-                area > 0 && core::ringFault(room.outline) == core::RingFault::None &&
-                std::ranges::all_of(room.holes, [&](const core::Ring& hole) {
-                    return core::ringFault(hole) == core::RingFault::None &&
-                           core::ringInside(hole, room.outline);
-                });
+            const bool sound = area > 0 && core::ringFault(room.outline) == core::RingFault::None &&
+                               std::ranges::all_of(room.holes, [&](const core::Ring& hole) {
+                                   return core::ringFault(hole) == core::RingFault::None &&
+                                          core::ringInside(hole, room.outline);
+                               });
             if (!sound) {
                 refuseWithHoles(QStringLiteral("扣除洞口后轮廓无效"));
                 continue;

@@ -134,7 +134,8 @@ TEST_P(Rooms, AreFoundAndNamed) {
     const PlanRooms plan = planRooms(drawing, {u"ROOM"_s, u"房间"_s, u"0"_s}, c.unit);
     EXPECT_EQ(summary(plan), c.summary);
     for (const PlanRoom& room : plan.rooms) {
-        EXPECT_EQ(core::ringFault(room.outline), core::RingFault::None) << room.handle.toStdString();
+        EXPECT_EQ(core::ringFault(room.outline), core::RingFault::None)
+            << room.handle.toStdString();
         for (const core::Ring& hole : room.holes) {
             EXPECT_EQ(core::ringFault(hole), core::RingFault::None) << room.handle.toStdString();
         }
