@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QFont>
-#include <QPen>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -10,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "plan_canvas.h"
+#include "plan_room_item.h"
 #include "polygon.h"
 
 class QAction;
@@ -25,26 +25,6 @@ class QWidget;
 namespace ui {
 
 class ProjectModel;
-class PlanCanvas;
-class RoomItem;
-
-// How the rooms are drawn: one set of pens, brushes and fonts for all of them, made once.
-struct RoomLook {
-    QPen outline;
-    QPen failedOutline;
-    QPen selectedOutline;
-    QBrush fill;
-    QBrush failedFill;
-    QBrush selectedFill;
-    QPen text;
-    QPen failedText;
-    QFont nameFont;
-    QFont areaFont;
-    double padding = 3;  // the least room, in pixels, between a label and its room's walls
-    // A room smaller than these on the screen has no label, without measuring its texts.
-    double minLabelWidth = 0;
-    double minLabelHeight = 0;
-};
 
 // The floor plan beside the project's table: the outlines of the units of one floor (a location),
 // their holes (columns, shafts) left white, with their names and areas at each room's label point
@@ -97,9 +77,8 @@ class PlanView : public QWidget {
     [[nodiscard]] QComboBox* floorBox() const { return floorBox_; }
     [[nodiscard]] QAction* fitAction() const { return fitAction_; }
 
-    // The most pixels per metre zoomed in (a 1 m door 400 pixels wide), unless the fitted floor
-    // is larger still.
-    static constexpr double kMaxScale = 400;
+    // The most pixels per metre zoomed in, unless the fitted floor is larger still.
+    static constexpr double kMaxScale = PlanCanvas::kMaxScale;
 
   signals:
     // The first unit with an outline came, or the last one went.
