@@ -118,10 +118,10 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
     layout->addWidget(canvas_, 1);
 
     connect(model_, &QAbstractItemModel::modelReset, this, &PlanView::modelReset);
-    connect(model_, &QAbstractItemModel::rowsInserted, this, &PlanView::rowsChanged);
-    connect(model_, &QAbstractItemModel::rowsRemoved, this, &PlanView::rowsChanged);
-    connect(model_, &QAbstractItemModel::rowsMoved, this, &PlanView::rowsChanged);
-    connect(model_, &QAbstractItemModel::layoutChanged, this, &PlanView::rowsChanged);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &PlanView::scheduleRebuild);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &PlanView::scheduleRebuild);
+    connect(model_, &QAbstractItemModel::rowsMoved, this, &PlanView::scheduleRebuild);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
                 // The numbers of the rows below a change are not on the plan.
@@ -207,10 +207,6 @@ void PlanView::modelReset() {
     refreshFloors();
     rebuildScene();
     canvas_->fit(floorBounds_);
-}
-
-void PlanView::rowsChanged() {
-    scheduleRebuild();
 }
 
 void PlanView::scheduleRebuild() {

@@ -90,11 +90,11 @@ class PlanView : public QWidget {
   private:
     // The model's changes, as the signals tell them.
     void modelReset();
-    void rowsChanged();
     void unitsChanged(int first, int last);
     void selectionChanged();
 
-    // Takes the rows and their floors again once the burst of changes is over (a queued call).
+    // Rows came, went or moved: takes the rows and their floors again once the burst of changes
+    // is over (a queued call).
     void scheduleRebuild();
     void rebuildPending();
     // Makes the scene for the rows as they are, where changes wait for it.

@@ -33,8 +33,8 @@
 #include "plan_view.h"
 #include "project_commands.h"
 #include "project_file.h"
+#include "project_file_life.h"
 #include "project_info_dialog.h"
-#include "project_lock.h"
 #include "project_model.h"
 #include "saved_choices_file.h"
 #include "unit_delegate.h"
@@ -46,9 +46,6 @@ namespace ui {
 namespace {
 
 constexpr char kTitle[] = "灭火器配置工程";
-// The recently opened project files, newest first, in a group of their own.
-constexpr char kRecentKey[] = "project/recentFiles";
-constexpr int kMaxRecent = 8;
 // Whether 查看 → 平面图 is ticked.
 constexpr char kPlanShownKey[] = "project/planShown";
 // The window's place and size, the split between table and plan, and the table's column widths,
@@ -63,30 +60,6 @@ constexpr int kPlacedMs = 15000;
 
 QString fileFilter() {
     return QStringLiteral("灭火器配置工程 (*.%1)").arg(QLatin1String(io::kProjectSuffix));
-}
-
-// The file's own path, symbolic links resolved, so that a file reached through a link has the
-// same lock and the same place in 最近打开 as the file itself. A file not made yet is named in
-// its folder's own path.
-QString canonicalPath(const QString& fileName) {
-    const QFileInfo file(fileName);
-    if (QString path = file.canonicalFilePath(); !path.isEmpty()) {
-        return path;
-    }
-    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
-    return folder.isEmpty() ? file.absoluteFilePath() : QDir(folder).filePath(file.fileName());
-}
-
-// "b-副本.fep" beside b.fep, or "b-副本2.fep" and on where that is taken.
-QString copyName(const QString& fileName) {
-    const QFileInfo file(fileName);
-    const QString suffix = u'.' + QLatin1String(io::kProjectSuffix);
-    QString name = file.dir().filePath(file.completeBaseName() + QStringLiteral("-副本") + suffix);
-    for (int n = 2; QFileInfo::exists(name); ++n) {
-        name = file.dir().filePath(file.completeBaseName() + QStringLiteral("-副本%1").arg(n) +
-                                   suffix);
-    }
-    return name;
 }
 
 // The first ten names, then how many there are in all.
@@ -106,7 +79,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
       delegate_(new UnitDelegate(this)),
       emptyHint_(new QLabel(QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"))),
       status_(new QLabel(this)),
-      recovery_(std::make_unique<io::RecoveryCopy>()) {
+      file_(std::make_unique<ProjectFileLife>(model_, undoStack_)) {
     askProjectDetails = [this](const ProjectDetails& current) -> std::optional<ProjectDetails> {
         ProjectInfoDialog dialog(current, this);
         if (dialog.exec() != QDialog::Accepted) {
@@ -129,7 +102,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         return box.clickedButton() == discardButton ? SaveAnswer::Discard : SaveAnswer::Cancel;
     };
     askPlanFileName = [this] {
-        const QString folder = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).path();
+        const QString folder = fileName().isEmpty() ? QString() : QFileInfo(fileName()).path();
         return QFileDialog::getOpenFileName(this, QStringLiteral("导入平面图"), folder,
                                             QStringLiteral("DXF 图纸 (*.dxf)"));
     };
@@ -221,11 +194,21 @@ ProjectWindow::ProjectWindow(QWidget* parent)
 
     buildMenus();
 
-    recoveryTimer_.setSingleShot(true);
-    recoveryTimer_.setInterval(250);
-    connect(&recoveryTimer_, &QTimer::timeout, this, &ProjectWindow::writeRecoveryCopy);
-    connect(undoStack_, &QUndoStack::cleanChanged, this, &ProjectWindow::keepRecoveryCopy);
-    connect(undoStack_, &QUndoStack::indexChanged, this, &ProjectWindow::keepRecoveryCopy);
+    // The file's life asks its questions through the window's, which tests replace.
+    file_->commitEdit = [this] { return commitEdit(); };
+    file_->askSaveChanges = [this] { return askSaveChanges(); };
+    file_->showNotice = [this](const QString& text) { showNotice(text); };
+    file_->askOpenFileName = [this] { return askOpenFileName(); };
+    file_->askSaveFileName = [this](const QString& suggested) {
+        return askSaveFileName(suggested);
+    };
+    file_->askOpenReadOnly = [this](const QString& text) { return askOpenReadOnly(text); };
+    file_->askRestore = [this](const io::RecoveryCopy::Orphan& orphan) {
+        return askRestore(orphan);
+    };
+    connect(file_.get(), &ProjectFileLife::taken, this, &ProjectWindow::setReadOnly);
+    connect(file_.get(), &ProjectFileLife::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(file_.get(), &ProjectFileLife::told, statusBar(), &QStatusBar::showMessage);
     connect(model_, &ProjectModel::detailsChanged, this, &ProjectWindow::updateTitle);
     connect(model_, &QAbstractItemModel::dataChanged, this, &ProjectWindow::updateStatus);
     connect(model_, &QAbstractItemModel::rowsInserted, this, &ProjectWindow::updateStatus);
@@ -245,15 +228,12 @@ ProjectWindow::ProjectWindow(QWidget* parent)
 
 ProjectWindow::~ProjectWindow() {
     // A change not yet in the recovery copy goes there before the window goes.
-    if (recoveryTimer_.isActive()) {
-        writeRecoveryCopy();
-    }
+    file_.reset();
     // The plan follows the model and the table's selection: it goes before them.
     delete planView_;
     // The children go after this class's part of the window: they must not call back into it.
     disconnect(model_, nullptr, this, nullptr);
     disconnect(table_->selectionModel(), nullptr, this, nullptr);
-    disconnect(undoStack_, nullptr, this, nullptr);
 }
 
 const core::Project& ProjectWindow::project() const {
@@ -263,20 +243,20 @@ const core::Project& ProjectWindow::project() const {
 void ProjectWindow::buildMenus() {
     fileMenu_ = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     QAction* newAction =
-        fileMenu_->addAction(QStringLiteral("新建(&N)"), this, &ProjectWindow::newProject);
+        fileMenu_->addAction(QStringLiteral("新建(&N)"), file_.get(), &ProjectFileLife::newProject);
     newAction->setShortcut(QKeySequence::New);
-    fileMenu_->addAction(QStringLiteral("打开(&O)…"), this, &ProjectWindow::chooseAndOpen)
+    fileMenu_->addAction(QStringLiteral("打开(&O)…"), file_.get(), &ProjectFileLife::chooseAndOpen)
         ->setShortcut(QKeySequence::Open);
     recentMenu_ = fileMenu_->addMenu(QStringLiteral("最近打开(&R)"));
-    connect(recentMenu_, &QMenu::aboutToShow, this, &ProjectWindow::fillRecentMenu);
+    file_->followRecentFiles(recentMenu_);
     fileMenu_->addSeparator();
     importPlanAction_ = fileMenu_->addAction(QStringLiteral("导入平面图(DXF)(&I)…"), this,
                                              &ProjectWindow::importPlan);
     importPlanAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     fileMenu_->addSeparator();
-    fileMenu_->addAction(QStringLiteral("保存(&S)"), this, &ProjectWindow::save)
+    fileMenu_->addAction(QStringLiteral("保存(&S)"), file_.get(), &ProjectFileLife::save)
         ->setShortcut(QKeySequence::Save);
-    fileMenu_->addAction(QStringLiteral("另存为(&A)…"), this, &ProjectWindow::saveAs)
+    fileMenu_->addAction(QStringLiteral("另存为(&A)…"), file_.get(), &ProjectFileLife::saveAs)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     closeSeparator_ = fileMenu_->addSeparator();
     QAction* closeAction = fileMenu_->addAction(QStringLiteral("关闭(&C)"), this, &QWidget::close);
@@ -341,7 +321,7 @@ void ProjectWindow::buildMenus() {
 void ProjectWindow::updateTitle() {
     QString name = documents::qs(model_->project().name);
     if (name.isEmpty()) {
-        name = fileName_.isEmpty() ? QStringLiteral("未命名") : QFileInfo(fileName_).fileName();
+        name = fileName().isEmpty() ? QStringLiteral("未命名") : QFileInfo(fileName()).fileName();
     }
     if (readOnly_) {
         name += QStringLiteral("（只读）");
@@ -470,13 +450,6 @@ void ProjectWindow::setReadOnly(bool readOnly) {
                             : QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"));
     updateTitle();
     updateActions();
-}
-
-void ProjectWindow::startHistory() {
-    undoStack_->clear();
-    // clear() leaves an empty stack as it was, unsaved after a restore: the loaded project is
-    // the file's.
-    undoStack_->setClean();
 }
 
 QWidget* ProjectWindow::dialogParent() {
@@ -801,258 +774,25 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
     }
 }
 
-bool ProjectWindow::save() {
-    if (!commitEdit()) {
-        return false;
-    }
-    if (fileName_.isEmpty() || readOnly_) {
-        return saveAs();
-    }
-    return saveTo(fileName_);
-}
-
-bool ProjectWindow::saveAs() {
-    if (!commitEdit()) {
-        return false;
-    }
-    // A read-only project is saved beside the file another window holds, under a name of its own.
-    QString suggested = readOnly_ ? copyName(fileName_) : fileName_;
-    if (suggested.isEmpty()) {
-        const QString name = documents::qs(model_->project().name).trimmed();
-        suggested = (name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
-                    QLatin1String(io::kProjectSuffix);
-    }
-    QString chosen = askSaveFileName(suggested);
-    if (chosen.isEmpty()) {
-        return false;
-    }
-    chosen = withSuffix(chosen, QLatin1String(io::kProjectSuffix));
-    chosen = canonicalPath(chosen);
-    if (chosen == fileName_ && !readOnly_) {
-        return saveTo(chosen);
-    }
-    bool readOnly = false;
-    std::unique_ptr<io::ProjectLock> lock;
-    if (!lockFile(chosen, true, &readOnly, &lock)) {
-        return false;
-    }
-    if (!saveTo(chosen)) {
-        return false;
-    }
-    lock_ = std::move(lock);
-    fileName_ = chosen;
-    setReadOnly(false);
-    return true;
-}
-
-bool ProjectWindow::saveTo(const QString& fileName) {
-    if (const auto fault = io::saveProject(model_->project(), fileName)) {
-        showNotice(*fault);
-        return false;
-    }
-    undoStack_->setClean();
-    rememberRecent(fileName);
-    return true;
-}
-
-bool ProjectWindow::lockFile(const QString& fileName, bool forWriting, bool* readOnly,
-                             std::unique_ptr<io::ProjectLock>* lock) {
-    *readOnly = false;
-    *lock = std::make_unique<io::ProjectLock>(fileName);
-    if ((*lock)->lock() != io::ProjectLock::State::HeldElsewhere) {
-        // A lock that cannot be made (a read-only folder) keeps nobody out; saving says why it
-        // cannot write there.
-        return true;
-    }
-    const QString holder = (*lock)->holder();
-    const QString heldBy = QStringLiteral("文件“%1”已在%2中打开。")
-                               .arg(QDir::toNativeSeparators(fileName),
-                                    holder.isEmpty() ? QStringLiteral("另一个窗口") : holder);
-    lock->reset();
-    if (forWriting) {
-        showNotice(heldBy + QStringLiteral("不能保存到该文件。"));
-        return false;
-    }
-    *readOnly = true;
-    return askOpenReadOnly(heldBy);
-}
-
 bool ProjectWindow::openFile(const QString& fileName) {
-    if (!settleChanges()) {
-        return false;
-    }
-    const QString path = canonicalPath(fileName);
-    auto read = io::readProject(path);
-    if (const auto* fault = std::get_if<QString>(&read)) {
-        showNotice(*fault);
-        return false;
-    }
-    bool readOnly = false;
-    std::unique_ptr<io::ProjectLock> lock;
-    if (path != fileName_ || readOnly_) {
-        if (!lockFile(path, false, &readOnly, &lock)) {
-            return false;
-        }
-    } else {
-        lock = std::move(lock_);  // the file this window holds already
-    }
-    lock_ = std::move(lock);
-    fileName_ = path;
-    model_->setProject(std::move(std::get<core::Project>(read)));
-    startHistory();
-    setReadOnly(readOnly);
-    rememberRecent(path);
-    return true;
-}
-
-void ProjectWindow::chooseAndOpen() {
-    if (!settleChanges()) {
-        return;
-    }
-    const QString chosen = askOpenFileName();
-    if (!chosen.isEmpty()) {
-        openFile(chosen);
-    }
-}
-
-void ProjectWindow::rememberRecent(const QString& fileName) {
-    // A list that could not be written costs the user nothing but the menu's entry; the
-    // settings file stays as it was.
-    (void)io::changeSettings([&fileName](QSettings& settings) {
-        QStringList recent{fileName};
-        // Each file once, by its own path, however it was reached.
-        for (const QString& file : settings.value(QString::fromUtf8(kRecentKey)).toStringList()) {
-            if (const QString path = canonicalPath(file); !recent.contains(path)) {
-                recent.append(path);
-            }
-        }
-        while (recent.size() > kMaxRecent) {
-            recent.removeLast();
-        }
-        settings.setValue(QString::fromUtf8(kRecentKey), recent);
-    });
-}
-
-void ProjectWindow::fillRecentMenu() {
-    recentMenu_->clear();
-    QStringList recent;
-    for (const QString& file :
-         io::openSettings()->value(QString::fromUtf8(kRecentKey)).toStringList()) {
-        if (const QString path = canonicalPath(file); !recent.contains(path)) {
-            recent.append(path);
-        }
-    }
-    for (const QString& file : recent) {
-        recentMenu_->addAction(QDir::toNativeSeparators(file), this,
-                               [this, file] { openFile(file); });
-    }
-    if (recent.isEmpty()) {
-        recentMenu_->addAction(QStringLiteral("（无）"))->setEnabled(false);
-    }
+    return file_->open(fileName);
 }
 
 void ProjectWindow::addFileActions(const QList<QAction*>& actions) {
     fileMenu_->insertActions(closeSeparator_, actions);
 }
 
-void ProjectWindow::keepRecoveryCopy() {
-    setWindowModified(!undoStack_->isClean());
-    if (undoStack_->isClean()) {
-        recoveryTimer_.stop();
-        recovery_->remove();
-    } else {
-        recoveryTimer_.start();
-    }
-}
-
-void ProjectWindow::writeRecoveryCopy() {
-    recoveryTimer_.stop();
-    if (const auto fault = recovery_->write(model_->project(), fileName_)) {
-        statusBar()->showMessage(*fault, 10000);
-    }
-}
-
 bool ProjectWindow::offerRecoveryCopies() {
-    for (const io::RecoveryCopy::Orphan& orphan : io::RecoveryCopy::findOrphans()) {
-        if (!askRestore(orphan)) {
-            io::RecoveryCopy::discard(orphan);
-            continue;
-        }
-        if (!settleChanges()) {
-            return false;
-        }
-        auto restored = recovery_->restore(orphan);
-        if (const auto* fault = std::get_if<QString>(&restored)) {
-            showNotice(*fault);
-            continue;
-        }
-        auto& recovered = std::get<io::RecoveredProject>(restored);
-        lock_.reset();
-        fileName_.clear();
-        if (!recovered.fileName.isEmpty()) {
-            const QString path = canonicalPath(recovered.fileName);
-            auto lock = std::make_unique<io::ProjectLock>(path);
-            if (lock->lock() == io::ProjectLock::State::HeldElsewhere) {
-                // The restored changes are saved under another name.
-                const QString holder = lock->holder();
-                showNotice(QStringLiteral("文件“%1”已在%2中打开，恢复的工程请另存为其他文件。")
-                               .arg(QDir::toNativeSeparators(path),
-                                    holder.isEmpty() ? QStringLiteral("另一个窗口") : holder));
-            } else {
-                lock_ = std::move(lock);
-                fileName_ = path;
-            }
-        }
-        model_->setProject(std::move(recovered.project));
-        undoStack_->clear();
-        // The restored changes are not in any file yet.
-        undoStack_->resetClean();
-        setReadOnly(false);
-        keepRecoveryCopy();
-        return true;  // one window takes one copy; the others wait for the next start
-    }
-    return false;
-}
-
-bool ProjectWindow::settleChanges() {
-    if (!commitEdit()) {
-        return false;
-    }
-    if (undoStack_->isClean()) {
-        return true;
-    }
-    switch (askSaveChanges()) {
-        case SaveAnswer::Save:
-            return save();
-        case SaveAnswer::Discard:
-            return true;
-        case SaveAnswer::Cancel:
-            break;
-    }
-    return false;
-}
-
-void ProjectWindow::newProject() {
-    if (!settleChanges()) {
-        return;
-    }
-    fileName_.clear();
-    lock_.reset();
-    model_->setProject({});
-    startHistory();
-    setReadOnly(false);
+    return file_->offerRecoveryCopies();
 }
 
 void ProjectWindow::closeEvent(QCloseEvent* event) {
-    if (!settleChanges()) {
+    if (!file_->settleChanges()) {
         event->ignore();
         return;
     }
     saveLayout();
-    // A clean close leaves no copy to recover.
-    recoveryTimer_.stop();
-    recovery_->remove();
-    lock_.reset();
+    file_->close();
     event->accept();
 }
 

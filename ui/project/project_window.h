@@ -2,8 +2,6 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <QTimer>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +10,7 @@
 #include "dxf_reader.h"
 #include "plan_units.h"
 #include "project.h"
+#include "project_file_life.h"
 #include "project_model.h"
 #include "recovery_copy.h"
 #include "unit_table.h"
@@ -22,10 +21,6 @@ class QMenu;
 class QSplitter;
 class QTableView;
 class QUndoStack;
-
-namespace io {
-class ProjectLock;
-}
 
 namespace ui {
 
@@ -38,7 +33,7 @@ class ProjectWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    enum class SaveAnswer : std::uint8_t { Save, Discard, Cancel };
+    using SaveAnswer = ProjectFileLife::SaveAnswer;
 
     explicit ProjectWindow(QWidget* parent = nullptr);
     ~ProjectWindow() override;
@@ -55,7 +50,7 @@ class ProjectWindow : public QMainWindow {
     // another name. False when nothing was opened.
     bool openFile(const QString& fileName);
     // The file's own path, symbolic links resolved (canonical), empty for a new project.
-    [[nodiscard]] QString fileName() const { return fileName_; }
+    [[nodiscard]] QString fileName() const { return file_->fileName(); }
     [[nodiscard]] bool isReadOnly() const { return readOnly_; }
     // Offers the recovery copies that instances which ended without closing left behind:
     // 恢复 takes the first one chosen into this window, 放弃 deletes it. The program does it
@@ -137,30 +132,10 @@ class ProjectWindow : public QMainWindow {
     void updateActions();
     [[nodiscard]] std::vector<int> selectedRows() const;
     void selectRows(const std::vector<int>& rows);
-    // The project just loaded is the file's: nothing to undo, nothing unsaved.
-    void startHistory();
     void setReadOnly(bool readOnly);
     // The dialogs' parent: none while the window is not shown (the recovery offer at start).
     [[nodiscard]] QWidget* dialogParent();
 
-    // True when the unsaved changes may be dropped: there are none, the user drops them, or they
-    // were saved.
-    bool settleChanges();
-    bool save();
-    bool saveAs();
-    bool saveTo(const QString& fileName);
-    // Writes the recovery copy while there are unsaved changes, removes it when there are none.
-    void keepRecoveryCopy();
-    void writeRecoveryCopy();
-    // Takes the lock of the file; false when the user declines to open it read-only, or
-    // (`forWriting`) when another window holds it.
-    bool lockFile(const QString& fileName, bool forWriting, bool* readOnly,
-                  std::unique_ptr<io::ProjectLock>* lock);
-    void rememberRecent(const QString& fileName);
-    void fillRecentMenu();
-    void chooseAndOpen();
-
-    void newProject();
     void addNewUnit();
     void duplicateUnits();
     void removeUnits();
@@ -184,13 +159,9 @@ class ProjectWindow : public QMainWindow {
     PlanView* planView_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QLabel* status_;
-    QString fileName_;
-    bool readOnly_ = false;
-    std::unique_ptr<io::ProjectLock> lock_;
-    std::unique_ptr<io::RecoveryCopy> recovery_;
-    // Writes the recovery copy shortly after a change, once for a burst of changes, so that an
-    // edit repaints at once however large the project is.
-    QTimer recoveryTimer_;
+    // Opened, saved, locked and kept in a recovery copy by its own class; the window only calls it.
+    std::unique_ptr<ProjectFileLife> file_;
+    bool readOnly_ = false;  // as the file's life says: the project takes no edit
     QAction* closeSeparator_ = nullptr;
     QMenu* recentMenu_ = nullptr;
 
