@@ -132,6 +132,8 @@ class ProjectWindow : public QMainWindow {
     void updateActions();
     [[nodiscard]] std::vector<int> selectedRows() const;
     void selectRows(const std::vector<int>& rows);
+    // The project takes edits or not, as the file's life says after each open, save as, restore
+    // or new project.
     void setReadOnly(bool readOnly);
     // The dialogs' parent: none while the window is not shown (the recovery offer at start).
     [[nodiscard]] QWidget* dialogParent();
