@@ -48,8 +48,12 @@ QString copyName(const QString& fileName) {
 
 }  // namespace
 
-ProjectFileLife::ProjectFileLife(ProjectModel* model, QUndoStack* undoStack)
-    : model_(model), undoStack_(undoStack), recovery_(std::make_unique<io::RecoveryCopy>()) {
+ProjectFileLife::ProjectFileLife(ProjectModel* model, QUndoStack* undoStack,
+                                 const FileQuestions* questions)
+    : model_(model),
+      undoStack_(undoStack),
+      ask_(questions),
+      recovery_(std::make_unique<io::RecoveryCopy>()) {
     recoveryTimer_.setSingleShot(true);
     recoveryTimer_.setInterval(250);
     connect(&recoveryTimer_, &QTimer::timeout, this, &ProjectFileLife::writeRecoveryCopy);
@@ -84,7 +88,7 @@ bool ProjectFileLife::saveAs() {
         suggested = (name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
                     QLatin1String(io::kProjectSuffix);
     }
-    QString chosen = askSaveFileName(suggested);
+    QString chosen = ask_->askSaveFileName(suggested);
     if (chosen.isEmpty()) {
         return false;
     }
@@ -109,7 +113,7 @@ bool ProjectFileLife::saveAs() {
 
 bool ProjectFileLife::saveTo(const QString& fileName) {
     if (const auto fault = io::saveProject(model_->project(), fileName)) {
-        showNotice(*fault);
+        ask_->showNotice(*fault);
         return false;
     }
     undoStack_->setClean();
@@ -132,11 +136,11 @@ bool ProjectFileLife::lockFile(const QString& fileName, bool forWriting, bool* r
                                     holder.isEmpty() ? QStringLiteral("另一个窗口") : holder);
     lock->reset();
     if (forWriting) {
-        showNotice(heldBy + QStringLiteral("不能保存到该文件。"));
+        ask_->showNotice(heldBy + QStringLiteral("不能保存到该文件。"));
         return false;
     }
     *readOnly = true;
-    return askOpenReadOnly(heldBy);
+    return ask_->askOpenReadOnly(heldBy);
 }
 
 bool ProjectFileLife::open(const QString& fileName) {
@@ -146,7 +150,7 @@ bool ProjectFileLife::open(const QString& fileName) {
     const QString path = canonicalPath(fileName);
     auto read = io::readProject(path);
     if (const auto* fault = std::get_if<QString>(&read)) {
-        showNotice(*fault);
+        ask_->showNotice(*fault);
         return false;
     }
     bool readOnly = false;
@@ -171,7 +175,7 @@ void ProjectFileLife::chooseAndOpen() {
     if (!settleChanges()) {
         return;
     }
-    const QString chosen = askOpenFileName();
+    const QString chosen = ask_->askOpenFileName();
     if (!chosen.isEmpty()) {
         open(chosen);
     }
@@ -235,7 +239,7 @@ void ProjectFileLife::writeRecoveryCopy() {
 
 bool ProjectFileLife::offerRecoveryCopies() {
     for (const io::RecoveryCopy::Orphan& orphan : io::RecoveryCopy::findOrphans()) {
-        if (!askRestore(orphan)) {
+        if (!ask_->askRestore(orphan)) {
             io::RecoveryCopy::discard(orphan);
             continue;
         }
@@ -244,7 +248,7 @@ bool ProjectFileLife::offerRecoveryCopies() {
         }
         auto restored = recovery_->restore(orphan);
         if (const auto* fault = std::get_if<QString>(&restored)) {
-            showNotice(*fault);
+            ask_->showNotice(*fault);
             continue;
         }
         auto& recovered = std::get<io::RecoveredProject>(restored);
@@ -256,9 +260,10 @@ bool ProjectFileLife::offerRecoveryCopies() {
             if (lock->lock() == io::ProjectLock::State::HeldElsewhere) {
                 // The restored changes are saved under another name.
                 const QString holder = lock->holder();
-                showNotice(QStringLiteral("文件“%1”已在%2中打开，恢复的工程请另存为其他文件。")
-                               .arg(QDir::toNativeSeparators(path),
-                                    holder.isEmpty() ? QStringLiteral("另一个窗口") : holder));
+                ask_->showNotice(
+                    QStringLiteral("文件“%1”已在%2中打开，恢复的工程请另存为其他文件。")
+                        .arg(QDir::toNativeSeparators(path),
+                             holder.isEmpty() ? QStringLiteral("另一个窗口") : holder));
             } else {
                 lock_ = std::move(lock);
                 fileName_ = path;
@@ -282,7 +287,7 @@ bool ProjectFileLife::settleChanges() {
     if (undoStack_->isClean()) {
         return true;
     }
-    switch (askSaveChanges()) {
+    switch (ask_->askSaveChanges()) {
         case SaveAnswer::Save:
             return save();
         case SaveAnswer::Discard:

@@ -20,24 +20,11 @@ namespace ui {
 
 class ProjectModel;
 
-// The life of the project window's file: opened, saved under its name or another, the lock that
-// keeps a second window from writing it (which then opens it read-only), 最近打开, and the recovery
-// copy written while there are unsaved changes and removed once there are none. The window asks
-// it to open, save and settle the unsaved changes, and answers its questions; every file is
-// named by its own path, symbolic links resolved.
-class ProjectFileLife : public QObject {
-    Q_OBJECT
-
-  public:
+// What the file's life asks the user, through the project window's dialogs, which tests replace so
+// as to answer them without a modal loop.
+struct FileQuestions {
     enum class SaveAnswer : std::uint8_t { Save, Discard, Cancel };
 
-    ProjectFileLife(ProjectModel* model, QUndoStack* undoStack);
-    // A change not yet in the recovery copy goes there first.
-    ~ProjectFileLife() override;
-
-    // What it asks of the window, all set by it.
-    // Ends the edit of an open cell; false when its value cannot be taken.
-    std::function<bool()> commitEdit;
     // 保存 / 不保存 / 取消 before unsaved changes are dropped.
     std::function<SaveAnswer()> askSaveChanges;
     // A box titled 提示.
@@ -47,8 +34,28 @@ class ProjectFileLife : public QObject {
     std::function<QString(const QString& suggested)> askSaveFileName;
     // The file is held by another window (`text` says by whom): true opens it read-only.
     std::function<bool(const QString& text)> askOpenReadOnly;
-    // A recovery copy left behind: true restores it, false discards it.
+    // A recovery copy left behind: true restores it (恢复), false discards it (放弃).
     std::function<bool(const io::RecoveryCopy::Orphan& orphan)> askRestore;
+};
+
+// The life of the project window's file: opened, saved under its name or another, the lock that
+// keeps a second window from writing it (which then opens it read-only), 最近打开, and the recovery
+// copy written while there are unsaved changes and removed once there are none. The window asks
+// it to open, save and settle the unsaved changes, and answers its questions; every file is
+// named by its own path, symbolic links resolved.
+class ProjectFileLife : public QObject {
+    Q_OBJECT
+
+  public:
+    using SaveAnswer = FileQuestions::SaveAnswer;
+
+    // Asks through `questions`, which outlive it.
+    ProjectFileLife(ProjectModel* model, QUndoStack* undoStack, const FileQuestions* questions);
+    // A change not yet in the recovery copy goes there first.
+    ~ProjectFileLife() override;
+
+    // Ends the window's edit of an open cell; false when its value cannot be taken.
+    std::function<bool()> commitEdit;
 
     // The file's own path, empty for a new project.
     [[nodiscard]] const QString& fileName() const { return fileName_; }
@@ -100,6 +107,7 @@ class ProjectFileLife : public QObject {
 
     ProjectModel* model_;
     QUndoStack* undoStack_;
+    const FileQuestions* ask_;
     QString fileName_;
     bool readOnly_ = false;
     std::unique_ptr<io::ProjectLock> lock_;

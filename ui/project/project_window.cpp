@@ -79,7 +79,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
       delegate_(new UnitDelegate(this)),
       emptyHint_(new QLabel(QStringLiteral("按 Insert 键或“编辑 → 添加计算单元”添加计算单元"))),
       status_(new QLabel(this)),
-      file_(std::make_unique<ProjectFileLife>(model_, undoStack_)) {
+      file_(std::make_unique<ProjectFileLife>(model_, undoStack_, this)) {
     askProjectDetails = [this](const ProjectDetails& current) -> std::optional<ProjectDetails> {
         ProjectInfoDialog dialog(current, this);
         if (dialog.exec() != QDialog::Accepted) {
@@ -194,18 +194,7 @@ ProjectWindow::ProjectWindow(QWidget* parent)
 
     buildMenus();
 
-    // The file's life asks its questions through the window's, which tests replace.
     file_->commitEdit = [this] { return commitEdit(); };
-    file_->askSaveChanges = [this] { return askSaveChanges(); };
-    file_->showNotice = [this](const QString& text) { showNotice(text); };
-    file_->askOpenFileName = [this] { return askOpenFileName(); };
-    file_->askSaveFileName = [this](const QString& suggested) {
-        return askSaveFileName(suggested);
-    };
-    file_->askOpenReadOnly = [this](const QString& text) { return askOpenReadOnly(text); };
-    file_->askRestore = [this](const io::RecoveryCopy::Orphan& orphan) {
-        return askRestore(orphan);
-    };
     connect(file_.get(), &ProjectFileLife::taken, this, &ProjectWindow::setReadOnly);
     connect(file_.get(), &ProjectFileLife::modifiedChanged, this, &QWidget::setWindowModified);
     connect(file_.get(), &ProjectFileLife::told, statusBar(), &QStatusBar::showMessage);

@@ -28,13 +28,12 @@ class PlanView;
 class UnitDelegate;
 
 // The window "灭火器配置工程": a building's calculation units in one table, edited in place, with
-// undo, the project's files and the figures of the whole project in the status bar.
-class ProjectWindow : public QMainWindow {
+// undo, the project's files and the figures of the whole project in the status bar. It asks the
+// file's questions for ProjectFileLife.
+class ProjectWindow : public QMainWindow, public FileQuestions {
     Q_OBJECT
 
   public:
-    using SaveAnswer = ProjectFileLife::SaveAnswer;
-
     explicit ProjectWindow(QWidget* parent = nullptr);
     ~ProjectWindow() override;
 
@@ -83,17 +82,7 @@ class ProjectWindow : public QMainWindow {
     // The dialogs, replaceable so that tests answer them without a modal loop.
     // 工程信息: the project's name and info as edited; empty when cancelled.
     std::function<std::optional<ProjectDetails>(const ProjectDetails& current)> askProjectDetails;
-    // 保存 / 不保存 / 取消 before unsaved changes are dropped.
-    std::function<SaveAnswer()> askSaveChanges;
-    // A box titled 提示.
-    std::function<void(const QString& text)> showNotice;
-    // The file to open, or to save to; an empty string when cancelled.
-    std::function<QString()> askOpenFileName;
-    std::function<QString(const QString& suggested)> askSaveFileName;
-    // The file is held by another window (`text` says by whom): true opens it read-only.
-    std::function<bool(const QString& text)> askOpenReadOnly;
-    // A recovery copy left behind: true restores it (恢复), false discards it (放弃).
-    std::function<bool(const io::RecoveryCopy::Orphan& orphan)> askRestore;
+    // Those of the file's life (FileQuestions), and:
     // 导入平面图(DXF): the drawing to import, an empty string when cancelled; then the rooms to
     // import from it (the import dialog, proposing `floor`, where a drawing of that name went
     // last, if any), none when cancelled; then, where units imported before would change, whether
