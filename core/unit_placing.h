@@ -46,7 +46,8 @@ struct UnitPlaced {
 // What became of the units placed.
 struct UnitsPlaced {
     std::vector<UnitPlaced> units;  // in the order they were given
-    bool stopped = false;           // the progress stopped it: what came before is of no use
+    // The progress stopped it: `units` holds only those before, and nothing is to change.
+    bool stopped = false;
 };
 
 // Told of the unit being placed, at `position` (from 0) among those with an outline, as its
