@@ -11,6 +11,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <numeric>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -23,6 +24,7 @@
 #include "project_file.h"
 #include "project_lock.h"
 #include "stop_request.h"
+#include "unit_placing.h"
 #include "unit_texts.h"
 
 namespace app {
@@ -105,74 +107,68 @@ QString shortfall(const core::PlacedCover& cover) {
 // Places the setting points of the project's units that have none, or ones that no longer reach
 // all of the unit (unless `keep`), counting the units with an outline in `current` as it goes.
 PlacingOutcome placeAll(core::Project project, bool keep, std::atomic<std::size_t>& current) {
+    std::vector<std::size_t> all(project.units.size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    const core::UnitsPlaced placed = core::placeUnits(
+        project.units, all, keep ? core::PlaceAgain::Never : core::PlaceAgain::Stale,
+        [&current](std::size_t position, double) {
+            current = position + 1;
+            return true;
+        });
     PlacingOutcome outcome;
-    for (std::size_t i = 0; i < project.units.size(); ++i) {
-        core::Unit& unit = project.units[i];
-        if (unit.outline.empty()) {
-            continue;
-        }
-        ++current;
-        const QString named = unitNamed(i, unit);
-        const bool placed = !unit.setPoints.empty();
+    for (const core::UnitPlaced& result : placed.units) {
+        core::Unit& unit = project.units[result.unit];
+        const QString named = unitNamed(result.unit, unit);
+        const bool had = !unit.setPoints.empty();
         // Told in one piece: a name may hold "%1".
         const auto divide = [&named](const QString& prefix, const QString& why) {
             return prefix + named + why + QStringLiteral("，应划分为多个计算单元");
         };
         // Points that cannot be checked are not placed again either.
         const QString unplaced =
-            placed ? QStringLiteral("未校核设置点：") : QStringLiteral("未布置设置点：");
-        switch (core::placingFault(unit.outline, unit.holes)) {
-            case core::PlacingFault::None:
+            had ? QStringLiteral("未校核设置点：") : QStringLiteral("未布置设置点：");
+        // Points that no longer reach all of the unit: its outline grew, or its R shortened.
+        const QString stale = result.stale ? QStringLiteral("%1的设置点未能覆盖全部平面（%2）")
+                                                 .arg(named, shortfall(*result.stale))
+                                           : QString();
+        switch (result.outcome) {
+            case core::UnitPlacing::Kept:
                 break;
-            case core::PlacingFault::TooLarge:
+            case core::UnitPlacing::TooLarge:
                 outcome.lines << divide(
                     unplaced, QStringLiteral("的面积超过 %1 m²").arg(core::kMaxPlacedArea));
-                continue;
-            case core::PlacingFault::TooIntricate:
+                break;
+            case core::UnitPlacing::TooIntricate:
                 outcome.lines << divide(unplaced, QStringLiteral("的轮廓超过 %1 个顶点或 %2 个凹角")
                                                       .arg(core::kMaxPlacedVertices)
                                                       .arg(core::kMaxPlacedCorners));
-                continue;
-        }
-        // Points that no longer reach all of the unit: its outline grew, or its R shortened.
-        QString stale;
-        if (placed) {
-            const std::optional<core::PlacedCover> cover = core::design(unit).cover;
-            if (!cover || cover->proven) {
-                continue;
-            }
-            stale =
-                QStringLiteral("%1的设置点未能覆盖全部平面（%2）").arg(named, shortfall(*cover));
-            if (keep) {
+                break;
+            case core::UnitPlacing::KeptStale:
                 outcome.lines << QStringLiteral("警告：%1，已按 --keep 保留").arg(stale);
-                continue;
-            }
-        }
-        std::optional<core::Placement> placement = core::placeUnit(unit);
-        if (!placement) {
-            outcome.lines << QStringLiteral("未布置设置点：%1不能配置").arg(named);
-            continue;
-        }
-        if (placement->points.size() > static_cast<std::size_t>(core::kMaxPoints)) {
-            outcome.lines << divide(
-                placed ? QStringLiteral("未重新布置设置点：") : QStringLiteral("未布置设置点："),
-                QStringLiteral("需要超过 %1 个设置点").arg(core::kMaxPoints));
-            continue;
-        }
-        // Placed again as before, the points are as good as they get: only the warning below.
-        const bool same = placement->points == unit.setPoints;
-        if (placed && !same) {
-            outcome.lines << QStringLiteral("重新布置：") + stale;
-        }
-        if (!placement->proven) {
-            outcome.lines << QStringLiteral(
-                                 "警告：%1的设置点未能覆盖全部平面（如有宽度不足 %2 m "
-                                 "的狭窄部分），请在平面图上检查")
-                                 .arg(named, QString::number(2 * core::kWallClearance));
-        }
-        if (!same) {
-            unit.setPoints = std::move(placement->points);
-            outcome.changed = true;
+                break;
+            case core::UnitPlacing::Unconfigurable:
+                outcome.lines << QStringLiteral("未布置设置点：%1不能配置").arg(named);
+                break;
+            case core::UnitPlacing::TooManyPoints:
+                outcome.lines << divide(
+                    had ? QStringLiteral("未重新布置设置点：") : QStringLiteral("未布置设置点："),
+                    QStringLiteral("需要超过 %1 个设置点").arg(core::kMaxPoints));
+                break;
+            case core::UnitPlacing::Proven:
+            case core::UnitPlacing::NotCovered:
+                // Placed again as before, the points are as good as they get: only the warning.
+                if (result.stale && result.changed) {
+                    outcome.lines << QStringLiteral("重新布置：") + stale;
+                }
+                if (result.outcome == core::UnitPlacing::NotCovered) {
+                    outcome.lines << QStringLiteral("警告：") + named + QStringLiteral("的") +
+                                         documents::notCoveredText();
+                }
+                if (result.changed) {
+                    unit.setPoints = result.points;
+                    outcome.changed = true;
+                }
+                break;
         }
     }
     outcome.project = std::move(project);

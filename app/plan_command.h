@@ -36,7 +36,7 @@ struct PlaceRequest {
 // the process with std::_Exit() once its own objects are gone, without static destructors.
 constexpr int kStopped = 130;
 
-// Places setting points (core::placeUnit) in every unit of the project file that has an outline
+// Places setting points (core::placeUnits) in every unit of the project file that has an outline
 // and none yet, and again in one whose points no longer reach all of it (its outline grew, or
 // its R shortened), with a line on standard error naming it and why; with `keep` such a unit
 // keeps its points and the line is a warning. Units whose points reach all of them are left as

@@ -2,18 +2,23 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <numeric>
-#include <optional>
 #include <utility>
 
 #include "room_paths.h"
 
 namespace core {
+
+using placing::check;
+using placing::gap;
+using placing::Grid;
+using placing::Progress;
+using placing::Stopped;
+using placing::wallPoints;
 
 namespace {
 
@@ -39,87 +44,6 @@ constexpr std::array<std::array<double, 2>, 9> kAround{
 // points the corners they see within as much: its distances are exact up to that, beyond any that
 // the search weighs but those of demand points far from every point.
 constexpr double kSightTargets = 2;
-
-// Thrown from within the placing where the caller's progress callback says to stop.
-struct Stopped {};
-
-// What the placing tells the caller of how far it has got, and where it asks whether to go on: at
-// each step, and in between at most every 20 ms.
-class Progress {
-  public:
-    explicit Progress(const PlacingProgress& report) : report_(report) {}
-
-    void reach(double done) {
-        done_ = done;
-        last_ = {};
-        tick();
-    }
-    void tick() {
-        if (!report_) {
-            return;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_ < std::chrono::milliseconds(20)) {
-            return;
-        }
-        last_ = now;
-        if (!report_(done_)) {
-            throw Stopped{};
-        }
-    }
-
-  private:
-    const PlacingProgress& report_;
-    double done_ = 0;
-    std::chrono::steady_clock::time_point last_;
-};
-
-double gap(PlanPoint a, PlanPoint b) {
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    return std::sqrt(dx * dx + dy * dy);
-}
-
-std::size_t steps(double length, double spacing) {
-    return static_cast<std::size_t>(std::max(0.0, std::ceil(length / spacing - 1e-9)));
-}
-
-// Points along every wall (of the outline and the holes), at most `spacing` apart, the corners
-// included.
-std::vector<PlanPoint> wallPoints(const std::vector<Ring>& rings, double spacing) {
-    std::vector<PlanPoint> points;
-    for (const Ring& ring : rings) {
-        for (std::size_t i = 0; i < ring.size(); ++i) {
-            const PlanPoint a = ring[i];
-            const PlanPoint b = ring[(i + 1) % ring.size()];
-            const std::size_t pieces = std::max<std::size_t>(1, steps(gap(a, b), spacing));
-            for (std::size_t k = 0; k < pieces; ++k) {
-                const double t = static_cast<double>(k) / static_cast<double>(pieces);
-                points.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
-            }
-        }
-    }
-    return points;
-}
-
-// A grid over a room's box, from its lower left corner: nx × ny cells of side `spacing`.
-struct Grid {
-    PlanPoint origin;
-    double spacing = 1;
-    std::size_t nx = 0;
-    std::size_t ny = 0;
-
-    Grid(const Ring& ring, double side) : spacing(side) {
-        const PlanBox box = bounds(ring);
-        origin = box.min;
-        nx = std::max<std::size_t>(1, steps(box.max.x - box.min.x, spacing));
-        ny = std::max<std::size_t>(1, steps(box.max.y - box.min.y, spacing));
-    }
-    [[nodiscard]] PlanPoint node(std::size_t i, std::size_t j) const {
-        return {origin.x + static_cast<double>(i) * spacing,
-                origin.y + static_cast<double>(j) * spacing};
-    }
-};
 
 // Points of the room that distance fields are asked about again and again, each with the corners
 // it sees within `range`: their distances are exact up to that.
@@ -170,141 +94,6 @@ Samples demandPoints(const RoomPaths& paths, double spacing, double range) {
         samples.add(paths, p);
     }
     return samples;
-}
-
-// The proof; where `far` is given, it gets the demand points that fail it.
-CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, double reach,
-                 std::vector<PlanPoint>* far = nullptr, Progress* progress = nullptr) {
-    CoverCheck result;
-    if (points.empty()) {
-        result.farthest = kUnreachable;
-        return result;
-    }
-    const DistanceField field(paths, points);
-    const double allowed = reach - kDemandMargin;
-    result.proven = true;
-    const auto note = [&result](PlanPoint p, double distance) {
-        if (distance > result.farthest) {
-            result.farthest = distance;
-            result.farthestAt = p;
-        }
-    };
-    // The demand grid's nodes, which are nodes of the finer grid too; their exact distances
-    // bound those of the finer nodes around them.
-    const Grid grid(paths.outline(), kDemandSpacing);
-    const std::size_t columns = grid.nx + 1;
-    std::vector<double> node((grid.nx + 1) * (grid.ny + 1), -1);
-    for (std::size_t j = 0; j <= grid.ny; ++j) {
-        if (progress != nullptr) {
-            progress->tick();
-        }
-        for (std::size_t i = 0; i <= grid.nx; ++i) {
-            const PlanPoint p = grid.node(i, j);
-            if (paths.contains(p)) {
-                const double distance = field.at(p);
-                node[j * columns + i] = distance;
-                if (distance > allowed) {
-                    result.proven = false;
-                    if (far != nullptr) {
-                        far->push_back(p);
-                    }
-                }
-                note(p, distance);
-            }
-        }
-    }
-    for (const PlanPoint p : wallPoints(paths.rings(), kDemandSpacing)) {
-        if (field.at(p, allowed) > allowed) {
-            result.proven = false;
-            if (far != nullptr) {
-                far->push_back(p);
-            }
-        }
-    }
-    for (const PlanPoint p : wallPoints(paths.rings(), kFarthestSpacing)) {
-        note(p, field.at(p));
-    }
-    // Cells that a wall crosses or touches, to within kNear (far above the rounding here): for
-    // each wall, row by row, the cells its piece in that row's band meets.
-    constexpr double kNear = 1e-6;
-    std::vector<bool> walled(grid.nx * grid.ny, false);
-    const auto index = [&grid](double offset, std::size_t count) {
-        const double at = std::floor(offset / grid.spacing);
-        return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(count - 1)));
-    };
-    for (const Ring& ring : paths.rings()) {
-        for (std::size_t k = 0; k < ring.size(); ++k) {
-            const PlanPoint a = ring[k];
-            const PlanPoint b = ring[(k + 1) % ring.size()];
-            const std::size_t lowest = index(std::min(a.y, b.y) - kNear - grid.origin.y, grid.ny);
-            const std::size_t highest = index(std::max(a.y, b.y) + kNear - grid.origin.y, grid.ny);
-            for (std::size_t j = lowest; j <= highest; ++j) {
-                const std::optional<XSpan> span =
-                    spanInBand(a, b, {grid.node(0, j).y - kNear, grid.node(0, j + 1).y + kNear});
-                if (!span) {
-                    continue;
-                }
-                const std::size_t first = index(span->left - kNear - grid.origin.x, grid.nx);
-                const std::size_t last = index(span->right + kNear - grid.origin.x, grid.nx);
-                for (std::size_t i = first; i <= last; ++i) {
-                    walled[j * grid.nx + i] = true;
-                }
-            }
-        }
-    }
-    // A cell no wall crosses lies wholly inside or wholly outside; inside, every point of it is
-    // within spacing/√2 of a corner it sees, so its distance is at most the corners' largest
-    // plus that. The finer nodes of the other cells inside are worked out one by one, the
-    // cells with the largest bound first, until no bound exceeds the largest distance found.
-    struct Cell {
-        double bound;
-        std::size_t i;
-        std::size_t j;
-    };
-    std::vector<Cell> cells;
-    for (std::size_t j = 0; j < grid.ny; ++j) {
-        for (std::size_t i = 0; i < grid.nx; ++i) {
-            const std::array<double, 4> corners{node[j * columns + i], node[j * columns + i + 1],
-                                                node[(j + 1) * columns + i],
-                                                node[(j + 1) * columns + i + 1]};
-            const double smallest = *std::min_element(corners.begin(), corners.end());
-            const double largest = *std::max_element(corners.begin(), corners.end());
-            if (walled[j * grid.nx + i] || (smallest < 0 && largest >= 0)) {
-                cells.push_back({kUnreachable, i, j});
-            } else if (smallest >= 0 && largest + grid.spacing * std::sqrt(0.5) > result.farthest) {
-                // (The largest distance found only grows: a cell bound by it now stays so.)
-                cells.push_back({largest + grid.spacing * std::sqrt(0.5), i, j});
-            }
-        }
-    }
-    std::sort(cells.begin(), cells.end(),
-              [](const Cell& a, const Cell& b) { return a.bound > b.bound; });
-    // The finer nodes, each once: cells share their edges, and the demand grid's nodes are done.
-    const auto fine = static_cast<std::size_t>(std::lround(kDemandSpacing / kFarthestSpacing));
-    const std::size_t fineColumns = grid.nx * fine + 1;
-    std::vector<bool> done(fineColumns * (grid.ny * fine + 1), false);
-    for (const Cell& cell : cells) {
-        if (cell.bound <= result.farthest) {
-            break;
-        }
-        if (progress != nullptr) {
-            progress->tick();
-        }
-        for (std::size_t fj = cell.j * fine; fj <= (cell.j + 1) * fine; ++fj) {
-            for (std::size_t fi = cell.i * fine; fi <= (cell.i + 1) * fine; ++fi) {
-                if ((fi % fine == 0 && fj % fine == 0) || done[fj * fineColumns + fi]) {
-                    continue;
-                }
-                done[fj * fineColumns + fi] = true;
-                const PlanPoint p{grid.origin.x + static_cast<double>(fi) * kFarthestSpacing,
-                                  grid.origin.y + static_cast<double>(fj) * kFarthestSpacing};
-                if (paths.contains(p)) {
-                    note(p, field.at(p));
-                }
-            }
-        }
-    }
-    return result;
 }
 
 // The search for few points that cover a room's demand points within `target`.
@@ -780,14 +569,6 @@ std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target
 }
 
 }  // namespace
-
-// A room and its points: a Ring is a vector of points too, yet the two never mix up.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-CoverCheck checkCover(const Ring& outline, const std::vector<PlanPoint>& points, double reach,
-                      const std::vector<Ring>& holes) {
-    const RoomPaths paths(counterClockwise(outline), holes);
-    return check(paths, points, reach);
-}
 
 Placement placeSettingPoints(const Ring& outline, double reach, const std::vector<Ring>& holes,
                              const PlacingProgress& report) {

@@ -144,6 +144,12 @@ QString reachText(const core::PlacedCover& cover, core::PlacingFault fault) {
     return QStringLiteral("最大 %1 m").arg(farthestTenths(cover.farthest), 0, 'f', 1);
 }
 
+QString notCoveredText() {
+    return QStringLiteral(
+               "设置点未能覆盖全部平面（如有宽度不足 %1 m 的狭窄部分），请在平面图上检查")
+        .arg(QString::number(2 * core::kWallClearance));
+}
+
 QString clauseDescription(std::string_view clause) {
     static constexpr std::pair<std::string_view, const char*> kClauses[] = {
         {"6.1.1", "一个计算单元内配置的灭火器数量不得少于2具"},

@@ -57,6 +57,11 @@ extern const QString kBasis;
 // outline), why it is not checked: "面积超过 40000 m²，未校核".
 [[nodiscard]] QString reachText(const core::PlacedCover& cover, core::PlacingFault fault);
 
+// What is said of a unit whose setting points, placed as well as they can be, do not reach all of
+// it, after its name and "的": "设置点未能覆盖全部平面（如有宽度不足 0.6 m
+// 的狭窄部分），请在平面图上检查".
+[[nodiscard]] QString notCoveredText();
+
 // A clause that breachedClauses names, in words: "6.1.2 每个设置点的灭火器配置数量不宜多于5具".
 [[nodiscard]] QString clauseDescription(std::string_view clause);
 

@@ -241,26 +241,16 @@ TEST_F(CommandLine, DrawingsOfOneNameGoToTheirFloorsAndEndWithASummary) {
     EXPECT_EQ(rooms, expected);
 }
 
-// A unit of the plan without setting points.
-core::Unit unplaced(core::Unit unit) {
-    unit.setPoints.clear();
-    return unit;
-}
-
-// The rooms of a plan, their points placed by --place: each one that has none yet, and only
-// those, the file written once and then left alone.
+// The rooms of a plan, their points placed by --place: each one that has none yet, and one whose
+// points no longer reach all of it unless --keep, the file written and then left alone.
 TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
-    // A 10 m room with a slot 0.4 m wide running 30 m out of it, narrower than a point keeps from
-    // the walls on both sides: its far end is out of reach.
-    // Its name holds "%2", which stays as it is in the line that names it.
-    core::Unit slot = placedRoom(
-        "窄间%2", {{0, 0}, {10, 0}, {10, 4.8}, {40, 4.8}, {40, 5.2}, {10, 5.2}, {10, 10}, {0, 10}},
-        {}, core::Hazard::Medium);
     core::Unit hall =
         placedRoom("大厅", {{0, 0}, {250, 0}, {250, 250}, {0, 250}}, {}, core::Hazard::Medium);
-    // A corridor whose points reach all of it: kept as it is.
-    project.units.insert(project.units.begin(), {unplaced(placedCorridor()), unplaced(placedL()),
-                                                 slot, hall, placedCorridor()});
+    core::Unit unplaced = placedCorridor();
+    unplaced.setPoints.clear();
+    // The corridor grown is placed again, and one whose points reach all of it kept as it is.
+    project.units.insert(project.units.begin(),
+                         {unplaced, slotRoom(), hall, grownCorridor(180), placedCorridor()});
     const QString file = path(u"工程.fep"_s);
     ASSERT_FALSE(io::saveProject(project, file));
     const QByteArray before = readFile(file);
@@ -287,33 +277,31 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
         ASSERT_TRUE(QFile::remove(path(u"plan.dxf"_s)));
     }
 
-    const Outcome placed = run({u"--place"_s, u"工程.fep"_s}, folder.path());
-    ASSERT_EQ(placed.status, 0) << placed.err.toStdString();
-    EXPECT_EQ(placed.out, QString());
-    const QStringList said = saidLines(placed.err);
-    EXPECT_EQ(said,
-              QStringList({
-                  u"警告：第3个计算单元“窄间%2”（一层）的设置点未能覆盖全部平面（如有宽度不足 "
-                  "0.6 m 的狭窄部分），请在平面图上检查"_s,
-                  u"未布置设置点：第4个计算单元“大厅”（一层）的面积超过 40000 m²，"
-                  "应划分为多个计算单元"_s,
-              }))
-        << placed.err.toStdString();
-
+    const QStringList said{
+        u"警告：第2个计算单元“窄间%2”（一层）的设置点未能覆盖全部平面（如有宽度不足 0.6 m "
+        "的狭窄部分），请在平面图上检查"_s,
+        u"未布置设置点：第3个计算单元“大厅”（一层）的面积超过 40000 m²，应划分为多个计算单元"_s};
+    const QString stale =
+        u"第4个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m）"_s;
+    const Outcome kept = run({u"--place"_s, u"工程.fep"_s, u"--keep"_s}, folder.path());
+    ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
+    EXPECT_EQ(kept.out, QString());
+    EXPECT_EQ(saidLines(kept.err), said + QStringList{u"警告：%1，已按 --keep 保留"_s.arg(stale)})
+        << kept.err.toStdString();
+    // The points written are the placing's; the rest is left alone.
     const core::Project read = readBack(file);
     ASSERT_EQ(read.units.size(), project.units.size());
-    // Four points along the corridor as R = 20 m asks; the L and the slot covered as far as they
-    // can be (the points' places are the placing's own table's).
-    EXPECT_EQ(read.units[0].setPoints.size(), 4U);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_FALSE(read.units[i].setPoints.empty()) << read.units[i].name;
-        EXPECT_EQ(core::design(read.units[i]).cover.value().proven, i != 2) << read.units[i].name;
-    }
-    // Left alone: the hall too large, the covered corridor, the units without an outline.
-    EXPECT_TRUE(read.units[3].setPoints.empty());
-    for (std::size_t i = 4; i < read.units.size(); ++i) {
+    EXPECT_EQ(read.units[0].setPoints, core::placeUnit(project.units[0])->points);
+    EXPECT_EQ(read.units[1].setPoints, core::placeUnit(project.units[1])->points);
+    for (std::size_t i = 2; i < read.units.size(); ++i) {
         EXPECT_EQ(read.units[i], project.units[i]) << read.units[i].name;
     }
+
+    const Outcome placed = run({u"--place"_s, u"工程.fep"_s}, folder.path());
+    ASSERT_EQ(placed.status, 0) << placed.err.toStdString();
+    EXPECT_EQ(saidLines(placed.err), said + QStringList{u"重新布置："_s + stale})
+        << placed.err.toStdString();
+    EXPECT_EQ(readBack(file).units[3].setPoints, core::placeUnit(project.units[3])->points);
 
     // Run again, nothing is placed and the file is not written; the slot, placed again as it
     // was, and the hall are told again.
@@ -324,55 +312,6 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
     EXPECT_EQ(readFile(file), after);
     EXPECT_EQ(entries(folder.path()), QStringList{u"工程.fep"_s});
 }
-
-// A corridor whose points no longer reach all of it, its outline grown to `length`: placed again
-// with a line naming it and why; with --keep, or grown too large to check, kept.
-struct StalePoints {
-    const char* name;
-    double length;
-    bool keep;
-    bool placedAgain;
-    const char* says;
-};
-
-class CommandLineStalePoints : public CommandLine,
-                               public ::testing::WithParamInterface<StalePoints> {};
-
-TEST_P(CommandLineStalePoints, ArePlacedAgainOrKeptWithALine) {
-    const StalePoints& row = GetParam();
-    const double length = row.length;
-    core::Unit corridor = placedCorridor();
-    corridor.outline = {{0, 0}, {3, 0}, {3, length}, {0, length}};
-    corridor.choices.area = 3 * length;
-    project.units.insert(project.units.begin(), corridor);
-    const QString file = path(u"工程.fep"_s);
-    ASSERT_FALSE(io::saveProject(project, file));
-    const QByteArray before = readFile(file);
-
-    QStringList arguments{u"--place"_s, u"工程.fep"_s};
-    if (row.keep) {
-        arguments << u"--keep"_s;
-    }
-    const Outcome placed = run(arguments, folder.path());
-    ASSERT_EQ(placed.status, 0) << placed.err.toStdString();
-    EXPECT_EQ(saidLines(placed.err), QStringList{QString::fromUtf8(row.says)})
-        << placed.err.toStdString();
-    if (!row.placedAgain) {
-        EXPECT_EQ(readFile(file), before);
-    } else {
-        const core::Unit read = readBack(file).units.at(0);
-        EXPECT_NE(read.setPoints, kCorridorPoints);
-        EXPECT_TRUE(core::design(read).cover.value().proven);
-    }
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineStalePoints, ::testing::Values(
-    StalePoints{"grown", 180, false, true, "重新布置：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m）"},
-    StalePoints{"kept", 180, true, false, "警告：第1个计算单元“走廊”（一层）的设置点未能覆盖全部平面（最大 75.1 m > R = 20 m），已按 --keep 保留"},
-    StalePoints{"grownTooLarge", 14000, false, false, "未校核设置点：第1个计算单元“走廊”（一层）的面积超过 40000 m²，应划分为多个计算单元"}),
-    [](const auto& param) { return std::string(param.param.name); });
-// clang-format on
 
 #ifndef Q_OS_WIN
 // Placing that takes long shows its progress, and Ctrl+C stops it with the file as it was and its

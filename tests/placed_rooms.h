@@ -1,7 +1,7 @@
 #pragma once
-// Two rooms of a plan with their setting points placed, as the sheet, the book and the command
-// line's tests take them: a corridor that four points reach, and an L that one point does not
-// reach at a serious hazard.
+// Rooms of a plan with their setting points placed, as the sheet, the book, the placing and the
+// command line's tests take them: a corridor that four points reach, and an L that one point does
+// not reach at a serious hazard; the corridor grown, and a room with a slot, that no point reaches.
 #include <utility>
 #include <vector>
 
@@ -34,6 +34,22 @@ inline core::Unit placedRoom(const char* name, core::Ring outline,
 
 inline core::Unit placedCorridor() {
     return placedRoom("走廊", kCorridorOutline, kCorridorPoints, core::Hazard::Medium);
+}
+
+// The corridor grown to `length` m: its four points no longer reach its far end.
+inline core::Unit grownCorridor(double length) {
+    core::Unit unit = placedCorridor();
+    unit.outline = {{0, 0}, {3, 0}, {3, length}, {0, length}};
+    unit.choices.area = 3 * length;
+    return unit;
+}
+
+// A 10 m room with a slot 0.4 m wide running 30 m out of it, narrower than a point keeps from the
+// walls on both sides: no point reaches its far end. Its name holds "%2", which a text keeps.
+inline core::Unit slotRoom() {
+    return placedRoom(
+        "窄间%2", {{0, 0}, {10, 0}, {10, 4.8}, {40, 4.8}, {40, 5.2}, {10, 5.2}, {10, 10}, {0, 10}},
+        {}, core::Hazard::Medium);
 }
 
 inline core::Unit placedL() {

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "placed_rooms.h"
 #include "project.h"
 #include "reach_map.h"
+#include "unit_placing.h"
 
 namespace {
 
@@ -87,23 +90,78 @@ TEST(PlacedUnit, WithoutAnOutlineOrPointsTheNumberIsAsBefore) {
 
 }  // namespace
 
-TEST(PlacedUnit, IsPlacedForTheReachOfItsModel) {
-    // A portable model reaches 20 m at a medium hazard: four points for the corridor.
-    const core::Unit corridor = room(kCorridor, {}, core::Hazard::Medium);
-    const std::optional<core::Placement> placed = core::placeUnit(corridor);
-    ASSERT_TRUE(placed.has_value());
-    EXPECT_TRUE(placed->proven);
-    EXPECT_EQ(placed->points.size(), 4U);
-    core::Unit after = corridor;
-    after.setPoints = placed->points;
-    EXPECT_TRUE(core::design(after).cover->proven);
-    // Nothing to place without an outline, or for class D.
-    core::Unit bare = corridor;
-    bare.outline.clear();
-    EXPECT_FALSE(core::placeUnit(bare).has_value());
-    core::Unit metal = corridor;
+// What placing many units makes of each: placed for the R of its model, kept, or refused. A
+// stand-in placer gives `stubbed` points where set: the limit of kMaxPoints without placing them.
+TEST(PlacedUnit, PlacingUnitsPlacesKeepsOrRefusesEach) {
+    using core::PlaceAgain;
+    using core::UnitPlacing;
+    using tests::grownCorridor;
+    core::Unit unplaced = tests::placedCorridor();
+    unplaced.setPoints.clear();
+    core::Unit metal = unplaced;
     metal.choices.fireClass = core::FireClass::D;
-    EXPECT_FALSE(core::placeUnit(metal).has_value());
+    struct Case {
+        const char* name;
+        core::Unit unit;
+        PlaceAgain again;
+        UnitPlacing outcome;
+        std::size_t points;  // placed
+        bool stale;          // its points no longer reached all of it
+        std::size_t stubbed = 0;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"unplaced corridor", unplaced, PlaceAgain::Never, UnitPlacing::Proven, 4, false},
+        {"covered corridor", tests::placedCorridor(), PlaceAgain::Stale, UnitPlacing::Kept, 0, false},
+        {"covered corridor again", tests::placedCorridor(), PlaceAgain::Always, UnitPlacing::Proven, 4, false},
+        {"grown corridor", grownCorridor(180), PlaceAgain::Stale, UnitPlacing::Proven, 6, true},
+        {"grown corridor kept", grownCorridor(180), PlaceAgain::Never, UnitPlacing::KeptStale, 0, true},
+        {"grown too large to check", grownCorridor(14000), PlaceAgain::Stale, UnitPlacing::TooLarge, 0, false},
+        {"class D", metal, PlaceAgain::Stale, UnitPlacing::Unconfigurable, 0, false},
+        {"slot", tests::slotRoom(), PlaceAgain::Stale, UnitPlacing::NotCovered, 1, false},
+        {"999 points", unplaced, PlaceAgain::Stale, UnitPlacing::Proven, 999, false, 999},
+        {"1000 points", unplaced, PlaceAgain::Stale, UnitPlacing::TooManyPoints, 0, false, 1000},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        // A unit without an outline is passed over.
+        const std::vector<core::Unit> units{core::Unit{}, c.unit};
+        const core::UnitPlacer stub = [&c](const core::Unit&, const core::PlacingProgress&) {
+            core::Placement placement;
+            placement.points.assign(c.stubbed, {1.5, 1.5});
+            placement.proven = true;
+            return std::optional(placement);
+        };
+        const core::UnitsPlaced placed = core::placeUnits(
+            units, {0, 1}, c.again, {}, c.stubbed > 0 ? stub : core::UnitPlacer(core::placeUnit));
+        ASSERT_FALSE(placed.stopped);
+        ASSERT_EQ(placed.units.size(), 1U) << c.name;
+        const core::UnitPlaced& result = placed.units[0];
+        EXPECT_EQ(result.unit, 1U) << c.name;
+        EXPECT_EQ(result.outcome, c.outcome) << c.name;
+        EXPECT_EQ(result.points.size(), c.points) << c.name;
+        EXPECT_EQ(result.changed, !result.points.empty() && result.points != c.unit.setPoints);
+        EXPECT_EQ(result.stale.has_value(), c.stale) << c.name;
+    }
+}
+
+// The progress hears of each unit with an outline in turn, and of every step of its placing, and
+// stops the placing within a unit when it says so.
+TEST(PlacedUnit, PlacingUnitsReportsProgressAndStops) {
+    core::Unit corridor = tests::placedCorridor();
+    corridor.setPoints.clear();
+    std::vector<std::pair<std::size_t, double>> heard;
+    const core::UnitsPlaced placed =
+        core::placeUnits({corridor, core::Unit{}, corridor}, {0, 1, 2}, core::PlaceAgain::Stale,
+                         [&heard](std::size_t position, double done) {
+                             heard.emplace_back(position, done);
+                             return position == 0 || done < 0.1;
+                         });
+    EXPECT_TRUE(placed.stopped);
+    EXPECT_EQ(placed.units.size(), 1U);
+    EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+    EXPECT_EQ(std::ranges::count(heard, std::pair<std::size_t, double>{0, 1}), 1);
+    EXPECT_EQ(heard.back(), (std::pair<std::size_t, double>{1, 0.1}));
 }
 
 // The picture of the reach: the line where a point's walking distance is R, and what no point

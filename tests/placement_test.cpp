@@ -177,26 +177,6 @@ TEST(Placement, EndsInAManyCorneredComb) {
     EXPECT_EQ(placement.points.size(), 121U);  // one in each tooth
 }
 
-// The caller's progress hears of every step, and stops the placing when it says so.
-TEST(Placement, ReportsProgressAndStops) {
-    std::vector<double> heard;
-    const Placement done = placeSettingPoints(rectangle(30, 20), 9, {}, [&heard](double at) {
-        heard.push_back(at);
-        return true;
-    });
-    EXPECT_TRUE(done.proven && !done.stopped);
-    ASSERT_FALSE(heard.empty());
-    EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
-    EXPECT_EQ(heard.back(), 1);
-    int calls = 0;
-    const Placement stopped = placeSettingPoints(rectangle(30, 20), 9, {}, [&calls](double) {
-        ++calls;
-        return false;
-    });
-    EXPECT_EQ(calls, 1);
-    EXPECT_TRUE(stopped.stopped && stopped.points.empty() && !stopped.proven);
-}
-
 // The same whichever way the outline runs.
 TEST_P(Cover, IsProvenOrNot) {
     const CoverCase& c = GetParam();

@@ -38,6 +38,7 @@
 #include "project_model.h"
 #include "saved_choices_file.h"
 #include "unit_delegate.h"
+#include "unit_placing.h"
 #include "unit_table.h"
 #include "unit_texts.h"
 
@@ -670,56 +671,57 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
     progress.setWindowTitle(QStringLiteral("布置设置点"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(placingProgressAfterMs);
+    const core::UnitsPlaced outcome = core::placeUnits(
+        model_->project().units, std::vector<std::size_t>(rows.begin(), rows.end()),
+        core::PlaceAgain::Always, [&progress](std::size_t position, double done) {
+            // setValue() alone lets events through only when the value changes.
+            const int value = static_cast<int>(position) * kStepsPerUnit +
+                              static_cast<int>(done * (kStepsPerUnit - 1));
+            if (value != progress.value()) {
+                progress.setValue(value);
+            }
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+    if (outcome.stopped) {
+        return;  // nothing changes
+    }
+    progress.setValue(total * kStepsPerUnit);
     QStringList unconfigurable;
     QStringList tooMany;
     QStringList uncovered;
     std::vector<std::pair<int, core::Unit>> placed;
     int placedUnits = 0;
     std::size_t placedPoints = 0;
-    for (int i = 0; i < total; ++i) {
-        progress.setValue(i * kStepsPerUnit);
-        if (progress.wasCanceled()) {
-            return;  // nothing changes
-        }
-        const core::Unit& unit = model_->unit(rows[static_cast<std::size_t>(i)]);
-        const QString name = documents::qs(unit.name);
-        if (core::placingFault(unit.outline, unit.holes) != core::PlacingFault::None) {
-            tooMany << name;
-            continue;
-        }
-        const std::optional<core::Placement> placement =
-            core::placeUnit(unit, [&progress, i](double done) {
-                // setValue() alone lets events through only when the value changes.
-                const int value = i * kStepsPerUnit + static_cast<int>(done * (kStepsPerUnit - 1));
-                if (value != progress.value()) {
-                    progress.setValue(value);
+    for (const core::UnitPlaced& result : outcome.units) {
+        const int row = static_cast<int>(result.unit);
+        const QString name = documents::qs(model_->unit(row).name);
+        switch (result.outcome) {
+            case core::UnitPlacing::Kept:
+            case core::UnitPlacing::KeptStale:
+                break;  // every unit is placed again
+            case core::UnitPlacing::TooLarge:
+            case core::UnitPlacing::TooIntricate:
+            case core::UnitPlacing::TooManyPoints:
+                tooMany << name;
+                break;
+            case core::UnitPlacing::Unconfigurable:
+                unconfigurable << name;
+                break;
+            case core::UnitPlacing::NotCovered:
+                uncovered << name;
+                [[fallthrough]];
+            case core::UnitPlacing::Proven:
+                ++placedUnits;
+                placedPoints += result.points.size();
+                if (result.changed) {
+                    core::Unit after = model_->unit(row);
+                    after.setPoints = result.points;
+                    placed.emplace_back(row, std::move(after));
                 }
-                QCoreApplication::processEvents();
-                return !progress.wasCanceled();
-            });
-        if (placement && placement->stopped) {
-            return;  // nothing changes
-        }
-        if (!placement) {
-            unconfigurable << name;
-            continue;
-        }
-        if (placement->points.size() > static_cast<std::size_t>(core::kMaxPoints)) {
-            tooMany << name;
-            continue;
-        }
-        if (!placement->proven) {
-            uncovered << name;
-        }
-        ++placedUnits;
-        placedPoints += placement->points.size();
-        if (placement->points != unit.setPoints) {
-            core::Unit after = unit;
-            after.setPoints = placement->points;
-            placed.emplace_back(rows[static_cast<std::size_t>(i)], std::move(after));
+                break;
         }
     }
-    progress.setValue(total * kStepsPerUnit);
     if (!placed.empty()) {
         auto* step = new QUndoCommand(QStringLiteral("布置设置点"));
         for (auto& [row, after] : placed) {
@@ -743,10 +745,8 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
                      .arg(core::kMaxPoints);
     }
     if (!uncovered.isEmpty()) {
-        notes << QStringLiteral(
-                     "计算单元%1的设置点未能覆盖全部平面（如有宽度不足 0.6 m "
-                     "的狭窄部分），请在平面图上检查。")
-                     .arg(listedNames(uncovered));
+        notes << QStringLiteral("计算单元%1的").arg(listedNames(uncovered)) +
+                     documents::notCoveredText() + u'。';
     }
     QString said = QStringLiteral("已布置 %1 个计算单元，共 %2 个设置点")
                        .arg(placedUnits)
