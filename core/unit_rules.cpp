@@ -13,13 +13,13 @@ namespace {
 // turning clockwise. `part` and `hole` say which ring it is.
 UnitFault ringRuleFault(const Ring& ring, UnitPart part, std::size_t hole) {
     const auto fault = [&](UnitRule rule, std::size_t item = 0) {
-        return UnitFault{rule, part, hole, item, ring.size()};
+        return UnitFault{rule, part, hole, item};
     };
     if (ring.size() < 3) {
         return fault(UnitRule::TooFewVertices);
     }
     if (ring.size() > kMaxOutlineVertices) {
-        return fault(UnitRule::TooManyVertices);
+        return UnitFault{UnitRule::TooManyVertices, part, hole, 0, ring.size()};
     }
     for (std::size_t i = 0; i < ring.size(); ++i) {
         const PlanPoint& p = ring[i];

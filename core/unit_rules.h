@@ -45,7 +45,7 @@ enum class UnitRule : std::uint8_t {
 
 // The part of a unit that a rule is about.
 enum class UnitPart : std::uint8_t {
-    Unit,
+    Whole,  // its choices, model and N
     Name,
     Location,
     Outline,
@@ -56,7 +56,7 @@ enum class UnitPart : std::uint8_t {
 
 struct UnitFault {
     UnitRule rule = UnitRule::None;
-    UnitPart part = UnitPart::Unit;
+    UnitPart part = UnitPart::Whole;
     std::size_t hole = 0;  // which hole, from 0, for UnitPart::Hole
     std::size_t item = 0;  // which vertex or point, from 0; for HolesMeet the earlier hole
     std::size_t count =

@@ -51,7 +51,7 @@ QString unitPrefix(qsizetype number) {
 
 // Why a name or location is too long for the editors; `what` names it ("工程名称“name”").
 std::optional<QString> lengthFault(const QString& what, const std::string& text) {
-    const qsizetype length = toQString(text).size();
+    const qsizetype length = qs(text).size();
     if (length <= core::kMaxNameLength) {
         return std::nullopt;
     }
@@ -228,13 +228,13 @@ QString unitFaultText(const core::UnitFault& fault, const core::Unit& unit, qsiz
             return QStringLiteral("%1的火灾类别%2不能列入工程").arg(prefix, fireClass);
         case core::UnitRule::AgentNotAllowed:
             return QStringLiteral("%1的火灾类别%2不能选用灭火剂“%3”")
-                .arg(prefix, fireClass, toQString(core::agentCaption(choices.agent)));
+                .arg(prefix, fireClass, qs(core::agentCaption(choices.agent)));
         case core::UnitRule::AreaOutOfRange:
             return QStringLiteral("%1的面积“area”值“%2”无效，应为0至%3之间的数")
                 .arg(prefix, numberText(choices.area), QString::number(core::kMaxUnitArea, 'f', 0));
         case core::UnitRule::ModelNotAdequate:
             return QStringLiteral("%1的灭火器型号“%2”不是该单元适用的型号")
-                .arg(prefix, quoted(toQString(unit.model.value_or(std::string()))));
+                .arg(prefix, quoted(qs(unit.model.value_or(std::string()))));
         case core::UnitRule::PointsOutOfRange:
             return QStringLiteral("%1的设置点数“points”值“%2”无效，应为1至%3的整数")
                 .arg(prefix)
@@ -265,9 +265,9 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
     // Whether the drawing's unit has a name in files is the files' own matter; it comes after the
     // rules of the outline and the plan, before those of the setting points.
     if ((!fault || fault.part == core::UnitPart::SetPoints) && unit.plan &&
-        !unitFromName(toQString(unit.plan->unit))) {
+        !unitFromName(qs(unit.plan->unit))) {
         return faults::drawingUnitFault(faults::planPrefix(faults::unitPrefix(number)),
-                                        faults::quoted(toQString(unit.plan->unit)));
+                                        faults::quoted(qs(unit.plan->unit)));
     }
     if (!fault) {
         return std::nullopt;

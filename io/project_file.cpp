@@ -142,7 +142,7 @@ std::optional<std::chrono::year_month_day> dateFromText(const QString& text) {
 QJsonObject infoObject(const core::ProjectInfo& info) {
     QJsonObject object;
     for (const InfoText& text : kInfoTexts) {
-        object.insert(QLatin1String(text.key), toQString(info.*text.text));
+        object.insert(QLatin1String(text.key), qs(info.*text.text));
     }
     if (info.date) {
         object.insert(kDateKey, dateText(*info.date));
@@ -493,8 +493,8 @@ QJsonObject projectObject(const core::Project& project) {
     for (const core::Unit& unit : project.units) {
         const core::Choices& choices = unit.choices;
         QJsonObject object{
-            {kNameKey, toQString(unit.name)},
-            {kLocationKey, toQString(unit.location)},
+            {kNameKey, qs(unit.name)},
+            {kLocationKey, qs(unit.location)},
             {kFireClassKey, QString(QChar::fromLatin1(core::fireClassLetter(choices.fireClass)))},
             {kHazardKey, textOf(kHazards, choices.hazard)},
             {kFactorKey, factorValue(choices.factor)},
@@ -503,7 +503,7 @@ QJsonObject projectObject(const core::Project& project) {
             {kAgentKey, textOf(kAgentNames, choices.agent)},
         };
         if (unit.model) {
-            object.insert(kModelKey, toQString(*unit.model));
+            object.insert(kModelKey, qs(*unit.model));
         }
         if (unit.points) {
             object.insert(kPointsKey, *unit.points);
@@ -529,10 +529,10 @@ QJsonObject projectObject(const core::Project& project) {
         if (unit.plan) {
             QJsonObject plan;
             for (const PlanText& text : kPlanTexts) {
-                plan.insert(*text.key, toQString(unit.plan.value().*text.text));
+                plan.insert(*text.key, qs(unit.plan.value().*text.text));
             }
             if (!unit.plan->floor.empty()) {
-                plan.insert(kFloorKey, toQString(unit.plan->floor));
+                plan.insert(kFloorKey, qs(unit.plan->floor));
             }
             object.insert(kPlanKey, plan);
         }
@@ -548,7 +548,7 @@ QJsonObject projectObject(const core::Project& project) {
     return QJsonObject{
         {kFormatKey, QString::fromLatin1(kProjectFormat)},
         {kVersionKey, kProjectVersion},
-        {kNameKey, toQString(project.name)},
+        {kNameKey, qs(project.name)},
         {kInfoKey, infoObject(project.info)},
         {kUnitsKey, units},
     };
