@@ -59,8 +59,8 @@ struct UnitFault {
     UnitPart part = UnitPart::Whole;
     std::size_t hole = 0;  // which hole, from 0, for UnitPart::Hole
     std::size_t item = 0;  // which vertex or point, from 0; for HolesMeet the earlier hole
-    std::size_t count =
-        0;  // the characters, vertices or points there are, for the rules of too many
+    // For the rules of too many: the characters, vertices or points there are.
+    std::size_t count = 0;
 
     [[nodiscard]] explicit operator bool() const { return rule != UnitRule::None; }
     friend bool operator==(const UnitFault&, const UnitFault&) = default;
