@@ -26,6 +26,7 @@
 #include "stop_request.h"
 #include "unit_placing.h"
 #include "unit_texts.h"
+#include "utf8_text.h"
 
 namespace app {
 
@@ -35,15 +36,10 @@ void write(std::FILE* stream, const QString& line) {
     std::fprintf(stream, "%s\n", line.toUtf8().constData());
 }
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // "一层 办公室（120.50 m²）"
 QString unitLine(const core::Unit& unit) {
     return QStringLiteral("%1 %2（%3 m²）")
-        .arg(fromUtf8(unit.location), fromUtf8(unit.name),
-             QString::number(unit.choices.area, 'f', 2));
+        .arg(io::qs(unit.location), io::qs(unit.name), QString::number(unit.choices.area, 'f', 2));
 }
 
 // Takes the project file's lock for a change without a window; why it cannot, else empty.
@@ -66,8 +62,8 @@ std::optional<QString> lockFault(io::ProjectLock& lock) {
 // "第2个计算单元“走廊”（一层）", as the project file's messages count the units.
 QString unitNamed(std::size_t index, const core::Unit& unit) {
     const QString where =
-        unit.location.empty() ? QString() : QStringLiteral("（%1）").arg(fromUtf8(unit.location));
-    return QStringLiteral("第%1个计算单元“%2”%3").arg(index + 1).arg(fromUtf8(unit.name), where);
+        unit.location.empty() ? QString() : QStringLiteral("（%1）").arg(io::qs(unit.location));
+    return QStringLiteral("第%1个计算单元“%2”%3").arg(index + 1).arg(io::qs(unit.name), where);
 }
 
 // How long placing runs before its progress is shown, and then how often at most.
@@ -207,7 +203,7 @@ int importPlan(const PlanImportRequest& request) {
                               .arg(io::unreadableCount(drawing));
         for (const auto& [first, second] : core::overlappingLayers(input.plan.rooms)) {
             summary += QStringLiteral("；警告：图层“%1”与“%2”的轮廓重叠，请检查所选图层")
-                           .arg(fromUtf8(first), fromUtf8(second));
+                           .arg(io::qs(first), io::qs(second));
         }
         write(stderr, summary);
         return status;
@@ -291,15 +287,15 @@ int importPlan(const PlanImportRequest& request) {
         if (floors.size() > 1) {
             QStringList names;
             for (const std::string& floor : floors) {
-                names << fromUtf8(floor);
+                names << io::qs(floor);
             }
             return summed(
                 refuse(QStringLiteral("名为“%1”的图纸已导入到多个楼层（%2），请用 "
                                       "--floor 指明楼层")
-                           .arg(fromUtf8(input.plan.file), names.join(QStringLiteral("、")))));
+                           .arg(io::qs(input.plan.file), names.join(QStringLiteral("、")))));
         }
         if (floors.size() == 1) {
-            location = fromUtf8(floors.front());
+            location = io::qs(floors.front());
         }
     }
     if (location.size() > core::kMaxNameLength) {

@@ -7,10 +7,6 @@
 
 namespace documents {
 
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString fireClassName(core::FireClass fireClass) {
     return QChar::fromLatin1(core::fireClassLetter(fireClass)) + QStringLiteral("类");
 }

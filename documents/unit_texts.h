@@ -9,12 +9,14 @@
 #include "choices.h"
 #include "project.h"
 #include "setting_points.h"
+#include "utf8_text.h"
 
 // The texts of a calculation unit's values, one writer for each, shared by the sheet, the project
 // window and the project's outputs.
 namespace documents {
 
-[[nodiscard]] QString qs(std::string_view text);
+// The texts of core, UTF-8, as QStrings: io's one conversion.
+using io::qs;
 
 // "A类"
 [[nodiscard]] QString fireClassName(core::FireClass fireClass);

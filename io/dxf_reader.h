@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "polygon.h"
+#include "unit_rules.h"
 
 // A floor plan as an ASCII DXF drawing (R12 to 2018) holds it: the layers, and in model space the
 // polylines (outlines of rooms among them) and the texts (their names among them: TEXT, MTEXT and
@@ -104,7 +105,7 @@ struct DxfDrawing {
 // The largest file readDxf() reads.
 constexpr qint64 kMaxDxfFileSize = qint64{512} * 1024 * 1024;
 // The most vertices a polyline keeps; one with more is kept with a fault and no vertices.
-constexpr int kMaxPolylineVertices = 100000;
+constexpr int kMaxPolylineVertices = static_cast<int>(core::kMaxOutlineVertices);
 
 // The drawing in `bytes`, or why it cannot be read, in Chinese (without a file name): a DWG or
 // binary DXF file, a version before R12 or after 2018, anything that is not a whole DXF file (a

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "file_errors.h"
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -48,6 +50,16 @@ bool commitWhole(QSaveFile& file) {
     }
     errno = 0;
     return file.commit();
+}
+
+std::optional<QString> writeWhole(const QString& fileName, const QByteArray& bytes) {
+    QSaveFile file(fileName);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+        !commitWhole(file)) {
+        return writeFailureReason(fileName, file.error(), errno);
+    }
+    return std::nullopt;
 }
 
 bool syncToDisk(const QString& fileName) {

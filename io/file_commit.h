@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 class QSaveFile;
 
@@ -15,6 +17,10 @@ namespace io {
 // target stays as it was, and errno holds the system's reason (0 when it gave none) for
 // writeFailureReason().
 [[nodiscard]] bool commitWhole(QSaveFile& file);
+
+// Writes `bytes` as the whole of the file through a QSaveFile and commitWhole(): the file is
+// replaced whole or not at all. Why it could not be written (writeFailureReason()) when it failed.
+[[nodiscard]] std::optional<QString> writeWhole(const QString& fileName, const QByteArray& bytes);
 
 // Puts the bytes of a written file on the disk (fsync on Unix). False with errno set when the
 // system reports that they cannot be written.

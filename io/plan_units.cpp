@@ -7,14 +7,10 @@
 
 #include "polygon.h"
 #include "project.h"
+#include "utf8_text.h"
 
 namespace io {
 namespace {
-
-std::string utf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
 
 // "0.01 m²"; below that, "不足 0.01 m²".
 QString areaText(double squareMetres) {
@@ -64,7 +60,7 @@ PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFi
     }
     input.scale = core::roomsScale(std::move(areas), metresPerUnit(unit), units);
     if (input.scale.likelyUnit) {
-        input.likelyUnit = unitFromName(QString::fromStdString(*input.scale.likelyUnit));
+        input.likelyUnit = unitFromName(qs(*input.scale.likelyUnit));
     }
     return input;
 }

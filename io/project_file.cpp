@@ -6,11 +6,9 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -18,39 +16,20 @@
 #include "choices.h"
 #include "dxf_reader.h"
 #include "file_commit.h"
-#include "file_errors.h"
 #include "json_keys.h"
-#include "polygon.h"
+#include "project_faults.h"
 #include "regular_file.h"
 #include "setting_points.h"
+#include "unit_rules.h"
+#include "utf8_text.h"
 
 namespace io {
 namespace {
 
-// The key names of the file.
-const QString kFormatKey = QStringLiteral("format");
-const QString kVersionKey = QStringLiteral("version");
-const QString kNameKey = QStringLiteral("name");
-const QString kUnitsKey = QStringLiteral("units");
-const QString kLocationKey = QStringLiteral("location");
-const QString kFireClassKey = QStringLiteral("fireClass");
-const QString kHazardKey = QStringLiteral("hazard");
-const QString kFactorKey = QStringLiteral("factor");
-const QString kBuildingKey = QStringLiteral("building");
-const QString kAreaKey = QStringLiteral("area");
-const QString kAgentKey = QStringLiteral("agent");
-const QString kModelKey = QStringLiteral("model");
-const QString kPointsKey = QStringLiteral("points");
-const QString kInfoKey = QStringLiteral("info");
-const QString kDateKey = QStringLiteral("date");
-const QString kOutlineKey = QStringLiteral("outline");
-const QString kPlanKey = QStringLiteral("plan");
-const QString kFileKey = QStringLiteral("file");
-const QString kLayerKey = QStringLiteral("layer");
-const QString kHandleKey = QStringLiteral("handle");
-const QString kDrawingUnitKey = QStringLiteral("unit");
-const QString kFloorKey = QStringLiteral("floor");
-const QString kSetPointsKey = QStringLiteral("setPoints");
+using namespace project_keys;
+using namespace faults;
+
+constexpr auto kMostVertices = static_cast<qsizetype>(core::kMaxOutlineVertices);
 
 const QStringList kProjectKeys{kFormatKey, kVersionKey, kNameKey, kUnitsKey};
 const QStringList kUnitKeys{kNameKey,     kLocationKey, kFireClassKey, kHazardKey, kFactorKey,
@@ -67,35 +46,6 @@ const LaterKey kLaterUnitKeys[] = {{&kOutlineKey, 3}, {&kPlanKey, 3}, {&kSetPoin
 // "floor", the floor the unit was imported to, is absent in files before it was kept: it is then
 // the unit's location.
 const QStringList kPlanKeys{kFileKey, kLayerKey, kHandleKey, kDrawingUnitKey, kFloorKey};
-
-// The texts of "plan": each key, what a message calls it, and its member.
-struct PlanText {
-    const QString* key;
-    const char* caption;
-    std::string core::PlanSource::*text;
-};
-const PlanText kPlanTexts[] = {
-    {&kFileKey, "文件", &core::PlanSource::file},
-    {&kLayerKey, "图层", &core::PlanSource::layer},
-    {&kHandleKey, "图元句柄", &core::PlanSource::handle},
-    {&kDrawingUnitKey, "单位", &core::PlanSource::unit},
-};
-
-// The texts of "info": each key, what a message calls it, and its member.
-struct InfoText {
-    const char* key;
-    const char* caption;
-    std::string core::ProjectInfo::*text;
-};
-constexpr InfoText kInfoTexts[] = {
-    {"number", "工程编号", &core::ProjectInfo::number},
-    {"stage", "设计阶段", &core::ProjectInfo::stage},
-    {"company", "编制单位", &core::ProjectInfo::company},
-    {"calculatedBy", "计算人", &core::ProjectInfo::calculatedBy},
-    {"checkedBy", "校对人", &core::ProjectInfo::checkedBy},
-    {"reviewedBy", "审核人", &core::ProjectInfo::reviewedBy},
-    {"approvedBy", "审定人", &core::ProjectInfo::approvedBy},
-};
 
 // Every key of "info" may be left out: a text takes its default, the date the day of the export.
 const QStringList kInfoKeys = [] {
@@ -161,90 +111,13 @@ double factorValue(core::Factor factor) {
     return core::factorTimesTen(factor) / 10.0;
 }
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Whether a text read from the file comes through UTF-8 unchanged: a lone surrogate (a JSON
-// "\ud800") would silently turn into a replacement character.
+// Whether a text read from the file comes through UTF-8 unchanged, into `out`.
 bool convertsWhole(const QString& text, std::string& out) {
-    const QByteArray utf8 = text.toUtf8();
-    out.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    return QString::fromUtf8(utf8) == text;
-}
-
-// A text as a message quotes it: a long one is cut short, so that a file with a text of many
-// megabytes gives a message a window can show.
-QString quoted(const QString& text) {
-    constexpr qsizetype kLongest = 40;
-    return text.size() <= kLongest ? text : text.first(kLongest) + QStringLiteral("…");
-}
-
-// A number as a message quotes it: plain decimals where they stay short.
-QString numberText(double x) {
-    return QString::number(x, std::abs(x) < 1e15 ? 'f' : 'g', QLocale::FloatingPointShortest);
-}
-
-// A JSON value as a message quotes it.
-QString valueText(const QJsonValue& value) {
-    switch (value.type()) {
-        case QJsonValue::String:
-            return quoted(value.toString());
-        case QJsonValue::Double:
-            return numberText(value.toDouble());
-        case QJsonValue::Bool:
-            return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-        case QJsonValue::Null:
-            return QStringLiteral("null");
-        case QJsonValue::Array:
-            return QStringLiteral("[…]");
-        case QJsonValue::Object:
-            return QStringLiteral("{…}");
-        case QJsonValue::Undefined:
-            break;
+    std::optional<std::string> utf8 = wholeUtf8(text);
+    if (utf8) {
+        out = std::move(*utf8);
     }
-    return {};
-}
-
-QString unitPrefix(qsizetype number) {
-    return QStringLiteral("第%1个计算单元").arg(number);
-}
-
-// Why a name or location is too long for the editors; `what` names it ("工程名称“name”").
-std::optional<QString> lengthFault(const QString& what, const std::string& text) {
-    const qsizetype length = fromUtf8(text).size();
-    if (length <= core::kMaxNameLength) {
-        return std::nullopt;
-    }
-    return QStringLiteral("%1过长：%2个字符，最多%3个字符")
-        .arg(what)
-        .arg(length)
-        .arg(core::kMaxNameLength);
-}
-
-std::optional<QString> projectNameFault(const std::string& name) {
-    return lengthFault(QStringLiteral("工程名称“%1”").arg(kNameKey), name);
-}
-
-QString infoPrefix() {
-    return QStringLiteral("工程信息“%1”").arg(kInfoKey);
-}
-
-// "工程信息“info”的编制单位“company”"
-QString infoTextName(const InfoText& text) {
-    return QStringLiteral("%1的%2“%3”")
-        .arg(infoPrefix(), QString::fromUtf8(text.caption), QLatin1String(text.key));
-}
-
-bool dateInRange(const std::chrono::year_month_day& date) {
-    return date.ok() && date >= kEarliestDate && date <= kLatestDate;
-}
-
-QString dateText(const std::chrono::year_month_day& date) {
-    return QStringLiteral("%1-%2-%3")
-        .arg(static_cast<int>(date.year()), 4, 10, QLatin1Char('0'))
-        .arg(static_cast<unsigned>(date.month()), 2, 10, QLatin1Char('0'))
-        .arg(static_cast<unsigned>(date.day()), 2, 10, QLatin1Char('0'));
+    return utf8.has_value();
 }
 
 // yyyy-MM-dd, digits and hyphens only, a day of the calendar within the range a book may carry.
@@ -266,78 +139,15 @@ std::optional<std::chrono::year_month_day> dateFromText(const QString& text) {
     return dateInRange(date) ? std::optional(date) : std::nullopt;
 }
 
-QString dateFault(const QString& text) {
-    return QStringLiteral("%1的日期“%2”值“%3”无效，应为%4至%5之间的日期（年-月-日）")
-        .arg(infoPrefix(), kDateKey, quoted(text), dateText(kEarliestDate), dateText(kLatestDate));
-}
-
-// Why the info cannot be kept in a file: a text too long, a date out of range.
-std::optional<QString> infoFault(const core::ProjectInfo& info) {
-    for (const InfoText& text : kInfoTexts) {
-        if (auto fault = lengthFault(infoTextName(text), info.*text.text)) {
-            return fault;
-        }
-    }
-    if (info.date && !dateInRange(*info.date)) {
-        return dateFault(dateText(*info.date));
-    }
-    return std::nullopt;
-}
-
-// Why the project's own texts cannot be kept in a file.
-std::optional<QString> projectFault(const core::Project& project) {
-    if (auto fault = projectNameFault(project.name)) {
-        return fault;
-    }
-    return infoFault(project.info);
-}
-
 QJsonObject infoObject(const core::ProjectInfo& info) {
     QJsonObject object;
     for (const InfoText& text : kInfoTexts) {
-        object.insert(QLatin1String(text.key), fromUtf8(info.*text.text));
+        object.insert(QLatin1String(text.key), qs(info.*text.text));
     }
     if (info.date) {
         object.insert(kDateKey, dateText(*info.date));
     }
     return object;
-}
-
-// The object of the file that holds a duplicate key, as a message names it.
-QString duplicatePlace(const DuplicateKey& duplicate) {
-    const std::vector<JsonStep>& where = duplicate.where;
-    if (where.empty()) {
-        return {};  // the project itself, as the other messages of its keys say
-    }
-    if (where.size() == 2 && where[0].key == kUnitsKey && where[1].index >= 0) {
-        return unitPrefix(where[1].index + 1);
-    }
-    if (where.size() == 1 && where[0].key == kInfoKey) {
-        return infoPrefix();
-    }
-    QStringList steps;
-    for (const JsonStep& step : where) {
-        steps << (step.index >= 0 ? QStringLiteral("第%1项").arg(step.index + 1)
-                                  : QStringLiteral("“%1”").arg(quoted(step.key)));
-    }
-    return steps.join(QString()) + QStringLiteral("中的对象");
-}
-
-// The first key of the object that is not among `known`, then the first of `required` that it
-// lacks, as a message; empty when the keys are right.
-std::optional<QString> keyFault(const QJsonObject& object, const QStringList& known,
-                                const QStringList& optional, const QString& prefix) {
-    for (const QString& key : object.keys()) {
-        if (!known.contains(key)) {
-            return QStringLiteral("%1含有未知的键“%2”").arg(prefix, quoted(key));
-        }
-    }
-    for (const QString& key : known) {
-        if (!optional.contains(key) && !object.contains(key)) {
-            return QStringLiteral("%1缺少键“%2”").arg(prefix, key);
-        }
-    }
-    return std::nullopt;
 }
 
 // The book's cover and signatures: "info", of version 2 on.
@@ -377,48 +187,6 @@ std::variant<core::ProjectInfo, QString> infoFromValue(const QJsonValue& value) 
         return *fault;
     }
     return info;
-}
-
-QString outlinePrefix(const QString& unitPrefixText) {
-    return QStringLiteral("%1的轮廓“%2”").arg(unitPrefixText, kOutlineKey);
-}
-
-// Why an outline cannot be a room's: too few or too many vertices, a vertex that repeats the one
-// before it (the first also after the last), not simple, no area, turning clockwise.
-std::optional<QString> outlineFault(const core::Ring& outline, const QString& prefix) {
-    if (outline.size() < 3) {
-        return QStringLiteral("%1顶点不足：至少3个").arg(prefix);
-    }
-    if (outline.size() > static_cast<std::size_t>(kMaxPolylineVertices)) {
-        return QStringLiteral("%1顶点过多：%2个，最多%3个")
-            .arg(prefix)
-            .arg(outline.size())
-            .arg(kMaxPolylineVertices);
-    }
-    for (std::size_t i = 0; i < outline.size(); ++i) {
-        const core::PlanPoint& p = outline[i];
-        if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
-            return QStringLiteral("%1第%2个顶点无效：坐标应为有限的数").arg(prefix).arg(i + 1);
-        }
-        if (p == outline[i == 0 ? outline.size() - 1 : i - 1]) {
-            return QStringLiteral("%1第%2个顶点与前一个顶点重合").arg(prefix).arg(i + 1);
-        }
-    }
-    switch (core::ringFault(outline)) {
-        case core::RingFault::None:
-            break;
-        case core::RingFault::NotFinite:
-            return QStringLiteral("%1坐标超出范围").arg(prefix);
-        case core::RingFault::TooFewVertices:
-        case core::RingFault::ZeroArea:
-            return QStringLiteral("%1面积为零").arg(prefix);
-        case core::RingFault::SelfIntersecting:
-            return QStringLiteral("%1自相交").arg(prefix);
-    }
-    if (core::signedArea(outline) <= 0) {
-        return QStringLiteral("%1应为逆时针方向").arg(prefix);
-    }
-    return std::nullopt;
 }
 
 // How messages speak of a list of points: an example of its shape, the word before "过多", and
@@ -461,38 +229,6 @@ std::variant<std::vector<core::PlanPoint>, QString> pointsFromValue(const QJsonV
     return points;
 }
 
-QString holePrefix(const QString& unitPrefixText, std::size_t index) {
-    return QStringLiteral("%1的第%2个洞口").arg(outlinePrefix(unitPrefixText)).arg(index + 1);
-}
-
-// Why a unit's holes cannot be: a hole that is no room's outline, lies not wholly inside the
-// outline, or meets another hole; more vertices in all than an outline may have.
-std::optional<QString> holesFault(const core::Ring& outline, const std::vector<core::Ring>& holes,
-                                  const QString& unitPrefixText) {
-    std::size_t vertices = outline.size();
-    for (std::size_t k = 0; k < holes.size(); ++k) {
-        const QString prefix = holePrefix(unitPrefixText, k);
-        if (auto fault = outlineFault(holes[k], prefix)) {
-            return fault;
-        }
-        vertices += holes[k].size();
-        if (vertices > static_cast<std::size_t>(kMaxPolylineVertices)) {
-            return QStringLiteral("%1连同洞口顶点过多：最多%2个")
-                .arg(outlinePrefix(unitPrefixText))
-                .arg(kMaxPolylineVertices);
-        }
-        if (!core::ringInside(holes[k], outline)) {
-            return QStringLiteral("%1不在轮廓之内").arg(prefix);
-        }
-        for (std::size_t other = 0; other < k; ++other) {
-            if (!core::ringsApart(holes[k], holes[other])) {
-                return QStringLiteral("%1与第%2个洞口相交或重叠").arg(prefix).arg(other + 1);
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 // The outline of a unit of version 3 on: [[x, y], ...] in metres; of version 5 on, where the room
 // has holes, its rings [[[x, y], ...], ...], the outline first, then the holes.
 std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFromValue(
@@ -503,13 +239,13 @@ std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFro
     const bool rings = value.isArray() && !array.isEmpty() && array[0].isArray() &&
                        !array[0].toArray().isEmpty() && array[0].toArray()[0].isArray();
     if (!rings) {
-        auto read = pointsFromValue(value, outline, kMaxPolylineVertices, words);
+        auto read = pointsFromValue(value, outline, kMostVertices, words);
         if (auto* fault = std::get_if<QString>(&read)) {
             return std::move(*fault);
         }
         core::Ring ring = std::move(std::get<std::vector<core::PlanPoint>>(read));
-        if (auto fault = outlineFault(ring, outline)) {
-            return *fault;
+        if (const core::UnitFault fault = core::outlineFault(ring, {})) {
+            return shapeFaultText(fault, prefix);
         }
         return std::pair{std::move(ring), std::vector<core::Ring>{}};
     }
@@ -518,13 +254,13 @@ std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFro
             .arg(version)
             .arg(outline);
     }
-    if (array.size() > kMaxPolylineVertices / 3) {
+    if (array.size() > kMostVertices / 3) {
         return QStringLiteral("%1洞口过多：%2个").arg(outline).arg(array.size() - 1);
     }
     std::vector<core::Ring> read;
     for (qsizetype k = 0; k < array.size(); ++k) {
         const QString what = k == 0 ? outline : holePrefix(prefix, static_cast<std::size_t>(k - 1));
-        auto ring = pointsFromValue(array[k], what, kMaxPolylineVertices, words);
+        auto ring = pointsFromValue(array[k], what, kMostVertices, words);
         if (auto* fault = std::get_if<QString>(&ring)) {
             return std::move(*fault);
         }
@@ -533,17 +269,10 @@ std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFro
     core::Ring ring = std::move(read.front());
     std::vector<core::Ring> holes(std::make_move_iterator(read.begin() + 1),
                                   std::make_move_iterator(read.end()));
-    if (auto fault = outlineFault(ring, outline)) {
-        return *fault;
-    }
-    if (auto fault = holesFault(ring, holes, prefix)) {
-        return *fault;
+    if (const core::UnitFault fault = core::outlineFault(ring, holes)) {
+        return shapeFaultText(fault, prefix);
     }
     return std::pair{std::move(ring), std::move(holes)};
-}
-
-QString planPrefix(const QString& unitPrefixText) {
-    return QStringLiteral("%1的平面图来源“%2”").arg(unitPrefixText, kPlanKey);
 }
 
 // The drawing a unit's outline came from, of version 3 on.
@@ -580,33 +309,9 @@ std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
         }
     }
     if (!unitFromName(object[kDrawingUnitKey].toString())) {
-        return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、dm、m、inch、ft 等长度单位")
-            .arg(plan, kDrawingUnitKey, valueText(object[kDrawingUnitKey]));
+        return drawingUnitFault(plan, valueText(object[kDrawingUnitKey]));
     }
     return source;
-}
-
-QString setPointsPrefix(const QString& unitPrefixText) {
-    return QStringLiteral("%1的设置点“%2”").arg(unitPrefixText, kSetPointsKey);
-}
-
-// Why a unit's placed setting points cannot be kept: too many, a coordinate not finite. A point
-// outside the outline is kept: the outline may have been imported again since they were placed,
-// and the check of the cover then tells.
-std::optional<QString> setPointsFault(const std::vector<core::PlanPoint>& points,
-                                      const QString& prefix) {
-    if (points.size() > static_cast<std::size_t>(core::kMaxPoints)) {
-        return QStringLiteral("%1过多：%2个，最多%3个")
-            .arg(prefix)
-            .arg(points.size())
-            .arg(core::kMaxPoints);
-    }
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) {
-            return QStringLiteral("%1第%2个点无效：坐标应为有限的数").arg(prefix).arg(i + 1);
-        }
-    }
-    return std::nullopt;
 }
 
 // The setting points placed in a unit's outline, of version 4 on: [[x, y], ...] in metres.
@@ -616,8 +321,8 @@ std::variant<std::vector<core::PlanPoint>, QString> setPointsFromValue(const QJs
     auto read =
         pointsFromValue(value, what, core::kMaxPoints, {"[[1.5, 15], [1.5, 45]]", "", "点"});
     if (auto* points = std::get_if<std::vector<core::PlanPoint>>(&read)) {
-        if (auto fault = setPointsFault(*points, what)) {
-            return *fault;
+        if (const core::UnitFault fault = core::setPointsFault(*points)) {
+            return shapeFaultText(fault, prefix);
         }
     }
     return read;
@@ -783,87 +488,13 @@ QString nativeName(const QString& fileName) {
 
 }  // namespace
 
-std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
-    const QString prefix = unitPrefix(number);
-    for (const auto& [key, text] :
-         {std::pair{kNameKey, &unit.name}, {kLocationKey, &unit.location}}) {
-        const QString what = key == kNameKey ? QStringLiteral("名称") : QStringLiteral("位置");
-        if (auto fault = lengthFault(QStringLiteral("%1的%2“%3”").arg(prefix, what, key), *text)) {
-            return fault;
-        }
-    }
-    const core::Choices& choices = unit.choices;
-    if (textOf(kFireClasses, choices.fireClass).isEmpty()) {
-        return QStringLiteral("%1的火灾类别%2不能列入工程")
-            .arg(prefix, QChar::fromLatin1(core::fireClassLetter(choices.fireClass)));
-    }
-    if (!core::agentAllowed(choices.fireClass, choices.agent)) {
-        const std::string_view caption = core::agentCaption(choices.agent);
-        return QStringLiteral("%1的火灾类别%2不能选用灭火剂“%3”")
-            .arg(prefix, QChar::fromLatin1(core::fireClassLetter(choices.fireClass)),
-                 QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-    }
-    if (!std::isfinite(choices.area) || choices.area < 0 || choices.area > core::kMaxUnitArea) {
-        return QStringLiteral("%1的面积“area”值“%2”无效，应为0至%3之间的数")
-            .arg(prefix, numberText(choices.area), QString::number(core::kMaxUnitArea, 'f', 0));
-    }
-    if (unit.model) {
-        const std::optional<core::UnitConditions> conditions = core::conditionsOf(choices);
-        const bool adequate =
-            conditions && std::any_of(conditions->candidates.begin(), conditions->candidates.end(),
-                                      [&](const core::CandidateModel& candidate) {
-                                          return candidate.code == *unit.model;
-                                      });
-        if (!adequate) {
-            return QStringLiteral("%1的灭火器型号“%2”不是该单元适用的型号")
-                .arg(prefix, quoted(fromUtf8(*unit.model)));
-        }
-    }
-    if (unit.points && (*unit.points < 1 || *unit.points > core::kMaxPoints)) {
-        return QStringLiteral("%1的设置点数“points”值“%2”无效，应为1至%3的整数")
-            .arg(prefix)
-            .arg(*unit.points)
-            .arg(core::kMaxPoints);
-    }
-    if (!unit.outline.empty()) {
-        if (auto fault = outlineFault(unit.outline, outlinePrefix(prefix))) {
-            return fault;
-        }
-        if (auto fault = holesFault(unit.outline, unit.holes, prefix)) {
-            return fault;
-        }
-    } else if (!unit.holes.empty()) {
-        return QStringLiteral("%1有洞口却没有轮廓“%2”").arg(prefix, kOutlineKey);
-    }
-    if (unit.plan) {
-        if (unit.outline.empty()) {
-            return QStringLiteral("%1有平面图来源“%2”却没有轮廓“%3”")
-                .arg(prefix, kPlanKey, kOutlineKey);
-        }
-        if (!unitFromName(fromUtf8(unit.plan->unit))) {
-            return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、dm、m、inch、ft 等长度单位")
-                .arg(planPrefix(prefix), kDrawingUnitKey, quoted(fromUtf8(unit.plan->unit)));
-        }
-    }
-    if (!unit.setPoints.empty()) {
-        if (unit.outline.empty()) {
-            return QStringLiteral("%1有设置点“%2”却没有轮廓“%3”")
-                .arg(prefix, kSetPointsKey, kOutlineKey);
-        }
-        if (auto fault = setPointsFault(unit.setPoints, setPointsPrefix(prefix))) {
-            return fault;
-        }
-    }
-    return std::nullopt;
-}
-
 QJsonObject projectObject(const core::Project& project) {
     QJsonArray units;
     for (const core::Unit& unit : project.units) {
         const core::Choices& choices = unit.choices;
         QJsonObject object{
-            {kNameKey, fromUtf8(unit.name)},
-            {kLocationKey, fromUtf8(unit.location)},
+            {kNameKey, qs(unit.name)},
+            {kLocationKey, qs(unit.location)},
             {kFireClassKey, QString(QChar::fromLatin1(core::fireClassLetter(choices.fireClass)))},
             {kHazardKey, textOf(kHazards, choices.hazard)},
             {kFactorKey, factorValue(choices.factor)},
@@ -872,7 +503,7 @@ QJsonObject projectObject(const core::Project& project) {
             {kAgentKey, textOf(kAgentNames, choices.agent)},
         };
         if (unit.model) {
-            object.insert(kModelKey, fromUtf8(*unit.model));
+            object.insert(kModelKey, qs(*unit.model));
         }
         if (unit.points) {
             object.insert(kPointsKey, *unit.points);
@@ -898,10 +529,10 @@ QJsonObject projectObject(const core::Project& project) {
         if (unit.plan) {
             QJsonObject plan;
             for (const PlanText& text : kPlanTexts) {
-                plan.insert(*text.key, fromUtf8(unit.plan.value().*text.text));
+                plan.insert(*text.key, qs(unit.plan.value().*text.text));
             }
             if (!unit.plan->floor.empty()) {
-                plan.insert(kFloorKey, fromUtf8(unit.plan->floor));
+                plan.insert(kFloorKey, qs(unit.plan->floor));
             }
             object.insert(kPlanKey, plan);
         }
@@ -917,7 +548,7 @@ QJsonObject projectObject(const core::Project& project) {
     return QJsonObject{
         {kFormatKey, QString::fromLatin1(kProjectFormat)},
         {kVersionKey, kProjectVersion},
-        {kNameKey, fromUtf8(project.name)},
+        {kNameKey, qs(project.name)},
         {kInfoKey, infoObject(project.info)},
         {kUnitsKey, units},
     };
@@ -1024,11 +655,8 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
             return failed(*fault);
         }
     }
-    QSaveFile file(fileName);
-    const QByteArray json = projectJson(project);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !commitWhole(file)) {
-        return failed(writeFailureReason(fileName, file.error(), errno));
+    if (auto reason = writeWhole(fileName, projectJson(project))) {
+        return failed(*reason);
     }
     return std::nullopt;
 }

@@ -40,10 +40,8 @@ constexpr qint64 kMaxProjectFileSize = qint64{64} * 1024 * 1024;
 [[nodiscard]] QByteArray projectJson(const core::Project& project);
 [[nodiscard]] std::variant<core::Project, QString> parseProject(const QByteArray& bytes);
 
-// Why the unit cannot be kept in a file (class D, an area out of range, an agent its class rules
-// out, a model not among its adequate models, N out of range, an outline that is not a simple
-// counter-clockwise ring, a plan source or setting points without an outline, more than
-// core::kMaxPoints setting points or one not finite); empty when it can. `number` is the
+// Why the unit cannot be kept in a file (core::unitFault(), or a plan source whose drawing unit
+// has no name in files), as a message; empty when it can. `number` is the
 // unit's place in the project, from 1, for the message.
 [[nodiscard]] std::optional<QString> unitFault(const core::Unit& unit, qsizetype number);
 

@@ -5,13 +5,10 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
-#include <cerrno>
 
 #include "file_commit.h"
-#include "file_errors.h"
 #include "project_file.h"
 #include "regular_file.h"
 
@@ -90,11 +87,9 @@ std::optional<QString> RecoveryCopy::write(const core::Project& project, const Q
         {kProjectKey, projectObject(project)},
     };
     const QByteArray json = QJsonDocument(copy).toJson(QJsonDocument::Compact);
-    QSaveFile file(path_);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !commitWhole(file)) {
+    if (auto reason = writeWhole(path_, json)) {
         return QStringLiteral("无法写入恢复副本“%1”：%2")
-            .arg(QDir::toNativeSeparators(path_), writeFailureReason(path_, file.error(), errno));
+            .arg(QDir::toNativeSeparators(path_), *reason);
     }
     return std::nullopt;
 }

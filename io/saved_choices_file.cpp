@@ -15,14 +15,11 @@
 #include "file_commit.h"
 #include "file_errors.h"
 #include "saved_choices.h"
+#include "utf8_text.h"
 
 namespace io {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A setting's text; a hand-edited value with commas comes back from an INI file as a list.
 QString settingText(const QSettings& settings, const QString& key, const QString& fallback) {

@@ -5,8 +5,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <chrono>
-#include <functional>
-#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -115,7 +113,7 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
 struct BadFile {
     const char* label;
     std::string bytes;
-    const char* fault;
+    const char* fault;  // "": the file reads
 };
 
 const std::string kUnit1 =
@@ -164,6 +162,12 @@ std::string withInfo(const std::string& members) {
 
 // clang-format off
 std::vector<BadFile> badFiles() {
+    const std::string longest = '"' + std::string(core::kMaxNameLength, 'x') + '"';
+    std::string hanzi = "\"";
+    for (int i = 0; i <= core::kMaxNameLength; ++i) {
+        hanzi += "楼";
+    }
+    hanzi += '"';
     return {
         {"NotJson", kHead + ",\n  \"名称\": ]", "不是有效的 JSON 文本（第2行第10列有误）"},
         {"NotUtf8", kHead + ", \"units\": [], \"x\": \"\xC0\xAF\"}", "不是 UTF-8 编码的文本"},
@@ -183,15 +187,7 @@ std::vector<BadFile> badFiles() {
         {"Hazard", secondUnit("medium", "heavy"), "第2个计算单元的“hazard”值“heavy”无效"},
         {"Factor", secondUnit("0.9", "0.8"), "第2个计算单元的“factor”值“0.8”无效"},
         {"FactorText", secondUnit("0.9", R"("0.9")"), "第2个计算单元的“factor”应为数值"},
-        {"Building", secondUnit("aboveGround", "underground"), "第2个计算单元的“building”值“underground”无效"},
-        {"Agent", secondUnit("ammoniumPhosphatePowder", "sand"), "第2个计算单元的“agent”值“sand”无效"},
         {"AgentOfClass", secondUnit("ammoniumPhosphatePowder", "carbonDioxide"), "第2个计算单元的火灾类别A不能选用灭火剂“二氧化碳(CO2)”"},
-        {"AreaNegative", secondUnit("1500", "-1"), "第2个计算单元的面积“area”值“-1”无效"},
-        {"AreaTooLarge", secondUnit("1500", "1.5e7"), "第2个计算单元的面积“area”值“15000000”无效"},
-        {"AreaText", secondUnit("1500", R"("1500")"), "第2个计算单元的“area”应为数值"},
-        {"ModelTooSmall", secondUnit(R"("area")", R"("model": "MF/ABC1", "area")"), "第2个计算单元的灭火器型号“MF/ABC1”不是该单元适用的型号"},
-        {"ModelOfOtherAgent", secondUnit(R"("area")", R"("model": "MT7", "area")"), "第2个计算单元的灭火器型号“MT7”不是该单元适用的型号"},
-        {"PointsZero", secondUnit(R"("area")", R"("points": 0, "area")"), "第2个计算单元的设置点数“points”值“0”无效"},
         {"PointsTooMany", secondUnit(R"("area")", R"("points": 1000, "area")"), "第2个计算单元的设置点数“points”值“1000”无效"},
         {"PointsFraction", secondUnit(R"("area")", R"("points": 2.5, "area")"), "第2个计算单元的设置点数“points”值“2.5”无效"},
         {"LoneSurrogate", secondUnit(R"("u1")", R"("\ud800")"), "第2个计算单元的“name”含有无效字符"},
@@ -211,14 +207,7 @@ std::vector<BadFile> badFiles() {
         {"OutlineInVersion2", withRoom(kTriangle, 2), "版本2的文件不能含有第2个计算单元的“outline”（版本3起才有）"},
         {"OutlineNotArray", withRoom(R"("outline": {})"), "第2个计算单元的轮廓“outline”应为坐标数组"},
         {"OutlineVertexText", withRoom(R"("outline": [[0, 0], [1, 0], ["0", 1]])"), "第2个计算单元的轮廓“outline”第3个顶点无效"},
-        {"OutlineVertexThree", withRoom(R"("outline": [[0, 0], [1, 0, 0], [0, 1]])"), "第2个计算单元的轮廓“outline”第2个顶点无效"},
-        {"OutlineTwoVertices", withRoom(R"("outline": [[0, 0], [1, 0]])"), "第2个计算单元的轮廓“outline”顶点不足"},
-        {"OutlineClosedAgain", withRoom(R"("outline": [[0, 0], [1, 0], [0, 1], [0, 0]])"), "第2个计算单元的轮廓“outline”第1个顶点与前一个顶点重合"},
-        {"OutlineBowtie", withRoom(R"("outline": [[0, 0], [4, 4], [4, 0], [0, 2]])"), "第2个计算单元的轮廓“outline”自相交"},
-        {"OutlineLine", withRoom(R"("outline": [[0, 0], [1, 0], [2, 0]])"), "第2个计算单元的轮廓“outline”面积为零"},
         {"OutlineClockwise", withRoom(R"("outline": [[0, 0], [0, 1], [1, 0]])"), "第2个计算单元的轮廓“outline”应为逆时针方向"},
-        {"OutlineHuge", withRoom(R"("outline": [[0, 0], [1e308, 0], [0, 1e308]])"), "第2个计算单元的轮廓“outline”坐标超出范围"},
-        {"PlanWithoutOutline", withRoom(R"("plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "mm"})"), "第2个计算单元有平面图来源“plan”却没有轮廓“outline”"},
         {"PlanNotObject", withRoom(kTriangle + R"(, "plan": "f.dxf")"), "第2个计算单元的平面图来源“plan”应为 JSON 对象"},
         {"PlanNoHandle", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "unit": "m"})"), "第2个计算单元的平面图来源“plan”缺少键“handle”"},
         {"PlanHandleNumber", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": 26, "unit": "m"})"), "第2个计算单元的平面图来源“plan”的图元句柄“handle”应为文本"},
@@ -226,27 +215,31 @@ std::vector<BadFile> badFiles() {
         {"SetPointsInVersion3", withRoom(kTriangle + R"(, "setPoints": [[0.2, 0.2]])", 3), "版本3的文件不能含有第2个计算单元的“setPoints”（版本4起才有）"},
         {"SetPointsNotArray", withPoints(R"({"x": 0.2, "y": 0.2})"), "第2个计算单元的设置点“setPoints”应为坐标数组"},
         {"SetPointsOnePair", withPoints("[0.2, 0.2]"), "第2个计算单元的设置点“setPoints”第1个点无效：应为两个数 [x, y]"},
-        {"SetPointText", withPoints(R"([[0.2, 0.2], [0.3, "0.3"]])"), "第2个计算单元的设置点“setPoints”第2个点无效：应为两个数 [x, y]"},
-        {"SetPointThree", withPoints("[[0.2, 0.2, 0]]"), "第2个计算单元的设置点“setPoints”第1个点无效：应为两个数 [x, y]"},
-        {"SetPointNull", withPoints("[[0.2, 0.2], [0.2, 0.3], [null, 0.2]]"), "第2个计算单元的设置点“setPoints”第3个点无效：应为两个数 [x, y]"},
         {"SetPointsTooMany", withPoints(manyPoints(core::kMaxPoints + 1)), "第2个计算单元的设置点“setPoints”过多：1000个，最多999个"},
-        {"SetPointsWithoutOutline", withRoom(R"("setPoints": [[0.2, 0.2]])", 4), "第2个计算单元有设置点“setPoints”却没有轮廓“outline”"},
         {"HolesInVersion4", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [2, 1], [1, 2]]])", 4), "版本4的文件不能含有带洞口的第2个计算单元的轮廓“outline”（版本5起才有）"},
-        {"HoleOutside", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[8, 8], [9, 8], [8, 9]]])", 5), "第2个计算单元的轮廓“outline”的第1个洞口不在轮廓之内"},
         {"HolesCrossing", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [3, 1], [1, 3]], [[2, 0.5], [4, 0.5], [2, 2]]])", 5), "第2个计算单元的轮廓“outline”的第2个洞口与第1个洞口相交或重叠"},
-        {"HoleBowtie", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [3, 3], [3, 1], [1, 2]]])", 5), "第2个计算单元的轮廓“outline”的第1个洞口自相交"},
+        {"AreaTwiceInAUnit", secondUnit(R"("area": 1500)", R"("area": 1500, "area": 99999)"), "第2个计算单元含有重复的键“area”"},
+        {"EscapedQuoteInAKey", kHead + R"(, "x\"y": 1, "x\"y": 2, "units": []})", "含有重复的键“x\"y”"},
+        {"SameKeysInTwoUnits", secondUnit("u1", "u2"), ""},
+        {"KeyAsAValueIsNoKey", secondUnit(R"("u1")", R"("area")"), ""},
+        {"LongestNames", secondUnit(R"("u1", "location": "")", longest + ", \"location\": " + longest), ""},
+        {"ProjectNameTooLong", R"({"format": "fire-extinguisher-project", "version": 1, "units": [], "name": ")" + std::string(201, 'x') + "\"}", "工程名称“name”过长：201个字符，最多200个字符"},
+        {"UnitNameTooLong", secondUnit(R"("u1")", hanzi), "第2个计算单元的名称“name”过长：201个字符，最多200个字符"},
+        {"ModelOfMegabytes", secondUnit(R"("area")", R"("model": ")" + std::string(1'000'000, 'M') + R"(", "area")"), "第2个计算单元的灭火器型号“MMMM"},
+        {"NestedTooDeep", kHead + R"(, "units": [], "x": )" + std::string(2000, '[') + std::string(2000, ']') + "}", "括号嵌套层数过多"},
         {"PlanUnitUnknown", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "furlong"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“furlong”无效"},
     };
 }
 // clang-format on
 
-// The file is refused with a message that names it and the fault.
+// The file is refused with a message that names it and the fault, and quotes no text whole.
 void expectRefused(const QString& fileName, const char* fault) {
     const auto read = readProject(fileName);
     ASSERT_TRUE(std::holds_alternative<QString>(read)) << fault;
     const QString message = std::get<QString>(read);
     EXPECT_TRUE(message.contains(QDir::toNativeSeparators(fileName))) << message.toStdString();
     EXPECT_TRUE(message.contains(QString::fromUtf8(fault))) << message.toStdString();
+    EXPECT_LT(message.size(), 300) << message.toStdString();
 }
 
 class BadFileTest : public ::testing::TestWithParam<BadFile> {};
@@ -255,6 +248,12 @@ TEST_P(BadFileTest, IsRefusedNamingTheFileAndTheFault) {
     QTemporaryDir folder;
     const QString fileName = folder.filePath(u"坏文件.fep"_s);
     writeFile(fileName, QByteArray::fromStdString(GetParam().bytes));
+    if (*GetParam().fault == '\0') {
+        const auto read = readProject(fileName);
+        EXPECT_TRUE(std::holds_alternative<core::Project>(read))
+            << std::get<QString>(read).toStdString();
+        return;
+    }
     expectRefused(fileName, GetParam().fault);
 }
 
@@ -298,32 +297,6 @@ TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
     EXPECT_TRUE(
         saveProject(badInfo, fileName).value_or(u""_s).contains(u"审核人“reviewedBy”过长"_s));
     EXPECT_EQ(readFile(fileName), projectJson(small));
-
-    // Nor setting points too many or not finite (the reader's other refusals are the same
-    // function's, tested in its table). As many as N may be are kept.
-    core::Project placed = small;
-    placed.units.push_back(roomUnit());
-    core::Unit& room = placed.units.back();
-    room.setPoints.assign(core::kMaxPoints, {101, 21});
-    EXPECT_EQ(saveProject(placed, fileName), std::nullopt);
-    const core::Project kept = placed;
-    const std::pair<std::function<void(core::Unit&)>, QString> faults[] = {
-        {[](core::Unit& u) {
-             u.setPoints.push_back({101, 21});
-         },
-         u"第1个计算单元的设置点“setPoints”过多：1000个，最多999个"_s},
-        {[](core::Unit& u) { u.setPoints[7].y = std::numeric_limits<double>::infinity(); },
-         u"第1个计算单元的设置点“setPoints”第8个点无效：坐标应为有限的数"_s},
-        {[](core::Unit& u) { u.setPoints[0].x = std::numeric_limits<double>::quiet_NaN(); },
-         u"第1个计算单元的设置点“setPoints”第1个点无效：坐标应为有限的数"_s},
-    };
-    for (const auto& [spoil, why] : faults) {
-        core::Project spoiled = kept;
-        spoil(spoiled.units.back());
-        EXPECT_TRUE(saveProject(spoiled, fileName).value_or(u""_s).contains(why))
-            << why.toStdString();
-    }
-    EXPECT_EQ(readFile(fileName), projectJson(kept));
 
     // A folder in the file's place, and a folder that is gone: refused, naming the file.
     const QString folderInPlace = folder.filePath(u"folder.fep"_s);

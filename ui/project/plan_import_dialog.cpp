@@ -15,6 +15,7 @@
 
 #include "plan_import.h"
 #include "project.h"
+#include "utf8_text.h"
 
 namespace ui {
 
@@ -192,7 +193,7 @@ void PlanImportDialog::refresh() {
     }
     for (const auto& [first, second] : core::overlappingLayers(in.plan.rooms)) {
         text += QStringLiteral("图层“%1”与“%2”的轮廓重叠，请检查所选图层。")
-                    .arg(QString::fromStdString(first), QString::fromStdString(second));
+                    .arg(io::qs(first), io::qs(second));
     }
     if (!in.refused.empty()) {
         text += QStringLiteral("以下 %1 个轮廓不导入：").arg(in.refused.size());

@@ -17,6 +17,7 @@
 
 #include "project_file.h"
 #include "unit_texts.h"
+#include "utf8_text.h"
 
 namespace ui {
 
@@ -25,7 +26,7 @@ namespace {
 using documents::qs;
 
 std::string trimmed(const QString& text) {
-    return text.trimmed().toStdString();
+    return io::utf8(text.trimmed());
 }
 
 QDate toQDate(const std::chrono::year_month_day& date) {

@@ -14,14 +14,11 @@
 #include "number_text.h"
 #include "project_commands.h"
 #include "unit_texts.h"
+#include "utf8_text.h"
 
 namespace ui {
 
 namespace {
-
-std::string utf8(const QString& text) {
-    return text.toStdString();
-}
 
 bool hasCandidate(const core::UnitConditions& conditions, const std::string& code) {
     return std::ranges::find(conditions.candidates, code, &core::CandidateModel::code) !=
@@ -310,7 +307,7 @@ std::optional<core::Unit> ProjectModel::edited(const core::Unit& unit, int colum
             if (text.size() > core::kMaxNameLength) {
                 return std::nullopt;
             }
-            (column == Name ? out.name : out.location) = utf8(text);
+            (column == Name ? out.name : out.location) = io::utf8(text);
             break;
         }
         case FireClass: {
@@ -372,10 +369,10 @@ std::optional<core::Unit> ProjectModel::edited(const core::Unit& unit, int colum
                 break;
             }
             const auto conditions = core::conditionsOf(c);
-            if (!conditions || !hasCandidate(*conditions, utf8(code))) {
+            if (!conditions || !hasCandidate(*conditions, io::utf8(code))) {
                 return std::nullopt;
             }
-            out.model = utf8(code);
+            out.model = io::utf8(code);
             break;
         }
         case Points: {

@@ -32,6 +32,7 @@
 #include "file_export.h"
 #include "unit_sheet.h"
 #include "unit_texts.h"
+#include "utf8_text.h"
 #include "warning_look.h"
 
 namespace ui {
@@ -206,7 +207,7 @@ CalculationSheetDialog::CalculationSheetDialog(core::UnitConditions unit, QWidge
 
 core::Unit CalculationSheetDialog::projectUnit() const {
     core::Unit unit;
-    unit.name = unitName->text().toStdString();
+    unit.name = io::utf8(unitName->text());
     unit.choices = unit_.choices;
     const auto index = static_cast<std::size_t>(model->currentIndex());
     if (modelChosen_ && index < unit_.candidates.size()) {

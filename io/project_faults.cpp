@@ -1,0 +1,278 @@
+#include "project_faults.h"
+
+#include <cmath>
+
+#include "dxf_reader.h"
+#include "setting_points.h"
+#include "utf8_text.h"
+
+namespace io {
+namespace faults {
+
+using namespace project_keys;
+
+namespace {
+
+// A number as a message quotes it: plain decimals where they stay short.
+QString numberText(double x) {
+    return QString::number(x, std::abs(x) < 1e15 ? 'f' : 'g', QLocale::FloatingPointShortest);
+}
+
+}  // namespace
+
+QString quoted(const QString& text) {
+    constexpr qsizetype kLongest = 40;
+    return text.size() <= kLongest ? text : text.first(kLongest) + QStringLiteral("…");
+}
+
+QString valueText(const QJsonValue& value) {
+    switch (value.type()) {
+        case QJsonValue::String:
+            return quoted(value.toString());
+        case QJsonValue::Double:
+            return numberText(value.toDouble());
+        case QJsonValue::Bool:
+            return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+        case QJsonValue::Null:
+            return QStringLiteral("null");
+        case QJsonValue::Array:
+            return QStringLiteral("[…]");
+        case QJsonValue::Object:
+            return QStringLiteral("{…}");
+        case QJsonValue::Undefined:
+            break;
+    }
+    return {};
+}
+
+QString unitPrefix(qsizetype number) {
+    return QStringLiteral("第%1个计算单元").arg(number);
+}
+
+// Why a name or location is too long for the editors; `what` names it ("工程名称“name”").
+std::optional<QString> lengthFault(const QString& what, const std::string& text) {
+    const qsizetype length = qs(text).size();
+    if (length <= core::kMaxNameLength) {
+        return std::nullopt;
+    }
+    return QStringLiteral("%1过长：%2个字符，最多%3个字符")
+        .arg(what)
+        .arg(length)
+        .arg(core::kMaxNameLength);
+}
+
+std::optional<QString> projectNameFault(const std::string& name) {
+    return lengthFault(QStringLiteral("工程名称“%1”").arg(kNameKey), name);
+}
+
+QString infoPrefix() {
+    return QStringLiteral("工程信息“%1”").arg(kInfoKey);
+}
+
+// "工程信息“info”的编制单位“company”"
+QString infoTextName(const project_keys::InfoText& text) {
+    return QStringLiteral("%1的%2“%3”")
+        .arg(infoPrefix(), QString::fromUtf8(text.caption), QLatin1String(text.key));
+}
+
+bool dateInRange(const std::chrono::year_month_day& date) {
+    return date.ok() && date >= kEarliestDate && date <= kLatestDate;
+}
+
+QString dateText(const std::chrono::year_month_day& date) {
+    return QStringLiteral("%1-%2-%3")
+        .arg(static_cast<int>(date.year()), 4, 10, QLatin1Char('0'))
+        .arg(static_cast<unsigned>(date.month()), 2, 10, QLatin1Char('0'))
+        .arg(static_cast<unsigned>(date.day()), 2, 10, QLatin1Char('0'));
+}
+
+QString dateFault(const QString& text) {
+    return QStringLiteral("%1的日期“%2”值“%3”无效，应为%4至%5之间的日期（年-月-日）")
+        .arg(infoPrefix(), kDateKey, quoted(text), dateText(kEarliestDate), dateText(kLatestDate));
+}
+
+std::optional<QString> infoFault(const core::ProjectInfo& info) {
+    for (const project_keys::InfoText& text : kInfoTexts) {
+        if (auto fault = lengthFault(infoTextName(text), info.*text.text)) {
+            return fault;
+        }
+    }
+    if (info.date && !dateInRange(*info.date)) {
+        return dateFault(dateText(*info.date));
+    }
+    return std::nullopt;
+}
+
+// Why the project's own texts cannot be kept in a file.
+std::optional<QString> projectFault(const core::Project& project) {
+    if (auto fault = projectNameFault(project.name)) {
+        return fault;
+    }
+    return infoFault(project.info);
+}
+
+QString duplicatePlace(const DuplicateKey& duplicate) {
+    const std::vector<JsonStep>& where = duplicate.where;
+    if (where.empty()) {
+        return {};  // the project itself, as the other messages of its keys say
+    }
+    if (where.size() == 2 && where[0].key == kUnitsKey && where[1].index >= 0) {
+        return unitPrefix(where[1].index + 1);
+    }
+    if (where.size() == 1 && where[0].key == kInfoKey) {
+        return infoPrefix();
+    }
+    QStringList steps;
+    for (const JsonStep& step : where) {
+        steps << (step.index >= 0 ? QStringLiteral("第%1项").arg(step.index + 1)
+                                  : QStringLiteral("“%1”").arg(quoted(step.key)));
+    }
+    return steps.join(QString()) + QStringLiteral("中的对象");
+}
+
+std::optional<QString> keyFault(const QJsonObject& object, const QStringList& known,
+                                const QStringList& optional, const QString& prefix) {
+    for (const QString& key : object.keys()) {
+        if (!known.contains(key)) {
+            return QStringLiteral("%1含有未知的键“%2”").arg(prefix, quoted(key));
+        }
+    }
+    for (const QString& key : known) {
+        if (!optional.contains(key) && !object.contains(key)) {
+            return QStringLiteral("%1缺少键“%2”").arg(prefix, key);
+        }
+    }
+    return std::nullopt;
+}
+
+QString outlinePrefix(const QString& unitPrefixText) {
+    return QStringLiteral("%1的轮廓“%2”").arg(unitPrefixText, kOutlineKey);
+}
+
+QString holePrefix(const QString& unitPrefixText, std::size_t index) {
+    return QStringLiteral("%1的第%2个洞口").arg(outlinePrefix(unitPrefixText)).arg(index + 1);
+}
+
+QString planPrefix(const QString& unitPrefixText) {
+    return QStringLiteral("%1的平面图来源“%2”").arg(unitPrefixText, kPlanKey);
+}
+
+QString setPointsPrefix(const QString& unitPrefixText) {
+    return QStringLiteral("%1的设置点“%2”").arg(unitPrefixText, kSetPointsKey);
+}
+
+QString shapeFaultText(const core::UnitFault& fault, const QString& unitPrefixText) {
+    const QString prefix = fault.part == core::UnitPart::Hole
+                               ? holePrefix(unitPrefixText, fault.hole)
+                               : outlinePrefix(unitPrefixText);
+    switch (fault.rule) {
+        case core::UnitRule::TooFewVertices:
+            return QStringLiteral("%1顶点不足：至少3个").arg(prefix);
+        case core::UnitRule::TooManyVertices:
+            return QStringLiteral("%1顶点过多：%2个，最多%3个")
+                .arg(prefix)
+                .arg(fault.count)
+                .arg(core::kMaxOutlineVertices);
+        case core::UnitRule::VertexNotFinite:
+            return QStringLiteral("%1第%2个顶点无效：坐标应为有限的数")
+                .arg(prefix)
+                .arg(fault.item + 1);
+        case core::UnitRule::VertexRepeated:
+            return QStringLiteral("%1第%2个顶点与前一个顶点重合").arg(prefix).arg(fault.item + 1);
+        case core::UnitRule::OutOfRange:
+            return QStringLiteral("%1坐标超出范围").arg(prefix);
+        case core::UnitRule::ZeroArea:
+            return QStringLiteral("%1面积为零").arg(prefix);
+        case core::UnitRule::SelfIntersecting:
+            return QStringLiteral("%1自相交").arg(prefix);
+        case core::UnitRule::Clockwise:
+            return QStringLiteral("%1应为逆时针方向").arg(prefix);
+        case core::UnitRule::TooManyVerticesInAll:
+            return QStringLiteral("%1连同洞口顶点过多：最多%2个")
+                .arg(prefix)
+                .arg(core::kMaxOutlineVertices);
+        case core::UnitRule::HoleOutside:
+            return QStringLiteral("%1不在轮廓之内").arg(prefix);
+        case core::UnitRule::HolesMeet:
+            return QStringLiteral("%1与第%2个洞口相交或重叠").arg(prefix).arg(fault.item + 1);
+        case core::UnitRule::TooManySetPoints:
+            return QStringLiteral("%1过多：%2个，最多%3个")
+                .arg(setPointsPrefix(unitPrefixText))
+                .arg(fault.count)
+                .arg(core::kMaxPoints);
+        case core::UnitRule::SetPointNotFinite:
+            return QStringLiteral("%1第%2个点无效：坐标应为有限的数")
+                .arg(setPointsPrefix(unitPrefixText))
+                .arg(fault.item + 1);
+        default:
+            return {};
+    }
+}
+
+QString unitFaultText(const core::UnitFault& fault, const core::Unit& unit, qsizetype number) {
+    const QString prefix = unitPrefix(number);
+    const core::Choices& choices = unit.choices;
+    const QChar fireClass = QChar::fromLatin1(core::fireClassLetter(choices.fireClass));
+    switch (fault.rule) {
+        case core::UnitRule::None:
+            return {};
+        case core::UnitRule::TooLong: {
+            const bool name = fault.part == core::UnitPart::Name;
+            return QStringLiteral("%1的%2“%3”过长：%4个字符，最多%5个字符")
+                .arg(prefix, name ? QStringLiteral("名称") : QStringLiteral("位置"),
+                     name ? kNameKey : kLocationKey)
+                .arg(fault.count)
+                .arg(core::kMaxNameLength);
+        }
+        case core::UnitRule::ClassD:
+            return QStringLiteral("%1的火灾类别%2不能列入工程").arg(prefix, fireClass);
+        case core::UnitRule::AgentNotAllowed:
+            return QStringLiteral("%1的火灾类别%2不能选用灭火剂“%3”")
+                .arg(prefix, fireClass, qs(core::agentCaption(choices.agent)));
+        case core::UnitRule::AreaOutOfRange:
+            return QStringLiteral("%1的面积“area”值“%2”无效，应为0至%3之间的数")
+                .arg(prefix, numberText(choices.area), QString::number(core::kMaxUnitArea, 'f', 0));
+        case core::UnitRule::ModelNotAdequate:
+            return QStringLiteral("%1的灭火器型号“%2”不是该单元适用的型号")
+                .arg(prefix, quoted(qs(unit.model.value_or(std::string()))));
+        case core::UnitRule::PointsOutOfRange:
+            return QStringLiteral("%1的设置点数“points”值“%2”无效，应为1至%3的整数")
+                .arg(prefix)
+                .arg(unit.points.value_or(0))
+                .arg(core::kMaxPoints);
+        case core::UnitRule::HolesWithoutOutline:
+            return QStringLiteral("%1有洞口却没有轮廓“%2”").arg(prefix, kOutlineKey);
+        case core::UnitRule::PlanWithoutOutline:
+            return QStringLiteral("%1有平面图来源“%2”却没有轮廓“%3”")
+                .arg(prefix, kPlanKey, kOutlineKey);
+        case core::UnitRule::SetPointsWithoutOutline:
+            return QStringLiteral("%1有设置点“%2”却没有轮廓“%3”")
+                .arg(prefix, kSetPointsKey, kOutlineKey);
+        default:
+            return shapeFaultText(fault, prefix);
+    }
+}
+
+QString drawingUnitFault(const QString& planPrefixText, const QString& value) {
+    return QStringLiteral("%1的单位“%2”值“%3”无效，应为 mm、cm、dm、m、inch、ft 等长度单位")
+        .arg(planPrefixText, kDrawingUnitKey, value);
+}
+
+}  // namespace faults
+
+std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
+    const core::UnitFault fault = core::unitFault(unit);
+    // Whether the drawing's unit has a name in files is the files' own matter; it comes after the
+    // rules of the outline and the plan, before those of the setting points.
+    if ((!fault || fault.part == core::UnitPart::SetPoints) && unit.plan &&
+        !unitFromName(qs(unit.plan->unit))) {
+        return faults::drawingUnitFault(faults::planPrefix(faults::unitPrefix(number)),
+                                        faults::quoted(qs(unit.plan->unit)));
+    }
+    if (!fault) {
+        return std::nullopt;
+    }
+    return faults::unitFaultText(fault, unit, number);
+}
+
+}  // namespace io

@@ -1,0 +1,101 @@
+// What a unit of a project may be: each rule the project file's reader and writer keep, and where
+// a unit breaks it.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <string>
+
+#include "unit_choice.h"
+#include "unit_rules.h"
+
+namespace core {
+
+// clang-format off
+void PrintTo(const UnitFault& f, std::ostream* os) {
+    *os << "rule " << int(f.rule) << " part " << int(f.part) << " hole " << f.hole << " item " << f.item << " count " << f.count;
+}
+// clang-format on
+
+namespace {
+
+using namespace tests;
+using enum UnitRule;
+using enum UnitPart;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+std::string times(int n, const std::string& text) {
+    std::string out;
+    for (int i = 0; i < n; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+// A room of 6 × 4 m with a column in it, from a drawing in mm, its setting points placed.
+Unit room() {
+    // clang-format off
+    return {"办公室", "一层", {A, Medium, K09, kAbove, kAbc, 24}, std::nullopt, std::nullopt,
+            {{0, 0}, {6, 0}, {6, 4}, {0, 4}}, {{{1, 1}, {2, 1}, {2, 2}, {1, 2}}},
+            PlanSource{"一层.dxf", "房间", "2F", "mm"}, {{3, 3}, {5, 1}}};
+    // clang-format on
+}
+
+struct RuleCase {
+    const char* label;
+    std::function<void(Unit&)> change;
+    UnitFault fault;  // none: the unit may be kept
+};
+
+// clang-format off
+const RuleCase kCases[] = {
+    {"as placed", [](Unit&) {}, {}},
+    {"name of 200 hanzi", [](Unit& u) { u.name = times(200, "楼"); }, {}},
+    {"name of 201 hanzi", [](Unit& u) { u.name = times(201, "楼"); }, {TooLong, Name, 0, 0, 201}},
+    {"name of 101 emoji", [](Unit& u) { u.name = times(101, "🧯"); }, {TooLong, Name, 0, 0, 202}},
+    {"location too long", [](Unit& u) { u.location.assign(201, 'x'); }, {TooLong, Location, 0, 0, 201}},
+    {"class D", [](Unit& u) { u.choices.fireClass = D; u.choices.agent = Agent::Water; }, {ClassD}},
+    {"agent of another class", [](Unit& u) { u.choices.agent = Agent::CarbonDioxide; }, {AgentNotAllowed}},
+    {"area negative", [](Unit& u) { u.choices.area = -1; }, {AreaOutOfRange}},
+    {"area the largest", [](Unit& u) { u.choices.area = kMaxUnitArea; }, {}},
+    {"area too large", [](Unit& u) { u.choices.area = 1.5e7; }, {AreaOutOfRange}},
+    {"area not a number", [](Unit& u) { u.choices.area = kNaN; }, {AreaOutOfRange}},
+    {"model too small", [](Unit& u) { u.model = "MF/ABC1"; }, {ModelNotAdequate}},
+    {"model of another agent", [](Unit& u) { u.model = "MT7"; }, {ModelNotAdequate}},
+    {"points 0", [](Unit& u) { u.points = 0; }, {PointsOutOfRange}},
+    {"points 999", [](Unit& u) { u.points = kMaxPoints; }, {}},
+    {"points 1000", [](Unit& u) { u.points = kMaxPoints + 1; }, {PointsOutOfRange}},
+    {"two vertices", [](Unit& u) { u.outline.resize(2); }, {TooFewVertices, Outline}},
+    {"too many vertices", [](Unit& u) { u.outline.resize(kMaxOutlineVertices + 1); }, {TooManyVertices, Outline, 0, 0, kMaxOutlineVertices + 1}},
+    {"vertex not finite", [](Unit& u) { u.outline[2].y = kInf; }, {VertexNotFinite, Outline, 0, 2}},
+    {"closed again", [](Unit& u) { u.outline.push_back({0, 0}); }, {VertexRepeated, Outline, 0, 0}},
+    {"bowtie", [](Unit& u) { u.outline = {{0, 0}, {4, 4}, {4, 0}, {0, 2}}; }, {SelfIntersecting, Outline}},
+    {"on a line", [](Unit& u) { u.outline = {{0, 0}, {1, 0}, {2, 0}}; }, {ZeroArea, Outline}},
+    {"clockwise", [](Unit& u) { u.outline = {{0, 0}, {0, 4}, {6, 4}, {6, 0}}; }, {Clockwise, Outline}},
+    {"overflowing area", [](Unit& u) { u.outline = {{0, 0}, {1e308, 0}, {0, 1e308}}; u.holes.clear(); }, {OutOfRange, Outline}},
+    {"hole clockwise", [](Unit& u) { u.holes.push_back({{3, 1}, {3, 2}, {4, 2}, {4, 1}}); }, {Clockwise, Hole, 1}},
+    {"hole a bowtie", [](Unit& u) { u.holes[0] = {{1, 1}, {3, 3}, {3, 1}, {1, 2}}; }, {SelfIntersecting, Hole, 0}},
+    {"hole outside", [](Unit& u) { u.holes[0] = {{5, 3}, {7, 3}, {7, 5}}; }, {HoleOutside, Hole, 0}},
+    {"holes crossing", [](Unit& u) { u.holes.push_back({{1.5, 1.5}, {3, 1.5}, {3, 3}}); }, {HolesMeet, Hole, 1, 0}},
+    {"holes without outline", [](Unit& u) { u.outline.clear(); }, {HolesWithoutOutline, Outline}},
+    {"plan without outline", [](Unit& u) { u.outline.clear(); u.holes.clear(); }, {PlanWithoutOutline, Plan}},
+    {"points without outline", [](Unit& u) { u.outline.clear(); u.holes.clear(); u.plan.reset(); }, {SetPointsWithoutOutline, SetPoints}},
+    {"point outside kept", [](Unit& u) { u.setPoints.push_back({20, -4e-7}); }, {}},
+    {"999 points", [](Unit& u) { u.setPoints.assign(kMaxPoints, {3, 3}); }, {}},
+    {"1000 points", [](Unit& u) { u.setPoints.assign(kMaxPoints + 1, {3, 3}); }, {TooManySetPoints, SetPoints, 0, 0, 1000}},
+    {"point not finite", [](Unit& u) { u.setPoints.push_back({kNaN, 1}); }, {SetPointNotFinite, SetPoints, 0, 2}},
+};
+// clang-format on
+
+TEST(UnitRules, EachRuleAndWhereItIsBroken) {
+    for (const RuleCase& row : kCases) {
+        Unit unit = room();
+        row.change(unit);
+        EXPECT_EQ(unitFault(unit), row.fault) << row.label;
+    }
+}
+
+}  // namespace
+}  // namespace core
