@@ -1,6 +1,6 @@
 // The files the program keeps, when the disk or the file is at fault: every writer leaves the old
 // file whole when its write fails, and tells why; the reader refuses a project with a key twice
-// or a name too long for the editors.
+// or a name too long for the editors, and the saved choices' texts are read or refused.
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -8,6 +8,8 @@
 #include <QScopeGuard>
 #include <csignal>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <variant>
 
 #ifdef Q_OS_UNIX
@@ -165,6 +167,22 @@ TEST(Settings, ASaveKeepsTheOtherSettings) {
         EXPECT_EQ(io::openSettings()->value(key).toStringList(), value) << key.toStdString();
     }
     EXPECT_EQ(folderState(folder.path()).size(), 1) << "no copy left beside the settings";
+}
+
+// Saved values are read as the window has always read them, and what cannot be read is none:
+// more spellings than the window's own tests write into its file.
+TEST(Settings, BooleansAndTheCheckBoxAreReadOrRefused) {
+    const std::pair<const char*, std::optional<bool>> booleans[] = {
+        {"True", true}, {" FALSE ", false},   {"2.5", true},         {"+0", false},
+        {"-1", true},   {"1x", std::nullopt}, {"nan", std::nullopt}, {"maybe", std::nullopt}};
+    for (const auto& [text, value] : booleans) {
+        EXPECT_EQ(io::booleanFromText(text), value) << '"' << text << '"';
+    }
+    const std::pair<const char*, std::optional<int>> checks[] = {
+        {" 1 ", 1}, {"0", 0}, {"-1", std::nullopt}, {"True", std::nullopt}, {"0.5", std::nullopt}};
+    for (const auto& [text, value] : checks) {
+        EXPECT_EQ(io::checkFromText(text), value) << '"' << text << '"';
+    }
 }
 
 #ifdef Q_OS_WIN

@@ -21,8 +21,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using ui::kAreaRatingCol;
-namespace op = core::op;
-namespace op1 = core::op1;
+namespace op = ui::op;
+namespace op1 = ui::op1;
 using Indices = std::vector<std::int16_t>;
 using Cell = std::pair<int, int>;
 
