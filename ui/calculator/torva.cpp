@@ -284,13 +284,13 @@ void torva::buildControls() {
 // handler once; the program sets buttons with their group's signals blocked.
 void torva::makeOptions(const OptionSpec* options, std::size_t count, Options& buttons,
                         bool fireArray) {
+    const GroupChoices firstStart = ui::optionsOf({});
     for (std::size_t i = 0; i < count; ++i) {
         const OptionSpec& option = options[i];
         auto* button = new QRadioButton(QString::fromUtf8(option.caption),
                                         Frame1.at(static_cast<std::size_t>(option.group)));
         button->setToolTip(QString::fromUtf8(option.toolTip));
-        button->setChecked(ui::optionsOf({}).at(static_cast<std::size_t>(option.group)) ==
-                           option.index);
+        button->setChecked(firstStart.at(static_cast<std::size_t>(option.group)) == option.index);
         groups_.at(static_cast<std::size_t>(option.group))->addButton(button, option.index);
         if (!fireArray) {
             button->installEventFilter(this);  // Op_LostFocus
