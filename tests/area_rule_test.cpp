@@ -21,10 +21,8 @@ using RuleCase = std::tuple<const char*, std::int16_t, const char*, const char*,
 
 const RuleCase kRules[] = {
     {"A_medium_K09_1000", ui::op1::kClassA, "1000", "14A", ui::op::kAboveGround},
-    {"A_medium_K09_1500", ui::op1::kClassA, "1500", "20A", ui::op::kAboveGround},
     {"B_medium_K09_1000", ui::op1::kClassB, "1000", "1000B", ui::op::kAboveGround},
     {"Q_governs_underground", ui::op1::kClassA, "1000", "", ui::op::kEntertainment},
-    {"zero_area", ui::op1::kClassA, "0", "", ui::op::kAboveGround},
     {"partly_read_area", ui::op1::kClassA, "1000abc", "", ui::op::kAboveGround},
 };
 

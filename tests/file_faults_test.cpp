@@ -169,9 +169,8 @@ TEST(Settings, ASaveKeepsTheOtherSettings) {
     EXPECT_EQ(folderState(folder.path()).size(), 1) << "no copy left beside the settings";
 }
 
-// Saved values are read as the window has always read them, and what cannot be read is none:
-// more spellings than the window's own tests write into its file. Each text as an option's
-// value, then as the check box's.
+// Saved texts are read as the window has always read them, as an option's value and as the check
+// box's, and what cannot be read is none: more spellings than the window's tests write.
 TEST(Settings, BooleansAndTheCheckBoxAreReadOrRefused) {
     constexpr auto kNone = std::nullopt;
     const std::tuple<const char*, std::optional<bool>, std::optional<int>> cases[] = {
