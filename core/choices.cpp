@@ -55,4 +55,40 @@ bool agentAllowed(FireClass fireClass, Agent agent) {
     return true;
 }
 
+std::uint8_t choiceValue(const Choices& choices, ChoiceKind kind) {
+    switch (kind) {
+        case ChoiceKind::FireClass:
+            return static_cast<std::uint8_t>(choices.fireClass);
+        case ChoiceKind::Hazard:
+            return static_cast<std::uint8_t>(choices.hazard);
+        case ChoiceKind::Factor:
+            return static_cast<std::uint8_t>(choices.factor);
+        case ChoiceKind::Agent:
+            return static_cast<std::uint8_t>(choices.agent);
+        case ChoiceKind::Building:
+            break;
+    }
+    return static_cast<std::uint8_t>(choices.building);
+}
+
+void setChoiceValue(Choices& choices, ChoiceKind kind, std::uint8_t value) {
+    switch (kind) {
+        case ChoiceKind::FireClass:
+            choices.fireClass = static_cast<FireClass>(value);
+            return;
+        case ChoiceKind::Hazard:
+            choices.hazard = static_cast<Hazard>(value);
+            return;
+        case ChoiceKind::Factor:
+            choices.factor = static_cast<Factor>(value);
+            return;
+        case ChoiceKind::Agent:
+            choices.agent = static_cast<Agent>(value);
+            return;
+        case ChoiceKind::Building:
+            break;
+    }
+    choices.building = static_cast<Building>(value);
+}
+
 }  // namespace core

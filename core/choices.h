@@ -46,6 +46,7 @@ inline constexpr std::array kAgents{Agent::CarbonDioxide,           Agent::Water
 // class rules out moves to ammonium-phosphate powder.
 [[nodiscard]] bool agentAllowed(FireClass fireClass, Agent agent);
 
+// The choices of one calculation unit; the defaults are those of a first start.
 struct Choices {
     FireClass fireClass = FireClass::A;
     Hazard hazard = Hazard::Medium;
@@ -56,5 +57,12 @@ struct Choices {
 
     friend bool operator==(const Choices&, const Choices&) = default;
 };
+
+// The five kinds of choice besides the area, in the order the window groups them.
+enum class ChoiceKind : std::uint8_t { FireClass, Hazard, Factor, Agent, Building };
+constexpr int kChoiceKinds = 5;
+// One kind of choice as the number of its enum value, and the choices with it set to `value`.
+[[nodiscard]] std::uint8_t choiceValue(const Choices& choices, ChoiceKind kind);
+void setChoiceValue(Choices& choices, ChoiceKind kind, std::uint8_t value);
 
 }  // namespace core

@@ -20,6 +20,7 @@
 #include "file_errors.h"
 #include "page_layout.h"
 #include "project_tables.h"
+#include "schedule_columns.h"
 #include "unit_sheet.h"
 #include "unit_texts.h"
 
@@ -475,10 +476,12 @@ void BookComposer::tablePart(QPageLayout::Orientation orientation, int target,
 }
 
 void BookComposer::schedule(std::span<const core::UnitDesign> designs) {
-    // 位置 and 计算单元 wrap; every other column holds values.
-    std::vector<ColumnKind> kinds(static_cast<std::size_t>(scheduleHeadings().size()),
-                                  ColumnKind::Value);
-    kinds[1] = kinds[2] = ColumnKind::Text;
+    std::vector<ColumnKind> kinds;
+    for (const ScheduleColumn& column : kScheduleColumns) {
+        if (shownInBook(column)) {
+            kinds.push_back(column.kind);
+        }
+    }
     // 校核, the last column, in the warning colour where a unit fails it.
     std::vector<std::vector<char>> warnings(1);
     for (const core::UnitDesign& d : designs) {

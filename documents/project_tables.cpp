@@ -2,12 +2,11 @@
 
 #include <QStringBuilder>
 #include <algorithm>
-#include <cmath>
 #include <iterator>
 #include <map>
 #include <utility>
 
-#include "number_text.h"
+#include "schedule_columns.h"
 #include "table_clipboard.h"
 #include "unit_texts.h"
 
@@ -15,72 +14,34 @@ namespace documents {
 
 namespace {
 
-const QStringList kScheduleHeadingTexts = {
-    QStringLiteral("序号"),
-    QStringLiteral("位置"),
-    QStringLiteral("计算单元"),
-    QStringLiteral("火灾种类"),
-    QStringLiteral("危险等级"),
-    QStringLiteral("修正系数K"),
-    QStringLiteral("场所类别"),
-    QStringLiteral("保护面积(m²)"),
-    QStringLiteral("灭火器类型"),
-    QStringLiteral("Q"),
-    QStringLiteral("设计需配灭火级别"),
-    QStringLiteral("灭火器型号"),
-    QStringLiteral("单具灭火级别"),
-    QStringLiteral("设置点数"),
-    QStringLiteral("每点数量(具)"),
-    QStringLiteral("灭火器数量(具)"),
-    QStringLiteral("实配灭火级别"),
-    QStringLiteral("校核"),
-};
-constexpr qsizetype kCountColumn = 15;
-
 const QStringList kMaterialHeadingTexts = {
     QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("型号"),
     QStringLiteral("规格"), QStringLiteral("数量"), QStringLiteral("单位"),
 };
 
-QString decimal(double x) {
-    return QString::fromStdString(core::decimalText(x));
-}
-
 QStringList scheduleRow(std::size_t index, const core::Unit& unit, const core::UnitDesign& d) {
-    const core::Choices& choices = unit.choices;
     QStringList row;
-    row << QString::number(index + 1) << qs(unit.location) << qs(unit.name)
-        << fireClassName(choices.fireClass) << hazardName(choices.hazard)
-        << factorText(choices.factor) << buildingShortName(choices.building)
-        << (std::isfinite(choices.area) ? decimal(choices.area) : QString())
-        << agentName(choices.agent);
-    // As in the project window: a unit that cannot be configured shows no derived value.
-    if (d.configured()) {
-        const core::Requirement& required = d.conditions->required;
-        row << ratingText(required.whole, choices.fireClass)
-            << ratingText(required.design(), choices.fireClass);
-    } else {
-        row << QString() << QString();
-    }
-    if (!d.configured()) {
-        while (row.size() < scheduleHeadings().size() - 1) {
-            row << QString();
+    for (const ScheduleColumn& column : kScheduleColumns) {
+        if (shownInBook(column)) {
+            row << scheduleText(column, {index, unit, d});
         }
-        row << checkText(d);
-        return row;
     }
-    const core::CandidateModel& model = d.chosenModel();
-    const core::PointConfiguration& c = d.configuration;
-    row << qs(model.code) << qs(model.ratingText) << QString::number(c.points)
-        << QString::number(c.perPoint) << QString::number(c.total)
-        << decimal(c.provided) + ratingLetter(choices.fireClass) << checkText(d);
     return row;
 }
 
 }  // namespace
 
 const QStringList& scheduleHeadings() {
-    return kScheduleHeadingTexts;
+    static const QStringList kHeadings = [] {
+        QStringList headings;
+        for (const ScheduleColumn& column : kScheduleColumns) {
+            if (shownInBook(column)) {
+                headings << QString::fromUtf8(column.heading);
+            }
+        }
+        return headings;
+    }();
+    return kHeadings;
 }
 
 const QStringList& materialHeadings() {
@@ -127,11 +88,12 @@ std::vector<QStringList> scheduleRows(const core::Project& project,
         }
     }
     QStringList sum;
-    for (qsizetype column = 0; column < scheduleHeadings().size(); ++column) {
-        sum << QString();
+    for (const ScheduleColumn& column : kScheduleColumns) {
+        if (shownInBook(column)) {
+            sum << (column.summed ? QString::number(total) : QString());
+        }
     }
     sum[0] = QStringLiteral("合计");
-    sum[kCountColumn] = QString::number(total);
     rows.push_back(sum);
     return rows;
 }

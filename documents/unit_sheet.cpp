@@ -247,14 +247,14 @@ void CalculationSheet::notes(const core::UnitConditions& unit) {
 
 void CalculationSheet::modelTable(const core::UnitConditions& unit) {
     const core::Result result = core::calculate(unit.choices);
-    const std::vector<std::vector<std::string>> rows = core::resultRows(result);
+    const std::vector<std::vector<std::string>> rows = resultRows(result);
     std::vector<QStringList> table;
-    table.push_back({QString(), qs(rows[0][core::kChargeCol]), qs(rows[0][core::kCodeCol]),
+    table.push_back({QString(), qs(rows[0][kChargeCol]), qs(rows[0][kCodeCol]),
                      QStringLiteral("单具灭火级别"), QStringLiteral("满足最低配置基准")});
     for (std::size_t i = 0; i < result.rows.size(); ++i) {
         const std::vector<std::string>& cells = rows[i + 1];
-        table.push_back({qs(cells[core::kMountCol]), qs(cells[core::kChargeCol]),
-                         qs(cells[core::kCodeCol]), qs(cells[core::kRatingCol]),
+        table.push_back({qs(cells[kMountCol]), qs(cells[kChargeCol]), qs(cells[kCodeCol]),
+                         qs(cells[kRatingCol]),
                          result.rows[i].adequate ? QStringLiteral("是") : QStringLiteral("否")});
     }
     add(Kind::Heading, QStringLiteral("五、灭火器规格表"));

@@ -26,6 +26,7 @@
 #include "file_errors.h"
 #include "number_text.h"
 #include "project_tables.h"
+#include "schedule_columns.h"
 #include "table_clipboard.h"
 #include "unit_texts.h"
 
@@ -199,14 +200,14 @@ class Sheet {
     lxw_error error_ = LXW_NO_ERROR;
 };
 
-// The schedule's headings with a column for the letter of its ratings before Q.
+// The schedule's headings, with a column for the letter of its ratings before Q.
 QStringList workbookScheduleHeadings() {
-    QStringList headings = scheduleHeadings();
-    headings.insert(headings.indexOf(QStringLiteral("Q")), QStringLiteral("级别单位"));
+    QStringList headings;
+    for (const ScheduleColumn& column : kScheduleColumns) {
+        headings << QString::fromUtf8(column.heading);
+    }
     return headings;
 }
-
-constexpr int kScheduleCountColumn = 16;
 
 const QStringList kCalculationHeadings = {
     QStringLiteral("序号"),
@@ -277,31 +278,17 @@ void writeUnitStart(Sheet& sheet, std::size_t index, const core::Unit& unit) {
     sheet.text(hazardName(unit.choices.hazard));
 }
 
-void writeScheduleRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
-                      const core::UnitDesign& d) {
-    const core::Choices& choices = unit.choices;
-    writeUnitStart(sheet, index, unit);
-    sheet.number(core::factorTimesTen(choices.factor) / 10.0);
-    sheet.text(buildingShortName(choices.building));
-    sheet.number(choices.area);
-    sheet.text(agentName(choices.agent));
-    // As in the project window: a unit that cannot be configured shows no derived value.
-    if (!d.configured()) {
-        sheet.skip(9);
-        sheet.text(checkText(d));
-        return;
+// A unit's row of the schedule: its numbers as numbers, no letter beside them.
+void writeScheduleRow(Sheet& sheet, const ScheduleRow& row) {
+    for (const ScheduleColumn& column : kScheduleColumns) {
+        if (column.derived && !row.design.configured()) {
+            sheet.skip();
+        } else if (column.number) {
+            sheet.number(column.number(row));
+        } else {
+            sheet.text(column.text(row));
+        }
     }
-    sheet.text(ratingLetter(choices.fireClass));
-    sheet.number(d.conditions->required.whole);
-    sheet.number(d.conditions->required.design());
-    const core::PointConfiguration& c = d.configuration;
-    sheet.text(qs(d.chosenModel().code));
-    sheet.number(d.chosenModel().rating);
-    sheet.number(c.points);
-    sheet.number(c.perPoint);
-    sheet.number(c.total);
-    sheet.number(c.provided);
-    sheet.text(checkText(d));
 }
 
 void writeCalculationRow(Sheet& sheet, std::size_t index, const core::Unit& unit,
@@ -547,7 +534,7 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
 
     std::int64_t extinguishers = 0;
     for (std::size_t i = 0; i < units; ++i) {
-        writeScheduleRow(schedule, i, project.units[i], unitDesigns[i]);
+        writeScheduleRow(schedule, {i, project.units[i], unitDesigns[i]});
         schedule.endRow();
         if (unitDesigns[i].configured()) {
             extinguishers += unitDesigns[i].configuration.total;
@@ -557,7 +544,9 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
         }
     }
     schedule.text(QStringLiteral("合计"));
-    schedule.skip(kScheduleCountColumn - 1);
+    for (std::size_t c = 1; c < kScheduleColumns.size() && !kScheduleColumns.at(c).summed; ++c) {
+        schedule.skip();
+    }
     schedule.number(extinguishers);
 
     int number = 0;

@@ -9,12 +9,15 @@
 #include <QSettings>
 #include <QtDebug>
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "file_commit.h"
 #include "file_errors.h"
-#include "saved_choices.h"
 #include "utf8_text.h"
 
 namespace io {
@@ -30,40 +33,88 @@ QString settingText(const QSettings& settings, const QString& key, const QString
     return value.toString();
 }
 
-QString settingsGroup() {
-    return qs(core::kSettingsSection).replace(QLatin1Char('\\'), '/');
-}
+// The saved choices' store: the application "narwe", its section "tool\torva" (a group of the
+// INI file, a key of the registry), the area, the check box.
+constexpr auto kSettingsApplication = "narwe";
+constexpr auto kSettingsGroup = "tool/torva";
+constexpr auto kAreaKey = "tx";
+constexpr auto kCheckKey = "check";
 
-struct Key {
-    bool fireArray;  // Op1, else Op
-    std::int16_t index;
-    int group;
+// A saved option: its key, "op" followed by the index for `Op`(i) or by 10 + i for `Op1`(i),
+// and the choice it stands for.
+struct OptionKey {
+    const char* name;
+    core::ChoiceKind kind;
+    std::uint8_t value;
 };
+
+template <typename Enum>
+constexpr OptionKey key(const char* name, core::ChoiceKind kind, Enum value) {
+    return {name, kind, static_cast<std::uint8_t>(value)};
+}
 
 // The option keys in the order the window reads them: Op1(i) and Op(i) for i up to 7, then the
 // rest of Op1.
-std::vector<Key> keysInOrder() {
-    const auto groupOf = [](const auto& options, std::int16_t index) {
-        for (const core::OptionSpec& o : options) {
-            if (o.index == index) {
-                return o.group;
-            }
-        }
-        return -1;
-    };
-    std::vector<Key> keys;
-    for (std::int16_t i = 0; i <= 7; ++i) {
-        keys.push_back({true, i, groupOf(core::kOp1Options, i)});
-        keys.push_back({false, i, groupOf(core::kOpOptions, i)});
-    }
-    for (std::int16_t i = 8; i <= 12; ++i) {
-        keys.push_back({true, i, groupOf(core::kOp1Options, i)});
-    }
-    return keys;
+using enum core::ChoiceKind;
+const std::array<OptionKey, 21> kOptionKeys = {
+    key("op10", FireClass, core::FireClass::A),
+    key("op0", Agent, core::Agent::CarbonDioxide),
+    key("op11", FireClass, core::FireClass::B),
+    key("op1", Agent, core::Agent::Water),
+    key("op12", FireClass, core::FireClass::C),
+    key("op2", Agent, core::Agent::SodiumBicarbonatePowder),
+    key("op13", Hazard, core::Hazard::Light),
+    key("op3", Agent, core::Agent::Foam),
+    key("op14", Hazard, core::Hazard::Medium),
+    key("op4", Agent, core::Agent::AmmoniumPhosphatePowder),
+    key("op15", Hazard, core::Hazard::Serious),
+    key("op5", Agent, core::Agent::Halon1211),
+    key("op16", Factor, core::Factor::K10),
+    key("op6", Building, core::Building::EntertainmentOrUnderground),
+    key("op17", Factor, core::Factor::K09),
+    key("op7", Building, core::Building::AboveGround),
+    key("op18", Factor, core::Factor::K07),
+    key("op19", Factor, core::Factor::K05),
+    key("op20", FireClass, core::FireClass::D),
+    key("op21", FireClass, core::FireClass::E),
+    key("op22", Factor, core::Factor::K03),
+};
+
+QString booleanText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-std::string keyName(const Key& key) {
-    return key.fireArray ? core::op1Key(key.index) : core::opKey(key.index);
+std::string_view trimmed(std::string_view text) {
+    const auto isSpace = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!text.empty() && isSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// The whole text as a decimal number, or empty.
+std::optional<double> wholeNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    double value = 0;
+    const auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 constexpr int kLockWaitMs = 10000;
@@ -121,70 +172,87 @@ std::optional<SaveFailure> changeIniFile(const std::function<void(QSettings&)>& 
 
 }  // namespace
 
+std::optional<bool> booleanFromText(std::string_view text) {
+    text = trimmed(text);
+    if (equalsIgnoringCase(text, "True")) {
+        return true;
+    }
+    if (equalsIgnoringCase(text, "False")) {
+        return false;
+    }
+    if (const auto number = wholeNumber(text)) {
+        return *number != 0;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> checkFromText(std::string_view text) {
+    const auto number = wholeNumber(trimmed(text));
+    if (number && (*number == 0 || *number == 1)) {
+        return static_cast<int>(*number);
+    }
+    return std::nullopt;
+}
+
 std::unique_ptr<QSettings> openSettings() {
     return std::make_unique<QSettings>(settingsFormat(), QSettings::UserScope,
-                                       qs(core::kSettingsApplication));
+                                       QLatin1StringView(kSettingsApplication));
 }
 
 SavedChoices loadSavedChoices() {
     auto settings = openSettings();
-    settings->beginGroup(settingsGroup());
+    settings->beginGroup(QLatin1StringView(kSettingsGroup));
     SavedChoices saved;
-    std::array<std::optional<std::int16_t>, core::kGroups> selected;
-    for (int group = 0; group < core::kGroups; ++group) {
-        selected.at(static_cast<std::size_t>(group)) = core::firstStartChoice(group);
+    std::array<std::optional<std::uint8_t>, core::kChoiceKinds> chosen;
+    for (int kind = 0; kind < core::kChoiceKinds; ++kind) {
+        chosen.at(static_cast<std::size_t>(kind)) =
+            core::choiceValue(saved.choices, static_cast<core::ChoiceKind>(kind));
     }
-    saved.area = settingText(*settings, qs(core::kAreaKey), saved.area);
-    for (const Key& key : keysInOrder()) {
-        auto& choice = selected.at(static_cast<std::size_t>(key.group));
-        const std::string name = keyName(key);
-        const bool isSelected = choice == key.index;
-        const auto value = core::booleanFromText(
-            settingText(*settings, qs(name), qs(core::booleanText(isSelected))).toStdString());
+    saved.area = settingText(*settings, QLatin1StringView(kAreaKey), saved.area);
+    for (const OptionKey& key : kOptionKeys) {
+        auto& choice = chosen.at(static_cast<std::size_t>(key.kind));
+        const bool isSelected = choice == key.value;
+        const auto value = booleanFromText(
+            settingText(*settings, QLatin1StringView(key.name), booleanText(isSelected))
+                .toStdString());
         // Class D never stays selected, so a stored one was not written by the window.
-        if (!value || (*value && key.fireArray && key.index == core::op1::kClassD)) {
-            qWarning("Saved choice %s is unreadable and was skipped", name.c_str());
+        if (!value || (*value && key.kind == core::ChoiceKind::FireClass &&
+                       key.value == static_cast<std::uint8_t>(core::FireClass::D))) {
+            qWarning("Saved choice %s is unreadable and was skipped", key.name);
             continue;
         }
         if (*value) {
-            choice = key.index;
+            choice = key.value;
         } else if (isSelected) {
             choice.reset();
         }
     }
-    for (int group = 0; group < core::kGroups; ++group) {
-        const auto& choice = selected.at(static_cast<std::size_t>(group));
-        if (choice) {
-            saved.selected.at(static_cast<std::size_t>(group)) = *choice;
-            continue;
+    for (int kind = 0; kind < core::kChoiceKinds; ++kind) {
+        if (const auto& choice = chosen.at(static_cast<std::size_t>(kind))) {
+            core::setChoiceValue(saved.choices, static_cast<core::ChoiceKind>(kind), *choice);
+        } else {
+            saved.unchosen.push_back(static_cast<core::ChoiceKind>(kind));
         }
-        const std::int16_t fallback = core::firstStartChoice(group);
-        qWarning("Saved choices select nothing in %s; option %d is selected",
-                 core::kGroupCaptions.at(static_cast<std::size_t>(group)), fallback);
-        saved.selected.at(static_cast<std::size_t>(group)) = fallback;
     }
     // An unreadable value leaves the box ticked, so the next close writes good values back.
-    const auto check = core::checkFromText(
-        settingText(*settings, qs(core::kCheckKey), QStringLiteral("1")).toStdString());
+    const auto check = checkFromText(
+        settingText(*settings, QLatin1StringView(kCheckKey), QStringLiteral("1")).toStdString());
     saved.keep = check.value_or(1) == 1;
     return saved;
 }
 
 std::optional<SaveFailure> saveChoices(const SavedChoices& choices) {
     return changeSettings([&choices](QSettings& settings) {
-        settings.beginGroup(settingsGroup());
-        const auto save = [&settings](const std::string& key, const std::string& text) {
-            settings.setValue(qs(key), qs(text));
-        };
+        settings.beginGroup(QLatin1StringView(kSettingsGroup));
         if (choices.keep) {
-            save(std::string(core::kAreaKey), choices.area.toStdString());
-            for (const Key& key : keysInOrder()) {
-                const bool selected =
-                    choices.selected.at(static_cast<std::size_t>(key.group)) == key.index;
-                save(keyName(key), core::booleanText(selected));
+            settings.setValue(QLatin1StringView(kAreaKey), choices.area);
+            for (const OptionKey& key : kOptionKeys) {
+                const bool selected = core::choiceValue(choices.choices, key.kind) == key.value;
+                settings.setValue(QLatin1StringView(key.name), booleanText(selected));
             }
         }
-        save(std::string(core::kCheckKey), choices.keep ? "1" : "0");
+        settings.setValue(QLatin1StringView(kCheckKey),
+                          choices.keep ? QStringLiteral("1") : QStringLiteral("0"));
         settings.endGroup();
     });
 }

@@ -4,8 +4,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <vector>
 
-#include "options.h"
+#include "choices.h"
 
 class QSettings;
 
@@ -20,17 +22,25 @@ namespace io {
 [[nodiscard]] std::unique_ptr<QSettings> openSettings();
 
 struct SavedChoices {
-    core::GroupChoices selected{};
+    core::Choices choices;  // but its area: the area box's text is kept as typed
     QString area = QStringLiteral("1000");
     bool keep = true;  // "保存当前数据退出": the choices are saved when the window closes
+    // The kinds of choice that the keys left without one, which keep their first-start choice.
+    std::vector<core::ChoiceKind> unchosen;
 };
 
 // The saved choices as the window restores them: the keys are read in the window's order, a
 // "True" selects its option and a "False" clears it, so that of several options of a group
 // stored "True" the one read later wins. Unreadable values are skipped (and so is a stored
-// class D, which the window never keeps); a group left without a choice gets its first-start
+// class D, which the window never keeps); a kind left without a choice gets its first-start
 // choice.
 [[nodiscard]] SavedChoices loadSavedChoices();
+
+// A saved option's text: "True" and "False" in any letter case, or a number (zero is false, any
+// other true). Empty: the text cannot be read as a Boolean.
+[[nodiscard]] std::optional<bool> booleanFromText(std::string_view text);
+// The check box's text, 0 or 1; empty for anything else.
+[[nodiscard]] std::optional<int> checkFromText(std::string_view text);
 
 struct SaveFailure {
     QString where;   // the settings file

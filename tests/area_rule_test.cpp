@@ -20,12 +20,10 @@ namespace {
 using RuleCase = std::tuple<const char*, std::int16_t, const char*, const char*, std::int16_t>;
 
 const RuleCase kRules[] = {
-    {"A_medium_K09_1000", core::op1::kClassA, "1000", "14A", core::op::kAboveGround},
-    {"A_medium_K09_1500", core::op1::kClassA, "1500", "20A", core::op::kAboveGround},
-    {"B_medium_K09_1000", core::op1::kClassB, "1000", "1000B", core::op::kAboveGround},
-    {"Q_governs_underground", core::op1::kClassA, "1000", "", core::op::kEntertainment},
-    {"zero_area", core::op1::kClassA, "0", "", core::op::kAboveGround},
-    {"partly_read_area", core::op1::kClassA, "1000abc", "", core::op::kAboveGround},
+    {"A_medium_K09_1000", ui::op1::kClassA, "1000", "14A", ui::op::kAboveGround},
+    {"B_medium_K09_1000", ui::op1::kClassB, "1000", "1000B", ui::op::kAboveGround},
+    {"Q_governs_underground", ui::op1::kClassA, "1000", "", ui::op::kEntertainment},
+    {"partly_read_area", ui::op1::kClassA, "1000abc", "", ui::op::kAboveGround},
 };
 
 class AreaRuleLine : public ::testing::TestWithParam<RuleCase> {};

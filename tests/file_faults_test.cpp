@@ -1,5 +1,5 @@
 // The files the program keeps, when the disk or the file is at fault: every writer leaves the old
-// file whole when its write fails, and tells why.
+// file whole when its write fails, and tells why; the saved choices' texts are read or refused.
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -7,6 +7,9 @@
 #include <QScopeGuard>
 #include <csignal>
 #include <functional>
+#include <optional>
+#include <tuple>
+#include <variant>
 
 #ifdef Q_OS_UNIX
 #include <sys/mount.h>
@@ -163,6 +166,19 @@ TEST(Settings, ASaveKeepsTheOtherSettings) {
         EXPECT_EQ(io::openSettings()->value(key).toStringList(), value) << key.toStdString();
     }
     EXPECT_EQ(folderState(folder.path()).size(), 1) << "no copy left beside the settings";
+}
+
+// Saved texts are read as the window has always read them, as an option's value and as the check
+// box's, and what cannot be read is none: more spellings than the window's tests write.
+TEST(Settings, BooleansAndTheCheckBoxAreReadOrRefused) {
+    constexpr auto kNone = std::nullopt;
+    const std::tuple<const char*, std::optional<bool>, std::optional<int>> cases[] = {
+        {"True", true, kNone}, {" FALSE ", false, kNone}, {"2.5", true, kNone},  {"+0", false, 0},
+        {"-1", true, kNone},   {"1x", kNone, kNone},      {"nan", kNone, kNone}, {" 1 ", true, 1}};
+    for (const auto& [text, option, check] : cases) {
+        EXPECT_EQ(io::booleanFromText(text), option) << '"' << text << '"';
+        EXPECT_EQ(io::checkFromText(text), check) << '"' << text << '"';
+    }
 }
 
 #ifdef Q_OS_WIN

@@ -68,7 +68,7 @@ TEST(ProgramTest, EachWindowOpensTheOtherAndAUnitGoesToTheProject) {
     EXPECT_EQ(project->project().units[1], (core::Unit{"仓库", "", calculator->choices(), {}, 3}));
 
     // The project and the calculator are independent afterwards.
-    QTest::mouseClick(calculator->Op1.at(core::op1::kClassB), Qt::LeftButton, {}, QPoint(8, 8));
+    QTest::mouseClick(calculator->Op1.at(ui::op1::kClassB), Qt::LeftButton, {}, QPoint(8, 8));
     EXPECT_EQ(project->project().units[1].choices.fireClass, core::FireClass::A);
 
     // Closed, the calculator comes back from the project window's 工具 menu.

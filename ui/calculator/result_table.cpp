@@ -19,7 +19,7 @@ void setLoadedGridLayout(grid::GridStore& fa) {
 }
 
 void drawResult(const core::Result& result, grid::GridStore& fa) {
-    const std::vector<std::vector<std::string>> rows = core::resultRows(result);
+    const std::vector<std::vector<std::string>> rows = documents::resultRows(result);
     fa.update([&] {
         fa.setMergeRow(-1, true);
         fa.setMergeCol(-1, true);

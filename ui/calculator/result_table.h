@@ -12,17 +12,17 @@
 // texts, colours, merging, alignment and hidden rows.
 namespace ui {
 
-using core::kAreaRatingCol;
-using core::kChargeCol;
-using core::kCodeCol;
-using core::kCountCol;
-using core::kMountCol;
-using core::kRatingCol;
+using documents::kAreaRatingCol;
+using documents::kChargeCol;
+using documents::kCodeCol;
+using documents::kCountCol;
+using documents::kMountCol;
+using documents::kRatingCol;
 
 // 13 rows (row 0 headings, rows 1 to 12 one model each) and 6 columns: mount label, charge,
 // model code, rating, count, the area's required rating.
 constexpr int kGridRows = 13;
-constexpr int kGridCols = core::kResultCols;
+constexpr int kGridCols = documents::kResultCols;
 constexpr int kFirstModelRow = 1;
 constexpr int kLastModelRow = 12;
 

@@ -30,6 +30,11 @@
 #include "unit_texts.h"
 #include "warning_look.h"
 
+namespace op = ui::op;
+namespace op1 = ui::op1;
+using ui::GroupChoices;
+using ui::OptionSpec;
+
 namespace {
 
 // A control's place in twips: left, top, width, height, relative to its container.
@@ -170,25 +175,25 @@ void torva::buildControls() {
                  px(kAreaRuleLinePlace.top + kAreaRuleLinePlace.height + kAreaRuleLinePlace.left));
 
     for (std::size_t i = 0; i < Frame1.size(); ++i) {
-        Frame1[i] = new QGroupBox(QString::fromUtf8(core::kGroupCaptions.at(i)), this);
+        Frame1[i] = new QGroupBox(QString::fromUtf8(ui::kGroupCaptions.at(i)), this);
         place(Frame1[i], kFramePlaces[i]);
     }
 
     for (QButtonGroup*& group : groups_) {
         group = new QButtonGroup(this);
     }
-    makeOptions(core::kOp1Options.data(), core::kOp1Options.size(), Op1, true);
-    makeOptions(core::kOpOptions.data(), core::kOpOptions.size(), Op, false);
+    makeOptions(ui::kOp1Options.data(), ui::kOp1Options.size(), Op1, true);
+    makeOptions(ui::kOpOptions.data(), ui::kOpOptions.size(), Op, false);
     for (const auto& [index, where] : kOp1Places) {
         placeText(Op1.at(index), where);
     }
     for (const auto& [index, where] : kOpPlaces) {
         placeText(Op.at(index), where);
     }
-    setCaptionColor(Op[core::op::kHalon], QColor(255, 0, 0));
-    setCaptionColor(Op[core::op::kWater], Qt::black);
+    setCaptionColor(Op[op::kHalon], QColor(255, 0, 0));
+    setCaptionColor(Op[op::kWater], Qt::black);
 
-    QGroupBox* building = Frame1[core::kBuildingGroup];
+    QGroupBox* building = Frame1[ui::kBuildingGroup];
     Label1[0] = new QLabel(QStringLiteral("建筑面积"), building);
     placeText(Label1[0], kAreaLabelPlace);
     tx = new QLineEdit(QStringLiteral("1000"), building);
@@ -277,14 +282,15 @@ void torva::buildControls() {
 
 // One radio button per option, in the frame of its group. A user's choice raises its array's
 // handler once; the program sets buttons with their group's signals blocked.
-void torva::makeOptions(const core::OptionSpec* options, std::size_t count, Options& buttons,
+void torva::makeOptions(const OptionSpec* options, std::size_t count, Options& buttons,
                         bool fireArray) {
+    const GroupChoices firstStart = ui::optionsOf({});
     for (std::size_t i = 0; i < count; ++i) {
-        const core::OptionSpec& option = options[i];
+        const OptionSpec& option = options[i];
         auto* button = new QRadioButton(QString::fromUtf8(option.caption),
                                         Frame1.at(static_cast<std::size_t>(option.group)));
         button->setToolTip(QString::fromUtf8(option.toolTip));
-        button->setChecked(option.firstStart);
+        button->setChecked(firstStart.at(static_cast<std::size_t>(option.group)) == option.index);
         groups_.at(static_cast<std::size_t>(option.group))->addButton(button, option.index);
         if (!fireArray) {
             button->installEventFilter(this);  // Op_LostFocus
@@ -292,8 +298,8 @@ void torva::makeOptions(const core::OptionSpec* options, std::size_t count, Opti
         buttons[option.index] = button;
     }
     // The frames of this array: fire class, hazard and K, or agent and building.
-    const auto [first, last] = fireArray ? std::pair(core::kFireClassGroup, core::kFactorGroup)
-                                         : std::pair(core::kAgentGroup, core::kBuildingGroup);
+    const auto [first, last] = fireArray ? std::pair(ui::kFireClassGroup, ui::kFactorGroup)
+                                         : std::pair(ui::kAgentGroup, ui::kBuildingGroup);
     for (int group = first; group <= last; ++group) {
         connect(groups_.at(static_cast<std::size_t>(group)), &QButtonGroup::idToggled, this,
                 [this, fireArray](int id, bool checked) {
@@ -305,8 +311,8 @@ void torva::makeOptions(const core::OptionSpec* options, std::size_t count, Opti
     }
 }
 
-core::GroupChoices torva::selectedOptions() const {
-    core::GroupChoices selected{};
+GroupChoices torva::selectedOptions() const {
+    GroupChoices selected{};
     for (std::size_t group = 0; group < groups_.size(); ++group) {
         selected.at(group) = static_cast<std::int16_t>(groups_.at(group)->checkedId());
     }
@@ -315,9 +321,9 @@ core::GroupChoices torva::selectedOptions() const {
 
 core::Choices torva::choices() const {
     const QByteArray area = tx->text().toUtf8();
-    return core::choicesOf(selectedOptions(),
-                           core::leadingNumber(std::string_view(area.constData(), area.size()))
-                               .value_or(std::numeric_limits<double>::infinity()));
+    return ui::choicesOf(selectedOptions(),
+                         core::leadingNumber(std::string_view(area.constData(), area.size()))
+                             .value_or(std::numeric_limits<double>::infinity()));
 }
 
 // Selects a button without raising a handler: the program's own changes are shown by the handler
@@ -348,28 +354,34 @@ void torva::Form_Load() {
     setWindowTitle(kCaption);
 
     const io::SavedChoices saved = io::loadSavedChoices();
+    const GroupChoices selected = ui::optionsOf(saved.choices);
+    for (const core::ChoiceKind kind : saved.unchosen) {
+        const auto group = static_cast<std::size_t>(kind);
+        qWarning("Saved choices select nothing in %s; option %d is selected",
+                 ui::kGroupCaptions.at(group), selected.at(group));
+    }
     tx->setText(saved.area);
-    const auto restore = [this, &saved](const auto& options, Options& buttons) {
-        for (const core::OptionSpec& option : options) {
-            if (saved.selected.at(static_cast<std::size_t>(option.group)) == option.index) {
+    const auto restore = [this, &selected](const auto& options, Options& buttons) {
+        for (const OptionSpec& option : options) {
+            if (selected.at(static_cast<std::size_t>(option.group)) == option.index) {
                 selectQuietly(buttons.at(option.index));
             }
         }
     };
-    restore(core::kOp1Options, Op1);
-    restore(core::kOpOptions, Op);
+    restore(ui::kOp1Options, Op1);
+    restore(ui::kOpOptions, Op);
     Check1->setChecked(saved.keep);
 
     ui::setLoadedGridLayout(fa->store());
     // The restored fire class brings the restored agent into line and shows the first result.
-    Op1_Click(saved.selected[core::kFireClassGroup]);
+    Op1_Click(selected[ui::kFireClassGroup]);
     // The grid starts on its first cell; frame it so that keyboard users see where they are.
     fa_EnterCell();
     fa->refresh();
 }
 
 void torva::Form_Unload(bool& Cancel) {
-    io::SavedChoices now{selectedOptions(), tx->text(), Check1->isChecked()};
+    io::SavedChoices now{ui::choicesOf(selectedOptions(), 0), tx->text(), Check1->isChecked(), {}};
     while (const auto failure = io::saveChoices(now)) {
         qWarning("The choices could not be saved to %s", qPrintable(failure->where));
         QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"),
@@ -419,10 +431,10 @@ void torva::Op1_Click(std::int16_t /*Index*/) {
 // focus, and the choice it then leaves behind is already the new one.
 void torva::bringAgentsIntoLine(core::FireClass fireClass) {
     if (!core::agentAllowed(fireClass, choices().agent)) {
-        selectQuietly(Op.at(core::op::kPhosphatePowder));
+        selectQuietly(Op.at(op::kPhosphatePowder));
     }
     for (const core::Agent agent : core::kAgents) {
-        Op.at(core::agentOption(agent))->setEnabled(core::agentAllowed(fireClass, agent));
+        Op.at(ui::agentOption(agent))->setEnabled(core::agentAllowed(fireClass, agent));
     }
 }
 
@@ -549,9 +561,9 @@ void torva::showClassDMessage() {
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QDialog::finished, this, [this] {
-        if (Op1.at(core::op1::kClassD)->isChecked()) {
-            selectQuietly(Op1.at(core::op1::kClassA));
-            Op1_Click(core::op1::kClassA);
+        if (Op1.at(op1::kClassD)->isChecked()) {
+            selectQuietly(Op1.at(op1::kClassA));
+            Op1_Click(op1::kClassA);
         }
     });
     box->open();

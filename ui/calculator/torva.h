@@ -106,9 +106,9 @@ class torva : public QWidget {
     };
 
     void buildControls();
-    void makeOptions(const core::OptionSpec* options, std::size_t count, Options& buttons,
+    void makeOptions(const ui::OptionSpec* options, std::size_t count, Options& buttons,
                      bool fireArray);
-    [[nodiscard]] core::GroupChoices selectedOptions() const;
+    [[nodiscard]] ui::GroupChoices selectedOptions() const;
     void selectQuietly(QRadioButton* button);
     void bringAgentsIntoLine(core::FireClass fireClass);
     void showResult();
@@ -120,7 +120,7 @@ class torva : public QWidget {
     void updateSheetButton();
     void showAreaRule(const std::optional<core::Choices>& choices);
 
-    std::array<QButtonGroup*, core::kGroups> groups_{};
+    std::array<QButtonGroup*, ui::kGroups> groups_{};
     std::optional<core::Choices> shown_;  // the choices the grid shows
     bool unloaded_ = false;
     QString areaNote_;  // how the area text is read when only its start is a number

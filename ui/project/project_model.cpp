@@ -13,10 +13,14 @@
 
 #include "number_text.h"
 #include "project_commands.h"
+#include "schedule_columns.h"
 #include "unit_texts.h"
 #include "utf8_text.h"
 
 namespace ui {
+
+// The table's columns are the schedule's, as the window shows them.
+static_assert(ProjectModel::ColumnCount == documents::kWindowColumns);
 
 namespace {
 
@@ -39,17 +43,6 @@ std::optional<Enum> enumValue(const QVariant& value, Enum last) {
         return std::nullopt;
     }
     return static_cast<Enum>(*n);
-}
-
-QString columnHeading(int column) {
-    static const char* const kHeadings[] = {
-        "序号",       "位置",      "计算单元",         "火灾种类",
-        "危险等级",   "修正系数K", "场所类别",         "保护面积(m²)",
-        "灭火器类型", "Q",         "设计需配灭火级别", "选用灭火器",
-        "设置点数",   "每点数量",  "灭火器总数",       "实配灭火级别",
-        "校核",
-    };
-    return QString::fromUtf8(kHeadings[column]);
 }
 
 bool breaches(const core::ClauseChecks& c) {
@@ -109,7 +102,7 @@ bool ProjectModel::checkFails(int row) const {
 QVariant ProjectModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount) {
-        return columnHeading(section);
+        return QString::fromUtf8(documents::windowColumn(section).windowHeading);
     }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
@@ -180,20 +173,9 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
     }
 
     if (role == Qt::TextAlignmentRole) {
-        switch (column) {
-            case Number:
-            case Factor:
-            case Area:
-            case Required:
-            case Design:
-            case Points:
-            case PerPoint:
-            case Total:
-            case Provided:
-                return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-            default:
-                return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
-        }
+        return QVariant(
+            (documents::windowColumn(column).alignRight ? Qt::AlignRight : Qt::AlignLeft) |
+            Qt::AlignVCenter);
     }
 
     if (role == Qt::ForegroundRole && column == Check && checkFails(index.row())) {
@@ -241,59 +223,15 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole) {
         return {};
     }
-    switch (column) {
-        case Number:
-            return index.row() + 1;
-        case Location:
-            return documents::qs(u.location);
-        case Name:
-            return documents::qs(u.name);
-        case FireClass:
-            return documents::fireClassName(c.fireClass);
-        case Hazard:
-            return documents::hazardName(c.hazard);
-        case Factor:
-            return documents::factorText(c.factor);
-        case Building:
-            return documents::buildingShortName(c.building);
-        case Area:
-            return std::isfinite(c.area) ? documents::qs(core::decimalText(c.area)) : QString();
-        case Agent:
-            return documents::agentName(c.agent);
-        case Check:
-            return documents::checkText(d);
-        default:
-            break;
+    const documents::ScheduleColumn& shown = documents::windowColumn(column);
+    const documents::ScheduleRow row{static_cast<std::size_t>(index.row()), u, d};
+    if (shown.windowValue) {
+        return shown.windowValue(row);
     }
-    if (!d.configured()) {
-        if (column == Model && u.model) {
-            return documents::qs(*u.model);
-        }
-        if (column == Points && u.points) {
-            return *u.points;
-        }
+    if (shown.derived && !d.configured()) {
         return {};
     }
-    const core::PointConfiguration& p = d.configuration;
-    const core::Requirement& r = d.conditions->required;
-    switch (column) {
-        case Required:
-            return documents::ratingText(r.whole, c.fireClass);
-        case Design:
-            return documents::ratingText(r.design(), c.fireClass);
-        case Model:
-            return documents::modelText(d.chosenModel());
-        case Points:
-            return p.points;
-        case PerPoint:
-            return QString::number(p.perPoint);
-        case Total:
-            return QString::number(p.total);
-        case Provided:
-            return documents::providedRatingText(p.provided, c.fireClass);
-        default:
-            return {};
-    }
+    return shown.text(row);
 }
 
 std::optional<core::Unit> ProjectModel::edited(const core::Unit& unit, int column,

@@ -2,16 +2,15 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 #include "choices.h"
 
 // The calculator window's option buttons: their indices in the two control arrays `Op1` (fire
 // class, hazard level, K) and `Op` (agent, building), their frames, captions and tooltips, and
 // what each means as a choice.
-namespace core {
+namespace ui {
 
-// The frames that group the options.
+// The frames that group the options, one per kind of choice and in the same order.
 enum Group : int {
     kFireClassGroup = 0,  // Op1 0, 1, 2, 10, 11
     kHazardGroup = 1,     // Op1 3, 4, 5
@@ -56,22 +55,20 @@ struct OptionSpec {
     int group;
     const char* caption;
     const char* toolTip;
-    bool firstStart;  // selected at first start
+    std::uint8_t choice;  // the value of the group's kind of choice that the option selects
 };
 
 extern const std::array<OptionSpec, 13> kOp1Options;
 extern const std::array<OptionSpec, 8> kOpOptions;
-
-// The option of a group that is selected at first start; a group falls back to it when restored
-// choices leave it empty.
-[[nodiscard]] std::int16_t firstStartChoice(int group);
 
 // The selected option of each group, indexed by Group.
 using GroupChoices = std::array<std::int16_t, kGroups>;
 
 // The choices the options stand for, with the area as read.
 [[nodiscard]] core::Choices choicesOf(const GroupChoices& selected, double area);
+// The options that stand for the choices; core::Choices{} gives those selected at first start.
+[[nodiscard]] GroupChoices optionsOf(const core::Choices& choices);
 // The option of the agent (its `Op` index).
 [[nodiscard]] std::int16_t agentOption(core::Agent agent);
 
-}  // namespace core
+}  // namespace ui

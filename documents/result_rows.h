@@ -8,7 +8,7 @@
 
 // The result table's texts: what the calculator's grid shows of a result, and what the sheet's
 // table of models takes from it.
-namespace core {
+namespace documents {
 
 // Six columns: mount label, charge, model code, rating, count, the area's required rating.
 constexpr int kResultCols = 6;
@@ -27,4 +27,4 @@ constexpr std::string_view kAreaNegative = "面积不能为负数";
 // the agent, six cells each.
 [[nodiscard]] std::vector<std::vector<std::string>> resultRows(const core::Result& result);
 
-}  // namespace core
+}  // namespace documents
