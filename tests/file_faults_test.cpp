@@ -9,7 +9,6 @@
 #include <functional>
 #include <optional>
 #include <tuple>
-#include <variant>
 
 #ifdef Q_OS_UNIX
 #include <sys/mount.h>
