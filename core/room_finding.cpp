@@ -284,6 +284,7 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
             holes[holeOf[i]].push_back(i);
         }
     }
+    std::size_t unnamed = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const Outline& outline = outlines[i];
         const auto refuse = [&](OutlineRefusal reason, std::size_t other, std::size_t number) {
@@ -310,6 +311,7 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
         const PlanOutline& given = input[outline.input];
         PlanRoomInput room{names[i] ? textNames[*names[i]] : std::string(), given.layer,
                            given.handle, outline.ring, 0};
+        const std::size_t unnamedNumber = names[i] ? 0 : ++unnamed;
         double area = outline.area;
         if (!holes[i].empty()) {
             // The holes' chords lie outside them, so that the room's ring covers no hole.
@@ -372,6 +374,7 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
         }
         room.area = areaRoundedUp(area);
         result.rooms.push_back(std::move(room));
+        result.unnamedNumbers.push_back(unnamedNumber);
     }
     std::ranges::stable_sort(result.refused, {}, &RefusedOutline::outline);
     return result;

@@ -65,6 +65,9 @@ struct RefusedOutline {
 struct FoundRooms {
     // In the order of the outlines; the name empty where no text names the room.
     std::vector<PlanRoomInput> rooms;
+    // For each room without a name, its number among the outlines without a name that became
+    // rooms or were refused for their holes (1, 2, ...); 0 for a named room.
+    std::vector<std::size_t> unnamedNumbers;
     std::vector<RefusedOutline> refused;  // in the order of the outlines
 };
 

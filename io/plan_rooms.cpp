@@ -119,10 +119,10 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
     }
     core::FoundRooms found = core::findRooms(outlines, texts);
     PlanRooms result{std::move(found.rooms), {}};
-    int unnamed = 0;
-    for (core::PlanRoomInput& room : result.rooms) {
-        if (room.name.empty()) {
-            room.name = QStringLiteral("房间%1").arg(++unnamed).toStdString();
+    for (std::size_t i = 0; i < result.rooms.size(); ++i) {
+        if (found.unnamedNumbers[i] != 0) {
+            result.rooms[i].name =
+                QStringLiteral("房间%1").arg(found.unnamedNumbers[i]).toStdString();
         }
     }
     for (const core::RefusedOutline& refused : found.refused) {

@@ -35,7 +35,8 @@ struct RefusedOutline {
 };
 
 struct PlanRooms {
-    // In the order of the file; a room that no text names is named 房间1, 房间2, ... in that order.
+    // In the order of the file; a room that no text names is named 房间N, N its number among the
+    // outlines without a name (core::FoundRooms::unnamedNumbers).
     std::vector<core::PlanRoomInput> rooms;
     std::vector<RefusedOutline> refused;  // in the order of the file
 };

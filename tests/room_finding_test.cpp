@@ -60,8 +60,8 @@ Ring polygon60() {
     return ring;
 }
 
-// "handle name area" for each room ("?" for no name, "−N" for its holes), then "handle: reason"
-// for each refused outline, with the outline or the number that the reason names.
+// "handle name area" for each room ("?N" for the N-th without a name, "−N" for its holes), then
+// "handle: reason" for each refused outline, with the outline or the number that the reason names.
 std::string summary(const std::vector<PlanOutline>& outlines, const FoundRooms& found) {
     static const char* const kReasons[] = {
         "unread",    "too many vertices", "too few vertices", "not finite",
@@ -72,11 +72,13 @@ std::string summary(const std::vector<PlanOutline>& outlines, const FoundRooms& 
     const auto add = [&text](const std::string& part) {
         text += (text.empty() ? "" : " | ") + part;
     };
-    for (const PlanRoomInput& room : found.rooms) {
+    for (std::size_t i = 0; i < found.rooms.size(); ++i) {
+        const PlanRoomInput& room = found.rooms[i];
         std::ostringstream area;
         area << std::setprecision(10) << room.area;
-        add(room.handle + ' ' + (room.name.empty() ? "?" : room.name) + ' ' + area.str() +
-            (room.holes.empty() ? "" : " −" + std::to_string(room.holes.size())));
+        const std::size_t number = found.unnamedNumbers[i];
+        add(room.handle + ' ' + (number == 0 ? room.name : '?' + std::to_string(number)) + ' ' +
+            area.str() + (room.holes.empty() ? "" : " −" + std::to_string(room.holes.size())));
     }
     for (const RefusedOutline& refused : found.refused) {
         std::string part = outlines[refused.outline].handle + ": " +
@@ -137,7 +139,7 @@ const RoomsCase kRooms[] = {
     {"TallestFirst", {outline("R", box(0, 0, 4, 4)), outline("S", box(5, 0, 4, 4))},
      {text("小", 1, 1, 2), text("大甲", 1, 2, 5), text("大乙", 1, 3, 5),
       text("外面", 20, 20, 50), text(" \n\u3000", 6, 1, 50)},
-     "R 大甲 16 | S ? 16"},
+     "R 大甲 16 | S ?1 16"},
     {"NamesOnOneLine", {outline("T", box(0, 0, 4, 4))}, {text("  一层\n  大厅 \t", 1, 1)},
      "T 一层 大厅 16"},
     // An outline the reader kept no vertices of is refused; a second outline of one region is
@@ -150,7 +152,7 @@ const RoomsCase kRooms[] = {
                           outline("Z3", {{0, 30}, {4, 30}, {4, 30}}),
                           bulged(outline("Z4", polygon60()), 0.9)},
      {},
-     "U ? 16 | X: unread | Y: repeats U | : repeats U | Z: self-intersecting | "
+     "U ?1 16 | X: unread | Y: repeats U | : repeats U | Z: self-intersecting | "
      "Z2: zero area | Z3: too few vertices | Z4: too many vertices"},
     // A round room of radius 0.5 m: 0.785 m², the circle's, not its chords'. A round hall of
     // radius 60 m: π·3600 = 11 309.73… m², rounded up; a square whose side is a semicircle into
@@ -159,15 +161,16 @@ const RoomsCase kRooms[] = {
                          bulged(outline("O", {{10, 0}, {11, 0}}), 1),
                          bulged(outline("H", {{0, 1000}, {120, 1000}}), 1),
                          bulged(outline("I", box(200, 0, 10, 10)), -1, true)},
-     {text("%%c", 1.5, 2)}, "M %%c 12.6 | O ? 0.79 | H ? 11309.74 | I ? 60.74"},
+     {text("%%c", 1.5, 2)}, "M %%c 12.6 | O ?1 0.79 | H ?2 11309.74 | I ?3 60.74"},
     // A void in a lobby on a floor, named (and its name taller than the lobby's) or not, is a
-    // hole; a column in a void is refused. A shaft across a room cuts it in two.
+    // hole; a column in a void is refused. A shaft across a room cuts it in two; that room still
+    // takes its number among those without a name.
     {"LobbyWithVoid", {outline("F", box(-1, -1, 50, 30)), outline("L", box(0, 0, 30, 20)),
                        outline("V", box(10, 6, 10, 8)), outline("K", box(12, 8, 0.5, 0.5)),
                        outline("W", box(1, 15, 2, 2)), outline("S", box(31, 0, 10, 10)),
-                       outline("T", box(35, 0, 1, 10))},
-     {text("门厅", 5, 5), text("中庭（上空）", 15, 10, 2), text("库房", 32, 1)},
-     "L 门厅 516 −2 | F: holds 2 | K: in hole V | S: split in 2 | T: in refused S"},
+                       outline("T", box(35, 0, 1, 10)), outline("R", box(50, 0, 4, 4))},
+     {text("门厅", 5, 5), text("中庭（上空）", 15, 10, 2)},
+     "L 门厅 516 −2 | R ?2 16 | F: holds 1 | K: in hole V | S: split in 2 | T: in refused S"},
     // Columns in a restaurant: inside it (square and round), and in its corner, which notches
     // the outline.
     {"RestaurantWithColumns", {outline("R", box(0, 0, 10, 10)), outline("C1", box(4, 4, 0.6, 0.6)),
@@ -178,17 +181,17 @@ const RoomsCase kRooms[] = {
     {"HoleAlongTwoSides", {outline("A", box(0, 0, 4000 * kMm, 3000 * kMm)),
                            outline("B", {{4000 * kMm, 0}, {4000 * kMm, 3000 * kMm},
                                          {40 * kMm, 3000 * kMm}})},
-     {}, "A ? 6.06"},
+     {}, "A ?1 6.06"},
     // Outlines one region to within 0.01 m² (a copy 1e-12 m away) are one room; 2 mm apart, two.
     {"NearDuplicates", {outline("A", box(0, 0, 4, 4)), outline("B", box(1e-12, 0, 4, 4)),
                         outline("D", box(9, 0, 4, 4)), outline("E", box(9.002, 0, 4, 4))},
-     {}, "A ? 16 | D ? 16 | E ? 16 | B: repeats A"},
+     {}, "A ?1 16 | D ?2 16 | E ?3 16 | B: repeats A"},
     // Outlines under 1 m² on a layer not proposed are no rooms: a label frame leaves the room
     // its name; on a proposed layer one is a room.
     {"SmallOutlines", {outline("A", box(0, 0, 4, 4)), outline("F", box(0.5, 0.5, 1.2, 0.6), false),
                        outline("G", box(10, 0, 0.5, 0.5), false), outline("S", box(20, 0, 0.5, 0.5))},
      {text("办公室", 1, 1, 0.3)},
-     "A 办公室 16 | S ? 0.25 | F: too small | G: too small"},
+     "A 办公室 16 | S ?1 0.25 | F: too small | G: too small"},
     // Area labels are no names, nor lines of names; a room number is.
     {"AreaLabels", {outline("P", box(0, 0, 4, 4)), outline("Q", box(5, 0, 4, 4)),
                     outline("R", box(10, 0, 4, 4)), outline("T", box(15, 0, 4, 4)),
@@ -196,7 +199,7 @@ const RoomsCase kRooms[] = {
      {text("卧室", 1, 1, 0.3), text("16.00m²", 1, 2, 0.5), text("S=16", 6, 1),
       text("客厅\n(16.00㎡)", 11, 1), text("101", 16, 1), text("面积：16 m2", 21, 1),
       text("厨房", 21, 2, 0.2), text("16.00", 21, 3)},
-     "P 卧室 16 | Q ? 16 | R 客厅 16 | T 101 16 | U 厨房 16"},
+     "P 卧室 16 | Q ?1 16 | R 客厅 16 | T 101 16 | U 厨房 16"},
 };
 // clang-format on
 
