@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const core::Ring& hole : room.holes) {
             check(core::signedArea(hole) > 0 && core::ringInside(hole, room.outline));
         }
-        const QString name = QString::fromStdString(room.name);
-        check(!name.isEmpty() && name.size() <= core::kMaxNameLength);
+        check(!room.name.empty() &&
+              QString::fromStdString(room.name).size() <= core::kMaxNameLength);
     }
     for (const io::RefusedOutline& refused : plan.refused) {
         check(!refused.reason.isEmpty());
