@@ -40,19 +40,20 @@ struct PlanText {
 
 // Why an outline is no room.
 enum class OutlineRefusal : std::uint8_t {
-    Unread,            // the reader's reason
-    TooManyVertices,   // more than kMaxOutlineVertices once its arcs are chords
-    TooFewVertices,    // as ringFault() judges its chords
-    NotFinite,         //
-    ZeroArea,          //
-    SelfIntersecting,  //
-    Repeat,            // of the same region as the earlier outline `other`
-    HoldsRooms,        // `count` rooms lie inside it (the outline of a floor, say)
-    TooSmall,          // below kSmallestRoom on a layer not proposed
-    InHole,            // inside the hole `other`
-    SplitByHoles,      // its holes cut it into `count` pieces
-    BrokenByHoles,     // its holes leave no sound outline
-    InRefusedRoom,     // a hole of the room `other`, which is refused
+    Unread,           // the reader's reason
+    TooManyVertices,  // more than kMaxOutlineVertices once its arcs are chords
+    // Its chords as ringFault() judges them.
+    TooFewVertices,
+    NotFinite,
+    ZeroArea,
+    SelfIntersecting,
+    Repeat,         // of the same region as the earlier outline `other`
+    HoldsRooms,     // `count` rooms lie inside it (the outline of a floor, say)
+    TooSmall,       // below kSmallestRoom on a layer not proposed
+    InHole,         // inside the hole `other`
+    SplitByHoles,   // its holes cut it into `count` pieces
+    BrokenByHoles,  // its holes leave no sound outline
+    InRefusedRoom,  // a hole of the room `other`, which is refused
 };
 
 struct RefusedOutline {
