@@ -12,9 +12,6 @@
 namespace core {
 namespace {
 
-// A millimetre, in metres, as a drawing in millimetres is read.
-constexpr double kMm = 0.001;
-
 // Plans made here, in metres; outlines on a layer proposed unless a case says otherwise.
 PlanOutline outline(const char* handle, const Ring& ring, bool proposedLayer = true) {
     PlanOutline outline{handle, "ROOM", {}, proposedLayer};
@@ -146,10 +143,11 @@ const RoomsCase kRooms[] = {
                                outline("C2", box(0, 0, 0.6, 0.6)),
                                bulged(outline("C3", {{7, 7}, {7.6, 7}}), 1)},
      {text("餐厅", 2, 2)}, "R 餐厅 99 −2"},
-    // A hole along two of a room's sides, which the cut leaves with a spike of rounding noise.
-    {"HoleAlongTwoSides", {outline("A", box(0, 0, 4000 * kMm, 3000 * kMm)),
-                           outline("B", {{4000 * kMm, 0}, {4000 * kMm, 3000 * kMm},
-                                         {40 * kMm, 3000 * kMm}})},
+    // A hole along two of a room's sides (drawn in millimetres), which the cut leaves with a
+    // spike of rounding noise.
+    {"HoleAlongTwoSides", {outline("A", box(0, 0, 4000 * 0.001, 3000 * 0.001)),
+                           outline("B", {{4000 * 0.001, 0}, {4000 * 0.001, 3000 * 0.001},
+                                         {40 * 0.001, 3000 * 0.001}})},
      {}, "A ?1 6.06"},
     // Outlines one region to within 0.01 m² (a copy 1e-12 m away) are one room; 2 mm apart, two.
     {"NearDuplicates", {outline("A", box(0, 0, 4, 4)), outline("B", box(1e-12, 0, 4, 4)),
@@ -173,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Plans, Rooms, ::testing::ValuesIn(kRooms),
 
 TEST(RoomNames, AreTheLinesOfATextThatLabelNoArea) {
     std::string long199;  // and one beyond U+FFFF, whose halves the cut keeps together
-    while (long199.size() < 199 * 3) {
+    while (long199.size() < std::size_t{199} * 3) {
         long199 += "长";
     }
     // clang-format off
@@ -194,9 +192,10 @@ TEST(Rooms, EachOfManyGetsItsOwnText) {
     std::vector<PlanOutline> outlines;
     std::vector<PlanText> texts;
     for (int i = 0; i < 2000; ++i) {
-        outlines.push_back(outline("", box(i % 50 * 4, i / 50 * 3, 4, 3)));
+        const PlanPoint corner{i % 50 * 4.0, (i - i % 50) / 50.0 * 3};
+        outlines.push_back(outline("", box(corner.x, corner.y, 4, 3)));
         for (int t = 0; t < 5; ++t) {
-            texts.push_back({{i % 50 * 4 + 0.5 + t * 0.5, i / 50 * 3 + 1.5},
+            texts.push_back({{corner.x + 0.5 + t * 0.5, corner.y + 1.5},
                              t == 2 ? 0.5 : 0.3,
                              std::to_string(i * 10 + t)});
         }
