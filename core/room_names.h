@@ -5,8 +5,8 @@
 
 // What the texts of a floor plan say about its rooms: the layers whose names say that they hold
 // rooms, the lines of a text that label a room's area rather than name it, the name a text gives
-// a room and the names of voids. Texts are UTF-8; white space and case are Unicode's, as a text
-// editor takes them.
+// a room and the names of voids. Texts are UTF-8; white space is Unicode's, and Latin letters
+// match in either case.
 namespace core {
 
 // A layer's name that says it holds rooms: it holds 房间, ROOM, AREA or 面积 (in either case), and
