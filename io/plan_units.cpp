@@ -40,19 +40,18 @@ PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFi
     input.plan.location = utf8(location);
     input.refused = rooms.refused;
     std::vector<double> areas;
-    for (const PlanRoom& room : rooms.rooms) {
+    for (const core::PlanRoomInput& room : rooms.rooms) {
         areas.push_back(core::area(room.outline));
         // A room larger than a unit may be is most likely a drawing read in the wrong unit.
         if (room.area > core::kMaxUnitArea) {
             input.refused.push_back(
-                {room.handle, room.layer,
+                {QString::fromStdString(room.handle), QString::fromStdString(room.layer),
                  QStringLiteral("面积 %1 m² 超过计算单元的上限 %2 m²，请检查图纸单位")
                      .arg(QString::number(room.area, 'f', 2),
                           QString::number(core::kMaxUnitArea, 'f', 0))});
             continue;
         }
-        input.plan.rooms.push_back({utf8(room.name), utf8(room.layer), utf8(room.handle),
-                                    room.outline, room.area, room.holes});
+        input.plan.rooms.push_back(room);
     }
     std::vector<core::LengthUnit> units;
     for (const DrawingUnit candidate : kImportUnits) {

@@ -56,13 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const io::PlanRooms plan = io::planRooms(*drawing, layers);
     // The rest of the outlines are holes in the rooms.
     check(plan.rooms.size() + plan.refused.size() <= outlines);
-    for (const io::PlanRoom& room : plan.rooms) {
+    for (const core::PlanRoomInput& room : plan.rooms) {
         check(core::ringFault(room.outline) == core::RingFault::None);
         check(core::signedArea(room.outline) > 0 && room.area > 0);
         for (const core::Ring& hole : room.holes) {
             check(core::signedArea(hole) > 0 && core::ringInside(hole, room.outline));
         }
-        check(!room.name.isEmpty() && room.name.size() <= core::kMaxNameLength);
+        check(!room.name.empty() &&
+              QString::fromStdString(room.name).size() <= core::kMaxNameLength);
     }
     for (const io::RefusedOutline& refused : plan.refused) {
         check(!refused.reason.isEmpty());

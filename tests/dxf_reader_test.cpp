@@ -1,9 +1,8 @@
-// The DXF reader: the drawings written by ezdxf as the script wrote them, the texts' codes and
-// code pages, what it makes of awkward groups, and what it refuses with which message.
+// The DXF reader: the texts' codes and code pages, what it makes of awkward groups, and what it
+// refuses with which message.
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QJsonArray>
 #include <QTemporaryDir>
 #include <string>
 
@@ -83,41 +82,6 @@ std::string summary(const DxfDrawing& drawing) {
     }
     return parts.join(u" | "_s).toStdString();
 }
-
-class PlanDrawing : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(PlanDrawing, ReadsAsWritten) {
-    const QString name = QString::fromLatin1(GetParam());
-    const QJsonObject expected = expectedPlan(name);
-    const auto read = readDxf(planPath(name));
-    ASSERT_TRUE(std::holds_alternative<DxfDrawing>(read)) << std::get<QString>(read).toStdString();
-    const DxfDrawing& drawing = std::get<DxfDrawing>(read);
-    EXPECT_EQ(drawing.version, expected[u"version"].toString());
-    EXPECT_EQ(unitName(drawing.unit), expected[u"unit"].toString());
-    EXPECT_EQ(drawing.unitGiven, expected[u"unitGiven"].toBool());
-    EXPECT_EQ(drawing.codePage, expected[u"codePage"].toString());
-    QStringList layers;
-    for (const auto& layer : expected[u"layers"].toArray()) {
-        layers << layer.toString();
-    }
-    EXPECT_EQ(drawing.layers, layers);
-    const auto counts = [&expected](const QString& key) {
-        std::map<QString, int> counted;
-        const QJsonObject object = expected[key].toObject();
-        for (auto i = object.begin(); i != object.end(); ++i) {
-            counted[i.key()] = i.value().toInt();
-        }
-        return counted;
-    };
-    EXPECT_EQ(drawing.unknownEntities, counts(u"unknown"_s));
-    EXPECT_EQ(drawing.otherEntities, counts(u"other"_s));
-    EXPECT_EQ(drawing.paperSpaceEntities, expected[u"paperSpace"].toInt());
-}
-
-INSTANTIATE_TEST_SUITE_P(Plans, PlanDrawing, ::testing::ValuesIn(kPlanDrawings), [](const auto& p) {
-    std::string name = p.param;
-    return name.substr(0, name.find('.'));
-});
 
 struct GroupsCase {
     const char* name;
