@@ -84,8 +84,9 @@ EOF
 # The weight of the Chinese text on each page, drawn by pdftoppm at 150 dpi: the mean width of
 # the strokes (the dark pixels' horizontal runs) within the words of Chinese characters alone,
 # whose faces are the same on both systems (the Latin ones are not: SimSun's own against DejaVu
-# Serif). Each Windows page within 5 % of the Linux page's; a synthesised bold adds a fifth to a
-# third on the pages of tables, and the books' regular pages differ by up to 3 %.
+# Serif). Each Windows page within 3 % of the Linux page's: the books differ by less than 1 %
+# when both ask for the weights their faces have, and a synthesised bold in the tables adds
+# 10 % to 35 % on the pages that are mostly tables.
 for system in linux windows; do
     pdftoppm -r 150 -gray "$system/综合楼计算书.pdf" "$system/page"
     pdftotext -bbox "$system/综合楼计算书.pdf" "$system/words.html"
@@ -122,7 +123,7 @@ if len(linux) != len(windows):
 faults = []
 for page, (a, b) in enumerate(zip(linux, windows), 1):
     change = (b - a) / a if a else float(b > 0)
-    if abs(change) > 0.05:
+    if abs(change) > 0.03:
         faults.append(f"page {page}: the Chinese text's strokes are {b:.2f} px wide, not "
                       f"{a:.2f} px as in the Linux book ({change:+.1%})")
 for fault in faults:
