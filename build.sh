@@ -146,7 +146,7 @@ case "$command" in
         # uninstalled under Wine (packaging/windows/check-installer.sh).
         packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
                   qt6-base-dev-tools libboost-dev ninja-build dpkg-dev xz-utils nsis librsvg2-bin
-                  icoutils wine wine64 file poppler-utils python3-openpyxl)
+                  icoutils wine wine64 file poppler-utils python3-openpyxl locales)
         install_missing
         packaging/windows/build-installer.sh build-windows-package
         if [ "${2:-}" = check ]; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the Windows installer that ./build.sh windows-package made, under Wine, in a new Wine
-# prefix, as a Windows user meets it:
+# prefix with a Chinese Windows' code page (936), as a Windows user meets it:
 #   - the installer is a 64-bit NSIS program;
 #   - a silent install (/S), and another over it, put exactly
 #     packaging/windows/installed-files.txt, stripped of debugging sections, into
@@ -11,9 +11,11 @@
 #   - it runs from its folder alone (nothing of Qt's or MinGW's on Wine's path): it tells its
 #     version, and exports tests/sample.fep as a calculation book that pdftotext reads back and
 #     as a workbook that openpyxl reads back, having found Qt's Chinese texts;
+#   - the Start-menu entry starts the installed program in the user's profile;
 #   - opening a .fep file through Windows' shell starts the installed program with that file;
-#   - a silent uninstall takes away the folder, the Start-menu entries and every registry key
-#     that the install added.
+#   - a silent uninstall takes away the folder, the Start-menu entries, every registry key that
+#     the install added and the program's empty recovery folder, and keeps the user's settings;
+#     asked to (/REMOVESETTINGS), it takes the settings too, and keeps recovery copies.
 # Usage: packaging/windows/check-installer.sh <build dir>
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -52,6 +54,15 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Wine takes the Windows locale, and with it the ANSI code page, from the Unix locale: Chinese
+# (China), code page 936, as a designer's Windows has. The locale is compiled into the work
+# folder, so that the machine need not have it. (This shell cannot switch to it, having started
+# without LOCPATH: its warning is hidden.)
+mkdir "$work/locale"
+localedef -i zh_CN -f UTF-8 "$work/locale/zh_CN.UTF-8" >/dev/null 2>&1 ||
+    [ -f "$work/locale/zh_CN.UTF-8/LC_CTYPE" ] || fail "localedef cannot make the zh_CN.UTF-8 locale"
+export LOCPATH=$work/locale
+{ export LC_ALL=zh_CN.UTF-8; } 2>/dev/null
 
 # The Windows path of a file under $work, on Wine's Z: drive.
 windows_path() {
@@ -85,7 +96,7 @@ EOF
 # registry_keys_added <when>: the registry keys that $work/hk{lm,cu}-<when>.reg hold and
 # $work/hk{lm,cu}-before.reg do not, where an installer writes: under Software\Classes, the
 # uninstall entries, and the vendors' keys (two levels under Software), in HKLM and HKCU. Left
-# out: the program's own settings (HKCU\Software\narwe, which stay as a user's documents do),
+# out: the program's own settings (HKCU\Software\narwe, which stay unless the user asks),
 # the keys that Windows keeps of the programs that ran, and Wine's own.
 registry_keys_added() {
     "$python" - "$work" "$1" <<'EOF'
@@ -125,6 +136,10 @@ mkdir -p "$WINEPREFIX"
 timeout 30 "$wineserver" -p
 timeout 180 "$wine" wineboot --init >/dev/null 2>&1 || fail "wineboot failed"
 echo "made in $(elapsed "$start") s"
+code_page=$(timeout 60 "$wine" reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP |
+    awk '$1 == "ACP" { print $3 }' | tr -d '\r')
+echo "ANSI code page: $code_page"
+[ "$code_page" = 936 ] || fail "Wine's ANSI code page is '$code_page', not 936"
 reg_export 'HKLM\Software' "$work/hklm-before.reg"
 reg_export 'HKCU\Software' "$work/hkcu-before.reg"
 
@@ -172,16 +187,78 @@ echo "== Start menu"
 for link in "$product.lnk" "卸载$product.lnk"; do
     [ -f "$menu/$link" ] || fail "no Start-menu entry $link"
 done
-# A shortcut names its target's folders and file in UTF-16, each on its own.
+# A shortcut names its target's folders and file in UTF-16, each on its own, and its whole path
+# in the ANSI code page; the program's starts in the profile of whoever starts it.
 "$python" - "$menu/$product.lnk" "Program Files/$product/$program" "$menu/卸载$product.lnk" \
     "Program Files/$product/Uninstall.exe" <<'EOF'
-import sys
-for link, target in zip(sys.argv[1::2], sys.argv[2::2]):
+import struct, sys
+def ansi_path_and_working_folder(data):
+    flags, = struct.unpack_from("<I", data, 0x14)
+    position = 0x4C
+    if flags & 0x01:  # the target's ID list
+        position += 2 + struct.unpack_from("<H", data, position)[0]
+    path = None
+    if flags & 0x02:  # where the target lies, with its local path in the ANSI code page
+        size, = struct.unpack_from("<I", data, position)
+        start = position + struct.unpack_from("<I", data, position + 0x10)[0]
+        path = data[start:data.index(b"\0", start)].decode("gbk", "replace")
+        position += size
+    texts = {}
+    for flag in (0x04, 0x08, 0x10, 0x20, 0x40):  # name, relative path, working folder, ...
+        if flags & flag:
+            length, = struct.unpack_from("<H", data, position)
+            size = length * 2 if flags & 0x80 else length
+            raw = data[position + 2:position + 2 + size]
+            texts[flag] = raw.decode("utf-16-le" if flags & 0x80 else "gbk").rstrip("\0")
+            position += 2 + size
+    return path, texts.get(0x10)
+for n, (link, target) in enumerate(zip(sys.argv[1::2], sys.argv[2::2])):
     data = open(link, "rb").read()
+    name = link.rsplit("/", 1)[1]
     if not all(part.encode("utf-16-le") in data for part in target.split("/")):
-        sys.exit(f"check-installer: the shortcut {link} does not lead to {target}")
-    print(f"{link.rsplit('/', 1)[1]} -> {target}")
+        sys.exit(f"check-installer: the shortcut {name} does not lead to {target}")
+    path, folder = ansi_path_and_working_folder(data)
+    if path != "C:\\" + target.replace("/", "\\"):
+        sys.exit(f"check-installer: the shortcut {name} holds the ANSI path {path!r}")
+    print(f"{name} -> {path}, working folder {folder}")
+    if n == 0 and folder != "%USERPROFILE%":
+        sys.exit(f"check-installer: the shortcut {name} starts in {folder!r}, not in the user's profile")
 EOF
+
+# find_program TEXT: the process id of the installed program, in this Wine prefix, whose
+# command line holds TEXT; waits up to 20 s for it.
+find_program() {
+    local candidate
+    for _ in $(seq 1 40); do
+        for candidate in $(pgrep -f 'extinguisher-calculator\.exe' || true); do
+            if tr '\0' '\n' <"/proc/$candidate/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+                tr '\0' ' ' <"/proc/$candidate/cmdline" | grep -qF "$1"; then
+                echo "$candidate"
+                return
+            fi
+        done
+        sleep 0.5
+    done
+}
+
+# stop_program PID: ends the program and waits for it.
+stop_program() {
+    kill "$1"
+    for _ in $(seq 1 20); do kill -0 "$1" 2>/dev/null || break; sleep 0.5; done
+}
+
+# The Start-menu entry, started as Explorer starts it: the installed program, in the user's
+# profile (Wine starts a program in its working folder on the Unix side too).
+WINEQT_QPA_PLATFORM=offscreen timeout 60 "$wine" start \
+    "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$product\\$product.lnk" ||
+    fail "starting the Start-menu entry ended with status $?"
+pid=$(find_program "$win_folder\\$program")
+[ -n "$pid" ] || fail "the Start-menu entry did not start the installed program"
+profile="$WINEPREFIX/drive_c/users/$(id -un)"
+echo "started from the Start menu: $(tr '\0' ' ' <"/proc/$pid/cmdline" | sed 's/ *$//'), in $(readlink "/proc/$pid/cwd")"
+[ "$(readlink "/proc/$pid/cwd")" = "$profile" ] ||
+    fail "the Start-menu entry started the program in $(readlink "/proc/$pid/cwd"), not in $profile"
+stop_program "$pid"
 
 echo "== program resources"
 "$python" packaging/windows/check_resources.py "$folder/$program" "$version"
@@ -256,48 +333,71 @@ echo "== opening a project file from Windows' shell"
 # window, offscreen here, and keeps running.
 WINEQT_QPA_PLATFORM=offscreen timeout 60 "$wine" start "$(windows_path "$work/sample.fep")" ||
     fail "start ended with status $?"
-pid=""
-for _ in $(seq 1 40); do
-    for candidate in $(pgrep -f 'extinguisher-calculator\.exe' || true); do
-        if tr '\0' '\n' <"/proc/$candidate/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
-            tr '\0' ' ' <"/proc/$candidate/cmdline" | grep -qF 'sample.fep'; then
-            pid=$candidate
-        fi
-    done
-    [ -n "$pid" ] && break
-    sleep 0.5
-done
+pid=$(find_program sample.fep)
 [ -n "$pid" ] || fail "opening sample.fep did not start the installed program"
 echo "started: $(tr '\0' ' ' <"/proc/$pid/cmdline" | sed 's/ *$//')"
 sleep 3
 kill -0 "$pid" 2>/dev/null || fail "the program that opened sample.fep ended within 3 s"
-kill "$pid"
-for _ in $(seq 1 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
+stop_program "$pid"
+
+# has_key KEY: whether the registry holds the key.
+has_key() {
+    timeout 60 "$wine" reg query "$1" >/dev/null 2>&1
+}
+
+# uninstall OPTION...: runs the uninstaller, which runs on from a copy of itself in the temporary
+# folder so that it can remove its own file, and waits for the install folder to go.
+uninstall() {
+    start=$(seconds)
+    timeout 120 "$wine" "$win_folder\\Uninstall.exe" "$@" || fail "the uninstaller ended with status $?"
+    for _ in $(seq 1 120); do
+        [ -e "$folder" ] || break
+        sleep 0.5
+    done
+    echo "uninstalled in $(elapsed "$start") s"
+    if [ -e "$folder" ]; then
+        find "$folder" >&2
+        fail "the uninstaller left the install folder"
+    fi
+}
 
 echo "== silent uninstall"
-start=$(seconds)
-timeout 120 "$wine" "$win_folder\\Uninstall.exe" /S || fail "the uninstaller ended with status $?"
-# The uninstaller runs on from a copy of itself in the temporary folder, so that it can remove
-# its own file: wait for the folder to go.
-for _ in $(seq 1 120); do
-    [ -e "$folder" ] || break
-    sleep 0.5
+# What a user's profile holds of the program: its settings, what Qt's file dialogs keep of the
+# folders visited, and the recovery folder, empty once the work in it was saved.
+settings_keys=('HKCU\Software\narwe' 'HKCU\Software\QtProject\OrganizationDefaults\FileDialog')
+for key in "${settings_keys[@]}"; do
+    timeout 60 "$wine" reg add "$key" /v lastVisited /d 'file:///C:/users' /f >/dev/null 2>&1 ||
+        fail "reg add $key ended with status $?"
 done
-echo "uninstalled in $(elapsed "$start") s"
-if [ -e "$folder" ]; then
-    find "$folder" >&2
-    fail "the uninstaller left the install folder"
-fi
+data="$profile/AppData/Roaming/${program%.exe}"
+mkdir -p "$data/recovery"
+uninstall /S
 [ ! -e "$menu" ] || fail "the uninstaller left the Start-menu folder: $(ls "$menu")"
 for key in 'HKLM\Software\Classes\.fep' "HKLM\\Software\\Classes\\$progid" \
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$id" \
     "HKLM\\Software\\灭火器配置计算开发组"; do
-    if timeout 60 "$wine" reg query "$key" >/dev/null 2>&1; then
-        fail "the uninstaller left the registry key $key"
-    fi
+    ! has_key "$key" || fail "the uninstaller left the registry key $key"
 done
-# Nor any other key where an installer writes (registry_keys_added, the keys after the install
-# had added them).
+[ ! -e "$data" ] || fail "the uninstaller left the program's data folder: $(find "$data")"
+# A silent uninstall answers its question with the default: the settings stay.
+for key in "${settings_keys[@]}"; do
+    has_key "$key" || fail "the silent uninstall removed the settings $key"
+done
+echo "the empty recovery folder went, the settings stay"
+
+echo "== silent uninstall that removes the settings"
+timeout 300 "$wine" "$setup" /S || fail "the installer, run once more, ended with status $?"
+mkdir -p "$data/recovery"
+echo '{}' >"$data/recovery/unsaved.fep-recovery"
+uninstall /S /REMOVESETTINGS
+for key in "${settings_keys[@]}" 'HKCU\Software\QtProject'; do
+    ! has_key "$key" || fail "the uninstaller, asked to remove the settings, left $key"
+done
+# A recovery copy is work not yet saved: it stays, with its folder.
+[ -f "$data/recovery/unsaved.fep-recovery" ] || fail "the uninstaller removed a recovery copy"
+echo "the settings went, the recovery copy stays"
+# Nor is any other key left where an installer writes (registry_keys_added, the keys after the
+# install had added them).
 reg_export 'HKLM\Software' "$work/hklm-after.reg"
 reg_export 'HKCU\Software' "$work/hkcu-after.reg"
 left=$(registry_keys_added after)

@@ -116,7 +116,9 @@ set(CPACK_NSIS_PACKAGE_NAME ${windows_product_name})
 set(CPACK_NSIS_DISPLAY_NAME ${windows_product_name})
 # The product's name at the foot of every page. (CPACK_NSIS_BRANDING_TEXT would ask for /TRIM,
 # which makensis has only on Windows.)
-set(CPACK_NSIS_DEFINES "  BrandingText \"${windows_product_name} ${PROJECT_VERSION}\"")
+# FileFunc.nsh reads the uninstaller's options.
+set(CPACK_NSIS_DEFINES "  BrandingText \"${windows_product_name} ${PROJECT_VERSION}\"
+  !include \"FileFunc.nsh\"")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
 set(CPACK_NSIS_MUI_ICON ${windows_icon})
@@ -128,9 +130,14 @@ set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 
 # The Start-menu entry. The installer runs as an administrator for all users (SHCTX is then
 # HKLM, and $SMPROGRAMS the common Start menu); the uninstaller finds the folder the same way.
+# The program starts in the profile of whoever starts it, not in the install folder, where a
+# standard user cannot write: the shell expands the variable in a shortcut's working folder,
+# which CreateShortCut takes from $OUTDIR.
 set(windows_shortcut "${windows_product_name}.lnk")
 set(CPACK_NSIS_CREATE_ICONS_EXTRA
-    "  CreateShortCut \"$SMPROGRAMS\\$STARTMENU_FOLDER\\${windows_shortcut}\" \"${windows_nsis_bindir}\\${windows_program}\"")
+    "  StrCpy $OUTDIR \"%USERPROFILE%\"
+  CreateShortCut \"$SMPROGRAMS\\$STARTMENU_FOLDER\\${windows_shortcut}\" \"${windows_nsis_bindir}\\${windows_program}\"
+  StrCpy $OUTDIR \"$INSTDIR\"")
 set(CPACK_NSIS_DELETE_ICONS_EXTRA "  Delete \"$SMPROGRAMS\\$MUI_TEMP\\${windows_shortcut}\"")
 
 # The project files: .fep opens with the program and shows its icon. The uninstaller takes the
@@ -142,6 +149,24 @@ string(CONFIGURE "${CPACK_NSIS_EXTRA_INSTALL_COMMANDS}" CPACK_NSIS_EXTRA_INSTALL
 file(READ ${CMAKE_CURRENT_LIST_DIR}/file-type-uninstall.nsh CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS)
 string(CONFIGURE "${CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS}" CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
     @ONLY)
+
+# What the program keeps in the user's profile: its settings, in the registry key of the
+# organization its QSettings name (core::kSettingsApplication), and its data folder
+# (AppDataLocation, named after the program), which holds the recovery copies. The uninstaller
+# removes the recovery folder when it is empty, and the settings when asked to
+# (user-data-uninstall.nsh).
+file(STRINGS ${PROJECT_SOURCE_DIR}/core/saved_choices.h windows_settings_key
+    REGEX "kSettingsApplication = \"[^\"]+\"")
+string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" windows_settings_key "${windows_settings_key}")
+if(NOT windows_settings_key MATCHES "^[A-Za-z0-9._-]+$")
+    message(FATAL_ERROR "core/saved_choices.h does not name the settings' organization")
+endif()
+get_filename_component(windows_data_folder ${windows_program} NAME_WE)
+set(windows_remove_settings_question
+    "是否同时删除本程序保存的设置（上次的选择、最近打开的文件、使用过的文件夹和窗口布局）？$\\n$\\n选择“否”则保留这些设置，重新安装后继续使用。")
+file(READ ${CMAKE_CURRENT_LIST_DIR}/user-data-uninstall.nsh windows_user_data_uninstall)
+string(CONFIGURE "${windows_user_data_uninstall}" windows_user_data_uninstall @ONLY)
+string(APPEND CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "${windows_user_data_uninstall}")
 
 # CPack's own NSIS script, in Chinese only and with the few English texts it writes itself in
 # Chinese; its uninstaller also removes the vendor's registry key once it is empty.
