@@ -1,10 +1,14 @@
 #include "project_lock.h"
 
+#include <QCoreApplication>
 #include <QSysInfo>
+
+#include "file_commit.h"
 
 namespace io {
 
-ProjectLock::ProjectLock(const QString& fileName) : lockFile_(lockFileName(fileName)) {
+ProjectLock::ProjectLock(const QString& fileName)
+    : lockFile_(lockFileName(withoutLongPathPrefix(fileName))) {
     // A window keeps a project open for hours: the lock must never count as stale by its age,
     // only when the process that holds it is gone.
     lockFile_.setStaleLockTime(0);
@@ -14,8 +18,25 @@ QString ProjectLock::lockFileName(const QString& fileName) {
     return fileName + QStringLiteral(".lock");
 }
 
+bool ProjectLock::tryLockNow(QLockFile& lock) {
+    if (lock.tryLock(0)) {
+        return true;
+    }
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (lock.error() != QLockFile::LockFailedError ||
+        !lock.getLockInfo(&pid, &host, &application) || pid != QCoreApplication::applicationPid() ||
+        (!host.isEmpty() && host != QSysInfo::machineHostName())) {
+        return false;
+    }
+    // The system refuses to remove a lock file that a lock object of this process holds: the
+    // file is open on Windows, and locked (flock) on Unix.
+    return lock.removeStaleLockFile() && lock.tryLock(0);
+}
+
 ProjectLock::State ProjectLock::lock() {
-    if (lockFile_.isLocked() || lockFile_.tryLock(0)) {
+    if (lockFile_.isLocked() || tryLockNow(lockFile_)) {
         return State::Held;
     }
     return lockFile_.error() == QLockFile::LockFailedError ? State::HeldElsewhere : State::Failed;
