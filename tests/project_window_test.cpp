@@ -475,6 +475,42 @@ TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
     EXPECT_EQ(questions, 0);
 }
 
+// The file dialogs open in the project's folder, else the last project's, else the documents
+// folder: never the working folder, the install folder when started from the Start menu.
+TEST_F(ProjectWindowTest, FileDialogsOpenInAFolderOfTheUsersNeverTheWorkingOne) {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir().mkpath(documents) && QDir().mkpath(in(u"working"_s)) &&
+                QDir().mkpath(in(u"p"_s)));
+    io::openSettings()->remove(u"project"_s);
+    io::openSettings()->remove(u"export"_s);
+    const auto back = qScopeGuard([working = QDir::currentPath()] { QDir::setCurrent(working); });
+    QDir::setCurrent(in(u"working"_s));
+    ProjectWindow real;  // its dialogs the real ones, answered here
+    const auto opensIn = [](const std::function<void()>& open) {
+        QString seen;
+        QTimer closer;
+        closer.callOnTimeout([&seen] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                seen = QFileInfo(dialog->directory().absolutePath()).canonicalFilePath();
+                dialog->reject();
+            }
+        });
+        closer.start(10);
+        open();
+        return seen;
+    };
+    const auto folders = [&] {
+        return QStringList{opensIn([&] { real.askOpenFileName(); }),
+                           opensIn([&] { real.askPlanFileName(); }),
+                           opensIn([&] { clickMenuItem(real.fileMenu(), u"另存为"_s); })};
+    };
+    EXPECT_EQ(folders(), QStringList(3, QFileInfo(documents).canonicalFilePath()));
+    typed = in(u"p/工程"_s);
+    clickMenuItem(window->fileMenu(), u"保存"_s);  // the last project's folder
+    ASSERT_TRUE(QFile::exists(typed + u".fep"_s));
+    EXPECT_EQ(folders(), QStringList(3, QFileInfo(in(u"p"_s)).canonicalFilePath()));
+}
+
 // Closing and starting anew ask about unsaved changes: 取消 keeps the project and the window,
 // 不保存 drops the changes, 保存 saves them before the window closes. A second window on the
 // same file is told who holds it and opens it read-only.

@@ -89,6 +89,28 @@ QString copyName(const QString& fileName) {
     return name;
 }
 
+// Whether the file is one the user may not write: marked read-only (no write permission for its
+// owner; the read-only attribute on Windows), or not writable for this user.
+bool isReadOnlyFile(const QString& fileName) {
+    const QFileInfo file(fileName);
+    return !file.isWritable() || !file.permissions().testFlag(QFileDevice::WriteOwner);
+}
+
+// The folder the window's file dialogs open in: the project's own; else that of the project
+// last opened or saved; else the last export's or the documents folder (exportFolder()). Never
+// the working folder, which for a program started from the Start menu is its install folder.
+QString dialogFolder(const QString& projectFile) {
+    QString last = projectFile;
+    if (last.isEmpty()) {
+        last = io::openSettings()->value(QString::fromUtf8(kRecentKey)).toStringList().value(0);
+    }
+    if (const QString folder = QFileInfo(last).absolutePath();
+        !last.isEmpty() && QFileInfo(folder).isDir()) {
+        return folder;
+    }
+    return exportFolder();
+}
+
 // The first ten names, then how many there are in all.
 QString listedNames(const QStringList& names) {
     constexpr qsizetype kNamed = 10;
@@ -129,8 +151,8 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         return box.clickedButton() == discardButton ? SaveAnswer::Discard : SaveAnswer::Cancel;
     };
     askPlanFileName = [this] {
-        const QString folder = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).path();
-        return QFileDialog::getOpenFileName(this, QStringLiteral("导入平面图"), folder,
+        return QFileDialog::getOpenFileName(this, QStringLiteral("导入平面图"),
+                                            dialogFolder(fileName_),
                                             QStringLiteral("DXF 图纸 (*.dxf)"));
     };
     askPlanImport = [this](const QString& fileName, const io::DxfDrawing& drawing,
@@ -149,8 +171,8 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         QMessageBox::information(dialogParent(), QStringLiteral("提示"), text);
     };
     askOpenFileName = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("打开工程"), QString(),
-                                            fileFilter());
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开工程"),
+                                            dialogFolder(fileName_), fileFilter());
     };
     askSaveFileName = [this](const QString& suggested) {
         return QFileDialog::getSaveFileName(this, QStringLiteral("工程另存为"), suggested,
@@ -819,8 +841,9 @@ bool ProjectWindow::saveAs() {
     QString suggested = readOnly_ ? copyName(fileName_) : fileName_;
     if (suggested.isEmpty()) {
         const QString name = documents::qs(model_->project().name).trimmed();
-        suggested = (name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
-                    QLatin1String(io::kProjectSuffix);
+        suggested = QDir(dialogFolder(fileName_))
+                        .filePath((name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
+                                  QLatin1String(io::kProjectSuffix));
     }
     QString chosen = askSaveFileName(suggested);
     if (chosen.isEmpty()) {
@@ -889,7 +912,12 @@ bool ProjectWindow::openFile(const QString& fileName) {
     }
     bool readOnly = false;
     std::unique_ptr<io::ProjectLock> lock;
-    if (path != fileName_ || readOnly_) {
+    if (isReadOnlyFile(path)) {
+        // Nothing will be written to it: no lock is taken, and saving goes to 另存为.
+        readOnly = true;
+        showNotice(QStringLiteral("文件“%1”是只读文件，已以只读方式打开；要保存修改，请另存为。")
+                       .arg(QDir::toNativeSeparators(path)));
+    } else if (path != fileName_ || readOnly_) {
         if (!lockFile(path, false, &readOnly, &lock)) {
             return false;
         }
