@@ -37,6 +37,19 @@ bool syncHandle([[maybe_unused]] int handle) {
 
 }  // namespace
 
+QString withoutLongPathPrefix(const QString& fileName) {
+#ifdef Q_OS_WIN
+    const QString name = QDir::fromNativeSeparators(fileName);
+    if (name.startsWith(QLatin1String("//?/UNC/"), Qt::CaseInsensitive)) {
+        return QStringLiteral("//") + name.mid(8);
+    }
+    if (name.startsWith(QLatin1String("//?/"))) {
+        return name.mid(4);
+    }
+#endif
+    return fileName;
+}
+
 bool commitWhole(QSaveFile& file) {
     errno = 0;
     if (!file.flush() || file.error() != QFileDevice::NoError) {

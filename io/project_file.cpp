@@ -1024,7 +1024,7 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
             return failed(*fault);
         }
     }
-    QSaveFile file(fileName);
+    QSaveFile file(withoutLongPathPrefix(fileName));
     const QByteArray json = projectJson(project);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !commitWhole(file)) {

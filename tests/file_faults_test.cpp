@@ -17,6 +17,7 @@
 
 #include "book_pdf.h"
 #include "project_file.h"
+#include "project_lock.h"
 #include "recovery_copy.h"
 #include "saved_choices_file.h"
 #include "test_support.h"
@@ -146,6 +147,27 @@ INSTANTIATE_TEST_SUITE_P(Writers, FailedWriteTest,
                              return std::string(std::get<0>(row.param).first) +
                                     (std::get<1>(row.param) ? "_FullDisk" : "_FileSizeLimit");
                          });
+
+// Every writer, and the project's lock, takes a name in Windows' long-path form (\\?\C:\…),
+// as other programs hand names over.
+TEST(LongPathNames, EveryWriterWritesThroughThem) {
+#ifndef Q_OS_WIN
+    GTEST_SKIP() << "only Windows has the long-path form";
+#else
+    const QTemporaryDir scratch;
+    const QString folder = u"\\\\?\\"_s + QDir::toNativeSeparators(scratch.path());
+    for (const auto& [name, write] : writers()) {
+        EXPECT_EQ(write(folder), std::nullopt) << name;
+    }
+    recovery.reset();
+    io::ProjectLock lock(folder + u"\\工程.fep"_s);
+    EXPECT_EQ(lock.lock(), io::ProjectLock::State::Held);
+    for (const QString& written :
+         {u"工程.fep"_s, u"工程.fep.lock"_s, u"计算书.pdf"_s, u"工程.pdf"_s, u"工程.xlsx"_s}) {
+        EXPECT_TRUE(QFile::exists(scratch.filePath(written))) << written.toStdString();
+    }
+#endif
+}
 
 // The settings are written as a copy and renamed into place: the copy carries the others over,
 // lists of one or no file among them.
