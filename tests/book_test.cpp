@@ -5,6 +5,7 @@
 #include <QtGui>
 
 #include "book_pdf.h"
+#include "page_layout.h"
 #include "placed_rooms.h"
 #include "project_tables.h"
 #include "test_support.h"
@@ -185,6 +186,27 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
     }
     families.sort();
     EXPECT_EQ(families, QStringList({u"DejaVuSerif"_s, u"UMingCN"_s, u"WenQuanYiZenHei"_s}));
+}
+
+// Bold only where the face has a bold weight of its own: the Hei faces of the headings have none,
+// and a font engine asked for it would thicken their strokes into one another.
+TEST(BookFaces, AreBoldOnlyWhereTheFaceHasABoldWeight) {
+    QBuffer buffer;
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    QPdfWriter writer(&buffer);
+    documents::Typesetter typesetter(writer);
+    const std::tuple<QStringList, bool, bool> rows[] = {
+        {documents::sansFamilies(), true, false},
+        {documents::serifFamilies(), false, false},
+        {{u"DejaVu Serif"_s}, true, true},  // where its bold face is installed
+    };
+    for (const auto& [families, asked, bold] : rows) {
+        if (bold && !QFontDatabase::styles(families[0]).contains(u"Bold"_s)) {
+            continue;
+        }
+        EXPECT_EQ(typesetter.fontAt(typesetter.font(families, 11, asked)).bold(), bold)
+            << families.join(u',').toStdString();
+    }
 }
 
 // Every number of the schedule reads back whole: areas, ratings, counts, K.
