@@ -151,6 +151,27 @@ TEST_F(GridWidgetTest, MergedBlocksWrapTheResultAndShowABoldLabel) {
     }
 }
 
+// A result wider than its cell breaks before the bracket, never inside a number, whatever the
+// font: the cell is as wide as the text up to where a break anywhere would fall.
+TEST(GridText, NeverBreaksInsideANumber) {
+    QStyleOptionViewItem cell;
+    cell.fontMetrics = QFontMetrics(cell.font);
+    cell.features = QStyleOptionViewItem::WrapText;
+    // The text, what the cell's width holds, and the lines.
+    const std::tuple<QString, QString, QStringList> rows[] = {
+        {"4231(4230.9)", "4231(4230.", {"4231", "(4230.9)"}},
+        {"1482(1481.472)", "1482(1481.4", {"1482", "(1481.472)"}},
+        {"40000(40000)", "40000(400", {"40000", "(40000)"}},
+        {"119(118.518)", "119(118.518)", {"119(118.518)"}},
+    };
+    for (const auto& [text, held, lines] : rows) {
+        cell.text = text;
+        const QRect box(0, 0, cell.fontMetrics.horizontalAdvance(held) + 1,
+                        3 * cell.fontMetrics.height());
+        EXPECT_EQ(grid::layOutText(cell, box), lines) << text.toStdString();
+    }
+}
+
 // The frame of the current cell is drawn inside it: left and top edges 1 pixel wide, right and
 // bottom 2. Widths of 0 remove it.
 TEST_F(GridWidgetTest, CellBorderFramesTheCurrentCellInsideIt) {
