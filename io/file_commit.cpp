@@ -39,7 +39,10 @@ bool syncHandle([[maybe_unused]] int handle) {
 
 QString withoutLongPathPrefix(const QString& fileName) {
 #ifdef Q_OS_WIN
-    const QString name = QDir::fromNativeSeparators(fileName);
+    // Not QDir::fromNativeSeparators(), which drops the prefix but leaves "UNC" in front of a
+    // network path's server.
+    QString name = fileName;
+    name.replace(u'\\', u'/');
     if (name.startsWith(QLatin1String("//?/UNC/"), Qt::CaseInsensitive)) {
         return QStringLiteral("//") + name.mid(8);
     }

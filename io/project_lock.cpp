@@ -6,6 +6,19 @@
 #include "file_commit.h"
 
 namespace io {
+namespace {
+
+// The host name that QLockFile writes into its lock files: on Windows the COMPUTERNAME variable,
+// which may differ from QSysInfo's host name (Wine gives the Unix host's there).
+QString lockHostName() {
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("COMPUTERNAME");
+#else
+    return QSysInfo::machineHostName();
+#endif
+}
+
+}  // namespace
 
 ProjectLock::ProjectLock(const QString& fileName)
     : lockFile_(lockFileName(withoutLongPathPrefix(fileName))) {
@@ -27,7 +40,7 @@ bool ProjectLock::tryLockNow(QLockFile& lock) {
     QString application;
     if (lock.error() != QLockFile::LockFailedError ||
         !lock.getLockInfo(&pid, &host, &application) || pid != QCoreApplication::applicationPid() ||
-        (!host.isEmpty() && host != QSysInfo::machineHostName())) {
+        (!host.isEmpty() && host != lockHostName())) {
         return false;
     }
     // The system refuses to remove a lock file that a lock object of this process holds: the
@@ -52,7 +65,7 @@ QString ProjectLock::holder() const {
     const QString process = application.isEmpty()
                                 ? QStringLiteral("进程 %1").arg(pid)
                                 : QStringLiteral("进程 %1（%2）").arg(pid).arg(application);
-    if (host.isEmpty() || host == QSysInfo::machineHostName()) {
+    if (host.isEmpty() || host == lockHostName()) {
         return QStringLiteral("本机") + process;
     }
     return QStringLiteral("计算机“%1”上的").arg(host) + process;

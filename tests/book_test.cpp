@@ -192,20 +192,11 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
 // and a font engine asked for it would thicken their strokes into one another.
 TEST(BookFaces, AreBoldOnlyWhereTheFaceHasABoldWeight) {
     QBuffer buffer;
-    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
     QPdfWriter writer(&buffer);
     documents::Typesetter typesetter(writer);
-    const std::tuple<QStringList, bool, bool> rows[] = {
-        {documents::sansFamilies(), true, false},
-        {documents::serifFamilies(), false, false},
-        {{u"DejaVu Serif"_s}, true, true},  // where its bold face is installed
-    };
-    for (const auto& [families, asked, bold] : rows) {
-        if (bold && !QFontDatabase::styles(families[0]).contains(u"Bold"_s)) {
-            continue;
-        }
-        EXPECT_EQ(typesetter.fontAt(typesetter.font(families, 11, asked)).bold(), bold)
-            << families.join(u',').toStdString();
+    EXPECT_FALSE(typesetter.fontAt(typesetter.font(documents::sansFamilies(), 11, true)).bold());
+    if (QFontDatabase::styles(u"DejaVu Serif"_s).contains(u"Bold"_s)) {  // not among Wine's fonts
+        EXPECT_TRUE(typesetter.fontAt(typesetter.font({u"DejaVu Serif"_s}, 11, true)).bold());
     }
 }
 

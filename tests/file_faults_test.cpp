@@ -157,15 +157,13 @@ TEST(LongPathNames, EveryWriterWritesThroughThem) {
     const QTemporaryDir scratch;
     const QString folder = u"\\\\?\\"_s + QDir::toNativeSeparators(scratch.path());
     for (const auto& [name, write] : writers()) {
-        EXPECT_EQ(write(folder), std::nullopt) << name;
+        const auto fault = write(folder);
+        EXPECT_FALSE(fault) << name << ": " << fault.value_or(QString()).toStdString();
     }
     recovery.reset();
     io::ProjectLock lock(folder + u"\\工程.fep"_s);
     EXPECT_EQ(lock.lock(), io::ProjectLock::State::Held);
-    for (const QString& written :
-         {u"工程.fep"_s, u"工程.fep.lock"_s, u"计算书.pdf"_s, u"工程.pdf"_s, u"工程.xlsx"_s}) {
-        EXPECT_TRUE(QFile::exists(scratch.filePath(written))) << written.toStdString();
-    }
+    EXPECT_EQ(QDir(scratch.path()).entryList({u"*.fep*"_s, u"*.pdf"_s, u"*.xlsx"_s}).size(), 5);
 #endif
 }
 
@@ -289,22 +287,6 @@ TEST_P(BadProjectTest, IsRefusedNamingTheKey) {
 
 INSTANTIATE_TEST_SUITE_P(ProjectFile, BadProjectTest, ::testing::ValuesIn(badProjects()),
                          [](const auto& row) { return std::string(std::get<0>(row.param)); });
-
-// A project the reader would refuse is not saved either.
-TEST(ProjectFile, ANameTooLongIsNotSaved) {
-    const QTemporaryDir folder;
-    core::Project longName = kFiveUnits;
-    longName.name = std::string(core::kMaxNameLength + 1, 'x');
-    core::Project longUnit = kFiveUnits;
-    longUnit.units[3].location = longName.name;
-    for (const auto& [project, fault] : {std::pair{longName, u"工程名称“name”过长"_s},
-                                         {longUnit, u"第4个计算单元的位置“location”过长"_s}}) {
-        const auto refused = io::saveProject(project, folder.filePath(u"工程.fep"_s));
-        EXPECT_TRUE(refused && refused->contains(fault))
-            << refused.value_or(u"saved"_s).toStdString();
-    }
-    EXPECT_TRUE(folderState(folder.path()).isEmpty());
-}
 
 }  // namespace
 

@@ -372,68 +372,58 @@ TEST_F(ProjectWindowFaultsTest, AnUnchangedCellMakesNoUndoStep) {
     }
 }
 
-// A project another window holds, or a file marked read-only (told at opening), takes no edit
-// until it is saved as a copy beside the file.
+// A project another window holds takes no edit until it is saved as a copy beside the file. A file
+// marked read-only opens read-only too, told at opening, and 保存 goes to 另存为.
 TEST_F(ProjectWindowFaultsTest, AReadOnlyProjectTakesNoEditUntilSavedAsACopy) {
-    for (const bool marked : {false, true}) {
-        SCOPED_TRACE(marked ? "marked read-only" : "held by another window");
-        closeAll();
-        offers.clear();
-        const QString b = writeProject(marked ? u"r.fep"_s : u"b.fep"_s);
-        const QString base = QFileInfo(b).completeBaseName();
-        ASSERT_TRUE(QFile::copy(b, path(base + u"-副本.fep"_s)));  // taken: the next is suggested
-        if (marked) {
-            ASSERT_TRUE(QFile::setPermissions(b, QFileDevice::ReadOwner | QFileDevice::ReadUser));
-        } else {
-            ASSERT_TRUE(newWindow().openFile(b));
-        }
-        ProjectWindow& w = newWindow();
-        w.addUnit(makeUnit("库房", core::FireClass::A, 100));  // dropped, and its undo step with it
-        answer = Answer::Discard;
-        ASSERT_TRUE(w.openFile(b) && w.isReadOnly());
-        EXPECT_TRUE(w.windowTitle().contains(u"（只读）"_s));
-        EXPECT_EQ(
-            notices,
-            marked
-                ? QStringList{u"文件“%1”是只读文件，已以只读方式打开；要保存修改，请另存为。"_s.arg(
-                      QDir::toNativeSeparators(b))}
-                : QStringList());
-        w.askProjectDetails = [](const auto&) {
-            return std::optional(ui::ProjectDetails{"新名称"});
-        };
-        const core::Project opened = w.project();
-        QTableView* table = w.table();
-        const QPoint area = table->visualRect(w.model()->index(0, ProjectModel::Area)).center();
-        const std::pair<const char*, std::function<void()>> attempts[] = {
-            {"F2", [&] { QTest::keyClick(table, Qt::Key_F2); }},
-            {"typing", [&] { QTest::keyClicks(table, u"x"_s); }},
-            {"double click",
-             [&] { QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, area); }},
-            {"Insert", [&] { QTest::keyClick(table, Qt::Key_Insert); }},
-            {"Delete", [&] { QTest::keyClick(table, Qt::Key_Delete); }},
-            {"Ctrl+Down", [&] { QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier); }},
-            {"复制计算单元", [&] { trigger(w, u"复制计算单元"_s); }},
-            {"工程信息", [&] { trigger(w, u"工程信息"_s); }},
-            {"setData", [&] { w.model()->setData(table->currentIndex(), u"x"_s, Qt::EditRole); }},
-            {"加入工程",
-             [&] { EXPECT_EQ(w.addUnit(makeUnit("库房", core::FireClass::A, 100)), -1); }},
-        };
-        for (const auto& [name, attempt] : attempts) {
-            SCOPED_TRACE(name);
-            table->setFocus();
-            table->setCurrentIndex(w.model()->index(0, ProjectModel::Name));
-            attempt();
-            QCoreApplication::processEvents();
-            EXPECT_EQ(QApplication::focusWidget(), table) << "no editor";
-            EXPECT_EQ(w.project(), opened);
-            EXPECT_EQ(w.undoStack()->count(), 0);
-        }
-        saveAs = QDir(canonical(folder.path())).filePath(base + u"-副本2.fep"_s);
-        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);  // 保存 goes to 另存为
-        EXPECT_EQ(offers, QStringList{saveAs});
-        EXPECT_FALSE(w.isReadOnly() || w.windowTitle().contains(u"只读"_s));
-        EXPECT_NE(qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Name)), nullptr);
+    const QString b = writeProject(u"b.fep"_s);
+    ASSERT_TRUE(QFile::copy(b, path(u"b-副本.fep"_s)));  // taken: the next name is suggested
+    ASSERT_TRUE(newWindow().openFile(b));
+    ProjectWindow& w = newWindow();
+    w.addUnit(makeUnit("库房", core::FireClass::A, 100));  // dropped, and its undo step with it
+    answer = Answer::Discard;
+    ASSERT_TRUE(w.openFile(b) && w.isReadOnly() && w.windowTitle().contains(u"（只读）"_s));
+    EXPECT_TRUE(asked.contains(u"read-only?"_s));
+    w.askProjectDetails = [](const auto&) { return std::optional(ui::ProjectDetails{"新名称"}); };
+    const core::Project opened = w.project();
+    QTableView* table = w.table();
+    const QPoint area = table->visualRect(w.model()->index(0, ProjectModel::Area)).center();
+    const std::pair<const char*, std::function<void()>> attempts[] = {
+        {"F2", [&] { QTest::keyClick(table, Qt::Key_F2); }},
+        {"typing", [&] { QTest::keyClicks(table, u"x"_s); }},
+        {"double click", [&] { QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, area); }},
+        {"Insert", [&] { QTest::keyClick(table, Qt::Key_Insert); }},
+        {"Delete", [&] { QTest::keyClick(table, Qt::Key_Delete); }},
+        {"Ctrl+Down", [&] { QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier); }},
+        {"复制计算单元", [&] { trigger(w, u"复制计算单元"_s); }},
+        {"工程信息", [&] { trigger(w, u"工程信息"_s); }},
+        {"setData", [&] { w.model()->setData(table->currentIndex(), u"x"_s, Qt::EditRole); }},
+        {"加入工程", [&] { EXPECT_EQ(w.addUnit(makeUnit("库房", core::FireClass::A, 100)), -1); }},
+    };
+    for (const auto& [name, attempt] : attempts) {
+        SCOPED_TRACE(name);
+        table->setFocus();
+        table->setCurrentIndex(w.model()->index(0, ProjectModel::Name));
+        attempt();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), table) << "no editor";
+        EXPECT_EQ(w.project(), opened);
+        EXPECT_EQ(w.undoStack()->count(), 0);
     }
+    saveAs = QDir(canonical(folder.path())).filePath(u"b-副本2.fep"_s);
+    trigger(w, u"另存为"_s);
+    EXPECT_EQ(offers, QStringList{saveAs});
+    EXPECT_FALSE(w.isReadOnly() || w.windowTitle().contains(u"只读"_s));
+    EXPECT_NE(qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Name)), nullptr);
+
+    notices.clear();
+    ASSERT_TRUE(QFile::setPermissions(saveAs, QFileDevice::ReadOwner | QFileDevice::ReadUser));
+    ASSERT_TRUE(w.openFile(saveAs) && w.isReadOnly() && w.windowTitle().contains(u"（只读）"_s));
+    EXPECT_EQ(notices,
+              QStringList{u"文件“%1”是只读文件，已以只读方式打开；要保存修改，请另存为。"_s.arg(
+                  QDir::toNativeSeparators(saveAs))});
+    saveAs.clear();  // the dialog cancelled
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(offers.last(), QDir(canonical(folder.path())).filePath(u"b-副本2-副本.fep"_s));
 }
 
 // Units deleted and restored a run of rows at a time: the cost grows with the count, not its
