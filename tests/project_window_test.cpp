@@ -475,36 +475,6 @@ TEST_F(ProjectWindowTest, SavesOpensAndRefusesABadFileKeepingTheProject) {
     EXPECT_EQ(questions, 0);
 }
 
-// The file dialogs open in the project's folder, else the last project's, else the documents
-// folder: never the working folder, the install folder when started from the Start menu.
-TEST_F(ProjectWindowTest, FileDialogsOpenInAFolderOfTheUsersNeverTheWorkingOne) {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    ASSERT_TRUE(QDir().mkpath(documents) && QDir().mkpath(in(u"working"_s)) &&
-                QDir().mkpath(in(u"p"_s)));
-    const auto back = qScopeGuard([working = QDir::currentPath()] { QDir::setCurrent(working); });
-    QDir::setCurrent(in(u"working"_s));
-    ProjectWindow real;             // its dialogs the real ones
-    const auto folders = [&real] {  // where 打开, 导入平面图 and 另存为 open
-        QStringList seen;
-        QTimer closer;
-        closer.callOnTimeout([&seen] {
-            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                seen << QFileInfo(dialog->directory().absolutePath()).canonicalFilePath();
-                dialog->reject();
-            }
-        });
-        closer.start(10);
-        real.askOpenFileName();
-        real.askPlanFileName();
-        clickMenuItem(real.fileMenu(), u"另存为"_s);
-        return seen;
-    };
-    EXPECT_EQ(folders(), QStringList(3, QFileInfo(documents).canonicalFilePath()));
-    typed = in(u"p/工程"_s);
-    clickMenuItem(window->fileMenu(), u"保存"_s);  // the last project's folder
-    EXPECT_EQ(folders(), QStringList(3, QFileInfo(in(u"p"_s)).canonicalFilePath()));
-}
-
 // Closing and starting anew ask about unsaved changes: 取消 keeps the project and the window,
 // 不保存 drops the changes, 保存 saves them before the window closes.
 TEST_F(ProjectWindowTest, UnsavedChangesAreAskedAbout) {
@@ -584,8 +554,33 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
 
 // Without a project name the suggestion is named after the file, else 工程. It lies in the project
 // file's folder until an export of that project went elsewhere; without a file, in the folder of
-// the last export.
+// the last export. The project's file dialogs open in the folder of the project last opened or
+// saved, else the documents folder: never the working folder, the install folder when started
+// from the Start menu.
 TEST_F(ProjectExportsTest, SuggestedNameAndFolderFollowTheProject) {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir().mkpath(documents) && QDir().mkpath(in(u"working"_s)));
+    io::openSettings()->remove(u"project"_s);  // no project opened before
+    io::openSettings()->remove(u"export"_s);
+    const auto back = qScopeGuard([working = QDir::currentPath()] { QDir::setCurrent(working); });
+    QDir::setCurrent(in(u"working"_s));
+    ProjectWindow real;             // its dialogs the real ones
+    const auto folders = [&real] {  // where 打开, 导入平面图 and 另存为 open
+        QStringList seen;
+        QTimer closer;
+        closer.callOnTimeout([&seen] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                seen << QFileInfo(dialog->directory().absolutePath()).canonicalFilePath();
+                dialog->reject();
+            }
+        });
+        closer.start(10);
+        real.askOpenFileName();
+        real.askPlanFileName();
+        clickMenuItem(real.fileMenu(), u"另存为"_s);
+        return seen;
+    };
+    EXPECT_EQ(folders(), QStringList(3, QFileInfo(documents).canonicalFilePath()));
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"earlier"_s) && QDir(folder.path()).mkdir(u"out"_s));
     ui::rememberExportFolder(in(u"earlier/a.pdf"_s));
     answer = ProjectWindow::SaveAnswer::Discard;
@@ -593,6 +588,7 @@ TEST_F(ProjectExportsTest, SuggestedNameAndFolderFollowTheProject) {
     typed = in(u"仓库"_s);
     tests::clickMenuItem(window->fileMenu(), u"另存为"_s);
     ASSERT_EQ(window->fileName(), typed + u".fep"_s);
+    EXPECT_EQ(folders(), QStringList(3, QFileInfo(folder.path()).canonicalFilePath()));
     typed = in(u"out/表.xlsx"_s);
     exports->exportWorkbook();
     typed.clear();  // cancels the exports below
