@@ -228,66 +228,6 @@ TEST(Settings, OnWindowsTheSavedChoicesAreTheRegistrysTexts) {
 }
 #endif
 
-// A project of two units that reads; each case replaces some of its text.
-const QByteArray kProject = R"({"format": "fire-extinguisher-project", "version": 1, "name": "P",
-    "units": [{"name": "U1", "location": "", "fireClass": "A", "hazard": "medium", "factor": 0.9,
-               "building": "aboveGround", "area": 1500, "agent": "ammoniumPhosphatePowder"},
-              {"name": "U2", "location": "", "fireClass": "A", "hazard": "medium", "factor": 0.9,
-               "building": "aboveGround", "area": 1500, "agent": "ammoniumPhosphatePowder"}]})";
-
-// The case, the text of kProject replaced, its replacement, and the fault told ("": it reads).
-using BadProject = std::tuple<const char*, const char*, QByteArray, const char*>;
-
-std::vector<BadProject> badProjects() {
-    const QByteArray longest = '"' + QByteArray(core::kMaxNameLength, 'x') + '"';
-    const QByteArray tooLong = '"' + QByteArray(core::kMaxNameLength + 1, 'x') + '"';
-    const QByteArray hanzi = '"' + QString(core::kMaxNameLength + 1, u'楼').toUtf8() + '"';
-    return {
-        {"areaTwiceInAUnit", R"("U2")", R"("U2", "area": 99999)",
-         "第2个计算单元含有重复的键“area”"},
-        {"keyTwiceAtTheTop", R"("P")", R"("P", "name": "q")", "含有重复的键“name”"},
-        {"escapedQuoteInAKey", R"("P")", R"("P", "x\"y": 1, "x\"y": 2)", "含有重复的键“x\"y”"},
-        {"sameKeysInTwoUnits", R"("P")", R"("P")", ""},
-        {"keyAsAValueIsNoKey", R"("U1")", R"("area")", ""},
-        {"longestProjectName", R"("P")", longest, ""},
-        {"longestLocations", R"("")", longest, ""},
-        {"projectNameTooLong", R"("P")", tooLong, "工程名称“name”过长：201个字符，最多200个字符"},
-        {"unitNameTooLong", R"("U2")", hanzi, "第2个计算单元的名称“name”过长：201个字符"},
-        {"locationTooLong", R"("")", tooLong, "第1个计算单元的位置“location”过长"},
-        {"modelOfMegabytes", R"("U1")", R"("U1", "model": ")" + QByteArray(1'000'000, 'M') + '"',
-         "第1个计算单元的灭火器型号“MMMM"},
-        {"nestedTooDeep", R"("P")", QByteArray(2000, '[') + QByteArray(2000, ']'),
-         "括号嵌套层数过多"},
-    };
-}
-
-class BadProjectTest : public ::testing::TestWithParam<BadProject> {};
-
-TEST_P(BadProjectTest, IsRefusedNamingTheKey) {
-    const auto& [name, text, replacement, fault] = GetParam();
-    const QTemporaryDir folder;
-    const QString fileName = folder.filePath(u"工程.fep"_s);
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
-                file.write(QByteArray(kProject).replace(text, replacement)));
-    file.close();
-    const auto read = io::readProject(fileName);
-    if (*fault == '\0') {
-        EXPECT_TRUE(std::holds_alternative<core::Project>(read))
-            << std::get<QString>(read).toStdString();
-        return;
-    }
-    ASSERT_TRUE(std::holds_alternative<QString>(read));
-    const QString message = std::get<QString>(read);
-    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(fileName)) &&
-                message.contains(QString::fromUtf8(fault)))
-        << message.toStdString();
-    EXPECT_LT(message.size(), 300) << "the message quotes no text whole";
-}
-
-INSTANTIATE_TEST_SUITE_P(ProjectFile, BadProjectTest, ::testing::ValuesIn(badProjects()),
-                         [](const auto& row) { return std::string(std::get<0>(row.param)); });
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -165,7 +165,21 @@ std::string withInfo(const std::string& members) {
 
 // clang-format off
 std::vector<BadFile> badFiles() {
+    const std::string longest = '"' + std::string(core::kMaxNameLength, 'x') + '"', tooLong = '"' + std::string(core::kMaxNameLength + 1, 'x') + '"';
+    const auto named = [](const std::string& name) { return R"({"format": "fire-extinguisher-project", "version": 1, "name": )" + name + R"(, "units": []})"; };
     return {
+        {"AreaTwiceInAUnit", secondUnit(R"("u1")", R"("u1", "area": 99999)"), "第2个计算单元含有重复的键“area”"},
+        {"KeyTwiceAtTheTop", withTop(R"("format": "fire-extinguisher-project", "version": 1, "name": "q")"), "含有重复的键“name”"},
+        {"EscapedQuoteInAKey", withTop(R"("format": "fire-extinguisher-project", "version": 1, "x\"y": 1, "x\"y": 2)"), "含有重复的键“x\"y”"},
+        {"SameKeysInTwoUnitsRead", secondUnit("u1", "u2"), ""},
+        {"KeyAsAValueIsNoKeyRead", secondUnit(R"("u1")", R"("area")"), ""},
+        {"LongestProjectNameRead", named(longest), ""},
+        {"LongestLocationRead", secondUnit(R"("location": "")", R"("location": )" + longest), ""},
+        {"ProjectNameTooLong", named(tooLong), "工程名称“name”过长：201个字符，最多200个字符"},
+        {"UnitNameTooLong", secondUnit(R"("u1")", '"' + QString(core::kMaxNameLength + 1, u'楼').toStdString() + '"'), "第2个计算单元的名称“name”过长：201个字符"},
+        {"LocationTooLong", secondUnit(R"("location": "")", R"("location": )" + tooLong), "第2个计算单元的位置“location”过长"},
+        {"ModelOfMegabytes", secondUnit(R"("area")", R"("model": ")" + std::string(1'000'000, 'M') + R"(", "area")"), "第2个计算单元的灭火器型号“MMMM"},
+        {"NestedTooDeep", named(std::string(2000, '[') + std::string(2000, ']')), "括号嵌套层数过多"},
         {"NotJson", kHead + ",\n  \"名称\": ]", "不是有效的 JSON 文本（第2行第10列有误）"},
         {"NotUtf8", kHead + ", \"units\": [], \"x\": \"\xC0\xAF\"}", "不是 UTF-8 编码的文本"},
         {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
@@ -248,6 +262,7 @@ void expectRefused(const QString& fileName, const char* fault) {
     const QString message = std::get<QString>(read);
     EXPECT_TRUE(message.contains(QDir::toNativeSeparators(fileName))) << message.toStdString();
     EXPECT_TRUE(message.contains(QString::fromUtf8(fault))) << message.toStdString();
+    EXPECT_LT(message.size(), 300) << "the message quotes no text whole";
 }
 
 class BadFileTest : public ::testing::TestWithParam<BadFile> {};
@@ -256,7 +271,11 @@ TEST_P(BadFileTest, IsRefusedNamingTheFileAndTheFault) {
     QTemporaryDir folder;
     const QString fileName = folder.filePath(u"坏文件.fep"_s);
     writeFile(fileName, QByteArray::fromStdString(GetParam().bytes));
-    expectRefused(fileName, GetParam().fault);
+    if (*GetParam().fault == '\0') {  // a near miss, which reads
+        EXPECT_TRUE(std::holds_alternative<core::Project>(readProject(fileName)));
+    } else {
+        expectRefused(fileName, GetParam().fault);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(ProjectFile, BadFileTest, ::testing::ValuesIn(badFiles()),
