@@ -1,6 +1,5 @@
 // The files the program keeps, when the disk or the file is at fault: every writer leaves the old
-// file whole when its write fails, and tells why; the reader refuses a project with a key twice
-// or a name too long for the editors.
+// file whole when its write fails, and tells why; every writer takes Windows' long-path names.
 #include <gtest/gtest.h>
 
 #include <QDate>
