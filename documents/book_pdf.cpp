@@ -685,7 +685,7 @@ WriteOutcome writeBookPdf(const core::Project& project, const QString& fileName,
     if (auto fault = io::replaceFault(fileName)) {
         return {WriteStatus::Failed, failure(fileName, *fault)};
     }
-    QSaveFile file(fileName);
+    QSaveFile file(io::withoutLongPathPrefix(fileName));
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         return {WriteStatus::Failed,

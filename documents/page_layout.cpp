@@ -1,5 +1,6 @@
 #include "page_layout.h"
 
+#include <QFontDatabase>
 #include <QPagedPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -44,6 +45,21 @@ PageFrame frameOf(const QPagedPaintDevice& device, QPageLayout::Orientation orie
     frame.body = QRectF(QPointF(left, top + 9 * dotsPerMm),
                         QPointF(frame.width - right, frame.height - bottom - 7 * dotsPerMm));
     return frame;
+}
+
+// Whether the first of `families` that the system has comes in a bold weight of its own. A face
+// without one would be emboldened by the font engine, whose thickened strokes run into each other
+// and, on Windows, into the next character.
+bool hasBoldWeight(const QStringList& families) {
+    for (const QString& family : families) {
+        if (QFontDatabase::hasFamily(family)) {
+            const QStringList styles = QFontDatabase::styles(family);
+            return std::ranges::any_of(styles, [&family](const QString& style) {
+                return QFontDatabase::weight(family, style) >= QFont::Bold;
+            });
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -92,7 +108,8 @@ std::uint16_t Typesetter::font(const QStringList& families, double points, bool 
     QFont font;
     font.setFamilies(families);
     font.setPointSizeF(points);
-    font.setBold(bold);
+    // Bold only where the face has a bold weight: the Hei faces have none, and stay regular.
+    font.setBold(bold && hasBoldWeight(families));
     // The same shapes on every device: no hinting toward the screen's pixels.
     font.setHintingPreference(QFont::PreferNoHinting);
     // Measured on the device it is painted on, so that measures and painting agree.

@@ -325,7 +325,7 @@ std::optional<QString> writeSheetPdf(const CalculationSheet& sheet, const QStrin
     if (auto fault = io::replaceFault(fileName)) {
         return fault;
     }
-    QSaveFile file(fileName);
+    QSaveFile file(io::withoutLongPathPrefix(fileName));
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         return io::writeFailureReason(fileName, file.error(), errno);

@@ -39,6 +39,22 @@ bool syncHandle([[maybe_unused]] int handle) {
 
 }  // namespace
 
+QString withoutLongPathPrefix(const QString& fileName) {
+#ifdef Q_OS_WIN
+    // Not QDir::fromNativeSeparators(), which drops the prefix but leaves "UNC" in front of a
+    // network path's server.
+    QString name = fileName;
+    name.replace(u'\\', u'/');
+    if (name.startsWith(QLatin1String("//?/UNC/"), Qt::CaseInsensitive)) {
+        return QStringLiteral("//") + name.mid(8);
+    }
+    if (name.startsWith(QLatin1String("//?/"))) {
+        return name.mid(4);
+    }
+#endif
+    return fileName;
+}
+
 bool commitWhole(QSaveFile& file) {
     errno = 0;
     if (!file.flush() || file.error() != QFileDevice::NoError) {
@@ -53,7 +69,7 @@ bool commitWhole(QSaveFile& file) {
 }
 
 std::optional<QString> writeWhole(const QString& fileName, const QByteArray& bytes) {
-    QSaveFile file(fileName);
+    QSaveFile file(withoutLongPathPrefix(fileName));
     errno = 0;
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
         !commitWhole(file)) {

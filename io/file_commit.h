@@ -12,6 +12,13 @@ class QSaveFile;
 // reported as done. Every writer of a file the user keeps commits through commitWhole().
 namespace io {
 
+// The name without Windows' long-path prefix: "\\?\C:\x" gives "C:\x", "\\?\UNC\server\share\x"
+// gives "\\server\share\x"; other names, and every name elsewhere, stay as they are. QSaveFile
+// takes the colon after the prefix's drive letter for an alternate data stream's and refuses the
+// name; Qt adds the prefix itself where a path is too long for the system without it. Every
+// writer of a file the user keeps or hands in writes to the name this gives.
+[[nodiscard]] QString withoutLongPathPrefix(const QString& fileName);
+
 // Flushes the file and checks the flush, makes the system put the bytes on the disk (fsync on
 // Unix) and checks that too, and only then commits. On a failure the writing is cancelled, the
 // target stays as it was, and errno holds the system's reason (0 when it gave none) for

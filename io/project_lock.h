@@ -32,6 +32,11 @@ class ProjectLock {
 
     // The lock file next to the project file: "name.fep.lock".
     [[nodiscard]] static QString lockFileName(const QString& fileName);
+    // Takes `lock` without waiting, as QLockFile::tryLock(0) does, and also takes over a lock
+    // that names this very process on this host but that no lock object of this process holds:
+    // an earlier process left it and this one was given the same id again, which Windows does
+    // often. Qt counts such a lock as live.
+    [[nodiscard]] static bool tryLockNow(QLockFile& lock);
 
   private:
     QLockFile lockFile_;

@@ -10,6 +10,7 @@
 
 #include "file_commit.h"
 #include "project_file.h"
+#include "project_lock.h"
 #include "regular_file.h"
 
 namespace io {
@@ -59,7 +60,8 @@ RecoveryCopy::RecoveryCopy()
 RecoveryCopy::~RecoveryCopy() = default;
 
 QString RecoveryCopy::directory() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+    return withoutLongPathPrefix(
+               QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)) +
            QStringLiteral("/recovery");
 }
 
@@ -69,7 +71,7 @@ std::optional<QString> RecoveryCopy::takeLock() {
     }
     QDir().mkpath(QFileInfo(path_).absolutePath());
     lock_ = lockOf(path_);
-    if (!lock_->tryLock(0)) {
+    if (!ProjectLock::tryLockNow(*lock_)) {
         return QStringLiteral("无法锁定恢复副本“%1”").arg(QDir::toNativeSeparators(path_));
     }
     return std::nullopt;
@@ -103,7 +105,7 @@ void RecoveryCopy::remove() {
 
 std::variant<RecoveredProject, QString> RecoveryCopy::restore(const Orphan& orphan) {
     auto lock = lockOf(orphan.path);
-    if (!lock->tryLock(0)) {
+    if (!ProjectLock::tryLockNow(*lock)) {
         return QStringLiteral("恢复副本“%1”已由另一个窗口打开")
             .arg(QDir::toNativeSeparators(orphan.path));
     }
@@ -123,7 +125,7 @@ QList<RecoveryCopy::Orphan> RecoveryCopy::findOrphans() {
     for (const QFileInfo& copy :
          folder.entryInfoList({QLatin1Char('*') + kCopySuffix}, QDir::Files, QDir::Time)) {
         const auto lock = lockOf(copy.absoluteFilePath());
-        if (!lock->tryLock(0)) {
+        if (!ProjectLock::tryLockNow(*lock)) {
             continue;  // its window is still open
         }
         lock->unlock();
@@ -137,7 +139,7 @@ QList<RecoveryCopy::Orphan> RecoveryCopy::findOrphans() {
 
 void RecoveryCopy::discard(const Orphan& orphan) {
     const auto lock = lockOf(orphan.path);
-    if (lock->tryLock(0)) {
+    if (ProjectLock::tryLockNow(*lock)) {
         QFile::remove(orphan.path);
         lock->unlock();
     }

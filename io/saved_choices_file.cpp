@@ -265,7 +265,7 @@ std::optional<SaveFailure> changeSettings(const std::function<void(QSettings&)>&
 namespace {
 
 std::optional<SaveFailure> changeIniFile(const std::function<void(QSettings&)>& change) {
-    QString fileName = openSettings()->fileName();
+    QString fileName = withoutLongPathPrefix(openSettings()->fileName());
     // A settings file reached through a link is replaced where it lies, as QSettings writes it.
     if (const QFileInfo link(fileName); link.isSymLink() && link.exists()) {
         fileName = link.canonicalFilePath();

@@ -5,6 +5,7 @@
 #include <QtGui>
 
 #include "book_pdf.h"
+#include "page_layout.h"
 #include "placed_rooms.h"
 #include "project_tables.h"
 #include "test_support.h"
@@ -185,6 +186,18 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
     }
     families.sort();
     EXPECT_EQ(families, QStringList({u"DejaVuSerif"_s, u"UMingCN"_s, u"WenQuanYiZenHei"_s}));
+}
+
+// Bold only where the face has a bold weight of its own: the Hei faces of the headings have none,
+// and a font engine asked for it would thicken their strokes into one another.
+TEST(BookFaces, AreBoldOnlyWhereTheFaceHasABoldWeight) {
+    QBuffer buffer;
+    QPdfWriter writer(&buffer);
+    documents::Typesetter typesetter(writer);
+    EXPECT_FALSE(typesetter.fontAt(typesetter.font(documents::sansFamilies(), 11, true)).bold());
+    if (QFontDatabase::styles(u"DejaVu Serif"_s).contains(u"Bold"_s)) {  // not among Wine's fonts
+        EXPECT_TRUE(typesetter.fontAt(typesetter.font({u"DejaVu Serif"_s}, 11, true)).bold());
+    }
 }
 
 // Every number of the schedule reads back whole: areas, ratings, counts, K.

@@ -1,5 +1,6 @@
 // The files the program keeps, when the disk or the file is at fault: every writer leaves the old
-// file whole when its write fails, and tells why; the saved choices' texts are read or refused.
+// file whole when its write fails, and tells why; every writer takes Windows' long-path names;
+// the saved choices' texts are read or refused.
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -17,6 +18,7 @@
 
 #include "book_pdf.h"
 #include "project_file.h"
+#include "project_lock.h"
 #include "recovery_copy.h"
 #include "saved_choices_file.h"
 #include "test_support.h"
@@ -146,6 +148,25 @@ INSTANTIATE_TEST_SUITE_P(Writers, FailedWriteTest,
                              return std::string(std::get<0>(row.param).first) +
                                     (std::get<1>(row.param) ? "_FullDisk" : "_FileSizeLimit");
                          });
+
+// Every writer, and the project's lock, takes a name in Windows' long-path form (\\?\C:\…),
+// as other programs hand names over.
+TEST(LongPathNames, EveryWriterWritesThroughThem) {
+#ifndef Q_OS_WIN
+    GTEST_SKIP() << "only Windows has the long-path form";
+#else
+    const QTemporaryDir scratch;
+    const QString folder = u"\\\\?\\"_s + QDir::toNativeSeparators(scratch.path());
+    for (const auto& [name, write] : writers()) {
+        const auto fault = write(folder);
+        EXPECT_FALSE(fault) << name << ": " << fault.value_or(QString()).toStdString();
+    }
+    recovery.reset();
+    io::ProjectLock lock(folder + u"\\工程.fep"_s);
+    EXPECT_EQ(lock.lock(), io::ProjectLock::State::Held);
+    EXPECT_EQ(QDir(scratch.path()).entryList({u"*.fep*"_s, u"*.pdf"_s, u"*.xlsx"_s}).size(), 5);
+#endif
+}
 
 // The settings are written as a copy and renamed into place: the copy carries the others over,
 // lists of one or no file among them.

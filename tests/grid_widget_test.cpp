@@ -119,8 +119,9 @@ TEST_F(GridWidgetTest, KeysNeverMoveOntoFixedOrHiddenCells) {
 }
 
 // Merged blocks as the window writes them: the area rating, one block over 12 rows of 300 twips in
-// a column of 1025, wraps its text (no blank to break at); a label shows bold when any of its rows
-// is (the window marks the current row so), though it is painted from its top row.
+// a column of 1025, wraps its text (no blank to break at), never inside a number, whatever the
+// font; a label shows bold when any of its rows is (the window marks the current row so), though
+// it is painted from its top row.
 TEST_F(GridWidgetTest, MergedBlocksWrapTheResultAndShowABoldLabel) {
     store_.setRowHeight(-1, 300);
     store_.setColWidth(5, 1025);
@@ -129,11 +130,23 @@ TEST_F(GridWidgetTest, MergedBlocksWrapTheResultAndShowABoldLabel) {
     store_.setCellText({9, 0, kRows - 1, 0}, "推车式");
     store_.setMergeCol(0, true);
     show();
-    for (const char* text : {"119(118.518)", "1482(1481.472)", "40000(40000)"}) {
+    // The text, what a line as wide as where a break anywhere would fall holds, and its lines.
+    const std::tuple<const char*, QString, QStringList> texts[] = {
+        {"4231(4230.9)", "4231(4230.", {"4231", "(4230.9)"}},
+        {"1482(1481.472)", "1482(1481.4", {"1482", "(1481.472)"}},
+        {"40000(40000)", "40000(400", {"40000", "(40000)"}},
+    };
+    QStyleOptionViewItem cell;
+    cell.fontMetrics = QFontMetrics(cell.font);
+    cell.features = QStyleOptionViewItem::WrapText;
+    for (const auto& [text, held, lines] : texts) {
         store_.setCellText({1, 5, kRows - 1, 5}, text);
         grid_->refresh();
         ASSERT_EQ(grid_->rowSpan(1, 5), kRows - 1);
         EXPECT_GT(inkHeight(cellImage(1, 5)), grid_->fontMetrics().height()) << text;
+        cell.text = QString::fromUtf8(text);
+        const int width = cell.fontMetrics.horizontalAdvance(held) + 1;
+        EXPECT_EQ(grid::layOutText(cell, {0, 0, width, 99}), lines) << text;
     }
 
     const QImage plainWheeled = cellImage(9, 0);

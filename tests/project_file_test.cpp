@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QLockFile>
 #include <chrono>
 #include <tuple>
 #include <vector>
@@ -335,6 +336,13 @@ void age(const QString& lockFileName) {
 #endif
 }
 
+// A lock file as an earlier process of this one's id left it: this process's own, kept.
+QByteArray ownLockLeftBehind() {
+    const QTemporaryDir folder;
+    QLockFile lock(folder.filePath(u"lock"_s));
+    return lock.tryLock(0) ? readFile(folder.filePath(u"lock"_s)) : QByteArray();
+}
+
 TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGoneAndIsRestoredOrDiscarded) {
     ASSERT_TRUE(QDir(RecoveryCopy::directory()).removeRecursively());
     const core::Project project = sampleProject();
@@ -347,6 +355,7 @@ TEST(RecoveryCopy, IsAnOrphanOnlyOnceItsWindowIsGoneAndIsRestoredOrDiscarded) {
     EXPECT_TRUE(RecoveryCopy::findOrphans().isEmpty());  // its window lives, however long
 
     copy.reset();  // the window ends without removing its copy, as in a crash
+    writeFile(path + u".lock"_s, ownLockLeftBehind());  // its lock left under this process's id
     const QList<RecoveryCopy::Orphan> orphans = RecoveryCopy::findOrphans();
     ASSERT_EQ(orphans.size(), 1);
     EXPECT_TRUE(orphans[0].path == path && orphans[0].fileName == fileName);
@@ -384,9 +393,13 @@ TEST(ProjectLock, ASecondWindowFindsTheFileHeldAndAGoneProcessLosesIt) {
     EXPECT_EQ(second.lock(), ProjectLock::State::Held);
     second.unlock();
 
-    // The lock of a process that is gone is taken over: Linux gives none a number above 4194304.
-    writeFile(ProjectLock::lockFileName(fileName), "4194305\nextinguisher-calculator\n\n");
-    EXPECT_EQ(ProjectLock(fileName).lock(), ProjectLock::State::Held);
+    // The lock of a process that is gone is taken over: Linux gives none a number above 4194304,
+    // and one that names this process's id was left by an earlier process given the same id.
+    for (const QByteArray& left :
+         {QByteArray("4194305\nextinguisher-calculator\n\n"), ownLockLeftBehind()}) {
+        writeFile(ProjectLock::lockFileName(fileName), left);
+        EXPECT_EQ(ProjectLock(fileName).lock(), ProjectLock::State::Held) << left.toStdString();
+    }
 }
 
 }  // namespace

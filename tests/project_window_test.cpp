@@ -635,8 +635,33 @@ TEST_F(ProjectExportsTest, BookPrintAndWorkbookFromTheMenu) {
 
 // Without a project name the suggestion is named after the file, else 工程. It lies in the project
 // file's folder until an export of that project went elsewhere; without a file, in the folder of
-// the last export.
+// the last export. The project's file dialogs open in the folder of the project last opened or
+// saved, else the documents folder: never the working folder, the install folder when started
+// from the Start menu.
 TEST_F(ProjectExportsTest, SuggestedNameAndFolderFollowTheProject) {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir().mkpath(documents) && QDir().mkpath(in(u"working"_s)));
+    io::openSettings()->remove(u"project"_s);  // no project opened before
+    io::openSettings()->remove(u"export"_s);
+    const auto back = qScopeGuard([working = QDir::currentPath()] { QDir::setCurrent(working); });
+    QDir::setCurrent(in(u"working"_s));
+    ProjectWindow real;             // its dialogs the real ones
+    const auto folders = [&real] {  // where 打开, 导入平面图 and 另存为 open
+        QStringList seen;
+        QTimer closer;
+        closer.callOnTimeout([&seen] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                seen << QFileInfo(dialog->directory().absolutePath()).canonicalFilePath();
+                dialog->reject();
+            }
+        });
+        closer.start(10);
+        real.askOpenFileName();
+        real.askPlanFileName();
+        clickMenuItem(real.fileMenu(), u"另存为"_s);
+        return seen;
+    };
+    EXPECT_EQ(folders(), QStringList(3, QFileInfo(documents).canonicalFilePath()));
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"earlier"_s) && QDir(folder.path()).mkdir(u"out"_s));
     ui::rememberExportFolder(in(u"earlier/a.pdf"_s));
     answer = Answer::Discard;
@@ -644,6 +669,7 @@ TEST_F(ProjectExportsTest, SuggestedNameAndFolderFollowTheProject) {
     typed = in(u"仓库"_s);
     tests::clickMenuItem(window->fileMenu(), u"另存为"_s);
     ASSERT_EQ(window->fileName(), typed + u".fep"_s);
+    EXPECT_EQ(folders(), QStringList(3, QFileInfo(folder.path()).canonicalFilePath()));
     typed = in(u"out/表.xlsx"_s);
     exports->exportWorkbook();
     typed.clear();  // cancels the exports below
@@ -968,8 +994,8 @@ TEST_F(ProjectWindowTest, AReadOnlyProjectTakesNoEditUntilSavedAsACopy) {
     ProjectWindow& w = newWindow();
     w.addUnit(makeUnit("库房", core::FireClass::A, 100));  // dropped, and its undo step with it
     answer = Answer::Discard;
-    ASSERT_TRUE(w.openFile(b) && w.isReadOnly());
-    EXPECT_TRUE(w.windowTitle().contains(u"只读"_s));
+    ASSERT_TRUE(w.openFile(b) && w.isReadOnly() && w.windowTitle().contains(u"（只读）"_s));
+    EXPECT_TRUE(asked.contains(u"read-only?"_s));
     w.askProjectDetails = [](const auto&) { return std::optional(ui::ProjectDetails{"新名称"}); };
     const core::Project opened = w.project();
     QTableView* table = w.table();
@@ -1001,6 +1027,18 @@ TEST_F(ProjectWindowTest, AReadOnlyProjectTakesNoEditUntilSavedAsACopy) {
     EXPECT_EQ(offers, QStringList{typed});
     EXPECT_FALSE(w.isReadOnly() || w.windowTitle().contains(u"只读"_s));
     EXPECT_NE(qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Name)), nullptr);
+
+    // A file marked read-only opens read-only too, told at opening, and 保存 goes to 另存为.
+    notices.clear();
+    const QString marked = typed;
+    ASSERT_TRUE(QFile::setPermissions(marked, QFileDevice::ReadOwner | QFileDevice::ReadUser));
+    ASSERT_TRUE(w.openFile(marked) && w.isReadOnly() && w.windowTitle().contains(u"（只读）"_s));
+    EXPECT_EQ(notices,
+              QStringList{u"文件“%1”是只读文件，已以只读方式打开；要保存修改，请另存为。"_s.arg(
+                  QDir::toNativeSeparators(marked))});
+    typed.clear();  // the dialog cancelled
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(offers.last(), QDir(canonical(folder.path())).filePath(u"b-副本2-副本.fep"_s));
 }
 
 // Units deleted and restored a run of rows at a time: the cost grows with the count, not its

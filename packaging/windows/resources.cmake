@@ -55,7 +55,7 @@ qt_add_resources(app_identity "window_icon_pngs"
 )
 
 # The .rc: the icon as IDI_ICON1, the name under which Qt's Windows platform also gives it to
-# every window, and the version information in Simplified Chinese.
+# every window, the version information in Simplified Chinese, and the application manifest.
 enable_language(RC)
 set(windows_version ${PROJECT_VERSION_MAJOR})
 foreach(part IN ITEMS MINOR PATCH TWEAK)
@@ -71,9 +71,10 @@ set(windows_company_name "灭火器配置计算开发组")
 file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/copyright windows_copyright REGEX "^Copyright: "
     LIMIT_COUNT 1)
 string(REGEX MATCH "[0-9][-0-9, ]*[0-9]" windows_copyright_years "${windows_copyright}")
+set(windows_manifest ${CMAKE_CURRENT_LIST_DIR}/extinguisher-calculator.manifest)
 set(windows_rc ${windows_dir}/extinguisher-calculator.rc)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/extinguisher-calculator.rc.in ${windows_rc} @ONLY)
 target_sources(extinguisher-calculator PRIVATE ${windows_rc})
 set_source_files_properties(${windows_rc} DIRECTORY ${PROJECT_SOURCE_DIR}/app
-    PROPERTIES OBJECT_DEPENDS ${windows_icon})
+    PROPERTIES OBJECT_DEPENDS "${windows_icon};${windows_manifest}")
 add_dependencies(extinguisher-calculator windows_icon)

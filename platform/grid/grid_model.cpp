@@ -180,10 +180,19 @@ QRect textBox(QStyleOptionViewItem cell) {
         .adjusted(margin, 0, -margin, 0);
 }
 
+// A digit or a decimal point: a line never breaks between two of them.
+bool inNumber(QChar c) {
+    return c.isDigit() || c == u'.';
+}
+
+}  // namespace
+
 // The cell's text in as many lines as the box holds (at least one). With wrap on, lines break
 // at word boundaries, or anywhere when a word is wider than the box: results such as
-// "1482(1481.472)" have no break opportunity at all. The last line takes the rest of the text
-// and is elided when it does not fit.
+// "1482(1481.472)" have no break opportunity at all. Such a break never falls inside a number:
+// it goes back to before the number and the opening bracket before it ("4231" / "(4230.9)"),
+// unless the number starts the line. The last line takes the rest of the text and is elided
+// when it does not fit.
 QStringList layOutText(const QStyleOptionViewItem& cell, const QRect& box) {
     const QFontMetrics& metrics = cell.fontMetrics;
     // Lines follow one another at the font's height, without leading, as in Qt's own views.
@@ -202,6 +211,21 @@ QStringList layOutText(const QStyleOptionViewItem& cell, const QRect& box) {
                 break;
             }
             line.setLineWidth(box.width());
+            const qsizetype end = line.textStart() + line.textLength();
+            if (end < cell.text.size() && inNumber(cell.text[end]) &&
+                inNumber(cell.text[end - 1])) {
+                qsizetype start = end - 1;
+                while (start > line.textStart() && inNumber(cell.text[start - 1])) {
+                    --start;
+                }
+                while (start > line.textStart() &&
+                       cell.text[start - 1].category() == QChar::Punctuation_Open) {
+                    --start;
+                }
+                if (start > line.textStart()) {
+                    line.setNumColumns(static_cast<int>(start - line.textStart()), box.width());
+                }
+            }
             lines.append(cell.text.mid(line.textStart(), line.textLength()).trimmed());
             rest = line.textStart() + line.textLength();
         }
@@ -212,8 +236,6 @@ QStringList layOutText(const QStyleOptionViewItem& cell, const QRect& box) {
     }
     return lines;
 }
-
-}  // namespace
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {

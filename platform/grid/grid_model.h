@@ -49,6 +49,9 @@ class GridModel : public QAbstractTableModel {
     const GridStore& store_;
 };
 
+// The lines a cell's text is painted in within `box`, as GridDelegate paints them.
+[[nodiscard]] QStringList layOutText(const QStyleOptionViewItem& cell, const QRect& box);
+
 // When the selected (current) cell is painted highlighted.
 enum class HighLightMode { Never = 0, Always = 1, WithFocus = 2 };
 

@@ -46,7 +46,26 @@ QString copyName(const QString& fileName) {
     return name;
 }
 
+// Whether the file is one the user may not write: marked read-only (no write permission for its
+// owner; the read-only attribute on Windows), or not writable for this user.
+bool isReadOnlyFile(const QString& fileName) {
+    const QFileInfo file(fileName);
+    return !file.isWritable() || !file.permissions().testFlag(QFileDevice::WriteOwner);
+}
+
 }  // namespace
+
+QString dialogFolder(const QString& projectFile) {
+    QString last = projectFile;
+    if (last.isEmpty()) {
+        last = io::openSettings()->value(QString::fromUtf8(kRecentKey)).toStringList().value(0);
+    }
+    if (const QString folder = QFileInfo(last).absolutePath();
+        !last.isEmpty() && QFileInfo(folder).isDir()) {
+        return folder;
+    }
+    return exportFolder();
+}
 
 ProjectFileLife::ProjectFileLife(ProjectModel* model, QUndoStack* undoStack,
                                  const FileQuestions* questions)
@@ -85,8 +104,9 @@ bool ProjectFileLife::saveAs() {
     QString suggested = readOnly_ ? copyName(fileName_) : fileName_;
     if (suggested.isEmpty()) {
         const QString name = documents::qs(model_->project().name).trimmed();
-        suggested = (name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
-                    QLatin1String(io::kProjectSuffix);
+        suggested = QDir(dialogFolder(fileName_))
+                        .filePath((name.isEmpty() ? QStringLiteral("未命名") : name) + u'.' +
+                                  QLatin1String(io::kProjectSuffix));
     }
     QString chosen = ask_->askSaveFileName(suggested);
     if (chosen.isEmpty()) {
@@ -155,7 +175,13 @@ bool ProjectFileLife::open(const QString& fileName) {
     }
     bool readOnly = false;
     std::unique_ptr<io::ProjectLock> lock;
-    if (path != fileName_ || readOnly_) {
+    if (isReadOnlyFile(path)) {
+        // Nothing will be written to it: no lock is taken, and saving goes to 另存为.
+        readOnly = true;
+        ask_->showNotice(
+            QStringLiteral("文件“%1”是只读文件，已以只读方式打开；要保存修改，请另存为。")
+                .arg(QDir::toNativeSeparators(path)));
+    } else if (path != fileName_ || readOnly_) {
         if (!lockFile(path, false, &readOnly, &lock)) {
             return false;
         }

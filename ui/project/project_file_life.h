@@ -20,6 +20,11 @@ namespace ui {
 
 class ProjectModel;
 
+// The folder the window's file dialogs open in: the project's own; else that of the project last
+// opened or saved; else the last export's or the documents folder. Never the working folder,
+// which for a program started from the Start menu is its install folder.
+[[nodiscard]] QString dialogFolder(const QString& projectFile);
+
 // What the file's life asks the user, through the project window's dialogs, which tests replace so
 // as to answer them without a modal loop.
 struct FileQuestions {

@@ -103,8 +103,8 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         return box.clickedButton() == discardButton ? SaveAnswer::Discard : SaveAnswer::Cancel;
     };
     askPlanFileName = [this] {
-        const QString folder = fileName().isEmpty() ? QString() : QFileInfo(fileName()).path();
-        return QFileDialog::getOpenFileName(this, QStringLiteral("导入平面图"), folder,
+        return QFileDialog::getOpenFileName(this, QStringLiteral("导入平面图"),
+                                            dialogFolder(fileName()),
                                             QStringLiteral("DXF 图纸 (*.dxf)"));
     };
     askPlanImport = [this](const QString& fileName, const io::DxfDrawing& drawing,
@@ -123,8 +123,8 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         QMessageBox::information(dialogParent(), QStringLiteral("提示"), text);
     };
     askOpenFileName = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("打开工程"), QString(),
-                                            fileFilter());
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开工程"),
+                                            dialogFolder(fileName()), fileFilter());
     };
     askSaveFileName = [this](const QString& suggested) {
         return QFileDialog::getSaveFileName(this, QStringLiteral("工程另存为"), suggested,
