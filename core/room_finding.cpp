@@ -131,7 +131,7 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
             refuse(OutlineRefusal::Unread);
             continue;
         }
-        if (flattenedSize(given.vertices, kOutlineSagitta) > kMaxOutlineVertices) {
+        if (flattenedSize(given.vertices, kOutlineSagitta) > kMaxFlattenedVertices) {
             refuse(OutlineRefusal::TooManyVertices);
             continue;
         }

@@ -17,7 +17,7 @@ namespace core {
 // The chords that stand for the arcs of an outline keep within this of them, in metres.
 constexpr double kOutlineSagitta = 0.01;
 // The most vertices an outline may have once its arcs are chords.
-constexpr std::size_t kMaxOutlineVertices = 200000;
+constexpr std::size_t kMaxFlattenedVertices = 200000;
 // Outlines whose symmetric difference is smaller than this, in m², are one region.
 constexpr double kSameRegion = 0.01;
 // Outlines smaller than this, in m², are no rooms unless their layer is proposed.
@@ -41,7 +41,7 @@ struct PlanText {
 // Why an outline is no room.
 enum class OutlineRefusal : std::uint8_t {
     Unread,           // the reader's reason
-    TooManyVertices,  // more than kMaxOutlineVertices once its arcs are chords
+    TooManyVertices,  // more than kMaxFlattenedVertices once its arcs are chords
     // Its chords as ringFault() judges them.
     TooFewVertices,
     NotFinite,

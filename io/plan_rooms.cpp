@@ -25,7 +25,8 @@ QString reasonText(const core::RefusedOutline& refused,
         case core::OutlineRefusal::Unread:
             return outlines[refused.outline]->fault;
         case core::OutlineRefusal::TooManyVertices:
-            return QStringLiteral("顶点过多（圆弧分段后超过%1个）").arg(core::kMaxOutlineVertices);
+            return QStringLiteral("顶点过多（圆弧分段后超过%1个）")
+                .arg(core::kMaxFlattenedVertices);
         case core::OutlineRefusal::TooFewVertices:
             return QStringLiteral("顶点不足");
         case core::OutlineRefusal::NotFinite:
