@@ -9,6 +9,7 @@
 #include "placed_rooms.h"
 #include "project_tables.h"
 #include "test_support.h"
+#include "unit_sheet.h"
 
 namespace {
 
@@ -330,17 +331,36 @@ TEST_F(Book, EveryAgentsUnitFitsOnOnePage) {
     EXPECT_EQ(starts.back(), pages.size() - 1);
 }
 
-// A placed unit's sheet reaches the book (its lines are the sheet's, checked there): its 7.1.3
-// line, wrapped where pdftotext breaks it.
-TEST_F(Book, APlacedUnitStatesItsReach) {
-    core::Project project;
-    project.name = "平面布置";
-    project.units = {tests::placedL()};
+// Every short "label：value" line of each configured unit's single sheet stands in the book as it
+// is, but for the title, the date and the basis, which the cover carries, the unit's name, which
+// its heading carries, and N₀'s subscript, set as a smaller 0. A placed unit's 7.1.3 line is
+// wrapped where pdftotext breaks it.
+TEST_F(Book, HoldsEachUnitsSheetLines) {
+    core::Project project = eightUnits();
+    project.units.push_back(tests::placedL());
     const QString fileName = write(project);
     SKIP_UNLESS_PDF_TOOLS_ANSWER();
-    EXPECT_TRUE(bare(pageTexts(fileName).join(QString()))
-                    .contains(bare(u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m："
-                                   u"最大 15.4 m，不满足，设置点未覆盖全部平面"_s)));
+    const QString text = pageTexts(fileName).join(QString());
+    for (const core::Unit& unit : project.units) {
+        const core::UnitDesign d = core::design(unit);
+        if (!d.configured()) {
+            continue;  // the sheet's lines of why it cannot be configured are the book's own
+        }
+        const auto sheet = documents::CalculationSheet::ofProjectUnit(unit, d);
+        int checked = 0;
+        for (const auto& part : sheet.parts()) {
+            const QString line = QString(part.text).replace(u"N₀"_s, u"N0"_s);
+            if (part.kind == documents::CalculationSheet::Kind::Line && line.contains(u'：') &&
+                line.size() <= 30) {
+                EXPECT_TRUE(text.contains(line)) << unit.name << ": " << line.toStdString();
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 15) << unit.name;
+    }
+    EXPECT_TRUE(
+        bare(text).contains(bare(u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m："
+                                 u"最大 15.4 m，不满足，设置点未覆盖全部平面"_s)));
 }
 
 }  // namespace
