@@ -151,15 +151,15 @@ string(CONFIGURE "${CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS}" CPACK_NSIS_EXTRA_UNINS
     @ONLY)
 
 # What the program keeps in the user's profile: its settings, in the registry key of the
-# organization its QSettings name (core::kSettingsApplication), and its data folder
-# (AppDataLocation, named after the program), which holds the recovery copies. The uninstaller
+# organization its QSettings name (kSettingsApplication in io/saved_choices_file.cpp), and its
+# data folder (AppDataLocation, named after the program), which holds the recovery copies. The uninstaller
 # removes the recovery folder when it is empty, and the settings when asked to
 # (user-data-uninstall.nsh).
-file(STRINGS ${PROJECT_SOURCE_DIR}/core/saved_choices.h windows_settings_key
+file(STRINGS ${PROJECT_SOURCE_DIR}/io/saved_choices_file.cpp windows_settings_key
     REGEX "kSettingsApplication = \"[^\"]+\"")
 string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" windows_settings_key "${windows_settings_key}")
 if(NOT windows_settings_key MATCHES "^[A-Za-z0-9._-]+$")
-    message(FATAL_ERROR "core/saved_choices.h does not name the settings' organization")
+    message(FATAL_ERROR "io/saved_choices_file.cpp does not name the settings' organization")
 endif()
 get_filename_component(windows_data_folder ${windows_program} NAME_WE)
 set(windows_remove_settings_question
