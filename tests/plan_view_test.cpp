@@ -177,61 +177,49 @@ TEST_F(PlanViewTest, FloorBoxShowsForSeveralFloorsAndSwitchesTheRooms) {
     EXPECT_EQ(plan().roomRows(), std::vector<int>{0});
 }
 
-// Clicks on the rooms select their rows in the table; Ctrl adds a room or takes it away again;
-// a click beside every room clears the selection.
-TEST_F(PlanViewTest, ClickingRoomsSelectsTheirRows) {
+// The selection is shared both ways. Clicks on the rooms select their rows; Ctrl adds a room or
+// takes it away again; a click beside every room clears the selection. Rows clicked in the table
+// select their rooms: a row on another floor brings that floor up, a row without a room leaves the
+// floor as it is, and a selection with a room on the floor shown stays there.
+TEST_F(PlanViewTest, ClicksInThePlanAndTheTableSelectBoth) {
     struct Step {
+        bool inTable;
         int row;  // -1: beside the rooms
         Qt::KeyboardModifiers modifiers;
-        std::vector<int> selected;
+        QString floor;
+        std::vector<int> rows, rooms;
     };
     const Step steps[] = {
-        {1, Qt::NoModifier, {1}},
-        {0, Qt::ControlModifier, {0, 1}},
-        {2, Qt::ControlModifier, {0, 1, 2}},
-        {1, Qt::ControlModifier, {0, 2}},
-        {2, Qt::NoModifier, {2}},
-        {-1, Qt::NoModifier, {}},
+        {false, 1, Qt::NoModifier, u"一层"_s, {1}, {1}},
+        {false, 0, Qt::ControlModifier, u"一层"_s, {0, 1}, {0, 1}},
+        {false, 2, Qt::ControlModifier, u"一层"_s, {0, 1, 2}, {0, 1, 2}},
+        {false, 1, Qt::ControlModifier, u"一层"_s, {0, 2}, {0, 2}},
+        {false, 2, Qt::NoModifier, u"一层"_s, {2}, {2}},
+        {false, -1, Qt::NoModifier, u"一层"_s, {}, {}},
+        {true, 5, Qt::NoModifier, u"二层"_s, {5}, {5}},
+        {true, 4, Qt::NoModifier, u"二层"_s, {4}, {}},
+        {true, 0, Qt::ShiftModifier, u"二层"_s, {0, 1, 2, 3, 4}, {3}},
     };
+    QTableView* table = window->table();
     for (const Step& step : steps) {
         SCOPED_TRACE(step.row);
-        if (step.row < 0) {
+        if (step.inTable) {
+            const QModelIndex cell = window->model()->index(step.row, ProjectModel::Name);
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, step.modifiers,
+                              table->visualRect(cell).center());
+        } else if (step.row < 0) {
             QTest::mouseClick(viewport(), Qt::LeftButton, {}, at({-0.3, -0.3}).toPoint());
         } else {
             clickRoom(step.row, step.modifiers);
-            EXPECT_EQ(window->table()->currentIndex().row(), step.row);
         }
-        EXPECT_EQ(tableSelection(), step.selected);
-        EXPECT_EQ(plan().selectedRooms(), step.selected);
+        if (step.row >= 0) {
+            EXPECT_EQ(table->currentIndex().row(), step.row);
+        }
+        EXPECT_EQ(plan().floor(), step.floor);
+        EXPECT_EQ(plan().floorBox()->currentText(), step.floor);
+        EXPECT_EQ(tableSelection(), step.rows);
+        EXPECT_EQ(plan().selectedRooms(), step.rooms);
     }
-}
-
-// Rows clicked in the table select their rooms; a row on another floor brings that floor up, and
-// a selection with a room on the floor shown stays there.
-TEST_F(PlanViewTest, RowsClickedInTheTableSelectTheirRoomsOnTheirFloor) {
-    QTableView* table = window->table();
-    const auto clickRow = [table, this](int row, Qt::KeyboardModifiers modifiers = {}) {
-        const QModelIndex cell = window->model()->index(row, ProjectModel::Name);
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers,
-                          table->visualRect(cell).center());
-    };
-    clickRow(2);
-    EXPECT_EQ(plan().floor(), u"一层"_s);
-    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{2});
-
-    clickRow(5);
-    EXPECT_EQ(plan().floor(), u"二层"_s);
-    EXPECT_EQ(plan().floorBox()->currentText(), u"二层"_s);
-    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{5});
-
-    // A row without a room leaves the floor as it is.
-    clickRow(4);
-    EXPECT_EQ(plan().floor(), u"二层"_s);
-    EXPECT_TRUE(plan().selectedRooms().empty());
-
-    clickRow(0, Qt::ShiftModifier);
-    EXPECT_EQ(plan().floor(), u"二层"_s);
-    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{3});
 }
 
 // A unit that breaks a check or cannot be configured is drawn in the 校核 column's red, also
