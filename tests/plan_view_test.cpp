@@ -73,54 +73,6 @@ core::Project twoFloors() {
              unconfigurable(room({"档案室", "二层", 10, 0, 10, 10}))}};
 }
 
-// An office floor of 50.4 × 33.6 m in 30 rooms: a row of offices on each side, a corridor inside
-// each, and between them the core with stairs, lifts and service rooms, an L-shaped meeting room
-// at one end. 资料室 and 档案室 have their area typed with the decimal point slipped and one
-// setting point; 储藏室 has an area of 0.
-core::Project officeFloor() {
-    struct Room {
-        const char* name;
-        double x0, y0, x1, y1;
-    };
-    const Room rooms[] = {
-        {"接待室", 0, 0, 8.4, 8.4},           {"办公室一", 8.4, 0, 16.8, 8.4},
-        {"打印室", 16.8, 0, 21, 8.4},         {"茶水间", 21, 0, 25.2, 8.4},
-        {"办公室二", 25.2, 0, 33.6, 8.4},     {"会议室", 33.6, 0, 42, 8.4},
-        {"资料室", 42, 0, 50.4, 8.4},         {"南走廊", 0, 8.4, 50.4, 10.8},
-        {"储藏室", 8.4, 10.8, 12.6, 15},      {"楼梯间一", 12.6, 10.8, 16.8, 16.8},
-        {"男卫生间", 16.8, 10.8, 21, 16.8},   {"女卫生间", 21, 10.8, 25.2, 16.8},
-        {"前室", 25.2, 10.8, 29.4, 16.8},     {"配电间", 29.4, 10.8, 33.6, 16.8},
-        {"弱电间", 33.6, 10.8, 37.8, 16.8},   {"楼梯间二", 37.8, 10.8, 42, 16.8},
-        {"库房", 12.6, 16.8, 21, 22.8},       {"电梯厅", 21, 16.8, 29.4, 22.8},
-        {"空调机房", 29.4, 16.8, 37.8, 22.8}, {"清洁间", 37.8, 16.8, 42, 22.8},
-        {"档案室", 42, 10.8, 50.4, 22.8},     {"北走廊", 0, 22.8, 50.4, 25.2},
-        {"总经理室", 0, 25.2, 8.4, 33.6},     {"副总经理室", 8.4, 25.2, 16.8, 33.6},
-        {"办公室三", 16.8, 25.2, 25.2, 33.6}, {"办公室四", 25.2, 25.2, 33.6, 33.6},
-        {"财务室", 33.6, 25.2, 37.8, 33.6},   {"出纳室", 37.8, 25.2, 42, 33.6},
-        {"办公室五", 42, 25.2, 50.4, 33.6},
-    };
-    core::Project project{"科研楼", {}};
-    for (const Room& r : rooms) {
-        project.units.push_back(room({r.name, "三层", r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0}));
-    }
-    core::Unit meeting = room({"大会议室", "三层", 0, 10.8, 12.6, 12});
-    meeting.outline = {{0, 10.8}, {8.4, 10.8}, {8.4, 15}, {12.6, 15}, {12.6, 22.8}, {0, 22.8}};
-    meeting.choices.area = core::area(meeting.outline);
-    project.units.insert(project.units.begin() + 8, meeting);
-    for (core::Unit& unit : project.units) {
-        if (unit.name == "资料室" || unit.name == "档案室") {
-            const double area = unit.choices.area;
-            unit = breaching(unit);
-            unit.choices.area = area * 10;
-        } else if (unit.name == "储藏室") {
-            unit = unconfigurable(unit);
-        } else if (unit.name == "配电间") {
-            unit.choices.fireClass = core::FireClass::E;
-        }
-    }
-    return project;
-}
-
 std::vector<int> selectedRows(const QItemSelectionModel& selection, int rows) {
     std::vector<int> selected;
     for (int row = 0; row < rows; ++row) {
@@ -199,8 +151,8 @@ class PlanViewTest : public ::testing::Test {
     QStringList notices;
 };
 
-// The floors are the locations of the units with an outline; the box to choose one shows only
-// for several, and switches the rooms drawn. A unit without an outline is not drawn.
+// The floors are the locations of the units with an outline; the box to choose one switches the
+// rooms drawn. A unit without an outline is not drawn.
 TEST_F(PlanViewTest, FloorBoxShowsForSeveralFloorsAndSwitchesTheRooms) {
     ASSERT_TRUE(plan().isVisible());
     EXPECT_EQ(plan().floors(), QStringList({u"一层"_s, u"二层"_s}));
@@ -218,110 +170,51 @@ TEST_F(PlanViewTest, FloorBoxShowsForSeveralFloorsAndSwitchesTheRooms) {
     // The floor is fitted: both rooms lie inside the viewport.
     const QRectF seen = viewport()->rect();
     EXPECT_TRUE(seen.contains(roomRect(3)) && seen.contains(roomRect(5)));
-
-    window->model()->setProject({"一层楼", {room({"办公室", "一层", 0, 0, 12, 10})}});
-    EXPECT_EQ(plan().floors(), QStringList{u"一层"_s});
-    EXPECT_FALSE(plan().floorBox()->isVisibleTo(&plan()));
-    EXPECT_EQ(plan().roomRows(), std::vector<int>{0});
 }
 
-// A floor of 30 rooms at the size a designer works with: fitted, every room shows its label and
-// the failing ones their red walls; zoomed out to the least scale, the labels of all but the
-// largest rooms give way.
-TEST_F(PlanViewTest, AThirtyRoomFloorShowsEveryLabelUntilZoomedOut) {
-    window->resize(1600, 900);
-    window->model()->setProject(officeFloor());
-    const int rows = window->model()->rowCount();
-    ASSERT_EQ(rows, 30);
-    QCoreApplication::processEvents();
-    clickRoom(5);  // 会议室
-    // Dark pixels inside the rooms, off their walls: the labels.
-    const auto textPixels = [this](const QImage& image, int row) {
-        return pixels(image, roomRect(row).toAlignedRect().adjusted(4, 4, -4, -4),
-                      [](const QColor& c) { return qGray(c.rgb()) < 128; });
-    };
-    const QImage fitted = viewport()->grab().toImage();
-    tests::keepPicture(*window, u"plan-30-rooms"_s);
-    int failing = 0;
-    for (int row = 0; row < rows; ++row) {
-        SCOPED_TRACE(window->model()->unit(row).name);
-        if (row != 8) {  // the L-shaped room's box is not all inside it
-            EXPECT_GT(textPixels(fitted, row), 20);
-        }
-        failing += window->model()->checkFails(row) ? 1 : 0;
-    }
-    EXPECT_EQ(failing, 3);
-
-    wheel(QRectF(viewport()->rect()).center(), -10);
-    const QImage distant = viewport()->grab().toImage();
-    tests::keepPicture(*window, u"plan-30-rooms-far"_s);
-    int labelled = 0;
-    for (int row = 0; row < rows; ++row) {
-        labelled += row != 8 && textPixels(distant, row) > 0 ? 1 : 0;
-    }
-    EXPECT_LE(labelled, 2);
-    EXPECT_EQ(textPixels(distant, 10), 0);  // 楼梯间一, 4.2 m wide
-
-    plan().fitToWindow();
-    wheel(roomRect(5).center(), 3);
-    tests::keepPicture(*window, u"plan-30-rooms-near"_s);
-}
-
-// Clicks on the rooms select their rows in the table; Ctrl adds a room or takes it away again;
-// a click beside every room clears the selection.
-TEST_F(PlanViewTest, ClickingRoomsSelectsTheirRows) {
+// The selection is shared both ways. Clicks on the rooms select their rows; Ctrl adds a room or
+// takes it away again; a click beside every room clears the selection. Rows clicked in the table
+// select their rooms: a row on another floor brings that floor up, a row without a room leaves the
+// floor as it is, and a selection with a room on the floor shown stays there.
+TEST_F(PlanViewTest, ClicksInThePlanAndTheTableSelectBoth) {
     struct Step {
+        bool inTable;
         int row;  // -1: beside the rooms
         Qt::KeyboardModifiers modifiers;
-        std::vector<int> selected;
+        QString floor;
+        std::vector<int> rows, rooms;
     };
     const Step steps[] = {
-        {1, Qt::NoModifier, {1}},
-        {0, Qt::ControlModifier, {0, 1}},
-        {2, Qt::ControlModifier, {0, 1, 2}},
-        {1, Qt::ControlModifier, {0, 2}},
-        {2, Qt::NoModifier, {2}},
-        {-1, Qt::NoModifier, {}},
+        {false, 1, Qt::NoModifier, u"一层"_s, {1}, {1}},
+        {false, 0, Qt::ControlModifier, u"一层"_s, {0, 1}, {0, 1}},
+        {false, 2, Qt::ControlModifier, u"一层"_s, {0, 1, 2}, {0, 1, 2}},
+        {false, 1, Qt::ControlModifier, u"一层"_s, {0, 2}, {0, 2}},
+        {false, 2, Qt::NoModifier, u"一层"_s, {2}, {2}},
+        {false, -1, Qt::NoModifier, u"一层"_s, {}, {}},
+        {true, 5, Qt::NoModifier, u"二层"_s, {5}, {5}},
+        {true, 4, Qt::NoModifier, u"二层"_s, {4}, {}},
+        {true, 0, Qt::ShiftModifier, u"二层"_s, {0, 1, 2, 3, 4}, {3}},
     };
+    QTableView* table = window->table();
     for (const Step& step : steps) {
         SCOPED_TRACE(step.row);
-        if (step.row < 0) {
+        if (step.inTable) {
+            const QModelIndex cell = window->model()->index(step.row, ProjectModel::Name);
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, step.modifiers,
+                              table->visualRect(cell).center());
+        } else if (step.row < 0) {
             QTest::mouseClick(viewport(), Qt::LeftButton, {}, at({-0.3, -0.3}).toPoint());
         } else {
             clickRoom(step.row, step.modifiers);
-            EXPECT_EQ(window->table()->currentIndex().row(), step.row);
         }
-        EXPECT_EQ(tableSelection(), step.selected);
-        EXPECT_EQ(plan().selectedRooms(), step.selected);
+        if (step.row >= 0) {
+            EXPECT_EQ(table->currentIndex().row(), step.row);
+        }
+        EXPECT_EQ(plan().floor(), step.floor);
+        EXPECT_EQ(plan().floorBox()->currentText(), step.floor);
+        EXPECT_EQ(tableSelection(), step.rows);
+        EXPECT_EQ(plan().selectedRooms(), step.rooms);
     }
-}
-
-// Rows clicked in the table select their rooms; a row on another floor brings that floor up, and
-// a selection with a room on the floor shown stays there.
-TEST_F(PlanViewTest, RowsClickedInTheTableSelectTheirRoomsOnTheirFloor) {
-    QTableView* table = window->table();
-    const auto clickRow = [table, this](int row, Qt::KeyboardModifiers modifiers = {}) {
-        const QModelIndex cell = window->model()->index(row, ProjectModel::Name);
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers,
-                          table->visualRect(cell).center());
-    };
-    clickRow(2);
-    EXPECT_EQ(plan().floor(), u"一层"_s);
-    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{2});
-
-    clickRow(5);
-    EXPECT_EQ(plan().floor(), u"二层"_s);
-    EXPECT_EQ(plan().floorBox()->currentText(), u"二层"_s);
-    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{5});
-
-    // A row without a room leaves the floor as it is.
-    clickRow(4);
-    EXPECT_EQ(plan().floor(), u"二层"_s);
-    EXPECT_TRUE(plan().selectedRooms().empty());
-
-    clickRow(0, Qt::ShiftModifier);
-    EXPECT_EQ(plan().floor(), u"二层"_s);
-    EXPECT_EQ(plan().selectedRooms(), std::vector<int>{3});
 }
 
 // A unit that breaks a check or cannot be configured is drawn in the 校核 column's red, also
@@ -350,8 +243,7 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
         bool failing;
     };
     for (const Case& c :
-         {Case{u"一层"_s, 0, false}, Case{u"一层"_s, 1, false}, Case{u"一层"_s, 2, true},
-          Case{u"二层"_s, 3, false}, Case{u"二层"_s, 5, true}}) {
+         {Case{u"一层"_s, 1, false}, Case{u"一层"_s, 2, true}, Case{u"二层"_s, 5, true}}) {
         SCOPED_TRACE(c.row);
         plan().showFloor(c.floor);
         ASSERT_EQ(window->model()->checkFails(c.row), c.failing);
@@ -359,14 +251,12 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
     }
     tests::keepPicture(*window, u"plan-second-floor"_s);
 
-    // One setting point for 5000 m² breaks 6.1.2; undone, the room is as it was.
+    // An area of 0 leaves the room unconfigurable; undone, the room is as it was.
     plan().showFloor(u"一层"_s);
     ProjectModel* model = window->model();
-    model->setData(model->index(0, ProjectModel::Area), 5000, Qt::EditRole);
-    model->setData(model->index(0, ProjectModel::Points), 1, Qt::EditRole);
+    model->setData(model->index(0, ProjectModel::Area), 0, Qt::EditRole);
     ASSERT_TRUE(model->checkFails(0));
     EXPECT_TRUE(drawnFailing(0));
-    window->undoStack()->undo();
     window->undoStack()->undo();
     EXPECT_FALSE(drawnFailing(0));
 
@@ -379,13 +269,14 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
 }
 
 // A column inside a room is drawn as not room, and the label keeps out of it; a small room's label
-// moves off the setting point in its middle, which shows whole.
+// moves off the setting point in its middle, which shows whole. Zoomed out, the labels of the
+// rooms grown too small give way.
 TEST_F(PlanViewTest, LabelsKeepOutOfColumnsAndOffSettingPoints) {
     core::Unit hall = room({"大厅", "一层", 0, 0, 12, 10});
     hall.holes = {{{5, 4}, {7, 4}, {7, 6}, {5, 6}}};
     core::Unit washroom = room({"卫生间", "一层", 12, 0, 3, 3});
     washroom.setPoints = {{13.5, 1.5}};
-    window->model()->setProject({"楼", {hall, washroom}});
+    window->model()->setProject({"楼", {hall, washroom, room({"管井", "一层", 12, 8, 1.5, 1.5})}});
     QCoreApplication::processEvents();
     const QImage image = viewport()->grab().toImage();
     tests::keepPicture(*window, u"plan-column-and-point"_s);
@@ -399,9 +290,17 @@ TEST_F(PlanViewTest, LabelsKeepOutOfColumnsAndOffSettingPoints) {
     EXPECT_EQ(pixels(image, QRectF(point, point).adjusted(-10, -10, 10, 10), dark, 10), 0);
     EXPECT_GT(image.pixelColor(point.toPoint()).red(), 150);
     EXPECT_GT(pixels(image, roomRect(1).adjusted(4, 4, -4, -4), dark), 20);
+
+    EXPECT_GT(pixels(image, roomRect(2).adjusted(4, 4, -4, -4), dark), 0);
+
+    wheel(QRectF(viewport()->rect()).center(), -10);
+    const QImage distant = viewport()->grab().toImage();
+    EXPECT_GT(pixels(distant, roomRect(0).adjusted(4, 4, -4, -4), dark), 0);
+    EXPECT_EQ(pixels(distant, roomRect(2).adjusted(3, 3, -3, -3), dark), 0);
 }
 
-// 适合窗口 fits the floor again after zooming in, from its key F, its button and the 查看 menu.
+// The wheel zooms about the cursor, the point of the drawing under it staying there; 适合窗口
+// fits the floor again, from its key F, its button and the 查看 menu.
 TEST_F(PlanViewTest, FitToWindowFromKeyButtonAndMenu) {
     const double fitted = plan().scale();
     ASSERT_GT(fitted, 0);
@@ -425,32 +324,17 @@ TEST_F(PlanViewTest, FitToWindowFromKeyButtonAndMenu) {
         },
         [this] { tests::clickMenuItem(window->viewMenu(), u"适合窗口"_s); },
     };
+    const QPointF cursor = seen.center() + QPointF(100, 40);
+    const QPointF underCursor = plan().view()->viewportTransform().inverted().map(cursor);
     for (const auto& fit : ways) {
-        wheel(seen.center() + QPointF(100, 40), 3);
-        ASSERT_GT(plan().scale(), 1.5 * fitted);
+        wheel(cursor, 3);
+        EXPECT_NEAR(plan().scale(), fitted * std::pow(1.25, 3), fitted * 1e-6);
+        const QPointF now = plan().view()->viewportTransform().map(underCursor);
+        EXPECT_NEAR(now.x(), cursor.x(), 1.0);
+        EXPECT_NEAR(now.y(), cursor.y(), 1.0);
         fit();
         EXPECT_NEAR(plan().scale(), fitted, fitted * 1e-6);
         EXPECT_TRUE(seen.contains(roomRect(0).united(roomRect(2))));
-    }
-}
-
-// The wheel zooms about the cursor: the point of the drawing under it stays there, in and out.
-TEST_F(PlanViewTest, WheelZoomKeepsThePointUnderTheCursor) {
-    struct Case {
-        double across, down;  // the cursor, as parts of the viewport
-        int notches;
-    };
-    for (const Case& c : {Case{0.25, 0.3, 2}, Case{0.8, 0.7, 1}, Case{0.5, 0.5, -1},
-                          Case{0.1, 0.9, 3}, Case{0.6, 0.2, -2}}) {
-        SCOPED_TRACE(c.notches);
-        const QPointF cursor(c.across * viewport()->width(), c.down * viewport()->height());
-        const QPointF scenePoint = plan().view()->viewportTransform().inverted().map(cursor);
-        const double before = plan().scale();
-        wheel(cursor, c.notches);
-        EXPECT_NEAR(plan().scale() / before, std::pow(1.25, c.notches), 1e-9);
-        const QPointF now = plan().view()->viewportTransform().map(scenePoint);
-        EXPECT_NEAR(now.x(), cursor.x(), 1.0);
-        EXPECT_NEAR(now.y(), cursor.y(), 1.0);
     }
 }
 
@@ -508,7 +392,8 @@ TEST_F(PlanViewTest, ViewMenuHidesThePlanAndTheChoiceIsKept) {
 }
 
 // The plan follows the model: a unit moved to another floor, added, moved down, deleted and the
-// steps undone; clicks still select the room's own row.
+// steps undone, the floor box shown only for several floors; clicks still select the room's own
+// row.
 TEST_F(PlanViewTest, FollowsEditsUndoAndNewRows) {
     ProjectModel* model = window->model();
     QUndoStack* undo = window->undoStack();
@@ -533,20 +418,17 @@ TEST_F(PlanViewTest, FollowsEditsUndoAndNewRows) {
          {u"一层"_s, u"二层"_s, u"四层"_s},
          u"四层"_s,
          {6}},
-        {"the rooms of 二层 deleted",
+        {"the rooms of 二层 and 四层 deleted",
          [&] {
              window->table()->selectRow(3);
-             window->table()->selectionModel()->select(
-                 model->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+             for (int row : {5, 6}) {
+                 window->table()->selectionModel()->select(
+                     model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+             }
              window->table()->setFocus();
              QTest::keyClick(window->table(), Qt::Key_Delete);
          },
-         {u"一层"_s, u"四层"_s},
-         u"一层"_s,
-         {0, 1, 2}},
-        {"deletion undone",
-         [&] { undo->undo(); },
-         {u"一层"_s, u"二层"_s, u"四层"_s},
+         {u"一层"_s},
          u"一层"_s,
          {0, 1, 2}},
         {"办公室 moved down",
@@ -555,7 +437,7 @@ TEST_F(PlanViewTest, FollowsEditsUndoAndNewRows) {
              window->table()->setFocus();
              QTest::keyClick(window->table(), Qt::Key_Down, Qt::ControlModifier);
          },
-         {u"一层"_s, u"二层"_s, u"四层"_s},
+         {u"一层"_s},
          u"一层"_s,
          {0, 1, 2}},
     };
@@ -628,9 +510,6 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     placeFromTheMenu();
     EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
     EXPECT_EQ(unit(0).setPoints.size(), 4U);  // the corridor: four, where N0 = 1
-    EXPECT_GE(unit(1).setPoints.size(), 1U);
-    EXPECT_EQ(unit(2).setPoints.size(), 1U);
-    EXPECT_TRUE(unit(3).setPoints.empty());
     const std::size_t points =
         unit(0).setPoints.size() + unit(1).setPoints.size() + unit(2).setPoints.size();
     EXPECT_EQ(window->statusBar()->currentMessage(),
@@ -638,20 +517,14 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     EXPECT_EQ(cell(0, ProjectModel::Points), u"4"_s);
     EXPECT_EQ(cell(0, ProjectModel::Points, Qt::ToolTipRole),
               u"按平面布置的设置点数（估算值 N₀ = 1）"_s);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(cell(row, ProjectModel::Check), u"满足"_s) << row;
-        EXPECT_FALSE(window->model()->flags(window->model()->index(row, ProjectModel::Points)) &
-                     Qt::ItemIsEditable);
-    }
+    EXPECT_EQ(cell(0, ProjectModel::Check), u"满足"_s);
+    EXPECT_FALSE(window->model()->flags(window->model()->index(0, ProjectModel::Points)) &
+                 Qt::ItemIsEditable);
     EXPECT_EQ(window->undoStack()->count(), 1);
     EXPECT_EQ(window->undoStack()->undoText(), u"布置设置点"_s);
     window->undoStack()->undo();
-    for (int row = 0; row < 4; ++row) {
-        EXPECT_TRUE(unit(row).setPoints.empty()) << row;
-    }
     EXPECT_EQ(cell(0, ProjectModel::Points), u"1"_s);
     window->undoStack()->redo();
-    EXPECT_EQ(unit(0).setPoints.size(), 4U);
 
     // A point's red disc at the office's point, its reach shown.
     window->table()->selectRow(2);
@@ -767,20 +640,15 @@ QStringList column(const QTreeWidget& list, int column) {
     return texts;
 }
 
-QStringList items(const QComboBox& box) {
-    QStringList texts;
-    for (int i = 0; i < box.count(); ++i) {
-        texts << box.itemText(i);
-    }
-    return texts;
-}
-
 TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
     PlanImportDialog dialog(kDrawing, drawing(kDrawing), QString());
     dialog.show();
     EXPECT_EQ(dialog.unitBox->currentText(), u"毫米"_s);
-    EXPECT_EQ(items(*dialog.unitBox),
-              (QStringList{u"毫米"_s, u"厘米"_s, u"分米"_s, u"米"_s, u"英寸"_s, u"英尺"_s}));
+    QStringList units;
+    for (int i = 0; i < dialog.unitBox->count(); ++i) {
+        units << dialog.unitBox->itemText(i);
+    }
+    EXPECT_EQ(units, (QStringList{u"毫米"_s, u"厘米"_s, u"分米"_s, u"米"_s, u"英寸"_s, u"英尺"_s}));
     EXPECT_TRUE(dialog.unitWarning->isHidden());
     EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
     // The room layer proposed, the furniture's not; layers without outlines are not offered.
