@@ -157,13 +157,6 @@ const GroupsCase kGroups[] = {
          "0", "TCH_WALL", "8", "W", "0", "TCH_WALL", "0", "ZZZ", "67", "0",
          "0", "ACAD_PROXY_ENTITY", "92", "501"})),
      "ACAD_PROXY_ENTITY×1 | TCH_WALL×2 | ZZZ×1 | [HATCH×1] | [INSERT×1] | [LINE×1] | paper 3"},
-    // Walls only: what the reader knows but takes no room from is counted by its type.
-    {"WallsOnly", withEntities(lines({
-         "0", "LINE", "8", "WALL", "0", "LINE", "8", "WALL", "0", "ARC", "0", "CIRCLE",
-         "0", "SPLINE", "0", "ELLIPSE", "0", "DIMENSION", "0", "LWPOLYLINE", "8", "WALL",
-         "10", "0", "20", "0", "10", "4", "20", "0"})),
-     " WALL open: 0,0 4,0 | [ARC×1] | [CIRCLE×1] | [DIMENSION×1] | [ELLIPSE×1] | [LINE×2] | "
-     "[LWPOLYLINE×1] | [SPLINE×1]"},
     // Rooms as a program's own objects, proxies of a class the drawing names.
     {"ProxyRooms", withEntities(lines({
          "0", "ACAD_PROXY_ENTITY", "8", "A-AREA", "90", "498", "91", "500", "92", "500",
