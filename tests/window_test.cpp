@@ -361,6 +361,11 @@ TEST_F(WindowTest, EachEventCalculatesAndDrawsOnce) {
         EXPECT_TRUE(window->tx->hasFocus() && resultsShown() == typed);
         window->Check1->setFocus(Qt::TabFocusReason);
     });
+    once("class D and its return to class A", [this] {
+        const BoxAnswerer box;
+        click(Op1(op1::kClassD));
+        QTRY_COMPARE(box.shown, 1);
+    });
 }
 
 // An area typed through a Chinese input method reads as typed; one only partly read looks like a
