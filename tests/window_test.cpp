@@ -178,7 +178,6 @@ TEST_F(WindowTest, FirstStartAndFireClassesEnableTheirAgents) {
     EXPECT_EQ(checked(window->Op1), kFirstStartOp1);
     EXPECT_EQ(checked(window->Op), (Indices{op::kPhosphatePowder, op::kAboveGround}));
     EXPECT_FALSE(Op(op::kCarbonDioxide)->isEnabled() || Op(op::kSodiumPowder)->isEnabled());
-    EXPECT_EQ(text(1, kAreaRatingCol), "12(12)");
     // The shading of an adequate model.
     const QImage shot = window->grab().toImage();
     if (const QString folder = qEnvironmentVariable("PREVIEW_PICTURES"); !folder.isEmpty()) {
@@ -194,7 +193,6 @@ TEST_F(WindowTest, FirstStartAndFireClassesEnableTheirAgents) {
     click(Op1(op1::kClassC));
     EXPECT_TRUE(Op(op::kPhosphatePowder)->isChecked());
     EXPECT_FALSE(Op(op::kFoam)->isEnabled() || Op(op::kWater)->isEnabled());
-    EXPECT_EQ(text(0, ui::kRatingCol), "灭火级别 (C类 )");
     // Water's and halon's captions have colours of their own; disabled, they grey as foam's does.
     const auto grey = [this](std::int16_t a) {
         return Op(a)->palette().color(QPalette::Disabled, QPalette::WindowText);
@@ -404,9 +402,8 @@ TEST_F(WindowTest, TheSheetButtonSaysWhyItCannotBeUsed) {
         {"1500", op::kHalon, false, "没有满足最低配置基准"},  // halon, class A, medium hazard
         // The grid shows 0(0), but the exact requirement is 1A.
         {"0.001", op::kPhosphatePowder, true, "按当前的计算结果"},
-        // A partly read area is not documented; a trailing unit is no fault.
+        // A partly read area is not documented (a trailing unit is no fault: AreaInput).
         {"1,500", op::kPhosphatePowder, false, "建筑面积只有开头的“1”是数字，请改正后再编制计算书"},
-        {"1500m2", op::kPhosphatePowder, true, "按当前的计算结果"},
     };
     for (const auto& [area, agent, enabled, why] : cases) {
         click(Op(agent));
