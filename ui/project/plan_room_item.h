@@ -73,9 +73,6 @@ class RoomItem final : public QGraphicsItem {
 
     void setUnit(const core::Unit& unit, bool failing);
 
-    [[nodiscard]] const std::vector<core::PlanPoint>& setPoints() const { return setPoints_; }
-    [[nodiscard]] const std::vector<PointItem*>& pointItems() const { return points_; }
-
     // The reach of the points at R drawn over the room; R 0 takes it away.
     void showReach(const core::Ring& outline, const std::vector<core::Ring>& holes, int reach);
     [[nodiscard]] const ReachItem* reachItem() const { return reachItem_; }
