@@ -371,10 +371,10 @@ void PlanView::unitsChanged(int first, int last) {
     }
     // A change of the class, the hazard or the model may change R.
     if (reachRow_ >= first && reachRow_ <= last) {
-        const auto row = static_cast<std::size_t>(reachRow_);
+        RoomItem* room = roomOf(reachRow_);
         reachRow_ = -1;
-        if (row < rooms_.size() && rooms_[row] != nullptr) {
-            rooms_[row]->showReach({}, {}, 0);
+        if (room != nullptr) {
+            room->showReach({}, {}, 0);
         }
     }
     updateReach();
@@ -430,10 +430,8 @@ void PlanView::followSelection() {
     }
     applySelection();
     // The current row's room, where the view has moved away from it.
-    if (current >= 0 && static_cast<std::size_t>(current) < rooms_.size() &&
-        rooms_[static_cast<std::size_t>(current)] != nullptr &&
-        selected[static_cast<std::size_t>(current)] != 0) {
-        const RoomItem* room = rooms_[static_cast<std::size_t>(current)];
+    if (const RoomItem* room = roomOf(current);
+        room != nullptr && selected[static_cast<std::size_t>(current)] != 0) {
         const QRectF seen = canvas_->mapToScene(canvas_->viewport()->rect()).boundingRect();
         if (!seen.contains(room->labelAnchor())) {
             canvas_->centerOn(room->labelAnchor());
@@ -469,6 +467,12 @@ void PlanView::showFloor(const QString& location) {
     canvas_->fit(floorBounds_);
 }
 
+RoomItem* PlanView::roomOf(int row) const {
+    return row >= 0 && static_cast<std::size_t>(row) < rooms_.size()
+               ? rooms_[static_cast<std::size_t>(row)]
+               : nullptr;
+}
+
 const RoomItem* PlanView::roomAt(QPointF scenePos) const {
     // The smallest room under the point: a room drawn inside another is picked by clicking it.
     const RoomItem* hit = nullptr;
@@ -501,15 +505,11 @@ void PlanView::addMenuAction(QAction* action) {
 void PlanView::updateReach() {
     // The current row's room, when it is selected and on this floor.
     const int current = selection_->currentIndex().row();
-    int row = -1;
-    if (current >= 0 && static_cast<std::size_t>(current) < rooms_.size() &&
-        rooms_[static_cast<std::size_t>(current)] != nullptr &&
-        selection_->rowIntersectsSelection(current, {})) {
-        row = current;
-    }
-    if (reachRow_ != row && reachRow_ >= 0 && static_cast<std::size_t>(reachRow_) < rooms_.size() &&
-        rooms_[static_cast<std::size_t>(reachRow_)] != nullptr) {
-        rooms_[static_cast<std::size_t>(reachRow_)]->showReach({}, {}, 0);
+    RoomItem* room = roomOf(current);
+    const int row =
+        room != nullptr && selection_->rowIntersectsSelection(current, {}) ? current : -1;
+    if (RoomItem* before = roomOf(reachRow_); reachRow_ != row && before != nullptr) {
+        before->showReach({}, {}, 0);
     }
     reachRow_ = row;
     if (row < 0) {
@@ -517,16 +517,12 @@ void PlanView::updateReach() {
     }
     const core::UnitDesign& d = model_->unitDesign(row);
     const core::Unit& unit = model_->unit(row);
-    rooms_[static_cast<std::size_t>(row)]->showReach(unit.outline, unit.holes,
-                                                     d.cover ? d.cover->reach : 0);
+    room->showReach(unit.outline, unit.holes, d.cover ? d.cover->reach : 0);
 }
 
 const QGraphicsItem* PlanView::reachShown() const {
-    if (reachRow_ < 0 || static_cast<std::size_t>(reachRow_) >= rooms_.size() ||
-        rooms_[static_cast<std::size_t>(reachRow_)] == nullptr) {
-        return nullptr;
-    }
-    return rooms_[static_cast<std::size_t>(reachRow_)]->reachItem();
+    const RoomItem* room = roomOf(reachRow_);
+    return room != nullptr ? room->reachItem() : nullptr;
 }
 
 bool PlanView::reachMissesSome() const {

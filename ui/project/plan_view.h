@@ -113,6 +113,8 @@ class PlanView : public QWidget {
     [[nodiscard]] std::vector<char> selectedRowFlags() const;
 
     void roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers);
+    // The room of the row on the floor shown; null for a row off it or out of range.
+    [[nodiscard]] RoomItem* roomOf(int row) const;
     [[nodiscard]] const RoomItem* roomAt(QPointF scenePos) const;
     void showMenu(QPointF scenePos, QPoint globalPos);
     // Draws the reach of the current room's setting points, and takes it from the room before.
