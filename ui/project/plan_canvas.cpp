@@ -125,28 +125,28 @@ void PlanCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void PlanCanvas::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space) {
-        if (!event->isAutoRepeat()) {
-            spaceHeld_ = true;
-            showPanCursor();
-        }
-        event->accept();
-        return;
+bool PlanCanvas::holdSpace(QKeyEvent* event, bool held) {
+    if (event->key() != Qt::Key_Space) {
+        return false;
     }
-    QGraphicsView::keyPressEvent(event);
+    if (!event->isAutoRepeat()) {
+        spaceHeld_ = held;
+        showPanCursor();
+    }
+    event->accept();
+    return true;
+}
+
+void PlanCanvas::keyPressEvent(QKeyEvent* event) {
+    if (!holdSpace(event, true)) {
+        QGraphicsView::keyPressEvent(event);
+    }
 }
 
 void PlanCanvas::keyReleaseEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space) {
-        if (!event->isAutoRepeat()) {
-            spaceHeld_ = false;
-            showPanCursor();
-        }
-        event->accept();
-        return;
+    if (!holdSpace(event, false)) {
+        QGraphicsView::keyReleaseEvent(event);
     }
-    QGraphicsView::keyReleaseEvent(event);
 }
 
 void PlanCanvas::focusOutEvent(QFocusEvent* event) {

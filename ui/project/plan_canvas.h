@@ -49,6 +49,8 @@ class PlanCanvas final : public QGraphicsView {
 
   private:
     void refit();
+    // Space held down turns a left drag into a pan: true when the key was Space.
+    bool holdSpace(QKeyEvent* event, bool held);
     void showPanCursor();
 
     QRectF fitRect_;
