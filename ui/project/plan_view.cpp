@@ -21,7 +21,6 @@
 #include "plan_scene.h"
 #include "project_model.h"
 #include "unit_texts.h"
-#include "warning_look.h"
 
 namespace ui {
 

@@ -1,6 +1,5 @@
 #include "project_window.h"
 
-#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -21,7 +20,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTableView>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
