@@ -29,19 +29,24 @@ Ring roundHall(double radius) {
     return flattenBulges({{{radius, 0}, 1}, {{-radius, 0}, 1}}, 0.01);
 }
 
-// Every setting point keeps clear of the walls and lies in the room.
-void expectClearOfTheWalls(const Ring& room, const Placement& placement) {
+// Every setting point lies in the room, out of its columns, and keeps clear of all their walls.
+void expectClearOfTheWalls(const Ring& room, const Placement& placement,
+                           const std::vector<Ring>& columns = {}) {
+    std::vector<Ring> walls = columns;
+    walls.push_back(room);
     for (const PlanPoint p : placement.points) {
-        EXPECT_TRUE(coveredBy(p, room)) << p.x << ", " << p.y;
-        for (std::size_t i = 0; i < room.size(); ++i) {
-            const PlanPoint a = room[i];
-            const PlanPoint b = room[(i + 1) % room.size()];
-            const double dx = b.x - a.x;
-            const double dy = b.y - a.y;
-            const double t =
-                std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
-            EXPECT_GE(std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy), kWallClearance - 1e-6)
-                << p.x << ", " << p.y;
+        for (const Ring& ring : walls) {
+            EXPECT_EQ(&ring == &walls.back(), coveredBy(p, ring)) << p.x << ", " << p.y;
+            for (std::size_t i = 0; i < ring.size(); ++i) {
+                const PlanPoint a = ring[i];
+                const PlanPoint b = ring[(i + 1) % ring.size()];
+                const double dx = b.x - a.x;
+                const double dy = b.y - a.y;
+                const double t = std::clamp(
+                    ((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+                EXPECT_GE(std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy), kWallClearance - 1e-6)
+                    << p.x << ", " << p.y;
+            }
         }
     }
 }
@@ -143,15 +148,7 @@ TEST(Placement, KeepsOutOfColumns) {
                                     {{3.4, 6.3}, {4, 6.3}, {4, 6.9}, {3.4, 6.9}}};
     const Placement placement = placeSettingPoints(hall, 9, columns);
     EXPECT_TRUE(placement.proven);
-    expectClearOfTheWalls(hall, placement);
-    for (const Ring& column : columns) {
-        for (const PlanPoint p : placement.points) {
-            const PlanBox box = bounds(column);
-            const double dx = std::max({box.min.x - p.x, 0.0, p.x - box.max.x});
-            const double dy = std::max({box.min.y - p.y, 0.0, p.y - box.max.y});
-            EXPECT_GE(std::hypot(dx, dy), kWallClearance - 1e-9) << p.x << ", " << p.y;
-        }
-    }
+    expectClearOfTheWalls(hall, placement, columns);
     EXPECT_TRUE(checkCover(hall, placement.points, 9, columns).proven);
     EXPECT_FALSE(checkCover(hall, placement.points, 9).farthest > placement.farthest);
 }
