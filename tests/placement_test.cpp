@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "placed_rooms.h"
+
 namespace core {
 namespace {
 
@@ -156,17 +158,7 @@ TEST(Placement, KeepsOutOfColumns) {
 // A comb of 12 000 m² with 240 re-entrant corners: 121 teeth 2.49 m wide and 20 m long on a spine
 // of 600 × 10 m. Its cost grows with the square of the corners at most: it places within seconds.
 TEST(Placement, EndsInAManyCorneredComb) {
-    Ring comb{{0, 0}, {600, 0}};
-    const double width = 600.0 / 241;
-    for (int k = 120; k >= 0; --k) {
-        const double right = (2 * k + 1) * width;
-        comb.push_back({right, 30});
-        comb.push_back({right - width, 30});
-        if (k > 0) {
-            comb.push_back({right - width, 10});
-            comb.push_back({right - 2 * width, 10});
-        }
-    }
+    const Ring comb = tests::comb(121, 600.0 / 241, 10, 30);
     const auto begun = std::chrono::steady_clock::now();
     const Placement placement = placeSettingPoints(comb, 20);
     EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
