@@ -52,6 +52,22 @@ inline core::Unit slotRoom() {
         {}, core::Hazard::Medium);
 }
 
+// A comb of `teeth` teeth `width` wide, from its back `back` up to `top`, with gaps as wide as
+// the teeth: two re-entrant corners for each gap.
+inline core::Ring comb(int teeth, double width, double back, double top) {
+    core::Ring ring{{0, 0}, {(2 * teeth - 1) * width, 0}};
+    for (int t = teeth - 1; t >= 0; --t) {
+        const double x = 2 * t * width;
+        ring.push_back({x + width, top});
+        ring.push_back({x, top});
+        if (t > 0) {
+            ring.push_back({x, back});
+            ring.push_back({x - width, back});
+        }
+    }
+    return ring;
+}
+
 inline core::Unit placedL() {
     return placedRoom("展厅", kLOutline, kLPoints, core::Hazard::Serious);
 }

@@ -220,20 +220,8 @@ TEST(PlacedUnit, LargeAndIntricateOutlinesAreNotPlaced) {
         std::vector<core::Ring> holes;
     };
     const core::Ring column{{0.5, 0.5}, {1, 0.5}, {1, 1}, {0.5, 1}};
-    // A comb of `teeth` teeth 1 m wide and 5 m long on a 2 m back: two corners for each gap.
-    const auto comb = [](int teeth) {
-        core::Ring ring{{0, 0}, {2.0 * teeth - 1, 0}};
-        for (int t = teeth - 1; t >= 0; --t) {
-            const double x = 2.0 * t;
-            ring.push_back({x + 1, 7});
-            ring.push_back({x, 7});
-            if (t > 0) {
-                ring.push_back({x, 2});
-                ring.push_back({x - 1, 2});
-            }
-        }
-        return ring;
-    };
+    // Combs of teeth 1 m wide and 5 m long on a 2 m back.
+    const auto comb = [](int teeth) { return tests::comb(teeth, 1, 2, 7); };
     const Case cases[] = {
         {"hall of 40 000 m²",
          {{0, 0}, {200, 0}, {200, 200}, {0, 200}},

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "placed_rooms.h"
+
 namespace core {
 namespace {
 
@@ -29,19 +31,24 @@ Ring roundHall(double radius) {
     return flattenBulges({{{radius, 0}, 1}, {{-radius, 0}, 1}}, 0.01);
 }
 
-// Every setting point keeps clear of the walls and lies in the room.
-void expectClearOfTheWalls(const Ring& room, const Placement& placement) {
+// Every setting point lies in the room, out of its columns, and keeps clear of all their walls.
+void expectClearOfTheWalls(const Ring& room, const Placement& placement,
+                           const std::vector<Ring>& columns = {}) {
+    std::vector<Ring> walls = columns;
+    walls.push_back(room);
     for (const PlanPoint p : placement.points) {
-        EXPECT_TRUE(coveredBy(p, room)) << p.x << ", " << p.y;
-        for (std::size_t i = 0; i < room.size(); ++i) {
-            const PlanPoint a = room[i];
-            const PlanPoint b = room[(i + 1) % room.size()];
-            const double dx = b.x - a.x;
-            const double dy = b.y - a.y;
-            const double t =
-                std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
-            EXPECT_GE(std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy), kWallClearance - 1e-6)
-                << p.x << ", " << p.y;
+        for (const Ring& ring : walls) {
+            EXPECT_EQ(&ring == &walls.back(), coveredBy(p, ring)) << p.x << ", " << p.y;
+            for (std::size_t i = 0; i < ring.size(); ++i) {
+                const PlanPoint a = ring[i];
+                const PlanPoint b = ring[(i + 1) % ring.size()];
+                const double dx = b.x - a.x;
+                const double dy = b.y - a.y;
+                const double t = std::clamp(
+                    ((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+                EXPECT_GE(std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy), kWallClearance - 1e-6)
+                    << p.x << ", " << p.y;
+            }
         }
     }
 }
@@ -143,15 +150,7 @@ TEST(Placement, KeepsOutOfColumns) {
                                     {{3.4, 6.3}, {4, 6.3}, {4, 6.9}, {3.4, 6.9}}};
     const Placement placement = placeSettingPoints(hall, 9, columns);
     EXPECT_TRUE(placement.proven);
-    expectClearOfTheWalls(hall, placement);
-    for (const Ring& column : columns) {
-        for (const PlanPoint p : placement.points) {
-            const PlanBox box = bounds(column);
-            const double dx = std::max({box.min.x - p.x, 0.0, p.x - box.max.x});
-            const double dy = std::max({box.min.y - p.y, 0.0, p.y - box.max.y});
-            EXPECT_GE(std::hypot(dx, dy), kWallClearance - 1e-9) << p.x << ", " << p.y;
-        }
-    }
+    expectClearOfTheWalls(hall, placement, columns);
     EXPECT_TRUE(checkCover(hall, placement.points, 9, columns).proven);
     EXPECT_FALSE(checkCover(hall, placement.points, 9).farthest > placement.farthest);
 }
@@ -159,17 +158,7 @@ TEST(Placement, KeepsOutOfColumns) {
 // A comb of 12 000 m² with 240 re-entrant corners: 121 teeth 2.49 m wide and 20 m long on a spine
 // of 600 × 10 m. Its cost grows with the square of the corners at most: it places within seconds.
 TEST(Placement, EndsInAManyCorneredComb) {
-    Ring comb{{0, 0}, {600, 0}};
-    const double width = 600.0 / 241;
-    for (int k = 120; k >= 0; --k) {
-        const double right = (2 * k + 1) * width;
-        comb.push_back({right, 30});
-        comb.push_back({right - width, 30});
-        if (k > 0) {
-            comb.push_back({right - width, 10});
-            comb.push_back({right - 2 * width, 10});
-        }
-    }
+    const Ring comb = tests::comb(121, 600.0 / 241, 10, 30);
     const auto begun = std::chrono::steady_clock::now();
     const Placement placement = placeSettingPoints(comb, 20);
     EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));

@@ -14,16 +14,13 @@ inline QString planPath(const QString& name) {
     return QStringLiteral(PLAN_DRAWINGS "/") + name;
 }
 
-inline QByteArray planBytes(const QString& name) {
-    QFile file(planPath(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    return file.readAll();
-}
-
 // What the script wrote into the drawing `name`.
 inline QJsonObject expectedPlan(const QString& name) {
-    static const QJsonObject all =
-        QJsonDocument::fromJson(planBytes(QStringLiteral("expected.json"))).object();
+    static const QJsonObject all = [] {
+        QFile file(planPath(QStringLiteral("expected.json")));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }();
     EXPECT_TRUE(all.contains(name)) << name.toStdString();
     return all.value(name).toObject();
 }

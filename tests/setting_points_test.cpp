@@ -63,34 +63,6 @@ const Case kConfigurations[] = {
 INSTANTIATE_TEST_SUITE_P(SettingPoints, Configuration, ::testing::ValuesIn(kConfigurations),
                          [](const auto& p) { return std::string(p.param.name); });
 
-// Q and S/U from the decimal inputs: rounded up from the exact value, never from a rounding of
-// it, and never up from binary noise. (The sheet's tests read more of them in its lines.)
-TEST(SettingPoints, RequirementIsRoundedUpFromTheExactValue) {
-    struct Row {
-        UnitChoice choice;
-        double exact;
-        std::int64_t whole, perUnitAreaWhole;
-        bool areaGoverns;
-    };
-    // clang-format off
-    const Row cases[] = {
-        {kWarehouse, 18, 18, 20, true},
-        {{A, Light, K10, kAbove, kAbc, "500.04"}, 5.0004, 6, 6, false},
-        {{B, Serious, K10, kAbove, Agent::Foam, "10.0002"}, 20.0004, 21, 21, false},
-        {{A, Light, K10, kAbove, kAbc, "0.001"}, 0.00001, 1, 1, false},
-        {{B, Serious, K10, kAbove, Agent::Foam, "16777217"}, 33554434, 33554434, 33554434, false},
-        {{B, Serious, K10, kAbove, Agent::Foam, "12345678"}, 24691356, 24691356, 24691356, false},
-        {{A, Light, K10, kAbove, kAbc, "0"}, 0, 0, 0, false}};
-    // clang-format on
-    for (const Row& c : cases) {
-        const core::Requirement r = core::requirement(c.choice.choices());
-        EXPECT_NEAR(r.exact, c.exact, 1e-9 * std::max(1.0, c.exact)) << c.choice.area;
-        EXPECT_EQ(std::tuple(r.whole, r.perUnitAreaWhole, r.areaGoverns()),
-                  std::tuple(c.whole, c.perUnitAreaWhole, c.areaGoverns))
-            << c.choice.area;
-    }
-}
-
 // The default model is the first with at most five per point at the estimate.
 TEST(SettingPoints, DefaultModelIsTheFirstWithAtMostFivePerPoint) {
     // clang-format off

@@ -108,19 +108,6 @@ class TemporaryHome : public ::testing::Environment {
     QTemporaryDir home_;
 };
 
-}  // namespace tests
-
-#include <QDirIterator>
-#include <QFile>
-
-namespace tests {
-
-// A file's bytes; empty when it cannot be read.
-inline QByteArray contents(const QString& fileName) {
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Everything under a folder, hidden entries too: each path, where a link points and a hash of a
 // plain file's bytes (a pipe or a device is not read).
 inline QStringList folderState(const QString& folder) {
@@ -132,7 +119,7 @@ inline QStringList folderState(const QString& folder) {
         const QFileInfo entry(it.next());
         const bool plain = entry.isFile() && !entry.isSymLink();
         state << entry.filePath() + QStringLiteral(" -> ") + entry.symLinkTarget() + u' ' +
-                     QString::number(plain ? qHash(contents(entry.filePath())) : 0);
+                     QString::number(plain ? qHash(readFile(entry.filePath())) : 0);
     }
     state.sort();
     return state;
