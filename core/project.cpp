@@ -8,6 +8,7 @@
 #include <set>
 #include <tuple>
 
+#include "cover_proof.h"
 #include "room_paths.h"
 
 namespace core {
@@ -105,7 +106,7 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
     std::vector<PlanPoint> inside;
     std::ranges::copy_if(points, std::back_inserter(inside),
                          [&room](PlanPoint p) { return room.contains(p); });
-    const CoverCheck check = checkCover(outline, inside, reach, holes);
+    const CoverCheck check = placing::check(room, inside, reach);
     const PlacedCover answer{reach, check.farthest, check.proven && inside.size() == points.size()};
     const std::scoped_lock lock(guard);
     std::size_t size = question.outline.size() + question.points.size();
