@@ -63,6 +63,15 @@ UnitDesign design(const Unit& unit) {
 
 namespace {
 
+// The area of the room: its outline less its holes.
+double netArea(const Ring& outline, const std::vector<Ring>& holes) {
+    double net = area(outline);
+    for (const Ring& hole : holes) {
+        net -= area(hole);
+    }
+    return net;
+}
+
 struct CoverQuestion {
     Ring outline;
     std::vector<Ring> holes;
@@ -124,13 +133,11 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
 }
 
 PlacingFault placingFault(const Ring& outline, const std::vector<Ring>& holes) {
-    double net = area(outline);
     std::size_t vertices = outline.size();
     for (const Ring& hole : holes) {
-        net -= area(hole);
         vertices += hole.size();
     }
-    if (!(net <= kMaxPlacedArea)) {
+    if (!(netArea(outline, holes) <= kMaxPlacedArea)) {
         return PlacingFault::TooLarge;
     }
     if (vertices > kMaxPlacedVertices) {
@@ -208,11 +215,7 @@ std::optional<double> outlineArea(const Unit& unit) {
     if (unit.outline.empty()) {
         return std::nullopt;
     }
-    double net = area(unit.outline);
-    for (const Ring& hole : unit.holes) {
-        net -= area(hole);
-    }
-    return areaRoundedUp(net);
+    return areaRoundedUp(netArea(unit.outline, unit.holes));
 }
 
 bool areaTypedByHand(const Unit& unit) {
