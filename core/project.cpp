@@ -8,6 +8,7 @@
 #include <set>
 #include <tuple>
 
+#include "cover_proof.h"
 #include "room_paths.h"
 
 namespace core {
@@ -62,6 +63,15 @@ UnitDesign design(const Unit& unit) {
 
 namespace {
 
+// The area of the room: its outline less its holes.
+double netArea(const Ring& outline, const std::vector<Ring>& holes) {
+    double net = area(outline);
+    for (const Ring& hole : holes) {
+        net -= area(hole);
+    }
+    return net;
+}
+
 struct CoverQuestion {
     Ring outline;
     std::vector<Ring> holes;
@@ -105,7 +115,7 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
     std::vector<PlanPoint> inside;
     std::ranges::copy_if(points, std::back_inserter(inside),
                          [&room](PlanPoint p) { return room.contains(p); });
-    const CoverCheck check = checkCover(outline, inside, reach, holes);
+    const CoverCheck check = placing::check(room, inside, reach);
     const PlacedCover answer{reach, check.farthest, check.proven && inside.size() == points.size()};
     const std::scoped_lock lock(guard);
     std::size_t size = question.outline.size() + question.points.size();
@@ -123,13 +133,11 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
 }
 
 PlacingFault placingFault(const Ring& outline, const std::vector<Ring>& holes) {
-    double net = area(outline);
     std::size_t vertices = outline.size();
     for (const Ring& hole : holes) {
-        net -= area(hole);
         vertices += hole.size();
     }
-    if (!(net <= kMaxPlacedArea)) {
+    if (!(netArea(outline, holes) <= kMaxPlacedArea)) {
         return PlacingFault::TooLarge;
     }
     if (vertices > kMaxPlacedVertices) {
@@ -207,11 +215,7 @@ std::optional<double> outlineArea(const Unit& unit) {
     if (unit.outline.empty()) {
         return std::nullopt;
     }
-    double net = area(unit.outline);
-    for (const Ring& hole : unit.holes) {
-        net -= area(hole);
-    }
-    return areaRoundedUp(net);
+    return areaRoundedUp(netArea(unit.outline, unit.holes));
 }
 
 bool areaTypedByHand(const Unit& unit) {

@@ -101,9 +101,6 @@ class DistanceField {
                   double range = kUnreachable);
 
     [[nodiscard]] const std::vector<PlanPoint>& sources() const { return sources_; }
-    // The distance from the nearest source to corner i of paths.corners(), by the paths that
-    // bend round it (RoomPaths::wraps()): exact wherever a shortest path passes the corner.
-    [[nodiscard]] double cornerDistance(std::size_t i) const { return cornerReach_[i]; }
 
     // The nearest source of a point and the walking distance to it; without sources, the index
     // sources().size() and kUnreachable.

@@ -6,6 +6,7 @@
 
 #include "room_finding.h"
 #include "room_names.h"
+#include "utf8_text.h"
 
 namespace io {
 
@@ -77,7 +78,7 @@ std::vector<PlanLayer> planLayers(const DxfDrawing& drawing) {
         }
     }
     for (PlanLayer& layer : layers) {
-        layer.proposed = layer.outlines > 0 && core::isRoomLayerName(layer.name.toStdString());
+        layer.proposed = layer.outlines > 0 && core::isRoomLayerName(utf8(layer.name));
     }
     return layers;
 }
@@ -103,8 +104,8 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
             continue;
         }
         core::PlanOutline& outline = outlines.emplace_back();
-        outline.handle = polyline.handle.toStdString();
-        outline.layer = polyline.layer.toStdString();
+        outline.handle = utf8(polyline.handle);
+        outline.layer = utf8(polyline.layer);
         outline.proposedLayer = core::isRoomLayerName(outline.layer);
         outline.unread = !polyline.fault.isEmpty();
         for (const core::BulgeVertex& vertex : polyline.vertices) {
@@ -115,15 +116,13 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
     std::vector<core::PlanText> texts;
     texts.reserve(drawing.texts.size());
     for (const DxfText& text : drawing.texts) {
-        texts.push_back(
-            {{text.at.x * scale, text.at.y * scale}, text.height, text.text.toStdString()});
+        texts.push_back({{text.at.x * scale, text.at.y * scale}, text.height, utf8(text.text)});
     }
     core::FoundRooms found = core::findRooms(outlines, texts);
     PlanRooms result{std::move(found.rooms), {}};
     for (std::size_t i = 0; i < result.rooms.size(); ++i) {
         if (found.unnamedNumbers[i] != 0) {
-            result.rooms[i].name =
-                QStringLiteral("房间%1").arg(found.unnamedNumbers[i]).toStdString();
+            result.rooms[i].name = utf8(QStringLiteral("房间%1").arg(found.unnamedNumbers[i]));
         }
     }
     for (const core::RefusedOutline& refused : found.refused) {

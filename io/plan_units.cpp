@@ -45,7 +45,7 @@ PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFi
         // A room larger than a unit may be is most likely a drawing read in the wrong unit.
         if (room.area > core::kMaxUnitArea) {
             input.refused.push_back(
-                {QString::fromStdString(room.handle), QString::fromStdString(room.layer),
+                {qs(room.handle), qs(room.layer),
                  QStringLiteral("面积 %1 m² 超过计算单元的上限 %2 m²，请检查图纸单位")
                      .arg(QString::number(room.area, 'f', 2),
                           QString::number(core::kMaxUnitArea, 'f', 0))});

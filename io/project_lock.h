@@ -25,7 +25,6 @@ class ProjectLock {
     // Takes the lock without waiting. A lock left by a process that is gone is taken over.
     State lock();
     void unlock() { lockFile_.unlock(); }
-    [[nodiscard]] bool isHeld() const { return lockFile_.isLocked(); }
     // Who holds the file, in Chinese ("本机进程 1234（extinguisher-calculator）"), when lock()
     // gave HeldElsewhere; empty when that cannot be told.
     [[nodiscard]] QString holder() const;
