@@ -54,6 +54,7 @@ inline core::Unit slotRoom() {
 
 // A comb of `teeth` teeth `width` wide, from its back `back` up to `top`, with gaps as wide as
 // the teeth: two re-entrant corners for each gap.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 inline core::Ring comb(int teeth, double width, double back, double top) {
     core::Ring ring{{0, 0}, {(2 * teeth - 1) * width, 0}};
     for (int t = teeth - 1; t >= 0; --t) {
