@@ -67,6 +67,9 @@ struct Unit {
 // What the calculation book's cover and signature block carry besides the project's name.
 struct ProjectInfo {
     static constexpr char kDefaultStage[] = "施工图设计";
+    static constexpr int kDefaultDrawingScale = 100;
+    static constexpr int kMinDrawingScale = 1;
+    static constexpr int kMaxDrawingScale = 10000;
 
     std::string number;                 // 工程编号
     std::string stage = kDefaultStage;  // 设计阶段
@@ -77,6 +80,9 @@ struct ProjectInfo {
     std::string approvedBy;             // 审定
     // The book's date; empty: the day the book is made.
     std::optional<std::chrono::year_month_day> date;
+    // The layout drawing's scale 1:drawingScale (出图比例), which sizes its symbols and texts on
+    // paper.
+    int drawingScale = kDefaultDrawingScale;
 
     friend bool operator==(const ProjectInfo&, const ProjectInfo&) = default;
 };

@@ -1,0 +1,54 @@
+#include "floor_layout.h"
+
+#include <algorithm>
+
+namespace core {
+
+std::string pointNumber(std::size_t unitIndex, std::size_t pointIndex) {
+    return std::to_string(unitIndex + 1) + "-" + std::to_string(pointIndex + 1);
+}
+
+std::vector<FloorLayout> floorLayouts(const Project& project) {
+    std::vector<FloorLayout> floors;
+    for (std::size_t i = 0; i < project.units.size(); ++i) {
+        const Unit& unit = project.units[i];
+        if (unit.outline.empty()) {
+            continue;
+        }
+        auto floor = std::ranges::find(floors, unit.location, &FloorLayout::floor);
+        const PlanBox box = bounds(unit.outline);
+        if (floor == floors.end()) {
+            floors.push_back({.floor = unit.location,
+                              .units = {},
+                              .drawingUnit = unit.plan ? unit.plan->unit : std::string(),
+                              .extent = box});
+            floor = std::prev(floors.end());
+        }
+        floor->units.push_back(i);
+        floor->points += unit.setPoints.size();
+        if (floor->drawingUnit.empty() && unit.plan) {
+            floor->drawingUnit = unit.plan->unit;
+        }
+        floor->extent.min = {std::min(floor->extent.min.x, box.min.x),
+                             std::min(floor->extent.min.y, box.min.y)};
+        floor->extent.max = {std::max(floor->extent.max.x, box.max.x),
+                             std::max(floor->extent.max.y, box.max.y)};
+    }
+    for (FloorLayout& floor : floors) {
+        if (floor.drawingUnit.empty()) {
+            floor.drawingUnit = "mm";
+        }
+    }
+    return floors;
+}
+
+LayoutFault layoutFault(const Project& project, const std::string& floor) {
+    const auto floors = floorLayouts(project);
+    const auto found = std::ranges::find(floors, floor, &FloorLayout::floor);
+    if (found == floors.end()) {
+        return LayoutFault::NoOutline;
+    }
+    return found->points == 0 ? LayoutFault::NoPoints : LayoutFault::None;
+}
+
+}  // namespace core
