@@ -48,9 +48,12 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
     const DistanceField field(paths, points);
     const double allowed = reach - kDemandMargin;
     result.proven = true;
-    const auto note = [&result](PlanPoint p, double distance) {
-        if (distance > result.farthest) {
-            result.farthest = distance;
+    result.shares.assign(points.size(), 0);
+    const auto note = [&result](PlanPoint p, DistanceField::Nearest nearest) {
+        double& share = result.shares[nearest.source];
+        share = std::max(share, nearest.distance);
+        if (nearest.distance > result.farthest) {
+            result.farthest = nearest.distance;
             result.farthestAt = p;
         }
     };
@@ -66,15 +69,15 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
         for (std::size_t i = 0; i <= grid.nx; ++i) {
             const PlanPoint p = grid.node(i, j);
             if (paths.contains(p)) {
-                const double distance = field.at(p);
-                node[j * columns + i] = distance;
-                if (distance > allowed) {
+                const DistanceField::Nearest nearest = field.nearest(p);
+                node[j * columns + i] = nearest.distance;
+                if (nearest.distance > allowed) {
                     result.proven = false;
                     if (far != nullptr) {
                         far->push_back(p);
                     }
                 }
-                note(p, distance);
+                note(p, nearest);
             }
         }
     }
@@ -87,7 +90,7 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
         }
     }
     for (const PlanPoint p : wallPoints(paths.rings(), kFarthestSpacing)) {
-        note(p, field.at(p));
+        note(p, field.nearest(p));
     }
     // Cells that a wall crosses or touches, to within kNear (far above the rounding here): for
     // each wall, row by row, the cells its piece in that row's band meets.
@@ -119,25 +122,50 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
     }
     // A cell no wall crosses lies wholly inside or wholly outside; inside, every point of it is
     // within spacing/√2 of a corner it sees, so its distance is at most the corners' largest
-    // plus that. The finer nodes of the other cells inside are worked out one by one, the
-    // cells with the largest bound first, until no bound exceeds the largest distance found.
+    // plus that, and its nearest point lies no farther from it in a straight line. The finer
+    // nodes of the other cells inside are worked out one by one, the cells with the largest bound
+    // first, until no bound exceeds the smallest of the shares' largest distances found; a cell
+    // is passed over where every point near enough to own a part of it has a share's distance
+    // of its bound already.
     struct Cell {
         double bound;
         std::size_t i;
         std::size_t j;
     };
+    const auto smallestShare = [&result] {
+        return *std::min_element(result.shares.begin(), result.shares.end());
+    };
+    const auto mayGain = [&](const Cell& cell) {
+        if (cell.bound == kUnreachable) {
+            return true;
+        }
+        const PlanPoint low = grid.node(cell.i, cell.j);
+        const PlanPoint high = grid.node(cell.i + 1, cell.j + 1);
+        constexpr double kRounding = 1e-9;
+        for (std::size_t s = 0; s < points.size(); ++s) {
+            const PlanPoint p = points[s];
+            const double dx = std::max({low.x - p.x, 0.0, p.x - high.x});
+            const double dy = std::max({low.y - p.y, 0.0, p.y - high.y});
+            if (result.shares[s] < cell.bound &&
+                std::sqrt(dx * dx + dy * dy) <= cell.bound + kRounding) {
+                return true;
+            }
+        }
+        return false;
+    };
     std::vector<Cell> cells;
+    double smallest = smallestShare();
     for (std::size_t j = 0; j < grid.ny; ++j) {
         for (std::size_t i = 0; i < grid.nx; ++i) {
             const std::array<double, 4> corners{node[j * columns + i], node[j * columns + i + 1],
                                                 node[(j + 1) * columns + i],
                                                 node[(j + 1) * columns + i + 1]};
-            const double smallest = *std::min_element(corners.begin(), corners.end());
+            const double lowest = *std::min_element(corners.begin(), corners.end());
             const double largest = *std::max_element(corners.begin(), corners.end());
-            if (walled[j * grid.nx + i] || (smallest < 0 && largest >= 0)) {
+            if (walled[j * grid.nx + i] || (lowest < 0 && largest >= 0)) {
                 cells.push_back({kUnreachable, i, j});
-            } else if (smallest >= 0 && largest + grid.spacing * std::sqrt(0.5) > result.farthest) {
-                // (The largest distance found only grows: a cell bound by it now stays so.)
+            } else if (lowest >= 0 && largest + grid.spacing * std::sqrt(0.5) > smallest) {
+                // (The shares' distances only grow: a cell bound by them now stays so.)
                 cells.push_back({largest + grid.spacing * std::sqrt(0.5), i, j});
             }
         }
@@ -149,8 +177,11 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
     const std::size_t fineColumns = grid.nx * fine + 1;
     std::vector<bool> done(fineColumns * (grid.ny * fine + 1), false);
     for (const Cell& cell : cells) {
-        if (cell.bound <= result.farthest) {
+        if (cell.bound <= smallest) {
             break;
+        }
+        if (!mayGain(cell)) {
+            continue;
         }
         if (progress != nullptr) {
             progress->tick();
@@ -164,10 +195,11 @@ CoverCheck check(const RoomPaths& paths, const std::vector<PlanPoint>& points, d
                 const PlanPoint p{grid.origin.x + static_cast<double>(fi) * kFarthestSpacing,
                                   grid.origin.y + static_cast<double>(fj) * kFarthestSpacing};
                 if (paths.contains(p)) {
-                    note(p, field.at(p));
+                    note(p, field.nearest(p));
                 }
             }
         }
+        smallest = smallestShare();
     }
     return result;
 }

@@ -36,6 +36,10 @@ struct CoverCheck {
     // along the walls) to its nearest setting point; infinite without points.
     double farthest = 0;
     PlanPoint farthestAt;  // where it is
+    // Per setting point, in their order: the largest walking distance from a point of the room
+    // (on the same grid and walls) that has it for its nearest setting point, 0 where none has.
+    // The largest of them is `farthest`.
+    std::vector<double> shares;
 };
 
 // Checks setting points against a room: `outline` a simple ring (ringFault() None) in metres,

@@ -107,7 +107,7 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
         }
     }
     if (placingFault(outline, holes) != PlacingFault::None) {
-        return {reach, kUnreachable, false};
+        return {reach, kUnreachable, false, std::vector<double>(points.size(), kUnreachable)};
     }
     // A point outside the outline or inside a hole (one that a new outline left out) reaches
     // nothing; a point on a hole's wall is in the room.
@@ -116,7 +116,11 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
     std::ranges::copy_if(points, std::back_inserter(inside),
                          [&room](PlanPoint p) { return room.contains(p); });
     const CoverCheck check = placing::check(room, inside, reach);
-    const PlacedCover answer{reach, check.farthest, check.proven && inside.size() == points.size()};
+    PlacedCover answer{reach, check.farthest, check.proven && inside.size() == points.size(), {}};
+    auto share = check.shares.begin();
+    for (const PlanPoint p : points) {
+        answer.shares.push_back(room.contains(p) ? *share++ : kUnreachable);
+    }
     const std::scoped_lock lock(guard);
     std::size_t size = question.outline.size() + question.points.size();
     for (const Ring& hole : question.holes) {

@@ -109,6 +109,10 @@ struct PlacedCover {
     int reach = 0;        // R in m, of the configured model
     double farthest = 0;  // the largest distance from a point of the room to its nearest point
     bool proven = false;  // every point of the room lies within R
+    // Per setting point, in the unit's order: the farthest distance of its share, the points of
+    // the room that have it for their nearest (CoverCheck::shares); infinite for a point in no
+    // room, and for all where the cover is not checked.
+    std::vector<double> shares;
 };
 
 // A unit's derived values.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <string>
 #include <utility>
@@ -67,6 +68,13 @@ TEST_P(PlacedUnit, TakesItsPointsAndTheirReach) {
     EXPECT_EQ(d.configuration.checks.enoughPoints, c.proven);
     EXPECT_GE(d.cover->farthest, c.least);
     EXPECT_LE(d.cover->farthest, c.most);
+    // Each point's share: none for a point out of the room.
+    ASSERT_EQ(d.cover->shares.size(), c.unit.setPoints.size());
+    for (std::size_t i = 0; i < c.unit.setPoints.size(); ++i) {
+        EXPECT_EQ(std::isinf(d.cover->shares[i]),
+                  !core::coveredBy(c.unit.setPoints[i], c.unit.outline));
+        EXPECT_TRUE(std::isinf(d.cover->shares[i]) || d.cover->shares[i] <= d.cover->farthest);
+    }
     const std::vector<std::string> breached = core::breachedClauses(d.configuration.checks);
     EXPECT_EQ(std::ranges::find(breached, "7.1.3") != breached.end(), !c.proven);
     // Asked again, the remembered answer is the same.
@@ -256,4 +264,5 @@ TEST(PlacedUnit, LargeAndIntricateOutlinesAreNotPlaced) {
     ASSERT_TRUE(d.cover.has_value());
     EXPECT_FALSE(d.cover->proven);
     EXPECT_TRUE(std::isinf(d.cover->farthest));
+    EXPECT_EQ(d.cover->shares, std::vector<double>{std::numeric_limits<double>::infinity()});
 }

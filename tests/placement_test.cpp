@@ -104,6 +104,7 @@ struct CoverCase {
     bool proven;
     double farthest;
     PlanPoint farthestAt;
+    std::vector<double> shares = {};  // where known by hand
 };
 
 const CoverCase kCovers[] = {
@@ -127,6 +128,15 @@ const CoverCase kCovers[] = {
      std::hypot(1.02, 1.02),
      {1.03, 1.03}},
     {"NoPoints", rectangle(2, 2), {}, 15, false, std::numeric_limits<double>::infinity(), {0, 0}},
+    // Shared at x = 3.56: the left point's farthest lies on the last node short of it, 3.55.
+    {"TwoShares",
+     rectangle(10, 2),
+     {{1, 1}, {6.12, 1}},
+     5,
+     true,
+     std::hypot(3.88, 1),
+     {10, 0},
+     {std::hypot(2.55, 1), std::hypot(3.88, 1)}},
 };
 
 class Cover : public ::testing::TestWithParam<CoverCase> {};
@@ -178,6 +188,11 @@ TEST_P(Cover, IsProvenOrNot) {
             EXPECT_NEAR(check.farthest, c.farthest, 1e-9);
             EXPECT_NEAR(check.farthestAt.x, c.farthestAt.x, 1e-9);
             EXPECT_NEAR(check.farthestAt.y, c.farthestAt.y, 1e-9);
+            EXPECT_EQ(*std::max_element(check.shares.begin(), check.shares.end()), check.farthest);
+        }
+        ASSERT_EQ(check.shares.size(), c.points.size());
+        for (std::size_t i = 0; i < c.shares.size(); ++i) {
+            EXPECT_NEAR(check.shares[i], c.shares[i], 1e-9);
         }
     }
 }
@@ -376,6 +391,27 @@ TEST(RandomRooms, ArePlacedAndProven) {
         }
         EXPECT_LE(farthest, reach) << seed;
         EXPECT_LE(farthest, placement.farthest + 1e-9) << seed;
+        // Each point's share, against every node of the proof's finer grid and every wall point.
+        if (seed % 10 == 0) {
+            const RoomPaths walks(counterClockwise(room));
+            const DistanceField field(walks, placement.points);
+            std::vector<PlanPoint> nodes = placing::wallPoints(walks.rings(), kFarthestSpacing);
+            const placing::Grid grid(room, kFarthestSpacing);
+            for (std::size_t k = 0; k < (grid.nx + 1) * (grid.ny + 1); ++k) {
+                nodes.push_back(grid.node(k % (grid.nx + 1), k / (grid.nx + 1)));
+            }
+            std::vector<double> shares(placement.points.size(), 0);
+            for (const PlanPoint p : nodes) {
+                if (walks.contains(p)) {
+                    const DistanceField::Nearest n = field.nearest(p);
+                    shares[n.source] = std::max(shares[n.source], n.distance);
+                }
+            }
+            const CoverCheck check = checkCover(room, placement.points, reach);
+            for (std::size_t i = 0; i < shares.size(); ++i) {
+                EXPECT_NEAR(check.shares[i], shares[i], 1e-9) << seed;
+            }
+        }
     }
 }
 
