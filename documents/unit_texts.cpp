@@ -108,20 +108,15 @@ QString providedRatingText(double rating, core::FireClass fireClass) {
     return qs(core::decimalText(rating)) + ratingLetter(fireClass);
 }
 
-namespace {
-
-// The farthest distance rounded up to a tenth of a metre; a sum or root that misses a whole tenth
-// by binary noise alone (19.4 as 19.400000000000002) is that tenth, not the next.
-double farthestTenths(double farthest) {
-    double tenths = farthest * 10;
-    const double nearest = std::round(tenths);
-    if (std::abs(tenths - nearest) <= 1e-6) {
-        tenths = nearest;
+double farthestRoundedUp(double farthest, int places) {
+    const double scale = std::pow(10.0, places);
+    double steps = farthest * scale;
+    const double nearest = std::round(steps);
+    if (std::abs(steps - nearest) <= 1e-6) {
+        steps = nearest;
     }
-    return std::ceil(tenths) / 10;
+    return std::ceil(steps) / scale;
 }
-
-}  // namespace
 
 QString reachText(const core::PlacedCover& cover, core::PlacingFault fault) {
     switch (fault) {
@@ -137,7 +132,7 @@ QString reachText(const core::PlacedCover& cover, core::PlacingFault fault) {
     if (!std::isfinite(cover.farthest)) {
         return QStringLiteral("设置点均不在计算单元内");
     }
-    return QStringLiteral("最大 %1 m").arg(farthestTenths(cover.farthest), 0, 'f', 1);
+    return QStringLiteral("最大 %1 m").arg(farthestRoundedUp(cover.farthest, 1), 0, 'f', 1);
 }
 
 QString notCoveredText() {

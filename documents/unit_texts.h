@@ -52,6 +52,11 @@ extern const QString kBasis;
 // A provided rating, which may not be whole, with its letter: "6A", "1.5A", "178B".
 [[nodiscard]] QString providedRatingText(double rating, core::FireClass fireClass);
 
+// A farthest distance in metres rounded up to so many decimals, so that it never reads shorter
+// than it is; a sum or root that misses a whole step by binary noise alone (19.4 as
+// 19.400000000000002) is that step, not the next.
+[[nodiscard]] double farthestRoundedUp(double farthest, int places);
+
 // What a placed unit's setting points reach: the largest distance from a point of the unit to
 // its nearest setting point (core::PlacedCover::farthest), rounded up to 0.1 m so that it never
 // reads shorter than it is, "最大 15.1 m"; "设置点均不在计算单元内" where it is infinite; and where

@@ -16,14 +16,17 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
+#include "dxf_reader.h"
 #include "file_commit.h"
 #include "file_errors.h"
+#include "floor_layout.h"
 #include "number_text.h"
 #include "project_tables.h"
 #include "schedule_columns.h"
@@ -98,6 +101,29 @@ int displayWidth(const QString& text) {
     return width;
 }
 
+// A number format of the workbook: so many decimals, and the unit after them where it is not
+// in the column's heading.
+struct Decimals {
+    lxw_format* format = nullptr;
+    int places = 0;
+    QString unit = {};
+
+    [[nodiscard]] QString shown(double value) const {
+        const QString number = QString::number(value, 'f', places);
+        return unit.isEmpty() ? number : number + u' ' + unit;
+    }
+};
+
+Decimals addDecimals(lxw_workbook* book, int places, const QString& unit = {}) {
+    QString code = places > 0 ? QStringLiteral("0.") + QString(places, u'0') : QStringLiteral("0");
+    if (!unit.isEmpty()) {
+        code += QStringLiteral(" \"%1\"").arg(unit);
+    }
+    lxw_format* format = workbook_add_format(book);
+    format_set_num_format(format, code.toUtf8().constData());
+    return {format, places, unit};
+}
+
 // One worksheet written row by row, left to right: any title rows, then its heading row, bold,
 // frozen and printed atop each page, then the table. Its columns are as wide as their widest
 // text in the table; it prints landscape on A4, one page wide, under the project's name.
@@ -144,6 +170,13 @@ class Sheet {
         if (std::isfinite(value)) {
             fit(displayWidth(QString::number(value, 'g', 12)));
             keep(worksheet_write_number(sheet_, row_, column_, value, nullptr));
+        }
+        ++column_;
+    }
+    void number(double value, const Decimals& decimals) {
+        if (std::isfinite(value)) {
+            fit(displayWidth(decimals.shown(value)));
+            keep(worksheet_write_number(sheet_, row_, column_, value, decimals.format));
         }
         ++column_;
     }
@@ -350,6 +383,104 @@ void writeCalculationRow(Sheet& sheet, std::size_t index, const core::Unit& unit
     sheet.text(notes.join(QStringLiteral("；")));
 }
 
+// The setting points' sheet: each point of every unit, where it lies in its floor's drawing and
+// what it holds.
+class PointSheet {
+  public:
+    PointSheet(lxw_workbook* book, lxw_format* heading, const core::Project& project)
+        : book_(book), floorUnit_(project.units.size()) {
+        const std::vector<core::FloorLayout> floors = core::floorLayouts(project);
+        for (const core::FloorLayout& floor : floors) {
+            for (const std::size_t unit : floor.units) {
+                floorUnit_[unit] = io::unitFromName(QString::fromStdString(floor.drawingUnit))
+                                       .value_or(io::DrawingUnit::Millimetre);
+            }
+        }
+        // The unit of the coordinates goes in their headings where every point's floor has the
+        // same; else after each coordinate.
+        std::optional<io::DrawingUnit> common;
+        bool mixed = false;
+        for (std::size_t i = 0; i < project.units.size(); ++i) {
+            if (!project.units[i].setPoints.empty()) {
+                mixed = mixed || (common && *common != floorUnit_[i]);
+                common = floorUnit_[i];
+            }
+        }
+        const QString unit = io::unitName(common.value_or(io::DrawingUnit::Millimetre));
+        const QString x = mixed ? QStringLiteral("X") : QStringLiteral("X（%1）").arg(unit);
+        const QString y = mixed ? QStringLiteral("Y") : QStringLiteral("Y（%1）").arg(unit);
+        mixed_ = mixed;
+        distance_ = addDecimals(book, 2);
+        sheet_.emplace(
+            book, "设置点", heading,
+            QStringList{QStringLiteral("序号"), QStringLiteral("计算单元"), QStringLiteral("位置"),
+                        QStringLiteral("编号"), x, y, QStringLiteral("灭火器型号"),
+                        QStringLiteral("数量"), QStringLiteral("最远距离（m）")});
+    }
+
+    [[nodiscard]] Sheet& sheet() { return *sheet_; }
+
+    void writeUnit(std::size_t index, const core::Unit& unit, const core::UnitDesign& d) {
+        const io::DrawingUnit drawingUnit = floorUnit_[index];
+        const Decimals& coordinate = coordinates(drawingUnit);
+        const double perUnit = io::metresPerUnit(drawingUnit);
+        const bool checked =
+            core::placingFault(unit.outline, unit.holes) == core::PlacingFault::None;
+        Sheet& sheet = *sheet_;
+        for (std::size_t p = 0; p < unit.setPoints.size(); ++p) {
+            sheet.number(++rows_);
+            sheet.text(qs(unit.name));
+            sheet.text(qs(unit.location));
+            sheet.text(qs(core::pointNumber(index, p)));
+            sheet.number(unit.setPoints[p].x / perUnit, coordinate);
+            sheet.number(unit.setPoints[p].y / perUnit, coordinate);
+            if (d.configured()) {
+                sheet.text(qs(d.chosenModel().code));
+                sheet.number(d.configuration.perPoint);
+            } else {
+                sheet.skip(2);
+            }
+            const double farthest = d.cover ? d.cover->shares.at(p) : core::kUnreachable;
+            if (!checked) {
+                sheet.text(QStringLiteral("未校核"));
+            } else if (std::isfinite(farthest)) {
+                sheet.number(farthestRoundedUp(farthest, 2), distance_);
+            } else if (d.cover) {
+                sheet.text(QStringLiteral("不在计算单元内"));
+            } else {
+                sheet.skip();
+            }
+            sheet.endRow();
+        }
+    }
+
+  private:
+    // The coordinates in a drawing unit to 0.1 mm or finer.
+    const Decimals& coordinates(io::DrawingUnit unit) {
+        const auto found =
+            std::ranges::find(formats_, unit, &std::pair<io::DrawingUnit, Decimals>::first);
+        if (found != formats_.end()) {
+            return found->second;
+        }
+        constexpr double kFinest = 1e-4;
+        constexpr int kMostPlaces = 10;
+        const int places = std::clamp(
+            static_cast<int>(std::ceil(std::log10(io::metresPerUnit(unit) / kFinest) - 1e-9)), 0,
+            kMostPlaces);
+        formats_.emplace_back(unit,
+                              addDecimals(book_, places, mixed_ ? io::unitName(unit) : QString()));
+        return formats_.back().second;
+    }
+
+    lxw_workbook* book_;
+    std::vector<io::DrawingUnit> floorUnit_;  // per unit of the project
+    bool mixed_ = false;
+    Decimals distance_;
+    std::vector<std::pair<io::DrawingUnit, Decimals>> formats_;
+    std::optional<Sheet> sheet_;
+    int rows_ = 0;
+};
+
 QString closeErrorText(lxw_error error) {
     switch (error) {
         case LXW_ERROR_MEMORY_MALLOC_FAILED:
@@ -501,7 +632,7 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
     const std::vector<core::UnitDesign> unitDesigns = designs(project);
     const std::vector<Material> materialList = materials(project, unitDesigns);
     const std::size_t units = project.units.size();
-    const int total = static_cast<int>(std::min<std::size_t>(2 * units + materialList.size() + 1,
+    const int total = static_cast<int>(std::min<std::size_t>(3 * units + materialList.size() + 1,
                                                              std::numeric_limits<int>::max()));
     int done = 0;
     const auto step = [&] {
@@ -531,6 +662,7 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
                    nullptr);
     Sheet bill(book, "材料表", bold, materialHeadings());
     Sheet calculation(book, "计算", bold, kCalculationHeadings);
+    PointSheet points(book, bold, project);
 
     std::int64_t extinguishers = 0;
     for (std::size_t i = 0; i < units; ++i) {
@@ -571,8 +703,15 @@ WriteOutcome writeWorkbook(const core::Project& project, const QString& fileName
         }
     }
 
+    for (std::size_t i = 0; i < units; ++i) {
+        points.writeUnit(i, project.units[i], unitDesigns[i]);
+        if (!step()) {
+            return abandon({WriteStatus::Cancelled, {}});
+        }
+    }
+
     const QByteArray header = pageHeader(qs(project.name));
-    for (Sheet* sheet : {&schedule, &bill, &calculation}) {
+    for (Sheet* sheet : {&schedule, &bill, &calculation, &points.sheet()}) {
         const lxw_error sheetError = sheet->finish(header);
         if (sheetError != LXW_NO_ERROR) {
             return abandon({WriteStatus::Failed, failure(fileName, closeErrorText(sheetError))});

@@ -9,7 +9,7 @@ from pathlib import Path
 import openpyxl
 
 # The row of each sheet's headings, counted from 1: the schedule's two title rows above it.
-HEADING_ROWS = {"配置表": 3, "材料表": 1, "计算": 1}
+HEADING_ROWS = {"配置表": 3, "材料表": 1, "计算": 1, "设置点": 1}
 
 failures = []
 
@@ -87,7 +87,7 @@ with tempfile.TemporaryDirectory() as folder:
     # The headings are the document's own texts; the rows below hold each value in its column.
     schedule, materials, calculation = (
         [list(row) for row in book[name].iter_rows(min_row=heading, values_only=True)]
-        for name, heading in HEADING_ROWS.items())
+        for name, heading in list(HEADING_ROWS.items())[:3])
     check("schedule headings", schedule[0][4:12] + schedule[0][16:19],
           ["危险等级", "修正系数K", "场所类别", "保护面积(m²)", "灭火器类型", "级别单位", "Q",
            "设计需配灭火级别", "灭火器数量(具)", "实配灭火级别", "校核"])
@@ -124,9 +124,15 @@ with tempfile.TemporaryDirectory() as folder:
     check("calculation 4 note", str(calculation[4][31]).startswith("不能配置：D类"), True)
     check_numeric("计算", book["计算"], {1, 6, *range(9, 11), *range(12, 17), *range(18, 26)})
 
+    # No unit has setting points: the points' sheet has its headings alone, in millimetres.
+    check("no points", [list(row) for row in book["设置点"].iter_rows(values_only=True)],
+          [["序号", "计算单元", "位置", "编号", "X（mm）", "Y（mm）", "灭火器型号", "数量",
+            "最远距离（m）"]])
+
     # Units whose setting points are placed on their plan: N is their number beside the estimate
     # N₀, and 7.1.3 whether they reach every point within R, which the note tells.
-    calculation = [list(row) for row in write_book(folder, "--placed")["计算"].iter_rows(
+    book = write_book(folder, "--placed")
+    calculation = [list(row) for row in book["计算"].iter_rows(
         min_row=HEADING_ROWS["计算"], values_only=True)]
     check("placed headings", [calculation[0][i] for i in (18, 19, 20, 29)],
           ["R(m)", "N₀", "N", "7.1.3"])
@@ -136,6 +142,18 @@ with tempfile.TemporaryDirectory() as folder:
     check("placed L", [calculation[6][i] for i in (2, 18, 19, 20, 29, 31)],
           ["展厅", 15, 1, 1, breached, "N 为平面上布置的设置点数，7.1.3 按至最近设置点的距离校核："
                                        "最大 15.4 m"])
+
+    # Each point: the corridor's floor in mm, the L's in m, so each coordinate shows its unit;
+    # the farthest distance of each point's share rounded up to 0.01 m.
+    points = book["设置点"]
+    mm, m, hundredths = '0.0 "mm"', '0.0000 "m"', "0.00"
+    check("point headings", [c.value for c in points[1]][3:6], ["编号", "X", "Y"])
+    check("points", [[(c.value, c.number_format) if c.column in (5, 6, 9) else c.value
+                      for c in row] for row in points.iter_rows(min_row=2)],
+          [[n, "走廊", "一层", f"5-{n}", (1500, mm), (y, mm), "MF/ABC3", 1, (15.08, hundredths)]
+           for n, y in enumerate((15000, 45000, 75000, 105000), 1)] +
+          [[5, "展厅", "二层", "6-1", (7.5, m), (12, m), "MF/ABC5", 2, (15.35, hundredths)]])
+    check_numeric("设置点", points, {1, 5, 6, 8, 9})
 
 for failure in failures:
     print(failure)

@@ -1,7 +1,7 @@
 // write_outputs_sample PATH [NAME [NUMBER [DATE]]]: writes the sample building's workbook to PATH
 // for check_workbook.py, the project named NAME with the number and the date (yyyy-MM-dd) given.
 // write_outputs_sample PATH --placed: the sample with a corridor and an L whose setting points are
-// placed on their plan after it.
+// placed on their plan after it, the L on a floor of its own drawn in metres.
 #include <QCoreApplication>
 #include <QDate>
 #include <QString>
@@ -18,7 +18,10 @@ int main(int argc, char** argv) {
     core::Project project = tests::outputsSample();
     if (arguments.value(2) == QStringLiteral("--placed")) {
         project.units.push_back(tests::placedCorridor());
-        project.units.push_back(tests::placedL());
+        core::Unit hall = tests::placedL();
+        hall.location = "二层";
+        hall.plan = core::PlanSource{"二层.dxf", "房间", "2A", "m", "二层"};
+        project.units.push_back(hall);
     } else if (arguments.size() > 2) {
         project.name = arguments[2].toStdString();
     }
