@@ -59,11 +59,11 @@ TEST(ReachText, IsRoundedUpToATenthOrTellsWhyItIsNotChecked) {
         {std::numeric_limits<double>::infinity(), "设置点均不在计算单元内"},
     };
     for (const auto& [farthest, text] : cases) {
-        const core::PlacedCover cover{20, farthest, false};
+        const core::PlacedCover cover{20, farthest, false, {}};
         EXPECT_EQ(documents::reachText(cover, core::PlacingFault::None).toStdString(), text)
             << farthest;
     }
-    const core::PlacedCover unchecked{20, std::numeric_limits<double>::infinity(), false};
+    const core::PlacedCover unchecked{20, std::numeric_limits<double>::infinity(), false, {}};
     EXPECT_EQ(documents::reachText(unchecked, core::PlacingFault::TooIntricate).toStdString(),
               "轮廓超过 4000 个顶点或 400 个凹角，未校核");
 }
