@@ -14,8 +14,10 @@
 #include <optional>
 #include <vector>
 
+#include "floor_layout.h"
 #include "menu_click.h"
 #include "plan_import_dialog.h"
+#include "plan_point_item.h"
 #include "plan_view.h"
 #include "preview_support.h"
 #include "project_model.h"
@@ -531,9 +533,25 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     QCoreApplication::processEvents();
     ASSERT_NE(plan().reachShown(), nullptr);
     tests::keepPicture(*window, u"plan-placed"_s);
-    const QColor disc =
-        viewport()->grab().toImage().pixelColor(at(unit(2).setPoints.front()).toPoint());
-    EXPECT_TRUE(red(disc)) << disc.name().toStdString();
+    const QImage image = viewport()->grab().toImage();
+    const QPointF office = at(unit(2).setPoints.front());
+    EXPECT_TRUE(red(image.pixelColor(office.toPoint())));
+    // Every point's number, the office's "3-1" beside its disc, up and to the right.
+    QStringList numbers;
+    QStringList expected;
+    for (QGraphicsItem* item : plan().view()->scene()->items()) {
+        if (const auto* point = qgraphicsitem_cast<ui::PointItem*>(item)) {
+            numbers << point->number();
+        }
+    }
+    for (int row = 0; row < 3; ++row) {
+        for (std::size_t i = 0; i < unit(row).setPoints.size(); ++i) {
+            expected << QString::fromStdString(core::pointNumber(std::size_t(row), i));
+        }
+    }
+    numbers.sort();
+    EXPECT_EQ(numbers, expected);
+    EXPECT_GT(pixels(image, QRectF(office + QPointF(6, -20), QSizeF(20, 14)), red), 5);
 
     window->table()->selectRow(0);
     ASSERT_TRUE(window->model()->setData(window->model()->index(0, ProjectModel::Hazard),

@@ -1,17 +1,26 @@
 #include "plan_point_item.h"
 
 #include <QPainter>
+#include <cmath>
 
 namespace ui {
 
-PointItem::PointItem(QGraphicsItem* room, QPointF at) : QGraphicsItem(room) {
+PointItem::PointItem(QGraphicsItem* room, QPointF at, const QString& number, const QFont* font)
+    : QGraphicsItem(room), font_(font), number_(number) {
     setPos(at);
     setFlag(ItemIgnoresTransformations);
     setZValue(1);
-}
-
-QRectF PointItem::boundingRect() const {
-    return {-kRadius - 1, -kRadius - 1, 2 * kRadius + 2, 2 * kRadius + 2};
+    number_.setTextFormat(Qt::PlainText);
+    number_.setPerformanceHint(QStaticText::AggressiveCaching);
+    number_.prepare(QTransform(), *font_);
+    // Its lower left corner a pixel clear of the disc's rim, up and to the right, as a leader
+    // would put it; whole pixels, so that the text stays sharp.
+    const double clear = std::ceil(kRadius * std::sqrt(0.5)) + 1;
+    const QSizeF size = number_.size();
+    numberBox_ = QRectF(clear, -clear - std::ceil(size.height()), std::ceil(size.width()),
+                        std::ceil(size.height()));
+    const QRectF disc(-kRadius - 1, -kRadius - 1, 2 * kRadius + 2, 2 * kRadius + 2);
+    bounds_ = disc.united(numberBox_.adjusted(-1, 0, 1, 0));
 }
 
 void PointItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* /*option*/,
@@ -21,6 +30,11 @@ void PointItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* /*optio
     painter->setBrush(kPointColor);
     painter->drawEllipse(QPointF(0, 0), kRadius, kRadius);
     painter->setRenderHint(QPainter::Antialiasing, false);
+    // A light halo keeps the number legible over walls and the reach's lines.
+    painter->fillRect(numberBox_.adjusted(-1, 0, 1, 0), QColor(255, 255, 255, 170));
+    painter->setFont(*font_);
+    painter->setPen(kPointColor);
+    painter->drawStaticText(numberBox_.topLeft(), number_);
 }
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "floor_layout.h"
 #include "plan_point_item.h"
 #include "plan_reach_item.h"
 #include "plan_scene.h"
@@ -116,8 +117,11 @@ void RoomItem::setUnit(const core::Unit& unit, bool failing) {
             delete point;
         }
         points_.clear();
-        for (const core::PlanPoint& point : setPoints_) {
-            points_.push_back(new PointItem(this, scenePoint(point)));
+        for (std::size_t i = 0; i < setPoints_.size(); ++i) {
+            points_.push_back(new PointItem(
+                this, scenePoint(setPoints_[i]),
+                QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row_), i)),
+                &look_->pointFont));
         }
     }
     failing_ = failing;
@@ -215,10 +219,17 @@ void RoomItem::paintLabel(QPainter* painter) {
         prepareLabel();
     }
     const QPointF at = toDevice.map(labelAnchor_);
+    // The setting points, and the corners of their numbers.
     std::vector<QPointF> marks;
-    marks.reserve(points_.size());
+    marks.reserve(5 * points_.size());
     for (const PointItem* point : points_) {
-        marks.push_back(toDevice.map(point->pos()));
+        const QPointF mark = toDevice.map(point->pos());
+        const QRectF number = point->numberBox();
+        marks.push_back(mark);
+        for (const QPointF corner :
+             {number.topLeft(), number.topRight(), number.bottomLeft(), number.bottomRight()}) {
+            marks.push_back(mark + corner);
+        }
     }
     // A label keeps this far from the middle of a setting point's disc.
     constexpr double kClearance = PointItem::kRadius + 2;

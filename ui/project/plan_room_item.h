@@ -32,6 +32,7 @@ struct RoomLook {
     QPen failedText;
     QFont nameFont;
     QFont areaFont;
+    QFont pointFont;     // the setting points' numbers
     double padding = 3;  // the least room, in pixels, between a label and its room's walls
     // A room smaller than these on the screen has no label, without measuring its texts.
     double minLabelWidth = 0;
@@ -64,6 +65,7 @@ class RoomItem final : public QGraphicsItem {
   public:
     enum { Type = UserType + 1 };
 
+    // `row` is the unit's index in the project: its setting points are numbered after it.
     RoomItem(int row, const core::Unit& unit, bool failing, const RoomLook* look);
 
     [[nodiscard]] int type() const override { return Type; }

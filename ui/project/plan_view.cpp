@@ -77,8 +77,10 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
     look_.failedText = QPen(kCheckFailedColor);
     look_.nameFont = font();
     look_.areaFont = font();
+    look_.pointFont = font();
     if (font().pointSizeF() > 0) {
         look_.areaFont.setPointSizeF(font().pointSizeF() * 0.9);
+        look_.pointFont.setPointSizeF(font().pointSizeF() * 0.8);
     }
     const QFontMetricsF metrics(look_.nameFont);
     look_.minLabelWidth = metrics.height();
