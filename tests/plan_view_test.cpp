@@ -147,25 +147,56 @@ class PlanViewTest : public ::testing::Test {
     QStringList notices;
 };
 
-// The floors are the locations of the units with an outline; the box to choose one switches the
-// rooms drawn. A unit without an outline is not drawn.
-TEST_F(PlanViewTest, FloorBoxShowsForSeveralFloorsAndSwitchesTheRooms) {
+// The floors are the locations of the units with an outline; the box to choose one, shown only
+// for several floors, switches the rooms drawn. A unit without an outline is not drawn. The plan
+// follows the model: a unit moved to another floor, added, moved down, deleted and the steps
+// undone; clicks still select the room's own row.
+TEST_F(PlanViewTest, FloorsFollowTheBoxEditsUndoAndNewRows) {
+    ProjectModel* model = window->model();
+    QTableView* table = window->table();
+    // The floors after the step, blank-separated, the floor shown and its rooms.
+    const auto shows = [this](const QString& floors, const QString& floor,
+                              const std::vector<int>& rooms) {
+        SCOPED_TRACE(floors.toStdString());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(plan().floors(), floors.split(u' '));
+        EXPECT_EQ(plan().floor(), floor);
+        EXPECT_EQ(plan().roomRows(), rooms);
+        EXPECT_EQ(plan().floorBox()->isVisibleTo(&plan()), plan().floors().size() > 1);
+    };
     ASSERT_TRUE(plan().isVisible());
-    EXPECT_EQ(plan().floors(), QStringList({u"一层"_s, u"二层"_s}));
-    EXPECT_TRUE(plan().floorBox()->isVisibleTo(&plan()));
-    EXPECT_EQ(plan().floor(), u"一层"_s);
-    EXPECT_EQ(plan().roomRows(), std::vector<int>({0, 1, 2}));
+    shows(u"一层 二层"_s, u"一层"_s, {0, 1, 2});
     // The drawing's y runs up: 仓库, north of 办公室, is above it; 会议室 to its right.
     EXPECT_LE(roomRect(2).bottom(), roomRect(0).top() + 0.5);
     EXPECT_GE(roomRect(1).left(), roomRect(0).right() - 0.5);
-
+    model->setData(model->index(3, ProjectModel::Location), u"三层"_s, Qt::EditRole);
+    shows(u"一层 三层 二层"_s, u"一层"_s, {0, 1, 2});
+    window->undoStack()->undo();
     plan().floorBox()->setFocus();
     QTest::keyClick(plan().floorBox(), Qt::Key_Down);
-    EXPECT_EQ(plan().floor(), u"二层"_s);
-    EXPECT_EQ(plan().roomRows(), std::vector<int>({3, 5}));
+    shows(u"一层 二层"_s, u"二层"_s, {3, 5});
     // The floor is fitted: both rooms lie inside the viewport.
     const QRectF seen = viewport()->rect();
     EXPECT_TRUE(seen.contains(roomRect(3)) && seen.contains(roomRect(5)));
+    window->addUnit(room({"水泵房", "四层", 0, 0, 6, 5}));  // selected: its floor comes up
+    shows(u"一层 二层 四层"_s, u"四层"_s, {6});
+    table->selectRow(3);  // the rooms of 二层 and 四层 deleted
+    for (int row : {5, 6}) {
+        table->selectionModel()->select(model->index(row, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Delete);
+    shows(u"一层"_s, u"一层"_s, {0, 1, 2});
+    table->selectRow(0);  // 办公室 moved down
+    QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier);
+    shows(u"一层"_s, u"一层"_s, {0, 1, 2});
+    // 会议室 is row 0 now and 办公室 row 1: each room still selects its own row.
+    ASSERT_EQ(model->unit(1).name, "办公室");
+    for (int row : {0, 1, 2}) {
+        clickRoom(row);
+        EXPECT_EQ(tableSelection(), std::vector<int>{row});
+    }
 }
 
 // The selection is shared both ways. Clicks on the rooms select their rows; Ctrl adds a room or
@@ -387,47 +418,6 @@ TEST_F(PlanViewTest, ViewMenuHidesThePlanAndTheChoiceIsKept) {
     EXPECT_TRUE(item->isChecked());
 }
 
-// The plan follows the model: a unit moved to another floor, added, moved down, deleted and the
-// steps undone, the floor box shown only for several floors; clicks still select the room's own
-// row.
-TEST_F(PlanViewTest, FollowsEditsUndoAndNewRows) {
-    ProjectModel* model = window->model();
-    QTableView* table = window->table();
-    // The floors after the step, blank-separated, the floor shown first and its rooms.
-    const auto shows = [this](const QString& floors, const QString& floor,
-                              const std::vector<int>& rooms) {
-        SCOPED_TRACE(floors.toStdString());
-        QCoreApplication::processEvents();
-        EXPECT_EQ(plan().floors(), floors.split(u' '));
-        EXPECT_EQ(plan().floor(), floor);
-        EXPECT_EQ(plan().roomRows(), rooms);
-        EXPECT_EQ(plan().floorBox()->isVisibleTo(&plan()), plan().floors().size() > 1);
-    };
-    model->setData(model->index(3, ProjectModel::Location), u"三层"_s, Qt::EditRole);
-    shows(u"一层 三层 二层"_s, u"一层"_s, {0, 1, 2});
-    window->undoStack()->undo();
-    shows(u"一层 二层"_s, u"一层"_s, {0, 1, 2});
-    window->addUnit(room({"水泵房", "四层", 0, 0, 6, 5}));  // selected: its floor comes up
-    shows(u"一层 二层 四层"_s, u"四层"_s, {6});
-    table->selectRow(3);  // the rooms of 二层 and 四层 deleted
-    for (int row : {5, 6}) {
-        table->selectionModel()->select(model->index(row, 0),
-                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    table->setFocus();
-    QTest::keyClick(table, Qt::Key_Delete);
-    shows(u"一层"_s, u"一层"_s, {0, 1, 2});
-    table->selectRow(0);  // 办公室 moved down
-    QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier);
-    shows(u"一层"_s, u"一层"_s, {0, 1, 2});
-    // 会议室 is row 0 now and 办公室 row 1: each room still selects its own row.
-    ASSERT_EQ(model->unit(1).name, "办公室");
-    for (int row : {0, 1, 2}) {
-        clickRoom(row);
-        EXPECT_EQ(tableSelection(), std::vector<int>{row});
-    }
-}
-
 // A unit of the outline, its area the outline's, of the hazard.
 core::Unit room(const char* name, core::Ring outline, core::Hazard hazard) {
     core::Unit unit = tests::makeUnit(name, core::FireClass::A, core::area(outline));
@@ -611,11 +601,7 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
     PlanImportDialog dialog(kDrawing, drawing(kDrawing), QString());
     dialog.show();
     EXPECT_EQ(dialog.unitBox->currentText(), u"毫米"_s);
-    QStringList units;
-    for (int i = 0; i < dialog.unitBox->count(); ++i) {
-        units << dialog.unitBox->itemText(i);
-    }
-    EXPECT_EQ(units, (QStringList{u"毫米"_s, u"厘米"_s, u"分米"_s, u"米"_s, u"英寸"_s, u"英尺"_s}));
+    EXPECT_EQ(dialog.unitBox->count(), int(std::size(io::kImportUnits)));
     EXPECT_TRUE(dialog.unitWarning->isHidden());
     EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
     // The room layer proposed, the furniture's not; layers without outlines are not offered.
@@ -691,12 +677,11 @@ TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedF
 
     io::DxfDrawing furniture;
     const auto square = [](const char* layer, double x) {
-        return io::DxfPolyline{u"1"_s,
-                               QString::fromUtf8(layer),
-                               {{{x, 0}}, {{x + 4000, 0}}, {{x + 4000, 3000}}, {{x, 3000}}},
-                               true,
-                               false,
-                               {}};
+        io::DxfPolyline line;
+        line.layer = QString::fromUtf8(layer);
+        line.vertices = {{{x, 0}}, {{x + 4000, 0}}, {{x + 4000, 3000}}, {{x, 3000}}};
+        line.closed = true;
+        return line;
     };
     furniture.polylines = {square("FURN", 0), square("0", 5000)};
     PlanImportDialog unnamed(u"平面图.dxf"_s, furniture, QString());
