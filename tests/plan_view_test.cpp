@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "menu_click.h"
+#include "placed_rooms.h"
 #include "plan_import_dialog.h"
 #include "plan_view.h"
 #include "preview_support.h"
@@ -58,19 +59,13 @@ core::Unit breaching(core::Unit unit) {
     return unit;
 }
 
-// A unit that cannot be configured: an area of 0 requires nothing.
-core::Unit unconfigurable(core::Unit unit) {
-    unit.choices.area = 0;
-    return unit;
-}
-
 // Rows 0 to 2 and 4 on 一层, 3 and 5 on 二层; 走廊 (4) has no outline.
 core::Project twoFloors() {
-    return {"综合楼",
-            {room({"办公室", "一层", 0, 0, 12, 10}), room({"会议室", "一层", 12, 0, 8, 10}),
-             breaching(room({"仓库", "一层", 0, 10, 20, 15})), room({"机房", "二层", 0, 0, 10, 10}),
-             tests::makeUnit("走廊", core::FireClass::A, 60),
-             unconfigurable(room({"档案室", "二层", 10, 0, 10, 10}))}};
+    return {
+        "综合楼",
+        {room({"办公室", "一层", 0, 0, 12, 10}), room({"会议室", "一层", 12, 0, 8, 10}),
+         breaching(room({"仓库", "一层", 0, 10, 20, 15})), room({"机房", "二层", 0, 0, 10, 10}),
+         tests::makeUnit("走廊", core::FireClass::A, 60), room({"档案室", "二层", 10, 0, 10, 10})}};
 }
 
 class PlanViewTest : public ::testing::Test {
@@ -264,22 +259,14 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
         EXPECT_EQ(redPixels(image, inside), 0);
         return false;
     };
-    struct Case {
-        QString floor;
-        int row;
-        bool failing;
-    };
-    for (const Case& c :
-         {Case{u"一层"_s, 1, false}, Case{u"一层"_s, 2, true}, Case{u"二层"_s, 5, true}}) {
-        SCOPED_TRACE(c.row);
-        plan().showFloor(c.floor);
-        ASSERT_EQ(window->model()->checkFails(c.row), c.failing);
-        EXPECT_EQ(drawnFailing(c.row), c.failing);
+    for (const auto& [row, failing] : {std::pair{1, false}, std::pair{2, true}}) {
+        SCOPED_TRACE(row);
+        ASSERT_EQ(window->model()->checkFails(row), failing);
+        EXPECT_EQ(drawnFailing(row), failing);
     }
-    tests::keepPicture(*window, u"plan-second-floor"_s);
+    tests::keepPicture(*window, u"plan-failing"_s);
 
     // An area of 0 leaves the room unconfigurable; undone, the room is as it was.
-    plan().showFloor(u"一层"_s);
     ProjectModel* model = window->model();
     model->setData(model->index(0, ProjectModel::Area), 0, Qt::EditRole);
     ASSERT_TRUE(model->checkFails(0));
@@ -418,26 +405,20 @@ TEST_F(PlanViewTest, ViewMenuHidesThePlanAndTheChoiceIsKept) {
     EXPECT_TRUE(item->isChecked());
 }
 
-// A unit of the outline, its area the outline's, of the hazard.
-core::Unit room(const char* name, core::Ring outline, core::Hazard hazard) {
-    core::Unit unit = tests::makeUnit(name, core::FireClass::A, core::area(outline));
-    unit.choices.hazard = hazard;
-    unit.outline = std::move(outline);
-    return unit;
-}
-
 constexpr double kLx = 10;  // where the L lies on the floor: [0,8]×[0,16] and [0,16]×[0,8]
 
 // A corridor of 3 × 120 m (R = 20 m), the L beside it (a serious hazard: R = 15 m), an office, and
 // a unit without an outline.
 core::Project floorOfFour() {
-    return {"办公楼",
-            {room("走廊", {{0, 0}, {3, 0}, {3, 120}, {0, 120}}, core::Hazard::Medium),
-             room("资料室",
-                  {{kLx, 0}, {kLx + 16, 0}, {kLx + 16, 8}, {kLx + 8, 8}, {kLx + 8, 16}, {kLx, 16}},
-                  core::Hazard::Serious),
-             room("办公室", {{30, 0}, {42, 0}, {42, 10}, {30, 10}}, core::Hazard::Medium),
-             tests::makeUnit("楼梯间", core::FireClass::A, 20)}};
+    using core::Hazard;
+    const core::Ring l{{kLx, 0},     {kLx + 16, 0}, {kLx + 16, 8},
+                       {kLx + 8, 8}, {kLx + 8, 16}, {kLx, 16}};
+    return {
+        "办公楼",
+        {tests::placedRoom("走廊", tests::kCorridorOutline, {}, Hazard::Medium),
+         tests::placedRoom("资料室", l, {}, Hazard::Serious),
+         tests::placedRoom("办公室", {{30, 0}, {42, 0}, {42, 10}, {30, 10}}, {}, Hazard::Medium),
+         tests::makeUnit("楼梯间", core::FireClass::A, 20)}};
 }
 
 // Setting points placed from the window and the plan on floorOfFour.
@@ -531,15 +512,9 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
 // A workshop shaped as a comb of 120 teeth, seconds to place, with the progress shown at once;
 // 取消 stops it within the room and changes nothing.
 TEST_F(PlacementTest, CancelChangesNothing) {
-    core::Ring comb{{0, 0}, {358.5, 0}};
-    for (int tooth = 119; tooth >= 0; --tooth) {
-        const double left = 3.0 * tooth;
-        comb.insert(comb.end(), {{left + 1.5, 35}, {left, 35}});
-        if (tooth > 0) {
-            comb.insert(comb.end(), {{left, 5}, {left - 1.5, 5}});
-        }
-    }
-    window->model()->setProject({"厂房", {room("车间", comb, core::Hazard::Medium)}});
+    const core::Ring comb = tests::comb(120, 1.5, 5, 35);
+    window->model()->setProject(
+        {"厂房", {tests::placedRoom("车间", comb, {}, core::Hazard::Medium)}});
     window->table()->selectAll();
     window->placingProgressAfterMs = 0;
     bool cancelled = false;
