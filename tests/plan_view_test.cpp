@@ -434,11 +434,6 @@ class PlacementTest : public PlanViewTest {
     [[nodiscard]] QString cell(int row, int column, int role = Qt::DisplayRole) const {
         return window->model()->index(row, column).data(role).toString();
     }
-
-    void placeFromTheMenu() {
-        window->table()->setFocus();
-        tests::clickMenuItem(window->toolsMenu(), u"布置设置点"_s);
-    }
 };
 
 // 工具 → 布置设置点 places the selected units with an outline in one step; N and 校核 follow their
@@ -448,7 +443,8 @@ class PlacementTest : public PlanViewTest {
 TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     window->table()->selectAll();
     ASSERT_TRUE(window->placeAction()->isEnabled());
-    placeFromTheMenu();
+    window->table()->setFocus();
+    tests::clickMenuItem(window->toolsMenu(), u"布置设置点"_s);
     EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
     EXPECT_EQ(unit(0).setPoints.size(), 4U);  // the corridor: four, where N0 = 1
     const std::size_t points =
@@ -541,15 +537,6 @@ TEST_F(PlacementTest, CancelChangesNothing) {
 // objects.
 const QString kDrawing = QStringLiteral(PLAN_DRAWINGS "/r2000_gbk.dxf");
 
-io::DxfDrawing drawing(const QString& fileName) {
-    auto read = io::readDxf(fileName);
-    if (const auto* fault = std::get_if<QString>(&read)) {
-        ADD_FAILURE() << fault->toStdString();
-        return {};
-    }
-    return std::get<io::DxfDrawing>(read);
-}
-
 QTreeWidgetItem* layerItem(const PlanImportDialog& dialog, const QString& name) {
     const auto found = dialog.layerList->findItems(name, Qt::MatchExactly);
     return found.isEmpty() ? nullptr : found.front();
@@ -573,7 +560,9 @@ QStringList column(const QTreeWidget& list, int column) {
 }
 
 TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
-    PlanImportDialog dialog(kDrawing, drawing(kDrawing), QString());
+    const auto read = io::readDxf(kDrawing);
+    ASSERT_TRUE(std::holds_alternative<io::DxfDrawing>(read));
+    PlanImportDialog dialog(kDrawing, std::get<io::DxfDrawing>(read), QString());
     dialog.show();
     EXPECT_EQ(dialog.unitBox->currentText(), u"毫米"_s);
     EXPECT_EQ(dialog.unitBox->count(), int(std::size(io::kImportUnits)));
