@@ -209,7 +209,7 @@ class ProjectWindowTest : public ::testing::Test {
 using ProjectExportsTest = ProjectWindowTest;
 
 // A combo editor takes the choice by keyboard. Class D is not offered; a class that rules out the
-// agent moves the unit to ammonium-phosphate powder. Emptied points and 自动 put back the defaults.
+// agent moves the unit to ammonium-phosphate powder.
 TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     window->addUnit(makeUnit("库房", core::FireClass::A, 500, core::Agent::Water));
     auto* box = qobject_cast<QComboBox*>(openEditor(*window, 0, ProjectModel::FireClass));
@@ -220,26 +220,6 @@ TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
     finish(box);
     EXPECT_EQ(text(0, ProjectModel::FireClass), u"C类"_s);
     EXPECT_EQ(text(0, ProjectModel::Agent), u"干粉(磷酸铵盐)"_s);
-
-    // Emptied, the points follow the estimate again; 自动 gives the model back to its default.
-    core::Unit unit = window->project().units[0];
-    unit.points = 7;
-    unit.model = window->model()->unitDesign(0).conditions->candidates.back().code;
-    window->model()->replaceUnit(0, unit);
-    ASSERT_TRUE(window->model()->unitDesign(0).modelChosen);
-    auto* edit = qobject_cast<QLineEdit*>(openEditor(*window, 0, ProjectModel::Points));
-    ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    finish(edit);
-    EXPECT_FALSE(window->project().units[0].points.has_value());
-    EXPECT_EQ(text(0, ProjectModel::Points).toInt(),
-              window->model()->unitDesign(0).configuration.estimate);
-    auto* models = qobject_cast<QComboBox*>(openEditor(*window, 0, ProjectModel::Model));
-    ASSERT_NE(models, nullptr);
-    QTest::keyClick(models, Qt::Key_Home);  // 自动
-    finish(models);
-    EXPECT_FALSE(window->project().units[0].model.has_value());
 }
 
 // A choice made in one of the selected rows goes to all of them as one step; the rows that cannot
@@ -873,9 +853,10 @@ TEST_F(ProjectWindowTest, AFileReachedThroughALinkIsHeldOnce) {
     }
 }
 
-// F2, the text shown typed again, and Enter keep the unit as it was, with no undo step. Names and
+// F2, the text shown typed again, and Enter keep the unit as it was, with no undo step. Emptied
+// points follow the estimate again and 自动 gives the model back to its default. Names and
 // locations keep core::kMaxNameLength characters, as the reader does; a longer unit is refused.
-TEST_F(ProjectWindowTest, AnUnchangedCellMakesNoUndoStepAndALongNameIsCut) {
+TEST_F(ProjectWindowTest, AnUnchangedCellMakesNoStepEmptiedOnesTheDefaultsAndALongNameIsCut) {
     ProjectWindow& w = newWindow();
     core::Unit unit = makeUnit("办公室", core::FireClass::A, 0.1 + 0.2);  // shown as 0.3
     unit.points = 3;
@@ -892,6 +873,20 @@ TEST_F(ProjectWindowTest, AnUnchangedCellMakesNoUndoStepAndALongNameIsCut) {
         EXPECT_EQ(w.undoStack()->count(), steps);
         EXPECT_EQ(w.project().units[0], before);
     }
+    ASSERT_TRUE(w.model()->unitDesign(0).modelChosen);
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Points));
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    finish(edit);
+    EXPECT_FALSE(w.project().units[0].points.has_value());
+    EXPECT_EQ(w.model()->index(0, ProjectModel::Points).data().toInt(),
+              w.model()->unitDesign(0).configuration.estimate);
+    auto* models = qobject_cast<QComboBox*>(openEditor(w, 0, ProjectModel::Model));
+    ASSERT_NE(models, nullptr);
+    QTest::keyClick(models, Qt::Key_Home);  // 自动
+    finish(models);
+    EXPECT_FALSE(w.project().units[0].model.has_value());
     const QString longText(core::kMaxNameLength + 50, u'楼');
     for (const int column : {ProjectModel::Name, ProjectModel::Location}) {
         enter(w, column, longText);
