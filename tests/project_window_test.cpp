@@ -208,23 +208,10 @@ class ProjectWindowTest : public ::testing::Test {
 
 using ProjectExportsTest = ProjectWindowTest;
 
-// A combo editor takes the choice by keyboard. Class D is not offered; a class that rules out the
-// agent moves the unit to ammonium-phosphate powder.
-TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
-    window->addUnit(makeUnit("库房", core::FireClass::A, 500, core::Agent::Water));
-    auto* box = qobject_cast<QComboBox*>(openEditor(*window, 0, ProjectModel::FireClass));
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->count() == 4 && box->findText(u"D类"_s) == -1);
-    QTest::keyClick(box, Qt::Key_Down);  // B
-    QTest::keyClick(box, Qt::Key_Down);  // C
-    finish(box);
-    EXPECT_EQ(text(0, ProjectModel::FireClass), u"C类"_s);
-    EXPECT_EQ(text(0, ProjectModel::Agent), u"干粉(磷酸铵盐)"_s);
-}
-
-// A choice made in one of the selected rows goes to all of them as one step; the rows that cannot
-// take it stay as they were and are named. A click on a row of the selection then selects that
-// row alone, without opening an editor.
+// A combo editor takes the choice by keyboard. A choice made in one of the selected rows goes to
+// all of them as one step; the rows that cannot take it stay as they were and are named. A click
+// on a row of the selection then selects that row alone, without opening an editor. Class D is
+// not offered; a class that rules out the agent moves the unit to ammonium-phosphate powder.
 TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
     fill("科研楼");
     const core::Agent electrical = window->project().units[1].choices.agent;
@@ -250,6 +237,15 @@ TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
     EXPECT_EQ(table()->selectionModel()->selectedIndexes(),
               QModelIndexList{window->model()->index(1, ProjectModel::Name)});
     EXPECT_EQ(QApplication::focusWidget(), table());
+
+    box = qobject_cast<QComboBox*>(openEditor(*window, 0, ProjectModel::FireClass));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->count() == 4 && box->findText(u"D类"_s) == -1);
+    QTest::keyClick(box, Qt::Key_Down);  // B
+    QTest::keyClick(box, Qt::Key_Down);  // C, which rules out water
+    finish(box);
+    EXPECT_EQ(text(0, ProjectModel::FireClass), u"C类"_s);
+    EXPECT_EQ(text(0, ProjectModel::Agent), u"干粉(磷酸铵盐)"_s);
 }
 
 // While a cell's editor is open, Delete and Insert edit its text; with the table focused Insert
