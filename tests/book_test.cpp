@@ -5,6 +5,7 @@
 #include <QtGui>
 
 #include "book_pdf.h"
+#include "book_plan.h"
 #include "page_layout.h"
 #include "placed_rooms.h"
 #include "project_tables.h"
@@ -361,6 +362,84 @@ TEST_F(Book, HoldsEachUnitsSheetLines) {
     EXPECT_TRUE(
         bare(text).contains(bare(u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m："
                                  u"最大 15.4 m，不满足，设置点未覆盖全部平面"_s)));
+}
+
+// Twenty offices either side of a corridor, with the L-shaped hall, which its one point falls short
+// of, at its end; above them a corridor 600 m long, too long to read on one page.
+core::Project plannedFloors() {
+    core::Project project;
+    project.name = "平面布置";
+    for (int i = 0; i < 20; ++i) {
+        const double x = 4.0 * (i % 10);
+        const double y = i < 10 ? 0 : 10;
+        project.units.push_back(tests::placedRoom("办公室",
+                                                  {{x, y}, {x + 4, y}, {x + 4, y + 8}, {x, y + 8}},
+                                                  {{x + 2, y + 4}}, core::Hazard::Medium));
+    }
+    project.units.push_back(tests::placedRoom("走廊", {{0, 8}, {40, 8}, {40, 10}, {0, 10}},
+                                              {{10, 9}, {30, 9}}, core::Hazard::Medium));
+    core::Unit& hall = project.units.emplace_back(tests::placedL());
+    for (core::PlanPoint& p : hall.outline) {
+        p.x += 40;
+    }
+    hall.setPoints[0].x += 40;
+    project.units.push_back(tests::grownCorridor(600));
+    project.units.back().location = "二层";
+    return project;
+}
+
+// After the bill of materials, each floor's plan on landscape pages (in parts where it is too
+// large), listed in the contents, drawn without a picture, its failing unit in the warning colour;
+// each unit's page lists its points and the plan's page that shows them.
+TEST_F(Book, DrawsEachFloorsPlanAndPointsUnitsAtIt) {
+    const core::Project project = plannedFloors();
+    const QString fileName = write(project);
+    SKIP_UNLESS_PDF_TOOLS_ANSWER();
+    const QStringList pages = pageTexts(fileName);
+    const QString contents = bare(pages[1]);
+    const auto pageOf = [&](const QString& text) {
+        return std::find_if(pages.begin() + 2, pages.end(),
+                            [&](const QString& page) { return page.contains(text); }) -
+               pages.begin();
+    };
+    const qsizetype lower = pageOf(u"一层平面布置图\n"_s);
+    const qsizetype upper = pageOf(u"二层平面布置图（1/9）"_s);
+    const qsizetype table = pageOf(u"灭火器配置\n"_s);
+    EXPECT_TRUE(pages[lower].contains(u"三、平面布置图"_s) && lower == pageOf(u"二、材料表"_s) + 1);
+    EXPECT_TRUE(contents.contains(
+        u"三、平面布置图%1一层平面布置图%1二层平面布置图%2四、计算单元"_s.arg(lower + 1).arg(upper +
+                                                                                             1)));
+    EXPECT_EQ(table, lower + 1);
+    EXPECT_EQ(pageOf(u"二层平面布置图（9/9）"_s), upper + 8);
+    for (const QString& text : {u"1-1"_s, u"20-1"_s, u"21-2"_s, u"22-1"_s, u"比例 1:400"_s,
+                                u"手提式灭火器"_s, u"推车式灭火器"_s, u"北"_s}) {
+        EXPECT_TRUE(pages[lower].contains(text)) << text.toStdString();
+    }
+    EXPECT_TRUE(bare(pages[table]).contains(u"22展厅A类严重危险级MF/ABC512合计2344"_s));
+    EXPECT_TRUE(bare(pages[lower]).contains(bare(documents::kPlanBasis)));
+    EXPECT_TRUE(bare(pages[upper]).contains(bare(documents::kPlanBasis)));
+    const QString info = run(u"pdfinfo"_s, {u"-f"_s, QString::number(upper + 1), u"-l"_s,
+                                            QString::number(upper + 1), fileName});
+    EXPECT_TRUE(info.simplified().contains(u"size: 842 x 595"_s)) << info.toStdString();
+    EXPECT_EQ(run(u"pdfimages"_s, {u"-list"_s, fileName}).count(u'\n'), 2);
+
+    // Each unit's line names the pages that show its points: the corridor's four on two parts.
+    for (const auto& [unit, points] : {std::pair{0, 1}, {20, 2}, {22, 4}}) {
+        const QString numbers = u"%1-"_s.arg(unit + 1);
+        const QRegularExpression line(
+            u"设置点：(%1[-0-9、]*)（见平面布置图第([0-9、]+)页）"_s.arg(numbers));
+        const QRegularExpressionMatch match =
+            line.match(bare(pages[pageOf(heading(unit, project.units[unit]))]));
+        ASSERT_TRUE(match.hasMatch()) << unit;
+        EXPECT_EQ(match.captured(1).split(u'、').size(), points);
+        QString shown;
+        for (const QString& page : match.captured(2).split(u'、')) {
+            shown += pages[page.toInt() - 1];
+        }
+        for (const QString& number : match.captured(1).split(u'、')) {
+            EXPECT_TRUE(shown.contains(number)) << number.toStdString();
+        }
+    }
 }
 
 }  // namespace
