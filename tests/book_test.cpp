@@ -134,44 +134,17 @@ class Book : public ::testing::Test {
         return fileName;
     }
 
-    // The page at whose top each unit's heading stands, from 1 for the page after the cover.
-    static std::vector<qsizetype> unitPages(const core::Project& project,
-                                            const QStringList& pages) {
-        std::vector<qsizetype> found;
-        qsizetype at = 2;
-        for (std::size_t i = 0; i < project.units.size(); ++i) {
-            const QString wanted = bare(heading(i, project.units[i]));
-            while (at < pages.size() &&
-                   !bare(linesOf(pages[at]).mid(1, 3).join(QString())).contains(wanted)) {
-                ++at;
-            }
-            found.push_back(at++);
-        }
-        return found;
-    }
-
     QTemporaryDir folder_;
 };
 
 TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
     const core::Project project = plannedBuilding();
     const QString fileName = write(project);
-    QFile::remove("/tmp/bp/book.pdf");
-    QFile::copy(fileName, "/tmp/bp/book.pdf");  // SCRATCH
     SKIP_UNLESS_PDF_TOOLS_ANSWER();
     const QStringList pages = pageTexts(fileName);
 
-    // The cover: no number, though counted as the first page (as a preview counts it), the fields,
-    // the signatures where given, blank lines where not.
-    const QString cover = pages[0].simplified();
-    for (const QString& text :
-         {u"某市第一人民医院门诊医技综合楼及地下车库扩建工"_s, u"工程编号：2026-S-017"_s,
-          u"建筑灭火器配置设计计算书"_s, u"设计阶段：施工图设计"_s, u"计 算 张三"_s,
-          u"审 核 李四"_s, u"某建筑设计研究院有限公司"_s, u"2026年5月6日"_s,
-          u"《消防设施通用规范》GB 55036-2022，《建筑灭火器配置设计规范》GB 50140-2005"_s}) {
-        EXPECT_TRUE(cover.contains(text)) << text.toStdString() << "\n" << cover.toStdString();
-    }
-    EXPECT_FALSE(cover.contains(u"第 "_s));
+    // The cover has no number, though counted as the first page (as a preview counts it).
+    EXPECT_FALSE(pages[0].contains(u"第 "_s));
 
     for (qsizetype p = 1; p < pages.size(); ++p) {
         const QStringList lines = linesOf(pages[p]);
@@ -186,8 +159,16 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
     // "label：value" line of a configured unit's single sheet stands on it as it is, but for the
     // title, the date and the basis, which the cover carries, the unit's name, which its heading
     // carries, and N₀'s subscript, set as a smaller 0. The hall's 7.1.3 line is wrapped where
-    // pdftotext breaks it.
-    const std::vector<qsizetype> starts = unitPages(project, pages);
+    // pdftotext breaks it (below).
+    std::vector<qsizetype> starts;  // the page at whose top each unit's heading stands
+    for (qsizetype at = 2; const core::Unit& unit : project.units) {
+        const QString wanted = bare(heading(starts.size(), unit));
+        while (at < pages.size() &&
+               !bare(linesOf(pages[at]).mid(1, 3).join(QString())).contains(wanted)) {
+            ++at;
+        }
+        starts.push_back(at++);
+    }
     QStringList contents = linesOf(pages[1]);  // on two pages, without the footer and header
     contents.removeLast();
     contents += linesOf(pages[2]).mid(1);
@@ -216,9 +197,6 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
         }
         EXPECT_GT(checked, 8) << i;
     }
-    EXPECT_TRUE(bare(pages[starts[29]])
-                    .contains(bare(u"7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m："
-                                   u"最大 15.4 m，不满足，设置点未覆盖全部平面"_s)));
 
     // Each floor's plan after the bill of materials: the first's table on a page of its own, the
     // second in nine parts, each with the table beside it; no picture. A unit's points are listed
@@ -232,10 +210,18 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
     const qsizetype lower = parts.captured(2).toInt() - 1;
     const qsizetype upper = parts.captured(3).toInt() - 1;
     const auto pageNumber = [](qsizetype page) { return QString::number(page + 1); };
+    // The texts of each page: the cover's fields, the signatures where given, blank lines where
+    // not; the plans with their legends and tables; the points of a unit with their plans' pages.
     const std::pair<qsizetype, QString> shown[] = {
+        {0, u"某市第一人民医院门诊医技综合楼及地下车库扩建工 工程编号：2026-S-017"_s},
+        {0, u"建筑灭火器配置设计计算书 设计阶段：施工图设计 计算张三 审核李四 2026年5月6日"_s},
+        {0,
+         u"某建筑设计研究院有限公司 《消防设施通用规范》GB55036-2022，《建筑灭火器配置设计规范》GB50140-2005"_s},
         {schedule, u"一、灭火器配置表"_s},
         {upper, u"二层平面布置图（1/9）"_s},
         {lower - 1, u"二、材料表"_s},
+        {starts[29],
+         u"7.1.3计算单元内任一点至最近设置点的距离不大于R=15m：最大15.4m，不满足，设置点未覆盖全部平面"_s},
         {lower, u"三、平面布置图一层平面布置图"_s},
         {lower, u"9-1 28-1 29-2 30-1"_s},  // some of the points' numbers
         {lower, u"比例 1:400 手提式灭火器 推车式灭火器 北 "_s + bare(documents::kPlanBasis)},
@@ -268,6 +254,10 @@ TEST_F(Book, PagesAreNumberedAfterTheCoverAndTheContentsPointAtThem) {
     QString scheduleText;
     for (qsizetype p = schedule; p < lower - 1; ++p) {
         scheduleText += pages[p];
+        const QStringList lines = linesOf(pages[p]);  // its heading repeated on each page
+        EXPECT_EQ(lines.value(1),
+                  p == schedule ? u"一、灭火器配置表"_s : u"一、灭火器配置表（续）"_s);
+        EXPECT_TRUE(lines.mid(2, 3).join(u' ').contains(u"序号"_s)) << p;
     }
     QSet<QString> tokens;
     for (const QString& token : scheduleText.split(QRegularExpression(u"\\s+"_s))) {
@@ -331,8 +321,8 @@ TEST(BookFaces, AreBoldOnlyWhereTheFaceHasABoldWeight) {
     }
 }
 
-// Pages of a small format make every part run over: tables repeat their headings, units go on
-// under "（续）", no paragraph of three lines or fewer is split, no line is drawn twice.
+// Pages of a small format make every part run over: units go on under "（续）", no paragraph of
+// three lines or fewer is split, no line is drawn twice.
 TEST_F(Book, RunningOverPagesKeepsHeadingsAndDrawsEachLineOnce) {
     core::Project project = eightUnits();
     for (int i = 0; i < 40; ++i) {
@@ -350,15 +340,9 @@ TEST_F(Book, RunningOverPagesKeepsHeadingsAndDrawsEachLineOnce) {
     SKIP_UNLESS_PDF_TOOLS_ANSWER();
     const QStringList pages = pageTexts(fileName);
     int continued = 0;
-    int schedulePages = 0;
     for (qsizetype p = 1; p < pages.size(); ++p) {
         const QStringList lines = linesOf(pages[p]);
         const QString& top = lines.value(1);
-        if (top.startsWith(u"一、灭火器配置表"_s)) {
-            ++schedulePages;
-            EXPECT_TRUE(lines.mid(2, 3).join(u' ').contains(u"序号"_s)) << p;
-            EXPECT_EQ(top == u"一、灭火器配置表（续）"_s, schedulePages > 1) << p;
-        }
         if (top.endsWith(u"（续）"_s) && !top.startsWith(u"一、"_s) && !top.startsWith(u"二、"_s)) {
             ++continued;
             // The unit's heading as on its first page, then more of its sheet.
@@ -372,7 +356,6 @@ TEST_F(Book, RunningOverPagesKeepsHeadingsAndDrawsEachLineOnce) {
             EXPECT_NE(before[before.size() - 2], lines[2]) << p;
         }
     }
-    EXPECT_GT(schedulePages, 2);
     EXPECT_GT(continued, 10);
     EXPECT_TRUE(std::any_of(pages.begin(), pages.end(), [](const QString& page) {
         return page.simplified().startsWith(u"合计"_s) || page.contains(u"\n合计"_s);
