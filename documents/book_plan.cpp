@@ -5,6 +5,8 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
 
 #include "layout_symbols.h"
 #include "reach_map.h"
@@ -34,6 +36,10 @@ constexpr std::size_t kHatchCells = 20000;
 // The scales a floor is drawn at, the least that fits; the last is the least a floor in parts is
 // drawn at.
 constexpr int kScales[] = {100, 150, 200, 250, 300, 400, 500};
+
+// The side of the square that a room of the floor's middle size takes at least on paper, in
+// millimetres.
+constexpr double kLeastRoomMm = 14;
 
 // The legend's measures in millimetres: the rows of the title, the symbols and the scale bar, and
 // the largest key of a floor in parts.
@@ -128,6 +134,59 @@ const std::vector<ColumnKind>& floorTableKinds() {
     return kinds;
 }
 
+// Boxes on the floor, found again through the cells of a coarse grid that they touch.
+class FloorPlan::Boxes {
+  public:
+    explicit Boxes(double cell) : cell_(cell) {}
+
+    void add(const QRectF& box) {
+        boxes_.push_back(box);
+        forCells(box, [this](std::int64_t key) { cells_[key].push_back(boxes_.size() - 1); });
+    }
+    // No box overlaps `box`.
+    [[nodiscard]] bool clear(const QRectF& box) const {
+        bool clear = true;
+        forCells(box, [&](std::int64_t key) {
+            if (const auto found = cells_.find(key); clear && found != cells_.end()) {
+                clear = std::ranges::none_of(
+                    found->second, [&](std::size_t i) { return boxes_[i].intersects(box); });
+            }
+        });
+        return clear;
+    }
+    // The boxes that overlap `area`, some maybe twice.
+    [[nodiscard]] std::vector<QRectF> within(const QRectF& area) const {
+        std::vector<QRectF> found;
+        forCells(area, [&](std::int64_t key) {
+            if (const auto cell = cells_.find(key); cell != cells_.end()) {
+                for (const std::size_t i : cell->second) {
+                    if (boxes_[i].intersects(area)) {
+                        found.push_back(boxes_[i]);
+                    }
+                }
+            }
+        });
+        return found;
+    }
+
+  private:
+    template <typename Visit>
+    void forCells(const QRectF& box, const Visit& visit) const {
+        const auto first = [this](double v) {
+            return static_cast<std::int64_t>(std::floor(v / cell_));
+        };
+        for (std::int64_t x = first(box.left()); x <= first(box.right()); ++x) {
+            for (std::int64_t y = first(box.top()); y <= first(box.bottom()); ++y) {
+                visit(x * 1'000'003 + y);
+            }
+        }
+    }
+
+    double cell_;
+    std::vector<QRectF> boxes_;
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> cells_;
+};
+
 FloorPlan::FloorPlan(const core::Project& project, std::span<const core::UnitDesign> designs,
                      const core::FloorLayout& floor, Typesetter& typesetter, QSizeF frame)
     : typesetter_(&typesetter),
@@ -138,8 +197,21 @@ FloorPlan::FloorPlan(const core::Project& project, std::span<const core::UnitDes
       extent_(floor.extent),
       portable_(symbolPath(extinguisherSymbol(core::Mount::Portable), typesetter.mm(1))),
       wheeled_(symbolPath(extinguisherSymbol(core::Mount::Wheeled), typesetter.mm(1))) {
-    // The least scale at which the floor fits the frame, within a margin for the symbols and
-    // labels at its edges; else parts of a grid.
+    // The least scale at which a room of the floor's middle size still holds its label, its
+    // points and their numbers on paper; at it or larger, the least at which the floor fits the
+    // frame, within a margin for the symbols and labels at its edges; else parts of a grid.
+    std::vector<double> areas;
+    for (const std::size_t index : floor.units) {
+        areas.push_back(core::area(project.units[index].outline));
+    }
+    const auto middle = areas.begin() + static_cast<std::ptrdiff_t>(areas.size() / 2);
+    std::ranges::nth_element(areas, middle);
+    int least = kScales[0];
+    for (const int scale : kScales) {
+        if (*middle * 1e6 >= kLeastRoomMm * kLeastRoomMm * scale * scale) {
+            least = scale;
+        }
+    }
     const double margin = typesetter.mm(4);
     const double across = std::max(frame.width() - 2 * margin, typesetter.mm(10));
     const double down = std::max(frame.height() - 2 * margin, typesetter.mm(10));
@@ -147,13 +219,14 @@ FloorPlan::FloorPlan(const core::Project& project, std::span<const core::UnitDes
     const double height = extent_.max.y - extent_.min.y;
     const auto perMetre = [&typesetter](int scale) { return typesetter.mm(1000.0 / scale); };
     const auto fits = [&](int scale) {
-        return width * perMetre(scale) <= across && height * perMetre(scale) <= down;
+        return scale <= least && width * perMetre(scale) <= across &&
+               height * perMetre(scale) <= down;
     };
     const auto* fitting = std::ranges::find_if(kScales, fits);
     if (fitting != std::end(kScales)) {
         scale_ = *fitting;
     } else {
-        for (scale_ = kScales[std::size(kScales) - 1];; scale_ *= 2) {
+        for (scale_ = least;; scale_ *= 2) {
             const double columns = std::ceil(width * perMetre(scale_) / across);
             const double rows = std::ceil(height * perMetre(scale_) / down);
             columns_ = static_cast<int>(std::clamp(columns, 1.0, 1000.0));
@@ -165,8 +238,18 @@ FloorPlan::FloorPlan(const core::Project& project, std::span<const core::UnitDes
     }
     perMetre_ = perMetre(scale_);
 
+    // The rooms and the symbols first, then the points' numbers clear of every symbol, then the
+    // units' labels clear of both.
+    Boxes taken(typesetter.mm(10));
+    std::vector<Placing> placings;
     for (const std::size_t index : floor.units) {
-        placeUnit(project.units[index], index, designs[index]);
+        placings.push_back(placeRoom(project.units[index], index, designs[index], taken));
+    }
+    for (const Placing& placing : placings) {
+        placeNumbers(placing, taken);
+    }
+    for (const Placing& placing : placings) {
+        placeLabel(placing, taken);
     }
 
     const double partWidth = width * perMetre_ / columns_;
@@ -187,8 +270,8 @@ QPointF FloorPlan::onFloor(core::PlanPoint point) const {
     return {(point.x - extent_.min.x) * perMetre_, (extent_.max.y - point.y) * perMetre_};
 }
 
-void FloorPlan::placeUnit(const core::Unit& unit, std::size_t index,
-                          const core::UnitDesign& design) {
+FloorPlan::Placing FloorPlan::placeRoom(const core::Unit& unit, std::size_t index,
+                                        const core::UnitDesign& design, Boxes& taken) {
     const Typesetter& typesetter = *typesetter_;
     Room room;
     room.outline.setFillRule(Qt::OddEvenFill);
@@ -216,26 +299,36 @@ void FloorPlan::placeUnit(const core::Unit& unit, std::size_t index,
         room.missed = cells.simplified().intersected(room.outline);
         room.hatching = hatchLines(room.missed.boundingRect(), typesetter.mm(1.2));
     }
-
-    // Each point's symbol, and its number beside it: to the right, else to the left, above or
-    // below, the first that lies in the room clear of the unit's other symbols and numbers.
+    const Placing placing{&unit, index, rooms_.size(), marks_.size()};
     const bool wheeled = design.configured() && design.chosenModel().mount == core::Mount::Wheeled;
-    const QPainterPath& symbol = wheeled ? wheeled_ : portable_;
-    const QFontMetricsF& numberMetrics = typesetter.metrics(numberFont_);
-    const double gap = typesetter.mm(0.6);
-    std::vector<QRectF> taken;
+    const double gap = typesetter.mm(0.3);
     for (const core::PlanPoint& point : unit.setPoints) {
         const QPointF at = onFloor(point);
         marks_.push_back({at, wheeled, room.failing});
-        taken.push_back(symbol.boundingRect().translated(at).adjusted(-gap, -gap, gap, gap));
+        taken.add((wheeled ? wheeled_ : portable_)
+                      .boundingRect()
+                      .translated(at)
+                      .adjusted(-gap, -gap, gap, gap));
     }
-    const QRectF symbolBox = symbol.boundingRect();
-    for (std::size_t i = 0; i < unit.setPoints.size(); ++i) {
-        const QString number = QString::fromStdString(core::pointNumber(index, i));
+    rooms_.push_back(std::move(room));
+    return placing;
+}
+
+// Each point's number beside its symbol: to the right, else to the left, above or below, the
+// first that lies in the room clear of every symbol and number, else the first clear of them
+// outside it, else to the right.
+void FloorPlan::placeNumbers(const Placing& placing, Boxes& taken) {
+    const Typesetter& typesetter = *typesetter_;
+    const Room& room = rooms_[placing.room];
+    const QFontMetricsF& metrics = typesetter.metrics(numberFont_);
+    const double gap = typesetter.mm(0.6);
+    for (std::size_t i = 0; i < placing.unit->setPoints.size(); ++i) {
+        const Mark& mark = marks_[placing.firstMark + i];
+        const QString number = QString::fromStdString(core::pointNumber(placing.index, i));
         const QSizeF size(typesetter.advance(number, numberFont_),
-                          numberMetrics.ascent() + numberMetrics.descent());
-        const QPointF at = marks_[marks_.size() - unit.setPoints.size() + i].at;
-        const QRectF box = symbolBox.translated(at);
+                          metrics.ascent() + metrics.descent());
+        const QPointF at = mark.at;
+        const QRectF box = (mark.wheeled ? wheeled_ : portable_).boundingRect().translated(at);
         const QRectF places[] = {
             {QPointF(box.right() + gap, at.y() - size.height() / 2), size},
             {QPointF(box.left() - gap - size.width(), at.y() - size.height() / 2), size},
@@ -243,39 +336,46 @@ void FloorPlan::placeUnit(const core::Unit& unit, std::size_t index,
             {QPointF(at.x() - size.width() / 2, box.bottom() + gap), size},
         };
         const auto* place = std::ranges::find_if(places, [&](const QRectF& rect) {
-            return room.outline.contains(rect) && std::ranges::none_of(taken, [&](const QRectF& t) {
-                       return t.intersects(rect) && !t.contains(at);
-                   });
+            return room.outline.contains(rect) && taken.clear(rect);
         });
+        if (place == std::end(places)) {
+            place =
+                std::ranges::find_if(places, [&](const QRectF& rect) { return taken.clear(rect); });
+        }
         const QRectF& chosen = place == std::end(places) ? places[0] : *place;
-        taken.push_back(chosen);
-        texts_.push_back({QPointF(chosen.left(), chosen.top() + numberMetrics.ascent()), number,
-                          numberFont_, room.failing});
+        taken.add(chosen);
+        texts_.push_back({QPointF(chosen.left(), chosen.top() + metrics.ascent()), number,
+                          numberFont_, mark.failing});
     }
+}
 
-    // The unit's number and name at its label point: on one line, else on two, else the number
-    // alone; each in the middle, else moved up, down or aside as little as keeps it in the room
-    // and clear of the points. Where none fits, the number alone in the middle.
+// The unit's number and name at its label point: on one line, else on two, else the number
+// alone; each in the middle, else moved up, down or aside as little as keeps it in the room and
+// clear of the points and their numbers. A room too small for even its number has none: its
+// points' numbers name it.
+void FloorPlan::placeLabel(const Placing& placing, Boxes& taken) {
+    const Typesetter& typesetter = *typesetter_;
+    const Room& room = rooms_[placing.room];
+    const core::Unit& unit = *placing.unit;
     const QPointF anchor = onFloor(core::labelPoint(unit.outline, unit.holes));
-    const QString number = QString::number(index + 1);
+    const QString number = QString::number(placing.index + 1);
     const QString name = qs(unit.name);
     const QFontMetricsF& metrics = typesetter.metrics(labelFont_);
     const double lineHeight = typesetter.lineHeight(labelFont_, 1.15);
+    const double gap = typesetter.mm(0.6);
     std::vector<QStringList> choices{{number}};
     if (!name.isEmpty()) {
         choices = {{number + u' ' + name}, {number, name}, {number}};
     }
-    QStringList lines{number};
-    QRectF place;
-    bool placed = false;
-    for (const QStringList& choice : choices) {
+    const std::vector<QRectF> near = taken.within(room.outline.boundingRect());
+    for (const QStringList& lines : choices) {
         double width = 0;
-        for (const QString& line : choice) {
+        for (const QString& line : lines) {
             width = std::max(width, typesetter.advance(line, labelFont_));
         }
-        const QSizeF size(width, static_cast<double>(choice.size()) * lineHeight);
+        const QSizeF size(width, static_cast<double>(lines.size()) * lineHeight);
         std::vector<QPointF> shifts{{0, 0}};
-        for (const QRectF& t : taken) {
+        for (const QRectF& t : near) {
             shifts.emplace_back(0, t.top() - gap - (anchor.y() + size.height() / 2));
             shifts.emplace_back(0, t.bottom() + gap - (anchor.y() - size.height() / 2));
             shifts.emplace_back(t.left() - gap - (anchor.x() + size.width() / 2), 0);
@@ -283,33 +383,22 @@ void FloorPlan::placeUnit(const core::Unit& unit, std::size_t index,
         }
         std::ranges::stable_sort(shifts, {}, [](QPointF s) { return s.manhattanLength(); });
         for (const QPointF shift : shifts) {
-            const QRectF rect(anchor + shift - QPointF(size.width() / 2, size.height() / 2), size);
-            if (room.outline.contains(rect) &&
-                std::ranges::none_of(taken,
-                                     [&rect](const QRectF& t) { return t.intersects(rect); })) {
-                lines = choice;
-                place = rect;
-                placed = true;
-                break;
+            const QRectF place(anchor + shift - QPointF(size.width() / 2, size.height() / 2), size);
+            if (!room.outline.contains(place.adjusted(-gap, 0, gap, 0)) || !taken.clear(place)) {
+                continue;
             }
+            taken.add(place);
+            const double inset = (lineHeight - metrics.ascent() - metrics.descent()) / 2;
+            double top = place.top();
+            for (const QString& line : lines) {
+                const double x = place.center().x() - typesetter.advance(line, labelFont_) / 2;
+                texts_.push_back(
+                    {QPointF(x, top + inset + metrics.ascent()), line, labelFont_, room.failing});
+                top += lineHeight;
+            }
+            return;
         }
-        if (placed) {
-            break;
-        }
     }
-    if (!placed) {
-        const QSizeF size(typesetter.advance(number, labelFont_), lineHeight);
-        place = QRectF(anchor - QPointF(size.width() / 2, size.height() / 2), size);
-    }
-    const double inset = (lineHeight - metrics.ascent() - metrics.descent()) / 2;
-    double top = place.top();
-    for (const QString& line : lines) {
-        const double x = place.center().x() - typesetter.advance(line, labelFont_) / 2;
-        texts_.push_back(
-            {QPointF(x, top + inset + metrics.ascent()), line, labelFont_, room.failing});
-        top += lineHeight;
-    }
-    rooms_.push_back(std::move(room));
 }
 
 std::size_t FloorPlan::partOf(core::PlanPoint point) const {

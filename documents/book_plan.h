@@ -45,9 +45,10 @@ class FloorPlan {
   public:
     // The floor of `project` (`designs` one per unit of the project), to be drawn in frames of
     // `frame` device units or more of `typesetter`'s device: at the least of 1:100, 1:150, 1:200,
-    // 1:250, 1:300, 1:400 and 1:500 at which the whole floor fits, else in parts of a grid at
-    // 1:500, or at 1:1000, 1:2000, ... where that would take more than kMostParts pages. Parts
-    // that show no outline are left out.
+    // 1:250, 1:300, 1:400 and 1:500 at which the whole floor fits and a room of the floor's middle
+    // size is still large enough on paper to read; else in parts of a grid at the largest of them
+    // at which such a room is, or at twice, four times, ... that where it would take more than
+    // kMostParts pages. Parts that show no outline are left out.
     FloorPlan(const core::Project& project, std::span<const core::UnitDesign> designs,
               const core::FloorLayout& floor, Typesetter& typesetter, QSizeF frame);
 
@@ -93,8 +94,18 @@ class FloorPlan {
 
     // A point of the floor in device units from the top left of its extent, y down.
     [[nodiscard]] QPointF onFloor(core::PlanPoint point) const;
-    void placeUnit(const core::Unit& unit, std::size_t index, const core::UnitDesign& design);
-    void placeParts(QSizeF frame);
+    class Boxes;
+    // A unit being placed: its room's and its first mark's index.
+    struct Placing {
+        const core::Unit* unit = nullptr;
+        std::size_t index = 0;
+        std::size_t room = 0;
+        std::size_t firstMark = 0;
+    };
+    Placing placeRoom(const core::Unit& unit, std::size_t index, const core::UnitDesign& design,
+                      Boxes& taken);
+    void placeNumbers(const Placing& placing, Boxes& taken);
+    void placeLabel(const Placing& placing, Boxes& taken);
 
     const Typesetter* typesetter_;
     std::uint16_t labelFont_;
