@@ -114,7 +114,8 @@ core::Project planFloor() {
         unit.name = "办公室" + std::to_string(i + 1);
         unit.location = "一层";
         const double x = 6.0 * (i % 20);
-        const double y = 5.0 * (i / 20);
+        const int row = i / 20;
+        const double y = 5.0 * row;
         unit.outline = {{x, y}, {x + 6, y}, {x + 6, y + 5}, {x, y + 5}};
         unit.choices.area = 30;
         unit.setPoints = {{x + 1.5, y + 2.5}};
@@ -140,8 +141,9 @@ void BM_PlanPage(benchmark::State& state) {
     writer.setPageOrientation(QPageLayout::Landscape);
     documents::Typesetter typesetter(writer);
     const QRectF body = typesetter.frame(QPageLayout::Landscape).body;
-    const QSizeF frame(body.width() - typesetter.mm(documents::kPlanLegendMm + 5),
-                       body.height() - typesetter.mm(20));
+    const QSizeF frame(
+        body.width() - typesetter.mm(documents::kPlanLegendMm + documents::kPlanGapMm),
+        body.height() - typesetter.mm(20));
     const documents::FloorPlan plan(project, designs, floor, typesetter, frame);
     QPainter painter(&writer);
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
