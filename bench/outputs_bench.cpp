@@ -152,9 +152,9 @@ void BM_PlanPage(benchmark::State& state) {
             benchmark::DoNotOptimize(laidOut.parts());
         } else {
             plan.paint(painter, 0, QRectF(body.topLeft(), frame));
+            const double legend = typesetter.mm(documents::kPlanLegendMm);
             plan.paintLegend(painter, 0,
-                             QRectF(body.right() - typesetter.mm(78), body.top(), typesetter.mm(78),
-                                    frame.height()));
+                             QRectF(body.right() - legend, body.top(), legend, frame.height()));
             writer.newPage();
         }
     }
