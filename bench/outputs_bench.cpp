@@ -3,13 +3,18 @@
 // materials.
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
 #include <QDate>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <cstdlib>
 
 #include "bench_support.h"
 #include "book_pdf.h"
+#include "book_plan.h"
+#include "floor_layout.h"
 #include "project.h"
 #include "project_tables.h"
 #include "unit_sheet.h"
@@ -98,6 +103,66 @@ void BM_MaterialCopy(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_MaterialCopy)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
+
+// A floor of 200 rooms of 6 × 5 m in a grid, the first fifty with two setting points and the
+// others with one: 250 points.
+core::Project planFloor() {
+    core::Project project;
+    project.name = "基准工程";
+    for (int i = 0; i < 200; ++i) {
+        core::Unit unit;
+        unit.name = "办公室" + std::to_string(i + 1);
+        unit.location = "一层";
+        const double x = 6.0 * (i % 20);
+        const int row = i / 20;
+        const double y = 5.0 * row;
+        unit.outline = {{x, y}, {x + 6, y}, {x + 6, y + 5}, {x, y + 5}};
+        unit.choices.area = 30;
+        unit.setPoints = {{x + 1.5, y + 2.5}};
+        if (i < 50) {
+            unit.setPoints.push_back({x + 4.5, y + 2.5});
+        }
+        project.units.push_back(std::move(unit));
+    }
+    return project;
+}
+
+// The book's plan page of that floor: laid out (range 0) or painted (range 1) on a landscape page
+// of the book's PDF.
+void BM_PlanPage(benchmark::State& state) {
+    const core::Project project = planFloor();
+    const std::vector<core::UnitDesign> designs = documents::designs(project);
+    const core::FloorLayout floor = core::floorLayouts(project).front();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(300);
+    writer.setPageLayout(documents::bookPageLayout());
+    writer.setPageOrientation(QPageLayout::Landscape);
+    documents::Typesetter typesetter(writer);
+    const QRectF body = typesetter.frame(QPageLayout::Landscape).body;
+    const QSizeF frame(
+        body.width() - typesetter.mm(documents::kPlanLegendMm + documents::kPlanGapMm),
+        body.height() - typesetter.mm(20));
+    const documents::FloorPlan plan(project, designs, floor, typesetter, frame);
+    QPainter painter(&writer);
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
+        if (state.range(0) == 0) {
+            const documents::FloorPlan laidOut(project, designs, floor, typesetter, frame);
+            benchmark::DoNotOptimize(laidOut.parts());
+        } else {
+            plan.paint(painter, 0, QRectF(body.topLeft(), frame));
+            const double legend = typesetter.mm(documents::kPlanLegendMm);
+            plan.paintLegend(painter, 0,
+                             QRectF(body.right() - legend, body.top(), legend, frame.height()));
+            writer.newPage();
+        }
+    }
+    painter.end();
+    state.SetLabel("1:" + std::to_string(plan.scale()) + ", " + std::to_string(plan.parts()) +
+                   " part(s)");
+}
+BENCHMARK(BM_PlanPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
