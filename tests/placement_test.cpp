@@ -130,15 +130,11 @@ const CoverCase kCovers[] = {
     {"NoPoints", rectangle(2, 2), {}, 15, false, std::numeric_limits<double>::infinity(), {0, 0}},
     // A point with four about it: its share, inside the room, is farthest at (6.7, 6.75) by the
     // finer grid, where the proof's coarser one does not reach; the others' lie on the walls.
-    {"SharesAboutAPoint",
-     rectangle(10, 10),
-     {{5.1, 5.1}, {1.95, 5.1}, {8.35, 5.1}, {5.1, 1.85}, {5.1, 8.45}},
-     9,
-     true,
-     std::hypot(5.1, 1.85),
-     {0, 0},
-     {std::hypot(1.6, 1.65), std::hypot(1.95, 5), std::hypot(1.65, 4.9), std::hypot(5.1, 1.85),
-      std::hypot(5, 1.55)}},
+    // clang-format off
+    {"SharesAboutAPoint", rectangle(10, 10), {{5.1, 5.1}, {1.95, 5.1}, {8.35, 5.1}, {5.1, 1.85},
+     {5.1, 8.45}}, 9, true, std::hypot(5.1, 1.85), {0, 0}, {std::hypot(1.6, 1.65),
+     std::hypot(1.95, 5), std::hypot(1.65, 4.9), std::hypot(5.1, 1.85), std::hypot(5, 1.55)}},
+    // clang-format on
 };
 
 class Cover : public ::testing::TestWithParam<CoverCase> {};
