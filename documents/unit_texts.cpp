@@ -108,6 +108,8 @@ QString providedRatingText(double rating, core::FireClass fireClass) {
     return qs(core::decimalText(rating)) + ratingLetter(fireClass);
 }
 
+// A distance and a count of decimals: a double and an int, never mixed up.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 double farthestRoundedUp(double farthest, int places) {
     const double scale = std::pow(10.0, places);
     double steps = farthest * scale;

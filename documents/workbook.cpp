@@ -422,7 +422,7 @@ class PointSheet {
 
     void writeUnit(std::size_t index, const core::Unit& unit, const core::UnitDesign& d) {
         const io::DrawingUnit drawingUnit = floorUnit_[index];
-        const Decimals& coordinate = coordinates(drawingUnit);
+        const Decimals coordinate = coordinates(drawingUnit);
         const double perUnit = io::metresPerUnit(drawingUnit);
         const bool checked =
             core::placingFault(unit.outline, unit.holes) == core::PlacingFault::None;
@@ -440,7 +440,10 @@ class PointSheet {
             } else {
                 sheet.skip(2);
             }
-            const double farthest = d.cover ? d.cover->shares.at(p) : core::kUnreachable;
+            double farthest = core::kUnreachable;
+            if (d.cover) {
+                farthest = d.cover->shares.at(p);
+            }
             if (!checked) {
                 sheet.text(QStringLiteral("未校核"));
             } else if (std::isfinite(farthest)) {
@@ -456,7 +459,7 @@ class PointSheet {
 
   private:
     // The coordinates in a drawing unit to 0.1 mm or finer.
-    const Decimals& coordinates(io::DrawingUnit unit) {
+    Decimals coordinates(io::DrawingUnit unit) {
         const auto found =
             std::ranges::find(formats_, unit, &std::pair<io::DrawingUnit, Decimals>::first);
         if (found != formats_.end()) {
