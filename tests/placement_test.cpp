@@ -59,8 +59,10 @@ struct QualityCase {
     double reach;
     std::size_t most;   // points the placer may use
     std::size_t least;  // points no placement can do with
+    std::vector<Ring> columns = {};
 };
 
+// clang-format off
 const QualityCase kQuality[] = {
     {"Rectangle30By50", rectangle(30, 50), 20, 2, 2},
     {"Corridor3By120", rectangle(3, 120), 20, 4, 4},
@@ -71,19 +73,30 @@ const QualityCase kQuality[] = {
     // 10 mm to spare. Two cannot do: the left one would have to reach (0, 0), (0, 15) and
     // (17, 7.5), whose circle has a radius of 10.2 m.
     {"Rectangle34p8By15", rectangle(34.8, 15), 9, 4, 3},
+    // A column of 2 × 2 m and one of 0.6 × 0.6 m where points go in the hall without them. The
+    // hall's corners lie more than 2R apart: one point for each at least.
+    {"HallWithColumns", rectangle(30, 20), 9, 5, 4,
+     {{{13.4, 4}, {15.4, 4}, {15.4, 6}, {13.4, 6}}, {{3.4, 6.3}, {4, 6.3}, {4, 6.9}, {3.4, 6.9}}}},
+    // 12 000 m² with 240 re-entrant corners: 121 teeth 2.49 m wide and 20 m long on a spine of
+    // 600 × 10 m, one point in each tooth. Its cost grows with the square of the corners at most.
+    {"ManyCorneredComb", tests::comb(121, 600.0 / 241, 10, 30), 20, 121, 121},
 };
+// clang-format on
 
 class Quality : public ::testing::TestWithParam<QualityCase> {};
 
+// Proven, within the counts, clear of the walls and the columns, and within seconds.
 TEST_P(Quality, ReachesTheCount) {
     const QualityCase& c = GetParam();
-    const Placement placement = placeSettingPoints(c.room, c.reach);
+    const auto begun = std::chrono::steady_clock::now();
+    const Placement placement = placeSettingPoints(c.room, c.reach, c.columns);
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
     EXPECT_TRUE(placement.proven);
     EXPECT_LE(placement.points.size(), c.most);
     EXPECT_GE(placement.points.size(), c.least);
     EXPECT_LE(placement.farthest, c.reach);
-    expectClearOfTheWalls(c.room, placement);
-    const CoverCheck again = checkCover(c.room, placement.points, c.reach);
+    expectClearOfTheWalls(c.room, placement, c.columns);
+    const CoverCheck again = checkCover(c.room, placement.points, c.reach, c.columns);
     EXPECT_TRUE(again.proven);
     EXPECT_EQ(again.farthest, placement.farthest);
 }
@@ -91,10 +104,7 @@ TEST_P(Quality, ReachesTheCount) {
 INSTANTIATE_TEST_SUITE_P(Rooms, Quality, ::testing::ValuesIn(kQuality),
                          [](const auto& param) { return std::string(param.param.name); });
 
-// [0,8]×[0,16] and [0,16]×[0,8] with one point at (7.5, 12): every point is within R = 15 by
-// straight lines (the farthest, (16, 0), is 14.71 m away), but by the way round the corner at
-// (8, 8) that point is 15.35 m away.
-const Ring kL{{0, 0}, {16, 0}, {16, 8}, {8, 8}, {8, 16}, {0, 16}};
+const Ring& kL = tests::kLOutline;
 
 struct CoverCase {
     const char* name;
@@ -104,73 +114,41 @@ struct CoverCase {
     bool proven;
     double farthest;
     PlanPoint farthestAt;
+    std::vector<Ring> columns = {};
 };
 
+const Ring kColumn{{3, 3}, {7, 3}, {7, 7}, {3, 7}};
+
+// clang-format off
 const CoverCase kCovers[] = {
-    {"LRoundItsCorner",
-     kL,
-     {{7.5, 12}},
-     15,
-     false,
-     std::hypot(0.5, 4) + 8 * std::sqrt(2.0),
+    // (7.5, 12) is within R = 15 of every point of the L by straight lines ((16, 0) is 14.71 m
+    // away), but by the way round the corner at (8, 8) that corner is 15.35 m away.
+    {"LRoundItsCorner", kL, {{7.5, 12}}, 15, false, std::hypot(0.5, 4) + 8 * std::sqrt(2.0),
      {16, 0}},
     {"LWithAPointInEachArm", kL, {{4, 12}, {12, 4}}, 15, true, std::hypot(4, 12), {0, 0}},
     // Within R by 0.31 m only: the margin the proof keeps is 0.32 m, the sagitta of a curved
     // wall's chords included.
     {"InsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.31, false, 10, {8, 6}},
     {"OutsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.33, true, 10, {8, 6}},
-    {"FarthestBetweenTheGrids",
-     rectangle(1.03, 1.03),
-     {{0.01, 0.01}},
-     5,
-     true,
-     std::hypot(1.02, 1.02),
-     {1.03, 1.03}},
+    {"FarthestBetweenTheGrids", rectangle(1.03, 1.03), {{0.01, 0.01}}, 5, true,
+     std::hypot(1.02, 1.02), {1.03, 1.03}},
     {"NoPoints", rectangle(2, 2), {}, 15, false, std::numeric_limits<double>::infinity(), {0, 0}},
+    // A column of 4 × 4 m in the middle of a room of 10 × 10 m: the way from (1, 4.9) to the far
+    // corner goes round it, 2.9 + √58 = 10.52 m (10.34 m in a straight line).
+    {"RoundAColumn", rectangle(10, 10), {{1, 4.9}}, 10.8, false, 2.9 + std::sqrt(58.0), {10, 10},
+     {kColumn}},
+    {"RoundAColumnWithALongerReach", rectangle(10, 10), {{1, 4.9}}, 10.9, true,
+     2.9 + std::sqrt(58.0), {10, 10}, {kColumn}},
 };
+// clang-format on
 
 class Cover : public ::testing::TestWithParam<CoverCase> {};
-
-// A room of 10 × 10 m with a column of 4 × 4 m in its middle and a point at (1, 5): the way to the
-// far corners goes round the column, 2√2 + √58 = 10.44 m (10.30 m in a straight line).
-TEST(Cover, GoesRoundAColumn) {
-    const std::vector<Ring> column{{{3, 3}, {7, 3}, {7, 7}, {3, 7}}};
-    const CoverCheck near = checkCover(rectangle(10, 10), {{1, 5}}, 10.7, column);
-    EXPECT_FALSE(near.proven);
-    EXPECT_NEAR(near.farthest, 2 * std::sqrt(2.0) + std::sqrt(58.0), 1e-9);
-    EXPECT_TRUE(checkCover(rectangle(10, 10), {{1, 5}}, 10.8, column).proven);
-    EXPECT_TRUE(checkCover(rectangle(10, 10), {{1, 5}}, 10.7).proven);
-}
-
-// A hall of 30 × 20 m with a column of 2 × 2 m and one of 0.6 × 0.6 m where points go in the hall
-// without them: no point in a column nor nearer its walls than kWallClearance, and proven.
-TEST(Placement, KeepsOutOfColumns) {
-    const Ring hall = rectangle(30, 20);
-    const std::vector<Ring> columns{{{13.4, 4}, {15.4, 4}, {15.4, 6}, {13.4, 6}},
-                                    {{3.4, 6.3}, {4, 6.3}, {4, 6.9}, {3.4, 6.9}}};
-    const Placement placement = placeSettingPoints(hall, 9, columns);
-    EXPECT_TRUE(placement.proven);
-    expectClearOfTheWalls(hall, placement, columns);
-    EXPECT_TRUE(checkCover(hall, placement.points, 9, columns).proven);
-    EXPECT_FALSE(checkCover(hall, placement.points, 9).farthest > placement.farthest);
-}
-
-// A comb of 12 000 m² with 240 re-entrant corners: 121 teeth 2.49 m wide and 20 m long on a spine
-// of 600 × 10 m. Its cost grows with the square of the corners at most: it places within seconds.
-TEST(Placement, EndsInAManyCorneredComb) {
-    const Ring comb = tests::comb(121, 600.0 / 241, 10, 30);
-    const auto begun = std::chrono::steady_clock::now();
-    const Placement placement = placeSettingPoints(comb, 20);
-    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
-    EXPECT_TRUE(placement.proven);
-    EXPECT_EQ(placement.points.size(), 121U);  // one in each tooth
-}
 
 // The same whichever way the outline runs.
 TEST_P(Cover, IsProvenOrNot) {
     const CoverCase& c = GetParam();
     for (const Ring& room : {c.room, Ring(c.room.rbegin(), c.room.rend())}) {
-        const CoverCheck check = checkCover(room, c.points, c.reach);
+        const CoverCheck check = checkCover(room, c.points, c.reach, c.columns);
         EXPECT_EQ(check.proven, c.proven);
         if (c.points.empty()) {
             EXPECT_EQ(check.farthest, c.farthest);
