@@ -225,21 +225,17 @@ TEST(LabelPoint, LiesInTheRoomFarthestFromItsEdges) {
     };
     // In the L's corner square, as far from the two walls as from the inner corner: t = √2(3 − t).
     const double corner = 3 * std::numbers::sqrt2 / (1 + std::numbers::sqrt2);
+    // clang-format off
     const Case cases[] = {
         {"Rectangle", {{0, 0}, {10, 0}, {10, 4}, {0, 4}}, {}, {5, 2}, {1e-9, 1e-9}},
-        {"L",
-         {{0, 0}, {10, 0}, {10, 3}, {3, 3}, {3, 10}, {0, 10}},
-         {},
-         {corner, corner},
+        {"L", {{0, 0}, {10, 0}, {10, 3}, {3, 3}, {3, 10}, {0, 10}}, {}, {corner, corner},
          {0.02, 0.02}},
-        {"ColumnOffTheMiddle",
-         {{0, 0}, {10, 0}, {10, 6}, {0, 6}},
-         {{{2, 2}, {4, 2}, {4, 4}, {2, 4}}},
-         {7, 3},
-         {0.02, 0.02}},
+        {"ColumnOffTheMiddle", {{0, 0}, {10, 0}, {10, 6}, {0, 6}},
+         {{{2, 2}, {4, 2}, {4, 4}, {2, 4}}}, {7, 3}, {0.02, 0.02}},
         {"ThinCorridor", {{0, 0}, {100, 0}, {100, 0.2}, {0, 0.2}}, {}, {50, 0.1}, {49.9, 0.001}},
         {"NoOutline", {{0, 0}, {1, 1}}, {}, {0.5, 0.5}, {0, 0}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         for (const bool turned : {false, true}) {
             const Ring outline = turned ? Ring(c.outline.rbegin(), c.outline.rend()) : c.outline;
