@@ -22,11 +22,6 @@ Ring rectangle(double width, double height) {
     return {{0, 0}, {width, 0}, {width, height}, {0, height}};
 }
 
-// A circle of the radius about the origin as a drawing gives it: two half-circle arcs.
-Ring roundHall(double radius) {
-    return flattenBulges({{{radius, 0}, 1}, {{-radius, 0}, 1}}, 0.01);
-}
-
 // Every setting point lies in the room, out of its columns, and keeps clear of all their walls.
 void expectClearOfTheWalls(const Ring& room, const Placement& placement,
                            const std::vector<Ring>& columns = {}) {
@@ -63,7 +58,8 @@ const QualityCase kQuality[] = {
     {"Rectangle30By50", rectangle(30, 50), 20, 2, 2},
     {"Corridor3By120", rectangle(3, 120), 20, 4, 4},
     {"Hall60By60", rectangle(60, 60), 20, 6, 5},
-    {"RoundHallOfRadius25", roundHall(25), 20, 4, 4},
+    // A circle of radius 25 about the origin as a drawing gives it: two half-circle arcs.
+    {"RoundHallOfRadius25", flattenBulges({{{25, 0}, 1}, {{-25, 0}, 1}}, 0.01), 20, 4, 4},
     {"Store2By2", rectangle(2, 2), 15, 1, 1},
     // Four points reach the corners of their 8.7 × 15 m shares within R − kDemandMargin with
     // 10 mm to spare. Two cannot do: the left one would have to reach (0, 0), (0, 15) and

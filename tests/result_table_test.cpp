@@ -103,7 +103,6 @@ const WorkedExample kWorkedExamples[] = {
     {"empty_area", {B, Light, K10, kAbove, Agent::Water, ""}, "0(0)", {{"55B", "0"}, {"-", "-"}}},
     {"N_above_2_24", {B, Medium, K10, kAbove, kAbc, "123456789"}, "1.234568E+08(123456792)", {{"21B", "5878895.238"}}},
     {"class_C_like_B", {C, Medium, K09, kFun, kAbc, "150"}, "176(175.5)", {{"21B", "8.381"}}},
-    {"class_E_like_B", {E, Medium, K09, kFun, kAbc, "150"}, "176(175.5)", {{"21B", "8.381"}}},
     {"negative", {A, Light, K10, kAbove, kAbc, "-0.001"}, "面积不能为负数", {{"1A", ""}}},
     {"S_beyond_single", {A, Light, K10, kAbove, kAbc, "1E39"}, "面积数值超出计算范围", {{"1A", ""}}},
     {"N_beyond_32_bits", {A, Light, K10, kAbove, kAbc, "1E12"}, "面积数值超出计算范围", {{"1A", ""}}},
