@@ -247,21 +247,14 @@ TEST(LabelPoint, LiesInTheRoomFarthestFromItsEdges) {
 }
 
 TEST(AreaRoundedUp, ToTheNextHundredthAboveBinaryNoise) {
+    // 3.6 × 4.2 is 15.120000000000001 in binary, 0.1 + 0.2 is 0.30000000000000004.
+    // clang-format off
     const std::pair<double, double> cases[] = {
-        {12.34, 12.34},
-        {12.340000000001, 12.34},
-        {3.6 * 4.2, 15.12},  // 15.120000000000001
-        {0.1 + 0.2, 0.3},    // 0.30000000000000004
-        {12.3400001, 12.35},
-        {12.341, 12.35},
-        {0.001, 0.01},
-        {1e-12, 0.01},
-        {1e7, 1e7},
-        {1234567.891, 1234567.9},
-        {0, 0},
-        {-5, 0},
-        {kNaN, 0},
+        {12.34, 12.34}, {12.340000000001, 12.34}, {3.6 * 4.2, 15.12}, {0.1 + 0.2, 0.3},
+        {12.3400001, 12.35}, {12.341, 12.35}, {0.001, 0.01}, {1e-12, 0.01}, {1e7, 1e7},
+        {1234567.891, 1234567.9}, {0, 0}, {-5, 0}, {kNaN, 0},
     };
+    // clang-format on
     for (const auto& [area, rounded] : cases) {
         EXPECT_EQ(areaRoundedUp(area), rounded) << area;
     }
