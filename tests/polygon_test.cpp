@@ -37,6 +37,7 @@ TEST_P(Outline, HasItsAreaAndVerdict) {
         return;
     }
     EXPECT_NEAR(std::abs(signedBulgeArea(c.outline)), c.area, 1e-12 * c.area);
+    EXPECT_EQ(signedBulgeArea(c.outline) < 0, signedArea(ring) < 0);  // the same way round
     const double gained = c.side == ChordSide::Outside ? c.tolerance : -c.tolerance;
     EXPECT_NEAR(area(ring), c.area + gained / 2, c.tolerance / 2 + 1e-12 * c.area);
     const Ring turned = counterClockwise(ring);
