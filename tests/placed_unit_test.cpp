@@ -216,8 +216,8 @@ TEST(ReachMap, DrawsTheReachByWalkingDistance) {
     EXPECT_NEAR(missedArea, 96, 1);
 }
 
-// Outlines too large or too intricate to place and check in reasonable time are refused, and
-// their points count as not reaching the room.
+// Outlines too large or too intricate to place and check in reasonable time are refused (their
+// points count as not reaching the room: the table above).
 TEST(PlacedUnit, LargeAndIntricateOutlinesAreNotPlaced) {
     struct Case {
         const char* name;
