@@ -144,7 +144,8 @@ with tempfile.TemporaryDirectory() as folder:
                                        "最大 15.4 m"])
 
     # Each point: the corridor's floor in mm, the L's in m, so each coordinate shows its unit;
-    # the farthest distance of each point's share rounded up to 0.01 m.
+    # the farthest distance of each point's share rounded up to 0.01 m, a point out of its room
+    # reaching nothing and one in a room too large not checked.
     points = book["设置点"]
     mm, m, hundredths = '0.0 "mm"', '0.0000 "m"', "0.00"
     check("point headings", [c.value for c in points[1]][3:6], ["编号", "X", "Y"])
@@ -152,8 +153,12 @@ with tempfile.TemporaryDirectory() as folder:
                       for c in row] for row in points.iter_rows(min_row=2)],
           [[n, "走廊", "一层", f"5-{n}", (1500, mm), (y, mm), "MF/ABC3", 1, (15.08, hundredths)]
            for n, y in enumerate((15000, 45000, 75000, 105000), 1)] +
-          [[5, "展厅", "二层", "6-1", (7.5, m), (12, m), "MF/ABC5", 2, (15.35, hundredths)]])
-    check_numeric("设置点", points, {1, 5, 6, 8, 9})
+          [[5, "展厅", "二层", "6-1", (7.5, m), (12, m), "MF/ABC5", 2, (15.35, hundredths)]] +
+          [[6, "储藏室", "一层", "7-1", (12000, mm), (12000, mm), "MF/ABC3", 2,
+            ("不在计算单元内", "General")],
+           [7, "库房", "一层", "8-1", (100000, mm), (100000, mm), "MF/ABC5", 180,
+            ("未校核", "General")]])
+    check_numeric("设置点", points, {1, 5, 6, 8})
 
 for failure in failures:
     print(failure)

@@ -1,7 +1,8 @@
 // write_outputs_sample PATH [NAME [NUMBER [DATE]]]: writes the sample building's workbook to PATH
 // for check_workbook.py, the project named NAME with the number and the date (yyyy-MM-dd) given.
 // write_outputs_sample PATH --placed: the sample with a corridor and an L whose setting points are
-// placed on their plan after it, the L on a floor of its own drawn in metres.
+// placed on their plan after it, the L on a floor of its own drawn in metres, then a room whose
+// point lies outside it and one too large to check.
 #include <QCoreApplication>
 #include <QDate>
 #include <QString>
@@ -22,6 +23,11 @@ int main(int argc, char** argv) {
         hall.location = "二层";
         hall.plan = core::PlanSource{"二层.dxf", "房间", "2A", "m", "二层"};
         project.units.push_back(hall);
+        // A point that a new outline left outside, and a room too large to check.
+        project.units.push_back(
+            tests::placedRoom("储藏室", tests::kLOutline, {{12, 12}}, core::Hazard::Medium));
+        project.units.push_back(tests::placedRoom("库房", {{0, 0}, {201, 0}, {201, 201}, {0, 201}},
+                                                  {{100, 100}}, core::Hazard::Medium));
     } else if (arguments.size() > 2) {
         project.name = arguments[2].toStdString();
     }
