@@ -210,6 +210,42 @@ TEST(ReachMap, DrawsTheReachByWalkingDistance) {
     EXPECT_NEAR(missedArea, 96, 1);
 }
 
+// The reach as closed rings inside the room: the region's area (holes counted negative), its
+// rings, and how far from the point its line may run.
+TEST(ReachMap, OutlinesTheReachInsideTheRoom) {
+    struct Case {
+        core::Ring outline;
+        core::PlanPoint point;
+        double reach;
+        std::vector<core::Ring> holes;
+        std::size_t rings;
+        double area;
+        double tolerance;
+    };
+    const core::Ring hall{{0, 0}, {40, 0}, {40, 40}, {0, 40}};
+    const core::Ring square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const Case cases[] = {
+        {hall, {20, 20}, 15, {}, 1, 706.86, 8},  // a circle of radius R
+        {square, {5, 5}, 15, {}, 1, 100, 0.01},  // the room whole
+        {square, {2, 2}, 20, {{{4, 4}, {6, 4}, {6, 6}, {4, 6}}}, 2, 96, 0.01},  // round a column
+        {kL, {7.5, 12}, 15, {}, 1, 190.7, 0.6},  // all but the far corner
+        {square, {20, 20}, 15, {}, 0, 0, 0},     // a point outside the room
+    };
+    for (const Case& c : cases) {
+        const auto outlines = core::reachOutlines(c.outline, {c.point}, c.reach, 4000, c.holes);
+        ASSERT_EQ(outlines.size(), 1U);
+        ASSERT_EQ(outlines[0].size(), c.rings) << c.point.x;
+        double area = 0;
+        for (const core::Ring& ring : outlines[0]) {
+            area += core::signedArea(ring);
+            for (const core::PlanPoint p : ring) {
+                EXPECT_TRUE(core::coveredBy(p, c.outline)) << p.x << ", " << p.y;
+            }
+        }
+        EXPECT_NEAR(area, c.area, c.tolerance) << c.point.x;
+    }
+}
+
 // Outlines too large or too intricate to place and check in reasonable time are refused, and
 // their points count as not reaching the room.
 TEST(PlacedUnit, LargeAndIntricateOutlinesAreNotPlaced) {
