@@ -1,15 +1,17 @@
 // Cost of the building's outputs for projects of 10 to 10000 units: the calculation book and the
 // workbook written to a temporary folder, and the clipboard copies of the schedule and the bill of
-// materials.
+// materials; and the layout drawing of a floor of 200 rooms.
 #include <benchmark/benchmark.h>
 
 #include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
 
 #include "bench_support.h"
 #include "book_pdf.h"
+#include "layout_dxf.h"
 #include "project.h"
 #include "project_tables.h"
 #include "unit_sheet.h"
@@ -98,6 +100,53 @@ void BM_MaterialCopy(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_MaterialCopy)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMillisecond);
+
+// A floor of 200 rooms in a grid of 20 by 10, 10 to 14 m by 8 m, on either side of corridors,
+// with 250 setting points: one in each room, and a second in every fourth one. In millimetres.
+core::Project layoutFloor() {
+    core::Project project;
+    project.name = "基准工程";
+    for (int i = 0; i < 200; ++i) {
+        const double width = 10 + i % 5;
+        const double x = (i % 20) * 14.0;
+        const double y = (i / 20) * 10.0;
+        core::Unit unit;
+        unit.name = "房间" + std::to_string(i + 1);
+        unit.location = "一层";
+        unit.outline = {{x, y}, {x + width, y}, {x + width, y + 8}, {x, y + 8}};
+        unit.plan = core::PlanSource{"平面.dxf", "房间", std::to_string(i + 1), "mm", "一层"};
+        unit.choices.area = width * 8;
+        unit.setPoints = {{x + width / 2, y + 4}};
+        if (i % 4 == 0) {
+            unit.setPoints = {{x + width / 4, y + 4}, {x + 3 * width / 4, y + 4}};
+        }
+        project.units.push_back(std::move(unit));
+    }
+    return project;
+}
+
+// The floor's layout drawing, its units' designs known already (as in the program, which shows
+// them before).
+void BM_LayoutDxf(benchmark::State& state) {
+    const core::Project project = layoutFloor();
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const QString fileName = folder.filePath(QStringLiteral("一层.dxf"));
+    for (const core::Unit& unit : project.units) {
+        benchmark::DoNotOptimize(core::design(unit));
+    }
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
+        if (!documents::writeLayoutDxf(project, "一层", fileName).written()) {
+            state.SkipWithError("the drawing was not written");
+            break;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(QFileInfo(fileName).size());
+}
+BENCHMARK(BM_LayoutDxf)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
