@@ -33,7 +33,7 @@ constexpr std::size_t kReachCells = 60000;
 
 // The cells of the grid that reachOutlines() works on by default, at most about: coarser than
 // the plan view's, as a drawing of a floor's hundreds of points must be made in a moment.
-constexpr std::size_t kReachOutlineCells = 1500;
+constexpr std::size_t kReachOutlineCells = 4000;
 
 // The reach of each of `points` as closed rings: the part of the room (`outline` less its
 // `holes`) within `reach` metres of the point by walking distance, each region as its outer ring,

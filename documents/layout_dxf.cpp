@@ -527,13 +527,21 @@ class LayoutWriter {
                 {fromMetres(floor_.extent.max.x), fromMetres(floor_.extent.max.y)}};
     }
 
-    [[nodiscard]] std::vector<core::PlanPoint> inDrawing(const core::Ring& ring) const {
+    // A ring in drawing units; one worked out here (not the project's own) to 1/1000 of a unit,
+    // so that the last bits in which the systems' mathematical functions may differ do not show
+    // in the file.
+    [[nodiscard]] std::vector<core::PlanPoint> inDrawing(const core::Ring& ring,
+                                                         bool worked = false) const {
         std::vector<core::PlanPoint> points;
         points.reserve(ring.size());
         for (const core::PlanPoint p : ring) {
-            points.push_back({fromMetres(p.x), fromMetres(p.y)});
+            points.push_back(worked ? rounded({fromMetres(p.x), fromMetres(p.y)})
+                                    : core::PlanPoint{fromMetres(p.x), fromMetres(p.y)});
         }
         return points;
+    }
+    static core::PlanPoint rounded(core::PlanPoint p) {
+        return {std::round(p.x * 1000) / 1000, std::round(p.y * 1000) / 1000};
     }
 
     // A unit: its outline with its number and name, its points' symbols and labels, their reach.
@@ -546,7 +554,7 @@ class LayoutWriter {
         }
         const QString name = QString::number(index + 1) + u' ' + qs(unit.name);
         core::PlanPoint at = core::labelPoint(unit.outline, unit.holes);
-        at = {fromMetres(at.x), fromMetres(at.y)};
+        at = rounded({fromMetres(at.x), fromMetres(at.y)});
         // Moved below a symbol that stands where the name would.
         const double halfWidth = paper(textWidth(name, kLabelHeight)) / 2 + paper(4);
         for (const core::PlanPoint point : unit.setPoints) {
@@ -578,7 +586,7 @@ class LayoutWriter {
                  core::reachOutlines(unit.outline, unit.setPoints, design.configuration.distance,
                                      core::kReachOutlineCells, unit.holes)) {
                 for (const core::Ring& ring : rings) {
-                    polyline(g, inDrawing(ring), true, layerName(Reach));
+                    polyline(g, inDrawing(ring, true), true, layerName(Reach));
                 }
             }
         }
