@@ -222,8 +222,8 @@ TEST(ReachMap, OutlinesTheReachInsideTheRoom) {
     // clang-format off
     const Case cases[] = {
         {{{0, 0}, {40, 0}, {40, 40}, {0, 40}}, {20, 20}, none, 1, 706.86, 8},  // a circle
-        {square, {5, 5}, none, 1, 100, 0.01},   // the room whole
-        {square, {2, 2}, column, 2, 96, 0.01},  // round the column: a hole of the region
+        {square, {5, 5}, none, 1, 100, 0.1},    // the room whole
+        {square, {2, 2}, column, 2, 96, 0.1},   // round the column: a hole of the region
         {kL, {7.5, 12}, none, 1, 190.7, 0.6},   // all but the far corner
         {square, {20, 20}, none, 0, 0, 0}};     // a point outside the room
     // clang-format on
