@@ -262,8 +262,9 @@ ReachMap reachMap(const Ring& outline, const std::vector<PlanPoint>& points, dou
     return map;
 }
 
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+// R and the grid's cells: a distance in metres and a count, never mixed up.
 std::vector<std::vector<Ring>> reachOutlines(const Ring& outline,
+                                             // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
                                              const std::vector<PlanPoint>& points, double reach,
                                              std::size_t cells, const std::vector<Ring>& holes) {
     namespace bg = boost::geometry;

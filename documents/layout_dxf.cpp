@@ -85,7 +85,7 @@ struct Handles {
 };
 
 // A table's head: its entries follow.
-void tableHead(DxfGroups& g, const char* name, std::uint32_t handle, int entries) {
+void tableHead(DxfGroups& g, std::uint32_t handle, const char* name, int entries) {
     g.add(0, "TABLE");
     g.add(2, name);
     g.handle(5, handle);
@@ -228,7 +228,7 @@ class LayoutWriter {
         g.add(0, "SECTION");
         g.add(2, "TABLES");
 
-        tableHead(g, "VPORT", h.vportTable, 1);
+        tableHead(g, h.vportTable, "VPORT", 1);
         entryHead(g, "VPORT", h.vport, h.vportTable, "AcDbViewportTableRecord");
         g.add(2, "*Active");
         g.integer(70, 0);
@@ -260,7 +260,7 @@ class LayoutWriter {
         g.integer(65, 0);
         g.add(0, "ENDTAB");
 
-        tableHead(g, "LTYPE", h.ltypeTable, static_cast<int>(h.ltypes.size()));
+        tableHead(g, h.ltypeTable, "LTYPE", static_cast<int>(h.ltypes.size()));
         const std::array<const char*, 4> ltypes{"ByBlock", "ByLayer", "Continuous", kDashed};
         for (std::size_t i = 0; i < ltypes.size(); ++i) {
             entryHead(g, "LTYPE", h.ltypes[i], h.ltypeTable, "AcDbLinetypeTableRecord");
@@ -281,7 +281,7 @@ class LayoutWriter {
         }
         g.add(0, "ENDTAB");
 
-        tableHead(g, "LAYER", h.layerTable, kLayers + 1);
+        tableHead(g, h.layerTable, "LAYER", kLayers + 1);
         const auto layer = [&](std::uint32_t handle, const QString& name, int colour,
                                const char* linetype, bool plotted) {
             entryHead(g, "LAYER", handle, h.layerTable, "AcDbLayerTableRecord");
@@ -303,7 +303,7 @@ class LayoutWriter {
         }
         g.add(0, "ENDTAB");
 
-        tableHead(g, "STYLE", h.styleTable, 2);
+        tableHead(g, h.styleTable, "STYLE", 2);
         entryHead(g, "STYLE", h.standardStyle, h.styleTable, "AcDbTextStyleTableRecord");
         g.add(2, "Standard");
         g.integer(70, 0);
@@ -331,18 +331,18 @@ class LayoutWriter {
         g.integer(1071, (134 << 8) | 2);
         g.add(0, "ENDTAB");
 
-        tableHead(g, "VIEW", h.viewTable, 0);
+        tableHead(g, h.viewTable, "VIEW", 0);
         g.add(0, "ENDTAB");
-        tableHead(g, "UCS", h.ucsTable, 0);
+        tableHead(g, h.ucsTable, "UCS", 0);
         g.add(0, "ENDTAB");
 
-        tableHead(g, "APPID", h.appidTable, 1);
+        tableHead(g, h.appidTable, "APPID", 1);
         entryHead(g, "APPID", h.appidAcad, h.appidTable, "AcDbRegAppTableRecord");
         g.add(2, "ACAD");
         g.integer(70, 0);
         g.add(0, "ENDTAB");
 
-        tableHead(g, "DIMSTYLE", h.dimstyleTable, 1);
+        tableHead(g, h.dimstyleTable, "DIMSTYLE", 1);
         g.add(100, "AcDbDimStyleTable");
         entryHead(g, "DIMSTYLE", h.dimstyle, h.dimstyleTable, "AcDbDimStyleTableRecord");
         g.add(2, "Standard");
@@ -355,7 +355,7 @@ class LayoutWriter {
         g.integer(271, 2);
         g.add(0, "ENDTAB");
 
-        tableHead(g, "BLOCK_RECORD", h.blockRecordTable, 4);
+        tableHead(g, h.blockRecordTable, "BLOCK_RECORD", 4);
         const auto record = [&](std::uint32_t handle, const QString& name, std::uint32_t layout) {
             entryHead(g, "BLOCK_RECORD", handle, h.blockRecordTable, "AcDbBlockTableRecord");
             g.text(2, name);
@@ -724,8 +724,8 @@ class LayoutWriter {
         }
 
         // The two layouts, on A3 paper.
-        const auto layout = [&](std::uint32_t handle, const char* name, int flags, int order,
-                                std::uint32_t record) {
+        const auto layout = [&](bool model) {
+            const std::uint32_t handle = model ? h.modelLayout : h.paperLayout;
             g.add(0, "LAYOUT");
             g.handle(5, handle);
             g.handle(330, h.layouts);
@@ -744,7 +744,7 @@ class LayoutWriter {
             }
             g.real(142, 1);
             g.real(143, 1);
-            g.integer(70, flags);
+            g.integer(70, model ? 1024 : 0);
             g.integer(72, 1);
             g.integer(73, 1);
             g.integer(74, 5);
@@ -757,9 +757,9 @@ class LayoutWriter {
             g.real(148, 0);
             g.real(149, 0);
             g.add(100, "AcDbLayout");
-            g.add(1, name);
+            g.add(1, model ? "Model" : "Layout1");
             g.integer(70, 1);
-            g.integer(71, order);
+            g.integer(71, model ? 0 : 1);
             g.point(0, 0, 10, false);
             g.point(420, 297, 11, false);
             g.point(0, 0, 12);
@@ -770,10 +770,10 @@ class LayoutWriter {
             g.point(1, 0, 16);
             g.point(0, 1, 17);
             g.integer(76, 0);
-            g.handle(330, record);
+            g.handle(330, model ? h.modelRecord : h.paperRecord);
         };
-        layout(h.modelLayout, "Model", 1024, 0, h.modelRecord);
-        layout(h.paperLayout, "Layout1", 0, 1, h.paperRecord);
+        layout(true);
+        layout(false);
         g.add(0, "ENDSEC");
     }
 
