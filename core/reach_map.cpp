@@ -205,13 +205,18 @@ std::vector<Ring> contourRings(const Nodes& nodes, const std::vector<double>& va
         if (done[start]) {
             continue;
         }
-        Ring& ring = rings.emplace_back();
-        std::size_t at = start;
-        do {
-            done[at] = true;
-            ring.push_back(crossingOn(at));
-            at = next.at(at);
-        } while (at != start);
+        // Every line closes, as the grid's margin lies outside the room; one that did not would be
+        // left out.
+        Ring ring;
+        auto at = next.find(start);
+        while (at != next.end() && !done[at->first]) {
+            done[at->first] = true;
+            ring.push_back(crossingOn(at->first));
+            at = next.find(at->second);
+        }
+        if (at != next.end() && at->first == start) {
+            rings.push_back(std::move(ring));
+        }
     }
     return rings;
 }
