@@ -166,57 +166,54 @@ class LayoutWriter {
         const auto variable = [&g](const char* name) { g.add(9, name); };
         g.add(0, "SECTION");
         g.add(2, "HEADER");
-        variable("$ACADVER");
-        g.add(1, "AC1015");
-        variable("$ACADMAINTVER");
-        g.integer(70, 6);
-        variable("$DWGCODEPAGE");
-        g.add(3, "ANSI_936");
+        // The variables that are the same in every drawing, the version first.
+        struct Fixed {
+            const char* name;
+            int code;
+            const char* value;
+        };
+        static constexpr Fixed kFixed[] = {{"$ACADVER", 1, "AC1015"},
+                                           {"$ACADMAINTVER", 70, "6"},
+                                           {"$DWGCODEPAGE", 3, "ANSI_936"},
+                                           {"$LTSCALE", 40, "1.0"},
+                                           {"$CLAYER", 8, "0"},
+                                           {"$CELTYPE", 6, "ByLayer"},
+                                           {"$CECOLOR", 62, "256"},
+                                           {"$DIMSTYLE", 2, "Standard"},
+                                           {"$LUNITS", 70, "2"},
+                                           {"$LUPREC", 70, "4"},
+                                           {"$PSTYLEMODE", 290, "1"}};
+        for (const Fixed& fixed : kFixed) {
+            variable(fixed.name);
+            g.add(fixed.code, fixed.value);
+        }
         variable("$INSBASE");
         g.point(0, 0);
-        variable("$EXTMIN");
-        g.point(extent_.min.x, extent_.min.y);
-        variable("$EXTMAX");
-        g.point(extent_.max.x, extent_.max.y);
-        variable("$LIMMIN");
-        g.point(extent_.min.x, extent_.min.y, 10, false);
-        variable("$LIMMAX");
-        g.point(extent_.max.x, extent_.max.y, 10, false);
-        variable("$LTSCALE");
-        g.real(40, 1);
+        for (const bool least : {true, false}) {
+            const core::PlanPoint corner = least ? extent_.min : extent_.max;
+            variable(least ? "$EXTMIN" : "$EXTMAX");
+            g.point(corner.x, corner.y);
+            variable(least ? "$LIMMIN" : "$LIMMAX");
+            g.point(corner.x, corner.y, 10, false);
+        }
         variable("$TEXTSIZE");
         g.real(40, paper(kLabelHeight));
         variable("$TEXTSTYLE");
         g.text(7, QString::fromUtf8(kTextStyle));
-        variable("$CLAYER");
-        g.add(8, "0");
-        variable("$CELTYPE");
-        g.add(6, "ByLayer");
-        variable("$CECOLOR");
-        g.integer(62, 256);
-        variable("$DIMSTYLE");
-        g.add(2, "Standard");
-        variable("$LUNITS");
-        g.integer(70, 2);
-        variable("$LUPREC");
-        g.integer(70, 4);
         variable("$HANDSEED");
         g.handle(5, handles_.next);
+        // Imperial units where the drawing's unit is one.
+        constexpr std::array kImperial{
+            io::DrawingUnit::Inch,         io::DrawingUnit::Foot,
+            io::DrawingUnit::Yard,         io::DrawingUnit::Mile,
+            io::DrawingUnit::Mil,          io::DrawingUnit::Microinch,
+            io::DrawingUnit::UsSurveyFoot, io::DrawingUnit::UsSurveyInch,
+            io::DrawingUnit::UsSurveyYard, io::DrawingUnit::UsSurveyMile};
+        const bool imperial = std::ranges::find(kImperial, unit_) != kImperial.end();
         variable("$MEASUREMENT");
-        const double metres = io::metresPerUnit(unit_);
-        const bool imperial = unit_ == io::DrawingUnit::Inch || unit_ == io::DrawingUnit::Foot ||
-                              unit_ == io::DrawingUnit::Yard || unit_ == io::DrawingUnit::Mile ||
-                              unit_ == io::DrawingUnit::Mil ||
-                              unit_ == io::DrawingUnit::Microinch ||
-                              metres == io::metresPerUnit(io::DrawingUnit::UsSurveyFoot) ||
-                              metres == io::metresPerUnit(io::DrawingUnit::UsSurveyInch) ||
-                              metres == io::metresPerUnit(io::DrawingUnit::UsSurveyYard) ||
-                              metres == io::metresPerUnit(io::DrawingUnit::UsSurveyMile);
         g.integer(70, imperial ? 0 : 1);
         variable("$INSUNITS");
         g.integer(70, io::insunitsCode(unit_));
-        variable("$PSTYLEMODE");
-        g.integer(290, 1);
         g.add(0, "ENDSEC");
         g.add(0, "SECTION");
         g.add(2, "CLASSES");
