@@ -107,9 +107,10 @@ core::Project layoutFloor() {
     core::Project project;
     project.name = "基准工程";
     for (int i = 0; i < 200; ++i) {
-        const double width = 10 + i % 5;
-        const double x = (i % 20) * 14.0;
-        const double y = (i / 20) * 10.0;
+        const double width = 10 + static_cast<double>(i % 5);
+        const double x = static_cast<double>(i % 20) * 14;
+        const int row = i / 20;  // of 20 rooms
+        const double y = static_cast<double>(row) * 10;
         core::Unit unit;
         unit.name = "房间" + std::to_string(i + 1);
         unit.location = "一层";
