@@ -1,10 +1,11 @@
 // Cost of the building's outputs for projects of 10 to 10000 units: the calculation book and the
 // workbook written to a temporary folder, and the clipboard copies of the schedule and the bill of
-// materials.
+// materials; and the layout drawing of a floor of 200 rooms.
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
 #include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
@@ -15,6 +16,7 @@
 #include "book_pdf.h"
 #include "book_plan.h"
 #include "floor_layout.h"
+#include "layout_dxf.h"
 #include "project.h"
 #include "project_tables.h"
 #include "unit_sheet.h"
@@ -127,6 +129,31 @@ core::Project planFloor() {
     return project;
 }
 
+// A floor of 200 rooms in a grid of 20 by 10, 10 to 14 m by 8 m, on either side of corridors,
+// with 250 setting points: one in each room, and a second in every fourth one. In millimetres.
+core::Project layoutFloor() {
+    core::Project project;
+    project.name = "基准工程";
+    for (int i = 0; i < 200; ++i) {
+        const double width = 10 + static_cast<double>(i % 5);
+        const double x = static_cast<double>(i % 20) * 14;
+        const int row = i / 20;  // of 20 rooms
+        const double y = static_cast<double>(row) * 10;
+        core::Unit unit;
+        unit.name = "房间" + std::to_string(i + 1);
+        unit.location = "一层";
+        unit.outline = {{x, y}, {x + width, y}, {x + width, y + 8}, {x, y + 8}};
+        unit.plan = core::PlanSource{"平面.dxf", "房间", std::to_string(i + 1), "mm", "一层"};
+        unit.choices.area = width * 8;
+        unit.setPoints = {{x + width / 2, y + 4}};
+        if (i % 4 == 0) {
+            unit.setPoints = {{x + width / 4, y + 4}, {x + 3 * width / 4, y + 4}};
+        }
+        project.units.push_back(std::move(unit));
+    }
+    return project;
+}
+
 // The book's plan page of that floor: laid out (range 0) or painted (range 1) on a landscape page
 // of the book's PDF.
 void BM_PlanPage(benchmark::State& state) {
@@ -163,6 +190,29 @@ void BM_PlanPage(benchmark::State& state) {
                    " part(s)");
 }
 BENCHMARK(BM_PlanPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The floor's layout drawing, its units' designs known already (as in the program, which shows
+// them before).
+void BM_LayoutDxf(benchmark::State& state) {
+    const core::Project project = layoutFloor();
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const QString fileName = folder.filePath(QStringLiteral("一层.dxf"));
+    for (const core::Unit& unit : project.units) {
+        benchmark::DoNotOptimize(core::design(unit));
+    }
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the loop's idiom
+        if (!documents::writeLayoutDxf(project, "一层", fileName).written()) {
+            state.SkipWithError("the drawing was not written");
+            break;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(QFileInfo(fileName).size());
+}
+BENCHMARK(BM_LayoutDxf)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

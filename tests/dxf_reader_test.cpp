@@ -263,27 +263,39 @@ TEST(Refused, AFileNamingTheFile) {
                     .startsWith(u"无法读取图纸文件“"_s));
 }
 
+// The text the bytes decode to, and the bytes the text encodes to where `encodes`: a round trip.
 struct CodePageCase {
     int codePage;
     QByteArray bytes;
     QString text;
+    bool decodes = true;
+    bool encodes = true;
 };
 
-TEST(CodePage, DecodesAndReplacesWhatItDoesNotDefine) {
+TEST(CodePage, DecodesAndEncodesWhatItDefines) {
     const CodePageCase cases[] = {
         {936, "\xB7\xBF\xBC\xE4", u"房间"_s},
         {936, "Room 1", u"Room 1"_s},
-        {936, "ab\xB7", u"ab\uFFFD"_s},                 // cut short
-        {936, QByteArray("\xFF") + 'a', u"\uFFFDa"_s},  // no character of the code page
+        {936, "ab\xB7", u"ab\uFFFD"_s, true, false},  // cut short
+        {936, QByteArray("\xFF") + 'a', u"\uFFFDa"_s, true,
+         false},  // no character of the code page
         {936, "\x80", u"€"_s},
+        {936, "\xC3\xF0\xBB\xF0\xC6\xF7 2\xA1\xC1MF", u"灭火器 2×MF"_s},
+        {936, "?\xB7\xBF?", u"😀房\u0E01"_s, false},  // beyond the code page
         {950, "\xA9\xD0\xB6\xA1", u"房間"_s},
         {949, "\xB9\xE6", u"방"_s},
         {932, "\x95\x94\x89\xAE", u"部屋"_s},
         {1252, "caf\xE9 \x80", u"café €"_s},
+        {1252, "?", u"房"_s, false},
     };
     for (const CodePageCase& c : cases) {
-        EXPECT_EQ(decodeCodePage(c.bytes, c.codePage), c.text)
-            << c.codePage << ' ' << c.bytes.toHex().toStdString();
+        if (c.decodes) {
+            EXPECT_EQ(decodeCodePage(c.bytes, c.codePage), c.text)
+                << c.codePage << ' ' << c.bytes.toHex().toStdString();
+        }
+        if (c.encodes) {
+            EXPECT_EQ(encodeCodePage(c.text, c.codePage), c.bytes) << c.text.toStdString();
+        }
     }
 }
 

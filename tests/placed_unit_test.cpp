@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -200,14 +201,6 @@ TEST(ReachMap, DrawsTheReachByWalkingDistance) {
         missed += (box.max.x - box.min.x) * (box.max.y - box.min.y);
     }
     EXPECT_LT(missed, 1.0);
-    // Past the corner (8, 8) the line is no circle about the point: (16, 0) is 14.71 m away in
-    // a straight line, yet the line passes nearer than that.
-    bool bent = false;
-    for (const auto& segment : l.edges[0]) {
-        const core::PlanPoint p = segment[0];
-        bent = bent || (p.x > 8 && p.y < 8 && std::hypot(p.x - 7.5, p.y - 12) < 14.6);
-    }
-    EXPECT_TRUE(bent);
     // A longer reach misses nothing; without points, all is missed.
     EXPECT_TRUE(core::reachMap(kL, {{7.5, 12}}, 20).uncovered.size() == 0);
     EXPECT_FALSE(core::reachMap(kL, {}, 20).uncovered.empty());
@@ -220,6 +213,36 @@ TEST(ReachMap, DrawsTheReachByWalkingDistance) {
         missedArea += (box.max.x - box.min.x) * (box.max.y - box.min.y);
     }
     EXPECT_NEAR(missedArea, 96, 1);
+}
+
+// The reach as closed rings inside the room: their number, and the region's area (holes counted
+// negative), to within the grid's error.
+TEST(ReachMap, OutlinesTheReachInsideTheRoom) {
+    const core::Ring square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const std::vector<core::Ring> none;
+    const std::vector<core::Ring> column{{{4, 4}, {6, 4}, {6, 6}, {4, 6}}};
+    using Case = std::tuple<core::Ring, core::PlanPoint, std::vector<core::Ring>, std::size_t,
+                            double, double>;
+    // clang-format off
+    const Case cases[] = {
+        {{{0, 0}, {40, 0}, {40, 40}, {0, 40}}, {20, 20}, none, 1, 706.86, 8},  // a circle
+        {square, {5, 5}, none, 1, 100, 0.1},    // the room whole
+        {square, {2, 2}, column, 2, 96, 0.1},   // round the column: a hole of the region
+        // All but the far corner (16, 0), 14.71 m away in a straight line, farther by a path.
+        {kL, {7.5, 12}, none, 1, 190.7, 0.6},
+        {square, {20, 20}, none, 0, 0, 0}};     // a point outside the room
+    // clang-format on
+    for (const auto& [outline, point, holes, count, area, tolerance] : cases) {
+        const auto rings = core::reachOutlines(outline, {point}, 15, 4000, holes).at(0);
+        ASSERT_EQ(rings.size(), count) << point.x;
+        double sum = 0;
+        for (const core::Ring& ring : rings) {
+            sum += core::signedArea(ring);
+            EXPECT_TRUE(
+                std::ranges::all_of(ring, [&](auto p) { return core::coveredBy(p, outline); }));
+        }
+        EXPECT_NEAR(sum, area, tolerance) << point.x;
+    }
 }
 
 // Outlines too large or too intricate to place and check in reasonable time are refused (their
