@@ -1,6 +1,6 @@
-// The program's command line as a user runs it: the book and the workbook written without a
-// window, a floor plan imported and its rooms' setting points placed, and every bad input refused
-// with a Chinese reason, exit status 1 and no file left.
+// The program's command line as a user runs it: the book, the workbook and the layout drawings
+// written without a window, a floor plan imported and its rooms' setting points placed, and every
+// bad input refused with a Chinese reason, exit status 1 and no file left.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -95,6 +95,34 @@ TEST_F(CommandLine, TheBookAndTheWorkbookAreWritten) {
     const Outcome workbook = run({u"--export"_s, u"工作簿.xlsx"_s, u"工程.fep"_s}, folder.path());
     EXPECT_EQ(workbook.status, 0) << workbook.err.toStdString();
     EXPECT_TRUE(readFile(path(u"工作簿.xlsx"_s)).startsWith("PK")) << "a workbook is a zip archive";
+}
+
+// Each floor's layout drawing to a file named after it, made fit for a file name and numbered
+// where two would be one; a floor without points is left out with a warning.
+TEST_F(CommandLine, LayoutDrawingsGoToAFileForEachFloor) {
+    core::Unit slash = placedL();
+    slash.location = "二/层";
+    core::Unit colon = slash;
+    colon.location = "二:层";
+    core::Unit bare = placedL();
+    bare.location = "三层";
+    bare.setPoints.clear();
+    project.units.insert(project.units.end(), {placedCorridor(), slash, colon, bare});
+    ASSERT_FALSE(io::saveProject(project, path(u"工程.fep"_s)));
+    const Outcome all =
+        run({u"--export"_s, u"平面.dxf"_s, u"--verbose"_s, u"工程.fep"_s}, folder.path());
+    EXPECT_EQ(all.status, 0) << all.err.toStdString();
+    const QStringList files{u"平面-一层.dxf"_s, u"平面-二_层.dxf"_s, u"平面-二_层-2.dxf"_s};
+    EXPECT_EQ(saidLines(all.out),
+              QStringList(files).replaceInStrings(QRegularExpression(u"^"_s), u"已导出："_s));
+    EXPECT_TRUE(saidLines(all.err).contains(
+        u"警告：楼层“三层”的计算单元尚未布置设置点，未导出其平面布置图。"_s))
+        << all.err.toStdString();
+    const Outcome one =
+        run({u"--export"_s, u"一层.dxf"_s, u"--floor"_s, u"一层"_s, u"工程.fep"_s}, folder.path());
+    EXPECT_EQ(one.status, 0) << one.err.toStdString();
+    EXPECT_EQ(entries(folder.path()),
+              (QStringList{u"一层.dxf"_s, u"工程.fep"_s, files[0], files[2], files[1]}));
 }
 
 core::Project readBack(const QString& fileName) {
@@ -362,6 +390,14 @@ TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
               drawing(4, {{"FURN", 600, 600, "桌"}, {"0", 5000, 4000, "x"}}));
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder.pdf"_s));
     ASSERT_EQ(io::saveProject({"空", {}}, path(u"empty.fep"_s)), std::nullopt);
+    // The project's floors and the layout drawing's: 一层 with points, 三层 without.
+    core::Unit unplaced = placedL();
+    unplaced.location = "三层";
+    unplaced.setPoints.clear();
+    core::Project floors = project;
+    floors.units.insert(floors.units.end(), {placedCorridor(), unplaced});
+    ASSERT_EQ(io::saveProject(floors, path(u"floors.fep"_s)), std::nullopt);
+    ASSERT_EQ(io::saveProject({"未布置", {unplaced}}, path(u"unplaced.fep"_s)), std::nullopt);
     if (*c.files != '\0') {
 #ifdef Q_OS_WIN
         GTEST_SKIP() << "its files are made by sh: links, a named pipe, read-only copies";
@@ -405,7 +441,17 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"planIsAProject", {"--import-plan", "工程.fep", "new.fep"}, "工程.fep"},
     BadInput{"planWithoutProject", {"--import-plan", "工程.fep"}, "导入平面图需要一个工程文件"},
     BadInput{"planWithoutName", {"工程.fep", "--import-plan"}, "--import-plan 后应写出要导入的平面图"},
-    BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer、--floor 和 --unit 只用于 --import-plan"},
+    BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer 和 --unit 只用于 --import-plan，--floor 只用于 --import-plan 和 --export OUT.dxf"},
+    BadInput{"floorOfABook", {"--export", "out.pdf", "--floor", "一层", "工程.fep"}, "--floor 只用于 --import-plan 和 --export OUT.dxf"},
+    // floors.fep: 一层 with setting points, 三层 with an outline but none, 二层 without an outline.
+    BadInput{"layoutOfAnUnknownFloor", {"--export", "out.dxf", "--floor", "五层", "floors.fep"}, "工程中没有楼层“五层”，有平面轮廓的楼层：一层、三层"},
+    BadInput{"layoutOfAFloorWithoutPoints", {"--export", "out.dxf", "--floor", "三层", "floors.fep"}, "楼层“三层”的计算单元尚未布置设置点。"},
+    BadInput{"layoutOfAFloorWithoutOutlines", {"--export", "out.dxf", "--floor", "二层", "floors.fep"}, "楼层“二层”的计算单元没有平面轮廓，请先导入平面图。"},
+    BadInput{"layoutWithoutOutlines", {"--export", "out.dxf", "工程.fep"}, "工程中没有带平面轮廓的计算单元，请先导入平面图。"},
+    BadInput{"layoutWithoutPoints", {"--export", "out.dxf", "unplaced.fep"}, "工程中的计算单元尚未布置设置点。"},
+    BadInput{"linkAsLayout", {"--export", "out.dxf", "--floor", "一层", "floors.fep"}, "“out.dxf”：该位置是一个链接", "cp 工程.fep other; ln -s other out.dxf"},
+    BadInput{"readOnlyFloorLayout", {"--export", "out.dxf", "floors.fep"}, "“out-一层.dxf”：文件是只读的", "cp 工程.fep out-一层.dxf; chmod -w out-一层.dxf"},
+    BadInput{"projectAsFloorLayout", {"--export", "p.dxf", "p-一层.dxf"}, "“p-一层.dxf”：这就是要导出的工程文件", "cp floors.fep p-一层.dxf"},
     BadInput{"planIntoDamagedProject", {"--import-plan", "plan.dxf", "bad.fep"}, "bad.fep"},
     BadInput{"planLayerMissing", {"--import-plan", "plan.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"},
     BadInput{"planFloorTooLong", {"--import-plan", "plan.dxf", "--floor", u"%2"_s + QString(300, u'层'), "new.fep"}, "楼层“%2层层层层层层层层层层层层层层层层层层…”过长：最多200个字符"},

@@ -361,10 +361,10 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
     }
 }
 
-// The dialog 工程信息 shown without a modal loop gives back what is typed into its widgets,
-// trimmed and each cut to core::kMaxNameLength characters; an emptied stage stays empty and
-// 导出当日 leaves the date to the export. Through the window, 取消 and an unchanged 确定 make no
-// undo step.
+// The dialog 工程信息 shown without a modal loop gives back what is typed into its widgets (the
+// scale too), trimmed and each cut to core::kMaxNameLength characters; an emptied stage stays empty
+// and 导出当日 leaves the date to the export. Through the window, 取消 and an unchanged 确定 make
+// no undo step.
 TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
     ui::ProjectDetails shown{"Lab", {}};
     shown.info.stage.clear();
@@ -381,10 +381,14 @@ TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
     dialog.dateEdit->setFocus();
     dialog.dateEdit->setCurrentSection(QDateTimeEdit::DaySection);
     QTest::keyClick(dialog.dateEdit, Qt::Key_Up);
+    dialog.scaleBox->setFocus();
+    dialog.scaleBox->selectAll();
+    QTest::keyClicks(dialog.scaleBox, u"150"_s);
     ui::ProjectDetails entered = shown;
     entered.name = "Lab B";
     entered.info.checkedBy = "B";
     entered.info.date = 2026y / December / 8;
+    entered.info.drawingScale = 150;
     EXPECT_EQ(dialog.details(), entered);
     QTest::mouseClick(dialog.exportDayButton, Qt::LeftButton);
     EXPECT_FALSE(dialog.dateEdit->isEnabled());
@@ -394,7 +398,7 @@ TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
     EXPECT_EQ(dialog.details(), entered);
     const QString longText(core::kMaxNameLength + 50, u'楼');
     for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
-        if (qobject_cast<QDateEdit*>(edit->parent()) == nullptr) {
+        if (qobject_cast<QAbstractSpinBox*>(edit->parent()) == nullptr) {
             retype(edit, longText);
         }
     }
