@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
@@ -16,9 +15,7 @@
 #endif
 
 #include "book_pdf.h"
-#include "file_errors.h"
 #include "floor_layout.h"
-#include "layout_dxf.h"
 #include "layout_files.h"
 #include "project_file.h"
 #include "project_tables.h"
@@ -144,33 +141,15 @@ int exportLayouts(const ExportRequest& request, const core::Project& project) {
         }
         files = documents::floorFiles(project, request.out);
     }
-    // All refused before any is written, so that a refusal leaves none behind.
     for (const documents::FloorFile& file : files) {
         if (isTheProject(file.fileName, request.projectFile)) {
             tell(projectRefusal(file.fileName));
             return 1;
         }
-        if (const auto fault = io::replaceFault(file.fileName)) {
-            tell(QStringLiteral("无法导出到“%1”：%2")
-                     .arg(QDir::toNativeSeparators(file.fileName), *fault));
-            return 1;
-        }
     }
-    QStringList made;  // the files that did not exist before, removed again on a failure
-    for (const documents::FloorFile& file : files) {
-        const bool existed = QFileInfo::exists(file.fileName);
-        const documents::WriteOutcome outcome =
-            documents::writeLayoutDxf(project, file.floor, file.fileName);
-        if (!outcome.written()) {
-            for (const QString& fileName : std::as_const(made)) {
-                QFile::remove(fileName);
-            }
-            tell(outcome.error);
-            return 1;
-        }
-        if (!existed) {
-            made << file.fileName;
-        }
+    if (const auto outcome = documents::writeLayouts(project, files); !outcome.written()) {
+        tell(outcome.error);
+        return 1;
     }
     if (request.verbose) {
         for (const documents::FloorFile& file : files) {

@@ -1,11 +1,14 @@
 #include "layout_files.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 
 #include "file_errors.h"
 #include "floor_layout.h"
+#include "layout_dxf.h"
 #include "utf8_text.h"
 
 namespace documents {
@@ -65,6 +68,31 @@ std::vector<FloorFile> floorFiles(const core::Project& project, const QString& o
         files.push_back({floor.floor, fileName});
     }
     return files;
+}
+
+WriteOutcome writeLayouts(const core::Project& project, const std::vector<FloorFile>& files,
+                          const Progress& progress) {
+    for (const FloorFile& file : files) {
+        if (const auto fault = io::replaceFault(file.fileName)) {
+            return {WriteStatus::Failed, QStringLiteral("无法导出到“%1”：%2")
+                                             .arg(QDir::toNativeSeparators(file.fileName), *fault)};
+        }
+    }
+    QStringList made;
+    for (const FloorFile& file : files) {
+        const bool existed = QFileInfo::exists(file.fileName);
+        WriteOutcome outcome = writeLayoutDxf(project, file.floor, file.fileName, progress);
+        if (!outcome.written()) {
+            for (const QString& fileName : std::as_const(made)) {
+                QFile::remove(fileName);
+            }
+            return outcome;
+        }
+        if (!existed) {
+            made << file.fileName;
+        }
+    }
+    return {};
 }
 
 }  // namespace documents

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "project.h"
+#include "write_outcome.h"
 
 // Which layout drawings a project has and the files they go to: one DXF per floor, as the
 // command line's and the project window's exports write them.
@@ -30,5 +31,13 @@ struct FloorFile {
 // name made fit for a file name (io::fileNamePart) and, where two floors would give the same
 // name (also in another letter case), the later one numbered "-2", "-3".
 [[nodiscard]] std::vector<FloorFile> floorFiles(const core::Project& project, const QString& out);
+
+// Writes each floor's layout drawing to its file, as whole as a set of files can be: every file is
+// checked first (io::replaceFault: "无法导出到“a-一层.dxf”：文件是只读的"), so that a refusal
+// writes none; where a write still fails or is cancelled, the files of this export that did not
+// exist before are removed again.
+[[nodiscard]] WriteOutcome writeLayouts(const core::Project& project,
+                                        const std::vector<FloorFile>& files,
+                                        const Progress& progress = {});
 
 }  // namespace documents
