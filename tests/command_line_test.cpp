@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <initializer_list>
 #include <optional>
+#include <tuple>
 
 #ifndef Q_OS_WIN
 #include <csignal>
@@ -85,44 +86,38 @@ class CommandLine : public ::testing::Test {
     core::Project project;
 };
 
-TEST_F(CommandLine, TheBookAndTheWorkbookAreWritten) {
-    const Outcome book = run({u"--export"_s, u"计算书.pdf"_s, u"工程.fep"_s}, folder.path());
-    EXPECT_EQ(book.status, 0) << book.err.toStdString();
-    // 配电间's one setting point breaks a clause: written all the same, with a warning.
-    EXPECT_EQ(book.err.trimmed(), u"警告：有 1 个计算单元不满足校核。"_s);
-    EXPECT_TRUE(readFile(path(u"计算书.pdf"_s)).startsWith("%PDF"));
-
-    const Outcome workbook = run({u"--export"_s, u"工作簿.xlsx"_s, u"工程.fep"_s}, folder.path());
-    EXPECT_EQ(workbook.status, 0) << workbook.err.toStdString();
-    EXPECT_TRUE(readFile(path(u"工作簿.xlsx"_s)).startsWith("PK")) << "a workbook is a zip archive";
-}
-
-// Each floor's layout drawing to a file named after it, made fit for a file name and numbered
-// where two would be one; a floor without points is left out with a warning.
-TEST_F(CommandLine, LayoutDrawingsGoToAFileForEachFloor) {
-    core::Unit slash = placedL();
+// The book, the workbook and the layout drawings: each floor's to a file named after it, made fit
+// for a file name and numbered where two would be one; a floor without points left out, warned of.
+TEST_F(CommandLine, TheBookTheWorkbookAndTheLayoutDrawingsAreWritten) {
+    core::Unit slash = placedCorridor(), colon = placedCorridor(), bare = placedL();
     slash.location = "二/层";
-    core::Unit colon = slash;
     colon.location = "二:层";
-    core::Unit bare = placedL();
     bare.location = "三层";
     bare.setPoints.clear();
     project.units.insert(project.units.end(), {placedCorridor(), slash, colon, bare});
     ASSERT_FALSE(io::saveProject(project, path(u"工程.fep"_s)));
-    const Outcome all =
-        run({u"--export"_s, u"平面.dxf"_s, u"--verbose"_s, u"工程.fep"_s}, folder.path());
-    EXPECT_EQ(all.status, 0) << all.err.toStdString();
-    const QStringList files{u"平面-一层.dxf"_s, u"平面-二_层.dxf"_s, u"平面-二_层-2.dxf"_s};
-    EXPECT_EQ(saidLines(all.out),
-              QStringList(files).replaceInStrings(QRegularExpression(u"^"_s), u"已导出："_s));
-    EXPECT_TRUE(saidLines(all.err).contains(
-        u"警告：楼层“三层”的计算单元尚未布置设置点，未导出其平面布置图。"_s))
-        << all.err.toStdString();
-    const Outcome one =
-        run({u"--export"_s, u"一层.dxf"_s, u"--floor"_s, u"一层"_s, u"工程.fep"_s}, folder.path());
-    EXPECT_EQ(one.status, 0) << one.err.toStdString();
+    // 配电间's one setting point breaks a clause: written all the same, with a warning.
+    const QStringList failing{u"警告：有 1 个计算单元不满足校核。"_s};
+    const std::tuple<QStringList, QStringList, QStringList> cases[] = {
+        {{u"计算书.pdf"_s}, {}, failing},
+        {{u"工作簿.xlsx"_s}, {}, failing},
+        {{u"平面.dxf"_s, u"--verbose"_s},
+         {u"已导出：平面-一层.dxf"_s, u"已导出：平面-二_层.dxf"_s, u"已导出：平面-二_层-2.dxf"_s},
+         {u"警告：楼层“三层”的计算单元尚未布置设置点，未导出其平面布置图。"_s}},
+        {{u"一层.dxf"_s, u"--floor"_s, u"一层"_s}, {}, {}},
+    };
+    for (const auto& [arguments, said, warned] : cases) {
+        const Outcome outcome =
+            run(QStringList{u"--export"_s} + arguments + QStringList{u"工程.fep"_s}, folder.path());
+        EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
+        EXPECT_EQ(saidLines(outcome.out), said);
+        EXPECT_EQ(saidLines(outcome.err).filter(u"警告："_s), warned);  // --verbose: Qt's too
+    }
+    EXPECT_TRUE(readFile(path(u"计算书.pdf"_s)).startsWith("%PDF"));
+    EXPECT_TRUE(readFile(path(u"工作簿.xlsx"_s)).startsWith("PK")) << "a workbook is a zip archive";
     EXPECT_EQ(entries(folder.path()),
-              (QStringList{u"一层.dxf"_s, u"工程.fep"_s, files[0], files[2], files[1]}));
+              (QStringList{u"一层.dxf"_s, u"工作簿.xlsx"_s, u"工程.fep"_s, u"平面-一层.dxf"_s,
+                           u"平面-二_层-2.dxf"_s, u"平面-二_层.dxf"_s, u"计算书.pdf"_s}));
 }
 
 core::Project readBack(const QString& fileName) {
@@ -390,8 +385,7 @@ TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
               drawing(4, {{"FURN", 600, 600, "桌"}, {"0", 5000, 4000, "x"}}));
     ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder.pdf"_s));
     ASSERT_EQ(io::saveProject({"空", {}}, path(u"empty.fep"_s)), std::nullopt);
-    // The project's floors and the layout drawing's: 一层 with points, 三层 without.
-    core::Unit unplaced = placedL();
+    core::Unit unplaced = placedL();  // floors.fep: 一层 with points, 三层 without, 二层 unplanned
     unplaced.location = "三层";
     unplaced.setPoints.clear();
     core::Project floors = project;
@@ -443,7 +437,6 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"planWithoutName", {"工程.fep", "--import-plan"}, "--import-plan 后应写出要导入的平面图"},
     BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer 和 --unit 只用于 --import-plan，--floor 只用于 --import-plan 和 --export OUT.dxf"},
     BadInput{"floorOfABook", {"--export", "out.pdf", "--floor", "一层", "工程.fep"}, "--floor 只用于 --import-plan 和 --export OUT.dxf"},
-    // floors.fep: 一层 with setting points, 三层 with an outline but none, 二层 without an outline.
     BadInput{"layoutOfAnUnknownFloor", {"--export", "out.dxf", "--floor", "五层", "floors.fep"}, "工程中没有楼层“五层”，有平面轮廓的楼层：一层、三层"},
     BadInput{"layoutOfAFloorWithoutPoints", {"--export", "out.dxf", "--floor", "三层", "floors.fep"}, "楼层“三层”的计算单元尚未布置设置点。"},
     BadInput{"layoutOfAFloorWithoutOutlines", {"--export", "out.dxf", "--floor", "二层", "floors.fep"}, "楼层“二层”的计算单元没有平面轮廓，请先导入平面图。"},

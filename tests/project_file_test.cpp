@@ -304,10 +304,6 @@ TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
     badInfo.info.reviewedBy = std::string(core::kMaxNameLength + 1, 'x');
     EXPECT_TRUE(
         saveProject(badInfo, fileName).value_or(u""_s).contains(u"审核人“reviewedBy”过长"_s));
-    badInfo.info = {};
-    badInfo.info.drawingScale = 0;
-    EXPECT_TRUE(
-        saveProject(badInfo, fileName).value_or(u""_s).contains(u"“drawingScale”值“0”无效"_s));
     EXPECT_EQ(readFile(fileName), projectJson(small));
 
     // A folder in the file's place, and a folder that is gone: refused, naming the file.
