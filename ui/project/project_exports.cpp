@@ -108,23 +108,20 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
     };
     showPreview = [](QPrintPreviewDialog& preview) { preview.exec(); };
     askLayoutFloor = [window](const QStringList& floors, qsizetype proposed) {
-        bool ok = false;
-        const QString chosen = QInputDialog::getItem(
-            window, QStringLiteral("导出平面布置图(DXF)"), QStringLiteral("楼层："),
-            floors + QStringList{QStringLiteral("全部楼层（每层一个文件）")},
-            static_cast<int>(proposed), false, &ok);
-        return ok ? std::optional(floors.contains(chosen) ? floors.indexOf(chosen) : floors.size())
-                  : std::nullopt;
+        const QStringList items = floors + QStringList{QStringLiteral("全部楼层（每层一个文件）")};
+        QInputDialog dialog(window);
+        dialog.setWindowTitle(QStringLiteral("导出平面布置图(DXF)"));
+        dialog.setLabelText(QStringLiteral("导出哪个楼层的平面布置图："));
+        dialog.setComboBoxItems(items);
+        dialog.setTextValue(items.value(proposed));
+        dialog.setOkButtonText(QStringLiteral("确定"));
+        dialog.setCancelButtonText(QStringLiteral("取消"));
+        dialog.setMinimumWidth(320);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::optional<qsizetype>();
+        }
+        return std::optional(items.indexOf(dialog.textValue()));
     };
-    askExportAnyway = [window](const QString& question) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), question,
-                        QMessageBox::NoButton, window);
-        QPushButton* go = box.addButton(QStringLiteral("导出"), QMessageBox::AcceptRole);
-        box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
-        box.exec();
-        return box.clickedButton() == go;
-    };
-
     bookAction = new QAction(QStringLiteral("导出计算书PDF(&E)…"), this);
     bookAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     previewAction = new QAction(QStringLiteral("打印预览(&V)…"), this);

@@ -110,6 +110,8 @@ ProjectInfoDialog::ProjectInfoDialog(const ProjectDetails& details, QWidget* par
     scaleBox->setPrefix(QStringLiteral("1:"));
     scaleBox->setValue(details.info.drawingScale);
     scaleBox->setToolTip(QStringLiteral("平面布置图上灭火器图例和文字的大小按此比例出图"));
+    scaleBox->setMinimumWidth(scaleBox->sizeHint().width() +
+                              2 * scaleBox->fontMetrics().horizontalAdvance(u'0'));
     auto* scaleRow = new QHBoxLayout;
     scaleRow->addWidget(scaleBox);
     scaleRow->addStretch();
