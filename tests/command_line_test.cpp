@@ -238,23 +238,21 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
     const QByteArray before = readFile(file);
 
     {
-        // Held by a window: placing and importing a plan refused, and the file as it was.
+        // Held by a window: placing and importing a plan refused, and the file as it was (the
+        // drawing beside the project, as a user's: a Windows program under Wine does not see the
+        // build's own paths).
         io::ProjectLock lock(file);
         ASSERT_EQ(lock.lock(), io::ProjectLock::State::Held);
-        const Outcome refused = run({u"--place"_s, u"工程.fep"_s}, folder.path());
-        EXPECT_EQ(refused.status, 1);
-        EXPECT_TRUE(refused.err.contains(
-            u"无法在工程文件“工程.fep”中布置设置点：该工程已在其他窗口中打开"_s))
-            << refused.err.toStdString();
-        // The drawing beside the project, as a user's would be (a Windows program under Wine
-        // does not see the build's own paths).
         ASSERT_TRUE(
             QFile::copy(QStringLiteral(PLAN_DRAWINGS "/r2007_utf8.dxf"), path(u"plan.dxf"_s)));
-        const Outcome imported =
-            run({u"--import-plan"_s, u"plan.dxf"_s, u"工程.fep"_s}, folder.path());
-        EXPECT_EQ(imported.status, 1);
-        EXPECT_TRUE(imported.err.contains(u"该工程已在其他窗口中打开"_s))
-            << imported.err.toStdString();
+        for (const QString& command : {u"--place"_s, u"--import-plan plan.dxf"_s}) {
+            const Outcome refused =
+                run(command.split(u' ') + QStringList{u"工程.fep"_s}, folder.path());
+            EXPECT_EQ(refused.status, 1);
+            EXPECT_TRUE(refused.err.contains(u"工程文件“工程.fep”"_s) &&
+                        refused.err.contains(u"：该工程已在其他窗口中打开"_s))
+                << refused.err.toStdString();
+        }
         EXPECT_EQ(readFile(file), before);
         ASSERT_TRUE(QFile::remove(path(u"plan.dxf"_s)));
     }
@@ -369,7 +367,7 @@ TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
     writeFile(path(u"walls.dxf"_s), drawing(4, {{"WALL", 4000, 0, ""}, {"WALL", 3000, 0, ""}}));
     writeFile(path(u"furniture.dxf"_s),
               drawing(4, {{"FURN", 600, 600, "桌"}, {"0", 5000, 4000, "x"}}));
-    ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder.pdf"_s));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"folder.xlsx"_s));
     ASSERT_EQ(io::saveProject({"空", {}}, path(u"empty.fep"_s)), std::nullopt);
     core::Unit unplaced = placedL();  // floors.fep: 一层 with points, 三层 without, 二层 unplanned
     unplaced.location = "三层";
@@ -406,7 +404,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"damagedProject", {"--export", "out.xlsx", "bad.fep"}, "bad.fep"},
     BadInput{"badSuffix", {"--export", "out.docx", "工程.fep"}, "扩展名应为 .pdf"},
     BadInput{"unwritableBook", {"--export", "missing/out.pdf", "工程.fep"}, "missing/out.pdf"},
-    BadInput{"folderInThePlaceOfTheWorkbook", {"--export", "folder.pdf", "工程.fep"}, "folder.pdf"},
+    BadInput{"folderInThePlaceOfTheWorkbook", {"--export", "folder.xlsx", "工程.fep"}, "无法保存Excel文件“folder.xlsx”"},
     BadInput{"workbookInAMissingFolder", {"--export", "无此/out.xlsx", "工程.fep"}, "无法保存Excel文件“无此/out.xlsx”："},
     BadInput{"bookWithoutUnits", {"--export", "out.pdf", "empty.fep"}, "工程中没有计算单元。"},
     BadInput{"pipeAsProject", {"--export", "out.pdf", "pipe.fep"}, "“pipe.fep”：这不是普通文件", "mkfifo pipe.fep"},
@@ -439,7 +437,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"planOfWallsOnly", {"--import-plan", "walls.dxf", "new.fep"}, "图纸中没有闭合的房间轮廓："},
     BadInput{"planWithoutRoomLayer", {"--import-plan", "furniture.dxf", "new.fep"}, "请用 --layer 指明房间轮廓所在的图层。有闭合轮廓的图层：FURN（1 个）、0（1 个）"},
     BadInput{"placeMissingProject", {"--place", "none.fep"}, "无法打开工程文件“none.fep”：文件不存在"},
-    BadInput{"placeInAFolder", {"--place", "folder.pdf"}, "无法打开工程文件“folder.pdf”"},
+    BadInput{"placeInAFolder", {"--place", "folder.xlsx"}, "无法打开工程文件“folder.xlsx”"},
     BadInput{"placeWithoutProject", {"--place"}, "布置设置点需要一个工程文件"},
     BadInput{"keepWithoutPlace", {"--import-plan", "plan.dxf", "--keep", "工程.fep"}, "--keep 只用于 --place"},
     BadInput{"placeAndExport", {"--place", "--export", "out.pdf", "工程.fep"}, "--place 不能与 --export 或 --import-plan 同时使用"}),
