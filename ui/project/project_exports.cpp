@@ -122,6 +122,15 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
         }
         return std::optional(items.indexOf(dialog.textValue()));
     };
+    askExportAnyway = [window](const QString& question) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), question,
+                        QMessageBox::NoButton, window);
+        QPushButton* go = box.addButton(QStringLiteral("导出"), QMessageBox::AcceptRole);
+        box.setDefaultButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+        box.exec();
+        return box.clickedButton() == go;
+    };
+
     bookAction = new QAction(QStringLiteral("导出计算书PDF(&E)…"), this);
     bookAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     previewAction = new QAction(QStringLiteral("打印预览(&V)…"), this);
