@@ -103,6 +103,7 @@ class QuietStandardError {
 };
 
 // Whether `out` is the project file itself, also through a link.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool isTheProject(const QString& out, const QString& projectFile) {
     const QString canonical = QFileInfo(out).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(projectFile).canonicalFilePath();

@@ -727,27 +727,25 @@ TEST_F(ProjectExportsTest, AFailingUnitIsAskedAboutBeforeExporting) {
     EXPECT_FALSE(askedForReal(exportQuestions.value(0)));
 }
 
-// The layout drawing from the menu: refused without setting points; with two floors, the one the
-// plan shows proposed, and all of them written, each to its floor's file.
+// The layout drawing from the menu: refused without outlines; with two floors, the plan's proposed
+// and all of them written, each to its floor's file.
 TEST_F(ProjectExportsTest, LayoutDrawingFromTheMenu) {
     window->addUnit(makeUnit("办公室", core::FireClass::A, 120));
     tests::clickMenuItem(window->fileMenu(), u"导出平面布置图"_s);
-    EXPECT_EQ(notices, QStringList{u"工程中没有带平面轮廓的计算单元，请先导入平面图。"_s});
     core::Unit upper = tests::placedL();
     upper.location = "二层";
     window->model()->setProject({"科研楼", {tests::placedCorridor(), upper}});
     window->planView()->showFloor(u"二层"_s);
-    std::pair<QStringList, qsizetype> floorsAsked;
-    exports->askLayoutFloor = [&floorsAsked](const QStringList& floors, qsizetype proposed) {
-        floorsAsked = {floors, proposed};
+    exports->askLayoutFloor = [this](const QStringList& floors, qsizetype proposed) {
+        exportQuestions = floors + QStringList{QString::number(proposed)};
         return std::optional(floors.size());
     };
     typed = in(u"平面"_s);
     tests::clickMenuItem(window->fileMenu(), u"导出平面布置图"_s);
-    EXPECT_EQ(floorsAsked, std::pair(QStringList{u"一层"_s, u"二层"_s}, qsizetype{1}));
+    EXPECT_EQ(exportQuestions, (QStringList{u"一层"_s, u"二层"_s, u"1"_s}));
     EXPECT_EQ(QFileInfo(suggestions.value(0)).fileName(), u"科研楼-平面布置图.dxf"_s);
     EXPECT_EQ(entries(folder.path()), (QStringList{u"平面-一层.dxf"_s, u"平面-二层.dxf"_s}));
-    EXPECT_EQ(notices.size(), 1);
+    EXPECT_EQ(notices, QStringList{u"工程中没有带平面轮廓的计算单元，请先导入平面图。"_s});
 }
 
 // The outputs wait for a unit (the actions are enabled together).
