@@ -296,16 +296,9 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
 // lock released.
 TEST_F(CommandLine, PlacingStopsOnCtrlCLeavingTheFileAsItWas) {
     // Rooms shaped as combs, 80 teeth 1.5 m wide and 30 m long: seconds each to place.
-    core::Ring comb{{0, 0}, {238.5, 0}};
-    for (int tooth = 79; tooth >= 0; --tooth) {
-        const double left = 3.0 * tooth;
-        comb.insert(comb.end(), {{left + 1.5, 35}, {left, 35}});
-        if (tooth > 0) {
-            comb.insert(comb.end(), {{left, 5}, {left - 1.5, 5}});
-        }
-    }
     for (int i = 0; i < 20; ++i) {
-        project.units.push_back(placedRoom("车间", comb, {}, core::Hazard::Serious));
+        project.units.push_back(
+            placedRoom("车间", comb(80, 1.5, 5, 35), {}, core::Hazard::Serious));
     }
     const QString file = path(u"工程.fep"_s);
     ASSERT_FALSE(io::saveProject(project, file));
