@@ -79,22 +79,20 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
         "库房", "B1", {C, Light, K07, kFun, Agent::SodiumBicarbonatePowder, 80.5}, "MF4", 3};
     // clang-format off
     const core::ProjectInfo some{"GC-01", "施工图设计", "", "", "", "", "", 2026y / December / 7};
-    const core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲", "乙", "丙", "丁", 2000y / January / 1};
-    const core::ProjectInfo scaled{"", "施工图设计", "", "", "", "", "", std::nullopt, 1};
+    const core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲", "乙", "丙", "丁", 2000y / January / 1, 1};
     core::Unit room = expected;
     room.outline = {{0, 0}, {8.5, 0}, {8.5, 4}, {0, 4}};
     room.plan = core::PlanSource{"B1.dxf", "ROOM", "A3", "cm"};
     core::Unit placed = room;
     placed.setPoints = {{2.125, 2}, {6.375, 2}};
-    // Version 1, and the info's keys all left out, some given, all given, the drawing's scale
-    // alone; a room of a plan, and its setting points placed.
+    // Version 1, and the info's keys all left out, some given, all given; a room of a plan, and
+    // its setting points placed.
     const std::tuple<const char*, std::string, core::ProjectInfo, core::Unit> cases[] = {
         {"version 1", R"("version": 1, )" + unit, {}, expected},
         {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some, expected},
-        {"all info", R"("version": 2, "info": {"number": "GC-02", "stage": "初步设计",
+        {"all info", R"("version": 6, "info": {"number": "GC-02", "stage": "初步设计",
             "company": "某设计院", "calculatedBy": "甲", "checkedBy": "乙", "reviewedBy": "丙",
-            "approvedBy": "丁", "date": "2000-01-01"}, )" + unit, all, expected},
-        {"scale", R"("version": 6, "info": {"drawingScale": 1}, )" + unit, scaled, expected},
+            "approvedBy": "丁", "date": "2000-01-01", "drawingScale": 1}, )" + unit, all, expected},
         {"room of a plan", R"("version": 3, )" + unit.substr(0, unit.size() - 2) + R"(,
             "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]],
             "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, room},
