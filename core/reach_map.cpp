@@ -3,6 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include <boost/geometry/algorithms/intersection.hpp>
+#include <boost/geometry/algorithms/simplify.hpp>
+#include <boost/geometry/geometries/multi_polygon.hpp>
+#include <boost/geometry/geometries/polygon.hpp>
+#include <boost/geometry/strategies/cartesian/distance_projected_point.hpp>
+#include <boost/geometry/strategies/cartesian/distance_pythagoras.hpp>
+#include <unordered_map>
+
+#include "plan_geometry.h"
 #include "room_paths.h"
 
 namespace core {
@@ -76,6 +85,142 @@ void contour(const Nodes& nodes, const std::vector<double>& values,
     }
 }
 
+// The nodes over a room's box, at most about `cells` of them and no closer than 5 cm, with one
+// cell of margin all round, so that a reach that ends at a wall closes outside it; and which of
+// them lie in the room.
+struct Grid {
+    Nodes nodes;
+    std::vector<char> inside;
+
+    Grid(const RoomPaths& paths, const Ring& outline, std::size_t cells) {
+        const PlanBox box = bounds(outline);
+        const double width = box.max.x - box.min.x;
+        const double height = box.max.y - box.min.y;
+        constexpr double kFinest = 0.05;
+        nodes.cell = std::max(
+            kFinest,
+            std::sqrt(width * height / static_cast<double>(std::max<std::size_t>(cells, 1))));
+        nodes.origin = {box.min.x - nodes.cell, box.min.y - nodes.cell};
+        nodes.columns = static_cast<std::size_t>(std::ceil(width / nodes.cell)) + 3;
+        nodes.rows = static_cast<std::size_t>(std::ceil(height / nodes.cell)) + 3;
+        inside.assign(nodes.columns * nodes.rows, 0);
+        for (std::size_t j = 0; j < nodes.rows; ++j) {
+            for (std::size_t i = 0; i < nodes.columns; ++i) {
+                inside[nodes.index(i, j)] = paths.contains(nodes.at(i, j)) ? 1 : 0;
+            }
+        }
+    }
+
+    // For each node, its walking distance from `source` (in the room) less `reach`: negative
+    // within the reach, positive outside the room and beyond the reach, never 0.
+    void reachValues(const RoomPaths& paths, PlanPoint source, double reach,
+                     std::vector<double>& values) const {
+        // Beyond this the distances need not be exact: the line lies within a cell of the last
+        // node that is.
+        const double limit = reach + 2 * nodes.cell;
+        const DistanceField field(paths, {source});
+        values.assign(nodes.columns * nodes.rows, limit);
+        // Nothing beyond R in a straight line is within R by a path.
+        const auto first = [&](double low, double origin) {
+            return static_cast<std::size_t>(std::max(0.0, std::floor((low - origin) / nodes.cell)));
+        };
+        const std::size_t i0 = first(source.x - limit, nodes.origin.x);
+        const std::size_t j0 = first(source.y - limit, nodes.origin.y);
+        const std::size_t i1 =
+            std::min(nodes.columns - 1, first(source.x + limit, nodes.origin.x) + 1);
+        const std::size_t j1 =
+            std::min(nodes.rows - 1, first(source.y + limit, nodes.origin.y) + 1);
+        // A node exactly at R is taken as beyond it, a hair away, so that no line runs through
+        // a node.
+        const double hair = nodes.cell * 1e-9;
+        for (std::size_t j = j0; j <= j1; ++j) {
+            for (std::size_t i = i0; i <= i1; ++i) {
+                if (inside[nodes.index(i, j)] != 0) {
+                    const double value = field.at(nodes.at(i, j), limit) - reach;
+                    values[nodes.index(i, j)] = value == 0 ? hair : value;
+                }
+            }
+        }
+    }
+};
+
+// The lines on which `values` (one per node, never 0) cross zero, as closed rings with the
+// negative side on their left (marching squares, a saddle cell split as contour() splits it).
+// Each crossing is named by the edge of the grid it lies on, so that the segments of neighbouring
+// cells join exactly.
+std::vector<Ring> contourRings(const Nodes& nodes, const std::vector<double>& values) {
+    // Edge 2n runs from node n to its right-hand neighbour, edge 2n + 1 to the one above.
+    const auto crossingOn = [&](std::size_t edge) {
+        const std::size_t a = edge / 2;
+        const std::size_t b = edge % 2 == 0 ? a + 1 : a + nodes.columns;
+        const auto node = [&](std::size_t n) {
+            return nodes.at(n % nodes.columns, n / nodes.columns);
+        };
+        return crossing(node(a), values[a], node(b), values[b]);
+    };
+    std::unordered_map<std::size_t, std::size_t> next;
+    std::vector<std::size_t> starts;
+    for (std::size_t j = 0; j + 1 < nodes.rows; ++j) {
+        for (std::size_t i = 0; i + 1 < nodes.columns; ++i) {
+            // The cell's corners and edges counter-clockwise from the lower left.
+            const std::array<std::size_t, 4> corner{nodes.index(i, j), nodes.index(i + 1, j),
+                                                    nodes.index(i + 1, j + 1),
+                                                    nodes.index(i, j + 1)};
+            const std::array<std::size_t, 4> edge{2 * corner[0], 2 * corner[1] + 1, 2 * corner[3],
+                                                  2 * corner[0] + 1};
+            std::array<bool, 4> in{};
+            double sum = 0;
+            for (std::size_t k = 0; k < 4; ++k) {
+                in[k] = values[corner[k]] < 0;
+                sum += values[corner[k]];
+            }
+            std::size_t cuts = 0;
+            for (std::size_t k = 0; k < 4; ++k) {
+                cuts += in[k] != in[(k + 1) % 4] ? 1 : 0;
+            }
+            // A segment leaves the cell's edge where the corners go from inside to outside, and
+            // ends where they come back, the inside on its left.
+            for (std::size_t k = 0; k < 4; ++k) {
+                if (!in[k] || in[(k + 1) % 4]) {
+                    continue;
+                }
+                std::size_t end = k;
+                if (cuts == 2) {
+                    for (std::size_t m = 0; m < 4; ++m) {
+                        if (!in[m] && in[(m + 1) % 4]) {
+                            end = m;
+                        }
+                    }
+                } else {
+                    end = sum / 4 < 0 ? (k + 1) % 4 : (k + 3) % 4;
+                }
+                next[edge[k]] = edge[end];
+                starts.push_back(edge[k]);
+            }
+        }
+    }
+    std::vector<Ring> rings;
+    std::unordered_map<std::size_t, bool> done;
+    for (const std::size_t start : starts) {
+        if (done[start]) {
+            continue;
+        }
+        // Every line closes, as the grid's margin lies outside the room; one that did not would be
+        // left out.
+        Ring ring;
+        auto at = next.find(start);
+        while (at != next.end() && !done[at->first]) {
+            done[at->first] = true;
+            ring.push_back(crossingOn(at->first));
+            at = next.find(at->second);
+        }
+        if (at != next.end() && at->first == start) {
+            rings.push_back(std::move(ring));
+        }
+    }
+    return rings;
+}
+
 }  // namespace
 
 // A room and its points: a Ring is a vector of points too, yet the two never mix up.
@@ -87,55 +232,19 @@ ReachMap reachMap(const Ring& outline, const std::vector<PlanPoint>& points, dou
         return map;
     }
     const RoomPaths paths(counterClockwise(outline), holes);
-    const PlanBox box = bounds(outline);
-    const double width = box.max.x - box.min.x;
-    const double height = box.max.y - box.min.y;
-    constexpr double kFinest = 0.05;
-    map.cell = std::max(
-        kFinest, std::sqrt(width * height / static_cast<double>(std::max<std::size_t>(cells, 1))));
-    // One cell of margin all round, so that a reach that ends at a wall closes outside it.
-    Nodes nodes;
-    nodes.cell = map.cell;
-    nodes.origin = {box.min.x - map.cell, box.min.y - map.cell};
-    nodes.columns = static_cast<std::size_t>(std::ceil(width / map.cell)) + 3;
-    nodes.rows = static_cast<std::size_t>(std::ceil(height / map.cell)) + 3;
-    std::vector<char> inside(nodes.columns * nodes.rows, 0);
-    for (std::size_t j = 0; j < nodes.rows; ++j) {
-        for (std::size_t i = 0; i < nodes.columns; ++i) {
-            inside[nodes.index(i, j)] = paths.contains(nodes.at(i, j)) ? 1 : 0;
-        }
-    }
+    const Grid grid(paths, outline, cells);
+    map.cell = grid.nodes.cell;
+    const Nodes& nodes = grid.nodes;
     std::vector<PlanPoint> sources;
     std::ranges::copy_if(points, std::back_inserter(sources),
                          [&paths](PlanPoint p) { return paths.contains(p); });
-    // Beyond this the distances need not be exact: the line lies within a cell of the last
-    // node that is.
-    const double limit = reach + 2 * map.cell;
     std::vector<double> values(nodes.columns * nodes.rows);
     for (const PlanPoint source : points) {
         std::vector<std::array<PlanPoint, 2>>& edges = map.edges.emplace_back();
         if (!paths.contains(source)) {
             continue;
         }
-        const DistanceField field(paths, {source});
-        std::ranges::fill(values, limit);
-        // Nothing beyond R in a straight line is within R by a path.
-        const auto first = [&](double low, double origin) {
-            return static_cast<std::size_t>(std::max(0.0, std::floor((low - origin) / map.cell)));
-        };
-        const std::size_t i0 = first(source.x - limit, nodes.origin.x);
-        const std::size_t j0 = first(source.y - limit, nodes.origin.y);
-        const std::size_t i1 =
-            std::min(nodes.columns - 1, first(source.x + limit, nodes.origin.x) + 1);
-        const std::size_t j1 =
-            std::min(nodes.rows - 1, first(source.y + limit, nodes.origin.y) + 1);
-        for (std::size_t j = j0; j <= j1; ++j) {
-            for (std::size_t i = i0; i <= i1; ++i) {
-                if (inside[nodes.index(i, j)] != 0) {
-                    values[nodes.index(i, j)] = field.at(nodes.at(i, j), limit) - reach;
-                }
-            }
-        }
+        grid.reachValues(paths, source, reach, values);
         contour(nodes, values, edges);
     }
     // The cells' middles, row by row, nearest point first.
@@ -156,6 +265,74 @@ ReachMap reachMap(const Ring& outline, const std::vector<PlanPoint>& points, dou
         }
     }
     return map;
+}
+
+// R and the grid's cells: a distance in metres and a count, never mixed up.
+std::vector<std::vector<Ring>> reachOutlines(const Ring& outline,
+                                             // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+                                             const std::vector<PlanPoint>& points, double reach,
+                                             std::size_t cells, const std::vector<Ring>& holes) {
+    namespace bg = boost::geometry;
+    using Polygon = bg::model::polygon<PlanPoint, false, false>;
+    using Polygons = bg::model::multi_polygon<Polygon>;
+    std::vector<std::vector<Ring>> outlines(points.size());
+    if (outline.size() < 3 || !(reach > 0)) {
+        return outlines;
+    }
+    const Ring room = counterClockwise(outline);
+    const RoomPaths paths(room, holes);
+    const Grid grid(paths, outline, cells);
+    Polygon roomPolygon;
+    roomPolygon.outer().assign(room.begin(), room.end());
+    for (const Ring& hole : holes) {
+        roomPolygon.inners().emplace_back(hole.rbegin(), hole.rend());
+    }
+    std::vector<double> values;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        if (!paths.contains(points[k])) {
+            continue;
+        }
+        grid.reachValues(paths, points[k], reach, values);
+        // The outer rings run counter-clockwise; each hole goes to the smallest that holds it.
+        Polygons regions;
+        std::vector<Ring> inner;
+        for (Ring& ring : contourRings(grid.nodes, values)) {
+            if (signedArea(ring) > 0) {
+                regions.emplace_back().outer().assign(ring.begin(), ring.end());
+            } else {
+                inner.push_back(std::move(ring));
+            }
+        }
+        for (const Ring& hole : inner) {
+            Polygon* holder = nullptr;
+            for (Polygon& region : regions) {
+                if (coveredBy(hole.front(), Ring(region.outer().begin(), region.outer().end())) &&
+                    (holder == nullptr || bg::area(region.outer()) < bg::area(holder->outer()))) {
+                    holder = &region;
+                }
+            }
+            if (holder != nullptr) {
+                holder->inners().emplace_back(hole.begin(), hole.end());
+            }
+        }
+        Polygons clipped;
+        bg::intersection(regions, roomPolygon, clipped);
+        // Points that the grid's line runs through straight, and those within a tenth of a cell
+        // of it, are left out.
+        Polygons simple;
+        bg::simplify(clipped, simple, grid.nodes.cell / 10);
+        for (const Polygon& polygon : simple) {
+            const auto add = [&](const auto& ring) {
+                Ring kept(ring.begin(), ring.end());
+                if (kept.size() >= 3 && area(kept) > 0) {
+                    outlines[k].push_back(std::move(kept));
+                }
+            };
+            add(polygon.outer());
+            std::ranges::for_each(polygon.inners(), add);
+        }
+    }
+    return outlines;
 }
 
 }  // namespace core

@@ -31,4 +31,19 @@ constexpr std::size_t kReachCells = 60000;
                                 double reach, std::size_t cells = kReachCells,
                                 const std::vector<Ring>& holes = {});
 
+// The cells of the grid that reachOutlines() works on by default, at most about: coarser than
+// the plan view's, as a drawing of a floor's hundreds of points must be made in a moment.
+constexpr std::size_t kReachOutlineCells = 4000;
+
+// The reach of each of `points` as closed rings: the part of the room (`outline` less its
+// `holes`) within `reach` metres of the point by walking distance, each region as its outer ring,
+// counter-clockwise, and the rings of its holes, clockwise; all inside the outline. Worked out on
+// reachMap()'s grid of at most about `cells` cells, so that the line lies within a cell of the
+// true one. None for a point outside the room.
+[[nodiscard]] std::vector<std::vector<Ring>> reachOutlines(const Ring& outline,
+                                                           const std::vector<PlanPoint>& points,
+                                                           double reach,
+                                                           std::size_t cells = kReachOutlineCells,
+                                                           const std::vector<Ring>& holes = {});
+
 }  // namespace core

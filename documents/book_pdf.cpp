@@ -14,10 +14,14 @@
 #include <cerrno>
 #include <cmath>
 #include <functional>
+#include <memory>
+#include <set>
 #include <vector>
 
+#include "book_plan.h"
 #include "file_commit.h"
 #include "file_errors.h"
+#include "floor_layout.h"
 #include "page_layout.h"
 #include "project_tables.h"
 #include "schedule_columns.h"
@@ -30,10 +34,11 @@ namespace {
 
 constexpr int kResolution = 300;  // dots per inch of the page
 
-// The targets of the contents: the schedule, the bill of materials, then each unit.
+// The targets of the contents: the schedule, the bill of materials, then each floor's plan, then
+// each unit.
 constexpr int kScheduleTarget = 0;
 constexpr int kMaterialsTarget = 1;
-constexpr int kFirstUnitTarget = 2;
+constexpr int kFirstFloorTarget = 2;
 
 // Where the schedule's headings may break: between the word groups of each.
 QString brokenHeading(const QString& heading) {
@@ -120,6 +125,16 @@ QString unitTitle(std::size_t index, const core::Unit& unit) {
     return title;
 }
 
+// "一层平面布置图": the heading of a floor's plan and its entry in the contents.
+QString planTitle(const core::FloorLayout& floor) {
+    return qs(floor.floor) + QStringLiteral("平面布置图");
+}
+
+// The units' part follows the floor plans where there are any.
+QString unitsCaption(bool afterPlans) {
+    return afterPlans ? QStringLiteral("四、计算单元") : QStringLiteral("三、计算单元");
+}
+
 // A paragraph broken into lines.
 struct Paragraph {
     QStringList lines;
@@ -193,7 +208,8 @@ class BookComposer {
           heading_(typesetter.font(sansFamilies(), 11, true)),
           caption_(typesetter.font(sansFamilies(), 12, true)),
           unitHeading_(typesetter.font(sansFamilies(), 14, true)),
-          targets_(kFirstUnitTarget + project.units.size(), -1) {}
+          floors_(core::floorLayouts(project)),
+          targets_(kFirstFloorTarget + floors_.size() + project.units.size(), -1) {}
 
     [[nodiscard]] std::vector<LaidOutPage>& pages() { return pages_; }
     [[nodiscard]] const std::vector<int>& targets() const { return targets_; }
@@ -202,16 +218,20 @@ class BookComposer {
     void contents();
     void schedule(std::span<const core::UnitDesign> designs);
     void materials(std::span<const core::UnitDesign> designs);
+    void plans(std::span<const core::UnitDesign> designs);
     void unit(std::size_t index, const core::UnitDesign& design);
 
   private:
+    [[nodiscard]] std::size_t firstUnitTarget() const { return kFirstFloorTarget + floors_.size(); }
+    // "设置点：3-1、3-2（见平面布置图 第 5 页）" of a unit with setting points; empty without.
+    [[nodiscard]] QString pointsLine(std::size_t index) const;
     // A table of its own pages under its caption, repeated with "（续）" on each further page.
     // `warnings` marks the cells set in the warning colour, row for row.
     void tablePart(QPageLayout::Orientation orientation, int target, const QString& caption,
                    const std::vector<QStringList>& rows, const std::vector<ColumnKind>& kinds,
                    const std::vector<std::vector<char>>& warnings = {});
-    [[nodiscard]] Blocks sheetBlocks(const CalculationSheet& sheet, double spacing,
-                                     bool halves) const;
+    [[nodiscard]] Blocks sheetBlocks(const CalculationSheet& sheet, double spacing, bool halves,
+                                     const QString& points) const;
     [[nodiscard]] const QRectF& body() const {
         return typesetter_.frame(pages_.back().orientation).body;
     }
@@ -219,7 +239,7 @@ class BookComposer {
     [[nodiscard]] double room() const { return body().bottom() - y_; }
 
     void newPage(QPageLayout::Orientation orientation, int owner, bool numbered = true) {
-        pages_.push_back({orientation, numbered, owner, {}, {}});
+        pages_.push_back({orientation, numbered, owner, {}, {}, {}});
         y_ = body().top();
     }
     // A page continuing the one before, under the heading that `continued_` sets.
@@ -277,6 +297,9 @@ class BookComposer {
     std::uint16_t heading_;
     std::uint16_t caption_;
     std::uint16_t unitHeading_;
+    std::vector<core::FloorLayout> floors_;
+    std::vector<std::shared_ptr<const FloorPlan>> plans_;  // of each floor
+    std::vector<std::vector<std::size_t>> planPages_;      // of each floor, its parts' pages
     std::vector<LaidOutPage> pages_;
     std::vector<int> targets_;
     double y_ = 0;
@@ -448,12 +471,22 @@ void BookComposer::contents() {
     };
     entry(QStringLiteral("一、灭火器配置表"), kScheduleTarget);
     entry(QStringLiteral("二、材料表"), kMaterialsTarget);
-    if (!project_.units.empty()) {
-        entry(QStringLiteral("三、计算单元"), kFirstUnitTarget);
+    const double sub = typesetter_.advance(QStringLiteral("三、"), body_);
+    if (!floors_.empty()) {
+        entry(QStringLiteral("三、平面布置图"), kFirstFloorTarget);
+        indent = sub;
+        for (std::size_t f = 0; f < floors_.size(); ++f) {
+            entry(planTitle(floors_[f]), kFirstFloorTarget + static_cast<int>(f));
+        }
+        indent = 0;
     }
-    indent = typesetter_.advance(QStringLiteral("三、"), body_);
+    const auto first = static_cast<int>(firstUnitTarget());
+    if (!project_.units.empty()) {
+        entry(unitsCaption(!floors_.empty()), first);
+    }
+    indent = sub;
     for (std::size_t i = 0; i < project_.units.size(); ++i) {
-        entry(unitTitle(i, project_.units[i]), kFirstUnitTarget + static_cast<int>(i));
+        entry(unitTitle(i, project_.units[i]), first + static_cast<int>(i));
     }
 }
 
@@ -462,7 +495,9 @@ void BookComposer::tablePart(QPageLayout::Orientation orientation, int target,
                              const std::vector<ColumnKind>& kinds,
                              const std::vector<std::vector<char>>& warnings) {
     newPage(orientation, -1);
-    targets_[static_cast<std::size_t>(target)] = static_cast<int>(pages_.size() - 1);
+    if (target >= 0) {
+        targets_[static_cast<std::size_t>(target)] = static_cast<int>(pages_.size() - 1);
+    }
     place(headingParagraph(caption, caption_));
     continued_ = [this, caption] {
         place(headingParagraph(caption + QStringLiteral("（续）"), caption_));
@@ -499,7 +534,108 @@ void BookComposer::materials(std::span<const core::UnitDesign> designs) {
               {Value, Text, Value, Value, Value, Value});
 }
 
-Blocks BookComposer::sheetBlocks(const CalculationSheet& sheet, double spacing, bool halves) const {
+void BookComposer::plans(std::span<const core::UnitDesign> designs) {
+    if (floors_.empty()) {
+        return;
+    }
+    const QRectF& area = typesetter_.frame(QPageLayout::Landscape).body;
+    const Paragraph caption = headingParagraph(QStringLiteral("三、平面布置图"), caption_);
+    // Every part's frame is at least this large: under the part's and the floor's headings, beside
+    // the legend.
+    const double legendWidth = typesetter_.mm(kPlanLegendMm);
+    const double besideWidth = legendWidth + typesetter_.mm(kPlanGapMm);
+    const QSizeF least(area.width() - besideWidth,
+                       area.height() - 2 * caption.height() - typesetter_.mm(2));
+    const std::uint16_t basisFont = typesetter_.font(sansFamilies(), 9);
+    const double basisHeight = typesetter_.lineHeight(basisFont, 1.6);
+    for (std::size_t f = 0; f < floors_.size(); ++f) {
+        const auto plan =
+            std::make_shared<const FloorPlan>(project_, designs, floors_[f], typesetter_, least);
+        plans_.push_back(plan);
+        std::vector<std::size_t>& pages = planPages_.emplace_back();
+        const std::vector<QStringList> rows = floorTableRows(project_, designs, floors_[f]);
+        const TableLayout table = layOutTable(typesetter_, withBreaks(rows, floorTableKinds()),
+                                              floorTableKinds(), legendWidth, 7.5);
+        double tableHeight = 0;
+        for (const TableLayout::Row& row : table.rows) {
+            tableHeight += row.height;
+        }
+        const QString title = planTitle(floors_[f]);
+        bool beside = true;
+        for (std::size_t part = 0; part < plan->parts(); ++part) {
+            newPage(QPageLayout::Landscape, -1);
+            pages.push_back(pages_.size() - 1);
+            continued_ = {};
+            if (part == 0) {
+                targets_[kFirstFloorTarget + f] = static_cast<int>(pages_.size() - 1);
+                if (f == 0) {
+                    place(caption);
+                }
+            }
+            place(headingParagraph(
+                plan->parts() > 1
+                    ? QStringLiteral("%1（%2/%3）").arg(title).arg(part + 1).arg(plan->parts())
+                    : title,
+                caption_));
+            const double top = y_ + typesetter_.mm(2);
+            const QRectF frame(body().left(), top, body().width() - besideWidth,
+                               body().bottom() - top);
+            const QRectF legend(body().right() - legendWidth, top, legendWidth, frame.height());
+            pages_.back().drawing = [plan, part, frame, legend](QPainter& painter) {
+                plan->paint(painter, part, frame);
+                plan->paintLegend(painter, part, legend);
+            };
+            // The floor's table under the legend where it fits, else on pages of its own after
+            // the plan; the basis under it.
+            double y = top + plan->legendHeight();
+            beside = tableHeight + 2 * basisHeight <= legend.bottom() - y;
+            if (beside) {
+                for (std::size_t r = 0; r < table.rows.size(); ++r) {
+                    placeRow(typesetter_, pages_.back(), table, r, QPointF(legend.left(), y));
+                    y += table.rows[r].height;
+                }
+            } else {
+                y += basisHeight;
+                typesetter_.place(pages_.back(), QPointF(legend.left(), y),
+                                  QStringLiteral("本层灭火器配置见第 %1 页")
+                                      .arg(pages_.size() + plan->parts() - part),
+                                  basisFont);
+            }
+            typesetter_.place(pages_.back(), QPointF(legend.left(), y + basisHeight), kPlanBasis,
+                              basisFont);
+        }
+        if (!beside) {
+            tablePart(QPageLayout::Landscape, -1, title + QStringLiteral("　灭火器配置"), rows,
+                      floorTableKinds());
+        }
+    }
+}
+
+QString BookComposer::pointsLine(std::size_t index) const {
+    const core::Unit& unit = project_.units[index];
+    const auto floor = std::ranges::find_if(floors_, [index](const core::FloorLayout& f) {
+        return std::ranges::find(f.units, index) != f.units.end();
+    });
+    if (unit.setPoints.empty() || floor == floors_.end() || plans_.empty()) {
+        return {};
+    }
+    const auto f = static_cast<std::size_t>(floor - floors_.begin());
+    QStringList numbers;
+    std::set<std::size_t> pages;
+    for (std::size_t i = 0; i < unit.setPoints.size(); ++i) {
+        numbers << QString::fromStdString(core::pointNumber(index, i));
+        pages.insert(planPages_[f][plans_[f]->partOf(unit.setPoints[i])] + 1);
+    }
+    QStringList pageNumbers;
+    for (const std::size_t page : pages) {
+        pageNumbers << QString::number(page);
+    }
+    return QStringLiteral("设置点：%1（见平面布置图 第 %2 页）")
+        .arg(numbers.join(u'、'), pageNumbers.join(u'、'));
+}
+
+Blocks BookComposer::sheetBlocks(const CalculationSheet& sheet, double spacing, bool halves,
+                                 const QString& points) const {
     Blocks blocks;
     // The conditions' short lines go two to a line, before their long ones.
     const double half = body().width() / 2 - typesetter_.mm(2);
@@ -540,6 +676,10 @@ Blocks BookComposer::sheetBlocks(const CalculationSheet& sheet, double spacing, 
                 Paragraph p = paragraph(part.text, body_, spacing);
                 p.warning = part.kind == Breach;
                 blocks.add(std::move(p));
+                // The points' numbers under their number.
+                if (!points.isEmpty() && part.text.startsWith(QStringLiteral("设置点数 N："))) {
+                    blocks.add(paragraph(points, body_, spacing));
+                }
                 break;
             }
             case Table: {
@@ -563,9 +703,9 @@ Blocks BookComposer::sheetBlocks(const CalculationSheet& sheet, double spacing, 
 void BookComposer::unit(std::size_t index, const core::UnitDesign& design) {
     const core::Unit& unit = project_.units[index];
     newPage(QPageLayout::Portrait, static_cast<int>(index));
-    targets_[kFirstUnitTarget + index] = static_cast<int>(pages_.size() - 1);
+    targets_[firstUnitTarget() + index] = static_cast<int>(pages_.size() - 1);
     if (index == 0) {
-        place(headingParagraph(QStringLiteral("三、计算单元"), caption_));
+        place(headingParagraph(unitsCaption(!floors_.empty()), caption_));
     }
     const QString title = unitTitle(index, unit);
     continued_ = {};
@@ -581,7 +721,7 @@ void BookComposer::unit(std::size_t index, const core::UnitDesign& design) {
         // with lines closer together: the first that keeps the sheet on its page.
         for (const auto& [spacing, halves] :
              {std::pair{1.35, false}, {1.35, true}, {1.2, true}, {1.1, true}}) {
-            blocks = sheetBlocks(sheet, spacing, halves);
+            blocks = sheetBlocks(sheet, spacing, halves, pointsLine(index));
             if (blocks.height() <= room()) {
                 break;
             }
@@ -596,6 +736,9 @@ void BookComposer::unit(std::size_t index, const core::UnitDesign& design) {
         Paragraph reason = paragraph(unconfigurableReason(design.fault), body_);
         reason.warning = true;
         blocks.add(std::move(reason));
+        if (const QString points = pointsLine(index); !points.isEmpty()) {
+            blocks.add(paragraph(points, body_));
+        }
     }
     const std::vector<Paragraph>& paragraphs = blocks.paragraphs;
     const std::vector<std::optional<TableLayout>>& tables = blocks.tables;
@@ -656,6 +799,7 @@ bool paintBook(const core::Project& project, QPainter& painter, QPagedPaintDevic
     composer.contents();
     composer.schedule(unitDesigns);
     composer.materials(unitDesigns);
+    composer.plans(unitDesigns);
     if (!step()) {
         return false;
     }

@@ -18,8 +18,11 @@ namespace documents {
 // - 目录, with the page on which each part and each unit starts;
 // - 一、灭火器配置表 on landscape pages, its heading row repeated on each, then 合计;
 // - 二、材料表;
-// - 三、计算单元: each unit's calculation from a new page under "3　地下车库（B1）", continued
-//   under "（续）" when it runs over;
+// - where units have outlines, 三、平面布置图: each floor's plan on landscape pages (FloorPlan),
+//   with its legend and its table beside it, or the table on pages of its own after it;
+// - 三、计算单元 (四、 after the plans): each unit's calculation from a new page under
+//   "3　地下车库（B1）", continued under "（续）" when it runs over, a unit with setting points
+//   listing them with the pages of the plan that show them;
 // and every page after the cover with a running header and "第 x 页 共 y 页", the cover counted
 // though not numbered.
 // The file is replaced only when the book is complete; cancelling through progress leaves it as

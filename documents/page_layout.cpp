@@ -15,7 +15,6 @@ namespace documents {
 namespace {
 
 constexpr QChar kSubscriptZero = QChar(0x2080);
-const QColor kWarningInk(0xC0, 0x00, 0x00);
 
 // The book's margins in millimetres: a wider left margin for the binding.
 constexpr double kLeftMm = 25;
@@ -438,6 +437,9 @@ bool paintPages(const std::vector<LaidOutPage>& pages, Typesetter& typesetter,
         painter.setPen(thin);
         if (!page.rules.empty()) {
             painter.drawLines(page.rules.data(), static_cast<int>(page.rules.size()));
+        }
+        if (page.drawing) {
+            page.drawing(painter);
         }
         current = -1;
         for (const TextRun& run : page.runs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLineF>
@@ -46,7 +47,14 @@ struct LaidOutPage {
     int owner = -1;        // the calculation unit it shows, or -1
     std::vector<TextRun> runs;
     std::vector<QLineF> rules;
+    // A drawing of its own (a floor plan), painted over the rules and under the texts; it leaves
+    // the painter as it found it.
+    std::function<void(QPainter&)> drawing;
 };
+
+// The colour of what fails a check: a breached clause's text, a unit's 校核, a failing unit on a
+// floor plan.
+inline const QColor kWarningInk{0xC0, 0x00, 0x00};
 
 // Where things go on a page, in device units from the top left of the printable area.
 struct PageFrame {

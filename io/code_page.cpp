@@ -10,6 +10,7 @@
 #include <windows.h>
 #else
 #include <QStringDecoder>
+#include <QStringEncoder>
 #endif
 
 namespace io {
@@ -40,12 +41,36 @@ QString systemDecode(const QByteArray& bytes, int codePage) {
     return text;
 }
 
+QByteArray systemEncode(QStringView text, int codePage) {
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    const int length = WideCharToMultiByte(static_cast<UINT>(codePage), WC_NO_BEST_FIT_CHARS, wide,
+                                           static_cast<int>(text.size()), nullptr, 0, "?", nullptr);
+    if (length <= 0) {
+        return {};
+    }
+    QByteArray bytes(length, Qt::Uninitialized);
+    WideCharToMultiByte(static_cast<UINT>(codePage), WC_NO_BEST_FIT_CHARS, wide,
+                        static_cast<int>(text.size()), bytes.data(), length, "?", nullptr);
+    return bytes;
+}
+
 #else
 
+QByteArray codecName(int codePage) {
+    return codePage == kGbkCodePage ? QByteArrayLiteral("GBK")
+                                    : "windows-" + QByteArray::number(codePage);
+}
+
+QByteArray systemEncode(QStringView text, int codePage) {
+    QStringEncoder encoder(codecName(codePage).constData(), QStringEncoder::Flag::Stateless);
+    if (!encoder.isValid()) {
+        return {};
+    }
+    return encoder.encode(text);
+}
+
 QString systemDecode(const QByteArray& bytes, int codePage) {
-    const QByteArray name = codePage == kGbkCodePage ? QByteArrayLiteral("GBK")
-                                                     : "windows-" + QByteArray::number(codePage);
-    QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(codecName(codePage).constData(), QStringDecoder::Flag::Stateless);
     if (!decoder.isValid()) {
         return {};
     }
@@ -77,6 +102,34 @@ QString decodeCodePage(QByteArrayView bytes, int codePage) {
     }
     std::replace_if(text.begin(), text.end(), isUndefinedMark, QChar::ReplacementCharacter);
     return text;
+}
+
+QByteArray encodeCodePage(QStringView text, int codePage) {
+    const auto ascii = [](QChar c) { return c.unicode() < 0x80; };
+    if (std::ranges::all_of(text, ascii)) {
+        return text.toLatin1();
+    }
+    QByteArray whole = systemEncode(text, codePage);
+    if (decodeCodePage(whole, codePage) == text) {
+        return whole;
+    }
+    // Character by character, each one kept only where it reads back as itself: the systems
+    // differ in what they put for one the code page lacks, and in whether they map it to a
+    // character that looks like it.
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                             : 1;
+        const QStringView character = text.mid(i, length);
+        i += length - 1;
+        const QByteArray encoded =
+            ascii(character.front()) ? character.toLatin1() : systemEncode(character, codePage);
+        bytes += !encoded.isEmpty() && decodeCodePage(encoded, codePage) == character
+                     ? encoded
+                     : QByteArrayLiteral("?");
+    }
+    return bytes;
 }
 
 int codePageOfDrawing(QStringView dwgCodePage) {

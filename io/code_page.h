@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -16,6 +17,9 @@ inline constexpr int kGbkCodePage = 936;
 // (also one cut short at the end, or one that it maps to a private-use character) becomes U+FFFD;
 // so does every byte above 0x7F of a code page the system cannot decode.
 [[nodiscard]] QString decodeCodePage(QByteArrayView bytes, int codePage);
+// The text in the code page, as decodeCodePage() reads it back: each character that the code page
+// cannot hold (one outside the Basic Multilingual Plane among them) becomes '?'.
+[[nodiscard]] QByteArray encodeCodePage(QStringView text, int codePage);
 
 // The code page that a $DWGCODEPAGE value names ("ANSI_936" → 936, also "GB2312", "BIG5",
 // "KSC5601", "JOHAB", "DOS932"); GBK for one it does not name: the drawings that omit it or name

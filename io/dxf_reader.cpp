@@ -963,6 +963,10 @@ QString unitLabel(DrawingUnit unit) {
     return QString::fromUtf16(unitOf(unit).label);
 }
 
+int insunitsCode(DrawingUnit unit) {
+    return unitOf(unit).insunits;
+}
+
 double metresPerUnit(DrawingUnit unit) {
     return unitOf(unit).metres;
 }

@@ -53,6 +53,8 @@ enum class DrawingUnit : std::uint8_t {
 // The unit as the user reads it: 毫米, 厘米, 分米, 米, 英寸, 英尺, ...
 [[nodiscard]] QString unitLabel(DrawingUnit unit);
 [[nodiscard]] double metresPerUnit(DrawingUnit unit);
+// The unit's number in a drawing's $INSUNITS: 4 for millimetres, 1 for inches, ...
+[[nodiscard]] int insunitsCode(DrawingUnit unit);
 
 struct DxfPolyline {
     QString handle;  // empty where the drawing has none

@@ -188,109 +188,84 @@ TEST_F(SheetDialogTest, PointsFollowTheModelUntilTheUserSetsThemAndBreachesAreMa
     QTRY_COMPARE_WITH_TIMEOUT(points->palette().color(QPalette::Base), plain, 3000);
 }
 
-// Lines that only this kind of unit shows, whole: exact arithmetic from the decimal inputs,
-// GB 55036-2022's S/U beside Q, and the notes that need the designer's judgement.
+// Lines that only this kind of unit of a project shows, whole: exact arithmetic from the decimal
+// inputs, GB 55036-2022's S/U beside Q, the notes that need the designer's judgement, and what its
+// setting points placed on its plan reach. A check that is not met is marked as a breach.
 struct SheetLines {
     const char* name;
-    UnitChoice choice;
+    core::Unit unit;
     std::vector<const char*> lines;
 };
+
+// A unit with the choices, its model and points left to the design.
+core::Unit typed(const UnitChoice& choice) {
+    return {"单元", "一层", choice.choices(), std::nullopt, std::nullopt};
+}
 
 class SheetLinesTest : public ::testing::TestWithParam<SheetLines> {};
 
 TEST_P(SheetLinesTest, AppearWhole) {
-    const core::UnitConditions unit = GetParam().choice.unit();
-    const std::size_t model = core::defaultModel(unit).value_or(unit.candidates.size());
-    const int points = model < unit.candidates.size()
-                           ? core::configureAtEstimate(unit, unit.candidates[model]).points
-                           : 1;
-    const QStringList lines =
-        documents::CalculationSheet(u"单元"_s, QDate(2026, 1, 2), unit, model, points)
-            .plainText()
-            .split(u'\n');
+    const core::Unit& unit = GetParam().unit;
+    const auto sheet = documents::CalculationSheet::ofProjectUnit(unit, core::design(unit));
+    const QStringList lines = sheet.plainText().split(u'\n');
     for (const char* line : GetParam().lines) {
         EXPECT_TRUE(lines.contains(QString::fromUtf8(line))) << line;
     }
+    int reach = 0;  // 7.1.3 once: by the points' number, or by their reach where they are placed
+    for (const auto& part : sheet.parts()) {
+        reach += part.text.startsWith(u"7.1.3 "_s) ? 1 : 0;
+        if (part.text.contains(u"，满足"_s) || part.text.contains(u"，不满足"_s)) {
+            EXPECT_EQ(part.kind == documents::CalculationSheet::Kind::Breach,
+                      part.text.contains(u"，不满足"_s))
+                << part.text.toStdString();
+        }
+        // Placed points: nothing asks for them to be placed.
+        EXPECT_FALSE(!unit.setPoints.empty() && part.text.contains(u"设置点在平面图上布置"_s));
+    }
+    EXPECT_LE(reach, 1);
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
-    SheetLines{"warehouse", kWarehouse, {
+    SheetLines{"warehouse", typed(kWarehouse), {
         "Q = K·S/U = 0.9×1500/75 = 18", "计算单元最小需配灭火级别 Q：18A", "S/U = 1500/75 = 20",
         "按 GB 55036-2022 第10.0.3条，灭火级别之和不应小于 S/U = 20A，大于 Q，按 20A 配置",
         "设计需配灭火级别：20A", "Qe = 设计需配灭火级别/N = 20/2 = 10（7.3.4）",
         "GB 55036-2022 10.0.3 所有设置点灭火级别之和不小于 S/U = 20A：20A，满足",
         "6.1.1（GB 55036-2022 10.0.3）一个计算单元内配置的灭火器数量不得少于2具：10具，满足",
         "手提式\t1千克\tMF/ABC1\t1A\t否"}},
-    SheetLines{"timesThirteenQGoverns", {A, Medium, K10, kFun, kAbc, "1500"}, {
+    SheetLines{"timesThirteenQGoverns", typed({A, Medium, K10, kFun, kAbc, "1500"}), {
         "Q = 1.3K·S/U = 1.3×1.0×1500/75 = 26", "Q ≥ S/U，按 Q = 26A 配置", "设计需配灭火级别：26A"}},
-    SheetLines{"classB", {B, Medium, K09, kAbove, Agent::Foam, "1000"}, {
+    SheetLines{"classB", typed({B, Medium, K09, kAbove, Agent::Foam, "1000"}), {
         "计算单元最小需配灭火级别 Q：900B", "S/U = 1000/1 = 1000", "设计需配灭火级别：1000B"}},
-    SheetLines{"fractionRoundsUp", {A, Light, K10, kAbove, kAbc, "500.04"}, {
+    SheetLines{"fractionRoundsUp", typed({A, Light, K10, kAbove, kAbc, "500.04"}), {
         "保护面积 S：500.04 m²", "Q = K·S/U = 1.0×500.04/100 = 5.0004，向上取整为 6（7.1.1）",
         "计算单元最小需配灭火级别 Q：6A"}},
-    SheetLines{"above2pow24", {B, Serious, K10, kAbove, Agent::Foam, "16777217"}, {
+    SheetLines{"above2pow24", typed({B, Serious, K10, kAbove, Agent::Foam, "16777217"}), {
         "Q = K·S/U = 1.0×16777217/0.5 = 33554434", "计算单元最小需配灭火级别 Q：33554434B",
         "估算设置点数超过 999 个，计算单元过大，应划分为多个计算单元（7.2.1）。"}},
-    SheetLines{"raisedToTwo", {A, Light, K05, kAbove, kAbc, "100"}, {
+    SheetLines{"raisedToTwo", typed({A, Light, K05, kAbove, kAbc, "100"}), {
         "一个计算单元内配置的灭火器数量不得少于2具（6.1.1），每个设置点配置数量增至2具。"}},
-    SheetLines{"classAWater", {A, Medium, K09, kAbove, Agent::Water, "200"}, {
+    SheetLines{"classAWater", typed({A, Medium, K09, kAbove, Agent::Water, "200"}), {
         "注：A类火灾场所应选用同时适用于A类、E类火灾的灭火器（GB 55036-2022 第10.0.1条）：所选水型/泡沫灭火器须确认可用于E类火灾"}},
-    SheetLines{"classE", {E, Medium, K09, kAbove, kAbc, "200"}, {
+    SheetLines{"classE", typed({E, Medium, K09, kAbove, kAbc, "200"}), {
         "单位灭火级别最大保护面积 U：1 m²/B",
         "注：E类火灾场所内不能断电的1kV以上带电设备，不应使用灭火器带电扑救（GB 55036-2022 第10.0.1条）"}},
-    SheetLines{"noAdequateModel", {A, Medium, K09, kAbove, Agent::Halon1211, "100"}, {
-        "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"}}),
-    [](const auto& param) { return std::string(param.param.name); });
-// clang-format on
-
-// A unit of a project whose setting points are placed on its plan: N is their number beside the
-// estimate, and 7.1.3 whether they reach every point within R, the farthest rounded up.
-struct PlacedSheet {
-    const char* name;
-    core::Unit unit;
-    const char* points;  // the line of N
-    const char* reach;   // the line of 7.1.3
-    bool met;            // 7.1.3
-};
-
-class PlacedSheetTest : public ::testing::TestWithParam<PlacedSheet> {};
-
-TEST_P(PlacedSheetTest, TellsThePointsPlacedAndTheirReach) {
-    const PlacedSheet& c = GetParam();
-    const core::UnitDesign d = core::design(c.unit);
-    ASSERT_TRUE(d.cover.has_value());
-    const auto sheet = documents::CalculationSheet::ofProjectUnit(c.unit, d);
-    EXPECT_TRUE(sheet.plainText().split(u'\n').contains(QString::fromUtf8(c.points))) << c.points;
-    int found = 0;
-    for (const auto& part : sheet.parts()) {
-        if (part.text.startsWith(u"7.1.3 "_s)) {
-            EXPECT_EQ(part.text.toStdString(), c.reach);
-            EXPECT_EQ(part.kind, c.met ? documents::CalculationSheet::Kind::Line
-                                       : documents::CalculationSheet::Kind::Breach);
-            ++found;
-        }
-        // The points are placed: nothing asks for them to be placed, or for N ≥ N₀.
-        EXPECT_FALSE(part.text.contains(u"设置点在平面图上布置"_s) ||
-                     part.text.contains(u"设置点数不少于估算值"_s))
-            << part.text.toStdString();
-    }
-    EXPECT_EQ(found, 1);
-    EXPECT_TRUE(sheet.html().contains(QString::fromUtf8(c.reach).toHtmlEscaped()));
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Sheet, PlacedSheetTest, ::testing::Values(
-    PlacedSheet{"corridor", placedCorridor(), "设置点数 N：4（按平面布置，估算值 N₀ = 1）",
-        "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 15.1 m，满足", true},
-    PlacedSheet{"lByPath", placedL(), "设置点数 N：1（按平面布置，估算值 N₀ = 1）",
+    SheetLines{"noAdequateModel", typed({A, Medium, K09, kAbove, Agent::Halon1211, "100"}), {
+        "所选灭火器类型中没有达到单具灭火器最小配置灭火级别的规格，不能配置；请选用其他灭火器类型。"}},
+    // Setting points placed on the unit's plan: N is their number beside the estimate, and 7.1.3
+    // whether they reach every point within R, the farthest rounded up.
+    SheetLines{"corridor", placedCorridor(), {"设置点数 N：4（按平面布置，估算值 N₀ = 1）",
+        "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 15.1 m，满足"}},
+    SheetLines{"lByPath", placedL(), {"设置点数 N：1（按平面布置，估算值 N₀ = 1）",
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 15 m：最大 15.4 m，不满足，"
-        "设置点未覆盖全部平面", false},
+        "设置点未覆盖全部平面"}},
     // An outline imported again, now too large to check: the unit is to be divided.
-    PlacedSheet{"tooLarge", placedRoom("大厅", {{0, 0}, {250, 0}, {250, 250}, {0, 250}}, {{10, 10}}, Medium),
+    SheetLines{"tooLarge",
+        placedRoom("大厅", {{0, 0}, {250, 0}, {250, 250}, {0, 250}}, {{10, 10}}, Medium), {
         "设置点数 N：1（按平面布置，估算值 N₀ = 79）",
         "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：面积超过 40000 m²，未校核，不满足，"
-        "应划分为多个计算单元（7.2.1）", false}),
+        "应划分为多个计算单元（7.2.1）"}}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 

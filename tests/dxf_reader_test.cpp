@@ -52,7 +52,7 @@ QString number(double x) {
 }
 
 // The drawing's model space as one line: polylines, texts, unknown entities, [other entities],
-// paper space.
+// paper space, and the layers of its table.
 std::string summary(const DxfDrawing& drawing) {
     QStringList parts;
     for (const DxfPolyline& polyline : drawing.polylines) {
@@ -79,6 +79,9 @@ std::string summary(const DxfDrawing& drawing) {
     }
     if (drawing.paperSpaceEntities > 0) {
         parts << u"paper %1"_s.arg(drawing.paperSpaceEntities);
+    }
+    if (!drawing.layers.isEmpty()) {
+        parts << u"layers "_s + drawing.layers.join(u',');
     }
     return parts.join(u" | "_s).toStdString();
 }
@@ -178,15 +181,18 @@ const GroupsCase kGroups[] = {
          "70", "1", "0", "SEQEND"})),
      "A1 TEXT \"卧室\" at 5,6 h300 | [ATTRIB×1] | [INSERT×1]"},
     // Layer names are matched without regard to case, as CAD programs match them, and take the
-    // table's spelling; a name in the code page (GBK here) and one in \U+ codes are one name.
+    // table's spelling; a name in the code page (GBK here) and one in \U+ codes are one name. The
+    // table keeps its order, a name that differs only in case once.
     {"LayerNames", withEntities(lines({
          "0", "TEXT", "8", "ROOM", "10", "0", "20", "0", "1", "x",
          "0", "TEXT", "8", "\\U+623F\\U+95F4", "10", "0", "20", "0", "1", "y"}),
          lines({"999", "tables", "0", "SECTION", "2", "TABLES", "0", "TABLE", "2", "LAYER", "70", "2",
                 "0", "LAYER", "2", "Room", "70", "0", "0", "LAYER", "2", "\xB7\xBF\xBC\xE4", "70", "0",
+                "0", "LAYER", "2", "\\U+5899", "0", "LAYER", "2", "0", "0", "LAYER", "2", "WALL",
+                "0", "LAYER", "2", "wall",
                 "0", "ENDTAB", "0", "TABLE", "2", "STYLE", "0", "STYLE", "2", "NOT_A_LAYER",
                 "0", "ENDTAB", "0", "ENDSEC"})),
-     " Room \"x\" at 0,0 h0 |  房间 \"y\" at 0,0 h0"},
+     " Room \"x\" at 0,0 h0 |  房间 \"y\" at 0,0 h0 | layers Room,房间,墙,0,WALL"},
     // A section that ends at EOF without its ENDSEC.
     {"SectionEndingAtEof", lines({"0", "SECTION", "2", "ENTITIES", "0", "TEXT", "1", "x", "0", "EOF"}),
      "  \"x\" at 0,0 h0"},
@@ -202,14 +208,6 @@ TEST(Groups, PolylineWithTooManyVerticesIsKeptWithItsFault) {
         entities += "10\n" + QByteArray::number(i % 1000) + "\n20\n" + QByteArray::number(i) + '\n';
     }
     EXPECT_EQ(summary(parsed(withEntities(entities))), "A ROOM closed: 顶点超过100000个");
-}
-
-TEST(Groups, LayerTableKeepsItsOrder) {
-    const DxfDrawing drawing = parsed(withEntities(
-        {}, lines({"0", "SECTION",  "2", "TABLES", "0", "TABLE",  "2", "LAYER", "0", "LAYER",
-                   "2", "\\U+5899", "0", "LAYER",  "2", "0",      "0", "LAYER", "2", "WALL",
-                   "0", "LAYER",    "2", "wall",   "0", "ENDTAB", "0", "ENDSEC"})));
-    EXPECT_EQ(drawing.layers, QStringList({u"墙"_s, u"0"_s, u"WALL"_s}));
 }
 
 const QByteArray kBadVertex = withEntities(lines({"0", "LWPOLYLINE", "10", "abc", "20", "0"}));
@@ -265,27 +263,39 @@ TEST(Refused, AFileNamingTheFile) {
                     .startsWith(u"无法读取图纸文件“"_s));
 }
 
+// The text the bytes decode to, and the bytes the text encodes to where `encodes`: a round trip.
 struct CodePageCase {
     int codePage;
     QByteArray bytes;
     QString text;
+    bool decodes = true;
+    bool encodes = true;
 };
 
-TEST(CodePage, DecodesAndReplacesWhatItDoesNotDefine) {
+TEST(CodePage, DecodesAndEncodesWhatItDefines) {
     const CodePageCase cases[] = {
         {936, "\xB7\xBF\xBC\xE4", u"房间"_s},
         {936, "Room 1", u"Room 1"_s},
-        {936, "ab\xB7", u"ab\uFFFD"_s},                 // cut short
-        {936, QByteArray("\xFF") + 'a', u"\uFFFDa"_s},  // no character of the code page
+        {936, "ab\xB7", u"ab\uFFFD"_s, true, false},  // cut short
+        {936, QByteArray("\xFF") + 'a', u"\uFFFDa"_s, true,
+         false},  // no character of the code page
         {936, "\x80", u"€"_s},
+        {936, "\xC3\xF0\xBB\xF0\xC6\xF7 2\xA1\xC1MF", u"灭火器 2×MF"_s},
+        {936, "?\xB7\xBF?", u"😀房\u0E01"_s, false},  // beyond the code page
         {950, "\xA9\xD0\xB6\xA1", u"房間"_s},
         {949, "\xB9\xE6", u"방"_s},
         {932, "\x95\x94\x89\xAE", u"部屋"_s},
         {1252, "caf\xE9 \x80", u"café €"_s},
+        {1252, "?", u"房"_s, false},
     };
     for (const CodePageCase& c : cases) {
-        EXPECT_EQ(decodeCodePage(c.bytes, c.codePage), c.text)
-            << c.codePage << ' ' << c.bytes.toHex().toStdString();
+        if (c.decodes) {
+            EXPECT_EQ(decodeCodePage(c.bytes, c.codePage), c.text)
+                << c.codePage << ' ' << c.bytes.toHex().toStdString();
+        }
+        if (c.encodes) {
+            EXPECT_EQ(encodeCodePage(c.text, c.codePage), c.bytes) << c.text.toStdString();
+        }
     }
 }
 

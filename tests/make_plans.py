@@ -277,6 +277,40 @@ MINIMAL = (
     '  1\r\nStore\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n')
 
 
+def layout_floors(folder):
+    """The floors that the layout drawing is written for: 18 offices, a corridor and an L-shaped
+    hall in millimetres, and two rooms in inches."""
+    doc = ezdxf.new(DXF2000)
+    doc.header['$INSUNITS'] = 4
+    msp = doc.modelspace()
+    doc.layers.add('房间')
+    doc.layers.add('文字')
+
+    def room(points, name):
+        msp.add_lwpolyline(points, close=True, dxfattribs={'layer': '房间'})
+        xs, ys = [p[0] for p in points], [p[1] for p in points]
+        msp.add_text(name, dxfattribs={'layer': '文字', 'height': 350, 'insert': (
+            min(xs) + 1000, min(ys) + 1000)})
+
+    for i in range(10):
+        room(rectangle(6000 * i, 0, 6000, 6000), f'办公室{i + 1}')
+    for i in range(8):
+        room(rectangle(6000 * i, 8400, 6000, 6000), f'办公室{i + 11}')
+    room(rectangle(0, 6000, 60000, 2400), '走廊')
+    room([(60000, 0), (72000, 0), (72000, 20400), (48000, 20400), (48000, 14400),
+          (60000, 14400)], '大厅')
+    doc.saveas(folder / 'layout_floor.dxf')
+
+    inches = ezdxf.new(DXF2000)
+    inches.header['$INSUNITS'] = 1
+    msp = inches.modelspace()
+    msp.add_lwpolyline(rectangle(0, 0, 240, 180), close=True, dxfattribs={'layer': 'ROOMS'})
+    msp.add_text('Office', dxfattribs={'layer': 'ROOMS', 'height': 10, 'insert': (40, 40)})
+    msp.add_lwpolyline(rectangle(240, 0, 300, 180), close=True, dxfattribs={'layer': 'ROOMS'})
+    msp.add_text('Store', dxfattribs={'layer': 'ROOMS', 'height': 10, 'insert': (300, 40)})
+    inches.saveas(folder / 'layout_inch.dxf')
+
+
 def main():
     folder = Path(sys.argv[1])
     folder.mkdir(parents=True, exist_ok=True)
@@ -293,6 +327,7 @@ def main():
         'rooms': [{'handle': 'A1', 'layer': 'ROOM', 'name': 'Store', 'area': 12.0,
                    'tolerance': 0}],
         'rejected': [], 'unknown': {}, 'other': {}, 'paperSpace': 0}
+    layout_floors(folder)
     binary = ezdxf.new(DXF2000)
     binary.modelspace().add_lwpolyline(rectangle(0, 0, 10, 10), close=True)
     binary.saveas(folder / 'binary.dxf', fmt='bin')

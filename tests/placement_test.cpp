@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <boost/geometry/algorithms/covered_by.hpp>
-#include <boost/geometry/geometries/point_xy.hpp>
-#include <boost/geometry/geometries/polygon.hpp>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -16,19 +13,13 @@
 #include <vector>
 
 #include "placed_rooms.h"
+#include "room_paths.h"
 
 namespace core {
 namespace {
 
-namespace bg = boost::geometry;
-
 Ring rectangle(double width, double height) {
     return {{0, 0}, {width, 0}, {width, height}, {0, height}};
-}
-
-// A circle of the radius about the origin as a drawing gives it: two half-circle arcs.
-Ring roundHall(double radius) {
-    return flattenBulges({{{radius, 0}, 1}, {{-radius, 0}, 1}}, 0.01);
 }
 
 // Every setting point lies in the room, out of its columns, and keeps clear of all their walls.
@@ -59,31 +50,45 @@ struct QualityCase {
     double reach;
     std::size_t most;   // points the placer may use
     std::size_t least;  // points no placement can do with
+    std::vector<Ring> columns = {};
 };
 
+// clang-format off
 const QualityCase kQuality[] = {
     {"Rectangle30By50", rectangle(30, 50), 20, 2, 2},
     {"Corridor3By120", rectangle(3, 120), 20, 4, 4},
     {"Hall60By60", rectangle(60, 60), 20, 6, 5},
-    {"RoundHallOfRadius25", roundHall(25), 20, 4, 4},
+    // A circle of radius 25 about the origin as a drawing gives it: two half-circle arcs.
+    {"RoundHallOfRadius25", flattenBulges({{{25, 0}, 1}, {{-25, 0}, 1}}, 0.01), 20, 4, 4},
     {"Store2By2", rectangle(2, 2), 15, 1, 1},
     // Four points reach the corners of their 8.7 × 15 m shares within R − kDemandMargin with
     // 10 mm to spare. Two cannot do: the left one would have to reach (0, 0), (0, 15) and
     // (17, 7.5), whose circle has a radius of 10.2 m.
     {"Rectangle34p8By15", rectangle(34.8, 15), 9, 4, 3},
+    // A column of 2 × 2 m and one of 0.6 × 0.6 m where points go in the hall without them. The
+    // hall's corners lie more than 2R apart: one point for each at least.
+    {"HallWithColumns", rectangle(30, 20), 9, 5, 4,
+     {{{13.4, 4}, {15.4, 4}, {15.4, 6}, {13.4, 6}}, {{3.4, 6.3}, {4, 6.3}, {4, 6.9}, {3.4, 6.9}}}},
+    // 12 000 m² with 240 re-entrant corners: 121 teeth 2.49 m wide and 20 m long on a spine of
+    // 600 × 10 m, one point in each tooth. Its cost grows with the square of the corners at most.
+    {"ManyCorneredComb", tests::comb(121, 600.0 / 241, 10, 30), 20, 121, 121},
 };
+// clang-format on
 
 class Quality : public ::testing::TestWithParam<QualityCase> {};
 
+// Proven, within the counts, clear of the walls and the columns, and within seconds.
 TEST_P(Quality, ReachesTheCount) {
     const QualityCase& c = GetParam();
-    const Placement placement = placeSettingPoints(c.room, c.reach);
+    const auto begun = std::chrono::steady_clock::now();
+    const Placement placement = placeSettingPoints(c.room, c.reach, c.columns);
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
     EXPECT_TRUE(placement.proven);
     EXPECT_LE(placement.points.size(), c.most);
     EXPECT_GE(placement.points.size(), c.least);
     EXPECT_LE(placement.farthest, c.reach);
-    expectClearOfTheWalls(c.room, placement);
-    const CoverCheck again = checkCover(c.room, placement.points, c.reach);
+    expectClearOfTheWalls(c.room, placement, c.columns);
+    const CoverCheck again = checkCover(c.room, placement.points, c.reach, c.columns);
     EXPECT_TRUE(again.proven);
     EXPECT_EQ(again.farthest, placement.farthest);
 }
@@ -91,10 +96,7 @@ TEST_P(Quality, ReachesTheCount) {
 INSTANTIATE_TEST_SUITE_P(Rooms, Quality, ::testing::ValuesIn(kQuality),
                          [](const auto& param) { return std::string(param.param.name); });
 
-// [0,8]×[0,16] and [0,16]×[0,8] with one point at (7.5, 12): every point is within R = 15 by
-// straight lines (the farthest, (16, 0), is 14.71 m away), but by the way round the corner at
-// (8, 8) that point is 15.35 m away.
-const Ring kL{{0, 0}, {16, 0}, {16, 8}, {8, 8}, {8, 16}, {0, 16}};
+const Ring& kL = tests::kLOutline;
 
 struct CoverCase {
     const char* name;
@@ -104,73 +106,41 @@ struct CoverCase {
     bool proven;
     double farthest;
     PlanPoint farthestAt;
+    std::vector<Ring> columns = {};
 };
 
+const Ring kColumn{{3, 3}, {7, 3}, {7, 7}, {3, 7}};
+
+// clang-format off
 const CoverCase kCovers[] = {
-    {"LRoundItsCorner",
-     kL,
-     {{7.5, 12}},
-     15,
-     false,
-     std::hypot(0.5, 4) + 8 * std::sqrt(2.0),
+    // (7.5, 12) is within R = 15 of every point of the L by straight lines ((16, 0) is 14.71 m
+    // away), but by the way round the corner at (8, 8) that corner is 15.35 m away.
+    {"LRoundItsCorner", kL, {{7.5, 12}}, 15, false, std::hypot(0.5, 4) + 8 * std::sqrt(2.0),
      {16, 0}},
     {"LWithAPointInEachArm", kL, {{4, 12}, {12, 4}}, 15, true, std::hypot(4, 12), {0, 0}},
     // Within R by 0.31 m only: the margin the proof keeps is 0.32 m, the sagitta of a curved
     // wall's chords included.
     {"InsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.31, false, 10, {8, 6}},
     {"OutsideTheMargin", rectangle(8, 6), {{0, 0}}, 10.33, true, 10, {8, 6}},
-    {"FarthestBetweenTheGrids",
-     rectangle(1.03, 1.03),
-     {{0.01, 0.01}},
-     5,
-     true,
-     std::hypot(1.02, 1.02),
-     {1.03, 1.03}},
+    {"FarthestBetweenTheGrids", rectangle(1.03, 1.03), {{0.01, 0.01}}, 5, true,
+     std::hypot(1.02, 1.02), {1.03, 1.03}},
     {"NoPoints", rectangle(2, 2), {}, 15, false, std::numeric_limits<double>::infinity(), {0, 0}},
+    // A column of 4 × 4 m in the middle of a room of 10 × 10 m: the way from (1, 4.9) to the far
+    // corner goes round it, 2.9 + √58 = 10.52 m (10.34 m in a straight line).
+    {"RoundAColumn", rectangle(10, 10), {{1, 4.9}}, 10.8, false, 2.9 + std::sqrt(58.0), {10, 10},
+     {kColumn}},
+    {"RoundAColumnWithALongerReach", rectangle(10, 10), {{1, 4.9}}, 10.9, true,
+     2.9 + std::sqrt(58.0), {10, 10}, {kColumn}},
 };
+// clang-format on
 
 class Cover : public ::testing::TestWithParam<CoverCase> {};
-
-// A room of 10 × 10 m with a column of 4 × 4 m in its middle and a point at (1, 5): the way to the
-// far corners goes round the column, 2√2 + √58 = 10.44 m (10.30 m in a straight line).
-TEST(Cover, GoesRoundAColumn) {
-    const std::vector<Ring> column{{{3, 3}, {7, 3}, {7, 7}, {3, 7}}};
-    const CoverCheck near = checkCover(rectangle(10, 10), {{1, 5}}, 10.7, column);
-    EXPECT_FALSE(near.proven);
-    EXPECT_NEAR(near.farthest, 2 * std::sqrt(2.0) + std::sqrt(58.0), 1e-9);
-    EXPECT_TRUE(checkCover(rectangle(10, 10), {{1, 5}}, 10.8, column).proven);
-    EXPECT_TRUE(checkCover(rectangle(10, 10), {{1, 5}}, 10.7).proven);
-}
-
-// A hall of 30 × 20 m with a column of 2 × 2 m and one of 0.6 × 0.6 m where points go in the hall
-// without them: no point in a column nor nearer its walls than kWallClearance, and proven.
-TEST(Placement, KeepsOutOfColumns) {
-    const Ring hall = rectangle(30, 20);
-    const std::vector<Ring> columns{{{13.4, 4}, {15.4, 4}, {15.4, 6}, {13.4, 6}},
-                                    {{3.4, 6.3}, {4, 6.3}, {4, 6.9}, {3.4, 6.9}}};
-    const Placement placement = placeSettingPoints(hall, 9, columns);
-    EXPECT_TRUE(placement.proven);
-    expectClearOfTheWalls(hall, placement, columns);
-    EXPECT_TRUE(checkCover(hall, placement.points, 9, columns).proven);
-    EXPECT_FALSE(checkCover(hall, placement.points, 9).farthest > placement.farthest);
-}
-
-// A comb of 12 000 m² with 240 re-entrant corners: 121 teeth 2.49 m wide and 20 m long on a spine
-// of 600 × 10 m. Its cost grows with the square of the corners at most: it places within seconds.
-TEST(Placement, EndsInAManyCorneredComb) {
-    const Ring comb = tests::comb(121, 600.0 / 241, 10, 30);
-    const auto begun = std::chrono::steady_clock::now();
-    const Placement placement = placeSettingPoints(comb, 20);
-    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
-    EXPECT_TRUE(placement.proven);
-    EXPECT_EQ(placement.points.size(), 121U);  // one in each tooth
-}
 
 // The same whichever way the outline runs.
 TEST_P(Cover, IsProvenOrNot) {
     const CoverCase& c = GetParam();
     for (const Ring& room : {c.room, Ring(c.room.rbegin(), c.room.rend())}) {
-        const CoverCheck check = checkCover(room, c.points, c.reach);
+        const CoverCheck check = checkCover(room, c.points, c.reach, c.columns);
         EXPECT_EQ(check.proven, c.proven);
         if (c.points.empty()) {
             EXPECT_EQ(check.farthest, c.farthest);
@@ -184,113 +154,6 @@ TEST_P(Cover, IsProvenOrNot) {
 
 INSTANTIATE_TEST_SUITE_P(Rooms, Cover, ::testing::ValuesIn(kCovers),
                          [](const auto& param) { return std::string(param.param.name); });
-
-// Random rooms, each placed and then checked with shortest paths of the test's own, through the
-// re-entrant corners by Floyd and Warshall.
-class Independent {
-  public:
-    explicit Independent(const Ring& room) : room_(room) {
-        for (const PlanPoint p : room) {
-            polygon_.outer().push_back({p.x, p.y});
-        }
-        polygon_.outer().push_back({room.front().x, room.front().y});
-        const std::size_t n = room.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            const PlanPoint a = room[(i + n - 1) % n];
-            const PlanPoint b = room[i];
-            const PlanPoint c = room[(i + 1) % n];
-            if ((b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x) < -1e-9) {
-                corners_.push_back(b);
-            }
-        }
-        const std::size_t r = corners_.size();
-        paths_.assign(r, std::vector<double>(r, kNone));
-        for (std::size_t i = 0; i < r; ++i) {
-            for (std::size_t j = 0; j < r; ++j) {
-                paths_[i][j] = i == j ? 0 : seen(corners_[i], corners_[j]) ? gap(i, j) : kNone;
-            }
-        }
-        for (std::size_t k = 0; k < r; ++k) {
-            for (std::size_t i = 0; i < r; ++i) {
-                for (std::size_t j = 0; j < r; ++j) {
-                    paths_[i][j] = std::min(paths_[i][j], paths_[i][k] + paths_[k][j]);
-                }
-            }
-        }
-    }
-
-    [[nodiscard]] double distance(PlanPoint a, PlanPoint b) const {
-        if (seen(a, b)) {
-            return std::hypot(a.x - b.x, a.y - b.y);
-        }
-        // Out of a to a corner it sees, on by the corners' paths, in to b from a corner it sees.
-        std::vector<double> in(corners_.size(), kNone);
-        for (std::size_t j = 0; j < corners_.size(); ++j) {
-            if (seen(corners_[j], b)) {
-                in[j] = std::hypot(b.x - corners_[j].x, b.y - corners_[j].y);
-            }
-        }
-        double best = kNone;
-        for (std::size_t i = 0; i < corners_.size(); ++i) {
-            if (!seen(a, corners_[i])) {
-                continue;
-            }
-            const double out = std::hypot(a.x - corners_[i].x, a.y - corners_[i].y);
-            for (std::size_t j = 0; j < corners_.size(); ++j) {
-                best = std::min(best, out + paths_[i][j] + in[j]);
-            }
-        }
-        return best;
-    }
-
-  private:
-    using Point = bg::model::d2::point_xy<double>;
-    static constexpr double kNone = std::numeric_limits<double>::infinity();
-
-    // No wall crosses the segment, and Boost.Geometry finds the middle of each piece between
-    // the vertices that lie on it inside the room (its covered_by for a whole segment fails on
-    // some that end at a vertex).
-    [[nodiscard]] bool seen(PlanPoint a, PlanPoint b) const {
-        const auto orient = [](PlanPoint o, PlanPoint p, PlanPoint q) {
-            const double turn = (p.x - o.x) * (q.y - o.y) - (p.y - o.y) * (q.x - o.x);
-            return turn > 1e-9 ? 1 : turn < -1e-9 ? -1 : 0;
-        };
-        const double length = std::hypot(b.x - a.x, b.y - a.y);
-        std::vector<double> cuts{0, 1};
-        const std::size_t n = room_.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            const PlanPoint p = room_[i];
-            const PlanPoint q = room_[(i + 1) % n];
-            if (orient(a, b, p) * orient(a, b, q) < 0 && orient(p, q, a) * orient(p, q, b) < 0) {
-                return false;
-            }
-            if (length > 0 && orient(a, b, p) == 0) {
-                cuts.push_back(std::clamp(
-                    ((p.x - a.x) * (b.x - a.x) + (p.y - a.y) * (b.y - a.y)) / (length * length),
-                    0.0, 1.0));
-            }
-        }
-        std::sort(cuts.begin(), cuts.end());
-        for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
-            if ((cuts[i + 1] - cuts[i]) * length < 1e-9) {
-                continue;  // an end: a + 1·(b − a) may miss b by a rounding
-            }
-            const double t = (cuts[i] + cuts[i + 1]) / 2;
-            if (!bg::covered_by(Point{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}, polygon_)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    [[nodiscard]] double gap(std::size_t i, std::size_t j) const {
-        return std::hypot(corners_[i].x - corners_[j].x, corners_[i].y - corners_[j].y);
-    }
-
-    Ring room_;
-    bg::model::polygon<Point, false> polygon_;  // counter-clockwise
-    std::vector<PlanPoint> corners_;
-    std::vector<std::vector<double>> paths_;
-};
 
 // A whole number of half metres in [low, high], from the generator's own output (the same on
 // every platform).
@@ -345,6 +208,7 @@ Ring starRoom(std::mt19937& random) {
     return room;
 }
 
+// Random rooms, each placed and then checked by the walking distances to the points of a grid.
 TEST(RandomRooms, ArePlacedAndProven) {
     constexpr double kReaches[] = {9, 12, 15, 20};
     for (std::uint32_t seed = 1; seed <= 200; ++seed) {
@@ -356,8 +220,8 @@ TEST(RandomRooms, ArePlacedAndProven) {
         ASSERT_TRUE(placement.proven) << seed;
         EXPECT_LE(placement.farthest, reach) << seed;
         expectClearOfTheWalls(room, placement);
-        // The test's own distances, on a grid of about 150 nodes.
-        const Independent paths(room);
+        // The walking distances, on a grid of about 150 nodes.
+        const RoomPaths paths(room);
         const PlanBox box = bounds(room);
         const double spacing = std::sqrt(area(room) / 150);
         double farthest = 0;

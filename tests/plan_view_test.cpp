@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "menu_click.h"
+#include "placed_rooms.h"
 #include "plan_import_dialog.h"
 #include "plan_view.h"
 #include "preview_support.h"
@@ -58,29 +59,13 @@ core::Unit breaching(core::Unit unit) {
     return unit;
 }
 
-// A unit that cannot be configured: an area of 0 requires nothing.
-core::Unit unconfigurable(core::Unit unit) {
-    unit.choices.area = 0;
-    return unit;
-}
-
 // Rows 0 to 2 and 4 on 一层, 3 and 5 on 二层; 走廊 (4) has no outline.
 core::Project twoFloors() {
-    return {"综合楼",
-            {room({"办公室", "一层", 0, 0, 12, 10}), room({"会议室", "一层", 12, 0, 8, 10}),
-             breaching(room({"仓库", "一层", 0, 10, 20, 15})), room({"机房", "二层", 0, 0, 10, 10}),
-             tests::makeUnit("走廊", core::FireClass::A, 60),
-             unconfigurable(room({"档案室", "二层", 10, 0, 10, 10}))}};
-}
-
-std::vector<int> selectedRows(const QItemSelectionModel& selection, int rows) {
-    std::vector<int> selected;
-    for (int row = 0; row < rows; ++row) {
-        if (selection.rowIntersectsSelection(row, {})) {
-            selected.push_back(row);
-        }
-    }
-    return selected;
+    return {
+        "综合楼",
+        {room({"办公室", "一层", 0, 0, 12, 10}), room({"会议室", "一层", 12, 0, 8, 10}),
+         breaching(room({"仓库", "一层", 0, 10, 20, 15})), room({"机房", "二层", 0, 0, 10, 10}),
+         tests::makeUnit("走廊", core::FireClass::A, 60), room({"档案室", "二层", 10, 0, 10, 10})}};
 }
 
 class PlanViewTest : public ::testing::Test {
@@ -121,7 +106,13 @@ class PlanViewTest : public ::testing::Test {
     }
 
     [[nodiscard]] std::vector<int> tableSelection() const {
-        return selectedRows(*window->table()->selectionModel(), window->model()->rowCount());
+        std::vector<int> selected;
+        for (int row = 0; row < window->model()->rowCount(); ++row) {
+            if (window->table()->selectionModel()->rowIntersectsSelection(row, {})) {
+                selected.push_back(row);
+            }
+        }
+        return selected;
     }
 
     // The pixels of the image in the rectangle, or in the disc of `radius` about its middle, that
@@ -151,25 +142,56 @@ class PlanViewTest : public ::testing::Test {
     QStringList notices;
 };
 
-// The floors are the locations of the units with an outline; the box to choose one switches the
-// rooms drawn. A unit without an outline is not drawn.
-TEST_F(PlanViewTest, FloorBoxShowsForSeveralFloorsAndSwitchesTheRooms) {
+// The floors are the locations of the units with an outline; the box to choose one, shown only
+// for several floors, switches the rooms drawn. A unit without an outline is not drawn. The plan
+// follows the model: a unit moved to another floor, added, moved down, deleted and the steps
+// undone; clicks still select the room's own row.
+TEST_F(PlanViewTest, FloorsFollowTheBoxEditsUndoAndNewRows) {
+    ProjectModel* model = window->model();
+    QTableView* table = window->table();
+    // The floors after the step, blank-separated, the floor shown and its rooms.
+    const auto shows = [this](const QString& floors, const QString& floor,
+                              const std::vector<int>& rooms) {
+        SCOPED_TRACE(floors.toStdString());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(plan().floors(), floors.split(u' '));
+        EXPECT_EQ(plan().floor(), floor);
+        EXPECT_EQ(plan().roomRows(), rooms);
+        EXPECT_EQ(plan().floorBox()->isVisibleTo(&plan()), plan().floors().size() > 1);
+    };
     ASSERT_TRUE(plan().isVisible());
-    EXPECT_EQ(plan().floors(), QStringList({u"一层"_s, u"二层"_s}));
-    EXPECT_TRUE(plan().floorBox()->isVisibleTo(&plan()));
-    EXPECT_EQ(plan().floor(), u"一层"_s);
-    EXPECT_EQ(plan().roomRows(), std::vector<int>({0, 1, 2}));
+    shows(u"一层 二层"_s, u"一层"_s, {0, 1, 2});
     // The drawing's y runs up: 仓库, north of 办公室, is above it; 会议室 to its right.
     EXPECT_LE(roomRect(2).bottom(), roomRect(0).top() + 0.5);
     EXPECT_GE(roomRect(1).left(), roomRect(0).right() - 0.5);
-
+    model->setData(model->index(3, ProjectModel::Location), u"三层"_s, Qt::EditRole);
+    shows(u"一层 三层 二层"_s, u"一层"_s, {0, 1, 2});
+    window->undoStack()->undo();
     plan().floorBox()->setFocus();
     QTest::keyClick(plan().floorBox(), Qt::Key_Down);
-    EXPECT_EQ(plan().floor(), u"二层"_s);
-    EXPECT_EQ(plan().roomRows(), std::vector<int>({3, 5}));
+    shows(u"一层 二层"_s, u"二层"_s, {3, 5});
     // The floor is fitted: both rooms lie inside the viewport.
     const QRectF seen = viewport()->rect();
     EXPECT_TRUE(seen.contains(roomRect(3)) && seen.contains(roomRect(5)));
+    window->addUnit(room({"水泵房", "四层", 0, 0, 6, 5}));  // selected: its floor comes up
+    shows(u"一层 二层 四层"_s, u"四层"_s, {6});
+    table->selectRow(3);  // the rooms of 二层 and 四层 deleted
+    for (int row : {5, 6}) {
+        table->selectionModel()->select(model->index(row, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Delete);
+    shows(u"一层"_s, u"一层"_s, {0, 1, 2});
+    table->selectRow(0);  // 办公室 moved down
+    QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier);
+    shows(u"一层"_s, u"一层"_s, {0, 1, 2});
+    // 会议室 is row 0 now and 办公室 row 1: each room still selects its own row.
+    ASSERT_EQ(model->unit(1).name, "办公室");
+    for (int row : {0, 1, 2}) {
+        clickRoom(row);
+        EXPECT_EQ(tableSelection(), std::vector<int>{row});
+    }
 }
 
 // The selection is shared both ways. Clicks on the rooms select their rows; Ctrl adds a room or
@@ -237,22 +259,14 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
         EXPECT_EQ(redPixels(image, inside), 0);
         return false;
     };
-    struct Case {
-        QString floor;
-        int row;
-        bool failing;
-    };
-    for (const Case& c :
-         {Case{u"一层"_s, 1, false}, Case{u"一层"_s, 2, true}, Case{u"二层"_s, 5, true}}) {
-        SCOPED_TRACE(c.row);
-        plan().showFloor(c.floor);
-        ASSERT_EQ(window->model()->checkFails(c.row), c.failing);
-        EXPECT_EQ(drawnFailing(c.row), c.failing);
+    for (const auto& [row, failing] : {std::pair{1, false}, std::pair{2, true}}) {
+        SCOPED_TRACE(row);
+        ASSERT_EQ(window->model()->checkFails(row), failing);
+        EXPECT_EQ(drawnFailing(row), failing);
     }
-    tests::keepPicture(*window, u"plan-second-floor"_s);
+    tests::keepPicture(*window, u"plan-failing"_s);
 
     // An area of 0 leaves the room unconfigurable; undone, the room is as it was.
-    plan().showFloor(u"一层"_s);
     ProjectModel* model = window->model();
     model->setData(model->index(0, ProjectModel::Area), 0, Qt::EditRole);
     ASSERT_TRUE(model->checkFails(0));
@@ -391,93 +405,20 @@ TEST_F(PlanViewTest, ViewMenuHidesThePlanAndTheChoiceIsKept) {
     EXPECT_TRUE(item->isChecked());
 }
 
-// The plan follows the model: a unit moved to another floor, added, moved down, deleted and the
-// steps undone, the floor box shown only for several floors; clicks still select the room's own
-// row.
-TEST_F(PlanViewTest, FollowsEditsUndoAndNewRows) {
-    ProjectModel* model = window->model();
-    QUndoStack* undo = window->undoStack();
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        QStringList floors;
-        QString floor;  // shown after the step
-        std::vector<int> rooms;
-    };
-    const Step steps[] = {
-        {"机房 to 三层",
-         [&] { model->setData(model->index(3, ProjectModel::Location), u"三层"_s, Qt::EditRole); },
-         {u"一层"_s, u"三层"_s, u"二层"_s},
-         u"一层"_s,
-         {0, 1, 2}},
-        {"undone", [&] { undo->undo(); }, {u"一层"_s, u"二层"_s}, u"一层"_s, {0, 1, 2}},
-        {"a unit on 四层, selected",
-         [&] {
-             window->addUnit(room({"水泵房", "四层", 0, 0, 6, 5}));
-         },
-         {u"一层"_s, u"二层"_s, u"四层"_s},
-         u"四层"_s,
-         {6}},
-        {"the rooms of 二层 and 四层 deleted",
-         [&] {
-             window->table()->selectRow(3);
-             for (int row : {5, 6}) {
-                 window->table()->selectionModel()->select(
-                     model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-             }
-             window->table()->setFocus();
-             QTest::keyClick(window->table(), Qt::Key_Delete);
-         },
-         {u"一层"_s},
-         u"一层"_s,
-         {0, 1, 2}},
-        {"办公室 moved down",
-         [&] {
-             window->table()->selectRow(0);
-             window->table()->setFocus();
-             QTest::keyClick(window->table(), Qt::Key_Down, Qt::ControlModifier);
-         },
-         {u"一层"_s},
-         u"一层"_s,
-         {0, 1, 2}},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        step.act();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(plan().floors(), step.floors);
-        EXPECT_EQ(plan().floor(), step.floor);
-        EXPECT_EQ(plan().roomRows(), step.rooms);
-        EXPECT_EQ(plan().floorBox()->isVisibleTo(&plan()), step.floors.size() > 1);
-    }
-    // 会议室 is row 0 now and 办公室 row 1: each room still selects its own row.
-    ASSERT_EQ(model->unit(1).name, "办公室");
-    for (int row : {0, 1, 2}) {
-        clickRoom(row);
-        EXPECT_EQ(tableSelection(), std::vector<int>{row});
-    }
-}
-
-// A unit of the outline, its area the outline's, of the hazard.
-core::Unit room(const char* name, core::Ring outline, core::Hazard hazard) {
-    core::Unit unit = tests::makeUnit(name, core::FireClass::A, core::area(outline));
-    unit.choices.hazard = hazard;
-    unit.outline = std::move(outline);
-    return unit;
-}
-
 constexpr double kLx = 10;  // where the L lies on the floor: [0,8]×[0,16] and [0,16]×[0,8]
 
 // A corridor of 3 × 120 m (R = 20 m), the L beside it (a serious hazard: R = 15 m), an office, and
 // a unit without an outline.
 core::Project floorOfFour() {
-    return {"办公楼",
-            {room("走廊", {{0, 0}, {3, 0}, {3, 120}, {0, 120}}, core::Hazard::Medium),
-             room("资料室",
-                  {{kLx, 0}, {kLx + 16, 0}, {kLx + 16, 8}, {kLx + 8, 8}, {kLx + 8, 16}, {kLx, 16}},
-                  core::Hazard::Serious),
-             room("办公室", {{30, 0}, {42, 0}, {42, 10}, {30, 10}}, core::Hazard::Medium),
-             tests::makeUnit("楼梯间", core::FireClass::A, 20)}};
+    using core::Hazard;
+    const core::Ring l{{kLx, 0},     {kLx + 16, 0}, {kLx + 16, 8},
+                       {kLx + 8, 8}, {kLx + 8, 16}, {kLx, 16}};
+    return {
+        "办公楼",
+        {tests::placedRoom("走廊", tests::kCorridorOutline, {}, Hazard::Medium),
+         tests::placedRoom("资料室", l, {}, Hazard::Serious),
+         tests::placedRoom("办公室", {{30, 0}, {42, 0}, {42, 10}, {30, 10}}, {}, Hazard::Medium),
+         tests::makeUnit("楼梯间", core::FireClass::A, 20)}};
 }
 
 // Setting points placed from the window and the plan on floorOfFour.
@@ -493,11 +434,6 @@ class PlacementTest : public PlanViewTest {
     [[nodiscard]] QString cell(int row, int column, int role = Qt::DisplayRole) const {
         return window->model()->index(row, column).data(role).toString();
     }
-
-    void placeFromTheMenu() {
-        window->table()->setFocus();
-        tests::clickMenuItem(window->toolsMenu(), u"布置设置点"_s);
-    }
 };
 
 // 工具 → 布置设置点 places the selected units with an outline in one step; N and 校核 follow their
@@ -507,7 +443,8 @@ class PlacementTest : public PlanViewTest {
 TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     window->table()->selectAll();
     ASSERT_TRUE(window->placeAction()->isEnabled());
-    placeFromTheMenu();
+    window->table()->setFocus();
+    tests::clickMenuItem(window->toolsMenu(), u"布置设置点"_s);
     EXPECT_TRUE(notices.isEmpty()) << notices.join(u'\n').toStdString();
     EXPECT_EQ(unit(0).setPoints.size(), 4U);  // the corridor: four, where N0 = 1
     const std::size_t points =
@@ -549,15 +486,12 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     // Nothing to place for a unit without an outline.
     window->table()->selectRow(3);
     EXPECT_FALSE(window->placeAction()->isEnabled());
-}
 
-// One point at (7.5, 12) of the L fails 7.1.3 by the way round its corner, and the plan shows
-// what it misses. Placed from the plan's context menu, the L is covered.
-TEST_F(PlacementTest, TheLIsPlacedFromThePlansMenu) {
+    // One point at (7.5, 12) of the L fails 7.1.3 by the way round its corner, and the plan shows
+    // what it misses. Placed from the plan's context menu, the L is covered.
     core::Unit l = unit(1);
     l.setPoints = {{kLx + 7.5, 12}};
-    window->model()->setProject({"办公楼", {unit(3), l}});
-    QCoreApplication::processEvents();
+    window->model()->replaceUnit(1, l);
     const QPoint inside = at({kLx + 4, 4}).toPoint();
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, inside);
     ASSERT_EQ(window->table()->currentIndex().row(), 1);
@@ -574,15 +508,9 @@ TEST_F(PlacementTest, TheLIsPlacedFromThePlansMenu) {
 // A workshop shaped as a comb of 120 teeth, seconds to place, with the progress shown at once;
 // 取消 stops it within the room and changes nothing.
 TEST_F(PlacementTest, CancelChangesNothing) {
-    core::Ring comb{{0, 0}, {358.5, 0}};
-    for (int tooth = 119; tooth >= 0; --tooth) {
-        const double left = 3.0 * tooth;
-        comb.insert(comb.end(), {{left + 1.5, 35}, {left, 35}});
-        if (tooth > 0) {
-            comb.insert(comb.end(), {{left, 5}, {left - 1.5, 5}});
-        }
-    }
-    window->model()->setProject({"厂房", {room("车间", comb, core::Hazard::Medium)}});
+    const core::Ring comb = tests::comb(120, 1.5, 5, 35);
+    window->model()->setProject(
+        {"厂房", {tests::placedRoom("车间", comb, {}, core::Hazard::Medium)}});
     window->table()->selectAll();
     window->placingProgressAfterMs = 0;
     bool cancelled = false;
@@ -609,15 +537,6 @@ TEST_F(PlacementTest, CancelChangesNothing) {
 // objects.
 const QString kDrawing = QStringLiteral(PLAN_DRAWINGS "/r2000_gbk.dxf");
 
-io::DxfDrawing drawing(const QString& fileName) {
-    auto read = io::readDxf(fileName);
-    if (const auto* fault = std::get_if<QString>(&read)) {
-        ADD_FAILURE() << fault->toStdString();
-        return {};
-    }
-    return std::get<io::DxfDrawing>(read);
-}
-
 QTreeWidgetItem* layerItem(const PlanImportDialog& dialog, const QString& name) {
     const auto found = dialog.layerList->findItems(name, Qt::MatchExactly);
     return found.isEmpty() ? nullptr : found.front();
@@ -641,14 +560,12 @@ QStringList column(const QTreeWidget& list, int column) {
 }
 
 TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
-    PlanImportDialog dialog(kDrawing, drawing(kDrawing), QString());
+    const auto read = io::readDxf(kDrawing);
+    ASSERT_TRUE(std::holds_alternative<io::DxfDrawing>(read));
+    PlanImportDialog dialog(kDrawing, std::get<io::DxfDrawing>(read), QString());
     dialog.show();
     EXPECT_EQ(dialog.unitBox->currentText(), u"毫米"_s);
-    QStringList units;
-    for (int i = 0; i < dialog.unitBox->count(); ++i) {
-        units << dialog.unitBox->itemText(i);
-    }
-    EXPECT_EQ(units, (QStringList{u"毫米"_s, u"厘米"_s, u"分米"_s, u"米"_s, u"英寸"_s, u"英尺"_s}));
+    EXPECT_EQ(dialog.unitBox->count(), int(std::size(io::kImportUnits)));
     EXPECT_TRUE(dialog.unitWarning->isHidden());
     EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
     // The room layer proposed, the furniture's not; layers without outlines are not offered.
@@ -724,12 +641,11 @@ TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedF
 
     io::DxfDrawing furniture;
     const auto square = [](const char* layer, double x) {
-        return io::DxfPolyline{u"1"_s,
-                               QString::fromUtf8(layer),
-                               {{{x, 0}}, {{x + 4000, 0}}, {{x + 4000, 3000}}, {{x, 3000}}},
-                               true,
-                               false,
-                               {}};
+        io::DxfPolyline line;
+        line.layer = QString::fromUtf8(layer);
+        line.vertices = {{{x, 0}}, {{x + 4000, 0}}, {{x + 4000, 3000}}, {{x, 3000}}};
+        line.closed = true;
+        return line;
     };
     furniture.polylines = {square("FURN", 0), square("0", 5000)};
     PlanImportDialog unnamed(u"平面图.dxf"_s, furniture, QString());
@@ -746,13 +662,13 @@ TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedF
     EXPECT_EQ(unnamed.summary->text().toStdString(), "将导入 2 个房间，共 24.00 m²。");
 }
 
-// The window, its questions answered by the test, the import dialog clicked through.
-class PlanImportWindow : public ::testing::Test {
+// The window of an empty project, its questions answered by the test, the import dialog clicked
+// through.
+class PlanImportWindow : public PlanViewTest {
   protected:
-    PlanImportWindow() : window(std::make_unique<ProjectWindow>()) {
+    PlanImportWindow() {
+        window->model()->setProject({});
         window->askPlanFileName = [this] { return planFile; };
-        window->showNotice = [this](const QString& text) { notices << text; };
-        window->askSaveChanges = [] { return ProjectWindow::SaveAnswer::Discard; };
         window->askUpdateUnits = [this](const QString& text) {
             questions << text;
             return agree;
@@ -775,18 +691,10 @@ class PlanImportWindow : public ::testing::Test {
             }
             return dialog.input();
         };
-        window->show();
-        QApplication::setActiveWindow(window.get());
     }
 
-    void importThroughTheMenu() {
-        for (QAction* action : window->fileMenu()->actions()) {
-            if (action->text().startsWith(u"导入平面图(DXF)"_s)) {
-                action->trigger();
-                return;
-            }
-        }
-        ADD_FAILURE() << "no 导入平面图(DXF) in the 文件 menu";
+    void importThroughTheMenu() const {
+        tests::clickMenuItem(window->fileMenu(), u"导入平面图(DXF)"_s);
     }
 
     [[nodiscard]] std::vector<std::pair<std::string, double>> rooms() const {
@@ -797,16 +705,23 @@ class PlanImportWindow : public ::testing::Test {
         return rooms;
     }
 
-    std::unique_ptr<ProjectWindow> window;
     QString planFile = kDrawing;
     QString floor = u"一层"_s;
     bool agree = false;
-    QStringList notices;
-    QStringList questions;
-    QStringList proposedFloors;
+    QStringList questions, proposedFloors;
 };
 
+// A file that is no drawing is refused naming it, and nothing changes. The rooms of a drawing come
+// in as one step, and the same drawing again only with the user's agreement.
 TEST_F(PlanImportWindow, RoomsComeInAsOneStepAndAgainOnlyWithTheUsersAgreement) {
+    planFile = QStringLiteral(PLAN_DRAWINGS "/binary.dxf");
+    importThroughTheMenu();
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].contains(u"binary.dxf"_s)) << notices[0].toStdString();
+    EXPECT_TRUE(window->project().units.empty());
+    EXPECT_EQ(window->undoStack()->count(), 0);
+
+    planFile = kDrawing;
     importThroughTheMenu();
     const std::vector<std::pair<std::string, double>> imported{
         {"一层 卫生间", 7.2}, {"一层 会议 室", 27}, {"一层 储藏室", 16}, {"一层 走廊", 24}};
@@ -847,7 +762,7 @@ TEST_F(PlanImportWindow, RoomsComeInAsOneStepAndAgainOnlyWithTheUsersAgreement) 
     window->undoStack()->redo();
     importThroughTheMenu();
     EXPECT_EQ(window->undoStack()->count(), 3);
-    ASSERT_FALSE(notices.isEmpty());
+    ASSERT_EQ(notices.size(), 2);
     EXPECT_TRUE(notices.back().contains(u"都已导入，且没有变化"_s)) << notices.back().toStdString();
 
     // Each time again, the floor it went to is proposed.
@@ -857,12 +772,9 @@ TEST_F(PlanImportWindow, RoomsComeInAsOneStepAndAgainOnlyWithTheUsersAgreement) 
 // The rows imported are the ones selected. A unit placed before whose outline the drawing changes
 // so that its points no longer cover it is placed again once the user agrees, as a step of its own.
 TEST_F(PlanImportWindow, UnitsWhosePointsNoLongerCoverArePlacedAgain) {
-    const auto selected = [this] {
-        return selectedRows(*window->table()->selectionModel(), window->model()->rowCount());
-    };
     window->addUnit(tests::makeUnit("楼梯间", core::FireClass::A, 20));
     importThroughTheMenu();
-    EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(tableSelection(), (std::vector<int>{1, 2, 3, 4}));
     // Placed in the room as an earlier drawing had it, 1000 m away.
     core::Unit moved = window->project().units[1];
     for (core::PlanPoint& p : moved.outline) {
@@ -885,19 +797,9 @@ TEST_F(PlanImportWindow, UnitsWhosePointsNoLongerCoverArePlacedAgain) {
             u"导入改变了 1 个已布置设置点的计算单元，其设置点已不能覆盖全部平面。是否重新布置？"_s});
     EXPECT_TRUE(window->model()->unitDesign(1).cover->proven);
     EXPECT_EQ(window->undoStack()->undoText(), u"布置设置点"_s);
-    EXPECT_EQ(selected(), std::vector<int>{1});
+    EXPECT_EQ(tableSelection(), std::vector<int>{1});
     window->undoStack()->undo();
     EXPECT_FALSE(window->model()->unitDesign(1).cover->proven);
-}
-
-// A file that is no drawing is refused naming it, and nothing changes.
-TEST_F(PlanImportWindow, AFileThatIsNoDrawingIsRefusedByName) {
-    planFile = QStringLiteral(PLAN_DRAWINGS "/binary.dxf");
-    importThroughTheMenu();
-    ASSERT_EQ(notices.size(), 1);
-    EXPECT_TRUE(notices[0].contains(u"binary.dxf"_s)) << notices[0].toStdString();
-    EXPECT_TRUE(window->project().units.empty());
-    EXPECT_EQ(window->undoStack()->count(), 0);
 }
 
 }  // namespace

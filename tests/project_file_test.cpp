@@ -52,23 +52,6 @@ core::Project sampleProject() {
     // clang-format on
 }
 
-TEST(ProjectFile, KeepsEveryInputThroughSaveAndRead) {
-    const core::Project project = sampleProject();
-    QTemporaryDir folder;
-    const QString fileName = folder.filePath(u"工程.fep"_s);
-    ASSERT_EQ(saveProject(project, fileName), std::nullopt);
-    const auto read = readProject(fileName);
-    ASSERT_TRUE(std::holds_alternative<core::Project>(read))
-        << std::get<QString>(read).toStdString();
-    EXPECT_EQ(std::get<core::Project>(read), project);
-    // A unit that follows the default model and N keeps neither key, nor a unit without setting
-    // points theirs.
-    const QJsonObject first = projectObject(project)[u"units"_s][0].toObject();
-    EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s) ||
-                 first.contains(u"setPoints"_s));
-    EXPECT_EQ(projectObject(project)[u"version"_s], 6);
-}
-
 // The file as another program would write it reads as the same project, so that the writer and
 // the reader cannot agree on a wrong key or value name between themselves.
 TEST(ProjectFile, ReadsTheDocumentedShape) {
@@ -80,22 +63,17 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
     // clang-format off
     const core::ProjectInfo some{"GC-01", "施工图设计", "", "", "", "", "", 2026y / December / 7};
     const core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲", "乙", "丙", "丁", 2000y / January / 1, 1};
-    core::Unit room = expected;
-    room.outline = {{0, 0}, {8.5, 0}, {8.5, 4}, {0, 4}};
-    room.plan = core::PlanSource{"B1.dxf", "ROOM", "A3", "cm"};
-    core::Unit placed = room;
+    core::Unit placed = expected;
+    placed.outline = {{0, 0}, {8.5, 0}, {8.5, 4}, {0, 4}};
+    placed.plan = core::PlanSource{"B1.dxf", "ROOM", "A3", "cm"};
     placed.setPoints = {{2.125, 2}, {6.375, 2}};
-    // Version 1, and the info's keys all left out, some given, all given; a room of a plan, and
-    // its setting points placed.
+    // The info's keys some given, all given, or all left out with a room of a plan and its setting
+    // points placed.
     const std::tuple<const char*, std::string, core::ProjectInfo, core::Unit> cases[] = {
-        {"version 1", R"("version": 1, )" + unit, {}, expected},
         {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some, expected},
         {"all info", R"("version": 6, "info": {"number": "GC-02", "stage": "初步设计",
             "company": "某设计院", "calculatedBy": "甲", "checkedBy": "乙", "reviewedBy": "丙",
             "approvedBy": "丁", "date": "2000-01-01", "drawingScale": 1}, )" + unit, all, expected},
-        {"room of a plan", R"("version": 3, )" + unit.substr(0, unit.size() - 2) + R"(,
-            "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]],
-            "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, room},
         {"setting points", R"("version": 4, )" + unit.substr(0, unit.size() - 2) + R"(,
             "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]], "setPoints": [[2.125, 2], [6.375, 2]],
             "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, placed},
@@ -142,15 +120,6 @@ std::string withPoints(const std::string& points) {
     return withRoom(kTriangle + R"(, "setPoints": )" + points, 4);
 }
 
-// n setting points, each at (0.1, 0.1).
-std::string manyPoints(int n) {
-    std::string points = "[";
-    for (int i = 0; i < n; ++i) {
-        points += i == 0 ? "[0.1, 0.1]" : ", [0.1, 0.1]";
-    }
-    return points + "]";
-}
-
 std::string withTop(const std::string& members) {
     return "{" + members + R"(, "name": "p", "units": []})";
 }
@@ -169,6 +138,10 @@ std::vector<BadFile> badFiles() {
         hanzi += "楼";
     }
     hanzi += '"';
+    std::string points = "[[0.1, 0.1]";  // one more than a unit may have
+    for (int i = 0; i < core::kMaxPoints; ++i) {
+        points += ", [0.1, 0.1]";
+    }
     return {
         {"NotJson", kHead + ",\n  \"名称\": ]", "不是有效的 JSON 文本（第2行第10列有误）"},
         {"NotUtf8", kHead + ", \"units\": [], \"x\": \"\xC0\xAF\"}", "不是 UTF-8 编码的文本"},
@@ -221,7 +194,7 @@ std::vector<BadFile> badFiles() {
         {"SetPointsInVersion3", withRoom(kTriangle + R"(, "setPoints": [[0.2, 0.2]])", 3), "版本3的文件不能含有第2个计算单元的“setPoints”（版本4起才有）"},
         {"SetPointsNotArray", withPoints(R"({"x": 0.2, "y": 0.2})"), "第2个计算单元的设置点“setPoints”应为坐标数组"},
         {"SetPointsOnePair", withPoints("[0.2, 0.2]"), "第2个计算单元的设置点“setPoints”第1个点无效：应为两个数 [x, y]"},
-        {"SetPointsTooMany", withPoints(manyPoints(core::kMaxPoints + 1)), "第2个计算单元的设置点“setPoints”过多：1000个，最多999个"},
+        {"SetPointsTooMany", withPoints(points + "]"), "第2个计算单元的设置点“setPoints”过多：1000个，最多999个"},
         {"HolesInVersion4", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [2, 1], [1, 2]]])", 4), "版本4的文件不能含有带洞口的第2个计算单元的轮廓“outline”（版本5起才有）"},
         {"HolesCrossing", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [3, 1], [1, 3]], [[2, 0.5], [4, 0.5], [2, 2]]])", 5), "第2个计算单元的轮廓“outline”的第2个洞口与第1个洞口相交或重叠"},
         {"AreaTwiceInAUnit", secondUnit(R"("area": 1500)", R"("area": 1500, "area": 99999)"), "第2个计算单元含有重复的键“area”"},
@@ -277,12 +250,23 @@ TEST(ProjectFile, RefusesWhatCannotBeRead) {
     expectRefused(large, "文件过大");
 }
 
-TEST(ProjectFile, ASaveReplacesTheFileWholeOrNotAtAll) {
+// A project is read back as it was saved, and a save replaces the file whole or not at all.
+TEST(ProjectFile, KeepsEveryInputAndASaveReplacesTheFileWholeOrNotAtAll) {
     QTemporaryDir folder;
     const QString fileName = folder.filePath(u"工程.fep"_s);
     core::Project large = sampleProject();
     large.units.resize(50, large.units.front());
     ASSERT_EQ(saveProject(large, fileName), std::nullopt);
+    const auto read = readProject(fileName);
+    ASSERT_TRUE(std::holds_alternative<core::Project>(read))
+        << std::get<QString>(read).toStdString();
+    EXPECT_EQ(std::get<core::Project>(read), large);
+    // A unit that follows the default model and N keeps neither key, nor a unit without setting
+    // points theirs.
+    const QJsonObject first = projectObject(large)[u"units"_s][0].toObject();
+    EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s) ||
+                 first.contains(u"setPoints"_s));
+    EXPECT_EQ(projectObject(large)[u"version"_s], 6);
     const core::Project small{"小", {}};
     ASSERT_EQ(saveProject(small, fileName), std::nullopt);
     EXPECT_EQ(readFile(fileName), projectJson(small));  // nothing of the larger file is left

@@ -209,75 +209,27 @@ class ProjectWindowTest : public ::testing::Test {
 
 using ProjectExportsTest = ProjectWindowTest;
 
-// A combo editor takes the choice by keyboard. Class D is not offered; a class that rules out the
-// agent moves the unit to ammonium-phosphate powder. Emptied points and 自动 put back the defaults.
-TEST_F(ProjectWindowTest, ComboEditorsTakeTheChoiceAndAClassMovesTheAgent) {
-    window->addUnit(makeUnit("库房", core::FireClass::A, 500, core::Agent::Water));
-    auto* box = qobject_cast<QComboBox*>(openEditor(*window, 0, ProjectModel::FireClass));
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->count() == 4 && box->findText(u"D类"_s) == -1);
-    QTest::keyClick(box, Qt::Key_Down);  // B
-    QTest::keyClick(box, Qt::Key_Down);  // C
-    finish(box);
-    EXPECT_EQ(text(0, ProjectModel::FireClass), u"C类"_s);
-    EXPECT_EQ(text(0, ProjectModel::Agent), u"干粉(磷酸铵盐)"_s);
-
-    // Emptied, the points follow the estimate again; 自动 gives the model back to its default.
-    core::Unit unit = window->project().units[0];
-    unit.points = 7;
-    unit.model = window->model()->unitDesign(0).conditions->candidates.back().code;
-    window->model()->replaceUnit(0, unit);
-    ASSERT_TRUE(window->model()->unitDesign(0).modelChosen);
-    auto* edit = qobject_cast<QLineEdit*>(openEditor(*window, 0, ProjectModel::Points));
-    ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    finish(edit);
-    EXPECT_FALSE(window->project().units[0].points.has_value());
-    EXPECT_EQ(text(0, ProjectModel::Points).toInt(),
-              window->model()->unitDesign(0).configuration.estimate);
-    auto* models = qobject_cast<QComboBox*>(openEditor(*window, 0, ProjectModel::Model));
-    ASSERT_NE(models, nullptr);
-    QTest::keyClick(models, Qt::Key_Home);  // 自动
-    finish(models);
-    EXPECT_FALSE(window->project().units[0].model.has_value());
-}
-
-// A choice made in one of the selected rows goes to all of them as one step; the rows that cannot
-// take it stay as they were and are named. A click on a row of the selection then selects that
-// row alone, without opening an editor.
+// A combo editor takes the choice by keyboard. A choice made in one of the selected rows goes to
+// all of them as one step; the rows that cannot take it stay as they were and are named. A click
+// on a row of the selection then selects that row alone, without opening an editor. Class D is
+// not offered; a class that rules out the agent moves the unit to ammonium-phosphate powder.
 TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
     fill("科研楼");
-    using core::Agent;
-    using core::Hazard;
-    // The column, the key that chooses in row 0's box, the rows' values after, what is named.
-    const std::tuple<int, Qt::Key, std::array<int, 3>, QString> cases[] = {
-        {ProjectModel::Hazard, Qt::Key_End, {2, 2, 2}, {}},
-        {ProjectModel::Agent,
-         Qt::Key_Home,  // 水型, which the electrical room cannot take
-         {int(Agent::Water), int(window->project().units[1].choices.agent), int(Agent::Water)},
-         u"计算单元配电间不能选用“水型”，未修改。"_s},
-    };
-    for (const auto& [column, key, values, named] : cases) {
-        SCOPED_TRACE(column);
-        window->statusBar()->clearMessage();
-        const int steps = window->undoStack()->count();
-        table()->setCurrentIndex(window->model()->index(0, column));
-        table()->selectAll();
-        QTest::keyClick(table(), Qt::Key_F2);
-        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
-        ASSERT_NE(box, nullptr);
-        QTest::keyClick(box, key);
-        tests::keepPicture(*window, u"choice-for-selected-rows"_s);
-        finish(box);
-        for (std::size_t row = 0; row < values.size(); ++row) {
-            EXPECT_EQ(window->model()->index(int(row), column).data(Qt::EditRole).toInt(),
-                      values[row]);
-        }
-        EXPECT_EQ(window->undoStack()->count(), steps + 1);
-        EXPECT_EQ(window->statusBar()->currentMessage(), named);
-    }
-    EXPECT_EQ(int(window->project().units[0].choices.hazard), int(Hazard::Serious));
+    const core::Agent electrical = window->project().units[1].choices.agent;
+    table()->setCurrentIndex(window->model()->index(0, ProjectModel::Agent));
+    table()->selectAll();
+    QTest::keyClick(table(), Qt::Key_F2);
+    auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box, Qt::Key_Home);  // 水型, which the electrical room cannot take
+    tests::keepPicture(*window, u"choice-for-selected-rows"_s);
+    finish(box);
+    const std::vector<core::Unit>& units = window->project().units;
+    EXPECT_TRUE(units[0].choices.agent == core::Agent::Water &&
+                units[1].choices.agent == electrical &&
+                units[2].choices.agent == core::Agent::Water);
+    EXPECT_EQ(window->undoStack()->count(), 1);
+    EXPECT_EQ(window->statusBar()->currentMessage(), u"计算单元配电间不能选用“水型”，未修改。"_s);
 
     auto* frozen = qobject_cast<ui::UnitTable*>(table())->frozenView();
     const QPoint name = frozen->visualRect(window->model()->index(1, ProjectModel::Name)).center();
@@ -286,6 +238,15 @@ TEST_F(ProjectWindowTest, AChoiceGoesToEverySelectedRowThatCanTakeIt) {
     EXPECT_EQ(table()->selectionModel()->selectedIndexes(),
               QModelIndexList{window->model()->index(1, ProjectModel::Name)});
     EXPECT_EQ(QApplication::focusWidget(), table());
+
+    box = qobject_cast<QComboBox*>(openEditor(*window, 0, ProjectModel::FireClass));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->count() == 4 && box->findText(u"D类"_s) == -1);
+    QTest::keyClick(box, Qt::Key_Down);  // B
+    QTest::keyClick(box, Qt::Key_Down);  // C, which rules out water
+    finish(box);
+    EXPECT_EQ(text(0, ProjectModel::FireClass), u"C类"_s);
+    EXPECT_EQ(text(0, ProjectModel::Agent), u"干粉(磷酸铵盐)"_s);
 }
 
 // While a cell's editor is open, Delete and Insert edit its text; with the table focused Insert
@@ -469,15 +430,13 @@ TEST_F(ProjectWindowTest, FitsTheScreenKeepsTheNamesInViewAndRemembersItsLayout)
     window->close();
     io::openSettings()->remove(u"project"_s);
     window = makeWindow();
-    fill("科研楼");
-    double x = 0;
-    for (int row = 0; row < 3; ++row) {  // the rooms side by side, as their areas have them
-        core::Unit unit = window->model()->unit(row);
-        const double side = std::sqrt(unit.choices.area);
-        unit.outline = {{x, 0}, {x + side, 0}, {x + side, side}, {x, side}};
-        x += side;
-        window->model()->replaceUnit(row, unit);
+    core::Project rooms{"科研楼", {}};
+    for (const char* name : {"办公室", "配电间", "油品库"}) {  // side by side, 10 m square
+        const double x = 10.0 * double(rooms.units.size());
+        rooms.units.push_back(makeUnit(name, core::FireClass::A, 100));
+        rooms.units.back().outline = {{x, 0}, {x + 10, 0}, {x + 10, 10}, {x, 10}};
     }
+    window->model()->setProject(rooms);
     window->show();
     QCoreApplication::processEvents();
     tests::keepPicture(*window, u"project-window-first-start"_s);
@@ -495,7 +454,6 @@ TEST_F(ProjectWindowTest, FitsTheScreenKeepsTheNamesInViewAndRemembersItsLayout)
     splitter->setSizes({500, 200});
     table()->setColumnWidth(ProjectModel::Name, 150);
     const QList<int> split = splitter->sizes();
-    const core::Project rooms = window->project();
     ASSERT_TRUE(window->close());
     const auto again = makeWindow();
     again->model()->setProject(rooms);
@@ -697,8 +655,17 @@ TEST_F(ProjectExportsTest, FailedOrCancelledExportLeavesTheFolderAsItWas) {
     EXPECT_EQ(notices.size(), 1);
 }
 
-// A unit that fails its check is asked about once for each export; declined, nothing is written.
-TEST_F(ProjectExportsTest, AFailingUnitIsAskedAboutBeforeExporting) {
+// The outputs wait for a unit: called directly, an export says why. A unit that fails its check
+// is asked about once for each export; declined, nothing is written.
+TEST_F(ProjectExportsTest, ActionsWaitForAUnitAndAFailingOneIsAskedAbout) {
+    EXPECT_FALSE(exports->bookAction->isEnabled());
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 120));
+    EXPECT_TRUE(exports->bookAction->isEnabled() && exports->copyMaterialsAction->isEnabled());
+    window->undoStack()->undo();
+    EXPECT_FALSE(exports->workbookAction->isEnabled());
+    exports->exportBook();
+    EXPECT_EQ(notices, QStringList{u"工程中没有计算单元。"_s});
+    EXPECT_TRUE(suggestions.isEmpty());
     fill("科研楼");
     ProjectModel* model = window->model();
     model->setData(model->index(0, ProjectModel::Area), 5000, Qt::EditRole);
@@ -746,18 +713,6 @@ TEST_F(ProjectExportsTest, LayoutDrawingFromTheMenu) {
     EXPECT_EQ(QFileInfo(suggestions.value(0)).fileName(), u"科研楼-平面布置图.dxf"_s);
     EXPECT_EQ(entries(folder.path()), (QStringList{u"平面-一层.dxf"_s, u"平面-二层.dxf"_s}));
     EXPECT_EQ(notices, QStringList{u"工程中没有带平面轮廓的计算单元，请先导入平面图。"_s});
-}
-
-// The outputs wait for a unit (the actions are enabled together).
-TEST_F(ProjectExportsTest, ActionsWaitForAUnit) {
-    EXPECT_FALSE(exports->bookAction->isEnabled());
-    window->addUnit(makeUnit("办公室", core::FireClass::A, 120));
-    EXPECT_TRUE(exports->bookAction->isEnabled() && exports->copyMaterialsAction->isEnabled());
-    window->undoStack()->undo();
-    EXPECT_FALSE(exports->workbookAction->isEnabled());
-    exports->exportBook();  // called directly, it says why
-    EXPECT_EQ(notices, QStringList{u"工程中没有计算单元。"_s});
-    EXPECT_TRUE(suggestions.isEmpty());
 }
 
 // A failed save is told and leaves the project unsaved: closing asks, and the copy stays.
@@ -920,9 +875,10 @@ TEST_F(ProjectWindowTest, AFileReachedThroughALinkIsHeldOnce) {
     }
 }
 
-// F2, the text shown typed again, and Enter keep the unit as it was, with no undo step. Names and
+// F2, the text shown typed again, and Enter keep the unit as it was, with no undo step. Emptied
+// points follow the estimate again and 自动 gives the model back to its default. Names and
 // locations keep core::kMaxNameLength characters, as the reader does; a longer unit is refused.
-TEST_F(ProjectWindowTest, AnUnchangedCellMakesNoUndoStepAndALongNameIsCut) {
+TEST_F(ProjectWindowTest, AnUnchangedCellMakesNoStepEmptiedOnesTheDefaultsAndALongNameIsCut) {
     ProjectWindow& w = newWindow();
     core::Unit unit = makeUnit("办公室", core::FireClass::A, 0.1 + 0.2);  // shown as 0.3
     unit.points = 3;
@@ -939,6 +895,20 @@ TEST_F(ProjectWindowTest, AnUnchangedCellMakesNoUndoStepAndALongNameIsCut) {
         EXPECT_EQ(w.undoStack()->count(), steps);
         EXPECT_EQ(w.project().units[0], before);
     }
+    ASSERT_TRUE(w.model()->unitDesign(0).modelChosen);
+    auto* edit = qobject_cast<QLineEdit*>(openEditor(w, 0, ProjectModel::Points));
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    finish(edit);
+    EXPECT_FALSE(w.project().units[0].points.has_value());
+    EXPECT_EQ(w.model()->index(0, ProjectModel::Points).data().toInt(),
+              w.model()->unitDesign(0).configuration.estimate);
+    auto* models = qobject_cast<QComboBox*>(openEditor(w, 0, ProjectModel::Model));
+    ASSERT_NE(models, nullptr);
+    QTest::keyClick(models, Qt::Key_Home);  // 自动
+    finish(models);
+    EXPECT_FALSE(w.project().units[0].model.has_value());
     const QString longText(core::kMaxNameLength + 50, u'楼');
     for (const int column : {ProjectModel::Name, ProjectModel::Location}) {
         enter(w, column, longText);

@@ -38,10 +38,17 @@ struct PathCase {
     PlanPoint to;
     bool seen;
     double distance;
+    std::vector<Ring> holes = {};
 };
 
 const double kRoot2 = std::sqrt(2.0);
 
+// A room of 10 × 10 m with a column of 2 × 2 m in its middle, drawn clockwise as it should be:
+// the walls of a hole bound the room as the outline's do, and its corners are where paths bend.
+const Ring kSquare{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+const Ring kColumn{{4, 4}, {4, 6}, {6, 6}, {6, 4}};
+
+// clang-format off
 const PathCase kPaths[] = {
     {"AcrossTheL", &kL, {15, 7}, {1, 15}, false, std::sqrt(50.0) + std::sqrt(98.0)},
     {"GrazingTheCorner", &kL, {12, 4}, {4, 12}, true, 8 * kRoot2},
@@ -50,11 +57,7 @@ const PathCase kPaths[] = {
     {"WallToWallInside", &kL, {0, 4}, {16, 4}, true, 16},
     {"ArmToArmOfTheU", &kU, {2, 9}, {10, 9}, false, std::sqrt(4 + 36.0) + 4 + std::sqrt(4 + 36.0)},
     {"AlongTheBase", &kU, {0, 1}, {12, 1}, true, 12},
-    {"BaseToArmAcrossTheOpening",
-     &kU,
-     {1, 1},
-     {10, 9},
-     false,
+    {"BaseToArmAcrossTheOpening", &kU, {1, 1}, {10, 9}, false,
      std::sqrt(49 + 4.0) + std::sqrt(4 + 36.0)},
     {"AlongTheNotchesOpenSides", &kComb, {0, 6}, {8, 6}, false, 2 * std::sqrt(17.0) + 6},
     {"BetweenTheNotches", &kComb, {2, 5}, {6, 5}, true, 4},
@@ -65,13 +68,18 @@ const PathCase kPaths[] = {
     {"WallToWallOutside", &kL, {8, 12}, {12, 8}, false, 8},
     {"AlongAllTheTeeth", &kSaw, {0.5, 4}, {39.5, 4}, true, 39},
     {"ThroughTheTeeth", &kSaw, {0.5, 4.2}, {39.5, 4.2}, false, 38 + 2 * std::hypot(0.5, 0.2)},
+    {"AcrossAColumn", &kSquare, {0, 5}, {10, 5}, false, 2 * std::sqrt(17.0) + 2, {kColumn}},
+    {"AlongAColumnsWall", &kSquare, {0, 4}, {10, 4}, true, 10, {kColumn}},
+    {"AcrossAColumnUpwards", &kSquare, {5, 0}, {5, 10}, false, 2 * std::sqrt(17.0) + 2, {kColumn}},
+    {"RoundAColumnsCorner", &kSquare, {3, 3}, {7, 7}, false, 2 * std::sqrt(10.0), {kColumn}},
 };
+// clang-format on
 
 class Path : public ::testing::TestWithParam<PathCase> {};
 
 TEST_P(Path, SeesAndMeasuresInsideTheRoom) {
     const PathCase& c = GetParam();
-    const RoomPaths paths(*c.room);
+    const RoomPaths paths(*c.room, c.holes);
     EXPECT_EQ(paths.sees(c.from, c.to), c.seen);
     EXPECT_EQ(paths.sees(c.to, c.from), c.seen);
     EXPECT_NEAR(paths.distance(c.from, c.to), c.distance, 1e-9);
@@ -85,32 +93,12 @@ TEST(RoomPaths, FindsTheReEntrantCornersOnly) {
     EXPECT_EQ(RoomPaths(kL).corners(), (std::vector<PlanPoint>{{8, 8}}));
     EXPECT_EQ(RoomPaths(kU).corners(), (std::vector<PlanPoint>{{8, 3}, {4, 3}}));
     EXPECT_TRUE(RoomPaths({{0, 0}, {5, 0}, {10, 0}, {10, 4}, {0, 4}}).convex());
-}
-
-// A room of 10 × 10 m with a column of 2 × 2 m in its middle: the walls of a hole bound the room
-// as the outline's do, and its corners are where paths bend.
-TEST(RoomPaths, GoRoundAColumn) {
-    const RoomPaths paths({{0, 0}, {10, 0}, {10, 10}, {0, 10}},
-                          {{{4, 4}, {4, 6}, {6, 6}, {6, 4}}});  // clockwise: turned as it should
-    EXPECT_EQ(paths.corners().size(), 4U);
-    EXPECT_FALSE(paths.contains({5, 5}));
-    EXPECT_TRUE(paths.contains({4, 5}));  // on the column's wall
-    EXPECT_FALSE(paths.clearOfWalls({3.8, 5}, 0.3));
-    const struct {
-        PlanPoint from;
-        PlanPoint to;
-        bool seen;
-        double distance;
-    } cases[] = {
-        {{0, 5}, {10, 5}, false, 2 * std::sqrt(17.0) + 2},  // between the sides' midpoints
-        {{0, 4}, {10, 4}, true, 10},                        // along the column's wall
-        {{5, 0}, {5, 10}, false, 2 * std::sqrt(17.0) + 2},
-        {{3, 3}, {7, 7}, false, 2 * std::sqrt(10.0)},  // round a corner of the column
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(paths.sees(c.from, c.to), c.seen) << c.from.x << ", " << c.from.y;
-        EXPECT_NEAR(paths.distance(c.from, c.to), c.distance, 1e-9) << c.from.x << ", " << c.from.y;
-    }
+    // A column's corners are the room's too, and the column is no part of the room.
+    const RoomPaths column(kSquare, {kColumn});
+    EXPECT_EQ(column.corners().size(), 4U);
+    EXPECT_FALSE(column.contains({5, 5}));
+    EXPECT_TRUE(column.contains({4, 5}));  // on the column's wall
+    EXPECT_FALSE(column.clearOfWalls({3.8, 5}, 0.3));
 }
 
 struct FieldCase {

@@ -151,10 +151,7 @@ TEST_F(WindowTest, QtsOwnTextsAndDatesAreChinese) {
         {{"", "en_GB.UTF-8", "zh_CN.UTF-8"}, {"", "zh_CN.UTF-8", "zh_CN.UTF-8"}},
         {{"", "", "zh_CN.UTF-8"}, {"", "", "zh_CN.UTF-8"}},
     };
-    Values kept;
-    for (std::size_t i = 0; i < 3; ++i) {
-        kept[i] = qgetenv(names[i]);
-    }
+    const Values kept{qgetenv(names[0]), qgetenv(names[1]), qgetenv(names[2])};
     const auto set = [&names](const Values& values) {
         for (std::size_t i = 0; i < 3; ++i) {
             values[i].isEmpty() ? qunsetenv(names[i]) : qputenv(names[i], values[i]);
@@ -368,19 +365,37 @@ TEST_F(WindowTest, EachEventCalculatesAndDrawsOnce) {
     });
 }
 
-// An area typed through a Chinese input method reads as typed; one only partly read looks like a
-// warning and its tool tip says how it is read.
-TEST_F(WindowTest, AreasFromAnInputMethodReadAsTypedAndAPartlyReadOneWarns) {
+// The sheet button says why it cannot be used. An area only partly read looks like a warning and
+// its tool tip says how it is read (else it shows the text); one typed through a Chinese input
+// method reads as typed.
+TEST_F(WindowTest, TheSheetButtonSaysWhyItCannotBeUsedAndAPartlyReadAreaWarns) {
+    const std::tuple<const char*, std::int16_t, bool, const char*> cases[] = {
+        {"1500", op::kPhosphatePowder, true, "按当前的计算结果"},
+        {"-5", op::kPhosphatePowder, false, "面积无法计算"},
+        {"0", op::kPhosphatePowder, false, "需配灭火级别为 0"},
+        {"1500", op::kHalon, false, "没有满足最低配置基准"},  // halon, class A, medium hazard
+        // The grid shows 0(0), but the exact requirement is 1A.
+        {"0.001", op::kPhosphatePowder, true, "按当前的计算结果"},
+        // A partly read area is not documented (a trailing unit is no fault: AreaInput).
+        {"1,500", op::kPhosphatePowder, false, "建筑面积只有开头的“1”是数字，请改正后再编制计算书"},
+        {"1000m2", op::kPhosphatePowder, true, "按当前的计算结果"},
+    };
     window->activateWindow();
     const QColor plain = window->tx->palette().color(QPalette::Base);
-    window->tx->setText(u"1,000"_s);
-    EXPECT_NE(window->tx->palette().color(QPalette::Base), plain);
-    QTest::mouseMove(window->tx, QPoint(6, 6));
-    EXPECT_EQ(window->tx->toolTip(), u"按 1 m² 计算：只有开头的“1”是数字"_s);
-    window->tx->setText(u"1000m2"_s);
-    EXPECT_EQ(window->tx->palette().color(QPalette::Base), plain);
-    QTest::mouseMove(window->tx, QPoint(5, 5));
-    EXPECT_EQ(window->tx->toolTip(), u"1000m2"_s);
+    int x = 0;  // where the mouse moves onto the area box, each time elsewhere
+    for (const auto& [area, agent, enabled, why] : cases) {
+        SCOPED_TRACE(area);
+        click(Op(agent));
+        window->tx->setText(QString::fromUtf8(area));
+        QTest::keyClick(window->tx, Qt::Key_Return);
+        EXPECT_EQ(window->sheetButton->isEnabled(), enabled);
+        EXPECT_EQ(window->sheetAction->isEnabled(), enabled);
+        EXPECT_TRUE(window->sheetButton->toolTip().contains(QString::fromUtf8(why))) << why;
+        const QString note = ui::areaReadingNote(QString::fromUtf8(area));
+        EXPECT_EQ(window->tx->palette().color(QPalette::Base) != plain, !note.isEmpty());
+        QTest::mouseMove(window->tx, QPoint(5 + (x++ % 2), 5));
+        EXPECT_EQ(window->tx->toolTip(), note.isEmpty() ? QString::fromUtf8(area) : note);
+    }
 
     // Full width behind a zero-width space, as an input method hands it over (AreaInput reads the
     // characters).
@@ -392,27 +407,6 @@ TEST_F(WindowTest, AreasFromAnInputMethodReadAsTypedAndAPartlyReadOneWarns) {
     QTest::keyClick(window->tx, Qt::Key_Return);
     EXPECT_EQ(window->tx->text(), u"1500"_s);
     EXPECT_EQ(text(1, kAreaRatingCol), "18(18)");
-}
-
-TEST_F(WindowTest, TheSheetButtonSaysWhyItCannotBeUsed) {
-    const std::tuple<const char*, std::int16_t, bool, const char*> cases[] = {
-        {"1500", op::kPhosphatePowder, true, "按当前的计算结果"},
-        {"-5", op::kPhosphatePowder, false, "面积无法计算"},
-        {"0", op::kPhosphatePowder, false, "需配灭火级别为 0"},
-        {"1500", op::kHalon, false, "没有满足最低配置基准"},  // halon, class A, medium hazard
-        // The grid shows 0(0), but the exact requirement is 1A.
-        {"0.001", op::kPhosphatePowder, true, "按当前的计算结果"},
-        // A partly read area is not documented (a trailing unit is no fault: AreaInput).
-        {"1,500", op::kPhosphatePowder, false, "建筑面积只有开头的“1”是数字，请改正后再编制计算书"},
-    };
-    for (const auto& [area, agent, enabled, why] : cases) {
-        click(Op(agent));
-        window->tx->setText(QString::fromUtf8(area));
-        QTest::keyClick(window->tx, Qt::Key_Return);
-        EXPECT_EQ(window->sheetButton->isEnabled(), enabled) << area;
-        EXPECT_EQ(window->sheetAction->isEnabled(), enabled) << area;
-        EXPECT_TRUE(window->sheetButton->toolTip().contains(QString::fromUtf8(why))) << why;
-    }
 }
 
 // Water's seven models: the table goes to the clipboard as tab-separated text and HTML, Ctrl+C
