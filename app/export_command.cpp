@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <variant>
 
@@ -14,9 +15,12 @@
 #endif
 
 #include "book_pdf.h"
+#include "floor_layout.h"
+#include "layout_files.h"
 #include "project_file.h"
 #include "project_tables.h"
 #include "unit_sheet.h"
+#include "utf8_text.h"
 #include "workbook.h"
 
 namespace app {
@@ -98,10 +102,72 @@ class QuietStandardError {
     int saved_ = -1;
 };
 
-// Whether OUT is the project file itself, also through a link.
-bool outIsTheProject(const ExportRequest& request) {
-    const QString canonical = QFileInfo(request.out).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(request.projectFile).canonicalFilePath();
+// Whether `out` is the project file itself, also through a link.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+bool isTheProject(const QString& out, const QString& projectFile) {
+    const QString canonical = QFileInfo(out).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(projectFile).canonicalFilePath();
+}
+
+QString projectRefusal(const QString& out) {
+    return QStringLiteral("无法导出到“%1”：这就是要导出的工程文件，导出会覆盖它")
+        .arg(QDir::toNativeSeparators(out));
+}
+
+// The layout drawings: the files of the floor asked for, or of every floor with points.
+int exportLayouts(const ExportRequest& request, const core::Project& project) {
+    std::vector<documents::FloorFile> files;
+    if (request.floor) {
+        const std::string floor = io::utf8(*request.floor);
+        if (std::ranges::none_of(project.units,
+                                 [&floor](const core::Unit& u) { return u.location == floor; })) {
+            QStringList floors;
+            for (const core::FloorLayout& layout : core::floorLayouts(project)) {
+                floors << io::qs(layout.floor);
+            }
+            tell(floors.isEmpty() ? *documents::layoutsRefusal(project)
+                                  : QStringLiteral("工程中没有楼层“%1”，有平面轮廓的楼层：%2")
+                                        .arg(*request.floor, floors.join(QStringLiteral("、"))));
+            return 1;
+        }
+        if (const auto refusal = documents::layoutRefusal(project, floor)) {
+            tell(*refusal);
+            return 1;
+        }
+        files.push_back({floor, request.out});
+    } else {
+        if (const auto refusal = documents::layoutsRefusal(project)) {
+            tell(*refusal);
+            return 1;
+        }
+        files = documents::floorFiles(project, request.out);
+    }
+    for (const documents::FloorFile& file : files) {
+        if (isTheProject(file.fileName, request.projectFile)) {
+            tell(projectRefusal(file.fileName));
+            return 1;
+        }
+    }
+    if (const auto outcome = documents::writeLayouts(project, files); !outcome.written()) {
+        tell(outcome.error);
+        return 1;
+    }
+    if (request.verbose) {
+        for (const documents::FloorFile& file : files) {
+            std::printf("已导出：%s\n",
+                        QDir::toNativeSeparators(file.fileName).toUtf8().constData());
+        }
+    }
+    if (!request.floor) {
+        for (const core::FloorLayout& layout : core::floorLayouts(project)) {
+            if (layout.points == 0) {
+                tell(QStringLiteral("警告：") +
+                     documents::layoutRefusal(project, layout.floor)->chopped(1) +
+                     QStringLiteral("，未导出其平面布置图。"));
+            }
+        }
+    }
+    return 0;
 }
 
 }  // namespace
@@ -109,14 +175,15 @@ bool outIsTheProject(const ExportRequest& request) {
 int exportProject(const ExportRequest& request) {
     const QString& out = request.out;
     const QString suffix = QFileInfo(out).suffix().toLower();
-    if (suffix != QLatin1String("pdf") && suffix != QLatin1String("xlsx")) {
-        tell(QStringLiteral("无法导出到“%1”：文件扩展名应为 .pdf（计算书）或 .xlsx（Excel 工作簿）")
+    const bool layout = suffix == QLatin1String("dxf");
+    if (suffix != QLatin1String("pdf") && suffix != QLatin1String("xlsx") && !layout) {
+        tell(QStringLiteral("无法导出到“%1”：文件扩展名应为 .pdf（计算书）、.xlsx（Excel 工作簿）"
+                            "或 .dxf（平面布置图）")
                  .arg(out));
         return 1;
     }
-    if (outIsTheProject(request)) {
-        tell(QStringLiteral("无法导出到“%1”：这就是要导出的工程文件，导出会覆盖它")
-                 .arg(QDir::toNativeSeparators(out)));
+    if (isTheProject(out, request.projectFile)) {
+        tell(projectRefusal(out));
         return 1;
     }
     const auto read = io::readProject(request.projectFile);
@@ -125,6 +192,9 @@ int exportProject(const ExportRequest& request) {
         return 1;
     }
     const core::Project& project = std::get<core::Project>(read);
+    if (layout) {
+        return exportLayouts(request, project);
+    }
     if (const auto refusal = documents::exportRefusal(project)) {
         tell(*refusal);
         return 1;

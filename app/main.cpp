@@ -10,6 +10,7 @@
 // opening it from the desktop shows no console; started from a console, it writes to that console.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -127,9 +128,8 @@ void showMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
     write(stderr, qFormatLogMessage(type, context, message) + u'\n');
 }
 
-int exportMain(int argc, char** argv, const QString& out, const QString& projectFile,
-               bool verbose) {
-    qInstallMessageHandler(verbose ? showMessage : dropMessage);
+int exportMain(int argc, char** argv, const app::ExportRequest& request) {
+    qInstallMessageHandler(request.verbose ? showMessage : dropMessage);
     // The book is laid out with the platform's fonts, which need no display: on Windows the
     // windows platform, which reads the system's fonts with or without one; elsewhere the
     // offscreen platform, which finds them through fontconfig.
@@ -140,7 +140,7 @@ int exportMain(int argc, char** argv, const QString& out, const QString& project
 #endif
     QGuiApplication app(argc, argv);
     app::useChineseTexts();
-    return app::exportProject({projectFile, out, verbose});
+    return app::exportProject(request);
 }
 
 int windowMain(int argc, char** argv, const QString& file) {
@@ -206,8 +206,9 @@ int Main(int argc, char** argv) {
                                      QStringLiteral("显示版本后退出。"));
     const QCommandLineOption exportTo(
         QStringLiteral("export"),
-        QStringLiteral("不打开窗口，将工程的计算书（<OUT> 以 .pdf 结尾）或 Excel 工作簿（.xlsx）"
-                       "写入 <OUT> 后退出。"),
+        QStringLiteral("不打开窗口，将工程的计算书（<OUT> 以 .pdf 结尾）、Excel 工作簿（.xlsx）"
+                       "或平面布置图（.dxf）写入 <OUT> 后退出；工程有多个楼层而未用 --floor 指明"
+                       "时，每层的平面布置图写入 <OUT>-<楼层>.dxf。"),
         QStringLiteral("OUT"));
     const QCommandLineOption importPlan(
         QStringLiteral("import-plan"),
@@ -223,7 +224,7 @@ int Main(int argc, char** argv) {
     const QCommandLineOption floor(
         QStringLiteral("floor"),
         QStringLiteral("导入平面图时计算单元的楼层/位置（默认为此图纸上次导入的楼层，未导入过时"
-                       "为图纸文件名）。"),
+                       "为图纸文件名）；导出平面布置图时只导出此楼层。"),
         QStringLiteral("TEXT"));
     const QCommandLineOption unit(
         QStringLiteral("unit"),
@@ -241,8 +242,8 @@ int Main(int argc, char** argv) {
         QStringLiteral("布置设置点时保留未能覆盖全部平面的已有设置点，只给出警告。"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
-        QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息；导入平面图时列出新增和更新的"
-                       "计算单元。"));
+        QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息，并列出写入的平面布置图；"
+                       "导入平面图时列出新增和更新的计算单元。"));
     parser.addOptions(
         {help, version, exportTo, importPlan, layer, floor, unit, place, keep, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
@@ -297,8 +298,14 @@ int Main(int argc, char** argv) {
              parser.isSet(unit) ? std::optional(parser.value(unit)) : std::nullopt, files.front(),
              parser.isSet(verbose)});
     }
-    if (parser.isSet(layer) || parser.isSet(floor) || parser.isSet(unit)) {
-        std::fputs("灭火器配置计算：--layer、--floor 和 --unit 只用于 --import-plan\n", stderr);
+    const bool layoutExport =
+        parser.isSet(exportTo) &&
+        QFileInfo(parser.value(exportTo)).suffix().compare(u"dxf", Qt::CaseInsensitive) == 0;
+    if (parser.isSet(layer) || parser.isSet(unit) || (parser.isSet(floor) && !layoutExport)) {
+        std::fputs(
+            "灭火器配置计算：--layer 和 --unit 只用于 --import-plan，--floor 只用于 --import-plan "
+            "和 --export OUT.dxf\n",
+            stderr);
         return 1;
     }
     if (parser.isSet(place)) {
@@ -316,11 +323,14 @@ int Main(int argc, char** argv) {
         if (files.size() != 1) {
             std::fputs(
                 "灭火器配置计算：导出需要一个工程文件：extinguisher-calculator --export "
-                "OUT 工程文件.fep\n",
+                "OUT [--floor TEXT] 工程文件.fep\n",
                 stderr);
             return 1;
         }
-        return exportMain(argc, argv, parser.value(exportTo), files.front(), parser.isSet(verbose));
+        return exportMain(
+            argc, argv,
+            {files.front(), parser.value(exportTo), parser.isSet(verbose),
+             parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt});
     }
     if (files.size() > 1) {
         std::fputs("灭火器配置计算：一次只能打开一个工程文件\n", stderr);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextBoundaryFinder>
 #include <cerrno>
 
 namespace io {
@@ -65,6 +66,28 @@ QString qtReason(QFileDevice::FileError error) {
 }
 
 }  // namespace
+
+QString fileNamePart(const QString& text, qsizetype maxBytes) {
+    QString clean = text.trimmed();
+    for (QChar& c : clean) {
+        if (c.category() == QChar::Other_Control || QStringView(u"\\/:*?\"<>|").contains(c)) {
+            c = u'_';
+        }
+    }
+    // Whole characters, as far as they fit; a character may be several code points.
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, clean);
+    qsizetype kept = 0;
+    qsizetype bytes = 0;
+    for (qsizetype next = characters.toNextBoundary(); next != -1;
+         next = characters.toNextBoundary()) {
+        bytes += clean.sliced(kept, next - kept).toUtf8().size();
+        if (bytes > maxBytes) {
+            break;
+        }
+        kept = next;
+    }
+    return clean.left(kept).trimmed();
+}
 
 QString writeFailureReason(const QString& fileName, QFileDevice::FileError error, int systemError) {
     const QFileInfo file(fileName);

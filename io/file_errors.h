@@ -11,6 +11,11 @@ namespace io {
 // The longest file name the usual file systems take, in bytes (UTF-8 on Linux).
 inline constexpr int kMaxFileNameBytes = 255;
 
+// The text as a part of a file name: each character that a file name may not hold (\ / : * ? " <
+// > | and control characters) becomes "_", blanks at either end go, and what is left is cut, by
+// whole characters, to at most `maxBytes` bytes of UTF-8.
+[[nodiscard]] QString fileNamePart(const QString& text, qsizetype maxBytes);
+
 // What the file system shows comes first (a folder in the file's place, a name that is too long,
 // a read-only file, a folder that is missing, is a file or may not be written); then what the
 // system said (`systemError`, an errno value), then what Qt said (`error`); "无法写入文件" when

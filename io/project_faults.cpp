@@ -91,6 +91,13 @@ QString dateFault(const QString& text) {
         .arg(infoPrefix(), kDateKey, quoted(text), dateText(kEarliestDate), dateText(kLatestDate));
 }
 
+QString drawingScaleFault(const QString& text) {
+    return QStringLiteral("%1的出图比例“%2”值“%3”无效，应为%4至%5之间的整数")
+        .arg(infoPrefix(), kDrawingScaleKey, quoted(text))
+        .arg(core::ProjectInfo::kMinDrawingScale)
+        .arg(core::ProjectInfo::kMaxDrawingScale);
+}
+
 std::optional<QString> infoFault(const core::ProjectInfo& info) {
     for (const project_keys::InfoText& text : kInfoTexts) {
         if (auto fault = lengthFault(infoTextName(text), info.*text.text)) {
@@ -99,6 +106,10 @@ std::optional<QString> infoFault(const core::ProjectInfo& info) {
     }
     if (info.date && !dateInRange(*info.date)) {
         return dateFault(dateText(*info.date));
+    }
+    if (info.drawingScale < core::ProjectInfo::kMinDrawingScale ||
+        info.drawingScale > core::ProjectInfo::kMaxDrawingScale) {
+        return drawingScaleFault(QString::number(info.drawingScale));
     }
     return std::nullopt;
 }

@@ -55,6 +55,8 @@ namespace io::faults {
 [[nodiscard]] bool dateInRange(const std::chrono::year_month_day& date);
 [[nodiscard]] QString dateText(const std::chrono::year_month_day& date);
 [[nodiscard]] QString dateFault(const QString& text);
+// The layout drawing's scale "drawingScale" of "info", as the file holds it, out of its range.
+[[nodiscard]] QString drawingScaleFault(const QString& text);
 
 // The object of the file that holds a duplicate key, as a message names it.
 [[nodiscard]] QString duplicatePlace(const DuplicateKey& duplicate);

@@ -47,14 +47,17 @@ const LaterKey kLaterUnitKeys[] = {{&kOutlineKey, 3}, {&kPlanKey, 3}, {&kSetPoin
 // the unit's location.
 const QStringList kPlanKeys{kFileKey, kLayerKey, kHandleKey, kDrawingUnitKey, kFloorKey};
 
-// Every key of "info" may be left out: a text takes its default, the date the day of the export.
+// Every key of "info" may be left out: a text takes its default, the date the day of the export,
+// the scale 1:100.
 const QStringList kInfoKeys = [] {
     QStringList keys;
     for (const InfoText& text : kInfoTexts) {
         keys << QString::fromLatin1(text.key);
     }
-    return keys << kDateKey;
+    return keys << kDateKey << kDrawingScaleKey;
 }();
+// The version that brought the layout drawing's scale into "info".
+constexpr int kDrawingScaleVersion = 6;
 
 // A choice and the text that stands for it in the file.
 template <typename Value>
@@ -147,16 +150,24 @@ QJsonObject infoObject(const core::ProjectInfo& info) {
     if (info.date) {
         object.insert(kDateKey, dateText(*info.date));
     }
+    object.insert(kDrawingScaleKey, info.drawingScale);
     return object;
 }
 
-// The book's cover and signatures: "info", of version 2 on.
-std::variant<core::ProjectInfo, QString> infoFromValue(const QJsonValue& value) {
+// The book's cover and signatures: "info", of version 2 on; with the layout drawing's scale, of
+// version 6 on.
+std::variant<core::ProjectInfo, QString> infoFromValue(int version, const QJsonValue& value) {
     const QString prefix = infoPrefix();
     if (!value.isObject()) {
         return QStringLiteral("%1应为 JSON 对象").arg(prefix);
     }
     const QJsonObject object = value.toObject();
+    if (version < kDrawingScaleVersion && object.contains(kDrawingScaleKey)) {
+        return QStringLiteral("版本%1的文件不能含有%2的“%3”（版本%4起才有）")
+            .arg(version)
+            .arg(prefix, kDrawingScaleKey)
+            .arg(kDrawingScaleVersion);
+    }
     if (auto fault = keyFault(object, kInfoKeys, kInfoKeys, prefix)) {
         return *fault;
     }
@@ -182,6 +193,15 @@ std::variant<core::ProjectInfo, QString> infoFromValue(const QJsonValue& value) 
         if (!info.date) {
             return dateFault(date.toString());
         }
+    }
+    if (const QJsonValue scale = object[kDrawingScaleKey]; !scale.isUndefined()) {
+        const double number = scale.toDouble(-1);
+        if (!scale.isDouble() || number != std::floor(number) ||
+            number < core::ProjectInfo::kMinDrawingScale ||
+            number > core::ProjectInfo::kMaxDrawingScale) {
+            return drawingScaleFault(valueText(scale));
+        }
+        info.drawingScale = static_cast<int>(number);
     }
     if (auto fault = infoFault(info)) {
         return *fault;
@@ -592,7 +612,7 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
         return *fault;
     }
     if (object.contains(kInfoKey)) {
-        auto info = infoFromValue(object[kInfoKey]);
+        auto info = infoFromValue(static_cast<int>(v), object[kInfoKey]);
         if (auto* fault = std::get_if<QString>(&info)) {
             return *fault;
         }

@@ -13,8 +13,9 @@
 // unit are kept; everything derived is worked out again by core::design() when the file is read.
 // Version 2 adds the book's cover and signatures ("info"), version 3 a unit's room on a floor plan
 // ("outline", "plan"), version 4 the setting points placed in it ("setPoints"), version 5 the
-// holes in a room (an "outline" of rings, the outline first); an older file reads with the
-// defaults of those and is saved as version 5.
+// holes in a room (an "outline" of rings, the outline first), version 6 the layout drawing's scale
+// ("drawingScale" in "info"); an older file reads with the defaults of those and is saved as
+// version 6.
 namespace io {
 
 inline constexpr char kProjectSuffix[] = "fep";
@@ -22,7 +23,7 @@ inline constexpr char kProjectMimeType[] = "application/x-fire-extinguisher-proj
 // The "format" member that marks a project file.
 inline constexpr char kProjectFormat[] = "fire-extinguisher-project";
 // The version this program writes, and the newest it reads.
-constexpr int kProjectVersion = 5;
+constexpr int kProjectVersion = 6;
 // The dates a book may carry; the file writes them as yyyy-MM-dd.
 constexpr std::chrono::year_month_day kEarliestDate{std::chrono::year{1900}, std::chrono::January,
                                                     std::chrono::day{1}};

@@ -27,6 +27,7 @@ inline const QString kModelKey = QStringLiteral("model");
 inline const QString kPointsKey = QStringLiteral("points");
 inline const QString kInfoKey = QStringLiteral("info");
 inline const QString kDateKey = QStringLiteral("date");
+inline const QString kDrawingScaleKey = QStringLiteral("drawingScale");
 inline const QString kOutlineKey = QStringLiteral("outline");
 inline const QString kPlanKey = QStringLiteral("plan");
 inline const QString kFileKey = QStringLiteral("file");

@@ -48,7 +48,7 @@ core::Project sampleProject() {
         {"油库\\\"东\"\n\t区", "一层", {B, Serious, K05, kFun, Agent::CarbonDioxide, 1234.56}, "MTT50", 7},
         {"", "一层", {E, Medium, K10, kAbove, Agent::Halon1211, 0}, std::nullopt, std::nullopt}},
         {"2026-消-017 \"甲\"", "", std::string(core::kMaxNameLength, 'c'), "张三", "李四", "王五", "赵六",
-         2028y / February / 29}};
+         2028y / February / 29, core::ProjectInfo::kMaxDrawingScale}};
     // clang-format on
 }
 
@@ -62,7 +62,7 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
         "库房", "B1", {C, Light, K07, kFun, Agent::SodiumBicarbonatePowder, 80.5}, "MF4", 3};
     // clang-format off
     const core::ProjectInfo some{"GC-01", "施工图设计", "", "", "", "", "", 2026y / December / 7};
-    const core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲", "乙", "丙", "丁", 2000y / January / 1};
+    const core::ProjectInfo all{"GC-02", "初步设计", "某设计院", "甲", "乙", "丙", "丁", 2000y / January / 1, 1};
     core::Unit placed = expected;
     placed.outline = {{0, 0}, {8.5, 0}, {8.5, 4}, {0, 4}};
     placed.plan = core::PlanSource{"B1.dxf", "ROOM", "A3", "cm"};
@@ -71,9 +71,9 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
     // points placed.
     const std::tuple<const char*, std::string, core::ProjectInfo, core::Unit> cases[] = {
         {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some, expected},
-        {"all info", R"("version": 2, "info": {"number": "GC-02", "stage": "初步设计",
+        {"all info", R"("version": 6, "info": {"number": "GC-02", "stage": "初步设计",
             "company": "某设计院", "calculatedBy": "甲", "checkedBy": "乙", "reviewedBy": "丙",
-            "approvedBy": "丁", "date": "2000-01-01"}, )" + unit, all, expected},
+            "approvedBy": "丁", "date": "2000-01-01", "drawingScale": 1}, )" + unit, all, expected},
         {"setting points", R"("version": 4, )" + unit.substr(0, unit.size() - 2) + R"(,
             "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]], "setPoints": [[2.125, 2], [6.375, 2]],
             "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, placed},
@@ -124,10 +124,10 @@ std::string withTop(const std::string& members) {
     return "{" + members + R"(, "name": "p", "units": []})";
 }
 
-// A project of the current version with the info's members.
-std::string withInfo(const std::string& members) {
-    return withTop(R"("format": "fire-extinguisher-project", "version": 2, "info": {)" + members +
-                   "}");
+// A project of the version with the info's members.
+std::string withInfo(const std::string& members, int version = 2) {
+    return withTop(R"("format": "fire-extinguisher-project", "version": )" +
+                   std::to_string(version) + R"(, "info": {)" + members + "}");
 }
 
 // clang-format off
@@ -148,7 +148,7 @@ std::vector<BadFile> badFiles() {
         {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
         {"OtherFormat", withTop(R"("format": "other", "version": 1)"), "不是灭火器配置工程文件"},
         {"NoFormat", withTop(R"("version": 1)"), "不是灭火器配置工程文件"},
-        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 6, "x": 0)"), "此文件由较新版本保存，请升级程序"},
+        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 7, "x": 0)"), "此文件由较新版本保存，请升级程序"},
         {"VersionText", withTop(R"("format": "fire-extinguisher-project", "version": "1")"), "版本号“version”值“1”无效"},
         {"UnknownTopKey", kHead + R"(, "units": [], "author": "x"})", "含有未知的键“author”"},
         {"NoUnits", kHead + "}", "缺少键“units”"},
@@ -178,6 +178,11 @@ std::vector<BadFile> badFiles() {
         {"DateTooEarly", withInfo(R"("date": "1899-12-31")"), "日期“date”值“1899-12-31”无效"},
         {"DateSlashes", withInfo(R"("date": "2026/12/07")"), "日期“date”值“2026/12/07”无效"},
         {"DateWithTime", withInfo(R"("date": "2026-12-07T08:00")"), "日期“date”值“2026-12-07T08:00”无效"},
+        {"ScaleInVersion5", withInfo(R"("drawingScale": 50)", 5), "版本5的文件不能含有工程信息“info”的“drawingScale”（版本6起才有）"},
+        {"ScaleZero", withInfo(R"("drawingScale": 0)", 6), "工程信息“info”的出图比例“drawingScale”值“0”无效，应为1至10000之间的整数"},
+        {"ScaleTooLarge", withInfo(R"("drawingScale": 10001)", 6), "出图比例“drawingScale”值“10001”无效"},
+        {"ScaleFraction", withInfo(R"("drawingScale": 99.5)", 6), "出图比例“drawingScale”值“99.5”无效"},
+        {"ScaleText", withInfo(R"("drawingScale": "100")", 6), "出图比例“drawingScale”值“100”无效"},
         {"OutlineInVersion2", withRoom(kTriangle, 2), "版本2的文件不能含有第2个计算单元的“outline”（版本3起才有）"},
         {"OutlineNotArray", withRoom(R"("outline": {})"), "第2个计算单元的轮廓“outline”应为坐标数组"},
         {"OutlineVertexText", withRoom(R"("outline": [[0, 0], [1, 0], ["0", 1]])"), "第2个计算单元的轮廓“outline”第3个顶点无效"},
@@ -261,7 +266,7 @@ TEST(ProjectFile, KeepsEveryInputAndASaveReplacesTheFileWholeOrNotAtAll) {
     const QJsonObject first = projectObject(large)[u"units"_s][0].toObject();
     EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s) ||
                  first.contains(u"setPoints"_s));
-    EXPECT_EQ(projectObject(large)[u"version"_s], 5);
+    EXPECT_EQ(projectObject(large)[u"version"_s], 6);
     const core::Project small{"小", {}};
     ASSERT_EQ(saveProject(small, fileName), std::nullopt);
     EXPECT_EQ(readFile(fileName), projectJson(small));  // nothing of the larger file is left

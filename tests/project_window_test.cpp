@@ -15,6 +15,7 @@
 
 #include "file_export.h"
 #include "menu_click.h"
+#include "placed_rooms.h"
 #include "plan_view.h"
 #include "preview_support.h"
 #include "program.h"
@@ -322,10 +323,10 @@ TEST_F(ProjectWindowTest, EveryKindOfChangeIsUndoneAndRedone) {
     }
 }
 
-// The dialog 工程信息 shown without a modal loop gives back what is typed into its widgets,
-// trimmed and each cut to core::kMaxNameLength characters; an emptied stage stays empty and
-// 导出当日 leaves the date to the export. Through the window, 取消 and an unchanged 确定 make no
-// undo step.
+// The dialog 工程信息 shown without a modal loop gives back what is typed into its widgets (the
+// scale too), trimmed and each cut to core::kMaxNameLength characters; an emptied stage stays empty
+// and 导出当日 leaves the date to the export. Through the window, 取消 and an unchanged 确定 make
+// no undo step.
 TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
     ui::ProjectDetails shown{"Lab", {}};
     shown.info.stage.clear();
@@ -342,10 +343,14 @@ TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
     dialog.dateEdit->setFocus();
     dialog.dateEdit->setCurrentSection(QDateTimeEdit::DaySection);
     QTest::keyClick(dialog.dateEdit, Qt::Key_Up);
+    dialog.scaleBox->setFocus();
+    dialog.scaleBox->selectAll();
+    QTest::keyClicks(dialog.scaleBox, u"150"_s);
     ui::ProjectDetails entered = shown;
     entered.name = "Lab B";
     entered.info.checkedBy = "B";
     entered.info.date = 2026y / December / 8;
+    entered.info.drawingScale = 150;
     EXPECT_EQ(dialog.details(), entered);
     QTest::mouseClick(dialog.exportDayButton, Qt::LeftButton);
     EXPECT_FALSE(dialog.dateEdit->isEnabled());
@@ -355,7 +360,7 @@ TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
     EXPECT_EQ(dialog.details(), entered);
     const QString longText(core::kMaxNameLength + 50, u'楼');
     for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
-        if (qobject_cast<QDateEdit*>(edit->parent()) == nullptr) {
+        if (qobject_cast<QAbstractSpinBox*>(edit->parent()) == nullptr) {
             retype(edit, longText);
         }
     }
@@ -687,6 +692,27 @@ TEST_F(ProjectExportsTest, ActionsWaitForAUnitAndAFailingOneIsAskedAbout) {
         }
     });
     EXPECT_FALSE(askedForReal(exportQuestions.value(0)));
+}
+
+// The layout drawing from the menu: refused without outlines; with two floors, the plan's proposed
+// and all of them written, each to its floor's file.
+TEST_F(ProjectExportsTest, LayoutDrawingFromTheMenu) {
+    window->addUnit(makeUnit("办公室", core::FireClass::A, 120));
+    tests::clickMenuItem(window->fileMenu(), u"导出平面布置图"_s);
+    core::Unit upper = tests::placedL();
+    upper.location = "二层";
+    window->model()->setProject({"科研楼", {tests::placedCorridor(), upper}});
+    window->planView()->showFloor(u"二层"_s);
+    exports->askLayoutFloor = [this](const QStringList& floors, qsizetype proposed) {
+        exportQuestions = floors + QStringList{QString::number(proposed)};
+        return std::optional(floors.size());
+    };
+    typed = in(u"平面"_s);
+    tests::clickMenuItem(window->fileMenu(), u"导出平面布置图"_s);
+    EXPECT_EQ(exportQuestions, (QStringList{u"一层"_s, u"二层"_s, u"1"_s}));
+    EXPECT_EQ(QFileInfo(suggestions.value(0)).fileName(), u"科研楼-平面布置图.dxf"_s);
+    EXPECT_EQ(entries(folder.path()), (QStringList{u"平面-一层.dxf"_s, u"平面-二层.dxf"_s}));
+    EXPECT_EQ(notices, QStringList{u"工程中没有带平面轮廓的计算单元，请先导入平面图。"_s});
 }
 
 // A failed save is told and leaves the project unsaved: closing asks, and the copy stays.

@@ -3,7 +3,8 @@
 # 20 units, run under Wine with Chinese file names, against the Linux program's: every cell of
 # the workbooks (read with openpyxl) and the text of the books (pdftotext) must be the same, the
 # Windows book is set in SimSun and SimHei, and its pages, drawn by pdftoppm, are as dark as the
-# Linux book's (a heavier or lighter weight than the Linux book's shows there).
+# Linux book's (a heavier or lighter weight than the Linux book's shows there). The layout
+# drawings of its two planned floors must be the same bytes on both systems.
 # Wine cannot hand a Linux program's output back to a Windows one, so the files are read here.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -15,7 +16,9 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/linux" "$work/windows"
 
 # Twenty units across the fire classes, hazards, factors, buildings and agents, one with a chosen
-# model and number of setting points; both books carry the day's date.
+# model and number of setting points; both books carry the day's date. The units of the first two
+# floors are square rooms of a plan side by side, with setting points 10 m apart (the second
+# floor's drawing in inches).
 python3 - "$work/综合楼.fep" <<'EOF'
 import json, sys
 kinds = [("A", "ammoniumPhosphatePowder"), ("A", "water"), ("A", "foam"),
@@ -25,6 +28,7 @@ kinds = [("A", "ammoniumPhosphatePowder"), ("A", "water"), ("A", "foam"),
 hazards = ["light", "medium", "serious"]
 factors = [1, 0.9, 0.7, 0.5, 0.3]
 units = []
+lefts = {}
 for i in range(20):
     fire_class, agent = kinds[i % len(kinds)]
     unit = {"name": f"计算单元{i + 1}", "location": f"{i // 5 + 1}层 东区",
@@ -34,8 +38,16 @@ for i in range(20):
             "agent": agent}
     if i == 0:
         unit.update(model="MF/ABC3", points=2)
+    if i < 10:
+        side, left = unit["area"] ** 0.5, lefts.get(i // 5, 0.0)
+        lefts[i // 5] = left + side + 5
+        grid = [5 + 10 * k for k in range(int((side - 5) // 10) + 1) if 5 + 10 * k < side] or [side / 2]
+        unit.update(outline=[[left, 0], [left + side, 0], [left + side, side], [left, side]],
+                    setPoints=[[left + x, y] for y in grid for x in grid],
+                    plan={"file": f"{i // 5 + 1}F.dxf", "layer": "房间", "handle": f"{i + 0xA0:X}",
+                          "unit": "inch" if i >= 5 else "mm"})
     units.append(unit)
-json.dump({"format": "fire-extinguisher-project", "version": 1, "name": "综合楼 & 地下车库",
+json.dump({"format": "fire-extinguisher-project", "version": 4, "name": "综合楼 & 地下车库",
            "units": units}, open(sys.argv[1], "w", encoding="utf-8"), ensure_ascii=False)
 EOF
 
@@ -50,10 +62,27 @@ for out in 综合楼计算书.pdf 综合楼.xlsx; do
     # SimSun and SimHei, which the Wine prefix maps to the same CJK fonts as Linux's.
     env -u QT_QPA_PLATFORM "$here/wine-run.sh" "$windows_program" --export "windows/$out" 综合楼.fep
 done
+# The layout drawings, one a floor: 平面布置图-1层 东区.dxf and 平面布置图-2层 东区.dxf.
+QT_QPA_PLATFORM=offscreen "$linux_program" --export linux/平面布置图.dxf 综合楼.fep
+env -u QT_QPA_PLATFORM "$here/wine-run.sh" "$windows_program" --export windows/平面布置图.dxf 综合楼.fep
 # The book once more on the offscreen platform, which measures the fonts as Linux does.
 QT_QPA_PLATFORM=offscreen "$here/wine-run.sh" "$windows_program" --export windows/离屏.pdf 综合楼.fep
 
 status=0
+drawings=0
+for drawing in linux/平面布置图-*.dxf; do
+    drawings=$((drawings + 1))
+    if ! cmp "$drawing" "windows/${drawing#linux/}"; then
+        echo "cross-check: the Windows program's ${drawing#linux/} differs from the Linux one" >&2
+        status=1
+    fi
+done
+if [ "$drawings" -ne 2 ] || [ "$(ls windows/平面布置图-*.dxf | wc -l)" -ne 2 ]; then
+    echo "cross-check: not one layout drawing for each of the two floors" >&2
+    status=1
+else
+    echo "cross-check: the layout drawings are the same bytes on both systems"
+fi
 pdftotext -enc UTF-8 linux/综合楼计算书.pdf linux/book.txt
 pdftotext -enc UTF-8 windows/离屏.pdf windows/offscreen.txt
 pdftotext -enc UTF-8 windows/综合楼计算书.pdf windows/book.txt

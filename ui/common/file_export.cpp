@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTextBoundaryFinder>
 
 #include "saved_choices_file.h"
 
@@ -53,27 +52,9 @@ QString oneLineText(const QString& text) {
 }
 
 QString suggestedFileName(const QString& name, const ExportKind& kind) {
-    QString clean = name.trimmed();
-    for (QChar& c : clean) {
-        if (c.category() == QChar::Other_Control || QStringView(u"\\/:*?\"<>|").contains(c)) {
-            c = u'_';
-        }
-    }
     const QString end = kind.title + u'.' + kind.suffix;
     const qsizetype room = io::kMaxFileNameBytes - (end.toUtf8().size() + 1);  // 1: the "-"
-    // Whole characters, as far as they fit; a character may be several code points.
-    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, clean);
-    qsizetype kept = 0;
-    qsizetype bytes = 0;
-    for (qsizetype next = characters.toNextBoundary(); next != -1;
-         next = characters.toNextBoundary()) {
-        bytes += clean.sliced(kept, next - kept).toUtf8().size();
-        if (bytes > room) {
-            break;
-        }
-        kept = next;
-    }
-    clean = clean.left(kept).trimmed();
+    const QString clean = io::fileNamePart(name, room);
     return clean.isEmpty() ? end : clean + u'-' + end;
 }
 

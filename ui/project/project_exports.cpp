@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -18,15 +19,20 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
 #include <memory>
 
 #include "book_pdf.h"
 #include "file_export.h"
+#include "floor_layout.h"
+#include "layout_files.h"
+#include "plan_view.h"
 #include "project_model.h"
 #include "project_tables.h"
 #include "project_window.h"
 #include "unit_sheet.h"
 #include "unit_texts.h"
+#include "utf8_text.h"
 #include "workbook.h"
 
 namespace ui {
@@ -37,6 +43,8 @@ const QString kBookTitle = QStringLiteral("灭火器配置计算书");
 const QString kWorkbookTitle = QStringLiteral("灭火器配置表");
 const QString kPdfSuffix = QStringLiteral("pdf");
 const QString kWorkbookSuffix = QStringLiteral("xlsx");
+const QString kLayoutTitle = QStringLiteral("平面布置图");
+const QString kLayoutSuffix = QStringLiteral("dxf");
 constexpr int kStatusMs = 5000;
 
 void setUpBookPrinter(QPrinter& printer) {
@@ -80,10 +88,15 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
     askExportFileName = [window](const QString& suggested) {
         const QFileInfo file(suggested);
         const bool pdf = file.suffix() == kPdfSuffix;
-        QFileDialog dialog(
-            window, pdf ? QStringLiteral("导出计算书PDF") : QStringLiteral("导出Excel"),
-            file.path(),
-            pdf ? QStringLiteral("PDF 文件 (*.pdf)") : QStringLiteral("Excel 工作簿 (*.xlsx)"));
+        const bool dxf = file.suffix() == kLayoutSuffix;
+        QFileDialog dialog(window,
+                           pdf   ? QStringLiteral("导出计算书PDF")
+                           : dxf ? QStringLiteral("导出平面布置图(DXF)")
+                                 : QStringLiteral("导出Excel"),
+                           file.path(),
+                           pdf   ? QStringLiteral("PDF 文件 (*.pdf)")
+                           : dxf ? QStringLiteral("DXF 图纸 (*.dxf)")
+                                 : QStringLiteral("Excel 工作簿 (*.xlsx)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(file.suffix());
         dialog.selectFile(file.fileName());
@@ -94,6 +107,21 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
         return dialog.exec() == QDialog::Accepted;
     };
     showPreview = [](QPrintPreviewDialog& preview) { preview.exec(); };
+    askLayoutFloor = [window](const QStringList& floors, qsizetype proposed) {
+        const QStringList items = floors + QStringList{QStringLiteral("全部楼层（每层一个文件）")};
+        QInputDialog dialog(window);
+        dialog.setWindowTitle(QStringLiteral("导出平面布置图(DXF)"));
+        dialog.setLabelText(QStringLiteral("导出哪个楼层的平面布置图："));
+        dialog.setComboBoxItems(items);
+        dialog.setTextValue(items.value(proposed));
+        dialog.setOkButtonText(QStringLiteral("确定"));
+        dialog.setCancelButtonText(QStringLiteral("取消"));
+        dialog.setMinimumWidth(320);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::optional<qsizetype>();
+        }
+        return std::optional(items.indexOf(dialog.textValue()));
+    };
     askExportAnyway = [window](const QString& question) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), question,
                         QMessageBox::NoButton, window);
@@ -110,18 +138,21 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
     printAction->setShortcut(QKeySequence::Print);
     workbookAction = new QAction(QStringLiteral("导出Excel(&X)…"), this);
     workbookAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    layoutAction = new QAction(QStringLiteral("导出平面布置图(DXF)(&D)…"), this);
     copyScheduleAction = new QAction(QStringLiteral("复制配置表(&T)"), this);
     copyMaterialsAction = new QAction(QStringLiteral("复制材料表(&M)"), this);
     connect(bookAction, &QAction::triggered, this, &ProjectExports::exportBook);
     connect(previewAction, &QAction::triggered, this, &ProjectExports::previewBook);
     connect(printAction, &QAction::triggered, this, &ProjectExports::printBook);
     connect(workbookAction, &QAction::triggered, this, &ProjectExports::exportWorkbook);
+    connect(layoutAction, &QAction::triggered, this, &ProjectExports::exportLayout);
     connect(copyScheduleAction, &QAction::triggered, this, &ProjectExports::copySchedule);
     connect(copyMaterialsAction, &QAction::triggered, this, &ProjectExports::copyMaterials);
 
     auto* separator = new QAction(this);
     separator->setSeparator(true);
-    window->addFileActions({separator, bookAction, previewAction, printAction, workbookAction});
+    window->addFileActions(
+        {separator, bookAction, previewAction, printAction, workbookAction, layoutAction});
     window->editMenu()->addSeparator();
     window->editMenu()->addAction(copyScheduleAction);
     window->editMenu()->addAction(copyMaterialsAction);
@@ -135,7 +166,7 @@ ProjectExports::ProjectExports(ProjectWindow* window) : QObject(window), window_
 
 void ProjectExports::updateActions() {
     const bool any = !window_->project().units.empty();
-    for (QAction* action : {bookAction, previewAction, printAction, workbookAction,
+    for (QAction* action : {bookAction, previewAction, printAction, workbookAction, layoutAction,
                             copyScheduleAction, copyMaterialsAction}) {
         action->setEnabled(any);
     }
@@ -211,6 +242,63 @@ void ProjectExports::exportWorkbook() {
                [this](const QString& fileName, const documents::Progress& progress) {
                    return documents::writeWorkbook(window_->project(), fileName, progress);
                });
+}
+
+void ProjectExports::exportLayout() {
+    if (!window_->commitEdit()) {
+        return;
+    }
+    const core::Project& project = window_->project();
+    if (const auto refusal = documents::layoutsRefusal(project)) {
+        window_->showNotice(*refusal);
+        return;
+    }
+    QStringList floors;  // those with setting points
+    for (const core::FloorLayout& floor : core::floorLayouts(project)) {
+        if (floor.points > 0) {
+            floors << io::qs(floor.floor);
+        }
+    }
+    qsizetype chosen = 0;
+    if (floors.size() > 1) {
+        const auto answer = askLayoutFloor(
+            floors, std::max<qsizetype>(0, floors.indexOf(window_->planView()->floor())));
+        if (!answer) {
+            return;
+        }
+        chosen = *answer;
+    }
+    const bool all = chosen >= floors.size();
+    const QString name = all ? projectName() : projectName() + u'-' + floors.value(chosen);
+    const QString suggested = QDir(exportFolder(window_->fileName()))
+                                  .filePath(suggestedFileName(name, {kLayoutTitle, kLayoutSuffix}));
+    const QString typed = askExportFileName(suggested);
+    if (typed.isEmpty()) {
+        return;
+    }
+    const QString out = withSuffix(typed, kLayoutSuffix);
+    const std::vector<documents::FloorFile> files =
+        all ? documents::floorFiles(project, out)
+            : std::vector<documents::FloorFile>{{io::utf8(floors.value(chosen)), out}};
+    documents::WriteOutcome outcome;
+    {
+        const ExportProgress progress(window_, QStringLiteral("正在导出%1…").arg(kLayoutTitle),
+                                      progressOverride);
+        outcome = documents::writeLayouts(project, files, *progress);
+    }
+    if (outcome.status == documents::WriteStatus::Failed) {
+        window_->showNotice(outcome.error);
+    }
+    if (!outcome.written()) {
+        return;
+    }
+    rememberExportFolder(out, window_->fileName());
+    QStringList written;
+    for (const documents::FloorFile& file : files) {
+        written << QDir::toNativeSeparators(file.fileName);
+    }
+    window_->statusBar()->showMessage(
+        QStringLiteral("已导出：") + written.join(QStringLiteral("、")), kStatusMs);
 }
 
 void ProjectExports::printBook() {

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <chrono>
 #include <optional>
@@ -60,6 +61,7 @@ ProjectInfoDialog::ProjectInfoDialog(const ProjectDetails& details, QWidget* par
       exportDayButton(new QRadioButton(QStringLiteral("导出当日"), this)),
       fixedDateButton(new QRadioButton(QStringLiteral("指定日期"), this)),
       dateEdit(new QDateEdit(this)),
+      scaleBox(new QSpinBox(this)),
       buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this)) {
     setWindowTitle(QStringLiteral("工程信息"));
 
@@ -104,6 +106,16 @@ ProjectInfoDialog::ProjectInfoDialog(const ProjectDetails& details, QWidget* par
     dateRow->addWidget(dateEdit);
     dateRow->addStretch();
 
+    scaleBox->setRange(core::ProjectInfo::kMinDrawingScale, core::ProjectInfo::kMaxDrawingScale);
+    scaleBox->setPrefix(QStringLiteral("1:"));
+    scaleBox->setValue(details.info.drawingScale);
+    scaleBox->setToolTip(QStringLiteral("平面布置图上灭火器图例和文字的大小按此比例出图"));
+    scaleBox->setMinimumWidth(scaleBox->sizeHint().width() +
+                              2 * scaleBox->fontMetrics().horizontalAdvance(u'0'));
+    auto* scaleRow = new QHBoxLayout;
+    scaleRow->addWidget(scaleBox);
+    scaleRow->addStretch();
+
     auto* signatures = new QGroupBox(QStringLiteral("签署"), this);
     auto* signers = new QFormLayout(signatures);
     signers->addRow(QStringLiteral("计算："), calculatedByEdit);
@@ -124,6 +136,7 @@ ProjectInfoDialog::ProjectInfoDialog(const ProjectDetails& details, QWidget* par
     form->addRow(QStringLiteral("编制单位："), companyEdit);
     form->addRow(signatures);
     form->addRow(QStringLiteral("计算书日期："), dateRow);
+    form->addRow(QStringLiteral("出图比例："), scaleRow);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addSpacing(8);
@@ -147,6 +160,7 @@ ProjectDetails ProjectInfoDialog::details() const {
     if (fixedDateButton->isChecked()) {
         info.date = fromQDate(dateEdit->date());
     }
+    info.drawingScale = scaleBox->value();
     return details;
 }
 

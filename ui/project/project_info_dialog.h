@@ -9,12 +9,13 @@ class QDateEdit;
 class QDialogButtonBox;
 class QLineEdit;
 class QRadioButton;
+class QSpinBox;
 
 namespace ui {
 
-// The dialog 工程信息: the name, number, stage and company of the project, the four signatures
-// and the book's date (the day of the export, or a date of the user's own). Each text keeps at
-// most core::kMaxNameLength characters.
+// The dialog 工程信息: the name, number, stage and company of the project, the four signatures,
+// the book's date (the day of the export, or a date of the user's own) and the layout drawing's
+// scale 出图比例 1:n. Each text keeps at most core::kMaxNameLength characters.
 class ProjectInfoDialog : public QDialog {
     Q_OBJECT
 
@@ -39,6 +40,7 @@ class ProjectInfoDialog : public QDialog {
     QRadioButton* exportDayButton;
     QRadioButton* fixedDateButton;
     QDateEdit* dateEdit;
+    QSpinBox* scaleBox;  // n of 1:n
     QDialogButtonBox* buttons;
 };
 
