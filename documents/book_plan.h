@@ -15,6 +15,7 @@
 #include "floor_layout.h"
 #include "page_layout.h"
 #include "project.h"
+#include "project_tables.h"
 
 class QPainter;
 
@@ -24,17 +25,8 @@ class QPainter;
 // plan its legend, the scale bar and north. Vector drawing only: the book holds no picture.
 namespace documents {
 
-// The floor's table beside its plan: 序号, 计算单元, 火灾种类, 危险等级, 灭火器型号, 设置点数 and
-// 灭火器数量(具) of each of its units as the schedule gives them, then 合计 of the points and the
-// extinguishers of the units that can be configured. rows[0] holds the headings.
-[[nodiscard]] std::vector<QStringList> floorTableRows(const core::Project& project,
-                                                      std::span<const core::UnitDesign> designs,
-                                                      const core::FloorLayout& floor);
 // What the floor table's columns hold.
 [[nodiscard]] const std::vector<ColumnKind>& floorTableKinds();
-
-// The line under a floor's legend: "按 GB 50140-2005、GB 55036-2022 配置".
-extern const QString kPlanBasis;
 
 // The width of the legend's column beside a plan, and the gap between them, in millimetres.
 constexpr double kPlanLegendMm = 78;

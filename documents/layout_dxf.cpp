@@ -16,6 +16,7 @@
 #include "file_errors.h"
 #include "floor_layout.h"
 #include "layout_symbols.h"
+#include "project_tables.h"
 #include "reach_map.h"
 #include "unit_texts.h"
 
@@ -602,35 +603,11 @@ class LayoutWriter {
             text(g, {left + paper(12), y}, kLabelHeight, blockName(mount), Legend);
         }
 
-        std::vector<std::array<QString, 7>> rows{
-            {QStringLiteral("序号"), QStringLiteral("计算单元"), QStringLiteral("火灾种类"),
-             QStringLiteral("危险等级"), QStringLiteral("灭火器型号"), QStringLiteral("设置点数"),
-             QStringLiteral("灭火器数量")}};
-        std::size_t points = 0;
-        std::int64_t extinguishers = 0;
-        for (const std::size_t index : floor_.units) {
-            const core::Unit& unit = project_.units[index];
-            const core::UnitDesign design = core::design(unit);
-            const bool configured = design.configured();
-            const std::int64_t count = configured
-                                           ? design.configuration.perPoint *
-                                                 static_cast<std::int64_t>(unit.setPoints.size())
-                                           : 0;
-            points += unit.setPoints.size();
-            extinguishers += count;
-            rows.push_back({QString::number(index + 1), qs(unit.name),
-                            fireClassName(unit.choices.fireClass), hazardName(unit.choices.hazard),
-                            configured ? qs(design.chosenModel().code) : QStringLiteral("—"),
-                            QString::number(unit.setPoints.size()),
-                            configured ? QString::number(count) : QStringLiteral("—")});
-        }
-        rows.push_back({QStringLiteral("合计"), QString(), QString(), QString(), QString(),
-                        QString::number(points), QString::number(extinguishers)});
-
-        std::array<double, 7> widths{};
-        for (const auto& row : rows) {
-            for (std::size_t c = 0; c < row.size(); ++c) {
-                widths[c] = std::max(widths[c], textWidth(row[c], kLabelHeight) + 4);
+        const std::vector<QStringList> rows = floorTableRows(project_, designs(project_), floor_);
+        std::vector<double> widths(static_cast<std::size_t>(rows.front().size()));
+        for (const QStringList& row : rows) {
+            for (std::size_t c = 0; c < widths.size(); ++c) {
+                widths[c] = std::max(widths[c], textWidth(row.at(qsizetype(c)), kLabelHeight) + 4);
             }
         }
         const double rowHeight = paper(7);
@@ -653,16 +630,16 @@ class LayoutWriter {
         for (std::size_t r = 0; r < rows.size(); ++r) {
             double cell = left;
             const double middle = top - rowHeight * (static_cast<double>(r) + 0.5);
-            for (std::size_t c = 0; c < rows[r].size(); ++c) {
-                if (!rows[r][c].isEmpty()) {
-                    text(g, {cell + paper(widths[c]) / 2, middle}, kLabelHeight, rows[r][c], Legend,
+            for (std::size_t c = 0; c < widths.size(); ++c) {
+                const QString& cellText = rows[r].at(qsizetype(c));
+                if (!cellText.isEmpty()) {
+                    text(g, {cell + paper(widths[c]) / 2, middle}, kLabelHeight, cellText, Legend,
                          Align::Middle);
                 }
                 cell += paper(widths[c]);
             }
         }
-        text(g, {left, bottom - paper(8)}, kLabelHeight,
-             QStringLiteral("按 GB 50140-2005、GB 55036-2022 配置"), Legend);
+        text(g, {left, bottom - paper(8)}, kLabelHeight, kPlanBasis, Legend);
     }
 
     void objects(DxfGroups& g) const {

@@ -12,6 +12,8 @@
 
 namespace documents {
 
+const QString kPlanBasis = QStringLiteral("按 GB 50140-2005、GB 55036-2022 配置");
+
 namespace {
 
 const QStringList kMaterialHeadingTexts = {
@@ -150,6 +152,52 @@ std::unique_ptr<QMimeData> scheduleMimeData(const core::Project& project) {
 
 std::unique_ptr<QMimeData> materialMimeData(const core::Project& project) {
     return tableMimeData(materialRows(project), true);
+}
+
+namespace {
+
+// The schedule's columns that a floor's table shows, in order.
+constexpr const char* kFloorColumns[] = {"序号",       "计算单元", "火灾种类",      "危险等级",
+                                         "灭火器型号", "设置点数", "灭火器数量(具)"};
+
+const ScheduleColumn& scheduleColumn(const char* heading) {
+    return *std::ranges::find_if(kScheduleColumns, [heading](const ScheduleColumn& column) {
+        return std::string_view(column.heading) == heading;
+    });
+}
+
+}  // namespace
+
+std::vector<QStringList> floorTableRows(const core::Project& project,
+                                        std::span<const core::UnitDesign> designs,
+                                        const core::FloorLayout& floor) {
+    std::vector<QStringList> rows(1);
+    for (const char* heading : kFloorColumns) {
+        rows.front() << QString::fromUtf8(heading);
+    }
+    std::int64_t points = 0;
+    std::int64_t extinguishers = 0;
+    for (const std::size_t index : floor.units) {
+        const core::UnitDesign& design = designs[index];
+        const ScheduleRow row{index, project.units[index], design};
+        QStringList cells;
+        for (const char* heading : kFloorColumns) {
+            cells << scheduleText(scheduleColumn(heading), row);
+        }
+        rows.push_back(cells);
+        if (design.configured()) {
+            points += design.configuration.points;
+            extinguishers += design.configuration.total;
+        }
+    }
+    rows.push_back({QStringLiteral("合计"),
+                    {},
+                    {},
+                    {},
+                    {},
+                    QString::number(points),
+                    QString::number(extinguishers)});
+    return rows;
 }
 
 }  // namespace documents

@@ -11,6 +11,7 @@
 
 #include "catalogue.h"
 #include "choices.h"
+#include "floor_layout.h"
 #include "project.h"
 
 // The building's tables: the schedule of every unit's extinguishers (灭火器配置表) and the bill of
@@ -38,6 +39,16 @@ namespace documents {
 // The same from designs already made, one per unit.
 [[nodiscard]] std::vector<QStringList> scheduleRows(const core::Project& project,
                                                     std::span<const core::UnitDesign> designs);
+
+// The floor's table beside its plan in the book and the layout drawing's legend: 序号, 计算单元,
+// 火灾种类, 危险等级, 灭火器型号, 设置点数 and 灭火器数量(具) of each of its units as the schedule
+// gives them, then 合计 of the points and the extinguishers of the units that can be configured.
+// rows[0] holds the headings.
+[[nodiscard]] std::vector<QStringList> floorTableRows(const core::Project& project,
+                                                      std::span<const core::UnitDesign> designs,
+                                                      const core::FloorLayout& floor);
+// The line under a floor's table: "按 GB 50140-2005、GB 55036-2022 配置".
+extern const QString kPlanBasis;
 
 // One model of the catalogue and how many the building takes.
 struct Material {
