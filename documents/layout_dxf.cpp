@@ -16,6 +16,7 @@
 #include "file_errors.h"
 #include "floor_layout.h"
 #include "layout_symbols.h"
+#include "polygon.h"
 #include "project_tables.h"
 #include "reach_map.h"
 #include "unit_texts.h"
@@ -542,6 +543,42 @@ class LayoutWriter {
         return {std::round(p.x * 1000) / 1000, std::round(p.y * 1000) / 1000};
     }
 
+    // Where a setting point's label goes: to the right of its symbol, else to the left, above or
+    // below it, the first of these that lies inside the room and clear of the boxes `taken` (the
+    // unit's symbols and the labels placed before); to the right where none does. The box, in
+    // drawing units, from its baseline's left end.
+    [[nodiscard]] core::PlanBox labelBox(core::PlanPoint p, const ExtinguisherSymbol& symbol,
+                                         const QString& label,
+                                         const std::vector<core::PlanPoint>& room,
+                                         const std::vector<core::PlanBox>& taken) const {
+        const double width = paper(textWidth(label, kLabelHeight));
+        const double height = paper(kLabelHeight);
+        const double beside = paper(symbol.halfWidth + 1.5);
+        const double over = paper(symbol.halfHeight + 1);
+        const std::array<core::PlanPoint, 4> corners{{{p.x + beside, p.y - height / 2},
+                                                      {p.x - beside - width, p.y - height / 2},
+                                                      {p.x - width / 2, p.y + over},
+                                                      {p.x - width / 2, p.y - over - height}}};
+        const auto apart = [](const core::PlanBox& a, const core::PlanBox& b) {
+            return a.max.x <= b.min.x || b.max.x <= a.min.x || a.max.y <= b.min.y ||
+                   b.max.y <= a.min.y;
+        };
+        for (const core::PlanPoint corner : corners) {
+            const core::PlanBox box{rounded(corner),
+                                    rounded({corner.x + width, corner.y + height})};
+            const bool inside = std::ranges::all_of(
+                std::array<core::PlanPoint, 4>{
+                    box.min, box.max, {box.min.x, box.max.y}, {box.max.x, box.min.y}},
+                [&room](core::PlanPoint q) { return core::coveredBy(q, room); });
+            if (inside && std::ranges::all_of(taken, [&](const core::PlanBox& other) {
+                    return apart(box, other);
+                })) {
+                return box;
+            }
+        }
+        return {rounded(corners[0]), rounded({corners[0].x + width, corners[0].y + height})};
+    }
+
     // A unit: its outline with its number and name, its points' symbols and labels, their reach.
     void unit(DxfGroups& g, std::size_t index) {
         const core::Unit& unit = project_.units[index];
@@ -568,7 +605,15 @@ class LayoutWriter {
         const QString code = configured ? qs(design.chosenModel().code) : QString();
         const QString count =
             configured ? QString::number(design.configuration.perPoint) : QString();
-        const double labelLeft = paper(extinguisherSymbol(mount).halfWidth + 1.5);
+        const ExtinguisherSymbol& symbol = extinguisherSymbol(mount);
+        const std::vector<core::PlanPoint> room = inDrawing(unit.outline);
+        // The symbols' boxes, and then the labels' as they are placed, that a label keeps clear of.
+        std::vector<core::PlanBox> taken;
+        for (const core::PlanPoint point : unit.setPoints) {
+            const core::PlanPoint p{fromMetres(point.x), fromMetres(point.y)};
+            taken.push_back({{p.x - paper(symbol.halfWidth), p.y - paper(symbol.halfHeight)},
+                             {p.x + paper(symbol.halfWidth), p.y + paper(symbol.halfHeight)}});
+        }
         for (std::size_t i = 0; i < unit.setPoints.size(); ++i) {
             const QString number = qs(core::pointNumber(index, i));
             const core::PlanPoint p{fromMetres(unit.setPoints[i].x),
@@ -577,7 +622,9 @@ class LayoutWriter {
             insert(g, mount, p, Symbols, &attributes);
             const QString label =
                 configured ? number + QStringLiteral("  ") + count + u'×' + code : number;
-            text(g, {p.x + labelLeft, p.y - paper(kLabelHeight) / 2}, kLabelHeight, label, Labels);
+            const core::PlanBox box = labelBox(p, symbol, label, room, taken);
+            taken.push_back(box);
+            text(g, box.min, kLabelHeight, label, Labels);
         }
         if (configured && design.configuration.distance > 0 && !unit.setPoints.empty()) {
             for (const auto& rings :
