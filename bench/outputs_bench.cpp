@@ -129,12 +129,13 @@ core::Project planFloor() {
     return project;
 }
 
-// A floor of 200 rooms in a grid of 20 by 10, 10 to 14 m by 8 m, on either side of corridors,
-// with 250 setting points: one in each room, and a second in every fourth one. In millimetres.
-core::Project layoutFloor() {
+// A floor of rooms in rows of 20 (200 rooms: 10 rows), 10 to 14 m by 8 m, on either side of
+// corridors, with one setting point in each room and a second in every fourth one (200 rooms: 250
+// points). In millimetres.
+core::Project layoutFloor(int rooms) {
     core::Project project;
     project.name = "基准工程";
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < rooms; ++i) {
         const double width = 10 + static_cast<double>(i % 5);
         const double x = static_cast<double>(i % 20) * 14;
         const int row = i / 20;  // of 20 rooms
@@ -194,7 +195,7 @@ BENCHMARK(BM_PlanPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // The floor's layout drawing, its units' designs known already (as in the program, which shows
 // them before).
 void BM_LayoutDxf(benchmark::State& state) {
-    const core::Project project = layoutFloor();
+    const core::Project project = layoutFloor(static_cast<int>(state.range(0)));
     QTemporaryDir folder;
     if (!folder.isValid()) {
         state.SkipWithError("no temporary folder");
@@ -212,7 +213,7 @@ void BM_LayoutDxf(benchmark::State& state) {
     }
     state.counters["bytes"] = static_cast<double>(QFileInfo(fileName).size());
 }
-BENCHMARK(BM_LayoutDxf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LayoutDxf)->Arg(50)->Arg(200)->Arg(800)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
