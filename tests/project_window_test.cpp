@@ -352,6 +352,7 @@ TEST_F(ProjectWindowTest, InfoDialogTakesWhatIsTypedAndOnlyAChangeIsAStep) {
     entered.info.date = 2026y / December / 8;
     entered.info.drawingScale = 150;
     EXPECT_EQ(dialog.details(), entered);
+    tests::keepPicture(dialog, u"project-info"_s);
     QTest::mouseClick(dialog.exportDayButton, Qt::LeftButton);
     EXPECT_FALSE(dialog.dateEdit->isEnabled());
     QTest::mouseClick(dialog.buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
