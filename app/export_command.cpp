@@ -152,6 +152,9 @@ int exportLayouts(const ExportRequest& request, const core::Project& project) {
         tell(outcome.error);
         return 1;
     }
+    if (const auto warning = documents::failingUnitsWarning(project)) {
+        tell(QStringLiteral("警告：") + *warning + QStringLiteral("。"));
+    }
     if (request.verbose) {
         for (const documents::FloorFile& file : files) {
             std::printf("已导出：%s\n",
@@ -160,7 +163,7 @@ int exportLayouts(const ExportRequest& request, const core::Project& project) {
     }
     if (!request.floor) {
         for (const core::FloorLayout& layout : core::floorLayouts(project)) {
-            if (layout.points == 0) {
+            if (!documents::hasLayout(layout)) {
                 tell(QStringLiteral("警告：") +
                      documents::layoutRefusal(project, layout.floor)->chopped(1) +
                      QStringLiteral("，未导出其平面布置图。"));

@@ -26,8 +26,12 @@ std::vector<FloorLayout> floorLayouts(const Project& project) {
         }
         floor->units.push_back(i);
         floor->points += unit.setPoints.size();
-        if (floor->drawingUnit.empty() && unit.plan) {
-            floor->drawingUnit = unit.plan->unit;
+        if (unit.plan) {
+            if (floor->drawingUnit.empty()) {
+                floor->drawingUnit = unit.plan->unit;
+            } else if (floor->drawingUnit != unit.plan->unit) {
+                floor->mixedUnits = true;
+            }
         }
         floor->extent.min = {std::min(floor->extent.min.x, box.min.x),
                              std::min(floor->extent.min.y, box.min.y)};
@@ -47,6 +51,9 @@ LayoutFault layoutFault(const Project& project, const std::string& floor) {
     const auto found = std::ranges::find(floors, floor, &FloorLayout::floor);
     if (found == floors.end()) {
         return LayoutFault::NoOutline;
+    }
+    if (found->mixedUnits) {
+        return LayoutFault::MixedUnits;
     }
     return found->points == 0 ? LayoutFault::NoPoints : LayoutFault::None;
 }

@@ -26,6 +26,9 @@ struct FloorLayout {
     std::string drawingUnit;
     PlanBox extent;          // the outlines' bounds, in metres
     std::size_t points = 0;  // the setting points of those units
+    // Its units were imported from drawings in different units: no one drawing unit lays them
+    // over their drawings.
+    bool mixedUnits = false;
 };
 
 // The floors, in the order in which their first unit with an outline comes.
@@ -34,8 +37,9 @@ struct FloorLayout {
 // Why a floor has no layout drawing.
 enum class LayoutFault : std::uint8_t {
     None,
-    NoOutline,  // no unit of the floor has an outline (or there is no such floor)
-    NoPoints,   // none of its units has setting points
+    NoOutline,   // no unit of the floor has an outline (or there is no such floor)
+    MixedUnits,  // its units came from drawings in different units (FloorLayout::mixedUnits)
+    NoPoints,    // none of its units has setting points
 };
 [[nodiscard]] LayoutFault layoutFault(const Project& project, const std::string& floor);
 

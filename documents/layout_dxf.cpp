@@ -15,6 +15,7 @@
 #include "file_commit.h"
 #include "file_errors.h"
 #include "floor_layout.h"
+#include "layout_files.h"
 #include "layout_symbols.h"
 #include "polygon.h"
 #include "project_tables.h"
@@ -817,9 +818,8 @@ WriteOutcome writeLayoutDxf(const core::Project& project, const std::string& flo
     }
     const auto floors = core::floorLayouts(project);
     const auto found = std::ranges::find(floors, floor, &core::FloorLayout::floor);
-    if (found == floors.end() || found->points == 0) {
-        return {WriteStatus::Failed,
-                failure(fileName, QStringLiteral("该楼层没有带设置点的计算单元轮廓"))};
+    if (const auto refusal = layoutRefusal(project, floor)) {
+        return {WriteStatus::Failed, *refusal};
     }
     LayoutWriter writer(project, *found);
     const std::optional<QByteArray> bytes = writer.write(progress);

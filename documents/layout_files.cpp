@@ -20,10 +20,19 @@ std::optional<QString> layoutRefusal(const core::Project& project, const std::st
         case core::LayoutFault::NoOutline:
             return QStringLiteral("楼层“%1”的计算单元没有平面轮廓，请先导入平面图。")
                 .arg(io::qs(floor));
+        case core::LayoutFault::MixedUnits:
+            return QStringLiteral(
+                       "楼层“%1”的计算单元来自不同单位的图纸，不能画在同一张平面布置图"
+                       "上；请按图纸分别设置楼层/位置。")
+                .arg(io::qs(floor));
         case core::LayoutFault::NoPoints:
             return QStringLiteral("楼层“%1”的计算单元尚未布置设置点。").arg(io::qs(floor));
     }
     return std::nullopt;
+}
+
+bool hasLayout(const core::FloorLayout& floor) {
+    return floor.points > 0 && !floor.mixedUnits;
 }
 
 std::optional<QString> layoutsRefusal(const core::Project& project) {
@@ -34,6 +43,11 @@ std::optional<QString> layoutsRefusal(const core::Project& project) {
     if (std::ranges::all_of(floors, [](const core::FloorLayout& f) { return f.points == 0; })) {
         return QStringLiteral("工程中的计算单元尚未布置设置点。");
     }
+    if (std::ranges::none_of(floors, hasLayout)) {
+        return layoutRefusal(project, std::ranges::find_if(floors, [](const auto& f) {
+                                          return f.points > 0;
+                                      })->floor);
+    }
     return std::nullopt;
 }
 
@@ -41,7 +55,7 @@ std::vector<FloorFile> floorFiles(const core::Project& project, const QString& o
     const auto floors = core::floorLayouts(project);
     std::vector<FloorFile> files;
     if (floors.size() == 1) {
-        if (floors.front().points > 0) {
+        if (hasLayout(floors.front())) {
             files.push_back({floors.front().floor, out});
         }
         return files;
@@ -52,7 +66,7 @@ std::vector<FloorFile> floorFiles(const core::Project& project, const QString& o
     const qsizetype baseBytes = QFileInfo(base).fileName().toUtf8().size();
     QSet<QString> taken;
     for (const core::FloorLayout& floor : floors) {
-        if (floor.points == 0) {
+        if (!hasLayout(floor)) {
             continue;
         }
         QString fileName;
@@ -76,6 +90,16 @@ WriteOutcome writeLayouts(const core::Project& project, const std::vector<FloorF
         if (const auto fault = io::replaceFault(file.fileName)) {
             return {WriteStatus::Failed, QStringLiteral("无法导出到“%1”：%2")
                                              .arg(QDir::toNativeSeparators(file.fileName), *fault)};
+        }
+        // The architect's drawing that the rooms came from is never written over.
+        const QFileInfo target(file.fileName);
+        if (target.exists() && std::ranges::any_of(project.units, [&target](const core::Unit& u) {
+                return u.plan &&
+                       io::qs(u.plan->file).compare(target.fileName(), Qt::CaseInsensitive) == 0;
+            })) {
+            return {WriteStatus::Failed,
+                    QStringLiteral("无法导出到“%1”：这是工程导入的平面图，导出会覆盖它")
+                        .arg(QDir::toNativeSeparators(file.fileName))};
         }
     }
     QStringList made;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "floor_layout.h"
 #include "project.h"
 #include "write_outcome.h"
 
@@ -16,6 +17,9 @@ namespace documents {
 // 点。"); empty when it has one.
 [[nodiscard]] std::optional<QString> layoutRefusal(const core::Project& project,
                                                    const std::string& floor);
+// The floor has a layout drawing: it has setting points, and its units came from drawings in one
+// unit.
+[[nodiscard]] bool hasLayout(const core::FloorLayout& floor);
 // Why the project has no layout drawing at all: no unit has an outline, or none of them has
 // setting points. Empty when some floor has one.
 [[nodiscard]] std::optional<QString> layoutsRefusal(const core::Project& project);
@@ -33,7 +37,8 @@ struct FloorFile {
 [[nodiscard]] std::vector<FloorFile> floorFiles(const core::Project& project, const QString& out);
 
 // Writes each floor's layout drawing to its file, as whole as a set of files can be: every file is
-// checked first (io::replaceFault: "无法导出到“a-一层.dxf”：文件是只读的"), so that a refusal
+// checked first (io::replaceFault: "无法导出到“a-一层.dxf”：文件是只读的"; an existing file named
+// as a drawing the project's rooms were imported from is refused too), so that a refusal
 // writes none; where a write still fails or is cancelled, the files of this export that did not
 // exist before are removed again.
 [[nodiscard]] WriteOutcome writeLayouts(const core::Project& project,

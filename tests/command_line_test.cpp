@@ -89,7 +89,7 @@ class CommandLine : public ::testing::Test {
 
 // The book, the workbook and the layout drawings: each floor's to a file named after it, made fit
 // for a file name and numbered where two would be one; a floor without points left out, warned
-// of. The help lists every option.
+// of; failing units warned of by each. The help lists every option.
 TEST_F(CommandLine, TheBookTheWorkbookAndTheLayoutDrawingsAreWritten) {
     core::Unit slash = placedCorridor(), colon = placedCorridor(), bare = placedL();
     slash.location = "二/层";
@@ -105,8 +105,9 @@ TEST_F(CommandLine, TheBookTheWorkbookAndTheLayoutDrawingsAreWritten) {
         {{u"工作簿.xlsx"_s}, {}, failing},
         {{u"平面.dxf"_s, u"--verbose"_s},
          {u"已导出：平面-一层.dxf"_s, u"已导出：平面-二_层.dxf"_s, u"已导出：平面-二_层-2.dxf"_s},
-         {u"警告：楼层“三层”的计算单元尚未布置设置点，未导出其平面布置图。"_s}},
-        {{u"一层.dxf"_s, u"--floor"_s, u"一层"_s}, {}, {}},
+         failing +
+             QStringList{u"警告：楼层“三层”的计算单元尚未布置设置点，未导出其平面布置图。"_s}},
+        {{u"一层.dxf"_s, u"--floor"_s, u"一层"_s}, {}, failing},
     };
     for (const auto& [arguments, said, warned] : cases) {
         const Outcome outcome =
@@ -363,6 +364,12 @@ TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
     floors.units.insert(floors.units.end(), {placedCorridor(), unplaced});
     ASSERT_EQ(io::saveProject(floors, path(u"floors.fep"_s)), std::nullopt);
     ASSERT_EQ(io::saveProject({"未布置", {unplaced}}, path(u"unplaced.fep"_s)), std::nullopt);
+    core::Unit drawn = placedCorridor();  // drawn.fep: from plan.dxf; mixed.fep: and from inches
+    drawn.plan = core::PlanSource{"plan.dxf", "ROOM", "2F", "mm"};
+    core::Unit inInches = placedL();
+    inInches.plan = core::PlanSource{"inch.dxf", "ROOM", "30", "inch"};
+    ASSERT_EQ(io::saveProject({"图", {drawn}}, path(u"drawn.fep"_s)), std::nullopt);
+    ASSERT_EQ(io::saveProject({"混", {drawn, inInches}}, path(u"mixed.fep"_s)), std::nullopt);
     if (*c.files != '\0') {
 #ifdef Q_OS_WIN
         GTEST_SKIP() << "its files are made by sh: links, a named pipe, read-only copies";
@@ -415,6 +422,8 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"layoutWithoutPoints", {"--export", "out.dxf", "unplaced.fep"}, "工程中的计算单元尚未布置设置点。"},
     BadInput{"linkAsLayout", {"--export", "out.dxf", "--floor", "一层", "floors.fep"}, "“out.dxf”：该位置是一个链接", "cp 工程.fep other; ln -s other out.dxf"},
     BadInput{"readOnlyFloorLayout", {"--export", "out.dxf", "floors.fep"}, "“out-一层.dxf”：文件是只读的", "cp 工程.fep out-一层.dxf; chmod -w out-一层.dxf"},
+    BadInput{"layoutOfDrawingsInTwoUnits", {"--export", "out.dxf", "mixed.fep"}, "楼层“一层”的计算单元来自不同单位的图纸"},
+    BadInput{"layoutOverItsDrawing", {"--export", "PLAN.dxf", "drawn.fep"}, "“PLAN.dxf”：这是工程导入的平面图", "cp plan.dxf PLAN.dxf"},
     BadInput{"projectAsFloorLayout", {"--export", "p.dxf", "p-一层.dxf"}, "“p-一层.dxf”：这就是要导出的工程文件", "cp floors.fep p-一层.dxf"},
     BadInput{"planIntoDamagedProject", {"--import-plan", "plan.dxf", "bad.fep"}, "bad.fep"},
     BadInput{"planLayerMissing", {"--import-plan", "plan.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"},

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "floor_layout.h"
 #include "plan_import.h"
 
 namespace core {
@@ -201,6 +202,44 @@ TEST(PlanImport, AnAreaTypedByHandIsOneThatDiffersFromTheOutlinesByMoreThanAHund
     }
     unit.outline.clear();
     EXPECT_FALSE(areaTypedByHand(unit)) << "without an outline, every area is typed";
+}
+
+// The floors that a layout drawing is made of: the locations of the units with outlines, in the
+// order of their first, each in the unit of its drawings ("mm" without one), with their points
+// counted; a floor whose drawings differ in unit, or that has no points, has no drawing.
+TEST(FloorLayouts, AreTheLocationsOfTheOutlinesInTheirDrawingsUnit) {
+    Unit upper = imported("二层办公", {"b.dxf", "房间", "1", "inch"}, 5);
+    upper.location = "二层";
+    upper.setPoints = {{2, 2}, {3, 3}};
+    Unit lower = imported("一层办公", {"a.dxf", "房间", "1", "mm"}, 4);
+    lower.setPoints = {{2, 2}};
+    Unit bare = upper;  // no plan: the unit of its floor's drawings
+    bare.plan.reset();
+    Unit typed = lower;  // no outline: on no floor
+    typed.location = "三层";
+    typed.outline.clear();
+    Unit other = lower;  // another unit on 一层
+    other.plan->unit = "m";
+    const Project project{"楼", {upper, lower, bare, typed}};
+    const auto floors = floorLayouts(project);
+    ASSERT_EQ(floors.size(), 2U);
+    EXPECT_EQ(floors[0].floor, "二层");
+    EXPECT_EQ(floors[0].units, (std::vector<std::size_t>{0, 2}));
+    EXPECT_EQ(floors[0].drawingUnit, "inch");
+    EXPECT_EQ(floors[0].points, 4U);
+    EXPECT_EQ(floors[1].extent, (PlanBox{{0, 0}, {4, 4}}));
+    EXPECT_EQ(pointNumber(2, 0), "3-1");
+    lower.setPoints.clear();
+    const std::pair<Project, LayoutFault> cases[] = {
+        {project, LayoutFault::None},
+        {{"楼", {lower}}, LayoutFault::NoPoints},
+        {{"楼", {typed}}, LayoutFault::NoOutline},
+        {{"楼", {lower, other, upper}}, LayoutFault::MixedUnits},
+    };
+    for (const auto& [each, fault] : cases) {
+        EXPECT_EQ(layoutFault(each, each.units.front().location), fault) << each.units.size();
+    }
+    EXPECT_EQ(floorLayouts({"楼", {bare}}).front().drawingUnit, "mm");
 }
 
 }  // namespace

@@ -255,7 +255,7 @@ void ProjectExports::exportLayout() {
     }
     QStringList floors;  // those with setting points
     for (const core::FloorLayout& floor : core::floorLayouts(project)) {
-        if (floor.points > 0) {
+        if (documents::hasLayout(floor)) {
             floors << io::qs(floor.floor);
         }
     }
