@@ -244,7 +244,8 @@ int importPlan(const PlanImportRequest& request) {
     }
     const io::DrawingUnit drawingUnit = unit.value_or(drawing.unit);
     input = io::planImportInput(io::planRooms(drawing, layers, drawingUnit), request.drawing,
-                                drawingUnit, QString());
+                                drawingUnit, QString(),
+                                drawing.unitGiven ? std::optional(drawing.unit) : std::nullopt);
     for (const io::RefusedOutline& refused : input.refused) {
         write(stderr, QStringLiteral("未导入：") + io::refusalText(refused));
     }

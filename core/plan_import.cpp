@@ -62,7 +62,8 @@ PlanImportResult importPlan(const Project& project, const PlanInput& plan) {
         }
     }
     for (const PlanRoomInput& room : plan.rooms) {
-        const PlanSource source{plan.file, room.layer, room.handle, plan.unit, plan.location};
+        const PlanSource source{plan.file, room.layer,    room.handle,
+                                plan.unit, plan.location, plan.declaredUnit};
         std::vector<std::size_t> matches;
         if (room.handle.empty()) {
             // Each unit is one room's: of two rooms of one outline, the first takes it.
@@ -93,6 +94,10 @@ PlanImportResult importPlan(const Project& project, const PlanInput& plan) {
             Unit& unit = units[i];
             PlanSource before = *unit.plan;
             before.floor = floorOf(unit);
+            // A unit imported before the declared unit was kept learns it unchanged.
+            if (!before.declaredUnit) {
+                before.declaredUnit = source.declaredUnit;
+            }
             const bool same = unit.outline == room.outline && unit.holes == room.holes &&
                               unit.choices.area == room.area && before == source;
             unit.outline = room.outline;

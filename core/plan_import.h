@@ -29,6 +29,8 @@ struct PlanInput {
     std::string unit;      // the drawing's unit: "mm", "cm", "m", "inch", ...
     std::string location;  // the floor: the location of the units added
     std::vector<PlanRoomInput> rooms;
+    // The unit its $INSUNITS declares (PlanSource::declaredUnit): empty where none.
+    std::string declaredUnit = {};
 };
 
 // A room without a handle is the room of a unit whose outline is the same to within this area, in

@@ -33,6 +33,11 @@ struct PlanSource {
     std::string handle;
     std::string unit;
     std::string floor = {};
+    // The unit that the drawing's $INSUNITS declares, which may not be the one it was read in
+    // (a drawing begun from another template): empty where it declares none; unknown for a unit
+    // imported before this was kept. The layout drawing declares the same, so that CAD lays it
+    // over the architect's drawing unscaled.
+    std::optional<std::string> declaredUnit = {};
 
     friend bool operator==(const PlanSource&, const PlanSource&) = default;
 };

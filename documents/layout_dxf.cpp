@@ -216,7 +216,7 @@ class LayoutWriter {
         variable("$MEASUREMENT");
         g.integer(70, imperial ? 0 : 1);
         variable("$INSUNITS");
-        g.integer(70, io::insunitsCode(unit_));
+        g.integer(70, declaredUnits());
         g.add(0, "ENDSEC");
         g.add(0, "SECTION");
         g.add(2, "CLASSES");
@@ -520,6 +520,20 @@ class LayoutWriter {
             end(record, h.symbolEnds[i]);
         }
         g.add(0, "ENDSEC");
+    }
+
+    // The $INSUNITS of the drawings the floor's rooms came from, so that CAD lays this drawing
+    // over them unscaled however they declare their unit: none (0) where they declare none, and
+    // the unit read in where that is not known.
+    [[nodiscard]] int declaredUnits() const {
+        for (const std::size_t index : floor_.units) {
+            const std::optional<core::PlanSource>& plan = project_.units[index].plan;
+            if (plan && plan->declaredUnit) {
+                const auto declared = io::unitFromName(QString::fromStdString(*plan->declaredUnit));
+                return declared ? io::insunitsCode(*declared) : 0;
+            }
+        }
+        return io::insunitsCode(unit_);
     }
 
     [[nodiscard]] core::PlanBox floorBox() const {

@@ -33,8 +33,10 @@ constexpr EntityKind kEntityKinds[] = {
 }  // namespace
 
 PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFile,
-                                DrawingUnit unit, const QString& location) {
+                                DrawingUnit unit, const QString& location,
+                                std::optional<DrawingUnit> declared) {
     PlanImportInput input;
+    input.plan.declaredUnit = declared ? utf8(unitName(*declared)) : std::string();
     input.plan.file = utf8(QFileInfo(drawingFile).fileName());
     input.plan.unit = utf8(unitName(unit));
     input.plan.location = utf8(location);

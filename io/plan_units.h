@@ -27,8 +27,10 @@ struct PlanImportInput {
     std::optional<DrawingUnit> likelyUnit;
 };
 
+// `declared`: the unit the drawing's $INSUNITS names, if any (DxfDrawing::unitGiven).
 [[nodiscard]] PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFile,
-                                              DrawingUnit unit, const QString& location);
+                                              DrawingUnit unit, const QString& location,
+                                              std::optional<DrawingUnit> declared);
 
 // Rooms read in an implausible unit: "按毫米计房间面积中位数 0.01 m²，图纸可能以米为单位";
 // empty where they are plausible.

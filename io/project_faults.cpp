@@ -275,10 +275,16 @@ std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
     const core::UnitFault fault = core::unitFault(unit);
     // Whether the drawing's unit has a name in files is the files' own matter; it comes after the
     // rules of the outline and the plan, before those of the setting points.
-    if ((!fault || fault.part == core::UnitPart::SetPoints) && unit.plan &&
-        !unitFromName(qs(unit.plan->unit))) {
-        return faults::drawingUnitFault(faults::planPrefix(faults::unitPrefix(number)),
-                                        faults::quoted(qs(unit.plan->unit)));
+    if ((!fault || fault.part == core::UnitPart::SetPoints) && unit.plan) {
+        const core::PlanSource& plan = *unit.plan;
+        // The unit it was read in, then the one it declares, which may be none.
+        const bool declaredKnown = !plan.declaredUnit || plan.declaredUnit->empty() ||
+                                   unitFromName(qs(*plan.declaredUnit));
+        if (!unitFromName(qs(plan.unit)) || !declaredKnown) {
+            const std::string& wrong = unitFromName(qs(plan.unit)) ? *plan.declaredUnit : plan.unit;
+            return faults::drawingUnitFault(faults::planPrefix(faults::unitPrefix(number)),
+                                            faults::quoted(qs(wrong)));
+        }
     }
     if (!fault) {
         return std::nullopt;

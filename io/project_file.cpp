@@ -45,7 +45,8 @@ struct LaterKey {
 const LaterKey kLaterUnitKeys[] = {{&kOutlineKey, 3}, {&kPlanKey, 3}, {&kSetPointsKey, 4}};
 // "floor", the floor the unit was imported to, is absent in files before it was kept: it is then
 // the unit's location.
-const QStringList kPlanKeys{kFileKey, kLayerKey, kHandleKey, kDrawingUnitKey, kFloorKey};
+const QStringList kPlanKeys{kFileKey,        kLayerKey, kHandleKey,
+                            kDrawingUnitKey, kFloorKey, kDeclaredUnitKey};
 
 // Every key of "info" may be left out: a text takes its default, the date the day of the export,
 // the scale 1:100.
@@ -56,7 +57,8 @@ const QStringList kInfoKeys = [] {
     }
     return keys << kDateKey << kDrawingScaleKey;
 }();
-// The version that brought the layout drawing's scale into "info".
+// The version that brought the layout drawing's scale into "info", and the unit a drawing declares
+// into "plan".
 constexpr int kDrawingScaleVersion = 6;
 
 // A choice and the text that stands for it in the file.
@@ -296,14 +298,20 @@ std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFro
 }
 
 // The drawing a unit's outline came from, of version 3 on.
-std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
+std::variant<core::PlanSource, QString> planFromValue(int version, const QJsonValue& value,
                                                       const QString& prefix) {
     const QString plan = planPrefix(prefix);
     if (!value.isObject()) {
         return QStringLiteral("%1应为 JSON 对象").arg(plan);
     }
     const QJsonObject object = value.toObject();
-    if (auto fault = keyFault(object, kPlanKeys, {kFloorKey}, plan)) {
+    if (version < kDrawingScaleVersion && object.contains(kDeclaredUnitKey)) {
+        return QStringLiteral("版本%1的文件不能含有%2的“%3”（版本%4起才有）")
+            .arg(version)
+            .arg(plan, kDeclaredUnitKey)
+            .arg(kDrawingScaleVersion);
+    }
+    if (auto fault = keyFault(object, kPlanKeys, {kFloorKey, kDeclaredUnitKey}, plan)) {
         return *fault;
     }
     core::PlanSource source;
@@ -330,6 +338,15 @@ std::variant<core::PlanSource, QString> planFromValue(const QJsonValue& value,
     }
     if (!unitFromName(object[kDrawingUnitKey].toString())) {
         return drawingUnitFault(plan, valueText(object[kDrawingUnitKey]));
+    }
+    if (object.contains(kDeclaredUnitKey)) {
+        const QJsonValue declared = object[kDeclaredUnitKey];
+        if (!declared.isString() ||
+            (!declared.toString().isEmpty() && !unitFromName(declared.toString()))) {
+            return QStringLiteral("%1的“%2”值“%3”无效，应为空或 mm、cm、dm、m、inch、ft 等长度单位")
+                .arg(plan, kDeclaredUnitKey, valueText(declared));
+        }
+        source.declaredUnit = utf8(declared.toString());
     }
     return source;
 }
@@ -460,7 +477,7 @@ std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& v
         unit.holes = std::move(holes);
     }
     if (object.contains(kPlanKey)) {
-        auto plan = planFromValue(object[kPlanKey], prefix);
+        auto plan = planFromValue(version, object[kPlanKey], prefix);
         if (auto* fault = std::get_if<QString>(&plan)) {
             return *fault;
         }
@@ -553,6 +570,9 @@ QJsonObject projectObject(const core::Project& project) {
             }
             if (!unit.plan->floor.empty()) {
                 plan.insert(kFloorKey, qs(unit.plan->floor));
+            }
+            if (unit.plan->declaredUnit) {
+                plan.insert(kDeclaredUnitKey, qs(*unit.plan->declaredUnit));
             }
             object.insert(kPlanKey, plan);
         }

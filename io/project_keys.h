@@ -35,6 +35,7 @@ inline const QString kLayerKey = QStringLiteral("layer");
 inline const QString kHandleKey = QStringLiteral("handle");
 inline const QString kDrawingUnitKey = QStringLiteral("unit");
 inline const QString kFloorKey = QStringLiteral("floor");
+inline const QString kDeclaredUnitKey = QStringLiteral("declaredUnit");
 inline const QString kSetPointsKey = QStringLiteral("setPoints");
 
 // The texts of "plan": each key, what a message calls it, and its member.

@@ -226,10 +226,13 @@ def outer_ring(outline):
     return outline[0] if outline and isinstance(outline[0][0], list) else outline
 
 
-def check_floor(drawing, floor, insunits):
+def check_floor(drawing, floor, insunits, unit=None, declared=None):
+    """The floor of the drawing in the unit `insunits` (read as `unit` where given), whose
+    $INSUNITS the layout drawing must repeat: `declared` where it is not `insunits`."""
     fep = WORK / f'{floor}.fep'
     fep.unlink(missing_ok=True)
-    run(PROGRAM, '--import-plan', drawing, '--floor', floor, fep)
+    run(PROGRAM, '--import-plan', drawing, '--floor', floor, *(['--unit', unit] if unit else []),
+        fep)
     run(PROGRAM, '--place', fep)
     out = WORK / f'{floor}.dxf'
     models = {}
@@ -240,7 +243,7 @@ def check_floor(drawing, floor, insunits):
     run(SAMPLE, fep, floor, again)
     if again.read_bytes() != out.read_bytes():
         fault(f'{out.name}: the same project gave other bytes')
-    variables = structure(out, insunits)
+    variables = structure(out, insunits if declared is None else declared)
 
     written = ezdxf.readfile(out)
     auditor = written.audit()
@@ -337,6 +340,13 @@ def main():
     WORK.mkdir(parents=True, exist_ok=True)
     render(check_floor(PLANS / 'layout_floor.dxf', '一层', 4))
     check_floor(PLANS / 'layout_inch.dxf', '二层', 1)
+    # Drawn in millimetres on a template in metres, or with no unit: read as millimetres, laid
+    # over them unscaled.
+    for declared, floor in ((6, '三层'), (0, '四层')):
+        wrong = ezdxf.readfile(PLANS / 'layout_floor.dxf')
+        wrong.header['$INSUNITS'] = declared
+        wrong.saveas(WORK / f'{floor}-plan.dxf')
+        check_floor(WORK / f'{floor}-plan.dxf', floor, 4, 'mm', declared)
     for text in faults:
         print(text)
     sys.exit(1 if faults else 0)

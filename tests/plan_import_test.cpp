@@ -49,7 +49,8 @@ TEST(PlanImport, MatchesRoomsByDrawingAndHandleAndRemovesNothing) {
     const PlanInput plan{"一层.dxf",
                          "mm",
                          "一层",
-                         {room("办公室", "2A", 6), room("新房间", "4C", 2), room("无句柄", "", 1)}};
+                         {room("办公室", "2A", 6), room("新房间", "4C", 2), room("无句柄", "", 1)},
+                         "m"};
     const PlanImportResult result = importPlan(project, plan);
     const std::vector<Unit>& units = result.project.units;
     ASSERT_EQ(units.size(), 6U);
@@ -65,7 +66,7 @@ TEST(PlanImport, MatchesRoomsByDrawingAndHandleAndRemovesNothing) {
     EXPECT_EQ(units[4].name, "新房间");
     EXPECT_EQ(units[4].location, "一层");
     EXPECT_EQ(units[4].choices.area, 4);
-    EXPECT_EQ(units[4].plan, (PlanSource{"一层.dxf", "房间", "4C", "mm", "一层"}));
+    EXPECT_EQ(units[4].plan, (PlanSource{"一层.dxf", "房间", "4C", "mm", "一层", "m"}));
     EXPECT_EQ(units[4].choices.fireClass, Choices{}.fireClass);
     EXPECT_EQ(units[5].name, "无句柄");
     EXPECT_EQ(result.changes.added, (std::vector<std::size_t>{4, 5}));

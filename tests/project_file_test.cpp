@@ -33,7 +33,7 @@ core::Unit roomUnit() {
     unit.outline = {{100.1, 20.3}, {110.1, 20.3}, {110.1, 26.3},
                     {106.1, 26.3}, {106.1, 30.3}, {100.1, 30.3}};
     unit.holes = {{{101.1, 21.3}, {102.1, 21.3}, {102.1, 22.3}, {101.1, 22.3}}};
-    unit.plan = core::PlanSource{"一层平面.dxf", "房间", "2F", "mm", "一层"};
+    unit.plan = core::PlanSource{"一层平面.dxf", "房间", "2F", "mm", "一层", "m"};
     unit.setPoints = {{100.1 + 1.0 / 3, 20.3 + 2.0 / 3}, {103.05, 27.5}, {120.7, -4e-7}};
     return unit;
 }
@@ -191,6 +191,8 @@ std::vector<BadFile> badFiles() {
         {"PlanNoHandle", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "unit": "m"})"), "第2个计算单元的平面图来源“plan”缺少键“handle”"},
         {"PlanHandleNumber", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": 26, "unit": "m"})"), "第2个计算单元的平面图来源“plan”的图元句柄“handle”应为文本"},
         {"PlanFloorNumber", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "m", "floor": 2})"), "第2个计算单元的平面图来源“plan”的楼层“floor”应为文本"},
+        {"DeclaredUnitInVersion5", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "mm", "declaredUnit": ""})", 5), "版本5的文件不能含有第2个计算单元的平面图来源“plan”的“declaredUnit”（版本6起才有）"},
+        {"DeclaredUnitUnknown", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "mm", "declaredUnit": "furlong"})", 6), "第2个计算单元的平面图来源“plan”的“declaredUnit”值“furlong”无效"},
         {"SetPointsInVersion3", withRoom(kTriangle + R"(, "setPoints": [[0.2, 0.2]])", 3), "版本3的文件不能含有第2个计算单元的“setPoints”（版本4起才有）"},
         {"SetPointsNotArray", withPoints(R"({"x": 0.2, "y": 0.2})"), "第2个计算单元的设置点“setPoints”应为坐标数组"},
         {"SetPointsOnePair", withPoints("[0.2, 0.2]"), "第2个计算单元的设置点“setPoints”第1个点无效：应为两个数 [x, y]"},

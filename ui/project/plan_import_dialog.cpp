@@ -216,7 +216,8 @@ void PlanImportDialog::refresh() {
 }
 
 io::PlanImportInput PlanImportDialog::input() const {
-    return io::planImportInput(rooms_, fileName_, chosenUnit(), floorEdit->text().trimmed());
+    return io::planImportInput(rooms_, fileName_, chosenUnit(), floorEdit->text().trimmed(),
+                               drawing_.unitGiven ? std::optional(drawing_.unit) : std::nullopt);
 }
 
 }  // namespace ui
