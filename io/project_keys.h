@@ -36,6 +36,7 @@ inline const QString kHandleKey = QStringLiteral("handle");
 inline const QString kDrawingUnitKey = QStringLiteral("unit");
 inline const QString kFloorKey = QStringLiteral("floor");
 inline const QString kSetPointsKey = QStringLiteral("setPoints");
+inline const QString kHandSetKey = QStringLiteral("handSet");
 
 // The texts of "plan": each key, what a message calls it, and its member.
 struct PlanText {
