@@ -132,8 +132,9 @@ PlacingOutcome placeAll(core::Project project, bool keep, std::atomic<std::size_
         // A unit placed again as it was keeps them all.
         const bool placedAnew = result.changed && (result.outcome == core::UnitPlacing::Proven ||
                                                    result.outcome == core::UnitPlacing::NotCovered);
-        const std::size_t kept = placedAnew ? result.kept : unit.setPoints.size();
-        const std::size_t added = placedAnew ? result.points.size() - result.kept : 0;
+        const auto byHand = static_cast<std::size_t>(std::ranges::count(result.handSet, true));
+        const std::size_t kept = placedAnew ? byHand : unit.setPoints.size();
+        const std::size_t added = placedAnew ? result.points.size() - byHand : 0;
         if (kept + added > 0) {
             outcome.told << named + QStringLiteral("：保留设置点 %1 个，新布置 %2 个")
                                         .arg(static_cast<qulonglong>(kept))

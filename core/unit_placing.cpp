@@ -48,7 +48,6 @@ std::optional<UnitPlaced> placeOne(const Unit& unit, std::size_t index, PlaceAga
         if (!placement->proven) {
             return ended(UnitPlacing::HandSetShort);
         }
-        result.kept = kept;
         result.handSet.assign(placement->points.size(), false);
         std::fill_n(result.handSet.begin(), kept, true);
     }

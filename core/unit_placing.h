@@ -41,10 +41,9 @@ struct UnitPlaced {
     std::size_t unit = 0;  // its index among the units
     UnitPlacing outcome = UnitPlacing::Kept;
     std::vector<PlanPoint> points;  // Proven and NotCovered: the points placed
-    // With `points`: which of them are the unit's points set by hand, kept (the first `kept`);
+    // With `points`: which of them are the unit's points set by hand, kept (they come first);
     // empty where it has none.
     std::vector<bool> handSet;
-    std::size_t kept = 0;
     bool changed = false;  // Proven and NotCovered: they differ from the unit's own
     // Where PlaceAgain::Stale or Never found its points no longer reach all of it: their cover.
     std::optional<PlacedCover> stale;

@@ -114,14 +114,6 @@ TEST(PlacedUnit, PlacingUnitsPlacesKeepsOrRefusesEach) {
     unplaced.setPoints.clear();
     core::Unit metal = unplaced;
     metal.choices.fireClass = core::FireClass::D;
-    const auto byHand = [](core::Unit unit, std::vector<bool> flags,
-                           std::vector<core::PlanPoint> points = {}) {
-        if (!points.empty()) {
-            unit.setPoints = std::move(points);
-        }
-        unit.handSet = std::move(flags);
-        return unit;
-    };
     struct Case {
         const char* name;
         core::Unit unit;
@@ -130,7 +122,8 @@ TEST(PlacedUnit, PlacingUnitsPlacesKeepsOrRefusesEach) {
         std::size_t points;  // placed
         bool stale;          // its points no longer reached all of it
         std::size_t stubbed = 0;
-        std::size_t kept = 0;  // its points set by hand, kept first
+        std::size_t kept = 0;  // of its points set by hand (`handSet`), kept first
+        std::vector<bool> handSet = {};
     };
     // clang-format off
     const Case cases[] = {
@@ -145,14 +138,15 @@ TEST(PlacedUnit, PlacingUnitsPlacesKeepsOrRefusesEach) {
         {"999 points", unplaced, PlaceAgain::Stale, UnitPlacing::Proven, 999, false, 999},
         {"1000 points", unplaced, PlaceAgain::Stale, UnitPlacing::TooManyPoints, 0, false, 1000},
         // The point set by hand stays; the three not set by hand are placed afresh about it.
-        {"one set by hand", byHand(tests::placedCorridor(), {true, false, false, false}), PlaceAgain::Always, UnitPlacing::Proven, 4, false, 0, 1},
-        {"grown, set by hand", byHand(grownCorridor(180), {true, true, true, true}), PlaceAgain::Stale, UnitPlacing::Proven, 6, true, 0, 4},
-        {"slot, set by hand", byHand(tests::slotRoom(), {true}, {{5, 5}}), PlaceAgain::Stale, UnitPlacing::HandSetShort, 0, true},
+        {"one set by hand", tests::placedCorridor(), PlaceAgain::Always, UnitPlacing::Proven, 4, false, 0, 1, {true, false, false, false}},
+        {"grown, set by hand", grownCorridor(180), PlaceAgain::Stale, UnitPlacing::Proven, 6, true, 0, 4, {true, true, true, true}},
+        {"slot, set by hand", tests::slotRoom({{5, 5}}), PlaceAgain::Stale, UnitPlacing::HandSetShort, 0, true, 0, 0, {true}},
     };
     // clang-format on
     for (const Case& c : cases) {
         // A unit without an outline is passed over.
-        const std::vector<core::Unit> units{core::Unit{}, c.unit};
+        std::vector<core::Unit> units{core::Unit{}, c.unit};
+        units[1].handSet = c.handSet;
         const core::UnitPlacer stub = [&c](const core::Unit&, const core::PlacingProgress&) {
             core::Placement placement;
             placement.points.assign(c.stubbed, {1.5, 1.5});
@@ -168,12 +162,9 @@ TEST(PlacedUnit, PlacingUnitsPlacesKeepsOrRefusesEach) {
         EXPECT_EQ(result.outcome, c.outcome) << c.name;
         EXPECT_EQ(result.points.size(), c.points) << c.name;
         EXPECT_EQ(result.changed, !result.points.empty() && result.points != c.unit.setPoints);
-        const std::vector<core::PlanPoint> kept = core::handSetPoints(c.unit);
-        EXPECT_EQ(result.kept, c.kept) << c.name;
-        EXPECT_TRUE(std::ranges::equal(kept | std::views::take(c.kept),
-                                       result.points | std::views::take(c.kept)))
-            << c.name;
         EXPECT_EQ(std::ranges::count(result.handSet, true), c.kept) << c.name;
+        EXPECT_TRUE(std::ranges::equal(core::handSetPoints(units[1]) | std::views::take(c.kept),
+                                       result.points | std::views::take(c.kept)));
         EXPECT_EQ(result.stale.has_value(), c.stale) << c.name;
     }
 }

@@ -70,18 +70,16 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
     placed.setPoints = {{2.125, 2}, {6.375, 2}};
     core::Unit byHand = placed;
     byHand.handSet = {false, true};
-    // The info's keys some given, all given, or all left out with a room of a plan and its setting
-    // points placed.
+    const std::string room = unit.substr(0, unit.size() - 2) + R"(, "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]],
+        "setPoints": [[2.125, 2], [6.375, 2]], "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"})";
+    // The info's keys some given, all given with a point set by hand, or all left out with a room
+    // of a plan and its setting points placed (none by hand before version 6).
     const std::tuple<const char*, std::string, core::ProjectInfo, core::Unit> cases[] = {
         {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some, expected},
         {"all info", R"("version": 6, "info": {"number": "GC-02", "stage": "初步设计",
             "company": "某设计院", "calculatedBy": "甲", "checkedBy": "乙", "reviewedBy": "丙",
-            "approvedBy": "丁", "date": "2000-01-01", "drawingScale": 1}, )" + unit, all, expected},
-        {"setting points", R"("version": 4, )" + unit.substr(0, unit.size() - 2) + R"(,
-            "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]], "setPoints": [[2.125, 2], [6.375, 2]],
-            "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, placed},
-        {"set by hand", R"("version": 6, )" + unit.substr(0, unit.size() - 2) + R"(, "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]],
-            "setPoints": [[2.125, 2], [6.375, 2]], "handSet": [1], "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, byHand},
+            "approvedBy": "丁", "date": "2000-01-01", "drawingScale": 1}, )" + room + R"(, "handSet": [1]}])", all, byHand},
+        {"setting points", R"("version": 4, )" + room + "}]", {}, placed},
     };
     // clang-format on
     for (const auto& [name, members, info, unitRead] : cases) {
