@@ -129,15 +129,14 @@ TEST(PlacedUnit, PlacingUnitsPlacesKeepsOrRefusesEach) {
     const Case cases[] = {
         {"unplaced corridor", unplaced, PlaceAgain::Never, UnitPlacing::Proven, 4, false},
         {"covered corridor", tests::placedCorridor(), PlaceAgain::Stale, UnitPlacing::Kept, 0, false},
-        {"covered corridor again", tests::placedCorridor(), PlaceAgain::Always, UnitPlacing::Proven, 4, false},
-        {"grown corridor", grownCorridor(180), PlaceAgain::Stale, UnitPlacing::Proven, 6, true},
         {"grown corridor kept", grownCorridor(180), PlaceAgain::Never, UnitPlacing::KeptStale, 0, true},
         {"grown too large to check", grownCorridor(14000), PlaceAgain::Stale, UnitPlacing::TooLarge, 0, false},
         {"class D", metal, PlaceAgain::Stale, UnitPlacing::Unconfigurable, 0, false},
         {"slot", tests::slotRoom(), PlaceAgain::Stale, UnitPlacing::NotCovered, 1, false},
         {"999 points", unplaced, PlaceAgain::Stale, UnitPlacing::Proven, 999, false, 999},
         {"1000 points", unplaced, PlaceAgain::Stale, UnitPlacing::TooManyPoints, 0, false, 1000},
-        // The point set by hand stays; the three not set by hand are placed afresh about it.
+        // Placed again though covered: the point set by hand stays, the three others are placed
+        // afresh about it. The corridor grown keeps its four and gets two more.
         {"one set by hand", tests::placedCorridor(), PlaceAgain::Always, UnitPlacing::Proven, 4, false, 0, 1, {true, false, false, false}},
         {"grown, set by hand", grownCorridor(180), PlaceAgain::Stale, UnitPlacing::Proven, 6, true, 0, 4, {true, true, true, true}},
         {"slot, set by hand", tests::slotRoom({{5, 5}}), PlaceAgain::Stale, UnitPlacing::HandSetShort, 0, true, 0, 0, {true}},
