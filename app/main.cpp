@@ -243,7 +243,8 @@ int Main(int argc, char** argv) {
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
         QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息，并列出写入的平面布置图；"
-                       "导入平面图时列出新增和更新的计算单元。"));
+                       "导入平面图时列出新增和更新的计算单元；布置设置点时列出各计算单元保留和"
+                       "新布置的设置点数。"));
     parser.addOptions(
         {help, version, exportTo, importPlan, layer, floor, unit, place, keep, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
@@ -312,12 +313,12 @@ int Main(int argc, char** argv) {
         if (files.size() != 1) {
             std::fputs(
                 "灭火器配置计算：布置设置点需要一个工程文件：extinguisher-calculator --place "
-                "[--keep] 工程文件.fep\n",
+                "[--keep] [--verbose] 工程文件.fep\n",
                 stderr);
             return 1;
         }
         const QCoreApplication app(argc, argv);
-        return app::placePoints({files.front(), parser.isSet(keep)});
+        return app::placePoints({files.front(), parser.isSet(keep), parser.isSet(verbose)});
     }
     if (parser.isSet(exportTo)) {
         if (files.size() != 1) {

@@ -76,6 +76,8 @@ constexpr std::chrono::milliseconds kStopPoll{100};
 struct PlacingOutcome {
     core::Project project;
     QStringList lines;
+    // Per unit with setting points after it: how many it kept, and how many were placed anew.
+    QStringList told;
     bool changed = false;
 };
 
@@ -127,8 +129,25 @@ PlacingOutcome placeAll(core::Project project, bool keep, std::atomic<std::size_
         const QString stale = result.stale ? QStringLiteral("%1的设置点未能覆盖全部平面（%2）")
                                                  .arg(named, shortfall(*result.stale))
                                            : QString();
+        // A unit placed again as it was keeps them all.
+        const bool placedAnew = result.changed && (result.outcome == core::UnitPlacing::Proven ||
+                                                   result.outcome == core::UnitPlacing::NotCovered);
+        const auto byHand = static_cast<std::size_t>(std::ranges::count(result.handSet, true));
+        const std::size_t kept = placedAnew ? byHand : unit.setPoints.size();
+        const std::size_t added = placedAnew ? result.points.size() - byHand : 0;
+        if (kept + added > 0) {
+            outcome.told << named + QStringLiteral("：保留设置点 %1 个，新布置 %2 个")
+                                        .arg(static_cast<qulonglong>(kept))
+                                        .arg(static_cast<qulonglong>(added));
+        }
         switch (result.outcome) {
             case core::UnitPlacing::Kept:
+                break;
+            case core::UnitPlacing::HandSetShort:
+                outcome.lines << QStringLiteral("警告：") + named +
+                                     QStringLiteral(
+                                         "的手动设置点补充设置点后仍未能覆盖全部平面，"
+                                         "已保留原设置点，请在平面图上检查");
                 break;
             case core::UnitPlacing::TooLarge:
                 outcome.lines << divide(
@@ -162,6 +181,7 @@ PlacingOutcome placeAll(core::Project project, bool keep, std::atomic<std::size_
                 }
                 if (result.changed) {
                     unit.setPoints = result.points;
+                    unit.handSet = result.handSet;
                     outcome.changed = true;
                 }
                 break;
@@ -393,6 +413,11 @@ int placePoints(const PlaceRequest& request) {
     const PlacingOutcome& outcome = *run->outcome;
     for (const QString& line : outcome.lines) {
         write(stderr, line);
+    }
+    if (request.verbose) {
+        for (const QString& line : outcome.told) {
+            write(stdout, line);
+        }
     }
     if (StopRequests::asked()) {
         lock.unlock();

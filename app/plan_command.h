@@ -29,6 +29,7 @@ struct PlanImportRequest {
 struct PlaceRequest {
     QString projectFile;
     bool keep = false;  // a unit whose points no longer reach all of it keeps them, with a warning
+    bool verbose = false;  // say on standard output per unit how many points it kept and got
 };
 
 // The status with which placePoints() stops on Ctrl+C (SIGINT or SIGTERM; on Windows the
@@ -45,7 +46,9 @@ constexpr int kStopped = 130;
 // as it was. A unit whose points, placed as well as they can be, do not reach all of it keeps
 // them with a warning on standard error; one too large or too intricate to place, or not
 // configurable, gets none and a note there. Progress goes to standard error when placing takes
-// more than 2 s, at most once a second. On Ctrl+C nothing is written, the lock is released and
+// more than 2 s, at most once a second. A unit's points set by hand stay where they are, and only
+// those still needed are added to them; where even then they do not reach all of it, it keeps its
+// points with a warning. On Ctrl+C nothing is written, the lock is released and
 // kStopped returned.
 [[nodiscard]] int placePoints(const PlaceRequest& request);
 

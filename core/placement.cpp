@@ -96,14 +96,17 @@ Samples demandPoints(const RoomPaths& paths, double spacing, double range) {
     return samples;
 }
 
-// The search for few points that cover a room's demand points within `target`.
+// The search for few points that cover a room's demand points within `target`. The first
+// `fixed` points of those it is given are kept where they are: it neither moves nor drops them.
 class Placer {
   public:
-    Placer(const RoomPaths& paths, double reach, Samples demand, Progress& progress)
+    Placer(const RoomPaths& paths, double reach, Samples demand, Progress& progress,
+           std::size_t fixed = 0)
         : paths_(paths),
           target_(reach - kDemandMargin),
           demand_(std::move(demand)),
-          progress_(&progress) {}
+          progress_(&progress),
+          fixed_(fixed) {}
 
     [[nodiscard]] double target() const { return target_; }
     [[nodiscard]] const Samples& demand() const { return demand_; }
@@ -382,7 +385,7 @@ class Placer {
                     shares[a.owner[k]].emplace_back(a.distance[k], subset[k]);
                 }
             }
-            for (std::size_t s = 0; s < points.size(); ++s) {
+            for (std::size_t s = fixed_; s < points.size(); ++s) {
                 if (!movable[s] || shares[s].empty()) {
                     continue;
                 }
@@ -445,7 +448,7 @@ class Placer {
             return kept;
         };
         bool dropped = true;
-        while (dropped && points.size() > 1) {
+        while (dropped && points.size() > std::max<std::size_t>(1, fixed_)) {
             dropped = false;
             const Assignment a = assign(points, all);
             const Assignment coarse = screen.assign(points, few);
@@ -461,7 +464,7 @@ class Placer {
                 return share[x] < share[y];
             });
             for (const std::size_t gone : order) {
-                if (failed[gone]) {
+                if (gone < fixed_ || failed[gone]) {
                     continue;
                 }
                 progress_->tick();
@@ -504,6 +507,7 @@ class Placer {
     double target_;
     Samples demand_;
     Progress* progress_;
+    std::size_t fixed_;
 };
 
 // The nodes of a hexagonal lattice (spacing `side`, turned by 90° where `upright`, shifted by
@@ -533,9 +537,10 @@ std::vector<PlanPoint> lattice(const Placer& placer, const Ring& ring, double si
 }
 
 // The start: of several hexagonal lattices whose circles of radius `target` cover the plane, the
-// one that needs the fewest points once the gaps it leaves are filled.
+// one that needs the fewest points once the gaps it leaves are filled. The `kept` points come
+// first, and the lattice's nodes within `target` of one of them give way to it.
 std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target,
-                             Progress& progress) {
+                             const std::vector<PlanPoint>& kept, Progress& progress) {
     const Ring& ring = paths.outline();
     const Placer coarse(
         paths, reach,
@@ -548,9 +553,15 @@ std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target
     for (const bool upright : {false, true}) {
         for (int sy = 0; sy < kShifts; ++sy) {
             for (int sx = 0; sx < kShifts; ++sx) {
-                std::vector<PlanPoint> points =
-                    lattice(coarse, ring, target * std::sqrt(3.0), upright,
-                            static_cast<double>(sx) / kShifts, static_cast<double>(sy) / kShifts);
+                std::vector<PlanPoint> points = kept;
+                for (const PlanPoint p : lattice(coarse, ring, target * std::sqrt(3.0), upright,
+                                                 static_cast<double>(sx) / kShifts,
+                                                 static_cast<double>(sy) / kShifts)) {
+                    if (std::ranges::none_of(kept,
+                                             [&](PlanPoint k) { return gap(k, p) < target; })) {
+                        points.push_back(p);
+                    }
+                }
                 // Filling in only adds points: a lattice that has as many as the best one
                 // already is no better.
                 if (found && points.size() >= best.size()) {
@@ -571,7 +582,7 @@ std::vector<PlanPoint> start(const RoomPaths& paths, double reach, double target
 }  // namespace
 
 Placement placeSettingPoints(const Ring& outline, double reach, const std::vector<Ring>& holes,
-                             const PlacingProgress& report) {
+                             const PlacingProgress& report, const std::vector<PlanPoint>& kept) {
     const double target = reach - kDemandMargin;
     Placement placement;
     if (!(target > 0) || outline.size() < 3) {
@@ -581,21 +592,33 @@ Placement placeSettingPoints(const Ring& outline, double reach, const std::vecto
     try {
         progress.reach(0);
         const RoomPaths paths(counterClockwise(outline), holes);
+        if (!kept.empty()) {
+            // Those kept may reach all of it alone: then nothing is added.
+            const CoverCheck alone = check(paths, kept, reach, nullptr, &progress);
+            if (alone.proven) {
+                progress.reach(1);
+                placement.points = kept;
+                placement.farthest = alone.farthest;
+                placement.proven = true;
+                return placement;
+            }
+        }
+        const std::size_t fixed = kept.size();
         const double range = kSightTargets * target;
         // The search runs on demand points some target/25 apart (at most 15 000 or so of them),
         // the proof on its own grid after.
         const double spacing = std::max(
             {kDemandSpacing, target / kSearchDivisor, std::sqrt(area(outline) / kSearchPoints)});
-        const Placer placer(paths, reach, demandPoints(paths, spacing, range), progress);
+        const Placer placer(paths, reach, demandPoints(paths, spacing, range), progress, fixed);
         progress.reach(0.1);
-        std::vector<PlanPoint> points = start(paths, reach, target, progress);
+        std::vector<PlanPoint> points = start(paths, reach, target, kept, progress);
         progress.reach(0.3);
         const std::vector<std::uint32_t> all = placer.everything();
         placer.relocate(points, std::vector<bool>(points.size(), true), all, 30);
         placer.complete(points, all);
         const Placer screen(paths, reach,
                             demandPoints(paths, std::max(spacing, target / kScreenDivisor), range),
-                            progress);
+                            progress, fixed);
         progress.reach(0.4);
         placer.thin(points, screen);
         progress.reach(0.75);
@@ -622,7 +645,7 @@ Placement placeSettingPoints(const Ring& outline, double reach, const std::vecto
                 }
             }
             far.clear();
-            const Placer refined(paths, reach, demand, progress);
+            const Placer refined(paths, reach, demand, progress, fixed);
             const std::vector<std::uint32_t> every = refined.everything();
             refined.relocate(points, std::vector<bool>(points.size(), true), every, 10);
             const std::size_t moved = points.size();
@@ -635,7 +658,8 @@ Placement placeSettingPoints(const Ring& outline, double reach, const std::vecto
         if (!verdict.proven) {
             progress.reach(0.95);
             // Still short somewhere: polish on the whole of the proof's grid, then fill.
-            const Placer fine(paths, reach, demandPoints(paths, kDemandSpacing, range), progress);
+            const Placer fine(paths, reach, demandPoints(paths, kDemandSpacing, range), progress,
+                              fixed);
             const std::vector<std::uint32_t> every = fine.everything();
             fine.relocate(points, std::vector<bool>(points.size(), true), every, 10);
             fine.complete(points, every);

@@ -27,8 +27,13 @@ struct Placement {
 // checkCover(). Not proven only where no point of the room that keeps clear of the walls is near
 // enough to some part of it (a slot narrower than 2·kWallClearance, say). The same input gives the
 // same points. The room is `outline` less its `holes`, as checkCover() takes them.
+// The `kept` points (those a designer set by hand) come first among the points, as they are:
+// never moved nor dropped, nor held to the wall clearance. Only the points added to them are
+// searched for: the fewest that with them reach every point of the room; none where they reach
+// all of it alone.
 [[nodiscard]] Placement placeSettingPoints(const Ring& outline, double reach,
                                            const std::vector<Ring>& holes = {},
-                                           const PlacingProgress& progress = {});
+                                           const PlacingProgress& progress = {},
+                                           const std::vector<PlanPoint>& kept = {});
 
 }  // namespace core

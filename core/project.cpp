@@ -176,7 +176,18 @@ std::optional<Placement> placeUnit(const Unit& unit, const PlacingProgress& prog
     if (!d.configured()) {
         return std::nullopt;
     }
-    return placeSettingPoints(unit.outline, d.configuration.distance, unit.holes, progress);
+    return placeSettingPoints(unit.outline, d.configuration.distance, unit.holes, progress,
+                              handSetPoints(unit));
+}
+
+std::vector<PlanPoint> handSetPoints(const Unit& unit) {
+    std::vector<PlanPoint> kept;
+    for (std::size_t i = 0; i < unit.handSet.size() && i < unit.setPoints.size(); ++i) {
+        if (unit.handSet[i]) {
+            kept.push_back(unit.setPoints[i]);
+        }
+    }
+    return kept;
 }
 
 std::vector<std::string> breachedClauses(const ClauseChecks& checks) {

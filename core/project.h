@@ -59,6 +59,9 @@ struct Unit {
     // The setting points placed in the outline, in metres, as placed: never moved behind the
     // user's back. With them N is their number. Only with an outline, at most kMaxPoints.
     std::vector<PlanPoint> setPoints = {};
+    // Which setting points the designer set by hand, one flag per point in their order; empty
+    // where none was. Placing keeps those where they are and adds only what is still needed.
+    std::vector<bool> handSet = {};
 
     friend bool operator==(const Unit&, const Unit&) = default;
 };
@@ -170,10 +173,13 @@ enum class PlacingFault : std::uint8_t {
 // The area counted is the outline's less its holes'.
 [[nodiscard]] PlacingFault placingFault(const Ring& outline, const std::vector<Ring>& holes = {});
 
+// The unit's setting points set by hand, in their order.
+[[nodiscard]] std::vector<PlanPoint> handSetPoints(const Unit& unit);
+
 // Setting points placed in the unit's outline, round its holes, for the R of its configured model
-// (placeSettingPoints, which `progress` follows and may stop: then the placement is `stopped`);
-// empty for a unit without an outline or without a configuration, and for an outline with a
-// placingFault().
+// (placeSettingPoints, which `progress` follows and may stop: then the placement is `stopped`):
+// its points set by hand first, kept as they are, then those added to them; empty for a unit
+// without an outline or without a configuration, and for an outline with a placingFault().
 [[nodiscard]] std::optional<Placement> placeUnit(const Unit& unit,
                                                  const PlacingProgress& progress = {});
 

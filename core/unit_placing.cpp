@@ -1,5 +1,6 @@
 #include "unit_placing.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace core {
@@ -43,7 +44,14 @@ std::optional<UnitPlaced> placeOne(const Unit& unit, std::size_t index, PlaceAga
     if (placement->points.size() > static_cast<std::size_t>(kMaxPoints)) {
         return ended(UnitPlacing::TooManyPoints);
     }
-    result.changed = placement->points != unit.setPoints;
+    if (const std::size_t kept = handSetPoints(unit).size(); kept > 0) {
+        if (!placement->proven) {
+            return ended(UnitPlacing::HandSetShort);
+        }
+        result.handSet.assign(placement->points.size(), false);
+        std::fill_n(result.handSet.begin(), kept, true);
+    }
+    result.changed = placement->points != unit.setPoints || result.handSet != unit.handSet;
     result.points = std::move(placement->points);
     return ended(placement->proven ? UnitPlacing::Proven : UnitPlacing::NotCovered);
 }

@@ -24,8 +24,11 @@ enum class UnitPlacing : std::uint8_t {
     Proven,      // placed, and its points reach all of it
     NotCovered,  // placed as well as it can be, yet not all of it is reached (a slot narrower than
                  // 2·kWallClearance, say)
-    Kept,        // it keeps its points: they reach all of it, or it has no configuration to check
-    KeptStale,   // it keeps its points, which no longer reach all of it
+    // It keeps its points: those set by hand, with any that could be added to them, do not
+    // reach all of it, and it is not placed afresh behind the designer's back.
+    HandSetShort,
+    Kept,       // it keeps its points: they reach all of it, or it has no configuration to check
+    KeptStale,  // it keeps its points, which no longer reach all of it
     // Refused, with no points placed:
     TooLarge,        // placingFault() TooLarge (its points, if any, are not checked either)
     TooIntricate,    // placingFault() TooIntricate (likewise)
@@ -38,7 +41,10 @@ struct UnitPlaced {
     std::size_t unit = 0;  // its index among the units
     UnitPlacing outcome = UnitPlacing::Kept;
     std::vector<PlanPoint> points;  // Proven and NotCovered: the points placed
-    bool changed = false;           // Proven and NotCovered: they differ from the unit's own
+    // With `points`: which of them are the unit's points set by hand, kept (they come first);
+    // empty where it has none.
+    std::vector<bool> handSet;
+    bool changed = false;  // Proven and NotCovered: they differ from the unit's own
     // Where PlaceAgain::Stale or Never found its points no longer reach all of it: their cover.
     std::optional<PlacedCover> stale;
 };
@@ -53,13 +59,14 @@ struct UnitsPlaced {
 // Told of the unit being placed, at `position` (from 0) among those with an outline, as its
 // placing begins (`done` 0) and then as placeSettingPoints() tells it; returns false to stop.
 using UnitsProgress = std::function<bool(std::size_t position, double done)>;
-// What places one unit: placeUnit(), or a stand-in.
+// What places one unit: placeUnit(), or a stand-in; its points set by hand come first.
 using UnitPlacer = std::function<std::optional<Placement>(const Unit&, const PlacingProgress&)>;
 
 // Places the units at the indices `which` that have an outline (the others are passed over), in
 // that order, each as placeUnit() does unless `again` keeps its points, and tells per unit what
-// became of it. A unit too large or intricate (placingFault()) is refused before its points are
-// checked, and one whose placing takes more than kMaxPoints points gets none.
+// became of it. A unit placed keeps its points set by hand and gets only those still needed. A unit
+// too large or intricate (placingFault()) is refused before its points are checked, and one whose
+// placing takes more than kMaxPoints points gets none.
 [[nodiscard]] UnitsPlaced placeUnits(const std::vector<Unit>& units,
                                      const std::vector<std::size_t>& which, PlaceAgain again,
                                      const UnitsProgress& progress = {},

@@ -138,6 +138,9 @@ UnitFault unitFault(const Unit& unit) {
     if (unit.plan && unit.outline.empty()) {
         return {UnitRule::PlanWithoutOutline, UnitPart::Plan};
     }
+    if (!unit.handSet.empty() && unit.handSet.size() != unit.setPoints.size()) {
+        return {UnitRule::HandSetNotInStep, UnitPart::SetPoints, 0, 0, unit.handSet.size()};
+    }
     if (!unit.setPoints.empty()) {
         if (unit.outline.empty()) {
             return {UnitRule::SetPointsWithoutOutline, UnitPart::SetPoints};

@@ -41,6 +41,7 @@ enum class UnitRule : std::uint8_t {
     SetPointsWithoutOutline,  // setting points but no outline
     TooManySetPoints,         // more than kMaxPoints setting points
     SetPointNotFinite,        // a setting point with a coordinate not finite
+    HandSetNotInStep,         // hand-set flags, yet not one per setting point
 };
 
 // The part of a unit that a rule is about.

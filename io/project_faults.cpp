@@ -259,6 +259,11 @@ QString unitFaultText(const core::UnitFault& fault, const core::Unit& unit, qsiz
         case core::UnitRule::SetPointsWithoutOutline:
             return QStringLiteral("%1有设置点“%2”却没有轮廓“%3”")
                 .arg(prefix, kSetPointsKey, kOutlineKey);
+        case core::UnitRule::HandSetNotInStep:
+            return QStringLiteral("%1的手动设置点“%2”与设置点“%3”不符：标记%4个，设置点%5个")
+                .arg(prefix, kHandSetKey, kSetPointsKey)
+                .arg(fault.count)
+                .arg(unit.setPoints.size());
         default:
             return shapeFaultText(fault, prefix);
     }

@@ -34,15 +34,17 @@ constexpr auto kMostVertices = static_cast<qsizetype>(core::kMaxOutlineVertices)
 const QStringList kProjectKeys{kFormatKey, kVersionKey, kNameKey, kUnitsKey};
 const QStringList kUnitKeys{kNameKey,     kLocationKey, kFireClassKey, kHazardKey, kFactorKey,
                             kBuildingKey, kAreaKey,     kAgentKey,     kModelKey,  kPointsKey,
-                            kOutlineKey,  kPlanKey,     kSetPointsKey};
-const QStringList kOptionalUnitKeys{kModelKey, kPointsKey, kOutlineKey, kPlanKey, kSetPointsKey};
+                            kOutlineKey,  kPlanKey,     kSetPointsKey, kHandSetKey};
+const QStringList kOptionalUnitKeys{kModelKey, kPointsKey,    kOutlineKey,
+                                    kPlanKey,  kSetPointsKey, kHandSetKey};
 // The keys of a unit that came with a version: a file of an earlier version holding one was not
 // written by any version of the program.
 struct LaterKey {
     const QString* key;
     int version;
 };
-const LaterKey kLaterUnitKeys[] = {{&kOutlineKey, 3}, {&kPlanKey, 3}, {&kSetPointsKey, 4}};
+const LaterKey kLaterUnitKeys[] = {
+    {&kOutlineKey, 3}, {&kPlanKey, 3}, {&kSetPointsKey, 4}, {&kHandSetKey, 6}};
 // "floor", the floor the unit was imported to, is absent in files before it was kept: it is then
 // the unit's location.
 const QStringList kPlanKeys{kFileKey,        kLayerKey, kHandleKey,
@@ -365,6 +367,40 @@ std::variant<std::vector<core::PlanPoint>, QString> setPointsFromValue(const QJs
     return read;
 }
 
+// Which of a unit's `count` setting points were set by hand, of version 6 on: their indices from
+// 0, ascending.
+std::variant<std::vector<bool>, QString> handSetFromValue(const QJsonValue& value,
+                                                          std::size_t count,
+                                                          const QString& prefix) {
+    const QString what = QStringLiteral("%1的手动设置点“%2”").arg(prefix, kHandSetKey);
+    if (count == 0) {
+        return QStringLiteral("%1没有对应的设置点“%2”").arg(what, kSetPointsKey);
+    }
+    if (!value.isArray()) {
+        return QStringLiteral("%1应为设置点序号的数组（如 [0, 2]）").arg(what);
+    }
+    const QJsonArray array = value.toArray();
+    std::vector<bool> flags(count, false);
+    double previous = -1;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const double index = array[i].toDouble(-1);
+        if (!array[i].isDouble() || index != std::floor(index) || index <= previous ||
+            index >= static_cast<double>(count)) {
+            return QStringLiteral("%1第%2项“%3”无效：应为0至%4的整数，依次增大")
+                .arg(what)
+                .arg(i + 1)
+                .arg(valueText(array[i]))
+                .arg(count - 1);
+        }
+        flags[static_cast<std::size_t>(index)] = true;
+        previous = index;
+    }
+    if (std::ranges::none_of(flags, [](bool set) { return set; })) {
+        flags.clear();
+    }
+    return flags;
+}
+
 // One unit of a file of the version; its place in the project, from 1, names it in messages.
 std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& value,
                                                 qsizetype number) {
@@ -490,6 +526,13 @@ std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& v
         }
         unit.setPoints = std::move(std::get<std::vector<core::PlanPoint>>(points));
     }
+    if (object.contains(kHandSetKey)) {
+        auto flags = handSetFromValue(object[kHandSetKey], unit.setPoints.size(), prefix);
+        if (auto* fault = std::get_if<QString>(&flags)) {
+            return *fault;
+        }
+        unit.handSet = std::move(std::get<std::vector<bool>>(flags));
+    }
     if (auto fault = unitFault(unit, number)) {
         return *fault;
     }
@@ -582,6 +625,15 @@ QJsonObject projectObject(const core::Project& project) {
                 points.append(QJsonArray{p.x, p.y});
             }
             object.insert(kSetPointsKey, points);
+        }
+        if (std::ranges::any_of(unit.handSet, [](bool set) { return set; })) {
+            QJsonArray indices;
+            for (std::size_t i = 0; i < unit.handSet.size(); ++i) {
+                if (unit.handSet[i]) {
+                    indices.append(static_cast<qint64>(i));
+                }
+            }
+            object.insert(kHandSetKey, indices);
         }
         units.append(object);
     }

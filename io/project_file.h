@@ -14,7 +14,8 @@
 // Version 2 adds the book's cover and signatures ("info"), version 3 a unit's room on a floor plan
 // ("outline", "plan"), version 4 the setting points placed in it ("setPoints"), version 5 the
 // holes in a room (an "outline" of rings, the outline first), version 6 the layout drawing's scale
-// ("drawingScale" in "info"); an older file reads with the defaults of those and is saved as
+// ("drawingScale" in "info") and which setting points were set by hand ("handSet": their
+// indices from 0); an older file reads with the defaults of those and is saved as
 // version 6.
 namespace io {
 

@@ -37,6 +37,7 @@ inline const QString kDrawingUnitKey = QStringLiteral("unit");
 inline const QString kFloorKey = QStringLiteral("floor");
 inline const QString kDeclaredUnitKey = QStringLiteral("declaredUnit");
 inline const QString kSetPointsKey = QStringLiteral("setPoints");
+inline const QString kHandSetKey = QStringLiteral("handSet");
 
 // The texts of "plan": each key, what a message calls it, and its member.
 struct PlanText {

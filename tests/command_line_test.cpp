@@ -237,9 +237,12 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
         placedRoom("大厅", {{0, 0}, {250, 0}, {250, 250}, {0, 250}}, {}, core::Hazard::Medium);
     core::Unit unplaced = placedCorridor();
     unplaced.setPoints.clear();
-    // The corridor grown is placed again, and one whose points reach all of it kept as it is.
+    // The corridor grown is placed again about its point set by hand, and one whose points reach
+    // all of it kept as it is.
+    core::Unit grown = grownCorridor(180);
+    grown.handSet = {true, false, false, false};
     project.units.insert(project.units.begin(),
-                         {unplaced, slotRoom(), hall, grownCorridor(180), placedCorridor()});
+                         {unplaced, slotRoom(), hall, grown, placedCorridor()});
     const QString file = path(u"工程.fep"_s);
     ASSERT_FALSE(io::saveProject(project, file));
     const QByteArray before = readFile(file);
@@ -274,12 +277,19 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
     // placed again as it was, and the hall told each time.
     const QString told[] = {
         u"警告：%1，已按 --keep 保留"_s.arg(stale), u"重新布置："_s + stale, {}};
+    // --verbose: what each unit kept and what was placed anew.
+    const QStringList counted{u"第1个计算单元“走廊”（一层）：保留设置点 4 个，新布置 0 个"_s,
+                              u"第2个计算单元“窄间%2”（一层）：保留设置点 1 个，新布置 0 个"_s,
+                              u"第4个计算单元“走廊”（一层）：保留设置点 1 个，新布置 4 个"_s,
+                              u"第5个计算单元“走廊”（一层）：保留设置点 4 个，新布置 0 个"_s};
     QByteArray written;
     for (int step = 0; step < 3; ++step) {
-        const QStringList keep = step == 0 ? QStringList{u"--keep"_s} : QStringList();
+        const QStringList keep = step == 0   ? QStringList{u"--keep"_s}
+                                 : step == 1 ? QStringList{u"--verbose"_s}
+                                             : QStringList();
         const Outcome outcome = run(QStringList{u"--place"_s, u"工程.fep"_s} + keep, folder.path());
         ASSERT_EQ(outcome.status, 0) << outcome.err.toStdString();
-        EXPECT_EQ(outcome.out, QString());
+        EXPECT_EQ(saidLines(outcome.out), step == 1 ? counted : QStringList());
         EXPECT_EQ(saidLines(outcome.err),
                   told[step].isEmpty() ? said : said + QStringList{told[step]});
         EXPECT_TRUE(step < 2 || readFile(file) == written);
@@ -291,6 +301,7 @@ TEST_F(CommandLine, SettingPointsArePlacedInRoomsThatHaveNone) {
             core::Unit expected = project.units[i];
             if (i < 2 || (i == 3 && step > 0)) {
                 expected.setPoints = core::placeUnit(expected)->points;
+                expected.handSet.resize(i == 3 ? expected.setPoints.size() : 0);
             }
             EXPECT_EQ(read.units[i], expected) << step << ' ' << read.units[i].name;
         }

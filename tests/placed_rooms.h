@@ -46,10 +46,10 @@ inline core::Unit grownCorridor(double length) {
 
 // A 10 m room with a slot 0.4 m wide running 30 m out of it, narrower than a point keeps from the
 // walls on both sides: no point reaches its far end. Its name holds "%2", which a text keeps.
-inline core::Unit slotRoom() {
+inline core::Unit slotRoom(std::vector<core::PlanPoint> points = {}) {
     return placedRoom(
         "窄间%2", {{0, 0}, {10, 0}, {10, 4.8}, {40, 4.8}, {40, 5.2}, {10, 5.2}, {10, 10}, {0, 10}},
-        {}, core::Hazard::Medium);
+        std::move(points), core::Hazard::Medium);
 }
 
 // A comb of `teeth` teeth `width` wide, from its back `back` up to `top`, with gaps as wide as

@@ -9,6 +9,7 @@
 #include <limits>
 #include <numbers>
 #include <random>
+#include <ranges>
 #include <string>
 #include <vector>
 
@@ -51,12 +52,16 @@ struct QualityCase {
     std::size_t most;   // points the placer may use
     std::size_t least;  // points no placement can do with
     std::vector<Ring> columns = {};
+    std::vector<PlanPoint> kept = {};  // set by hand: first among the points, never moved
 };
 
 // clang-format off
 const QualityCase kQuality[] = {
     {"Rectangle30By50", rectangle(30, 50), 20, 2, 2},
     {"Corridor3By120", rectangle(3, 120), 20, 4, 4},
+    // One point set by hand at an end covers 20.8 m of it: three more are the fewest that reach
+    // the other 99.2 m (each reaches 2·19.8 m of the corridor's length at most).
+    {"Corridor3By120WithAPointSetByHand", rectangle(3, 120), 20, 4, 4, {}, {{1.5, 1}}},
     {"Hall60By60", rectangle(60, 60), 20, 6, 5},
     // A circle of radius 25 about the origin as a drawing gives it: two half-circle arcs.
     {"RoundHallOfRadius25", flattenBulges({{{25, 0}, 1}, {{-25, 0}, 1}}, 0.01), 20, 4, 4},
@@ -81,7 +86,8 @@ class Quality : public ::testing::TestWithParam<QualityCase> {};
 TEST_P(Quality, ReachesTheCount) {
     const QualityCase& c = GetParam();
     const auto begun = std::chrono::steady_clock::now();
-    const Placement placement = placeSettingPoints(c.room, c.reach, c.columns);
+    const Placement placement = placeSettingPoints(c.room, c.reach, c.columns, {}, c.kept);
+    EXPECT_TRUE(std::ranges::equal(c.kept, placement.points | std::views::take(c.kept.size())));
     EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
     EXPECT_TRUE(placement.proven);
     EXPECT_LE(placement.points.size(), c.most);

@@ -499,10 +499,12 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     window->table()->selectRow(3);
     EXPECT_FALSE(window->placeAction()->isEnabled());
 
-    // One point at (7.5, 12) of the L fails 7.1.3 by the way round its corner, and the plan shows
-    // what it misses. Placed from the plan's context menu, the L is covered.
+    // One point set by hand at (7.5, 12) of the L fails 7.1.3 by the way round its corner, and the
+    // plan shows what it misses. Placed from the plan's context menu, the L is covered, the point
+    // kept.
     core::Unit l = unit(1);
     l.setPoints = {{kLx + 7.5, 12}};
+    l.handSet = {true};
     window->model()->replaceUnit(1, l);
     const QPoint inside = at({kLx + 4, 4}).toPoint();
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, inside);
@@ -513,6 +515,8 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     QApplication::sendEvent(viewport(), &menuEvent);
     ASSERT_TRUE(plan().menu()->isVisible());
     tests::clickMenuItem(plan().menu(), u"布置设置点"_s);
+    EXPECT_EQ(unit(1).setPoints.front(), l.setPoints.front());
+    EXPECT_EQ(unit(1).handSet, (std::vector<bool>{true, false}));
     EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
     EXPECT_FALSE(plan().reachMissesSome());
 }

@@ -35,6 +35,7 @@ core::Unit roomUnit() {
     unit.holes = {{{101.1, 21.3}, {102.1, 21.3}, {102.1, 22.3}, {101.1, 22.3}}};
     unit.plan = core::PlanSource{"一层平面.dxf", "房间", "2F", "mm", "一层", "m"};
     unit.setPoints = {{100.1 + 1.0 / 3, 20.3 + 2.0 / 3}, {103.05, 27.5}, {120.7, -4e-7}};
+    unit.handSet = {false, true, false};
     return unit;
 }
 
@@ -67,16 +68,18 @@ TEST(ProjectFile, ReadsTheDocumentedShape) {
     placed.outline = {{0, 0}, {8.5, 0}, {8.5, 4}, {0, 4}};
     placed.plan = core::PlanSource{"B1.dxf", "ROOM", "A3", "cm"};
     placed.setPoints = {{2.125, 2}, {6.375, 2}};
-    // The info's keys some given, all given, or all left out with a room of a plan and its setting
-    // points placed.
+    core::Unit byHand = placed;
+    byHand.handSet = {false, true};
+    const std::string room = unit.substr(0, unit.size() - 2) + R"(, "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]],
+        "setPoints": [[2.125, 2], [6.375, 2]], "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"})";
+    // The info's keys some given, all given with a point set by hand, or all left out with a room
+    // of a plan and its setting points placed (none by hand before version 6).
     const std::tuple<const char*, std::string, core::ProjectInfo, core::Unit> cases[] = {
         {"some info", R"("version": 2, "info": {"date": "2026-12-07", "number": "GC-01"}, )" + unit, some, expected},
         {"all info", R"("version": 6, "info": {"number": "GC-02", "stage": "初步设计",
             "company": "某设计院", "calculatedBy": "甲", "checkedBy": "乙", "reviewedBy": "丙",
-            "approvedBy": "丁", "date": "2000-01-01", "drawingScale": 1}, )" + unit, all, expected},
-        {"setting points", R"("version": 4, )" + unit.substr(0, unit.size() - 2) + R"(,
-            "outline": [[0, 0], [8.5, 0], [8.5, 4], [0, 4]], "setPoints": [[2.125, 2], [6.375, 2]],
-            "plan": {"file": "B1.dxf", "layer": "ROOM", "handle": "A3", "unit": "cm"}}])", {}, placed},
+            "approvedBy": "丁", "date": "2000-01-01", "drawingScale": 1}, )" + room + R"(, "handSet": [1]}])", all, byHand},
+        {"setting points", R"("version": 4, )" + room + "}]", {}, placed},
     };
     // clang-format on
     for (const auto& [name, members, info, unitRead] : cases) {
@@ -197,6 +200,9 @@ std::vector<BadFile> badFiles() {
         {"SetPointsNotArray", withPoints(R"({"x": 0.2, "y": 0.2})"), "第2个计算单元的设置点“setPoints”应为坐标数组"},
         {"SetPointsOnePair", withPoints("[0.2, 0.2]"), "第2个计算单元的设置点“setPoints”第1个点无效：应为两个数 [x, y]"},
         {"SetPointsTooMany", withPoints(points + "]"), "第2个计算单元的设置点“setPoints”过多：1000个，最多999个"},
+        {"HandSetInVersion5", withRoom(kTriangle + R"(, "setPoints": [[0.2, 0.2]], "handSet": [0])", 5), "版本5的文件不能含有第2个计算单元的“handSet”（版本6起才有）"},
+        {"HandSetNotAscending", withRoom(kTriangle + R"(, "setPoints": [[0.2, 0.2], [0.3, 0.2]], "handSet": [1, 1])", 6), "第2个计算单元的手动设置点“handSet”第2项“1”无效：应为0至1的整数，依次增大"},
+        {"HandSetBeyondThePoints", withRoom(kTriangle + R"(, "handSet": [0])", 6), "第2个计算单元的手动设置点“handSet”没有对应的设置点“setPoints”"},
         {"HolesInVersion4", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [2, 1], [1, 2]]])", 4), "版本4的文件不能含有带洞口的第2个计算单元的轮廓“outline”（版本5起才有）"},
         {"HolesCrossing", withRoom(R"("outline": [[[0, 0], [9, 0], [0, 9]], [[1, 1], [3, 1], [1, 3]], [[2, 0.5], [4, 0.5], [2, 2]]])", 5), "第2个计算单元的轮廓“outline”的第2个洞口与第1个洞口相交或重叠"},
         {"AreaTwiceInAUnit", secondUnit(R"("area": 1500)", R"("area": 1500, "area": 99999)"), "第2个计算单元含有重复的键“area”"},

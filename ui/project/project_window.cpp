@@ -688,6 +688,7 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
     QStringList unconfigurable;
     QStringList tooMany;
     QStringList uncovered;
+    QStringList handSetShort;
     std::vector<std::pair<int, core::Unit>> placed;
     int placedUnits = 0;
     std::size_t placedPoints = 0;
@@ -706,6 +707,9 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
             case core::UnitPlacing::Unconfigurable:
                 unconfigurable << name;
                 break;
+            case core::UnitPlacing::HandSetShort:
+                handSetShort << name;
+                break;
             case core::UnitPlacing::NotCovered:
                 uncovered << name;
                 [[fallthrough]];
@@ -715,6 +719,7 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
                 if (result.changed) {
                     core::Unit after = model_->unit(row);
                     after.setPoints = result.points;
+                    after.handSet = result.handSet;
                     placed.emplace_back(row, std::move(after));
                 }
                 break;
@@ -746,13 +751,20 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
         notes << QStringLiteral("计算单元%1的").arg(listedNames(uncovered)) +
                      documents::notCoveredText() + u'。';
     }
+    if (!handSetShort.isEmpty()) {
+        notes << QStringLiteral(
+                     "计算单元%1的手动设置点补充设置点后仍未能覆盖全部平面，"
+                     "已保留原设置点，请在平面图上检查。")
+                     .arg(listedNames(handSetShort));
+    }
     QString said = QStringLiteral("已布置 %1 个计算单元，共 %2 个设置点")
                        .arg(placedUnits)
                        .arg(static_cast<qulonglong>(placedPoints));
     if (!uncovered.isEmpty()) {
         said += QStringLiteral("；%1 个未能完全覆盖").arg(uncovered.size());
     }
-    if (const auto skipped = unconfigurable.size() + tooMany.size(); skipped > 0) {
+    if (const auto skipped = unconfigurable.size() + tooMany.size() + handSetShort.size();
+        skipped > 0) {
         said += QStringLiteral("；%1 个未布置").arg(skipped);
     }
     statusBar()->showMessage(said, kPlacedMs);
