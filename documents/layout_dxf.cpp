@@ -304,28 +304,23 @@ class LayoutWriter {
         g.add(0, "ENDTAB");
 
         tableHead(g, h.styleTable, "STYLE", 2);
-        entryHead(g, "STYLE", h.standardStyle, h.styleTable, "AcDbTextStyleTableRecord");
-        g.add(2, "Standard");
-        g.integer(70, 0);
-        g.real(40, 0);
-        g.real(41, 1);
-        g.real(50, 0);
-        g.integer(71, 0);
-        g.real(42, 2.5);
-        g.add(3, "txt");
-        g.add(4, "");
+        const auto style = [&](std::uint32_t handle, const QString& name, double height,
+                               const char* font) {
+            entryHead(g, "STYLE", handle, h.styleTable, "AcDbTextStyleTableRecord");
+            g.text(2, name);
+            g.integer(70, 0);
+            g.real(40, 0);
+            g.real(41, 1);
+            g.real(50, 0);
+            g.integer(71, 0);
+            g.real(42, height);
+            g.add(3, font);
+            g.add(4, "");
+        };
+        style(h.standardStyle, QStringLiteral("Standard"), 2.5, "txt");
         // The Chinese texts' style: the TrueType font 宋体, whose family and character set (134,
         // GB2312) CAD programs read from its extended data.
-        entryHead(g, "STYLE", h.textStyle, h.styleTable, "AcDbTextStyleTableRecord");
-        g.text(2, QString::fromUtf8(kTextStyle));
-        g.integer(70, 0);
-        g.real(40, 0);
-        g.real(41, 1);
-        g.real(50, 0);
-        g.integer(71, 0);
-        g.real(42, paper(kLabelHeight));
-        g.add(3, "simsun.ttc");
-        g.add(4, "");
+        style(h.textStyle, QString::fromUtf8(kTextStyle), paper(kLabelHeight), "simsun.ttc");
         g.add(1001, "ACAD");
         g.add(1000, "SimSun");
         g.integer(1071, (134 << 8) | 2);
