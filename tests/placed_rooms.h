@@ -2,12 +2,21 @@
 // Rooms of a plan with their setting points placed, as the sheet, the book, the placing and the
 // command line's tests take them: a corridor that four points reach, and an L that one point does
 // not reach at a serious hazard; the corridor grown, and a room with a slot, that no point reaches.
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
 #include "project.h"
 
 namespace tests {
+
+// The first `count` points, or all where there are fewer.
+inline std::vector<core::PlanPoint> firstPoints(const std::vector<core::PlanPoint>& points,
+                                                std::size_t count) {
+    return {points.begin(),
+            points.begin() + static_cast<std::ptrdiff_t>(std::min(count, points.size()))};
+}
 
 // A 3 × 120 m corridor (360 m²), class A, medium hazard: R = 20 m, the estimate N₀ = 1. Its four
 // points along the middle leave the far ends 15.07 m from the nearest.

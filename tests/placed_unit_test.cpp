@@ -158,8 +158,9 @@ TEST(PlacedUnit, PlacingUnitsPlacesKeepsOrRefusesEach) {
         EXPECT_EQ(result.points.size(), c.points) << c.name;
         EXPECT_EQ(result.changed, !result.points.empty() && result.points != c.unit.setPoints);
         EXPECT_EQ(std::ranges::count(result.handSet, true), c.kept) << c.name;
-        EXPECT_TRUE(std::ranges::equal(core::handSetPoints(units[1]) | std::views::take(c.kept),
-                                       result.points | std::views::take(c.kept)));
+        EXPECT_EQ(tests::firstPoints(core::handSetPoints(units[1]), c.kept),
+                  tests::firstPoints(result.points, c.kept))
+            << c.name;
         EXPECT_EQ(result.stale.has_value(), c.stale) << c.name;
     }
 }

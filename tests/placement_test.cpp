@@ -87,7 +87,7 @@ TEST_P(Quality, ReachesTheCount) {
     const QualityCase& c = GetParam();
     const auto begun = std::chrono::steady_clock::now();
     const Placement placement = placeSettingPoints(c.room, c.reach, c.columns, {}, c.kept);
-    EXPECT_TRUE(std::ranges::equal(c.kept, placement.points | std::views::take(c.kept.size())));
+    EXPECT_EQ(tests::firstPoints(placement.points, c.kept.size()), c.kept);
     EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::minutes(2));
     EXPECT_TRUE(placement.proven);
     EXPECT_LE(placement.points.size(), c.most);
