@@ -656,16 +656,21 @@ TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
     tests::keepPicture(*window, u"plan-point-before-drag"_s);
     const core::PlanPoint to{kLx + 4, 4};
     QTest::mousePress(viewport(), Qt::LeftButton, {}, at(handSet.setPoints[0]).toPoint());
-    QTest::mouseMove(viewport(), at({kLx + 6, 9}).toPoint());
+    QTest::mouseMove(viewport(), at({kLx + 2, 15}).toPoint());
     tests::keepPicture(*window, u"plan-point-dragged"_s);
-    EXPECT_TRUE(QRegularExpression(u"^1-1：X 1[56]\\.\\d\\d，Y [89]\\.\\d\\d$"_s)
+    EXPECT_TRUE(plan().reachMissesSome());
+    EXPECT_TRUE(QRegularExpression(u"^1-1：X 1[12]\\.\\d\\d，Y 1[45]\\.\\d\\d$"_s)
                     .match(window->statusBar()->currentMessage())
                     .hasMatch())
         << window->statusBar()->currentMessage().toStdString();
     QTest::mouseMove(viewport(), at(to).toPoint());
     EXPECT_FALSE(plan().reachMissesSome());
     QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at(to).toPoint());
-    EXPECT_TRUE(core::checkCover(l.outline, unit(0).setPoints, 15).proven);
+    const core::CoverCheck proof = core::checkCover(l.outline, unit(0).setPoints, 15);
+    EXPECT_TRUE(proof.proven);
+    EXPECT_TRUE(window->statusBar()->currentMessage().endsWith(
+        u"；最远 %1 m"_s.arg(proof.shares[0], 0, 'f', 1)))
+        << window->statusBar()->currentMessage().toStdString();
     EXPECT_EQ(cell(0, ProjectModel::Check), u"满足"_s);
 
     // A double click in 设置点数 picks the unit's points.

@@ -14,11 +14,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <string_view>
 #include <utility>
@@ -72,6 +74,21 @@ QString pointText(int row, std::size_t index, core::PlanPoint at) {
     return QStringLiteral("%1：X %2，Y %3")
         .arg(QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row), index)),
              QString::number(at.x, 'f', 2), QString::number(at.y, 'f', 2));
+}
+
+// The point's number and place as the unit holds it, and the farthest walk of its share where the
+// cover is checked.
+QString placedText(const ProjectModel& model, int row, std::size_t index) {
+    const core::Unit& unit = model.unit(row);
+    if (index >= unit.setPoints.size()) {
+        return {};
+    }
+    QString text = pointText(row, index, unit.setPoints[index]);
+    if (const std::optional<core::PlacedCover>& cover = model.unitDesign(row).cover;
+        cover && index < cover->shares.size() && std::isfinite(cover->shares[index])) {
+        text += QStringLiteral("；最远 %1 m").arg(cover->shares[index], 0, 'f', 1);
+    }
+    return text;
 }
 
 // Marks the point of that index as set by hand, the flags kept one per point.
@@ -761,7 +778,7 @@ void PlanView::pointReleased(Qt::KeyboardModifiers modifiers) {
     after.setPoints[drag.index] = *to;
     markHandSet(after, drag.index);
     editPoints(drag.row, std::move(after), QStringLiteral("移动设置点"));
-    emit told(pointText(drag.row, drag.index, *to), kRefusalMs);
+    emit told(placedText(*model_, drag.row, drag.index), kRefusalMs);
 }
 
 bool PlanView::pointKey(const QKeyEvent& event) {
@@ -804,9 +821,7 @@ bool PlanView::pointKey(const QKeyEvent& event) {
     const int row = pickedRow_;
     const std::size_t first = picked_.front();
     editPoints(row, std::move(after), QStringLiteral("移动设置点"));
-    if (first < model_->unit(row).setPoints.size()) {
-        emit told(pointText(row, first, model_->unit(row).setPoints[first]), kRefusalMs);
-    }
+    emit told(placedText(*model_, row, first), kRefusalMs);
     return true;
 }
 
@@ -835,7 +850,7 @@ void PlanView::addPointAt(QPointF scenePos, bool snap) {
     selectRow(row);
     editPoints(row, std::move(after), QStringLiteral("添加设置点"));
     pick(row, {index});
-    emit told(pointText(row, index, *at), kRefusalMs);
+    emit told(placedText(*model_, row, index), kRefusalMs);
 }
 
 void PlanView::deletePoints() {
@@ -883,6 +898,8 @@ void PlanView::typePosition() {
         form->addRow(names[i] + u'：', boxes[i]);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
@@ -907,6 +924,7 @@ void PlanView::typePosition() {
     after.setPoints[index] = at;
     markHandSet(after, index);
     editPoints(row, std::move(after), QStringLiteral("设置点位置"));
+    emit told(placedText(*model_, row, index), kRefusalMs);
 }
 
 void PlanView::editPoints(int row, core::Unit after, const QString& text) {
