@@ -133,10 +133,8 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
     canvas_->keyPressed = [this](const QKeyEvent& event) { return pointKey(event); };
 
     connect(addPointAction_, &QAction::triggered, this, [this] { addPointAt(menuAt_, true); });
-    deletePointAction_->setShortcut(QKeySequence::Delete);
-    deletePointAction_->setShortcutContext(Qt::WidgetShortcut);
+    // Delete is the table's key for its units: the plan takes it as a key (pointKey()).
     deletePointAction_->setEnabled(false);
-    canvas_->addAction(deletePointAction_);
     connect(deletePointAction_, &QAction::triggered, this, &PlanView::deletePoints);
     positionAction_->setEnabled(false);
     connect(positionAction_, &QAction::triggered, this, &PlanView::typePosition);
@@ -785,6 +783,10 @@ bool PlanView::pointKey(const QKeyEvent& event) {
     if (pickedRow_ < 0 || drag_ ||
         (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
         return false;
+    }
+    if (event.matches(QKeySequence::Delete)) {
+        deletePoints();
+        return true;
     }
     double dx = 0;
     double dy = 0;
