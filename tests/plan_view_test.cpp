@@ -533,6 +533,7 @@ TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
     const core::Unit l = unit(1);
     core::Unit office = unit(2);  // [30,42]×[0,10]
     office.setPoints = {{36, 5}, {33, 5}};
+    office.plan = core::PlanSource{"办公楼.dxf", "A-AREA", "1F", "mm"};  // typed in millimetres
     window->model()->setProject({"办公楼", {office}});
     window->table()->selectRow(0);
     QCoreApplication::processEvents();
@@ -612,7 +613,8 @@ TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
                  poll.stop();
                  for (auto* box : dialog->findChildren<QDoubleSpinBox*>()) {
                      box->selectAll();
-                     QTest::keyClicks(box, box->accessibleName() == u"X"_s ? u"40"_s : u"2.5"_s);
+                     QTest::keyClicks(box,
+                                      box->accessibleName() == u"X"_s ? u"40000"_s : u"2500"_s);
                  }
                  tests::keepPicture(*dialog, u"point-position"_s);
                  QTest::keyClick(dialog, Qt::Key_Enter);

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <utility>
 
+#include "dxf_reader.h"
 #include "floor_layout.h"
 #include "placement.h"
 #include "plan_canvas.h"
@@ -882,19 +883,32 @@ void PlanView::typePosition() {
     const int row = pickedRow_;
     const std::size_t index = picked_.front();
     const core::PlanPoint from = model_->unit(row).setPoints[index];
+    // In the unit of the drawing the outline came from, to the millimetre; else in metres.
+    double perUnit = 1;
+    QString unitText = QStringLiteral("米");
+    if (const std::optional<core::PlanSource>& plan = model_->unit(row).plan) {
+        if (const std::optional<io::DrawingUnit> unit =
+                io::unitFromName(documents::qs(plan->unit))) {
+            perUnit = io::metresPerUnit(*unit);
+            unitText = io::unitLabel(*unit);
+        }
+    }
+    const int decimals =
+        std::clamp(static_cast<int>(std::ceil(std::log10(perUnit / 0.001) - 1e-9)), 0, 6);
     QDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("设置点位置"));
     auto* form = new QFormLayout(&dialog);
     form->addRow(new QLabel(
-        QStringLiteral("设置点 %1 的坐标（m）：")
-            .arg(QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row), index))),
+        QStringLiteral("设置点 %1 的坐标（%2）：")
+            .arg(QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row), index)),
+                 unitText),
         &dialog));
     QDoubleSpinBox* boxes[2] = {new QDoubleSpinBox(&dialog), new QDoubleSpinBox(&dialog)};
-    const double values[2] = {from.x, from.y};
+    const double values[2] = {from.x / perUnit, from.y / perUnit};
     const QString names[2] = {QStringLiteral("X"), QStringLiteral("Y")};
     for (std::size_t i = 0; i < 2; ++i) {
-        boxes[i]->setDecimals(3);
-        boxes[i]->setRange(-1e7, 1e7);
+        boxes[i]->setDecimals(decimals);
+        boxes[i]->setRange(-1e7 / perUnit, 1e7 / perUnit);
         boxes[i]->setValue(values[i]);
         boxes[i]->setAccessibleName(names[i]);
         form->addRow(names[i] + u'：', boxes[i]);
@@ -910,9 +924,10 @@ void PlanView::typePosition() {
         return;
     }
     // The spin boxes round to their decimals: a value left alone keeps the point where it was.
-    const auto typed = [](const QDoubleSpinBox* box, double was) {
-        return QString::number(was, 'f', box->decimals()).toDouble() == box->value() ? was
-                                                                                     : box->value();
+    const auto typed = [perUnit](const QDoubleSpinBox* box, double was) {
+        return QString::number(was / perUnit, 'f', box->decimals()).toDouble() == box->value()
+                   ? was
+                   : box->value() * perUnit;
     };
     const core::PlanPoint at{typed(boxes[0], from.x), typed(boxes[1], from.y)};
     if (at == from) {
