@@ -410,6 +410,10 @@ void PlanView::setSceneBounds() {
 }
 
 void PlanView::unitsChanged(int first, int last) {
+    // A unit changed under a drag (an undo, say) is no longer the one the drag began on.
+    if (drag_ && drag_->row >= first && drag_->row <= last) {
+        drag_.reset();
+    }
     if (rowsDirty_) {
         return;  // the rebuild on its way takes them
     }
@@ -756,7 +760,7 @@ void PlanView::pointReleased(Qt::KeyboardModifiers modifiers) {
         return;
     }
     const Drag drag = *std::exchange(drag_, std::nullopt);
-    if (!drag.moved) {
+    if (!drag.moved || drag.index >= model_->unit(drag.row).setPoints.size()) {
         return;
     }
     const core::Unit& unit = model_->unit(drag.row);
