@@ -677,4 +677,102 @@ Placement placeSettingPoints(const Ring& outline, double reach, const std::vecto
     return placement;
 }
 
+namespace {
+
+// A wall near a dropped point: the point of it nearest, and the way from there into the room.
+struct NearWall {
+    PlanPoint foot;
+    double distance = 0;
+    double nx = 0;
+    double ny = 0;
+};
+
+// The walls of the rings within `within` of the point, nearest first. A point on a wall goes
+// into the room: left of an outline that runs counter-clockwise, right of a hole that does.
+std::vector<NearWall> wallsNear(PlanPoint p, const Ring& outline, const std::vector<Ring>& holes,
+                                double within) {
+    std::vector<NearWall> near;
+    const auto take = [&](const Ring& ring, bool isOutline) {
+        const double side = (signedArea(ring) > 0) == isOutline ? 1 : -1;
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            const PlanPoint a = ring[i];
+            const PlanPoint b = ring[(i + 1) % ring.size()];
+            const double dx = b.x - a.x;
+            const double dy = b.y - a.y;
+            const double length = std::hypot(dx, dy);
+            if (length == 0) {
+                continue;
+            }
+            const double t =
+                std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (length * length), 0.0, 1.0);
+            NearWall wall{{a.x + t * dx, a.y + t * dy}};
+            wall.distance = std::hypot(p.x - wall.foot.x, p.y - wall.foot.y);
+            if (wall.distance >= within) {
+                continue;
+            }
+            if (wall.distance > 1e-9) {
+                wall.nx = (p.x - wall.foot.x) / wall.distance;
+                wall.ny = (p.y - wall.foot.y) / wall.distance;
+            } else {
+                wall.nx = -side * dy / length;
+                wall.ny = side * dx / length;
+            }
+            near.push_back(wall);
+        }
+    };
+    take(outline, true);
+    for (const Ring& hole : holes) {
+        take(hole, false);
+    }
+    std::ranges::sort(near, {}, &NearWall::distance);
+    return near;
+}
+
+bool inRoom(PlanPoint p, const Ring& outline, const std::vector<Ring>& holes) {
+    return coveredBy(p, outline) &&
+           std::ranges::none_of(holes, [p](const Ring& hole) { return coveredBy(p, hole); });
+}
+
+// The point lies in the room and keeps kWallClearance from every wall, to a rounding.
+bool clearInRoom(PlanPoint p, const Ring& outline, const std::vector<Ring>& holes) {
+    return inRoom(p, outline, holes) && wallsNear(p, outline, holes, kWallClearance - 1e-6).empty();
+}
+
+}  // namespace
+
+std::optional<PlanPoint> droppedPoint(PlanPoint point, const Ring& outline,
+                                      const std::vector<Ring>& holes, bool snap) {
+    const bool onWall = !wallsNear(point, outline, holes, 1e-9).empty();
+    if (!onWall && !inRoom(point, outline, holes)) {
+        return std::nullopt;
+    }
+    const std::vector<NearWall> near =
+        snap ? wallsNear(point, outline, holes, kWallSnap) : std::vector<NearWall>{};
+    if (near.empty()) {
+        return onWall ? std::nullopt : std::optional(point);
+    }
+    const NearWall& first = near.front();
+    // The corner: kWallClearance from both walls, where the lines that far from them cross.
+    for (const NearWall& other : near) {
+        const double cross = first.nx * other.ny - first.ny * other.nx;
+        if (std::abs(cross) < 0.5) {
+            continue;  // along the first wall, or at less than 30° to it
+        }
+        const double c1 = first.nx * first.foot.x + first.ny * first.foot.y + kWallClearance;
+        const double c2 = other.nx * other.foot.x + other.ny * other.foot.y + kWallClearance;
+        const PlanPoint corner{(c1 * other.ny - c2 * first.ny) / cross,
+                               (first.nx * c2 - other.nx * c1) / cross};
+        if (clearInRoom(corner, outline, holes)) {
+            return corner;
+        }
+        break;
+    }
+    const PlanPoint along{first.foot.x + kWallClearance * first.nx,
+                          first.foot.y + kWallClearance * first.ny};
+    if (clearInRoom(along, outline, holes)) {
+        return along;
+    }
+    return onWall ? std::nullopt : std::optional(point);
+}
+
 }  // namespace core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "cover_proof.h"
@@ -12,6 +13,18 @@ namespace core {
 
 // The least distance of a placed point from the walls.
 constexpr double kWallClearance = 0.3;
+
+// A setting point put by hand this near a wall is drawn to kWallClearance from it.
+constexpr double kWallSnap = 1.0;
+
+// Where a setting point that a designer drops at `point` goes in the room (`outline` less its
+// `holes`): with `snap`, a point within kWallSnap of a wall moves to kWallClearance from it, as an
+// extinguisher hangs on a wall or stands in a cabinet against it; into the corner where a second
+// wall at an angle to the first is that near too. It stays where it was dropped where no such
+// place keeps kWallClearance from every wall (a slot narrower than 2·kWallClearance), or without
+// `snap`. None for a point outside the room or in one of its holes.
+[[nodiscard]] std::optional<PlanPoint> droppedPoint(PlanPoint point, const Ring& outline,
+                                                    const std::vector<Ring>& holes, bool snap);
 
 // Setting points placed in a room, and what they reach.
 struct Placement {

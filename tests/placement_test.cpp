@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <ranges>
 #include <string>
@@ -257,6 +258,48 @@ TEST(RandomRooms, ArePlacedAndProven) {
         }
         EXPECT_LE(farthest, reach) << seed;
         EXPECT_LE(farthest, placement.farthest + 1e-9) << seed;
+    }
+}
+
+// A point dropped by hand: refused outside the room, drawn off a near wall (into a corner where
+// two are near), left alone away from the walls, in a slot too narrow, or without snapping.
+TEST(DroppedPoint, SnapsFromNearWalls) {
+    const Ring hall = rectangle(10, 10);
+    const std::vector<Ring> column{{{4, 4}, {6, 4}, {6, 6}, {4, 6}}};
+    const Ring slanted{{0, 0}, {10, 0}, {0, 10}};  // its long wall at 45°
+    struct Row {
+        const Ring* room;
+        PlanPoint dropped;
+        bool snap;
+        std::optional<PlanPoint> lands;
+    };
+    const Ring slot = rectangle(10, 0.5);
+    const double s45 = 0.3 * std::numbers::sqrt2;
+    const Row rows[] = {
+        {&hall, {2.5, 8}, true, PlanPoint{2.5, 8}},      // 2 m from every wall
+        {&hall, {0.8, 5}, true, PlanPoint{0.3, 5}},      // within 1 m of the west wall
+        {&hall, {0.1, 2}, true, PlanPoint{0.3, 2}},      // too near
+        {&hall, {0, 2}, true, PlanPoint{0.3, 2}},        // on the wall
+        {&hall, {0.5, 9.6}, true, PlanPoint{0.3, 9.7}},  // a corner
+        {&hall, {3.5, 5}, true, PlanPoint{3.7, 5}},      // by the column
+        {&hall, {6.5, 6.5}, true, PlanPoint{6 + s45 / 2, 6 + s45 / 2}},  // off its corner
+        {&hall, {0.8, 5}, false, PlanPoint{0.8, 5}},   // Alt: where it was dropped
+        {&hall, {11, 5}, true, std::nullopt},          // outside
+        {&hall, {5, 5}, false, std::nullopt},          // in the column
+        {&slot, {5, 0.25}, true, PlanPoint{5, 0.25}},  // no place 0.3 m from both walls
+        {&slanted, {4, 5.5}, true, PlanPoint{4.25 - s45 / 2, 5.75 - s45 / 2}},
+        {&slanted, {0.5, 8.5}, true, PlanPoint{0.3, 10 - 0.3 - s45}},  // the acute corner
+    };
+    for (const Row& row : rows) {
+        const std::vector<Ring> holes = row.room == &hall ? column : std::vector<Ring>{};
+        const std::optional<PlanPoint> lands =
+            droppedPoint(row.dropped, *row.room, holes, row.snap);
+        ASSERT_EQ(lands.has_value(), row.lands.has_value())
+            << row.dropped.x << ", " << row.dropped.y;
+        if (lands) {
+            EXPECT_NEAR(lands->x, row.lands->x, 1e-9) << row.dropped.x << ", " << row.dropped.y;
+            EXPECT_NEAR(lands->y, row.lands->y, 1e-9) << row.dropped.x << ", " << row.dropped.y;
+        }
     }
 }
 

@@ -10,10 +10,12 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "cover_proof.h"
 #include "floor_layout.h"
 #include "menu_click.h"
 #include "placed_rooms.h"
@@ -455,7 +457,7 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
               u"已布置 3 个计算单元，共 %1 个设置点"_s.arg(points));
     EXPECT_EQ(cell(0, ProjectModel::Points), u"4"_s);
     EXPECT_EQ(cell(0, ProjectModel::Points, Qt::ToolTipRole),
-              u"按平面布置的设置点数（估算值 N₀ = 1）"_s);
+              u"按平面布置，共 4 个设置点；在平面图中编辑（估算值 N₀ = 1）"_s);
     EXPECT_EQ(cell(0, ProjectModel::Check), u"满足"_s);
     EXPECT_FALSE(window->model()->flags(window->model()->index(0, ProjectModel::Points)) &
                  Qt::ItemIsEditable);
@@ -519,6 +521,167 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     EXPECT_EQ(unit(1).handSet, (std::vector<bool>{true, false}));
     EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
     EXPECT_FALSE(plan().reachMissesSome());
+}
+
+// The setting points edited on the plan by mouse and keys, each gesture one undo step, each point
+// it edits set by hand: a drag, a drop within 1 m of a wall drawn to 0.3 m from it unless Alt is
+// held, one outside refused, the arrows, Ctrl+double click, Delete, the typed position. The L's
+// point that misses its far end is dragged round the corner, its reach following mid-drag, and
+// 校核 follows the proof; a double click in 设置点数 picks the unit's points.
+TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
+    using Points = std::vector<core::PlanPoint>;
+    const core::Unit l = unit(1);
+    core::Unit office = unit(2);  // [30,42]×[0,10]
+    office.setPoints = {{36, 5}, {33, 5}};
+    office.plan = core::PlanSource{"办公楼.dxf", "A-AREA", "1F", "mm"};  // typed in millimetres
+    window->model()->setProject({"办公楼", {office}});
+    window->table()->selectRow(0);
+    QCoreApplication::processEvents();
+    QWidget* view = plan().view();
+    const auto drag = [&](core::PlanPoint from, core::PlanPoint to, Qt::KeyboardModifiers keys) {
+        QTest::mousePress(viewport(), Qt::LeftButton, {}, at(from).toPoint());
+        QTest::mouseMove(viewport(), at({(from.x + to.x) / 2, (from.y + to.y) / 2}).toPoint());
+        QTest::mouseMove(viewport(), at(to).toPoint());
+        QTest::mouseRelease(viewport(), Qt::LeftButton, keys, at(to).toPoint());
+    };
+    struct Gesture {
+        const char* name;
+        std::function<void()> act;
+        Points points;
+        std::vector<bool> handSet;
+        int steps;  // on the undo stack after it
+    };
+    const Gesture gestures[] = {
+        {"drag",
+         [&] {
+             drag({36, 5}, {38, 6}, {});
+         },
+         {{38, 6}, {33, 5}},
+         {true, false},
+         1},
+        {"near the east wall",
+         [&] {
+             drag({38, 6}, {41.4, 6}, {});
+         },
+         {{41.7, 6}, {33, 5}},
+         {true, false},
+         2},
+        {"Alt",
+         [&] {
+             drag({41.7, 6}, {41.5, 9.5}, Qt::AltModifier);
+         },
+         {{41.5, 9.5}, {33, 5}},
+         {true, false},
+         3},
+        {"outside",
+         [&] {
+             drag({41.5, 9.5}, {44, 9.5}, {});
+         },
+         {{41.5, 9.5}, {33, 5}},
+         {true, false},
+         3},
+        {"arrows",
+         [&] {
+             QTest::mouseClick(viewport(), Qt::LeftButton, {}, at({33, 5}).toPoint());
+             QTest::keyClick(view, Qt::Key_Right);
+             QTest::keyClick(view, Qt::Key_Up, Qt::ShiftModifier);
+         },
+         {{41.5, 9.5}, {33.1, 6}},
+         {true, true},
+         5},
+        {"Ctrl+double click",
+         [&] {
+             QTest::mouseDClick(viewport(), Qt::LeftButton, Qt::ControlModifier,
+                                at({35, 2}).toPoint());
+         },
+         {{41.5, 9.5}, {33.1, 6}, {35, 2}},
+         {true, true, true},
+         6},
+        {"Delete",
+         [&] { QTest::keyClick(view, Qt::Key_Delete); },
+         {{41.5, 9.5}, {33.1, 6}},
+         {true, true},
+         7},
+        {"typed",
+         [&] {
+             QTimer poll;
+             QObject::connect(&poll, &QTimer::timeout, [&poll] {
+                 auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                 if (dialog == nullptr) {
+                     return;
+                 }
+                 poll.stop();
+                 for (auto* box : dialog->findChildren<QDoubleSpinBox*>()) {
+                     box->selectAll();
+                     QTest::keyClicks(box,
+                                      box->accessibleName() == u"X"_s ? u"40000"_s : u"2500"_s);
+                 }
+                 tests::keepPicture(*dialog, u"point-position"_s);
+                 QTest::keyClick(dialog, Qt::Key_Enter);
+             });
+             poll.start(10);
+             const QPoint point = at({33.1, 6}).toPoint();
+             QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, point,
+                                         viewport()->mapToGlobal(point));
+             QApplication::sendEvent(viewport(), &menuEvent);
+             tests::clickMenuItem(plan().menu(), u"设置点位置"_s);
+         },
+         {{41.5, 9.5}, {40, 2.5}},
+         {true, true},
+         8},
+    };
+    const double pixel = 1 / plan().scale();
+    for (const Gesture& gesture : gestures) {
+        gesture.act();
+        const core::Unit& now = unit(0);
+        ASSERT_EQ(now.setPoints.size(), gesture.points.size()) << gesture.name;
+        for (std::size_t i = 0; i < now.setPoints.size(); ++i) {
+            EXPECT_NEAR(now.setPoints[i].x, gesture.points[i].x, pixel) << gesture.name;
+            EXPECT_NEAR(now.setPoints[i].y, gesture.points[i].y, pixel) << gesture.name;
+        }
+        EXPECT_EQ(now.handSet, gesture.handSet) << gesture.name;
+        EXPECT_EQ(window->undoStack()->count(), gesture.steps) << gesture.name;
+        EXPECT_EQ(cell(0, ProjectModel::Points), QString::number(gesture.points.size()));
+    }
+    window->undoStack()->setIndex(0);
+    EXPECT_EQ(unit(0).setPoints, office.setPoints);
+
+    // The L, its point set by hand at (7.5, 12): dragged to (4, 4) it reaches the whole L.
+    core::Unit handSet = l;
+    handSet.setPoints = {{kLx + 7.5, 12}};
+    handSet.handSet = {true};
+    window->model()->setProject({"办公楼", {handSet}});
+    window->table()->selectRow(0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(plan().reachMissesSome());
+    EXPECT_EQ(cell(0, ProjectModel::Check), u"不满足 7.1.3"_s);
+    tests::keepPicture(*window, u"plan-point-before-drag"_s);
+    const core::PlanPoint to{kLx + 4, 4};
+    QTest::mousePress(viewport(), Qt::LeftButton, {}, at(handSet.setPoints[0]).toPoint());
+    QTest::mouseMove(viewport(), at({kLx + 2, 15}).toPoint());
+    tests::keepPicture(*window, u"plan-point-dragged"_s);
+    EXPECT_TRUE(plan().reachMissesSome());
+    EXPECT_TRUE(QRegularExpression(u"^1-1：X 1[12]\\.\\d\\d，Y 1[45]\\.\\d\\d$"_s)
+                    .match(window->statusBar()->currentMessage())
+                    .hasMatch())
+        << window->statusBar()->currentMessage().toStdString();
+    QTest::mouseMove(viewport(), at(to).toPoint());
+    EXPECT_FALSE(plan().reachMissesSome());
+    QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at(to).toPoint());
+    const core::CoverCheck proof = core::checkCover(l.outline, unit(0).setPoints, 15);
+    EXPECT_TRUE(proof.proven);
+    EXPECT_TRUE(window->statusBar()->currentMessage().endsWith(
+        u"；最远 %1 m"_s.arg(proof.shares[0], 0, 'f', 1)))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(cell(0, ProjectModel::Check), u"满足"_s);
+
+    // A double click in 设置点数 picks the unit's points.
+    const QModelIndex points = window->model()->index(0, ProjectModel::Points);
+    const QPoint cellAt = window->table()->visualRect(points).center();
+    QTest::mouseClick(window->table()->viewport(), Qt::LeftButton, {}, cellAt);
+    QTest::mouseDClick(window->table()->viewport(), Qt::LeftButton, {}, cellAt);
+    EXPECT_EQ(plan().pickedRow(), 0);
+    EXPECT_EQ(plan().pickedPoints(), std::vector<std::size_t>{0});
 }
 
 // A workshop shaped as a comb of 120 teeth, seconds to place, with the progress shown at once;

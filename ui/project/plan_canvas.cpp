@@ -94,6 +94,9 @@ void PlanCanvas::contextMenuEvent(QContextMenuEvent* event) {
 
 void PlanCanvas::mouseMoveEvent(QMouseEvent* event) {
     if (!panning_) {
+        if ((event->buttons() & Qt::LeftButton) != 0 && dragged) {
+            dragged(viewportTransform().inverted().map(event->position()), event->modifiers());
+        }
         QGraphicsView::mouseMoveEvent(event);
         return;
     }
@@ -112,6 +115,9 @@ void PlanCanvas::mouseReleaseEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    if (event->button() == Qt::LeftButton && released) {
+        released(viewportTransform().inverted().map(event->position()), event->modifiers());
+    }
     QGraphicsView::mouseReleaseEvent(event);
 }
 
@@ -121,6 +127,11 @@ void PlanCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && spaceHeld_)) {
         mousePressEvent(event);
         return;
+    }
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier) != 0 &&
+        ctrlDoubleClicked) {
+        ctrlDoubleClicked(viewportTransform().inverted().map(event->position()),
+                          event->modifiers());
     }
     event->accept();
 }
@@ -138,6 +149,10 @@ bool PlanCanvas::holdSpace(QKeyEvent* event, bool held) {
 }
 
 void PlanCanvas::keyPressEvent(QKeyEvent* event) {
+    if (keyPressed && keyPressed(*event)) {
+        event->accept();
+        return;
+    }
     if (!holdSpace(event, true)) {
         QGraphicsView::keyPressEvent(event);
     }

@@ -5,6 +5,8 @@
 #include <QRectF>
 #include <functional>
 
+class QKeyEvent;
+
 namespace ui {
 
 // The view of the plan's scene: it zooms about the cursor, pans with the middle button (or the
@@ -20,6 +22,13 @@ class PlanCanvas final : public QGraphicsView {
 
     // A left click that does not pan, in the scene, with its keys.
     std::function<void(QPointF scenePos, Qt::KeyboardModifiers modifiers)> clicked;
+    // The mouse moved with the left button down (not panning), and the left button let go.
+    std::function<void(QPointF scenePos, Qt::KeyboardModifiers modifiers)> dragged;
+    std::function<void(QPointF scenePos, Qt::KeyboardModifiers modifiers)> released;
+    // A left double click with Ctrl held.
+    std::function<void(QPointF scenePos, Qt::KeyboardModifiers modifiers)> ctrlDoubleClicked;
+    // A key pressed in the view; true when the pane took it.
+    std::function<bool(const QKeyEvent& event)> keyPressed;
     // The context menu asked for at a point of the scene, to show at a point of the screen.
     std::function<void(QPointF scenePos, QPoint globalPos)> menuAsked;
 

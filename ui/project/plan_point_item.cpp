@@ -5,8 +5,9 @@
 
 namespace ui {
 
-PointItem::PointItem(QGraphicsItem* room, QPointF at, const QString& number, const QFont* font)
-    : QGraphicsItem(room), font_(font), number_(number) {
+PointItem::PointItem(QGraphicsItem* room, QPointF at, std::size_t index, const QString& number,
+                     const QFont* font)
+    : QGraphicsItem(room), index_(index), font_(font), number_(number) {
     setPos(at);
     setFlag(ItemIgnoresTransformations);
     setZValue(1);
@@ -19,8 +20,21 @@ PointItem::PointItem(QGraphicsItem* room, QPointF at, const QString& number, con
     const QSizeF size = number_.size();
     numberBox_ = QRectF(clear, -clear - std::ceil(size.height()), std::ceil(size.width()),
                         std::ceil(size.height()));
-    const QRectF disc(-kRadius - 1, -kRadius - 1, 2 * kRadius + 2, 2 * kRadius + 2);
+    const QRectF disc(-kRadius - 3, -kRadius - 3, 2 * kRadius + 6, 2 * kRadius + 6);
     bounds_ = disc.united(numberBox_.adjusted(-1, 0, 1, 0));
+}
+
+void PointItem::setPicked(bool picked) {
+    if (picked != picked_) {
+        picked_ = picked;
+        update();
+    }
+}
+
+QPainterPath PointItem::shape() const {
+    QPainterPath path;
+    path.addEllipse(QPointF(0, 0), kRadius + 2, kRadius + 2);
+    return path;
 }
 
 void PointItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* /*option*/,
@@ -29,6 +43,11 @@ void PointItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* /*optio
     painter->setPen(QPen(Qt::white, 1.5));
     painter->setBrush(kPointColor);
     painter->drawEllipse(QPointF(0, 0), kRadius, kRadius);
+    if (picked_) {
+        painter->setPen(QPen(QColor(0x20, 0x24, 0x28), 1.5));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawEllipse(QPointF(0, 0), kRadius + 2, kRadius + 2);
+    }
     painter->setRenderHint(QPainter::Antialiasing, false);
     // A light halo keeps the number legible over walls and the reach's lines.
     painter->fillRect(numberBox_.adjusted(-1, 0, 1, 0), QColor(255, 255, 255, 170));

@@ -119,10 +119,11 @@ void RoomItem::setUnit(const core::Unit& unit, bool failing) {
         points_.clear();
         for (std::size_t i = 0; i < setPoints_.size(); ++i) {
             points_.push_back(new PointItem(
-                this, scenePoint(setPoints_[i]),
+                this, scenePoint(setPoints_[i]), i,
                 QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row_), i)),
                 &look_->pointFont));
         }
+        setPicked(std::move(picked_));
     }
     failing_ = failing;
     setZValue(stackingOrder());
@@ -140,6 +141,24 @@ void RoomItem::showReach(const core::Ring& outline, const std::vector<core::Ring
     if (reach > 0 && !setPoints_.empty()) {
         reachItem_ = new ReachItem(
             this, shape(), core::reachMap(outline, setPoints_, reach, core::kReachCells, holes));
+    }
+}
+
+void RoomItem::previewPoint(std::size_t index, core::PlanPoint at, const core::Unit& unit) {
+    if (index >= points_.size()) {
+        return;
+    }
+    setPoints_[index] = at;
+    points_[index]->setPos(scenePoint(at));
+    if (const int reach = std::exchange(reachShown_, 0); reach > 0) {
+        showReach(unit.outline, unit.holes, reach);
+    }
+}
+
+void RoomItem::setPicked(std::vector<std::size_t> picked) {
+    picked_ = std::move(picked);
+    for (PointItem* point : points_) {
+        point->setPicked(std::ranges::binary_search(picked_, point->index()));
     }
 }
 

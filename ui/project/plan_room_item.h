@@ -79,6 +79,13 @@ class RoomItem final : public QGraphicsItem {
     void showReach(const core::Ring& outline, const std::vector<core::Ring>& holes, int reach);
     [[nodiscard]] const ReachItem* reachItem() const { return reachItem_; }
 
+    // Shows the point of that index at `at` while it is dragged, the reach (where shown) with it;
+    // setUnit() puts back the unit's points.
+    void previewPoint(std::size_t index, core::PlanPoint at, const core::Unit& unit);
+    // The points picked for editing, ascending; those the unit has not are ignored.
+    void setPicked(std::vector<std::size_t> picked);
+    [[nodiscard]] const std::vector<PointItem*>& points() const { return points_; }
+
     void setHighlighted(bool highlighted);
 
     // The point lies in the room, not in one of its holes.
@@ -135,6 +142,7 @@ class RoomItem final : public QGraphicsItem {
     bool highlighted_ = false;
     std::vector<core::PlanPoint> setPoints_;
     std::vector<PointItem*> points_;  // children, drawn over the room
+    std::vector<std::size_t> picked_;
     ReachItem* reachItem_ = nullptr;  // a child, under the points
     int reachShown_ = 0;              // the R it shows
     LabelItem* label_;                // a child, over the points

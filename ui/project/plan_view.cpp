@@ -1,24 +1,39 @@
 #include "plan_view.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFontMetricsF>
+#include <QFormLayout>
 #include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+#include <numeric>
 #include <string_view>
 #include <utility>
 
+#include "dxf_reader.h"
+#include "floor_layout.h"
+#include "placement.h"
 #include "plan_canvas.h"
+#include "plan_point_item.h"
 #include "plan_reach_item.h"
 #include "plan_room_item.h"
 #include "plan_scene.h"
+#include "project_commands.h"
 #include "project_model.h"
 #include "unit_texts.h"
 
@@ -45,6 +60,44 @@ QPen cosmeticPen(const QColor& colour, double width) {
     return pen;
 }
 
+// How long a refusal stays in the status bar.
+constexpr int kRefusalMs = 10000;
+// How far the arrow keys move the picked points, in metres, and with Shift.
+constexpr double kKeyStep = 0.1;
+constexpr double kShiftKeyStep = 1;
+
+core::PlanPoint planPoint(QPointF scenePos) {
+    return {scenePos.x(), -scenePos.y()};
+}
+
+// The point's number and place, as the status bar shows them.
+QString pointText(int row, std::size_t index, core::PlanPoint at) {
+    return QStringLiteral("%1：X %2，Y %3")
+        .arg(QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row), index)),
+             QString::number(at.x, 'f', 2), QString::number(at.y, 'f', 2));
+}
+
+// The point's number and place as the unit holds it, and the farthest walk of its share where the
+// cover is checked.
+QString placedText(const ProjectModel& model, int row, std::size_t index) {
+    const core::Unit& unit = model.unit(row);
+    if (index >= unit.setPoints.size()) {
+        return {};
+    }
+    QString text = pointText(row, index, unit.setPoints[index]);
+    if (const std::optional<core::PlacedCover>& cover = model.unitDesign(row).cover;
+        cover && index < cover->shares.size() && std::isfinite(cover->shares[index])) {
+        text += QStringLiteral("；最远 %1 m").arg(cover->shares[index], 0, 'f', 1);
+    }
+    return text;
+}
+
+// Marks the point of that index as set by hand, the flags kept one per point.
+void markHandSet(core::Unit& unit, std::size_t index) {
+    unit.handSet.resize(unit.setPoints.size(), false);
+    unit.handSet[index] = true;
+}
+
 }  // namespace
 
 PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget* parent)
@@ -57,7 +110,10 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
       fitAction_(new QAction(QStringLiteral("适合窗口(&F)"), this)),
       floorPicker_(new QWidget(this)),
       floorName_(new QLabel(this)),
-      menu_(new QMenu(this)) {
+      menu_(new QMenu(this)),
+      addPointAction_(new QAction(QStringLiteral("添加设置点"), this)),
+      deletePointAction_(new QAction(QStringLiteral("删除设置点"), this)),
+      positionAction_(new QAction(QStringLiteral("设置点位置…"), this)) {
     scene_->setItemIndexMethod(QGraphicsScene::BspTreeIndex);
     canvas_->setAccessibleName(QStringLiteral("平面图"));
     canvas_->clicked = [this](QPointF scenePos, Qt::KeyboardModifiers modifiers) {
@@ -66,6 +122,27 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
     canvas_->menuAsked = [this](QPointF scenePos, QPoint globalPos) {
         showMenu(scenePos, globalPos);
     };
+    canvas_->dragged = [this](QPointF scenePos, Qt::KeyboardModifiers /*modifiers*/) {
+        pointDragged(scenePos);
+    };
+    canvas_->released = [this](QPointF /*scenePos*/, Qt::KeyboardModifiers modifiers) {
+        pointReleased(modifiers);
+    };
+    canvas_->ctrlDoubleClicked = [this](QPointF scenePos, Qt::KeyboardModifiers modifiers) {
+        addPointAt(scenePos, (modifiers & Qt::AltModifier) == 0);
+    };
+    canvas_->keyPressed = [this](const QKeyEvent& event) { return pointKey(event); };
+
+    connect(addPointAction_, &QAction::triggered, this, [this] { addPointAt(menuAt_, true); });
+    // Delete is the table's key for its units: the plan takes it as a key (pointKey()).
+    deletePointAction_->setEnabled(false);
+    connect(deletePointAction_, &QAction::triggered, this, &PlanView::deletePoints);
+    positionAction_->setEnabled(false);
+    connect(positionAction_, &QAction::triggered, this, &PlanView::typePosition);
+    menu_->addAction(addPointAction_);
+    menu_->addAction(deletePointAction_);
+    menu_->addAction(positionAction_);
+    menu_->addSeparator();
 
     look_.outline = cosmeticPen(QColor(0x4a, 0x55, 0x60), 1);
     look_.failedOutline = cosmeticPen(kCheckFailedColor, 2);
@@ -289,6 +366,9 @@ void PlanView::refreshFloors() {
 
 void PlanView::rebuildScene() {
     reachRow_ = -1;  // its room goes with the scene
+    drag_.reset();
+    pickedRow_ = -1;
+    picked_.clear();
     if (!isVisible()) {
         // Made when the pane shows.
         sceneDirty_ = true;
@@ -330,6 +410,10 @@ void PlanView::setSceneBounds() {
 }
 
 void PlanView::unitsChanged(int first, int last) {
+    // A unit changed under a drag (an undo, say) is no longer the one the drag began on.
+    if (drag_ && drag_->row >= first && drag_->row <= last) {
+        drag_.reset();
+    }
     if (rowsDirty_) {
         return;  // the rebuild on its way takes them
     }
@@ -489,6 +573,18 @@ const RoomItem* PlanView::roomAt(QPointF scenePos) const {
 
 void PlanView::showMenu(QPointF scenePos, QPoint globalPos) {
     ensureBuilt();
+    menuAt_ = scenePos;
+    // A point not yet picked becomes the one picked.
+    if (const PointItem* point = pointAt(scenePos); point != nullptr && !point->picked()) {
+        const int row = static_cast<const RoomItem*>(point->parentItem())->row();
+        const std::size_t index = point->index();
+        selectRow(row);
+        pick(row, {index});
+        addPointAction_->setEnabled(true);
+        menu_->popup(globalPos);
+        return;
+    }
+    addPointAction_->setEnabled(roomAt(scenePos) != nullptr);
     // A room not yet selected becomes the selection, as a click would make it.
     if (const RoomItem* hit = roomAt(scenePos);
         hit != nullptr && !selection_->rowIntersectsSelection(hit->row(), {})) {
@@ -512,6 +608,9 @@ void PlanView::updateReach() {
     if (RoomItem* before = roomOf(reachRow_); reachRow_ != row && before != nullptr) {
         before->showReach({}, {}, 0);
     }
+    if (pickedRow_ >= 0 && pickedRow_ != row) {
+        pick(-1, {});  // the points of a room no longer current
+    }
     reachRow_ = row;
     if (row < 0) {
         return;
@@ -533,6 +632,12 @@ bool PlanView::reachMissesSome() const {
 
 void PlanView::roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers) {
     ensureBuilt();
+    if (pointPressed(scenePos, modifiers)) {
+        return;
+    }
+    if (pickedRow_ >= 0) {
+        pick(-1, {});
+    }
     const RoomItem* hit = roomAt(scenePos);
     const bool adding = (modifiers & Qt::ControlModifier) != 0;
     if (hit == nullptr) {
@@ -554,6 +659,306 @@ void PlanView::roomClicked(QPointF scenePos, Qt::KeyboardModifiers modifiers) {
         selection_->setCurrentIndex(
             index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
+}
+
+PointItem* PlanView::pointAt(QPointF scenePos) const {
+    for (QGraphicsItem* item : scene_->items(scenePos, Qt::IntersectsItemShape, Qt::DescendingOrder,
+                                             canvas_->transform())) {
+        if (auto* point = qgraphicsitem_cast<PointItem*>(item); point != nullptr) {
+            return point;
+        }
+    }
+    return nullptr;
+}
+
+void PlanView::selectRow(int row) {
+    if (selection_->currentIndex().row() == row && selection_->isRowSelected(row, {}) &&
+        selection_->selectedRows().size() == 1) {
+        return;
+    }
+    const int column = selection_->currentIndex().isValid() ? selection_->currentIndex().column()
+                                                            : int{ProjectModel::Name};
+    selection_->setCurrentIndex(model_->index(row, column),
+                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void PlanView::pick(int row, std::vector<std::size_t> points) {
+    if (RoomItem* before = roomOf(pickedRow_); before != nullptr && pickedRow_ != row) {
+        before->setPicked({});
+    }
+    std::ranges::sort(points);
+    pickedRow_ = points.empty() ? -1 : row;
+    picked_ = std::move(points);
+    if (RoomItem* room = roomOf(pickedRow_); room != nullptr) {
+        room->setPicked(picked_);
+    }
+    deletePointAction_->setEnabled(!picked_.empty());
+    positionAction_->setEnabled(picked_.size() == 1);
+}
+
+void PlanView::pickPoints(int row) {
+    ensureBuilt();
+    if (row < 0 || row >= model_->rowCount() || roomOf(row) == nullptr) {
+        return;
+    }
+    std::vector<std::size_t> all(model_->unit(row).setPoints.size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    pick(row, std::move(all));
+    canvas_->setFocus(Qt::OtherFocusReason);
+}
+
+bool PlanView::pointPressed(QPointF scenePos, Qt::KeyboardModifiers modifiers) {
+    const PointItem* point = pointAt(scenePos);
+    if (point == nullptr) {
+        return false;
+    }
+    const int row = static_cast<const RoomItem*>(point->parentItem())->row();
+    const std::size_t index = point->index();
+    const QPointF offset = scenePos - point->pos();
+    selectRow(row);
+    std::vector<std::size_t> points = pickedRow_ == row ? picked_ : std::vector<std::size_t>{};
+    const auto found = std::ranges::find(points, index);
+    if ((modifiers & Qt::ControlModifier) != 0) {
+        if (found != points.end()) {
+            points.erase(found);
+        } else {
+            points.push_back(index);
+        }
+        pick(row, std::move(points));
+        return true;
+    }
+    if (found == points.end()) {
+        points = {index};
+    }
+    pick(row, std::move(points));
+    const core::PlanPoint at = model_->unit(row).setPoints[index];
+    drag_ = Drag{row, index, scenePos, offset, at, at, false};
+    return true;
+}
+
+void PlanView::pointDragged(QPointF scenePos) {
+    if (!drag_) {
+        return;
+    }
+    RoomItem* room = roomOf(drag_->row);
+    if (room == nullptr) {
+        drag_.reset();
+        return;
+    }
+    if (!drag_->moved && (scenePos - drag_->pressed).manhattanLength() * scale() <
+                             QApplication::startDragDistance()) {
+        return;  // a click that shook
+    }
+    drag_->moved = true;
+    drag_->at = planPoint(scenePos - drag_->offset);
+    room->previewPoint(drag_->index, drag_->at, model_->unit(drag_->row));
+    emit told(pointText(drag_->row, drag_->index, drag_->at), 0);
+}
+
+void PlanView::pointReleased(Qt::KeyboardModifiers modifiers) {
+    if (!drag_) {
+        return;
+    }
+    const Drag drag = *std::exchange(drag_, std::nullopt);
+    if (!drag.moved || drag.index >= model_->unit(drag.row).setPoints.size()) {
+        return;
+    }
+    const core::Unit& unit = model_->unit(drag.row);
+    const std::optional<core::PlanPoint> to =
+        core::droppedPoint(drag.at, unit.outline, unit.holes, (modifiers & Qt::AltModifier) == 0);
+    if (!to || *to == drag.from) {
+        // The unit's points as they were, and their reach.
+        if (RoomItem* room = roomOf(drag.row); room != nullptr) {
+            room->setUnit(unit, model_->checkFails(drag.row));
+        }
+        updateReach();
+        if (!to) {
+            refuse(QStringLiteral("设置点不能移出计算单元的轮廓，已放回原处。"));
+        }
+        return;
+    }
+    core::Unit after = unit;
+    after.setPoints[drag.index] = *to;
+    markHandSet(after, drag.index);
+    editPoints(drag.row, std::move(after), QStringLiteral("移动设置点"));
+    emit told(placedText(*model_, drag.row, drag.index), kRefusalMs);
+}
+
+bool PlanView::pointKey(const QKeyEvent& event) {
+    if (pickedRow_ < 0 || drag_ ||
+        (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        return false;
+    }
+    if (event.matches(QKeySequence::Delete)) {
+        deletePoints();
+        return true;
+    }
+    double dx = 0;
+    double dy = 0;
+    switch (event.key()) {
+        case Qt::Key_Left:
+            dx = -1;
+            break;
+        case Qt::Key_Right:
+            dx = 1;
+            break;
+        case Qt::Key_Up:
+            dy = 1;  // the drawing's y runs up
+            break;
+        case Qt::Key_Down:
+            dy = -1;
+            break;
+        default:
+            return false;
+    }
+    const double step = (event.modifiers() & Qt::ShiftModifier) != 0 ? kShiftKeyStep : kKeyStep;
+    core::Unit after = model_->unit(pickedRow_);
+    for (const std::size_t index : picked_) {
+        if (index >= after.setPoints.size()) {
+            continue;
+        }
+        core::PlanPoint& point = after.setPoints[index];
+        point = {point.x + dx * step, point.y + dy * step};
+        if (!core::droppedPoint(point, after.outline, after.holes, false)) {
+            refuse(QStringLiteral("设置点不能移出计算单元的轮廓。"));
+            return true;
+        }
+        markHandSet(after, index);
+    }
+    const int row = pickedRow_;
+    const std::size_t first = picked_.front();
+    editPoints(row, std::move(after), QStringLiteral("移动设置点"));
+    emit told(placedText(*model_, row, first), kRefusalMs);
+    return true;
+}
+
+void PlanView::addPointAt(QPointF scenePos, bool snap) {
+    ensureBuilt();
+    const RoomItem* room = roomAt(scenePos);
+    if (room == nullptr) {
+        refuse(QStringLiteral("设置点应添加在计算单元的轮廓内。"));
+        return;
+    }
+    const int row = room->row();
+    core::Unit after = model_->unit(row);
+    const std::optional<core::PlanPoint> at =
+        core::droppedPoint(planPoint(scenePos), after.outline, after.holes, snap);
+    if (!at) {
+        refuse(QStringLiteral("设置点应添加在计算单元的轮廓内。"));
+        return;
+    }
+    if (after.setPoints.size() >= core::kMaxPoints) {
+        refuse(QStringLiteral("一个计算单元至多 %1 个设置点。").arg(core::kMaxPoints));
+        return;
+    }
+    after.setPoints.push_back(*at);
+    const std::size_t index = after.setPoints.size() - 1;
+    markHandSet(after, index);
+    selectRow(row);
+    editPoints(row, std::move(after), QStringLiteral("添加设置点"));
+    pick(row, {index});
+    emit told(placedText(*model_, row, index), kRefusalMs);
+}
+
+void PlanView::deletePoints() {
+    if (pickedRow_ < 0 || picked_.empty()) {
+        return;
+    }
+    const int row = pickedRow_;
+    core::Unit after = model_->unit(row);
+    // From the last, so that the indices before stay.
+    for (auto it = picked_.rbegin(); it != picked_.rend(); ++it) {
+        if (*it < after.setPoints.size()) {
+            after.setPoints.erase(after.setPoints.begin() + static_cast<std::ptrdiff_t>(*it));
+            if (*it < after.handSet.size()) {
+                after.handSet.erase(after.handSet.begin() + static_cast<std::ptrdiff_t>(*it));
+            }
+        }
+    }
+    pick(-1, {});
+    editPoints(row, std::move(after), QStringLiteral("删除设置点"));
+}
+
+void PlanView::typePosition() {
+    if (pickedRow_ < 0 || picked_.size() != 1 ||
+        picked_.front() >= model_->unit(pickedRow_).setPoints.size()) {
+        return;
+    }
+    const int row = pickedRow_;
+    const std::size_t index = picked_.front();
+    const core::PlanPoint from = model_->unit(row).setPoints[index];
+    // In the unit of the drawing the outline came from, to the millimetre; else in metres.
+    double perUnit = 1;
+    QString unitText = QStringLiteral("米");
+    if (const std::optional<core::PlanSource>& plan = model_->unit(row).plan) {
+        if (const std::optional<io::DrawingUnit> unit =
+                io::unitFromName(documents::qs(plan->unit))) {
+            perUnit = io::metresPerUnit(*unit);
+            unitText = io::unitLabel(*unit);
+        }
+    }
+    const int decimals =
+        std::clamp(static_cast<int>(std::ceil(std::log10(perUnit / 0.001) - 1e-9)), 0, 6);
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("设置点位置"));
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(new QLabel(
+        QStringLiteral("设置点 %1 的坐标（%2）：")
+            .arg(QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row), index)),
+                 unitText),
+        &dialog));
+    QDoubleSpinBox* boxes[2] = {new QDoubleSpinBox(&dialog), new QDoubleSpinBox(&dialog)};
+    const double values[2] = {from.x / perUnit, from.y / perUnit};
+    const QString names[2] = {QStringLiteral("X"), QStringLiteral("Y")};
+    for (std::size_t i = 0; i < 2; ++i) {
+        boxes[i]->setDecimals(decimals);
+        boxes[i]->setRange(-1e7 / perUnit, 1e7 / perUnit);
+        boxes[i]->setValue(values[i]);
+        boxes[i]->setAccessibleName(names[i]);
+        form->addRow(names[i] + u'：', boxes[i]);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted || pickedRow_ != row ||
+        index >= model_->unit(row).setPoints.size()) {
+        return;
+    }
+    // The spin boxes round to their decimals: a value left alone keeps the point where it was.
+    const auto typed = [perUnit](const QDoubleSpinBox* box, double was) {
+        return QString::number(was / perUnit, 'f', box->decimals()).toDouble() == box->value()
+                   ? was
+                   : box->value() * perUnit;
+    };
+    const core::PlanPoint at{typed(boxes[0], from.x), typed(boxes[1], from.y)};
+    if (at == from) {
+        return;
+    }
+    core::Unit after = model_->unit(row);
+    if (!core::droppedPoint(at, after.outline, after.holes, false)) {
+        refuse(QStringLiteral("设置点不能移出计算单元的轮廓。"));
+        return;
+    }
+    after.setPoints[index] = at;
+    markHandSet(after, index);
+    editPoints(row, std::move(after), QStringLiteral("设置点位置"));
+    emit told(placedText(*model_, row, index), kRefusalMs);
+}
+
+void PlanView::editPoints(int row, core::Unit after, const QString& text) {
+    if (undoStack_ == nullptr) {
+        model_->replaceUnit(row, after);
+        return;
+    }
+    undoStack_->push(
+        new ReplaceUnitCommand(model_, row, model_->unit(row), std::move(after), text));
+}
+
+void PlanView::refuse(const QString& why) {
+    emit told(why, kRefusalMs);
 }
 
 }  // namespace ui

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,10 +22,13 @@ class QItemSelectionModel;
 class QLabel;
 class QMenu;
 class QGraphicsItem;
+class QKeyEvent;
+class QUndoStack;
 class QWidget;
 
 namespace ui {
 
+class PointItem;
 class ProjectModel;
 
 // The floor plan beside the project's table: the outlines of the units of one floor (a location),
@@ -32,6 +37,13 @@ class ProjectModel;
 // cannot be configured is drawn in the 校核 column's red. The rooms share the table's selection
 // both ways; a selection on another floor brings that floor up. The wheel zooms about the cursor,
 // the middle button (or the left one with Space held) pans, 适合窗口 (F) fits the floor.
+//
+// The setting points are edited here, each edit one step of the undo stack, and each point
+// edited is marked as set by hand: a click picks a point (Ctrl+click one more), a drag moves it
+// (its reach following), the arrow keys move the picked points by 0.1 m (1 m with Shift), Delete
+// or 删除设置点 takes them away, 添加设置点 or Ctrl+double click adds one, 设置点位置… types one's
+// place. No point leaves its unit's outline; one dropped near a wall is drawn off it to the
+// clearance (core::droppedPoint) unless Alt is held.
 //
 // The scene follows the model: a reset rebuilds it at once, a burst of inserted, removed or moved
 // rows once when the burst is over, and an edit of a few units changes their rooms alone. While
@@ -76,6 +88,17 @@ class PlanView : public QWidget {
     [[nodiscard]] QGraphicsView* view() const;
     [[nodiscard]] QComboBox* floorBox() const { return floorBox_; }
     [[nodiscard]] QAction* fitAction() const { return fitAction_; }
+    [[nodiscard]] QAction* addPointAction() const { return addPointAction_; }
+    [[nodiscard]] QAction* deletePointAction() const { return deletePointAction_; }
+    [[nodiscard]] QAction* positionAction() const { return positionAction_; }
+
+    // The stack that the edits of the setting points go on; without one they change the model.
+    void setUndoStack(QUndoStack* stack) { undoStack_ = stack; }
+    // Picks all the setting points of the row's unit, for the keys to edit.
+    void pickPoints(int row);
+    // The row whose points are picked (-1 for none), and those points, ascending.
+    [[nodiscard]] int pickedRow() const { return pickedRow_; }
+    [[nodiscard]] const std::vector<std::size_t>& pickedPoints() const { return picked_; }
 
     // The most pixels per metre zoomed in, unless the fitted floor is larger still.
     static constexpr double kMaxScale = PlanCanvas::kMaxScale;
@@ -83,6 +106,9 @@ class PlanView : public QWidget {
   signals:
     // The first unit with an outline came, or the last one went.
     void hasRoomsChanged(bool hasRooms);
+    // A word for the status bar: where the point being moved is, or why an edit was refused; for
+    // `timeoutMs` (0: until the next).
+    void told(const QString& text, int timeoutMs);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -120,6 +146,34 @@ class PlanView : public QWidget {
     // Draws the reach of the current room's setting points, and takes it from the room before.
     void updateReach();
 
+    // The editing of the setting points.
+    [[nodiscard]] PointItem* pointAt(QPointF scenePos) const;
+    // A press on a point picks it and starts a drag: true when it fell on one.
+    bool pointPressed(QPointF scenePos, Qt::KeyboardModifiers modifiers);
+    void pointDragged(QPointF scenePos);
+    void pointReleased(Qt::KeyboardModifiers modifiers);
+    bool pointKey(const QKeyEvent& event);
+    void addPointAt(QPointF scenePos, bool snap);
+    void deletePoints();
+    void typePosition();
+    void pick(int row, std::vector<std::size_t> points);
+    // Makes the row current and selected alone, unless it is already.
+    void selectRow(int row);
+    // Replaces the row's unit with `after`, as a step of the undo stack.
+    void editPoints(int row, core::Unit after, const QString& text);
+    void refuse(const QString& why);
+
+    // A point being dragged: its unit, where it was, where it is, and the press's offset from it.
+    struct Drag {
+        int row = -1;
+        std::size_t index = 0;
+        QPointF pressed;
+        QPointF offset;
+        core::PlanPoint from;
+        core::PlanPoint at;
+        bool moved = false;
+    };
+
     ProjectModel* model_;
     QItemSelectionModel* selection_;
     QGraphicsScene* scene_;
@@ -129,7 +183,15 @@ class PlanView : public QWidget {
     QWidget* floorPicker_;  // 楼层 and its box, shown for several floors
     QLabel* floorName_;     // the one floor's name, shown for one
     QMenu* menu_;
+    QAction* addPointAction_;
+    QAction* deletePointAction_;
+    QAction* positionAction_;
+    QUndoStack* undoStack_ = nullptr;
     RoomLook look_;
+    QPointF menuAt_;  // where the context menu was asked for, in the scene
+    int pickedRow_ = -1;
+    std::vector<std::size_t> picked_;
+    std::optional<Drag> drag_;
 
     QStringList floors_;
     QString floor_;

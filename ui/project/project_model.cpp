@@ -208,7 +208,9 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
                 return {};
             case Points:
                 if (d.cover) {
-                    return QStringLiteral("按平面布置的设置点数（估算值 N₀ = %1）")
+                    return QStringLiteral(
+                               "按平面布置，共 %1 个设置点；在平面图中编辑（估算值 N₀ = %2）")
+                        .arg(u.setPoints.size())
                         .arg(d.configuration.estimate);
                 }
                 if (d.configured() && !u.points) {

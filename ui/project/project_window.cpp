@@ -207,6 +207,15 @@ ProjectWindow::ProjectWindow(QWidget* parent)
     connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ProjectWindow::updateActions);
     connect(planView_, &PlanView::hasRoomsChanged, this, &ProjectWindow::updatePlanPane);
+    planView_->setUndoStack(undoStack_);
+    connect(planView_, &PlanView::told, statusBar(), &QStatusBar::showMessage);
+    // A double click in a placed unit's 设置点数 picks its points on the plan.
+    connect(table_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.column() == ProjectModel::Points &&
+            !model_->unit(index.row()).setPoints.empty()) {
+            planView_->pickPoints(index.row());
+        }
+    });
 
     restoreLayout();
     updatePlanPane();
