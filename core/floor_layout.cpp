@@ -46,16 +46,17 @@ std::vector<FloorLayout> floorLayouts(const Project& project) {
     return floors;
 }
 
+LayoutFault layoutFault(const FloorLayout& floor) {
+    if (floor.mixedUnits) {
+        return LayoutFault::MixedUnits;
+    }
+    return floor.points == 0 ? LayoutFault::NoPoints : LayoutFault::None;
+}
+
 LayoutFault layoutFault(const Project& project, const std::string& floor) {
     const auto floors = floorLayouts(project);
     const auto found = std::ranges::find(floors, floor, &FloorLayout::floor);
-    if (found == floors.end()) {
-        return LayoutFault::NoOutline;
-    }
-    if (found->mixedUnits) {
-        return LayoutFault::MixedUnits;
-    }
-    return found->points == 0 ? LayoutFault::NoPoints : LayoutFault::None;
+    return found == floors.end() ? LayoutFault::NoOutline : layoutFault(*found);
 }
 
 }  // namespace core

@@ -41,6 +41,8 @@ enum class LayoutFault : std::uint8_t {
     MixedUnits,  // its units came from drawings in different units (FloorLayout::mixedUnits)
     NoPoints,    // none of its units has setting points
 };
+[[nodiscard]] LayoutFault layoutFault(const FloorLayout& floor);
+// The same for the floor of that name (NoOutline where no floor has it).
 [[nodiscard]] LayoutFault layoutFault(const Project& project, const std::string& floor);
 
 }  // namespace core

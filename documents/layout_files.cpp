@@ -32,7 +32,7 @@ std::optional<QString> layoutRefusal(const core::Project& project, const std::st
 }
 
 bool hasLayout(const core::FloorLayout& floor) {
-    return floor.points > 0 && !floor.mixedUnits;
+    return core::layoutFault(floor) == core::LayoutFault::None;
 }
 
 std::optional<QString> layoutsRefusal(const core::Project& project) {
