@@ -147,9 +147,9 @@ WallInput moved(WallInput input, double degrees, PlanPoint offset) {
 // Each room's name with its area and number of holes; the doors as their handles with the names
 // of the rooms to the left and right of their openings ("" none) and their swing.
 struct Expected {
-    std::map<std::string, std::pair<double, std::size_t>> rooms;
-    std::map<std::string, std::tuple<std::string, std::string, int>> doors;
-    std::map<By, std::size_t> gaps;
+    std::map<std::string, std::pair<double, std::size_t>> rooms = {};
+    std::map<std::string, std::tuple<std::string, std::string, int>> doors = {};
+    std::map<By, std::size_t> gaps = {};
 };
 
 void expectRooms(const WallRooms& found, const Expected& expected) {
@@ -158,7 +158,12 @@ void expectRooms(const WallRooms& found, const Expected& expected) {
         const auto [place, added] =
             rooms.emplace(room.name, std::pair{room.area, room.holes.size()});
         EXPECT_TRUE(added) << room.name;
-        EXPECT_GT(signedArea(room.outline), 0) << room.name;
+        // Counter-clockwise, its chords outside the curve.
+        double chords = signedArea(room.outline);
+        for (const Ring& hole : room.holes) {
+            chords -= area(hole);
+        }
+        EXPECT_GE(chords, room.area - 0.01) << room.name;
     }
     ASSERT_EQ(rooms.size(), expected.rooms.size());
     for (const auto& [name, room] : expected.rooms) {
@@ -198,6 +203,127 @@ TEST(WallRooms, OfficeFloorTurnedAndMoved) {
              {0, {0, 0}}, {30, {1000, -500}}, {-90, {-3.5, 7.25}}, {137, {20000, 30000}}}) {
         SCOPED_TRACE(degrees);
         expectRooms(findWallRooms(moved(officeFloor().input, degrees, offset)), expected);
+    }
+}
+
+// The area of the circular segment between a chord and an arc of this bulge.
+double segmentArea(double chord, double bulge) {
+    const double angle = 4 * std::atan(std::abs(bulge));
+    const double radius = chord / (2 * std::sin(angle / 2));
+    return radius * radius * (angle - std::sin(angle)) / 2;
+}
+
+// Two rooms [0,3]×[0,3] and [3.2,6]×[0,3] in a wall 200 mm thick, the wall between them open
+// at 1 ≤ y ≤ 2 (with its jambs where `jambs`).
+Plan twoRooms(double from, double to, bool jambs) {
+    Plan plan;
+    plan.box(0, 0, 3, 3, {{1, from, to}});
+    plan.box(3.2, 0, 6, 3, {{3, from, to}});
+    plan.box(-0.2, -0.2, 6.2, 3.2);
+    if (jambs) {
+        plan.jambs({3, from}, {3, to}, {0.2, 0});
+    }
+    plan.text("甲", 1.5, 1.5);
+    plan.text("乙", 4.5, 1.5);
+    return plan;
+}
+
+TEST(WallRooms, SmallFloors) {
+    const auto closet = [](bool named) {
+        Plan plan;
+        plan.box(0, 0, 0.5, 3);
+        plan.box(-0.2, -0.2, 0.7, 3.2);
+        if (named) {
+            plan.text("储藏", 0.25, 1.5);
+        }
+        return plan;
+    };
+    const auto curved = [] {
+        // A bedroom whose right wall bulges out, its outer line a box.
+        Plan plan;
+        plan.line({0, 0}, {4, 0});
+        plan.line({4, 0}, {4, 3}, 0.25);
+        plan.line({4, 3}, {0, 3});
+        plan.line({0, 3}, {0, 0});
+        plan.box(-0.2, -0.2, 5, 3.2);
+        plan.line({4.4, 1}, {4.6, 1});  // a stray line beside the arc
+        plan.text("卧室", 2, 1.5);
+        return plan;
+    };
+    const auto hallWithBlock = [] {
+        // A hall [0,20]×[0,12] with a block of two rooms standing free in it, the tallest text in
+        // the block.
+        Plan plan;
+        plan.box(0, 0, 20, 12);
+        plan.box(-0.2, -0.2, 20.2, 12.2);
+        plan.box(5, 4, 8, 8);
+        plan.box(8.2, 4, 11, 8);
+        plan.box(4.8, 3.8, 11.2, 8.2);
+        plan.text("大厅", 2, 2);
+        plan.text("甲", 6, 6, 1);
+        plan.text("乙", 9, 6);
+        return plan;
+    };
+    const auto outline = [] {
+        Plan plan = twoRooms(1, 2, false);
+        plan.input.doorOutlines.push_back({"P1", {{3, 1}, {3.2, 1}, {3.2, 2}, {3, 2}}});
+        return plan;
+    };
+    const auto doubleDoor = [] {
+        Plan plan = twoRooms(0.8, 2.2, true);
+        plan.input.doors.push_back({"DD",
+                                    {{{3.2, 0.8}, 0.7, {3.2, 1.5}, {3.9, 0.8}},
+                                     {{3.2, 2.2}, 0.7, {3.9, 2.2}, {3.2, 1.5}}}});
+        return plan;
+    };
+    const auto narrowGap = [] { return twoRooms(1, 1.5, true); };
+    const auto wideGap = [] { return twoRooms(0.3, 2.8, true); };
+    const auto doorlessGap = [] { return twoRooms(1, 2, true); };
+    const struct {
+        const char* name;
+        Plan plan;
+        Expected expected;
+    } cases[] = {
+        {"a named closet thinner than a wall is a room", closet(true), {{{"储藏", {1.5, 0}}}}},
+        {"an unnamed one is wall", closet(false), {}},
+        {"a curved wall's room has the arc's segment whole",
+         curved(),
+         {{{"卧室", {12 + segmentArea(3, 0.25), 0}}}}},
+        {"a block standing free in a hall is its hole",
+         hallWithBlock(),
+         {{{"大厅", {240 - 6.4 * 4.4, 1}}, {"甲", {12, 0}}, {"乙", {11.2, 0}}}}},
+        {"a door outline closes its opening",
+         outline(),
+         {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"P1", {"甲", "乙", 0}}}}},
+        {"a double door opens from hinge to hinge",
+         doubleDoor(),
+         {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"DD", {"甲", "乙", -1}}}, {{By::Door, 2}}}},
+        {"a gap too narrow for a door is a wall's", narrowGap(), {{{"甲", {9 + 0.1 + 8.4, 0}}}}},
+        {"a gap wider than a door joins the rooms", wideGap(), {{{"甲", {9 + 0.5 + 8.4, 0}}}}},
+        {"a gap without a door is closed",
+         doorlessGap(),
+         {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {}, {{By::Nothing, 2}}}},
+    };
+    for (const auto& [name, plan, expected] : cases) {
+        SCOPED_TRACE(name);
+        expectRooms(findWallRooms(plan.input), expected);
+    }
+}
+
+TEST(WallRooms, LayerAndBlockNames) {
+    const struct {
+        const char* name;
+        bool wall;
+        bool door;
+    } cases[] = {
+        {"A-WALL", true, false},   {"pub_wall", true, false},  {"墙体", true, false},
+        {"S-COLUMN", true, false}, {"柱子", true, false},      {"0", false, false},
+        {"A-DOOR", false, true},   {"门窗", false, true},      {"$DorLib2D$00000001", false, true},
+        {"A-DOR", false, true},    {"CORRIDOR", false, false}, {"DORM-TEXT", false, true},
+    };
+    for (const auto& [name, wall, door] : cases) {
+        EXPECT_EQ(isWallLayerName(name), wall) << name;
+        EXPECT_EQ(isDoorName(name), door) << name;
     }
 }
 
