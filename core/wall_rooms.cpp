@@ -38,6 +38,8 @@ const double kSinOneDegree = std::sin(std::numbers::pi / 180);
 // ends this far beyond its ends along it still in its opening.
 constexpr double kWallBand = 0.6;
 constexpr double kOpeningSlack = 0.15;
+// Wall ends farther apart than this, in metres, are joined by no door or window.
+constexpr double kWidestOpening = 12;
 // The two leaves of a double door meet within this, in metres.
 constexpr double kLeavesMeet = 0.05;
 // The steps in which the rooms beside a door are sought.
@@ -174,7 +176,8 @@ struct Sets {
 // The points within `tolerance` of each other joined, through a grid of cells that wide.
 void joinNear(const std::vector<PlanPoint>& points, double tolerance, Sets& sets) {
     const auto cellOf = [tolerance](double v) {
-        return static_cast<std::int64_t>(std::floor(v / tolerance));
+        // Far-off points share the outermost cells rather than overflow.
+        return static_cast<std::int64_t>(std::clamp(std::floor(v / tolerance), -4e18, 4e18));
     };
     const auto key = [](std::int64_t x, std::int64_t y) {
         return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ULL ^
@@ -693,6 +696,7 @@ WallRooms findWallRooms(const WallInput& input) {
     for (const WindowCandidate& window : input.windows) {
         reach = std::max(reach, length(window.b - window.a) + 2 * kOpeningSlack);
     }
+    reach = std::min(reach, kWidestOpening);
     const std::vector<WallEnd> ends = wallEnds(graph);
     const std::vector<EndPair> pairs = facingEnds(graph, ends, reach, tolerance);
     std::vector<Entry> pairBoxes;
@@ -802,10 +806,7 @@ WallRooms findWallRooms(const WallInput& input) {
             continue;
         }
         if (const auto face = faceAt(input.texts[t].at, kNone)) {
-            std::optional<std::size_t>& name = names[*face];
-            if (!name || input.texts[t].height > input.texts[*name].height) {
-                name = t;
-            }
+            keepTallest(names[*face], t, input.texts);
         }
     }
 
