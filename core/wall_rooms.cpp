@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <numbers>
 #include <numeric>
 #include <unordered_map>
@@ -339,10 +340,21 @@ struct EndPair {
     std::size_t b = 0;
 };
 
+// The edges' boxes.
+BoxTree edgeTreeOf(const Graph& graph) {
+    std::vector<Entry> boxes;
+    boxes.reserve(graph.edges.size());
+    for (std::size_t e = 0; e < graph.edges.size(); ++e) {
+        boxes.emplace_back(
+            boxAround(graph.nodes[graph.edges[e].from], graph.nodes[graph.edges[e].to], 0), e);
+    }
+    return BoxTree(boxes);
+}
+
 // The pairs of wall ends that face each other within `reach`, each the other's nearest, with no
 // edge between them.
-std::vector<EndPair> facingEnds(const Graph& graph, const std::vector<WallEnd>& ends, double reach,
-                                double tolerance) {
+std::vector<EndPair> facingEnds(const Graph& graph, const BoxTree& edgeTree,
+                                const std::vector<WallEnd>& ends, double reach, double tolerance) {
     std::vector<PointEntry> points;
     points.reserve(ends.size());
     for (std::size_t i = 0; i < ends.size(); ++i) {
@@ -369,13 +381,6 @@ std::vector<EndPair> facingEnds(const Graph& graph, const std::vector<WallEnd>& 
             nearest[i] = j;
         }
     }
-    std::vector<Entry> edgeBoxes;
-    edgeBoxes.reserve(graph.edges.size());
-    for (std::size_t e = 0; e < graph.edges.size(); ++e) {
-        edgeBoxes.emplace_back(
-            boxAround(graph.nodes[graph.edges[e].from], graph.nodes[graph.edges[e].to], 0), e);
-    }
-    const BoxTree edgeTree(edgeBoxes);
     std::vector<EndPair> pairs;
     std::vector<Entry> crossing;
     for (std::size_t i = 0; i < ends.size(); ++i) {
@@ -447,10 +452,35 @@ int swingOf(const Opening& opening, PlanPoint leaf) {
     return cross(opening.to - opening.from, leaf - opening.from) > 0 ? 1 : -1;
 }
 
+// How much lies along an opening: pairs of wall ends, and wall lines that run across it.
+using Along = std::pair<std::size_t, std::size_t>;
+
+// The wall lines (no door outline's edges) that run along the opening for more than half its
+// width, within kWallBand of it.
+std::size_t wallsAlong(const Opening& opening, const Graph& graph, const BoxTree& edgeTree) {
+    const PlanPoint span = opening.to - opening.from;
+    const double width = length(span);
+    const PlanPoint d = unit(span);
+    std::vector<Entry> found;
+    edgeTree.query(bgi::intersects(boxAround(opening.from, opening.to, kWallBand)),
+                   std::back_inserter(found));
+    return static_cast<std::size_t>(std::ranges::count_if(found, [&](const Entry& entry) {
+        const Edge& edge = graph.edges[entry.second];
+        const PlanPoint a = graph.nodes[edge.from] - opening.from;
+        const PlanPoint b = graph.nodes[edge.to] - opening.from;
+        const double t0 = std::min(dot(a, d), dot(b, d));
+        const double t1 = std::max(dot(a, d), dot(b, d));
+        return edge.wallLine && std::abs(cross(unit(b - a), d)) <= 2 * kSinOneDegree &&
+               std::abs(cross(d, a)) <= kWallBand &&
+               std::min(t1, width) - std::max(t0, 0.0) > width / 2;
+    }));
+}
+
 // The opening of a door: a pair of leaves whose arcs meet open from hinge to hinge; one leaf
-// opens to the end of its arc that lies along the most pairs of wall ends.
+// opens to the end of its arc that lies along the most pairs of wall ends, or where none does,
+// along the most wall lines (a wall drawn on through its door).
 std::optional<DoorOpening> doorOpening(const DoorCandidate& door,
-                                       const std::function<std::size_t(const Opening&)>& pairs) {
+                                       const std::function<Along(const Opening&)>& along) {
     if (door.swings.empty()) {
         return std::nullopt;
     }
@@ -469,9 +499,9 @@ std::optional<DoorOpening> doorOpening(const DoorCandidate& door,
     }
     const Opening toStart{first.centre, first.start};
     const Opening toEnd{first.centre, first.end};
-    const std::size_t alongStart = pairs(toStart);
-    const std::size_t alongEnd = pairs(toEnd);
-    if (alongStart == 0 && alongEnd == 0) {
+    const Along alongStart = along(toStart);
+    const Along alongEnd = along(toEnd);
+    if (std::max(alongStart, alongEnd) == Along{0, 0}) {
         return std::nullopt;
     }
     return alongStart >= alongEnd ? DoorOpening{toStart, swingOf(toStart, first.end)}
@@ -490,10 +520,10 @@ Opening outlineOpening(const Ring& outline) {
         }
     }
     const PlanPoint n = leftOf(d);
-    double low = INFINITY;
-    double high = -INFINITY;
-    double right = INFINITY;
-    double left = -INFINITY;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    double right = std::numeric_limits<double>::infinity();
+    double left = -std::numeric_limits<double>::infinity();
     for (const PlanPoint p : outline) {
         low = std::min(low, dot(p, d));
         high = std::max(high, dot(p, d));
@@ -557,14 +587,13 @@ std::vector<bool> bridges(const Graph& graph) {
     return result;
 }
 
-// A cycle of the arrangement, with the region on its left: a face's outline (counter-clockwise)
-// or a group of edges' outer boundary (clockwise).
+// A simple cycle of the arrangement, with the region on its left: a face's outline
+// (counter-clockwise), or the outline of what lies in a face (clockwise).
 struct Cycle {
     std::vector<BulgeVertex> curve;  // its arcs as bulges
     Ring ring;                       // through the points of the arrangement
     double area = 0;                 // of the curve, signed
     double perimeter = 0;
-    std::size_t group = 0;
 };
 
 // The faces of the edges kept, each edge's two sides once.
@@ -577,7 +606,6 @@ std::vector<Cycle> cycles(const Graph& graph, const std::vector<bool>& kept,
     };
     std::vector<std::vector<std::size_t>> leaving(graph.nodes.size());
     std::vector<double> angle(halfEdges, 0);
-    Sets groups(graph.nodes.size());
     for (std::size_t h = 0; h < halfEdges; ++h) {
         if (!kept[h / 2]) {
             continue;
@@ -585,7 +613,6 @@ std::vector<Cycle> cycles(const Graph& graph, const std::vector<bool>& kept,
         const PlanPoint d = graph.nodes[origin(h ^ 1U)] - graph.nodes[origin(h)];
         angle[h] = std::atan2(d.y, d.x);
         leaving[origin(h)].push_back(h);
-        groups.join(origin(h), origin(h ^ 1U));
     }
     std::vector<std::size_t> slot(halfEdges, 0);
     for (auto& around : leaving) {
@@ -606,21 +633,9 @@ std::vector<Cycle> cycles(const Graph& graph, const std::vector<bool>& kept,
         const PlanPoint to = graph.nodes[origin(h ^ 1U)] - arcs[arc].centre;
         return normalised(std::atan2(to.y, to.x) - std::atan2(from.y, from.x));
     };
-    std::vector<bool> visited(halfEdges, false);
-    std::vector<Cycle> result;
-    std::vector<std::size_t> walk;
-    for (std::size_t start = 0; start < halfEdges; ++start) {
-        if (!kept[start / 2] || visited[start]) {
-            continue;
-        }
-        walk.clear();
-        for (std::size_t h = start; !visited[h];) {
-            visited[h] = true;
-            walk.push_back(h);
-            const std::vector<std::size_t>& around = leaving[origin(h ^ 1U)];
-            h = around[(slot[h ^ 1U] + around.size() - 1) % around.size()];
-        }
-        // Chords of one arc in a row are one arc, from a point where the arc begins.
+    // The cycle of a simple loop of half-edges; chords of one arc in a row are one arc, from a
+    // point where the arc begins.
+    const auto cycleOf = [&](const std::vector<std::size_t>& walk) {
         const auto arcOf = [&](std::size_t k) { return graph.edges[walk[k] / 2].arc; };
         std::size_t first = 0;
         while (first < walk.size() && arcOf(first) != kNone &&
@@ -650,8 +665,41 @@ std::vector<Cycle> cycles(const Graph& graph, const std::vector<bool>& kept,
             cycle.curve[k].bulge = std::tan(turns[k] / 4);
         }
         cycle.area = signedBulgeArea(cycle.curve);
-        cycle.group = groups.root(origin(start));
-        result.push_back(std::move(cycle));
+        return cycle;
+    };
+    std::vector<bool> visited(halfEdges, false);
+    std::vector<Cycle> result;
+    std::vector<std::size_t> walk;
+    std::vector<std::size_t> loop;
+    std::unordered_map<std::size_t, std::size_t> placeOf;  // of each point in `loop`
+    for (std::size_t start = 0; start < halfEdges; ++start) {
+        if (!kept[start / 2] || visited[start]) {
+            continue;
+        }
+        walk.clear();
+        for (std::size_t h = start; !visited[h];) {
+            visited[h] = true;
+            walk.push_back(h);
+            const std::vector<std::size_t>& around = leaving[origin(h ^ 1U)];
+            h = around[(slot[h ^ 1U] + around.size() - 1) % around.size()];
+        }
+        // A walk that passes a point twice is split there into loops, each simple: the lobes of
+        // a face that touches itself, and the outlines of what touches it from inside.
+        loop.clear();
+        placeOf.clear();
+        for (const std::size_t h : walk) {
+            if (const auto seen = placeOf.find(origin(h)); seen != placeOf.end()) {
+                const auto from = loop.begin() + static_cast<std::ptrdiff_t>(seen->second);
+                for (auto k = from; k != loop.end(); ++k) {
+                    placeOf.erase(origin(*k));
+                }
+                result.push_back(cycleOf({from, loop.end()}));
+                loop.erase(from, loop.end());
+            }
+            placeOf[origin(h)] = loop.size();
+            loop.push_back(h);
+        }
+        result.push_back(cycleOf(loop));
     }
     return result;
 }
@@ -698,7 +746,8 @@ WallRooms findWallRooms(const WallInput& input) {
     }
     reach = std::min(reach, kWidestOpening);
     const std::vector<WallEnd> ends = wallEnds(graph);
-    const std::vector<EndPair> pairs = facingEnds(graph, ends, reach, tolerance);
+    const BoxTree edgeTree = edgeTreeOf(graph);
+    const std::vector<EndPair> pairs = facingEnds(graph, edgeTree, ends, reach, tolerance);
     std::vector<Entry> pairBoxes;
     pairBoxes.reserve(pairs.size());
     for (std::size_t p = 0; p < pairs.size(); ++p) {
@@ -714,8 +763,9 @@ WallRooms findWallRooms(const WallInput& input) {
     WallRooms result;
     std::vector<std::pair<Opening, std::size_t>> doorOpenings;  // with the place of its door
     for (const DoorCandidate& door : input.doors) {
-        const std::optional<DoorOpening> found =
-            doorOpening(door, [&](const Opening& opening) { return along(opening).size(); });
+        const std::optional<DoorOpening> found = doorOpening(door, [&](const Opening& opening) {
+            return Along{along(opening).size(), wallsAlong(opening, graph, edgeTree)};
+        });
         if (!found) {
             continue;
         }
@@ -755,48 +805,53 @@ WallRooms findWallRooms(const WallInput& input) {
         }
     }
 
-    // The faces, and the groups of edges nested in them.
+    // The faces, and the outlines of what lies in them.
     std::vector<bool> kept = bridges(graph);
     kept.flip();
     const std::vector<Cycle> all = cycles(graph, kept, arcs);
-    std::unordered_map<std::size_t, std::size_t> outerOf;  // each group's outer boundary
-    for (std::size_t c = 0; c < all.size(); ++c) {
-        const auto [place, added] = outerOf.try_emplace(all[c].group, c);
-        if (!added && all[c].area < all[place->second].area) {
-            place->second = c;
-        }
-    }
     std::vector<std::size_t> faces;
+    std::vector<std::size_t> outlines;  // of what lies in a face
     std::vector<Entry> faceBoxes;
     for (std::size_t c = 0; c < all.size(); ++c) {
-        if (outerOf.at(all[c].group) != c) {
+        if (all[c].area > 0) {
             faceBoxes.emplace_back(geometryBox(bounds(all[c].ring)), faces.size());
             faces.push_back(c);
+        } else {
+            outlines.push_back(c);
         }
     }
     const BoxTree faceTree(faceBoxes);
-    // The smallest face (place among `faces`) that holds the point, other than those of `group`.
-    const auto faceAt = [&](PlanPoint at, std::size_t group) {
+    // The smallest face (place among `faces`) that holds the point.
+    const auto faceAt = [&](PlanPoint at) {
         std::vector<Entry> found;
         faceTree.query(bgi::intersects(at), std::back_inserter(found));
         std::optional<std::size_t> best;
         for (const auto& [box, f] : found) {
             const Cycle& face = all[faces[f]];
-            if (face.group != group && coveredBy(at, face.ring) &&
-                (!best || face.area < all[faces[*best]].area)) {
+            if (coveredBy(at, face.ring) && (!best || face.area < all[faces[*best]].area)) {
                 best = f;
             }
         }
         return best;
     };
-    std::vector<std::vector<std::size_t>> holes(faces.size());  // outer boundaries in each face
-    for (const auto& [group, outer] : outerOf) {
-        if (const auto face = faceAt(all[outer].ring.front(), group)) {
-            holes[*face].push_back(outer);
+    // Each outline is a hole of the face just beside its longest edge, on its outer side.
+    std::vector<std::vector<std::size_t>> holes(faces.size());
+    for (const std::size_t c : outlines) {
+        const Ring& ring = all[c].ring;
+        std::size_t longest = 0;
+        for (std::size_t k = 1; k < ring.size(); ++k) {
+            if (length(ring[(k + 1) % ring.size()] - ring[k]) >
+                length(ring[(longest + 1) % ring.size()] - ring[longest])) {
+                longest = k;
+            }
         }
-    }
-    for (auto& inFace : holes) {
-        std::ranges::sort(inFace);
+        const PlanPoint a = ring[longest];
+        const PlanPoint edge = ring[(longest + 1) % ring.size()] - a;
+        const PlanPoint beside =
+            a + edge * 0.5 + leftOf(unit(edge)) * (0.1 * std::min(tolerance, length(edge)));
+        if (const auto face = faceAt(beside)) {
+            holes[*face].push_back(c);
+        }
     }
     std::vector<std::optional<std::size_t>> names(faces.size());
     std::vector<std::string> textNames(input.texts.size());
@@ -805,7 +860,7 @@ WallRooms findWallRooms(const WallInput& input) {
         if (textNames[t].empty() || !finite(input.texts[t].at)) {
             continue;
         }
-        if (const auto face = faceAt(input.texts[t].at, kNone)) {
+        if (const auto face = faceAt(input.texts[t].at)) {
             keepTallest(names[*face], t, input.texts);
         }
     }

@@ -276,6 +276,23 @@ TEST(WallRooms, SmallFloors) {
                                      {{3.2, 2.2}, 0.7, {3.9, 2.2}, {3.2, 1.5}}}});
         return plan;
     };
+    const auto touchingColumn = [] {
+        // A column turned 45° that touches the bedroom's wall with one corner.
+        Plan plan;
+        plan.box(0, 0, 5, 4);
+        plan.box(-0.2, -0.2, 5.2, 4.2);
+        plan.line({2, 0}, {2.3, 0.3});
+        plan.line({2.3, 0.3}, {2, 0.6});
+        plan.line({2, 0.6}, {1.7, 0.3});
+        plan.line({1.7, 0.3}, {2, 0});
+        plan.text("卧室", 3, 2);
+        return plan;
+    };
+    const auto wallThroughDoor = [] {
+        Plan plan = twoRooms(1, 1, false);
+        plan.door("D", {3.2, 1}, {3.2, 2}, {4.2, 1});
+        return plan;
+    };
     const auto narrowGap = [] { return twoRooms(1, 1.5, true); };
     const auto wideGap = [] { return twoRooms(0.3, 2.8, true); };
     const auto doorlessGap = [] { return twoRooms(1, 2, true); };
@@ -298,6 +315,12 @@ TEST(WallRooms, SmallFloors) {
         {"a double door opens from hinge to hinge",
          doubleDoor(),
          {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"DD", {"甲", "乙", -1}}}, {{By::Door, 2}}}},
+        {"a column that touches a wall at a corner is a hole",
+         touchingColumn(),
+         {{{"卧室", {20 - 0.18, 1}}}}},
+        {"a door over a wall drawn on through it is kept",
+         wallThroughDoor(),
+         {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"D", {"甲", "乙", -1}}}}},
         {"a gap too narrow for a door is a wall's", narrowGap(), {{{"甲", {9 + 0.1 + 8.4, 0}}}}},
         {"a gap wider than a door joins the rooms", wideGap(), {{{"甲", {9 + 0.5 + 8.4, 0}}}}},
         {"a gap without a door is closed",
