@@ -76,15 +76,9 @@ PlanPoint leftOf(PlanPoint direction) {
 bool finite(PlanPoint p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
-// The angle in (-π, π].
+// The angle in [-π, π].
 double normalised(double angle) {
-    while (angle > std::numbers::pi) {
-        angle -= 2 * std::numbers::pi;
-    }
-    while (angle <= -std::numbers::pi) {
-        angle += 2 * std::numbers::pi;
-    }
-    return angle;
+    return std::remainder(angle, 2 * std::numbers::pi);
 }
 
 GeometryBox boxAround(PlanPoint a, PlanPoint b, double margin) {
@@ -886,8 +880,12 @@ WallRooms findWallRooms(const WallInput& input) {
             withoutRepeats(flattenBulges(face.curve, kOutlineSagitta, ChordSide::Outside),
                            kRepeatTolerance),
             areaRoundedUp(area)};
+        // Chords outside an arc that cut across the outline near it: the arrangement's own.
         if (ringFault(room.outline) != RingFault::None) {
-            continue;
+            room.outline = withoutRepeats(face.ring, kRepeatTolerance);
+            if (ringFault(room.outline) != RingFault::None) {
+                continue;
+            }
         }
         room.outline = counterClockwise(std::move(room.outline));
         for (const std::size_t hole : holes[f]) {

@@ -113,13 +113,17 @@ struct WallRooms {
 //   kNarrowestGap to kWidestGap apart and one of their pieces is longer than kNarrowestGap (so
 //   that the jambs of two doors face to face are not joined across a corridor).
 // - A door's opening runs from its swing's centre to the end of the arc that lies along a gap it
-//   closes (the other end is the open leaf); a pair of leaves whose arcs meet opens from hinge to
-//   hinge. A door outline's opening is its long middle line.
+//   closes, or where neither does, along its wall's lines (the other end is the open leaf); a
+//   pair of leaves whose arcs meet opens from hinge to hinge. A door outline's opening is its
+//   long middle line. Doors and windows close gaps up to 12 m wide.
 // - The faces the pieces enclose are rooms when they are not the outer face, their area is
 //   kSmallestRoom to kLargestRoom, they are not wall thickness (kThinnestRoom) and their name is
-//   no void's (isVoidName()); the pieces inside a face that touch none of its edges are its holes.
-//   A room's name is its tallest text that lies in it and in none of its holes (of equally tall
-//   texts the first), as roomNameOf() gives it.
+//   no void's (isVoidName()); what stands inside a face, touching its outline at most at points,
+//   is its holes (a face that touches itself is split there). A room's outline is its face's,
+//   area from the curves less the holes'. A room's name is its tallest text that lies in it and
+//   in none of its holes (of equally tall texts the first), as roomNameOf() gives it.
+// - The rooms beside a door are those found first from the middle of its opening, square to it,
+//   within kDoorSideReach on either side.
 [[nodiscard]] WallRooms findWallRooms(const WallInput& input);
 
 }  // namespace core
