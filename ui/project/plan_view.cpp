@@ -29,6 +29,7 @@
 #include "floor_layout.h"
 #include "placement.h"
 #include "plan_canvas.h"
+#include "plan_door_item.h"
 #include "plan_point_item.h"
 #include "plan_reach_item.h"
 #include "plan_room_item.h"
@@ -387,6 +388,7 @@ void PlanView::rebuildScene() {
                 selected[static_cast<std::size_t>(row)] != 0);
         }
     }
+    addDoors();
     setSceneBounds();
     updateReach();
 }
@@ -395,6 +397,14 @@ void PlanView::addRoom(int row) {
     auto* room = new RoomItem(row, model_->unit(row), model_->checkFails(row), &look_);
     scene_->addItem(room);
     rooms_[static_cast<std::size_t>(row)] = room;
+}
+
+void PlanView::addDoors() {
+    for (const core::PlanDoor& door : model_->project().doors) {
+        if (door.floor == floorKey_) {
+            scene_->addItem(new DoorItem(door));
+        }
+    }
 }
 
 void PlanView::setSceneBounds() {
