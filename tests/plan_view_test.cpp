@@ -24,6 +24,7 @@
 #include "plan_point_item.h"
 #include "plan_view.h"
 #include "preview_support.h"
+#include "project_commands.h"
 #include "project_model.h"
 #include "project_window.h"
 #include "test_support.h"
@@ -289,7 +290,7 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
 
 // The doors of the floor shown are drawn, in their colour, and those of the other floor are not:
 // on 一层 one into 仓库, one into 会议室 swinging the other way, and an exit whose swing is not
-// known; one on 二层.
+// known; one on 二层. The doors drawn follow a step that replaces them, and its undo.
 TEST_F(PlanViewTest, TheDoorsOfTheFloorShownAreDrawn) {
     core::Project project = twoFloors();
     project.doors = {{"一层", "一层.dxf", "1A", {3, 10}, {4, 10}, 1},
@@ -314,6 +315,13 @@ TEST_F(PlanViewTest, TheDoorsOfTheFloorShownAreDrawn) {
               5);
     tests::keepPicture(*window, u"plan-doors"_s);
     plan().showFloor(u"二层"_s);
+    EXPECT_EQ(doorsDrawn(), 1);
+    // Doors replaced as an import replaces them, and the step undone.
+    window->undoStack()->push(new ui::DoorsCommand(window->model(), project.doors, {}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doorsDrawn(), 0);
+    window->undoStack()->undo();
+    QCoreApplication::processEvents();
     EXPECT_EQ(doorsDrawn(), 1);
 }
 

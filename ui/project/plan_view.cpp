@@ -201,6 +201,7 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::rowsMoved, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::layoutChanged, this, &PlanView::scheduleRebuild);
+    connect(model_, &ProjectModel::doorsChanged, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
                 // The numbers of the rows below a change are not on the plan.
