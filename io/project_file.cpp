@@ -303,6 +303,25 @@ std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFro
     return std::pair{std::move(ring), std::move(holes)};
 }
 
+// The texts of an object that the table `texts` lists (kPlanTexts, kDoorTexts), read into `out`;
+// a message after `prefix` where one is not a text or does not come through UTF-8 whole.
+template <typename Texts, typename Out>
+std::optional<QString> textsFault(const QJsonObject& object, const Texts& texts,
+                                  const QString& prefix, Out& out) {
+    for (const auto& text : texts) {
+        const QJsonValue member = object[*text.key];
+        const QString what =
+            QStringLiteral("%1的%2“%3”").arg(prefix, QString::fromUtf8(text.caption), *text.key);
+        if (!member.isString()) {
+            return QStringLiteral("%1应为文本").arg(what);
+        }
+        if (!convertsWhole(member.toString(), out.*text.text)) {
+            return QStringLiteral("%1含有无效字符").arg(what);
+        }
+    }
+    return std::nullopt;
+}
+
 // The drawing a unit's outline came from, of version 3 on.
 std::variant<core::PlanSource, QString> planFromValue(int version, const QJsonValue& value,
                                                       const QString& prefix) {
@@ -321,16 +340,8 @@ std::variant<core::PlanSource, QString> planFromValue(int version, const QJsonVa
         return *fault;
     }
     core::PlanSource source;
-    for (const PlanText& text : kPlanTexts) {
-        const QJsonValue member = object[*text.key];
-        const QString what =
-            QStringLiteral("%1的%2“%3”").arg(plan, QString::fromUtf8(text.caption), *text.key);
-        if (!member.isString()) {
-            return QStringLiteral("%1应为文本").arg(what);
-        }
-        if (!convertsWhole(member.toString(), source.*text.text)) {
-            return QStringLiteral("%1含有无效字符").arg(what);
-        }
+    if (auto fault = textsFault(object, kPlanTexts, plan, source)) {
+        return *fault;
     }
     if (object.contains(kFloorKey)) {
         const QJsonValue floor = object[kFloorKey];
@@ -417,16 +428,8 @@ std::variant<core::PlanDoor, QString> doorFromValue(const QJsonValue& value, qsi
         return *fault;
     }
     core::PlanDoor door;
-    for (const DoorText& text : kDoorTexts) {
-        const QJsonValue member = object[*text.key];
-        const QString what =
-            QStringLiteral("%1的%2“%3”").arg(prefix, QString::fromUtf8(text.caption), *text.key);
-        if (!member.isString()) {
-            return QStringLiteral("%1应为文本").arg(what);
-        }
-        if (!convertsWhole(member.toString(), door.*text.text)) {
-            return QStringLiteral("%1含有无效字符").arg(what);
-        }
+    if (auto fault = textsFault(object, kDoorTexts, prefix, door)) {
+        return *fault;
     }
     for (const auto& [key, point] :
          {std::pair{kHingeKey, &door.hinge}, std::pair{kEndKey, &door.end}}) {
