@@ -177,7 +177,7 @@ TEST(PlanDoors, TheRoomsOnEachSideAreTheUnitsFoundStepwiseFromTheOpening) {
         {"a room of two units: the first", "一层", {9, 2.1}, {10, 2.1}, {3, 0}},
         {"out at the corridor's end", "一层", {12.1, 0.5}, {12.1, 1.5}, {0, kNone}},
         {"into the shaft, not the corridor round it", "一层", {5.7, 1.6}, {6.3, 1.6}, {0, 6}},
-        {"the corridor within 1 m", "一层", {3, -0.95}, {4, -0.95}, {0, kNone}},
+        {"the corridor within 1 m", "一层", {3, -0.98}, {4, -0.98}, {0, kNone}},
         {"the corridor beyond 1 m", "一层", {3, -1.05}, {4, -1.05}, {kNone, kNone}},
         {"upstairs, its own floor's units only", "二层", {1, 2.1}, {2, 2.1}, {4, kNone}},
     };
