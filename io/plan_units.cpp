@@ -129,4 +129,11 @@ QString refusalText(const RefusedOutline& refused) {
     return QStringLiteral("%1（图层 %2）：%3").arg(entity, refused.layer, refused.reason);
 }
 
+QString doorCountText(const core::DoorCount& count) {
+    if (count.total == 0) {
+        return {};
+    }
+    return QStringLiteral("门 %1 个，其中外门 %2 个").arg(count.total).arg(count.exits);
+}
+
 }  // namespace io

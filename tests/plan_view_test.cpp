@@ -19,10 +19,12 @@
 #include "floor_layout.h"
 #include "menu_click.h"
 #include "placed_rooms.h"
+#include "plan_door_item.h"
 #include "plan_import_dialog.h"
 #include "plan_point_item.h"
 #include "plan_view.h"
 #include "preview_support.h"
+#include "project_commands.h"
 #include "project_model.h"
 #include "project_window.h"
 #include "test_support.h"
@@ -284,6 +286,43 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
     const QColor selected = viewport()->grab().toImage().pixelColor(corner);
     EXPECT_NE(selected, before);
     EXPECT_GT(selected.blue(), selected.red() + 40);
+}
+
+// The doors of the floor shown are drawn, in their colour, and those of the other floor are not:
+// on 一层 one into 仓库, one into 会议室 swinging the other way, and an exit whose swing is not
+// known; one on 二层. The doors drawn follow a step that replaces them, and its undo.
+TEST_F(PlanViewTest, TheDoorsOfTheFloorShownAreDrawn) {
+    core::Project project = twoFloors();
+    project.doors = {{"一层", "一层.dxf", "1A", {3, 10}, {4, 10}, 1},
+                     {"一层", "一层.dxf", "1B", {12, 4}, {12, 5.5}, -1},
+                     {"一层", "一层.dxf", "1C", {5, 0}, {6.5, 0}, 0},
+                     {"二层", "二层.dxf", "2A", {10, 4}, {10, 5}, 1}};
+    window->model()->setProject(project);
+    QCoreApplication::processEvents();
+    const auto doorsDrawn = [this] {
+        return std::ranges::count_if(plan().view()->scene()->items(), [](QGraphicsItem* item) {
+            return item->type() == ui::DoorItem::Type;
+        });
+    };
+    EXPECT_EQ(doorsDrawn(), 3);
+    const QImage image = viewport()->grab().toImage();
+    // The arc's outer part in 仓库, clear of its walls: the door's brown over the pink of the room.
+    const QRectF arc(at({3.4, 11.1}), at({4.1, 10.4}));
+    EXPECT_GT(pixels(image, arc,
+                     [](const QColor& c) {
+                         return c.green() >= 0x80 && c.green() <= 0xd8 && c.red() > c.blue();
+                     }),
+              5);
+    tests::keepPicture(*window, u"plan-doors"_s);
+    plan().showFloor(u"二层"_s);
+    EXPECT_EQ(doorsDrawn(), 1);
+    // Doors replaced as an import replaces them, and the step undone.
+    window->undoStack()->push(new ui::DoorsCommand(window->model(), project.doors, {}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doorsDrawn(), 0);
+    window->undoStack()->undo();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doorsDrawn(), 1);
 }
 
 // A column inside a room is drawn as not room, and the label keeps out of it; a small room's label

@@ -29,6 +29,7 @@
 #include "floor_layout.h"
 #include "placement.h"
 #include "plan_canvas.h"
+#include "plan_door_item.h"
 #include "plan_point_item.h"
 #include "plan_reach_item.h"
 #include "plan_room_item.h"
@@ -200,6 +201,7 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::rowsMoved, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::layoutChanged, this, &PlanView::scheduleRebuild);
+    connect(model_, &ProjectModel::doorsChanged, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
                 // The numbers of the rows below a change are not on the plan.
@@ -387,6 +389,7 @@ void PlanView::rebuildScene() {
                 selected[static_cast<std::size_t>(row)] != 0);
         }
     }
+    addDoors();
     setSceneBounds();
     updateReach();
 }
@@ -395,6 +398,14 @@ void PlanView::addRoom(int row) {
     auto* room = new RoomItem(row, model_->unit(row), model_->checkFails(row), &look_);
     scene_->addItem(room);
     rooms_[static_cast<std::size_t>(row)] = room;
+}
+
+void PlanView::addDoors() {
+    for (const core::PlanDoor& door : model_->project().doors) {
+        if (door.floor == floorKey_) {
+            scene_->addItem(new DoorItem(door));
+        }
+    }
 }
 
 void PlanView::setSceneBounds() {

@@ -131,6 +131,8 @@ class PlanView : public QWidget {
     void setFloor(const QString& location);
     [[nodiscard]] bool onFloor(int row) const;
     void addRoom(int row);
+    // The doors of the floor shown, over its rooms.
+    void addDoors();
     void setSceneBounds();
     // Highlights the selected rows' rooms; a selection only on another floor shows that floor,
     // and the current row's room is scrolled into view.

@@ -471,6 +471,11 @@ void ProjectModel::setReadOnly(bool readOnly) {
     readOnly_ = readOnly;  // the views ask flags() whenever an edit would start
 }
 
+void ProjectModel::setDoors(std::vector<core::PlanDoor> doors) {
+    project_.doors = std::move(doors);
+    emit doorsChanged();
+}
+
 void ProjectModel::setDetails(const ProjectDetails& details) {
     project_.name = details.name;
     project_.info = details.info;

@@ -107,6 +107,7 @@ class ProjectModel : public QAbstractTableModel {
     void removeUnits(int row, int count);
     void moveUnit(int from, int to);
     void setDetails(const ProjectDetails& details);
+    void setDoors(std::vector<core::PlanDoor> doors);
     [[nodiscard]] ProjectDetails details() const { return {project_.name, project_.info}; }
 
     // The unit with one input changed as the table edits it: a fire class that rules out the
@@ -118,6 +119,8 @@ class ProjectModel : public QAbstractTableModel {
   signals:
     // The name or info changed (the whole project too).
     void detailsChanged();
+    // The doors changed (not with the whole project, which resets the model).
+    void doorsChanged();
 
   private:
     core::Project project_;

@@ -629,6 +629,9 @@ void ProjectWindow::importPlan() {
         new UnitRowsCommand(model_, UnitRowsCommand::Kind::Insert, std::move(added), QString(),
                             step);
     }
+    if (changes.doorsChanged) {
+        new DoorsCommand(model_, before.doors, result.project.doors, step);
+    }
     undoStack_->push(step);
     // Units placed before whose points no longer reach the whole of the new outline.
     std::vector<int> stale;
