@@ -26,6 +26,7 @@
 #include "project_model.h"
 #include "project_window.h"
 #include "test_support.h"
+#include "warning_look.h"
 
 using namespace Qt::StringLiterals;
 
@@ -526,8 +527,8 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
 // The setting points edited on the plan by mouse and keys, each gesture one undo step, each point
 // it edits set by hand: a drag, a drop within 1 m of a wall drawn to 0.3 m from it unless Alt is
 // held, one outside refused, the arrows, Ctrl+double click, Delete, the typed position. The L's
-// point that misses its far end is dragged round the corner, its reach following mid-drag, and
-// 校核 follows the proof; a double click in 设置点数 picks the unit's points.
+// point that misses its far end is dragged round the corner, its reach, 校核 and the status bar
+// following mid-drag, and Esc; a double click in 设置点数 picks the unit's points.
 TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
     using Points = std::vector<core::PlanPoint>;
     const core::Unit l = unit(1);
@@ -646,9 +647,12 @@ TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
     window->undoStack()->setIndex(0);
     EXPECT_EQ(unit(0).setPoints, office.setPoints);
 
-    // The L, its point set by hand at (7.5, 12): dragged to (4, 4) it reaches the whole L.
+    // The L, its point set by hand at (4, 14), dragged round the corner to (4, 4): on the way the
+    // hatched part shrinks, and 校核 and the status bar follow the proof worked out here, the unit
+    // and the undo stack unchanged until the drop. Esc puts the point back; dragged again and
+    // dropped, it reaches the whole L.
     core::Unit handSet = l;
-    handSet.setPoints = {{kLx + 7.5, 12}};
+    handSet.setPoints = {{kLx + 4, 14}};
     handSet.handSet = {true};
     window->model()->setProject({"办公楼", {handSet}});
     window->table()->selectRow(0);
@@ -656,18 +660,50 @@ TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
     EXPECT_TRUE(plan().reachMissesSome());
     EXPECT_EQ(cell(0, ProjectModel::Check), u"不满足 7.1.3"_s);
     tests::keepPicture(*window, u"plan-point-before-drag"_s);
+    const auto hatched = [&] {
+        return pixels(viewport()->grab().toImage(), roomRect(0),
+                      [](const QColor& c) { return c == ui::kWarningColor; });
+    };
     const core::PlanPoint to{kLx + 4, 4};
-    QTest::mousePress(viewport(), Qt::LeftButton, {}, at(handSet.setPoints[0]).toPoint());
-    QTest::mouseMove(viewport(), at({kLx + 2, 15}).toPoint());
-    tests::keepPicture(*window, u"plan-point-dragged"_s);
-    EXPECT_TRUE(plan().reachMissesSome());
-    EXPECT_TRUE(QRegularExpression(u"^1-1：X 1[12]\\.\\d\\d，Y 1[45]\\.\\d\\d$"_s)
-                    .match(window->statusBar()->currentMessage())
-                    .hasMatch())
-        << window->statusBar()->currentMessage().toStdString();
-    QTest::mouseMove(viewport(), at(to).toPoint());
-    EXPECT_FALSE(plan().reachMissesSome());
+    const int steps = window->undoStack()->index();
+    for (const bool escape : {true, false}) {
+        QTest::mousePress(viewport(), Qt::LeftButton, {}, at(handSet.setPoints[0]).toPoint());
+        int before = hatched();
+        int stop = 0;
+        for (const core::PlanPoint p : {core::PlanPoint{kLx + 5, 13}, {kLx + 6, 12}, to}) {
+            QTest::mouseMove(viewport(), at(p).toPoint());
+            const QString said = window->statusBar()->currentMessage();
+            const QRegularExpressionMatch told =
+                QRegularExpression(
+                    u"^1-1：X (\\d+\\.\\d{3})，Y (\\d+\\.\\d{3})；最远 (\\d+\\.\\d) m$"_s)
+                    .match(said);
+            ASSERT_TRUE(told.hasMatch()) << said.toStdString();
+            const core::PlanPoint shown{told.captured(1).toDouble(), told.captured(2).toDouble()};
+            EXPECT_NEAR(shown.x, p.x, 2 / plan().scale());
+            EXPECT_NEAR(shown.y, p.y, 2 / plan().scale());
+            const core::CoverCheck proof = core::checkCover(l.outline, {shown}, 15);
+            EXPECT_EQ(cell(0, ProjectModel::Check), proof.proven ? u"满足"_s : u"不满足 7.1.3"_s);
+            EXPECT_GE(told.captured(3).toDouble(), proof.farthest);
+            EXPECT_LE(told.captured(3).toDouble(), proof.farthest + core::kDemandMargin + 0.1);
+            EXPECT_EQ(plan().reachMissesSome(), !proof.proven);
+            const int now = hatched();
+            EXPECT_LT(now, before) << said.toStdString();
+            before = now;
+            tests::keepPicture(*window, u"plan-point-dragged-%1"_s.arg(++stop));
+        }
+        EXPECT_EQ(unit(0).setPoints, handSet.setPoints);
+        EXPECT_EQ(window->undoStack()->index(), steps);
+        if (escape) {
+            QTest::keyClick(view, Qt::Key_Escape);
+            QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at(to).toPoint());
+            EXPECT_EQ(unit(0).setPoints, handSet.setPoints);
+            EXPECT_EQ(window->undoStack()->index(), steps);
+            EXPECT_EQ(cell(0, ProjectModel::Check), u"不满足 7.1.3"_s);
+            EXPECT_TRUE(plan().reachMissesSome());
+        }
+    }
     QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at(to).toPoint());
+    EXPECT_EQ(window->undoStack()->index(), steps + 1);
     const core::CoverCheck proof = core::checkCover(l.outline, unit(0).setPoints, 15);
     EXPECT_TRUE(proof.proven);
     EXPECT_TRUE(window->statusBar()->currentMessage().endsWith(
