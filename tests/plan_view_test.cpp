@@ -444,7 +444,8 @@ class PlacementTest : public PlanViewTest {
 // 工具 → 布置设置点 places the selected units with an outline in one step; N and 校核 follow their
 // points, N is no longer typed, and the points are drawn. Undo takes all the points back. A
 // harder hazard shortens R from 20 to 15 m: the corridor's points no longer reach its ends, and
-// 校核 asks for placing again until undone.
+// 校核 asks for placing again until undone. 重新布置 places a unit afresh, its points set by hand
+// gone, once the user agrees.
 TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     window->table()->selectAll();
     ASSERT_TRUE(window->placeAction()->isEnabled());
@@ -522,6 +523,35 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     EXPECT_EQ(unit(1).handSet, (std::vector<bool>{true, false}));
     EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
     EXPECT_FALSE(plan().reachMissesSome());
+
+    // 重新布置 from the menu on the L: declined, nothing changes; agreed, all its points go, the
+    // one set by hand too, and it is placed afresh as one step.
+    const core::Unit kept = unit(1);
+    const int steps = window->undoStack()->count();
+    QStringList asked;
+    for (const bool agree : {false, true}) {
+        window->askPlaceAfresh = [&asked, agree](const QString& text) {
+            asked << text;
+            return agree;
+        };
+        QContextMenuEvent again(QContextMenuEvent::Mouse, inside, viewport()->mapToGlobal(inside));
+        QApplication::sendEvent(viewport(), &again);
+        tests::keepPicture(*plan().menu(), u"plan-menu"_s);
+        tests::clickMenuItem(plan().menu(), u"重新布置"_s);
+        EXPECT_EQ(window->undoStack()->count(), steps + (agree ? 1 : 0));
+    }
+    EXPECT_EQ(
+        asked.value(0),
+        u"将清除计算单元“资料室”的全部 2 个设置点（包括手动设置点），并重新布置。是否继续？"_s);
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_EQ(window->undoStack()->undoText(), u"重新布置"_s);
+    EXPECT_NE(unit(1).setPoints.front(), l.setPoints.front());
+    EXPECT_TRUE(std::ranges::none_of(unit(1).handSet, std::identity{}));
+    EXPECT_TRUE(core::checkCover(l.outline, unit(1).setPoints, 15).proven);
+    EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
+    window->undoStack()->undo();
+    EXPECT_EQ(unit(1).setPoints, kept.setPoints);
+    EXPECT_EQ(unit(1).handSet, kept.handSet);
 }
 
 // The setting points edited on the plan by mouse and keys, each gesture one undo step, each point
