@@ -445,7 +445,7 @@ class PlacementTest : public PlanViewTest {
 // points, N is no longer typed, and the points are drawn. Undo takes all the points back. A
 // harder hazard shortens R from 20 to 15 m: the corridor's points no longer reach its ends, and
 // 校核 asks for placing again until undone. 重新布置 places a unit afresh, its points set by hand
-// gone, once the user agrees.
+// gone, once the user agrees; points set by hand that cannot be made to cover are kept and named.
 TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     window->table()->selectAll();
     ASSERT_TRUE(window->placeAction()->isEnabled());
@@ -552,6 +552,16 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     window->undoStack()->undo();
     EXPECT_EQ(unit(1).setPoints, kept.setPoints);
     EXPECT_EQ(unit(1).handSet, kept.handSet);
+
+    // A point set by hand in a room that points added to it still cannot cover: kept, and named.
+    core::Unit slot = tests::slotRoom({{5, 5}});
+    slot.handSet = {true};
+    window->model()->setProject({"办公楼", {slot}});
+    window->table()->selectAll();
+    window->placeSettingPoints();
+    EXPECT_TRUE(notices.value(0).contains(u"计算单元窄间%2的手动设置点补充设置点后仍未能覆盖"_s))
+        << notices.join(u'\n').toStdString();
+    EXPECT_EQ(unit(0).setPoints, slot.setPoints);
 }
 
 // The setting points edited on the plan by mouse and keys, each gesture one undo step, each point
