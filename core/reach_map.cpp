@@ -260,6 +260,8 @@ class NearestProbes {
   public:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+    // The buckets' side and the limit, in metres, and the number of sources: named where given.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     NearestProbes(const std::vector<PlanPoint>& probes, double bucket, double limit,
                   std::size_t sources)
         : bucket_(bucket), limit_(limit), windows_(sources) {
@@ -524,6 +526,8 @@ struct ReachTracker::State {
     NearestProbes demand;
     std::vector<double> values;  // the moved point's, over the grid's nodes
 
+    // R and the grid's cells: a distance in metres and a count, never mixed up.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     State(const Ring& outline, const std::vector<Ring>& holes, std::vector<PlanPoint> at, double r,
           std::size_t cells)
         : paths(counterClockwise(outline), holes),
