@@ -41,10 +41,9 @@ PlanPoint arcMiddle(PlanPoint a, PlanPoint b, double bulge) {
 double distanceToSegment(PlanPoint p, PlanPoint a, PlanPoint b) {
     const PlanPoint ab = b - a;
     const double squared = ab.x * ab.x + ab.y * ab.y;
-    const double along = squared > 0 ? std::clamp(((p.x - a.x) * ab.x + (p.y - a.y) * ab.y) /
-                                                      squared,
-                                                  0.0, 1.0)
-                                     : 0.0;
+    const double along =
+        squared > 0 ? std::clamp(((p.x - a.x) * ab.x + (p.y - a.y) * ab.y) / squared, 0.0, 1.0)
+                    : 0.0;
     return length(p - (a + along * ab));
 }
 
@@ -55,9 +54,9 @@ void refine(const std::function<PlanPoint(double)>& f, double t0, double t1, Pla
     const double mid = (t0 + t1) / 2;
     const PlanPoint pm = f(mid);
     if (depth > 0 && points.size() < kMaxCurvePoints) {
-        const double stray = std::max({distanceToSegment(pm, p0, p1),
-                                       distanceToSegment(f((t0 + mid) / 2), p0, p1),
-                                       distanceToSegment(f((mid + t1) / 2), p0, p1)});
+        const double stray =
+            std::max({distanceToSegment(pm, p0, p1), distanceToSegment(f((t0 + mid) / 2), p0, p1),
+                      distanceToSegment(f((mid + t1) / 2), p0, p1)});
         if (stray > tolerance) {
             refine(f, t0, mid, p0, pm, tolerance, depth - 1, points);
             refine(f, mid, t1, pm, p1, tolerance, depth - 1, points);
@@ -123,8 +122,8 @@ bool regular(Spline& s) {
     }
     s.degree = std::clamp(s.degree, 1, static_cast<int>(std::min<std::size_t>(n - 1, 11)));
     const auto p = static_cast<std::size_t>(s.degree);
-    const bool knotsFit = s.knots.size() == n + p + 1 &&
-                          std::ranges::is_sorted(s.knots) && s.knots[p] < s.knots[n];
+    const bool knotsFit =
+        s.knots.size() == n + p + 1 && std::ranges::is_sorted(s.knots) && s.knots[p] < s.knots[n];
     if (!knotsFit) {
         s.knots.assign(n + p + 1, 0);
         for (std::size_t i = 0; i < s.knots.size(); ++i) {
@@ -171,8 +170,8 @@ struct FitCubic {
         const double v = (t - at[i]) / h;
         const auto term = [&](double PlanPoint::*axis) {
             return u * points[i].*axis + v * points[i + 1].*axis +
-                   ((u * u * u - u) * second[i].*axis + (v * v * v - v) * second[i + 1].*axis) *
-                       h * h / 6;
+                   ((u * u * u - u) * second[i].*axis + (v * v * v - v) * second[i + 1].*axis) * h *
+                       h / 6;
         };
         return {term(&PlanPoint::x), term(&PlanPoint::y)};
     }
@@ -299,8 +298,8 @@ double mappedBulge(const Affine& map, PlanPoint a, PlanPoint b, double bulge) {
     const PlanPoint mb = map(b);
     const PlanPoint chord = mb - ma;
     const double squared = chord.x * chord.x + chord.y * chord.y;
-    const double result = squared > 0 ? -2 * cross(chord, map(arcMiddle(a, b, bulge)) - ma) / squared
-                                      : 0;
+    const double result =
+        squared > 0 ? -2 * cross(chord, map(arcMiddle(a, b, bulge)) - ma) / squared : 0;
     return std::isfinite(result) ? result : 0;
 }
 
@@ -311,9 +310,9 @@ std::vector<BulgeVertex> mapped(const Affine& map, const std::vector<BulgeVertex
         const bool last = i + 1 == vertices.size();
         const BulgeVertex& next = vertices[last ? 0 : i + 1];
         result[i].at = map(vertices[i].at);
-        result[i].bulge = last && !closed ? vertices[i].bulge
-                                          : mappedBulge(map, vertices[i].at, next.at,
-                                                        vertices[i].bulge);
+        result[i].bulge = last && !closed
+                              ? vertices[i].bulge
+                              : mappedBulge(map, vertices[i].at, next.at, vertices[i].bulge);
     }
     return result;
 }
@@ -428,12 +427,12 @@ std::vector<PlanPoint> sampled(const Spline& spline, double tolerance) {
         }
         const auto curve = [&s, p, n](double t) {
             // The span [knots[k], knots[k + 1]) that holds t, the last one for the end.
-            std::size_t k = static_cast<std::size_t>(
-                                std::upper_bound(s.knots.begin() + static_cast<std::ptrdiff_t>(p),
-                                                 s.knots.begin() + static_cast<std::ptrdiff_t>(n),
-                                                 t) -
-                                s.knots.begin()) -
-                            1;
+            std::size_t k =
+                static_cast<std::size_t>(
+                    std::upper_bound(s.knots.begin() + static_cast<std::ptrdiff_t>(p),
+                                     s.knots.begin() + static_cast<std::ptrdiff_t>(n), t) -
+                    s.knots.begin()) -
+                1;
             k = std::clamp(k, p, n - 1);
             while (k > p && s.knots[k] == s.knots[k + 1]) {
                 --k;

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
-#include <type_traits>
 #include <string_view>
+#include <type_traits>
 
 #include "code_page.h"
 #include "dxf_curves.h"
@@ -277,8 +277,8 @@ struct CountData {
 };
 
 struct Entity {
-    using Data = std::variant<PolylineData, SegmentData, CurveData, HatchData, TextData,
-                              InsertData, CountData>;
+    using Data = std::variant<PolylineData, SegmentData, CurveData, HatchData, TextData, InsertData,
+                              CountData>;
     QString handle;
     QString layer;
     Affine place;  // from its own object coordinates into its space's
@@ -967,9 +967,9 @@ bool Parser::vertices(const Common& entity, int flags) {
         drawing_.paperSpaceEntities += inBlock_ ? 0 : 1;
     } else if (outline) {
         // A 3D polyline (8) has its vertices in world coordinates.
-        store(entity, (flags & 8) != 0 ? Affine{} : entity.coordinates.map(),
-              PolylineData{std::move(points), (flags & 1) != 0, tooMany,
-                           QStringLiteral("POLYLINE")});
+        store(
+            entity, (flags & 8) != 0 ? Affine{} : entity.coordinates.map(),
+            PolylineData{std::move(points), (flags & 1) != 0, tooMany, QStringLiteral("POLYLINE")});
     } else {
         store(entity, {}, CountData{QStringLiteral("POLYLINE")});
     }
@@ -1398,9 +1398,9 @@ bool Parser::hatchPath(std::size_t& at, std::vector<core::BulgeVertex>& path) {
                     type == 1   ? has({10, 20, 11, 21})
                     : type == 2 ? has({10, 20, 40, 50, 51, 73})
                     : type == 3 ? has({10, 20, 11, 21, 40, 50, 51, 73})
-                    : type == 4 ? has({94, 73, 74, 95, 96, 40, 10, 20, 42, 97, 11, 21, 12, 22, 13,
-                                       23})
-                                : false;
+                    : type == 4
+                        ? has({94, 73, 74, 95, 96, 40, 10, 20, 42, 97, 11, 21, 12, 22, 13, 23})
+                        : false;
                 if (!mine) {
                     break;
                 }
@@ -1474,9 +1474,9 @@ bool Parser::hatchPath(std::size_t& at, std::vector<core::BulgeVertex>& path) {
                         std::ranges::reverse(points);
                     }
                 } else {
-                    points = sampled(spline, tolerance(extent(spline.control.empty()
-                                                                  ? spline.fit
-                                                                  : spline.control)));
+                    points = sampled(
+                        spline,
+                        tolerance(extent(spline.control.empty() ? spline.fit : spline.control)));
                 }
                 for (std::size_t i = 0; i + 1 < points.size(); ++i) {
                     path.push_back({points[i], 0});
@@ -1612,9 +1612,9 @@ qint64 Parser::drawnCount(const std::vector<Entity>& entities, int depth,
                 counted.insert(block, drawnCount(block->entities, depth + 1, counted));
             }
             const double cells = static_cast<double>(insert->columns) * insert->rows;
-            total = static_cast<qint64>(
-                std::min(static_cast<double>(total) + cells * static_cast<double>(1 + counted[block]),
-                         static_cast<double>(kMaxExpandedEntities + 1)));
+            total = static_cast<qint64>(std::min(
+                static_cast<double>(total) + cells * static_cast<double>(1 + counted[block]),
+                static_cast<double>(kMaxExpandedEntities + 1)));
         }
         if (total > kMaxExpandedEntities) {
             return kMaxExpandedEntities + 1;
@@ -1676,20 +1676,19 @@ bool Parser::draw(const std::vector<Entity>& entities, const Frame& frame) {
                             return;
                         }
                         std::vector<core::BulgeVertex> vertices;
-                        const double size = 2 * std::hypot(radius, std::hypot(world.minor.x,
-                                                                              world.minor.y));
+                        const double size =
+                            2 * std::hypot(radius, std::hypot(world.minor.x, world.minor.y));
                         for (const core::PlanPoint& p : sampled(world, tolerance(size))) {
                             vertices.push_back({p, 0});
                         }
                         const bool full = world.full();
-                        keepPolyline(handle, layerName, std::move(vertices), full, false,
-                                     data.kind, frame.depth,
+                        keepPolyline(handle, layerName, std::move(vertices), full, false, data.kind,
+                                     frame.depth,
                                      full ? std::optional(world.area()) : std::nullopt);
                         return;
                     }
                     const Spline world = mapped(map, std::get<Spline>(data.curve));
-                    const double size =
-                        extent(world.control.empty() ? world.fit : world.control);
+                    const double size = extent(world.control.empty() ? world.fit : world.control);
                     std::vector<core::BulgeVertex> vertices;
                     for (const core::PlanPoint& p : sampled(world, tolerance(size))) {
                         vertices.push_back({p, 0});
@@ -1767,16 +1766,22 @@ bool Parser::drawReference(const InsertData& insert, const Affine& map, const QS
             }
             const QString reference =
                 array ? handle + QStringLiteral("[%1,%2]").arg(row).arg(column) : handle;
-            drawing_.references.push_back({reference, layer, block.name, cell(block.base),
-                                           cell.linear({1, 0}), cell.linear({0, 1}), {}, {}});
+            drawing_.references.push_back({reference,
+                                           layer,
+                                           block.name,
+                                           cell(block.base),
+                                           cell.linear({1, 0}),
+                                           cell.linear({0, 1}),
+                                           {},
+                                           {}});
             boxes_.emplace_back();
             // The box is in block coordinates from the base point.
             const auto toBlock = cell.inverse();
             ancestors_.push_back(
                 {drawing_.references.size() - 1,
-                 toBlock ? std::optional(Affine::translation({-block.base.x, -block.base.y}) *
-                                         *toBlock)
-                         : std::nullopt});
+                 toBlock
+                     ? std::optional(Affine::translation({-block.base.x, -block.base.y}) * *toBlock)
+                     : std::nullopt});
             blocksDrawn_.push_back(&block);
             const bool drawn =
                 draw(block.entities, Frame{cell, reference + u'/', layer, frame.depth + 1});
@@ -1943,7 +1948,8 @@ QString proprietaryNotice(const DxfDrawing& drawing) {
     for (const auto& entry : found) {
         types << entry.second;
     }
-    return QStringLiteral("图纸含 %1 个专业软件对象（%2），请在原软件中导出为 T3 格式或分解后再导入")
+    return QStringLiteral(
+               "图纸含 %1 个专业软件对象（%2），请在原软件中导出为 T3 格式或分解后再导入")
         .arg(total)
         .arg(types.join(QStringLiteral("、")));
 }
