@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cmath>
+#include <numbers>
 #include <string>
 
 #include "code_page.h"
@@ -95,7 +97,8 @@ std::string summary(const DxfDrawing& drawing) {
         parts << u"ref %1 %2 %3 at %4 x %5 y %6 box %7 %8%9"_s.arg(
             reference.handle, reference.layer, reference.block, point(reference.origin),
             point(reference.xAxis), point(reference.yAxis), point(reference.localBox.min),
-            point(reference.localBox.max), arcs.isEmpty() ? QString() : u" arcs "_s + arcs.join(u','));
+            point(reference.localBox.max),
+            arcs.isEmpty() ? QString() : u" arcs "_s + arcs.join(u','));
     }
     for (const auto& [type, count] : drawing.unknownEntities) {
         parts << u"%1×%2"_s.arg(type).arg(count);
@@ -144,10 +147,10 @@ QByteArray block(const char* name, const char* baseX, const char* baseY,
 }
 
 // A block B from its base point (1, 0): a line on layer 0 and a quarter arc.
-const QByteArray kLineAndArc = block(
-    "B", "1", "0",
-    lines({"0", "LINE", "5", "L1", "8", "0", "10", "1", "20", "0", "11", "3", "21", "0", "0", "ARC",
-           "5", "A1", "8", "W", "10", "1", "20", "0", "40", "1", "50", "0", "51", "90"}));
+const QByteArray kLineAndArc =
+    block("B", "1", "0", lines({"0",  "LINE", "5",  "L1", "8",  "0",   "10", "1",  "20", "0",
+                                "11", "3",    "21", "0",  "0",  "ARC", "5",  "A1", "8",  "W",
+                                "10", "1",    "20", "0",  "40", "1",   "50", "0",  "51", "90"}));
 
 // clang-format off
 const GroupsCase kGroups[] = {
@@ -316,6 +319,136 @@ const GroupsCase kGroups[] = {
 
 INSTANTIATE_TEST_SUITE_P(Reader, Groups, ::testing::ValuesIn(kGroups),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// A curve's outline: its area (exact for circles and ellipses, a spline's within 0.1 %), and its
+// chords inside it, short of it by no more than `chordLoss` of the area (a 500th of the extent
+// or 10 mm away from the curve).
+TEST(Curves, AreClosedOutlinesWithTheirAreas) {
+    const double pi = std::numbers::pi;
+    const double w = std::sqrt(0.5);
+    QByteArray circleSpline =
+        lines({"0", "SPLINE", "8", "S", "70", "5", "71", "2", "72", "12", "73", "9"});
+    for (const char* knot : {"0", "0", "0", "1", "1", "2", "2", "3", "3", "4", "4", "4"}) {
+        circleSpline += lines({"40", knot});
+    }
+    const std::pair<const char*, const char*> circle[] = {
+        {"1000", "0"},      {"1000", "1000"}, {"0", "1000"},     {"-1000", "1000"}, {"-1000", "0"},
+        {"-1000", "-1000"}, {"0", "-1000"},   {"1000", "-1000"}, {"1000", "0"}};
+    for (std::size_t i = 0; i < std::size(circle); ++i) {
+        circleSpline += lines({"10", circle[i].first, "20", circle[i].second}) + "41\n" +
+                        QByteArray::number(i % 2 == 0 ? 1.0 : w, 'g', 17) + '\n';
+    }
+    QByteArray fitSpline = lines({"0", "SPLINE", "8", "S", "70", "1", "71", "3", "74", "16"});
+    for (int i = 0; i < 16; ++i) {
+        fitSpline += "11\n" + QByteArray::number(1000 * std::cos(i * pi / 8), 'g', 17) + "\n21\n" +
+                     QByteArray::number(1000 * std::sin(i * pi / 8), 'g', 17) + '\n';
+    }
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* kind;
+        double area;
+        double relative;   // of the area
+        double chordLoss;  // of the area, at most
+    } cases[] = {
+        {"Circle", withEntities(lines({"0", "CIRCLE", "10", "5", "20", "5", "40", "1000"})),
+         "CIRCLE", pi * 1e6, 1e-12, 0},
+        {"Ellipse",
+         withEntities(lines({"0", "ELLIPSE", "10", "0", "20", "0", "11", "3000", "21", "4000", "40",
+                             "0.5", "41", "0", "42", "6.283185307179586"})),
+         "ELLIPSE", pi * 5000 * 2500, 1e-6, 0.005},
+        // Stretched unequally, a circle is an ellipse.
+        {"CircleInAStretchedBlock",
+         withBlocks(block("K", "0", "0", lines({"0", "CIRCLE", "10", "0", "20", "0", "40", "100"})),
+                    lines({"0", "INSERT", "2", "K", "10", "0", "20", "0", "41", "30", "42", "10"})),
+         "CIRCLE", pi * 3000 * 1000, 1e-6, 0.005},
+        {"SplineByControlPoints", withEntities(circleSpline), "SPLINE", pi * 1e6, 1e-3, 0.01},
+        {"SplineByFitPoints", withEntities(fitSpline), "SPLINE", pi * 1e6, 1e-3, 0.01},
+        // A hatch's full elliptic edge, sampled in the same way.
+        {"HatchEllipseEdge",
+         withEntities(lines({"0",  "HATCH", "8",  "H", "91", "1",   "92", "1",    "93", "1",
+                             "72", "3",     "10", "0", "20", "0",   "11", "2000", "21", "0",
+                             "40", "0.5",   "50", "0", "51", "360", "73", "1",    "97", "0"})),
+         "HATCH", pi * 2000 * 1000, 0, 0.005},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DxfDrawing drawing = parsed(c.bytes);
+        ASSERT_EQ(drawing.polylines.size(), 1U);
+        const DxfPolyline& outline = drawing.polylines.front();
+        EXPECT_EQ(outline.kind, QLatin1String(c.kind));
+        EXPECT_TRUE(outline.closed);
+        if (c.relative > 0) {
+            ASSERT_TRUE(outline.area);
+            EXPECT_NEAR(*outline.area, c.area, c.relative * c.area);
+        } else {
+            EXPECT_FALSE(outline.area);
+        }
+        if (c.chordLoss > 0) {
+            core::Ring ring;
+            for (const core::BulgeVertex& v : outline.vertices) {
+                EXPECT_EQ(v.bulge, 0);
+                ring.push_back(v.at);
+            }
+            EXPECT_LE(core::area(ring), c.area * (1 + 1e-9));
+            EXPECT_GE(core::area(ring), c.area * (1 - c.chordLoss));
+        }
+    }
+}
+
+// References nested deeper than 16 levels are not drawn; a drawing whose references would draw
+// more than 4 million entities is refused before they are drawn.
+TEST(Groups, NestingAndExpansionHaveTheirLimits) {
+    const auto chain = [](int levels, int references) {
+        QByteArray blocks =
+            block("B0", "0", "0", lines({"0", "LINE", "10", "0", "20", "0", "11", "1", "21", "0"}));
+        for (int level = 1; level < levels; ++level) {
+            QByteArray inside;
+            const QByteArray below = "B" + QByteArray::number(level - 1);
+            for (int i = 0; i < references; ++i) {
+                inside += lines({"0", "INSERT", "2", below.constData(), "10", "0", "20", "0"});
+            }
+            blocks += block(("B" + QByteArray::number(level)).constData(), "0", "0", inside);
+        }
+        const QByteArray top = "B" + QByteArray::number(levels - 1);
+        return withBlocks(blocks,
+                          lines({"0", "INSERT", "2", top.constData(), "10", "0", "20", "0"}));
+    };
+    const DxfDrawing deep = parsed(chain(kMaxBlockNesting + 1, 1));
+    EXPECT_EQ(deep.references.size(), std::size_t{kMaxBlockNesting});
+    EXPECT_TRUE(deep.segments.empty());
+    EXPECT_EQ(deep.blockFaults, 1);
+    EXPECT_EQ(parsed(chain(kMaxBlockNesting, 1)).segments.size(), 1U);
+    const auto huge = parseDxf(chain(7, 20));
+    ASSERT_TRUE(std::holds_alternative<QString>(huge));
+    EXPECT_EQ(std::get<QString>(huge), u"图块展开后的对象超过 4000000 个"_s);
+}
+
+TEST(Groups, ProprietaryObjectsAreNamedMostFirst) {
+    const struct {
+        std::map<QString, int> unknown;
+        QStringList classes;
+        QString notice;
+    } cases[] = {
+        {{{u"TCH_SPACE"_s, 12}},
+         {},
+         u"图纸含 12 个专业软件对象（TCH_SPACE），请在原软件中导出为 T3 格式或分解后再导入"_s},
+        {{{u"AEC_DOOR"_s, 5},
+          {u"MY_ROOM"_s, 2},
+          {u"TCH_WALL"_s, 3},
+          {u"ZZZ"_s, 9},
+          {u"ACAD_PROXY_ENTITY"_s, 3}},
+         {u"MY_ROOM"_s},
+         u"图纸含 13 个专业软件对象（AEC_DOOR、ACAD_PROXY_ENTITY、TCH_WALL、MY_ROOM），请在原软件中导出为 T3 格式或分解后再导入"_s},
+        {{{u"ZZZ"_s, 4}}, {}, QString()},
+    };
+    for (const auto& c : cases) {
+        DxfDrawing drawing;
+        drawing.unknownEntities = c.unknown;
+        drawing.classes = c.classes;
+        EXPECT_EQ(proprietaryNotice(drawing), c.notice);
+    }
+}
 
 TEST(Groups, PolylineWithTooManyVerticesIsKeptWithItsFault) {
     QByteArray entities = lines({"0", "LWPOLYLINE", "5", "A", "8", "ROOM", "70", "1"});
