@@ -161,7 +161,9 @@ struct FitCubic {
 
     [[nodiscard]] PlanPoint operator()(double t) const {
         const auto upper = std::ranges::upper_bound(at, t);
-        std::size_t i = std::clamp<std::size_t>(upper - at.begin(), 1, at.size() - 1) - 1;
+        const std::size_t i = std::clamp(static_cast<std::size_t>(upper - at.begin()),
+                                         std::size_t{1}, at.size() - 1) -
+                              1;
         const double h = at[i + 1] - at[i];
         if (h <= 0) {
             return points[i];
@@ -363,7 +365,7 @@ void GrowingBox::add(const std::vector<BulgeVertex>& vertices, bool closed) {
 }
 
 bool EllipseArc::full() const {
-    return end - start >= kTwoPi - 1e-9;
+    return end - start >= kTwoPi - 1e-6;
 }
 
 double EllipseArc::area() const {
