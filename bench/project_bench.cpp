@@ -57,7 +57,8 @@ QByteArray wallsDrawing(int walls) {
     int handle = 0x100;
     for (int i = 0; i < walls; ++i) {
         const double x = (i % 250) * 3600.0;
-        const double y = (i / 250) * 3000.0;
+        const int row = i / 250;  // rows of 250 walls
+        const double y = row * 3000.0;
         text += "0\nLINE\n5\n" + QByteArray::number(++handle, 16) +
                 "\n330\n1F\n100\nAcDbEntity\n8\nA-WALL\n100\nAcDbLine\n10\n" + number(x) +
                 "\n20\n" + number(y) + "\n30\n0.0\n11\n" + number(x + 3600) + "\n21\n" + number(y) +

@@ -88,31 +88,6 @@ std::vector<PlanPoint> sampledSpans(const std::function<PlanPoint(double)>& f,
     return points;
 }
 
-// The point of a NURBS curve at t (de Boor's algorithm on weighted points), span k holding t.
-PlanPoint deBoor(const Spline& s, std::size_t k, double t) {
-    const auto p = static_cast<std::size_t>(s.degree);
-    struct Weighted {
-        double x, y, w;
-    };
-    std::vector<Weighted> d(p + 1);
-    for (std::size_t j = 0; j <= p; ++j) {
-        const std::size_t i = k - p + j;
-        const double w = s.weights[i];
-        d[j] = {s.control[i].x * w, s.control[i].y * w, w};
-    }
-    for (std::size_t r = 1; r <= p; ++r) {
-        for (std::size_t j = p; j >= r; --j) {
-            const std::size_t i = k - p + j;
-            const double span = s.knots[i + p + 1 - r] - s.knots[i];
-            const double alpha = span > 0 ? (t - s.knots[i]) / span : 0;
-            d[j] = {(1 - alpha) * d[j - 1].x + alpha * d[j].x,
-                    (1 - alpha) * d[j - 1].y + alpha * d[j].y,
-                    (1 - alpha) * d[j - 1].w + alpha * d[j].w};
-        }
-    }
-    return d[p].w != 0 ? PlanPoint{d[p].x / d[p].w, d[p].y / d[p].w} : PlanPoint{d[p].x, d[p].y};
-}
-
 // The spline with what it lacks made up: its degree at most what its control points allow,
 // clamped uniform knots where the given ones do not fit, weights of 1 where they do not.
 bool regular(Spline& s) {
@@ -134,6 +109,40 @@ bool regular(Spline& s) {
         s.weights.assign(n, 1);
     }
     return true;
+}
+
+// The point of a NURBS curve at t (de Boor's algorithm on weighted points); the curve regular().
+PlanPoint pointAt(const Spline& s, double t) {
+    const auto p = static_cast<std::size_t>(s.degree);
+    const std::size_t n = s.control.size();
+    // The span [knots[k], knots[k + 1]) that holds t, the last one for the end.
+    const auto first = s.knots.begin() + static_cast<std::ptrdiff_t>(p);
+    const auto last = s.knots.begin() + static_cast<std::ptrdiff_t>(n);
+    std::size_t k = static_cast<std::size_t>(std::upper_bound(first, last, t) - s.knots.begin());
+    k = std::clamp(k, p + 1, n) - 1;
+    while (k > p && s.knots[k] == s.knots[k + 1]) {
+        --k;
+    }
+    struct Weighted {
+        double x, y, w;
+    };
+    std::vector<Weighted> d(p + 1);
+    for (std::size_t j = 0; j <= p; ++j) {
+        const std::size_t i = k - p + j;
+        const double w = s.weights[i];
+        d[j] = {s.control[i].x * w, s.control[i].y * w, w};
+    }
+    for (std::size_t r = 1; r <= p; ++r) {
+        for (std::size_t j = p; j >= r; --j) {
+            const std::size_t i = k - p + j;
+            const double span = s.knots[i + p + 1 - r] - s.knots[i];
+            const double alpha = span > 0 ? (t - s.knots[i]) / span : 0;
+            d[j] = {(1 - alpha) * d[j - 1].x + alpha * d[j].x,
+                    (1 - alpha) * d[j - 1].y + alpha * d[j].y,
+                    (1 - alpha) * d[j - 1].w + alpha * d[j].w};
+        }
+    }
+    return d[p].w != 0 ? PlanPoint{d[p].x / d[p].w, d[p].y / d[p].w} : PlanPoint{d[p].x, d[p].y};
 }
 
 // Solves the tridiagonal system (sub, diagonal, super) x = r in place of r; `sub[0]` and
@@ -427,20 +436,7 @@ std::vector<PlanPoint> sampled(const Spline& spline, double tolerance) {
                 breaks.push_back(s.knots[k]);
             }
         }
-        const auto curve = [&s, p, n](double t) {
-            // The span [knots[k], knots[k + 1]) that holds t, the last one for the end.
-            std::size_t k =
-                static_cast<std::size_t>(
-                    std::upper_bound(s.knots.begin() + static_cast<std::ptrdiff_t>(p),
-                                     s.knots.begin() + static_cast<std::ptrdiff_t>(n), t) -
-                    s.knots.begin()) -
-                1;
-            k = std::clamp(k, p, n - 1);
-            while (k > p && s.knots[k] == s.knots[k + 1]) {
-                --k;
-            }
-            return deBoor(s, k, t);
-        };
+        const auto curve = [&s](double t) { return pointAt(s, t); };
         points = sampledSpans(curve, breaks, tolerance);
     }
     if (spline.closed && points.size() > 1) {

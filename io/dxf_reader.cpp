@@ -380,8 +380,7 @@ class Parser {
 
     // Model space drawn into drawing_, the references' blocks with it.
     bool draw(const std::vector<Entity>& entities, const Frame& frame);
-    bool drawReference(const InsertData& insert, const Affine& map, const QString& handle,
-                       const QString& layer, const Frame& frame);
+    bool drawReference(const Entity& entity, const InsertData& insert, const Frame& frame);
     bool countExpanded();
     // About how many entities the references among `entities` draw (more than
     // kMaxExpandedEntities: one more), each block counted once.
@@ -1631,14 +1630,21 @@ bool Parser::countExpanded() {
     return true;
 }
 
+namespace {
+
+// The entity's layer, or where it is on layer "0" inside a block, its reference's.
+const QString& layerOf(const Entity& entity, const Frame& frame) {
+    return frame.depth > 0 && entity.layer == QLatin1String("0") ? frame.layer : entity.layer;
+}
+
+}  // namespace
+
 bool Parser::draw(const std::vector<Entity>& entities, const Frame& frame) {
-    const QString zero = QStringLiteral("0");
     for (const Entity& entity : entities) {
         if (frame.depth > 0 && !countExpanded()) {
             return false;
         }
-        const QString& layerName =
-            frame.depth > 0 && entity.layer == zero ? frame.layer : entity.layer;
+        const QString& layerName = layerOf(entity, frame);
         const QString handle = frame.path + entity.handle;
         const Affine map = frame.map * entity.place;
         bool drawn = true;
@@ -1718,7 +1724,7 @@ bool Parser::draw(const std::vector<Entity>& entities, const Frame& frame) {
                     boxAncestors({{text.at, 0}}, false);
                     drawing_.texts.push_back(std::move(text));
                 } else if constexpr (std::is_same_v<Data, InsertData>) {
-                    drawn = drawReference(data, map, handle, layerName, frame);
+                    drawn = drawReference(entity, data, frame);
                 } else if (data.unknown) {
                     auto& tally = drawing_.unknownEntities;
                     if (tally.size() < kMaxUnknownTypes || tally.contains(data.type)) {
@@ -1738,8 +1744,7 @@ bool Parser::draw(const std::vector<Entity>& entities, const Frame& frame) {
     return true;
 }
 
-bool Parser::drawReference(const InsertData& insert, const Affine& map, const QString& handle,
-                           const QString& layer, const Frame& frame) {
+bool Parser::drawReference(const Entity& entity, const InsertData& insert, const Frame& frame) {
     const auto found = blocks_.constFind(insert.key);
     if (found == blocks_.constEnd() || frame.depth >= kMaxBlockNesting ||
         std::ranges::find(blocksDrawn_, &*found) != blocksDrawn_.end()) {
@@ -1747,6 +1752,9 @@ bool Parser::drawReference(const InsertData& insert, const Affine& map, const QS
         return true;
     }
     const Block& block = *found;
+    const Affine map = frame.map * entity.place;
+    const QString handle = frame.path + entity.handle;
+    const QString layer = layerOf(entity, frame);
     const bool array = insert.columns > 1 || insert.rows > 1;
     for (int row = 0; row < insert.rows; ++row) {
         for (int column = 0; column < insert.columns; ++column) {
