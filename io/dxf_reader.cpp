@@ -254,7 +254,6 @@ struct CurveData {
 };
 struct HatchData {
     std::vector<std::vector<core::BulgeVertex>> paths;
-    bool tooMany = false;
 };
 struct TextData {
     DxfText text;
@@ -1345,10 +1344,7 @@ bool Parser::hatch() {
         if (!hatchPath(at, path)) {
             return false;
         }
-        read.tooMany = read.tooMany || path.size() > kMaxVertices;
-        if (read.tooMany) {
-            path.clear();
-        }
+        // One with too many vertices is kept with its fault.
         read.paths.push_back(std::move(path));
     }
     store(entity, entity.coordinates.map(), std::move(read));
@@ -1374,8 +1370,10 @@ bool Parser::hatchPath(std::size_t& at, std::vector<core::BulgeVertex>& path) {
                 return false;
             }
             if (g[at].code == 10) {
-                path.push_back({{value, 0}, 0});
-            } else if (!path.empty() && path.size() <= kMaxVertices) {
+                if (path.size() <= kMaxVertices) {
+                    path.push_back({{value, 0}, 0});
+                }
+            } else if (!path.empty()) {
                 (g[at].code == 20 ? path.back().at.y : path.back().bulge) = value;
             }
         }
@@ -1708,7 +1706,7 @@ bool Parser::draw(const std::vector<Entity>& entities, const Frame& frame) {
                 } else if constexpr (std::is_same_v<Data, HatchData>) {
                     for (std::size_t i = 0; i < data.paths.size(); ++i) {
                         keepPolyline(handle + u'#' + QString::number(i + 1), layerName,
-                                     mapped(map, data.paths[i], true), true, data.tooMany,
+                                     mapped(map, data.paths[i], true), true, false,
                                      QStringLiteral("HATCH"), frame.depth);
                     }
                 } else if constexpr (std::is_same_v<Data, TextData>) {
