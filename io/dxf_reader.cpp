@@ -363,6 +363,8 @@ class Parser {
     // The entity's own groups other than those common() takes, into collected_.
     bool collect(Common& entity);
     void store(const Common& entity, const Affine& place, Entity::Data data);
+    // The numbers of the collected groups with the codes given, each into its place.
+    bool numbers(std::initializer_list<std::pair<int, double*>> fields);
     bool polyline(bool lightweight);
     bool vertices(const Common& entity, int flags);
     bool singleLineText(bool attribute);
@@ -851,6 +853,17 @@ bool Parser::collect(Common& entity) {
     return step != Step::Failed && fault_.isEmpty();
 }
 
+bool Parser::numbers(std::initializer_list<std::pair<int, double*>> fields) {
+    for (const Group& group : collected_) {
+        for (const auto& [code, value] : fields) {
+            if (group.code == code && !numberIn(group, *value)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void Parser::store(const Common& entity, const Affine& place, Entity::Data data) {
     space_->push_back({latin1(entity.handle), layer(entity.layer), place, std::move(data)});
 }
@@ -1110,15 +1123,9 @@ bool Parser::line() {
         return false;
     }
     SegmentData segment;
-    for (const Group& group : collected_) {
-        double* value = group.code == 10   ? &segment.a.x
-                        : group.code == 20 ? &segment.a.y
-                        : group.code == 11 ? &segment.b.x
-                        : group.code == 21 ? &segment.b.y
-                                           : nullptr;
-        if (value != nullptr && !numberIn(group, *value)) {
-            return false;
-        }
+    if (!numbers(
+            {{10, &segment.a.x}, {20, &segment.a.y}, {11, &segment.b.x}, {21, &segment.b.y}})) {
+        return false;
     }
     if (entity.paperSpace) {
         drawing_.paperSpaceEntities += inBlock_ ? 0 : 1;
@@ -1168,16 +1175,8 @@ bool Parser::arc() {
     double radius = 0;
     double start = 0;
     double end = 0;
-    for (const Group& group : collected_) {
-        double* value = group.code == 10   ? &center.x
-                        : group.code == 20 ? &center.y
-                        : group.code == 40 ? &radius
-                        : group.code == 50 ? &start
-                        : group.code == 51 ? &end
-                                           : nullptr;
-        if (value != nullptr && !numberIn(group, *value)) {
-            return false;
-        }
+    if (!numbers({{10, &center.x}, {20, &center.y}, {40, &radius}, {50, &start}, {51, &end}})) {
+        return false;
     }
     if (entity.paperSpace) {
         drawing_.paperSpaceEntities += inBlock_ ? 0 : 1;
@@ -1203,14 +1202,8 @@ bool Parser::circle() {
     EllipseArc circle;
     circle.end = 2 * std::numbers::pi;
     double radius = 0;
-    for (const Group& group : collected_) {
-        double* value = group.code == 10   ? &circle.center.x
-                        : group.code == 20 ? &circle.center.y
-                        : group.code == 40 ? &radius
-                                           : nullptr;
-        if (value != nullptr && !numberIn(group, *value)) {
-            return false;
-        }
+    if (!numbers({{10, &circle.center.x}, {20, &circle.center.y}, {40, &radius}})) {
+        return false;
     }
     if (entity.paperSpace) {
         drawing_.paperSpaceEntities += inBlock_ ? 0 : 1;
@@ -1232,18 +1225,14 @@ bool Parser::ellipse() {
     EllipseArc arc;
     double ratio = 1;
     arc.end = 2 * std::numbers::pi;
-    for (const Group& group : collected_) {
-        double* value = group.code == 10   ? &arc.center.x
-                        : group.code == 20 ? &arc.center.y
-                        : group.code == 11 ? &arc.major.x
-                        : group.code == 21 ? &arc.major.y
-                        : group.code == 40 ? &ratio
-                        : group.code == 41 ? &arc.start
-                        : group.code == 42 ? &arc.end
-                                           : nullptr;
-        if (value != nullptr && !numberIn(group, *value)) {
-            return false;
-        }
+    if (!numbers({{10, &arc.center.x},
+                  {20, &arc.center.y},
+                  {11, &arc.major.x},
+                  {21, &arc.major.y},
+                  {40, &ratio},
+                  {41, &arc.start},
+                  {42, &arc.end}})) {
+        return false;
     }
     if (entity.paperSpace) {
         drawing_.paperSpaceEntities += inBlock_ ? 0 : 1;
@@ -1503,51 +1492,28 @@ bool Parser::insert() {
     InsertData read;
     QByteArrayView name;
     for (const Group& group : collected_) {
-        bool ok = true;
-        switch (group.code) {
-            case 2:
-                name = group.value;
-                break;
-            case 10:
-                ok = numberIn(group, read.at.x);
-                break;
-            case 20:
-                ok = numberIn(group, read.at.y);
-                break;
-            case 41:
-                ok = numberIn(group, read.xScale);
-                break;
-            case 42:
-                ok = numberIn(group, read.yScale);
-                break;
-            case 50:
-                ok = numberIn(group, read.rotation);
-                break;
-            case 70:
-                ok = integerIn(group, read.columns);
-                break;
-            case 71:
-                ok = integerIn(group, read.rows);
-                break;
-            case 44:
-                ok = numberIn(group, read.columnSpacing);
-                break;
-            case 45:
-                ok = numberIn(group, read.rowSpacing);
-                break;
-            default:
-                break;
-        }
-        if (!ok) {
-            return false;
-        }
+        name = group.code == 2 ? group.value : name;
+    }
+    double columns = 1;
+    double rows = 1;
+    if (!numbers({{10, &read.at.x},
+                  {20, &read.at.y},
+                  {41, &read.xScale},
+                  {42, &read.yScale},
+                  {50, &read.rotation},
+                  {70, &columns},
+                  {71, &rows},
+                  {44, &read.columnSpacing},
+                  {45, &read.rowSpacing}})) {
+        return false;
     }
     if (entity.paperSpace) {
         drawing_.paperSpaceEntities += inBlock_ ? 0 : 1;
         return true;
     }
-    read.columns = std::max(read.columns, 1);
-    read.rows = std::max(read.rows, 1);
+    // Counts beyond what the drawing may draw stop at the limit.
+    read.columns = static_cast<int>(std::clamp(columns, 1.0, double{kMaxExpandedEntities}));
+    read.rows = static_cast<int>(std::clamp(rows, 1.0, double{kMaxExpandedEntities}));
     read.key = withUnicodeCodes(decoded(trimmed(name))).toCaseFolded();
     store(entity, entity.coordinates.map(), std::move(read));
     return true;
