@@ -350,6 +350,7 @@ TEST(Curves, AreClosedOutlinesWithTheirAreas) {
         double area;
         double relative;   // of the area
         double chordLoss;  // of the area, at most
+        bool closed = true;
     } cases[] = {
         {"Circle", withEntities(lines({"0", "CIRCLE", "10", "5", "20", "5", "40", "1000"})),
          "CIRCLE", pi * 1e6, 1e-12, 0},
@@ -370,6 +371,15 @@ TEST(Curves, AreClosedOutlinesWithTheirAreas) {
                              "72", "3",     "10", "0", "20", "0",   "11", "2000", "21", "0",
                              "40", "0.5",   "50", "0", "51", "360", "73", "1",    "97", "0"})),
          "HATCH", pi * 2000 * 1000, 0, 0.005},
+        // Part of an ellipse, and a spline that is not closed: open, with no area.
+        {"EllipseArc",
+         withEntities(lines(
+             {"0", "ELLIPSE", "11", "1000", "40", "0.5", "41", "0", "42", "1.5707963267948966"})),
+         "ELLIPSE", 0, 0, 0, false},
+        {"OpenSpline",
+         withEntities(lines({"0", "SPLINE", "71", "3", "11", "0", "21", "0", "11", "1000", "21",
+                             "500", "11", "2000", "21", "0"})),
+         "SPLINE", 0, 0, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -377,7 +387,8 @@ TEST(Curves, AreClosedOutlinesWithTheirAreas) {
         ASSERT_EQ(drawing.polylines.size(), 1U);
         const DxfPolyline& outline = drawing.polylines.front();
         EXPECT_EQ(outline.kind, QLatin1String(c.kind));
-        EXPECT_TRUE(outline.closed);
+        EXPECT_EQ(outline.closed, c.closed);
+        EXPECT_EQ(drawing.otherEntities.contains(outline.kind), !c.closed);
         if (c.relative > 0) {
             ASSERT_TRUE(outline.area);
             EXPECT_NEAR(*outline.area, c.area, c.relative * c.area);
