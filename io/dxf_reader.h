@@ -68,7 +68,8 @@ struct DxfPolyline {
     // other vertices at least.
     bool closed = false;
     bool endsCoincide = false;  // closed only because its ends coincide
-    // Why its vertices were not kept (too many of them); the vertices are then empty.
+    // Why its vertices were not kept (too many of them, or a block reference's scale took them
+    // beyond what numbers hold); the vertices are then empty.
     QString fault;
     // The entity it comes from: "LWPOLYLINE", "POLYLINE", "CIRCLE", "ELLIPSE", "SPLINE" or
     // "HATCH" (a boundary path of the hatch, whose handle is then the hatch's, "#" and the path's
@@ -81,7 +82,9 @@ struct DxfPolyline {
 };
 
 // A LINE, or an ARC as the bulge from a to b (tan of a quarter of its sweep, positive where it
-// turns counter-clockwise in world coordinates).
+// turns counter-clockwise in world coordinates); an ARC of a whole circle as two halves with one
+// handle. Under a reference that stretches unequally, an arc is the arc through the images of its
+// ends and its middle.
 struct DxfSegment {
     QString handle;
     QString layer;
@@ -133,7 +136,7 @@ struct DxfDrawing {
     // reference.
     std::vector<DxfPolyline> polylines;
     std::vector<DxfText> texts;
-    // Every LINE and ARC.
+    // Every LINE and ARC, in world coordinates.
     std::vector<DxfSegment> segments;
     // Every block reference drawn, in the order in which it is drawn: a reference before what
     // its block draws.
