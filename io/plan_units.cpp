@@ -81,6 +81,21 @@ QString implausibleText(const PlanImportInput& input, DrawingUnit unit) {
 QString noOutlinesText(const DxfDrawing& drawing) {
     QStringList found;
     std::map<QString, int> others = drawing.otherEntities;
+    // Model space's lines, arcs and block references, which the reader keeps apart (what blocks
+    // draw has a path for its handle; the cells of an array share their reference's handle).
+    for (const DxfSegment& segment : drawing.segments) {
+        if (!segment.handle.contains(u'/')) {
+            ++others[segment.bulge == 0 ? QStringLiteral("LINE") : QStringLiteral("ARC")];
+        }
+    }
+    for (const DxfBlockReference& reference : drawing.references) {
+        if (!reference.handle.contains(u'/') &&
+            (!reference.handle.contains(u'[') ||
+             reference.handle.endsWith(QLatin1String("[0,0]")))) {
+            ++others[QStringLiteral("INSERT")];
+        }
+    }
+    const bool references = others.contains(QStringLiteral("INSERT"));
     for (const EntityKind& kind : kEntityKinds) {
         const auto count = others.find(QLatin1String(kind.type));
         if (count != others.end()) {
@@ -91,8 +106,11 @@ QString noOutlinesText(const DxfDrawing& drawing) {
             others.erase(count);
         }
     }
-    const auto open = std::count_if(drawing.polylines.begin(), drawing.polylines.end(),
-                                    [](const DxfPolyline& polyline) { return !polyline.closed; });
+    const auto open = std::count_if(
+        drawing.polylines.begin(), drawing.polylines.end(), [](const DxfPolyline& polyline) {
+            return !polyline.closed && polyline.kind.endsWith(QLatin1String("POLYLINE")) &&
+                   !polyline.handle.contains(u'/');
+        });
     if (open > 0) {
         found << QStringLiteral("未闭合的多段线 %1 条").arg(open);
     }
@@ -106,7 +124,7 @@ QString noOutlinesText(const DxfDrawing& drawing) {
     text += found.isEmpty() ? QStringLiteral("模型空间中没有图元")
                             : QStringLiteral("找到") + found.join(QStringLiteral("、"));
     text += QStringLiteral("；请在 CAD 中用闭合多段线描出房间");
-    if (drawing.otherEntities.contains(QStringLiteral("INSERT"))) {
+    if (references) {
         text += QStringLiteral("，或分解块后导入");
     }
     if (!drawing.unknownEntities.empty()) {

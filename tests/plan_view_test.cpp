@@ -862,10 +862,12 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
     EXPECT_EQ(dialog.unitBox->count(), int(std::size(io::kImportUnits)));
     EXPECT_TRUE(dialog.unitWarning->isHidden());
     EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
-    // The room layer proposed, the furniture's not; layers without outlines are not offered.
+    // The room layer proposed, the furniture's and the hatch's boundaries not; layers without
+    // outlines are not offered.
     EXPECT_EQ(layerItem(dialog, u"A-AREA"_s)->checkState(0), Qt::Checked);
     EXPECT_EQ(layerItem(dialog, u"FURN"_s)->checkState(0), Qt::Unchecked);
-    EXPECT_EQ(layerItem(dialog, u"HATCH"_s), nullptr);
+    EXPECT_EQ(layerItem(dialog, u"HATCH"_s)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(layerItem(dialog, u"TEXT"_s), nullptr);
     EXPECT_EQ(dialog.summary->text().toStdString(),
               "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：");
     EXPECT_EQ(column(*dialog.refusedList, 2),
