@@ -121,6 +121,13 @@ enum class Role : std::uint8_t { Room, Hole, Repeat, HoldsRooms, TooSmall, InHol
 
 }  // namespace
 
+void keepTallest(std::optional<std::size_t>& kept, std::size_t text,
+                 const std::vector<PlanText>& texts) {
+    if (!kept || texts[text].height > texts[*kept].height) {
+        kept = text;
+    }
+}
+
 FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<PlanText>& texts) {
     FoundRooms result;
     std::vector<Outline> outlines;
@@ -183,11 +190,6 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
     std::vector<std::vector<std::size_t>> textIn(texts.size());
     std::vector<std::optional<std::size_t>> tallest(count);
     std::vector<std::optional<std::size_t>> tallestOwn(count);
-    const auto keepTallest = [&](std::optional<std::size_t>& kept, std::size_t t) {
-        if (!kept || texts[t].height > texts[*kept].height) {
-            kept = t;
-        }
-    };
     for (std::size_t t = 0; t < texts.size(); ++t) {
         textNames[t] = roomNameOf(texts[t].text);
         if (textNames[t].empty()) {
@@ -200,14 +202,14 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
         for (const auto& [box, i] : found) {
             if (coveredBy(at, outlines[i].ring)) {
                 textIn[t].push_back(i);
-                keepTallest(tallest[i], t);
+                keepTallest(tallest[i], t, texts);
                 if (!innermost || smaller(i, *innermost)) {
                     innermost = i;
                 }
             }
         }
         if (innermost) {
-            keepTallest(tallestOwn[*innermost], t);
+            keepTallest(tallestOwn[*innermost], t, texts);
         }
     }
 
@@ -272,9 +274,8 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
                 in = i;
             }
         }
-        if (in && roles[*in] == Role::Room &&
-            (!names[*in] || texts[t].height > texts[*names[*in]].height)) {
-            names[*in] = t;
+        if (in && roles[*in] == Role::Room) {
+            keepTallest(names[*in], t, texts);
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,11 @@ struct FoundRooms {
 // A room's name is its tallest text (of texts equally tall, the first) whose insertion point lies
 // in it or on its edge and in none of its holes, as roomNameOf() gives it; a text inside rooms
 // that overlap names the smallest of them.
+// Of the text kept so far to name a room and `text` (places among `texts`), keeps the one that
+// names it: the taller; of texts equally tall, the one offered first.
+void keepTallest(std::optional<std::size_t>& kept, std::size_t text,
+                 const std::vector<PlanText>& texts);
+
 [[nodiscard]] FoundRooms findRooms(const std::vector<PlanOutline>& outlines,
                                    const std::vector<PlanText>& texts);
 

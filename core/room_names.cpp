@@ -158,6 +158,27 @@ bool isRoomLayerName(std::string_view name) {
     return std::ranges::any_of(kRoomWords, holds) && std::ranges::none_of(kOtherWords, holds);
 }
 
+bool isWallLayerName(std::string_view name) {
+    static constexpr std::u32string_view kWords[] = {U"wall", U"墙", U"column", U"柱"};
+    const std::u32string folded = foldedText(name);
+    return std::ranges::any_of(
+        kWords, [&folded](std::u32string_view word) { return contains(folded, word); });
+}
+
+bool isDoorName(std::string_view name) {
+    const std::u32string folded = foldedText(name);
+    if (contains(folded, U"门") || contains(folded, U"door")) {
+        return true;
+    }
+    for (std::size_t at = folded.find(U"dor"); at != std::u32string::npos;
+         at = folded.find(U"dor", at + 1)) {
+        if (at == 0 || folded[at - 1] < U'a' || folded[at - 1] > U'z') {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool isAreaLabel(std::string_view line) {
     const std::u32string text = decoded(line);
     LabelReader reader(trimmed(text));

@@ -13,6 +13,13 @@ namespace core {
 // none of COLUMN, 柱, WALL, 墙, AXIS, 轴, DIM, 标注, TEXT, 文字, FURN, 家具, HATCH and 填充.
 [[nodiscard]] bool isRoomLayerName(std::string_view name);
 
+// A layer's name that says it holds walls or columns: it holds WALL, 墙, COLUMN or 柱 (A-WALL,
+// PUB_WALL) in either case.
+[[nodiscard]] bool isWallLayerName(std::string_view name);
+// A layer's or block's name that says it holds doors: it holds 门 or DOOR, or DOR not after a Latin
+// letter (A-DOR, $DorLib2D$, but no CORRIDOR), in either case.
+[[nodiscard]] bool isDoorName(std::string_view name);
+
 // A line that labels a room's area rather than names it: a number with a unit of area, one after
 // 面积 or "S=", or a number with decimals ("24.00m²", "S=24", "面积：24㎡", "(16.00㎡)", "24.00").
 [[nodiscard]] bool isAreaLabel(std::string_view line);
