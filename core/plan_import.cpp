@@ -46,12 +46,15 @@ bool sameOutline(const Ring& a, const Ring& b) {
 // The project's doors of the plan's file and floor replaced by the plan's, where the first of them
 // was.
 void replaceDoors(PlanImportResult& result, const PlanInput& plan) {
+    if (!plan.doors) {
+        return;
+    }
     std::vector<PlanDoor>& doors = result.project.doors;
     const auto ofPlan = [&](const PlanDoor& door) {
         return door.file == plan.file && door.floor == plan.location;
     };
     std::vector<PlanDoor> brought;
-    for (PlanDoor door : plan.doors) {
+    for (PlanDoor door : *plan.doors) {
         door.floor = plan.location;
         door.file = plan.file;
         if (!doorFault(door)) {

@@ -60,6 +60,13 @@ PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFi
         units.push_back({utf8(unitName(candidate)), metresPerUnit(candidate)});
     }
     input.scale = core::roomsScale(std::move(areas), metresPerUnit(unit), units);
+    if (rooms.wallsRead) {
+        std::vector<core::PlanDoor> doors;
+        for (const core::WallDoor& door : rooms.doors) {
+            doors.push_back({{}, {}, door.handle, door.hinge, door.end, door.swing});
+        }
+        input.plan.doors = std::move(doors);
+    }
     if (input.scale.likelyUnit) {
         input.likelyUnit = unitFromName(qs(*input.scale.likelyUnit));
     }

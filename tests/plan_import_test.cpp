@@ -194,7 +194,8 @@ TEST(PlanDoors, TheRoomsOnEachSideAreTheUnitsFoundStepwiseFromTheOpening) {
 
 // The doors of the drawing's floor give way to the plan's, in their place; the doors of its other
 // floors and of other drawings stay; a door that breaks the rules of doors is left out; the same
-// doors again are no change, and a plan of doors alone is one.
+// doors again are no change, and a plan of doors alone is one; a plan whose doors were not looked
+// for leaves them.
 TEST(PlanImport, TheDoorsOfTheFileAndFloorAreReplaced) {
     const auto door = [](const char* floor, const char* file, const char* handle, double width) {
         return PlanDoor{floor, file, handle, {0, 0}, {width, 0}, -1};
@@ -205,7 +206,8 @@ TEST(PlanImport, TheDoorsOfTheFileAndFloorAreReplaced) {
                           {door("二层", "一层.dxf", "A1", 1), door("一层", "一层.dxf", "A2", 1),
                            door("一层", "二层.dxf", "B1", 1), door("一层", "一层.dxf", "A3", 1)}};
     PlanInput plan{"一层.dxf", "mm", "一层", {}};
-    plan.doors = {door("", "", "C1", 0.8), door("", "", "C2", 9), door("x", "y", "C3", 1.2)};
+    plan.doors = std::vector<PlanDoor>{door("", "", "C1", 0.8), door("", "", "C2", 9),
+                                       door("x", "y", "C3", 1.2)};
     const PlanImportResult result = importPlan(project, plan);
     EXPECT_TRUE(result.changes.doorsChanged);
     EXPECT_TRUE(result.changes.changesProject());
@@ -215,6 +217,9 @@ TEST(PlanImport, TheDoorsOfTheFileAndFloorAreReplaced) {
     const PlanImportResult again = importPlan(result.project, plan);
     EXPECT_FALSE(again.changes.changesProject());
     EXPECT_EQ(again.project, result.project);
+    PlanInput outlinesAlone = plan;
+    outlinesAlone.doors.reset();
+    EXPECT_EQ(importPlan(result.project, outlinesAlone).project.doors, result.project.doors);
     plan.location = "三层";
     EXPECT_EQ(importPlan(project, plan).project.doors.back(), door("三层", "一层.dxf", "C3", 1.2));
 }
