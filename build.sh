@@ -124,7 +124,8 @@ case "$command" in
         build-fuzz/tests/project_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
             "$corpus/project"
         # The small test drawings (written by the build) are the drawings' seeds.
-        cp build-fuzz/tests/plans/minimal.dxf build-fuzz/tests/plans/r12.dxf "$corpus/dxf"
+        cp build-fuzz/tests/plans/minimal.dxf build-fuzz/tests/plans/r12.dxf \
+            build-fuzz/tests/plans/r2000_gbk.dxf "$corpus/dxf"
         build-fuzz/tests/dxf_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
             -dict=tests/dxf_fuzzer.dict "$corpus/dxf"
         rm -rf "$corpus"

@@ -180,6 +180,8 @@ QString missingValue(const QString& qtMessage) {
         {"--export", "--export 后应写出要导出的文件（.pdf 或 .xlsx）"},
         {"--import-plan", "--import-plan 后应写出要导入的平面图（.dxf）"},
         {"--layer", "--layer 后应写出图层名"},
+        {"--wall-layer", "--wall-layer 后应写出墙线所在的图层名"},
+        {"--door-layer", "--door-layer 后应写出门所在的图层名"},
         {"--floor", "--floor 后应写出楼层/位置"},
         {"--unit", "--unit 后应写出图纸单位（mm、cm、dm、m、inch 或 ft）"},
     };
@@ -218,8 +220,22 @@ int Main(int argc, char** argv) {
         QStringLiteral("PLAN"));
     const QCommandLineOption layer(
         QStringLiteral("layer"),
-        QStringLiteral("导入平面图时房间轮廓所在的图层（可多次给出，不区分大小写）；不给出时取"
-                       "图层名含“房间”“ROOM”“AREA”“面积”的图层。"),
+        QStringLiteral(
+            "导入平面图时房间轮廓所在的图层（可多次给出，不区分大小写）；与 --wall-layer "
+            "都不给出时取图层名含“房间”“ROOM”“AREA”“面积”的图层。"),
+        QStringLiteral("NAME"));
+    const QCommandLineOption wallLayer(
+        QStringLiteral("wall-layer"),
+        QStringLiteral(
+            "导入平面图时由墙线识别房间：墙线和柱所在的图层（可多次给出，不区分大小写）；"
+            "与 --layer 都不给出时取图层名含“墙”“WALL”“柱”“COLUMN”的图层。门洞按门块的"
+            "门扇闭合，窗洞按窗块闭合，无门的墙端空隙不超过 2.4 m 时按门洞闭合。"),
+        QStringLiteral("NAME"));
+    const QCommandLineOption doorLayer(
+        QStringLiteral("door-layer"),
+        QStringLiteral(
+            "由墙线识别房间时，以闭合多段线画门的图层（可多次给出）；门块按图块名或图层名"
+            "含“门”“DOOR”“DOR”识别，无需给出。"),
         QStringLiteral("NAME"));
     const QCommandLineOption floor(
         QStringLiteral("floor"),
@@ -242,11 +258,12 @@ int Main(int argc, char** argv) {
         QStringLiteral("布置设置点时保留未能覆盖全部平面的已有设置点，只给出警告。"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
-        QStringLiteral("导出时也显示 Qt 和 Excel 写入库的运行信息，并列出写入的平面布置图；"
-                       "导入平面图时列出新增和更新的计算单元；布置设置点时列出各计算单元保留和"
-                       "新布置的设置点数。"));
-    parser.addOptions(
-        {help, version, exportTo, importPlan, layer, floor, unit, place, keep, verbose});
+        QStringLiteral(
+            "导出时也显示 Qt 和 Excel 写入库的运行信息，并列出写入的平面布置图；"
+            "导入平面图时列出读取的图层、识别的房间、门和按门洞闭合的空隙以及新增和更新的"
+            "计算单元；布置设置点时列出各计算单元保留和新布置的设置点数。"));
+    parser.addOptions({help, version, exportTo, importPlan, layer, wallLayer, doorLayer, floor,
+                       unit, place, keep, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
                                  QStringLiteral("要打开或导出的工程文件（.fep）。"),
                                  QStringLiteral("[工程文件.fep]"));
@@ -287,14 +304,15 @@ int Main(int argc, char** argv) {
         if (parser.isSet(exportTo) || files.size() != 1) {
             std::fputs(
                 "灭火器配置计算：导入平面图需要一个工程文件：extinguisher-calculator "
-                "--import-plan PLAN.dxf [--layer NAME]... [--floor TEXT] [--unit UNIT] "
-                "工程文件.fep\n",
+                "--import-plan PLAN.dxf [--wall-layer NAME]... [--door-layer NAME]... "
+                "[--layer NAME]... [--floor TEXT] [--unit UNIT] 工程文件.fep\n",
                 stderr);
             return 1;
         }
         const QCoreApplication app(argc, argv);
         return app::importPlan(
-            {parser.value(importPlan), parser.values(layer),
+            {parser.value(importPlan), parser.values(layer), parser.values(wallLayer),
+             parser.values(doorLayer),
              parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt,
              parser.isSet(unit) ? std::optional(parser.value(unit)) : std::nullopt, files.front(),
              parser.isSet(verbose)});
@@ -302,10 +320,11 @@ int Main(int argc, char** argv) {
     const bool layoutExport =
         parser.isSet(exportTo) &&
         QFileInfo(parser.value(exportTo)).suffix().compare(u"dxf", Qt::CaseInsensitive) == 0;
-    if (parser.isSet(layer) || parser.isSet(unit) || (parser.isSet(floor) && !layoutExport)) {
+    if (parser.isSet(layer) || parser.isSet(wallLayer) || parser.isSet(doorLayer) ||
+        parser.isSet(unit) || (parser.isSet(floor) && !layoutExport)) {
         std::fputs(
-            "灭火器配置计算：--layer 和 --unit 只用于 --import-plan，--floor 只用于 --import-plan "
-            "和 --export OUT.dxf\n",
+            "灭火器配置计算：--layer、--wall-layer、--door-layer 和 --unit 只用于 --import-plan，"
+            "--floor 只用于 --import-plan 和 --export OUT.dxf\n",
             stderr);
         return 1;
     }

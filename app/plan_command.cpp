@@ -232,40 +232,91 @@ int importPlan(const PlanImportRequest& request) {
     const std::vector<io::PlanLayer> found = io::planLayers(drawing);
     const bool anyOutline =
         std::ranges::any_of(found, [](const io::PlanLayer& layer) { return layer.outlines > 0; });
-    QStringList layers;
-    for (const QString& asked : request.layers) {
-        // Matched without case, as planRooms() takes them.
-        const io::PlanLayer* named = io::layerNamed(found, asked);
-        if (named == nullptr) {
-            return summed(refuse(QStringLiteral("平面图“%1”中没有图层“%2”")
-                                     .arg(QDir::toNativeSeparators(request.drawing), asked)));
+    io::PlanReading reading;
+    // The layers named on the command line, matched without case as planRooms() takes them.
+    const auto named = [&](const QStringList& asked,
+                           QStringList& layers) -> std::optional<QString> {
+        for (const QString& name : asked) {
+            const io::PlanLayer* layer = io::layerNamed(found, name);
+            if (layer == nullptr) {
+                return QStringLiteral("平面图“%1”中没有图层“%2”")
+                    .arg(QDir::toNativeSeparators(request.drawing), name);
+            }
+            layers << layer->name;
         }
-        layers << named->name;
+        return std::nullopt;
+    };
+    for (const auto& [asked, layers] : {std::pair{&request.layers, &reading.layers},
+                                        std::pair{&request.wallLayers, &reading.wallLayers},
+                                        std::pair{&request.doorLayers, &reading.doorLayers}}) {
+        if (const auto fault = named(*asked, *layers)) {
+            return summed(refuse(*fault));
+        }
     }
-    if (request.layers.isEmpty()) {
+    const QString notice = io::proprietaryNotice(drawing);
+    if (request.layers.isEmpty() && request.wallLayers.isEmpty()) {
         QStringList withOutlines;
         for (const io::PlanLayer& layer : found) {
             if (layer.proposed) {
-                layers << layer.name;
+                reading.layers << layer.name;
+            }
+            if (layer.proposedWalls) {
+                reading.wallLayers << layer.name;
             }
             if (layer.outlines > 0) {
                 withOutlines << QStringLiteral("%1（%2 个）").arg(layer.name).arg(layer.outlines);
             }
         }
-        if (!anyOutline) {
-            return summed(refuse(io::noOutlinesText(drawing)));
-        }
-        if (layers.isEmpty()) {
+        if (reading.layers.isEmpty() && reading.wallLayers.isEmpty()) {
+            if (!notice.isEmpty()) {
+                return summed(refuse(notice));
+            }
+            if (!anyOutline) {
+                return summed(refuse(io::noOutlinesText(drawing)));
+            }
             return summed(refuse(
                 QStringLiteral("图纸中没有名称含“房间”“ROOM”“AREA”“面积”的图层，请用 --layer "
                                "指明房间轮廓所在的图层。有闭合轮廓的图层：%1")
                     .arg(withOutlines.join(QStringLiteral("、")))));
         }
+        if (request.verbose) {
+            const auto joined = [](const QStringList& layers) {
+                return layers.isEmpty() ? QStringLiteral("无") : layers.join(QStringLiteral("、"));
+            };
+            write(stdout, QStringLiteral("读取图层：房间轮廓 %1；墙线 %2")
+                              .arg(joined(reading.layers), joined(reading.wallLayers)));
+        }
     }
     const io::DrawingUnit drawingUnit = unit.value_or(drawing.unit);
-    input = io::planImportInput(io::planRooms(drawing, layers, drawingUnit), request.drawing,
-                                drawingUnit, QString(),
+    reading.unit = drawingUnit;
+    const io::PlanRooms rooms = io::planRooms(drawing, reading);
+    input = io::planImportInput(rooms, request.drawing, drawingUnit, QString(),
                                 drawing.unitGiven ? std::optional(drawing.unit) : std::nullopt);
+    if (request.verbose) {
+        for (const core::PlanRoomInput& room : rooms.rooms) {
+            write(stdout, QStringLiteral("房间：%1（%2 m²）")
+                              .arg(io::qs(room.name), QString::number(room.area, 'f', 2)));
+        }
+        if (rooms.wallsRead) {
+            const QString doors = io::doorCountText({rooms.doors.size(), rooms.exits()});
+            write(stdout, doors.isEmpty() ? QStringLiteral("门 0 个") : doors);
+        }
+        for (const core::ClosedGap& gap : rooms.gaps) {
+            if (gap.by == core::ClosedGap::By::Nothing) {
+                write(stdout, QStringLiteral("按门洞闭合：(%1, %2) 至 (%3, %4) m")
+                                  .arg(gap.a.x, 0, 'f', 3)
+                                  .arg(gap.a.y, 0, 'f', 3)
+                                  .arg(gap.b.x, 0, 'f', 3)
+                                  .arg(gap.b.y, 0, 'f', 3));
+            }
+        }
+    }
+    if (!notice.isEmpty()) {
+        if (input.plan.rooms.empty()) {
+            return summed(refuse(notice));
+        }
+        write(stderr, QStringLiteral("警告：") + notice);
+    }
     for (const io::RefusedOutline& refused : input.refused) {
         write(stderr, QStringLiteral("未导入：") + io::refusalText(refused));
     }
@@ -282,6 +333,12 @@ int importPlan(const PlanImportRequest& request) {
         }
     }
     if (input.plan.rooms.empty()) {
+        if (rooms.wallsRead && !anyOutline) {
+            return summed(refuse(
+                QStringLiteral("墙线图层（%1）未围合出房间，请检查墙线是否连续，或用 --layer "
+                               "指明房间轮廓所在的图层")
+                    .arg(reading.wallLayers.join(QStringLiteral("、")))));
+        }
         return summed(refuse(anyOutline ? QStringLiteral("所选图层中没有可导入的房间")
                                         : io::noOutlinesText(drawing)));
     }

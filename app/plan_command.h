@@ -10,7 +10,12 @@ namespace app {
 
 struct PlanImportRequest {
     QString drawing;
-    QStringList layers;  // the layers that hold the rooms; empty: the proposed ones
+    // The layers that hold the rooms' outlines, and those that hold the walls (and columns) that
+    // enclose rooms, and the doors drawn as closed polylines; without outline and wall layers,
+    // the proposed ones of both kinds.
+    QStringList layers;
+    QStringList wallLayers;
+    QStringList doorLayers;
     // The floor: the location of the units added, and with the drawing's file name which units
     // are its rooms. None: the floor the drawing was last imported to, else its base name.
     std::optional<QString> floor;

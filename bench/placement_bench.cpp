@@ -1,8 +1,11 @@
 // Cost of placing setting points: rooms of 1 500 m² (a rectangle and an L) at R = 20 m, halls of
 // 1 250 to 10 000 m² at R = 9 m, so that the cost's growth with area / R² shows, and the 200 rooms
-// of an office floor placed one after the other.
+// of an office floor placed one after the other. A drag's step in the rooms and halls placed: one
+// point moved, and what the plan draws and proves of the points worked out again, by the moved
+// point's changes only and, for the scale of it, by all the points.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "placement.h"
+#include "reach_map.h"
 
 namespace {
 
@@ -170,5 +174,55 @@ void BM_PlaceOfficeFloor(benchmark::State& state) {
     state.counters["m2"] = area;
 }
 BENCHMARK(BM_PlaceOfficeFloor)->Unit(benchmark::kMillisecond);
+
+// One step of a drag: the first point moved by a pixel or so (5 cm), and the reach drawn and the
+// cover proven again; `incremental` by the moved point's changes, else all afresh (the drawing by
+// reachMap() and the proof by checkCover()).
+void drag(benchmark::State& state, const core::Ring& room, double reach, bool incremental) {
+    const core::Placement placement = core::placeSettingPoints(room, reach);
+    std::vector<core::PlanPoint> points = placement.points;
+    // The tracker is made as the drag begins: its cost is a pause there, once.
+    const auto start = std::chrono::steady_clock::now();
+    core::ReachTracker tracker(room, {}, points, reach);
+    state.counters["start ms"] =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const core::PlanPoint from = points.front();
+    std::size_t step = 0;
+    for (auto _ : state) {
+        const double shift = 0.05 * static_cast<double>(step++ % 40);
+        points.front() = {from.x + shift, from.y + shift / 2};
+        if (incremental) {
+            tracker.move(0, points.front());
+            benchmark::DoNotOptimize(tracker.map().uncovered.size());
+            benchmark::DoNotOptimize(tracker.proven());
+            benchmark::DoNotOptimize(tracker.farthest());
+        } else {
+            benchmark::DoNotOptimize(core::reachMap(room, points, reach).uncovered.size());
+            benchmark::DoNotOptimize(core::checkCover(room, points, reach).proven);
+        }
+    }
+    state.counters["points"] = static_cast<double>(points.size());
+}
+
+void BM_DragRoom1500(benchmark::State& state) {
+    drag(state, rectangle(30, 50), 20, state.range(0) != 0);
+}
+BENCHMARK(BM_DragRoom1500)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_DragL1500(benchmark::State& state) {
+    drag(state, {{0, 0}, {60, 0}, {60, 15}, {30, 15}, {30, 35}, {0, 35}}, 20, state.range(0) != 0);
+}
+BENCHMARK(BM_DragL1500)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// Square halls of 2 500 and 10 000 m² at R = 9 m.
+void BM_DragHall(benchmark::State& state) {
+    const double side = std::sqrt(static_cast<double>(state.range(0)));
+    drag(state, rectangle(side, side), 9, state.range(1) != 0);
+}
+BENCHMARK(BM_DragHall)
+    ->Args({2500, 1})
+    ->Args({10000, 1})
+    ->Args({10000, 0})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

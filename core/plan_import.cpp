@@ -7,11 +7,13 @@
 #include <boost/geometry/geometries/multi_polygon.hpp>
 #include <boost/geometry/geometries/polygon.hpp>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <utility>
 
 #include "plan_geometry.h"
+#include "unit_rules.h"
 
 namespace core {
 
@@ -39,6 +41,36 @@ double commonArea(const Ring& a, const Ring& b) {
 
 bool sameOutline(const Ring& a, const Ring& b) {
     return !a.empty() && !b.empty() && differenceArea(a, b) <= kOutlineMatch;
+}
+
+// The project's doors of the plan's file and floor replaced by the plan's, where the first of them
+// was.
+void replaceDoors(PlanImportResult& result, const PlanInput& plan) {
+    if (!plan.doors) {
+        return;
+    }
+    std::vector<PlanDoor>& doors = result.project.doors;
+    const auto ofPlan = [&](const PlanDoor& door) {
+        return door.file == plan.file && door.floor == plan.location;
+    };
+    std::vector<PlanDoor> brought;
+    for (PlanDoor door : *plan.doors) {
+        door.floor = plan.location;
+        door.file = plan.file;
+        if (!doorFault(door)) {
+            brought.push_back(std::move(door));
+        }
+    }
+    std::vector<PlanDoor> before;
+    std::ranges::copy_if(doors, std::back_inserter(before), ofPlan);
+    result.changes.doorsChanged = before != brought;
+    if (!result.changes.doorsChanged) {
+        return;
+    }
+    // Those before the first of them are none of them, and stay where they are.
+    const std::ptrdiff_t at = std::ranges::find_if(doors, ofPlan) - doors.begin();
+    std::erase_if(doors, ofPlan);
+    doors.insert(doors.begin() + at, brought.begin(), brought.end());
 }
 
 }  // namespace
@@ -107,6 +139,7 @@ PlanImportResult importPlan(const Project& project, const PlanInput& plan) {
             (same ? result.changes.unchanged : result.changes.updated).push_back(i);
         }
     }
+    replaceDoors(result, plan);
     return result;
 }
 

@@ -31,6 +31,9 @@ struct PlanInput {
     std::vector<PlanRoomInput> rooms;
     // The unit its $INSUNITS declares (PlanSource::declaredUnit): empty where none.
     std::string declaredUnit = {};
+    // The doors of the drawing, in metres; their floor and file are the plan's. None where the
+    // doors were not looked for (the rooms came from outlines alone): the project's stay.
+    std::optional<std::vector<PlanDoor>> doors = std::nullopt;
 };
 
 // A room without a handle is the room of a unit whose outline is the same to within this area, in
@@ -42,8 +45,11 @@ struct PlanChanges {
     std::vector<std::size_t> added;
     std::vector<std::size_t> updated;    // outline, holes, area, layer or unit changed
     std::vector<std::size_t> unchanged;  // matched, and already as the drawing has them
+    bool doorsChanged = false;           // the doors of the drawing's floor are not those it had
 
-    [[nodiscard]] bool changesProject() const { return !added.empty() || !updated.empty(); }
+    [[nodiscard]] bool changesProject() const {
+        return !added.empty() || !updated.empty() || doorsChanged;
+    }
 };
 
 struct PlanImportResult {
@@ -54,6 +60,9 @@ struct PlanImportResult {
 // The project with the plan's rooms in it. Added units take the default choices with the room's
 // name, area, holes and the plan's location, after the project's units in the order of the rooms.
 // A matched unit keeps its name, location and choices but its area, which becomes the outline's.
+// The project's doors of the same file and floor give way to the plan's, where it brings any list
+// of them (even an empty one), in their place (after the others where it had none); a door that
+// breaks the rules of doors (doorFault()) is left out.
 [[nodiscard]] PlanImportResult importPlan(const Project& project, const PlanInput& plan);
 
 // The pairs of layers (in order, each pair once, sorted) with rooms that overlap: a sign that one

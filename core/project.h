@@ -42,6 +42,23 @@ struct PlanSource {
     friend bool operator==(const PlanSource&, const PlanSource&) = default;
 };
 
+// A door of a floor plan drawing: the floor it was imported to (a unit location), the drawing's
+// file name as PlanSource names it, the entity's handle ("" where the drawing has none), and its
+// opening from the hinge to the end of the closed leaf, in metres in the drawing's coordinates.
+// `swing` is the side the leaf opens to: +1 left of the way from the hinge to the end, -1 right,
+// 0 not known. The rooms on its two sides are not kept: they are found from the units' outlines
+// when asked (doorRooms()), so that they stay right when units are edited, renamed or removed.
+struct PlanDoor {
+    std::string floor;
+    std::string file;
+    std::string handle;
+    PlanPoint hinge;
+    PlanPoint end;
+    int swing = 0;
+
+    friend bool operator==(const PlanDoor&, const PlanDoor&) = default;
+};
+
 struct Unit {
     std::string name;                  // 计算单元名称
     std::string location;              // 楼层/位置
@@ -99,6 +116,8 @@ struct Project {
     std::string name;  // 工程名称
     std::vector<Unit> units;
     ProjectInfo info = {};
+    // The doors of the floors imported from drawings, in the order of the file.
+    std::vector<PlanDoor> doors = {};
 
     friend bool operator==(const Project&, const Project&) = default;
 };

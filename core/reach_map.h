@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "polygon.h"
@@ -45,5 +46,39 @@ constexpr std::size_t kReachOutlineCells = 4000;
                                                            double reach,
                                                            std::size_t cells = kReachOutlineCells,
                                                            const std::vector<Ring>& holes = {});
+
+// A room's setting points while one of them is moved about (dragged on the plan): what
+// reachMap() draws of them, and what checkCover() would say of them, kept up to date point move by
+// point move. A move works out again only what the moved point changes: its own reach line, and
+// the places whose nearest point it becomes or ceases to be, from the distances of the other
+// points kept for the places within their reach.
+class ReachTracker {
+  public:
+    // As reachMap() takes them; the room must not be too large or intricate to check
+    // (placingFault() None).
+    ReachTracker(const Ring& outline, const std::vector<Ring>& holes,
+                 const std::vector<PlanPoint>& points, double reach,
+                 std::size_t cells = kReachCells);
+    ReachTracker(const ReachTracker&) = delete;
+    ReachTracker& operator=(const ReachTracker&) = delete;
+    ~ReachTracker();
+
+    // Puts the point of that index at `to`; one outside the room reaches nothing.
+    void move(std::size_t index, PlanPoint to);
+
+    [[nodiscard]] const std::vector<PlanPoint>& points() const;
+    // What reachMap() gives for the points as they are.
+    [[nodiscard]] ReachMap map() const;
+    // checkCover()'s verdict for the points as they are: false where one lies outside the room.
+    [[nodiscard]] bool proven() const;
+    // The largest walking distance from a point of the room to its nearest setting point, never
+    // less than the true one and at most kDemandMargin more (cover_proof.h); infinite where a
+    // point lies outside the room, or there is none.
+    [[nodiscard]] double farthest() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace core

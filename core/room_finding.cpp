@@ -149,7 +149,7 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
             continue;
         }
         ring = counterClockwise(std::move(ring));
-        const double area = std::abs(signedBulgeArea(given.vertices));
+        const double area = given.curveArea.value_or(std::abs(signedBulgeArea(given.vertices)));
         const PlanBox box = bounds(ring);
         outlines.push_back({i, std::move(ring), area, box, given.proposedLayer});
     }

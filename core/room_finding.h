@@ -31,6 +31,9 @@ struct PlanOutline {
     std::vector<BulgeVertex> vertices;  // metres; the first not repeated at the end
     bool proposedLayer = false;         // its layer's name says it holds rooms (isRoomLayerName)
     bool unread = false;                // the drawing's reader kept none of its vertices
+    // The area, in m², of the curve that the vertices stand for where they only come near it (an
+    // ellipse's or a spline's chords): the room's area, as its arcs' segments are.
+    std::optional<double> curveArea = std::nullopt;
 };
 
 struct PlanText {

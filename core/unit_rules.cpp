@@ -98,6 +98,29 @@ UnitFault setPointsFault(const std::vector<PlanPoint>& points) {
     return {};
 }
 
+UnitFault doorFault(const PlanDoor& door) {
+    if (door.floor.empty()) {
+        return {UnitRule::DoorWithoutFloor, UnitPart::Door};
+    }
+    if (const std::size_t length = editorLength(door.floor);
+        length > static_cast<std::size_t>(kMaxNameLength)) {
+        return {UnitRule::TooLong, UnitPart::Door, 0, 0, length};
+    }
+    for (const double c : {door.hinge.x, door.hinge.y, door.end.x, door.end.y}) {
+        if (!std::isfinite(c)) {
+            return {UnitRule::DoorNotFinite, UnitPart::Door};
+        }
+    }
+    const double width = std::hypot(door.end.x - door.hinge.x, door.end.y - door.hinge.y);
+    if (!(width >= kMinDoorWidth && width <= kMaxDoorWidth)) {
+        return {UnitRule::DoorWidthOutOfRange, UnitPart::Door};
+    }
+    if (door.swing < -1 || door.swing > 1) {
+        return {UnitRule::DoorSwingInvalid, UnitPart::Door};
+    }
+    return {};
+}
+
 UnitFault unitFault(const Unit& unit) {
     for (const auto& [part, text] :
          {std::pair{UnitPart::Name, &unit.name}, {UnitPart::Location, &unit.location}}) {

@@ -42,6 +42,10 @@ enum class UnitRule : std::uint8_t {
     TooManySetPoints,         // more than kMaxPoints setting points
     SetPointNotFinite,        // a setting point with a coordinate not finite
     HandSetNotInStep,         // hand-set flags, yet not one per setting point
+    DoorWithoutFloor,         // a door whose floor is empty
+    DoorNotFinite,            // a door's hinge or end with a coordinate not finite
+    DoorWidthOutOfRange,      // a door's opening not from kMinDoorWidth to kMaxDoorWidth wide
+    DoorSwingInvalid,         // a door's swing not -1, 0 or 1
 };
 
 // The part of a unit that a rule is about.
@@ -53,6 +57,7 @@ enum class UnitPart : std::uint8_t {
     Hole,
     Plan,
     SetPoints,
+    Door,  // a door of the project, not a unit: its floor, opening and swing
 };
 
 struct UnitFault {
@@ -76,6 +81,14 @@ struct UnitFault {
 // outline is kept: the outline may have been imported again since they were placed, and the check
 // of the cover then tells.
 [[nodiscard]] UnitFault setPointsFault(const std::vector<PlanPoint>& points);
+
+// The narrowest and widest opening of a door, in metres.
+constexpr double kMinDoorWidth = 0.3;
+constexpr double kMaxDoorWidth = 6;
+
+// The first rule the door breaks (its part Door; a floor too long is TooLong with its length); none
+// when it may be kept in a project.
+[[nodiscard]] UnitFault doorFault(const PlanDoor& door);
 
 // The length of a UTF-8 text in characters as the editors count them: UTF-16 code units.
 [[nodiscard]] std::size_t editorLength(std::string_view utf8);

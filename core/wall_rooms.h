@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "plan_doors.h"
 #include "plan_import.h"
 #include "polygon.h"
 #include "room_finding.h"
@@ -26,8 +27,6 @@ constexpr double kWidestGap = 2.4;
 constexpr double kThinnestRoom = 0.6;
 // A face above this, in m², is no room.
 constexpr double kLargestRoom = 10000;
-// The rooms on the two sides of a door are sought this far from its opening, in metres.
-constexpr double kDoorSideReach = 1;
 
 // A line (bulge 0) or arc of a wall layer, as a polyline's vertex and the arc to the next one.
 struct WallPiece {

@@ -13,9 +13,11 @@
 #include "unit_rules.h"
 
 // A floor plan as an ASCII DXF drawing (R12 to 2018) holds it: the layers, and in model space the
-// polylines (outlines of rooms among them) and the texts (their names among them: TEXT, MTEXT and
-// the visible attributes of block references), in drawing units. Blocks are not expanded;
-// entities of other kinds are passed over and counted by their type.
+// polylines (outlines of rooms among them, also those of circles, ellipses, closed splines and
+// hatches), the lines and arcs (walls among them), the texts (their names among them: TEXT, MTEXT
+// and the visible attributes of block references) and the block references (doors and windows
+// among them), in drawing units. Block references are expanded: what their blocks draw is drawn
+// where they put it. Entities of other kinds are passed over and counted by their type.
 namespace io {
 
 // Every length unit that a drawing's $INSUNITS can name.
@@ -66,8 +68,47 @@ struct DxfPolyline {
     // other vertices at least.
     bool closed = false;
     bool endsCoincide = false;  // closed only because its ends coincide
-    // Why its vertices were not kept (too many of them); the vertices are then empty.
+    // Why its vertices were not kept (too many of them, or a block reference's scale took them
+    // beyond what numbers hold); the vertices are then empty.
     QString fault;
+    // The entity it comes from: "LWPOLYLINE", "POLYLINE", "CIRCLE", "ELLIPSE", "SPLINE" or
+    // "HATCH" (a boundary path of the hatch, whose handle is then the hatch's, "#" and the path's
+    // number from 1).
+    QString kind;
+    // The area that a curve (a circle, a full ellipse, a closed spline) encloses, in drawing
+    // units²: exact for a circle and an ellipse, a spline's from a sampling ten times finer than
+    // its vertices. None for the other kinds.
+    std::optional<double> area;
+};
+
+// A LINE, or an ARC as the bulge from a to b (tan of a quarter of its sweep, positive where it
+// turns counter-clockwise in world coordinates); an ARC of a whole circle as two halves with one
+// handle. Under a reference that stretches unequally, an arc is the arc through the images of its
+// ends and its middle.
+struct DxfSegment {
+    QString handle;
+    QString layer;
+    core::PlanPoint a;
+    core::PlanPoint b;
+    double bulge = 0;
+};
+
+// A block reference as drawn: in model space, or inside another block (then its handle is a path
+// of handles, see DxfDrawing).
+struct DxfBlockReference {
+    QString handle;
+    QString layer;  // where it is on layer "0" inside a block, its own reference's layer
+    QString block;  // the block's name
+    // The world images of the block's base point and of its unit x and y vectors (scale,
+    // rotation and mirror included).
+    core::PlanPoint origin;
+    core::PlanPoint xAxis;
+    core::PlanPoint yAxis;
+    // The box of what the block draws (nested blocks included), in block coordinates from its
+    // base point; all zero where it draws nothing.
+    core::PlanBox localBox;
+    // The ARCs that the block draws, itself or through its own references, in world coordinates.
+    std::vector<DxfSegment> arcs;
 };
 
 struct DxfText {
@@ -81,27 +122,43 @@ struct DxfText {
     bool multiline = false;  // MTEXT
 };
 
+// Entities that block references draw have the handle of the reference, "/" and their own handle
+// in the block ("1A2/3F", and so on for each level of nesting: "1A2/3F/5C"); in a cell of an array
+// of references (MINSERT) the reference's handle is followed by "[row,column]" from 0 ("1A2[0,1]").
+// An entity on layer "0" in a block takes the layer of the reference that draws it.
 struct DxfDrawing {
     QString version;  // $ACADVER: "AC1009" (also where the drawing has no header) to "AC1032"
     DrawingUnit unit = DrawingUnit::Millimetre;
     bool unitGiven = false;  // $INSUNITS names a length unit; else millimetres
     QString codePage;        // $DWGCODEPAGE as written ("ANSI_936"); empty where absent
     QStringList layers;      // the LAYER table's names, in its order
-    // Model space, in the order of the file.
+    // Model space, in the order of the file; then what the block references draw, reference by
+    // reference.
     std::vector<DxfPolyline> polylines;
     std::vector<DxfText> texts;
-    // Model space entities of kinds the reader does not know, by type: a program's own
-    // ("TCH_WALL"); a proxy by the name of its class where the drawing names it, else
-    // "ACAD_PROXY_ENTITY".
+    // Every LINE and ARC, in world coordinates.
+    std::vector<DxfSegment> segments;
+    // Every block reference drawn, in the order in which it is drawn: a reference before what
+    // its block draws.
+    std::vector<DxfBlockReference> references;
+    // The names of the classes of the CLASSES section, in its order: the objects of programs
+    // other than the CAD program.
+    QStringList classes;
+    // Entities of kinds the reader does not know (in model space, and in blocks each time a
+    // reference draws them), by type: a program's own ("TCH_WALL"); a proxy by the name of its
+    // class where the drawing names it, else "ACAD_PROXY_ENTITY".
     std::map<QString, int> unknownEntities;
-    // Model space entities of kinds the reader knows but takes no room from, by their type as the
-    // file names it: "LINE", "ARC", "CIRCLE", "HATCH", "INSERT", "SPLINE", "ELLIPSE", "DIMENSION",
-    // "POINT", "SOLID", ... (every entity type of DXF up to 2018); "LWPOLYLINE" and "POLYLINE"
-    // for the polylines that are not closed (and the meshes), also kept in `polylines`;
-    // "ATTRIB" for invisible attributes. Not the parts of a sequence (VERTEX, SEQEND), nor the
-    // polylines that are closed, the texts and the visible attributes.
+    // Model space entities of kinds the reader knows but takes nothing from, by their type as the
+    // file names it: "DIMENSION", "POINT", "SOLID", ... (every entity type of DXF up to 2018);
+    // "LWPOLYLINE", "POLYLINE", "ELLIPSE" and "SPLINE" for the polylines that are not closed (and
+    // the meshes), also kept in `polylines`; "ATTRIB" for invisible attributes. Not the parts of
+    // a sequence (VERTEX, SEQEND), nor what is kept: the closed polylines and curves, the hatches,
+    // the lines and arcs, the texts, the visible attributes and the block references.
     std::map<QString, int> otherEntities;
     int paperSpaceEntities = 0;  // passed over
+    // Block references not drawn: of a block that the drawing lacks, nested deeper than
+    // kMaxBlockNesting, or inside their own block.
+    int blockFaults = 0;
 };
 
 // The largest file readDxf() reads.
@@ -109,11 +166,22 @@ constexpr qint64 kMaxDxfFileSize = qint64{512} * 1024 * 1024;
 // The most vertices a polyline keeps; one with more is kept with a fault and no vertices.
 constexpr int kMaxPolylineVertices = static_cast<int>(core::kMaxOutlineVertices);
 
+// The deepest nesting of block references drawn: a reference in model space is at level 1.
+constexpr int kMaxBlockNesting = 16;
+// The most entities that block references may draw in all; a drawing whose references draw more
+// is refused.
+constexpr qint64 kMaxExpandedEntities = 4'000'000;
+
 // The drawing in `bytes`, or why it cannot be read, in Chinese (without a file name): a DWG or
 // binary DXF file, a version before R12 or after 2018, anything that is not a whole DXF file (a
 // line where a group code belongs, a number that is not one, no ENTITIES section, no EOF).
 [[nodiscard]] std::variant<DxfDrawing, QString> parseDxf(const QByteArray& bytes);
 // The drawing in a file; the message names the file.
 [[nodiscard]] std::variant<DxfDrawing, QString> readDxf(const QString& fileName);
+
+// What the drawing holds of programs' own objects (types TCH_* and AEC_*, proxies, classes of its
+// CLASSES section), which the reader cannot read: their count and types, most first, and what to
+// do about them; empty where it holds none.
+[[nodiscard]] QString proprietaryNotice(const DxfDrawing& drawing);
 
 }  // namespace io

@@ -3,6 +3,9 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <optional>
 
 #include "room_finding.h"
 #include "room_names.h"
@@ -65,7 +68,7 @@ std::vector<PlanLayer> planLayers(const DxfDrawing& drawing) {
             return *found;
         }
         places.insert(name, layers.size());
-        layers.push_back({name, 0, false});
+        layers.push_back({name});
         return layers.size() - 1;
     };
     for (const QString& name : drawing.layers) {
@@ -73,12 +76,16 @@ std::vector<PlanLayer> planLayers(const DxfDrawing& drawing) {
     }
     for (const DxfPolyline& polyline : drawing.polylines) {
         const std::size_t at = place(polyline.layer);
-        if (polyline.closed) {
-            ++layers[at].outlines;
-        }
+        ++(polyline.closed ? layers[at].outlines : layers[at].lines);
+    }
+    for (const DxfSegment& segment : drawing.segments) {
+        ++layers[place(segment.layer)].lines;
     }
     for (PlanLayer& layer : layers) {
-        layer.proposed = layer.outlines > 0 && core::isRoomLayerName(utf8(layer.name));
+        const std::string name = utf8(layer.name);
+        layer.proposed = layer.outlines > 0 && core::isRoomLayerName(name);
+        layer.proposedWalls =
+            (layer.lines > 0 || layer.outlines > 0) && core::isWallLayerName(name);
     }
     return layers;
 }
@@ -90,13 +97,108 @@ const PlanLayer* layerNamed(const std::vector<PlanLayer>& layers, const QString&
     return found != layers.end() ? &*found : nullptr;
 }
 
-PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
-                    std::optional<DrawingUnit> unit) {
-    const double scale = metresPerUnit(unit.value_or(drawing.unit));
-    QSet<QString> chosen;
-    for (const QString& layer : layers) {
-        chosen.insert(layer.toCaseFolded());
+namespace {
+
+QSet<QString> foldedNames(const QStringList& names) {
+    QSet<QString> folded;
+    for (const QString& name : names) {
+        folded.insert(name.toCaseFolded());
     }
+    return folded;
+}
+
+core::PlanPoint scaled(core::PlanPoint point, double scale) {
+    return {point.x * scale, point.y * scale};
+}
+
+// The arc of a bulge from a to b as the swing of a leaf: its centre and radius.
+core::SwingArc swingOf(const DxfSegment& arc, double scale) {
+    const core::PlanPoint a = scaled(arc.a, scale);
+    const core::PlanPoint b = scaled(arc.b, scale);
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double chord = std::hypot(dx, dy);
+    // The centre lies off the chord's middle, to its left for a counter-clockwise arc, by
+    // chord/4 · (1/bulge - bulge).
+    const double off = (1 / arc.bulge - arc.bulge) / 4;
+    const core::PlanPoint centre{(a.x + b.x) / 2 - dy * off, (a.y + b.y) / 2 + dx * off};
+    const double sagitta = std::abs(arc.bulge) * chord / 2;
+    const double radius = (chord * chord / 4 + sagitta * sagitta) / (2 * sagitta);
+    return {centre, radius, a, b};
+}
+
+bool namedForWindows(const QString& name) {
+    return name.contains(QStringLiteral("窗")) ||
+           name.contains(QStringLiteral("WIN"), Qt::CaseInsensitive);
+}
+
+// The references drawn inside one already taken (the leaves of a door block, say) are part of it.
+bool inside(const QString& handle, const QString& outer) {
+    return handle.size() > outer.size() && handle.startsWith(outer) &&
+           (handle[outer.size()] == u'/' || handle[outer.size()] == u'[');
+}
+
+core::WallInput wallInput(const DxfDrawing& drawing, const PlanReading& reading, double scale,
+                          const std::vector<core::PlanText>& texts) {
+    const QSet<QString> walls = foldedNames(reading.wallLayers);
+    const QSet<QString> doors = foldedNames(reading.doorLayers);
+    core::WallInput input;
+    input.texts = texts;
+    for (const DxfSegment& segment : drawing.segments) {
+        if (walls.contains(segment.layer.toCaseFolded())) {
+            input.walls.push_back(
+                {scaled(segment.a, scale), scaled(segment.b, scale), segment.bulge});
+        }
+    }
+    for (const DxfPolyline& polyline : drawing.polylines) {
+        const QString layer = polyline.layer.toCaseFolded();
+        const std::vector<core::BulgeVertex>& vertices = polyline.vertices;
+        if (walls.contains(layer)) {
+            const std::size_t pieces = polyline.closed ? vertices.size() : vertices.size() - 1;
+            for (std::size_t i = 0; !vertices.empty() && i < pieces; ++i) {
+                const core::BulgeVertex& from = vertices[i];
+                const core::BulgeVertex& to = vertices[(i + 1) % vertices.size()];
+                input.walls.push_back({scaled(from.at, scale), scaled(to.at, scale), from.bulge});
+            }
+        } else if (polyline.closed && doors.contains(layer) && vertices.size() >= 3) {
+            core::DoorOutline& door = input.doorOutlines.emplace_back();
+            door.handle = utf8(polyline.handle);
+            for (const core::BulgeVertex& vertex : vertices) {
+                door.outline.push_back(scaled(vertex.at, scale));
+            }
+        }
+    }
+    QString taken;
+    for (const DxfBlockReference& reference : drawing.references) {
+        if (!taken.isEmpty() && inside(reference.handle, taken)) {
+            continue;
+        }
+        if (isDoorReference(reference)) {
+            taken = reference.handle;
+            core::DoorCandidate& door = input.doors.emplace_back();
+            door.handle = utf8(reference.handle);
+            for (const DxfSegment& arc : reference.arcs) {
+                door.swings.push_back(swingOf(arc, scale));
+            }
+        } else if (isWindowReference(reference)) {
+            taken = reference.handle;
+            const core::PlanBox& box = reference.localBox;
+            const double middle = (box.min.y + box.max.y) / 2;
+            const auto at = [&](double x) {
+                return scaled(
+                    {reference.origin.x + reference.xAxis.x * x + reference.yAxis.x * middle,
+                     reference.origin.y + reference.xAxis.y * x + reference.yAxis.y * middle},
+                    scale);
+            };
+            input.windows.push_back({utf8(reference.handle), at(box.min.x), at(box.max.x)});
+        }
+    }
+    return input;
+}
+
+// The rooms of the outlines, named, with the reasons for those refused.
+PlanRooms outlineRooms(const DxfDrawing& drawing, const QSet<QString>& chosen, double scale,
+                       const std::vector<core::PlanText>& texts, std::size_t& unnamed) {
     std::vector<const DxfPolyline*> polylines;
     std::vector<core::PlanOutline> outlines;
     for (const DxfPolyline& polyline : drawing.polylines) {
@@ -109,27 +211,110 @@ PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
         outline.proposedLayer = core::isRoomLayerName(outline.layer);
         outline.unread = !polyline.fault.isEmpty();
         for (const core::BulgeVertex& vertex : polyline.vertices) {
-            outline.vertices.push_back({{vertex.at.x * scale, vertex.at.y * scale}, vertex.bulge});
+            outline.vertices.push_back({scaled(vertex.at, scale), vertex.bulge});
+        }
+        if (polyline.area) {
+            outline.curveArea = *polyline.area * scale * scale;
         }
         polylines.push_back(&polyline);
     }
-    std::vector<core::PlanText> texts;
-    texts.reserve(drawing.texts.size());
-    for (const DxfText& text : drawing.texts) {
-        texts.push_back({{text.at.x * scale, text.at.y * scale}, text.height, utf8(text.text)});
-    }
     core::FoundRooms found = core::findRooms(outlines, texts);
-    PlanRooms result{std::move(found.rooms), {}};
+    PlanRooms result;
+    result.rooms = std::move(found.rooms);
     for (std::size_t i = 0; i < result.rooms.size(); ++i) {
+        unnamed = std::max(unnamed, found.unnamedNumbers[i]);
         if (found.unnamedNumbers[i] != 0) {
             result.rooms[i].name = utf8(QStringLiteral("房间%1").arg(found.unnamedNumbers[i]));
         }
     }
     for (const core::RefusedOutline& refused : found.refused) {
         const DxfPolyline& polyline = *polylines[refused.outline];
+        // An outline refused for its holes may have taken a number too: the walls' rooms
+        // without a name come after it.
+        if (refused.reason == core::OutlineRefusal::SplitByHoles ||
+            refused.reason == core::OutlineRefusal::BrokenByHoles) {
+            ++unnamed;
+        }
         result.refused.push_back({polyline.handle, polyline.layer, reasonText(refused, polylines)});
     }
     return result;
+}
+
+// The room the outlines already have: of the same area and each one's label in the other.
+bool sameRoom(const core::PlanRoomInput& a, const core::PlanRoomInput& b) {
+    return std::abs(a.area - b.area) <= core::kSameRegion + 1e-9 &&
+           core::coveredBy(core::labelPoint(a.outline, a.holes), b.outline) &&
+           core::coveredBy(core::labelPoint(b.outline, b.holes), a.outline);
+}
+
+}  // namespace
+
+std::size_t PlanRooms::exits() const {
+    return static_cast<std::size_t>(std::ranges::count_if(doors, [](const core::WallDoor& door) {
+        return door.rooms[0].has_value() != door.rooms[1].has_value();
+    }));
+}
+
+bool isDoorReference(const DxfBlockReference& reference) {
+    return !reference.arcs.empty() &&
+           (core::isDoorName(utf8(reference.layer)) || core::isDoorName(utf8(reference.block)));
+}
+
+bool isWindowReference(const DxfBlockReference& reference) {
+    return !isDoorReference(reference) &&
+           (namedForWindows(reference.block) || namedForWindows(reference.layer)) &&
+           reference.localBox.max.x > reference.localBox.min.x;
+}
+
+PlanRooms planRooms(const DxfDrawing& drawing, const PlanReading& reading) {
+    const double scale = metresPerUnit(reading.unit.value_or(drawing.unit));
+    std::vector<core::PlanText> texts;
+    texts.reserve(drawing.texts.size());
+    for (const DxfText& text : drawing.texts) {
+        texts.push_back({scaled(text.at, scale), text.height * scale, utf8(text.text)});
+    }
+    std::size_t unnamed = 0;
+    PlanRooms result = outlineRooms(drawing, foldedNames(reading.layers), scale, texts, unnamed);
+    if (reading.wallLayers.isEmpty()) {
+        return result;
+    }
+    core::WallRooms walls = core::findWallRooms(wallInput(drawing, reading, scale, texts));
+    result.wallsRead = true;
+    const std::size_t outlines = result.rooms.size();
+    // The places of the walls' rooms among the rooms; none for one that an outline bounds too.
+    std::vector<std::optional<std::size_t>> places;
+    for (std::size_t i = 0; i < walls.rooms.size(); ++i) {
+        core::PlanRoomInput& room = walls.rooms[i];
+        const auto same = std::ranges::find_if(
+            result.rooms.begin(), result.rooms.begin() + static_cast<std::ptrdiff_t>(outlines),
+            [&room](const core::PlanRoomInput& outline) { return sameRoom(outline, room); });
+        if (same != result.rooms.begin() + static_cast<std::ptrdiff_t>(outlines)) {
+            places.emplace_back(same - result.rooms.begin());
+            continue;
+        }
+        if (room.name.empty()) {
+            room.name = utf8(QStringLiteral("房间%1").arg(++unnamed));
+        }
+        room.layer = utf8(reading.wallLayers.front());
+        places.emplace_back(result.rooms.size());
+        result.rooms.push_back(std::move(room));
+        ++result.wallRooms;
+    }
+    for (core::WallDoor& door : walls.doors) {
+        for (std::optional<std::size_t>& side : door.rooms) {
+            if (side) {
+                side = places[*side];
+            }
+        }
+    }
+    result.doors = std::move(walls.doors);
+    result.gaps = std::move(walls.gaps);
+    return result;
+}
+
+PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
+                    std::optional<DrawingUnit> unit) {
+    return planRooms(drawing, PlanReading{layers, {}, {}, unit});
 }
 
 }  // namespace io

@@ -2,26 +2,32 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
 #include "dxf_reader.h"
 #include "plan_import.h"
+#include "wall_rooms.h"
 
-// From a drawing to the rooms of a floor plan: its layers, and the closed polylines of the chosen
+// From a drawing to the rooms of a floor plan: its layers; the closed outlines of the chosen
 // layers and the texts handed to core::findRooms(), which makes each a room or a room's hole or
-// refuses it with its reason, worded here.
+// refuses it with its reason, worded here; and the lines of the chosen wall layers with the
+// drawing's doors and windows handed to core::findWallRooms(), which finds the rooms they enclose.
 namespace io {
 
 struct PlanLayer {
     QString name;
-    int outlines = 0;       // closed polylines in model space
-    bool proposed = false;  // the layers likely to hold the rooms
+    int outlines = 0;            // closed polylines, curves and hatch boundaries
+    int lines = 0;               // lines, arcs and open polylines: what walls are drawn with
+    bool proposed = false;       // the layers likely to hold the rooms
+    bool proposedWalls = false;  // the layers likely to hold the walls and columns
 };
 
 // The layers of the drawing (its LAYER table, then those that only its entities name), each
-// with its closed outlines. Proposed: the layers with outlines whose names say that they hold
-// rooms (core::isRoomLayerName()).
+// with its closed outlines and its lines. Proposed: the layers with outlines whose names say that
+// they hold rooms (core::isRoomLayerName()); for walls, the layers with lines or outlines whose
+// names say that they hold walls or columns (core::isWallLayerName()).
 [[nodiscard]] std::vector<PlanLayer> planLayers(const DxfDrawing& drawing);
 // The layer of that name, matched without regard to case as CAD programs match layer names;
 // null where there is none.
@@ -34,16 +40,43 @@ struct RefusedOutline {
     QString reason;  // 自相交, 面积为零, 顶点不足, 包含 N 个房间, 与轮廓 2F 重合 ...
 };
 
-struct PlanRooms {
-    // In the order of the file; a room that no text names is named 房间N, N its number among the
-    // outlines without a name (core::FoundRooms::unnamedNumbers).
-    std::vector<core::PlanRoomInput> rooms;
-    std::vector<RefusedOutline> refused;  // in the order of the file
+// What to read a drawing's rooms from, its layers matched without regard to case.
+struct PlanReading {
+    QStringList layers;      // closed outlines of rooms
+    QStringList wallLayers;  // lines, arcs and polylines of walls and columns
+    QStringList doorLayers;  // closed polylines that are doors
+    std::optional<DrawingUnit> unit = std::nullopt;  // by default the drawing's own
 };
 
-// The rooms on `layers` (matched without regard to case), with the drawing's coordinates in `unit`
-// (by default the drawing's own), as core::findRooms() finds them; the reasons in Chinese.
+struct PlanRooms {
+    // The rooms of the outlines in the order of the file, then those the walls enclose; a room
+    // that no text names is named 房间N, N its number among the outlines without a name
+    // (core::FoundRooms::unnamedNumbers), then among the walls' rooms without one.
+    std::vector<core::PlanRoomInput> rooms;
+    std::vector<RefusedOutline> refused = {};  // in the order of the file
+    // Where wall layers were read: the doors whose openings were found (their rooms places
+    // among `rooms`) and the gaps closed between wall ends, in metres; and how many of the rooms,
+    // the last ones, the walls enclose (a room that an outline also bounds comes once, from the
+    // outline).
+    bool wallsRead = false;
+    std::vector<core::WallDoor> doors = {};
+    std::vector<core::ClosedGap> gaps = {};
+    std::size_t wallRooms = 0;
+
+    [[nodiscard]] std::size_t exits() const;
+};
+
+// The rooms that `reading` names, with the drawing's coordinates in its unit, as
+// core::findRooms() and core::findWallRooms() find them; the reasons in Chinese.
+[[nodiscard]] PlanRooms planRooms(const DxfDrawing& drawing, const PlanReading& reading);
+// The rooms of the closed outlines on `layers` alone.
 [[nodiscard]] PlanRooms planRooms(const DxfDrawing& drawing, const QStringList& layers,
                                   std::optional<DrawingUnit> unit = std::nullopt);
+
+// Whether a block reference is a door: its block draws an arc (the leaf's swing) and its layer
+// or block is named for doors (core::isDoorName()); or a window: its block or layer is named for
+// windows (窗, WIN), and it is no door.
+[[nodiscard]] bool isDoorReference(const DxfBlockReference& reference);
+[[nodiscard]] bool isWindowReference(const DxfBlockReference& reference);
 
 }  // namespace io

@@ -60,6 +60,13 @@ PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFi
         units.push_back({utf8(unitName(candidate)), metresPerUnit(candidate)});
     }
     input.scale = core::roomsScale(std::move(areas), metresPerUnit(unit), units);
+    if (rooms.wallsRead) {
+        std::vector<core::PlanDoor> doors;
+        for (const core::WallDoor& door : rooms.doors) {
+            doors.push_back({{}, {}, door.handle, door.hinge, door.end, door.swing});
+        }
+        input.plan.doors = std::move(doors);
+    }
     if (input.scale.likelyUnit) {
         input.likelyUnit = unitFromName(qs(*input.scale.likelyUnit));
     }
@@ -81,6 +88,21 @@ QString implausibleText(const PlanImportInput& input, DrawingUnit unit) {
 QString noOutlinesText(const DxfDrawing& drawing) {
     QStringList found;
     std::map<QString, int> others = drawing.otherEntities;
+    // Model space's lines, arcs and block references, which the reader keeps apart (what blocks
+    // draw has a path for its handle; the cells of an array share their reference's handle).
+    for (const DxfSegment& segment : drawing.segments) {
+        if (!segment.handle.contains(u'/')) {
+            ++others[segment.bulge == 0 ? QStringLiteral("LINE") : QStringLiteral("ARC")];
+        }
+    }
+    for (const DxfBlockReference& reference : drawing.references) {
+        if (!reference.handle.contains(u'/') &&
+            (!reference.handle.contains(u'[') ||
+             reference.handle.endsWith(QLatin1String("[0,0]")))) {
+            ++others[QStringLiteral("INSERT")];
+        }
+    }
+    const bool references = others.contains(QStringLiteral("INSERT"));
     for (const EntityKind& kind : kEntityKinds) {
         const auto count = others.find(QLatin1String(kind.type));
         if (count != others.end()) {
@@ -91,8 +113,11 @@ QString noOutlinesText(const DxfDrawing& drawing) {
             others.erase(count);
         }
     }
-    const auto open = std::count_if(drawing.polylines.begin(), drawing.polylines.end(),
-                                    [](const DxfPolyline& polyline) { return !polyline.closed; });
+    const auto open = std::count_if(
+        drawing.polylines.begin(), drawing.polylines.end(), [](const DxfPolyline& polyline) {
+            return !polyline.closed && polyline.kind.endsWith(QLatin1String("POLYLINE")) &&
+                   !polyline.handle.contains(u'/');
+        });
     if (open > 0) {
         found << QStringLiteral("未闭合的多段线 %1 条").arg(open);
     }
@@ -106,7 +131,7 @@ QString noOutlinesText(const DxfDrawing& drawing) {
     text += found.isEmpty() ? QStringLiteral("模型空间中没有图元")
                             : QStringLiteral("找到") + found.join(QStringLiteral("、"));
     text += QStringLiteral("；请在 CAD 中用闭合多段线描出房间");
-    if (drawing.otherEntities.contains(QStringLiteral("INSERT"))) {
+    if (references) {
         text += QStringLiteral("，或分解块后导入");
     }
     if (!drawing.unknownEntities.empty()) {
@@ -127,6 +152,13 @@ QString refusalText(const RefusedOutline& refused) {
     const QString entity = refused.handle.isEmpty() ? QStringLiteral("无句柄的图元")
                                                     : QStringLiteral("图元 %1").arg(refused.handle);
     return QStringLiteral("%1（图层 %2）：%3").arg(entity, refused.layer, refused.reason);
+}
+
+QString doorCountText(const core::DoorCount& count) {
+    if (count.total == 0) {
+        return {};
+    }
+    return QStringLiteral("门 %1 个，其中外门 %2 个").arg(count.total).arg(count.exits);
 }
 
 }  // namespace io

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dxf_reader.h"
+#include "plan_doors.h"
 #include "plan_import.h"
 #include "plan_rooms.h"
 
@@ -44,6 +45,9 @@ struct PlanImportInput {
 // The objects of the drawing that no program but their own can read.
 [[nodiscard]] int unreadableCount(const DxfDrawing& drawing);
 
+// The doors of a floor and its exits (core::doorCount()): "门 46 个，其中外门 4 个"; empty for
+// none.
+[[nodiscard]] QString doorCountText(const core::DoorCount& count);
 // A refused outline as one line: "图元 2F（图层 房间）：自相交".
 [[nodiscard]] QString refusalText(const RefusedOutline& refused);
 

@@ -65,6 +65,42 @@ std::optional<QString> projectNameFault(const std::string& name) {
     return lengthFault(QStringLiteral("工程名称“%1”").arg(kNameKey), name);
 }
 
+QString doorsPrefix() {
+    return QStringLiteral("门“%1”").arg(kDoorsKey);
+}
+
+QString doorPrefix(qsizetype number) {
+    return QStringLiteral("第%1个门").arg(number);
+}
+
+QString doorFaultText(const core::UnitFault& fault, const core::PlanDoor& door, qsizetype number) {
+    const QString prefix = doorPrefix(number);
+    switch (fault.rule) {
+        case core::UnitRule::DoorWithoutFloor:
+            return QStringLiteral("%1的楼层“%2”不能为空").arg(prefix, kFloorKey);
+        case core::UnitRule::TooLong:
+            return QStringLiteral("%1的楼层“%2”过长：%3个字符，最多%4个字符")
+                .arg(prefix, kFloorKey)
+                .arg(fault.count)
+                .arg(core::kMaxNameLength);
+        case core::UnitRule::DoorNotFinite:
+            return QStringLiteral("%1的“%2”或“%3”无效：坐标应为有限的数")
+                .arg(prefix, kHingeKey, kEndKey);
+        case core::UnitRule::DoorWidthOutOfRange:
+            return QStringLiteral("%1的宽度%2 m无效：“%3”至“%4”应为%5至%6 m")
+                .arg(prefix,
+                     numberText(std::hypot(door.end.x - door.hinge.x, door.end.y - door.hinge.y)),
+                     kHingeKey, kEndKey, numberText(core::kMinDoorWidth),
+                     numberText(core::kMaxDoorWidth));
+        case core::UnitRule::DoorSwingInvalid:
+            return QStringLiteral("%1的开启方向“%2”值“%3”无效，应为 -1、0 或 1")
+                .arg(prefix, kSwingKey)
+                .arg(door.swing);
+        default:
+            return {};
+    }
+}
+
 QString infoPrefix() {
     return QStringLiteral("工程信息“%1”").arg(kInfoKey);
 }
@@ -129,6 +165,9 @@ QString duplicatePlace(const DuplicateKey& duplicate) {
     }
     if (where.size() == 2 && where[0].key == kUnitsKey && where[1].index >= 0) {
         return unitPrefix(where[1].index + 1);
+    }
+    if (where.size() == 2 && where[0].key == kDoorsKey && where[1].index >= 0) {
+        return doorPrefix(where[1].index + 1);
     }
     if (where.size() == 1 && where[0].key == kInfoKey) {
         return infoPrefix();
@@ -275,6 +314,14 @@ QString drawingUnitFault(const QString& planPrefixText, const QString& value) {
 }
 
 }  // namespace faults
+
+std::optional<QString> doorFault(const core::PlanDoor& door, qsizetype number) {
+    const core::UnitFault fault = core::doorFault(door);
+    if (!fault) {
+        return std::nullopt;
+    }
+    return faults::doorFaultText(fault, door, number);
+}
 
 std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
     const core::UnitFault fault = core::unitFault(unit);

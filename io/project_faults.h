@@ -31,6 +31,12 @@ namespace io::faults {
 [[nodiscard]] QString holePrefix(const QString& unitPrefixText, std::size_t index);
 [[nodiscard]] QString planPrefix(const QString& unitPrefixText);
 [[nodiscard]] QString setPointsPrefix(const QString& unitPrefixText);
+// "门“doors”", and "第2个门" of it.
+[[nodiscard]] QString doorsPrefix();
+[[nodiscard]] QString doorPrefix(qsizetype number);
+// The message of a rule the door that `number` names breaks (core::doorFault()).
+[[nodiscard]] QString doorFaultText(const core::UnitFault& fault, const core::PlanDoor& door,
+                                    qsizetype number);
 // "工程信息“info”", and "工程信息“info”的编制单位“company”".
 [[nodiscard]] QString infoPrefix();
 [[nodiscard]] QString infoTextName(const project_keys::InfoText& text);

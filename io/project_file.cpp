@@ -62,6 +62,10 @@ const QStringList kInfoKeys = [] {
 // The version that brought the layout drawing's scale into "info", and the unit a drawing declares
 // into "plan".
 constexpr int kDrawingScaleVersion = 6;
+// The version that brought the doors ("doors"), and the keys of each, none of which may be left
+// out.
+constexpr int kDoorsVersion = 7;
+const QStringList kDoorKeys{kFloorKey, kFileKey, kHandleKey, kHingeKey, kEndKey, kSwingKey};
 
 // A choice and the text that stands for it in the file.
 template <typename Value>
@@ -299,6 +303,25 @@ std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFro
     return std::pair{std::move(ring), std::move(holes)};
 }
 
+// The texts of an object that the table `texts` lists (kPlanTexts, kDoorTexts), read into `out`;
+// a message after `prefix` where one is not a text or does not come through UTF-8 whole.
+template <typename Texts, typename Out>
+std::optional<QString> textsFault(const QJsonObject& object, const Texts& texts,
+                                  const QString& prefix, Out& out) {
+    for (const auto& text : texts) {
+        const QJsonValue member = object[*text.key];
+        const QString what =
+            QStringLiteral("%1的%2“%3”").arg(prefix, QString::fromUtf8(text.caption), *text.key);
+        if (!member.isString()) {
+            return QStringLiteral("%1应为文本").arg(what);
+        }
+        if (!convertsWhole(member.toString(), out.*text.text)) {
+            return QStringLiteral("%1含有无效字符").arg(what);
+        }
+    }
+    return std::nullopt;
+}
+
 // The drawing a unit's outline came from, of version 3 on.
 std::variant<core::PlanSource, QString> planFromValue(int version, const QJsonValue& value,
                                                       const QString& prefix) {
@@ -317,16 +340,8 @@ std::variant<core::PlanSource, QString> planFromValue(int version, const QJsonVa
         return *fault;
     }
     core::PlanSource source;
-    for (const PlanText& text : kPlanTexts) {
-        const QJsonValue member = object[*text.key];
-        const QString what =
-            QStringLiteral("%1的%2“%3”").arg(plan, QString::fromUtf8(text.caption), *text.key);
-        if (!member.isString()) {
-            return QStringLiteral("%1应为文本").arg(what);
-        }
-        if (!convertsWhole(member.toString(), source.*text.text)) {
-            return QStringLiteral("%1含有无效字符").arg(what);
-        }
+    if (auto fault = textsFault(object, kPlanTexts, plan, source)) {
+        return *fault;
     }
     if (object.contains(kFloorKey)) {
         const QJsonValue floor = object[kFloorKey];
@@ -399,6 +414,60 @@ std::variant<std::vector<bool>, QString> handSetFromValue(const QJsonValue& valu
         flags.clear();
     }
     return flags;
+}
+
+// One door of version 7 on: its floor, file and handle, its opening from "hinge" to "end" as
+// [x, y] in metres, and "swing", -1, 0 or 1. Its place among the doors, from 1, names it.
+std::variant<core::PlanDoor, QString> doorFromValue(const QJsonValue& value, qsizetype number) {
+    const QString prefix = doorPrefix(number);
+    if (!value.isObject()) {
+        return QStringLiteral("%1不是 JSON 对象").arg(prefix);
+    }
+    const QJsonObject object = value.toObject();
+    if (auto fault = keyFault(object, kDoorKeys, {}, prefix)) {
+        return *fault;
+    }
+    core::PlanDoor door;
+    if (auto fault = textsFault(object, kDoorTexts, prefix, door)) {
+        return *fault;
+    }
+    for (const auto& [key, point] :
+         {std::pair{kHingeKey, &door.hinge}, std::pair{kEndKey, &door.end}}) {
+        const QJsonArray xy = object[key].toArray();
+        if (!object[key].isArray() || xy.size() != 2 || !xy[0].isDouble() || !xy[1].isDouble()) {
+            return QStringLiteral("%1的“%2”无效：应为两个数 [x, y]").arg(prefix, key);
+        }
+        *point = {xy[0].toDouble(), xy[1].toDouble()};
+    }
+    const QJsonValue swing = object[kSwingKey];
+    const double side = swing.toDouble(2);
+    if (!swing.isDouble() || (side != -1 && side != 0 && side != 1)) {
+        return QStringLiteral("%1的开启方向“%2”值“%3”无效，应为 -1、0 或 1")
+            .arg(prefix, kSwingKey, valueText(swing));
+    }
+    door.swing = static_cast<int>(side);
+    if (auto fault = doorFault(door, number)) {
+        return *fault;
+    }
+    return door;
+}
+
+// The doors of a file of version 7 on, in their order.
+std::variant<std::vector<core::PlanDoor>, QString> doorsFromValue(const QJsonValue& value) {
+    if (!value.isArray()) {
+        return QStringLiteral("%1应为数组").arg(doorsPrefix());
+    }
+    const QJsonArray array = value.toArray();
+    std::vector<core::PlanDoor> doors;
+    doors.reserve(static_cast<std::size_t>(array.size()));
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        auto door = doorFromValue(array[i], i + 1);
+        if (auto* fault = std::get_if<QString>(&door)) {
+            return std::move(*fault);
+        }
+        doors.push_back(std::move(std::get<core::PlanDoor>(door)));
+    }
+    return doors;
 }
 
 // One unit of a file of the version; its place in the project, from 1, names it in messages.
@@ -637,13 +706,29 @@ QJsonObject projectObject(const core::Project& project) {
         }
         units.append(object);
     }
-    return QJsonObject{
+    QJsonObject object{
         {kFormatKey, QString::fromLatin1(kProjectFormat)},
         {kVersionKey, kProjectVersion},
         {kNameKey, qs(project.name)},
         {kInfoKey, infoObject(project.info)},
         {kUnitsKey, units},
     };
+    // Like a unit's keys that it may do without, "doors" is written only where there are some.
+    if (!project.doors.empty()) {
+        QJsonArray doors;
+        for (const core::PlanDoor& door : project.doors) {
+            QJsonObject item;
+            for (const DoorText& text : kDoorTexts) {
+                item.insert(*text.key, qs(door.*text.text));
+            }
+            item.insert(kHingeKey, QJsonArray{door.hinge.x, door.hinge.y});
+            item.insert(kEndKey, QJsonArray{door.end.x, door.end.y});
+            item.insert(kSwingKey, door.swing);
+            doors.append(item);
+        }
+        object.insert(kDoorsKey, doors);
+    }
+    return object;
 }
 
 std::variant<core::Project, QString> projectFromObject(const QJsonObject& object) {
@@ -669,8 +754,14 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     if (v == 1 && object.contains(kInfoKey)) {
         return QStringLiteral("版本1的文件不能含有%1（版本2起才有）").arg(infoPrefix());
     }
-    if (auto fault =
-            keyFault(object, kProjectKeys + QStringList{kInfoKey}, {kInfoKey}, QString())) {
+    if (v < kDoorsVersion && object.contains(kDoorsKey)) {
+        return QStringLiteral("版本%1的文件不能含有%2（版本%3起才有）")
+            .arg(static_cast<int>(v))
+            .arg(doorsPrefix())
+            .arg(kDoorsVersion);
+    }
+    if (auto fault = keyFault(object, kProjectKeys + QStringList{kInfoKey, kDoorsKey},
+                              {kInfoKey, kDoorsKey}, QString())) {
         return *fault;
     }
     core::Project project;
@@ -701,6 +792,13 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
             return *fault;
         }
         project.units.push_back(std::move(std::get<core::Unit>(unit)));
+    }
+    if (object.contains(kDoorsKey)) {
+        auto doors = doorsFromValue(object[kDoorsKey]);
+        if (auto* fault = std::get_if<QString>(&doors)) {
+            return *fault;
+        }
+        project.doors = std::move(std::get<std::vector<core::PlanDoor>>(doors));
     }
     return project;
 }
@@ -744,6 +842,11 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
     for (std::size_t i = 0; i < project.units.size(); ++i) {
         // A unit that would be refused on reading is not written: the file could not be opened.
         if (auto fault = unitFault(project.units[i], static_cast<qsizetype>(i) + 1)) {
+            return failed(*fault);
+        }
+    }
+    for (std::size_t i = 0; i < project.doors.size(); ++i) {
+        if (auto fault = doorFault(project.doors[i], static_cast<qsizetype>(i) + 1)) {
             return failed(*fault);
         }
     }

@@ -15,8 +15,8 @@
 // ("outline", "plan"), version 4 the setting points placed in it ("setPoints"), version 5 the
 // holes in a room (an "outline" of rings, the outline first), version 6 the layout drawing's scale
 // ("drawingScale" in "info") and which setting points were set by hand ("handSet": their
-// indices from 0); an older file reads with the defaults of those and is saved as
-// version 6.
+// indices from 0), version 7 the doors of the floors imported from drawings ("doors"); an older
+// file reads with the defaults of those and is saved as version 7.
 namespace io {
 
 inline constexpr char kProjectSuffix[] = "fep";
@@ -24,7 +24,7 @@ inline constexpr char kProjectMimeType[] = "application/x-fire-extinguisher-proj
 // The "format" member that marks a project file.
 inline constexpr char kProjectFormat[] = "fire-extinguisher-project";
 // The version this program writes, and the newest it reads.
-constexpr int kProjectVersion = 6;
+constexpr int kProjectVersion = 7;
 // The dates a book may carry; the file writes them as yyyy-MM-dd.
 constexpr std::chrono::year_month_day kEarliestDate{std::chrono::year{1900}, std::chrono::January,
                                                     std::chrono::day{1}};
@@ -46,6 +46,9 @@ constexpr qint64 kMaxProjectFileSize = qint64{64} * 1024 * 1024;
 // has no name in files), as a message; empty when it can. `number` is the
 // unit's place in the project, from 1, for the message.
 [[nodiscard]] std::optional<QString> unitFault(const core::Unit& unit, qsizetype number);
+// Why the door cannot be kept in a file (core::doorFault()), as a message; empty when it can.
+// `number` is the door's place in the project's doors, from 1, for the message.
+[[nodiscard]] std::optional<QString> doorFault(const core::PlanDoor& door, qsizetype number);
 
 // Writes the project through a QSaveFile: the file is replaced whole or not at all. Returns a
 // Chinese message naming the file when it could not be saved.

@@ -38,6 +38,10 @@ inline const QString kFloorKey = QStringLiteral("floor");
 inline const QString kDeclaredUnitKey = QStringLiteral("declaredUnit");
 inline const QString kSetPointsKey = QStringLiteral("setPoints");
 inline const QString kHandSetKey = QStringLiteral("handSet");
+inline const QString kDoorsKey = QStringLiteral("doors");
+inline const QString kHingeKey = QStringLiteral("hinge");
+inline const QString kEndKey = QStringLiteral("end");
+inline const QString kSwingKey = QStringLiteral("swing");
 
 // The texts of "plan": each key, what a message calls it, and its member.
 struct PlanText {
@@ -50,6 +54,18 @@ inline const PlanText kPlanTexts[] = {
     {&kLayerKey, "图层", &core::PlanSource::layer},
     {&kHandleKey, "图元句柄", &core::PlanSource::handle},
     {&kDrawingUnitKey, "单位", &core::PlanSource::unit},
+};
+
+// The texts of a door: each key, what a message calls it, and its member.
+struct DoorText {
+    const QString* key;
+    const char* caption;
+    std::string core::PlanDoor::*text;
+};
+inline const DoorText kDoorTexts[] = {
+    {&kFloorKey, "楼层", &core::PlanDoor::floor},
+    {&kFileKey, "文件", &core::PlanDoor::file},
+    {&kHandleKey, "图元句柄", &core::PlanDoor::handle},
 };
 
 // The texts of "info": each key, what a message calls it, and its member.

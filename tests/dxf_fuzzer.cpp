@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the DXF reader: it refuses them with a message, or gives a drawing
-// whose coordinates are all finite; then every closed outline of every layer becomes a room (a
+// whose coordinates (of outlines, curves' areas, segments, texts and block references) are all
+// finite; then every closed outline of every layer becomes a room (a
 // simple counter-clockwise ring with a name and its area rounded up) or is refused with a reason.
 #include <QByteArray>
 #include <QStringList>
@@ -38,8 +39,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     std::size_t outlines = 0;
+    const auto finiteSegment = [](const io::DxfSegment& segment) {
+        return finite(segment.a) && finite(segment.b) && std::isfinite(segment.bulge);
+    };
+    for (const io::DxfSegment& segment : drawing->segments) {
+        check(finiteSegment(segment));
+    }
+    for (const io::DxfBlockReference& reference : drawing->references) {
+        check(finite(reference.origin) && finite(reference.xAxis) && finite(reference.yAxis) &&
+              finite(reference.localBox.min) && finite(reference.localBox.max));
+        check(reference.localBox.min.x <= reference.localBox.max.x &&
+              reference.localBox.min.y <= reference.localBox.max.y);
+        for (const io::DxfSegment& arc : reference.arcs) {
+            check(finiteSegment(arc) && arc.bulge != 0);
+        }
+    }
+    check(drawing->blockFaults >= 0);
+    (void)io::proprietaryNotice(*drawing);
     for (const io::DxfPolyline& polyline : drawing->polylines) {
         check(polyline.fault.isEmpty() || polyline.vertices.empty());
+        check(!polyline.area || (std::isfinite(*polyline.area) && *polyline.area >= 0));
         for (const core::BulgeVertex& vertex : polyline.vertices) {
             check(finite(vertex.at) && std::isfinite(vertex.bulge));
         }

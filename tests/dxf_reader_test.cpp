@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cmath>
+#include <numbers>
 #include <string>
 
 #include "code_page.h"
@@ -47,29 +49,56 @@ DxfDrawing parsed(const QByteArray& bytes) {
     return std::get<DxfDrawing>(std::move(result));
 }
 
+// Rounding noise near zero (of sines, say) as 0.
 QString number(double x) {
-    return QString::number(x, 'g', 10);
+    return QString::number(std::abs(x) < 1e-9 ? 0.0 : x, 'g', 10);
 }
 
-// The drawing's model space as one line: polylines, texts, unknown entities, [other entities],
-// paper space, and the layers of its table.
+QString point(core::PlanPoint p) {
+    return number(p.x) + u',' + number(p.y);
+}
+
+QString vertex(core::PlanPoint p, double bulge) {
+    return point(p) + (bulge != 0 ? u'~' + number(bulge) : QString());
+}
+
+// The drawing as one line: polylines (with their kind where it is no polyline), segments
+// ("a-b~bulge"), texts, block references (origin, x and y axes, box, arcs), unknown entities,
+// [other entities], paper space, references not drawn, and the layers of its table.
 std::string summary(const DxfDrawing& drawing) {
     QStringList parts;
     for (const DxfPolyline& polyline : drawing.polylines) {
         QStringList vertices;
         for (const core::BulgeVertex& v : polyline.vertices) {
-            vertices << number(v.at.x) + u',' + number(v.at.y) +
-                            (v.bulge != 0 ? u'~' + number(v.bulge) : QString());
+            vertices << vertex(v.at, v.bulge);
         }
+        const bool plain = polyline.kind.endsWith(u"POLYLINE"_s);
         parts << u"%1 %2 %3%4: %5"_s.arg(
-            polyline.handle, polyline.layer, polyline.closed ? u"closed"_s : u"open"_s,
+            polyline.handle + (plain ? QString() : u' ' + polyline.kind), polyline.layer,
+            polyline.closed ? u"closed"_s : u"open"_s,
             polyline.endsCoincide ? u" by its ends"_s : QString(),
-            polyline.fault.isEmpty() ? vertices.join(u' ') : polyline.fault);
+            (polyline.fault.isEmpty() ? vertices.join(u' ') : polyline.fault) +
+                (polyline.area ? u" area "_s + number(*polyline.area) : QString()));
+    }
+    for (const DxfSegment& segment : drawing.segments) {
+        parts << u"%1 %2 %3-%4"_s.arg(segment.handle, segment.layer, point(segment.a),
+                                      vertex(segment.b, segment.bulge));
     }
     for (const DxfText& text : drawing.texts) {
         parts << u"%1 %2 \"%3\" at %4,%5 h%6"_s.arg(text.handle, text.layer, text.text,
                                                     number(text.at.x), number(text.at.y),
                                                     number(text.height));
+    }
+    for (const DxfBlockReference& reference : drawing.references) {
+        QStringList arcs;
+        for (const DxfSegment& arc : reference.arcs) {
+            arcs << arc.handle;
+        }
+        parts << u"ref %1 %2 %3 at %4 x %5 y %6 box %7 %8%9"_s.arg(
+            reference.handle, reference.layer, reference.block, point(reference.origin),
+            point(reference.xAxis), point(reference.yAxis), point(reference.localBox.min),
+            point(reference.localBox.max),
+            arcs.isEmpty() ? QString() : u" arcs "_s + arcs.join(u','));
     }
     for (const auto& [type, count] : drawing.unknownEntities) {
         parts << u"%1×%2"_s.arg(type).arg(count);
@@ -79,6 +108,9 @@ std::string summary(const DxfDrawing& drawing) {
     }
     if (drawing.paperSpaceEntities > 0) {
         parts << u"paper %1"_s.arg(drawing.paperSpaceEntities);
+    }
+    if (drawing.blockFaults > 0) {
+        parts << u"not drawn %1"_s.arg(drawing.blockFaults);
     }
     if (!drawing.layers.isEmpty()) {
         parts << u"layers "_s + drawing.layers.join(u',');
@@ -101,6 +133,24 @@ TEST_P(Groups, ReadAsTheyMean) {
     EXPECT_EQ(fault ? fault->toStdString() : summary(std::get<DxfDrawing>(read)),
               GetParam().summary);
 }
+
+// A BLOCKS section of the blocks, before the entities.
+QByteArray withBlocks(const QByteArray& blocks, const QByteArray& entities) {
+    return withEntities(entities,
+                        lines({"0", "SECTION", "2", "BLOCKS"}) + blocks + lines({"0", "ENDSEC"}));
+}
+
+QByteArray block(const char* name, const char* baseX, const char* baseY,
+                 const QByteArray& entities) {
+    return lines({"0", "BLOCK", "2", name, "70", "0", "10", baseX, "20", baseY}) + entities +
+           lines({"0", "ENDBLK"});
+}
+
+// A block B from its base point (1, 0): a line on layer 0 and a quarter arc.
+const QByteArray kLineAndArc =
+    block("B", "1", "0", lines({"0",  "LINE", "5",  "L1", "8",  "0",   "10", "1",  "20", "0",
+                                "11", "3",    "21", "0",  "0",  "ARC", "5",  "A1", "8",  "W",
+                                "10", "1",    "20", "0",  "40", "1",   "50", "0",  "51", "90"}));
 
 // clang-format off
 const GroupsCase kGroups[] = {
@@ -163,7 +213,7 @@ const GroupsCase kGroups[] = {
          "0", "LINE", "67", "1", "0", "LINE", "10", "0", "0", "HATCH", "0", "INSERT",
          "0", "TCH_WALL", "8", "W", "0", "TCH_WALL", "0", "ZZZ", "67", "0",
          "0", "ACAD_PROXY_ENTITY", "92", "501"})),
-     "ACAD_PROXY_ENTITY×1 | TCH_WALL×2 | ZZZ×1 | [HATCH×1] | [INSERT×1] | [LINE×1] | paper 3"},
+     "  0,0-0,0 | ACAD_PROXY_ENTITY×1 | TCH_WALL×2 | ZZZ×1 | paper 3 | not drawn 1"},
     // Rooms as a program's own objects, proxies of a class the drawing names.
     {"ProxyRooms", withEntities(lines({
          "0", "ACAD_PROXY_ENTITY", "8", "A-AREA", "90", "498", "91", "500", "92", "500",
@@ -179,7 +229,7 @@ const GroupsCase kGroups[] = {
          "40", "300", "1", "\\U+5367\\U+5BA4", "2", "NAME", "70", "0", "72", "1", "73", "10", "74", "2",
          "0", "ATTRIB", "5", "A2", "10", "1", "20", "1", "40", "900", "1", "12.5m2", "2", "AREA",
          "70", "1", "0", "SEQEND"})),
-     "A1 TEXT \"卧室\" at 5,6 h300 | [ATTRIB×1] | [INSERT×1]"},
+     "A1 TEXT \"卧室\" at 5,6 h300 | [ATTRIB×1] | not drawn 1"},
     // Layer names are matched without regard to case, as CAD programs match them, and take the
     // table's spelling; a name in the code page (GBK here) and one in \U+ codes are one name. The
     // table keeps its order, a name that differs only in case once.
@@ -193,6 +243,74 @@ const GroupsCase kGroups[] = {
                 "0", "ENDTAB", "0", "TABLE", "2", "STYLE", "0", "STYLE", "2", "NOT_A_LAYER",
                 "0", "ENDTAB", "0", "ENDSEC"})),
      " Room \"x\" at 0,0 h0 |  房间 \"y\" at 0,0 h0 | layers Room,房间,墙,0,WALL"},
+    // A reference draws its block moved, rotated, scaled, mirrored (its arcs turning the other
+    // way) and facing down, from the block's base point.
+    {"References", withBlocks(kLineAndArc, lines({
+         "0", "INSERT", "5", "I1", "8", "R", "2", "B", "10", "10", "20", "0",
+         "0", "INSERT", "5", "I2", "8", "R", "2", "b", "10", "0", "20", "10", "41", "2", "42", "2",
+         "50", "90",
+         "0", "INSERT", "5", "I3", "8", "R", "2", "B", "10", "20", "20", "0", "41", "-1",
+         "0", "INSERT", "5", "I4", "8", "R", "2", "B", "10", "5", "20", "5",
+         "210", "0", "220", "0", "230", "-1"})),
+     "I1/L1 R 10,0-12,0 | I1/A1 W 11,0-10,1~0.4142135624 | "
+     "I2/L1 R 0,10-0,14 | I2/A1 W 0,12--2,10~0.4142135624 | "
+     "I3/L1 R 20,0-18,0 | I3/A1 W 19,0-20,1~-0.4142135624 | "
+     "I4/L1 R -5,5--7,5 | I4/A1 W -6,5--5,6~-0.4142135624 | "
+     "ref I1 R B at 10,0 x 1,0 y 0,1 box 0,0 2,1 arcs I1/A1 | "
+     "ref I2 R B at 0,10 x 0,2 y -2,0 box 0,0 2,1 arcs I2/A1 | "
+     "ref I3 R B at 20,0 x -1,0 y 0,1 box 0,0 2,1 arcs I3/A1 | "
+     "ref I4 R B at -5,5 x -1,0 y 0,1 box 0,0 2,1 arcs I4/A1"},
+    // Three levels: what is on layer 0 takes the layer of the reference that draws it, the text
+    // its scale; handles by their path; an attribute's template draws nothing.
+    {"NestedReferences", withBlocks(
+         block("C", "0", "0", lines({
+             "0", "LINE", "5", "C1", "8", "0", "10", "0", "20", "0", "11", "1", "21", "0",
+             "0", "TEXT", "5", "T1", "8", "0", "10", "0", "20", "0", "40", "1", "1", "c",
+             "0", "ATTDEF", "5", "T2", "8", "0", "10", "0", "20", "0", "40", "1", "1", "x", "2", "X",
+             "0", "TCH_WALL", "5", "T3"})) +
+         block("B", "0", "0", lines({
+             "0", "INSERT", "5", "BC", "8", "0", "2", "C", "10", "1", "20", "0"})) +
+         block("A", "0", "0", lines({
+             "0", "INSERT", "5", "AB", "8", "X", "2", "B", "10", "0", "20", "1", "41", "2",
+             "42", "2"})),
+         lines({"0", "INSERT", "5", "M", "8", "L", "2", "A", "10", "100", "20", "0"})),
+     "M/AB/BC/C1 X 102,1-104,1 | M/AB/BC/T1 X \"c\" at 102,1 h2 | "
+     "ref M L A at 100,0 x 1,0 y 0,1 box 2,1 4,1 | ref M/AB X B at 100,1 x 2,0 y 0,2 box 1,0 2,0 | "
+     "ref M/AB/BC X C at 102,1 x 2,0 y 0,2 box 0,0 1,0 | TCH_WALL×1"},
+    // A block that inserts itself is drawn once; a reference to no block draws nothing.
+    {"SelfInsertingBlock", withBlocks(
+         block("S", "0", "0", lines({
+             "0", "LINE", "5", "S1", "8", "W", "10", "0", "20", "0", "11", "1", "21", "0",
+             "0", "INSERT", "5", "SS", "8", "0", "2", "S", "10", "5", "20", "0"})),
+         lines({"0", "INSERT", "5", "M", "8", "L", "2", "S", "10", "0", "20", "0",
+                "0", "INSERT", "5", "N", "8", "L", "2", "NONE", "10", "0", "20", "0"})),
+     "M/S1 W 0,0-1,0 | ref M L S at 0,0 x 1,0 y 0,1 box 0,0 1,0 | not drawn 2"},
+    // An array: its spacings in the reference's rotated frame.
+    {"ArrayOfReferences", withBlocks(
+         block("D", "0", "0", lines({
+             "0", "LINE", "5", "D1", "8", "W", "10", "0", "20", "0", "11", "1", "21", "0"})),
+         lines({"0", "MINSERT", "5", "G", "8", "R", "2", "D", "10", "0", "20", "0", "50", "90",
+                "70", "2", "71", "2", "44", "10", "45", "5"})),
+     "G[0,0]/D1 W 0,0-0,1 | G[0,1]/D1 W 0,10-0,11 | G[1,0]/D1 W -5,0--5,1 | "
+     "G[1,1]/D1 W -5,10--5,11 | ref G[0,0] R D at 0,0 x 0,1 y -1,0 box 0,0 1,0 | "
+     "ref G[0,1] R D at 0,10 x 0,1 y -1,0 box 0,0 1,0 | ref G[1,0] R D at -5,0 x 0,1 y -1,0 box 0,0 1,0 | "
+     "ref G[1,1] R D at -5,10 x 0,1 y -1,0 box 0,0 1,0"},
+    // A circle as two half circles; a hatch's paths: a polyline with bulges, edges with a
+    // counter-clockwise and a clockwise arc (its angles mirrored); its seed point no vertex.
+    {"CirclesAndHatches", withEntities(lines({
+         "0", "CIRCLE", "5", "C", "8", "P", "10", "1", "20", "2", "40", "3",
+         "0", "HATCH", "5", "H", "8", "HA", "10", "0", "20", "0", "30", "0", "2", "SOLID", "70", "1",
+         "71", "0", "91", "3",
+         "92", "2", "72", "1", "73", "1", "93", "3", "10", "0", "20", "0", "42", "0",
+         "10", "4", "20", "0", "42", "1", "10", "4", "20", "4", "42", "0", "97", "0",
+         "92", "1", "93", "3", "72", "1", "10", "10", "20", "0", "11", "14", "21", "0",
+         "72", "2", "10", "14", "20", "2", "40", "2", "50", "270", "51", "90", "73", "1",
+         "72", "1", "10", "14", "20", "4", "11", "10", "21", "0", "97", "1", "330", "1F",
+         "92", "1", "93", "2", "72", "2", "10", "24", "20", "2", "40", "2", "50", "90", "51", "270",
+         "73", "0", "72", "1", "10", "24", "20", "4", "11", "24", "21", "0", "97", "0",
+         "75", "1", "76", "1", "98", "1", "10", "5", "20", "5"})),
+     "C CIRCLE P closed: -2,2~1 4,2~1 area 28.27433388 | H#1 HATCH HA closed: 0,0 4,0~1 4,4 | "
+     "H#2 HATCH HA closed: 10,0 14,0~1 14,4 | H#3 HATCH HA closed: 24,0~-1 24,4"},
     // A section that ends at EOF without its ENDSEC.
     {"SectionEndingAtEof", lines({"0", "SECTION", "2", "ENTITIES", "0", "TEXT", "1", "x", "0", "EOF"}),
      "  \"x\" at 0,0 h0"},
@@ -201,6 +319,147 @@ const GroupsCase kGroups[] = {
 
 INSTANTIATE_TEST_SUITE_P(Reader, Groups, ::testing::ValuesIn(kGroups),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// A curve's outline: its area (exact for circles and ellipses, a spline's within 0.1 %), and its
+// chords inside it, short of it by no more than `chordLoss` of the area (a 500th of the extent
+// or 10 mm away from the curve).
+TEST(Curves, AreClosedOutlinesWithTheirAreas) {
+    const double pi = std::numbers::pi;
+    const double w = std::sqrt(0.5);
+    QByteArray circleSpline =
+        lines({"0", "SPLINE", "8", "S", "70", "5", "71", "2", "72", "12", "73", "9"});
+    for (const char* knot : {"0", "0", "0", "1", "1", "2", "2", "3", "3", "4", "4", "4"}) {
+        circleSpline += lines({"40", knot});
+    }
+    const std::pair<const char*, const char*> circle[] = {
+        {"1000", "0"},      {"1000", "1000"}, {"0", "1000"},     {"-1000", "1000"}, {"-1000", "0"},
+        {"-1000", "-1000"}, {"0", "-1000"},   {"1000", "-1000"}, {"1000", "0"}};
+    for (std::size_t i = 0; i < std::size(circle); ++i) {
+        circleSpline += lines({"10", circle[i].first, "20", circle[i].second}) + "41\n" +
+                        QByteArray::number(i % 2 == 0 ? 1.0 : w, 'g', 17) + '\n';
+    }
+    QByteArray fitSpline = lines({"0", "SPLINE", "8", "S", "70", "1", "71", "3", "74", "16"});
+    for (int i = 0; i < 16; ++i) {
+        fitSpline += "11\n" + QByteArray::number(1000 * std::cos(i * pi / 8), 'g', 17) + "\n21\n" +
+                     QByteArray::number(1000 * std::sin(i * pi / 8), 'g', 17) + '\n';
+    }
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* kind;
+        double area;
+        double relative;   // of the area
+        double chordLoss;  // of the area, at most
+        bool closed = true;
+    } cases[] = {
+        {"Circle", withEntities(lines({"0", "CIRCLE", "10", "5", "20", "5", "40", "1000"})),
+         "CIRCLE", pi * 1e6, 1e-12, 0},
+        {"Ellipse",
+         withEntities(lines({"0", "ELLIPSE", "10", "0", "20", "0", "11", "3000", "21", "4000", "40",
+                             "0.5", "41", "0", "42", "6.283185307179586"})),
+         "ELLIPSE", pi * 5000 * 2500, 1e-6, 0.005},
+        // Stretched unequally, a circle is an ellipse.
+        {"CircleInAStretchedBlock",
+         withBlocks(block("K", "0", "0", lines({"0", "CIRCLE", "10", "0", "20", "0", "40", "100"})),
+                    lines({"0", "INSERT", "2", "K", "10", "0", "20", "0", "41", "30", "42", "10"})),
+         "CIRCLE", pi * 3000 * 1000, 1e-6, 0.005},
+        {"SplineByControlPoints", withEntities(circleSpline), "SPLINE", pi * 1e6, 1e-3, 0.01},
+        {"SplineByFitPoints", withEntities(fitSpline), "SPLINE", pi * 1e6, 1e-3, 0.01},
+        // A hatch's full elliptic edge, sampled in the same way.
+        {"HatchEllipseEdge",
+         withEntities(lines({"0",  "HATCH", "8",  "H", "91", "1",   "92", "1",    "93", "1",
+                             "72", "3",     "10", "0", "20", "0",   "11", "2000", "21", "0",
+                             "40", "0.5",   "50", "0", "51", "360", "73", "1",    "97", "0"})),
+         "HATCH", pi * 2000 * 1000, 0, 0.005},
+        // Part of an ellipse, and a spline that is not closed: open, with no area.
+        {"EllipseArc",
+         withEntities(lines(
+             {"0", "ELLIPSE", "11", "1000", "40", "0.5", "41", "0", "42", "1.5707963267948966"})),
+         "ELLIPSE", 0, 0, 0, false},
+        {"OpenSpline",
+         withEntities(lines({"0", "SPLINE", "71", "3", "11", "0", "21", "0", "11", "1000", "21",
+                             "500", "11", "2000", "21", "0"})),
+         "SPLINE", 0, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DxfDrawing drawing = parsed(c.bytes);
+        ASSERT_EQ(drawing.polylines.size(), 1U);
+        const DxfPolyline& outline = drawing.polylines.front();
+        EXPECT_EQ(outline.kind, QLatin1String(c.kind));
+        EXPECT_EQ(outline.closed, c.closed);
+        EXPECT_EQ(drawing.otherEntities.contains(outline.kind), !c.closed);
+        if (c.relative > 0) {
+            ASSERT_TRUE(outline.area);
+            EXPECT_NEAR(*outline.area, c.area, c.relative * c.area);
+        } else {
+            EXPECT_FALSE(outline.area);
+        }
+        if (c.chordLoss > 0) {
+            core::Ring ring;
+            for (const core::BulgeVertex& v : outline.vertices) {
+                EXPECT_EQ(v.bulge, 0);
+                ring.push_back(v.at);
+            }
+            EXPECT_LE(core::area(ring), c.area * (1 + 1e-9));
+            EXPECT_GE(core::area(ring), c.area * (1 - c.chordLoss));
+        }
+    }
+}
+
+// References nested deeper than 16 levels are not drawn; a drawing whose references would draw
+// more than 4 million entities is refused before they are drawn.
+TEST(Groups, NestingAndExpansionHaveTheirLimits) {
+    const auto chain = [](int levels, int references) {
+        QByteArray blocks =
+            block("B0", "0", "0", lines({"0", "LINE", "10", "0", "20", "0", "11", "1", "21", "0"}));
+        for (int level = 1; level < levels; ++level) {
+            QByteArray inside;
+            const QByteArray below = "B" + QByteArray::number(level - 1);
+            for (int i = 0; i < references; ++i) {
+                inside += lines({"0", "INSERT", "2", below.constData(), "10", "0", "20", "0"});
+            }
+            blocks += block(("B" + QByteArray::number(level)).constData(), "0", "0", inside);
+        }
+        const QByteArray top = "B" + QByteArray::number(levels - 1);
+        return withBlocks(blocks,
+                          lines({"0", "INSERT", "2", top.constData(), "10", "0", "20", "0"}));
+    };
+    const DxfDrawing deep = parsed(chain(kMaxBlockNesting + 1, 1));
+    EXPECT_EQ(deep.references.size(), std::size_t{kMaxBlockNesting});
+    EXPECT_TRUE(deep.segments.empty());
+    EXPECT_EQ(deep.blockFaults, 1);
+    EXPECT_EQ(parsed(chain(kMaxBlockNesting, 1)).segments.size(), 1U);
+    const auto huge = parseDxf(chain(7, 20));
+    ASSERT_TRUE(std::holds_alternative<QString>(huge));
+    EXPECT_EQ(std::get<QString>(huge), u"图块展开后的对象超过 4000000 个"_s);
+}
+
+TEST(Groups, ProprietaryObjectsAreNamedMostFirst) {
+    const struct {
+        std::map<QString, int> unknown;
+        QStringList classes;
+        QString notice;
+    } cases[] = {
+        {{{u"TCH_SPACE"_s, 12}},
+         {},
+         u"图纸含 12 个专业软件对象（TCH_SPACE），请在原软件中导出为 T3 格式或分解后再导入"_s},
+        {{{u"AEC_DOOR"_s, 5},
+          {u"MY_ROOM"_s, 2},
+          {u"TCH_WALL"_s, 3},
+          {u"ZZZ"_s, 9},
+          {u"ACAD_PROXY_ENTITY"_s, 3}},
+         {u"MY_ROOM"_s},
+         u"图纸含 13 个专业软件对象（AEC_DOOR、ACAD_PROXY_ENTITY、TCH_WALL、MY_ROOM），请在原软件中导出为 T3 格式或分解后再导入"_s},
+        {{{u"ZZZ"_s, 4}}, {}, QString()},
+    };
+    for (const auto& c : cases) {
+        DxfDrawing drawing;
+        drawing.unknownEntities = c.unknown;
+        drawing.classes = c.classes;
+        EXPECT_EQ(proprietaryNotice(drawing), c.notice);
+    }
+}
 
 TEST(Groups, PolylineWithTooManyVerticesIsKeptWithItsFault) {
     QByteArray entities = lines({"0", "LWPOLYLINE", "5", "A", "8", "ROOM", "70", "1"});

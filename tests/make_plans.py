@@ -118,12 +118,13 @@ class Plan:
             'unknown': unknown or {}, 'other': self.other(), 'paperSpace': self.paper}
 
     def other(self):
-        """The model space entities that are no outline and no name, by type."""
+        """The model space entities that the reader takes nothing from, by type."""
         kept = {room['handle'] for room in self.rooms} | {r['handle'] for r in self.rejected}
         counts = {}
         for entity in self.msp:
             kind = entity.dxftype()
-            if kind in ('TEXT', 'MTEXT') or entity.dxf.handle in kept or \
+            if kind in ('TEXT', 'MTEXT', 'LINE', 'ARC', 'CIRCLE', 'HATCH', 'INSERT') or \
+                    entity.dxf.handle in kept or \
                     (kind in ('LWPOLYLINE', 'POLYLINE') and entity.is_closed and
                      not getattr(entity, 'is_poly_face_mesh', False)):
                 continue
@@ -208,16 +209,17 @@ def r2000(folder, expected):
     plan.refused(plan.polygon([(0, 9000), (3000, 10000), (0, 10000), (2000, 9000)]), '自相交')
     plan.refused(plan.polygon([(5000, 9000), (6000, 9500), (7000, 10000)]), '面积为零')
     plan.refused(plan.polygon([(8000, 9000), (9000, 9000)]), '顶点不足')
-    # Furniture outlines on another layer, a hatch, a dimension, a block with an outline on the
-    # room layer and its reference, lines and circles: none of them rooms.
+    # Furniture outlines on another layer, a hatch, a dimension, lines and circles: none of them
+    # rooms.
     plan.polygon(rectangle(500, 500, 600, 600), layer='FURN')
     hatch = plan.msp.add_hatch(dxfattribs={'layer': 'HATCH'})
     hatch.paths.add_polyline_path(rectangle(3000, 0, 6000, 4500))
     plan.msp.add_linear_dim(base=(0, -500), p1=(0, 0), p2=(2400, 0)).render()
+    # A block of furniture with a tall text, drawn where its reference puts it: in no room.
     block = plan.doc.blocks.new('DESK')
-    block.add_lwpolyline(rectangle(0, 0, 1000, 500), close=True, dxfattribs={'layer': 'A-AREA'})
+    block.add_lwpolyline(rectangle(0, 0, 1000, 500), close=True, dxfattribs={'layer': 'DESK'})
     block.add_text('书桌', dxfattribs={'insert': (100, 100), 'height': 900})
-    plan.msp.add_blockref('DESK', (4000, 500))
+    plan.msp.add_blockref('DESK', (16000, 5000))
     plan.msp.add_line((0, 0), (30000, 0))
     plan.msp.add_circle((1000, 1000), 100)
     plan.paper_space()

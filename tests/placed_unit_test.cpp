@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "cover_proof.h"
 #include "placed_rooms.h"
 #include "project.h"
 #include "reach_map.h"
@@ -220,6 +221,64 @@ TEST(ReachMap, DrawsTheReachByWalkingDistance) {
         missedArea += (box.max.x - box.min.x) * (box.max.y - box.min.y);
     }
     EXPECT_NEAR(missedArea, 96, 1);
+}
+
+// A point dragged about, one move at a time: after each move, what the tracker kept up to date
+// draws and proves is what it draws and proves of the points made afresh, and what reachMap() and
+// checkCover() give for them; the farthest distance lies within the proof's margin above
+// checkCover()'s. Moves go round a corner, round a column, out of the room and back in.
+TEST(ReachTracker, KeepsWhatTheFullWorkGives) {
+    using Points = std::vector<core::PlanPoint>;
+    struct Drag {
+        const char* name;
+        core::Ring room;
+        std::vector<core::Ring> holes;
+        Points points;
+        double reach;
+        std::size_t moved;
+        Points moves;
+    };
+    const core::Ring square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    // clang-format off
+    const Drag drags[] = {
+        {"L round its corner", kL, {}, {{7.5, 12}, {12, 4}}, 15, 0,
+         {{4, 12}, {12, 12}, {7.9, 7.9}, {2, 2}, {15, 7}}},
+        {"round a column", square, {{{4, 4}, {6, 4}, {6, 6}, {4, 6}}}, {{1, 1}, {9, 9}}, 7, 1,
+         {{9, 1}, {5, 5}, {1, 9}, {1, 1}, {8, 8}}},
+        {"corridor, out and back", kCorridor, {}, kCorridorPoints, 20, 1,
+         {{50, 1.5}, {60, 1.5}, {60, 30}, {90, 2}, {30, 1}}},
+    };
+    // clang-format on
+    for (const Drag& drag : drags) {
+        core::ReachTracker tracker(drag.room, drag.holes, drag.points, drag.reach, 8000);
+        Points points = drag.points;
+        for (const core::PlanPoint to : drag.moves) {
+            SCOPED_TRACE(std::string(drag.name) + " to " + std::to_string(to.x) + ", " +
+                         std::to_string(to.y));
+            tracker.move(drag.moved, to);
+            points[drag.moved] = to;
+            const core::ReachTracker fresh(drag.room, drag.holes, points, drag.reach, 8000);
+            const core::ReachMap kept = tracker.map();
+            const core::ReachMap full =
+                core::reachMap(drag.room, points, drag.reach, 8000, drag.holes);
+            for (const core::ReachMap& other : {fresh.map(), full}) {
+                EXPECT_EQ(kept.cell, other.cell);
+                EXPECT_EQ(kept.edges, other.edges);
+                EXPECT_EQ(kept.uncovered, other.uncovered);
+            }
+            EXPECT_EQ(tracker.farthest(), fresh.farthest());
+            if (!core::RoomPaths(core::counterClockwise(drag.room), drag.holes).contains(to)) {
+                EXPECT_FALSE(tracker.proven());
+                EXPECT_EQ(tracker.farthest(), core::kUnreachable);
+                continue;
+            }
+            const core::CoverCheck proof =
+                core::checkCover(drag.room, points, drag.reach, drag.holes);
+            EXPECT_EQ(tracker.proven(), proof.proven);
+            EXPECT_GE(tracker.farthest(), proof.farthest);
+            EXPECT_LE(tracker.farthest(), proof.farthest + core::kDemandMargin);
+        }
+    }
 }
 
 // The reach as closed rings inside the room: their number, and the region's area (holes counted

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "floor_layout.h"
+#include "plan_doors.h"
 #include "plan_import.h"
 
 namespace core {
@@ -138,6 +139,89 @@ TEST(PlanImport, ARoomIsAUnitsOfTheSameDrawingAndFloorByItsHandleOrElseItsOutlin
         EXPECT_EQ(now.location, outcome == "added" ? c.into : c.location);
         EXPECT_EQ(importedFloors(result.project, c.file).back(), c.into);
     }
+}
+
+Ring box(double left, double bottom, double right, double top) {
+    return {{left, bottom}, {right, bottom}, {right, top}, {left, top}};
+}
+
+// A corridor along y 0 to 2 with a shaft in it, three rooms beyond its wall of 0.2 m, one of them
+// of two units (its class A and E fires), and the first room's unit upstairs. The rooms each side
+// of a door, as the table gives them, and the floor's doors and exits.
+TEST(PlanDoors, TheRoomsOnEachSideAreTheUnitsFoundStepwiseFromTheOpening) {
+    const auto unit = [](const char* floor, Ring outline, std::vector<Ring> holes = {}) {
+        Unit made;
+        made.location = floor;
+        made.outline = std::move(outline);
+        made.holes = std::move(holes);
+        return made;
+    };
+    const Ring shaft = box(5.6, 0.8, 6.4, 1.6);
+    Project project{
+        "楼",
+        {unit("一层", box(0, 0, 12, 2), {shaft}), unit("一层", box(0, 2.2, 4, 6)),
+         unit("一层", box(4.2, 2.2, 8, 6)), unit("一层", box(8.2, 2.2, 12, 6)),
+         unit("二层", box(0, 2.2, 4, 6)), unit("一层", box(8.2, 2.2, 12, 6)), unit("一层", shaft)}};
+    constexpr std::optional<std::size_t> kNone;
+    struct Row {
+        const char* what;
+        const char* floor;
+        PlanPoint hinge;
+        PlanPoint end;
+        DoorRooms rooms;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"into the first room", "一层", {1, 2.1}, {2, 2.1}, {1, 0}},
+        {"drawn the other way", "一层", {7, 2.1}, {6, 2.1}, {0, 2}},
+        {"a room of two units: the first", "一层", {9, 2.1}, {10, 2.1}, {3, 0}},
+        {"out at the corridor's end", "一层", {12.1, 0.5}, {12.1, 1.5}, {0, kNone}},
+        {"into the shaft, not the corridor round it", "一层", {5.7, 1.6}, {6.3, 1.6}, {0, 6}},
+        {"the corridor within 1 m", "一层", {3, -0.98}, {4, -0.98}, {0, kNone}},
+        {"the corridor beyond 1 m", "一层", {3, -1.05}, {4, -1.05}, {kNone, kNone}},
+        {"upstairs, its own floor's units only", "二层", {1, 2.1}, {2, 2.1}, {4, kNone}},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        const PlanDoor door{row.floor, "楼.dxf", "", row.hinge, row.end, 1};
+        EXPECT_EQ(doorRooms(project, door), row.rooms) << row.what;
+        project.doors.push_back(door);
+    }
+    EXPECT_EQ(doorCount(project, "一层"), (DoorCount{7, 2}));
+    EXPECT_EQ(doorCount(project, "二层"), (DoorCount{1, 1}));
+    EXPECT_EQ(doorCount(project, "三层"), (DoorCount{}));
+}
+
+// The doors of the drawing's floor give way to the plan's, in their place; the doors of its other
+// floors and of other drawings stay; a door that breaks the rules of doors is left out; the same
+// doors again are no change, and a plan of doors alone is one; a plan whose doors were not looked
+// for leaves them.
+TEST(PlanImport, TheDoorsOfTheFileAndFloorAreReplaced) {
+    const auto door = [](const char* floor, const char* file, const char* handle, double width) {
+        return PlanDoor{floor, file, handle, {0, 0}, {width, 0}, -1};
+    };
+    const Project project{"楼",
+                          {},
+                          {},
+                          {door("二层", "一层.dxf", "A1", 1), door("一层", "一层.dxf", "A2", 1),
+                           door("一层", "二层.dxf", "B1", 1), door("一层", "一层.dxf", "A3", 1)}};
+    PlanInput plan{"一层.dxf", "mm", "一层", {}};
+    plan.doors = std::vector<PlanDoor>{door("", "", "C1", 0.8), door("", "", "C2", 9),
+                                       door("x", "y", "C3", 1.2)};
+    const PlanImportResult result = importPlan(project, plan);
+    EXPECT_TRUE(result.changes.doorsChanged);
+    EXPECT_TRUE(result.changes.changesProject());
+    EXPECT_EQ(result.project.doors,
+              (std::vector<PlanDoor>{project.doors[0], door("一层", "一层.dxf", "C1", 0.8),
+                                     door("一层", "一层.dxf", "C3", 1.2), project.doors[2]}));
+    const PlanImportResult again = importPlan(result.project, plan);
+    EXPECT_FALSE(again.changes.changesProject());
+    EXPECT_EQ(again.project, result.project);
+    PlanInput outlinesAlone = plan;
+    outlinesAlone.doors.reset();
+    EXPECT_EQ(importPlan(result.project, outlinesAlone).project.doors, result.project.doors);
+    plan.location = "三层";
+    EXPECT_EQ(importPlan(project, plan).project.doors.back(), door("三层", "一层.dxf", "C3", 1.2));
 }
 
 TEST(PlanImport, RoomsWhoseMedianIsNotARoomsAreReadInTheWrongUnit) {

@@ -19,13 +19,16 @@
 #include "floor_layout.h"
 #include "menu_click.h"
 #include "placed_rooms.h"
+#include "plan_door_item.h"
 #include "plan_import_dialog.h"
 #include "plan_point_item.h"
 #include "plan_view.h"
 #include "preview_support.h"
+#include "project_commands.h"
 #include "project_model.h"
 #include "project_window.h"
 #include "test_support.h"
+#include "warning_look.h"
 
 using namespace Qt::StringLiterals;
 
@@ -286,6 +289,43 @@ TEST_F(PlanViewTest, FailingUnitsAreDrawnInTheWarningColour) {
     EXPECT_GT(selected.blue(), selected.red() + 40);
 }
 
+// The doors of the floor shown are drawn, in their colour, and those of the other floor are not:
+// on 一层 one into 仓库, one into 会议室 swinging the other way, and an exit whose swing is not
+// known; one on 二层. The doors drawn follow a step that replaces them, and its undo.
+TEST_F(PlanViewTest, TheDoorsOfTheFloorShownAreDrawn) {
+    core::Project project = twoFloors();
+    project.doors = {{"一层", "一层.dxf", "1A", {3, 10}, {4, 10}, 1},
+                     {"一层", "一层.dxf", "1B", {12, 4}, {12, 5.5}, -1},
+                     {"一层", "一层.dxf", "1C", {5, 0}, {6.5, 0}, 0},
+                     {"二层", "二层.dxf", "2A", {10, 4}, {10, 5}, 1}};
+    window->model()->setProject(project);
+    QCoreApplication::processEvents();
+    const auto doorsDrawn = [this] {
+        return std::ranges::count_if(plan().view()->scene()->items(), [](QGraphicsItem* item) {
+            return item->type() == ui::DoorItem::Type;
+        });
+    };
+    EXPECT_EQ(doorsDrawn(), 3);
+    const QImage image = viewport()->grab().toImage();
+    // The arc's outer part in 仓库, clear of its walls: the door's brown over the pink of the room.
+    const QRectF arc(at({3.4, 11.1}), at({4.1, 10.4}));
+    EXPECT_GT(pixels(image, arc,
+                     [](const QColor& c) {
+                         return c.green() >= 0x80 && c.green() <= 0xd8 && c.red() > c.blue();
+                     }),
+              5);
+    tests::keepPicture(*window, u"plan-doors"_s);
+    plan().showFloor(u"二层"_s);
+    EXPECT_EQ(doorsDrawn(), 1);
+    // Doors replaced as an import replaces them, and the step undone.
+    window->undoStack()->push(new ui::DoorsCommand(window->model(), project.doors, {}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doorsDrawn(), 0);
+    window->undoStack()->undo();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doorsDrawn(), 1);
+}
+
 // A column inside a room is drawn as not room, and the label keeps out of it; a small room's label
 // moves off the setting point in its middle, which shows whole. Zoomed out, the labels of the
 // rooms grown too small give way.
@@ -443,7 +483,8 @@ class PlacementTest : public PlanViewTest {
 // 工具 → 布置设置点 places the selected units with an outline in one step; N and 校核 follow their
 // points, N is no longer typed, and the points are drawn. Undo takes all the points back. A
 // harder hazard shortens R from 20 to 15 m: the corridor's points no longer reach its ends, and
-// 校核 asks for placing again until undone.
+// 校核 asks for placing again until undone. 重新布置 places a unit afresh, its points set by hand
+// gone, once the user agrees; points set by hand that cannot be made to cover are kept and named.
 TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     window->table()->selectAll();
     ASSERT_TRUE(window->placeAction()->isEnabled());
@@ -521,13 +562,52 @@ TEST_F(PlacementTest, PlacesTheSelectedRoomsAsOneStep) {
     EXPECT_EQ(unit(1).handSet, (std::vector<bool>{true, false}));
     EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
     EXPECT_FALSE(plan().reachMissesSome());
+
+    // 重新布置 from the menu on the L: declined, nothing changes; agreed, all its points go, the
+    // one set by hand too, and it is placed afresh as one step.
+    const core::Unit kept = unit(1);
+    const int steps = window->undoStack()->count();
+    QStringList asked;
+    for (const bool agree : {false, true}) {
+        window->askPlaceAfresh = [&asked, agree](const QString& text) {
+            asked << text;
+            return agree;
+        };
+        QContextMenuEvent again(QContextMenuEvent::Mouse, inside, viewport()->mapToGlobal(inside));
+        QApplication::sendEvent(viewport(), &again);
+        tests::keepPicture(*plan().menu(), u"plan-menu"_s);
+        tests::clickMenuItem(plan().menu(), u"重新布置"_s);
+        EXPECT_EQ(window->undoStack()->count(), steps + (agree ? 1 : 0));
+    }
+    EXPECT_EQ(
+        asked.value(0),
+        u"将清除计算单元“资料室”的全部 2 个设置点（包括手动设置点），并重新布置。是否继续？"_s);
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_EQ(window->undoStack()->undoText(), u"重新布置"_s);
+    EXPECT_NE(unit(1).setPoints.front(), l.setPoints.front());
+    EXPECT_TRUE(std::ranges::none_of(unit(1).handSet, std::identity{}));
+    EXPECT_TRUE(core::checkCover(l.outline, unit(1).setPoints, 15).proven);
+    EXPECT_EQ(cell(1, ProjectModel::Check), u"满足"_s);
+    window->undoStack()->undo();
+    EXPECT_EQ(unit(1).setPoints, kept.setPoints);
+    EXPECT_EQ(unit(1).handSet, kept.handSet);
+
+    // A point set by hand in a room that points added to it still cannot cover: kept, and named.
+    core::Unit slot = tests::slotRoom({{5, 5}});
+    slot.handSet = {true};
+    window->model()->setProject({"办公楼", {slot}});
+    window->table()->selectAll();
+    window->placeSettingPoints();
+    EXPECT_TRUE(notices.value(0).contains(u"计算单元窄间%2的手动设置点补充设置点后仍未能覆盖"_s))
+        << notices.join(u'\n').toStdString();
+    EXPECT_EQ(unit(0).setPoints, slot.setPoints);
 }
 
 // The setting points edited on the plan by mouse and keys, each gesture one undo step, each point
 // it edits set by hand: a drag, a drop within 1 m of a wall drawn to 0.3 m from it unless Alt is
 // held, one outside refused, the arrows, Ctrl+double click, Delete, the typed position. The L's
-// point that misses its far end is dragged round the corner, its reach following mid-drag, and
-// 校核 follows the proof; a double click in 设置点数 picks the unit's points.
+// point that misses its far end is dragged round the corner, its reach, 校核 and the status bar
+// following mid-drag, and Esc; a double click in 设置点数 picks the unit's points.
 TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
     using Points = std::vector<core::PlanPoint>;
     const core::Unit l = unit(1);
@@ -646,9 +726,12 @@ TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
     window->undoStack()->setIndex(0);
     EXPECT_EQ(unit(0).setPoints, office.setPoints);
 
-    // The L, its point set by hand at (7.5, 12): dragged to (4, 4) it reaches the whole L.
+    // The L, its point set by hand at (4, 14), dragged round the corner to (4, 4): on the way the
+    // hatched part shrinks, and 校核 and the status bar follow the proof worked out here, the unit
+    // and the undo stack unchanged until the drop. Esc puts the point back; dragged again and
+    // dropped, it reaches the whole L.
     core::Unit handSet = l;
-    handSet.setPoints = {{kLx + 7.5, 12}};
+    handSet.setPoints = {{kLx + 4, 14}};
     handSet.handSet = {true};
     window->model()->setProject({"办公楼", {handSet}});
     window->table()->selectRow(0);
@@ -656,18 +739,50 @@ TEST_F(PlacementTest, PointsAreEditedOnThePlan) {
     EXPECT_TRUE(plan().reachMissesSome());
     EXPECT_EQ(cell(0, ProjectModel::Check), u"不满足 7.1.3"_s);
     tests::keepPicture(*window, u"plan-point-before-drag"_s);
+    const auto hatched = [&] {
+        return pixels(viewport()->grab().toImage(), roomRect(0),
+                      [](const QColor& c) { return c == ui::kWarningColor; });
+    };
     const core::PlanPoint to{kLx + 4, 4};
-    QTest::mousePress(viewport(), Qt::LeftButton, {}, at(handSet.setPoints[0]).toPoint());
-    QTest::mouseMove(viewport(), at({kLx + 2, 15}).toPoint());
-    tests::keepPicture(*window, u"plan-point-dragged"_s);
-    EXPECT_TRUE(plan().reachMissesSome());
-    EXPECT_TRUE(QRegularExpression(u"^1-1：X 1[12]\\.\\d\\d，Y 1[45]\\.\\d\\d$"_s)
-                    .match(window->statusBar()->currentMessage())
-                    .hasMatch())
-        << window->statusBar()->currentMessage().toStdString();
-    QTest::mouseMove(viewport(), at(to).toPoint());
-    EXPECT_FALSE(plan().reachMissesSome());
+    const int steps = window->undoStack()->index();
+    for (const bool escape : {true, false}) {
+        QTest::mousePress(viewport(), Qt::LeftButton, {}, at(handSet.setPoints[0]).toPoint());
+        int before = hatched();
+        int stop = 0;
+        for (const core::PlanPoint p : {core::PlanPoint{kLx + 5, 13}, {kLx + 6, 12}, to}) {
+            QTest::mouseMove(viewport(), at(p).toPoint());
+            const QString said = window->statusBar()->currentMessage();
+            const QRegularExpressionMatch told =
+                QRegularExpression(
+                    u"^1-1：X (\\d+\\.\\d{3})，Y (\\d+\\.\\d{3})；最远 (\\d+\\.\\d) m$"_s)
+                    .match(said);
+            ASSERT_TRUE(told.hasMatch()) << said.toStdString();
+            const core::PlanPoint shown{told.captured(1).toDouble(), told.captured(2).toDouble()};
+            EXPECT_NEAR(shown.x, p.x, 2 / plan().scale());
+            EXPECT_NEAR(shown.y, p.y, 2 / plan().scale());
+            const core::CoverCheck proof = core::checkCover(l.outline, {shown}, 15);
+            EXPECT_EQ(cell(0, ProjectModel::Check), proof.proven ? u"满足"_s : u"不满足 7.1.3"_s);
+            EXPECT_GE(told.captured(3).toDouble(), proof.farthest);
+            EXPECT_LE(told.captured(3).toDouble(), proof.farthest + core::kDemandMargin + 0.1);
+            EXPECT_EQ(plan().reachMissesSome(), !proof.proven);
+            const int now = hatched();
+            EXPECT_LT(now, before) << said.toStdString();
+            before = now;
+            tests::keepPicture(*window, u"plan-point-dragged-%1"_s.arg(++stop));
+        }
+        EXPECT_EQ(unit(0).setPoints, handSet.setPoints);
+        EXPECT_EQ(window->undoStack()->index(), steps);
+        if (escape) {
+            QTest::keyClick(view, Qt::Key_Escape);
+            QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at(to).toPoint());
+            EXPECT_EQ(unit(0).setPoints, handSet.setPoints);
+            EXPECT_EQ(window->undoStack()->index(), steps);
+            EXPECT_EQ(cell(0, ProjectModel::Check), u"不满足 7.1.3"_s);
+            EXPECT_TRUE(plan().reachMissesSome());
+        }
+    }
     QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at(to).toPoint());
+    EXPECT_EQ(window->undoStack()->index(), steps + 1);
     const core::CoverCheck proof = core::checkCover(l.outline, unit(0).setPoints, 15);
     EXPECT_TRUE(proof.proven);
     EXPECT_TRUE(window->statusBar()->currentMessage().endsWith(
@@ -747,10 +862,12 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
     EXPECT_EQ(dialog.unitBox->count(), int(std::size(io::kImportUnits)));
     EXPECT_TRUE(dialog.unitWarning->isHidden());
     EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
-    // The room layer proposed, the furniture's not; layers without outlines are not offered.
+    // The room layer proposed, the furniture's and the hatch's boundaries not; layers without
+    // outlines are not offered.
     EXPECT_EQ(layerItem(dialog, u"A-AREA"_s)->checkState(0), Qt::Checked);
     EXPECT_EQ(layerItem(dialog, u"FURN"_s)->checkState(0), Qt::Unchecked);
-    EXPECT_EQ(layerItem(dialog, u"HATCH"_s), nullptr);
+    EXPECT_EQ(layerItem(dialog, u"HATCH"_s)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(layerItem(dialog, u"TEXT"_s), nullptr);
     EXPECT_EQ(dialog.summary->text().toStdString(),
               "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：");
     EXPECT_EQ(column(*dialog.refusedList, 2),

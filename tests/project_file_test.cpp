@@ -41,16 +41,19 @@ core::Unit roomUnit() {
 
 // Names to escape, a unit with every choice away from its default and its model and points set,
 // a unit with no name or area, a room of a plan; the info with its stage emptied and a text as
-// long as a name.
+// long as a name; a door of the plan, and an exit of unknown swing without a handle.
 core::Project sampleProject() {
     // clang-format off
-    return {"某办公楼 \"A座\"\n二期", {
+    core::Project project{"某办公楼 \"A座\"\n二期", {
         makeUnit("办公室", A, 1500), roomUnit(),
         {"油库\\\"东\"\n\t区", "一层", {B, Serious, K05, kFun, Agent::CarbonDioxide, 1234.56}, "MTT50", 7},
         {"", "一层", {E, Medium, K10, kAbove, Agent::Halon1211, 0}, std::nullopt, std::nullopt}},
         {"2026-消-017 \"甲\"", "", std::string(core::kMaxNameLength, 'c'), "张三", "李四", "王五", "赵六",
          2028y / February / 29, core::ProjectInfo::kMaxDrawingScale}};
+    project.doors = {{"一层", "一层平面.dxf", "3A", {106.1, 27.1 + 1.0 / 3}, {106.1, 28.3}, -1},
+                     {"一层", "一层平面.dxf", "", {110.1, 21}, {110.1, 25.5}, 0}};
     // clang-format on
+    return project;
 }
 
 // The file as another program would write it reads as the same project, so that the writer and
@@ -133,6 +136,16 @@ std::string withInfo(const std::string& members, int version = 2) {
                    std::to_string(version) + R"(, "info": {)" + members + "}");
 }
 
+// A project of version 7 with two doors, the second the first with `from` replaced by `to`.
+std::string withDoor(const std::string& from, const std::string& to) {
+    const std::string door =
+        R"({"floor": "一层", "file": "f.dxf", "handle": "2B", "hinge": [0, 0], "end": [0.9, 0], "swing": 1})";
+    std::string second = door;
+    second.replace(second.find(from), from.size(), to);
+    return withTop(R"("format": "fire-extinguisher-project", "version": 7, "doors": [)" + door +
+                   ", " + second + "]");
+}
+
 // clang-format off
 std::vector<BadFile> badFiles() {
     const std::string longest = '"' + std::string(core::kMaxNameLength, 'x') + '"';
@@ -151,7 +164,7 @@ std::vector<BadFile> badFiles() {
         {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
         {"OtherFormat", withTop(R"("format": "other", "version": 1)"), "不是灭火器配置工程文件"},
         {"NoFormat", withTop(R"("version": 1)"), "不是灭火器配置工程文件"},
-        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 7, "x": 0)"), "此文件由较新版本保存，请升级程序"},
+        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 8, "x": 0)"), "此文件由较新版本保存，请升级程序"},
         {"VersionText", withTop(R"("format": "fire-extinguisher-project", "version": "1")"), "版本号“version”值“1”无效"},
         {"UnknownTopKey", kHead + R"(, "units": [], "author": "x"})", "含有未知的键“author”"},
         {"NoUnits", kHead + "}", "缺少键“units”"},
@@ -214,6 +227,14 @@ std::vector<BadFile> badFiles() {
         {"UnitNameTooLong", secondUnit(R"("u1")", hanzi), "第2个计算单元的名称“name”过长：201个字符，最多200个字符"},
         {"ModelOfMegabytes", secondUnit(R"("area")", R"("model": ")" + std::string(1'000'000, 'M') + R"(", "area")"), "第2个计算单元的灭火器型号“MMMM"},
         {"NestedTooDeep", kHead + R"(, "units": [], "x": )" + std::string(2000, '[') + std::string(2000, ']') + "}", "括号嵌套层数过多"},
+        {"DoorsInVersion6", withTop(R"("format": "fire-extinguisher-project", "version": 6, "doors": [])"), "版本6的文件不能含有门“doors”（版本7起才有）"},
+        {"DoorsNotArray", withTop(R"("format": "fire-extinguisher-project", "version": 7, "doors": {})"), "门“doors”应为数组"},
+        {"DoorNoSwing", withDoor(R"(, "swing": 1)", ""), "第2个门缺少键“swing”"},
+        {"DoorSwingTwo", withDoor(R"("swing": 1)", R"("swing": 2)"), "第2个门的开启方向“swing”值“2”无效，应为 -1、0 或 1"},
+        {"DoorHingeText", withDoor("[0, 0]", R"("0, 0")"), "第2个门的“hinge”无效：应为两个数 [x, y]"},
+        {"DoorTooWide", withDoor("[0.9, 0]", "[7, 0]"), "第2个门的宽度7 m无效：“hinge”至“end”应为0.3至6 m"},
+        {"DoorWithoutFloor", withDoor(R"("一层")", R"("")"), "第2个门的楼层“floor”不能为空"},
+        {"DoorKeyTwice", withDoor(R"("swing": 1)", R"("swing": 1, "swing": 1)"), "第2个门含有重复的键“swing”"},
         {"PlanUnitUnknown", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "furlong"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“furlong”无效"},
     };
 }
@@ -274,7 +295,17 @@ TEST(ProjectFile, KeepsEveryInputAndASaveReplacesTheFileWholeOrNotAtAll) {
     const QJsonObject first = projectObject(large)[u"units"_s][0].toObject();
     EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s) ||
                  first.contains(u"setPoints"_s));
-    EXPECT_EQ(projectObject(large)[u"version"_s], 6);
+    EXPECT_EQ(projectObject(large)[u"version"_s], 7);
+    // A project without doors writes no "doors": a file of version 6 is saved as version 7 with
+    // nothing else changed.
+    core::Project withoutDoors = large;
+    withoutDoors.doors.clear();
+    QByteArray version6 = projectJson(withoutDoors);
+    ASSERT_EQ(version6.count("\"version\": 7"), 1);
+    version6.replace("\"version\": 7", "\"version\": 6");
+    const auto read6 = parseProject(version6);
+    ASSERT_TRUE(std::holds_alternative<core::Project>(read6));
+    EXPECT_EQ(projectJson(std::get<core::Project>(read6)), projectJson(withoutDoors));
     const core::Project small{"小", {}};
     ASSERT_EQ(saveProject(small, fileName), std::nullopt);
     EXPECT_EQ(readFile(fileName), projectJson(small));  // nothing of the larger file is left
@@ -286,6 +317,9 @@ TEST(ProjectFile, KeepsEveryInputAndASaveReplacesTheFileWholeOrNotAtAll) {
     ASSERT_TRUE(refused.has_value());
     EXPECT_TRUE(refused->contains(u"第1个计算单元的火灾类别D"_s)) << refused->toStdString();
     EXPECT_EQ(readFile(fileName), projectJson(small));
+    core::Project doorless = small;
+    doorless.doors.push_back({"", "f.dxf", "", {0, 0}, {1, 0}, 0});
+    EXPECT_TRUE(saveProject(doorless, fileName).value_or(u""_s).contains(u"第1个门的楼层"_s));
 
     // Nor is info the reader would refuse.
     core::Project badInfo = small;

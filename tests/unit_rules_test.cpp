@@ -43,10 +43,17 @@ Unit room() {
     // clang-format on
 }
 
+// A door of 0.9 m from a drawing of that floor.
+PlanDoor door() {
+    return {"一层", "一层.dxf", "3E", {0, 0}, {0.9, 0}, 1};
+}
+
+// A row changes the room, or, with `door`, the door instead.
 struct RuleCase {
     const char* label;
     std::function<void(Unit&)> change;
     UnitFault fault;  // none: the unit may be kept
+    std::function<void(PlanDoor&)> door = {};
 };
 
 // clang-format off
@@ -87,11 +94,28 @@ const RuleCase kCases[] = {
     {"999 points", [](Unit& u) { u.setPoints.assign(kMaxPoints, {3, 3}); }, {}},
     {"1000 points", [](Unit& u) { u.setPoints.assign(kMaxPoints + 1, {3, 3}); }, {TooManySetPoints, SetPoints, 0, 0, 1000}},
     {"point not finite", [](Unit& u) { u.setPoints.push_back({kNaN, 1}); }, {SetPointNotFinite, SetPoints, 0, 2}},
+    {"door as drawn", {}, {}, [](PlanDoor&) {}},
+    {"door of no floor", {}, {DoorWithoutFloor, Door}, [](PlanDoor& d) { d.floor.clear(); }},
+    {"door of a floor too long", {}, {TooLong, Door, 0, 0, 201}, [](PlanDoor& d) { d.floor = times(201, "楼"); }},
+    {"door not finite", {}, {DoorNotFinite, Door}, [](PlanDoor& d) { d.end.y = kInf; }},
+    {"door of 0.3 m", {}, {}, [](PlanDoor& d) { d.end = {0, -0.3}; }},
+    {"door narrower", {}, {DoorWidthOutOfRange, Door}, [](PlanDoor& d) { d.end = {0.299, 0}; }},
+    {"door of 6 m", {}, {}, [](PlanDoor& d) { d.end = {6, 0}; }},
+    {"door wider", {}, {DoorWidthOutOfRange, Door}, [](PlanDoor& d) { d.end = {4.3, 4.3}; }},
+    {"door of no width", {}, {DoorWidthOutOfRange, Door}, [](PlanDoor& d) { d.end = d.hinge; }},
+    {"door swinging right, or not known", {}, {}, [](PlanDoor& d) { d.swing = -1; }},
+    {"door swinging 2", {}, {DoorSwingInvalid, Door}, [](PlanDoor& d) { d.swing = 2; }},
 };
 // clang-format on
 
 TEST(UnitRules, EachRuleAndWhereItIsBroken) {
     for (const RuleCase& row : kCases) {
+        if (row.door) {
+            PlanDoor changed = door();
+            row.door(changed);
+            EXPECT_EQ(doorFault(changed), row.fault) << row.label;
+            continue;
+        }
         Unit unit = room();
         row.change(unit);
         EXPECT_EQ(unitFault(unit), row.fault) << row.label;

@@ -144,14 +144,15 @@ void RoomItem::showReach(const core::Ring& outline, const std::vector<core::Ring
     }
 }
 
-void RoomItem::previewPoint(std::size_t index, core::PlanPoint at, const core::Unit& unit) {
+void RoomItem::previewPoint(std::size_t index, core::PlanPoint at, const core::ReachMap& map) {
     if (index >= points_.size()) {
         return;
     }
     setPoints_[index] = at;
     points_[index]->setPos(scenePoint(at));
-    if (const int reach = std::exchange(reachShown_, 0); reach > 0) {
-        showReach(unit.outline, unit.holes, reach);
+    if (reachShown_ > 0) {
+        delete reachItem_;
+        reachItem_ = new ReachItem(this, shape(), map);
     }
 }
 

@@ -14,6 +14,10 @@
 #include "polygon.h"
 #include "project.h"
 
+namespace core {
+struct ReachMap;
+}
+
 namespace ui {
 
 class PointItem;
@@ -79,9 +83,9 @@ class RoomItem final : public QGraphicsItem {
     void showReach(const core::Ring& outline, const std::vector<core::Ring>& holes, int reach);
     [[nodiscard]] const ReachItem* reachItem() const { return reachItem_; }
 
-    // Shows the point of that index at `at` while it is dragged, the reach (where shown) with it;
-    // setUnit() puts back the unit's points.
-    void previewPoint(std::size_t index, core::PlanPoint at, const core::Unit& unit);
+    // Shows the point of that index at `at` while it is dragged, and the reach (where shown) as
+    // `map` draws it with the point there; setUnit() puts back the unit's points.
+    void previewPoint(std::size_t index, core::PlanPoint at, const core::ReachMap& map);
     // The points picked for editing, ascending; those the unit has not are ignored.
     void setPicked(std::vector<std::size_t> picked);
     [[nodiscard]] const std::vector<PointItem*>& points() const { return points_; }

@@ -29,12 +29,14 @@
 #include "floor_layout.h"
 #include "placement.h"
 #include "plan_canvas.h"
+#include "plan_door_item.h"
 #include "plan_point_item.h"
 #include "plan_reach_item.h"
 #include "plan_room_item.h"
 #include "plan_scene.h"
 #include "project_commands.h"
 #include "project_model.h"
+#include "reach_map.h"
 #include "unit_texts.h"
 
 namespace ui {
@@ -70,11 +72,36 @@ core::PlanPoint planPoint(QPointF scenePos) {
     return {scenePos.x(), -scenePos.y()};
 }
 
-// The point's number and place, as the status bar shows them.
-QString pointText(int row, std::size_t index, core::PlanPoint at) {
+// The unit in which a unit's points are shown and typed: that of the drawing its outline came
+// from, to the millimetre; else metres.
+struct ShownUnit {
+    double perUnit = 1;  // metres
+    int decimals = 3;
+    QString name = QStringLiteral("米");
+};
+
+ShownUnit shownUnit(const core::Unit& unit) {
+    ShownUnit shown;
+    if (unit.plan) {
+        if (const std::optional<io::DrawingUnit> drawn =
+                io::unitFromName(documents::qs(unit.plan->unit))) {
+            shown.perUnit = io::metresPerUnit(*drawn);
+            shown.name = io::unitLabel(*drawn);
+        }
+    }
+    shown.decimals =
+        std::clamp(static_cast<int>(std::ceil(std::log10(shown.perUnit / 0.001) - 1e-9)), 0, 6);
+    return shown;
+}
+
+// The point's number and place, as the status bar shows them: in the unit the position is typed
+// in.
+QString pointText(const core::Unit& unit, int row, std::size_t index, core::PlanPoint at) {
+    const ShownUnit shown = shownUnit(unit);
     return QStringLiteral("%1：X %2，Y %3")
         .arg(QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row), index)),
-             QString::number(at.x, 'f', 2), QString::number(at.y, 'f', 2));
+             QString::number(at.x / shown.perUnit, 'f', shown.decimals),
+             QString::number(at.y / shown.perUnit, 'f', shown.decimals));
 }
 
 // The point's number and place as the unit holds it, and the farthest walk of its share where the
@@ -84,7 +111,7 @@ QString placedText(const ProjectModel& model, int row, std::size_t index) {
     if (index >= unit.setPoints.size()) {
         return {};
     }
-    QString text = pointText(row, index, unit.setPoints[index]);
+    QString text = pointText(unit, row, index, unit.setPoints[index]);
     if (const std::optional<core::PlacedCover>& cover = model.unitDesign(row).cover;
         cover && index < cover->shares.size() && std::isfinite(cover->shares[index])) {
         text += QStringLiteral("；最远 %1 m").arg(cover->shares[index], 0, 'f', 1);
@@ -200,11 +227,14 @@ PlanView::PlanView(ProjectModel* model, QItemSelectionModel* selection, QWidget*
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::rowsMoved, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::layoutChanged, this, &PlanView::scheduleRebuild);
+    connect(model_, &ProjectModel::doorsChanged, this, &PlanView::scheduleRebuild);
     connect(model_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                // The numbers of the rows below a change are not on the plan.
-                if (topLeft.column() != ProjectModel::Number ||
-                    bottomRight.column() != ProjectModel::Number) {
+                // The numbers of the rows below a change are not on the plan, nor is 校核 alone,
+                // which a drag changes.
+                if (topLeft.column() != bottomRight.column() ||
+                    (topLeft.column() != ProjectModel::Number &&
+                     topLeft.column() != ProjectModel::Check)) {
                     unitsChanged(topLeft.row(), bottomRight.row());
                 }
             });
@@ -366,7 +396,7 @@ void PlanView::refreshFloors() {
 
 void PlanView::rebuildScene() {
     reachRow_ = -1;  // its room goes with the scene
-    drag_.reset();
+    endDrag();
     pickedRow_ = -1;
     picked_.clear();
     if (!isVisible()) {
@@ -387,6 +417,7 @@ void PlanView::rebuildScene() {
                 selected[static_cast<std::size_t>(row)] != 0);
         }
     }
+    addDoors();
     setSceneBounds();
     updateReach();
 }
@@ -395,6 +426,14 @@ void PlanView::addRoom(int row) {
     auto* room = new RoomItem(row, model_->unit(row), model_->checkFails(row), &look_);
     scene_->addItem(room);
     rooms_[static_cast<std::size_t>(row)] = room;
+}
+
+void PlanView::addDoors() {
+    for (const core::PlanDoor& door : model_->project().doors) {
+        if (door.floor == floorKey_) {
+            scene_->addItem(new DoorItem(door));
+        }
+    }
 }
 
 void PlanView::setSceneBounds() {
@@ -412,7 +451,7 @@ void PlanView::setSceneBounds() {
 void PlanView::unitsChanged(int first, int last) {
     // A unit changed under a drag (an undo, say) is no longer the one the drag began on.
     if (drag_ && drag_->row >= first && drag_->row <= last) {
-        drag_.reset();
+        endDrag();
     }
     if (rowsDirty_) {
         return;  // the rebuild on its way takes them
@@ -595,6 +634,11 @@ void PlanView::showMenu(QPointF scenePos, QPoint globalPos) {
     }
 }
 
+int PlanView::menuRow() const {
+    const RoomItem* room = roomAt(menuAt_);
+    return room != nullptr ? room->row() : -1;
+}
+
 void PlanView::addMenuAction(QAction* action) {
     menu_->addAction(action);
 }
@@ -732,7 +776,7 @@ bool PlanView::pointPressed(QPointF scenePos, Qt::KeyboardModifiers modifiers) {
     }
     pick(row, std::move(points));
     const core::PlanPoint at = model_->unit(row).setPoints[index];
-    drag_ = Drag{row, index, scenePos, offset, at, at, false};
+    drag_ = Drag{row, index, scenePos, offset, at, at, false, nullptr};
     return true;
 }
 
@@ -741,42 +785,71 @@ void PlanView::pointDragged(QPointF scenePos) {
         return;
     }
     RoomItem* room = roomOf(drag_->row);
-    if (room == nullptr) {
-        drag_.reset();
+    if (room == nullptr || drag_->index >= model_->unit(drag_->row).setPoints.size()) {
+        endDrag();
         return;
     }
     if (!drag_->moved && (scenePos - drag_->pressed).manhattanLength() * scale() <
                              QApplication::startDragDistance()) {
         return;  // a click that shook
     }
+    const core::Unit& unit = model_->unit(drag_->row);
+    const std::optional<core::PlacedCover>& cover = model_->unitDesign(drag_->row).cover;
+    if (!drag_->moved && cover && cover->reach > 0 &&
+        core::placingFault(unit.outline, unit.holes) == core::PlacingFault::None) {
+        drag_->reach = std::make_shared<core::ReachTracker>(unit.outline, unit.holes,
+                                                            unit.setPoints, cover->reach);
+    }
     drag_->moved = true;
     drag_->at = planPoint(scenePos - drag_->offset);
-    room->previewPoint(drag_->index, drag_->at, model_->unit(drag_->row));
-    emit told(pointText(drag_->row, drag_->index, drag_->at), 0);
+    QString text = pointText(unit, drag_->row, drag_->index, drag_->at);
+    if (drag_->reach) {
+        drag_->reach->move(drag_->index, drag_->at);
+        room->previewPoint(drag_->index, drag_->at, drag_->reach->map());
+        model_->previewCover(drag_->row, drag_->reach->proven());
+        // Rounded up: the farthest walk is never said to be shorter than it is.
+        if (const double farthest = drag_->reach->farthest(); std::isfinite(farthest)) {
+            text += QStringLiteral("；最远 %1 m").arg(std::ceil(farthest * 10) / 10, 0, 'f', 1);
+        }
+    } else {
+        room->previewPoint(drag_->index, drag_->at, core::ReachMap{});
+    }
+    emit told(text, 0);
+}
+
+void PlanView::endDrag() {
+    drag_.reset();
+    model_->endPreview();
+}
+
+void PlanView::putBack(int row) {
+    endDrag();
+    if (RoomItem* room = roomOf(row); room != nullptr) {
+        room->setUnit(model_->unit(row), model_->checkFails(row));
+    }
+    updateReach();
 }
 
 void PlanView::pointReleased(Qt::KeyboardModifiers modifiers) {
     if (!drag_) {
         return;
     }
-    const Drag drag = *std::exchange(drag_, std::nullopt);
+    const Drag drag = *drag_;
     if (!drag.moved || drag.index >= model_->unit(drag.row).setPoints.size()) {
+        endDrag();
         return;
     }
     const core::Unit& unit = model_->unit(drag.row);
     const std::optional<core::PlanPoint> to =
         core::droppedPoint(drag.at, unit.outline, unit.holes, (modifiers & Qt::AltModifier) == 0);
     if (!to || *to == drag.from) {
-        // The unit's points as they were, and their reach.
-        if (RoomItem* room = roomOf(drag.row); room != nullptr) {
-            room->setUnit(unit, model_->checkFails(drag.row));
-        }
-        updateReach();
+        putBack(drag.row);  // the unit's points as they were, and their reach
         if (!to) {
             refuse(QStringLiteral("设置点不能移出计算单元的轮廓，已放回原处。"));
         }
         return;
     }
+    endDrag();
     core::Unit after = unit;
     after.setPoints[drag.index] = *to;
     markHandSet(after, drag.index);
@@ -785,6 +858,13 @@ void PlanView::pointReleased(Qt::KeyboardModifiers modifiers) {
 }
 
 bool PlanView::pointKey(const QKeyEvent& event) {
+    if (drag_ && event.key() == Qt::Key_Escape) {
+        const int row = drag_->row;
+        const std::size_t index = drag_->index;
+        putBack(row);
+        emit told(placedText(*model_, row, index), kRefusalMs);
+        return true;
+    }
     if (pickedRow_ < 0 || drag_ ||
         (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
         return false;
@@ -887,31 +967,21 @@ void PlanView::typePosition() {
     const int row = pickedRow_;
     const std::size_t index = picked_.front();
     const core::PlanPoint from = model_->unit(row).setPoints[index];
-    // In the unit of the drawing the outline came from, to the millimetre; else in metres.
-    double perUnit = 1;
-    QString unitText = QStringLiteral("米");
-    if (const std::optional<core::PlanSource>& plan = model_->unit(row).plan) {
-        if (const std::optional<io::DrawingUnit> unit =
-                io::unitFromName(documents::qs(plan->unit))) {
-            perUnit = io::metresPerUnit(*unit);
-            unitText = io::unitLabel(*unit);
-        }
-    }
-    const int decimals =
-        std::clamp(static_cast<int>(std::ceil(std::log10(perUnit / 0.001) - 1e-9)), 0, 6);
+    const ShownUnit shown = shownUnit(model_->unit(row));
+    const double perUnit = shown.perUnit;
     QDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("设置点位置"));
     auto* form = new QFormLayout(&dialog);
     form->addRow(new QLabel(
         QStringLiteral("设置点 %1 的坐标（%2）：")
             .arg(QString::fromStdString(core::pointNumber(static_cast<std::size_t>(row), index)),
-                 unitText),
+                 shown.name),
         &dialog));
     QDoubleSpinBox* boxes[2] = {new QDoubleSpinBox(&dialog), new QDoubleSpinBox(&dialog)};
     const double values[2] = {from.x / perUnit, from.y / perUnit};
     const QString names[2] = {QStringLiteral("X"), QStringLiteral("Y")};
     for (std::size_t i = 0; i < 2; ++i) {
-        boxes[i]->setDecimals(decimals);
+        boxes[i]->setDecimals(shown.decimals);
         boxes[i]->setRange(-1e7 / perUnit, 1e7 / perUnit);
         boxes[i]->setValue(values[i]);
         boxes[i]->setAccessibleName(names[i]);

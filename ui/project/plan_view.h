@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ class QKeyEvent;
 class QUndoStack;
 class QWidget;
 
+namespace core {
+class ReachTracker;
+}
+
 namespace ui {
 
 class PointItem;
@@ -40,10 +45,10 @@ class ProjectModel;
 //
 // The setting points are edited here, each edit one step of the undo stack, and each point
 // edited is marked as set by hand: a click picks a point (Ctrl+click one more), a drag moves it
-// (its reach following), the arrow keys move the picked points by 0.1 m (1 m with Shift), Delete
-// or 删除设置点 takes them away, 添加设置点 or Ctrl+double click adds one, 设置点位置… types one's
-// place. No point leaves its unit's outline; one dropped near a wall is drawn off it to the
-// clearance (core::droppedPoint) unless Alt is held.
+// (its reach, the 校核 cell and the status bar following; Esc puts it back), the arrow keys move
+// the picked points by 0.1 m (1 m with Shift), Delete or 删除设置点 takes them away, 添加设置点 or
+// Ctrl+double click adds one, 设置点位置… types one's place. No point leaves its unit's outline;
+// one dropped near a wall is drawn off it to the clearance (core::droppedPoint) unless Alt is held.
 //
 // The scene follows the model: a reset rebuilds it at once, a burst of inserted, removed or moved
 // rows once when the burst is over, and an edit of a few units changes their rooms alone. While
@@ -80,6 +85,8 @@ class PlanView : public QWidget {
     // selecting the room (where it was not selected yet).
     void addMenuAction(QAction* action);
     [[nodiscard]] QMenu* menu() const { return menu_; }
+    // The row of the room under the click that last opened the context menu; -1 for none.
+    [[nodiscard]] int menuRow() const;
     // The reach drawn over the current room (when it is selected and has setting points), and
     // whether it shows a part of the room that no point reaches.
     [[nodiscard]] const QGraphicsItem* reachShown() const;
@@ -131,6 +138,8 @@ class PlanView : public QWidget {
     void setFloor(const QString& location);
     [[nodiscard]] bool onFloor(int row) const;
     void addRoom(int row);
+    // The doors of the floor shown, over its rooms.
+    void addDoors();
     void setSceneBounds();
     // Highlights the selected rows' rooms; a selection only on another floor shows that floor,
     // and the current row's room is scrolled into view.
@@ -152,6 +161,10 @@ class PlanView : public QWidget {
     bool pointPressed(QPointF scenePos, Qt::KeyboardModifiers modifiers);
     void pointDragged(QPointF scenePos);
     void pointReleased(Qt::KeyboardModifiers modifiers);
+    // Ends the drag, if any, without an edit: the 校核 cell reads as the unit's again.
+    void endDrag();
+    // Ends the drag and puts the point and its reach back where the unit has them.
+    void putBack(int row);
     bool pointKey(const QKeyEvent& event);
     void addPointAt(QPointF scenePos, bool snap);
     void deletePoints();
@@ -163,7 +176,8 @@ class PlanView : public QWidget {
     void editPoints(int row, core::Unit after, const QString& text);
     void refuse(const QString& why);
 
-    // A point being dragged: its unit, where it was, where it is, and the press's offset from it.
+    // A point being dragged: its unit, where it was, where it is, and the press's offset from it;
+    // once it moves, what its unit's points reach (where the unit's cover is checked).
     struct Drag {
         int row = -1;
         std::size_t index = 0;
@@ -172,6 +186,7 @@ class PlanView : public QWidget {
         core::PlanPoint from;
         core::PlanPoint at;
         bool moved = false;
+        std::shared_ptr<core::ReachTracker> reach;
     };
 
     ProjectModel* model_;

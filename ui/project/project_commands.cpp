@@ -113,4 +113,19 @@ void ProjectDetailsCommand::undo() {
     model_->setDetails(before_);
 }
 
+DoorsCommand::DoorsCommand(ProjectModel* model, std::vector<core::PlanDoor> before,
+                           std::vector<core::PlanDoor> after, QUndoCommand* parent)
+    : QUndoCommand(QStringLiteral("门"), parent),
+      model_(model),
+      before_(std::move(before)),
+      after_(std::move(after)) {}
+
+void DoorsCommand::redo() {
+    model_->setDoors(after_);
+}
+
+void DoorsCommand::undo() {
+    model_->setDoors(before_);
+}
+
 }  // namespace ui

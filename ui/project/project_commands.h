@@ -76,4 +76,18 @@ class ProjectDetailsCommand : public QUndoCommand {
     ProjectDetails after_;
 };
 
+// The project's doors replaced, as an import of a drawing replaces those of its floor.
+class DoorsCommand : public QUndoCommand {
+  public:
+    DoorsCommand(ProjectModel* model, std::vector<core::PlanDoor> before,
+                 std::vector<core::PlanDoor> after, QUndoCommand* parent = nullptr);
+    void redo() override;
+    void undo() override;
+
+  private:
+    ProjectModel* model_;
+    std::vector<core::PlanDoor> before_;
+    std::vector<core::PlanDoor> after_;
+};
+
 }  // namespace ui

@@ -99,6 +99,28 @@ bool ProjectModel::checkFails(int row) const {
     return !d.configured() || breaches(d.configuration.checks);
 }
 
+void ProjectModel::previewCover(int row, bool proven) {
+    if (row < 0 || row >= rowCount() || !unitDesign(row).cover) {
+        endPreview();
+        return;
+    }
+    if (row == previewRow_ && preview_.cover->proven == proven) {
+        return;
+    }
+    endPreview();
+    previewRow_ = row;
+    preview_ = unitDesign(row);
+    preview_.cover->proven = proven;
+    preview_.configuration.checks.enoughPoints = proven;
+    emit dataChanged(index(row, Check), index(row, Check));
+}
+
+void ProjectModel::endPreview() {
+    if (const int row = std::exchange(previewRow_, -1); row >= 0 && row < rowCount()) {
+        emit dataChanged(index(row, Check), index(row, Check));
+    }
+}
+
 QVariant ProjectModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount) {
@@ -139,9 +161,10 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const core::Unit& u = unit(index.row());
-    const core::UnitDesign& d = unitDesign(index.row());
-    const core::Choices& c = u.choices;
     const int column = index.column();
+    const core::UnitDesign& d =
+        index.row() == previewRow_ && column == Check ? preview_ : unitDesign(index.row());
+    const core::Choices& c = u.choices;
 
     if (role == Qt::EditRole) {
         switch (column) {
@@ -178,7 +201,8 @@ QVariant ProjectModel::data(const QModelIndex& index, int role) const {
             Qt::AlignVCenter);
     }
 
-    if (role == Qt::ForegroundRole && column == Check && checkFails(index.row())) {
+    if (role == Qt::ForegroundRole && column == Check &&
+        (!d.configured() || breaches(d.configuration.checks))) {
         return QBrush(kCheckFailedColor);
     }
 
@@ -399,6 +423,7 @@ ProjectModel::Summary ProjectModel::summary() const {
 
 void ProjectModel::setProject(core::Project project) {
     beginResetModel();
+    previewRow_ = -1;
     project_ = std::move(project);
     designs_.clear();
     designs_.reserve(project_.units.size());
@@ -413,6 +438,9 @@ void ProjectModel::replaceUnit(int row, const core::Unit& unit) {
     const auto at = static_cast<std::size_t>(row);
     project_.units.at(at) = unit;
     designs_.at(at) = core::design(unit);
+    if (row == previewRow_) {
+        previewRow_ = -1;
+    }
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
@@ -421,6 +449,7 @@ void ProjectModel::insertUnits(int row, std::span<const core::Unit> units) {
         return;
     }
     const auto count = static_cast<int>(units.size());
+    previewRow_ = -1;  // the rows it was for move
     beginInsertRows({}, row, row + count - 1);
     project_.units.insert(project_.units.begin() + row, units.begin(), units.end());
     std::vector<core::UnitDesign> designs;
@@ -441,6 +470,7 @@ void ProjectModel::removeUnits(int row, int count) {
     if (count <= 0) {
         return;
     }
+    previewRow_ = -1;  // the rows it was for move
     beginRemoveRows({}, row, row + count - 1);
     project_.units.erase(project_.units.begin() + row, project_.units.begin() + row + count);
     designs_.erase(designs_.begin() + row, designs_.begin() + row + count);
@@ -454,6 +484,7 @@ void ProjectModel::moveUnit(int from, int to) {
     if (from == to) {
         return;
     }
+    previewRow_ = -1;  // the rows it was for move
     // beginMoveRows takes the row the unit goes before, in the list as it was.
     beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
     const auto f = static_cast<std::size_t>(from);
@@ -469,6 +500,11 @@ void ProjectModel::moveUnit(int from, int to) {
 
 void ProjectModel::setReadOnly(bool readOnly) {
     readOnly_ = readOnly;  // the views ask flags() whenever an edit would start
+}
+
+void ProjectModel::setDoors(std::vector<core::PlanDoor> doors) {
+    project_.doors = std::move(doors);
+    emit doorsChanged();
 }
 
 void ProjectModel::setDetails(const ProjectDetails& details) {

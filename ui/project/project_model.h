@@ -96,6 +96,11 @@ class ProjectModel : public QAbstractTableModel {
     [[nodiscard]] const core::UnitDesign& unitDesign(int row) const;
     // The unit cannot be configured, or breaks a check: its 校核 reads in kCheckFailedColor.
     [[nodiscard]] bool checkFails(int row) const;
+    // While a setting point of the row's unit is dragged on the plan, its 校核 reads as the proof
+    // of its points would with the point where it is now (`proven`), the unit itself unchanged;
+    // endPreview() puts it back. Only the 校核 cell tells of it.
+    void previewCover(int row, bool proven);
+    void endPreview();
     [[nodiscard]] Summary summary() const;
 
     // Direct changes, for the undo commands and for loading a project.
@@ -107,6 +112,7 @@ class ProjectModel : public QAbstractTableModel {
     void removeUnits(int row, int count);
     void moveUnit(int from, int to);
     void setDetails(const ProjectDetails& details);
+    void setDoors(std::vector<core::PlanDoor> doors);
     [[nodiscard]] ProjectDetails details() const { return {project_.name, project_.info}; }
 
     // The unit with one input changed as the table edits it: a fire class that rules out the
@@ -118,10 +124,15 @@ class ProjectModel : public QAbstractTableModel {
   signals:
     // The name or info changed (the whole project too).
     void detailsChanged();
+    // The doors changed (not with the whole project, which resets the model).
+    void doorsChanged();
 
   private:
     core::Project project_;
     std::vector<core::UnitDesign> designs_;  // design() of each unit, row for row
+    // The design shown for a row while its point is dragged (previewCover()); -1 for none.
+    int previewRow_ = -1;
+    core::UnitDesign preview_;
     QUndoStack* undoStack_;
     bool readOnly_ = false;
 };

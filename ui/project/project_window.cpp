@@ -23,6 +23,7 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <numeric>
 #include <set>
 
 #include "file_export.h"
@@ -117,6 +118,9 @@ ProjectWindow::ProjectWindow(QWidget* parent)
         return QMessageBox::question(this, QStringLiteral("导入平面图"), text) == QMessageBox::Yes;
     };
     askReplace = askUpdateUnits;
+    askPlaceAfresh = [this](const QString& text) {
+        return QMessageBox::question(this, QStringLiteral("重新布置"), text) == QMessageBox::Yes;
+    };
     showNotice = [this](const QString& text) {
         QMessageBox::information(dialogParent(), QStringLiteral("提示"), text);
     };
@@ -312,6 +316,11 @@ void ProjectWindow::buildMenus() {
     placeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     placeAction_->setToolTip(QStringLiteral("按最大保护距离在所选计算单元的平面轮廓内布置设置点"));
     planView_->addMenuAction(placeAction_);
+    placeAfreshAction_ = new QAction(QStringLiteral("重新布置"), this);
+    connect(placeAfreshAction_, &QAction::triggered, this, &ProjectWindow::placeAfresh);
+    planView_->addMenuAction(placeAfreshAction_);
+    connect(planView_->menu(), &QMenu::aboutToShow, this,
+            [this] { placeAfreshAction_->setEnabled(!readOnly_ && planView_->menuRow() >= 0); });
     updateActions();
 }
 
@@ -629,6 +638,9 @@ void ProjectWindow::importPlan() {
         new UnitRowsCommand(model_, UnitRowsCommand::Kind::Insert, std::move(added), QString(),
                             step);
     }
+    if (changes.doorsChanged) {
+        new DoorsCommand(model_, before.doors, result.project.doors, step);
+    }
     undoStack_->push(step);
     // Units placed before whose points no longer reach the whole of the new outline.
     std::vector<int> stale;
@@ -669,7 +681,26 @@ void ProjectWindow::placeSettingPoints() {
     placeRows(rows);
 }
 
-void ProjectWindow::placeRows(const std::vector<int>& rows) {
+void ProjectWindow::placeAfresh() {
+    const int row = planView_->menuRow();
+    if (readOnly_ || row < 0 || !commitEdit()) {
+        return;
+    }
+    const core::Unit& unit = model_->unit(row);
+    const QString text = unit.setPoints.empty()
+                             ? QStringLiteral("将在计算单元“%1”中重新布置设置点。是否继续？")
+                                   .arg(documents::qs(unit.name))
+                             : QStringLiteral(
+                                   "将清除计算单元“%1”的全部 %2 个设置点（包括手动设置点），"
+                                   "并重新布置。是否继续？")
+                                   .arg(documents::qs(unit.name))
+                                   .arg(static_cast<qulonglong>(unit.setPoints.size()));
+    if (askPlaceAfresh(text)) {
+        placeRows({row}, true);
+    }
+}
+
+void ProjectWindow::placeRows(const std::vector<int>& rows, bool afresh) {
     const auto total = static_cast<int>(rows.size());
     // The bar moves within a unit too, and 取消 stops a unit that takes long.
     constexpr int kStepsPerUnit = 100;
@@ -678,18 +709,29 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
     progress.setWindowTitle(QStringLiteral("布置设置点"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(placingProgressAfterMs);
-    const core::UnitsPlaced outcome = core::placeUnits(
-        model_->project().units, std::vector<std::size_t>(rows.begin(), rows.end()),
-        core::PlaceAgain::Always, [&progress](std::size_t position, double done) {
-            // setValue() alone lets events through only when the value changes.
-            const int value = static_cast<int>(position) * kStepsPerUnit +
-                              static_cast<int>(done * (kStepsPerUnit - 1));
-            if (value != progress.value()) {
-                progress.setValue(value);
-            }
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
+    // Placed afresh, the units are placed as copies without their points.
+    std::vector<core::Unit> cleared;
+    std::vector<std::size_t> which(rows.begin(), rows.end());
+    if (afresh) {
+        for (const int row : rows) {
+            core::Unit& unit = cleared.emplace_back(model_->unit(row));
+            unit.setPoints.clear();
+            unit.handSet.clear();
+        }
+        std::iota(which.begin(), which.end(), std::size_t{0});
+    }
+    const core::UnitsPlaced outcome =
+        core::placeUnits(afresh ? cleared : model_->project().units, which,
+                         core::PlaceAgain::Always, [&progress](std::size_t position, double done) {
+                             // setValue() alone lets events through only when the value changes.
+                             const int value = static_cast<int>(position) * kStepsPerUnit +
+                                               static_cast<int>(done * (kStepsPerUnit - 1));
+                             if (value != progress.value()) {
+                                 progress.setValue(value);
+                             }
+                             QCoreApplication::processEvents();
+                             return !progress.wasCanceled();
+                         });
     if (outcome.stopped) {
         return;  // nothing changes
     }
@@ -702,7 +744,7 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
     int placedUnits = 0;
     std::size_t placedPoints = 0;
     for (const core::UnitPlaced& result : outcome.units) {
-        const int row = static_cast<int>(result.unit);
+        const int row = afresh ? rows[result.unit] : static_cast<int>(result.unit);
         const QString name = documents::qs(model_->unit(row).name);
         switch (result.outcome) {
             case core::UnitPlacing::Kept:
@@ -725,7 +767,9 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
             case core::UnitPlacing::Proven:
                 ++placedUnits;
                 placedPoints += result.points.size();
-                if (result.changed) {
+                if (afresh ? result.points != model_->unit(row).setPoints ||
+                                 result.handSet != model_->unit(row).handSet
+                           : result.changed) {
                     core::Unit after = model_->unit(row);
                     after.setPoints = result.points;
                     after.handSet = result.handSet;
@@ -735,7 +779,8 @@ void ProjectWindow::placeRows(const std::vector<int>& rows) {
         }
     }
     if (!placed.empty()) {
-        auto* step = new QUndoCommand(QStringLiteral("布置设置点"));
+        auto* step =
+            new QUndoCommand(afresh ? QStringLiteral("重新布置") : QStringLiteral("布置设置点"));
         for (auto& [row, after] : placed) {
             new ReplaceUnitCommand(model_, row, model_->unit(row), std::move(after), QString(),
                                    step);

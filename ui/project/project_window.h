@@ -108,6 +108,11 @@ class ProjectWindow : public QMainWindow, public FileQuestions {
     // points cannot reach every part of the room are named in a notice.
     void placeSettingPoints();
     [[nodiscard]] QAction* placeAction() const { return placeAction_; }
+    // 重新布置 (the plan's context menu): the points of the unit of the room under the click,
+    // those set by hand too, cleared and placed afresh as 布置设置点 places them, as one undoable
+    // step, once the user agrees (`text` says what goes).
+    std::function<bool(const QString& text)> askPlaceAfresh;
+    void placeAfresh();
     // Placing expected to take longer than this shows its progress, with 取消.
     int placingProgressAfterMs = 400;
 
@@ -139,8 +144,9 @@ class ProjectWindow : public QMainWindow, public FileQuestions {
     void restoreLayout();
     void saveLayout();
     void updatePlanPane();
-    // Places the setting points of the units of `rows` (each with an outline), as one step.
-    void placeRows(const std::vector<int>& rows);
+    // Places the setting points of the units of `rows` (each with an outline), as one step;
+    // `afresh`, as if they had none.
+    void placeRows(const std::vector<int>& rows, bool afresh = false);
 
     QUndoStack* undoStack_;
     ProjectModel* model_;
@@ -169,6 +175,7 @@ class ProjectWindow : public QMainWindow, public FileQuestions {
     QAction* detailsAction_ = nullptr;
     QAction* importPlanAction_ = nullptr;
     QAction* placeAction_ = nullptr;
+    QAction* placeAfreshAction_ = nullptr;
 };
 
 }  // namespace ui
