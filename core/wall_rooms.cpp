@@ -377,6 +377,7 @@ std::vector<EndPair> facingEnds(const Graph& graph, const BoxTree& edgeTree,
     }
     std::vector<EndPair> pairs;
     std::vector<Entry> crossing;
+    std::unordered_set<std::uint64_t> joinedPoints;
     for (std::size_t i = 0; i < ends.size(); ++i) {
         const std::size_t j = nearest[i];
         if (j == kNone || j < i || nearest[j] != i) {
@@ -388,12 +389,26 @@ std::vector<EndPair> facingEnds(const Graph& graph, const BoxTree& edgeTree,
         crossing.clear();
         edgeTree.query(bgi::intersects(boxAround(gap.first, gap.second, 0)),
                        std::back_inserter(crossing));
+        // An edge from either end blocks the gap where it runs along it, any other where it
+        // touches it.
+        const PlanPoint span = unit(gap.second - gap.first);
+        const double width = length(gap.second - gap.first);
+        const auto onGap = [&](std::size_t node) {
+            const PlanPoint v = graph.nodes[node] - gap.first;
+            const double t = dot(v, span);
+            return node != na && node != nb && t > 0 && t < width &&
+                   std::abs(cross(span, v)) <= tolerance;
+        };
         const bool blocked = std::ranges::any_of(crossing, [&](const Entry& entry) {
             const Edge& edge = graph.edges[entry.second];
-            return edge.from != na && edge.from != nb && edge.to != na && edge.to != nb &&
-                   bg::intersects(gap, Segment(graph.nodes[edge.from], graph.nodes[edge.to]));
+            if (edge.from == na || edge.from == nb || edge.to == na || edge.to == nb) {
+                return (edge.from == na && edge.to == nb) || (edge.from == nb && edge.to == na) ||
+                       onGap(edge.from) || onGap(edge.to);
+            }
+            return bg::intersects(gap, Segment(graph.nodes[edge.from], graph.nodes[edge.to]));
         });
-        if (!blocked) {
+        // Points with two ends each (pieces within 1° of each other) are joined once.
+        if (!blocked && joinedPoints.insert((std::min(na, nb) << 32U) ^ std::max(na, nb)).second) {
             pairs.push_back({i, j});
         }
     }
@@ -889,9 +904,21 @@ WallRooms findWallRooms(const WallInput& input) {
         }
         room.outline = counterClockwise(std::move(room.outline));
         for (const std::size_t hole : holes[f]) {
-            room.holes.push_back(counterClockwise(withoutRepeats(
+            // As the outline: the arrangement's chords where the hole's own cut across it or
+            // leave the outline, and none for a hole too thin for any (a flat arc and its chord).
+            Ring ring = withoutRepeats(
                 flattenBulges(reversed(all[hole].curve), kOutlineSagitta, ChordSide::Inside),
-                kRepeatTolerance)));
+                kRepeatTolerance);
+            const auto sound = [&room](const Ring& candidate) {
+                return ringFault(candidate) == RingFault::None &&
+                       ringInside(candidate, room.outline);
+            };
+            if (!sound(ring)) {
+                ring = withoutRepeats(all[hole].ring, kRepeatTolerance);
+            }
+            if (sound(ring)) {
+                room.holes.push_back(counterClockwise(std::move(ring)));
+            }
         }
         roomBoxes.emplace_back(geometryBox(bounds(room.outline)), result.rooms.size());
         result.unnamedNumbers.push_back(name.empty() ? ++unnamed : 0);

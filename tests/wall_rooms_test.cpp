@@ -206,10 +206,10 @@ TEST(WallRooms, OfficeFloorTurnedAndMoved) {
     }
 }
 
-// The area of the circular segment between a chord and an arc of this bulge.
-double segmentArea(double chord, double bulge) {
+// The area of the circular segment between a chord of 3 m and an arc of this bulge.
+double segmentArea(double bulge) {
     const double angle = 4 * std::atan(std::abs(bulge));
-    const double radius = chord / (2 * std::sin(angle / 2));
+    const double radius = 3 / (2 * std::sin(angle / 2));
     return radius * radius * (angle - std::sin(angle)) / 2;
 }
 
@@ -305,7 +305,7 @@ TEST(WallRooms, SmallFloors) {
         {"an unnamed one is wall", closet(false), {}},
         {"a curved wall's room has the arc's segment whole",
          curved(),
-         {{{"卧室", {12 + segmentArea(3, 0.25), 0}}}}},
+         {{{"卧室", {12 + segmentArea(0.25), 0}}}}},
         {"a block standing free in a hall is its hole",
          hallWithBlock(),
          {{{"大厅", {240 - 6.4 * 4.4, 1}}, {"甲", {12, 0}}, {"乙", {11.2, 0}}}}},
