@@ -886,7 +886,8 @@ WallRooms findWallRooms(const WallInput& input) {
             perimeter += all[hole].perimeter;
         }
         const std::string name = names[f] ? textNames[*names[f]] : std::string();
-        const bool thin = 2 * area / perimeter < kThinnestRoom && name.empty();
+        const bool thin = 2 * area / perimeter < kThinnestRoom &&
+                          (name.empty() || perimeter / 2 > kLongestThinRoom);
         if (area < kSmallestRoom || area > kLargestRoom || thin || isVoidName(name)) {
             continue;
         }

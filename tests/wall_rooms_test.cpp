@@ -229,10 +229,10 @@ Plan twoRooms(double from, double to, bool jambs) {
 }
 
 TEST(WallRooms, SmallFloors) {
-    const auto closet = [](bool named) {
+    const auto closet = [](bool named, double length = 3) {
         Plan plan;
-        plan.box(0, 0, 0.5, 3);
-        plan.box(-0.2, -0.2, 0.7, 3.2);
+        plan.box(0, 0, 0.5, length);
+        plan.box(-0.2, -0.2, 0.7, length + 0.2);
         if (named) {
             plan.text("储藏", 0.25, 1.5);
         }
@@ -303,6 +303,7 @@ TEST(WallRooms, SmallFloors) {
     } cases[] = {
         {"a named closet thinner than a wall is a room", closet(true), {{{"储藏", {1.5, 0}}}}},
         {"an unnamed one is wall", closet(false), {}},
+        {"a long one is wall with a label over it", closet(true, 13), {}},
         {"a curved wall's room has the arc's segment whole",
          curved(),
          {{{"卧室", {12 + segmentArea(0.25), 0}}}}},
