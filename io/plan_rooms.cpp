@@ -138,32 +138,43 @@ bool inside(const QString& handle, const QString& outer) {
            (handle[outer.size()] == u'/' || handle[outer.size()] == u'[');
 }
 
-core::WallInput wallInput(const DxfDrawing& drawing, const PlanReading& reading, double scale,
-                          const std::vector<core::PlanText>& texts) {
-    const QSet<QString> walls = foldedNames(reading.wallLayers);
-    const QSet<QString> doors = foldedNames(reading.doorLayers);
-    core::WallInput input;
-    input.texts = texts;
+// The lines, arcs and polylines of the layers as pieces of walls (or of rooms' outlines).
+std::vector<core::WallPiece> piecesOn(const DxfDrawing& drawing, const QSet<QString>& layers,
+                                      double scale, bool closedToo) {
+    std::vector<core::WallPiece> pieces;
     for (const DxfSegment& segment : drawing.segments) {
-        if (walls.contains(segment.layer.toCaseFolded())) {
-            input.walls.push_back(
-                {scaled(segment.a, scale), scaled(segment.b, scale), segment.bulge});
+        if (layers.contains(segment.layer.toCaseFolded())) {
+            pieces.push_back({scaled(segment.a, scale), scaled(segment.b, scale), segment.bulge});
         }
     }
     for (const DxfPolyline& polyline : drawing.polylines) {
-        const QString layer = polyline.layer.toCaseFolded();
         const std::vector<core::BulgeVertex>& vertices = polyline.vertices;
-        if (walls.contains(layer)) {
-            const std::size_t pieces = polyline.closed ? vertices.size() : vertices.size() - 1;
-            for (std::size_t i = 0; !vertices.empty() && i < pieces; ++i) {
-                const core::BulgeVertex& from = vertices[i];
-                const core::BulgeVertex& to = vertices[(i + 1) % vertices.size()];
-                input.walls.push_back({scaled(from.at, scale), scaled(to.at, scale), from.bulge});
-            }
-        } else if (polyline.closed && doors.contains(layer) && vertices.size() >= 3) {
+        if ((polyline.closed && !closedToo) || vertices.empty() ||
+            !layers.contains(polyline.layer.toCaseFolded())) {
+            continue;
+        }
+        const std::size_t count = polyline.closed ? vertices.size() : vertices.size() - 1;
+        for (std::size_t i = 0; i < count; ++i) {
+            const core::BulgeVertex& from = vertices[i];
+            const core::BulgeVertex& to = vertices[(i + 1) % vertices.size()];
+            pieces.push_back({scaled(from.at, scale), scaled(to.at, scale), from.bulge});
+        }
+    }
+    return pieces;
+}
+
+core::WallInput wallInput(const DxfDrawing& drawing, const PlanReading& reading, double scale,
+                          const std::vector<core::PlanText>& texts) {
+    const QSet<QString> doors = foldedNames(reading.doorLayers);
+    core::WallInput input;
+    input.texts = texts;
+    input.walls = piecesOn(drawing, foldedNames(reading.wallLayers), scale, true);
+    for (const DxfPolyline& polyline : drawing.polylines) {
+        if (polyline.closed && doors.contains(polyline.layer.toCaseFolded()) &&
+            polyline.vertices.size() >= 3) {
             core::DoorOutline& door = input.doorOutlines.emplace_back();
             door.handle = utf8(polyline.handle);
-            for (const core::BulgeVertex& vertex : vertices) {
+            for (const core::BulgeVertex& vertex : polyline.vertices) {
                 door.outline.push_back(scaled(vertex.at, scale));
             }
         }
@@ -274,32 +285,50 @@ PlanRooms planRooms(const DxfDrawing& drawing, const PlanReading& reading) {
         texts.push_back({scaled(text.at, scale), text.height * scale, utf8(text.text)});
     }
     std::size_t unnamed = 0;
-    PlanRooms result = outlineRooms(drawing, foldedNames(reading.layers), scale, texts, unnamed);
+    const QSet<QString> outlineLayers = foldedNames(reading.layers);
+    PlanRooms result = outlineRooms(drawing, outlineLayers, scale, texts, unnamed);
+    // The rooms that pieces enclose, after those found before, but those that one found before
+    // bounds too (an outline drawn over the walls); their places among the rooms.
+    const auto add = [&](std::vector<core::PlanRoomInput>& found, const QString& layer) {
+        std::vector<std::optional<std::size_t>> places;
+        const std::size_t known = result.rooms.size();
+        for (core::PlanRoomInput& room : found) {
+            std::size_t same = 0;
+            while (same < known && !sameRoom(result.rooms[same], room)) {
+                ++same;
+            }
+            if (same < known) {
+                places.emplace_back(same);
+                continue;
+            }
+            if (room.name.empty()) {
+                room.name = utf8(QStringLiteral("房间%1").arg(++unnamed));
+            }
+            room.layer = utf8(layer);
+            places.emplace_back(result.rooms.size());
+            result.rooms.push_back(std::move(room));
+        }
+        return places;
+    };
+    // Rooms drawn on a room layer as loops of lines and arcs.
+    if (!outlineLayers.isEmpty()) {
+        core::WallInput loops;
+        loops.walls = piecesOn(drawing, outlineLayers, scale, false);
+        if (!loops.walls.empty()) {
+            loops.texts = texts;
+            core::WallRooms found = core::findWallRooms(loops);
+            add(found.rooms, reading.layers.front());
+        }
+    }
     if (reading.wallLayers.isEmpty()) {
         return result;
     }
     core::WallRooms walls = core::findWallRooms(wallInput(drawing, reading, scale, texts));
     result.wallsRead = true;
-    const std::size_t outlines = result.rooms.size();
-    // The places of the walls' rooms among the rooms; none for one that an outline bounds too.
-    std::vector<std::optional<std::size_t>> places;
-    for (std::size_t i = 0; i < walls.rooms.size(); ++i) {
-        core::PlanRoomInput& room = walls.rooms[i];
-        const auto same = std::ranges::find_if(
-            result.rooms.begin(), result.rooms.begin() + static_cast<std::ptrdiff_t>(outlines),
-            [&room](const core::PlanRoomInput& outline) { return sameRoom(outline, room); });
-        if (same != result.rooms.begin() + static_cast<std::ptrdiff_t>(outlines)) {
-            places.emplace_back(same - result.rooms.begin());
-            continue;
-        }
-        if (room.name.empty()) {
-            room.name = utf8(QStringLiteral("房间%1").arg(++unnamed));
-        }
-        room.layer = utf8(reading.wallLayers.front());
-        places.emplace_back(result.rooms.size());
-        result.rooms.push_back(std::move(room));
-        ++result.wallRooms;
-    }
+    const std::size_t before = result.rooms.size();
+    const std::vector<std::optional<std::size_t>> places =
+        add(walls.rooms, reading.wallLayers.front());
+    result.wallRooms = result.rooms.size() - before;
     for (core::WallDoor& door : walls.doors) {
         for (std::optional<std::size_t>& side : door.rooms) {
             if (side) {

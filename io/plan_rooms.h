@@ -49,9 +49,10 @@ struct PlanReading {
 };
 
 struct PlanRooms {
-    // The rooms of the outlines in the order of the file, then those the walls enclose; a room
-    // that no text names is named 房间N, N its number among the outlines without a name
-    // (core::FoundRooms::unnamedNumbers), then among the walls' rooms without one.
+    // The rooms of the outlines in the order of the file, then those that loops of lines on the
+    // outlines' layers enclose, then those the walls enclose; a room that no text names is named
+    // 房间N, N its number among the outlines without a name (core::FoundRooms::unnamedNumbers),
+    // then among the others without one.
     std::vector<core::PlanRoomInput> rooms;
     std::vector<RefusedOutline> refused = {};  // in the order of the file
     // Where wall layers were read: the doors whose openings were found (their rooms places

@@ -12,7 +12,8 @@ its doors and exits, and the notice of a drawing that cannot be read.
 - blocks.dxf: room outlines inside block references: rotated, mirrored, three levels deep, an
   array (MINSERT), named by attributes and by texts inside the blocks.
 - hatches.dxf: rooms as hatches, by a polyline path and by an edge path with an arc.
-- curves.dxf: a round room (CIRCLE), an oval one (ELLIPSE) and one bounded by a closed SPLINE.
+- curves.dxf: a round room (CIRCLE), an oval one (ELLIPSE), one bounded by a closed SPLINE and
+  one by a loop of LINEs and an ARC.
 - proprietary.dxf: nothing but a program's own objects.
 
 make_wall_plans.py FOLDER
@@ -283,13 +284,20 @@ def curves(folder, expected):
     spline.closed = True
     text(msp, '花厅', (22500, 0))
     outline = [(p.x, p.y) for p in spline.construction_tool().flattening(0.01)]
+    # A room drawn as a loop of LINEs with a round end of an ARC.
+    for a, b in (((30000, -2000), (34000, -2000)), ((30000, 2000), (34000, 2000)),
+                 ((30000, -2000), (30000, 2000))):
+        msp.add_line(a, b, dxfattribs={'layer': 'ROOM'})
+    msp.add_arc((34000, 0), 2000, -90, 90, dxfattribs={'layer': 'ROOM'})
+    text(msp, '线框房间', (31000, 0))
     doc.saveas(folder / 'curves.dxf')
     expected['curves.dxf'] = {
         'wallLayers': [], 'layers': ['ROOM'],
         'rooms': [{'name': '圆厅', 'area': rounded_up(math.pi * 9)},
                   {'name': '椭圆厅', 'area': rounded_up(math.pi * 4 * 2)},
                   {'name': '花厅', 'area': rounded_up(shoelace(outline) / 1e6),
-                   'tolerance': 0.01}],
+                   'tolerance': 0.01},
+                  {'name': '线框房间', 'area': rounded_up(16 + math.pi * 4 / 2)}],
         'doors': 0, 'exits': 0, 'gapsWithoutDoor': 0}
 
 
