@@ -886,8 +886,14 @@ WallRooms findWallRooms(const WallInput& input) {
             perimeter += all[hole].perimeter;
         }
         const std::string name = names[f] ? textNames[*names[f]] : std::string();
-        const bool thin = 2 * area / perimeter < kThinnestRoom &&
-                          (name.empty() || perimeter / 2 > kLongestThinRoom);
+        // The width of the rectangle of the face's area and perimeter: a wall's for a run of
+        // wall thickness, whatever its corners, and a closet's side for a closet.
+        const double halfPerimeter = perimeter / 2;
+        const double width =
+            (halfPerimeter - std::sqrt(std::max(halfPerimeter * halfPerimeter - 4 * area, 0.0))) /
+            2;
+        const bool thin =
+            width < kThinnestRoom && (name.empty() || halfPerimeter > kLongestThinRoom);
         if (area < kSmallestRoom || area > kLargestRoom || thin || isVoidName(name)) {
             continue;
         }

@@ -229,10 +229,10 @@ Plan twoRooms(double from, double to, bool jambs) {
 }
 
 TEST(WallRooms, SmallFloors) {
-    const auto closet = [](bool named, double length = 3) {
+    const auto closet = [](bool named, double length = 3, double width = 0.5) {
         Plan plan;
-        plan.box(0, 0, 0.5, length);
-        plan.box(-0.2, -0.2, 0.7, length + 0.2);
+        plan.box(0, 0, width, length);
+        plan.box(-0.2, -0.2, width + 0.2, length + 0.2);
         if (named) {
             plan.text("储藏", 0.25, 1.5);
         }
@@ -303,6 +303,8 @@ TEST(WallRooms, SmallFloors) {
     } cases[] = {
         {"a named closet thinner than a wall is a room", closet(true), {{{"储藏", {1.5, 0}}}}},
         {"an unnamed one is wall", closet(false), {}},
+        {"an unnamed square one is a room", closet(false, 1.1, 1.1), {{{"", {1.21, 0}}}}},
+        {"an unnamed shaft as wide as a door is a room", closet(false, 2, 0.8), {{{"", {1.6, 0}}}}},
         {"a long one is wall with a label over it", closet(true, 13), {}},
         {"a curved wall's room has the arc's segment whole",
          curved(),
