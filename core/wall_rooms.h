@@ -119,11 +119,13 @@ struct WallRooms {
 //   pair of leaves whose arcs meet opens from hinge to hinge. A door outline's opening is its
 //   long middle line. Doors and windows close gaps up to 12 m wide.
 // - The faces the pieces enclose are rooms when they are not the outer face, their area is
-//   kSmallestRoom to kLargestRoom, they are not wall thickness (kThinnestRoom) and their name is
-//   no void's (isVoidName()); what stands inside a face, touching its outline at most at points,
-//   is its holes (a face that touches itself is split there). A room's outline is its face's,
-//   area from the curves less the holes'. A room's name is its tallest text that lies in it and
-//   in none of its holes (of equally tall texts the first), as roomNameOf() gives it.
+//   kSmallestRoom to kLargestRoom, they are not wall thickness (kThinnestRoom) nor, unnamed and
+//   without holes, all of what stands free in a face that is no wall thickness (a column or a
+//   shaft), and their name is no void's (isVoidName()); what stands inside a face, touching its
+//   outline at most at points, is its holes (a face that touches itself is split there). A room's
+//   outline is its face's, area from the curves less the holes'. A room's name is its tallest text
+//   that lies in it and in none of its holes (of equally tall texts the first), as roomNameOf()
+//   gives it.
 // - The rooms beside a door are those found first from the middle of its opening, square to it,
 //   within kDoorSideReach on either side.
 [[nodiscard]] WallRooms findWallRooms(const WallInput& input);

@@ -264,6 +264,16 @@ TEST(WallRooms, SmallFloors) {
         plan.text("乙", 9, 6);
         return plan;
     };
+    const auto hallWithColumns = [] {
+        // A hall with two columns standing free in it, as wide as the smallest rooms.
+        Plan plan;
+        plan.box(0, 0, 10, 8);
+        plan.box(-0.2, -0.2, 10.2, 8.2);
+        plan.box(2, 2, 3, 3);
+        plan.box(5, 4, 6.3, 5.3);
+        plan.text("大厅", 1, 1);
+        return plan;
+    };
     const auto outline = [] {
         Plan plan = twoRooms(1, 2, false);
         plan.input.doorOutlines.push_back({"P1", {{3, 1}, {3.2, 1}, {3.2, 2}, {3, 2}}});
@@ -312,6 +322,9 @@ TEST(WallRooms, SmallFloors) {
         {"a block standing free in a hall is its hole",
          hallWithBlock(),
          {{{"大厅", {240 - 6.4 * 4.4, 1}}, {"甲", {12, 0}}, {"乙", {11.2, 0}}}}},
+        {"columns standing free are holes, not rooms",
+         hallWithColumns(),
+         {{{"大厅", {80 - 1 - 1.69, 2}}}}},
         {"a door outline closes its opening",
          outline(),
          {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"P1", {"甲", "乙", 0}}}}},
