@@ -897,7 +897,7 @@ WallRooms findWallRooms(const WallInput& input) {
             const Cycle& outline = all[entry.second.first];
             return outline.ring.size() == face.ring.size() &&
                    std::abs(outline.area + face.area) <= 1e-9 * face.area &&
-                   std::get<2>(measures(entry.second.second)) >= kThinnestRoom;
+                   std::get<2>(measures(entry.second.second)) >= kThinnestRoom + tolerance;
         });
     };
     std::vector<std::optional<std::size_t>> names(faces.size());
@@ -919,8 +919,9 @@ WallRooms findWallRooms(const WallInput& input) {
         const Cycle& face = all[faces[f]];
         const auto [area, perimeter, width] = measures(f);
         const std::string name = names[f] ? textNames[*names[f]] : std::string();
+        // A wall as thick as kThinnestRoom is wall too, whatever the rounding of its width.
         const bool thin =
-            width < kThinnestRoom && (name.empty() || perimeter / 2 > kLongestThinRoom);
+            width < kThinnestRoom + tolerance && (name.empty() || perimeter / 2 > kLongestThinRoom);
         const bool solid = holes[f].empty() && name.empty() && standsFree(face);
         if (area < kSmallestRoom || area > kLargestRoom || thin || solid || isVoidName(name)) {
             continue;

@@ -23,9 +23,10 @@ namespace core {
 // interrupt a wall's line, not openings.
 constexpr double kNarrowestGap = 0.6;
 constexpr double kWidestGap = 2.4;
-// Faces thinner than this (the width of the rectangle of their area and perimeter), in metres,
-// that hold no name are wall thickness; and so are those longer than kLongestThinRoom (half their
-// perimeter) whatever they hold: the label of a window or a wall drawn over the wall names no room.
+// Faces no wider than this (the width of the rectangle of their area and perimeter, within the
+// tolerance), in metres, that hold no name are wall thickness; and so are those longer than
+// kLongestThinRoom (half their perimeter) whatever they hold: the label of a window or a wall drawn
+// over the wall names no room.
 constexpr double kThinnestRoom = 0.6;
 constexpr double kLongestThinRoom = 12;
 // A face above this, in m², is no room.

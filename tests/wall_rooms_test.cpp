@@ -313,6 +313,7 @@ TEST(WallRooms, SmallFloors) {
     } cases[] = {
         {"a named closet thinner than a wall is a room", closet(true), {{{"储藏", {1.5, 0}}}}},
         {"an unnamed one is wall", closet(false), {}},
+        {"so is one as thick as the thickest wall", closet(false, 6, 0.6), {}},
         {"an unnamed square one is a room", closet(false, 1.1, 1.1), {{{"", {1.21, 0}}}}},
         {"an unnamed shaft as wide as a door is a room", closet(false, 2, 0.8), {{{"", {1.6, 0}}}}},
         {"a long one is wall with a label over it", closet(true, 13), {}},
