@@ -496,7 +496,8 @@ std::optional<DoorOpening> doorOpening(const DoorCandidate& door,
         return std::nullopt;
     }
     const SwingArc& first = door.swings.front();
-    if (door.swings.size() >= 2) {
+    // Two arcs about one hinge are one leaf's swing drawn in pieces (a whole circle in halves).
+    if (door.swings.size() >= 2 && length(door.swings[1].centre - first.centre) > kLeavesMeet) {
         const SwingArc& second = door.swings[1];
         for (const PlanPoint mine : {first.start, first.end}) {
             for (const PlanPoint theirs : {second.start, second.end}) {

@@ -117,8 +117,8 @@ struct WallRooms {
 //   that the jambs of two doors face to face are not joined across a corridor).
 // - A door's opening runs from its swing's centre to the end of the arc that lies along a gap it
 //   closes, or where neither does, along its wall's lines (the other end is the open leaf); a
-//   pair of leaves whose arcs meet opens from hinge to hinge. A door outline's opening is its
-//   long middle line. Doors and windows close gaps up to 12 m wide.
+//   pair of leaves (two hinges) whose arcs meet opens from hinge to hinge. A door outline's opening
+//   is its long middle line. Doors and windows close gaps up to 12 m wide.
 // - The faces the pieces enclose are rooms when they are not the outer face, their area is
 //   kSmallestRoom to kLargestRoom, they are not wall thickness (kThinnestRoom) nor, unnamed and
 //   without holes, all of what stands free in a face that is no wall thickness (a column or a

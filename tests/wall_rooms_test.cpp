@@ -286,6 +286,13 @@ TEST(WallRooms, SmallFloors) {
                                      {{3.2, 2.2}, 0.7, {3.9, 2.2}, {3.2, 1.5}}}});
         return plan;
     };
+    const auto circleDoor = [] {
+        // A door whose swing is drawn as a whole circle, in two halves that meet at both ends.
+        Plan plan = twoRooms(1, 2, true);
+        plan.input.doors.push_back(
+            {"DC", {{{3.2, 1}, 1, {3.2, 2}, {3.2, 0}}, {{3.2, 1}, 1, {3.2, 0}, {3.2, 2}}}});
+        return plan;
+    };
     const auto touchingColumn = [] {
         // A column turned 45° that touches the bedroom's wall with one corner.
         Plan plan;
@@ -332,6 +339,9 @@ TEST(WallRooms, SmallFloors) {
         {"a double door opens from hinge to hinge",
          doubleDoor(),
          {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"DD", {"甲", "乙", -1}}}, {{By::Door, 2}}}},
+        {"a swing drawn as a whole circle is one leaf",
+         circleDoor(),
+         {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"DC", {"甲", "乙", -1}}}, {{By::Door, 2}}}},
         {"a column that touches a wall at a corner is a hole",
          touchingColumn(),
          {{{"卧室", {20 - 0.18, 1}}}}},
