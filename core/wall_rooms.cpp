@@ -9,8 +9,10 @@
 #include <functional>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <numbers>
 #include <numeric>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -494,7 +496,8 @@ std::optional<DoorOpening> doorOpening(const DoorCandidate& door,
         return std::nullopt;
     }
     const SwingArc& first = door.swings.front();
-    if (door.swings.size() >= 2) {
+    // Two arcs about one hinge are one leaf's swing drawn in pieces (a whole circle in halves).
+    if (door.swings.size() >= 2 && length(door.swings[1].centre - first.centre) > kLeavesMeet) {
         const SwingArc& second = door.swings[1];
         for (const PlanPoint mine : {first.start, first.end}) {
             for (const PlanPoint theirs : {second.start, second.end}) {
@@ -713,6 +716,15 @@ std::vector<Cycle> cycles(const Graph& graph, const std::vector<bool>& kept,
     return result;
 }
 
+// The ring's lowest point, leftmost of the lowest.
+std::pair<double, double> lowest(const Ring& ring) {
+    std::pair<double, double> low{std::numeric_limits<double>::infinity(), 0};
+    for (const PlanPoint p : ring) {
+        low = std::min(low, std::pair{p.y, p.x});
+    }
+    return low;
+}
+
 // The curve run the other way.
 std::vector<BulgeVertex> reversed(const std::vector<BulgeVertex>& curve) {
     const std::size_t n = curve.size();
@@ -845,6 +857,8 @@ WallRooms findWallRooms(const WallInput& input) {
     };
     // Each outline is a hole of the face just beside its longest edge, on its outer side.
     std::vector<std::vector<std::size_t>> holes(faces.size());
+    // The holes by their lowest points, with the faces they stand in.
+    std::multimap<std::pair<double, double>, std::pair<std::size_t, std::size_t>> held;
     for (const std::size_t c : outlines) {
         const Ring& ring = all[c].ring;
         std::size_t longest = 0;
@@ -860,8 +874,33 @@ WallRooms findWallRooms(const WallInput& input) {
             a + edge * 0.5 + leftOf(unit(edge)) * (0.1 * std::min(tolerance, length(edge)));
         if (const auto face = faceAt(beside)) {
             holes[*face].push_back(c);
+            held.emplace(lowest(ring), std::pair{c, *face});
         }
     }
+    // A face's area and perimeter less its holes', and the width of the rectangle of both: a
+    // wall's for a run of wall thickness, whatever its corners, and a closet's side for a closet.
+    const auto measures = [&](std::size_t f) {
+        double area = all[faces[f]].area;
+        double perimeter = all[faces[f]].perimeter;
+        for (const std::size_t hole : holes[f]) {
+            area -= std::abs(all[hole].area);
+            perimeter += all[hole].perimeter;
+        }
+        const double half = perimeter / 2;
+        return std::tuple{area, perimeter,
+                          (half - std::sqrt(std::max(half * half - 4 * area, 0.0))) / 2};
+    };
+    // A face that is all of what stands free in a face other than wall thickness, with no hole of
+    // its own, is a column or a shaft: by its lowest point, the same loop run the other way.
+    const auto standsFree = [&](const Cycle& face) {
+        const auto [from, to] = held.equal_range(lowest(face.ring));
+        return std::any_of(from, to, [&](const auto& entry) {
+            const Cycle& outline = all[entry.second.first];
+            return outline.ring.size() == face.ring.size() &&
+                   std::abs(outline.area + face.area) <= 1e-9 * face.area &&
+                   std::get<2>(measures(entry.second.second)) >= kThinnestRoom + tolerance;
+        });
+    };
     std::vector<std::optional<std::size_t>> names(faces.size());
     std::vector<std::string> textNames(input.texts.size());
     for (std::size_t t = 0; t < input.texts.size(); ++t) {
@@ -879,16 +918,13 @@ WallRooms findWallRooms(const WallInput& input) {
     std::size_t unnamed = 0;
     for (std::size_t f = 0; f < faces.size(); ++f) {
         const Cycle& face = all[faces[f]];
-        double area = face.area;
-        double perimeter = face.perimeter;
-        for (const std::size_t hole : holes[f]) {
-            area -= std::abs(all[hole].area);
-            perimeter += all[hole].perimeter;
-        }
+        const auto [area, perimeter, width] = measures(f);
         const std::string name = names[f] ? textNames[*names[f]] : std::string();
-        const bool thin = 2 * area / perimeter < kThinnestRoom &&
-                          (name.empty() || perimeter / 2 > kLongestThinRoom);
-        if (area < kSmallestRoom || area > kLargestRoom || thin || isVoidName(name)) {
+        // A wall as thick as kThinnestRoom is wall too, whatever the rounding of its width.
+        const bool thin =
+            width < kThinnestRoom + tolerance && (name.empty() || perimeter / 2 > kLongestThinRoom);
+        const bool solid = holes[f].empty() && name.empty() && standsFree(face);
+        if (area < kSmallestRoom || area > kLargestRoom || thin || solid || isVoidName(name)) {
             continue;
         }
         PlanRoomInput room{

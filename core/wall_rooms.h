@@ -23,9 +23,10 @@ namespace core {
 // interrupt a wall's line, not openings.
 constexpr double kNarrowestGap = 0.6;
 constexpr double kWidestGap = 2.4;
-// Faces thinner than this (2·area / perimeter), in metres, that hold no name are wall thickness;
-// and so are those longer than kLongestThinRoom (half their perimeter) whatever they hold: the
-// label of a window or a wall drawn over the wall names no room.
+// Faces no wider than this (the width of the rectangle of their area and perimeter, within the
+// tolerance), in metres, that hold no name are wall thickness; and so are those longer than
+// kLongestThinRoom (half their perimeter) whatever they hold: the label of a window or a wall drawn
+// over the wall names no room.
 constexpr double kThinnestRoom = 0.6;
 constexpr double kLongestThinRoom = 12;
 // A face above this, in m², is no room.
@@ -116,14 +117,16 @@ struct WallRooms {
 //   that the jambs of two doors face to face are not joined across a corridor).
 // - A door's opening runs from its swing's centre to the end of the arc that lies along a gap it
 //   closes, or where neither does, along its wall's lines (the other end is the open leaf); a
-//   pair of leaves whose arcs meet opens from hinge to hinge. A door outline's opening is its
-//   long middle line. Doors and windows close gaps up to 12 m wide.
+//   pair of leaves (two hinges) whose arcs meet opens from hinge to hinge. A door outline's opening
+//   is its long middle line. Doors and windows close gaps up to 12 m wide.
 // - The faces the pieces enclose are rooms when they are not the outer face, their area is
-//   kSmallestRoom to kLargestRoom, they are not wall thickness (kThinnestRoom) and their name is
-//   no void's (isVoidName()); what stands inside a face, touching its outline at most at points,
-//   is its holes (a face that touches itself is split there). A room's outline is its face's,
-//   area from the curves less the holes'. A room's name is its tallest text that lies in it and
-//   in none of its holes (of equally tall texts the first), as roomNameOf() gives it.
+//   kSmallestRoom to kLargestRoom, they are not wall thickness (kThinnestRoom) nor, unnamed and
+//   without holes, all of what stands free in a face that is no wall thickness (a column or a
+//   shaft), and their name is no void's (isVoidName()); what stands inside a face, touching its
+//   outline at most at points, is its holes (a face that touches itself is split there). A room's
+//   outline is its face's, area from the curves less the holes'. A room's name is its tallest text
+//   that lies in it and in none of its holes (of equally tall texts the first), as roomNameOf()
+//   gives it.
 // - The rooms beside a door are those found first from the middle of its opening, square to it,
 //   within kDoorSideReach on either side.
 [[nodiscard]] WallRooms findWallRooms(const WallInput& input);

@@ -9,6 +9,7 @@
 
 #include "room_finding.h"
 #include "room_names.h"
+#include "unit_rules.h"
 #include "utf8_text.h"
 
 namespace io {
@@ -336,6 +337,12 @@ PlanRooms planRooms(const DxfDrawing& drawing, const PlanReading& reading) {
             }
         }
     }
+    // An opening no door spans (the outline of a shop front on a layer of doors and windows) is
+    // no door: the doors counted are those a project keeps.
+    std::erase_if(walls.doors, [](const core::WallDoor& door) {
+        const double width = std::hypot(door.end.x - door.hinge.x, door.end.y - door.hinge.y);
+        return !(width >= core::kMinDoorWidth && width <= core::kMaxDoorWidth);
+    });
     result.doors = std::move(walls.doors);
     result.gaps = std::move(walls.gaps);
     return result;

@@ -131,6 +131,18 @@ TEST(Rooms, AreTheClosedOutlinesOfTheChosenLayersWithTheirReasons) {
               "T ROOM: 位于轮廓 S 内"_s);
 }
 
+// The closed polylines of a door layer that spans no door's width (a shop front on 门窗) are no
+// doors: the doors counted are those the project keeps.
+TEST(Rooms, DoorsAreOnlyThoseOfADoorsWidth) {
+    DxfDrawing drawing;
+    drawing.polylines = {outline("D1", box(0, 0, 0.9, 0.1), "门窗"),
+                         outline("D2", box(5, 0, 8, 0.1), "门窗"),
+                         outline("D3", box(20, 0, 0.2, 0.1), "门窗")};
+    const PlanRooms plan = planRooms(drawing, {{}, {u"WALL"_s}, {u"门窗"_s}, DrawingUnit::Metre});
+    ASSERT_EQ(plan.doors.size(), 1U);
+    EXPECT_EQ(plan.doors[0].handle, "D1");
+}
+
 TEST(Layers, ProposedByName) {
     DxfDrawing drawing;
     drawing.layers = {u"0"_s, u"房间2"_s, u"FURN"_s, u"Room-Area"_s, u"建筑面积"_s, u"Xarea"_s};

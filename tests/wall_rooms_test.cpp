@@ -229,10 +229,10 @@ Plan twoRooms(double from, double to, bool jambs) {
 }
 
 TEST(WallRooms, SmallFloors) {
-    const auto closet = [](bool named, double length = 3) {
+    const auto closet = [](bool named, double length = 3, double width = 0.5) {
         Plan plan;
-        plan.box(0, 0, 0.5, length);
-        plan.box(-0.2, -0.2, 0.7, length + 0.2);
+        plan.box(0, 0, width, length);
+        plan.box(-0.2, -0.2, width + 0.2, length + 0.2);
         if (named) {
             plan.text("储藏", 0.25, 1.5);
         }
@@ -264,6 +264,16 @@ TEST(WallRooms, SmallFloors) {
         plan.text("乙", 9, 6);
         return plan;
     };
+    const auto hallWithColumns = [] {
+        // A hall with two columns standing free in it, as wide as the smallest rooms.
+        Plan plan;
+        plan.box(0, 0, 10, 8);
+        plan.box(-0.2, -0.2, 10.2, 8.2);
+        plan.box(2, 2, 3, 3);
+        plan.box(5, 4, 6.3, 5.3);
+        plan.text("大厅", 1, 1);
+        return plan;
+    };
     const auto outline = [] {
         Plan plan = twoRooms(1, 2, false);
         plan.input.doorOutlines.push_back({"P1", {{3, 1}, {3.2, 1}, {3.2, 2}, {3, 2}}});
@@ -274,6 +284,13 @@ TEST(WallRooms, SmallFloors) {
         plan.input.doors.push_back({"DD",
                                     {{{3.2, 0.8}, 0.7, {3.2, 1.5}, {3.9, 0.8}},
                                      {{3.2, 2.2}, 0.7, {3.9, 2.2}, {3.2, 1.5}}}});
+        return plan;
+    };
+    const auto circleDoor = [] {
+        // A door whose swing is drawn as a whole circle, in two halves that meet at both ends.
+        Plan plan = twoRooms(1, 2, true);
+        plan.input.doors.push_back(
+            {"DC", {{{3.2, 1}, 1, {3.2, 2}, {3.2, 0}}, {{3.2, 1}, 1, {3.2, 0}, {3.2, 2}}}});
         return plan;
     };
     const auto touchingColumn = [] {
@@ -303,6 +320,9 @@ TEST(WallRooms, SmallFloors) {
     } cases[] = {
         {"a named closet thinner than a wall is a room", closet(true), {{{"储藏", {1.5, 0}}}}},
         {"an unnamed one is wall", closet(false), {}},
+        {"so is one as thick as the thickest wall", closet(false, 6, 0.6), {}},
+        {"an unnamed square one is a room", closet(false, 1.1, 1.1), {{{"", {1.21, 0}}}}},
+        {"an unnamed shaft as wide as a door is a room", closet(false, 2, 0.8), {{{"", {1.6, 0}}}}},
         {"a long one is wall with a label over it", closet(true, 13), {}},
         {"a curved wall's room has the arc's segment whole",
          curved(),
@@ -310,12 +330,18 @@ TEST(WallRooms, SmallFloors) {
         {"a block standing free in a hall is its hole",
          hallWithBlock(),
          {{{"大厅", {240 - 6.4 * 4.4, 1}}, {"甲", {12, 0}}, {"乙", {11.2, 0}}}}},
+        {"columns standing free are holes, not rooms",
+         hallWithColumns(),
+         {{{"大厅", {80 - 1 - 1.69, 2}}}}},
         {"a door outline closes its opening",
          outline(),
          {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"P1", {"甲", "乙", 0}}}}},
         {"a double door opens from hinge to hinge",
          doubleDoor(),
          {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"DD", {"甲", "乙", -1}}}, {{By::Door, 2}}}},
+        {"a swing drawn as a whole circle is one leaf",
+         circleDoor(),
+         {{{"甲", {9, 0}}, {"乙", {8.4, 0}}}, {{"DC", {"甲", "乙", -1}}}, {{By::Door, 2}}}},
         {"a column that touches a wall at a corner is a hole",
          touchingColumn(),
          {{{"卧室", {20 - 0.18, 1}}}}},
