@@ -836,12 +836,14 @@ QTreeWidgetItem* layerItem(const PlanImportDialog& dialog, const QString& name) 
     return found.isEmpty() ? nullptr : found.front();
 }
 
-// Ticks or unticks a layer as a user does: the item made current, then the space bar.
-void toggle(PlanImportDialog& dialog, const QString& layer) {
+// Ticks or unticks a layer's outlines, walls or doors as a user does: the cell made current, then
+// the space bar.
+void toggle(PlanImportDialog& dialog, const QString& layer,
+            PlanImportDialog::Column what = PlanImportDialog::Outlines) {
     QTreeWidgetItem* item = layerItem(dialog, layer);
     ASSERT_NE(item, nullptr) << layer.toStdString();
     dialog.layerList->setFocus();
-    dialog.layerList->setCurrentItem(item);
+    dialog.layerList->setCurrentItem(item, what);
     QTest::keyClick(dialog.layerList->viewport(), Qt::Key_Space);
 }
 
@@ -864,16 +866,18 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
     EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
     // The room layer proposed, the furniture's and the hatch's boundaries not; layers without
     // outlines are not offered.
-    EXPECT_EQ(layerItem(dialog, u"A-AREA"_s)->checkState(0), Qt::Checked);
-    EXPECT_EQ(layerItem(dialog, u"FURN"_s)->checkState(0), Qt::Unchecked);
-    EXPECT_EQ(layerItem(dialog, u"HATCH"_s)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(layerItem(dialog, u"A-AREA"_s)->checkState(PlanImportDialog::Outlines), Qt::Checked);
+    EXPECT_EQ(layerItem(dialog, u"FURN"_s)->checkState(PlanImportDialog::Outlines), Qt::Unchecked);
+    EXPECT_EQ(layerItem(dialog, u"HATCH"_s)->checkState(PlanImportDialog::Outlines), Qt::Unchecked);
     EXPECT_EQ(layerItem(dialog, u"TEXT"_s), nullptr);
     EXPECT_EQ(dialog.summary->text().toStdString(),
               "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：");
     EXPECT_EQ(column(*dialog.refusedList, 2),
               (QStringList{u"包含 4 个房间"_s, u"自相交"_s, u"面积为零"_s, u"顶点不足"_s}));
     EXPECT_TRUE(dialog.unreadableNote->isVisible());
-    EXPECT_TRUE(dialog.unreadableNote->text().contains(u"TCH_WALL 2 个"_s));
+    EXPECT_EQ(
+        dialog.unreadableNote->text(),
+        u"图纸含 3 个专业软件对象（TCH_WALL、TCH_OPENING），请在原软件中导出为 T3 格式或分解后再导入。"_s);
     EXPECT_TRUE(dialog.importButton->isEnabled());
     tests::keepPicture(dialog, u"plan-import-dialog"_s);
 
@@ -948,7 +952,7 @@ TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedF
     unnamed.show();
     EXPECT_EQ(column(*unnamed.layerList, 0), (QStringList{u"FURN"_s, u"0"_s}));
     for (const QString& layer : {u"FURN"_s, u"0"_s}) {
-        EXPECT_EQ(layerItem(unnamed, layer)->checkState(0), Qt::Unchecked);
+        EXPECT_EQ(layerItem(unnamed, layer)->checkState(PlanImportDialog::Outlines), Qt::Unchecked);
     }
     EXPECT_EQ(unnamed.summary->text().toStdString(),
               "图纸中没有名称含“房间”“ROOM”“AREA”“面积”的图层，请勾选房间轮廓所在的图层。");
