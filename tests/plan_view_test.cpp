@@ -985,6 +985,9 @@ class PlanImportWindow : public PlanViewTest {
             QInputMethodEvent typed;
             typed.setCommitString(floor);
             QApplication::sendEvent(dialog.floorEdit, &typed);
+            if (inDialog) {
+                inDialog(dialog);
+            }
             QTest::mouseClick(dialog.importButton, Qt::LeftButton);
             if (dialog.result() != QDialog::Accepted) {
                 return std::nullopt;
@@ -1006,6 +1009,7 @@ class PlanImportWindow : public PlanViewTest {
     }
 
     QString planFile = kDrawing;
+    std::function<void(PlanImportDialog&)> inDialog;  // before 导入 is clicked
     QString floor = u"一层"_s;
     bool agree = false;
     QStringList questions, proposedFloors;
@@ -1100,6 +1104,65 @@ TEST_F(PlanImportWindow, UnitsWhosePointsNoLongerCoverArePlacedAgain) {
     EXPECT_EQ(tableSelection(), std::vector<int>{1});
     window->undoStack()->undo();
     EXPECT_FALSE(window->model()->unitDesign(1).cover->proven);
+}
+
+// The office floor drawn with walls opens in the walls' mode with its wall and column layers
+// ticked; the preview shows its rooms, doors and the gap closed without one. A room unticked by a
+// click in the preview stays out; the doors come in with the rooms as one step, and the plan view
+// draws them.
+TEST_F(PlanImportWindow, RoomsFoundFromWallsComeInWithTheirDoors) {
+    planFile = QStringLiteral(WALL_PLANS "/office.dxf");
+    const auto doorPixels = [](const QImage& image, const QRectF& where) {
+        return pixels(image, where, [](const QColor& c) {
+            return std::abs(c.red() - 0x9a) < 24 && std::abs(c.green() - 0x8a) < 24 &&
+                   std::abs(c.blue() - 0x72) < 24;
+        });
+    };
+    inDialog = [&](PlanImportDialog& dialog) {
+        EXPECT_EQ(dialog.modeBox->currentText(), u"由墙线识别房间"_s);
+        QStringList walls;
+        for (int i = 0; i < dialog.layerList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = dialog.layerList->topLevelItem(i);
+            if (item->checkState(PlanImportDialog::Lines) == Qt::Checked) {
+                walls << item->text(0);
+            }
+        }
+        EXPECT_EQ(walls, (QStringList{u"WALL"_s, u"COLUMN"_s}));
+        EXPECT_EQ(dialog.summary->text().toStdString(),
+                  "房间 6 个，共 328.06 m²；门 6 个，其中外门 1 个；按门洞闭合 2 处。");
+        // Both lines of the wall across the corridor's opening without a door.
+        ASSERT_EQ(dialog.roomList->count(), 8);
+        EXPECT_EQ(dialog.roomList->item(7)->text(), u"按门洞闭合　1.80 m"_s);
+        const QImage image = dialog.preview->viewport()->grab().toImage();
+        EXPECT_GT(doorPixels(image, image.rect()), 40);
+        tests::keepPicture(dialog, u"plan-import-dialog-walls"_s);
+        // 档案室 left out by a click on it in the preview, off its label.
+        const auto found = dialog.input().plan.rooms;
+        const auto archive = std::ranges::find(found, "档案室", &core::PlanRoomInput::name);
+        ASSERT_NE(archive, found.end());
+        const core::PlanPoint inside = core::labelPoint(archive->outline, archive->holes);
+        QTest::mouseClick(
+            dialog.preview->viewport(), Qt::LeftButton, {},
+            dialog.preview->mapFromScene(PlanView::scenePoint({inside.x, inside.y + 2})));
+        EXPECT_EQ(dialog.roomList->findItems(u"档案室"_s, Qt::MatchStartsWith)[0]->checkState(),
+                  Qt::Unchecked);
+        EXPECT_TRUE(dialog.summary->text().startsWith(u"房间 5 个，共 254.64 m²；"_s))
+            << dialog.summary->text().toStdString();
+    };
+    importThroughTheMenu();
+    const auto imported = rooms();
+    ASSERT_EQ(imported.size(), 5);
+    EXPECT_TRUE(std::ranges::none_of(imported,
+                                     [](const auto& room) { return room.first == "一层 档案室"; }));
+    EXPECT_EQ(window->project().doors.size(), 6);
+    EXPECT_EQ(window->undoStack()->count(), 1);
+    window->undoStack()->undo();
+    EXPECT_TRUE(window->project().doors.empty());
+    window->undoStack()->redo();
+    QCoreApplication::processEvents();
+    const QImage plan = viewport()->grab().toImage();
+    EXPECT_GT(doorPixels(plan, plan.rect()), 40);
+    tests::keepPicture(*window, u"plan-import-doors"_s);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <QtConcurrent>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <utility>
 
@@ -418,12 +419,15 @@ void PlanImportDialog::showRooms(io::PlanRooms rooms) {
     }
     for (const core::ClosedGap& gap : rooms_.gaps) {
         if (gap.by == core::ClosedGap::By::Nothing) {
-            auto* item = new QListWidgetItem(QStringLiteral("按门洞闭合　(%1, %2)–(%3, %4)")
-                                                 .arg(gap.a.x, 0, 'f', 1)
-                                                 .arg(gap.a.y, 0, 'f', 1)
-                                                 .arg(gap.b.x, 0, 'f', 1)
-                                                 .arg(gap.b.y, 0, 'f', 1),
-                                             roomList);
+            auto* item = new QListWidgetItem(
+                QStringLiteral("按门洞闭合　%1 m")
+                    .arg(QString::number(std::hypot(gap.b.x - gap.a.x, gap.b.y - gap.a.y), 'f', 2)),
+                roomList);
+            item->setToolTip(QStringLiteral("(%1, %2) 至 (%3, %4) m")
+                                 .arg(gap.a.x, 0, 'f', 3)
+                                 .arg(gap.a.y, 0, 'f', 3)
+                                 .arg(gap.b.x, 0, 'f', 3)
+                                 .arg(gap.b.y, 0, 'f', 3));
             item->setForeground(kWarning);
             item->setFlags(Qt::ItemIsEnabled);
         }
