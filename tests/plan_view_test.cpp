@@ -924,7 +924,7 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
 }
 
 // Drawings filled by hand: one in miles with no outline at all, and one whose outlines lie only
-// on layers not named for rooms.
+// on layers not named for rooms; and one of nothing but a CAD program's own objects.
 TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedForRooms) {
     io::DxfDrawing lines;
     lines.unit = io::DrawingUnit::Mile;
@@ -960,6 +960,43 @@ TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedF
     toggle(unnamed, u"0"_s);
     toggle(unnamed, u"FURN"_s);
     EXPECT_EQ(unnamed.summary->text().toStdString(), "将导入 2 个房间，共 24.00 m²。");
+
+    const auto own = io::readDxf(QStringLiteral(WALL_PLANS "/proprietary.dxf"));
+    ASSERT_TRUE(std::holds_alternative<io::DxfDrawing>(own));
+    PlanImportDialog proprietary(u"proprietary.dxf"_s, std::get<io::DxfDrawing>(own), QString());
+    proprietary.show();
+    EXPECT_EQ(proprietary.unreadableNote->text().toStdString(),
+              "图纸含 15 个专业软件对象（TCH_SPACE、TCH_WALL），请在原软件中导出为 T3 "
+              "格式或分解后再导入。");
+    EXPECT_FALSE(proprietary.importButton->isEnabled());
+}
+
+// A large drawing's rooms are found in the background; 停止 leaves no rooms, and the search
+// abandoned shows none when it ends.
+TEST(PlanImportDialog, RoomsOfALargeDrawingAreFoundInTheBackgroundAndStopped) {
+    const auto read = io::readDxf(QStringLiteral(WALL_PLANS "/office.dxf"));
+    ASSERT_TRUE(std::holds_alternative<io::DxfDrawing>(read));
+    const auto restore =
+        qScopeGuard([before = std::exchange(PlanImportDialog::backgroundAbove, 0)] {
+            PlanImportDialog::backgroundAbove = before;
+        });
+    PlanImportDialog dialog(u"office.dxf"_s, std::get<io::DxfDrawing>(read), QString());
+    dialog.show();
+    EXPECT_TRUE(dialog.busy->isVisible());
+    EXPECT_FALSE(dialog.importButton->isEnabled());
+    QTRY_VERIFY(dialog.importButton->isEnabled());
+    EXPECT_TRUE(dialog.summary->text().startsWith(u"房间 6 个"_s));
+    EXPECT_TRUE(dialog.busy->isHidden());
+
+    toggle(dialog, u"COLUMN"_s, PlanImportDialog::Lines);
+    EXPECT_EQ(dialog.summary->text(), u"正在识别房间…"_s);
+    QTest::mouseClick(dialog.stopButton, Qt::LeftButton);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.summary->text(), u"已停止识别房间。"_s);
+    EXPECT_EQ(dialog.roomList->count(), 0);
+    EXPECT_FALSE(dialog.importButton->isEnabled());
+    EXPECT_TRUE(dialog.stopButton->isHidden());
 }
 
 // The window of an empty project, its questions answered by the test, the import dialog clicked
