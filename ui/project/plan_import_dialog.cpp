@@ -42,6 +42,8 @@ const QColor kRoomFill(0xdc, 0xe9, 0xf5);
 const QColor kLeftOutFill(0xee, 0xee, 0xee);
 const QColor kRoomEdge(0x4a, 0x6a, 0x8a);
 const QColor kLeftOutEdge(0xa8, 0xa8, 0xa8);
+// The most rooms the preview names.
+constexpr std::size_t kLabelledRooms = 2000;
 
 // The preview of the rooms found: fitted to its size, y up; a click on a room hands its index.
 class RoomsPreview final : public QGraphicsView {
@@ -59,24 +61,14 @@ class RoomsPreview final : public QGraphicsView {
     // Fits the rooms in the view and shows each label that its room has room for in pixels: its
     // name and area, or its name alone.
     void fit() {
-        QRectF box;
-        for (QGraphicsItem* item : scene()->items()) {
-            if (item->data(0).isValid()) {
-                box |= item->boundingRect();  // the room's; its label's size is in pixels
-            }
-        }
-        if (box.isEmpty()) {
+        if (rooms.isEmpty()) {
             return;
         }
-        const double margin = 0.03 * std::max(box.width(), box.height());
-        fitInView(box.adjusted(-margin, -margin, margin, margin), Qt::KeepAspectRatio);
-        for (QGraphicsItem* item : scene()->items()) {
-            auto* label = dynamic_cast<QGraphicsSimpleTextItem*>(item);
-            if (label == nullptr || label->parentItem() == nullptr) {
-                continue;
-            }
+        const double margin = 0.03 * std::max(rooms.width(), rooms.height());
+        fitInView(rooms.adjusted(-margin, -margin, margin, margin), Qt::KeepAspectRatio);
+        for (QGraphicsSimpleTextItem* label : labels) {
             const QRectF room = transform().mapRect(label->parentItem()->boundingRect());
-            const QStringList lines = label->data(1).toStringList();
+            const QStringList lines = label->data(0).toStringList();
             label->setText(lines.join(QLatin1Char('\n')));
             if (label->boundingRect().width() > room.width() ||
                 label->boundingRect().height() > room.height()) {
@@ -88,6 +80,9 @@ class RoomsPreview final : public QGraphicsView {
         }
     }
 
+    QRectF rooms;  // the rooms' bounds in the scene
+    std::vector<QGraphicsSimpleTextItem*> labels;
+
   protected:
     void resizeEvent(QResizeEvent* event) override {
         QGraphicsView::resizeEvent(event);
@@ -95,7 +90,7 @@ class RoomsPreview final : public QGraphicsView {
     }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && roomClicked) {
-            for (QGraphicsItem* item : items(event->position().toPoint())) {
+            for (const QGraphicsItem* item : items(event->position().toPoint())) {
                 if (const QVariant room = item->data(0); room.isValid()) {
                     roomClicked(room.value<std::size_t>());
                     return;
@@ -252,19 +247,21 @@ PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawi
     };
     rooms->addWidget(preview, 3);
     roomList->setMinimumWidth(170);
+    roomList->setUniformItemSizes(true);
     rooms->addWidget(roomList, 1);
     connect(roomList, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         const QVariant room = item->data(Qt::UserRole);
         if (!room.isValid()) {
             return;
         }
-        const std::string key = roomKey(rooms_.rooms[room.value<std::size_t>()]);
+        const auto index = room.value<std::size_t>();
+        const std::string key = roomKey(rooms_.rooms[index]);
         if (item->checkState() == Qt::Checked) {
             leftOut_.erase(key);
         } else {
             leftOut_.insert(key);
         }
-        drawPreview();
+        showTicked(index);
         summarise();
     });
 
@@ -408,14 +405,16 @@ void PlanImportDialog::showRooms(io::PlanRooms rooms) {
     busy->hide();
     stopButton->hide();
     const QSignalBlocker quiet(roomList);
+    roomList->setUpdatesEnabled(false);
     roomList->clear();
     for (std::size_t i = 0; i < rooms_.rooms.size(); ++i) {
         const core::PlanRoomInput& room = rooms_.rooms[i];
+        // Added once made: each change to an item in the list would look for it there.
         auto* item = new QListWidgetItem(
-            QStringLiteral("%1　%2 m²").arg(io::qs(room.name), QString::number(room.area, 'f', 2)),
-            roomList);
+            QStringLiteral("%1　%2 m²").arg(io::qs(room.name), QString::number(room.area, 'f', 2)));
         item->setData(Qt::UserRole, QVariant::fromValue(i));
         item->setCheckState(roomTicked(i) ? Qt::Checked : Qt::Unchecked);
+        roomList->addItem(item);
     }
     for (const core::ClosedGap& gap : rooms_.gaps) {
         if (gap.by == core::ClosedGap::By::Nothing) {
@@ -432,6 +431,7 @@ void PlanImportDialog::showRooms(io::PlanRooms rooms) {
             item->setFlags(Qt::ItemIsEnabled);
         }
     }
+    roomList->setUpdatesEnabled(true);
     drawPreview();
     summarise();
 }
@@ -441,18 +441,33 @@ bool PlanImportDialog::roomTicked(std::size_t room) const {
 }
 
 void PlanImportDialog::toggleRoom(std::size_t room) {
-    for (int i = 0; i < roomList->count(); ++i) {
-        QListWidgetItem* item = roomList->item(i);
-        if (item->data(Qt::UserRole) == QVariant::fromValue(room)) {
-            item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-            return;
-        }
+    // The rooms come first in the list, in their order.
+    QListWidgetItem* item = roomList->item(static_cast<int>(room));
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void PlanImportDialog::showTicked(std::size_t room) {
+    const bool ticked = roomTicked(room);
+    QGraphicsPathItem* item = roomItems_[room];
+    QPen edge(ticked ? kRoomEdge : kLeftOutEdge, 1);
+    edge.setCosmetic(true);
+    item->setPen(edge);
+    item->setBrush(ticked ? kRoomFill : kLeftOutFill);
+    for (QGraphicsItem* child : item->childItems()) {
+        static_cast<QGraphicsSimpleTextItem*>(child)->setBrush(
+            ticked ? palette().color(QPalette::Text) : kLeftOutEdge);
     }
 }
 
 void PlanImportDialog::drawPreview() {
+    auto* view = static_cast<RoomsPreview*>(preview);
+    view->labels.clear();
+    view->rooms = QRectF();
+    roomItems_.clear();
     scene_->clear();
-    // The labels keep their size in pixels as the preview is fitted.
+    // The labels keep their size in pixels as the preview is fitted; a floor of many rooms has
+    // none, which would be too small to read.
+    const bool labelled = rooms_.rooms.size() <= kLabelledRooms;
     QFont font = this->font();
     font.setPointSizeF(font.pointSizeF() * 0.85);
     for (std::size_t i = 0; i < rooms_.rooms.size(); ++i) {
@@ -464,20 +479,22 @@ void PlanImportDialog::drawPreview() {
             path.addPolygon(scenePolygon(hole));
             path.closeSubpath();
         }
-        const bool ticked = roomTicked(i);
-        QPen edge(ticked ? kRoomEdge : kLeftOutEdge, 1);
-        edge.setCosmetic(true);
-        auto* item = scene_->addPath(path, edge, ticked ? kRoomFill : kLeftOutFill);
+        auto* item = scene_->addPath(path);
         item->setData(0, QVariant::fromValue(i));
         item->setToolTip(io::qs(room.name));
-        auto* label = new QGraphicsSimpleTextItem(item);
-        label->setData(1, QStringList{io::qs(room.name),
-                                      QString::number(room.area, 'f', 2) + QStringLiteral(" m²")});
-        label->setFont(font);
-        label->setBrush(ticked ? palette().color(QPalette::Text) : kLeftOutEdge);
-        label->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-        label->setAcceptedMouseButtons(Qt::NoButton);
-        label->setPos(scenePoint(core::labelPoint(room.outline, room.holes)));
+        view->rooms |= item->boundingRect();
+        roomItems_.push_back(item);
+        if (labelled) {
+            auto* label = new QGraphicsSimpleTextItem(item);
+            label->setData(0, QStringList{io::qs(room.name), QString::number(room.area, 'f', 2) +
+                                                                 QStringLiteral(" m²")});
+            label->setFont(font);
+            label->setFlag(QGraphicsItem::ItemIgnoresTransformations);
+            label->setAcceptedMouseButtons(Qt::NoButton);
+            label->setPos(scenePoint(core::labelPoint(room.outline, room.holes)));
+            view->labels.push_back(label);
+        }
+        showTicked(i);
     }
     QPen doorPen(DoorItem::kDoorColor, 3);
     doorPen.setCosmetic(true);
@@ -493,7 +510,7 @@ void PlanImportDialog::drawPreview() {
             scene_->addLine(QLineF(scenePoint(gap.a), scenePoint(gap.b)), gapPen)->setZValue(2);
         }
     }
-    static_cast<RoomsPreview*>(preview)->fit();
+    view->fit();
 }
 
 void PlanImportDialog::summarise() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "dxf_reader.h"
 #include "plan_rooms.h"
@@ -13,6 +14,7 @@
 
 class QComboBox;
 class QDialogButtonBox;
+class QGraphicsPathItem;
 class QGraphicsScene;
 class QGraphicsView;
 class QLabel;
@@ -44,7 +46,7 @@ class PlanImportDialog : public QDialog {
   public:
     enum Mode { FromOutlines, FromWalls };
     // The layers' lines and outlines above which the rooms are found in the background.
-    static inline std::size_t backgroundAbove = 200'000;
+    static inline std::size_t backgroundAbove = 50'000;
 
     // `floor`: where the drawing went last time; empty: its base name.
     PlanImportDialog(const QString& fileName, io::DxfDrawing drawing, const QString& floor,
@@ -88,11 +90,13 @@ class PlanImportDialog : public QDialog {
     void drawPreview();
     void summarise();
     void toggleRoom(std::size_t room);
+    void showTicked(std::size_t room);  // its look in the preview
 
     QString fileName_;
     std::shared_ptr<const io::DxfDrawing> drawing_;
     std::size_t size_ = 0;  // the lines and outlines of its layers
     QGraphicsScene* scene_;
+    std::vector<QGraphicsPathItem*> roomItems_;  // in the order of the rooms
     io::PlanRooms rooms_;
     // The rooms left out, by name and outline, kept as the layers or the unit change.
     std::set<std::string> leftOut_;
