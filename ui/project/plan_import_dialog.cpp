@@ -24,7 +24,6 @@
 #include <functional>
 #include <utility>
 
-#include "plan_door_item.h"
 #include "plan_import.h"
 #include "plan_scene.h"
 #include "polygon.h"
@@ -42,6 +41,8 @@ const QColor kRoomFill(0xdc, 0xe9, 0xf5);
 const QColor kLeftOutFill(0xee, 0xee, 0xee);
 const QColor kRoomEdge(0x4a, 0x6a, 0x8a);
 const QColor kLeftOutEdge(0xa8, 0xa8, 0xa8);
+// The door openings, bright enough to stand out of the walls at the preview's small scale.
+const QColor kDoorOpening(0xd0, 0x84, 0x1a);
 // The most rooms the preview names.
 constexpr std::size_t kLabelledRooms = 2000;
 
@@ -305,7 +306,7 @@ PlanImportDialog::PlanImportDialog(const QString& fileName, io::DxfDrawing drawi
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(new QLabel(QStringLiteral("勾选房间所在的图层："), this));
-    layout->addWidget(layerList, 2);
+    layout->addWidget(layerList, 1);
     layout->addLayout(rooms, 4);
     auto* busyRow = new QHBoxLayout;
     busyRow->addWidget(busy, 1);
@@ -496,7 +497,7 @@ void PlanImportDialog::drawPreview() {
         }
         showTicked(i);
     }
-    QPen doorPen(DoorItem::kDoorColor, 3);
+    QPen doorPen(kDoorOpening, 4);
     doorPen.setCosmetic(true);
     doorPen.setCapStyle(Qt::FlatCap);
     for (const core::WallDoor& door : rooms_.doors) {
