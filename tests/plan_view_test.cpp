@@ -990,6 +990,7 @@ TEST(PlanImportDialog, RoomsOfALargeDrawingAreFoundInTheBackgroundAndStopped) {
 
     toggle(dialog, u"COLUMN"_s, PlanImportDialog::Lines);
     EXPECT_EQ(dialog.summary->text(), u"正在识别房间…"_s);
+    EXPECT_FALSE(dialog.importButton->isEnabled());
     QTest::mouseClick(dialog.stopButton, Qt::LeftButton);
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::processEvents();

@@ -387,9 +387,10 @@ void PlanImportDialog::refresh() {
     });
     watcher->setFuture(QtConcurrent::run(
         [drawing = drawing_, reading] { return io::planRooms(*drawing, reading); }));
+    // Meanwhile nothing is shown that could be imported in their stead.
+    showRooms({});
     busy->show();
     stopButton->show();
-    importButton->setEnabled(false);
     summary->setText(QStringLiteral("正在识别房间…"));
 }
 
