@@ -10,6 +10,7 @@
 #include <iterator>
 #include <limits>
 #include <map>
+#include <numeric>
 #include <utility>
 
 #include "plan_geometry.h"
@@ -151,15 +152,24 @@ std::vector<std::pair<std::string, std::string>> overlappingLayers(
     for (const PlanRoomInput& room : rooms) {
         boxes.push_back(bounds(room.outline));
     }
-    for (std::size_t i = 0; i < rooms.size(); ++i) {
-        for (std::size_t j = i + 1; j < rooms.size(); ++j) {
-            const PlanBox& a = boxes[i];
+    // Swept from left to right, each room met only by those whose boxes reach across its left
+    // side: a floor of many rooms is not compared pair by pair.
+    std::vector<std::size_t> order(rooms.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t i, std::size_t j) { return boxes[i].min.x < boxes[j].min.x; });
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::size_t i = order[k];
+        const PlanBox& a = boxes[i];
+        for (std::size_t m = k + 1; m < order.size() && boxes[order[m]].min.x < a.max.x; ++m) {
+            const std::size_t j = order[m];
             const PlanBox& b = boxes[j];
+            if (rooms[i].layer == rooms[j].layer || a.max.y <= b.min.y || b.max.y <= a.min.y) {
+                continue;
+            }
             const auto [low, high] = std::minmax(rooms[i].layer, rooms[j].layer);
             const std::pair<std::string, std::string> pair{low, high};
-            if (pair.first == pair.second || a.max.x <= b.min.x || b.max.x <= a.min.x ||
-                a.max.y <= b.min.y || b.max.y <= a.min.y ||
-                std::find(pairs.begin(), pairs.end(), pair) != pairs.end() ||
+            if (std::find(pairs.begin(), pairs.end(), pair) != pairs.end() ||
                 commonArea(rooms[i].outline, rooms[j].outline) <= kOutlineMatch) {
                 continue;
             }

@@ -836,12 +836,14 @@ QTreeWidgetItem* layerItem(const PlanImportDialog& dialog, const QString& name) 
     return found.isEmpty() ? nullptr : found.front();
 }
 
-// Ticks or unticks a layer as a user does: the item made current, then the space bar.
-void toggle(PlanImportDialog& dialog, const QString& layer) {
+// Ticks or unticks a layer's outlines, walls or doors as a user does: the cell made current, then
+// the space bar.
+void toggle(PlanImportDialog& dialog, const QString& layer,
+            PlanImportDialog::Column what = PlanImportDialog::Outlines) {
     QTreeWidgetItem* item = layerItem(dialog, layer);
     ASSERT_NE(item, nullptr) << layer.toStdString();
     dialog.layerList->setFocus();
-    dialog.layerList->setCurrentItem(item);
+    dialog.layerList->setCurrentItem(item, what);
     QTest::keyClick(dialog.layerList->viewport(), Qt::Key_Space);
 }
 
@@ -864,16 +866,18 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
     EXPECT_EQ(dialog.floorEdit->text(), u"r2000_gbk"_s);
     // The room layer proposed, the furniture's and the hatch's boundaries not; layers without
     // outlines are not offered.
-    EXPECT_EQ(layerItem(dialog, u"A-AREA"_s)->checkState(0), Qt::Checked);
-    EXPECT_EQ(layerItem(dialog, u"FURN"_s)->checkState(0), Qt::Unchecked);
-    EXPECT_EQ(layerItem(dialog, u"HATCH"_s)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(layerItem(dialog, u"A-AREA"_s)->checkState(PlanImportDialog::Outlines), Qt::Checked);
+    EXPECT_EQ(layerItem(dialog, u"FURN"_s)->checkState(PlanImportDialog::Outlines), Qt::Unchecked);
+    EXPECT_EQ(layerItem(dialog, u"HATCH"_s)->checkState(PlanImportDialog::Outlines), Qt::Unchecked);
     EXPECT_EQ(layerItem(dialog, u"TEXT"_s), nullptr);
     EXPECT_EQ(dialog.summary->text().toStdString(),
               "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：");
     EXPECT_EQ(column(*dialog.refusedList, 2),
               (QStringList{u"包含 4 个房间"_s, u"自相交"_s, u"面积为零"_s, u"顶点不足"_s}));
     EXPECT_TRUE(dialog.unreadableNote->isVisible());
-    EXPECT_TRUE(dialog.unreadableNote->text().contains(u"TCH_WALL 2 个"_s));
+    EXPECT_EQ(
+        dialog.unreadableNote->text(),
+        u"图纸含 3 个专业软件对象（TCH_WALL、TCH_OPENING），请在原软件中导出为 T3 格式或分解后再导入。"_s);
     EXPECT_TRUE(dialog.importButton->isEnabled());
     tests::keepPicture(dialog, u"plan-import-dialog"_s);
 
@@ -920,7 +924,7 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
 }
 
 // Drawings filled by hand: one in miles with no outline at all, and one whose outlines lie only
-// on layers not named for rooms.
+// on layers not named for rooms; and one of nothing but a CAD program's own objects.
 TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedForRooms) {
     io::DxfDrawing lines;
     lines.unit = io::DrawingUnit::Mile;
@@ -948,7 +952,7 @@ TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedF
     unnamed.show();
     EXPECT_EQ(column(*unnamed.layerList, 0), (QStringList{u"FURN"_s, u"0"_s}));
     for (const QString& layer : {u"FURN"_s, u"0"_s}) {
-        EXPECT_EQ(layerItem(unnamed, layer)->checkState(0), Qt::Unchecked);
+        EXPECT_EQ(layerItem(unnamed, layer)->checkState(PlanImportDialog::Outlines), Qt::Unchecked);
     }
     EXPECT_EQ(unnamed.summary->text().toStdString(),
               "图纸中没有名称含“房间”“ROOM”“AREA”“面积”的图层，请勾选房间轮廓所在的图层。");
@@ -956,6 +960,44 @@ TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedF
     toggle(unnamed, u"0"_s);
     toggle(unnamed, u"FURN"_s);
     EXPECT_EQ(unnamed.summary->text().toStdString(), "将导入 2 个房间，共 24.00 m²。");
+
+    const auto own = io::readDxf(QStringLiteral(WALL_PLANS "/proprietary.dxf"));
+    ASSERT_TRUE(std::holds_alternative<io::DxfDrawing>(own));
+    PlanImportDialog proprietary(u"proprietary.dxf"_s, std::get<io::DxfDrawing>(own), QString());
+    proprietary.show();
+    EXPECT_EQ(proprietary.unreadableNote->text().toStdString(),
+              "图纸含 15 个专业软件对象（TCH_SPACE、TCH_WALL），请在原软件中导出为 T3 "
+              "格式或分解后再导入。");
+    EXPECT_FALSE(proprietary.importButton->isEnabled());
+}
+
+// A large drawing's rooms are found in the background; 停止 leaves no rooms, and the search
+// abandoned shows none when it ends.
+TEST(PlanImportDialog, RoomsOfALargeDrawingAreFoundInTheBackgroundAndStopped) {
+    const auto read = io::readDxf(QStringLiteral(WALL_PLANS "/office.dxf"));
+    ASSERT_TRUE(std::holds_alternative<io::DxfDrawing>(read));
+    const auto restore =
+        qScopeGuard([before = std::exchange(PlanImportDialog::backgroundAbove, 0)] {
+            PlanImportDialog::backgroundAbove = before;
+        });
+    PlanImportDialog dialog(u"office.dxf"_s, std::get<io::DxfDrawing>(read), QString());
+    dialog.show();
+    EXPECT_TRUE(dialog.busy->isVisible());
+    EXPECT_FALSE(dialog.importButton->isEnabled());
+    QTRY_VERIFY(dialog.importButton->isEnabled());
+    EXPECT_TRUE(dialog.summary->text().startsWith(u"房间 6 个"_s));
+    EXPECT_TRUE(dialog.busy->isHidden());
+
+    toggle(dialog, u"COLUMN"_s, PlanImportDialog::Lines);
+    EXPECT_EQ(dialog.summary->text(), u"正在识别房间…"_s);
+    EXPECT_FALSE(dialog.importButton->isEnabled());
+    QTest::mouseClick(dialog.stopButton, Qt::LeftButton);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.summary->text(), u"已停止识别房间。"_s);
+    EXPECT_EQ(dialog.roomList->count(), 0);
+    EXPECT_FALSE(dialog.importButton->isEnabled());
+    EXPECT_TRUE(dialog.stopButton->isHidden());
 }
 
 // The window of an empty project, its questions answered by the test, the import dialog clicked
@@ -981,6 +1023,9 @@ class PlanImportWindow : public PlanViewTest {
             QInputMethodEvent typed;
             typed.setCommitString(floor);
             QApplication::sendEvent(dialog.floorEdit, &typed);
+            if (inDialog) {
+                inDialog(dialog);
+            }
             QTest::mouseClick(dialog.importButton, Qt::LeftButton);
             if (dialog.result() != QDialog::Accepted) {
                 return std::nullopt;
@@ -1002,6 +1047,7 @@ class PlanImportWindow : public PlanViewTest {
     }
 
     QString planFile = kDrawing;
+    std::function<void(PlanImportDialog&)> inDialog;  // before 导入 is clicked
     QString floor = u"一层"_s;
     bool agree = false;
     QStringList questions, proposedFloors;
@@ -1096,6 +1142,66 @@ TEST_F(PlanImportWindow, UnitsWhosePointsNoLongerCoverArePlacedAgain) {
     EXPECT_EQ(tableSelection(), std::vector<int>{1});
     window->undoStack()->undo();
     EXPECT_FALSE(window->model()->unitDesign(1).cover->proven);
+}
+
+// The office floor drawn with walls opens in the walls' mode with its wall and column layers
+// ticked; the preview shows its rooms, doors and the gap closed without one. A room unticked by a
+// click in the preview stays out; the doors come in with the rooms as one step, and the plan view
+// draws them.
+TEST_F(PlanImportWindow, RoomsFoundFromWallsComeInWithTheirDoors) {
+    planFile = QStringLiteral(WALL_PLANS "/office.dxf");
+    // The doors' colours: the preview's openings, amber; the plan's leaves, brown.
+    const auto doorPixels = [](const QImage& image, QColor door) {
+        return pixels(image, image.rect(), [door](const QColor& c) {
+            return std::abs(c.red() - door.red()) < 24 && std::abs(c.green() - door.green()) < 24 &&
+                   std::abs(c.blue() - door.blue()) < 24;
+        });
+    };
+    inDialog = [&](PlanImportDialog& dialog) {
+        EXPECT_EQ(dialog.modeBox->currentText(), u"由墙线识别房间"_s);
+        QStringList walls;
+        for (int i = 0; i < dialog.layerList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = dialog.layerList->topLevelItem(i);
+            if (item->checkState(PlanImportDialog::Lines) == Qt::Checked) {
+                walls << item->text(0);
+            }
+        }
+        EXPECT_EQ(walls, (QStringList{u"WALL"_s, u"COLUMN"_s}));
+        EXPECT_EQ(dialog.summary->text().toStdString(),
+                  "房间 6 个，共 328.06 m²；门 6 个，其中外门 1 个；按门洞闭合 2 处。");
+        // Both lines of the wall across the corridor's opening without a door.
+        ASSERT_EQ(dialog.roomList->count(), 8);
+        EXPECT_EQ(dialog.roomList->item(7)->text(), u"按门洞闭合　1.80 m"_s);
+        const QImage image = dialog.preview->viewport()->grab().toImage();
+        EXPECT_GT(doorPixels(image, QColor(0xd0, 0x84, 0x1a)), 40);
+        tests::keepPicture(dialog, u"plan-import-dialog-walls"_s);
+        // 档案室 left out by a click on it in the preview, off its label.
+        const auto found = dialog.input().plan.rooms;
+        const auto archive = std::ranges::find(found, "档案室", &core::PlanRoomInput::name);
+        ASSERT_NE(archive, found.end());
+        const core::PlanPoint inside = core::labelPoint(archive->outline, archive->holes);
+        QTest::mouseClick(
+            dialog.preview->viewport(), Qt::LeftButton, {},
+            dialog.preview->mapFromScene(PlanView::scenePoint({inside.x, inside.y + 2})));
+        EXPECT_EQ(dialog.roomList->findItems(u"档案室"_s, Qt::MatchStartsWith)[0]->checkState(),
+                  Qt::Unchecked);
+        EXPECT_TRUE(dialog.summary->text().startsWith(u"房间 5 个，共 254.64 m²；"_s))
+            << dialog.summary->text().toStdString();
+    };
+    importThroughTheMenu();
+    const auto imported = rooms();
+    ASSERT_EQ(imported.size(), 5);
+    EXPECT_TRUE(std::ranges::none_of(imported,
+                                     [](const auto& room) { return room.first == "一层 档案室"; }));
+    EXPECT_EQ(window->project().doors.size(), 6);
+    EXPECT_EQ(window->undoStack()->count(), 1);
+    window->undoStack()->undo();
+    EXPECT_TRUE(window->project().doors.empty());
+    window->undoStack()->redo();
+    QCoreApplication::processEvents();
+    const QImage plan = viewport()->grab().toImage();
+    EXPECT_GT(doorPixels(plan, ui::DoorItem::kDoorColor), 40);
+    tests::keepPicture(*window, u"plan-import-doors"_s);
 }
 
 }  // namespace

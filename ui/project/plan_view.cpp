@@ -443,6 +443,12 @@ void PlanView::setSceneBounds() {
             bounds = bounds.united(room->boundingRect());
         }
     }
+    // A door's leaf may open out past the rooms (an exit's does): fitted in too.
+    for (const QGraphicsItem* item : scene_->items()) {
+        if (item->type() == DoorItem::Type) {
+            bounds = bounds.united(item->boundingRect());
+        }
+    }
     floorBounds_ = bounds;
     const double reach = kSceneReach * std::max({bounds.width(), bounds.height(), 1.0});
     scene_->setSceneRect(bounds.adjusted(-reach, -reach, reach, reach));

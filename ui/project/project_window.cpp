@@ -4,8 +4,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeySequence>
@@ -20,8 +22,10 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 #include <algorithm>
 #include <numeric>
 #include <set>
@@ -581,7 +585,26 @@ void ProjectWindow::importPlan() {
     if (fileName.isEmpty()) {
         return;
     }
-    const auto read = io::readDxf(fileName);
+    // Read away from the window; a drawing that takes more than a moment shows that it is being
+    // read, and 取消 abandons it.
+    QFutureWatcher<std::variant<io::DxfDrawing, QString>> reading;
+    QEventLoop waiting;
+    connect(&reading, &QFutureWatcherBase::finished, &waiting, &QEventLoop::quit);
+    reading.setFuture(QtConcurrent::run([fileName] { return io::readDxf(fileName); }));
+    if (!reading.isFinished()) {
+        QProgressDialog progress(QStringLiteral("正在读取图纸…"), QStringLiteral("取消"), 0, 0,
+                                 dialogParent());
+        progress.setWindowTitle(QStringLiteral("导入平面图"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(readingProgressAfterMs);
+        QTimer::singleShot(readingProgressAfterMs, &progress, &QProgressDialog::show);
+        connect(&progress, &QProgressDialog::canceled, &waiting, &QEventLoop::quit);
+        waiting.exec();
+        if (!reading.isFinished()) {
+            return;
+        }
+    }
+    const auto read = reading.result();
     if (const auto* fault = std::get_if<QString>(&read)) {
         showNotice(*fault);
         return;

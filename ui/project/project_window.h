@@ -115,6 +115,8 @@ class ProjectWindow : public QMainWindow, public FileQuestions {
     void placeAfresh();
     // Placing expected to take longer than this shows its progress, with 取消.
     int placingProgressAfterMs = 400;
+    // Reading a drawing that takes longer than this shows that it is being read, with 取消.
+    int readingProgressAfterMs = 400;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
