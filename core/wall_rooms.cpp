@@ -990,4 +990,54 @@ WallRooms findWallRooms(const WallInput& input) {
     return result;
 }
 
+std::vector<ClosedGap> gapOpenings(const std::vector<ClosedGap>& gaps) {
+    std::vector<ClosedGap> openings;
+    std::vector<bool> taken(gaps.size(), false);
+    for (std::size_t i = 0; i < gaps.size(); ++i) {
+        if (taken[i]) {
+            continue;
+        }
+        const ClosedGap& gap = gaps[i];
+        const double dx = gap.b.x - gap.a.x;
+        const double dy = gap.b.y - gap.a.y;
+        const double width = std::hypot(dx, dy);
+        ClosedGap opening = gap;
+        for (std::size_t j = i + 1; j < gaps.size() && width > 0; ++j) {
+            const ClosedGap& other = gaps[j];
+            if (taken[j] || other.by != gap.by) {
+                continue;
+            }
+            // The other's ends along the gap's line and across it, with the gap's a at 0.
+            const auto along = [&](PlanPoint p) {
+                return ((p.x - gap.a.x) * dx + (p.y - gap.a.y) * dy) / width;
+            };
+            const auto across = [&](PlanPoint p) {
+                return ((p.y - gap.a.y) * dx - (p.x - gap.a.x) * dy) / width;
+            };
+            const double oa = along(other.a);
+            const double ob = along(other.b);
+            const double ca = across(other.a);
+            const double cb = across(other.b);
+            const double otherWidth = std::hypot(other.b.x - other.a.x, other.b.y - other.a.y);
+            const bool parallel = std::abs(ca - cb) <= 0.01 * std::max(width, otherWidth) + 1e-9;
+            const bool beside = std::abs(ca) <= kThinnestRoom + 1e-9 && std::abs(ca) > 0;
+            const bool overlapping =
+                std::min(std::max(oa, ob), width) > std::max(std::min(oa, ob), 0.0);
+            if (!parallel || !beside || !overlapping) {
+                continue;
+            }
+            taken[j] = true;
+            // Along the middle of the wall, over the part the two share.
+            const bool same = oa <= ob;
+            const PlanPoint& nearA = same ? other.a : other.b;
+            const PlanPoint& nearB = same ? other.b : other.a;
+            opening.a = {(gap.a.x + nearA.x) / 2, (gap.a.y + nearA.y) / 2};
+            opening.b = {(gap.b.x + nearB.x) / 2, (gap.b.y + nearB.y) / 2};
+            break;
+        }
+        openings.push_back(opening);
+    }
+    return openings;
+}
+
 }  // namespace core

@@ -95,6 +95,12 @@ struct ClosedGap {
     enum class By : std::uint8_t { Door, Window, Nothing } by = By::Nothing;
 };
 
+// The openings that the gaps close, as the user counts them: the gaps closed across one opening
+// in the two lines of a wall (parallel, side by side within kThinnestRoom, overlapping along the
+// wall, closed alike) are one, along the middle of the wall; the others as they are. In the order
+// of their first gap.
+[[nodiscard]] std::vector<ClosedGap> gapOpenings(const std::vector<ClosedGap>& gaps);
+
 struct WallRooms {
     // Outline counter-clockwise with its arcs as chords outside the room, holes, area of the
     // curves (less the holes) rounded up, name ("" none); no layer or handle.

@@ -344,7 +344,7 @@ PlanRooms planRooms(const DxfDrawing& drawing, const PlanReading& reading) {
         return !(width >= core::kMinDoorWidth && width <= core::kMaxDoorWidth);
     });
     result.doors = std::move(walls.doors);
-    result.gaps = std::move(walls.gaps);
+    result.gaps = core::gapOpenings(walls.gaps);
     return result;
 }
 

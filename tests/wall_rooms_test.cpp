@@ -377,5 +377,41 @@ TEST(WallRooms, LayerAndBlockNames) {
     }
 }
 
+// The two lines of a wall closed across one opening are one opening, along the wall's middle; a
+// gap alone, gaps of other kinds, and gaps apart along the wall or farther than a wall's thickness
+// are their own.
+TEST(WallRooms, GapsAcrossOneOpeningAreOne) {
+    const ClosedGap outer{{0, 0}, {1.8, 0}};
+    const ClosedGap inner{{1.8, 0.2}, {0, 0.2}};
+    const struct {
+        const char* name;
+        std::vector<ClosedGap> gaps;
+        std::vector<std::pair<PlanPoint, PlanPoint>> openings;
+    } cases[] = {
+        {"a pair", {outer, inner}, {{{0, 0.1}, {1.8, 0.1}}}},
+        {"one", {outer}, {{{0, 0}, {1.8, 0}}}},
+        {"a door's and a gap's",
+         {outer, {{0, 0.2}, {1.8, 0.2}, By::Door}},
+         {{{0, 0}, {1.8, 0}}, {{0, 0.2}, {1.8, 0.2}}}},
+        {"along the wall",
+         {outer, {{2, 0.2}, {3, 0.2}}},
+         {{{0, 0}, {1.8, 0}}, {{2, 0.2}, {3, 0.2}}}},
+        {"across a corridor",
+         {outer, {{0, 2.4}, {1.8, 2.4}}},
+         {{{0, 0}, {1.8, 0}}, {{0, 2.4}, {1.8, 2.4}}}},
+    };
+    for (const auto& [name, gaps, expected] : cases) {
+        SCOPED_TRACE(name);
+        const std::vector<ClosedGap> openings = gapOpenings(gaps);
+        ASSERT_EQ(openings.size(), expected.size());
+        for (std::size_t i = 0; i < openings.size(); ++i) {
+            EXPECT_NEAR(openings[i].a.x, expected[i].first.x, 1e-9);
+            EXPECT_NEAR(openings[i].a.y, expected[i].first.y, 1e-9);
+            EXPECT_NEAR(openings[i].b.x, expected[i].second.x, 1e-9);
+            EXPECT_NEAR(openings[i].b.y, expected[i].second.y, 1e-9);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace core
