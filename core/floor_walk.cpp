@@ -328,7 +328,7 @@ FloorCover checkFloorCover(const FloorRegion& region, const std::vector<PlanPoin
                 if (!paths.contains(at)) {
                     continue;
                 }
-                const double distance = field->at(at);
+                const double distance = field->at(at, reach);
                 if (distance > room.farthest) {
                     room.farthest = distance;
                     room.farthestAt = at;

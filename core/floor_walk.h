@@ -65,7 +65,8 @@ struct RoomReach {
     // Every demand point of the room (cover_proof.h) lies within R − kDemandMargin of a point.
     bool proven = false;
     // The largest walking distance from a demand point of the room to its nearest setting point
-    // in the part; infinite where the part holds none.
+    // in the part, exact up to R and above R where it is farther; infinite where the part holds
+    // no point.
     double farthest = 0;
     PlanPoint farthestAt;
 };
