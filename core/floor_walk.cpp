@@ -59,14 +59,40 @@ Polygon polygonOf(const RoomShape& room) {
     return polygon;
 }
 
+// A room whose outline and holes are simple rings with area, the holes inside the outline and
+// apart from each other: any other is left out of the floor, as Boost.Geometry's union may throw
+// on it.
+bool sound(const RoomShape& room) {
+    const auto fine = [](const Ring& ring) {
+        return ringFault(withoutRepeats(ring, 0)) == RingFault::None;
+    };
+    if (!fine(room.outline) || !std::ranges::all_of(room.holes, fine)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < room.holes.size(); ++i) {
+        if (!ringInside(room.holes[i], room.outline)) {
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!ringsApart(room.holes[i], room.holes[j])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 // The rooms of a floor, ready for questions about the points near a door.
 class Rooms {
   public:
     explicit Rooms(const std::vector<RoomShape>& rooms) : rooms_(rooms) {
         std::vector<Entry> boxes;
         for (std::size_t r = 0; r < rooms.size(); ++r) {
-            polygons_.push_back(polygonOf(rooms[r]));
-            boxes.emplace_back(geometryBox(bounds(rooms[r].outline)), r);
+            const bool kept = sound(rooms[r]);
+            polygons_.push_back(kept ? polygonOf(rooms[r]) : Polygon{});
+            if (kept) {
+                boxes.emplace_back(geometryBox(bounds(rooms[r].outline)), r);
+            }
         }
         tree_ = BoxTree(boxes);
     }
@@ -237,7 +263,9 @@ FloorRegion walkableRegion(const std::vector<RoomShape>& rooms, const std::vecto
     std::vector<Polygons> pieces;
     pieces.reserve(rooms.size() + doors.size());
     for (const RoomShape& room : rooms) {
-        pieces.push_back({polygonOf(room)});
+        if (sound(room)) {
+            pieces.push_back({polygonOf(room)});
+        }
     }
     for (const WallDoor& door : doors) {
         const auto sides = sidesOf(index, door.hinge, door.end, kThickestWall + tolerance);
@@ -267,6 +295,9 @@ FloorRegion walkableRegion(const std::vector<RoomShape>& rooms, const std::vecto
         region.parts.push_back(std::move(part));
     }
     for (std::size_t r = 0; r < rooms.size(); ++r) {
+        if (!sound(rooms[r])) {
+            continue;
+        }
         const PlanPoint at = labelPoint(rooms[r].outline, rooms[r].holes);
         for (std::size_t p = 0; p < joined.size(); ++p) {
             if (bg::covered_by(at, joined[p])) {
@@ -281,8 +312,8 @@ FloorRegion walkableRegion(const std::vector<RoomShape>& rooms, const std::vecto
 FloorCover checkFloorCover(const FloorRegion& region, const std::vector<PlanPoint>& points,
                            double reach) {
     FloorCover cover;
-    cover.proven = true;
     cover.rooms.resize(region.rooms.size());
+    cover.proven = std::ranges::all_of(region.rooms, sound);
     std::vector<bool> taken(points.size(), false);
     for (std::size_t p = 0; p < region.parts.size(); ++p) {
         const FloorPart& part = region.parts[p];

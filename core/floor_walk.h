@@ -54,7 +54,9 @@ struct FloorRegion {
 // its wall: the opening's width by the gap between the opening's line and the nearest room
 // outline on either side (measured square to the opening from its middle, within kThickestWall +
 // `tolerance`), reaching a centimetre into each room, nothing on a side without a room. Rooms
-// that no door joins are parts of their own.
+// that no door joins are parts of their own. A room whose outline or a hole is no simple ring
+// with area (ringFault()), or whose holes do not lie inside it apart from each other, is in no
+// part, and doorsBetweenRooms() finds no door beside it.
 [[nodiscard]] FloorRegion walkableRegion(const std::vector<RoomShape>& rooms,
                                          const std::vector<WallDoor>& doors,
                                          double tolerance = 0.005);
@@ -72,7 +74,8 @@ struct RoomReach {
 };
 
 struct FloorCover {
-    // Every part that holds a room is proven: the whole of it is within R.
+    // Every room is in a part and every part that holds a room is proven: the whole floor is
+    // within R.
     bool proven = false;
     std::vector<CoverCheck> parts;  // per part, with the points inside it
     std::vector<RoomReach> rooms;   // per room
