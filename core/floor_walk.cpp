@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <string>
 #include <utility>
 
 #include <boost/geometry/algorithms/correct.hpp>
@@ -227,31 +228,36 @@ Polygons unionOf(std::vector<Polygons> pieces) {
 }  // namespace
 
 std::vector<WallDoor> doorsBetweenRooms(const std::vector<RoomShape>& rooms,
-                                        const std::vector<DoorCandidate>& doors, double tolerance) {
+                                        const std::vector<DoorCandidate>& doors, double tolerance,
+                                        const std::vector<DoorOutline>& outlines) {
     const Rooms index(rooms);
     const double reach = kThickestWall + tolerance;
+    // How many rooms lie either side of a line across a gap between outlines.
+    const auto fit = [&](PlanPoint hinge, PlanPoint end) {
+        if (index.deepIn(times(plus(hinge, end), 0.5), tolerance)) {
+            return OpeningFit{0, 0};
+        }
+        const auto sides = sidesOf(index, hinge, end, reach);
+        return OpeningFit{(sides[0].room ? 1U : 0U) + (sides[1].room ? 1U : 0U), 0};
+    };
     std::vector<WallDoor> found;
+    const auto add = [&](const std::string& handle, const SwingOpening& opening) {
+        if (fit(opening.hinge, opening.end) == OpeningFit{0, 0}) {
+            return;
+        }
+        const auto sides = sidesOf(index, opening.hinge, opening.end, reach);
+        found.push_back(
+            {handle, opening.hinge, opening.end, opening.swing, {sides[0].room, sides[1].room}});
+    };
     for (const DoorCandidate& door : doors) {
-        const auto fit = [&](PlanPoint hinge, PlanPoint end) {
-            if (index.deepIn(times(plus(hinge, end), 0.5), tolerance)) {
-                return OpeningFit{0, 0};
-            }
-            const auto sides = sidesOf(index, hinge, end, reach);
-            return OpeningFit{(sides[0].room ? 1U : 0U) + (sides[1].room ? 1U : 0U), 0};
-        };
-        const std::optional<SwingOpening> opening = swingOpening(door, fit);
-        if (!opening) {
-            continue;
+        if (const std::optional<SwingOpening> opening = swingOpening(door, fit)) {
+            add(door.handle, *opening);
         }
-        const auto sides = sidesOf(index, opening->hinge, opening->end, reach);
-        if (!sides[0].room && !sides[1].room) {
-            continue;
+    }
+    for (const DoorOutline& door : outlines) {
+        if (door.outline.size() >= 2) {
+            add(door.handle, doorOutlineOpening(door.outline));
         }
-        found.push_back({door.handle,
-                         opening->hinge,
-                         opening->end,
-                         opening->swing,
-                         {sides[0].room, sides[1].room}});
     }
     return found;
 }

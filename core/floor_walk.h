@@ -24,18 +24,19 @@ struct RoomShape {
     std::vector<Ring> holes;
 };
 
-// The doors found between rooms drawn as closed outlines, in the order of the candidates (those
-// whose opening is not found are left out). A leaf's opening runs from its swing's centre to the
-// end of its arc whose line lies across a gap between outlines (its middle in no room farther
-// than `tolerance` from its walls) with a
-// room on at least one side within kThickestWall + `tolerance`, the end with rooms on both sides
-// before one with a room on one; a pair of leaves whose arcs meet opens from hinge to hinge.
-// The rooms (places among `rooms`) are those whose outlines the line from the opening's middle,
-// square to it, meets first on either side within that reach, and no farther apart than it; a
-// door with one is an exit.
-[[nodiscard]] std::vector<WallDoor> doorsBetweenRooms(const std::vector<RoomShape>& rooms,
-                                                      const std::vector<DoorCandidate>& doors,
-                                                      double tolerance);
+// The doors found between rooms drawn as closed outlines: those of the swing candidates, then
+// those drawn as closed outlines, in their order, less those whose opening is not found.
+// - A leaf opens from its swing's centre to the end of its arc that has rooms on both sides of
+//   the line to it before one with a room on one side; a pair of leaves whose arcs meet opens
+//   from hinge to hinge; a door outline opens along its middle line (doorOutlineOpening()).
+// - An opening is found where its line lies across a gap between outlines (its middle in no
+//   room farther than `tolerance` from its walls) with a room on one side at least.
+// - Its rooms (places among `rooms`) are those whose outlines the line from the opening's
+//   middle, square to it, meets first on either side within kThickestWall + `tolerance`, and
+//   no farther apart than that; a door with one is an exit.
+[[nodiscard]] std::vector<WallDoor> doorsBetweenRooms(
+    const std::vector<RoomShape>& rooms, const std::vector<DoorCandidate>& doors, double tolerance,
+    const std::vector<DoorOutline>& outlines = {});
 
 // One connected piece of a floor's walkable region: an outline running counter-clockwise, the
 // holes in it, and the rooms (places among the floor's rooms) whose inside it holds.

@@ -684,6 +684,11 @@ std::vector<BulgeVertex> reversed(const std::vector<BulgeVertex>& curve) {
 
 }  // namespace
 
+SwingOpening doorOutlineOpening(const Ring& outline) {
+    const Opening opening = outlineOpening(outline);
+    return {opening.from, opening.to, 0};
+}
+
 std::optional<SwingOpening> swingOpening(
     const DoorCandidate& door, const std::function<OpeningFit(PlanPoint, PlanPoint)>& fit) {
     if (door.swings.empty()) {

@@ -85,6 +85,10 @@ struct DoorOutline {
     Ring outline;
 };
 
+// The opening of a door drawn as a closed outline: its middle line along its longest edge's
+// direction, from end to end of the outline; no swing (0).
+[[nodiscard]] SwingOpening doorOutlineOpening(const Ring& outline);
+
 struct WallInput {
     // Every line and arc of the wall (and column) layers; polylines come as their pieces.
     std::vector<WallPiece> walls;
