@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <numeric>
 #include <string>
 #include <utility>
 
@@ -266,6 +267,15 @@ FloorRegion walkableRegion(const std::vector<RoomShape>& rooms, const std::vecto
                            double tolerance) {
     FloorRegion region{rooms, {}};
     const Rooms index(region.rooms);
+    // The rooms joined by chains of doors, as each room's first in its chain.
+    std::vector<std::size_t> chain(rooms.size());
+    std::iota(chain.begin(), chain.end(), std::size_t{0});
+    const auto first = [&chain](std::size_t r) {
+        while (chain[r] != r) {
+            r = chain[r] = chain[chain[r]];
+        }
+        return r;
+    };
     std::vector<Polygons> pieces;
     pieces.reserve(rooms.size() + doors.size());
     for (const RoomShape& room : rooms) {
@@ -285,6 +295,9 @@ FloorRegion walkableRegion(const std::vector<RoomShape>& rooms, const std::vecto
         const double down = sides[1].room ? sides[1].distance + kIntoRoom : 0;
         if (up + down <= 0) {
             continue;
+        }
+        if (sides[0].room && sides[1].room) {
+            chain[first(*sides[0].room)] = first(*sides[1].room);
         }
         const Ring rectangle{plus(door.hinge, times(left, -down)),
                              plus(door.end, times(left, -down)), plus(door.end, times(left, up)),
@@ -307,7 +320,10 @@ FloorRegion walkableRegion(const std::vector<RoomShape>& rooms, const std::vecto
         const PlanPoint at = labelPoint(rooms[r].outline, rooms[r].holes);
         for (std::size_t p = 0; p < joined.size(); ++p) {
             if (bg::covered_by(at, joined[p])) {
-                region.parts[p].rooms.push_back(r);
+                FloorPart& part = region.parts[p];
+                part.withoutDoor = part.withoutDoor ||
+                                   (!part.rooms.empty() && first(part.rooms.front()) != first(r));
+                part.rooms.push_back(r);
                 break;
             }
         }

@@ -44,6 +44,9 @@ struct FloorPart {
     Ring outline;
     std::vector<Ring> holes;
     std::vector<std::size_t> rooms;
+    // Some of its rooms are joined by no chain of doors: their outlines touch or overlap, so the
+    // part runs from one into the other where the drawing shows no wall and no door.
+    bool withoutDoor = false;
 };
 
 struct FloorRegion {

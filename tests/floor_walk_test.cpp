@@ -373,6 +373,22 @@ TEST(FloorRegion, LeavesOutRoomsWithFaultyOutlines) {
     }
 }
 
+// Rooms whose outlines touch are one part whether a door joins them or not; the part says so
+// where none does.
+TEST(FloorRegion, SaysWhereRoomsTouchWithoutADoor) {
+    const std::vector<RoomShape> rooms{
+        {box(0, 0, 4, 4), {}}, {box(4.2, 0, 8, 4), {}}, {box(8, 0, 12, 4), {}}};
+    const std::vector<DoorCandidate> doors{{"D", {{{4, 1}, 1, {4, 2}, {3, 1}}}}};
+    const std::vector<WallDoor> found = doorsBetweenRooms(rooms, doors, 0.005);
+    const FloorRegion joined = walkableRegion({rooms[0], rooms[1]}, found);
+    ASSERT_EQ(joined.parts.size(), 1U);
+    EXPECT_FALSE(joined.parts[0].withoutDoor);
+    const FloorRegion touching = walkableRegion(rooms, found);
+    ASSERT_EQ(touching.parts.size(), 1U);
+    EXPECT_EQ(touching.parts[0].rooms, (std::vector<std::size_t>{0, 1, 2}));
+    EXPECT_TRUE(touching.parts[0].withoutDoor);
+}
+
 INSTANTIATE_TEST_SUITE_P(Floors, FloorProof, ::testing::ValuesIn(kFloorCases),
                          [](const auto& param) { return std::string(param.param.name); });
 
