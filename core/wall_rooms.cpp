@@ -453,18 +453,9 @@ std::vector<std::size_t> pairsAlong(const Opening& opening, const std::vector<En
     return along;
 }
 
-// A door's opening and which way its leaf opens.
-struct DoorOpening {
-    Opening opening;
-    int swing = 0;
-};
-
 int swingOf(const Opening& opening, PlanPoint leaf) {
     return cross(opening.to - opening.from, leaf - opening.from) > 0 ? 1 : -1;
 }
-
-// How much lies along an opening: pairs of wall ends, and wall lines that run across it.
-using Along = std::pair<std::size_t, std::size_t>;
 
 // The wall lines (no door outline's edges) that run along the opening for more than half its
 // width, within kWallBand of it.
@@ -485,39 +476,6 @@ std::size_t wallsAlong(const Opening& opening, const Graph& graph, const BoxTree
                std::abs(cross(d, a)) <= kWallBand &&
                std::min(t1, width) - std::max(t0, 0.0) > width / 2;
     }));
-}
-
-// The opening of a door: a pair of leaves whose arcs meet open from hinge to hinge; one leaf
-// opens to the end of its arc that lies along the most pairs of wall ends, or where none does,
-// along the most wall lines (a wall drawn on through its door).
-std::optional<DoorOpening> doorOpening(const DoorCandidate& door,
-                                       const std::function<Along(const Opening&)>& along) {
-    if (door.swings.empty()) {
-        return std::nullopt;
-    }
-    const SwingArc& first = door.swings.front();
-    // Two arcs about one hinge are one leaf's swing drawn in pieces (a whole circle in halves).
-    if (door.swings.size() >= 2 && length(door.swings[1].centre - first.centre) > kLeavesMeet) {
-        const SwingArc& second = door.swings[1];
-        for (const PlanPoint mine : {first.start, first.end}) {
-            for (const PlanPoint theirs : {second.start, second.end}) {
-                if (length(mine - theirs) <= kLeavesMeet) {
-                    const Opening opening{first.centre, second.centre};
-                    const PlanPoint leaf = mine == first.start ? first.end : first.start;
-                    return DoorOpening{opening, swingOf(opening, leaf)};
-                }
-            }
-        }
-    }
-    const Opening toStart{first.centre, first.start};
-    const Opening toEnd{first.centre, first.end};
-    const Along alongStart = along(toStart);
-    const Along alongEnd = along(toEnd);
-    if (std::max(alongStart, alongEnd) == Along{0, 0}) {
-        return std::nullopt;
-    }
-    return alongStart >= alongEnd ? DoorOpening{toStart, swingOf(toStart, first.end)}
-                                  : DoorOpening{toEnd, swingOf(toEnd, first.start)};
 }
 
 // The opening of a door outline: its middle line along its longest edge's direction.
@@ -737,6 +695,41 @@ std::vector<BulgeVertex> reversed(const std::vector<BulgeVertex>& curve) {
 
 }  // namespace
 
+SwingOpening doorOutlineOpening(const Ring& outline) {
+    const Opening opening = outlineOpening(outline);
+    return {opening.from, opening.to, 0};
+}
+
+std::optional<SwingOpening> swingOpening(
+    const DoorCandidate& door, const std::function<OpeningFit(PlanPoint, PlanPoint)>& fit) {
+    if (door.swings.empty()) {
+        return std::nullopt;
+    }
+    const SwingArc& first = door.swings.front();
+    // Two arcs about one hinge are one leaf's swing drawn in pieces (a whole circle in halves).
+    if (door.swings.size() >= 2 && length(door.swings[1].centre - first.centre) > kLeavesMeet) {
+        const SwingArc& second = door.swings[1];
+        for (const PlanPoint mine : {first.start, first.end}) {
+            for (const PlanPoint theirs : {second.start, second.end}) {
+                if (length(mine - theirs) <= kLeavesMeet) {
+                    const Opening opening{first.centre, second.centre};
+                    const PlanPoint leaf = mine == first.start ? first.end : first.start;
+                    return SwingOpening{opening.from, opening.to, swingOf(opening, leaf)};
+                }
+            }
+        }
+    }
+    const OpeningFit alongStart = fit(first.centre, first.start);
+    const OpeningFit alongEnd = fit(first.centre, first.end);
+    if (std::max(alongStart, alongEnd) == OpeningFit{0, 0}) {
+        return std::nullopt;
+    }
+    return alongStart >= alongEnd ? SwingOpening{first.centre, first.start,
+                                                 swingOf({first.centre, first.start}, first.end)}
+                                  : SwingOpening{first.centre, first.end,
+                                                 swingOf({first.centre, first.end}, first.start)};
+}
+
 WallRooms findWallRooms(const WallInput& input) {
     const double tolerance = input.tolerance > 0 ? input.tolerance : 1e-9;
     std::vector<Piece> pieces;
@@ -784,18 +777,21 @@ WallRooms findWallRooms(const WallInput& input) {
     WallRooms result;
     std::vector<std::pair<Opening, std::size_t>> doorOpenings;  // with the place of its door
     for (const DoorCandidate& door : input.doors) {
-        const std::optional<DoorOpening> found = doorOpening(door, [&](const Opening& opening) {
-            return Along{along(opening).size(), wallsAlong(opening, graph, edgeTree)};
-        });
+        // How much lies along an opening: pairs of wall ends, and wall lines that run across it.
+        const std::optional<SwingOpening> found =
+            swingOpening(door, [&](PlanPoint from, PlanPoint to) {
+                const Opening opening{from, to};
+                return OpeningFit{along(opening).size(), wallsAlong(opening, graph, edgeTree)};
+            });
         if (!found) {
             continue;
         }
-        for (const std::size_t p : along(found->opening)) {
+        const Opening opening{found->hinge, found->end};
+        for (const std::size_t p : along(opening)) {
             closedBy[p] = ClosedGap::By::Door;
         }
-        doorOpenings.emplace_back(found->opening, result.doors.size());
-        result.doors.push_back(
-            {door.handle, found->opening.from, found->opening.to, found->swing, {}});
+        doorOpenings.emplace_back(opening, result.doors.size());
+        result.doors.push_back({door.handle, found->hinge, found->end, found->swing, {}});
     }
     for (const DoorOutline& door : input.doorOutlines) {
         if (door.outline.size() < 2) {

@@ -3,8 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plan_doors.h"
@@ -53,6 +55,24 @@ struct DoorCandidate {
     std::vector<SwingArc> swings;
 };
 
+// A door's opening found from its swings: from `hinge` to `end` across its wall, the leaf opening
+// to the left of hinge→end (+1) or to the right (-1).
+struct SwingOpening {
+    PlanPoint hinge;
+    PlanPoint end;
+    int swing = 0;
+};
+
+// How well a line from a hinge lies across a wall's opening, compared in order: what it lies
+// along first, then what else; {0, 0} for not at all.
+using OpeningFit = std::pair<std::size_t, std::size_t>;
+
+// The opening of a door from its swings: a pair of leaves whose arcs meet open from hinge to
+// hinge; one leaf opens from its centre to the end of its arc that `fit` rates higher (the start
+// where equal), and none where it rates both {0, 0}.
+[[nodiscard]] std::optional<SwingOpening> swingOpening(
+    const DoorCandidate& door, const std::function<OpeningFit(PlanPoint, PlanPoint)>& fit);
+
 // A window as its span along its wall.
 struct WindowCandidate {
     std::string handle;
@@ -65,6 +85,10 @@ struct DoorOutline {
     std::string handle;
     Ring outline;
 };
+
+// The opening of a door drawn as a closed outline: its middle line along its longest edge's
+// direction, from end to end of the outline; no swing (0).
+[[nodiscard]] SwingOpening doorOutlineOpening(const Ring& outline);
 
 struct WallInput {
     // Every line and arc of the wall (and column) layers; polylines come as their pieces.
