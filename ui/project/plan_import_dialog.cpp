@@ -18,12 +18,12 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QtConcurrent>
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <utility>
 
+#include "background_task.h"
 #include "plan_import.h"
 #include "plan_scene.h"
 #include "polygon.h"
@@ -385,7 +385,7 @@ void PlanImportDialog::refresh() {
             showRooms(watcher->result());
         }
     });
-    watcher->setFuture(QtConcurrent::run(
+    watcher->setFuture(runInBackground(
         [drawing = drawing_, reading] { return io::planRooms(*drawing, reading); }));
     // Meanwhile nothing is shown that could be imported in their stead.
     showRooms({});

@@ -25,11 +25,11 @@
 #include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
-#include <QtConcurrent>
 #include <algorithm>
 #include <numeric>
 #include <set>
 
+#include "background_task.h"
 #include "file_export.h"
 #include "plan_import.h"
 #include "plan_import_dialog.h"
@@ -590,7 +590,7 @@ void ProjectWindow::importPlan() {
     QFutureWatcher<std::variant<io::DxfDrawing, QString>> reading;
     QEventLoop waiting;
     connect(&reading, &QFutureWatcherBase::finished, &waiting, &QEventLoop::quit);
-    reading.setFuture(QtConcurrent::run([fileName] { return io::readDxf(fileName); }));
+    reading.setFuture(runInBackground([fileName] { return io::readDxf(fileName); }));
     if (!reading.isFinished()) {
         QProgressDialog progress(QStringLiteral("正在读取图纸…"), QStringLiteral("取消"), 0, 0,
                                  dialogParent());
