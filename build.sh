@@ -125,7 +125,8 @@ case "$command" in
             "$corpus/project"
         # The small test drawings (written by the build) are the drawings' seeds.
         cp build-fuzz/tests/plans/minimal.dxf build-fuzz/tests/plans/r12.dxf \
-            build-fuzz/tests/plans/r2000_gbk.dxf "$corpus/dxf"
+            build-fuzz/tests/plans/r2000_gbk.dxf build-fuzz/tests/wall_plans/apartment.dxf \
+            build-fuzz/tests/wall_plans/blocks.dxf "$corpus/dxf"
         build-fuzz/tests/dxf_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
             -dict=tests/dxf_fuzzer.dict "$corpus/dxf"
         rm -rf "$corpus"

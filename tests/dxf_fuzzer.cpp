@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the DXF reader: it refuses them with a message, or gives a drawing
 // whose coordinates (of outlines, curves' areas, segments, texts and block references) are all
-// finite; then every closed outline of every layer becomes a room (a
-// simple counter-clockwise ring with a name and its area rounded up) or is refused with a reason.
+// finite; then every closed outline of every layer becomes a room (a simple counter-clockwise ring
+// with a name and its area rounded up) or is refused with a reason; and the rooms that loops of
+// lines and the walls of every layer enclose are as sound, their doors' rooms among them.
 #include <QByteArray>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -72,20 +74,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!layer.proposed || layer.outlines > 0);
         layers << layer.name;
     }
-    const io::PlanRooms plan = io::planRooms(*drawing, layers);
+    // The closed outlines alone: each is a room, a room's hole or refused.
+    io::DxfDrawing outlinesAlone = *drawing;
+    outlinesAlone.segments.clear();
+    std::erase_if(outlinesAlone.polylines,
+                  [](const io::DxfPolyline& polyline) { return !polyline.closed; });
+    const io::PlanRooms fromOutlines = io::planRooms(outlinesAlone, layers);
     // The rest of the outlines are holes in the rooms.
-    check(plan.rooms.size() + plan.refused.size() <= outlines);
-    for (const core::PlanRoomInput& room : plan.rooms) {
-        check(core::ringFault(room.outline) == core::RingFault::None);
-        check(core::signedArea(room.outline) > 0 && room.area > 0);
-        for (const core::Ring& hole : room.holes) {
-            check(core::signedArea(hole) > 0 && core::ringInside(hole, room.outline));
+    check(fromOutlines.rooms.size() + fromOutlines.refused.size() <= outlines);
+    // Then with the loops of lines on those layers, and every layer read as walls with doors.
+    const io::PlanRooms withLoops = io::planRooms(*drawing, layers);
+    const io::PlanRooms withWalls =
+        io::planRooms(*drawing, io::PlanReading{layers, layers, layers, std::nullopt});
+    for (const io::PlanRooms* plan : {&fromOutlines, &withLoops, &withWalls}) {
+        for (const core::PlanRoomInput& room : plan->rooms) {
+            check(core::ringFault(room.outline) == core::RingFault::None);
+            check(core::signedArea(room.outline) > 0 && room.area > 0);
+            for (const core::Ring& hole : room.holes) {
+                check(core::signedArea(hole) > 0 && core::ringInside(hole, room.outline));
+            }
+            check(!room.name.empty() &&
+                  QString::fromStdString(room.name).size() <= core::kMaxNameLength);
         }
-        check(!room.name.empty() &&
-              QString::fromStdString(room.name).size() <= core::kMaxNameLength);
-    }
-    for (const io::RefusedOutline& refused : plan.refused) {
-        check(!refused.reason.isEmpty());
+        for (const io::RefusedOutline& refused : plan->refused) {
+            check(!refused.reason.isEmpty());
+        }
+        for (const core::WallDoor& door : plan->doors) {
+            check(finite(door.hinge) && finite(door.end));
+            for (const auto& side : door.rooms) {
+                check(!side || *side < plan->rooms.size());
+            }
+        }
     }
     return 0;
 }
