@@ -17,6 +17,7 @@
 #include <boost/geometry/index/rtree.hpp>
 
 #include "plan_geometry.h"
+#include "plan_vectors.h"
 #include "room_paths.h"
 
 namespace core {
@@ -26,27 +27,12 @@ namespace {
 namespace bg = boost::geometry;
 namespace bgi = boost::geometry::index;
 
-using Polygon = bg::model::polygon<PlanPoint, false, false>;
-using Polygons = bg::model::multi_polygon<Polygon>;
 using Entry = std::pair<GeometryBox, std::size_t>;
 using BoxTree = bgi::rtree<Entry, bgi::quadratic<16>>;
 
 // How far a door's rectangle reaches into the rooms it joins, so that the union overlaps them
 // rather than touching them along a line.
 constexpr double kIntoRoom = 0.01;
-
-PlanPoint plus(PlanPoint a, PlanPoint b) {
-    return {a.x + b.x, a.y + b.y};
-}
-PlanPoint minus(PlanPoint a, PlanPoint b) {
-    return {a.x - b.x, a.y - b.y};
-}
-PlanPoint times(PlanPoint a, double k) {
-    return {a.x * k, a.y * k};
-}
-double cross(PlanPoint a, PlanPoint b) {
-    return a.x * b.y - a.y * b.x;
-}
 
 Polygon polygonOf(const RoomShape& room) {
     Polygon polygon;
@@ -121,12 +107,12 @@ class Rooms {
         const auto near = [&](const Ring& ring) {
             for (std::size_t i = 0; i < ring.size(); ++i) {
                 const PlanPoint a = ring[i];
-                const PlanPoint e = minus(ring[(i + 1) % ring.size()], a);
-                const PlanPoint w = minus(at, a);
+                const PlanPoint e = ring[(i + 1) % ring.size()] - a;
+                const PlanPoint w = at - a;
                 const double t =
                     std::clamp((w.x * e.x + w.y * e.y) / (e.x * e.x + e.y * e.y), 0.0, 1.0);
-                const PlanPoint off = minus(w, times(e, t));
-                if (std::hypot(off.x, off.y) <= depth) {
+                const PlanPoint off = w - e * t;
+                if (length(off) <= depth) {
                     return true;
                 }
             }
@@ -143,7 +129,7 @@ class Rooms {
         double distance = 0;
     };
     [[nodiscard]] Side side(PlanPoint from, PlanPoint direction, double reach) const {
-        const PlanPoint to = plus(from, times(direction, reach));
+        const PlanPoint to = from + direction * reach;
         std::vector<Entry> found;
         GeometryBox box{{std::min(from.x, to.x), std::min(from.y, to.y)},
                         {std::max(from.x, to.x), std::max(from.y, to.y)}};
@@ -153,12 +139,12 @@ class Rooms {
             const auto meet = [&](const Ring& ring) {
                 for (std::size_t i = 0; i < ring.size(); ++i) {
                     const PlanPoint a = ring[i];
-                    const PlanPoint e = minus(ring[(i + 1) % ring.size()], a);
+                    const PlanPoint e = ring[(i + 1) % ring.size()] - a;
                     const double d = cross(direction, e);
                     if (d == 0) {
                         continue;
                     }
-                    const PlanPoint w = minus(a, from);
+                    const PlanPoint w = a - from;
                     const double t = cross(w, e) / d;
                     const double u = cross(w, direction) / d;
                     if (t >= -1e-9 && t <= reach && u >= -1e-9 && u <= 1 + 1e-9) {
@@ -171,8 +157,7 @@ class Rooms {
         }
         std::ranges::sort(crossings);
         for (const double t : crossings) {
-            const std::optional<std::size_t> room =
-                inside(plus(from, times(direction, t + kIntoRoom / 2)));
+            const std::optional<std::size_t> room = inside(from + direction * (t + kIntoRoom / 2));
             if (room) {
                 return {room, t};
             }
@@ -190,15 +175,15 @@ class Rooms {
 // middle; where both are found farther apart than `reach`, the farther is dropped.
 std::array<Rooms::Side, 2> sidesOf(const Rooms& rooms, PlanPoint hinge, PlanPoint end,
                                    double reach) {
-    const PlanPoint span = minus(end, hinge);
-    const double width = std::hypot(span.x, span.y);
+    const PlanPoint span = end - hinge;
+    const double width = length(span);
     if (!(width > 0) || !std::isfinite(width)) {
         return {};
     }
     const PlanPoint left{-span.y / width, span.x / width};
-    const PlanPoint middle = times(plus(hinge, end), 0.5);
+    const PlanPoint middle = (hinge + end) * 0.5;
     std::array<Rooms::Side, 2> sides{rooms.side(middle, left, reach),
-                                     rooms.side(middle, times(left, -1), reach)};
+                                     rooms.side(middle, left * -1, reach)};
     if (sides[0].room && sides[1].room && sides[0].distance + sides[1].distance > reach) {
         sides[sides[0].distance > sides[1].distance ? 0 : 1] = {};
     }
@@ -235,7 +220,7 @@ std::vector<WallDoor> doorsBetweenRooms(const std::vector<RoomShape>& rooms,
     const double reach = kThickestWall + tolerance;
     // How many rooms lie either side of a line across a gap between outlines.
     const auto fit = [&](PlanPoint hinge, PlanPoint end) {
-        if (index.deepIn(times(plus(hinge, end), 0.5), tolerance)) {
+        if (index.deepIn((hinge + end) * 0.5, tolerance)) {
             return OpeningFit{0, 0};
         }
         const auto sides = sidesOf(index, hinge, end, reach);
@@ -288,8 +273,8 @@ FloorRegion walkableRegion(const std::vector<RoomShape>& rooms, const std::vecto
         if (!sides[0].room && !sides[1].room) {
             continue;
         }
-        const PlanPoint span = minus(door.end, door.hinge);
-        const double width = std::hypot(span.x, span.y);
+        const PlanPoint span = door.end - door.hinge;
+        const double width = length(span);
         const PlanPoint left{-span.y / width, span.x / width};
         const double up = sides[0].room ? sides[0].distance + kIntoRoom : 0;
         const double down = sides[1].room ? sides[1].distance + kIntoRoom : 0;
@@ -299,9 +284,8 @@ FloorRegion walkableRegion(const std::vector<RoomShape>& rooms, const std::vecto
         if (sides[0].room && sides[1].room) {
             chain[first(*sides[0].room)] = first(*sides[1].room);
         }
-        const Ring rectangle{plus(door.hinge, times(left, -down)),
-                             plus(door.end, times(left, -down)), plus(door.end, times(left, up)),
-                             plus(door.hinge, times(left, up))};
+        const Ring rectangle{door.hinge + left * -down, door.end + left * -down,
+                             door.end + left * up, door.hinge + left * up};
         pieces.push_back({polygonOf({rectangle, {}})});
     }
     const Polygons joined = unionOf(std::move(pieces));

@@ -7,6 +7,8 @@
 #include <boost/geometry/core/point_order.hpp>
 #include <boost/geometry/core/tags.hpp>
 #include <boost/geometry/geometries/box.hpp>
+#include <boost/geometry/geometries/multi_polygon.hpp>
+#include <boost/geometry/geometries/polygon.hpp>
 #include <boost/geometry/geometries/register/point.hpp>
 
 #include "polygon.h"
@@ -35,6 +37,9 @@ struct closure<::core::Ring> {
 namespace core {
 
 using GeometryBox = boost::geometry::model::box<PlanPoint>;
+// A room with its holes as Boost.Geometry takes it: counter-clockwise, open; and several.
+using Polygon = boost::geometry::model::polygon<PlanPoint, false, false>;
+using Polygons = boost::geometry::model::multi_polygon<Polygon>;
 
 inline GeometryBox geometryBox(const PlanBox& box) {
     return {box.min, box.max};

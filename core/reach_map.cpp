@@ -449,8 +449,6 @@ std::vector<std::vector<Ring>> reachOutlines(const Ring& outline,
                                              const std::vector<PlanPoint>& points, double reach,
                                              std::size_t cells, const std::vector<Ring>& holes) {
     namespace bg = boost::geometry;
-    using Polygon = bg::model::polygon<PlanPoint, false, false>;
-    using Polygons = bg::model::multi_polygon<Polygon>;
     std::vector<std::vector<Ring>> outlines(points.size());
     if (outline.size() < 3 || !(reach > 0)) {
         return outlines;

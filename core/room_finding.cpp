@@ -26,10 +26,6 @@ namespace {
 namespace bg = boost::geometry;
 namespace bgi = boost::geometry::index;
 
-// A room with its holes as Boost.Geometry takes it: counter-clockwise, open.
-using Polygon = bg::model::polygon<PlanPoint, false, false>;
-using Polygons = bg::model::multi_polygon<Polygon>;
-
 // An outline's box and its place among the outlines.
 using BoxEntry = std::pair<GeometryBox, std::size_t>;
 using BoxTree = bgi::rtree<BoxEntry, bgi::rstar<16>>;

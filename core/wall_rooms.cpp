@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "plan_geometry.h"
+#include "plan_vectors.h"
 #include "room_names.h"
 
 namespace core {
@@ -50,31 +51,6 @@ constexpr int kSideSteps = 20;
 // Vertices closer than this (in metres) are one in a room's rings.
 constexpr double kRepeatTolerance = 1e-6;
 
-PlanPoint operator+(PlanPoint a, PlanPoint b) {
-    return {a.x + b.x, a.y + b.y};
-}
-PlanPoint operator-(PlanPoint a, PlanPoint b) {
-    return {a.x - b.x, a.y - b.y};
-}
-PlanPoint operator*(PlanPoint a, double k) {
-    return {a.x * k, a.y * k};
-}
-double dot(PlanPoint a, PlanPoint b) {
-    return a.x * b.x + a.y * b.y;
-}
-double cross(PlanPoint a, PlanPoint b) {
-    return a.x * b.y - a.y * b.x;
-}
-double length(PlanPoint a) {
-    return std::hypot(a.x, a.y);
-}
-PlanPoint unit(PlanPoint a) {
-    const double l = length(a);
-    return l > 0 ? a * (1 / l) : PlanPoint{};
-}
-PlanPoint leftOf(PlanPoint direction) {
-    return {-direction.y, direction.x};
-}
 bool finite(PlanPoint p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
@@ -115,9 +91,7 @@ void addWall(const WallPiece& wall, double sagitta, std::vector<Piece>& pieces,
     const PlanPoint chord = wall.b - wall.a;
     const double half = length(chord) / 2;
     const double radius = std::abs(half / std::sin(theta / 2));
-    const PlanPoint centre =
-        (wall.a + wall.b) * 0.5 +
-        leftOf(unit(chord)) * (half * (1 - wall.bulge * wall.bulge) / (2 * wall.bulge));
+    const PlanPoint centre = arcCentre(wall.a, wall.b, wall.bulge);
     const double step = sagitta < radius ? 2 * std::acos(1 - sagitta / radius) : std::numbers::pi;
     const auto count = static_cast<std::size_t>(
         std::clamp(std::ceil(std::abs(theta) / step), 1.0, static_cast<double>(kMaxChordsPerArc)));

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "plan_vectors.h"
 #include "room_finding.h"
 #include "room_names.h"
 #include "unit_rules.h"
@@ -116,16 +117,8 @@ core::PlanPoint scaled(core::PlanPoint point, double scale) {
 core::SwingArc swingOf(const DxfSegment& arc, double scale) {
     const core::PlanPoint a = scaled(arc.a, scale);
     const core::PlanPoint b = scaled(arc.b, scale);
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double chord = std::hypot(dx, dy);
-    // The centre lies off the chord's middle, to its left for a counter-clockwise arc, by
-    // chord/4 · (1/bulge - bulge).
-    const double off = (1 / arc.bulge - arc.bulge) / 4;
-    const core::PlanPoint centre{(a.x + b.x) / 2 - dy * off, (a.y + b.y) / 2 + dx * off};
-    const double sagitta = std::abs(arc.bulge) * chord / 2;
-    const double radius = (chord * chord / 4 + sagitta * sagitta) / (2 * sagitta);
-    return {centre, radius, a, b};
+    const core::PlanPoint centre = core::arcCentre(a, b, arc.bulge);
+    return {centre, core::length(a - centre), a, b};
 }
 
 bool namedForWindows(const QString& name) {
@@ -326,10 +319,8 @@ PlanRooms planRooms(const DxfDrawing& drawing, const PlanReading& reading) {
     }
     core::WallRooms walls = core::findWallRooms(wallInput(drawing, reading, scale, texts));
     result.wallsRead = true;
-    const std::size_t before = result.rooms.size();
     const std::vector<std::optional<std::size_t>> places =
         add(walls.rooms, reading.wallLayers.front());
-    result.wallRooms = result.rooms.size() - before;
     for (core::WallDoor& door : walls.doors) {
         for (std::optional<std::size_t>& side : door.rooms) {
             if (side) {

@@ -57,13 +57,11 @@ struct PlanRooms {
     std::vector<RefusedOutline> refused = {};  // in the order of the file
     // Where wall layers were read: the doors whose openings were found and are a door's width
     // (core::kMinDoorWidth to core::kMaxDoorWidth), their rooms places among `rooms`, and the
-    // openings closed between wall ends (core::gapOpenings()), in metres; and how many of the
-    // rooms, the last ones, the walls enclose (a room that an outline also bounds comes once, from
-    // the outline).
+    // openings closed between wall ends (core::gapOpenings()), in metres. A room that an outline
+    // and the walls both bound comes once, from the outline.
     bool wallsRead = false;
     std::vector<core::WallDoor> doors = {};
     std::vector<core::ClosedGap> gaps = {};
-    std::size_t wallRooms = 0;
 
     [[nodiscard]] std::size_t exits() const;
 };
