@@ -9,42 +9,56 @@
 namespace core {
 namespace {
 
-// The units of a floor that have an outline, with the boxes about them.
-struct FloorRooms {
-    std::vector<std::size_t> units;
+// Rooms with the boxes about them, each with what it belongs to.
+struct SideRooms {
+    std::vector<std::size_t> owners;
+    std::vector<const Ring*> outlines;
+    std::vector<const std::vector<Ring>*> holes;
     std::vector<PlanBox> boxes;
+
+    void add(std::size_t owner, const Ring& outline, const std::vector<Ring>& inside) {
+        if (outline.size() >= 3) {
+            owners.push_back(owner);
+            outlines.push_back(&outline);
+            holes.push_back(&inside);
+            boxes.push_back(bounds(outline));
+        }
+    }
 };
 
-FloorRooms floorRooms(const Project& project, std::string_view floor) {
-    FloorRooms rooms;
+// The rooms of a floor's units: each unit's outline, and each room of a combined unit.
+SideRooms floorRooms(const Project& project, std::string_view floor) {
+    SideRooms rooms;
     for (std::size_t i = 0; i < project.units.size(); ++i) {
         const Unit& unit = project.units[i];
-        if (unit.location == floor && unit.outline.size() >= 3) {
-            rooms.units.push_back(i);
-            rooms.boxes.push_back(bounds(unit.outline));
+        if (unit.location != floor) {
+            continue;
+        }
+        rooms.add(i, unit.outline, unit.holes);
+        for (const UnitRoom& room : unit.rooms) {
+            rooms.add(i, room.outline, room.holes);
         }
     }
     return rooms;
 }
 
-// The first unit of the floor whose outline, less its holes, covers the point.
-std::optional<std::size_t> unitAt(const Project& project, const FloorRooms& rooms, PlanPoint at) {
-    for (std::size_t k = 0; k < rooms.units.size(); ++k) {
+// What the first room whose outline, less its holes, covers the point belongs to.
+std::optional<std::size_t> ownerAt(const SideRooms& rooms, PlanPoint at) {
+    for (std::size_t k = 0; k < rooms.owners.size(); ++k) {
         const PlanBox& box = rooms.boxes[k];
         if (at.x < box.min.x || at.x > box.max.x || at.y < box.min.y || at.y > box.max.y) {
             continue;
         }
-        const Unit& unit = project.units[rooms.units[k]];
-        if (coveredBy(at, unit.outline) && std::ranges::none_of(unit.holes, [at](const Ring& hole) {
-                return coveredBy(at, hole);
-            })) {
-            return rooms.units[k];
+        if (coveredBy(at, *rooms.outlines[k]) &&
+            std::ranges::none_of(*rooms.holes[k],
+                                 [at](const Ring& hole) { return coveredBy(at, hole); })) {
+            return rooms.owners[k];
         }
     }
     return std::nullopt;
 }
 
-DoorRooms roomsOf(const Project& project, const FloorRooms& rooms, const PlanDoor& door) {
+DoorRooms roomsOf(const SideRooms& rooms, const PlanDoor& door) {
     DoorRooms found;
     const double dx = door.end.x - door.hinge.x;
     const double dy = door.end.y - door.hinge.y;
@@ -59,7 +73,7 @@ DoorRooms roomsOf(const Project& project, const FloorRooms& rooms, const PlanDoo
     for (const auto& [side, sign] : {std::pair{&found.left, 1.0}, {&found.right, -1.0}}) {
         for (int k = 1; k <= steps && !*side; ++k) {
             const double along = sign * k * kDoorSideStep;
-            *side = unitAt(project, rooms, {middle.x + along * left.x, middle.y + along * left.y});
+            *side = ownerAt(rooms, {middle.x + along * left.x, middle.y + along * left.y});
         }
     }
     return found;
@@ -68,16 +82,25 @@ DoorRooms roomsOf(const Project& project, const FloorRooms& rooms, const PlanDoo
 }  // namespace
 
 DoorRooms doorRooms(const Project& project, const PlanDoor& door) {
-    return roomsOf(project, floorRooms(project, door.floor), door);
+    return roomsOf(floorRooms(project, door.floor), door);
+}
+
+DoorRooms doorSides(const std::vector<const Ring*>& outlines,
+                    const std::vector<const std::vector<Ring>*>& holes, const PlanDoor& door) {
+    SideRooms rooms;
+    for (std::size_t k = 0; k < outlines.size(); ++k) {
+        rooms.add(k, *outlines[k], *holes[k]);
+    }
+    return roomsOf(rooms, door);
 }
 
 DoorCount doorCount(const Project& project, std::string_view floor) {
     DoorCount count;
-    const FloorRooms rooms = floorRooms(project, floor);
+    const SideRooms rooms = floorRooms(project, floor);
     for (const PlanDoor& door : project.doors) {
         if (door.floor == floor) {
             ++count.total;
-            count.exits += roomsOf(project, rooms, door).exit() ? 1 : 0;
+            count.exits += roomsOf(rooms, door).exit() ? 1 : 0;
         }
     }
     return count;

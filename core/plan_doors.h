@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "project.h"
 
@@ -28,11 +29,18 @@ struct DoorRooms {
     friend bool operator==(const DoorRooms&, const DoorRooms&) = default;
 };
 
-// The units whose location is the door's floor and whose outline, less its holes, covers the point
+// The units whose location is the door's floor and whose outline, or one of whose rooms (a combined
+// unit's), less its holes, covers the point
 // found stepping kDoorSideStep at a time from the middle of the opening, at right angles to it, up
 // to kDoorSideReach, on each side: the first such point on a side that a unit covers, and of the
 // units covering it the first in the project.
 [[nodiscard]] DoorRooms doorRooms(const Project& project, const PlanDoor& door);
+
+// The rooms, by their places among `outlines` (each less the `holes` at the same place), on a
+// door's two sides, found as doorRooms() finds units.
+[[nodiscard]] DoorRooms doorSides(const std::vector<const Ring*>& outlines,
+                                  const std::vector<const std::vector<Ring>*>& holes,
+                                  const PlanDoor& door);
 
 struct DoorCount {
     std::size_t total = 0;

@@ -226,11 +226,26 @@ std::string nextUnitName(const Project& project) {
     return std::string(kPrefix) + std::to_string(n);
 }
 
+double roomArea(const Ring& outline, const std::vector<Ring>& holes) {
+    return areaRoundedUp(netArea(outline, holes));
+}
+
 std::optional<double> outlineArea(const Unit& unit) {
+    if (!unit.floorOutline.empty()) {
+        return areaRoundedUp(area(unit.floorOutline));
+    }
+    if (!unit.rooms.empty()) {
+        double sum = 0;
+        for (const UnitRoom& room : unit.rooms) {
+            sum += roomArea(room.outline, room.holes);
+        }
+        // Each room's area is a whole number of hundredths: the sum is, less the binary fractions.
+        return std::round(sum * 100) / 100;
+    }
     if (unit.outline.empty()) {
         return std::nullopt;
     }
-    return areaRoundedUp(netArea(unit.outline, unit.holes));
+    return roomArea(unit.outline, unit.holes);
 }
 
 bool areaTypedByHand(const Unit& unit) {

@@ -59,6 +59,29 @@ struct PlanDoor {
     friend bool operator==(const PlanDoor&, const PlanDoor&) = default;
 };
 
+// A room of a combined unit (组合单元), as it was when a unit of its own: its name, its outline in
+// metres, counter-clockwise, its holes, and the drawing it came from.
+struct UnitRoom {
+    std::string name;
+    Ring outline;
+    std::vector<Ring> holes = {};
+    std::optional<PlanSource> plan = {};
+
+    friend bool operator==(const UnitRoom&, const UnitRoom&) = default;
+};
+
+// The outline drawn round a floor's rooms in its drawing (the floor's building area, GB 50140-2005
+// 7.2.2): the floor it was imported to, the drawing's file name and the entity's handle, as a door
+// keeps them, and the outline in metres, counter-clockwise.
+struct PlanFloor {
+    std::string floor;
+    std::string file;
+    std::string handle;
+    Ring outline;
+
+    friend bool operator==(const PlanFloor&, const PlanFloor&) = default;
+};
+
 struct Unit {
     std::string name;                  // 计算单元名称
     std::string location;              // 楼层/位置
@@ -79,12 +102,26 @@ struct Unit {
     // Which setting points the designer set by hand, one flag per point in their order; empty
     // where none was. Placing keeps those where they are and adds only what is still needed.
     std::vector<bool> handSet = {};
+    // A combined unit (组合单元, GB 50140-2005 7.2.1): the rooms of one floor it is made of, two or
+    // more; it then has no outline, holes or plan of its own, and its setting points lie in its
+    // rooms and their doors' openings.
+    std::vector<UnitRoom> rooms = {};
+    // Only for a combined unit: the outline drawn round its floor's rooms, whose area is its S;
+    // empty where S is the sum of its rooms' areas.
+    Ring floorOutline = {};
+    // Only for a combined unit: the doors of its rooms, between two of them or out of one, as its
+    // floor's doors were when it was combined or its drawing imported last.
+    std::vector<PlanDoor> doors = {};
 
+    [[nodiscard]] bool combined() const { return !rooms.empty(); }
     friend bool operator==(const Unit&, const Unit&) = default;
 };
 
-// The area of the unit's outline less its holes, as an import gives it (rounded up to 0.01 m²);
-// none without an outline.
+// The area of a room's outline less its holes, rounded up to 0.01 m², as an import gives it.
+[[nodiscard]] double roomArea(const Ring& outline, const std::vector<Ring>& holes);
+// The area that the unit's plan gives it: its outline's (roomArea()); for a combined unit that of
+// the outline round its floor's rooms, or else the sum of its rooms' areas; none for a unit
+// without either.
 [[nodiscard]] std::optional<double> outlineArea(const Unit& unit);
 // The unit's area differs from its outline's by more than 0.01 m²: it was typed by hand.
 [[nodiscard]] bool areaTypedByHand(const Unit& unit);
@@ -118,6 +155,9 @@ struct Project {
     ProjectInfo info = {};
     // The doors of the floors imported from drawings, in the order of the file.
     std::vector<PlanDoor> doors = {};
+    // The outlines drawn round the floors' rooms in the drawings imported, in the order of the
+    // file.
+    std::vector<PlanFloor> floors = {};
 
     friend bool operator==(const Project&, const Project&) = default;
 };
