@@ -11,6 +11,7 @@
 #include "layout_symbols.h"
 #include "reach_map.h"
 #include "schedule_columns.h"
+#include "unit_rooms.h"
 #include "unit_texts.h"
 
 namespace documents {
@@ -158,7 +159,9 @@ FloorPlan::FloorPlan(const core::Project& project, std::span<const core::UnitDes
     // frame, within a margin for the symbols and labels at its edges; else parts of a grid.
     std::vector<double> areas;
     for (const std::size_t index : floor.units) {
-        areas.push_back(core::area(project.units[index].outline));
+        for (const core::RoomShape& room : core::unitShapes(project.units[index])) {
+            areas.push_back(core::area(room.outline));
+        }
     }
     const auto middle = areas.begin() + static_cast<std::ptrdiff_t>(areas.size() / 2);
     std::ranges::nth_element(areas, middle);
@@ -240,14 +243,16 @@ FloorPlan::Placing FloorPlan::placeRoom(const core::Unit& unit, std::size_t inde
         room.outline.addPolygon(polygon);
         room.outline.closeSubpath();
     };
-    addRing(unit.outline);
-    for (const core::Ring& hole : unit.holes) {
-        addRing(hole);
+    // A combined unit is drawn as its rooms.
+    for (const core::RoomShape& shape : core::unitShapes(unit)) {
+        addRing(shape.outline);
+        for (const core::Ring& hole : shape.holes) {
+            addRing(hole);
+        }
     }
     room.failing = !design.configured() || (design.cover && !design.cover->proven);
     if (design.cover && !design.cover->proven && !unit.setPoints.empty()) {
-        const core::ReachMap map = core::reachMap(unit.outline, unit.setPoints, design.cover->reach,
-                                                  kHatchCells, unit.holes);
+        const core::ReachMap map = unitReachMap(unit, design.cover->reach, kHatchCells);
         QPainterPath cells;
         for (const core::PlanBox& box : map.uncovered) {
             cells.addRect(QRectF(onFloor({box.min.x, box.max.y}), onFloor({box.max.x, box.min.y})));
@@ -313,7 +318,7 @@ void FloorPlan::placeLabel(const Placing& placing, Boxes& taken) {
     const Typesetter& typesetter = *typesetter_;
     const Room& room = rooms_[placing.room];
     const core::Unit& unit = *placing.unit;
-    const QPointF anchor = onFloor(core::labelPoint(unit.outline, unit.holes));
+    const QPointF anchor = onFloor(unitLabelPoint(unit));
     const QString number = QString::number(placing.index + 1);
     const QString name = qs(unit.name);
     const QFontMetricsF& metrics = typesetter.metrics(labelFont_);

@@ -20,6 +20,7 @@
 #include "polygon.h"
 #include "project_tables.h"
 #include "reach_map.h"
+#include "unit_rooms.h"
 #include "unit_texts.h"
 
 namespace documents {
@@ -593,12 +594,16 @@ class LayoutWriter {
     void unit(DxfGroups& g, std::size_t index) {
         const core::Unit& unit = project_.units[index];
         const core::UnitDesign design = core::design(unit);
-        polyline(g, inDrawing(unit.outline), true, layerName(Units));
-        for (const core::Ring& hole : unit.holes) {
-            polyline(g, inDrawing(hole), true, layerName(Units));
+        // A combined unit is drawn as its rooms, with one label in the largest.
+        const std::vector<core::RoomShape> shapes = core::unitShapes(unit);
+        for (const core::RoomShape& shape : shapes) {
+            polyline(g, inDrawing(shape.outline), true, layerName(Units));
+            for (const core::Ring& hole : shape.holes) {
+                polyline(g, inDrawing(hole), true, layerName(Units));
+            }
         }
         const QString name = QString::number(index + 1) + u' ' + qs(unit.name);
-        core::PlanPoint at = core::labelPoint(unit.outline, unit.holes);
+        core::PlanPoint at = unitLabelPoint(unit);
         at = rounded({fromMetres(at.x), fromMetres(at.y)});
         // Moved below a symbol that stands where the name would.
         const double halfWidth = paper(textWidth(name, kLabelHeight)) / 2 + paper(4);
@@ -616,7 +621,19 @@ class LayoutWriter {
         const QString count =
             configured ? QString::number(design.configuration.perPoint) : QString();
         const ExtinguisherSymbol& symbol = extinguisherSymbol(mount);
-        const std::vector<core::PlanPoint> room = inDrawing(unit.outline);
+        // The room of each point: the one that holds it (the first, for one in a doorway).
+        std::vector<std::vector<core::PlanPoint>> rooms;
+        for (const core::RoomShape& shape : shapes) {
+            rooms.push_back(inDrawing(shape.outline));
+        }
+        const auto roomOf = [&](core::PlanPoint point) -> const std::vector<core::PlanPoint>& {
+            for (std::size_t r = 0; r < shapes.size(); ++r) {
+                if (core::coveredBy(point, shapes[r].outline)) {
+                    return rooms[r];
+                }
+            }
+            return rooms.front();
+        };
         // The symbols' boxes, and then the labels' as they are placed, that a label keeps clear of.
         std::vector<core::PlanBox> taken;
         for (const core::PlanPoint point : unit.setPoints) {
@@ -632,16 +649,18 @@ class LayoutWriter {
             insert(g, mount, p, Symbols, &attributes);
             const QString label =
                 configured ? number + QStringLiteral("  ") + count + u'×' + code : number;
-            const core::PlanBox box = labelBox(p, symbol, label, room, taken);
+            const core::PlanBox box = labelBox(p, symbol, label, roomOf(unit.setPoints[i]), taken);
             taken.push_back(box);
             text(g, box.min, kLabelHeight, label, Labels);
         }
         if (configured && design.configuration.distance > 0 && !unit.setPoints.empty()) {
-            for (const auto& rings :
-                 core::reachOutlines(unit.outline, unit.setPoints, design.configuration.distance,
-                                     core::kReachOutlineCells, unit.holes)) {
-                for (const core::Ring& ring : rings) {
-                    polyline(g, inDrawing(ring, true), true, layerName(Reach));
+            for (const ReachPiece& piece : reachPieces(unit)) {
+                for (const auto& rings :
+                     core::reachOutlines(piece.outline, piece.points, design.configuration.distance,
+                                         core::kReachOutlineCells, piece.holes)) {
+                    for (const core::Ring& ring : rings) {
+                        polyline(g, inDrawing(ring, true), true, layerName(Reach));
+                    }
                 }
             }
         }

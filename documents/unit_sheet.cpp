@@ -6,10 +6,12 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextDocument>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <concepts>
 
+#include "combined_units.h"
 #include "file_commit.h"
 #include "file_errors.h"
 #include "number_text.h"
@@ -115,13 +117,43 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
 
 CalculationSheet CalculationSheet::ofProjectUnit(const core::Unit& unit,
                                                  const core::UnitDesign& design) {
-    return {QString(),
-            QDate(),
-            design.conditions.value(),
-            design.model,
-            design.configuration.points,
-            design.cover,
-            design.cover ? core::placingFault(unit.outline, unit.holes) : core::PlacingFault::None};
+    CalculationSheet sheet(
+        QString(), QDate(), design.conditions.value(), design.model, design.configuration.points,
+        design.cover,
+        design.cover ? core::placingFault(unit.outline, unit.holes) : core::PlacingFault::None);
+    if (unit.combined()) {
+        sheet.combinedLines(unit);
+    }
+    return sheet;
+}
+
+void CalculationSheet::insertLines(const QString& after, const QStringList& lines) {
+    auto at = std::ranges::find_if(
+        parts_, [&after](const Part& part) { return part.text.startsWith(after); });
+    at = at == parts_.end() ? at : at + 1;
+    for (const QString& text : lines) {
+        at = parts_.insert(at, Part{Kind::Line, text, {}}) + 1;
+    }
+}
+
+void CalculationSheet::combinedLines(const core::Unit& unit) {
+    QStringList rooms;
+    for (const core::UnitRoom& room : unit.rooms) {
+        rooms << QStringLiteral("%1（%2 m²）")
+                     .arg(qs(room.name), number(core::roomArea(room.outline, room.holes)));
+    }
+    insertLines(QStringLiteral("保护面积 S"),
+                {core::areaBasis(unit) == core::AreaBasis::FloorOutline
+                     ? QStringLiteral("S 按楼层轮廓（建筑面积）计")
+                     : QStringLiteral("S 按房间面积之和计，未含墙体"),
+                 QStringLiteral("组合单元，含 %1 个房间：").arg(unit.rooms.size()) +
+                     rooms.join(QStringLiteral("、"))});
+    if (const std::size_t inRooms = pointsInRooms(unit); inRooms > 0) {
+        insertLines(QStringLiteral("设置点数 N"),
+                    {QStringLiteral("设置点 %1 个，其中 %2 个位于房间内")
+                         .arg(unit.setPoints.size())
+                         .arg(inRooms)});
+    }
 }
 
 void CalculationSheet::requirementLines(const core::UnitConditions& unit) {

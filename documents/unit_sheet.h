@@ -66,6 +66,12 @@ class CalculationSheet {
                             core::PlacingFault placing);
     void notes(const core::UnitConditions& unit);
     void modelTable(const core::UnitConditions& unit);
+    // A combined unit's lines: the basis of its S and its rooms, after S; how many of its setting
+    // points stand in rooms rather than in its circulation, after N.
+    void combinedLines(const core::Unit& unit);
+    // The lines put after the first part whose text starts with `after` (at the end where none
+    // does).
+    void insertLines(const QString& after, const QStringList& lines);
 
     std::vector<Part> parts_;
 };

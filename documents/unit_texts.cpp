@@ -1,8 +1,10 @@
 #include "unit_texts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
+#include "combined_units.h"
 #include "number_text.h"
 
 namespace documents {
@@ -195,6 +197,81 @@ QString unconfigurableReason(core::Unconfigurable fault) {
             return QStringLiteral("表中没有满足最低配置基准的灭火器规格，请另选灭火器类型");
     }
     return {};
+}
+
+QString combineRefusalText(const core::Project& project, const core::CombineRefusal& refusal) {
+    const auto name = [&project](std::size_t i) {
+        return i < project.units.size() ? qs(project.units[i].name) : QString();
+    };
+    const QString unit = name(refusal.unit);
+    const QString first = name(refusal.first);
+    const QString clause = QStringLiteral("，不能合并为组合单元（GB 50140-2005 第7.2.1条）");
+    switch (refusal.fault) {
+        case core::CombineFault::OtherFloor:
+            return QStringLiteral("「%1」与「%2」不在同一楼层").arg(unit, first) + clause;
+        case core::CombineFault::OtherClass:
+            return QStringLiteral("「%1」的火灾种类与「%2」不同").arg(unit, first) + clause;
+        case core::CombineFault::OtherHazard:
+            return QStringLiteral("「%1」的危险等级与「%2」不同").arg(unit, first) + clause;
+        case core::CombineFault::NoOutline:
+            return QStringLiteral("「%1」没有房间轮廓，不能合并为组合单元").arg(unit);
+        case core::CombineFault::TooFew:
+        case core::CombineFault::None:
+            break;
+    }
+    return QStringLiteral("请选择两个或更多计算单元");
+}
+
+bool isCirculationName(const QString& name) {
+    static const QString kNames[] = {QStringLiteral("走廊"),   QStringLiteral("走道"),
+                                     QStringLiteral("过道"),   QStringLiteral("门厅"),
+                                     QStringLiteral("大厅"),   QStringLiteral("前室"),
+                                     QStringLiteral("楼梯间"), QStringLiteral("电梯厅"),
+                                     QStringLiteral("通道"),   QStringLiteral("廊")};
+    return std::ranges::any_of(kNames,
+                               [&name](const QString& word) { return name.contains(word); });
+}
+
+std::vector<bool> circulationRooms(const core::Unit& unit) {
+    std::vector<bool> circulation(unit.rooms.size(), false);
+    bool named = false;
+    for (std::size_t i = 0; i < unit.rooms.size(); ++i) {
+        circulation[i] = isCirculationName(qs(unit.rooms[i].name));
+        named = named || circulation[i];
+    }
+    if (named || unit.rooms.empty()) {
+        return circulation;
+    }
+    std::vector<int> doors(unit.rooms.size(), 0);
+    for (const core::WallDoor& door : core::unitDoors(unit)) {
+        for (const std::optional<std::size_t>& side : door.rooms) {
+            if (side && *side < doors.size()) {
+                ++doors[*side];
+            }
+        }
+    }
+    const auto most = std::ranges::max_element(doors);
+    if (*most > 0) {
+        circulation[static_cast<std::size_t>(most - doors.begin())] = true;
+    }
+    return circulation;
+}
+
+std::size_t pointsInRooms(const core::Unit& unit) {
+    const std::vector<bool> circulation = circulationRooms(unit);
+    return static_cast<std::size_t>(
+        std::ranges::count_if(unit.setPoints, [&](const core::PlanPoint point) {
+            for (std::size_t i = 0; i < unit.rooms.size(); ++i) {
+                const core::UnitRoom& room = unit.rooms[i];
+                if (core::coveredBy(point, room.outline) &&
+                    std::ranges::none_of(room.holes, [point](const core::Ring& hole) {
+                        return core::coveredBy(point, hole);
+                    })) {
+                    return !circulation[i];
+                }
+            }
+            return false;  // in a door's opening
+        }));
 }
 
 }  // namespace documents

@@ -321,6 +321,19 @@ TEST(BookFaces, AreBoldOnlyWhereTheFaceHasABoldWeight) {
     }
 }
 
+// A combined unit's page says where its S comes from, lists its rooms and the points that stand
+// in them rather than in its corridor.
+TEST_F(Book, ACombinedUnitsPageSaysItsBasisAndItsRooms) {
+    const QString fileName = write(tests::combinedOffices());
+    SKIP_UNLESS_PDF_TOOLS_ANSWER();
+    const QString text = bare(pageTexts(fileName).join(QString()));
+    for (const QString& line : {u"S按房间面积之和计，未含墙体"_s,
+                                u"组合单元，含5个房间：办公室1（42m²）、办公室2（42m²）"_s,
+                                u"设置点3个，其中1个位于房间内"_s}) {
+        EXPECT_TRUE(text.contains(line)) << line.toStdString();
+    }
+}
+
 // Pages of a small format make every part run over: units go on under "（续）", no paragraph of
 // three lines or fewer is split, no line is drawn twice.
 TEST_F(Book, RunningOverPagesKeepsHeadingsAndDrawsEachLineOnce) {

@@ -269,6 +269,33 @@ INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
+// A combined unit's sheet: S and its basis, its rooms with their areas, and how many of its
+// setting points stand in its rooms rather than in its corridor.
+TEST(CombinedUnitSheet, SaysTheBasisOfSItsRoomsAndThePointsInRooms) {
+    const struct {
+        bool outline;
+        bool inOffice;
+        std::vector<const char*> lines;
+    } cases[] = {
+        {false,
+         true,
+         {"保护面积 S：202.08 m²", "S 按房间面积之和计，未含墙体",
+          "组合单元，含 5 个房间：办公室1（42 m²）、办公室2（42 m²）、办公室3（42 m²）、"
+          "办公室4（42 m²）、走廊（34.08 m²）",
+          "设置点 3 个，其中 1 个位于房间内"}},
+        {true, false, {"保护面积 S：221.92 m²", "S 按楼层轮廓（建筑面积）计"}},
+    };
+    for (const auto& c : cases) {
+        const core::Unit unit = combinedOffices(c.outline, c.inOffice).units.front();
+        const QString text =
+            documents::CalculationSheet::ofProjectUnit(unit, core::design(unit)).plainText();
+        for (const char* line : c.lines) {
+            EXPECT_TRUE(text.split(u'\n').contains(QString::fromUtf8(line))) << line;
+        }
+        EXPECT_EQ(text.contains(u"位于房间内"_s), c.inOffice);
+    }
+}
+
 // Typed or pasted, the name stays on one line; a name that holds what a file name may not gives
 // a file name with "_" in its place, shortened by whole characters to at most 255 bytes.
 TEST_F(SheetDialogTest, TheNameStaysOnOneLineAndGivesAFileNameThatFits) {

@@ -160,6 +160,12 @@ with tempfile.TemporaryDirectory() as folder:
             ("未校核", "General")]])
     check_numeric("设置点", points, {1, 5, 6, 8})
 
+    # A combined unit is one unit of the schedule, with the sum of its rooms' areas for S.
+    schedule = [list(row) for row in write_book(folder, "--combined")["配置表"].iter_rows(
+        min_row=HEADING_ROWS["配置表"] + 1, values_only=True)]
+    check("combined", [schedule[0][:8], len(schedule)],
+          [[1, "一层", "一层组合单元", "A类", "中危险级", 0.9, "地上建筑", 202.08], 2])
+
 for failure in failures:
     print(failure)
 sys.exit(1 if failures else 0)

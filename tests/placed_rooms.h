@@ -4,9 +4,12 @@
 // not reach at a serious hazard; the corridor grown, and a room with a slot, that no point reaches.
 #include <algorithm>
 #include <cstddef>
+#include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
+#include "combined_units.h"
 #include "project.h"
 
 namespace tests {
@@ -59,6 +62,46 @@ inline core::Unit slotRoom(std::vector<core::PlanPoint> points = {}) {
     return placedRoom(
         "窄间%2", {{0, 0}, {10, 0}, {10, 4.8}, {40, 4.8}, {40, 5.2}, {10, 5.2}, {10, 10}, {0, 10}},
         std::move(points), core::Hazard::Medium);
+}
+
+// An office floor: four 7 × 6 m offices (42 m²), two on each side of a 14.2 × 2.4 m corridor
+// (34.08 m²) behind 0.2 m walls, each office with a 1 m door into it, and an exit at the
+// corridor's west end; with `outline`, the outline drawn round the floor (14.6 × 15.2 m).
+inline core::Project officeFloor(bool outline = false) {
+    core::Project project{"办公楼", {}};
+    const double x[] = {0, 7.2};
+    const double y[] = {0, 8.8};
+    for (int i = 0; i < 4; ++i) {
+        const double x0 = x[i % 2];
+        const double y0 = y[i / 2];
+        const std::string name = "办公室" + std::to_string(i + 1);
+        project.units.push_back(placedRoom(name.c_str(),
+                                           {{x0, y0}, {x0 + 7, y0}, {x0 + 7, y0 + 6}, {x0, y0 + 6}},
+                                           {}, core::Hazard::Medium));
+        const double wall = i < 2 ? 6.1 : 8.7;
+        project.doors.push_back(
+            {"一层", "office.dxf", "D" + std::to_string(i + 1), {x0 + 3, wall}, {x0 + 4, wall}, 1});
+    }
+    project.units.push_back(placedRoom("走廊", {{0, 6.2}, {14.2, 6.2}, {14.2, 8.6}, {0, 8.6}}, {},
+                                       core::Hazard::Medium));
+    project.doors.push_back({"一层", "office.dxf", "E1", {-0.1, 7}, {-0.1, 8}, 1});
+    if (outline) {
+        project.floors.push_back(
+            {"一层", "office.dxf", "F1", {{-0.2, -0.2}, {14.4, -0.2}, {14.4, 15}, {-0.2, 15}}});
+    }
+    return project;
+}
+
+// The office floor made one combined unit, with two points in the corridor by the doors and,
+// where `inOffice`, a third in the first office.
+inline core::Project combinedOffices(bool outline = false, bool inOffice = true) {
+    core::Project project =
+        std::get<core::Project>(core::combineUnits(officeFloor(outline), {0, 1, 2, 3, 4}));
+    project.units.front().setPoints = {{3.5, 7.4}, {10.7, 7.4}};
+    if (inOffice) {
+        project.units.front().setPoints.push_back({3.5, 3});
+    }
+    return project;
 }
 
 // A comb of `teeth` teeth `width` wide, from its back `back` up to `top`, with gaps as wide as

@@ -326,6 +326,44 @@ TEST_F(PlanViewTest, TheDoorsOfTheFloorShownAreDrawn) {
     EXPECT_EQ(doorsDrawn(), 1);
 }
 
+// A combined unit is drawn as its rooms, filled alike, with one label: a click in any of them
+// selects it, and its reach is drawn. A point is added in an office, not in a wall between its
+// rooms, and dragged from an office into the corridor.
+TEST_F(PlanViewTest, ACombinedUnitIsDrawnAsItsRoomsWithOneLabel) {
+    window->model()->setProject(tests::combinedOffices());
+    window->resize(1400, 900);
+    QCoreApplication::processEvents();
+    const auto count = [this](int type) {
+        return std::ranges::count_if(plan().view()->scene()->items(),
+                                     [type](QGraphicsItem* item) { return item->type() == type; });
+    };
+    EXPECT_EQ(count(ui::RoomItem::Type), 1);
+    EXPECT_EQ(count(ui::LabelItem::Type), 1);
+    EXPECT_EQ(count(ui::PointItem::Type), 3);
+    QImage image = viewport()->grab().toImage();
+    const QColor office = image.pixelColor(at({12, 13}).toPoint());
+    EXPECT_EQ(image.pixelColor(at({1, 7}).toPoint()), office);     // the corridor
+    EXPECT_NE(image.pixelColor(at({7.1, 13}).toPoint()), office);  // the wall between offices
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, at({12, 13}).toPoint());
+    EXPECT_EQ(tableSelection(), std::vector<int>{0});
+    EXPECT_NE(plan().reachShown(), nullptr);
+    tests::keepPicture(*window, u"plan-combined"_s);
+
+    QTest::mouseDClick(viewport(), Qt::LeftButton, Qt::ControlModifier, at({7.1, 3}).toPoint());
+    QTest::mouseDClick(viewport(), Qt::LeftButton, Qt::ControlModifier, at({10.7, 3}).toPoint());
+    QTest::mousePress(viewport(), Qt::LeftButton, {}, at({3.5, 3}).toPoint());
+    QTest::mouseMove(viewport(), at({4, 5}).toPoint());
+    QTest::mouseMove(viewport(), at({5, 7.4}).toPoint());
+    QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at({5, 7.4}).toPoint());
+    const std::vector<core::PlanPoint> points{{3.5, 7.4}, {10.7, 7.4}, {5, 7.4}, {10.7, 3}};
+    const std::vector<core::PlanPoint>& placed = window->model()->unit(0).setPoints;
+    ASSERT_EQ(placed.size(), points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        EXPECT_NEAR(placed[i].x, points[i].x, 0.05) << i;
+        EXPECT_NEAR(placed[i].y, points[i].y, 0.05) << i;
+    }
+}
+
 // A column inside a room is drawn as not room, and the label keeps out of it; a small room's label
 // moves off the setting point in its middle, which shows whole. Zoomed out, the labels of the
 // rooms grown too small give way.

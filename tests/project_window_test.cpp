@@ -716,6 +716,61 @@ TEST_F(ProjectExportsTest, LayoutDrawingFromTheMenu) {
     EXPECT_EQ(notices, QStringList{u"工程中没有带平面轮廓的计算单元，请先导入平面图。"_s});
 }
 
+// 合并为组合单元 from the 编辑 menu and 拆分组合单元 from the table's context menu, each one step
+// that selects what it made; units that cannot be combined are told why in a box.
+TEST_F(ProjectWindowTest, UnitsAreCombinedAndSplitAsOneStepEach) {
+    ProjectModel* model = window->model();
+    const core::Project floor = tests::officeFloor();
+    model->setProject(floor);
+    table()->selectAll();
+    tests::clickMenuItem(window->editMenu(), u"合并为组合单元"_s);
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->unit(0).rooms.size(), 5U);
+    EXPECT_EQ(text(0, ProjectModel::Area), u"202.08"_s);
+    EXPECT_TRUE(table()->selectionModel()->isRowSelected(0, {}));
+    window->undoStack()->undo();
+    EXPECT_EQ(model->project(), floor);
+    window->undoStack()->redo();
+
+    const QPoint cell = table()->visualRect(model->index(0, 5)).center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, cell, table()->viewport()->mapToGlobal(cell));
+    QApplication::sendEvent(table()->viewport(), &click);
+    QMenu* menu = nullptr;
+    for (QMenu* each : window->findChildren<QMenu*>()) {
+        menu = each->isVisible() ? each : menu;
+    }
+    ASSERT_NE(menu, nullptr);
+    tests::clickMenuItem(menu, u"拆分组合单元"_s);
+    ASSERT_EQ(model->rowCount(), 5);
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(model->unit(row).outline, floor.units[static_cast<std::size_t>(row)].outline);
+        EXPECT_TRUE(table()->selectionModel()->isRowSelected(row, {})) << row;
+    }
+    window->undoStack()->undo();
+    EXPECT_EQ(model->rowCount(), 1);
+
+    core::Project mixed = floor;
+    mixed.units[1].choices.hazard = core::Hazard::Serious;
+    model->setProject(mixed);
+    table()->selectAll();
+    QString told;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            told = box->text();
+            tests::keepPicture(*box, u"combine-refused"_s);
+            box->close();
+        }
+    });
+    poll.start(20);
+    tests::clickMenuItem(window->editMenu(), u"合并为组合单元"_s);
+    EXPECT_EQ(
+        told,
+        u"「办公室2」的危险等级与「办公室1」不同，不能合并为组合单元（GB 50140-2005 第7.2.1条）"_s);
+    EXPECT_EQ(model->project(), mixed);
+}
+
 // A failed save is told and leaves the project unsaved: closing asks, and the copy stays.
 TEST_F(ProjectWindowTest, FailedSaveKeepsTheProjectUnsavedAndItsRecoveryCopy) {
 #ifdef Q_OS_WIN

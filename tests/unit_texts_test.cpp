@@ -7,6 +7,9 @@
 #include <cmath>
 #include <limits>
 
+#include "combined_units.h"
+#include "placed_rooms.h"
+
 namespace {
 
 struct NoteCase {
@@ -66,6 +69,43 @@ TEST(ReachText, IsRoundedUpToATenthOrTellsWhyItIsNotChecked) {
     const core::PlacedCover unchecked{20, std::numeric_limits<double>::infinity(), false, {}};
     EXPECT_EQ(documents::reachText(unchecked, core::PlacingFault::TooIntricate).toStdString(),
               "轮廓超过 4000 个顶点或 400 个凹角，未校核");
+}
+
+// Why units are not combined names the unit that breaks the rule and the first one, with the
+// clause where there is one.
+TEST(CombineRefusalText, NamesTheUnitsAndTheClause) {
+    const core::Project project = tests::officeFloor();
+    const std::pair<core::CombineFault, const char*> cases[] = {
+        {core::CombineFault::OtherFloor,
+         "「办公室3」与「办公室1」不在同一楼层，不能合并为组合单元（GB 50140-2005 第7.2.1条）"},
+        {core::CombineFault::OtherClass,
+         "「办公室3」的火灾种类与「办公室1」不同，不能合并为组合单元（GB 50140-2005 第7.2.1条）"},
+        {core::CombineFault::OtherHazard,
+         "「办公室3」的危险等级与「办公室1」不同，不能合并为组合单元（GB 50140-2005 第7.2.1条）"},
+        {core::CombineFault::NoOutline, "「办公室3」没有房间轮廓，不能合并为组合单元"},
+        {core::CombineFault::TooFew, "请选择两个或更多计算单元"},
+    };
+    for (const auto& [fault, text] : cases) {
+        EXPECT_EQ(documents::combineRefusalText(project, {fault, 2, 0}).toStdString(), text);
+    }
+}
+
+// A combined unit's circulation: its rooms named as walked through, else the room with the most
+// doors; the points in its other rooms are counted, those in the circulation not.
+TEST(CirculationRooms, AreNamedOrHaveTheMostDoors) {
+    for (const char* name : {"走廊", "电梯厅", "回廊", "一层门厅"}) {
+        EXPECT_TRUE(documents::isCirculationName(QString::fromUtf8(name))) << name;
+    }
+    EXPECT_FALSE(documents::isCirculationName(QStringLiteral("办公室")));
+    core::Unit unit = tests::combinedOffices().units.front();
+    const std::vector<bool> corridor{false, false, false, false, true};
+    EXPECT_EQ(documents::circulationRooms(unit), corridor);
+    EXPECT_EQ(documents::pointsInRooms(unit), 1U);
+    unit.rooms.back().name = "储藏间";  // no name says so: the corridor has the most doors
+    EXPECT_EQ(documents::circulationRooms(unit), corridor);
+    unit.doors.clear();
+    EXPECT_EQ(documents::circulationRooms(unit), std::vector<bool>(5, false));
+    EXPECT_EQ(documents::pointsInRooms(unit), 3U);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // write_outputs_sample PATH --placed: the sample with a corridor and an L whose setting points are
 // placed on their plan after it, the L on a floor of its own drawn in metres, then a room whose
 // point lies outside it and one too large to check.
+// write_outputs_sample PATH --combined: the office floor of placed_rooms.h made one combined unit.
 #include <QCoreApplication>
 #include <QDate>
 #include <QString>
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
             tests::placedRoom("储藏室", tests::kLOutline, {{12, 12}}, core::Hazard::Medium));
         project.units.push_back(tests::placedRoom("库房", {{0, 0}, {201, 0}, {201, 201}, {0, 201}},
                                                   {{100, 100}}, core::Hazard::Medium));
+    } else if (arguments.value(2) == QStringLiteral("--combined")) {
+        project = tests::combinedOffices();
     } else if (arguments.size() > 2) {
         project.name = arguments[2].toStdString();
     }

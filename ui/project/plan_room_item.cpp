@@ -6,11 +6,13 @@
 #include <cmath>
 #include <utility>
 
+#include "combined_units.h"
 #include "floor_layout.h"
 #include "plan_point_item.h"
 #include "plan_reach_item.h"
 #include "plan_scene.h"
 #include "reach_map.h"
+#include "unit_rooms.h"
 #include "unit_texts.h"
 
 namespace ui {
@@ -76,31 +78,41 @@ RoomItem::RoomItem(int row, const core::Unit& unit, bool failing, const RoomLook
 }
 
 void RoomItem::setUnit(const core::Unit& unit, bool failing) {
-    QPolygonF polygon = scenePolygon(unit.outline);
+    // A combined unit's rooms, or the unit's own outline.
+    const std::vector<core::RoomShape> shapes = core::unitShapes(unit);
+    std::vector<QPolygonF> polygons;
     std::vector<QPolygonF> holes;
-    holes.reserve(unit.holes.size());
-    for (const core::Ring& hole : unit.holes) {
-        holes.push_back(scenePolygon(hole));
+    for (const core::RoomShape& shape : shapes) {
+        polygons.push_back(scenePolygon(shape.outline));
+        for (const core::Ring& hole : shape.holes) {
+            holes.push_back(scenePolygon(hole));
+        }
     }
-    const bool reshaped = polygon != polygon_ || holes != holes_;
+    const bool reshaped = polygons != polygons_ || holes != holes_;
     if (reshaped || unit.setPoints != setPoints_) {
-        showReach({}, {}, 0);
+        hideReach();
     }
     if (reshaped) {
         prepareGeometryChange();
-        polygon_ = std::move(polygon);
+        polygons_ = std::move(polygons);
         holes_ = std::move(holes);
         path_ = QPainterPath();
-        path_.addPolygon(polygon_);
-        path_.closeSubpath();
+        bounds_ = QRectF();
+        for (const QPolygonF& polygon : polygons_) {
+            path_.addPolygon(polygon);
+            path_.closeSubpath();
+            bounds_ |= polygon.boundingRect();
+        }
         for (const QPolygonF& hole : holes_) {
             path_.addPolygon(hole);
             path_.closeSubpath();
         }
-        bounds_ = polygon_.boundingRect();
         label_->setBounds(bounds_);
-        area_ = core::area(unit.outline);
-        placeLabel(unit);
+        area_ = 0;
+        for (const core::RoomShape& shape : shapes) {
+            area_ += core::area(shape.outline);
+        }
+        placeLabel(shapes);
     }
     QString name = documents::qs(unit.name);
     QString areaText = std::isfinite(unit.choices.area)
@@ -130,18 +142,24 @@ void RoomItem::setUnit(const core::Unit& unit, bool failing) {
     update();
 }
 
-void RoomItem::showReach(const core::Ring& outline, const std::vector<core::Ring>& holes,
-                         int reach) {
+void RoomItem::hideReach() {
+    delete reachItem_;
+    reachItem_ = nullptr;
+    reachShown_ = 0;
+}
+
+void RoomItem::showReach(const core::Unit& unit, int reach) {
     if (reach == reachShown_) {
         return;
     }
-    delete reachItem_;
-    reachItem_ = nullptr;
+    hideReach();
     reachShown_ = reach;
-    if (reach > 0 && !setPoints_.empty()) {
-        reachItem_ = new ReachItem(
-            this, shape(), core::reachMap(outline, setPoints_, reach, core::kReachCells, holes));
+    if (reach <= 0 || setPoints_.empty()) {
+        return;
     }
+    // A combined unit's points reach through its doors.
+    reachItem_ =
+        new ReachItem(this, shape(), documents::unitReachMap(unit, reach, core::kReachCells));
 }
 
 void RoomItem::previewPoint(std::size_t index, core::PlanPoint at, const core::ReachMap& map) {
@@ -172,7 +190,11 @@ void RoomItem::setHighlighted(bool highlighted) {
 }
 
 bool RoomItem::holds(QPointF point) const {
-    return bounds_.contains(point) && polygon_.containsPoint(point, Qt::OddEvenFill) &&
+    return bounds_.contains(point) &&
+           std::ranges::any_of(polygons_,
+                               [point](const QPolygonF& polygon) {
+                                   return polygon.containsPoint(point, Qt::OddEvenFill);
+                               }) &&
            std::ranges::none_of(holes_, [point](const QPolygonF& hole) {
                return hole.containsPoint(point, Qt::OddEvenFill);
            });
@@ -185,17 +207,26 @@ void RoomItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* /*option
                              : (highlighted_ ? look.selectedOutline : look.outline));
     painter->setBrush(fill());
     // The holes (columns, shafts) are left unfilled, their edges drawn as walls.
-    if (holes_.empty()) {
-        painter->drawPolygon(polygon_);
+    if (holes_.empty() && polygons_.size() == 1) {
+        painter->drawPolygon(polygons_.front());
     } else {
         painter->drawPath(path_);
     }
 }
 
-void RoomItem::placeLabel(const core::Unit& unit) {
-    labelAnchor_ = scenePoint(core::labelPoint(unit.outline, unit.holes));
-    std::vector<QPolygonF> rings = holes_;
-    rings.push_back(polygon_);
+void RoomItem::placeLabel(const std::vector<core::RoomShape>& shapes) {
+    if (shapes.empty()) {
+        return;
+    }
+    // A combined unit has one label, in its largest room.
+    const core::RoomShape& room = *std::ranges::max_element(
+        shapes, {}, [](const core::RoomShape& shape) { return core::area(shape.outline); });
+    labelAnchor_ = scenePoint(core::labelPoint(room.outline, room.holes));
+    std::vector<QPolygonF> rings;
+    for (const core::Ring& hole : room.holes) {
+        rings.push_back(scenePolygon(hole));
+    }
+    rings.push_back(scenePolygon(room.outline));
     labelWidth_ = roomAbout(crossings(rings, labelAnchor_.y(), true), labelAnchor_.x());
     labelHeight_ = roomAbout(crossings(rings, labelAnchor_.x(), false), labelAnchor_.y());
 }

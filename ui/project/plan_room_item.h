@@ -16,7 +16,8 @@
 
 namespace core {
 struct ReachMap;
-}
+struct RoomShape;
+}  // namespace core
 
 namespace ui {
 
@@ -62,9 +63,10 @@ class LabelItem final : public QGraphicsItem {
     QRectF bounds_;
 };
 
-// A unit's room: its outline, filled, and its name and area in a label of a fixed size on the
-// screen, drawn only where the room is large enough on the screen to hold it. The item lies at
-// the scene's origin, so that its coordinates are the scene's.
+// A unit's room (a combined unit's rooms, with one label in the largest): its outline, filled, and
+// its name and area in a label of a fixed size on the screen, drawn only where the room is large
+// enough on the screen to hold it. The item lies at the scene's origin, so that its coordinates are
+// the scene's.
 class RoomItem final : public QGraphicsItem {
   public:
     enum { Type = UserType + 1 };
@@ -79,8 +81,10 @@ class RoomItem final : public QGraphicsItem {
 
     void setUnit(const core::Unit& unit, bool failing);
 
-    // The reach of the points at R drawn over the room; R 0 takes it away.
-    void showReach(const core::Ring& outline, const std::vector<core::Ring>& holes, int reach);
+    // The reach of the points at R drawn over the room (a combined unit's: over its rooms,
+    // walking through its doors); R 0 takes it away, as hideReach() does.
+    void showReach(const core::Unit& unit, int reach);
+    void hideReach();
     [[nodiscard]] const ReachItem* reachItem() const { return reachItem_; }
 
     // Shows the point of that index at `at` while it is dragged, and the reach (where shown) as
@@ -118,7 +122,7 @@ class RoomItem final : public QGraphicsItem {
 
     // The label's place: the point of the room farthest from its walls and holes; the room it has
     // there across and up and down, as far as the nearer wall on both sides.
-    void placeLabel(const core::Unit& unit);
+    void placeLabel(const std::vector<core::RoomShape>& shapes);
     void prepareLabel();
 
     // The label's lines: the name, the area, and the name's two halves.
@@ -130,9 +134,9 @@ class RoomItem final : public QGraphicsItem {
 
     int row_;
     const RoomLook* look_;
-    QPolygonF polygon_;
-    std::vector<QPolygonF> holes_;
-    QPainterPath path_;  // the outline less the holes
+    std::vector<QPolygonF> polygons_;  // the outline, or a combined unit's rooms' outlines
+    std::vector<QPolygonF> holes_;     // all their holes
+    QPainterPath path_;                // the outline less the holes
     QRectF bounds_;
     double area_ = 0;
     QPointF labelAnchor_;

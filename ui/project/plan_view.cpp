@@ -82,9 +82,11 @@ struct ShownUnit {
 
 ShownUnit shownUnit(const core::Unit& unit) {
     ShownUnit shown;
-    if (unit.plan) {
+    const std::optional<core::PlanSource>& plan =
+        unit.combined() ? unit.rooms.front().plan : unit.plan;
+    if (plan) {
         if (const std::optional<io::DrawingUnit> drawn =
-                io::unitFromName(documents::qs(unit.plan->unit))) {
+                io::unitFromName(documents::qs(plan->unit))) {
             shown.perUnit = io::metresPerUnit(*drawn);
             shown.name = io::unitLabel(*drawn);
         }
@@ -117,6 +119,25 @@ QString placedText(const ProjectModel& model, int row, std::size_t index) {
         text += QStringLiteral("；最远 %1 m").arg(cover->shares[index], 0, 'f', 1);
     }
     return text;
+}
+
+// The unit has rooms on the plan: an outline, or a combined unit's rooms.
+bool onPlan(const core::Unit& unit) {
+    return unit.outline.size() >= 3 || unit.combined();
+}
+
+// Where a point dropped at `point` goes in the unit (core::droppedPoint()): in a combined unit,
+// in the first of its rooms that takes it; none where none does.
+std::optional<core::PlanPoint> droppedIn(const core::Unit& unit, core::PlanPoint point, bool snap) {
+    if (!unit.combined()) {
+        return core::droppedPoint(point, unit.outline, unit.holes, snap);
+    }
+    for (const core::UnitRoom& room : unit.rooms) {
+        if (auto at = core::droppedPoint(point, room.outline, room.holes, snap)) {
+            return at;
+        }
+    }
+    return std::nullopt;
 }
 
 // Marks the point of that index as set by hand, the flags kept one per point.
@@ -298,7 +319,7 @@ void PlanView::setFloor(const QString& location) {
 
 bool PlanView::onFloor(int row) const {
     const core::Unit& unit = model_->unit(row);
-    return unit.outline.size() >= 3 && unit.location == floorKey_;
+    return onPlan(unit) && unit.location == floorKey_;
 }
 
 void PlanView::showEvent(QShowEvent* event) {
@@ -356,7 +377,7 @@ void PlanView::refreshFloors() {
     std::vector<std::string_view> found;
     std::string_view last;  // the location of the room before, found already
     for (const core::Unit& unit : model_->project().units) {
-        if (unit.outline.size() < 3 || (!found.empty() && last == unit.location)) {
+        if (!onPlan(unit) || (!found.empty() && last == unit.location)) {
             continue;
         }
         last = unit.location;
@@ -504,7 +525,7 @@ void PlanView::unitsChanged(int first, int last) {
         RoomItem* room = roomOf(reachRow_);
         reachRow_ = -1;
         if (room != nullptr) {
-            room->showReach({}, {}, 0);
+            room->hideReach();
         }
     }
     updateReach();
@@ -535,7 +556,7 @@ void PlanView::followSelection() {
     bool here = false;
     int elsewhere = -1;  // a selected room on another floor: the current row's, else the first
     for (int row = 0; row < model_->rowCount(); ++row) {
-        if (selected[static_cast<std::size_t>(row)] == 0 || model_->unit(row).outline.size() < 3) {
+        if (selected[static_cast<std::size_t>(row)] == 0 || !onPlan(model_->unit(row))) {
             continue;
         }
         if (onFloor(row)) {
@@ -549,7 +570,7 @@ void PlanView::followSelection() {
     if (!here && elsewhere >= 0) {
         if (current >= 0 && current < model_->rowCount() &&
             selected[static_cast<std::size_t>(current)] != 0 && !onFloor(current) &&
-            model_->unit(current).outline.size() >= 3) {
+            onPlan(model_->unit(current))) {
             elsewhere = current;
         }
         showFloor(documents::qs(model_->unit(elsewhere).location));
@@ -656,7 +677,7 @@ void PlanView::updateReach() {
     const int row =
         room != nullptr && selection_->rowIntersectsSelection(current, {}) ? current : -1;
     if (RoomItem* before = roomOf(reachRow_); reachRow_ != row && before != nullptr) {
-        before->showReach({}, {}, 0);
+        before->hideReach();
     }
     if (pickedRow_ >= 0 && pickedRow_ != row) {
         pick(-1, {});  // the points of a room no longer current
@@ -667,7 +688,12 @@ void PlanView::updateReach() {
     }
     const core::UnitDesign& d = model_->unitDesign(row);
     const core::Unit& unit = model_->unit(row);
-    room->showReach(unit.outline, unit.holes, d.cover ? d.cover->reach : 0);
+    // A combined unit's points reach as far as R whether or not its cover is checked.
+    int reach = d.cover ? d.cover->reach : 0;
+    if (!d.cover && unit.combined() && d.configured()) {
+        reach = static_cast<int>(std::lround(d.configuration.distance));
+    }
+    room->showReach(unit, reach);
 }
 
 const QGraphicsItem* PlanView::reachShown() const {
@@ -801,7 +827,8 @@ void PlanView::pointDragged(QPointF scenePos) {
     }
     const core::Unit& unit = model_->unit(drag_->row);
     const std::optional<core::PlacedCover>& cover = model_->unitDesign(drag_->row).cover;
-    if (!drag_->moved && cover && cover->reach > 0 &&
+    // A combined unit's points move without their reach following: it is drawn again once dropped.
+    if (!drag_->moved && cover && cover->reach > 0 && !unit.combined() &&
         core::placingFault(unit.outline, unit.holes) == core::PlacingFault::None) {
         drag_->reach = std::make_shared<core::ReachTracker>(unit.outline, unit.holes,
                                                             unit.setPoints, cover->reach);
@@ -847,7 +874,7 @@ void PlanView::pointReleased(Qt::KeyboardModifiers modifiers) {
     }
     const core::Unit& unit = model_->unit(drag.row);
     const std::optional<core::PlanPoint> to =
-        core::droppedPoint(drag.at, unit.outline, unit.holes, (modifiers & Qt::AltModifier) == 0);
+        droppedIn(unit, drag.at, (modifiers & Qt::AltModifier) == 0);
     if (!to || *to == drag.from) {
         putBack(drag.row);  // the unit's points as they were, and their reach
         if (!to) {
@@ -905,7 +932,7 @@ bool PlanView::pointKey(const QKeyEvent& event) {
         }
         core::PlanPoint& point = after.setPoints[index];
         point = {point.x + dx * step, point.y + dy * step};
-        if (!core::droppedPoint(point, after.outline, after.holes, false)) {
+        if (!droppedIn(after, point, false)) {
             refuse(QStringLiteral("设置点不能移出计算单元的轮廓。"));
             return true;
         }
@@ -927,8 +954,7 @@ void PlanView::addPointAt(QPointF scenePos, bool snap) {
     }
     const int row = room->row();
     core::Unit after = model_->unit(row);
-    const std::optional<core::PlanPoint> at =
-        core::droppedPoint(planPoint(scenePos), after.outline, after.holes, snap);
+    const std::optional<core::PlanPoint> at = droppedIn(after, planPoint(scenePos), snap);
     if (!at) {
         refuse(QStringLiteral("设置点应添加在计算单元的轮廓内。"));
         return;
@@ -1014,7 +1040,7 @@ void PlanView::typePosition() {
         return;
     }
     core::Unit after = model_->unit(row);
-    if (!core::droppedPoint(at, after.outline, after.holes, false)) {
+    if (!droppedIn(after, at, false)) {
         refuse(QStringLiteral("设置点不能移出计算单元的轮廓。"));
         return;
     }

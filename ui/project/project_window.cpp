@@ -28,8 +28,10 @@
 #include <algorithm>
 #include <numeric>
 #include <set>
+#include <variant>
 
 #include "background_task.h"
+#include "combined_units.h"
 #include "file_export.h"
 #include "plan_import.h"
 #include "plan_import_dialog.h"
@@ -289,6 +291,11 @@ void ProjectWindow::buildMenus() {
     downAction_ = editMenu_->addAction(QStringLiteral("下移"), this, [this] { moveUnits(1); });
     downAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     editMenu_->addSeparator();
+    combineAction_ = editMenu_->addAction(QStringLiteral("合并为组合单元(&M)"), this,
+                                          &ProjectWindow::combineUnits);
+    splitAction_ =
+        editMenu_->addAction(QStringLiteral("拆分组合单元"), this, &ProjectWindow::splitUnits);
+    editMenu_->addSeparator();
     detailsAction_ =
         editMenu_->addAction(QStringLiteral("工程信息(&I)…"), this, &ProjectWindow::editDetails);
     detailsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
@@ -297,6 +304,16 @@ void ProjectWindow::buildMenus() {
     for (QAction* action : {addAction_, removeAction_, upAction_, downAction_}) {
         action->setShortcutContext(Qt::WidgetShortcut);
         table_->addAction(action);
+    }
+    tableMenu_ = new QMenu(this);
+    tableMenu_->addActions({addAction_, duplicateAction_, removeAction_});
+    tableMenu_->addSeparator();
+    tableMenu_->addActions({combineAction_, splitAction_});
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(table_),
+                                    static_cast<QAbstractItemView*>(table_->frozenView())}) {
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](QPoint pos) { showTableMenu(view, pos); });
     }
 
     viewMenu_ = menuBar()->addMenu(QStringLiteral("查看(&V)"));
@@ -400,8 +417,14 @@ void ProjectWindow::updateActions() {
     addAction_->setEnabled(writable);
     detailsAction_->setEnabled(writable);
     importPlanAction_->setEnabled(writable);
-    placeAction_->setEnabled(writable && std::ranges::any_of(rows, [this](int row) {
-                                 return !model_->unit(row).outline.empty();
+    const auto placed = [this](int row) {
+        const core::Unit& unit = model_->unit(row);
+        return !unit.outline.empty() || unit.combined();
+    };
+    placeAction_->setEnabled(writable && std::ranges::any_of(rows, placed));
+    combineAction_->setEnabled(writable && rows.size() >= 2);
+    splitAction_->setEnabled(writable && std::ranges::any_of(rows, [this](int row) {
+                                 return model_->unit(row).combined();
                              }));
     removeAction_->setEnabled(writable && !rows.empty());
     duplicateAction_->setEnabled(writable && !rows.empty());
@@ -566,6 +589,77 @@ void ProjectWindow::moveUnits(int delta) {
     selectRows(moved);
 }
 
+void ProjectWindow::showTableMenu(const QAbstractItemView* view, QPoint pos) {
+    tableMenu_->popup(view->viewport()->mapToGlobal(pos));
+}
+
+void ProjectWindow::combineUnits() {
+    const std::vector<int> rows = selectedRows();
+    if (readOnly_ || !commitEdit()) {
+        return;
+    }
+    const core::Project& before = model_->project();
+    const auto combined =
+        core::combineUnits(before, std::vector<std::size_t>(rows.begin(), rows.end()));
+    if (const auto* refusal = std::get_if<core::CombineRefusal>(&combined)) {
+        QMessageBox::warning(dialogParent(), QStringLiteral("合并为组合单元"),
+                             documents::combineRefusalText(before, *refusal));
+        return;
+    }
+    // The combined unit takes the first unit's row; the others go.
+    const int first = rows.front();
+    auto* step = new QUndoCommand(QStringLiteral("合并为组合单元"));
+    new ReplaceUnitCommand(model_, first, before.units[static_cast<std::size_t>(first)],
+                           std::get<core::Project>(combined).units[static_cast<std::size_t>(first)],
+                           QString(), step);
+    std::vector<std::pair<int, core::Unit>> removed;
+    for (auto row = rows.begin() + 1; row != rows.end(); ++row) {
+        removed.emplace_back(*row, before.units[static_cast<std::size_t>(*row)]);
+    }
+    new UnitRowsCommand(model_, UnitRowsCommand::Kind::Remove, std::move(removed), QString(), step);
+    undoStack_->push(step);
+    selectRows({first});
+}
+
+void ProjectWindow::splitUnits() {
+    if (readOnly_ || !commitEdit()) {
+        return;
+    }
+    std::vector<int> rows = selectedRows();
+    std::erase_if(rows, [this](int row) { return !model_->unit(row).combined(); });
+    if (rows.empty()) {
+        return;
+    }
+    // From the last, so that the rows of those before stay; each unit's rooms take its row and
+    // those after it.
+    auto* step = new QUndoCommand(QStringLiteral("拆分组合单元"));
+    core::Project project = model_->project();
+    std::vector<int> selected;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        const auto index = static_cast<std::size_t>(*row);
+        const core::Project split = core::splitUnit(project, index);
+        const std::size_t count = split.units.size() - project.units.size() + 1;
+        new ReplaceUnitCommand(model_, *row, project.units[index], split.units[index], QString(),
+                               step);
+        std::vector<std::pair<int, core::Unit>> added;
+        for (std::size_t i = 1; i < count; ++i) {
+            added.emplace_back(*row + static_cast<int>(i), split.units[index + i]);
+        }
+        new UnitRowsCommand(model_, UnitRowsCommand::Kind::Insert, std::move(added), QString(),
+                            step);
+        for (int& earlier : selected) {
+            earlier += static_cast<int>(count) - 1;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            selected.push_back(*row + static_cast<int>(i));
+        }
+        project = split;
+    }
+    undoStack_->push(step);
+    std::ranges::sort(selected);
+    selectRows(selected);
+}
+
 void ProjectWindow::editDetails() {
     if (readOnly_) {
         return;
@@ -693,7 +787,7 @@ void ProjectWindow::placeSettingPoints() {
     }
     std::vector<int> rows;
     for (const int row : selectedRows()) {
-        if (!model_->unit(row).outline.empty()) {
+        if (!model_->unit(row).outline.empty() || model_->unit(row).combined()) {
             rows.push_back(row);
         }
     }

@@ -15,6 +15,7 @@
 #include "recovery_copy.h"
 #include "unit_table.h"
 
+class QAbstractItemView;
 class QAction;
 class QLabel;
 class QMenu;
@@ -138,6 +139,14 @@ class ProjectWindow : public QMainWindow, public FileQuestions {
     void duplicateUnits();
     void removeUnits();
     void moveUnits(int delta);
+    // 合并为组合单元: the selected units made one combined unit, as one step, which is selected;
+    // units that cannot be combined are told why in a box. 拆分组合单元: the selected combined
+    // units taken apart into their rooms, as one step; the rooms are selected.
+    void combineUnits();
+    void splitUnits();
+    // The table's context menu at a point of `view`'s viewport (the table's or its leading
+    // columns').
+    void showTableMenu(const QAbstractItemView* view, QPoint pos);
     void editDetails();
     // 查看 → 平面图 ticked or not: remembered in the settings.
     void showPlan(bool shown);
@@ -174,6 +183,9 @@ class ProjectWindow : public QMainWindow, public FileQuestions {
     QAction* removeAction_ = nullptr;
     QAction* upAction_ = nullptr;
     QAction* downAction_ = nullptr;
+    QAction* combineAction_ = nullptr;
+    QAction* splitAction_ = nullptr;
+    QMenu* tableMenu_ = nullptr;
     QAction* detailsAction_ = nullptr;
     QAction* importPlanAction_ = nullptr;
     QAction* placeAction_ = nullptr;
