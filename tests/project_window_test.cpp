@@ -740,6 +740,7 @@ TEST_F(ProjectWindowTest, UnitsAreCombinedAndSplitAsOneStepEach) {
         menu = each->isVisible() ? each : menu;
     }
     ASSERT_NE(menu, nullptr);
+    tests::keepPicture(*menu, u"table-menu"_s);
     tests::clickMenuItem(menu, u"拆分组合单元"_s);
     ASSERT_EQ(model->rowCount(), 5);
     for (int row = 0; row < 5; ++row) {
