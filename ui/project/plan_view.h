@@ -38,7 +38,8 @@ class ProjectModel;
 
 // The floor plan beside the project's table: the outlines of the units of one floor (a location),
 // their holes (columns, shafts) left white, with their names and areas at each room's label point
-// over its setting points, in the drawing's metres with y up. A unit that breaks a check or
+// over its setting points, in the drawing's metres with y up; a combined unit as its rooms with
+// one label, in the largest, its points reaching through its doors. A unit that breaks a check or
 // cannot be configured is drawn in the 校核 column's red. The rooms share the table's selection
 // both ways; a selection on another floor brings that floor up. The wheel zooms about the cursor,
 // the middle button (or the left one with Space held) pans, 适合窗口 (F) fits the floor.
@@ -47,8 +48,9 @@ class ProjectModel;
 // edited is marked as set by hand: a click picks a point (Ctrl+click one more), a drag moves it
 // (its reach, the 校核 cell and the status bar following; Esc puts it back), the arrow keys move
 // the picked points by 0.1 m (1 m with Shift), Delete or 删除设置点 takes them away, 添加设置点 or
-// Ctrl+double click adds one, 设置点位置… types one's place. No point leaves its unit's outline;
-// one dropped near a wall is drawn off it to the clearance (core::droppedPoint) unless Alt is held.
+// Ctrl+double click adds one, 设置点位置… types one's place. No point leaves its unit's outline
+// (a combined unit's rooms); one dropped near a wall is drawn off it to the clearance
+// (core::droppedPoint) unless Alt is held.
 //
 // The scene follows the model: a reset rebuilds it at once, a burst of inserted, removed or moved
 // rows once when the burst is over, and an edit of a few units changes their rooms alone. While
