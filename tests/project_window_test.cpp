@@ -728,6 +728,7 @@ TEST_F(ProjectWindowTest, UnitsAreCombinedAndSplitAsOneStepEach) {
     EXPECT_EQ(model->unit(0).rooms.size(), 5U);
     EXPECT_EQ(text(0, ProjectModel::Area), u"202.08"_s);
     EXPECT_TRUE(table()->selectionModel()->isRowSelected(0, {}));
+    EXPECT_EQ(window->undoStack()->undoText(), u"合并为组合单元"_s);
     window->undoStack()->undo();
     EXPECT_EQ(model->project(), floor);
     window->undoStack()->redo();
@@ -747,6 +748,7 @@ TEST_F(ProjectWindowTest, UnitsAreCombinedAndSplitAsOneStepEach) {
         EXPECT_EQ(model->unit(row).outline, floor.units[static_cast<std::size_t>(row)].outline);
         EXPECT_TRUE(table()->selectionModel()->isRowSelected(row, {})) << row;
     }
+    EXPECT_EQ(window->undoStack()->undoText(), u"拆分组合单元"_s);
     window->undoStack()->undo();
     EXPECT_EQ(model->rowCount(), 1);
 

@@ -291,10 +291,10 @@ void ProjectWindow::buildMenus() {
     downAction_ = editMenu_->addAction(QStringLiteral("下移"), this, [this] { moveUnits(1); });
     downAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     editMenu_->addSeparator();
-    combineAction_ = editMenu_->addAction(QStringLiteral("合并为组合单元(&M)"), this,
+    combineAction_ = editMenu_->addAction(QStringLiteral("合并为组合单元(&H)"), this,
                                           &ProjectWindow::combineUnits);
     splitAction_ =
-        editMenu_->addAction(QStringLiteral("拆分组合单元"), this, &ProjectWindow::splitUnits);
+        editMenu_->addAction(QStringLiteral("拆分组合单元(&F)"), this, &ProjectWindow::splitUnits);
     editMenu_->addSeparator();
     detailsAction_ =
         editMenu_->addAction(QStringLiteral("工程信息(&I)…"), this, &ProjectWindow::editDetails);
