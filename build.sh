@@ -29,7 +29,7 @@ cd "$(dirname "$0")"
 packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-wqy-zenhei fonts-arphic-gbsn00lp fonts-arphic-uming fonts-dejavu-core
           poppler-utils libxlsxwriter-dev pkg-config python3 python3-openpyxl libboost-dev
-          python3-ezdxf librecad)
+          python3-ezdxf python3-shapely librecad)
 command=${1:-test}
 if [ "$command" = bench ]; then
     packages+=(time xvfb)

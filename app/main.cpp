@@ -1,7 +1,8 @@
 // Start-up: reads the command line, then opens the calculator window (or the project window with
 // the file named), or writes a project's calculation book or workbook without a window
 // (--export), or adds the rooms of a floor plan to a project file (--import-plan), or places the
-// setting points of its rooms (--place). Qt's widgets need no installation step, so start-up only
+// setting points of its rooms (--place), or combines the rooms of its floors into combined units
+// (--combine). Qt's widgets need no installation step, so start-up only
 // checks that a display exists, gives the application its desktop id and icon, offers the
 // recovery copies a crashed instance left, loads the window and shows it; if the window cannot be
 // built it says why and ends with a non-zero exit code.
@@ -253,6 +254,13 @@ int Main(int argc, char** argv) {
             "不打开窗口，为工程文件中有平面轮廓而尚未布置设置点的计算单元布置设置点后"
             "退出；已有设置点而未能覆盖全部平面的计算单元（如轮廓扩大或保护距离缩短）"
             "重新布置，其余不变。超过 2 秒时显示进度，按 Ctrl+C 取消且不改变工程文件。"));
+    const QCommandLineOption combine(
+        QStringLiteral("combine"),
+        QStringLiteral(
+            "不打开窗口，将工程文件中每一楼层（给出 --floor 时只此楼层）火灾种类和危险等级相同、"
+            "有平面轮廓的计算单元合并为一个组合单元（GB 50140-2005 第7.2.1条）后退出；"
+            "已合并的和没有平面轮廓的计算单元不变。S 取楼层轮廓的面积，图纸中没有楼层轮廓时取"
+            "各房间面积之和。"));
     const QCommandLineOption keep(
         QStringLiteral("keep"),
         QStringLiteral("布置设置点时保留未能覆盖全部平面的已有设置点，只给出警告。"));
@@ -261,9 +269,10 @@ int Main(int argc, char** argv) {
         QStringLiteral(
             "导出时也显示 Qt 和 Excel 写入库的运行信息，并列出写入的平面布置图；"
             "导入平面图时列出读取的图层、识别的房间、门和按门洞闭合的空隙以及新增和更新的"
-            "计算单元；布置设置点时列出各计算单元保留和新布置的设置点数。"));
+            "计算单元；布置设置点时列出各计算单元保留和新布置的设置点数；合并时列出所成的组合单元"
+            "。"));
     parser.addOptions({help, version, exportTo, importPlan, layer, wallLayer, doorLayer, floor,
-                       unit, place, keep, verbose});
+                       unit, place, combine, keep, verbose});
     parser.addPositionalArgument(QStringLiteral("工程文件"),
                                  QStringLiteral("要打开或导出的工程文件（.fep）。"),
                                  QStringLiteral("[工程文件.fep]"));
@@ -296,6 +305,12 @@ int Main(int argc, char** argv) {
         std::fputs("灭火器配置计算：--place 不能与 --export 或 --import-plan 同时使用\n", stderr);
         return 1;
     }
+    if (parser.isSet(combine) &&
+        (parser.isSet(place) || parser.isSet(exportTo) || parser.isSet(importPlan))) {
+        std::fputs("灭火器配置计算：--combine 不能与 --place、--export 或 --import-plan 同时使用\n",
+                   stderr);
+        return 1;
+    }
     if (parser.isSet(keep) && !parser.isSet(place)) {
         std::fputs("灭火器配置计算：--keep 只用于 --place\n", stderr);
         return 1;
@@ -317,6 +332,20 @@ int Main(int argc, char** argv) {
              parser.isSet(unit) ? std::optional(parser.value(unit)) : std::nullopt, files.front(),
              parser.isSet(verbose)});
     }
+    if (parser.isSet(combine)) {
+        if (files.size() != 1 || parser.isSet(layer) || parser.isSet(wallLayer) ||
+            parser.isSet(doorLayer) || parser.isSet(unit)) {
+            std::fputs(
+                "灭火器配置计算：合并计算单元需要一个工程文件：extinguisher-calculator --combine "
+                "[--floor TEXT] [--verbose] 工程文件.fep\n",
+                stderr);
+            return 1;
+        }
+        const QCoreApplication app(argc, argv);
+        return app::combineUnits(
+            {files.front(), parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt,
+             parser.isSet(verbose)});
+    }
     const bool layoutExport =
         parser.isSet(exportTo) &&
         QFileInfo(parser.value(exportTo)).suffix().compare(u"dxf", Qt::CaseInsensitive) == 0;
@@ -324,7 +353,7 @@ int Main(int argc, char** argv) {
         parser.isSet(unit) || (parser.isSet(floor) && !layoutExport)) {
         std::fputs(
             "灭火器配置计算：--layer、--wall-layer、--door-layer 和 --unit 只用于 --import-plan，"
-            "--floor 只用于 --import-plan 和 --export OUT.dxf\n",
+            "--floor 只用于 --import-plan、--combine 和 --export OUT.dxf\n",
             stderr);
         return 1;
     }

@@ -17,6 +17,7 @@
 #include <utility>
 #include <variant>
 
+#include "combined_units.h"
 #include "dxf_reader.h"
 #include "plan_import.h"
 #include "plan_rooms.h"
@@ -64,6 +65,12 @@ QString unitNamed(std::size_t index, const core::Unit& unit) {
     const QString where =
         unit.location.empty() ? QString() : QStringLiteral("（%1）").arg(io::qs(unit.location));
     return QStringLiteral("第%1个计算单元“%2”%3").arg(index + 1).arg(io::qs(unit.name), where);
+}
+
+// Where a combined unit's S comes from.
+QString basisText(const core::Unit& unit) {
+    return unit.floorOutline.empty() ? QStringLiteral("S 按房间面积之和计，未含墙体")
+                                     : QStringLiteral("S 按楼层轮廓（建筑面积）计");
 }
 
 // How long placing runs before its progress is shown, and then how often at most.
@@ -436,7 +443,7 @@ int placePoints(const PlaceRequest& request) {
     const auto run = std::make_shared<PlacingRun>();
     run->total = static_cast<std::size_t>(
         std::ranges::count_if(std::get<core::Project>(opened).units,
-                              [](const core::Unit& unit) { return !unit.outline.empty(); }));
+                              [](const core::Unit& unit) { return core::hasPlan(unit); }));
     std::thread worker(
         [run, project = std::move(std::get<core::Project>(opened)), keep = request.keep]() mutable {
             PlacingOutcome outcome = placeAll(std::move(project), keep, run->current);
@@ -485,6 +492,63 @@ int placePoints(const PlaceRequest& request) {
         if (const auto fault = io::saveProject(outcome.project, projectFile)) {
             write(stderr, *fault);
             return 1;
+        }
+    }
+    return 0;
+}
+
+int combineUnits(const CombineRequest& request) {
+    const QString& projectFile = request.projectFile;
+    if (!QFileInfo(projectFile).isFile()) {
+        const auto refused = io::readProject(projectFile);
+        if (const auto* fault = std::get_if<QString>(&refused)) {
+            write(stderr, *fault);
+            return 1;
+        }
+    }
+    io::ProjectLock lock(projectFile);
+    if (const auto fault = lockFault(lock)) {
+        write(stderr, QStringLiteral("无法合并工程文件“%1”中的计算单元：%2")
+                          .arg(QDir::toNativeSeparators(projectFile), *fault));
+        return 1;
+    }
+    auto opened = io::readProject(projectFile);
+    if (const auto* fault = std::get_if<QString>(&opened)) {
+        write(stderr, *fault);
+        return 1;
+    }
+    const core::Project& project = std::get<core::Project>(opened);
+    std::optional<std::string> floor;
+    if (request.floor) {
+        floor = request.floor->toStdString();
+        if (std::ranges::none_of(project.units,
+                                 [&](const core::Unit& unit) { return unit.location == *floor; })) {
+            write(stderr, QStringLiteral("工程文件“%1”中没有楼层“%2”的计算单元")
+                              .arg(QDir::toNativeSeparators(projectFile), *request.floor));
+            return 1;
+        }
+    }
+    const core::FloorsCombined combined = core::combineFloors(project, floor);
+    if (combined.made.empty()) {
+        write(stderr, QStringLiteral("没有可合并的计算单元：同一楼层中火灾种类和危险等级相同、"
+                                     "有平面轮廓的计算单元不足两个"));
+        return 0;
+    }
+    if (const auto fault = io::saveProject(combined.project, projectFile)) {
+        write(stderr, *fault);
+        return 1;
+    }
+    if (request.verbose) {
+        for (const core::FloorCombined& made : combined.made) {
+            const core::Unit& unit = combined.project.units[made.unit];
+            QStringList rooms;
+            for (const core::UnitRoom& room : unit.rooms) {
+                rooms.append(io::qs(room.name));
+            }
+            write(stdout, QStringLiteral("%1：%2 个房间（%3），%4")
+                              .arg(unitLine(unit))
+                              .arg(unit.rooms.size())
+                              .arg(rooms.join(QStringLiteral("、")), basisText(unit)));
         }
     }
     return 0;

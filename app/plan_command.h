@@ -57,4 +57,17 @@ constexpr int kStopped = 130;
 // kStopped returned.
 [[nodiscard]] int placePoints(const PlaceRequest& request);
 
+struct CombineRequest {
+    QString projectFile;
+    std::optional<QString> floor;  // only this floor; none: every floor
+    bool verbose = false;          // list on standard output each combined unit made
+};
+
+// Makes one combined unit (core::combineFloors) of the units of each floor, or of the one named,
+// that share fire class and hazard; units combined already, and units without an outline, stay as
+// they are. 0 when the file was written, or left as it was with nothing to combine (said on
+// standard error); 1 with a message on standard error when it could not be read, locked or
+// written, and then it is as it was. Silent on success, but for `verbose`.
+[[nodiscard]] int combineUnits(const CombineRequest& request);
+
 }  // namespace app

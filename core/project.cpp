@@ -1,6 +1,7 @@
 #include "project.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <map>
@@ -8,10 +9,16 @@
 #include <set>
 #include <tuple>
 
+#include "combined_units.h"
 #include "cover_proof.h"
+#include "floor_walk.h"
 #include "room_paths.h"
 
 namespace core {
+
+namespace {
+PlacedCover combinedCover(const Unit& unit, int reach);
+}  // namespace
 
 const CandidateModel& UnitDesign::chosenModel() const {
     return conditions.value().candidates.at(model);
@@ -48,11 +55,13 @@ UnitDesign design(const Unit& unit) {
         }
     }
     const CandidateModel& model = conditions.candidates[d.model];
-    if (!unit.setPoints.empty() && !unit.outline.empty()) {
+    if (!unit.setPoints.empty() && (!unit.outline.empty() || unit.combined())) {
         d.configuration =
             configure(conditions, model,
                       static_cast<int>(std::min<std::size_t>(unit.setPoints.size(), kMaxPoints)));
-        d.cover = placedCover(unit.outline, unit.setPoints, d.configuration.distance, unit.holes);
+        d.cover = unit.combined() ? combinedCover(unit, d.configuration.distance)
+                                  : placedCover(unit.outline, unit.setPoints,
+                                                d.configuration.distance, unit.holes);
         d.configuration.checks.enoughPoints = d.cover->proven;
     } else {
         d.configuration = unit.points ? configure(conditions, model, *unit.points)
@@ -77,14 +86,123 @@ struct CoverQuestion {
     std::vector<Ring> holes;
     std::vector<PlanPoint> points;
     int reach = 0;
+    // A combined unit's rooms (each its outline, then its holes) and its doors' openings.
+    std::vector<std::vector<Ring>> rooms = {};
+    std::vector<std::array<double, 4>> doors = {};
 
     friend bool operator<(const CoverQuestion& a, const CoverQuestion& b) {
         const auto key = [](const CoverQuestion& q) {
-            return std::tie(q.reach, q.outline, q.holes, q.points);
+            return std::tie(q.reach, q.outline, q.holes, q.points, q.rooms, q.doors);
         };
         return key(a) < key(b);
     }
+    [[nodiscard]] std::size_t size() const {
+        std::size_t size = outline.size() + points.size() + doors.size();
+        for (const Ring& hole : holes) {
+            size += hole.size();
+        }
+        for (const auto& rings : rooms) {
+            for (const Ring& ring : rings) {
+                size += ring.size();
+            }
+        }
+        return size;
+    }
 };
+
+// The answers to the questions asked last, up to a million vertices and points in all: a project's
+// table asks about every unit on each change, and a check takes milliseconds.
+class Answers {
+  public:
+    std::optional<PlacedCover> find(const CoverQuestion& question) {
+        const std::scoped_lock lock(guard_);
+        const auto found = answers_.find(question);
+        return found == answers_.end() ? std::nullopt : std::optional(found->second);
+    }
+    void keep(CoverQuestion question, const PlacedCover& answer) {
+        constexpr std::size_t kRemembered = 1'000'000;
+        const std::scoped_lock lock(guard_);
+        const std::size_t size = question.size();
+        if (stored_ + size > kRemembered) {
+            answers_.clear();
+            stored_ = 0;
+        }
+        if (answers_.emplace(std::move(question), answer).second) {
+            stored_ += size;
+        }
+    }
+
+  private:
+    std::size_t stored_ = 0;
+    std::mutex guard_;
+    std::map<CoverQuestion, PlacedCover> answers_;
+};
+
+Answers& answers() {
+    static Answers kept;
+    return kept;
+}
+
+// The turns of a ring against the way it runs (`sense` 1 for counter-clockwise): right turns of
+// the outline, left turns of a hole, either way round.
+std::size_t turnsAgainst(const Ring& ring, double sense) {
+    const double turn = signedArea(ring) > 0 ? -sense : sense;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const PlanPoint a = ring[(i + ring.size() - 1) % ring.size()];
+        const PlanPoint b = ring[i];
+        const PlanPoint c = ring[(i + 1) % ring.size()];
+        const double cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
+        count += cross * turn > 0 ? 1 : 0;
+    }
+    return count;
+}
+
+// What a combined unit's points reach, walking through its doors (checkFloorCover()).
+PlacedCover combinedCover(const Unit& unit, int reach) {
+    CoverQuestion question{{}, {}, unit.setPoints, reach};
+    for (const UnitRoom& room : unit.rooms) {
+        std::vector<Ring>& rings = question.rooms.emplace_back(1, room.outline);
+        rings.insert(rings.end(), room.holes.begin(), room.holes.end());
+    }
+    for (const PlanDoor& door : unit.doors) {
+        question.doors.push_back({door.hinge.x, door.hinge.y, door.end.x, door.end.y});
+    }
+    if (const std::optional<PlacedCover> found = answers().find(question)) {
+        return *found;
+    }
+    const std::vector<PlanPoint>& points = unit.setPoints;
+    if (placingFault(unit) != PlacingFault::None) {
+        return {reach, kUnreachable, false, std::vector<double>(points.size(), kUnreachable)};
+    }
+    const FloorRegion region = unitRegion(unit);
+    const FloorCover cover = checkFloorCover(region, points, reach);
+    PlacedCover answer{reach, 0, cover.proven, {}};
+    for (const RoomReach& room : cover.rooms) {
+        answer.farthest = std::max(answer.farthest, room.part ? room.farthest : kUnreachable);
+    }
+    // Each point's share, from the part that took it: the first that holds it.
+    std::vector<std::size_t> taken(region.parts.size(), 0);
+    for (const PlanPoint p : points) {
+        double share = kUnreachable;
+        for (std::size_t k = 0; k < region.parts.size(); ++k) {
+            const FloorPart& part = region.parts[k];
+            if (coveredBy(p, part.outline) && std::ranges::none_of(part.holes, [p](const Ring& h) {
+                    return coveredBy(p, h) &&
+                           !std::ranges::any_of(h, [p](PlanPoint v) { return v == p; });
+                })) {
+                const std::vector<double>& shares = cover.parts[k].shares;
+                share = taken[k] < shares.size() ? shares[taken[k]] : kUnreachable;
+                ++taken[k];
+                break;
+            }
+        }
+        answer.shares.push_back(share);
+        answer.proven = answer.proven && std::isfinite(share);
+    }
+    answers().keep(std::move(question), answer);
+    return answer;
+}
 
 }  // namespace
 
@@ -92,19 +210,9 @@ struct CoverQuestion {
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& points, int reach,
                         const std::vector<Ring>& holes) {
-    // A project's table asks about every unit on each change; a check takes milliseconds. The
-    // answers are kept for outlines and points of up to a million vertices and points in all.
-    constexpr std::size_t kRemembered = 1'000'000;
-    static std::size_t stored = 0;
-    static std::mutex guard;
-    static std::map<CoverQuestion, PlacedCover> answers;
     CoverQuestion question{outline, holes, points, reach};
-    {
-        const std::scoped_lock lock(guard);
-        const auto found = answers.find(question);
-        if (found != answers.end()) {
-            return found->second;
-        }
+    if (const std::optional<PlacedCover> found = answers().find(question)) {
+        return *found;
     }
     if (placingFault(outline, holes) != PlacingFault::None) {
         return {reach, kUnreachable, false, std::vector<double>(points.size(), kUnreachable)};
@@ -121,18 +229,7 @@ PlacedCover placedCover(const Ring& outline, const std::vector<PlanPoint>& point
     for (const PlanPoint p : points) {
         answer.shares.push_back(room.contains(p) ? *share++ : kUnreachable);
     }
-    const std::scoped_lock lock(guard);
-    std::size_t size = question.outline.size() + question.points.size();
-    for (const Ring& hole : question.holes) {
-        size += hole.size();
-    }
-    if (stored + size > kRemembered) {
-        answers.clear();
-        stored = 0;
-    }
-    if (answers.emplace(std::move(question), answer).second) {
-        stored += size;
-    }
+    answers().keep(std::move(question), answer);
     return answer;
 }
 
@@ -147,25 +244,36 @@ PlacingFault placingFault(const Ring& outline, const std::vector<Ring>& holes) {
     if (vertices > kMaxPlacedVertices) {
         return PlacingFault::TooIntricate;
     }
-    // The turns of a ring against the way it runs (`sense` 1 for counter-clockwise): right turns
-    // of the outline, left turns of a hole, either way round.
-    const auto turnsAgainst = [](const Ring& ring, double sense) {
-        const double turn = signedArea(ring) > 0 ? -sense : sense;
-        std::size_t count = 0;
-        for (std::size_t i = 0; i < ring.size(); ++i) {
-            const PlanPoint a = ring[(i + ring.size() - 1) % ring.size()];
-            const PlanPoint b = ring[i];
-            const PlanPoint c = ring[(i + 1) % ring.size()];
-            const double cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
-            count += cross * turn > 0 ? 1 : 0;
-        }
-        return count;
-    };
     std::size_t corners = turnsAgainst(outline, 1);
     for (const Ring& hole : holes) {
         corners += turnsAgainst(hole, -1);
     }
     return corners > kMaxPlacedCorners ? PlacingFault::TooIntricate : PlacingFault::None;
+}
+
+PlacingFault placingFault(const Unit& unit) {
+    if (!unit.combined()) {
+        return placingFault(unit.outline, unit.holes);
+    }
+    // The rooms together, as one room: their areas, vertices and corners summed. The corners that
+    // doors make in the walkable region are not counted: a floor has as many as it has doors.
+    double net = 0;
+    std::size_t vertices = 0;
+    std::size_t corners = 0;
+    for (const UnitRoom& room : unit.rooms) {
+        net += netArea(room.outline, room.holes);
+        vertices += room.outline.size();
+        corners += turnsAgainst(room.outline, 1);
+        for (const Ring& hole : room.holes) {
+            vertices += hole.size();
+            corners += turnsAgainst(hole, -1);
+        }
+    }
+    if (!(net <= kMaxPlacedArea)) {
+        return PlacingFault::TooLarge;
+    }
+    return vertices > kMaxPlacedVertices || corners > kMaxPlacedCorners ? PlacingFault::TooIntricate
+                                                                        : PlacingFault::None;
 }
 
 std::optional<Placement> placeUnit(const Unit& unit, const PlacingProgress& progress) {

@@ -117,6 +117,11 @@ struct Unit {
     friend bool operator==(const Unit&, const Unit&) = default;
 };
 
+// The unit has a plan: an outline, or the rooms of a combined unit.
+[[nodiscard]] inline bool hasPlan(const Unit& unit) {
+    return !unit.outline.empty() || unit.combined();
+}
+
 // The area of a room's outline less its holes, rounded up to 0.01 m², as an import gives it.
 [[nodiscard]] double roomArea(const Ring& outline, const std::vector<Ring>& holes);
 // The area that the unit's plan gives it: its outline's (roomArea()); for a combined unit that of
@@ -171,7 +176,8 @@ enum class Unconfigurable : std::uint8_t {
     NoAdequateModel,  // no model of the agent reaches the minimum rating
 };
 
-// How far a placed unit's setting points reach, by walking distance inside its outline.
+// How far a placed unit's setting points reach, by walking distance inside its outline (through its
+// doors, for a combined unit).
 struct PlacedCover {
     int reach = 0;        // R in m, of the configured model
     double farthest = 0;  // the largest distance from a point of the room to its nearest point
@@ -231,6 +237,10 @@ enum class PlacingFault : std::uint8_t {
 };
 // The area counted is the outline's less its holes'.
 [[nodiscard]] PlacingFault placingFault(const Ring& outline, const std::vector<Ring>& holes = {});
+
+// The same for a unit: its outline's; for a combined unit, its rooms' taken together (the corners
+// of its doors' openings not counted).
+[[nodiscard]] PlacingFault placingFault(const Unit& unit);
 
 // The unit's setting points set by hand, in their order.
 [[nodiscard]] std::vector<PlanPoint> handSetPoints(const Unit& unit);

@@ -16,7 +16,7 @@ std::optional<UnitPlaced> placeOne(const Unit& unit, std::size_t index, PlaceAga
         result.outcome = outcome;
         return std::optional(std::move(result));
     };
-    switch (placingFault(unit.outline, unit.holes)) {
+    switch (placingFault(unit)) {
         case PlacingFault::None:
             break;
         case PlacingFault::TooLarge:
@@ -64,7 +64,7 @@ UnitsPlaced placeUnits(const std::vector<Unit>& units, const std::vector<std::si
     std::size_t position = 0;
     for (const std::size_t i : which) {
         const Unit& unit = units.at(i);
-        if (unit.outline.empty()) {
+        if (unit.outline.empty() && !unit.combined()) {
             continue;
         }
         const std::size_t at = position++;

@@ -120,7 +120,7 @@ TEST_F(CommandLine, TheBookTheWorkbookAndTheLayoutDrawingsAreWritten) {
     EXPECT_TRUE(readFile(path(u"工作簿.xlsx"_s)).startsWith("PK")) << "a workbook is a zip archive";
     const Outcome help = run({u"--help"_s}, folder.path());  // every option listed
     for (const char* option : {"--export", "--import-plan", "--layer", "--floor", "--unit",
-                               "--place", "--keep", "--verbose"}) {
+                               "--place", "--keep", "--combine", "--verbose"}) {
         EXPECT_TRUE(help.status == 0 && help.out.contains(QString::fromUtf8(option))) << option;
     }
     EXPECT_EQ(entries(folder.path()),
@@ -424,8 +424,8 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"planIsAProject", {"--import-plan", "工程.fep", "new.fep"}, "工程.fep"},
     BadInput{"planWithoutProject", {"--import-plan", "工程.fep"}, "导入平面图需要一个工程文件"},
     BadInput{"planWithoutName", {"工程.fep", "--import-plan"}, "--import-plan 后应写出要导入的平面图"},
-    BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer、--wall-layer、--door-layer 和 --unit 只用于 --import-plan，--floor 只用于 --import-plan 和 --export OUT.dxf"},
-    BadInput{"floorOfABook", {"--export", "out.pdf", "--floor", "一层", "工程.fep"}, "--floor 只用于 --import-plan 和 --export OUT.dxf"},
+    BadInput{"layerWithoutImport", {"--layer", "ROOM", "工程.fep"}, "--layer、--wall-layer、--door-layer 和 --unit 只用于 --import-plan，--floor 只用于 --import-plan、--combine 和 --export OUT.dxf"},
+    BadInput{"floorOfABook", {"--export", "out.pdf", "--floor", "一层", "工程.fep"}, "--floor 只用于 --import-plan、--combine 和 --export OUT.dxf"},
     BadInput{"layoutOfAnUnknownFloor", {"--export", "out.dxf", "--floor", "五层", "floors.fep"}, "工程中没有楼层“五层”，有平面轮廓的楼层：一层、三层"},
     BadInput{"layoutOfAFloorWithoutPoints", {"--export", "out.dxf", "--floor", "三层", "floors.fep"}, "楼层“三层”的计算单元尚未布置设置点。"},
     BadInput{"layoutOfAFloorWithoutOutlines", {"--export", "out.dxf", "--floor", "二层", "floors.fep"}, "楼层“二层”的计算单元没有平面轮廓，请先导入平面图。"},
@@ -447,7 +447,10 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"placeInAFolder", {"--place", "folder.xlsx"}, "无法打开工程文件“folder.xlsx”"},
     BadInput{"placeWithoutProject", {"--place"}, "布置设置点需要一个工程文件"},
     BadInput{"keepWithoutPlace", {"--import-plan", "plan.dxf", "--keep", "工程.fep"}, "--keep 只用于 --place"},
-    BadInput{"placeAndExport", {"--place", "--export", "out.pdf", "工程.fep"}, "--place 不能与 --export 或 --import-plan 同时使用"}),
+    BadInput{"placeAndExport", {"--place", "--export", "out.pdf", "工程.fep"}, "--place 不能与 --export 或 --import-plan 同时使用"},
+    BadInput{"combineAndPlace", {"--combine", "--place", "工程.fep"}, "--combine 不能与 --place、--export 或 --import-plan 同时使用"},
+    BadInput{"combineWithoutProject", {"--combine"}, "合并计算单元需要一个工程文件"},
+    BadInput{"combineUnknownFloor", {"--combine", "--floor", "五层", "floors.fep"}, "工程文件“floors.fep”中没有楼层“五层”的计算单元"}),
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
