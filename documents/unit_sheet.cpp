@@ -117,10 +117,9 @@ CalculationSheet::CalculationSheet(const QString& unitName, const QDate& date,
 
 CalculationSheet CalculationSheet::ofProjectUnit(const core::Unit& unit,
                                                  const core::UnitDesign& design) {
-    CalculationSheet sheet(
-        QString(), QDate(), design.conditions.value(), design.model, design.configuration.points,
-        design.cover,
-        design.cover ? core::placingFault(unit.outline, unit.holes) : core::PlacingFault::None);
+    CalculationSheet sheet(QString(), QDate(), design.conditions.value(), design.model,
+                           design.configuration.points, design.cover,
+                           design.cover ? core::placingFault(unit) : core::PlacingFault::None);
     if (unit.combined()) {
         sheet.combinedLines(unit);
     }

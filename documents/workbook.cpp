@@ -378,7 +378,7 @@ void writeCalculationRow(Sheet& sheet, std::size_t index, const core::Unit& unit
     if (d.cover) {
         // The 7.1.3 column tells whether the placed points reach the whole unit, not N ≥ N₀.
         notes << QStringLiteral("N 为平面上布置的设置点数，7.1.3 按至最近设置点的距离校核：") +
-                     reachText(*d.cover, core::placingFault(unit.outline, unit.holes));
+                     reachText(*d.cover, core::placingFault(unit));
     }
     sheet.text(notes.join(QStringLiteral("；")));
 }
@@ -424,8 +424,7 @@ class PointSheet {
         const io::DrawingUnit drawingUnit = floorUnit_[index];
         const Decimals coordinate = coordinates(drawingUnit);
         const double perUnit = io::metresPerUnit(drawingUnit);
-        const bool checked =
-            core::placingFault(unit.outline, unit.holes) == core::PlacingFault::None;
+        const bool checked = core::placingFault(unit) == core::PlacingFault::None;
         Sheet& sheet = *sheet_;
         for (std::size_t p = 0; p < unit.setPoints.size(); ++p) {
             sheet.number(++rows_);

@@ -269,8 +269,8 @@ INSTANTIATE_TEST_SUITE_P(Sheet, SheetLinesTest, ::testing::Values(
     [](const auto& param) { return std::string(param.param.name); });
 // clang-format on
 
-// A combined unit's sheet: S and its basis, its rooms with their areas, and how many of its
-// setting points stand in its rooms rather than in its corridor.
+// A combined unit's sheet: S and its basis, its rooms with their areas, how many of its setting
+// points stand in its rooms rather than in its corridor, and 7.1.3 by walking through its doors.
 TEST(CombinedUnitSheet, SaysTheBasisOfSItsRoomsAndThePointsInRooms) {
     const struct {
         bool outline;
@@ -282,7 +282,10 @@ TEST(CombinedUnitSheet, SaysTheBasisOfSItsRoomsAndThePointsInRooms) {
          {"保护面积 S：202.08 m²", "S 按房间面积之和计，未含墙体",
           "组合单元，含 5 个房间：办公室1（42 m²）、办公室2（42 m²）、办公室3（42 m²）、"
           "办公室4（42 m²）、走廊（34.08 m²）",
-          "设置点 3 个，其中 1 个位于房间内"}},
+          "设置点数 N：3（按平面布置，估算值 N₀ = 1）", "设置点 3 个，其中 1 个位于房间内",
+          // From an office's far corner to its door's jamb (6.70 m) and on to the corridor's point
+          // (1.50 m).
+          "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 8.2 m，满足"}},
         {true, false, {"保护面积 S：221.92 m²", "S 按楼层轮廓（建筑面积）计"}},
     };
     for (const auto& c : cases) {

@@ -688,12 +688,7 @@ void PlanView::updateReach() {
     }
     const core::UnitDesign& d = model_->unitDesign(row);
     const core::Unit& unit = model_->unit(row);
-    // A combined unit's points reach as far as R whether or not its cover is checked.
-    int reach = d.cover ? d.cover->reach : 0;
-    if (!d.cover && unit.combined() && d.configured()) {
-        reach = static_cast<int>(std::lround(d.configuration.distance));
-    }
-    room->showReach(unit, reach);
+    room->showReach(unit, d.cover ? d.cover->reach : 0);
 }
 
 const QGraphicsItem* PlanView::reachShown() const {

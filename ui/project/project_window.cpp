@@ -417,11 +417,9 @@ void ProjectWindow::updateActions() {
     addAction_->setEnabled(writable);
     detailsAction_->setEnabled(writable);
     importPlanAction_->setEnabled(writable);
-    const auto placed = [this](int row) {
-        const core::Unit& unit = model_->unit(row);
-        return !unit.outline.empty() || unit.combined();
-    };
-    placeAction_->setEnabled(writable && std::ranges::any_of(rows, placed));
+    placeAction_->setEnabled(writable && std::ranges::any_of(rows, [this](int row) {
+                                 return core::hasPlan(model_->unit(row));
+                             }));
     combineAction_->setEnabled(writable && rows.size() >= 2);
     splitAction_->setEnabled(writable && std::ranges::any_of(rows, [this](int row) {
                                  return model_->unit(row).combined();
@@ -787,7 +785,7 @@ void ProjectWindow::placeSettingPoints() {
     }
     std::vector<int> rows;
     for (const int row : selectedRows()) {
-        if (!model_->unit(row).outline.empty() || model_->unit(row).combined()) {
+        if (core::hasPlan(model_->unit(row))) {
             rows.push_back(row);
         }
     }
