@@ -1,6 +1,7 @@
 #include "floor_layout.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace core {
 
@@ -12,24 +13,34 @@ std::vector<FloorLayout> floorLayouts(const Project& project) {
     std::vector<FloorLayout> floors;
     for (std::size_t i = 0; i < project.units.size(); ++i) {
         const Unit& unit = project.units[i];
-        if (unit.outline.empty()) {
+        if (!hasPlan(unit)) {
             continue;
         }
+        // A combined unit's rooms: their box, and the drawing of the first that has one.
+        PlanBox box = unit.combined() ? bounds(unit.rooms.front().outline) : bounds(unit.outline);
+        std::optional<PlanSource> plan = unit.plan;
+        for (const UnitRoom& room : unit.rooms) {
+            const PlanBox more = bounds(room.outline);
+            box = {{std::min(box.min.x, more.min.x), std::min(box.min.y, more.min.y)},
+                   {std::max(box.max.x, more.max.x), std::max(box.max.y, more.max.y)}};
+            if (!plan) {
+                plan = room.plan;
+            }
+        }
         auto floor = std::ranges::find(floors, unit.location, &FloorLayout::floor);
-        const PlanBox box = bounds(unit.outline);
         if (floor == floors.end()) {
             floors.push_back({.floor = unit.location,
                               .units = {},
-                              .drawingUnit = unit.plan ? unit.plan->unit : std::string(),
+                              .drawingUnit = plan ? plan->unit : std::string(),
                               .extent = box});
             floor = std::prev(floors.end());
         }
         floor->units.push_back(i);
         floor->points += unit.setPoints.size();
-        if (unit.plan) {
+        if (plan) {
             if (floor->drawingUnit.empty()) {
-                floor->drawingUnit = unit.plan->unit;
-            } else if (floor->drawingUnit != unit.plan->unit) {
+                floor->drawingUnit = plan->unit;
+            } else if (floor->drawingUnit != plan->unit) {
                 floor->mixedUnits = true;
             }
         }
