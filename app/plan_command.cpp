@@ -297,7 +297,10 @@ int importPlan(const PlanImportRequest& request) {
             write(stdout, QStringLiteral("房间：%1（%2 m²）")
                               .arg(io::qs(room.name), QString::number(room.area, 'f', 2)));
         }
-        if (rooms.wallsRead) {
+        if (rooms.floors && !rooms.floors->empty()) {
+            write(stdout, QStringLiteral("楼层轮廓 %1 个").arg(rooms.floors->size()));
+        }
+        if (rooms.doorsRead) {
             const QString doors = io::doorCountText({rooms.doors.size(), rooms.exits()});
             write(stdout, doors.isEmpty() ? QStringLiteral("门 0 个") : doors);
         }
