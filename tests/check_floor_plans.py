@@ -43,11 +43,17 @@ def inside(point, ring):
     return result
 
 
+def rings(unit):
+    """A unit's outline and its holes: the file keeps an outline with holes as a list of rings."""
+    outline = unit['outline']
+    return outline if isinstance(outline[0][0], list) else [outline]
+
+
 def unit_at(point, units):
     """The first unit whose outline, less its holes, holds the point."""
     for index, unit in enumerate(units):
-        if inside(point, unit['outline']) and \
-                not any(inside(point, hole) for hole in unit.get('holes', [])):
+        outline, *holes = rings(unit)
+        if inside(point, outline) and not any(inside(point, hole) for hole in holes):
             return index
     return None
 
