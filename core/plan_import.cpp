@@ -238,14 +238,15 @@ PlanImportResult importPlan(const Project& project, const PlanInput& plan) {
         if (!unit.combined()) {
             continue;
         }
-        if (!areaTypedByHand(project.units[i])) {
+        const Unit& before = project.units[i];
+        const bool matched = combinedMatched.contains(i) || combinedUpdated.contains(i);
+        if ((combinedUpdated.contains(i) || unit.floorOutline != before.floorOutline) &&
+            !areaTypedByHand(before)) {
             unit.choices.area = outlineArea(unit).value_or(unit.choices.area);
         }
-        const bool matched = combinedMatched.contains(i) || combinedUpdated.contains(i);
         if (unit.location == plan.location && (plan.doors || matched)) {
             unit.doors = doorsOfUnit(result.project, i);
         }
-        const Unit& before = project.units[i];
         if (combinedUpdated.contains(i) || unit.choices.area != before.choices.area ||
             unit.floorOutline != before.floorOutline || unit.doors != before.doors) {
             result.changes.updated.push_back(i);

@@ -51,10 +51,12 @@ struct PlanChanges {
     std::vector<std::size_t> updated;
     std::vector<std::size_t> unchanged;  // matched, and already as the drawing has them
     bool doorsChanged = false;           // the doors of the drawing's floor are not those it had
-    bool floorsChanged = false;          // nor its outlines round the floor's rooms
+    // The outlines round the drawing's floor are not those it had: told apart from the units and
+    // doors (changesProject()), which the user is asked about and sees.
+    bool floorsChanged = false;
 
     [[nodiscard]] bool changesProject() const {
-        return !added.empty() || !updated.empty() || doorsChanged || floorsChanged;
+        return !added.empty() || !updated.empty() || doorsChanged;
     }
 };
 

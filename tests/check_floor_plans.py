@@ -15,6 +15,9 @@ import sys
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from check_wall_plans import check_all  # noqa: E402
+
 FLOOR = '1F'
 # How far from an opening's middle its rooms are looked for, and the step, in metres.
 SIDE_REACH, SIDE_STEP = 1.0, 0.05
@@ -173,19 +176,6 @@ CHECKS = {'office.dxf': check_office, 'office_walls.dxf': check_office_walls,
           'ring.dxf': check_ring, 'floor200.dxf': check_floor200}
 
 
-def main():
-    program, folder, work = sys.argv[1], Path(sys.argv[2]), Path(sys.argv[3])
-    work.mkdir(parents=True, exist_ok=True)
-    drawings = json.loads((folder / 'floor_plans.json').read_text(encoding='utf-8'))
-    failed = False
-    for name, expected in drawings.items():
-        faults = CHECKS[name](Imported(program, folder, work, name, expected))
-        print(f"{name}: {'ok' if not faults else 'FAILED'}")
-        for fault in faults:
-            print(f'  {fault}')
-        failed = failed or bool(faults)
-    sys.exit(1 if failed else 0)
-
-
 if __name__ == '__main__':
-    main()
+    check_all('floor_plans.json', lambda program, folder, work, name, expected: CHECKS[name](
+        Imported(program, folder, work, name, expected)))

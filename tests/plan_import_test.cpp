@@ -231,10 +231,10 @@ TEST(PlanImport, TheDoorsOfTheFileAndFloorAreReplaced) {
     PlanInput floors{"一层.dxf", "mm", "一层", {}};
     floors.floors = std::vector<PlanFloor>{{"", "", "F2", square(10)}};
     const PlanImportResult withFloors = importPlan(outlined, floors);
-    EXPECT_TRUE(withFloors.changes.floorsChanged && withFloors.changes.changesProject());
+    EXPECT_TRUE(withFloors.changes.floorsChanged);
     EXPECT_EQ(withFloors.project.floors,
               (std::vector<PlanFloor>{{"一层", "一层.dxf", "F2", square(10)}, outlined.floors[1]}));
-    EXPECT_FALSE(importPlan(withFloors.project, floors).changes.changesProject());
+    EXPECT_FALSE(importPlan(withFloors.project, floors).changes.floorsChanged);
     floors.floors.reset();
     EXPECT_EQ(importPlan(outlined, floors).project.floors, outlined.floors);
 }
