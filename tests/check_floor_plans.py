@@ -85,16 +85,27 @@ def same_opening(kept, drawn):
                for order in ([drawn['hinge'], drawn['end']], [drawn['end'], drawn['hinge']]))
 
 
+def summary(said):
+    """What the program said but its lists of rooms and units."""
+    return '; '.join(line for line in said.splitlines()
+                     if not line.startswith(('房间：', '新增：', '更新：')))
+
+
 class Imported:
     """A drawing imported into a new project: what the program said and the project it wrote."""
 
     def __init__(self, program, folder, work, name, expected):
+        self.program, self.drawing = program, folder / name
         self.name, self.expected = name, expected
         self.project = work / (Path(name).stem + '.fep')
         self.project.unlink(missing_ok=True)
         began = time.monotonic()
-        result = import_plan(program, folder / name, expected, self.project)
+        self.again()
         self.seconds = time.monotonic() - began
+
+    def again(self):
+        """Imports the drawing (once more) into the project."""
+        result = import_plan(self.program, self.drawing, self.expected, self.project)
         self.status = result.returncode
         self.said = result.stdout + result.stderr
         self.data = json.loads(self.project.read_text(encoding='utf-8')) \
@@ -105,7 +116,7 @@ def check_import(imported):
     """The rooms, doors, exits and floor outline of the drawing, as drawn."""
     expected, data = imported.expected, imported.data
     if imported.status != 0:
-        return [f'import failed ({imported.status}): {imported.said}']
+        return [f'import failed ({imported.status}): {summary(imported.said)}']
     faults = []
     units = data['units']
     left = [(unit['name'], unit['area']) for unit in units]
@@ -130,16 +141,16 @@ def check_import(imported):
         faults.append(f"{exits} exits among the doors kept, {expected['exits']} drawn")
     counted = f"门 {len(drawn)} 个，其中外门 {expected['exits']} 个"
     if drawn and counted not in imported.said:
-        faults.append(f'the doors not counted as drawn ({counted}): {imported.said}')
+        faults.append(f'the doors not counted as drawn ({counted}): {summary(imported.said)}')
     for name in expected['alone']:
         index = next(i for i, unit in enumerate(units) if unit['name'] == name)
         if any(index in pair for pair in sides):
             faults.append(f'a door found beside {name}, which has none')
     floors = expected['floors']
     if floors and f'楼层轮廓 {len(floors)} 个' not in imported.said:
-        faults.append(f'the floor outline not found: {imported.said}')
+        faults.append(f'the floor outline not found: {summary(imported.said)}')
     if '，未导入轮廓 0 个，' not in imported.said:
-        faults.append(f'outlines refused: {imported.said}')
+        faults.append(f'outlines refused: {summary(imported.said)}')
     # Where the project file keeps the floors' outlines, they are those drawn.
     if 'floors' in data:
         areas = sorted(abs(shoelace(floor['outline'])) for floor in data['floors'])
@@ -155,7 +166,16 @@ def shoelace(points):
 
 
 def check_office(imported):
-    return check_import(imported)
+    """Imported again, every room is its unit's and the doors are as they were."""
+    faults = check_import(imported)
+    doors = imported.data.get('doors')
+    imported.again()
+    rooms = len(imported.expected['rooms'])
+    if f'新增 0 个、更新 0 个、未变 {rooms} 个计算单元' not in imported.said:
+        faults.append(f'imported again, the rooms changed: {summary(imported.said)}')
+    if imported.data.get('doors') != doors:
+        faults.append('imported again, the doors changed')
+    return faults
 
 
 def check_office_walls(imported):
