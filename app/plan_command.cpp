@@ -304,7 +304,10 @@ int importPlan(const PlanImportRequest& request) {
             write(stdout, QStringLiteral("房间：%1（%2 m²）")
                               .arg(io::qs(room.name), QString::number(room.area, 'f', 2)));
         }
-        if (rooms.wallsRead) {
+        if (rooms.floors && !rooms.floors->empty()) {
+            write(stdout, QStringLiteral("楼层轮廓 %1 个").arg(rooms.floors->size()));
+        }
+        if (rooms.doorsRead) {
             const QString doors = io::doorCountText({rooms.doors.size(), rooms.exits()});
             write(stdout, doors.isEmpty() ? QStringLiteral("门 0 个") : doors);
         }
@@ -391,7 +394,7 @@ int importPlan(const PlanImportRequest& request) {
     const QByteArray floor = location.toUtf8();
     input.plan.location.assign(floor.constData(), static_cast<std::size_t>(floor.size()));
     const core::PlanImportResult result = core::importPlan(before, input.plan);
-    if (!exists || result.changes.changesProject()) {
+    if (!exists || result.changes.changesProject() || result.changes.floorsChanged) {
         if (const auto fault = io::saveProject(result.project, request.projectFile)) {
             write(stderr, *fault);
             return summed(1);

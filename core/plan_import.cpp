@@ -11,8 +11,11 @@
 #include <limits>
 #include <map>
 #include <numeric>
+#include <optional>
+#include <set>
 #include <utility>
 
+#include "plan_doors.h"
 #include "plan_geometry.h"
 #include "unit_rules.h"
 
@@ -20,9 +23,13 @@ namespace core {
 
 namespace {
 
-// The floor a unit was imported to: for a unit of a file that did not keep it, its location.
+// The floor a unit, or a room of a combined unit, was imported to: for one of a file that did not
+// keep it, the unit's location.
+const std::string& floorOf(const Unit& unit, const PlanSource& plan) {
+    return plan.floor.empty() ? unit.location : plan.floor;
+}
 const std::string& floorOf(const Unit& unit) {
-    return unit.plan->floor.empty() ? unit.location : unit.plan->floor;
+    return floorOf(unit, *unit.plan);
 }
 
 using Polygons = boost::geometry::model::multi_polygon<boost::geometry::model::polygon<PlanPoint>>;
@@ -44,16 +51,36 @@ bool sameOutline(const Ring& a, const Ring& b) {
     return !a.empty() && !b.empty() && differenceArea(a, b) <= kOutlineMatch;
 }
 
-// The project's doors of the plan's file and floor replaced by the plan's, where the first of them
-// was.
+// A room that the project has from a drawing: a unit's own, or a room of a combined unit.
+struct KnownRoom {
+    std::size_t unit = 0;
+    std::optional<std::size_t> room;
+};
+
+// The project's doors or floor outlines of the plan's file and floor replaced by `brought`, where
+// the first of them was; whether they were not those already.
+template <typename Kept>
+bool replaceOfPlan(std::vector<Kept>& kept, const std::vector<Kept>& brought,
+                   const PlanInput& plan) {
+    const auto ofPlan = [&](const Kept& one) {
+        return one.file == plan.file && one.floor == plan.location;
+    };
+    std::vector<Kept> before;
+    std::ranges::copy_if(kept, std::back_inserter(before), ofPlan);
+    if (before == brought) {
+        return false;
+    }
+    // Those before the first of them are none of them, and stay where they are.
+    const std::ptrdiff_t at = std::ranges::find_if(kept, ofPlan) - kept.begin();
+    std::erase_if(kept, ofPlan);
+    kept.insert(kept.begin() + at, brought.begin(), brought.end());
+    return true;
+}
+
 void replaceDoors(PlanImportResult& result, const PlanInput& plan) {
     if (!plan.doors) {
         return;
     }
-    std::vector<PlanDoor>& doors = result.project.doors;
-    const auto ofPlan = [&](const PlanDoor& door) {
-        return door.file == plan.file && door.floor == plan.location;
-    };
     std::vector<PlanDoor> brought;
     for (PlanDoor door : *plan.doors) {
         door.floor = plan.location;
@@ -62,16 +89,56 @@ void replaceDoors(PlanImportResult& result, const PlanInput& plan) {
             brought.push_back(std::move(door));
         }
     }
-    std::vector<PlanDoor> before;
-    std::ranges::copy_if(doors, std::back_inserter(before), ofPlan);
-    result.changes.doorsChanged = before != brought;
-    if (!result.changes.doorsChanged) {
+    result.changes.doorsChanged = replaceOfPlan(result.project.doors, brought, plan);
+}
+
+// The floor's outlines replaced by the plan's; a combined unit of the floor whose outline round
+// the floor was one of them takes the plan's of the same handle (without handles, of the same
+// outline), and keeps its own where the plan has none.
+void replaceFloors(PlanImportResult& result, const PlanInput& plan) {
+    if (!plan.floors) {
         return;
     }
-    // Those before the first of them are none of them, and stay where they are.
-    const std::ptrdiff_t at = std::ranges::find_if(doors, ofPlan) - doors.begin();
-    std::erase_if(doors, ofPlan);
-    doors.insert(doors.begin() + at, brought.begin(), brought.end());
+    std::vector<PlanFloor> brought;
+    for (PlanFloor floor : *plan.floors) {
+        floor.floor = plan.location;
+        floor.file = plan.file;
+        brought.push_back(std::move(floor));
+    }
+    for (Unit& unit : result.project.units) {
+        if (!unit.combined() || unit.floorOutline.empty() || unit.location != plan.location) {
+            continue;
+        }
+        const auto was = std::ranges::find_if(result.project.floors, [&](const PlanFloor& floor) {
+            return floor.file == plan.file && floor.floor == plan.location &&
+                   floor.outline == unit.floorOutline;
+        });
+        if (was == result.project.floors.end()) {
+            continue;
+        }
+        const auto now = std::ranges::find_if(brought, [&](const PlanFloor& floor) {
+            return was->handle.empty() ? sameOutline(floor.outline, was->outline)
+                                       : floor.handle == was->handle;
+        });
+        if (now != brought.end()) {
+            unit.floorOutline = now->outline;
+        }
+    }
+    result.changes.floorsChanged = replaceOfPlan(result.project.floors, brought, plan);
+}
+
+// The floor's doors that have one of the unit's rooms on a side.
+std::vector<PlanDoor> doorsOfUnit(const Project& project, std::size_t unit) {
+    std::vector<PlanDoor> doors;
+    for (const PlanDoor& door : project.doors) {
+        if (door.floor == project.units[unit].location) {
+            const DoorRooms sides = doorRooms(project, door);
+            if (sides.left == unit || sides.right == unit) {
+                doors.push_back(door);
+            }
+        }
+    }
+    return doors;
 }
 
 }  // namespace
@@ -79,30 +146,45 @@ void replaceDoors(PlanImportResult& result, const PlanInput& plan) {
 PlanImportResult importPlan(const Project& project, const PlanInput& plan) {
     PlanImportResult result{project, {}};
     std::vector<Unit>& units = result.project.units;
-    // The project's units from this drawing on this floor: by the handle of their room, or, for a
-    // drawing without handles, to be told by their outline. A room may have several units (its
-    // class A and its class E fires, say).
-    std::multimap<std::string, std::size_t> byHandle;
-    std::vector<std::size_t> withoutHandle;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        if (units[i].plan && units[i].plan->file == plan.file &&
-            floorOf(units[i]) == plan.location) {
-            if (units[i].plan->handle.empty()) {
-                withoutHandle.push_back(i);
+    // The project's rooms from this drawing on this floor: by their handle, or, for a drawing
+    // without handles, to be told by their outline. A room may have several units (its class A
+    // and its class E fires, say).
+    std::multimap<std::string, KnownRoom> byHandle;
+    std::vector<KnownRoom> withoutHandle;
+    const auto know = [&](const KnownRoom& known, const std::optional<PlanSource>& source) {
+        const Unit& unit = units[known.unit];
+        if (source && source->file == plan.file && floorOf(unit, *source) == plan.location) {
+            if (source->handle.empty()) {
+                withoutHandle.push_back(known);
             } else {
-                byHandle.emplace(units[i].plan->handle, i);
+                byHandle.emplace(source->handle, known);
             }
         }
+    };
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        know({i, std::nullopt}, units[i].plan);
+        for (std::size_t r = 0; r < units[i].rooms.size(); ++r) {
+            know({i, r}, units[i].rooms[r].plan);
+        }
     }
+    const auto outlineOf = [&](const KnownRoom& known) -> const Ring& {
+        return known.room ? units[known.unit].rooms[*known.room].outline
+                          : units[known.unit].outline;
+    };
+    // The combined units a room of which the drawing has as it was, and those of which it has one
+    // changed.
+    std::set<std::size_t> combinedMatched;
+    std::set<std::size_t> combinedUpdated;
     for (const PlanRoomInput& room : plan.rooms) {
         const PlanSource source{plan.file, room.layer,    room.handle,
                                 plan.unit, plan.location, plan.declaredUnit};
-        std::vector<std::size_t> matches;
+        std::vector<KnownRoom> matches;
         if (room.handle.empty()) {
             // Each unit is one room's: of two rooms of one outline, the first takes it.
             const auto first = std::stable_partition(
-                withoutHandle.begin(), withoutHandle.end(),
-                [&](std::size_t i) { return !sameOutline(units[i].outline, room.outline); });
+                withoutHandle.begin(), withoutHandle.end(), [&](const KnownRoom& known) {
+                    return !sameOutline(outlineOf(known), room.outline);
+                });
             matches.assign(first, withoutHandle.end());
             withoutHandle.erase(first, withoutHandle.end());
         } else {
@@ -123,24 +205,55 @@ PlanImportResult importPlan(const Project& project, const PlanInput& plan) {
             units.push_back(std::move(unit));
             continue;
         }
-        for (const std::size_t i : matches) {
-            Unit& unit = units[i];
-            PlanSource before = *unit.plan;
-            before.floor = floorOf(unit);
-            // A unit imported before the declared unit was kept learns it unchanged.
+        for (const KnownRoom& known : matches) {
+            Unit& unit = units[known.unit];
+            std::optional<PlanSource>& from = known.room ? unit.rooms[*known.room].plan : unit.plan;
+            Ring& outline = known.room ? unit.rooms[*known.room].outline : unit.outline;
+            std::vector<Ring>& holes = known.room ? unit.rooms[*known.room].holes : unit.holes;
+            PlanSource before = *from;
+            before.floor = floorOf(unit, before);
+            // A room imported before the declared unit was kept learns it unchanged.
             if (!before.declaredUnit) {
                 before.declaredUnit = source.declaredUnit;
             }
-            const bool same = unit.outline == room.outline && unit.holes == room.holes &&
-                              unit.choices.area == room.area && before == source;
-            unit.outline = room.outline;
-            unit.holes = room.holes;
+            const bool same = outline == room.outline && holes == room.holes && before == source;
+            outline = room.outline;
+            holes = room.holes;
+            from = source;
+            if (known.room) {
+                (same ? combinedMatched : combinedUpdated).insert(known.unit);
+                continue;
+            }
+            const bool sameArea = unit.choices.area == room.area;
             unit.choices.area = room.area;
-            unit.plan = source;
-            (same ? result.changes.unchanged : result.changes.updated).push_back(i);
+            (same && sameArea ? result.changes.unchanged : result.changes.updated)
+                .push_back(known.unit);
         }
     }
     replaceDoors(result, plan);
+    replaceFloors(result, plan);
+    // The combined units: their S where it follows their rooms, and the doors of their floor.
+    for (std::size_t i = 0; i < project.units.size(); ++i) {
+        Unit& unit = units[i];
+        if (!unit.combined()) {
+            continue;
+        }
+        const Unit& before = project.units[i];
+        const bool matched = combinedMatched.contains(i) || combinedUpdated.contains(i);
+        if ((combinedUpdated.contains(i) || unit.floorOutline != before.floorOutline) &&
+            !areaTypedByHand(before)) {
+            unit.choices.area = outlineArea(unit).value_or(unit.choices.area);
+        }
+        if (unit.location == plan.location && (plan.doors || matched)) {
+            unit.doors = doorsOfUnit(result.project, i);
+        }
+        if (combinedUpdated.contains(i) || unit.choices.area != before.choices.area ||
+            unit.floorOutline != before.floorOutline || unit.doors != before.doors) {
+            result.changes.updated.push_back(i);
+        } else if (matched) {
+            result.changes.unchanged.push_back(i);
+        }
+    }
     return result;
 }
 

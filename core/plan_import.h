@@ -11,8 +11,8 @@
 
 // The rooms of a floor plan brought into a project: a room already imported from the same drawing
 // to the same floor (the same file name, floor and entity handle; for a drawing without handles,
-// the same outline) has its outline and area brought up to date; every other room becomes a unit.
-// No unit is removed.
+// the same outline), as a unit or as a room of a combined unit, has its outline and area brought
+// up to date; every other room becomes a unit. No unit is removed.
 namespace core {
 
 struct PlanRoomInput {
@@ -34,6 +34,9 @@ struct PlanInput {
     // The doors of the drawing, in metres; their floor and file are the plan's. None where the
     // doors were not looked for (the rooms came from outlines alone): the project's stay.
     std::optional<std::vector<PlanDoor>> doors = std::nullopt;
+    // The outlines drawn round the floor's rooms, in metres; their floor and file are the plan's.
+    // None where no outlines were read (the rooms came from walls alone): the project's stay.
+    std::optional<std::vector<PlanFloor>> floors = std::nullopt;
 };
 
 // A room without a handle is the room of a unit whose outline is the same to within this area, in
@@ -43,9 +46,14 @@ constexpr double kOutlineMatch = 0.01;
 // What an import did, by the units' indices in the project it gives.
 struct PlanChanges {
     std::vector<std::size_t> added;
-    std::vector<std::size_t> updated;    // outline, holes, area, layer or unit changed
+    // Outline, holes, area, layer or unit changed; for a combined unit, those of one of its rooms,
+    // its floor's outline or its doors.
+    std::vector<std::size_t> updated;
     std::vector<std::size_t> unchanged;  // matched, and already as the drawing has them
     bool doorsChanged = false;           // the doors of the drawing's floor are not those it had
+    // The outlines round the drawing's floor are not those it had: told apart from the units and
+    // doors (changesProject()), which the user is asked about and sees.
+    bool floorsChanged = false;
 
     [[nodiscard]] bool changesProject() const {
         return !added.empty() || !updated.empty() || doorsChanged;
@@ -60,9 +68,14 @@ struct PlanImportResult {
 // The project with the plan's rooms in it. Added units take the default choices with the room's
 // name, area, holes and the plan's location, after the project's units in the order of the rooms.
 // A matched unit keeps its name, location and choices but its area, which becomes the outline's.
+// A matched room of a combined unit keeps its name and takes the outline and holes; the unit's
+// area follows (outlineArea()) unless it was typed by hand.
 // The project's doors of the same file and floor give way to the plan's, where it brings any list
 // of them (even an empty one), in their place (after the others where it had none); a door that
-// breaks the rules of doors (doorFault()) is left out.
+// breaks the rules of doors (doorFault()) is left out. The floor's outlines give way to the plan's
+// alike, and a combined unit's outline round the floor follows the outline of the same handle.
+// The combined units of the floor then take its doors that have one of their rooms on a side
+// (doorRooms()).
 [[nodiscard]] PlanImportResult importPlan(const Project& project, const PlanInput& plan);
 
 // The pairs of layers (in order, each pair once, sorted) with rooms that overlap: a sign that one

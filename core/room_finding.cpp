@@ -292,7 +292,11 @@ FoundRooms findRooms(const std::vector<PlanOutline>& input, const std::vector<Pl
                 refuse(OutlineRefusal::Repeat, outlines[*repeated[i]].input, 0);
                 continue;
             case Role::HoldsRooms:
-                refuse(OutlineRefusal::HoldsRooms, 0, roomsInside[i]);
+                if (roomsInside[i] >= kFloorRooms) {
+                    result.floors.push_back({outline.input, outline.ring, roomsInside[i]});
+                } else {
+                    refuse(OutlineRefusal::HoldsRooms, 0, roomsInside[i]);
+                }
                 continue;
             case Role::TooSmall:
                 refuse(OutlineRefusal::TooSmall, 0, 0);

@@ -52,7 +52,7 @@ enum class OutlineRefusal : std::uint8_t {
     ZeroArea,
     SelfIntersecting,
     Repeat,         // of the same region as the earlier outline `other`
-    HoldsRooms,     // `count` rooms lie inside it (the outline of a floor, say)
+    HoldsRooms,     // `count` rooms, fewer than kFloorRooms, lie inside it (a suite's, say)
     TooSmall,       // below kSmallestRoom on a layer not proposed
     InHole,         // inside the hole `other`
     SplitByHoles,   // its holes cut it into `count` pieces
@@ -67,6 +67,17 @@ struct RefusedOutline {
     std::size_t count = 0;
 };
 
+// An outline that holds at least this many rooms is the floor's outline, drawn round its rooms.
+constexpr std::size_t kFloorRooms = 2;
+
+// The outline of a floor: its place among the outlines, its chords counter-clockwise, and the
+// rooms inside it.
+struct FoundFloor {
+    std::size_t outline = 0;
+    Ring ring;
+    std::size_t rooms = 0;
+};
+
 struct FoundRooms {
     // In the order of the outlines; the name empty where no text names the room.
     std::vector<PlanRoomInput> rooms;
@@ -74,6 +85,7 @@ struct FoundRooms {
     // rooms or were refused for their holes (1, 2, ...); 0 for a named room.
     std::vector<std::size_t> unnamedNumbers;
     std::vector<RefusedOutline> refused;  // in the order of the outlines
+    std::vector<FoundFloor> floors;       // in the order of the outlines
 };
 
 // The rooms of the outlines (in the order of the drawing):
@@ -81,8 +93,8 @@ struct FoundRooms {
 // - An outline inside a room that holds no name of its own, or whose name is that of a void
 //   (isVoidName()), is a hole in the innermost room holding it; a hole's area is taken from the
 //   room's. An outline inside a hole is refused.
-// - An outline that holds other rooms (the outline of a floor, say) is refused, and the rooms in
-//   it kept.
+// - An outline that holds kFloorRooms rooms or more is a floor's outline; one that holds fewer
+//   (a suite's) is refused. The rooms in either are kept.
 // - An outline smaller than kSmallestRoom on a layer not proposed (a label frame or a piece of
 //   furniture on a layer the user chose) is refused, unless it is a hole.
 // - A room's outline is counter-clockwise, its arcs chords within kOutlineSagitta that lie in the

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "floor_walk.h"
 #include "plan_vectors.h"
 #include "room_finding.h"
 #include "room_names.h"
@@ -157,12 +158,11 @@ std::vector<core::WallPiece> piecesOn(const DxfDrawing& drawing, const QSet<QStr
     return pieces;
 }
 
-core::WallInput wallInput(const DxfDrawing& drawing, const PlanReading& reading, double scale,
-                          const std::vector<core::PlanText>& texts) {
+// The drawing's doors and windows: the references judged doors or windows, and the closed
+// polylines of the door layers.
+core::WallInput openings(const DxfDrawing& drawing, const PlanReading& reading, double scale) {
     const QSet<QString> doors = foldedNames(reading.doorLayers);
     core::WallInput input;
-    input.texts = texts;
-    input.walls = piecesOn(drawing, foldedNames(reading.wallLayers), scale, true);
     for (const DxfPolyline& polyline : drawing.polylines) {
         if (polyline.closed && doors.contains(polyline.layer.toCaseFolded()) &&
             polyline.vertices.size() >= 3) {
@@ -201,6 +201,41 @@ core::WallInput wallInput(const DxfDrawing& drawing, const PlanReading& reading,
     return input;
 }
 
+core::WallInput wallInput(const DxfDrawing& drawing, const PlanReading& reading, double scale,
+                          const std::vector<core::PlanText>& texts) {
+    core::WallInput input = openings(drawing, reading, scale);
+    input.texts = texts;
+    input.walls = piecesOn(drawing, foldedNames(reading.wallLayers), scale, true);
+    return input;
+}
+
+// An opening no door spans (the outline of a shop front on a layer of doors and windows) is no
+// door: the doors counted are those a project keeps.
+void keepDoorWidths(std::vector<core::WallDoor>& doors) {
+    std::erase_if(doors, [](const core::WallDoor& door) {
+        const double width = std::hypot(door.end.x - door.hinge.x, door.end.y - door.hinge.y);
+        return !(width >= core::kMinDoorWidth && width <= core::kMaxDoorWidth);
+    });
+}
+
+// The doors of the drawing between the rooms found so far, where it has any.
+void doorsBetweenOutlines(PlanRooms& result, const DxfDrawing& drawing, const PlanReading& reading,
+                          double scale) {
+    const core::WallInput input = openings(drawing, reading, scale);
+    if (input.doors.empty() && input.doorOutlines.empty()) {
+        return;
+    }
+    std::vector<core::RoomShape> shapes;
+    shapes.reserve(result.rooms.size());
+    for (const core::PlanRoomInput& room : result.rooms) {
+        shapes.push_back({room.outline, room.holes});
+    }
+    result.doorsRead = true;
+    result.doors =
+        core::doorsBetweenRooms(shapes, input.doors, input.tolerance, input.doorOutlines);
+    keepDoorWidths(result.doors);
+}
+
 // The rooms of the outlines, named, with the reasons for those refused.
 PlanRooms outlineRooms(const DxfDrawing& drawing, const QSet<QString>& chosen, double scale,
                        const std::vector<core::PlanText>& texts, std::size_t& unnamed) {
@@ -231,6 +266,10 @@ PlanRooms outlineRooms(const DxfDrawing& drawing, const QSet<QString>& chosen, d
         if (found.unnamedNumbers[i] != 0) {
             result.rooms[i].name = utf8(QStringLiteral("房间%1").arg(found.unnamedNumbers[i]));
         }
+    }
+    std::vector<core::PlanFloor>& floors = result.floors.emplace();
+    for (core::FoundFloor& floor : found.floors) {
+        floors.push_back({{}, {}, utf8(polylines[floor.outline]->handle), std::move(floor.ring)});
     }
     for (const core::RefusedOutline& refused : found.refused) {
         const DxfPolyline& polyline = *polylines[refused.outline];
@@ -314,11 +353,16 @@ PlanRooms planRooms(const DxfDrawing& drawing, const PlanReading& reading) {
             add(found.rooms, reading.layers.front());
         }
     }
+    if (outlineLayers.isEmpty()) {
+        result.floors.reset();
+    }
     if (reading.wallLayers.isEmpty()) {
+        doorsBetweenOutlines(result, drawing, reading, scale);
         return result;
     }
     core::WallRooms walls = core::findWallRooms(wallInput(drawing, reading, scale, texts));
     result.wallsRead = true;
+    result.doorsRead = true;
     const std::vector<std::optional<std::size_t>> places =
         add(walls.rooms, reading.wallLayers.front());
     for (core::WallDoor& door : walls.doors) {
@@ -328,12 +372,7 @@ PlanRooms planRooms(const DxfDrawing& drawing, const PlanReading& reading) {
             }
         }
     }
-    // An opening no door spans (the outline of a shop front on a layer of doors and windows) is
-    // no door: the doors counted are those a project keeps.
-    std::erase_if(walls.doors, [](const core::WallDoor& door) {
-        const double width = std::hypot(door.end.x - door.hinge.x, door.end.y - door.hinge.y);
-        return !(width >= core::kMinDoorWidth && width <= core::kMaxDoorWidth);
-    });
+    keepDoorWidths(walls.doors);
     result.doors = std::move(walls.doors);
     result.gaps = core::gapOpenings(walls.gaps);
     return result;

@@ -11,8 +11,9 @@
 #include "wall_rooms.h"
 
 // From a drawing to the rooms of a floor plan: its layers; the closed outlines of the chosen
-// layers and the texts handed to core::findRooms(), which makes each a room or a room's hole or
-// refuses it with its reason, worded here; and the lines of the chosen wall layers with the
+// layers and the texts handed to core::findRooms(), which makes each a room, a room's hole or the
+// floor's outline, or refuses it with its reason, worded here; the drawing's doors found between
+// those rooms (core::doorsBetweenRooms()); and the lines of the chosen wall layers with the
 // drawing's doors and windows handed to core::findWallRooms(), which finds the rooms they enclose.
 namespace io {
 
@@ -44,7 +45,7 @@ struct RefusedOutline {
 struct PlanReading {
     QStringList layers;      // closed outlines of rooms
     QStringList wallLayers;  // lines, arcs and polylines of walls and columns
-    QStringList doorLayers;  // closed polylines that are doors
+    QStringList doorLayers;  // closed polylines that are doors, between walls or outlines
     std::optional<DrawingUnit> unit = std::nullopt;  // by default the drawing's own
 };
 
@@ -60,8 +61,15 @@ struct PlanRooms {
     // openings closed between wall ends (core::gapOpenings()), in metres. A room that an outline
     // and the walls both bound comes once, from the outline.
     bool wallsRead = false;
+    // Where no wall layers were read, the doors are those found between the rooms as outlines,
+    // where the drawing has any door (a block that draws a swing, a closed polyline on a door
+    // layer): doorsRead says that they were looked for.
+    bool doorsRead = false;
     std::vector<core::WallDoor> doors = {};
     std::vector<core::ClosedGap> gaps = {};
+    // Where outline layers were read: the outlines that hold core::kFloorRooms rooms or more,
+    // as the floor's outlines (no floor or file), in metres, counter-clockwise.
+    std::optional<std::vector<core::PlanFloor>> floors = std::nullopt;
 
     [[nodiscard]] std::size_t exits() const;
 };

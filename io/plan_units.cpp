@@ -60,7 +60,8 @@ PlanImportInput planImportInput(const PlanRooms& rooms, const QString& drawingFi
         units.push_back({utf8(unitName(candidate)), metresPerUnit(candidate)});
     }
     input.scale = core::roomsScale(std::move(areas), metresPerUnit(unit), units);
-    if (rooms.wallsRead) {
+    input.plan.floors = rooms.floors;
+    if (rooms.doorsRead) {
         std::vector<core::PlanDoor> doors;
         for (const core::WallDoor& door : rooms.doors) {
             doors.push_back({{}, {}, door.handle, door.hinge, door.end, door.swing});

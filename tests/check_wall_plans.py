@@ -60,13 +60,15 @@ def check(program, folder, work, name, expected):
     return faults
 
 
-def main():
+def check_all(listing, check_one):
+    """Checks each drawing that the listing in FOLDER names with check_one(program, folder,
+    work, name, expected), a list of faults, and ends with status 1 where any has one."""
     program, folder, work = sys.argv[1], Path(sys.argv[2]), Path(sys.argv[3])
     work.mkdir(parents=True, exist_ok=True)
-    drawings = json.loads((folder / 'wall_plans.json').read_text(encoding='utf-8'))
+    drawings = json.loads((folder / listing).read_text(encoding='utf-8'))
     failed = False
     for name, expected in drawings.items():
-        faults = check(program, folder, work, name, expected)
+        faults = check_one(program, folder, work, name, expected)
         print(f"{name}: {'ok' if not faults else 'FAILED'}")
         for fault in faults:
             print(f'  {fault}')
@@ -75,4 +77,4 @@ def main():
 
 
 if __name__ == '__main__':
-    main()
+    check_all('wall_plans.json', check)

@@ -51,6 +51,7 @@ class Plan:
         self.doc.layers.add(room_layer)
         self.rooms = []
         self.rejected = []
+        self.floors = []
         self.paper = 0
 
     def polygon(self, points, layer=None, close=True, bulges=None):
@@ -87,6 +88,10 @@ class Plan:
         self.rejected.append({'handle': entity.dxf.handle, 'layer': entity.dxf.layer,
                               'reason': reason})
 
+    def floor(self, entity):
+        """The outline drawn round the floor's rooms."""
+        self.floors.append(entity.dxf.handle)
+
     def text(self, content, at, height, layer='TEXT', **attributes):
         return self.msp.add_text(content, dxfattribs={'insert': at, 'height': height,
                                                        'layer': layer, **attributes})
@@ -115,11 +120,13 @@ class Plan:
             'unitGiven': self.unit_given, 'codePage': self.doc.header['$DWGCODEPAGE'],
             'layers': [layer.dxf.name for layer in self.doc.layers],
             'proposed': [self.room_layer], 'rooms': self.rooms, 'rejected': self.rejected,
+            'floors': self.floors,
             'unknown': unknown or {}, 'other': self.other(), 'paperSpace': self.paper}
 
     def other(self):
         """The model space entities that the reader takes nothing from, by type."""
-        kept = {room['handle'] for room in self.rooms} | {r['handle'] for r in self.rejected}
+        kept = {room['handle'] for room in self.rooms} | {r['handle'] for r in self.rejected} | \
+            set(self.floors)
         counts = {}
         for entity in self.msp:
             kind = entity.dxftype()
@@ -189,7 +196,7 @@ def r2000(folder, expected):
     """R2000 in GBK: a floor boundary, faults, an entity mix and names from TEXT and MTEXT."""
     plan = Plan(DXF2000, 'mm', 'A-AREA', encoding='gbk')
     floor = plan.polygon(rectangle(-1000, -1000, 30000, 12000))
-    plan.refused(floor, '包含 4 个房间')
+    plan.floor(floor)
     toilet = plan.room(rectangle(0, 0, 2400, 3000), '卫生间')
     toilet.set_xdata('MYAPP', [(1000, '假名字'), (1010, (1200, 1500, 0))])
     plan.text('卫生间', (300, 1500), 300).set_xdata('MYAPP', [(1000, '假名字')])

@@ -2,6 +2,7 @@
 // what is left alone when the same drawing comes again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "floor_layout.h"
@@ -222,6 +223,99 @@ TEST(PlanImport, TheDoorsOfTheFileAndFloorAreReplaced) {
     EXPECT_EQ(importPlan(result.project, outlinesAlone).project.doors, result.project.doors);
     plan.location = "三层";
     EXPECT_EQ(importPlan(project, plan).project.doors.back(), door("三层", "一层.dxf", "C3", 1.2));
+
+    // The floor's outlines alike: replaced where the plan brings them, kept where it does not.
+    Project outlined = project;
+    outlined.floors = {{"一层", "一层.dxf", "F1", square(9)},
+                       {"二层", "一层.dxf", "F1", square(9)}};
+    PlanInput floors{"一层.dxf", "mm", "一层", {}};
+    floors.floors = std::vector<PlanFloor>{{"", "", "F2", square(10)}};
+    const PlanImportResult withFloors = importPlan(outlined, floors);
+    EXPECT_TRUE(withFloors.changes.floorsChanged);
+    EXPECT_EQ(withFloors.project.floors,
+              (std::vector<PlanFloor>{{"一层", "一层.dxf", "F2", square(10)}, outlined.floors[1]}));
+    EXPECT_FALSE(importPlan(withFloors.project, floors).changes.floorsChanged);
+    floors.floors.reset();
+    EXPECT_EQ(importPlan(outlined, floors).project.floors, outlined.floors);
+}
+
+// A combined unit of two rooms of 一层.dxf (5 x 5 and 4.8 x 5, S 49 m²) beside a stair, its floor
+// drawn round all three, imported again: its rooms are matched (never added as units), their
+// outlines follow, S follows unless typed by hand, its outline round the floor follows the
+// drawing's of the same handle, and its doors are the floor's new doors into its rooms.
+TEST(PlanImport, TheRoomsOfACombinedUnitFollowTheDrawing) {
+    const Ring grown = box(-1, 0, 5, 5);
+    struct Row {
+        const char* what;
+        bool handles;
+        Ring first;         // the first room's outline in the drawing
+        double typed;       // S typed by hand; 0: S follows
+        bool floorOutline;  // S is the area of the outline round the floor, which grows
+        bool stairDoor;     // the drawing still has the door to the stair
+        double area;
+        const char* outcome;
+        std::size_t doors;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"as before", true, box(0, 0, 5, 5), 0, false, true, 49, "unchanged", 2},
+        {"a room grown", true, grown, 0, false, true, 54, "updated", 2},
+        {"S typed by hand", true, grown, 60, false, true, 60, "updated", 2},
+        {"S of the floor's outline", true, grown, 0, true, true, 11 * 8.4, "updated", 2},
+        {"the stair's door gone", true, box(0, 0, 5, 5), 0, false, false, 49, "updated", 1},
+        {"no handles, within 0.01", false, moved(box(0, 0, 5, 5), 0.0004), 0, false, true, 49, "updated", 2},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const char* const handles[] = {row.handles ? "A1" : "", row.handles ? "A2" : "",
+                                       row.handles ? "S1" : ""};
+        const Ring outlines[] = {box(0, 0, 5, 5), box(5.2, 0, 10, 5), box(0, 5.2, 5, 8)};
+        Project project;
+        project.name = "楼";
+        Unit combined;
+        combined.name = "一层组合单元";
+        combined.location = "一层";
+        for (std::size_t r = 0; r < 2; ++r) {
+            combined.rooms.push_back({"房间",
+                                      outlines[r],
+                                      {},
+                                      PlanSource{"一层.dxf", "房间", handles[r], "mm", "一层"}});
+        }
+        project.units = {combined, imported("楼梯", onFloor(1, handles[2]), 0)};
+        project.units[1].outline = outlines[2];
+        project.floors = {{"一层", "一层.dxf", "F", box(-0.2, -0.2, 10.2, 8.2)}};
+        const PlanDoor inside{"一层", "一层.dxf", "D1", {5.1, 1}, {5.1, 2}, 1};
+        const PlanDoor stair{"一层", "一层.dxf", "D2", {1, 5.1}, {2, 5.1}, 1};
+        project.doors = {inside, stair};
+        Unit& unit = project.units[0];
+        unit.doors = project.doors;
+        unit.floorOutline = row.floorOutline ? project.floors[0].outline : Ring{};
+        unit.choices.area = row.typed > 0 ? row.typed : outlineArea(unit).value();
+
+        PlanInput plan{"一层.dxf", "mm", "一层", {}};
+        for (std::size_t r = 0; r < 3; ++r) {
+            const Ring& outline = r == 0 ? row.first : outlines[r];
+            plan.rooms.push_back({"新", "房间", handles[r], outline, area(outline)});
+        }
+        plan.doors =
+            row.stairDoor ? std::vector<PlanDoor>{inside, stair} : std::vector<PlanDoor>{inside};
+        plan.floors = std::vector<PlanFloor>{{"", "", "F", box(-1.2, -0.2, 9.8, 8.2)}};
+        if (!row.floorOutline) {
+            plan.floors->front().outline = project.floors[0].outline;
+        }
+        const PlanImportResult result = importPlan(project, plan);
+        ASSERT_EQ(result.project.units.size(), 2U);
+        const Unit& now = result.project.units[0];
+        EXPECT_TRUE(result.changes.added.empty());
+        EXPECT_EQ(now.rooms[0].outline, row.first);
+        EXPECT_EQ(now.rooms[0].name, "房间");
+        EXPECT_EQ(now.choices.area, row.area);
+        EXPECT_EQ(now.doors.size(), row.doors);
+        const bool updated = std::ranges::count(result.changes.updated, 0U) == 1;
+        EXPECT_EQ(updated ? "updated" : "unchanged", std::string(row.outcome));
+        EXPECT_EQ(std::ranges::count(result.changes.unchanged, 0U), updated ? 0 : 1);
+    }
 }
 
 TEST(PlanImport, RoomsWhoseMedianIsNotARoomsAreReadInTheWrongUnit) {

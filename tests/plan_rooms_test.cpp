@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
+#include <cmath>
 #include <map>
 #include <string>
 
@@ -33,6 +34,9 @@ QStringList summary(const PlanRooms& plan) {
     }
     for (const RefusedOutline& refused : plan.refused) {
         parts << u"%1 %2: %3"_s.arg(refused.handle, refused.layer, refused.reason);
+    }
+    for (const core::PlanFloor& floor : plan.floors.value_or(std::vector<core::PlanFloor>{})) {
+        parts << u"%1: 楼层轮廓"_s.arg(QString::fromStdString(floor.handle));
     }
     return parts;
 }
@@ -76,6 +80,9 @@ TEST_P(PlanDrawing, ReadsAndHasTheRoomsTheScriptDrew) {
     for (const auto& refused : expected[u"rejected"].toArray()) {
         want << u"%1 %2: %3"_s.arg(refused[u"handle"].toString(), refused[u"layer"].toString(),
                                    refused[u"reason"].toString());
+    }
+    for (const auto& floor : expected[u"floors"].toArray()) {
+        want << u"%1: 楼层轮廓"_s.arg(floor.toString());
     }
     EXPECT_EQ(proposed + summary(planRooms(drawing, proposed)), want);
 }
@@ -141,6 +148,54 @@ TEST(Rooms, DoorsAreOnlyThoseOfADoorsWidth) {
     const PlanRooms plan = planRooms(drawing, {{}, {u"WALL"_s}, {u"门窗"_s}, DrawingUnit::Metre});
     ASSERT_EQ(plan.doors.size(), 1U);
     EXPECT_EQ(plan.doors[0].handle, "D1");
+}
+
+// Two rooms 0.2 m apart in an outline round the floor, a door block between them and a door
+// outline out of the second: the doors are found between the outlines where the drawing has any,
+// the door layer's outlines only where it is chosen; the outline round both is the floor's.
+TEST(Rooms, OutlinesGetTheDoorsBetweenThemAndTheFloorsOutline) {
+    DxfDrawing drawing;
+    drawing.polylines = {outline("A", box(0, 0, 4, 4)), outline("B", box(4.2, 0, 4, 4)),
+                         outline("F", box(-0.2, -0.2, 8.8, 4.4)),
+                         outline("E", box(8.2, 1, 0.2, 1), "门")};
+    drawing.texts = {{{}, u"TEXT"_s, {1, 1}, 0.3, u"甲"_s, false},
+                     {{}, u"TEXT"_s, {5, 1}, 0.3, u"乙"_s, false}};
+    DxfBlockReference door{u"M"_s, u"DOOR"_s, u"M1"_s, {4.1, 1}, {1, 0}, {0, 1}, {}, {}};
+    door.arcs.push_back({u"M/1"_s, u"DOOR"_s, {4.1, 2}, {5.1, 1}, -std::tan(M_PI / 8)});
+    struct Row {
+        const char* what;
+        bool block;
+        QStringList doorLayers;
+        const char* doors;  // "handle left right" each, "-" for no room
+    };
+    const Row rows[] = {
+        {"a block and a door outline", true, {u"门"_s}, "M 0 1 | E 1 -"},
+        {"the door layer not chosen", true, {}, "M 0 1"},
+        {"a door outline alone", false, {u"门"_s}, "E 1 -"},
+        {"no door at all: not looked for", false, {}, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        drawing.references.clear();
+        if (row.block) {
+            drawing.references.push_back(door);
+        }
+        const PlanRooms plan =
+            planRooms(drawing, {{u"ROOM"_s}, {}, row.doorLayers, DrawingUnit::Metre});
+        ASSERT_EQ(plan.rooms.size(), 2U);
+        ASSERT_TRUE(plan.floors && plan.floors->size() == 1);
+        EXPECT_EQ(plan.floors->front().handle, "F");
+        EXPECT_EQ(plan.doorsRead, row.doors != nullptr);
+        QStringList doors;
+        for (const core::WallDoor& found : plan.doors) {
+            const auto side = [](const std::optional<std::size_t>& room) {
+                return room ? QString::number(*room) : u"-"_s;
+            };
+            doors << u"%1 %2 %3"_s.arg(QString::fromStdString(found.handle), side(found.rooms[0]),
+                                       side(found.rooms[1]));
+        }
+        EXPECT_EQ(doors.join(u" | "_s).toStdString(), row.doors ? row.doors : "");
+    }
 }
 
 TEST(Layers, ProposedByName) {

@@ -909,9 +909,9 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
     EXPECT_EQ(layerItem(dialog, u"HATCH"_s)->checkState(PlanImportDialog::Outlines), Qt::Unchecked);
     EXPECT_EQ(layerItem(dialog, u"TEXT"_s), nullptr);
     EXPECT_EQ(dialog.summary->text().toStdString(),
-              "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：");
+              "将导入 4 个房间，共 74.20 m²；楼层轮廓 1 个。以下 3 个轮廓不导入：");
     EXPECT_EQ(column(*dialog.refusedList, 2),
-              (QStringList{u"包含 4 个房间"_s, u"自相交"_s, u"面积为零"_s, u"顶点不足"_s}));
+              (QStringList{u"自相交"_s, u"面积为零"_s, u"顶点不足"_s}));
     EXPECT_TRUE(dialog.unreadableNote->isVisible());
     EXPECT_EQ(
         dialog.unreadableNote->text(),
@@ -940,13 +940,13 @@ TEST(PlanImportDialog, ShowsWhatComesInAsTheUserChoosesLayersAndUnit) {
              QCoreApplication::processEvents();  // the layout takes in the button
              tests::keepPicture(dialog, u"plan-import-dialog-unit"_s);
          },
-         "将导入 1 个房间，共 7200000.00 m²。以下 7 个轮廓不导入：", true},
+         "将导入 1 个房间，共 7200000.00 m²；楼层轮廓 1 个。以下 6 个轮廓不导入：", true},
         {"millimetres again", [&] { QTest::mouseClick(dialog.unitSwitch, Qt::LeftButton); },
-         "将导入 4 个房间，共 74.20 m²。以下 4 个轮廓不导入：", true},
+         "将导入 4 个房间，共 74.20 m²；楼层轮廓 1 个。以下 3 个轮廓不导入：", true},
         // The desk, without a name, lies in the toilet: a hole in it. Alone it is under 1 m² on a
         // layer not proposed, and no room.
         {"furniture too", [&] { toggle(dialog, u"FURN"_s); },
-         "将导入 4 个房间，共 73.84 m²。以下 4 个轮廓不导入：", true},
+         "将导入 4 个房间，共 73.84 m²；楼层轮廓 1 个。以下 3 个轮廓不导入：", true},
         {"furniture only", [&] { toggle(dialog, u"A-AREA"_s); },
          "所选图层中没有可导入的房间。以下 1 个轮廓不导入：", false},
         {"nothing", [&] { toggle(dialog, u"FURN"_s); }, "所选图层中没有可导入的房间。", false},
@@ -1007,6 +1007,17 @@ TEST(PlanImportDialog, SaysWhatADrawingWithoutRoomsHoldsAndTicksNoLayerNotNamedF
               "图纸含 15 个专业软件对象（TCH_SPACE、TCH_WALL），请在原软件中导出为 T3 "
               "格式或分解后再导入。");
     EXPECT_FALSE(proprietary.importButton->isEnabled());
+}
+
+// A floor of outlines: its doors counted as the walls' are, and the outline round it.
+TEST(PlanImportDialog, CountsTheDoorsBetweenOutlinesAndTheFloorsOutline) {
+    const auto read = io::readDxf(QStringLiteral(FLOOR_PLANS "/office.dxf"));
+    ASSERT_TRUE(std::holds_alternative<io::DxfDrawing>(read));
+    PlanImportDialog dialog(u"office.dxf"_s, std::get<io::DxfDrawing>(read), QString());
+    dialog.show();
+    EXPECT_EQ(dialog.summary->text().toStdString(),
+              "将导入 17 个房间，共 1524.00 m²；楼层轮廓 1 个；门 18 个，其中外门 2 个。");
+    tests::keepPicture(dialog, u"plan-import-dialog-doors"_s);
 }
 
 // A large drawing's rooms are found in the background; 停止 leaves no rooms, and the search

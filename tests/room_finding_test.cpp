@@ -73,6 +73,9 @@ std::string summary(const std::vector<PlanOutline>& outlines, const FoundRooms& 
             (namesOther ? ' ' + outlines[refused.other].handle : "") +
             (refused.count > 0 ? ' ' + std::to_string(refused.count) : ""));
     }
+    for (const FoundFloor& floor : found.floors) {
+        add(outlines[floor.outline].handle + ": floor of " + std::to_string(floor.rooms));
+    }
     return text;
 }
 
@@ -97,6 +100,12 @@ const RoomsCase kRooms[] = {
                          outline("C", box(2, 2, 5, 5))},
      {text("外", 25, 25, 9), text("中", 15, 15, 9), text("内", 3, 3)},
      "C 内 25 | A: holds 1 | B: holds 1"},
+    // An outline round two rooms and a suite of one is the floor's; the suite's is refused.
+    {"FloorRoundRoomsAndASuite", {outline("F", box(0, 0, 40, 20)), outline("A", box(1, 1, 5, 5)),
+                                  outline("B", box(7, 1, 5, 5)), outline("S", box(20, 1, 10, 10)),
+                                  outline("C", box(21, 2, 4, 4))},
+     {text("甲", 2, 2), text("乙", 8, 2), text("丙", 22, 3), text("套", 27, 9)},
+     "A 甲 25 | B 乙 25 | C 丙 16 | S: holds 1 | F: floor of 3"},
     // A text where rooms overlap names the smaller; a text on an edge is inside.
     {"OverlappingRooms", {outline("P", box(0, 0, 10, 10)), outline("Q", box(8, 0, 4, 4))},
      {text("重叠处", 9, 1), text("边上", 0, 5, 0.5)},

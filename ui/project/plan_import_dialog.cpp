@@ -554,9 +554,18 @@ void PlanImportDialog::summarise() {
         }
         text += QStringLiteral("。");
     } else {
-        text = QStringLiteral("将导入 %1 个房间，共 %2 m²。")
+        text = QStringLiteral("将导入 %1 个房间，共 %2 m²")
                    .arg(in.plan.rooms.size())
                    .arg(QString::number(total, 'f', 2));
+        // The floor's outlines, and the doors found between the outlines as the walls' are.
+        if (rooms_.floors && !rooms_.floors->empty()) {
+            text += QStringLiteral("；楼层轮廓 %1 个").arg(rooms_.floors->size());
+        }
+        if (rooms_.doorsRead) {
+            const QString doors = io::doorCountText({rooms_.doors.size(), rooms_.exits()});
+            text += QStringLiteral("；") + (doors.isEmpty() ? QStringLiteral("门 0 个") : doors);
+        }
+        text += QStringLiteral("。");
     }
     for (const auto& [first, second] : core::overlappingLayers(in.plan.rooms)) {
         text += QStringLiteral("图层“%1”与“%2”的轮廓重叠，请检查所选图层。")
