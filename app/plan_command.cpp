@@ -394,7 +394,7 @@ int importPlan(const PlanImportRequest& request) {
     const QByteArray floor = location.toUtf8();
     input.plan.location.assign(floor.constData(), static_cast<std::size_t>(floor.size()));
     const core::PlanImportResult result = core::importPlan(before, input.plan);
-    if (!exists || result.changes.changesProject() || result.changes.floorsChanged) {
+    if (!exists || result.changes.changesProject()) {
         if (const auto fault = io::saveProject(result.project, request.projectFile)) {
             write(stderr, *fault);
             return summed(1);

@@ -51,12 +51,10 @@ struct PlanChanges {
     std::vector<std::size_t> updated;
     std::vector<std::size_t> unchanged;  // matched, and already as the drawing has them
     bool doorsChanged = false;           // the doors of the drawing's floor are not those it had
-    // The outlines round the drawing's floor are not those it had: told apart from the units and
-    // doors (changesProject()), which the user is asked about and sees.
-    bool floorsChanged = false;
+    bool floorsChanged = false;          // the outlines round the drawing's floor are not those
 
     [[nodiscard]] bool changesProject() const {
-        return !added.empty() || !updated.empty() || doorsChanged;
+        return !added.empty() || !updated.empty() || doorsChanged || floorsChanged;
     }
 };
 

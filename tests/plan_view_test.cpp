@@ -318,7 +318,7 @@ TEST_F(PlanViewTest, TheDoorsOfTheFloorShownAreDrawn) {
     plan().showFloor(u"二层"_s);
     EXPECT_EQ(doorsDrawn(), 1);
     // Doors replaced as an import replaces them, and the step undone.
-    window->undoStack()->push(new ui::DoorsCommand(window->model(), project.doors, {}));
+    window->undoStack()->push(new ui::DoorsCommand(window->model(), project, core::Project{}));
     QCoreApplication::processEvents();
     EXPECT_EQ(doorsDrawn(), 0);
     window->undoStack()->undo();

@@ -113,19 +113,21 @@ void ProjectDetailsCommand::undo() {
     model_->setDetails(before_);
 }
 
-DoorsCommand::DoorsCommand(ProjectModel* model, std::vector<core::PlanDoor> before,
-                           std::vector<core::PlanDoor> after, QUndoCommand* parent)
+DoorsCommand::DoorsCommand(ProjectModel* model, const core::Project& before,
+                           const core::Project& after, QUndoCommand* parent)
     : QUndoCommand(QStringLiteral("门"), parent),
       model_(model),
-      before_(std::move(before)),
-      after_(std::move(after)) {}
+      before_(before.doors),
+      after_(after.doors),
+      floorsBefore_(before.floors),
+      floorsAfter_(after.floors) {}
 
 void DoorsCommand::redo() {
-    model_->setDoors(after_);
+    model_->setDoors(after_, floorsAfter_);
 }
 
 void DoorsCommand::undo() {
-    model_->setDoors(before_);
+    model_->setDoors(before_, floorsBefore_);
 }
 
 }  // namespace ui

@@ -76,11 +76,12 @@ class ProjectDetailsCommand : public QUndoCommand {
     ProjectDetails after_;
 };
 
-// The project's doors replaced, as an import of a drawing replaces those of its floor.
+// The project's doors and floor outlines replaced, as an import of a drawing replaces those of its
+// floor.
 class DoorsCommand : public QUndoCommand {
   public:
-    DoorsCommand(ProjectModel* model, std::vector<core::PlanDoor> before,
-                 std::vector<core::PlanDoor> after, QUndoCommand* parent = nullptr);
+    DoorsCommand(ProjectModel* model, const core::Project& before, const core::Project& after,
+                 QUndoCommand* parent = nullptr);
     void redo() override;
     void undo() override;
 
@@ -88,6 +89,8 @@ class DoorsCommand : public QUndoCommand {
     ProjectModel* model_;
     std::vector<core::PlanDoor> before_;
     std::vector<core::PlanDoor> after_;
+    std::vector<core::PlanFloor> floorsBefore_;
+    std::vector<core::PlanFloor> floorsAfter_;
 };
 
 }  // namespace ui

@@ -502,8 +502,10 @@ void ProjectModel::setReadOnly(bool readOnly) {
     readOnly_ = readOnly;  // the views ask flags() whenever an edit would start
 }
 
-void ProjectModel::setDoors(std::vector<core::PlanDoor> doors) {
+void ProjectModel::setDoors(std::vector<core::PlanDoor> doors,
+                            std::vector<core::PlanFloor> floors) {
     project_.doors = std::move(doors);
+    project_.floors = std::move(floors);
     emit doorsChanged();
 }
 

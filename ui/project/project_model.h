@@ -112,7 +112,8 @@ class ProjectModel : public QAbstractTableModel {
     void removeUnits(int row, int count);
     void moveUnit(int from, int to);
     void setDetails(const ProjectDetails& details);
-    void setDoors(std::vector<core::PlanDoor> doors);
+    // The doors and the outlines round the floors of the drawings imported.
+    void setDoors(std::vector<core::PlanDoor> doors, std::vector<core::PlanFloor> floors);
     [[nodiscard]] ProjectDetails details() const { return {project_.name, project_.info}; }
 
     // The unit with one input changed as the table edits it: a fire class that rules out the

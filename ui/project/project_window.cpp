@@ -753,8 +753,8 @@ void ProjectWindow::importPlan() {
         new UnitRowsCommand(model_, UnitRowsCommand::Kind::Insert, std::move(added), QString(),
                             step);
     }
-    if (changes.doorsChanged) {
-        new DoorsCommand(model_, before.doors, result.project.doors, step);
+    if (changes.doorsChanged || changes.floorsChanged) {
+        new DoorsCommand(model_, before, result.project, step);
     }
     undoStack_->push(step);
     // Units placed before whose points no longer reach the whole of the new outline.
