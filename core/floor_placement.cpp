@@ -50,8 +50,9 @@ double segmentGap(PlanPoint p, PlanPoint a, PlanPoint b) {
     const double dy = b.y - a.y;
     const double lengthSquared = dx * dx + dy * dy;
     const double t =
-        lengthSquared > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / lengthSquared, 0.0, 1.0)
-                          : 0.0;
+        lengthSquared > 0
+            ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / lengthSquared, 0.0, 1.0)
+            : 0.0;
     return gap(p, {a.x + t * dx, a.y + t * dy});
 }
 
@@ -120,6 +121,10 @@ class Raster {
             }
         }
         distance_.assign(cells_.size(), kUnreachable);
+        for (std::size_t k = 0; k < kSteps.size(); ++k) {
+            stepLengths_[k] = kCell * std::hypot(static_cast<double>(kSteps[k].dx),
+                                                 static_cast<double>(kSteps[k].dy));
+        }
     }
 
     [[nodiscard]] std::size_t size() const { return cells_.size(); }
@@ -149,7 +154,8 @@ class Raster {
                     v >= static_cast<long>(rows_)) {
                     continue;
                 }
-                const std::size_t c = static_cast<std::size_t>(v) * columns_ + static_cast<std::size_t>(u);
+                const std::size_t c =
+                    static_cast<std::size_t>(v) * columns_ + static_cast<std::size_t>(u);
                 if (inside_[c] != kOutside && paths_->sees(from, middle(c))) {
                     offer(inside_[c], gap(from, middle(c)));
                 }
@@ -164,8 +170,7 @@ class Raster {
             within.set(cell);
             const std::size_t c = cells_[cell];
             for (std::size_t k = 0; k < kSteps.size(); ++k) {
-                const double stepLength = kCell * std::hypot(static_cast<double>(kSteps[k].dx),
-                                                             static_cast<double>(kSteps[k].dy));
+                const double stepLength = stepLengths_[k];
                 if ((joined_[c] >> k & 1U) != 0) {
                     offer(inside_[*neighbour(c, kSteps[k].dx, kSteps[k].dy)], length + stepLength);
                 }
@@ -204,6 +209,7 @@ class Raster {
     std::vector<std::uint32_t> inside_;  // per cell of the box: its place among cells_, or none
     std::vector<std::size_t> cells_;     // the cells of the box whose middles lie in the part
     std::vector<std::uint16_t> joined_;  // per cell of the box: a bit per step that stays inside
+    std::array<double, kSteps.size()> stepLengths_{};
     mutable std::vector<double> distance_;
 };
 
@@ -275,16 +281,15 @@ std::vector<bool> circulationOf(const FloorRegion& region, const FloorPart& part
         return marked;
     }
     const auto doorsOf = [&doors](std::size_t r) {
-        return std::ranges::count_if(doors, [r](const WallDoor& d) {
-            return d.rooms[0] == r || d.rooms[1] == r;
-        });
+        return std::ranges::count_if(
+            doors, [r](const WallDoor& d) { return d.rooms[0] == r || d.rooms[1] == r; });
     };
     std::size_t best = part.rooms.front();
     for (const std::size_t r : part.rooms) {
         const auto count = doorsOf(r);
         const auto bestCount = doorsOf(best);
-        if (count > bestCount ||
-            (count == bestCount && area(region.rooms[r].outline) > area(region.rooms[best].outline))) {
+        if (count > bestCount || (count == bestCount && area(region.rooms[r].outline) >
+                                                            area(region.rooms[best].outline))) {
             best = r;
         }
     }
@@ -339,9 +344,8 @@ std::vector<std::size_t> coverWith(const std::vector<Place>& places, const Cells
         if (word == left.words.end()) {
             return std::nullopt;
         }
-        const std::size_t first =
-            static_cast<std::size_t>(word - left.words.begin()) * 64 +
-            static_cast<std::size_t>(std::countr_zero(*word));
+        const std::size_t first = static_cast<std::size_t>(word - left.words.begin()) * 64 +
+                                  static_cast<std::size_t>(std::countr_zero(*word));
         std::optional<std::size_t> found;
         for (std::size_t p = 0; p < places.size(); ++p) {
             if (places[p].reach.has(first) && places[p].reach.holds(left) &&
@@ -470,8 +474,8 @@ FloorPlacement placeFloorPoints(const FloorRegion& region, const std::vector<Wal
             placement.inRooms = 0;
             for (std::size_t p = 0; p < region.parts.size(); ++p) {
                 placement.points.insert(placement.points.end(), added[p].begin(), added[p].end());
-                placement.inRooms += static_cast<std::size_t>(
-                    std::ranges::count(inCirculation[p], false));
+                placement.inRooms +=
+                    static_cast<std::size_t>(std::ranges::count(inCirculation[p], false));
             }
             placement.cover = checkFloorCover(region, placement.points, reach);
             placement.proven = placement.cover.proven;

@@ -267,8 +267,9 @@ bool isVoidName(std::string_view name) {
 bool isCirculationName(std::string_view name) {
     constexpr std::array<std::string_view, 10> kWords{"走廊", "走道",   "过道",   "门厅", "大厅",
                                                       "前室", "楼梯间", "电梯厅", "通道", "廊"};
-    return std::ranges::any_of(
-        kWords, [name](std::string_view word) { return name.find(word) != std::string_view::npos; });
+    return std::ranges::any_of(kWords, [name](std::string_view word) {
+        return name.find(word) != std::string_view::npos;
+    });
 }
 
 }  // namespace core

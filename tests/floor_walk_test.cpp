@@ -410,8 +410,8 @@ double wallGap(PlanPoint p, const Ring& ring) {
         const double t = std::clamp(((p.x - a.x) * (b.x - a.x) + (p.y - a.y) * (b.y - a.y)) /
                                         ((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y)),
                                     0.0, 1.0);
-        nearest = std::min(nearest, std::hypot(p.x - a.x - t * (b.x - a.x),
-                                               p.y - a.y - t * (b.y - a.y)));
+        nearest =
+            std::min(nearest, std::hypot(p.x - a.x - t * (b.x - a.x), p.y - a.y - t * (b.y - a.y)));
     }
     return nearest;
 }
@@ -421,9 +421,9 @@ struct PlacingCase {
     Floor (*floor)();
     std::vector<std::size_t> circulation;
     std::vector<PlanPoint> kept;
-    std::size_t most;                   // points added at most
-    std::vector<std::size_t> standIn;   // the rooms the added points stand in
-    std::size_t alone = 0;              // points that the rooms take placed one by one
+    std::size_t most;                  // points added at most
+    std::vector<std::size_t> standIn;  // the rooms the added points stand in
+    std::size_t alone = 0;             // points that the rooms take placed one by one
 };
 
 const PlacingCase kPlacingCases[] = {
@@ -457,9 +457,8 @@ TEST_P(FloorPlacing, StandsOnTheCirculationsWallsAndReachesEveryRoom) {
     EXPECT_LE(added.size(), c.most);
     EXPECT_EQ(placed.inRooms, 0U);
     for (const PlanPoint p : added) {
-        const auto room = std::ranges::find_if(c.standIn, [&](std::size_t r) {
-            return coveredBy(p, floor.rooms[r].outline);
-        });
+        const auto room = std::ranges::find_if(
+            c.standIn, [&](std::size_t r) { return coveredBy(p, floor.rooms[r].outline); });
         ASSERT_NE(room, c.standIn.end()) << p.x << " " << p.y;
         const double wall = wallGap(p, floor.rooms[*room].outline);
         EXPECT_GE(wall, kWallClearance - 1e-9) << p.x << " " << p.y;
