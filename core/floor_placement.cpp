@@ -303,8 +303,10 @@ std::vector<std::size_t> coverWith(const std::vector<Place>& places, const Cells
                                    const Cells& given, placing::Progress& progress) {
     Cells done = given;
     std::vector<std::size_t> chosen;
+    // Better ranked, then near an exit, then first.
     const auto better = [&places](std::size_t a, std::size_t b) {
-        return std::tie(places[a].rank, b) < std::tie(places[b].rank, a);
+        return std::tuple(places[a].rank, !places[a].nearExit, a) <
+               std::tuple(places[b].rank, !places[b].nearExit, b);
     };
     for (;;) {
         progress.tick();

@@ -502,6 +502,18 @@ TEST_P(FloorPlacing, StandsOnTheCirculationsWallsAndReachesEveryRoom) {
     }
 }
 
+// Told to stop, the placing returns at once with no points.
+TEST(FloorPlacing, StopsWhenTold) {
+    const Floor floor = offices();
+    const std::vector<WallDoor> doors = doorsBetweenRooms(floor.rooms, floor.doors, 0.005);
+    const FloorPlacement placed =
+        placeFloorPoints(walkableRegion(floor.rooms, doors), doors, {true}, 20,
+                         [](double /*done*/) { return false; }, {{1, 1}});
+    EXPECT_TRUE(placed.stopped);
+    EXPECT_FALSE(placed.proven);
+    EXPECT_TRUE(placed.points.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Floors, FloorPlacing, ::testing::ValuesIn(kPlacingCases),
                          [](const auto& param) { return std::string(param.param.name); });
 
