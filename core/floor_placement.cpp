@@ -190,8 +190,9 @@ class Raster {
     static constexpr std::uint32_t kOutside = UINT32_MAX;
 
     [[nodiscard]] PlanPoint middle(std::size_t c) const {
+        const std::size_t row = c / columns_;
         return {origin_.x + static_cast<double>(c % columns_) * kCell,
-                origin_.y + static_cast<double>(c / columns_) * kCell};
+                origin_.y + static_cast<double>(row) * kCell};
     }
     [[nodiscard]] std::optional<std::size_t> neighbour(std::size_t c, int dx, int dy) const {
         const long u = static_cast<long>(c % columns_) + dx;
@@ -299,6 +300,7 @@ std::vector<bool> circulationOf(const FloorRegion& region, const FloorPart& part
 
 // Cover `need` with the fewest places the greedy way, then fewer where two can give way to one,
 // then better ranked where one can give way to another; `given` is covered already.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): what is wanted, then what is had.
 std::vector<std::size_t> coverWith(const std::vector<Place>& places, const Cells& need,
                                    const Cells& given, placing::Progress& progress) {
     Cells done = given;
