@@ -621,9 +621,17 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) con
     return cellWays_.empty() ? nearestOfAll(point, limit) : nearestAround(point, limit);
 }
 
-DistanceField::Nearest DistanceField::beyond(const Way& way) const {
+DistanceField::Nearest DistanceField::reached(const Way& way) const {
     return {way.index < sources_.size() ? way.index : cornerSource_[way.index - sources_.size()],
             way.length};
+}
+
+bool DistanceField::sees(PlanPoint point, const Way& way) const {
+    if (way.index < sources_.size()) {
+        return paths_->sees(point, sources_[way.index]);
+    }
+    const std::size_t c = way.index - sources_.size();
+    return paths_->wraps(point, c) && paths_->sees(point, paths_->corners()[c]);
 }
 
 DistanceField::Nearest DistanceField::nearestOfAll(PlanPoint point, double limit) const {
@@ -668,17 +676,10 @@ DistanceField::Nearest DistanceField::nearestOfAll(PlanPoint point, double limit
         }
         const Way way = all[next];
         if (way.length > limit) {
-            return beyond(way);
+            return reached(way);
         }
-        if (way.index < sources_.size()) {
-            if (paths_->sees(point, sources_[way.index])) {
-                return {way.index, way.length};
-            }
-        } else {
-            const std::size_t c = way.index - sources_.size();
-            if (paths_->wraps(point, c) && paths_->sees(point, corners[c])) {
-                return {cornerSource_[c], way.length};
-            }
+        if (sees(point, way)) {
+            return reached(way);
         }
     }
     // Out of sight of all (only a point farther than the range of the paths): any source.
@@ -733,15 +734,8 @@ DistanceField::Nearest DistanceField::nearestAround(PlanPoint point, double limi
         for (auto end = ways.end(); end != ways.begin(); --end) {
             std::pop_heap(ways.begin(), end, after);
             const Way way = *(end - 1);
-            if (way.index < sources_.size()) {
-                if (paths_->sees(point, sources_[way.index])) {
-                    return {way.index, way.length};
-                }
-            } else {
-                const std::size_t c = way.index - sources_.size();
-                if (paths_->wraps(point, c) && paths_->sees(point, corners[c])) {
-                    return {cornerSource_[c], way.length};
-                }
+            if (sees(point, way)) {
+                return reached(way);
             }
         }
         tested = within;
@@ -757,7 +751,7 @@ DistanceField::Nearest DistanceField::nearestAround(PlanPoint point, double limi
             shortest = way;
         }
     }
-    return shortest ? beyond(*shortest) : Nearest{0, kUnreachable};
+    return shortest ? reached(*shortest) : Nearest{0, kUnreachable};
 }
 
 DistanceField::Nearest DistanceField::nearest(PlanPoint point, const CornerSight& sight,

@@ -141,7 +141,10 @@ class DistanceField {
     };
     [[nodiscard]] Nearest nearestOfAll(PlanPoint point, double limit) const;
     [[nodiscard]] Nearest nearestAround(PlanPoint point, double limit) const;
-    [[nodiscard]] Nearest beyond(const Way& way) const;
+    // The source a way leads to, and its length.
+    [[nodiscard]] Nearest reached(const Way& way) const;
+    // The point sees the way's source or corner, and a path from it can bend round the corner.
+    [[nodiscard]] bool sees(PlanPoint point, const Way& way) const;
 
     const RoomPaths* paths_;
     std::vector<PlanPoint> sources_;
