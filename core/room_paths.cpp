@@ -19,6 +19,10 @@ namespace core {
 
 namespace {
 
+// A distance field of no more ways out than this looks at all of them for each point; one of more
+// sorts them into cells.
+constexpr std::size_t kFewWays = 16;
+
 // How near in metres counts as touching: far below any drawing's precision, far above the
 // rounding of coordinates of a few kilometres.
 constexpr double kTouch = 1e-9;
@@ -566,8 +570,7 @@ DistanceField::DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sour
             isNear[u] = false;
         }
     }
-    // A field of many ways sorts them into a grid of cells a few of them share.
-    constexpr std::size_t kFewWays = 64;
+    // A field of more than a few ways sorts them into a grid of cells a few of them share.
     std::vector<std::uint32_t> ways(sources_.size());
     std::iota(ways.begin(), ways.end(), std::uint32_t{0});
     for (std::size_t c = 0; c < r; ++c) {
@@ -638,11 +641,10 @@ DistanceField::Nearest DistanceField::nearestOfAll(PlanPoint point, double limit
     limit = std::min(limit, range_);
     // Every way in leaves the point straight to a source or to a corner. In the order of those
     // lengths, the first that the point sees is the shortest path. Most often that is the
-    // shortest way of all, so they are taken out one at a time, not sorted; a room's ways fit on
+    // shortest way of all, so they are taken out one at a time, not sorted; the few ways fit on
     // the stack.
     const std::vector<PlanPoint>& corners = paths_->corners();
-    constexpr std::size_t kOnStack = 64;
-    std::array<Way, kOnStack> all{};
+    std::array<Way, kFewWays> all{};
     std::size_t count = 0;
     for (std::size_t s = 0; s < sources_.size(); ++s) {
         all[count++] = {gap(point, sources_[s]), s};

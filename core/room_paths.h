@@ -151,8 +151,8 @@ class DistanceField {
     double range_;
     std::vector<double> cornerReach_;        // per corner
     std::vector<std::size_t> cornerSource_;  // per corner: the source its shortest path leaves
-    // Where the field has many ways, they are sorted into the cells of a grid, so that a point
-    // looks at those near it first and farther ones only where none near it is in sight.
+    // Where the field has more than a few ways, they are sorted into the cells of a grid, so that a
+    // point looks at those near it first and farther ones only where none near it is in sight.
     PlanPoint origin_;
     double cell_ = 1;
     std::size_t columns_ = 0;
