@@ -486,8 +486,13 @@ FloorPlacement placeFloorPoints(const FloorRegion& region, const std::vector<Wal
             if (placement.proven) {
                 break;
             }
+            // Only the parts not proven are searched again; none where what fails lies in no part
+            // (a room whose outline is no simple ring).
             for (std::size_t p = 0; p < region.parts.size(); ++p) {
-                search[p] = !placement.cover.parts[p].proven;
+                search[p] = !placement.cover.parts[p].proven && !region.parts[p].rooms.empty();
+            }
+            if (std::ranges::none_of(search, std::identity{})) {
+                break;
             }
         }
     } catch (const placing::Stopped&) {
