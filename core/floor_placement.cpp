@@ -133,6 +133,30 @@ class Raster {
     // The cells within `limit` of the point (in the part) by the raster's paths.
     [[nodiscard]] Cells reach(PlanPoint from, double limit) const {
         Cells within(cells_.size());
+        walk(from, limit, [&within](std::uint32_t cell, double /*length*/) { within.set(cell); });
+        return within;
+    }
+
+    // The longest of the raster's paths from the point to the cells of `to`; infinite where one
+    // is farther than `limit`.
+    [[nodiscard]] double farthest(PlanPoint from, const Cells& to, double limit) const {
+        double longest = 0;
+        std::size_t found = 0;
+        walk(from, limit, [&](std::uint32_t cell, double length) {
+            if (to.has(cell)) {
+                longest = std::max(longest, length);
+                ++found;
+            }
+        });
+        return found == to.count() ? longest : kUnreachable;
+    }
+
+  private:
+    static constexpr std::uint32_t kOutside = UINT32_MAX;
+
+    // Calls visit(cell, length) for each cell within `limit` of the point, nearest first.
+    template <typename Visit>
+    void walk(PlanPoint from, double limit, Visit&& visit) const {
         using Entry = std::pair<double, std::uint32_t>;
         std::priority_queue<Entry, std::vector<Entry>, std::greater<>> queue;
         std::vector<std::uint32_t> touched;
@@ -167,7 +191,7 @@ class Raster {
             if (length > distance_[cell]) {
                 continue;
             }
-            within.set(cell);
+            visit(cell, length);
             const std::size_t c = cells_[cell];
             for (std::size_t k = 0; k < kSteps.size(); ++k) {
                 const double stepLength = stepLengths_[k];
@@ -183,11 +207,7 @@ class Raster {
         for (const std::uint32_t cell : touched) {
             distance_[cell] = kUnreachable;
         }
-        return within;
     }
-
-  private:
-    static constexpr std::uint32_t kOutside = UINT32_MAX;
 
     [[nodiscard]] PlanPoint middle(std::size_t c) const {
         const std::size_t row = c / columns_;
@@ -299,10 +319,12 @@ std::vector<bool> circulationOf(const FloorRegion& region, const FloorPart& part
 }
 
 // Cover `need` with the fewest places the greedy way, then fewer where two can give way to one,
-// then better ranked where one can give way to another; `given` is covered already.
+// then better ranked where one can give way to another, then as well ranked where that leaves a
+// larger margin below `target` on the raster; `given` is covered already.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): what is wanted, then what is had.
 std::vector<std::size_t> coverWith(const std::vector<Place>& places, const Cells& need,
-                                   const Cells& given, placing::Progress& progress) {
+                                   const Cells& given, const Raster& raster, double target,
+                                   placing::Progress& progress) {
     Cells done = given;
     std::vector<std::size_t> chosen;
     // Better ranked, then near an exit, then first.
@@ -403,6 +425,29 @@ std::vector<std::size_t> coverWith(const std::vector<Place>& places, const Cells
             chosen[k] = *other;
         }
     }
+    // Each place in turn to the one as well ranked that covers what it alone covers farthest
+    // within the target.
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        const Cells covered = coveredWithout(k, k);
+        Cells alone(0);
+        alone.words.resize(need.words.size());
+        for (std::size_t w = 0; w < alone.words.size(); ++w) {
+            alone.words[w] = need.words[w] & ~covered.words[w];
+        }
+        const Place& now = places[chosen[k]];
+        double nearest = raster.farthest(now.at, alone, target);
+        for (std::size_t p = 0; p < places.size(); ++p) {
+            progress.tick();
+            if (places[p].rank == now.rank && places[p].nearExit == now.nearExit &&
+                places[p].reach.holds(alone)) {
+                const double far = raster.farthest(places[p].at, alone, target);
+                if (far < nearest) {
+                    nearest = far;
+                    chosen[k] = p;
+                }
+            }
+        }
+    }
     std::sort(chosen.begin(), chosen.end());
     return chosen;
 }
@@ -469,7 +514,7 @@ FloorPlacement placeFloorPoints(const FloorRegion& region, const std::vector<Wal
                 }
                 added[p].clear();
                 inCirculation[p].clear();
-                for (const std::size_t k : coverWith(places, need, given, told)) {
+                for (const std::size_t k : coverWith(places, need, given, raster, target, told)) {
                     added[p].push_back(places[k].at);
                     inCirculation[p].push_back(places[k].rank == 0);
                 }
