@@ -148,7 +148,10 @@ class Raster {
                 ++found;
             }
         });
-        return found == to.count() ? longest : kUnreachable;
+        if (found < to.count()) {
+            return kUnreachable;
+        }
+        return longest;
     }
 
   private:
