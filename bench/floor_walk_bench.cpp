@@ -2,13 +2,15 @@
 // each room with a 0.9 m door to the room beside it and enough doors to the room above to make
 // 1.25 doors a room (200 rooms and 250 doors, and twice that); the doors found from their swings
 // between the rooms' outlines and the walkable region built, then the proof of a point in the
-// middle of every other room, as the squares of one colour on a chessboard.
+// middle of every other room, as the squares of one colour on a chessboard; and the points placed
+// on such a floor and proven, with no room named as circulation.
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "floor_placement.h"
 #include "floor_walk.h"
 
 namespace {
@@ -89,5 +91,22 @@ void BM_FloorProof(benchmark::State& state) {
     state.counters["proven"] = proven ? 1 : 0;
 }
 BENCHMARK(BM_FloorProof)->Arg(50)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
+
+void BM_FloorPlacement(benchmark::State& state) {
+    const Floor floor = floorOf(static_cast<std::size_t>(state.range(0)));
+    const std::vector<core::WallDoor> doors =
+        core::doorsBetweenRooms(floor.rooms, floor.doors, 0.005);
+    const core::FloorRegion region = core::walkableRegion(floor.rooms, doors);
+    const std::vector<bool> circulation(floor.rooms.size(), false);
+    core::FloorPlacement placed;
+    for (auto _ : state) {
+        placed = core::placeFloorPoints(region, doors, circulation, 20);
+        benchmark::DoNotOptimize(placed.points.data());
+    }
+    state.counters["points"] = static_cast<double>(placed.points.size());
+    state.counters["inRooms"] = static_cast<double>(placed.inRooms);
+    state.counters["proven"] = placed.proven ? 1 : 0;
+}
+BENCHMARK(BM_FloorPlacement)->Arg(50)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
 
 }  // namespace

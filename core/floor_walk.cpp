@@ -323,7 +323,7 @@ FloorCover checkFloorCover(const FloorRegion& region, const std::vector<PlanPoin
     std::vector<bool> taken(points.size(), false);
     for (std::size_t p = 0; p < region.parts.size(); ++p) {
         const FloorPart& part = region.parts[p];
-        const RoomPaths paths(part.outline, part.holes);
+        const RoomPaths paths(part.outline, part.holes, reach);
         std::vector<PlanPoint> mine;
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (!taken[i] && paths.contains(points[i])) {

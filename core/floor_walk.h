@@ -81,8 +81,10 @@ struct FloorCover {
     // Every room is in a part and every part that holds a room is proven: the whole floor is
     // within R.
     bool proven = false;
-    std::vector<CoverCheck> parts;  // per part, with the points inside it
-    std::vector<RoomReach> rooms;   // per room
+    // Per part, with the points inside it; distances exact up to R, those beyond R only known
+    // to be beyond it (infinite where no way within R is in sight).
+    std::vector<CoverCheck> parts;
+    std::vector<RoomReach> rooms;  // per room
 };
 
 // Checks setting points against a floor: a point counts for the first part that holds it only;

@@ -1,6 +1,7 @@
 #include "room_names.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
 
@@ -261,6 +262,14 @@ bool isVoidName(std::string_view name) {
            name.find("管井") != std::string_view::npos ||
            name.find("电梯井") != std::string_view::npos || name.ends_with("柱") ||
            name.ends_with("井");
+}
+
+bool isCirculationName(std::string_view name) {
+    constexpr std::array<std::string_view, 10> kWords{"走廊", "走道",   "过道",   "门厅", "大厅",
+                                                      "前室", "楼梯间", "电梯厅", "通道", "廊"};
+    return std::ranges::any_of(kWords, [name](std::string_view word) {
+        return name.find(word) != std::string_view::npos;
+    });
 }
 
 }  // namespace core

@@ -33,4 +33,8 @@ namespace core {
 // a shaft (管井, 电梯井, or ending in 井), a column (ending in 柱).
 [[nodiscard]] bool isVoidName(std::string_view name);
 
+// The name of a room people walk through to others rather than stay in: it holds 走廊, 走道, 过道,
+// 门厅, 大厅, 前室, 楼梯间, 电梯厅, 通道 or 廊.
+[[nodiscard]] bool isCirculationName(std::string_view name);
+
 }  // namespace core

@@ -2,12 +2,26 @@
 
 #include <algorithm>
 #include <array>
+#include <boost/geometry/algorithms/intersects.hpp>
+#include <boost/geometry/geometries/box.hpp>
+#include <boost/geometry/index/rtree.hpp>
 #include <cmath>
+#include <functional>
+#include <iterator>
+#include <numeric>
+#include <optional>
+#include <queue>
 #include <utility>
+
+#include "plan_geometry.h"
 
 namespace core {
 
 namespace {
+
+// A distance field of no more ways out than this looks at all of them for each point; one of more
+// sorts them into cells.
+constexpr std::size_t kFewWays = 16;
 
 // How near in metres counts as touching: far below any drawing's precision, far above the
 // rounding of coordinates of a few kilometres.
@@ -50,7 +64,7 @@ double segmentDistanceSquared(PlanPoint p, PlanPoint a, PlanPoint b) {
 
 }  // namespace
 
-RoomPaths::RoomPaths(Ring outline, std::vector<Ring> holes) {
+RoomPaths::RoomPaths(Ring outline, std::vector<Ring> holes, double range) : range_(range) {
     rings_.reserve(holes.size() + 1);
     rings_.push_back(std::move(outline));
     for (Ring& hole : holes) {
@@ -137,32 +151,112 @@ RoomPaths::RoomPaths(Ring outline, std::vector<Ring> holes) {
             }
         }
     }
+    if (range_ == kUnreachable) {
+        allCornerPaths();
+    } else {
+        cornerPathsInRange();
+    }
+}
+
+void RoomPaths::allCornerPaths() {
     const std::size_t r = corners_.size();
-    cornerPaths_.assign(r * r, kUnreachable);
+    std::vector<double> lengths(r * r, kUnreachable);
     for (std::size_t i = 0; i < r; ++i) {
-        cornerPaths_[i * r + i] = 0;
+        lengths[i * r + i] = 0;
         for (std::size_t j = i + 1; j < r; ++j) {
             // Only a path that bends round both corners passes from one to the other.
             if (wraps(corners_[j], i) && wraps(corners_[i], j) && sees(corners_[i], corners_[j])) {
                 const double length = gap(corners_[i], corners_[j]);
-                cornerPaths_[i * r + j] = length;
-                cornerPaths_[j * r + i] = length;
+                lengths[i * r + j] = length;
+                lengths[j * r + i] = length;
             }
         }
     }
     // All pairs by Floyd and Warshall: rooms have tens of corners, at most a few hundred.
     for (std::size_t k = 0; k < r; ++k) {
         for (std::size_t i = 0; i < r; ++i) {
-            const double viaK = cornerPaths_[i * r + k];
+            const double viaK = lengths[i * r + k];
             if (viaK == kUnreachable) {
                 continue;
             }
-            const double* fromK = &cornerPaths_[k * r];
-            double* fromI = &cornerPaths_[i * r];
+            const double* fromK = &lengths[k * r];
+            double* fromI = &lengths[i * r];
             for (std::size_t j = 0; j < r; ++j) {
                 fromI[j] = std::min(fromI[j], viaK + fromK[j]);
             }
         }
+    }
+    pathsFirst_.assign(1, 0);
+    for (std::size_t i = 0; i < r; ++i) {
+        for (std::size_t j = 0; j < r; ++j) {
+            if (lengths[i * r + j] != kUnreachable) {
+                cornerPaths_.push_back({static_cast<std::uint32_t>(j), lengths[i * r + j]});
+            }
+        }
+        pathsFirst_.push_back(cornerPaths_.size());
+    }
+}
+
+void RoomPaths::cornerPathsInRange() {
+    namespace bg = boost::geometry;
+    namespace bgi = boost::geometry::index;
+    const std::size_t r = corners_.size();
+    std::vector<std::pair<PlanPoint, std::uint32_t>> entries;
+    entries.reserve(r);
+    for (std::size_t i = 0; i < r; ++i) {
+        entries.emplace_back(corners_[i], static_cast<std::uint32_t>(i));
+    }
+    const bgi::rtree<std::pair<PlanPoint, std::uint32_t>, bgi::rstar<16>> tree(entries);
+    // The straight ways between corners within the range, then from each corner the paths along
+    // them as far as the range, nearest first (Dijkstra).
+    std::vector<std::vector<CornerPath>> steps(r);
+    std::vector<std::pair<PlanPoint, std::uint32_t>> near;
+    for (std::size_t i = 0; i < r; ++i) {
+        const PlanPoint at = corners_[i];
+        near.clear();
+        tree.query(bgi::intersects(bg::model::box<PlanPoint>{{at.x - range_, at.y - range_},
+                                                             {at.x + range_, at.y + range_}}),
+                   std::back_inserter(near));
+        for (const auto& [point, j] : near) {
+            const double length = gap(at, point);
+            if (j > i && length <= range_ && wraps(point, i) && wraps(at, j) && sees(at, point)) {
+                steps[i].push_back({j, length});
+                steps[j].push_back({static_cast<std::uint32_t>(i), length});
+            }
+        }
+    }
+    std::vector<double> reach(r, kUnreachable);
+    std::vector<std::uint32_t> reached;
+    using Step = std::pair<double, std::uint32_t>;
+    std::priority_queue<Step, std::vector<Step>, std::greater<>> queue;
+    pathsFirst_.assign(1, 0);
+    for (std::size_t i = 0; i < r; ++i) {
+        reach[i] = 0;
+        reached.assign(1, static_cast<std::uint32_t>(i));
+        queue.emplace(0.0, static_cast<std::uint32_t>(i));
+        while (!queue.empty()) {
+            const auto [length, u] = queue.top();
+            queue.pop();
+            if (length > reach[u]) {
+                continue;
+            }
+            for (const CornerPath& step : steps[u]) {
+                const double through = length + step.length;
+                if (through <= range_ && through < reach[step.corner]) {
+                    if (reach[step.corner] == kUnreachable) {
+                        reached.push_back(step.corner);
+                    }
+                    reach[step.corner] = through;
+                    queue.emplace(through, step.corner);
+                }
+            }
+        }
+        std::sort(reached.begin(), reached.end());
+        for (const std::uint32_t j : reached) {
+            cornerPaths_.push_back({j, reach[j]});
+            reach[j] = kUnreachable;
+        }
+        pathsFirst_.push_back(cornerPaths_.size());
     }
 }
 
@@ -436,7 +530,7 @@ std::vector<std::uint32_t> visibleCorners(const RoomPaths& paths, PlanPoint poin
 }
 
 DistanceField::DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sources, double range)
-    : paths_(&paths), sources_(std::move(sources)) {
+    : paths_(&paths), sources_(std::move(sources)), range_(std::min(range, paths.range())) {
     const std::vector<PlanPoint>& corners = paths.corners();
     const std::size_t r = corners.size();
     cornerReach_.assign(r, kUnreachable);
@@ -446,14 +540,16 @@ DistanceField::DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sour
     // Only corners within the range of a source can be reached from it within the range.
     std::vector<std::uint32_t> near;
     std::vector<double> gaps;
+    std::vector<bool> isNear(r, false);
     for (std::size_t s = 0; s < sources_.size(); ++s) {
         near.clear();
         gaps.clear();
         for (std::size_t u = 0; u < r; ++u) {
             const double length = gap(sources_[s], corners[u]);
-            if (length <= range) {
+            if (length <= range_) {
                 near.push_back(static_cast<std::uint32_t>(u));
                 gaps.push_back(length);
+                isNear[u] = true;
             }
         }
         for (std::size_t k = 0; k < near.size(); ++k) {
@@ -461,14 +557,63 @@ DistanceField::DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sour
             if (!paths.wraps(sources_[s], u) || !paths.sees(sources_[s], corners[u])) {
                 continue;
             }
-            for (const std::uint32_t v : near) {
-                const double through = gaps[k] + paths.cornerDistance(u, v);
-                if (through < cornerReach_[v]) {
+            for (const RoomPaths::CornerPath& path : paths.cornerPaths(u)) {
+                const std::size_t v = path.corner;
+                const double through = gaps[k] + path.length;
+                if (isNear[v] && through < cornerReach_[v]) {
                     cornerReach_[v] = through;
                     cornerSource_[v] = s;
                 }
             }
         }
+        for (const std::uint32_t u : near) {
+            isNear[u] = false;
+        }
+    }
+    // A field of more than a few ways sorts them into a grid of cells a few of them share.
+    std::vector<std::uint32_t> ways(sources_.size());
+    std::iota(ways.begin(), ways.end(), std::uint32_t{0});
+    for (std::size_t c = 0; c < r; ++c) {
+        if (cornerReach_[c] != kUnreachable) {
+            ways.push_back(static_cast<std::uint32_t>(sources_.size() + c));
+            longestReach_ = std::max(longestReach_, cornerReach_[c]);
+        }
+    }
+    if (paths.convex() || ways.size() <= kFewWays) {
+        return;
+    }
+    const auto wayAt = [this, &corners](std::uint32_t way) {
+        return way < sources_.size() ? sources_[way] : corners[way - sources_.size()];
+    };
+    PlanBox box{wayAt(ways.front()), wayAt(ways.front())};
+    for (const std::uint32_t way : ways) {
+        const PlanPoint p = wayAt(way);
+        box = {{std::min(box.min.x, p.x), std::min(box.min.y, p.y)},
+               {std::max(box.max.x, p.x), std::max(box.max.y, p.y)}};
+    }
+    const double width = box.max.x - box.min.x;
+    const double height = box.max.y - box.min.y;
+    origin_ = box.min;
+    cell_ = std::max({std::sqrt(2 * width * height / static_cast<double>(ways.size())),
+                      std::max(width, height) / 1024, 1e-3});
+    columns_ = static_cast<std::size_t>(width / cell_) + 1;
+    rows_ = static_cast<std::size_t>(height / cell_) + 1;
+    const auto cellOfWay = [&](std::uint32_t way) {
+        const PlanPoint p = wayAt(way);
+        return std::min(rows_ - 1, static_cast<std::size_t>((p.y - origin_.y) / cell_)) * columns_ +
+               std::min(columns_ - 1, static_cast<std::size_t>((p.x - origin_.x) / cell_));
+    };
+    cellFirst_.assign(columns_ * rows_ + 1, 0);
+    for (const std::uint32_t way : ways) {
+        ++cellFirst_[cellOfWay(way) + 1];
+    }
+    for (std::size_t c = 1; c < cellFirst_.size(); ++c) {
+        cellFirst_[c] += cellFirst_[c - 1];
+    }
+    std::vector<std::uint32_t> next(cellFirst_.begin(), cellFirst_.end() - 1);
+    cellWays_.resize(ways.size());
+    for (const std::uint32_t way : ways) {
+        cellWays_[next[cellOfWay(way)]++] = way;
     }
 }
 
@@ -476,23 +621,30 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) con
     if (paths_->convex()) {
         return nearest(point, CornerSight{}, limit);
     }
+    return cellWays_.empty() ? nearestOfAll(point, limit) : nearestAround(point, limit);
+}
+
+DistanceField::Nearest DistanceField::reached(const Way& way) const {
+    return {way.index < sources_.size() ? way.index : cornerSource_[way.index - sources_.size()],
+            way.length};
+}
+
+bool DistanceField::sees(PlanPoint point, const Way& way) const {
+    if (way.index < sources_.size()) {
+        return paths_->sees(point, sources_[way.index]);
+    }
+    const std::size_t c = way.index - sources_.size();
+    return paths_->wraps(point, c) && paths_->sees(point, paths_->corners()[c]);
+}
+
+DistanceField::Nearest DistanceField::nearestOfAll(PlanPoint point, double limit) const {
+    limit = std::min(limit, range_);
     // Every way in leaves the point straight to a source or to a corner. In the order of those
     // lengths, the first that the point sees is the shortest path. Most often that is the
-    // shortest way of all, so they are taken out one at a time, not sorted; a room's ways fit on
-    // the stack, a big one's go to the heap.
-    struct Way {
-        double length;
-        std::size_t index;  // a source, or sources_.size() + a corner
-    };
+    // shortest way of all, so they are taken out one at a time, not sorted; the few ways fit on
+    // the stack.
     const std::vector<PlanPoint>& corners = paths_->corners();
-    constexpr std::size_t kOnStack = 64;
-    std::array<Way, kOnStack> stack{};
-    std::vector<Way> heap;
-    const std::size_t most = sources_.size() + corners.size();
-    if (most > kOnStack) {
-        heap.resize(most);
-    }
-    const std::span<Way> all = most > kOnStack ? std::span(heap) : std::span(stack);
+    std::array<Way, kFewWays> all{};
     std::size_t count = 0;
     for (std::size_t s = 0; s < sources_.size(); ++s) {
         all[count++] = {gap(point, sources_[s]), s};
@@ -526,23 +678,82 @@ DistanceField::Nearest DistanceField::nearest(PlanPoint point, double limit) con
         }
         const Way way = all[next];
         if (way.length > limit) {
-            const std::size_t s = way.index < sources_.size()
-                                      ? way.index
-                                      : cornerSource_[way.index - sources_.size()];
-            return {s, way.length};
+            return reached(way);
         }
-        if (way.index < sources_.size()) {
-            if (paths_->sees(point, sources_[way.index])) {
-                return {way.index, way.length};
-            }
-        } else {
-            const std::size_t c = way.index - sources_.size();
-            if (paths_->wraps(point, c) && paths_->sees(point, corners[c])) {
-                return {cornerSource_[c], way.length};
-            }
+        if (sees(point, way)) {
+            return reached(way);
         }
     }
-    return {sources_.size(), kUnreachable};
+    // Out of sight of all (only a point farther than the range of the paths): any source.
+    return {0, kUnreachable};
+}
+
+DistanceField::Nearest DistanceField::nearestAround(PlanPoint point, double limit) const {
+    limit = std::min(limit, range_);
+    const std::vector<PlanPoint>& corners = paths_->corners();
+    const auto wayOf = [&](std::uint32_t index) {
+        return index < sources_.size() ? Way{gap(point, sources_[index]), index}
+                                       : Way{gap(point, corners[index - sources_.size()]) +
+                                                 cornerReach_[index - sources_.size()],
+                                             index};
+    };
+    const auto before = [](const Way& a, const Way& b) {
+        return a.length < b.length || (a.length == b.length && a.index < b.index);
+    };
+    // The ways no longer than a radius start within it: those are taken in the order of their
+    // lengths, the first in sight is the shortest path; where none is, the radius doubles. Those
+    // no longer than the last radius are out of sight already.
+    const double farthest =
+        std::max({point.x - origin_.x, origin_.x + static_cast<double>(columns_) * cell_ - point.x,
+                  point.y - origin_.y, origin_.y + static_cast<double>(rows_) * cell_ - point.y}) *
+            std::sqrt(2.0) +
+        longestReach_;
+    double tested = -1;
+    std::vector<Way> ways;
+    for (double radius = 2 * cell_;; radius *= 2) {
+        const double within = std::min({radius, limit, farthest});
+        const auto cellOf = [this](double offset, std::size_t count) {
+            return static_cast<std::size_t>(
+                std::clamp(std::floor(offset / cell_), 0.0, static_cast<double>(count - 1)));
+        };
+        const std::size_t i0 = cellOf(point.x - within - origin_.x, columns_);
+        const std::size_t i1 = cellOf(point.x + within - origin_.x, columns_);
+        const std::size_t j0 = cellOf(point.y - within - origin_.y, rows_);
+        const std::size_t j1 = cellOf(point.y + within - origin_.y, rows_);
+        ways.clear();
+        for (std::size_t j = j0; j <= j1; ++j) {
+            for (std::size_t k = cellFirst_[j * columns_ + i0];
+                 k < cellFirst_[j * columns_ + i1 + 1]; ++k) {
+                const Way way = wayOf(cellWays_[k]);
+                if (way.length > tested && way.length <= within) {
+                    ways.push_back(way);
+                }
+            }
+        }
+        // Taken out one at a time, shortest first: most often one of the first is in sight.
+        const auto after = [&before](const Way& a, const Way& b) { return before(b, a); };
+        std::make_heap(ways.begin(), ways.end(), after);
+        for (auto end = ways.end(); end != ways.begin(); --end) {
+            std::pop_heap(ways.begin(), end, after);
+            const Way way = *(end - 1);
+            if (sees(point, way)) {
+                return reached(way);
+            }
+        }
+        tested = within;
+        if (within >= limit || within >= farthest) {
+            break;
+        }
+    }
+    // Beyond the limit: the shortest way left, first among equals.
+    std::optional<Way> shortest;
+    for (const std::uint32_t index : cellWays_) {
+        const Way way = wayOf(index);
+        if (way.length > tested && (!shortest || before(way, *shortest))) {
+            shortest = way;
+        }
+    }
+    return shortest ? reached(*shortest) : Nearest{0, kUnreachable};
 }
 
 DistanceField::Nearest DistanceField::nearest(PlanPoint point, const CornerSight& sight,

@@ -19,9 +19,11 @@ constexpr double kUnreachable = std::numeric_limits<double>::infinity();
 // One room, ready for many questions about paths inside it: its outline, a simple ring that runs
 // counter-clockwise, and the holes in it (columns, shafts, voids: simple rings inside the outline
 // and apart from each other, either way round), in metres. The walls are the edges of both.
+// With a `range`, only paths up to that length are wanted: those are exact, longer ones may come
+// out longer still or unreachable; a floor of many rooms then costs in proportion to its size.
 class RoomPaths {
   public:
-    explicit RoomPaths(Ring outline, std::vector<Ring> holes = {});
+    explicit RoomPaths(Ring outline, std::vector<Ring> holes = {}, double range = kUnreachable);
 
     [[nodiscard]] const Ring& outline() const { return rings_.front(); }
     // The outline, then the holes turned clockwise: the room lies to the left of every wall.
@@ -31,10 +33,16 @@ class RoomPaths {
     // The re-entrant corners (interior angle above 180°), where shortest paths bend: those of the
     // outline and the corners of the holes that stick out into the room.
     [[nodiscard]] const std::vector<PlanPoint>& corners() const { return corners_; }
-    // The shortest path inside the room from corner i to corner j among those that leave and
-    // meet them bending round them (wraps()): exact wherever a shortest path passes both.
-    [[nodiscard]] double cornerDistance(std::size_t i, std::size_t j) const {
-        return cornerPaths_[i * corners_.size() + j];
+    [[nodiscard]] double range() const { return range_; }
+    // The shortest paths inside the room from corner i to the corners it reaches (itself
+    // included), among those that leave and meet them bending round them (wraps()): exact
+    // wherever a shortest path passes both; only those up to range() where that is finite.
+    struct CornerPath {
+        std::uint32_t corner;
+        double length;
+    };
+    [[nodiscard]] std::span<const CornerPath> cornerPaths(std::size_t i) const {
+        return std::span(cornerPaths_).subspan(pathsFirst_[i], pathsFirst_[i + 1] - pathsFirst_[i]);
     }
     // A shortest path from `from` can bend round corner i: the corner's two walls lie on one side
     // of the line through both (a path that passes between them would be shorter cut short).
@@ -62,11 +70,16 @@ class RoomPaths {
     [[nodiscard]] std::size_t column(double x) const;
     [[nodiscard]] std::size_t row(double y) const;
     [[nodiscard]] bool containsByAllWalls(PlanPoint point) const;
+    // cornerPaths_ of every pair, or of those within range_.
+    void allCornerPaths();
+    void cornerPathsInRange();
 
     std::vector<Ring> rings_;
     std::vector<PlanPoint> corners_;
     std::vector<std::array<PlanPoint, 2>> cornerWalls_;  // per corner: the vertices either side
-    std::vector<double> cornerPaths_;                    // corners_.size()² lengths, row by row
+    std::vector<CornerPath> cornerPaths_;                // those of each corner in turn
+    std::vector<std::size_t> pathsFirst_;                // per corner, where its paths start
+    double range_ = kUnreachable;
     std::vector<Wall> walls_;
     PlanPoint origin_;
     double cell_ = 1;
@@ -95,8 +108,8 @@ struct CornerSight {
 class DistanceField {
   public:
     // `paths` must outlive the field; the sources must lie in the room. The ways from a source
-    // leave it only by corners within `range` metres in a straight line: distances up to that
-    // are exact, longer ones may come out longer still (or unreachable).
+    // leave it only by corners within `range` metres in a straight line (and paths().range()):
+    // distances up to that are exact, longer ones may come out as any length above it.
     DistanceField(const RoomPaths& paths, std::vector<PlanPoint> sources,
                   double range = kUnreachable);
 
@@ -121,10 +134,32 @@ class DistanceField {
     }
 
   private:
+    // A way out of a point: straight to a source, or to a corner and on from there.
+    struct Way {
+        double length;
+        std::size_t index;  // a source, or sources_.size() + a corner
+    };
+    [[nodiscard]] Nearest nearestOfAll(PlanPoint point, double limit) const;
+    [[nodiscard]] Nearest nearestAround(PlanPoint point, double limit) const;
+    // The source a way leads to, and its length.
+    [[nodiscard]] Nearest reached(const Way& way) const;
+    // The point sees the way's source or corner, and a path from it can bend round the corner.
+    [[nodiscard]] bool sees(PlanPoint point, const Way& way) const;
+
     const RoomPaths* paths_;
     std::vector<PlanPoint> sources_;
+    double range_;
     std::vector<double> cornerReach_;        // per corner
     std::vector<std::size_t> cornerSource_;  // per corner: the source its shortest path leaves
+    // Where the field has more than a few ways, they are sorted into the cells of a grid, so that a
+    // point looks at those near it first and farther ones only where none near it is in sight.
+    PlanPoint origin_;
+    double cell_ = 1;
+    std::size_t columns_ = 0;
+    std::size_t rows_ = 0;
+    std::vector<std::uint32_t> cellFirst_;  // per cell, where its ways start in cellWays_
+    std::vector<std::uint32_t> cellWays_;   // a source, or sources_.size() + a corner
+    double longestReach_ = 0;               // the longest cornerReach_ that is not unreachable
 };
 
 }  // namespace core

@@ -14,6 +14,8 @@
 
 #include <boost/geometry.hpp>
 
+#include "floor_placement.h"
+#include "placement.h"
 #include "plan_geometry.h"
 
 namespace core {
@@ -390,6 +392,129 @@ TEST(FloorRegion, SaysWhereRoomsTouchWithoutADoor) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Floors, FloorProof, ::testing::ValuesIn(kFloorCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// The ring with a room off its lower side, through a door in its middle.
+Floor ringAndRoom() {
+    Floor floor = ringFloor();
+    floor.rooms.push_back({box(10, -8.2, 20, -0.2), {}});
+    door(floor, {14.5, -0.2}, {15.5, -0.2}, {14.5, -1.2}, 4, 0);
+    return floor;
+}
+
+double wallGap(PlanPoint p, const Ring& ring) {
+    double nearest = kUnreachable;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const PlanPoint a = ring[i];
+        const PlanPoint b = ring[(i + 1) % ring.size()];
+        const double t = std::clamp(((p.x - a.x) * (b.x - a.x) + (p.y - a.y) * (b.y - a.y)) /
+                                        ((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y)),
+                                    0.0, 1.0);
+        nearest =
+            std::min(nearest, std::hypot(p.x - a.x - t * (b.x - a.x), p.y - a.y - t * (b.y - a.y)));
+    }
+    return nearest;
+}
+
+struct PlacingCase {
+    const char* name;
+    Floor (*floor)();
+    std::vector<std::size_t> circulation;
+    std::vector<PlanPoint> kept;
+    std::size_t most;                  // points added at most
+    std::vector<std::size_t> standIn;  // the rooms the added points stand in
+    std::size_t alone = 0;             // points that the rooms take placed one by one
+};
+
+const PlacingCase kPlacingCases[] = {
+    {"OfficesFromTheCorridor", offices, {0}, {}, 5, {0}, 18},
+    {"OfficesWithAKeptPoint", offices, {0}, {{28.8, 2.1}}, 4, {0}},
+    {"RingRoundACore", ringAndRoom, {0, 1, 2, 3}, {}, 4, {0, 1, 2, 3}},
+    {"StoreWithNoDoorAlone", officesAndStore, {0}, {}, 6, {0, 17}},
+};
+
+class FloorPlacing : public ::testing::TestWithParam<PlacingCase> {};
+
+// Points placed on a floor stand on the walls of the circulation, clear of the doors, as few as a
+// designer sets, and reach every room by walking distances found apart from the proof; each is
+// needed: one moved away leaves a room beyond R.
+TEST_P(FloorPlacing, StandsOnTheCirculationsWallsAndReachesEveryRoom) {
+    const PlacingCase& c = GetParam();
+    const Floor floor = c.floor();
+    const double reach = 20;
+    const std::vector<WallDoor> doors = doorsBetweenRooms(floor.rooms, floor.doors, 0.005);
+    const FloorRegion region = walkableRegion(floor.rooms, doors);
+    std::vector<bool> circulation(floor.rooms.size(), false);
+    for (const std::size_t r : c.circulation) {
+        circulation[r] = true;
+    }
+    const FloorPlacement placed = placeFloorPoints(region, doors, circulation, reach, {}, c.kept);
+    ASSERT_TRUE(placed.proven);
+    ASSERT_GE(placed.points.size(), c.kept.size());
+    EXPECT_TRUE(std::equal(c.kept.begin(), c.kept.end(), placed.points.begin()));
+    const std::vector<PlanPoint> added(placed.points.begin() + static_cast<long>(c.kept.size()),
+                                       placed.points.end());
+    EXPECT_LE(added.size(), c.most);
+    EXPECT_EQ(placed.inRooms, 0U);
+    for (const PlanPoint p : added) {
+        const auto room = std::ranges::find_if(
+            c.standIn, [&](std::size_t r) { return coveredBy(p, floor.rooms[r].outline); });
+        ASSERT_NE(room, c.standIn.end()) << p.x << " " << p.y;
+        const double wall = wallGap(p, floor.rooms[*room].outline);
+        EXPECT_GE(wall, kWallClearance - 1e-9) << p.x << " " << p.y;
+        EXPECT_LE(wall, 0.35) << p.x << " " << p.y;
+        for (const WallDoor& d : doors) {
+            EXPECT_GE(wallGap(p, {d.hinge, d.end}), kDoorClearance - 1e-9) << d.handle;
+        }
+    }
+    // Every room's farthest point agrees with the walk found apart; with one point moved onto
+    // another, some room lies beyond R less the margin by both.
+    std::vector<PlanPoint> moved = placed.points;
+    moved[c.kept.size()] = moved.back();
+    const FloorCover short_ = checkFloorCover(region, moved, reach);
+    EXPECT_FALSE(short_.proven);
+    bool walkedShort = false;
+    for (const FloorPart& part : region.parts) {
+        const auto mine = [&](const std::vector<PlanPoint>& points) {
+            std::vector<PlanPoint> in;
+            std::ranges::copy_if(points, std::back_inserter(in),
+                                 [&](PlanPoint q) { return coveredBy(q, part.outline); });
+            return in;
+        };
+        const Walk walk(part, mine(placed.points));
+        const Walk shortWalk(part, mine(moved));
+        for (const std::size_t r : part.rooms) {
+            EXPECT_NEAR(placed.cover.rooms[r].farthest,
+                        walk.farthestOnWalls(floor.rooms[r].outline), 0.05)
+                << r;
+            const double farthest = shortWalk.farthestOnWalls(floor.rooms[r].outline);
+            walkedShort = walkedShort || farthest > reach - kDemandMargin;
+            EXPECT_EQ(short_.rooms[r].proven, farthest <= reach - kDemandMargin) << r;
+        }
+    }
+    EXPECT_TRUE(walkedShort);
+    if (c.alone > 0) {
+        std::size_t alone = 0;
+        for (const RoomShape& room : floor.rooms) {
+            alone += placeSettingPoints(room.outline, reach).points.size();
+        }
+        EXPECT_EQ(alone, c.alone);
+    }
+}
+
+// Told to stop, the placing returns at once with no points.
+TEST(FloorPlacing, StopsWhenTold) {
+    const Floor floor = offices();
+    const std::vector<WallDoor> doors = doorsBetweenRooms(floor.rooms, floor.doors, 0.005);
+    const FloorPlacement placed =
+        placeFloorPoints(walkableRegion(floor.rooms, doors), doors, {true}, 20,
+                         [](double /*done*/) { return false; }, {{1, 1}});
+    EXPECT_TRUE(placed.stopped);
+    EXPECT_FALSE(placed.proven);
+    EXPECT_TRUE(placed.points.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Floors, FloorPlacing, ::testing::ValuesIn(kPlacingCases),
                          [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

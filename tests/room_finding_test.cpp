@@ -194,6 +194,14 @@ TEST(RoomNames, AreTheLinesOfATextThatLabelNoArea) {
     for (const auto& [text, name] : kNames) {
         EXPECT_EQ(roomNameOf(text), name) << text;
     }
+    // Rooms walked through to others.
+    const std::pair<std::string, bool> kCirculation[] = {
+        {"走廊", true},     {"内走道", true}, {"过道", true},   {"一层门厅", true}, {"大厅", true},
+        {"合用前室", true}, {"楼梯间", true}, {"电梯厅", true}, {"疏散通道", true}, {"连廊", true},
+        {"办公室", false},  {"厅", false},    {"楼梯", false},  {"", false}};
+    for (const auto& [name, walked] : kCirculation) {
+        EXPECT_EQ(isCirculationName(name), walked) << name;
+    }
 }
 
 TEST(Rooms, EachOfManyGetsItsOwnText) {

@@ -30,6 +30,10 @@ Ring sawRoom() {
     return room;
 }
 const Ring kSaw = sawRoom();
+// A square of 10 m with a slit from the left wall above y = 3 and one from the right wall above
+// y = 6.6: a way from the bottom to the top bends round three corners.
+const Ring kSlits{{0, 0},   {10, 0}, {10, 6.6}, {2, 6.6}, {2, 6.8}, {10, 6.8},
+                  {10, 10}, {0, 10}, {0, 3.2},  {8, 3.2}, {8, 3},   {0, 3}};
 
 struct PathCase {
     const char* name;
@@ -105,7 +109,8 @@ struct FieldCase {
     const char* name;
     const Ring* room;
     std::vector<PlanPoint> sources;
-    double step;  // of the grid of points asked about
+    double step;                  // of the grid of points asked about
+    double range = kUnreachable;  // of the paths
 };
 
 // 45 sources: one up between each two teeth, the others spread over the floor; with the saw's
@@ -124,18 +129,23 @@ std::vector<PlanPoint> underTheTeeth() {
 const FieldCase kFields[] = {
     {"ThreeInTheU", &kU, {{2, 9}, {11, 1}, {6, 2}}, 0.5},
     {"ManyUnderTheSaw", &kSaw, underTheTeeth(), 1.5},
+    {"OneUnderTheSawWithinTen", &kSaw, {{0.5, 1}}, 0.25, 10},
+    {"OneInTheUWithinTwelve", &kU, {{2, 9}}, 0.5, 12},
+    {"OneBelowTheSlitsWithinTwelve", &kSlits, {{9.5, 0.5}}, 0.25, 12},
 };
 
 class Field : public ::testing::TestWithParam<FieldCase> {};
 
-// The field's nearest source, against the distance to each source taken one by one.
+// The field's nearest source, against the distance to each source taken one by one; with paths
+// known up to a range, beyond it only as beyond.
 TEST_P(Field, GivesTheNearestSourceByPath) {
     const FieldCase& c = GetParam();
     const RoomPaths paths(*c.room);
+    const RoomPaths known(*c.room, {}, c.range);
     for (const PlanPoint s : c.sources) {
         ASSERT_TRUE(paths.contains(s)) << s.x << ", " << s.y;
     }
-    const DistanceField field(paths, c.sources);
+    const DistanceField field(known, c.sources);
     const PlanBox box = bounds(*c.room);
     for (double y = box.min.y; y <= box.max.y; y += c.step) {
         for (double x = box.min.x; x <= box.max.x; x += c.step) {
@@ -148,9 +158,13 @@ TEST_P(Field, GivesTheNearestSourceByPath) {
                 nearest = std::min(nearest, paths.distance(s, p));
             }
             const DistanceField::Nearest n = field.nearest(p);
+            if (nearest > c.range) {
+                EXPECT_GT(n.distance, c.range) << x << ", " << y;
+                continue;
+            }
             EXPECT_NEAR(n.distance, nearest, 1e-9) << x << ", " << y;
             EXPECT_NEAR(paths.distance(c.sources[n.source], p), nearest, 1e-9) << x << ", " << y;
-            const std::vector<std::uint32_t> seen = visibleCorners(paths, p);
+            const std::vector<std::uint32_t> seen = visibleCorners(known, p);
             std::vector<double> gaps;
             for (const std::uint32_t k : seen) {
                 gaps.push_back(std::hypot(p.x - paths.corners()[k].x, p.y - paths.corners()[k].y));
