@@ -9,8 +9,10 @@
 #include <tuple>
 #include <utility>
 
+#include "floor_placement.h"
 #include "plan_doors.h"
 #include "polygon.h"
+#include "room_names.h"
 #include "unit_rules.h"
 
 namespace core {
@@ -308,6 +310,29 @@ std::vector<WallDoor> unitDoors(const Unit& unit) {
 
 FloorRegion unitRegion(const Unit& unit) {
     return walkableRegion(unitShapes(unit), unitDoors(unit));
+}
+
+std::vector<bool> unitCirculation(const Unit& unit) {
+    std::vector<bool> named;
+    for (const UnitRoom& room : unit.rooms) {
+        named.push_back(isCirculationName(room.name));
+    }
+    return circulationRooms(unitRegion(unit), unitDoors(unit), named);
+}
+
+std::size_t pointsInRooms(const Unit& unit) {
+    const std::vector<bool> circulation = unitCirculation(unit);
+    return static_cast<std::size_t>(std::ranges::count_if(unit.setPoints, [&](PlanPoint point) {
+        for (std::size_t i = 0; i < unit.rooms.size(); ++i) {
+            const UnitRoom& room = unit.rooms[i];
+            if (coveredBy(point, room.outline) &&
+                std::ranges::none_of(
+                    room.holes, [point](const Ring& hole) { return coveredBy(point, hole); })) {
+                return !circulation[i];
+            }
+        }
+        return false;  // in a door's opening
+    }));
 }
 
 }  // namespace core

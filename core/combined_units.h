@@ -85,4 +85,10 @@ struct FloorsCombined {
 // The doors of the unit's region, with their rooms among the unit's rooms (unitRegion()).
 [[nodiscard]] std::vector<WallDoor> unitDoors(const Unit& unit);
 
+// Per room of a combined unit, whether it counts as its circulation (circulationRooms()).
+[[nodiscard]] std::vector<bool> unitCirculation(const Unit& unit);
+
+// How many of a combined unit's setting points stand in its rooms that are not its circulation.
+[[nodiscard]] std::size_t pointsInRooms(const Unit& unit);
+
 }  // namespace core

@@ -317,7 +317,8 @@ std::vector<bool> circulationOf(const FloorRegion& region, const FloorPart& part
             best = r;
         }
     }
-    marked[best] = true;
+    // A room that no door leads into is walked through by no one.
+    marked[best] = doorsOf(best) > 0;
     return marked;
 }
 
@@ -456,6 +457,18 @@ std::vector<std::size_t> coverWith(const std::vector<Place>& places, const Cells
 }
 
 }  // namespace
+
+std::vector<bool> circulationRooms(const FloorRegion& region, const std::vector<WallDoor>& doors,
+                                   const std::vector<bool>& named) {
+    std::vector<bool> marked(region.rooms.size(), false);
+    for (const FloorPart& part : region.parts) {
+        const std::vector<bool> mine = circulationOf(region, part, doors, named);
+        for (std::size_t r = 0; r < marked.size(); ++r) {
+            marked[r] = marked[r] || mine[r];
+        }
+    }
+    return marked;
+}
 
 FloorPlacement placeFloorPoints(const FloorRegion& region, const std::vector<WallDoor>& doors,
                                 const std::vector<bool>& circulation, double reach,

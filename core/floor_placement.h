@@ -25,6 +25,13 @@ struct FloorPlacement {
     bool stopped = false;           // the progress callback stopped it: no points, not proven
 };
 
+// The rooms of the region that count as its circulation: those `named` so (per room, as
+// isCirculationName() tells); in a part with none of them, its room with the most doors (of two
+// the larger), where it has any.
+[[nodiscard]] std::vector<bool> circulationRooms(const FloorRegion& region,
+                                                 const std::vector<WallDoor>& doors,
+                                                 const std::vector<bool>& named);
+
 // Few setting points that reach every room of the region within `reach` (R, metres) by walking
 // through the doors, each part of the region on its own (a room no door joins is a part of its
 // own, covered by points inside it):

@@ -11,6 +11,7 @@
 
 #include "combined_units.h"
 #include "cover_proof.h"
+#include "floor_placement.h"
 #include "floor_walk.h"
 #include "room_paths.h"
 
@@ -277,12 +278,23 @@ PlacingFault placingFault(const Unit& unit) {
 }
 
 std::optional<Placement> placeUnit(const Unit& unit, const PlacingProgress& progress) {
-    if (unit.outline.empty() || placingFault(unit.outline, unit.holes) != PlacingFault::None) {
+    if (!hasPlan(unit) || placingFault(unit) != PlacingFault::None) {
         return std::nullopt;
     }
     const UnitDesign d = design(unit);
     if (!d.configured()) {
         return std::nullopt;
+    }
+    if (unit.combined()) {
+        FloorPlacement placed =
+            placeFloorPoints(unitRegion(unit), unitDoors(unit), unitCirculation(unit),
+                             d.configuration.distance, progress, handSetPoints(unit));
+        Placement placement{std::move(placed.points), 0, placed.proven, placed.stopped};
+        for (const RoomReach& room : placed.cover.rooms) {
+            placement.farthest =
+                std::max(placement.farthest, room.part ? room.farthest : kUnreachable);
+        }
+        return placement;
     }
     return placeSettingPoints(unit.outline, d.configuration.distance, unit.holes, progress,
                               handSetPoints(unit));

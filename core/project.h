@@ -247,8 +247,9 @@ enum class PlacingFault : std::uint8_t {
 
 // Setting points placed in the unit's outline, round its holes, for the R of its configured model
 // (placeSettingPoints, which `progress` follows and may stop: then the placement is `stopped`):
-// its points set by hand first, kept as they are, then those added to them; empty for a unit
-// without an outline or without a configuration, and for an outline with a placingFault().
+// its points set by hand first, kept as they are, then those added to them; for a combined unit,
+// placed on its floor as designers place them (placeFloorPoints()); empty for a unit without a
+// plan or a configuration, and for one with a placingFault().
 [[nodiscard]] std::optional<Placement> placeUnit(const Unit& unit,
                                                  const PlacingProgress& progress = {});
 

@@ -147,7 +147,7 @@ void CalculationSheet::combinedLines(const core::Unit& unit) {
                      : QStringLiteral("S 按房间面积之和计，未含墙体"),
                  QStringLiteral("组合单元，含 %1 个房间：").arg(unit.rooms.size()) +
                      rooms.join(QStringLiteral("、"))});
-    if (const std::size_t inRooms = pointsInRooms(unit); inRooms > 0) {
+    if (const std::size_t inRooms = core::pointsInRooms(unit); inRooms > 0) {
         insertLines(QStringLiteral("设置点数 N"),
                     {QStringLiteral("设置点 %1 个，其中 %2 个位于房间内")
                          .arg(unit.setPoints.size())

@@ -97,6 +97,20 @@ namespace documents {
 [[nodiscard]] QString combineRefusalText(const core::Project& project,
                                          const core::CombineRefusal& refusal);
 
+}  // namespace documents
+
+namespace core {
+struct CombineRefusal;
+}
+
+namespace documents {
+
+// Why units are not combined into one, naming the unit that breaks the rule and the first one,
+// whose floor, class and hazard the others must share, with the clause: "「走廊」与「办公室」不在
+// 同一楼层，不能合并为组合单元（GB 50140-2005 第7.2.1条）".
+[[nodiscard]] QString combineRefusalText(const core::Project& project,
+                                         const core::CombineRefusal& refusal);
+
 // A room's name that says it is walked through rather than stayed in: it holds 走廊, 走道, 过道,
 // 门厅, 大厅, 前室, 楼梯间, 电梯厅, 通道 or 廊.
 [[nodiscard]] bool isCirculationName(const QString& name);

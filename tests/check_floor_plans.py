@@ -4,7 +4,10 @@ the project file back as plain JSON: every room drawn is a unit of its name and 
 unit came in; the doors kept are the openings drawn, and the exits among them, found here by
 stepping out from each opening into the units' outlines, are those drawn; the outline round the
 floor is no refused outline but the floor's; a room that no door joins has no door beside it.
-One function per drawing, so that later steps (combining, placing) can be added to each.
+Then the rooms of a floor are placed one by one, combined into one unit (--combine) and placed
+again (--place); the points a designer would set are checked there (on the circulation's walls,
+clear of the doors) and proven by walking distances worked out here (walk_check.py), apart from
+the program's own.
 
 check_floor_plans.py PROGRAM FOLDER WORK
 """
@@ -17,6 +20,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from check_wall_plans import check_all  # noqa: E402
+from walk_check import Floor  # noqa: E402
 
 FLOOR = '1F'
 # How far from an opening's middle its rooms are looked for, and the step, in metres.
@@ -175,6 +179,87 @@ def check_office(imported):
         faults.append(f'imported again, the rooms changed: {summary(imported.said)}')
     if imported.data.get('doors') != doors:
         faults.append('imported again, the doors changed')
+    return faults + check_designed(imported, 5, each_alone=18)
+
+
+# R of the floors' units: class A, 中危险级, hand-held extinguishers (GB 50140-2005 5.2.1).
+REACH = 20
+# The circulation's rooms, as the program names them.
+CIRCULATION = ('走廊', '走道', '过道', '门厅', '大厅', '前室', '楼梯间', '电梯厅', '通道', '廊')
+
+
+def segment_gap(p, a, b):
+    (px, py), (ax, ay), (bx, by) = p, a, b
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy)))
+    return math.dist(p, (ax + t * dx, ay + t * dy))
+
+
+def wall_gap(point, ring):
+    return min(segment_gap(point, a, b) for a, b in zip(ring, ring[1:] + ring[:1]))
+
+
+def placed_points(data):
+    return sum(len(unit.get('setPoints', [])) for unit in data['units'])
+
+
+def check_designed(imported, most_points, each_alone=None, walk=True):
+    """Placed room by room (`each_alone` points in all, where given), then combined and placed
+    again: at most `most_points` points, on the circulation's walls, clear of the doors, and (with
+    `walk`) every room within R by the walk worked out here."""
+    program, project = imported.program, str(imported.project)
+    faults = []
+    if each_alone is not None:
+        placed = run(program, '--place', project)
+        data = json.loads(imported.project.read_text(encoding='utf-8'))
+        if placed.returncode != 0 or placed_points(data) != each_alone:
+            faults.append(f'each room alone: {placed_points(data)} points, not {each_alone}: '
+                          f'{placed.stderr.strip()}')
+    combined = run(program, '--combine', '--verbose', project)
+    if combined.returncode != 0 or '组合单元' not in combined.stdout:
+        return faults + [f'--combine failed: {combined.stdout} {combined.stderr}']
+    began = time.monotonic()
+    placed = run(program, '--place', '--verbose', project)
+    seconds = time.monotonic() - began
+    print(f'  {imported.name}: combined and placed in {seconds:.2f} s')
+    if placed.returncode != 0:
+        return faults + [f'--place failed: {placed.stderr}']
+    data = json.loads(imported.project.read_text(encoding='utf-8'))
+    units = data['units']
+    combined_units = [unit for unit in units if 'rooms' in unit]
+    if len(combined_units) != 1 or len(combined_units[0]['rooms']) != len(imported.expected['rooms']):
+        return faults + [f'combined into {len(combined_units)} units']
+    unit = combined_units[0]
+    rooms = [rings({'outline': room['outline']}) for room in unit['rooms']]
+    names = [room['name'] for room in unit['rooms']]
+    floors = imported.expected['floors']
+    if floors and abs(unit['area'] - floors[0]['area']) > 0.01:
+        faults.append(f"S {unit['area']}, not the floor outline's {floors[0]['area']}")
+    points = [tuple(p) for p in unit.get('setPoints', [])]
+    if not points or len(points) > most_points:
+        faults.append(f'{len(points)} points, not 1 to {most_points}')
+    doors = [(tuple(d['hinge']), tuple(d['end'])) for d in unit.get('doors', [])]
+    for point in points:
+        home = [i for i, r in enumerate(rooms) if inside(point, r[0])]
+        # A room that no door joins is covered from inside.
+        alone = home and names[home[0]] in imported.expected['alone']
+        if not home or not (alone or any(word in names[home[0]] for word in CIRCULATION)):
+            faults.append(f'point {point} not in the circulation')
+        elif not 0.29 <= wall_gap(point, rooms[home[0]][0]) <= 0.36:
+            faults.append(f'point {point} not on a wall: {wall_gap(point, rooms[home[0]][0]):.2f} m')
+        if any(segment_gap(point, a, b) < 0.99 for a, b in doors):
+            faults.append(f'point {point} within 1 m of a door')
+    if not walk:
+        print(f'  {imported.name}: {len(points)} points')
+        return faults
+    floor = Floor(rooms, doors)
+    worst = 0.0
+    for r in range(len(rooms)):
+        farthest, at = floor.farthest(points, r)
+        worst = max(worst, farthest)
+        if farthest > REACH:
+            faults.append(f'{names[r]}: {farthest:.2f} m from a point at {at}, walking')
+    print(f'  {imported.name}: {len(points)} points, farthest walk {worst:.2f} m')
     return faults
 
 
@@ -183,13 +268,13 @@ def check_office_walls(imported):
 
 
 def check_ring(imported):
-    return check_import(imported)
+    return check_import(imported) + check_designed(imported, 6)
 
 
 def check_floor200(imported):
     faults = check_import(imported)
     print(f'  floor200.dxf: read, rooms and doors found and imported in {imported.seconds:.2f} s')
-    return faults
+    return faults + check_designed(imported, 40, walk=False)
 
 
 CHECKS = {'office.dxf': check_office, 'office_walls.dxf': check_office_walls,

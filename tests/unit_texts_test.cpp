@@ -93,19 +93,15 @@ TEST(CombineRefusalText, NamesTheUnitsAndTheClause) {
 // A combined unit's circulation: its rooms named as walked through, else the room with the most
 // doors; the points in its other rooms are counted, those in the circulation not.
 TEST(CirculationRooms, AreNamedOrHaveTheMostDoors) {
-    for (const char* name : {"走廊", "电梯厅", "回廊", "一层门厅"}) {
-        EXPECT_TRUE(documents::isCirculationName(QString::fromUtf8(name))) << name;
-    }
-    EXPECT_FALSE(documents::isCirculationName(QStringLiteral("办公室")));
     core::Unit unit = tests::combinedOffices().units.front();
     const std::vector<bool> corridor{false, false, false, false, true};
-    EXPECT_EQ(documents::circulationRooms(unit), corridor);
-    EXPECT_EQ(documents::pointsInRooms(unit), 1U);
+    EXPECT_EQ(core::unitCirculation(unit), corridor);
+    EXPECT_EQ(core::pointsInRooms(unit), 1U);
     unit.rooms.back().name = "储藏间";  // no name says so: the corridor has the most doors
-    EXPECT_EQ(documents::circulationRooms(unit), corridor);
+    EXPECT_EQ(core::unitCirculation(unit), corridor);
     unit.doors.clear();
-    EXPECT_EQ(documents::circulationRooms(unit), std::vector<bool>(5, false));
-    EXPECT_EQ(documents::pointsInRooms(unit), 3U);
+    EXPECT_EQ(core::unitCirculation(unit), std::vector<bool>(5, false));
+    EXPECT_EQ(core::pointsInRooms(unit), 3U);
 }
 
 }  // namespace

@@ -23,10 +23,10 @@ def door_rectangle(hinge, end):
 
 
 class Floor:
-    """rooms: outlines [(x, y), ...]; doors: (hinge, end) openings."""
+    """rooms: each its outline then its holes, [[(x, y), ...], ...]; doors: (hinge, end)."""
 
     def __init__(self, rooms, doors):
-        self.rooms = [Polygon(r) for r in rooms]
+        self.rooms = [Polygon(r[0], r[1:]) for r in rooms]
         pieces = list(self.rooms)
         for hinge, end in doors:
             rect = door_rectangle(hinge, end)
