@@ -42,6 +42,9 @@ inline const QString kDoorsKey = QStringLiteral("doors");
 inline const QString kHingeKey = QStringLiteral("hinge");
 inline const QString kEndKey = QStringLiteral("end");
 inline const QString kSwingKey = QStringLiteral("swing");
+inline const QString kRoomsKey = QStringLiteral("rooms");
+inline const QString kFloorOutlineKey = QStringLiteral("floorOutline");
+inline const QString kFloorsKey = QStringLiteral("floors");
 
 // The texts of "plan": each key, what a message calls it, and its member.
 struct PlanText {
@@ -66,6 +69,18 @@ inline const DoorText kDoorTexts[] = {
     {&kFloorKey, "楼层", &core::PlanDoor::floor},
     {&kFileKey, "文件", &core::PlanDoor::file},
     {&kHandleKey, "图元句柄", &core::PlanDoor::handle},
+};
+
+// The texts of an outline round a floor's rooms: each key, what a message calls it, and its member.
+struct FloorText {
+    const QString* key;
+    const char* caption;
+    std::string core::PlanFloor::*text;
+};
+inline const FloorText kFloorTexts[] = {
+    {&kFloorKey, "楼层", &core::PlanFloor::floor},
+    {&kFileKey, "文件", &core::PlanFloor::file},
+    {&kHandleKey, "图元句柄", &core::PlanFloor::handle},
 };
 
 // The texts of "info": each key, what a message calls it, and its member.
