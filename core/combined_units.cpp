@@ -193,7 +193,7 @@ std::pair<Project, std::vector<std::size_t>> replaced(
 std::variant<Project, CombineRefusal> combineUnits(const Project& project,
                                                    std::vector<std::size_t> which) {
     std::ranges::sort(which);
-    which.erase(std::ranges::unique(which).begin(), which.end());
+    which.erase(std::unique(which.begin(), which.end()), which.end());
     std::erase_if(which, [&](std::size_t i) { return i >= project.units.size(); });
     auto made = makeCombined(project, which, namesKept(project, {which.begin(), which.end()}));
     if (auto* refusal = std::get_if<CombineRefusal>(&made)) {
