@@ -710,6 +710,10 @@ std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& v
             return *fault;
         }
         unit.rooms = std::move(std::get<std::vector<core::UnitRoom>>(rooms));
+        // No rooms at all would read as a unit that is not combined.
+        if (unit.rooms.empty()) {
+            return unitFaultText({core::UnitRule::TooFewRooms, core::UnitPart::Room}, unit, number);
+        }
     }
     if (object.contains(kFloorOutlineKey)) {
         auto outline = floorRingFromValue(object[kFloorOutlineKey], floorOutlinePrefix(prefix));
@@ -717,6 +721,11 @@ std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& v
             return *fault;
         }
         unit.floorOutline = std::move(std::get<std::vector<core::PlanPoint>>(outline));
+        // Nor may an empty outline read as none.
+        if (unit.floorOutline.empty()) {
+            return shapeFaultText({core::UnitRule::TooFewVertices, core::UnitPart::FloorOutline},
+                                  prefix);
+        }
     }
     if (object.contains(kDoorsKey)) {
         auto doors = doorsFromValue(object[kDoorsKey], prefix);
