@@ -312,8 +312,9 @@ std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFro
     return std::pair{std::move(ring), std::move(holes)};
 }
 
-// The texts of an object that the table `texts` lists (kPlanTexts, kDoorTexts), read into `out`;
-// a message after `prefix` where one is not a text or does not come through UTF-8 whole.
+// The texts of an object that the table `texts` lists (kPlanTexts, kDoorTexts, kFloorTexts), read
+// into `out`; a message after `prefix` where one is not a text or does not come through UTF-8
+// whole.
 template <typename Texts, typename Out>
 std::optional<QString> textsFault(const QJsonObject& object, const Texts& texts,
                                   const QString& prefix, Out& out) {
