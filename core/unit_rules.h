@@ -77,8 +77,8 @@ struct UnitFault {
     // For the rules of too many: the characters, vertices or points there are; for TooFewRooms
     // the rooms.
     std::size_t count = 0;
-    // The room of a combined unit, from 0, whose name, outline, hole or plan breaks the rule; none
-    // for the unit's own parts. For a door of a combined unit, `item` is which door, from 0.
+    // The room of a combined unit, from 0, whose name, outline or hole breaks the rule; none for
+    // the unit's own parts. For a door of a combined unit, `item` is which door, from 0.
     std::optional<std::size_t> room = std::nullopt;
 
     [[nodiscard]] explicit operator bool() const { return rule != UnitRule::None; }
