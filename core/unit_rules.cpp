@@ -229,9 +229,6 @@ UnitFault unitFault(const Unit& unit) {
 }
 
 UnitFault floorFault(const PlanFloor& floor) {
-    if (floor.floor.empty()) {
-        return {UnitRule::FloorWithoutName, UnitPart::FloorOutline};
-    }
     if (UnitFault fault = lengthFault(floor.floor, UnitPart::FloorOutline)) {
         return fault;
     }

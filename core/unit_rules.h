@@ -52,7 +52,6 @@ enum class UnitRule : std::uint8_t {
     TooFewRooms,              // rooms, but fewer than two
     FloorWithoutRooms,        // an outline round the floor's rooms, but no rooms
     DoorsWithoutRooms,        // doors of a unit, but no rooms
-    FloorWithoutName,         // an outline round a floor's rooms whose floor is empty
 };
 
 // The part of a unit that a rule is about.
@@ -106,9 +105,10 @@ constexpr double kMaxDoorWidth = 6;
 // when it may be kept in a project.
 [[nodiscard]] UnitFault doorFault(const PlanDoor& door);
 
-// The first rule the outline round a floor's rooms breaks: its floor named, at most kMaxNameLength
-// characters long (TooLong with its length), the outline a simple ring, counter-clockwise; all of
-// part FloorOutline. None when it may be kept in a project.
+// The first rule the outline round a floor's rooms breaks: its floor at most kMaxNameLength
+// characters long (TooLong with its length; it may be empty, as a unit's location may), the
+// outline a simple ring, counter-clockwise; all of part FloorOutline. None when it may be kept in
+// a project.
 [[nodiscard]] UnitFault floorFault(const PlanFloor& floor);
 
 // The length of a UTF-8 text in characters as the editors count them: UTF-16 code units.

@@ -386,8 +386,6 @@ std::optional<QString> floorFault(const core::PlanFloor& floor, qsizetype number
     switch (fault.rule) {
         case core::UnitRule::None:
             return std::nullopt;
-        case core::UnitRule::FloorWithoutName:
-            return QStringLiteral("%1的楼层“%2”不能为空").arg(prefix, kFloorKey);
         case core::UnitRule::TooLong:
             return QStringLiteral("%1的楼层“%2”过长：%3个字符，最多%4个字符")
                 .arg(prefix, kFloorKey)

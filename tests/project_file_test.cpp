@@ -290,7 +290,6 @@ std::vector<BadFile> badFiles() {
         {"FloorsInVersion7", withTop(R"("format": "fire-extinguisher-project", "version": 7, "floors": [])"), "版本7的文件不能含有楼层轮廓“floors”（版本8起才有）"},
         {"FloorsNotArray", withTop(R"("format": "fire-extinguisher-project", "version": 8, "floors": {})"), "楼层轮廓“floors”应为数组"},
         {"FloorWithoutHandle", withFloor(R"("floor": "一层", "file": "f.dxf", "outline": [[0, 0], [3, 0], [0, 2]])"), "第1个楼层轮廓缺少键“handle”"},
-        {"FloorWithoutName", withFloor(R"("floor": "", "file": "f.dxf", "handle": "5D", "outline": [[0, 0], [3, 0], [0, 2]])"), "第1个楼层轮廓的楼层“floor”不能为空"},
         {"FloorOutlineCrossing", withFloor(kFloor + R"(, "outline": [[0, 0], [4, 4], [4, 0], [0, 2]])"), "第1个楼层轮廓的“outline”自相交"},
         {"FloorOutlineOfText", withFloor(kFloor + R"(, "outline": "[]")"), "第1个楼层轮廓的“outline”应为坐标数组"},
         {"PlanUnitUnknown", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "furlong"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“furlong”无效"},

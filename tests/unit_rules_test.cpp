@@ -133,7 +133,7 @@ const RuleCase kCases[] = {
     {"door swinging right, or not known", {}, {}, [](PlanDoor& d) { d.swing = -1; }},
     {"door swinging 2", {}, {DoorSwingInvalid, Door}, [](PlanDoor& d) { d.swing = 2; }},
     {"floor as drawn", {}, {}, {}, [](PlanFloor&) {}},
-    {"floor of no name", {}, {FloorWithoutName, FloorOutline}, {}, [](PlanFloor& f) { f.floor.clear(); }},
+    {"floor of no name", {}, {}, {}, [](PlanFloor& f) { f.floor.clear(); }},
     {"floor's name too long", {}, {TooLong, FloorOutline, 0, 0, 201}, {}, [](PlanFloor& f) { f.floor = times(201, "楼"); }},
     {"floor clockwise", {}, {Clockwise, FloorOutline}, {}, [](PlanFloor& f) { std::ranges::reverse(f.outline); }},
 };
