@@ -6,6 +6,7 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <string_view>
 #include <tuple>
 #include <utility>
 
@@ -31,21 +32,47 @@ std::vector<UnitRoom> roomsOf(const Unit& unit) {
     return {UnitRoom{unit.name, unit.outline, unit.holes, unit.plan}};
 }
 
-// The name of a combined unit of the floor, none of the project's units' but those replaced.
-std::string combinedName(const Project& project, const std::set<std::size_t>& replaced,
-                         const std::string& floor) {
-    const std::string base = floor + "组合单元";
-    std::set<std::string> taken;
+// The names of the project's units but those at `replaced`.
+std::set<std::string> namesKept(const Project& project, const std::set<std::size_t>& replaced) {
+    std::set<std::string> kept;
     for (std::size_t i = 0; i < project.units.size(); ++i) {
         if (!replaced.contains(i)) {
-            taken.insert(project.units[i].name);
+            kept.insert(project.units[i].name);
         }
     }
-    std::string name = base;
-    for (int n = 2; taken.contains(name); ++n) {
-        name = base + std::to_string(n);
+    return kept;
+}
+
+// The longest start of a UTF-8 text, in whole characters, of at most `most` characters as the
+// editors count them.
+std::string cut(const std::string& text, std::size_t most) {
+    std::size_t end = 0;
+    std::size_t length = 0;
+    while (end < text.size()) {
+        std::size_t next = end + 1;
+        while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) {
+            ++next;
+        }
+        length += editorLength(std::string_view(text).substr(end, next - end));
+        if (length > most) {
+            break;
+        }
+        end = next;
     }
-    return name;
+    return text.substr(0, end);
+}
+
+// "<floor>组合单元", numbered from 2 where the name is taken, the floor's name cut short where
+// the whole would be longer than a name may be.
+std::string combinedName(const std::string& floor, const std::set<std::string>& taken) {
+    for (int n = 1;; ++n) {
+        const std::string suffix = "组合单元" + (n == 1 ? std::string() : std::to_string(n));
+        const std::size_t room = static_cast<std::size_t>(kMaxNameLength) - editorLength(suffix);
+        std::string name = cut(floor, room) + suffix;
+        if (!taken.contains(name)) {
+            return name;
+        }
+    }
 }
 
 // The floor's outline that holds every room of the unit and no room of another of the floor's
@@ -79,10 +106,11 @@ Ring floorOutlineOf(const Project& project, const std::set<std::size_t>& members
     return {};
 }
 
-// The combined unit of the units at `which` (sorted, each once, in the project), with the name
-// `name`, or why there is none.
+// The combined unit of the units at `which` (sorted, each once, in the project), named with none
+// of the names `taken`, or why there is none.
 std::variant<Unit, CombineRefusal> makeCombined(const Project& project,
-                                                const std::vector<std::size_t>& which) {
+                                                const std::vector<std::size_t>& which,
+                                                const std::set<std::string>& taken) {
     if (which.size() < 2) {
         return CombineRefusal{CombineFault::TooFew, which.empty() ? 0 : which.front(),
                               which.empty() ? 0 : which.front()};
@@ -111,7 +139,7 @@ std::variant<Unit, CombineRefusal> makeCombined(const Project& project,
     }
     const std::set<std::size_t> members(which.begin(), which.end());
     Unit made;
-    made.name = combinedName(project, members, lead.location);
+    made.name = combinedName(lead.location, taken);
     made.location = lead.location;
     made.choices = lead.choices;
     made.model = lead.model;
@@ -167,9 +195,9 @@ std::pair<Project, std::vector<std::size_t>> replaced(
 std::variant<Project, CombineRefusal> combineUnits(const Project& project,
                                                    std::vector<std::size_t> which) {
     std::ranges::sort(which);
-    which.erase(std::ranges::unique(which).begin(), which.end());
+    which.erase(std::unique(which.begin(), which.end()), which.end());
     std::erase_if(which, [&](std::size_t i) { return i >= project.units.size(); });
-    auto made = makeCombined(project, which);
+    auto made = makeCombined(project, which, namesKept(project, {which.begin(), which.end()}));
     if (auto* refusal = std::get_if<CombineRefusal>(&made)) {
         return *refusal;
     }
@@ -239,25 +267,27 @@ FloorsCombined combineFloors(const Project& project, const std::optional<std::st
         }
         group.push_back(i);
     }
+    // The names of the units that stay, and of those made, are taken: two groups of one floor are
+    // told apart by a number, as combineUnits() names a unit whose name is taken.
+    std::set<std::size_t> combined;
+    for (const auto& key : order) {
+        if (const std::vector<std::size_t>& group = groups[key]; group.size() >= 2) {
+            combined.insert(group.begin(), group.end());
+        }
+    }
+    std::set<std::string> taken = namesKept(project, combined);
     std::vector<std::pair<std::vector<std::size_t>, Unit>> made;
-    std::set<std::string> names;
     for (const auto& key : order) {
         const std::vector<std::size_t>& group = groups[key];
         auto unit = group.size() < 2 ? std::variant<Unit, CombineRefusal>(CombineRefusal{})
-                                     : makeCombined(project, group);
+                                     : makeCombined(project, group, taken);
         if (Unit* done = std::get_if<Unit>(&unit)) {
-            // Two groups of one floor are told apart by a number, as combineUnits() names a
-            // unit whose name is taken.
-            const std::string base = done->name;
-            for (int n = 2; names.contains(done->name); ++n) {
-                done->name = base + std::to_string(n);
-            }
-            names.insert(done->name);
+            taken.insert(done->name);
             made.emplace_back(group, std::move(*done));
         }
     }
-    auto [combined, places] = replaced(project, made);
-    FloorsCombined result{std::move(combined), {}};
+    auto [combinedProject, places] = replaced(project, made);
+    FloorsCombined result{std::move(combinedProject), {}};
     std::vector<std::size_t> byPlace(made.size());
     std::iota(byPlace.begin(), byPlace.end(), 0);
     std::ranges::sort(byPlace, {}, [&](std::size_t k) { return made[k].first.front(); });

@@ -47,6 +47,53 @@ UnitFault ringRuleFault(const Ring& ring, UnitPart part, std::size_t hole) {
     return {};
 }
 
+// Why a text is longer than a name may be: TooLong of the part, with its length.
+UnitFault lengthFault(const std::string& text, UnitPart part) {
+    if (const std::size_t length = editorLength(text);
+        length > static_cast<std::size_t>(kMaxNameLength)) {
+        return {UnitRule::TooLong, part, 0, 0, length};
+    }
+    return {};
+}
+
+// The rules of a combined unit's own parts: no outline, holes or plan of its own, two or more
+// rooms, each named and shaped as a unit is (the fault says which), the outline round the floor's
+// rooms a simple ring, each door kept (`item` says which).
+UnitFault combinedFault(const Unit& unit) {
+    if (!unit.outline.empty() || !unit.holes.empty()) {
+        return {UnitRule::RoomsWithOutline, UnitPart::Outline};
+    }
+    if (unit.plan) {
+        return {UnitRule::RoomsWithPlan, UnitPart::Plan};
+    }
+    if (unit.rooms.size() < 2) {
+        return {UnitRule::TooFewRooms, UnitPart::Room, 0, 0, unit.rooms.size()};
+    }
+    for (std::size_t r = 0; r < unit.rooms.size(); ++r) {
+        const UnitRoom& room = unit.rooms[r];
+        UnitFault fault = lengthFault(room.name, UnitPart::Name);
+        if (!fault) {
+            fault = outlineFault(room.outline, room.holes);
+        }
+        if (fault) {
+            fault.room = r;
+            return fault;
+        }
+    }
+    if (!unit.floorOutline.empty()) {
+        if (UnitFault fault = ringRuleFault(unit.floorOutline, UnitPart::FloorOutline, 0)) {
+            return fault;
+        }
+    }
+    for (std::size_t k = 0; k < unit.doors.size(); ++k) {
+        if (UnitFault fault = doorFault(unit.doors[k])) {
+            fault.item = k;
+            return fault;
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::size_t editorLength(std::string_view utf8) {
@@ -102,9 +149,8 @@ UnitFault doorFault(const PlanDoor& door) {
     if (door.floor.empty()) {
         return {UnitRule::DoorWithoutFloor, UnitPart::Door};
     }
-    if (const std::size_t length = editorLength(door.floor);
-        length > static_cast<std::size_t>(kMaxNameLength)) {
-        return {UnitRule::TooLong, UnitPart::Door, 0, 0, length};
+    if (UnitFault fault = lengthFault(door.floor, UnitPart::Door)) {
+        return fault;
     }
     for (const double c : {door.hinge.x, door.hinge.y, door.end.x, door.end.y}) {
         if (!std::isfinite(c)) {
@@ -124,9 +170,8 @@ UnitFault doorFault(const PlanDoor& door) {
 UnitFault unitFault(const Unit& unit) {
     for (const auto& [part, text] :
          {std::pair{UnitPart::Name, &unit.name}, {UnitPart::Location, &unit.location}}) {
-        if (const std::size_t length = editorLength(*text);
-            length > static_cast<std::size_t>(kMaxNameLength)) {
-            return {UnitRule::TooLong, part, 0, 0, length};
+        if (UnitFault fault = lengthFault(*text, part)) {
+            return fault;
         }
     }
     const Choices& choices = unit.choices;
@@ -151,7 +196,11 @@ UnitFault unitFault(const Unit& unit) {
     if (unit.points && (*unit.points < 1 || *unit.points > kMaxPoints)) {
         return {UnitRule::PointsOutOfRange};
     }
-    if (!unit.outline.empty()) {
+    if (unit.combined()) {
+        if (UnitFault fault = combinedFault(unit)) {
+            return fault;
+        }
+    } else if (!unit.outline.empty()) {
         if (UnitFault fault = outlineFault(unit.outline, unit.holes)) {
             return fault;
         }
@@ -161,16 +210,29 @@ UnitFault unitFault(const Unit& unit) {
     if (unit.plan && unit.outline.empty()) {
         return {UnitRule::PlanWithoutOutline, UnitPart::Plan};
     }
+    if (!unit.combined() && !unit.floorOutline.empty()) {
+        return {UnitRule::FloorWithoutRooms, UnitPart::FloorOutline};
+    }
+    if (!unit.combined() && !unit.doors.empty()) {
+        return {UnitRule::DoorsWithoutRooms, UnitPart::Door};
+    }
     if (!unit.handSet.empty() && unit.handSet.size() != unit.setPoints.size()) {
         return {UnitRule::HandSetNotInStep, UnitPart::SetPoints, 0, 0, unit.handSet.size()};
     }
     if (!unit.setPoints.empty()) {
-        if (unit.outline.empty()) {
+        if (unit.outline.empty() && !unit.combined()) {
             return {UnitRule::SetPointsWithoutOutline, UnitPart::SetPoints};
         }
         return setPointsFault(unit.setPoints);
     }
     return {};
+}
+
+UnitFault floorFault(const PlanFloor& floor) {
+    if (UnitFault fault = lengthFault(floor.floor, UnitPart::FloorOutline)) {
+        return fault;
+    }
+    return ringRuleFault(floor.outline, UnitPart::FloorOutline, 0);
 }
 
 }  // namespace core

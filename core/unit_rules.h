@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -46,6 +47,11 @@ enum class UnitRule : std::uint8_t {
     DoorNotFinite,            // a door's hinge or end with a coordinate not finite
     DoorWidthOutOfRange,      // a door's opening not from kMinDoorWidth to kMaxDoorWidth wide
     DoorSwingInvalid,         // a door's swing not -1, 0 or 1
+    RoomsWithOutline,         // rooms, and an outline or holes of the unit's own
+    RoomsWithPlan,            // rooms, and a plan source of the unit's own
+    TooFewRooms,              // rooms, but fewer than two
+    FloorWithoutRooms,        // an outline round the floor's rooms, but no rooms
+    DoorsWithoutRooms,        // doors of a unit, but no rooms
 };
 
 // The part of a unit that a rule is about.
@@ -57,7 +63,9 @@ enum class UnitPart : std::uint8_t {
     Hole,
     Plan,
     SetPoints,
-    Door,  // a door of the project, not a unit: its floor, opening and swing
+    Door,          // a door of the project or of a combined unit: its floor, opening and swing
+    Room,          // the rooms of a combined unit, as a whole
+    FloorOutline,  // the outline round a floor's rooms, of a combined unit or of the project
 };
 
 struct UnitFault {
@@ -65,14 +73,21 @@ struct UnitFault {
     UnitPart part = UnitPart::Whole;
     std::size_t hole = 0;  // which hole, from 0, for UnitPart::Hole
     std::size_t item = 0;  // which vertex or point, from 0; for HolesMeet the earlier hole
-    // For the rules of too many: the characters, vertices or points there are.
+    // For the rules of too many: the characters, vertices or points there are; for TooFewRooms
+    // the rooms.
     std::size_t count = 0;
+    // The room of a combined unit, from 0, whose name, outline or hole breaks the rule; none for
+    // the unit's own parts. For a door of a combined unit, `item` is which door, from 0.
+    std::optional<std::size_t> room = std::nullopt;
 
     [[nodiscard]] explicit operator bool() const { return rule != UnitRule::None; }
     friend bool operator==(const UnitFault&, const UnitFault&) = default;
 };
 
-// The first rule the unit breaks; none when it may be kept in a project.
+// The first rule the unit breaks; none when it may be kept in a project. A combined unit has two
+// or more rooms, each named and shaped as a unit's outline and holes are, and no outline, holes or
+// plan of its own; only it may have an outline round its floor's rooms (a simple ring,
+// counter-clockwise) and doors, each kept by doorFault().
 [[nodiscard]] UnitFault unitFault(const Unit& unit);
 // The rules of the outline and its holes alone: each ring simple and counter-clockwise, each hole
 // inside the outline and apart from the others.
@@ -89,6 +104,12 @@ constexpr double kMaxDoorWidth = 6;
 // The first rule the door breaks (its part Door; a floor too long is TooLong with its length); none
 // when it may be kept in a project.
 [[nodiscard]] UnitFault doorFault(const PlanDoor& door);
+
+// The first rule the outline round a floor's rooms breaks: its floor at most kMaxNameLength
+// characters long (TooLong with its length; it may be empty, as a unit's location may), the
+// outline a simple ring, counter-clockwise; all of part FloorOutline. None when it may be kept in
+// a project.
+[[nodiscard]] UnitFault floorFault(const PlanFloor& floor);
 
 // The length of a UTF-8 text in characters as the editors count them: UTF-16 code units.
 [[nodiscard]] std::size_t editorLength(std::string_view utf8);

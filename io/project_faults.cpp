@@ -69,12 +69,33 @@ QString doorsPrefix() {
     return QStringLiteral("门“%1”").arg(kDoorsKey);
 }
 
-QString doorPrefix(qsizetype number) {
-    return QStringLiteral("第%1个门").arg(number);
+QString doorPrefix(qsizetype number, const QString& unitPrefixText) {
+    const QString door = QStringLiteral("第%1个门").arg(number);
+    return unitPrefixText.isEmpty() ? door : QStringLiteral("%1的%2").arg(unitPrefixText, door);
 }
 
-QString doorFaultText(const core::UnitFault& fault, const core::PlanDoor& door, qsizetype number) {
-    const QString prefix = doorPrefix(number);
+QString roomPrefix(const QString& unitPrefixText, std::size_t index) {
+    return QStringLiteral("%1的第%2个房间").arg(unitPrefixText).arg(index + 1);
+}
+
+QString floorOutlinePrefix(const QString& unitPrefixText) {
+    return QStringLiteral("%1的楼层轮廓“%2”").arg(unitPrefixText, kFloorOutlineKey);
+}
+
+QString unitDoorsPrefix(const QString& unitPrefixText) {
+    return QStringLiteral("%1的门“%2”").arg(unitPrefixText, kDoorsKey);
+}
+
+QString floorsPrefix() {
+    return QStringLiteral("楼层轮廓“%1”").arg(kFloorsKey);
+}
+
+QString floorPrefix(qsizetype number) {
+    return QStringLiteral("第%1个楼层轮廓").arg(number);
+}
+
+QString doorFaultText(const core::UnitFault& fault, const core::PlanDoor& door,
+                      const QString& prefix) {
     switch (fault.rule) {
         case core::UnitRule::DoorWithoutFloor:
             return QStringLiteral("%1的楼层“%2”不能为空").arg(prefix, kFloorKey);
@@ -169,6 +190,17 @@ QString duplicatePlace(const DuplicateKey& duplicate) {
     if (where.size() == 2 && where[0].key == kDoorsKey && where[1].index >= 0) {
         return doorPrefix(where[1].index + 1);
     }
+    if (where.size() == 2 && where[0].key == kFloorsKey && where[1].index >= 0) {
+        return floorPrefix(where[1].index + 1);
+    }
+    // A room or a door of a combined unit.
+    if (where.size() == 4 && where[0].key == kUnitsKey && where[1].index >= 0 &&
+        where[3].index >= 0 && (where[2].key == kRoomsKey || where[2].key == kDoorsKey)) {
+        const QString unit = unitPrefix(where[1].index + 1);
+        return where[2].key == kRoomsKey
+                   ? roomPrefix(unit, static_cast<std::size_t>(where[3].index))
+                   : doorPrefix(where[3].index + 1, unit);
+    }
     if (where.size() == 1 && where[0].key == kInfoKey) {
         return infoPrefix();
     }
@@ -211,10 +243,10 @@ QString setPointsPrefix(const QString& unitPrefixText) {
     return QStringLiteral("%1的设置点“%2”").arg(unitPrefixText, kSetPointsKey);
 }
 
-QString shapeFaultText(const core::UnitFault& fault, const QString& unitPrefixText) {
-    const QString prefix = fault.part == core::UnitPart::Hole
-                               ? holePrefix(unitPrefixText, fault.hole)
-                               : outlinePrefix(unitPrefixText);
+namespace {
+
+// The message of a rule about a ring (TooFewVertices to HolesMeet), which `prefix` names.
+QString ringFaultText(const core::UnitFault& fault, const QString& prefix) {
     switch (fault.rule) {
         case core::UnitRule::TooFewVertices:
             return QStringLiteral("%1顶点不足：至少3个").arg(prefix);
@@ -245,6 +277,15 @@ QString shapeFaultText(const core::UnitFault& fault, const QString& unitPrefixTe
             return QStringLiteral("%1不在轮廓之内").arg(prefix);
         case core::UnitRule::HolesMeet:
             return QStringLiteral("%1与第%2个洞口相交或重叠").arg(prefix).arg(fault.item + 1);
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+QString shapeFaultText(const core::UnitFault& fault, const QString& unitPrefixText) {
+    switch (fault.rule) {
         case core::UnitRule::TooManySetPoints:
             return QStringLiteral("%1过多：%2个，最多%3个")
                 .arg(setPointsPrefix(unitPrefixText))
@@ -255,12 +296,23 @@ QString shapeFaultText(const core::UnitFault& fault, const QString& unitPrefixTe
                 .arg(setPointsPrefix(unitPrefixText))
                 .arg(fault.item + 1);
         default:
-            return {};
+            break;
     }
+    return ringFaultText(
+        fault, fault.part == core::UnitPart::Hole           ? holePrefix(unitPrefixText, fault.hole)
+               : fault.part == core::UnitPart::FloorOutline ? floorOutlinePrefix(unitPrefixText)
+                                                            : outlinePrefix(unitPrefixText));
 }
 
 QString unitFaultText(const core::UnitFault& fault, const core::Unit& unit, qsizetype number) {
-    const QString prefix = unitPrefix(number);
+    // A fault of a combined unit's room names the room after the unit, and one of its doors the
+    // door.
+    const QString prefix =
+        fault.room ? roomPrefix(unitPrefix(number), *fault.room) : unitPrefix(number);
+    if (fault.part == core::UnitPart::Door && fault.rule != core::UnitRule::DoorsWithoutRooms) {
+        return doorFaultText(fault, unit.doors.at(fault.item),
+                             doorPrefix(static_cast<qsizetype>(fault.item) + 1, prefix));
+    }
     const core::Choices& choices = unit.choices;
     const QChar fireClass = QChar::fromLatin1(core::fireClassLetter(choices.fireClass));
     switch (fault.rule) {
@@ -298,6 +350,21 @@ QString unitFaultText(const core::UnitFault& fault, const core::Unit& unit, qsiz
         case core::UnitRule::SetPointsWithoutOutline:
             return QStringLiteral("%1有设置点“%2”却没有轮廓“%3”")
                 .arg(prefix, kSetPointsKey, kOutlineKey);
+        case core::UnitRule::RoomsWithOutline:
+            return QStringLiteral("%1有房间“%2”，不能再有自己的轮廓“%3”")
+                .arg(prefix, kRoomsKey, kOutlineKey);
+        case core::UnitRule::RoomsWithPlan:
+            return QStringLiteral("%1有房间“%2”，不能再有自己的平面图来源“%3”")
+                .arg(prefix, kRoomsKey, kPlanKey);
+        case core::UnitRule::TooFewRooms:
+            return QStringLiteral("%1的房间“%2”不足：%3个，组合单元至少2个")
+                .arg(prefix, kRoomsKey)
+                .arg(fault.count);
+        case core::UnitRule::FloorWithoutRooms:
+            return QStringLiteral("%1有楼层轮廓“%2”却没有房间“%3”")
+                .arg(prefix, kFloorOutlineKey, kRoomsKey);
+        case core::UnitRule::DoorsWithoutRooms:
+            return QStringLiteral("%1有门“%2”却没有房间“%3”").arg(prefix, kDoorsKey, kRoomsKey);
         case core::UnitRule::HandSetNotInStep:
             return QStringLiteral("%1的手动设置点“%2”与设置点“%3”不符：标记%4个，设置点%5个")
                 .arg(prefix, kHandSetKey, kSetPointsKey)
@@ -313,6 +380,22 @@ QString drawingUnitFault(const QString& planPrefixText, const QString& value) {
         .arg(planPrefixText, kDrawingUnitKey, value);
 }
 
+std::optional<QString> floorFault(const core::PlanFloor& floor, qsizetype number) {
+    const core::UnitFault fault = core::floorFault(floor);
+    const QString prefix = floorPrefix(number);
+    switch (fault.rule) {
+        case core::UnitRule::None:
+            return std::nullopt;
+        case core::UnitRule::TooLong:
+            return QStringLiteral("%1的楼层“%2”过长：%3个字符，最多%4个字符")
+                .arg(prefix, kFloorKey)
+                .arg(fault.count)
+                .arg(core::kMaxNameLength);
+        default:
+            return ringFaultText(fault, QStringLiteral("%1的“%2”").arg(prefix, kOutlineKey));
+    }
+}
+
 }  // namespace faults
 
 std::optional<QString> doorFault(const core::PlanDoor& door, qsizetype number) {
@@ -320,22 +403,43 @@ std::optional<QString> doorFault(const core::PlanDoor& door, qsizetype number) {
     if (!fault) {
         return std::nullopt;
     }
-    return faults::doorFaultText(fault, door, number);
+    return faults::doorFaultText(fault, door, faults::doorPrefix(number));
 }
+
+namespace {
+
+// Whether the drawing's unit of a plan source has a name in files, then the one it declares,
+// which may be none; a message after `prefix` (the unit's or room's) where one has not.
+std::optional<QString> drawingUnitsFault(const core::PlanSource& plan, const QString& prefix) {
+    const bool declaredKnown =
+        !plan.declaredUnit || plan.declaredUnit->empty() || unitFromName(qs(*plan.declaredUnit));
+    if (unitFromName(qs(plan.unit)) && declaredKnown) {
+        return std::nullopt;
+    }
+    const std::string& wrong = unitFromName(qs(plan.unit)) ? *plan.declaredUnit : plan.unit;
+    return faults::drawingUnitFault(faults::planPrefix(prefix), faults::quoted(qs(wrong)));
+}
+
+}  // namespace
 
 std::optional<QString> unitFault(const core::Unit& unit, qsizetype number) {
     const core::UnitFault fault = core::unitFault(unit);
     // Whether the drawing's unit has a name in files is the files' own matter; it comes after the
     // rules of the outline and the plan, before those of the setting points.
-    if ((!fault || fault.part == core::UnitPart::SetPoints) && unit.plan) {
-        const core::PlanSource& plan = *unit.plan;
-        // The unit it was read in, then the one it declares, which may be none.
-        const bool declaredKnown = !plan.declaredUnit || plan.declaredUnit->empty() ||
-                                   unitFromName(qs(*plan.declaredUnit));
-        if (!unitFromName(qs(plan.unit)) || !declaredKnown) {
-            const std::string& wrong = unitFromName(qs(plan.unit)) ? *plan.declaredUnit : plan.unit;
-            return faults::drawingUnitFault(faults::planPrefix(faults::unitPrefix(number)),
-                                            faults::quoted(qs(wrong)));
+    if (!fault || fault.part == core::UnitPart::SetPoints) {
+        const QString prefix = faults::unitPrefix(number);
+        if (unit.plan) {
+            if (auto wrong = drawingUnitsFault(*unit.plan, prefix)) {
+                return wrong;
+            }
+        }
+        for (std::size_t r = 0; r < unit.rooms.size(); ++r) {
+            if (unit.rooms[r].plan) {
+                if (auto wrong =
+                        drawingUnitsFault(*unit.rooms[r].plan, faults::roomPrefix(prefix, r))) {
+                    return wrong;
+                }
+            }
         }
     }
     if (!fault) {

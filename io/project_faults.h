@@ -31,12 +31,22 @@ namespace io::faults {
 [[nodiscard]] QString holePrefix(const QString& unitPrefixText, std::size_t index);
 [[nodiscard]] QString planPrefix(const QString& unitPrefixText);
 [[nodiscard]] QString setPointsPrefix(const QString& unitPrefixText);
-// "门“doors”", and "第2个门" of it.
+// A combined unit's parts: "…的第1个房间", "…的楼层轮廓“floorOutline”", "…的门“doors”".
+[[nodiscard]] QString roomPrefix(const QString& unitPrefixText, std::size_t index);
+[[nodiscard]] QString floorOutlinePrefix(const QString& unitPrefixText);
+[[nodiscard]] QString unitDoorsPrefix(const QString& unitPrefixText);
+// "门“doors”", and "第2个门" of it; "第2个计算单元的第1个门" for a door of a unit.
 [[nodiscard]] QString doorsPrefix();
-[[nodiscard]] QString doorPrefix(qsizetype number);
-// The message of a rule the door that `number` names breaks (core::doorFault()).
+[[nodiscard]] QString doorPrefix(qsizetype number, const QString& unitPrefixText = {});
+// The message of a rule the door that `prefix` names breaks (core::doorFault()).
 [[nodiscard]] QString doorFaultText(const core::UnitFault& fault, const core::PlanDoor& door,
-                                    qsizetype number);
+                                    const QString& prefix);
+// "楼层轮廓“floors”", and "第2个楼层轮廓" of it.
+[[nodiscard]] QString floorsPrefix();
+[[nodiscard]] QString floorPrefix(qsizetype number);
+// Why the outline round a floor's rooms that `number` names, from 1, cannot be kept in a file
+// (core::floorFault()), as a message; empty when it can.
+[[nodiscard]] std::optional<QString> floorFault(const core::PlanFloor& floor, qsizetype number);
 // "工程信息“info”", and "工程信息“info”的编制单位“company”".
 [[nodiscard]] QString infoPrefix();
 [[nodiscard]] QString infoTextName(const project_keys::InfoText& text);
@@ -44,8 +54,9 @@ namespace io::faults {
 // The message of a rule the unit breaks, which names it by `number`.
 [[nodiscard]] QString unitFaultText(const core::UnitFault& fault, const core::Unit& unit,
                                     qsizetype number);
-// The message of a rule about the unit's outline, its holes or its setting points, for the unit
-// that `unitPrefixText` names.
+// The message of a rule about the unit's outline, its holes, the outline round its floor's rooms
+// or its setting points, for the unit (or the room of a combined unit) that `unitPrefixText`
+// names.
 [[nodiscard]] QString shapeFaultText(const core::UnitFault& fault, const QString& unitPrefixText);
 // A plan source's drawing unit that has no name in files; `value` as the file holds it.
 [[nodiscard]] QString drawingUnitFault(const QString& planPrefixText, const QString& value);

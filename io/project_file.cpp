@@ -12,6 +12,7 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "choices.h"
 #include "dxf_reader.h"
@@ -32,19 +33,22 @@ using namespace faults;
 constexpr auto kMostVertices = static_cast<qsizetype>(core::kMaxOutlineVertices);
 
 const QStringList kProjectKeys{kFormatKey, kVersionKey, kNameKey, kUnitsKey};
-const QStringList kUnitKeys{kNameKey,     kLocationKey, kFireClassKey, kHazardKey, kFactorKey,
-                            kBuildingKey, kAreaKey,     kAgentKey,     kModelKey,  kPointsKey,
-                            kOutlineKey,  kPlanKey,     kSetPointsKey, kHandSetKey};
-const QStringList kOptionalUnitKeys{kModelKey, kPointsKey,    kOutlineKey,
-                                    kPlanKey,  kSetPointsKey, kHandSetKey};
+const QStringList kUnitKeys{kNameKey,         kLocationKey, kFireClassKey, kHazardKey,  kFactorKey,
+                            kBuildingKey,     kAreaKey,     kAgentKey,     kModelKey,   kPointsKey,
+                            kOutlineKey,      kPlanKey,     kSetPointsKey, kHandSetKey, kRoomsKey,
+                            kFloorOutlineKey, kDoorsKey};
+const QStringList kOptionalUnitKeys{kModelKey, kPointsKey,       kOutlineKey,
+                                    kPlanKey,  kSetPointsKey,    kHandSetKey,
+                                    kRoomsKey, kFloorOutlineKey, kDoorsKey};
 // The keys of a unit that came with a version: a file of an earlier version holding one was not
 // written by any version of the program.
 struct LaterKey {
     const QString* key;
     int version;
 };
-const LaterKey kLaterUnitKeys[] = {
-    {&kOutlineKey, 3}, {&kPlanKey, 3}, {&kSetPointsKey, 4}, {&kHandSetKey, 6}};
+const LaterKey kLaterUnitKeys[] = {{&kOutlineKey, 3}, {&kPlanKey, 3},  {&kSetPointsKey, 4},
+                                   {&kHandSetKey, 6}, {&kRoomsKey, 8}, {&kFloorOutlineKey, 8},
+                                   {&kDoorsKey, 8}};
 // "floor", the floor the unit was imported to, is absent in files before it was kept: it is then
 // the unit's location.
 const QStringList kPlanKeys{kFileKey,        kLayerKey, kHandleKey,
@@ -66,6 +70,11 @@ constexpr int kDrawingScaleVersion = 6;
 // out.
 constexpr int kDoorsVersion = 7;
 const QStringList kDoorKeys{kFloorKey, kFileKey, kHandleKey, kHingeKey, kEndKey, kSwingKey};
+// The version that brought combined units (a unit's "rooms", "floorOutline" and "doors") and the
+// outlines round floors' rooms ("floors"), and the keys of a room and of a floor's outline.
+constexpr int kCombinedVersion = 8;
+const QStringList kRoomKeys{kNameKey, kOutlineKey, kPlanKey};
+const QStringList kFloorKeys{kFloorKey, kFileKey, kHandleKey, kOutlineKey};
 
 // A choice and the text that stands for it in the file.
 template <typename Value>
@@ -303,8 +312,9 @@ std::variant<std::pair<core::Ring, std::vector<core::Ring>>, QString> outlineFro
     return std::pair{std::move(ring), std::move(holes)};
 }
 
-// The texts of an object that the table `texts` lists (kPlanTexts, kDoorTexts), read into `out`;
-// a message after `prefix` where one is not a text or does not come through UTF-8 whole.
+// The texts of an object that the table `texts` lists (kPlanTexts, kDoorTexts, kFloorTexts), read
+// into `out`; a message after `prefix` where one is not a text or does not come through UTF-8
+// whole.
 template <typename Texts, typename Out>
 std::optional<QString> textsFault(const QJsonObject& object, const Texts& texts,
                                   const QString& prefix, Out& out) {
@@ -417,9 +427,9 @@ std::variant<std::vector<bool>, QString> handSetFromValue(const QJsonValue& valu
 }
 
 // One door of version 7 on: its floor, file and handle, its opening from "hinge" to "end" as
-// [x, y] in metres, and "swing", -1, 0 or 1. Its place among the doors, from 1, names it.
-std::variant<core::PlanDoor, QString> doorFromValue(const QJsonValue& value, qsizetype number) {
-    const QString prefix = doorPrefix(number);
+// [x, y] in metres, and "swing", -1, 0 or 1. `prefix` names it.
+std::variant<core::PlanDoor, QString> doorFromValue(const QJsonValue& value,
+                                                    const QString& prefix) {
     if (!value.isObject()) {
         return QStringLiteral("%1不是 JSON 对象").arg(prefix);
     }
@@ -446,28 +456,121 @@ std::variant<core::PlanDoor, QString> doorFromValue(const QJsonValue& value, qsi
             .arg(prefix, kSwingKey, valueText(swing));
     }
     door.swing = static_cast<int>(side);
-    if (auto fault = doorFault(door, number)) {
-        return *fault;
+    if (const core::UnitFault fault = core::doorFault(door)) {
+        return doorFaultText(fault, door, prefix);
     }
     return door;
 }
 
-// The doors of a file of version 7 on, in their order.
-std::variant<std::vector<core::PlanDoor>, QString> doorsFromValue(const QJsonValue& value) {
+// The doors of a file of version 7 on, or of a combined unit of version 8 on (the unit that
+// `unitPrefixText` names), in their order.
+std::variant<std::vector<core::PlanDoor>, QString> doorsFromValue(
+    const QJsonValue& value, const QString& unitPrefixText = {}) {
     if (!value.isArray()) {
-        return QStringLiteral("%1应为数组").arg(doorsPrefix());
+        return QStringLiteral("%1应为数组")
+            .arg(unitPrefixText.isEmpty() ? doorsPrefix() : unitDoorsPrefix(unitPrefixText));
     }
     const QJsonArray array = value.toArray();
     std::vector<core::PlanDoor> doors;
     doors.reserve(static_cast<std::size_t>(array.size()));
     for (qsizetype i = 0; i < array.size(); ++i) {
-        auto door = doorFromValue(array[i], i + 1);
+        auto door = doorFromValue(array[i], doorPrefix(i + 1, unitPrefixText));
         if (auto* fault = std::get_if<QString>(&door)) {
             return std::move(*fault);
         }
         doors.push_back(std::move(std::get<core::PlanDoor>(door)));
     }
     return doors;
+}
+
+// An outline round rooms, of version 8 on: [[x, y], ...] in metres, as `what` names it. Its rules
+// are those of the unit or the floor that holds it.
+std::variant<std::vector<core::PlanPoint>, QString> floorRingFromValue(const QJsonValue& value,
+                                                                       const QString& what) {
+    return pointsFromValue(value, what, kMostVertices,
+                           {"[[0, 0], [60, 0], [60, 20], [0, 20]]", "顶点", "顶点"});
+}
+
+// The rooms of a combined unit, of version 8 on: each its "name", its "outline" as a unit's is
+// written and, where it came from a drawing, its "plan". `prefix` names the unit.
+std::variant<std::vector<core::UnitRoom>, QString> roomsFromValue(int version,
+                                                                  const QJsonValue& value,
+                                                                  const QString& prefix) {
+    if (!value.isArray()) {
+        return QStringLiteral("%1的房间“%2”应为数组").arg(prefix, kRoomsKey);
+    }
+    const QJsonArray array = value.toArray();
+    std::vector<core::UnitRoom> rooms;
+    rooms.reserve(static_cast<std::size_t>(array.size()));
+    for (qsizetype r = 0; r < array.size(); ++r) {
+        const QString room = roomPrefix(prefix, static_cast<std::size_t>(r));
+        if (!array[r].isObject()) {
+            return QStringLiteral("%1不是 JSON 对象").arg(room);
+        }
+        const QJsonObject object = array[r].toObject();
+        if (auto fault = keyFault(object, kRoomKeys, {kPlanKey}, room)) {
+            return *fault;
+        }
+        core::UnitRoom read;
+        const QJsonValue name = object[kNameKey];
+        if (!name.isString()) {
+            return QStringLiteral("%1的名称“%2”应为文本").arg(room, kNameKey);
+        }
+        if (!convertsWhole(name.toString(), read.name)) {
+            return QStringLiteral("%1的名称“%2”含有无效字符").arg(room, kNameKey);
+        }
+        auto outline = outlineFromValue(version, object[kOutlineKey], room);
+        if (auto* fault = std::get_if<QString>(&outline)) {
+            return std::move(*fault);
+        }
+        std::tie(read.outline, read.holes) =
+            std::move(std::get<std::pair<core::Ring, std::vector<core::Ring>>>(outline));
+        if (object.contains(kPlanKey)) {
+            auto plan = planFromValue(version, object[kPlanKey], room);
+            if (auto* fault = std::get_if<QString>(&plan)) {
+                return std::move(*fault);
+            }
+            read.plan = std::move(std::get<core::PlanSource>(plan));
+        }
+        rooms.push_back(std::move(read));
+    }
+    return rooms;
+}
+
+// The outlines round floors' rooms of a file of version 8 on, in their order: each its "floor",
+// "file" and "handle" as a door's, and its "outline", [[x, y], ...] in metres.
+std::variant<std::vector<core::PlanFloor>, QString> floorsFromValue(const QJsonValue& value) {
+    if (!value.isArray()) {
+        return QStringLiteral("%1应为数组").arg(floorsPrefix());
+    }
+    const QJsonArray array = value.toArray();
+    std::vector<core::PlanFloor> floors;
+    floors.reserve(static_cast<std::size_t>(array.size()));
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QString prefix = floorPrefix(i + 1);
+        if (!array[i].isObject()) {
+            return QStringLiteral("%1不是 JSON 对象").arg(prefix);
+        }
+        const QJsonObject object = array[i].toObject();
+        if (auto fault = keyFault(object, kFloorKeys, {}, prefix)) {
+            return *fault;
+        }
+        core::PlanFloor floor;
+        if (auto fault = textsFault(object, kFloorTexts, prefix, floor)) {
+            return *fault;
+        }
+        auto outline = floorRingFromValue(object[kOutlineKey],
+                                          QStringLiteral("%1的“%2”").arg(prefix, kOutlineKey));
+        if (auto* fault = std::get_if<QString>(&outline)) {
+            return std::move(*fault);
+        }
+        floor.outline = std::move(std::get<std::vector<core::PlanPoint>>(outline));
+        if (auto fault = floorFault(floor, i + 1)) {
+            return *fault;
+        }
+        floors.push_back(std::move(floor));
+    }
+    return floors;
 }
 
 // One unit of a file of the version; its place in the project, from 1, names it in messages.
@@ -602,6 +705,36 @@ std::variant<core::Unit, QString> unitFromValue(int version, const QJsonValue& v
         }
         unit.handSet = std::move(std::get<std::vector<bool>>(flags));
     }
+    if (object.contains(kRoomsKey)) {
+        auto rooms = roomsFromValue(version, object[kRoomsKey], prefix);
+        if (auto* fault = std::get_if<QString>(&rooms)) {
+            return *fault;
+        }
+        unit.rooms = std::move(std::get<std::vector<core::UnitRoom>>(rooms));
+        // No rooms at all would read as a unit that is not combined.
+        if (unit.rooms.empty()) {
+            return unitFaultText({core::UnitRule::TooFewRooms, core::UnitPart::Room}, unit, number);
+        }
+    }
+    if (object.contains(kFloorOutlineKey)) {
+        auto outline = floorRingFromValue(object[kFloorOutlineKey], floorOutlinePrefix(prefix));
+        if (auto* fault = std::get_if<QString>(&outline)) {
+            return *fault;
+        }
+        unit.floorOutline = std::move(std::get<std::vector<core::PlanPoint>>(outline));
+        // Nor may an empty outline read as none.
+        if (unit.floorOutline.empty()) {
+            return shapeFaultText({core::UnitRule::TooFewVertices, core::UnitPart::FloorOutline},
+                                  prefix);
+        }
+    }
+    if (object.contains(kDoorsKey)) {
+        auto doors = doorsFromValue(object[kDoorsKey], prefix);
+        if (auto* fault = std::get_if<QString>(&doors)) {
+            return *fault;
+        }
+        unit.doors = std::move(std::get<std::vector<core::PlanDoor>>(doors));
+    }
     if (auto fault = unitFault(unit, number)) {
         return *fault;
     }
@@ -635,6 +768,56 @@ QString nativeName(const QString& fileName) {
     return QDir::toNativeSeparators(fileName);
 }
 
+// Points, and a ring, as the file writes them: [[x, y], ...].
+QJsonArray pointsValue(const std::vector<core::PlanPoint>& points) {
+    QJsonArray array;
+    for (const core::PlanPoint& p : points) {
+        array.append(QJsonArray{p.x, p.y});
+    }
+    return array;
+}
+
+// An outline as the file writes it: its ring, or, where it has holes, its rings, the outline first.
+QJsonArray outlineValue(const core::Ring& outline, const std::vector<core::Ring>& holes) {
+    if (holes.empty()) {
+        return pointsValue(outline);
+    }
+    QJsonArray rings{pointsValue(outline)};
+    for (const core::Ring& hole : holes) {
+        rings.append(pointsValue(hole));
+    }
+    return rings;
+}
+
+QJsonObject planValue(const core::PlanSource& source) {
+    QJsonObject plan;
+    for (const PlanText& text : kPlanTexts) {
+        plan.insert(*text.key, qs(source.*text.text));
+    }
+    if (!source.floor.empty()) {
+        plan.insert(kFloorKey, qs(source.floor));
+    }
+    if (source.declaredUnit) {
+        plan.insert(kDeclaredUnitKey, qs(*source.declaredUnit));
+    }
+    return plan;
+}
+
+QJsonArray doorsValue(const std::vector<core::PlanDoor>& doors) {
+    QJsonArray array;
+    for (const core::PlanDoor& door : doors) {
+        QJsonObject item;
+        for (const DoorText& text : kDoorTexts) {
+            item.insert(*text.key, qs(door.*text.text));
+        }
+        item.insert(kHingeKey, QJsonArray{door.hinge.x, door.hinge.y});
+        item.insert(kEndKey, QJsonArray{door.end.x, door.end.y});
+        item.insert(kSwingKey, door.swing);
+        array.append(item);
+    }
+    return array;
+}
+
 }  // namespace
 
 QJsonObject projectObject(const core::Project& project) {
@@ -658,42 +841,13 @@ QJsonObject projectObject(const core::Project& project) {
             object.insert(kPointsKey, *unit.points);
         }
         if (!unit.outline.empty()) {
-            const auto ringValue = [](const core::Ring& ring) {
-                QJsonArray points;
-                for (const core::PlanPoint& p : ring) {
-                    points.append(QJsonArray{p.x, p.y});
-                }
-                return points;
-            };
-            if (unit.holes.empty()) {
-                object.insert(kOutlineKey, ringValue(unit.outline));
-            } else {
-                QJsonArray rings{ringValue(unit.outline)};
-                for (const core::Ring& hole : unit.holes) {
-                    rings.append(ringValue(hole));
-                }
-                object.insert(kOutlineKey, rings);
-            }
+            object.insert(kOutlineKey, outlineValue(unit.outline, unit.holes));
         }
         if (unit.plan) {
-            QJsonObject plan;
-            for (const PlanText& text : kPlanTexts) {
-                plan.insert(*text.key, qs(unit.plan.value().*text.text));
-            }
-            if (!unit.plan->floor.empty()) {
-                plan.insert(kFloorKey, qs(unit.plan->floor));
-            }
-            if (unit.plan->declaredUnit) {
-                plan.insert(kDeclaredUnitKey, qs(*unit.plan->declaredUnit));
-            }
-            object.insert(kPlanKey, plan);
+            object.insert(kPlanKey, planValue(*unit.plan));
         }
         if (!unit.setPoints.empty()) {
-            QJsonArray points;
-            for (const core::PlanPoint& p : unit.setPoints) {
-                points.append(QJsonArray{p.x, p.y});
-            }
-            object.insert(kSetPointsKey, points);
+            object.insert(kSetPointsKey, pointsValue(unit.setPoints));
         }
         if (std::ranges::any_of(unit.handSet, [](bool set) { return set; })) {
             QJsonArray indices;
@@ -704,6 +858,25 @@ QJsonObject projectObject(const core::Project& project) {
             }
             object.insert(kHandSetKey, indices);
         }
+        // A combined unit's own keys, each only where it has some.
+        if (unit.combined()) {
+            QJsonArray rooms;
+            for (const core::UnitRoom& room : unit.rooms) {
+                QJsonObject item{{kNameKey, qs(room.name)},
+                                 {kOutlineKey, outlineValue(room.outline, room.holes)}};
+                if (room.plan) {
+                    item.insert(kPlanKey, planValue(*room.plan));
+                }
+                rooms.append(item);
+            }
+            object.insert(kRoomsKey, rooms);
+        }
+        if (!unit.floorOutline.empty()) {
+            object.insert(kFloorOutlineKey, pointsValue(unit.floorOutline));
+        }
+        if (!unit.doors.empty()) {
+            object.insert(kDoorsKey, doorsValue(unit.doors));
+        }
         units.append(object);
     }
     QJsonObject object{
@@ -713,20 +886,22 @@ QJsonObject projectObject(const core::Project& project) {
         {kInfoKey, infoObject(project.info)},
         {kUnitsKey, units},
     };
-    // Like a unit's keys that it may do without, "doors" is written only where there are some.
+    // Like a unit's keys that it may do without, "doors" and "floors" are written only where there
+    // are some.
     if (!project.doors.empty()) {
-        QJsonArray doors;
-        for (const core::PlanDoor& door : project.doors) {
+        object.insert(kDoorsKey, doorsValue(project.doors));
+    }
+    if (!project.floors.empty()) {
+        QJsonArray floors;
+        for (const core::PlanFloor& floor : project.floors) {
             QJsonObject item;
-            for (const DoorText& text : kDoorTexts) {
-                item.insert(*text.key, qs(door.*text.text));
+            for (const FloorText& text : kFloorTexts) {
+                item.insert(*text.key, qs(floor.*text.text));
             }
-            item.insert(kHingeKey, QJsonArray{door.hinge.x, door.hinge.y});
-            item.insert(kEndKey, QJsonArray{door.end.x, door.end.y});
-            item.insert(kSwingKey, door.swing);
-            doors.append(item);
+            item.insert(kOutlineKey, pointsValue(floor.outline));
+            floors.append(item);
         }
-        object.insert(kDoorsKey, doors);
+        object.insert(kFloorsKey, floors);
     }
     return object;
 }
@@ -754,14 +929,18 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
     if (v == 1 && object.contains(kInfoKey)) {
         return QStringLiteral("版本1的文件不能含有%1（版本2起才有）").arg(infoPrefix());
     }
-    if (v < kDoorsVersion && object.contains(kDoorsKey)) {
-        return QStringLiteral("版本%1的文件不能含有%2（版本%3起才有）")
-            .arg(static_cast<int>(v))
-            .arg(doorsPrefix())
-            .arg(kDoorsVersion);
+    for (const auto& [key, what, since] :
+         {std::tuple{&kDoorsKey, doorsPrefix(), kDoorsVersion},
+          std::tuple{&kFloorsKey, floorsPrefix(), kCombinedVersion}}) {
+        if (v < since && object.contains(*key)) {
+            return QStringLiteral("版本%1的文件不能含有%2（版本%3起才有）")
+                .arg(static_cast<int>(v))
+                .arg(what)
+                .arg(since);
+        }
     }
-    if (auto fault = keyFault(object, kProjectKeys + QStringList{kInfoKey, kDoorsKey},
-                              {kInfoKey, kDoorsKey}, QString())) {
+    if (auto fault = keyFault(object, kProjectKeys + QStringList{kInfoKey, kDoorsKey, kFloorsKey},
+                              {kInfoKey, kDoorsKey, kFloorsKey}, QString())) {
         return *fault;
     }
     core::Project project;
@@ -799,6 +978,13 @@ std::variant<core::Project, QString> projectFromObject(const QJsonObject& object
             return *fault;
         }
         project.doors = std::move(std::get<std::vector<core::PlanDoor>>(doors));
+    }
+    if (object.contains(kFloorsKey)) {
+        auto floors = floorsFromValue(object[kFloorsKey]);
+        if (auto* fault = std::get_if<QString>(&floors)) {
+            return *fault;
+        }
+        project.floors = std::move(std::get<std::vector<core::PlanFloor>>(floors));
     }
     return project;
 }
@@ -847,6 +1033,11 @@ std::optional<QString> saveProject(const core::Project& project, const QString& 
     }
     for (std::size_t i = 0; i < project.doors.size(); ++i) {
         if (auto fault = doorFault(project.doors[i], static_cast<qsizetype>(i) + 1)) {
+            return failed(*fault);
+        }
+    }
+    for (std::size_t i = 0; i < project.floors.size(); ++i) {
+        if (auto fault = floorFault(project.floors[i], static_cast<qsizetype>(i) + 1)) {
             return failed(*fault);
         }
     }

@@ -15,8 +15,10 @@
 // ("outline", "plan"), version 4 the setting points placed in it ("setPoints"), version 5 the
 // holes in a room (an "outline" of rings, the outline first), version 6 the layout drawing's scale
 // ("drawingScale" in "info") and which setting points were set by hand ("handSet": their
-// indices from 0), version 7 the doors of the floors imported from drawings ("doors"); an older
-// file reads with the defaults of those and is saved as version 7.
+// indices from 0), version 7 the doors of the floors imported from drawings ("doors"), version 8
+// combined units (a unit's "rooms", "floorOutline" and "doors") and the outlines drawn round
+// floors' rooms ("floors"); an older file reads with the defaults of those and is saved as
+// version 8.
 namespace io {
 
 inline constexpr char kProjectSuffix[] = "fep";
@@ -24,7 +26,7 @@ inline constexpr char kProjectMimeType[] = "application/x-fire-extinguisher-proj
 // The "format" member that marks a project file.
 inline constexpr char kProjectFormat[] = "fire-extinguisher-project";
 // The version this program writes, and the newest it reads.
-constexpr int kProjectVersion = 7;
+constexpr int kProjectVersion = 8;
 // The dates a book may carry; the file writes them as yyyy-MM-dd.
 constexpr std::chrono::year_month_day kEarliestDate{std::chrono::year{1900}, std::chrono::January,
                                                     std::chrono::day{1}};

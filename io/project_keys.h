@@ -42,13 +42,22 @@ inline const QString kDoorsKey = QStringLiteral("doors");
 inline const QString kHingeKey = QStringLiteral("hinge");
 inline const QString kEndKey = QStringLiteral("end");
 inline const QString kSwingKey = QStringLiteral("swing");
+inline const QString kRoomsKey = QStringLiteral("rooms");
+inline const QString kFloorOutlineKey = QStringLiteral("floorOutline");
+inline const QString kFloorsKey = QStringLiteral("floors");
 
-// The texts of "plan": each key, what a message calls it, and its member.
-struct PlanText {
+// A text of an object of the file: its key, what a message calls it, and its member.
+template <typename Owner>
+struct KeyedText {
     const QString* key;
     const char* caption;
-    std::string core::PlanSource::*text;
+    std::string Owner::*text;
 };
+using PlanText = KeyedText<core::PlanSource>;
+using DoorText = KeyedText<core::PlanDoor>;
+using FloorText = KeyedText<core::PlanFloor>;
+
+// The texts of "plan".
 inline const PlanText kPlanTexts[] = {
     {&kFileKey, "文件", &core::PlanSource::file},
     {&kLayerKey, "图层", &core::PlanSource::layer},
@@ -56,16 +65,16 @@ inline const PlanText kPlanTexts[] = {
     {&kDrawingUnitKey, "单位", &core::PlanSource::unit},
 };
 
-// The texts of a door: each key, what a message calls it, and its member.
-struct DoorText {
-    const QString* key;
-    const char* caption;
-    std::string core::PlanDoor::*text;
-};
+// The texts of a door, and of an outline round a floor's rooms.
 inline const DoorText kDoorTexts[] = {
     {&kFloorKey, "楼层", &core::PlanDoor::floor},
     {&kFileKey, "文件", &core::PlanDoor::file},
     {&kHandleKey, "图元句柄", &core::PlanDoor::handle},
+};
+inline const FloorText kFloorTexts[] = {
+    {&kFloorKey, "楼层", &core::PlanFloor::floor},
+    {&kFileKey, "文件", &core::PlanFloor::file},
+    {&kHandleKey, "图元句柄", &core::PlanFloor::handle},
 };
 
 // The texts of "info": each key, what a message calls it, and its member.

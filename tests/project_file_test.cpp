@@ -39,19 +39,37 @@ core::Unit roomUnit() {
     return unit;
 }
 
+// The room beside a corridor, combined: the room with its hole and plan, the outline round the
+// floor, the door between them and an exit, a point set by hand and one placed.
+core::Unit combinedUnit() {
+    core::Unit unit = makeUnit("一层组合单元", A, 130.5);
+    const core::Unit room = roomUnit();
+    unit.rooms = {{room.name, room.outline, room.holes, room.plan},
+                  {"走廊", {{100.1, 30.3}, {110.1, 30.3}, {110.1, 32.7}, {100.1, 32.7}}}};
+    unit.floorOutline = {{99.9, 20.1}, {110.3, 20.1}, {110.3, 32.9}, {99.9, 32.9}};
+    unit.doors = {{"一层", "一层平面.dxf", "3B", {102.1, 30.3}, {103.1, 30.3}, 1},
+                  {"一层", "一层平面.dxf", "", {110.1, 31}, {110.1, 32.2}, 0}};
+    unit.setPoints = {{100.4, 31.5}, {109.8, 1.0 / 3 + 31}};
+    unit.handSet = {true, false};
+    return unit;
+}
+
 // Names to escape, a unit with every choice away from its default and its model and points set,
-// a unit with no name or area, a room of a plan; the info with its stage emptied and a text as
-// long as a name; a door of the plan, and an exit of unknown swing without a handle.
+// a unit with no name or area, a room of a plan, a combined unit; the info with its stage emptied
+// and a text as long as a name; a door of the plan, and an exit of unknown swing without a handle;
+// the outline round the floor.
 core::Project sampleProject() {
     // clang-format off
     core::Project project{"某办公楼 \"A座\"\n二期", {
         makeUnit("办公室", A, 1500), roomUnit(),
         {"油库\\\"东\"\n\t区", "一层", {B, Serious, K05, kFun, Agent::CarbonDioxide, 1234.56}, "MTT50", 7},
-        {"", "一层", {E, Medium, K10, kAbove, Agent::Halon1211, 0}, std::nullopt, std::nullopt}},
+        {"", "一层", {E, Medium, K10, kAbove, Agent::Halon1211, 0}, std::nullopt, std::nullopt},
+        combinedUnit()},
         {"2026-消-017 \"甲\"", "", std::string(core::kMaxNameLength, 'c'), "张三", "李四", "王五", "赵六",
          2028y / February / 29, core::ProjectInfo::kMaxDrawingScale}};
     project.doors = {{"一层", "一层平面.dxf", "3A", {106.1, 27.1 + 1.0 / 3}, {106.1, 28.3}, -1},
                      {"一层", "一层平面.dxf", "", {110.1, 21}, {110.1, 25.5}, 0}};
+    project.floors = {{"一层", "一层平面.dxf", "5D", combinedUnit().floorOutline}};
     // clang-format on
     return project;
 }
@@ -146,6 +164,22 @@ std::string withDoor(const std::string& from, const std::string& to) {
                    ", " + second + "]");
 }
 
+// A project of version 8 (or `version`) whose second unit is combined of a square room and a
+// triangle, with `members` after its rooms.
+std::string combined(const std::string& rooms, const std::string& members = "", int version = 8) {
+    return withRoom(R"("rooms": [{"name": "a", "outline": [[0, 0], [2, 0], [2, 2], [0, 2]]}, )" +
+                        rooms + "]" + members,
+                    version);
+}
+const std::string kRoom = R"({"name": "b", "outline": [[2, 0], [3, 0], [2, 1]]})";
+
+// A project of version 8 with these members of the outline round a floor.
+std::string withFloor(const std::string& members) {
+    return withTop(R"("format": "fire-extinguisher-project", "version": 8, "floors": [{)" +
+                   members + "}]");
+}
+const std::string kFloor = R"("floor": "一层", "file": "f.dxf", "handle": "5D")";
+
 // clang-format off
 std::vector<BadFile> badFiles() {
     const std::string longest = '"' + std::string(core::kMaxNameLength, 'x') + '"';
@@ -164,7 +198,7 @@ std::vector<BadFile> badFiles() {
         {"NotAnObject", "[1, 2]", "不是灭火器配置工程文件"},
         {"OtherFormat", withTop(R"("format": "other", "version": 1)"), "不是灭火器配置工程文件"},
         {"NoFormat", withTop(R"("version": 1)"), "不是灭火器配置工程文件"},
-        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 8, "x": 0)"), "此文件由较新版本保存，请升级程序"},
+        {"NewerVersion", withTop(R"("format": "fire-extinguisher-project", "version": 9, "x": 0)"), "此文件由较新版本保存，请升级程序"},
         {"VersionText", withTop(R"("format": "fire-extinguisher-project", "version": "1")"), "版本号“version”值“1”无效"},
         {"UnknownTopKey", kHead + R"(, "units": [], "author": "x"})", "含有未知的键“author”"},
         {"NoUnits", kHead + "}", "缺少键“units”"},
@@ -235,6 +269,29 @@ std::vector<BadFile> badFiles() {
         {"DoorTooWide", withDoor("[0.9, 0]", "[7, 0]"), "第2个门的宽度7 m无效：“hinge”至“end”应为0.3至6 m"},
         {"DoorWithoutFloor", withDoor(R"("一层")", R"("")"), "第2个门的楼层“floor”不能为空"},
         {"DoorKeyTwice", withDoor(R"("swing": 1)", R"("swing": 1, "swing": 1)"), "第2个门含有重复的键“swing”"},
+        {"Combined", combined(kRoom, R"(, "floorOutline": [[0, 0], [3, 0], [3, 2], [0, 2]], "setPoints": [[1, 1]], "handSet": [0])"), ""},
+        {"RoomsInVersion7", combined(kRoom, "", 7), "版本7的文件不能含有第2个计算单元的“rooms”（版本8起才有）"},
+        {"RoomsNotArray", withRoom(R"("rooms": {})", 8), "第2个计算单元的房间“rooms”应为数组"},
+        {"RoomWithoutOutline", combined(R"({"name": "b"})"), "第2个计算单元的第2个房间缺少键“outline”"},
+        {"RoomNameNumber", combined(R"({"name": 2, "outline": [[2, 0], [3, 0], [2, 1]]})"), "第2个计算单元的第2个房间的名称“name”应为文本"},
+        {"RoomNameTooLong", combined(R"({"name": )" + hanzi + R"(, "outline": [[2, 0], [3, 0], [2, 1]]})"), "第2个计算单元的第2个房间的名称“name”过长：201个字符"},
+        {"RoomClockwise", combined(R"({"name": "b", "outline": [[2, 0], [2, 1], [3, 0]]})"), "第2个计算单元的第2个房间的轮廓“outline”应为逆时针方向"},
+        {"RoomHoleOutside", combined(R"({"name": "b", "outline": [[[2, 0], [3, 0], [2, 1]], [[4, 4], [5, 4], [4, 5]]]})"), "第2个计算单元的第2个房间的轮廓“outline”的第1个洞口不在轮廓之内"},
+        {"RoomPlanUnitUnknown", combined(R"({"name": "b", "outline": [[2, 0], [3, 0], [2, 1]], "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "furlong"}})"), "第2个计算单元的第2个房间的平面图来源“plan”的单位“unit”值“furlong”无效"},
+        {"RoomKeyTwice", combined(R"({"name": "b", "name": "c", "outline": [[2, 0], [3, 0], [2, 1]]})"), "第2个计算单元的第2个房间含有重复的键“name”"},
+        {"NoRooms", withRoom(R"("rooms": [])", 8), "第2个计算单元的房间“rooms”不足：0个，组合单元至少2个"},
+        {"RoomsWithOutline", combined(kRoom, ", " + kTriangle), "第2个计算单元有房间“rooms”，不能再有自己的轮廓“outline”"},
+        {"RoomsWithPlan", combined(kRoom, R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "m"})"), "第2个计算单元有房间“rooms”，不能再有自己的平面图来源“plan”"},
+        {"FloorOutlineClockwise", combined(kRoom, R"(, "floorOutline": [[0, 0], [0, 2], [3, 0]])"), "第2个计算单元的楼层轮廓“floorOutline”应为逆时针方向"},
+        {"FloorOutlineEmpty", combined(kRoom, R"(, "floorOutline": [])"), "第2个计算单元的楼层轮廓“floorOutline”顶点不足：至少3个"},
+        {"FloorOutlineWithoutRooms", withRoom(kTriangle + R"(, "floorOutline": [[0, 0], [3, 0], [0, 2]])", 8), "第2个计算单元有楼层轮廓“floorOutline”却没有房间“rooms”"},
+        {"UnitDoorWithoutRooms", withRoom(kTriangle + R"(, "doors": [{"floor": "一层", "file": "f.dxf", "handle": "2B", "hinge": [0, 0], "end": [0.9, 0], "swing": 1}])", 8), "第2个计算单元有门“doors”却没有房间“rooms”"},
+        {"UnitDoorTooWide", combined(kRoom, R"(, "doors": [{"floor": "一层", "file": "f.dxf", "handle": "2B", "hinge": [0, 0], "end": [7, 0], "swing": 1}])"), "第2个计算单元的第1个门的宽度7 m无效"},
+        {"FloorsInVersion7", withTop(R"("format": "fire-extinguisher-project", "version": 7, "floors": [])"), "版本7的文件不能含有楼层轮廓“floors”（版本8起才有）"},
+        {"FloorsNotArray", withTop(R"("format": "fire-extinguisher-project", "version": 8, "floors": {})"), "楼层轮廓“floors”应为数组"},
+        {"FloorWithoutHandle", withFloor(R"("floor": "一层", "file": "f.dxf", "outline": [[0, 0], [3, 0], [0, 2]])"), "第1个楼层轮廓缺少键“handle”"},
+        {"FloorOutlineCrossing", withFloor(kFloor + R"(, "outline": [[0, 0], [4, 4], [4, 0], [0, 2]])"), "第1个楼层轮廓的“outline”自相交"},
+        {"FloorOutlineOfText", withFloor(kFloor + R"(, "outline": "[]")"), "第1个楼层轮廓的“outline”应为坐标数组"},
         {"PlanUnitUnknown", withRoom(kTriangle + R"(, "plan": {"file": "f", "layer": "L", "handle": "1A", "unit": "furlong"})"), "第2个计算单元的平面图来源“plan”的单位“unit”值“furlong”无效"},
     };
 }
@@ -295,14 +352,16 @@ TEST(ProjectFile, KeepsEveryInputAndASaveReplacesTheFileWholeOrNotAtAll) {
     const QJsonObject first = projectObject(large)[u"units"_s][0].toObject();
     EXPECT_FALSE(first.contains(u"model"_s) || first.contains(u"points"_s) ||
                  first.contains(u"setPoints"_s));
-    EXPECT_EQ(projectObject(large)[u"version"_s], 7);
-    // A project without doors writes no "doors": a file of version 6 is saved as version 7 with
-    // nothing else changed.
+    EXPECT_EQ(projectObject(large)[u"version"_s], 8);
+    // A project without doors, combined units or floors' outlines writes none of their keys: a
+    // file of version 6 is saved as version 8 with nothing else changed.
     core::Project withoutDoors = large;
     withoutDoors.doors.clear();
+    withoutDoors.floors.clear();
+    std::erase_if(withoutDoors.units, [](const core::Unit& unit) { return unit.combined(); });
     QByteArray version6 = projectJson(withoutDoors);
-    ASSERT_EQ(version6.count("\"version\": 7"), 1);
-    version6.replace("\"version\": 7", "\"version\": 6");
+    ASSERT_EQ(version6.count("\"version\": 8"), 1);
+    version6.replace("\"version\": 8", "\"version\": 6");
     const auto read6 = parseProject(version6);
     ASSERT_TRUE(std::holds_alternative<core::Project>(read6));
     EXPECT_EQ(projectJson(std::get<core::Project>(read6)), projectJson(withoutDoors));
@@ -320,6 +379,13 @@ TEST(ProjectFile, KeepsEveryInputAndASaveReplacesTheFileWholeOrNotAtAll) {
     core::Project doorless = small;
     doorless.doors.push_back({"", "f.dxf", "", {0, 0}, {1, 0}, 0});
     EXPECT_TRUE(saveProject(doorless, fileName).value_or(u""_s).contains(u"第1个门的楼层"_s));
+    core::Project oneRoom = small;
+    oneRoom.units.push_back(combinedUnit());
+    oneRoom.units[0].rooms.resize(1);
+    EXPECT_TRUE(saveProject(oneRoom, fileName).value_or(u""_s).contains(u"第1个计算单元的房间"_s));
+    core::Project flatFloor = small;
+    flatFloor.floors.push_back({"一层", "f.dxf", "", {{0, 0}, {1, 1}, {2, 2}}});
+    EXPECT_TRUE(saveProject(flatFloor, fileName).value_or(u""_s).contains(u"第1个楼层轮廓"_s));
 
     // Nor is info the reader would refuse.
     core::Project badInfo = small;

@@ -2,6 +2,7 @@
 // a unit breaks it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
@@ -13,7 +14,8 @@ namespace core {
 
 // clang-format off
 void PrintTo(const UnitFault& f, std::ostream* os) {
-    *os << "rule " << int(f.rule) << " part " << int(f.part) << " hole " << f.hole << " item " << f.item << " count " << f.count;
+    *os << "rule " << int(f.rule) << " part " << int(f.part) << " hole " << f.hole << " item " << f.item << " count " << f.count
+        << " room " << (f.room ? int(*f.room) : -1);
 }
 // clang-format on
 
@@ -48,12 +50,25 @@ PlanDoor door() {
     return {"一层", "一层.dxf", "3E", {0, 0}, {0.9, 0}, 1};
 }
 
-// A row changes the room, or, with `door`, the door instead.
+// The room made the first of a combined unit's two, with a corridor of 6 × 2 m beside it, the
+// outline round both, and the door between them.
+void combine(Unit& u) {
+    u.rooms = {{u.name, u.outline, u.holes, u.plan}, {"走廊", {{0, 4}, {6, 4}, {6, 6}, {0, 6}}}};
+    u.outline.clear();
+    u.holes.clear();
+    u.plan.reset();
+    u.floorOutline = {{0, 0}, {6, 0}, {6, 6}, {0, 6}};
+    u.doors = {{"一层", "一层.dxf", "3E", {2, 4}, {3, 4}, 1}};
+}
+
+// A row changes the room, or, with `door`, the door instead, or, with `floor`, the outline round
+// the floor's rooms.
 struct RuleCase {
     const char* label;
     std::function<void(Unit&)> change;
     UnitFault fault;  // none: the unit may be kept
     std::function<void(PlanDoor&)> door = {};
+    std::function<void(PlanFloor&)> floor = {};
 };
 
 // clang-format off
@@ -94,6 +109,18 @@ const RuleCase kCases[] = {
     {"999 points", [](Unit& u) { u.setPoints.assign(kMaxPoints, {3, 3}); }, {}},
     {"1000 points", [](Unit& u) { u.setPoints.assign(kMaxPoints + 1, {3, 3}); }, {TooManySetPoints, SetPoints, 0, 0, 1000}},
     {"point not finite", [](Unit& u) { u.setPoints.push_back({kNaN, 1}); }, {SetPointNotFinite, SetPoints, 0, 2}},
+    {"combined, its points kept", [](Unit& u) { combine(u); }, {}},
+    {"combined, an outline of its own", [](Unit& u) { combine(u); u.outline = room().outline; }, {RoomsWithOutline, Outline}},
+    {"combined, holes of its own", [](Unit& u) { combine(u); u.holes = room().holes; }, {RoomsWithOutline, Outline}},
+    {"combined, a plan of its own", [](Unit& u) { combine(u); u.plan = room().plan; }, {RoomsWithPlan, Plan}},
+    {"combined of one room", [](Unit& u) { combine(u); u.rooms.resize(1); }, {TooFewRooms, Room, 0, 0, 1}},
+    {"room name too long", [](Unit& u) { combine(u); u.rooms[1].name = times(201, "楼"); }, {TooLong, Name, 0, 0, 201, 1}},
+    {"room clockwise", [](Unit& u) { combine(u); std::ranges::reverse(u.rooms[1].outline); }, {Clockwise, Outline, 0, 0, 0, 1}},
+    {"room's hole outside", [](Unit& u) { combine(u); u.rooms[0].holes[0] = {{5, 3}, {7, 3}, {7, 5}}; }, {HoleOutside, Hole, 0, 0, 0, 0}},
+    {"floor outline a bowtie", [](Unit& u) { combine(u); u.floorOutline = {{0, 0}, {4, 4}, {4, 0}, {0, 2}}; }, {SelfIntersecting, FloorOutline}},
+    {"second door too narrow", [](Unit& u) { combine(u); u.doors.push_back(door()); u.doors[1].end = {0.2, 0}; }, {DoorWidthOutOfRange, Door, 0, 1}},
+    {"floor outline without rooms", [](Unit& u) { u.floorOutline = {{0, 0}, {6, 0}, {6, 6}}; }, {FloorWithoutRooms, FloorOutline}},
+    {"doors without rooms", [](Unit& u) { u.doors = {door()}; }, {DoorsWithoutRooms, Door}},
     {"door as drawn", {}, {}, [](PlanDoor&) {}},
     {"door of no floor", {}, {DoorWithoutFloor, Door}, [](PlanDoor& d) { d.floor.clear(); }},
     {"door of a floor too long", {}, {TooLong, Door, 0, 0, 201}, [](PlanDoor& d) { d.floor = times(201, "楼"); }},
@@ -105,11 +132,21 @@ const RuleCase kCases[] = {
     {"door of no width", {}, {DoorWidthOutOfRange, Door}, [](PlanDoor& d) { d.end = d.hinge; }},
     {"door swinging right, or not known", {}, {}, [](PlanDoor& d) { d.swing = -1; }},
     {"door swinging 2", {}, {DoorSwingInvalid, Door}, [](PlanDoor& d) { d.swing = 2; }},
+    {"floor as drawn", {}, {}, {}, [](PlanFloor&) {}},
+    {"floor of no name", {}, {}, {}, [](PlanFloor& f) { f.floor.clear(); }},
+    {"floor's name too long", {}, {TooLong, FloorOutline, 0, 0, 201}, {}, [](PlanFloor& f) { f.floor = times(201, "楼"); }},
+    {"floor clockwise", {}, {Clockwise, FloorOutline}, {}, [](PlanFloor& f) { std::ranges::reverse(f.outline); }},
 };
 // clang-format on
 
 TEST(UnitRules, EachRuleAndWhereItIsBroken) {
     for (const RuleCase& row : kCases) {
+        if (row.floor) {
+            PlanFloor changed{"一层", "一层.dxf", "4F", {{0, 0}, {6, 0}, {6, 6}, {0, 6}}};
+            row.floor(changed);
+            EXPECT_EQ(floorFault(changed), row.fault) << row.label;
+            continue;
+        }
         if (row.door) {
             PlanDoor changed = door();
             row.door(changed);
