@@ -60,6 +60,31 @@ std::optional<QString> lockFault(io::ProjectLock& lock) {
     return QStringLiteral("无法锁定工程文件（所在文件夹不可写？）");
 }
 
+// The project of the file, read once its lock is taken for a change without a window; none, with
+// the reason on standard error, where it cannot be read or locked (`cannot` names the file, %1,
+// and the reason, %2). A file that is not there, or not a project, is refused as it is read,
+// before its lock is taken (which would want its folder writable).
+std::optional<core::Project> openLocked(const QString& projectFile, io::ProjectLock& lock,
+                                        const QString& cannot) {
+    if (!QFileInfo(projectFile).isFile()) {
+        const auto refused = io::readProject(projectFile);
+        if (const auto* fault = std::get_if<QString>(&refused)) {
+            write(stderr, *fault);
+            return std::nullopt;
+        }
+    }
+    if (const auto fault = lockFault(lock)) {
+        write(stderr, cannot.arg(QDir::toNativeSeparators(projectFile), *fault));
+        return std::nullopt;
+    }
+    auto opened = io::readProject(projectFile);
+    if (const auto* fault = std::get_if<QString>(&opened)) {
+        write(stderr, *fault);
+        return std::nullopt;
+    }
+    return std::get<core::Project>(std::move(opened));
+}
+
 // "第2个计算单元“走廊”（一层）", as the project file's messages count the units.
 QString unitNamed(std::size_t index, const core::Unit& unit) {
     const QString where =
@@ -418,42 +443,26 @@ int importPlan(const PlanImportRequest& request) {
 
 int placePoints(const PlaceRequest& request) {
     const QString& projectFile = request.projectFile;
-    // A file that is not there, or not a project, is refused as it is read, before its lock is
-    // taken (which would want its folder writable).
-    if (!QFileInfo(projectFile).isFile()) {
-        const auto refused = io::readProject(projectFile);
-        if (const auto* fault = std::get_if<QString>(&refused)) {
-            write(stderr, *fault);
-            return 1;
-        }
-    }
     // Made before the lock, so that the lock is released before Ctrl+C ends the program again.
     const StopRequests stop;
     io::ProjectLock lock(projectFile);
-    if (const auto fault = lockFault(lock)) {
-        write(stderr, QStringLiteral("无法在工程文件“%1”中布置设置点：%2")
-                          .arg(QDir::toNativeSeparators(projectFile), *fault));
-        return 1;
-    }
-    auto opened = io::readProject(projectFile);
-    if (const auto* fault = std::get_if<QString>(&opened)) {
-        write(stderr, *fault);
+    std::optional<core::Project> opened =
+        openLocked(projectFile, lock, QStringLiteral("无法在工程文件“%1”中布置设置点：%2"));
+    if (!opened) {
         return 1;
     }
 
     // The placing runs in a thread of its own, which the program leaves behind when it is
     // stopped: placing one room may take minutes.
     const auto run = std::make_shared<PlacingRun>();
-    run->total = static_cast<std::size_t>(
-        std::ranges::count_if(std::get<core::Project>(opened).units,
-                              [](const core::Unit& unit) { return core::hasPlan(unit); }));
-    std::thread worker(
-        [run, project = std::move(std::get<core::Project>(opened)), keep = request.keep]() mutable {
-            PlacingOutcome outcome = placeAll(std::move(project), keep, run->current);
-            const std::scoped_lock guard(run->mutex);
-            run->outcome = std::move(outcome);
-            run->cv.notify_all();
-        });
+    run->total = static_cast<std::size_t>(std::ranges::count_if(
+        opened->units, [](const core::Unit& unit) { return core::hasPlan(unit); }));
+    std::thread worker([run, project = std::move(*opened), keep = request.keep]() mutable {
+        PlacingOutcome outcome = placeAll(std::move(project), keep, run->current);
+        const std::scoped_lock guard(run->mutex);
+        run->outcome = std::move(outcome);
+        run->cv.notify_all();
+    });
     const auto began = std::chrono::steady_clock::now();
     auto nextReport = began + kQuietPlacing;
     std::size_t reported = 0;
@@ -502,25 +511,13 @@ int placePoints(const PlaceRequest& request) {
 
 int combineUnits(const CombineRequest& request) {
     const QString& projectFile = request.projectFile;
-    if (!QFileInfo(projectFile).isFile()) {
-        const auto refused = io::readProject(projectFile);
-        if (const auto* fault = std::get_if<QString>(&refused)) {
-            write(stderr, *fault);
-            return 1;
-        }
-    }
     io::ProjectLock lock(projectFile);
-    if (const auto fault = lockFault(lock)) {
-        write(stderr, QStringLiteral("无法合并工程文件“%1”中的计算单元：%2")
-                          .arg(QDir::toNativeSeparators(projectFile), *fault));
+    const std::optional<core::Project> opened =
+        openLocked(projectFile, lock, QStringLiteral("无法合并工程文件“%1”中的计算单元：%2"));
+    if (!opened) {
         return 1;
     }
-    auto opened = io::readProject(projectFile);
-    if (const auto* fault = std::get_if<QString>(&opened)) {
-        write(stderr, *fault);
-        return 1;
-    }
-    const core::Project& project = std::get<core::Project>(opened);
+    const core::Project& project = *opened;
     std::optional<std::string> floor;
     if (request.floor) {
         floor = request.floor->toStdString();

@@ -98,26 +98,3 @@ namespace documents {
                                          const core::CombineRefusal& refusal);
 
 }  // namespace documents
-
-namespace core {
-struct CombineRefusal;
-}
-
-namespace documents {
-
-// Why units are not combined into one, naming the unit that breaks the rule and the first one,
-// whose floor, class and hazard the others must share, with the clause: "「走廊」与「办公室」不在
-// 同一楼层，不能合并为组合单元（GB 50140-2005 第7.2.1条）".
-[[nodiscard]] QString combineRefusalText(const core::Project& project,
-                                         const core::CombineRefusal& refusal);
-
-// A room's name that says it is walked through rather than stayed in: it holds 走廊, 走道, 过道,
-// 门厅, 大厅, 前室, 楼梯间, 电梯厅, 通道 or 廊.
-[[nodiscard]] bool isCirculationName(const QString& name);
-// Per room of a combined unit, whether it is its circulation: the rooms named so, or where none
-// is, the room with the most doors (the first of those with as many), if any has one.
-[[nodiscard]] std::vector<bool> circulationRooms(const core::Unit& unit);
-// How many of a combined unit's setting points stand in its rooms that are not its circulation.
-[[nodiscard]] std::size_t pointsInRooms(const core::Unit& unit);
-
-}  // namespace documents
