@@ -92,9 +92,9 @@ void replaceDoors(PlanImportResult& result, const PlanInput& plan) {
     result.changes.doorsChanged = replaceOfPlan(result.project.doors, brought, plan);
 }
 
-// The floor's outlines replaced by the plan's; a combined unit of the floor whose outline round
-// the floor was one of them takes the plan's of the same handle (without handles, of the same
-// outline), and keeps its own where the plan has none.
+// The floor's outlines replaced by the plan's (less any that breaks floorFault()); a combined unit
+// of the floor whose outline round the floor was one of them takes the plan's of the same handle
+// (without handles, of the same outline), and keeps its own where the plan has none.
 void replaceFloors(PlanImportResult& result, const PlanInput& plan) {
     if (!plan.floors) {
         return;
@@ -103,7 +103,10 @@ void replaceFloors(PlanImportResult& result, const PlanInput& plan) {
     for (PlanFloor floor : *plan.floors) {
         floor.floor = plan.location;
         floor.file = plan.file;
-        brought.push_back(std::move(floor));
+        // As a door: one the project could not be saved with is left out.
+        if (!floorFault(floor)) {
+            brought.push_back(std::move(floor));
+        }
     }
     for (Unit& unit : result.project.units) {
         if (!unit.combined() || unit.floorOutline.empty() || unit.location != plan.location) {

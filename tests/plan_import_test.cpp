@@ -229,7 +229,10 @@ TEST(PlanImport, TheDoorsOfTheFileAndFloorAreReplaced) {
     outlined.floors = {{"一层", "一层.dxf", "F1", square(9)},
                        {"二层", "一层.dxf", "F1", square(9)}};
     PlanInput floors{"一层.dxf", "mm", "一层", {}};
-    floors.floors = std::vector<PlanFloor>{{"", "", "F2", square(10)}};
+    // A clockwise outline, which the project could not be saved with, is left out.
+    Ring clockwise = square(12);
+    std::ranges::reverse(clockwise);
+    floors.floors = std::vector<PlanFloor>{{"", "", "F2", square(10)}, {"", "", "F3", clockwise}};
     const PlanImportResult withFloors = importPlan(outlined, floors);
     EXPECT_TRUE(withFloors.changes.floorsChanged);
     EXPECT_EQ(withFloors.project.floors,
