@@ -321,17 +321,23 @@ FloorCover checkFloorCover(const FloorRegion& region, const std::vector<PlanPoin
     cover.rooms.resize(region.rooms.size());
     cover.proven = std::ranges::all_of(region.rooms, sound);
     std::vector<bool> taken(points.size(), false);
+    cover.shares.assign(points.size(), kUnreachable);
     for (std::size_t p = 0; p < region.parts.size(); ++p) {
         const FloorPart& part = region.parts[p];
         const RoomPaths paths(part.outline, part.holes, reach);
         std::vector<PlanPoint> mine;
+        std::vector<std::size_t> given;
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (!taken[i] && paths.contains(points[i])) {
                 taken[i] = true;
                 mine.push_back(points[i]);
+                given.push_back(i);
             }
         }
         CoverCheck check = placing::check(paths, mine, reach);
+        for (std::size_t k = 0; k < given.size() && k < check.shares.size(); ++k) {
+            cover.shares[given[k]] = check.shares[k];
+        }
         if (!part.rooms.empty()) {
             cover.proven = cover.proven && check.proven;
         }

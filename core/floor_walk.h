@@ -85,6 +85,9 @@ struct FloorCover {
     // to be beyond it (infinite where no way within R is in sight).
     std::vector<CoverCheck> parts;
     std::vector<RoomReach> rooms;  // per room
+    // Per point, in the order given: the farthest walking distance of its share
+    // (CoverCheck::shares of its part); infinite for a point in no part.
+    std::vector<double> shares;
 };
 
 // Checks setting points against a floor: a point counts for the first part that holds it only;

@@ -182,25 +182,10 @@ PlacedCover combinedCover(const Unit& unit, int reach) {
     for (const RoomReach& room : cover.rooms) {
         answer.farthest = std::max(answer.farthest, room.part ? room.farthest : kUnreachable);
     }
-    // Each point's share, from the part that took it: the first that holds it.
-    std::vector<std::size_t> taken(region.parts.size(), 0);
-    for (const PlanPoint p : points) {
-        double share = kUnreachable;
-        for (std::size_t k = 0; k < region.parts.size(); ++k) {
-            const FloorPart& part = region.parts[k];
-            if (coveredBy(p, part.outline) && std::ranges::none_of(part.holes, [p](const Ring& h) {
-                    return coveredBy(p, h) &&
-                           !std::ranges::any_of(h, [p](PlanPoint v) { return v == p; });
-                })) {
-                const std::vector<double>& shares = cover.parts[k].shares;
-                share = taken[k] < shares.size() ? shares[taken[k]] : kUnreachable;
-                ++taken[k];
-                break;
-            }
-        }
-        answer.shares.push_back(share);
-        answer.proven = answer.proven && std::isfinite(share);
-    }
+    answer.shares = cover.shares;
+    answer.proven = answer.proven && std::ranges::all_of(answer.shares, [](double share) {
+                        return std::isfinite(share);
+                    });
     answers().keep(std::move(question), answer);
     return answer;
 }

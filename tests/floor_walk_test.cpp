@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <limits>
 #include <numbers>
+#include <numeric>
 #include <optional>
 #include <set>
 #include <string>
@@ -315,8 +316,23 @@ TEST_P(FloorProof, WalksThroughTheDoors) {
     const FloorRegion region =
         walkableRegion(floor.rooms, doorsBetweenRooms(floor.rooms, floor.doors, 0.005));
     ASSERT_EQ(region.parts.size(), c.parts);
-    const FloorCover cover = checkFloorCover(region, c.points, reach);
+    // A point far outside the floor is in no part: its share is infinite, and the others' are
+    // theirs in the order given.
+    std::vector<PlanPoint> points = c.points;
+    points.insert(points.begin(), PlanPoint{-1000, -1000});
+    const FloorCover cover = checkFloorCover(region, points, reach);
     EXPECT_EQ(cover.proven, c.proven);
+    ASSERT_EQ(cover.shares.size(), points.size());
+    EXPECT_EQ(cover.shares.front(), kUnreachable);
+    double largest = 0;
+    for (const CoverCheck& part : cover.parts) {
+        for (const double share : part.shares) {
+            largest = std::max(largest, share);
+        }
+    }
+    EXPECT_EQ(std::accumulate(cover.shares.begin() + 1, cover.shares.end(), 0.0,
+                              [](double a, double b) { return std::max(a, b); }),
+              largest);
     ASSERT_EQ(cover.rooms.size(), floor.rooms.size());
     for (std::size_t k = 0; k < c.alone.size(); ++k) {
         const FloorPart& part = region.parts[*cover.rooms[c.alone[k]].part];
