@@ -280,8 +280,11 @@ TEST(CombinedUnitSheet, SaysTheBasisOfSItsRoomsAndThePointsInRooms) {
         {false,
          true,
          {"保护面积 S：202.08 m²", "S 按房间面积之和计，未含墙体",
+          // One line of the sheet, too long for one literal.
+          // NOLINTBEGIN(bugprone-suspicious-missing-comma)
           "组合单元，含 5 个房间：办公室1（42 m²）、办公室2（42 m²）、办公室3（42 m²）、"
           "办公室4（42 m²）、走廊（34.08 m²）",
+          // NOLINTEND(bugprone-suspicious-missing-comma)
           "设置点数 N：3（按平面布置，估算值 N₀ = 1）", "设置点 3 个，其中 1 个位于房间内",
           // From an office's far corner to its door's jamb (6.70 m) and on to the corridor's point
           // (1.50 m).
