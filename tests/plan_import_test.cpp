@@ -282,6 +282,9 @@ TEST(PlanImport, TheRoomsOfACombinedUnitFollowTheDrawing) {
                                       {},
                                       PlanSource{"一层.dxf", "房间", handles[r], "mm", "一层"}});
         }
+        // Its rooms keep the floor the drawing went to, which a new import of it goes to again.
+        EXPECT_EQ(importedFloors(Project{"楼", {combined}}, "一层.dxf"),
+                  std::vector<std::string>{"一层"});
         project.units = {combined, imported("楼梯", onFloor(1, handles[2]), 0)};
         project.units[1].outline = outlines[2];
         project.floors = {{"一层", "一层.dxf", "F", box(-0.2, -0.2, 10.2, 8.2)}};
