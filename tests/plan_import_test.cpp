@@ -411,12 +411,17 @@ TEST(FloorLayouts, AreTheLocationsOfTheOutlinesInTheirDrawingsUnit) {
     EXPECT_EQ(floors[0].points, 4U);
     EXPECT_EQ(floors[1].extent, (PlanBox{{0, 0}, {4, 4}}));
     EXPECT_EQ(pointNumber(2, 0), "3-1");
+    Unit combined;  // a combined unit of rooms from drawings in mm and in m
+    combined.location = lower.location;
+    combined.rooms = {{"甲", lower.outline, {}, lower.plan}, {"乙", lower.outline, {}, other.plan}};
+    combined.setPoints = {{2, 2}};
     lower.setPoints.clear();
     const std::pair<Project, LayoutFault> cases[] = {
         {project, LayoutFault::None},
         {{"楼", {lower}}, LayoutFault::NoPoints},
         {{"楼", {typed}}, LayoutFault::NoOutline},
         {{"楼", {lower, other, upper}}, LayoutFault::MixedUnits},
+        {{"楼", {combined}}, LayoutFault::MixedUnits},
     };
     for (const auto& [each, fault] : cases) {
         EXPECT_EQ(layoutFault(each, each.units.front().location), fault) << each.units.size();
