@@ -1,7 +1,7 @@
 #include "floor_layout.h"
 
 #include <algorithm>
-#include <optional>
+#include <vector>
 
 namespace core {
 
@@ -16,28 +16,31 @@ std::vector<FloorLayout> floorLayouts(const Project& project) {
         if (!hasPlan(unit)) {
             continue;
         }
-        // A combined unit's rooms: their box, and the drawing of the first that has one.
+        // A combined unit's rooms: their box, and the drawings of all that have one.
         PlanBox box = unit.combined() ? bounds(unit.rooms.front().outline) : bounds(unit.outline);
-        std::optional<PlanSource> plan = unit.plan;
+        std::vector<const PlanSource*> plans;
+        if (unit.plan) {
+            plans.push_back(&*unit.plan);
+        }
         for (const UnitRoom& room : unit.rooms) {
             const PlanBox more = bounds(room.outline);
             box = {{std::min(box.min.x, more.min.x), std::min(box.min.y, more.min.y)},
                    {std::max(box.max.x, more.max.x), std::max(box.max.y, more.max.y)}};
-            if (!plan) {
-                plan = room.plan;
+            if (room.plan) {
+                plans.push_back(&*room.plan);
             }
         }
         auto floor = std::ranges::find(floors, unit.location, &FloorLayout::floor);
         if (floor == floors.end()) {
             floors.push_back({.floor = unit.location,
                               .units = {},
-                              .drawingUnit = plan ? plan->unit : std::string(),
+                              .drawingUnit = plans.empty() ? std::string() : plans.front()->unit,
                               .extent = box});
             floor = std::prev(floors.end());
         }
         floor->units.push_back(i);
         floor->points += unit.setPoints.size();
-        if (plan) {
+        for (const PlanSource* plan : plans) {
             if (floor->drawingUnit.empty()) {
                 floor->drawingUnit = plan->unit;
             } else if (floor->drawingUnit != plan->unit) {

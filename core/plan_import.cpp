@@ -28,9 +28,6 @@ namespace {
 const std::string& floorOf(const Unit& unit, const PlanSource& plan) {
     return plan.floor.empty() ? unit.location : plan.floor;
 }
-const std::string& floorOf(const Unit& unit) {
-    return floorOf(unit, *unit.plan);
-}
 
 using Polygons = boost::geometry::model::multi_polygon<boost::geometry::model::polygon<PlanPoint>>;
 
@@ -298,11 +295,18 @@ std::vector<std::pair<std::string, std::string>> overlappingLayers(
 
 std::vector<std::string> importedFloors(const Project& project, const std::string& file) {
     std::vector<std::string> floors;
-    for (const Unit& unit : project.units) {
-        if (unit.plan && unit.plan->file == file) {
-            const std::string& floor = floorOf(unit);
+    const auto add = [&](const Unit& unit, const std::optional<PlanSource>& plan) {
+        if (plan && plan->file == file) {
+            const std::string& floor = floorOf(unit, *plan);
             std::erase(floors, floor);
             floors.push_back(floor);
+        }
+    };
+    // A combined unit's rooms keep the drawing they came from.
+    for (const Unit& unit : project.units) {
+        add(unit, unit.plan);
+        for (const UnitRoom& room : unit.rooms) {
+            add(unit, room.plan);
         }
     }
     return floors;

@@ -81,8 +81,8 @@ struct PlanImportResult {
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> overlappingLayers(
     const std::vector<PlanRoomInput>& rooms);
 
-// The floors that units were imported to from a drawing of this file name, in the order of the
-// last unit of each, each once: the last is where the drawing went last.
+// The floors that units, or rooms of combined units, were imported to from a drawing of this file
+// name, in the order of the last unit of each, each once: the last is where the drawing went last.
 [[nodiscard]] std::vector<std::string> importedFloors(const Project& project,
                                                       const std::string& file);
 

@@ -523,10 +523,23 @@ class LayoutWriter {
     // the unit read in where that is not known.
     [[nodiscard]] int declaredUnits() const {
         for (const std::size_t index : floor_.units) {
-            const std::optional<core::PlanSource>& plan = project_.units[index].plan;
-            if (plan && plan->declaredUnit) {
-                const auto declared = io::unitFromName(QString::fromStdString(*plan->declaredUnit));
-                return declared ? io::insunitsCode(*declared) : 0;
+            // A unit's own drawing, or those of a combined unit's rooms.
+            const core::Unit& unit = project_.units[index];
+            std::vector<const core::PlanSource*> plans;
+            if (unit.plan) {
+                plans.push_back(&*unit.plan);
+            }
+            for (const core::UnitRoom& room : unit.rooms) {
+                if (room.plan) {
+                    plans.push_back(&*room.plan);
+                }
+            }
+            for (const core::PlanSource* plan : plans) {
+                if (plan->declaredUnit) {
+                    const auto declared =
+                        io::unitFromName(QString::fromStdString(*plan->declaredUnit));
+                    return declared ? io::insunitsCode(*declared) : 0;
+                }
             }
         }
         return io::insunitsCode(unit_);

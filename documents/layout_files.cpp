@@ -91,11 +91,17 @@ WriteOutcome writeLayouts(const core::Project& project, const std::vector<FloorF
             return {WriteStatus::Failed, QStringLiteral("无法导出到“%1”：%2")
                                              .arg(QDir::toNativeSeparators(file.fileName), *fault)};
         }
-        // The architect's drawing that the rooms came from is never written over.
+        // The architect's drawing that the rooms came from (a unit's, or a combined unit's
+        // rooms') is never written over.
         const QFileInfo target(file.fileName);
-        if (target.exists() && std::ranges::any_of(project.units, [&target](const core::Unit& u) {
-                return u.plan &&
-                       io::qs(u.plan->file).compare(target.fileName(), Qt::CaseInsensitive) == 0;
+        const auto fromTarget = [&target](const std::optional<core::PlanSource>& plan) {
+            return plan && io::qs(plan->file).compare(target.fileName(), Qt::CaseInsensitive) == 0;
+        };
+        if (target.exists() && std::ranges::any_of(project.units, [&](const core::Unit& u) {
+                return fromTarget(u.plan) ||
+                       std::ranges::any_of(u.rooms, [&](const core::UnitRoom& room) {
+                           return fromTarget(room.plan);
+                       });
             })) {
             return {WriteStatus::Failed,
                     QStringLiteral("无法导出到“%1”：这是工程导入的平面图，导出会覆盖它")

@@ -141,12 +141,16 @@ void CalculationSheet::combinedLines(const core::Unit& unit) {
         rooms << QStringLiteral("%1（%2 m²）")
                      .arg(qs(room.name), number(core::roomArea(room.outline, room.holes)));
     }
-    insertLines(QStringLiteral("保护面积 S"),
-                {core::areaBasis(unit) == core::AreaBasis::FloorOutline
-                     ? QStringLiteral("S 按楼层轮廓（建筑面积）计")
-                     : QStringLiteral("S 按房间面积之和计，未含墙体"),
-                 QStringLiteral("组合单元，含 %1 个房间：").arg(unit.rooms.size()) +
-                     rooms.join(QStringLiteral("、"))});
+    // An S typed by hand has no basis in the plan to name.
+    QStringList lines;
+    if (!core::areaTypedByHand(unit)) {
+        lines << (core::areaBasis(unit) == core::AreaBasis::FloorOutline
+                      ? QStringLiteral("S 按楼层轮廓（建筑面积）计")
+                      : QStringLiteral("S 按房间面积之和计，未含墙体"));
+    }
+    lines << QStringLiteral("组合单元，含 %1 个房间：").arg(unit.rooms.size()) +
+                 rooms.join(QStringLiteral("、"));
+    insertLines(QStringLiteral("保护面积 S"), lines);
     if (const std::size_t inRooms = core::pointsInRooms(unit); inRooms > 0) {
         insertLines(QStringLiteral("设置点数 N"),
                     {QStringLiteral("设置点 %1 个，其中 %2 个位于房间内")

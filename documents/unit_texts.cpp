@@ -134,7 +134,12 @@ QString reachText(const core::PlacedCover& cover, core::PlacingFault fault) {
                 .arg(core::kMaxPlacedCorners);
     }
     if (!std::isfinite(cover.farthest)) {
-        return QStringLiteral("设置点均不在计算单元内");
+        // A combined unit's room that no door joins to the rooms with points is out of reach of
+        // them all, though they stand in the unit.
+        const bool anyInside =
+            std::ranges::any_of(cover.shares, [](double share) { return std::isfinite(share); });
+        return anyInside ? QStringLiteral("有房间不能到达任一设置点")
+                         : QStringLiteral("设置点均不在计算单元内");
     }
     return QStringLiteral("最大 %1 m").arg(farthestRoundedUp(cover.farthest, 1), 0, 'f', 1);
 }

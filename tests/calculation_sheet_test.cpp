@@ -276,6 +276,7 @@ TEST(CombinedUnitSheet, SaysTheBasisOfSItsRoomsAndThePointsInRooms) {
         bool outline;
         bool inOffice;
         std::vector<const char*> lines;
+        double typed = 0;  // S typed by hand, which the plan does not give
     } cases[] = {
         {false,
          true,
@@ -290,15 +291,18 @@ TEST(CombinedUnitSheet, SaysTheBasisOfSItsRoomsAndThePointsInRooms) {
           // (1.50 m).
           "7.1.3 计算单元内任一点至最近设置点的距离不大于 R = 20 m：最大 8.2 m，满足"}},
         {true, false, {"保护面积 S：221.92 m²", "S 按楼层轮廓（建筑面积）计"}},
+        {true, false, {"保护面积 S：230 m²"}, 230},
     };
     for (const auto& c : cases) {
-        const core::Unit unit = combinedOffices(c.outline, c.inOffice).units.front();
+        core::Unit unit = combinedOffices(c.outline, c.inOffice).units.front();
+        unit.choices.area = c.typed > 0 ? c.typed : unit.choices.area;
         const QString text =
             documents::CalculationSheet::ofProjectUnit(unit, core::design(unit)).plainText();
         for (const char* line : c.lines) {
             EXPECT_TRUE(text.split(u'\n').contains(QString::fromUtf8(line))) << line;
         }
         EXPECT_EQ(text.contains(u"位于房间内"_s), c.inOffice);
+        EXPECT_EQ(text.contains(u"S 按"_s), c.typed == 0);
     }
 }
 

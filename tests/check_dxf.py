@@ -347,6 +347,17 @@ def main():
         wrong.header['$INSUNITS'] = declared
         wrong.saveas(WORK / f'{floor}-plan.dxf')
         check_floor(WORK / f'{floor}-plan.dxf', floor, 4, 'mm', declared)
+        # Its rooms made one combined unit: the layout still repeats the drawing's unit.
+        fep = WORK / f'{floor}-combined.fep'
+        fep.unlink(missing_ok=True)
+        run(PROGRAM, '--import-plan', WORK / f'{floor}-plan.dxf', '--floor', floor, '--unit', 'mm',
+            fep)
+        run(PROGRAM, '--combine', fep)
+        if not any('rooms' in unit for unit in json.loads(fep.read_text('utf-8'))['units']):
+            fault(f'{fep.name}: no combined unit')
+        run(PROGRAM, '--place', fep)
+        run(SAMPLE, fep, floor, WORK / f'{floor}-combined.dxf')
+        structure(WORK / f'{floor}-combined.dxf', declared)
     for text in faults:
         print(text)
     sys.exit(1 if faults else 0)

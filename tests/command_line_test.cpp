@@ -381,6 +381,11 @@ TEST_P(CommandLineRefuses, WithStatusOneAndNoFileLeft) {
     inInches.plan = core::PlanSource{"inch.dxf", "ROOM", "30", "inch"};
     ASSERT_EQ(io::saveProject({"图", {drawn}}, path(u"drawn.fep"_s)), std::nullopt);
     ASSERT_EQ(io::saveProject({"混", {drawn, inInches}}, path(u"mixed.fep"_s)), std::nullopt);
+    core::Project rooms = combinedOffices();  // rooms.fep: a combined unit from plan.dxf
+    for (core::UnitRoom& room : rooms.units.front().rooms) {
+        room.plan = core::PlanSource{"plan.dxf", "ROOM", room.name, "mm"};
+    }
+    ASSERT_EQ(io::saveProject(rooms, path(u"rooms.fep"_s)), std::nullopt);
     if (*c.files != '\0') {
 #ifdef Q_OS_WIN
         GTEST_SKIP() << "its files are made by sh: links, a named pipe, read-only copies";
@@ -435,6 +440,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineRefuses, ::testing::Values(
     BadInput{"readOnlyFloorLayout", {"--export", "out.dxf", "floors.fep"}, "“out-一层.dxf”：文件是只读的", "cp 工程.fep out-一层.dxf; chmod -w out-一层.dxf"},
     BadInput{"layoutOfDrawingsInTwoUnits", {"--export", "out.dxf", "mixed.fep"}, "楼层“一层”的计算单元来自不同单位的图纸"},
     BadInput{"layoutOverItsDrawing", {"--export", "PLAN.dxf", "drawn.fep"}, "“PLAN.dxf”：这是工程导入的平面图", "cp plan.dxf PLAN.dxf"},
+    BadInput{"layoutOverItsCombinedRooms", {"--export", "PLAN.dxf", "rooms.fep"}, "“PLAN.dxf”：这是工程导入的平面图", "cp plan.dxf PLAN.dxf"},
     BadInput{"projectAsFloorLayout", {"--export", "p.dxf", "p-一层.dxf"}, "“p-一层.dxf”：这就是要导出的工程文件", "cp floors.fep p-一层.dxf"},
     BadInput{"planIntoDamagedProject", {"--import-plan", "plan.dxf", "bad.fep"}, "bad.fep"},
     BadInput{"planLayerMissing", {"--import-plan", "plan.dxf", "--layer", "墙", "new.fep"}, "没有图层“墙”"},

@@ -285,6 +285,9 @@ TEST(PlanImport, TheRoomsOfACombinedUnitFollowTheDrawing) {
                                       {},
                                       PlanSource{"一层.dxf", "房间", handles[r], "mm", "一层"}});
         }
+        // Its rooms keep the floor the drawing went to, which a new import of it goes to again.
+        EXPECT_EQ(importedFloors(Project{"楼", {combined}}, "一层.dxf"),
+                  std::vector<std::string>{"一层"});
         project.units = {combined, imported("楼梯", onFloor(1, handles[2]), 0)};
         project.units[1].outline = outlines[2];
         project.floors = {{"一层", "一层.dxf", "F", box(-0.2, -0.2, 10.2, 8.2)}};
@@ -411,12 +414,17 @@ TEST(FloorLayouts, AreTheLocationsOfTheOutlinesInTheirDrawingsUnit) {
     EXPECT_EQ(floors[0].points, 4U);
     EXPECT_EQ(floors[1].extent, (PlanBox{{0, 0}, {4, 4}}));
     EXPECT_EQ(pointNumber(2, 0), "3-1");
+    Unit combined;  // a combined unit of rooms from drawings in mm and in m
+    combined.location = lower.location;
+    combined.rooms = {{"甲", lower.outline, {}, lower.plan}, {"乙", lower.outline, {}, other.plan}};
+    combined.setPoints = {{2, 2}};
     lower.setPoints.clear();
     const std::pair<Project, LayoutFault> cases[] = {
         {project, LayoutFault::None},
         {{"楼", {lower}}, LayoutFault::NoPoints},
         {{"楼", {typed}}, LayoutFault::NoOutline},
         {{"楼", {lower, other, upper}}, LayoutFault::MixedUnits},
+        {{"楼", {combined}}, LayoutFault::MixedUnits},
     };
     for (const auto& [each, fault] : cases) {
         EXPECT_EQ(layoutFault(each, each.units.front().location), fault) << each.units.size();

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "combined_units.h"
 #include "placed_rooms.h"
@@ -48,7 +49,12 @@ INSTANTIATE_TEST_SUITE_P(
 // tenth that binary noise alone overshoots stays that tenth. An outline too large or intricate to
 // check says so whatever the distance (the sheet's tests read the one too large).
 TEST(ReachText, IsRoundedUpToATenthOrTellsWhyItIsNotChecked) {
-    const std::pair<double, const char*> cases[] = {
+    struct Row {
+        double farthest;
+        const char* text;
+        std::vector<double> shares = {};  // a point's share: it stands in the unit
+    };
+    const Row cases[] = {
         {15.0666, "最大 15.1 m"},
         {15.3454, "最大 15.4 m"},
         {19.4, "最大 19.4 m"},
@@ -60,9 +66,10 @@ TEST(ReachText, IsRoundedUpToATenthOrTellsWhyItIsNotChecked) {
         {0.01, "最大 0.1 m"},
         {0, "最大 0.0 m"},
         {std::numeric_limits<double>::infinity(), "设置点均不在计算单元内"},
+        {std::numeric_limits<double>::infinity(), "有房间不能到达任一设置点", {12.5}},
     };
-    for (const auto& [farthest, text] : cases) {
-        const core::PlacedCover cover{20, farthest, false, {}};
+    for (const auto& [farthest, text, shares] : cases) {
+        const core::PlacedCover cover{20, farthest, false, shares};
         EXPECT_EQ(documents::reachText(cover, core::PlacingFault::None).toStdString(), text)
             << farthest;
     }
