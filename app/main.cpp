@@ -301,6 +301,10 @@ int Main(int argc, char** argv) {
         return 0;
     }
     const QStringList files = parser.positionalArguments();
+    // An option's value where it is given.
+    const auto given = [&parser](const QCommandLineOption& option) {
+        return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+    };
     if (parser.isSet(place) && (parser.isSet(exportTo) || parser.isSet(importPlan))) {
         std::fputs("灭火器配置计算：--place 不能与 --export 或 --import-plan 同时使用\n", stderr);
         return 1;
@@ -325,12 +329,9 @@ int Main(int argc, char** argv) {
             return 1;
         }
         const QCoreApplication app(argc, argv);
-        return app::importPlan(
-            {parser.value(importPlan), parser.values(layer), parser.values(wallLayer),
-             parser.values(doorLayer),
-             parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt,
-             parser.isSet(unit) ? std::optional(parser.value(unit)) : std::nullopt, files.front(),
-             parser.isSet(verbose)});
+        return app::importPlan({parser.value(importPlan), parser.values(layer),
+                                parser.values(wallLayer), parser.values(doorLayer), given(floor),
+                                given(unit), files.front(), parser.isSet(verbose)});
     }
     if (parser.isSet(combine)) {
         if (files.size() != 1 || parser.isSet(layer) || parser.isSet(wallLayer) ||
@@ -342,9 +343,7 @@ int Main(int argc, char** argv) {
             return 1;
         }
         const QCoreApplication app(argc, argv);
-        return app::combineUnits(
-            {files.front(), parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt,
-             parser.isSet(verbose)});
+        return app::combineUnits({files.front(), given(floor), parser.isSet(verbose)});
     }
     const bool layoutExport =
         parser.isSet(exportTo) &&
@@ -378,8 +377,7 @@ int Main(int argc, char** argv) {
         }
         return exportMain(
             argc, argv,
-            {files.front(), parser.value(exportTo), parser.isSet(verbose),
-             parser.isSet(floor) ? std::optional(parser.value(floor)) : std::nullopt});
+            {files.front(), parser.value(exportTo), parser.isSet(verbose), given(floor)});
     }
     if (files.size() > 1) {
         std::fputs("灭火器配置计算：一次只能打开一个工程文件\n", stderr);

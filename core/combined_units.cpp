@@ -229,9 +229,7 @@ Project splitUnit(const Project& project, std::size_t index) {
         double best = std::numeric_limits<double>::infinity();
         for (std::size_t r = 0; r < whole.rooms.size(); ++r) {
             const UnitRoom& room = whole.rooms[r];
-            const bool inside = coveredBy(point, room.outline) &&
-                                std::ranges::none_of(
-                                    room.holes, [&](const Ring& h) { return coveredBy(point, h); });
+            const bool inside = inRoom(point, room.outline, room.holes);
             const PlanPoint middle = roomPoint(room.outline, room.holes);
             const double d = inside ? -1 : std::hypot(point.x - middle.x, point.y - middle.y);
             if (d < best) {
@@ -355,9 +353,7 @@ std::size_t pointsInRooms(const Unit& unit) {
     return static_cast<std::size_t>(std::ranges::count_if(unit.setPoints, [&](PlanPoint point) {
         for (std::size_t i = 0; i < unit.rooms.size(); ++i) {
             const UnitRoom& room = unit.rooms[i];
-            if (coveredBy(point, room.outline) &&
-                std::ranges::none_of(
-                    room.holes, [point](const Ring& hole) { return coveredBy(point, hole); })) {
+            if (inRoom(point, room.outline, room.holes)) {
                 return !circulation[i];
             }
         }

@@ -359,9 +359,7 @@ FloorCover checkFloorCover(const FloorRegion& region, const std::vector<PlanPoin
             for (std::size_t j = 0; j <= grid.ny; ++j) {
                 for (std::size_t i = 0; i <= grid.nx; ++i) {
                     const PlanPoint at = grid.node(i, j);
-                    if (coveredBy(at, shape.outline) &&
-                        std::ranges::none_of(shape.holes,
-                                             [&](const Ring& h) { return coveredBy(at, h); })) {
+                    if (inRoom(at, shape.outline, shape.holes)) {
                         demand.push_back(at);
                     }
                 }

@@ -728,11 +728,6 @@ std::vector<NearWall> wallsNear(PlanPoint p, const Ring& outline, const std::vec
     return near;
 }
 
-bool inRoom(PlanPoint p, const Ring& outline, const std::vector<Ring>& holes) {
-    return coveredBy(p, outline) &&
-           std::ranges::none_of(holes, [p](const Ring& hole) { return coveredBy(p, hole); });
-}
-
 // The point lies in the room and keeps kWallClearance from every wall, to a rounding.
 bool clearInRoom(PlanPoint p, const Ring& outline, const std::vector<Ring>& holes) {
     return inRoom(p, outline, holes) && wallsNear(p, outline, holes, kWallClearance - 1e-6).empty();

@@ -49,9 +49,7 @@ std::optional<std::size_t> ownerAt(const SideRooms& rooms, PlanPoint at) {
         if (at.x < box.min.x || at.x > box.max.x || at.y < box.min.y || at.y > box.max.y) {
             continue;
         }
-        if (coveredBy(at, *rooms.outlines[k]) &&
-            std::ranges::none_of(*rooms.holes[k],
-                                 [at](const Ring& hole) { return coveredBy(at, hole); })) {
+        if (inRoom(at, *rooms.outlines[k], *rooms.holes[k])) {
             return rooms.owners[k];
         }
     }

@@ -223,6 +223,12 @@ bool coveredBy(PlanPoint point, const Ring& ring) {
     return ring.size() >= 3 && bg::covered_by(point, ring);
 }
 
+bool inRoom(PlanPoint point, const Ring& outline, const std::vector<Ring>& holes) {
+    return coveredBy(point, outline) && std::ranges::none_of(holes, [point](const Ring& hole) {
+               return coveredBy(point, hole);
+           });
+}
+
 bool ringInside(const Ring& inner, const Ring& outer) {
     if (inner.size() < 3 || outer.size() < 3) {
         return false;

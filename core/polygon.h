@@ -48,6 +48,9 @@ struct PlanBox {
 
 // The point lies inside the ring or on its boundary; the ring may run either way.
 [[nodiscard]] bool coveredBy(PlanPoint point, const Ring& ring);
+// The point lies in the room: covered by its outline and inside none of its holes (a point on a
+// hole's wall is not in the room).
+[[nodiscard]] bool inRoom(PlanPoint point, const Ring& outline, const std::vector<Ring>& holes);
 // No part of `inner` lies outside `outer` (their boundaries may touch; two rings of the same
 // region each lie inside the other). Both rings must be simple (ringFault() None); either
 // may run either way.

@@ -939,8 +939,7 @@ WallRooms findWallRooms(const WallInput& input) {
         roomTree.query(bgi::intersects(at), std::back_inserter(found));
         for (const auto& [box, r] : found) {
             const PlanRoomInput& room = result.rooms[r];
-            if (coveredBy(at, room.outline) &&
-                std::ranges::none_of(room.holes, [&](const Ring& h) { return coveredBy(at, h); })) {
+            if (inRoom(at, room.outline, room.holes)) {
                 return r;
             }
         }

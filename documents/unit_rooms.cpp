@@ -28,10 +28,7 @@ std::vector<ReachPiece> reachPieces(const core::Unit& unit) {
     for (core::FloorPart& part : core::unitRegion(unit).parts) {
         ReachPiece& piece = pieces.emplace_back();
         for (const core::PlanPoint point : unit.setPoints) {
-            if (core::coveredBy(point, part.outline) &&
-                std::ranges::none_of(part.holes, [point](const core::Ring& hole) {
-                    return core::coveredBy(point, hole);
-                })) {
+            if (core::inRoom(point, part.outline, part.holes)) {
                 piece.points.push_back(point);
             }
         }
